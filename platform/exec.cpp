@@ -515,7 +515,8 @@ void* Qz_AllocMemQuick(size_t size) { return allocate(size, false); }
 void* Qz_AllocMemClear(size_t size) { return allocate(size, true); }
 void* Qz_Calloc(size_t count, size_t size) {
   if (count == 0 || size == 0) return allocate(1, true);
-  return std::calloc(count, size);  // refuses a product that overflows
+  if (count > SIZE_MAX / size) return nullptr;  // the product would overflow
+  return std::calloc(count, size);
 }
 void Qz_FreeMem(void* mem) { std::free(mem); }
 void Qz_FreeMemQuick(void* mem) { std::free(mem); }
