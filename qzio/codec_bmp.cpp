@@ -182,10 +182,12 @@ uint32_t Qz__DecodeRle8(FILE* file, const BmpLayout& layout, const ImageInfo& in
     if (data.size() - at < 2) break;  // short data: keep what was decoded
     const uint8_t count = data[at], value = data[at + 1];
     at += 2;
+    // Writers encode the row padding as pixels too (ImageMagick does), so
+    // pixels past the width are dropped rather than taken as corruption.
     if (count > 0) {
-      if (count > width - x) return kReadError;
-      std::memset(row.get() + x, value, count);
-      x += count;
+      const uint32_t fit = count < width - x ? count : width - x;
+      std::memset(row.get() + x, value, fit);
+      x += fit;
       rowTouched = true;
       continue;
     }
@@ -199,8 +201,7 @@ uint32_t Qz__DecodeRle8(FILE* file, const BmpLayout& layout, const ImageInfo& in
       if (data.size() - at < 2) break;
       const uint32_t dx = data[at], dy = data[at + 1];
       at += 2;
-      if (dx > width - x) return kReadError;
-      const uint32_t newX = x + dx;
+      const uint32_t newX = dx < width - x ? x + dx : width;
       for (uint32_t i = 0; i < dy && fileRow < height; ++i) {
         const uint32_t stored = finishRow();
         if (stored != kOk) return stored;
@@ -209,10 +210,11 @@ uint32_t Qz__DecodeRle8(FILE* file, const BmpLayout& layout, const ImageInfo& in
       continue;
     }
     const size_t literal = value, padded = literal + (literal & 1);
-    if (literal > width - x || data.size() - at < literal) return kReadError;
-    std::memcpy(row.get() + x, data.data() + at, literal);
+    if (data.size() - at < literal) break;  // short data: keep what was decoded
+    const uint32_t fit = literal < width - x ? static_cast<uint32_t>(literal) : width - x;
+    std::memcpy(row.get() + x, data.data() + at, fit);
     at += data.size() - at < padded ? literal : padded;
-    x += static_cast<uint32_t>(literal);
+    x += fit;
     rowTouched = true;
   }
   if (rowTouched && fileRow < height) return finishRow();
@@ -221,7 +223,7 @@ uint32_t Qz__DecodeRle8(FILE* file, const BmpLayout& layout, const ImageInfo& in
 
 }  // namespace
 
-uint32_t bmpIdentify(std::span<const uint8_t> probe, BmpLayout& layout, ImageInfo& info) {
+uint32_t bmpIdentify(std::span<const uint8_t> probe, uint64_t fileSize, BmpLayout& layout, ImageInfo& info) {
   if (probe.size() < kFileHeaderBytes + kCoreHeaderBytes || probe[0] != 'B' || probe[1] != 'M') return kNotThisFormat;
   const uint32_t headerSize = Qz__U32le(probe, kHeaderSizeAt);
   if (!Qz__KnownHeaderSize(headerSize) || probe.size() < kFileHeaderBytes + headerSize) return kNotThisFormat;
@@ -249,7 +251,9 @@ uint32_t bmpIdentify(std::span<const uint8_t> probe, BmpLayout& layout, ImageInf
     height = -height;
   }
   if (planes != 1 || width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide) return kNotThisFormat;
-  if (parsed.pixelOffset < parsed.headerEnd) return kNotThisFormat;
+  // The probe is zero-padded: a file cut inside its headers or colour table
+  // would otherwise pass on made-up fields.
+  if (parsed.pixelOffset < parsed.headerEnd || fileSize < parsed.pixelOffset) return kNotThisFormat;
   if (parsed.compression == kCompressionBitfields) {
     if (probe.size() < kMasksAt + 12) return kNotThisFormat;
     for (int i = 0; i < 3; ++i) parsed.masks[i] = Qz__U32le(probe, kMasksAt + 4 * i);

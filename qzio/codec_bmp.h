@@ -23,15 +23,18 @@ struct BmpLayout {
 };
 
 // Parses the file and info headers from the probe (the first bytes of the
-// file). 1 with `layout` and `info` filled (colourmap not yet read); 8 when
-// it is not a bitmap this reader takes.
-QZ_EXPORT uint32_t bmpIdentify(std::span<const uint8_t> probe, BmpLayout& layout, ImageInfo& info);
+// file, zero-padded) for a file of fileSize bytes. 1 with `layout` and
+// `info` filled (colourmap not yet read); 8 when it is not a bitmap this
+// reader takes or is cut before its pixels.
+QZ_EXPORT uint32_t bmpIdentify(std::span<const uint8_t> probe, uint64_t fileSize, BmpLayout& layout,
+                               ImageInfo& info);
 
 // Reads the colour table and the rows from the stream (any position).
 // Colour-mapped rows go as layout 11, 1-bit rows as bitplane rows, 24-bit
 // rows as layout 12, 32-bit as layout 3. A short file leaves the missing rows
-// as they were. 1; 7 for compression this depth does not take; 3 for
-// corrupt run-length data; 2 no memory; 9 stopped.
+// as they were; run-length pixels past the width are dropped. 1; 7 for
+// compression this depth does not take; 3 when the stream cannot seek;
+// 2 no memory; 9 stopped.
 QZ_EXPORT uint32_t bmpDecode(FILE* file, const BmpLayout& layout, const ImageInfo& info, PixelRows& rows);
 
 // Writes an uncompressed 24-bit bitmap from rows fetched as layout 12.

@@ -126,7 +126,7 @@ std::string toolPath(const std::string& name) {
   return "";
 }
 
-bool run(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()) == 0; }
+bool run(const std::string& command) { return std::system(("( " + command + " ) >/dev/null 2>&1").c_str()) == 0; }
 
 bool decodeWithImageMagick(const std::string& path, RgbImage& image, const std::string& dir) {
   const std::string convert = toolPath("convert");

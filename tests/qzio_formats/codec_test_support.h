@@ -54,7 +54,8 @@ void writePpm(const std::string& path, const RgbImage& image);
 
 // Full path of a Debian tool, or empty when it is not installed.
 std::string toolPath(const std::string& name);
-// Runs a shell command line; true on exit status 0. Output is discarded.
+// Runs a shell command line; true on exit status 0. Output it does not
+// redirect itself is discarded.
 bool run(const std::string& command);
 // The picture ImageMagick reads from path (alpha dropped), or false.
 bool decodeWithImageMagick(const std::string& path, RgbImage& image, const std::string& dir);
