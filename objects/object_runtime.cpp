@@ -319,6 +319,7 @@ QzWord Qz_DoMethodA(Qz_Object* object, uint32_t methodId, const QzWord* args) {
   }
   static const QzWord kNoArgs[8] = {};
   if (args == nullptr) args = kNoArgs;
+  if (object->objectClass == nullptr || object->objectClass->dispatch == nullptr) return 0;
   std::atomic_ref<int32_t> nesting(object->nesting);
   nesting.fetch_add(1, std::memory_order_relaxed);
   const QzWord result = object->objectClass->dispatch(object, methodId, args);

@@ -6,6 +6,7 @@
 #include <sstream>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 #include "objects/qz_linked_list.h"
 #include "objects/qz_object.h"
@@ -153,6 +154,28 @@ TEST_F(ObjectRuntime, DisposeTwiceAndCallsOnFreedObjectsAreHarmless) {
   EXPECT_EQ(Qz_DoMethod(object, kRootGetUserData), 0u);
   EXPECT_EQ(Qz_DoMethod(nullptr, kRootGetUserData), 0u);
   Qz_DisposeObject(nullptr);
+}
+
+TEST_F(ObjectRuntime, FreedBlocksAreKeptForAWhileThenReusedClean) {
+  std::vector<Qz_Object*> first;
+  for (int i = 0; i < 100; ++i) {
+    first.push_back(Qz_CreateObject("Probe", qztest::kProbeSetValue, 1000 + i));
+  }
+  for (Qz_Object* o : first) Qz_DisposeObject(o);
+  // The most recently disposed objects still read as dead...
+  EXPECT_EQ(Qz_DoMethod(first.back(), qztest::kProbeGetValue), 0u);
+  // ...and reused blocks come back zero-filled.
+  std::vector<Qz_Object*> second;
+  for (int i = 0; i < 100; ++i) {
+    Qz_Object* o = Qz_CreateObject("Probe");
+    ASSERT_NE(o, nullptr);
+    EXPECT_EQ(Qz_DoMethod(o, qztest::kProbeGetValue), 0u);
+    EXPECT_EQ(Qz_DoMethod(o, kRootGetUserData), 0u);
+    second.push_back(o);
+  }
+  EXPECT_EQ(probe.live(), 100);
+  for (Qz_Object* o : second) Qz_DisposeObject(o);
+  EXPECT_EQ(probe.live(), 0);
 }
 
 TEST_F(ObjectRuntime, DebugModeWarnsAboutMisuse) {
