@@ -55,6 +55,26 @@ void Qz__ClearImageBase(Qz_ImageBase& base) {
   base.gradientKind = base.gradientLevel = 0;
 }
 
+// Resolves the notification targets that name the active image or its layers.
+Qz_Object* Qz__ResolveActiveTarget(QzWord target) {
+  Qz_ImageBase& base = gImageBase;
+  ObtainSemaphore(&base.semaphore);
+  Qz_Image* image = base.activeImage;
+  ReleaseSemaphore(&base.semaphore);
+  if (!image) return nullptr;
+  Qz_Image* layer = image->activeLayer;
+  switch (target) {
+    case kNotifyTargetActiveImage: return &image->object;
+    case kNotifyTargetActiveLayer: return layer ? &layer->object : nullptr;
+    case kNotifyTargetActiveSubLayer:
+      if (!layer) return nullptr;
+      return layer->activeLayer ? &layer->activeLayer->object : &layer->object;
+    default: return nullptr;
+  }
+}
+
+Qz_Object* Qz__MainWindowObject() { return gImageBase.mainWindow; }
+
 }  // namespace
 
 QZ_EXTERN_C_BEGIN
@@ -79,7 +99,11 @@ QZ_EXPORT Qz_ImageBase* Qz_InitImageBase(void) {
 
   base.objectLibrary = OpenLibrary("Quillantrix:Data/Libs/QlQz.library", 0);
   base.globalData = Qz_Init();
-  if (base.globalData) base.globalData->imageBase = &base;
+  if (base.globalData) {
+    base.globalData->imageBase = &base;
+    base.globalData->hooks.resolveTarget = Qz__ResolveActiveTarget;
+    base.globalData->hooks.mainWindowObject = Qz__MainWindowObject;
+  }
 
   base.penBlock = static_cast<uint8_t*>(std::calloc(1, 32));
   if (base.penBlock) {
@@ -116,6 +140,10 @@ QZ_EXPORT void Qz_CleanupImageBase(void) {
   base.pageSetup = nullptr;
   if (base.globalData) {
     if (base.globalData->imageBase == &base) base.globalData->imageBase = nullptr;
+    if (base.globalData->hooks.resolveTarget == Qz__ResolveActiveTarget)
+      base.globalData->hooks.resolveTarget = nullptr;
+    if (base.globalData->hooks.mainWindowObject == Qz__MainWindowObject)
+      base.globalData->hooks.mainWindowObject = nullptr;
     Qz_CleanUp();
     base.globalData = nullptr;
   }

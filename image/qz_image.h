@@ -404,6 +404,16 @@ QZ_EXPORT int32_t Qz_LayerNeedsFixing(Qz_Image* layer);
 QZ_EXPORT QzWord Qz_RedoLayerChanges(Qz_Image* layer);
 QZ_EXPORT QzWord Qz_FixLayerChanges(Qz_Image* layer);
 
+// ---- line converters (interleaved rows are B, G, R) ----------------------------------------
+QZ_EXPORT void Qz_MakeRGBLine(const uint8_t* r, const uint8_t* g, const uint8_t* b, uint8_t* out,
+                              int32_t count);
+// Pixels from..to; pixel i comes from source index (i * step) >> 10; out[0] is pixel `from`.
+QZ_EXPORT void Qz_MakeScaledRGBLine(const uint8_t* r, const uint8_t* g, const uint8_t* b,
+                                    uint8_t* out, int32_t from, int32_t to, int32_t step);
+QZ_EXPORT void Qz_MakeScaledGreyLine(uint8_t* out, const uint8_t* grey, int32_t from, int32_t to,
+                                     int32_t step);
+QZ_EXPORT void Qz_SplitRGB(uint8_t* r, uint8_t* g, uint8_t* b, const uint8_t* in, int32_t count);
+
 // ---- the Image class (creation, disposal, plain fields and the layer list) -----------------
 QZ_EXPORT int32_t Qz_InitImageClass(Qz_GlobalData* globalData);
 QZ_EXPORT void Qz_CleanupImageClass(void);

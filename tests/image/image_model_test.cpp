@@ -376,4 +376,23 @@ TEST_F(ImageTest, ImageBaseDefaults) {
   EXPECT_EQ(base->majorVersion, 5);
 }
 
+TEST_F(ImageTest, NotificationTargetsNameTheActiveImageAndLayers) {
+  auto resolve = Qz_GetGlobalData()->hooks.resolveTarget;
+  ASSERT_NE(resolve, nullptr);
+  Qz_ImageBase* base = Qz_GetImageBase();
+  EXPECT_EQ(resolve(kNotifyTargetActiveImage), nullptr);
+  Qz_Image* document = Make(kQzDocument, 4, 4, 24);
+  Qz_Image* imageLayer = Make(kQzImageLayer, 4, 4, 24);
+  Qz_Image* inside = Make(kQzPaintLayer, 4, 4, 8);
+  base->activeImage = document;
+  EXPECT_EQ(resolve(kNotifyTargetActiveImage), &document->object);
+  EXPECT_EQ(resolve(kNotifyTargetActiveLayer), nullptr);
+  Qz_DoMethod(&document->object, kQzImageAddLayer, imageLayer);
+  EXPECT_EQ(resolve(kNotifyTargetActiveLayer), &imageLayer->object);
+  EXPECT_EQ(resolve(kNotifyTargetActiveSubLayer), &imageLayer->object);
+  Qz_DoMethod(&imageLayer->object, kQzImageAddLayer, inside);
+  EXPECT_EQ(resolve(kNotifyTargetActiveSubLayer), &inside->object);
+  base->activeImage = nullptr;
+}
+
 }  // namespace
