@@ -89,7 +89,9 @@ void drawLine(PixelBuffer& buf, const IntRect& clip, int x0, int y0, int x1, int
   iTo = std::min<int64_t>(iTo, last);
   IntRect touched;
   for (int64_t i = iFrom; i <= iTo; ++i) {
-    const int64_t off = major == 0 ? 0 : (2 * i * minor + major) / (2 * major);
+    // Step and run can both reach 2^32, so their product needs more than 64 bits.
+    const int64_t off =
+        major == 0 ? 0 : static_cast<int64_t>((2 * static_cast<__int128>(i) * minor + major) / (2 * major));
     int64_t px, py;
     if (xMajor) {
       px = int64_t{x0} + sx * i;
