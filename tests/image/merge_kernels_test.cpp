@@ -45,8 +45,9 @@ struct PairRows {
 };
 
 std::vector<const qz::MergeKernels*> AllTables() {
-  std::vector<const qz::MergeKernels*> tables{&qz::scalarMergeKernels(), &qz::mergeKernels()};
-  if (auto* sse2 = qz::sse2MergeKernels()) tables.push_back(sse2);
+  std::vector<const qz::MergeKernels*> tables{&qz::scalarMergeKernels()};
+  for (const qz::MergeKernels* k : {&qz::mergeKernels(), qz::sse2MergeKernels()})
+    if (k && std::find(tables.begin(), tables.end(), k) == tables.end()) tables.push_back(k);
   return tables;
 }
 
@@ -93,6 +94,39 @@ TEST(MergeKernels, MergeThroughAlphaMatchesTheFormula) {
         for (int i = 0; i < 65536; ++i)
           ASSERT_EQ(row[i], RefViaAlpha(base.dst[i], base.src[i], alpha, trans & 0xFFFF)) << i;
       }
+    }
+  }
+}
+
+// Every weight a caller can pass (and the wraps past 255 and 65535) with
+// every byte value: the wider tables give the scalar bytes.
+TEST(MergeKernels, EveryValueAndWeightMatchesScalar) {
+  const qz::MergeKernels& scalar = qz::scalarMergeKernels();
+  PairRows base;
+  std::vector<uint8_t> expected(65536), got(65536);
+  for (const qz::MergeKernels* k : AllTables()) {
+    if (k == &scalar) continue;
+    SCOPED_TRACE(k->name);
+    for (uint32_t w = 0; w < 512; ++w) {
+      expected = base.dst;
+      got = base.dst;
+      scalar.mergeBytes(expected.data(), base.src.data(), 65536, w);
+      k->mergeBytes(got.data(), base.src.data(), 65536, w);
+      ASSERT_EQ(got, expected) << "merge weight " << w;
+      // Every (alpha, dst) pair; src follows alpha.
+      expected = base.src;
+      got = base.src;
+      scalar.mergeViaAlpha(expected.data(), base.dst.data(), base.dst.data(), w, 65536);
+      k->mergeViaAlpha(got.data(), base.dst.data(), base.dst.data(), w, 65536);
+      ASSERT_EQ(got, expected) << "alpha merge trans " << w;
+    }
+    for (uint32_t w = 0; w < 65536; ++w) {
+      // All 256 media values against a transparency that also varies.
+      uint8_t t[256], m[256], t2[256];
+      for (int i = 0; i < 256; ++i) t[i] = t2[i] = uint8_t(i * 7 + w), m[i] = uint8_t(i);
+      scalar.addMediaLine(t, m, w, 256);
+      k->addMediaLine(t2, m, w, 256);
+      ASSERT_TRUE(std::equal(t, t + 256, t2)) << "media strength " << w;
     }
   }
 }
