@@ -32,7 +32,7 @@ QzWord Qz__AddLayer(Qz_Image* image, Qz_Image* layer) {
   Remove(&layer->listNode.node);
   layer->listNode.image = layer;
   Qz_Image* active = image->activeLayer;
-  if (active && active->parent == image)
+  if (active && active != layer && active->parent == image)
     Insert(&image->layers, &layer->listNode.node, &active->listNode.node);
   else
     AddTail(&image->layers, &layer->listNode.node);

@@ -70,9 +70,15 @@ bool Qz__PairsPresent(const PlanePair* pairs, int count) {
 }
 
 void Qz__RunRows(const PlanePair* pairs, int count, const ClippedRect& c, LineKernel kernel) {
-  for (int i = 0; i < count; ++i)
-    for (int32_t row = 0; row < c.h; ++row)
+  for (int i = 0; i < count; ++i) {
+    // Within one plane moved down, go bottom-up so no source row is
+    // overwritten before it is read.
+    const bool upwards = pairs[i].dst == pairs[i].src && c.dy > c.sy;
+    for (int32_t k = 0; k < c.h; ++k) {
+      const int32_t row = upwards ? c.h - 1 - k : k;
       kernel(pairs[i].dst[c.dy + row] + c.dx, pairs[i].src[c.sy + row] + c.sx, size_t(c.w));
+    }
+  }
 }
 
 void Qz__CopyLine(uint8_t* dst, const uint8_t* src, size_t count) { std::memmove(dst, src, count); }
@@ -284,8 +290,11 @@ QZ_EXPORT int32_t Qz__CopyPlaneRect(Qz_Plane dst, int32_t dstWidth, int32_t dstH
   if (!qz::clipRect(x0, y0, dx, dy, int64_t(x1) - x0 + 1, int64_t(y1) - y0 + 1, srcWidth,
                     srcHeight, dstWidth, dstHeight, c))
     return 0;
-  for (int32_t row = 0; row < c.h; ++row)
+  const bool upwards = dst == src && c.dy > c.sy;
+  for (int32_t k = 0; k < c.h; ++k) {
+    const int32_t row = upwards ? c.h - 1 - k : k;
     std::memmove(dst[c.dy + row] + c.dx, src[c.sy + row] + c.sx, size_t(c.w));
+  }
   return 1;
 }
 

@@ -228,6 +228,20 @@ TEST_F(ImageTest, BlitStrengthAndUndoPlanes) {
   EXPECT_EQ(Qz_BlitImageToImage(grey, 0, 0, src, 0, 0, 3, 2, 255, 0), 0) << "24 into 8";
 }
 
+TEST_F(ImageTest, BlitOntoItselfReadsBeforeWriting) {
+  Qz_Image* layer = Make(kQzPaintLayer, 4, 6, 8);
+  for (int32_t shift : {2, -2}) {
+    SCOPED_TRACE(shift);
+    FillPlane(layer->grey, 4, 6, [](int32_t x, int32_t y) { return uint8_t(10 * y + x); });
+    EXPECT_EQ(Qz_BlitImageToImage(layer, 0, shift, layer, 0, 0, 4, 6, 255, 0), 1);
+    for (int32_t y = 0; y < 6; ++y) {
+      const int32_t from = y - shift;
+      const int expected = (from >= 0 && from < 6) ? 10 * from + 1 : 10 * y + 1;
+      EXPECT_EQ(layer->grey[y][1], expected) << y;
+    }
+  }
+}
+
 TEST_F(ImageTest, RenderRectangle) {
   Qz_Image* grey = Make(kQzPaintLayer, 6, 5, 8);
   FillPlane(grey->grey, 6, 5, [](int32_t x, int32_t) { return uint8_t(x * 2); });
