@@ -174,7 +174,7 @@ void Qz__DisposeImage(Qz_Object* object) {
 
 QZ_EXTERN_C_BEGIN
 
-QZ_EXPORT int32_t Qz_InitImageClass(Qz_GlobalData* /*globalData*/) {
+QZ_EXPORT QzWord Qz_InitImageClass(Qz_GlobalData* /*globalData*/) {
   Qz_Class& c = gImageClass;
   if (c.registered) return 1;
   c.name = "Image";
@@ -194,7 +194,7 @@ QZ_EXPORT int32_t Qz_InitImageClass(Qz_GlobalData* /*globalData*/) {
   return 1;
 }
 
-QZ_EXPORT void Qz_CleanupImageClass(void) {
+QZ_EXPORT void Qz_CleanupImageClass(Qz_GlobalData* /*globalData*/) {
   if (!gImageClass.registered) return;
   Qz_RemoveClass(&gImageClass);
   gImageClass.registered = 0;

@@ -415,7 +415,7 @@ QZ_EXPORT void Qz_MakeScaledGreyLine(uint8_t* out, const uint8_t* grey, int32_t 
 QZ_EXPORT void Qz_SplitRGB(uint8_t* r, uint8_t* g, uint8_t* b, const uint8_t* in, int32_t count);
 
 // ---- the Image class (creation, disposal, plain fields and the layer list) -----------------
-QZ_EXPORT int32_t Qz_InitImageClass(Qz_GlobalData* globalData);
-QZ_EXPORT void Qz_CleanupImageClass(void);
+QZ_EXPORT QzWord Qz_InitImageClass(Qz_GlobalData* globalData);
+QZ_EXPORT void Qz_CleanupImageClass(Qz_GlobalData* globalData);
 
 QZ_EXTERN_C_END

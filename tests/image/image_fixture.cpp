@@ -9,10 +9,10 @@ class ImageEnvironment : public ::testing::Environment {
  public:
   void SetUp() override {
     ASSERT_NE(Qz_InitImageBase(), nullptr);
-    ASSERT_EQ(Qz_InitImageClass(Qz_GetGlobalData()), 1);
+    ASSERT_EQ(Qz_InitImageClass(Qz_GetGlobalData()), 1u);
   }
   void TearDown() override {
-    Qz_CleanupImageClass();
+    Qz_CleanupImageClass(Qz_GetGlobalData());
     Qz_CleanupImageBase();
   }
 };
