@@ -28,7 +28,7 @@ enum : int32_t { kQzDocument = 0, kQzPaintLayer = 1, kQzImageLayer = 2 };
 // Qz_AllocImage flags.
 enum : uint32_t { kQzAllocNoUndo = 1, kQzAllocNoThread = 2 };
 
-// Qz__CopyImage flag: an exact copy (undo planes taken too, mode names skipped).
+// Qz__CopyImage flag: an exact copy (the background becomes the copy's pixels; mode names skipped).
 enum : uint32_t { kQzCopyExact = 1 };
 
 // Image lock modes.
