@@ -272,6 +272,8 @@ struct Qz_ImageHooks {
   // Fills the view's zoomed size and its offset in its window; 0 when it has none.
   int (*viewGeometry)(Qz_Object* view, Qz_Image** image, int32_t* width, int32_t* height,
                       int32_t* offsetX, int32_t* offsetY);
+  // Draws the rectangle (image coordinates, inclusive) of the view's image into its window.
+  void (*redrawImageView)(Qz_Object* view, int32_t x0, int32_t y0, int32_t x1, int32_t y1);
 };
 
 QZ_EXTERN_C_BEGIN
@@ -403,6 +405,18 @@ QZ_EXPORT void Qz_ModifiedImageFormat(Qz_Image* image);
 QZ_EXPORT int32_t Qz_LayerNeedsFixing(Qz_Image* layer);
 QZ_EXPORT QzWord Qz_RedoLayerChanges(Qz_Image* layer);
 QZ_EXPORT QzWord Qz_FixLayerChanges(Qz_Image* layer);
+
+// ---- redraw (the drawing itself is the view's, through the hook) -------------------------
+QZ_EXPORT void Qz_RedrawImageView(Qz_Object* view, int32_t x0, int32_t y0, int32_t x1, int32_t y1);
+// Clamps to the image and redraws its view; nothing without a view or once released.
+QZ_EXPORT void Qz_RedrawImage(Qz_Image* image, int32_t x0, int32_t y0, int32_t x1, int32_t y1);
+QZ_EXPORT void Qz_FullRedrawImage(Qz_Image* image);
+// Moves the rectangle by the layer's offsets up to its document, then redraws that.
+QZ_EXPORT void Qz_RedrawLayer(Qz_Image* layer, int32_t x0, int32_t y0, int32_t x1, int32_t y1);
+QZ_EXPORT void Qz_FullRedrawLayer(Qz_Image* layer);
+QZ_EXPORT void Qz_RedrawLayerChanges(Qz_Image* layer, int32_t x0, int32_t y0, int32_t x1,
+                                     int32_t y1);
+QZ_EXPORT void Qz_FullRedrawLayerChanges(Qz_Image* layer);
 
 // ---- line converters (interleaved rows are B, G, R) ----------------------------------------
 QZ_EXPORT void Qz_MakeRGBLine(const uint8_t* r, const uint8_t* g, const uint8_t* b, uint8_t* out,

@@ -112,4 +112,49 @@ TEST_F(ImageTest, NeedsFixing) {
   EXPECT_EQ(Qz_LayerNeedsFixing(nullptr), 0);
 }
 
+struct RedrawCall {
+  Qz_Object* view;
+  int32_t x0, y0, x1, y1;
+};
+std::vector<RedrawCall> gRedraws;
+void RecordRedraw(Qz_Object* view, int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
+  gRedraws.push_back({view, x0, y0, x1, y1});
+}
+
+TEST_F(ImageTest, RedrawsReachTheDocumentsViewAtTheLayersPlace) {
+  Qz_Image* document = Make(kQzDocument, 20, 10, 24);
+  Qz_Image* imageLayer = Make(kQzImageLayer, 8, 8, 24);
+  Qz_Image* inside = Make(kQzPaintLayer, 8, 8, 8);
+  Qz_DoMethod(&document->object, kQzImageAddLayer, imageLayer);
+  Qz_DoMethod(&imageLayer->object, kQzImageAddLayer, inside);
+  imageLayer->placement.layerX = 5;
+  imageLayer->placement.layerY = 1;
+  inside->placement.layerX = 2;
+  Qz_Object* view = &document->object;  // any object stands for the view here
+  document->view = view;
+  auto* hooks = Qz_GetImageHooks();
+  const auto saved = hooks->redrawImageView;
+  hooks->redrawImageView = RecordRedraw;
+  gRedraws.clear();
+
+  Qz_RedrawLayer(inside, 0, 0, 1, 1);
+  Qz_FullRedrawLayer(imageLayer);
+  Qz_RedrawImage(document, -4, -4, 50, 3);
+  Qz_RedrawImage(document, 30, 0, 40, 3);  // outside: nothing
+  document->view = nullptr;
+  Qz_FullRedrawImage(document);  // no view: nothing
+  hooks->redrawImageView = saved;
+
+  ASSERT_EQ(gRedraws.size(), 3u);
+  const RedrawCall expected[] = {{view, 7, 1, 8, 2}, {view, 5, 1, 12, 8}, {view, 0, 0, 19, 3}};
+  for (size_t i = 0; i < 3; ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(gRedraws[i].view, expected[i].view);
+    EXPECT_EQ(gRedraws[i].x0, expected[i].x0);
+    EXPECT_EQ(gRedraws[i].y0, expected[i].y0);
+    EXPECT_EQ(gRedraws[i].x1, expected[i].x1);
+    EXPECT_EQ(gRedraws[i].y1, expected[i].y1);
+  }
+}
+
 }  // namespace
