@@ -160,6 +160,8 @@ void tearDownGlobalData() {
   CleanupSemaphore(&g.windowListLock);
   CleanupSemaphore(&g.classListLock);
   qz::objects::releaseKeptObjectMemory();
+  // A later Qz_Init starts from the same state as the first one did.
+  g = Qz_GlobalData{};
 }
 
 }  // namespace

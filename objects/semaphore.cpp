@@ -89,18 +89,20 @@ bool wouldDeadlock(const Qz_Semaphore* s, TaskId requester, bool exclusive) {
   return false;
 }
 
-// The refusal rules: the requester owns a semaphore whose exclusive waiters
-// include this one's owner; this one's owner holds another semaphore shared;
-// or waiting would close a cycle (which also covers two shared holders that
-// both ask to upgrade).
+// Refused: the requester owns a semaphore whose exclusive waiters include
+// this one's owner, or, more generally, waiting would close a cycle (which
+// also covers two shared holders that both ask to upgrade). An owner that
+// merely holds some other semaphore shared is no reason to refuse: should it
+// go on to wait for the requester, its own request is the one refused.
 bool mustRefuse(const Qz_Semaphore* s, TaskId requester, bool exclusive) {
-  for (const Qz_Semaphore* other : registry()) {
-    if (other->owner == requester && s->owner != nullptr &&
-        std::find(other->exclusiveWaiters.begin(), other->exclusiveWaiters.end(), s->owner) !=
-            other->exclusiveWaiters.end()) {
-      return true;
+  if (s->owner != nullptr) {
+    for (const Qz_Semaphore* other : registry()) {
+      if (other->owner == requester &&
+          std::find(other->exclusiveWaiters.begin(), other->exclusiveWaiters.end(), s->owner) !=
+              other->exclusiveWaiters.end()) {
+        return true;
+      }
     }
-    if (other != s && s->owner != nullptr && sharedHoldsOf(other, s->owner) > 0) return true;
   }
   return wouldDeadlock(s, requester, exclusive);
 }

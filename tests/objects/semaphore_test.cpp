@@ -159,6 +159,24 @@ TEST(QzSemaphore, CrossedRequestsAreRefusedInsteadOfDeadlocking) {
   }
 }
 
+TEST(QzSemaphore, AnOwnerHoldingAnotherSemaphoreSharedIsWaitedFor) {
+  Semaphore s1, s2;
+  ASSERT_EQ(Qz_ObtainSemaphoreShared(s2.s), 1u);
+  ASSERT_EQ(Qz_ObtainSemaphore(s1.s), 1u);
+  std::atomic<bool> got{false};
+  std::thread waiter([&] {
+    EXPECT_EQ(Qz_ObtainSemaphore(s1.s), 1u);  // waits; no deadlock is possible
+    got = true;
+    Qz_ReleaseSemaphore(s1.s);
+  });
+  pause();
+  EXPECT_FALSE(got);
+  Qz_ReleaseSemaphore(s1.s);
+  waiter.join();
+  EXPECT_TRUE(got);
+  Qz_ReleaseSemaphoreShared(s2.s);
+}
+
 TEST(QzSemaphore, TwoSharedHoldersAskingToUpgradeDoNotDeadlock) {
   Semaphore sem;
   std::atomic<int> holding{0};
