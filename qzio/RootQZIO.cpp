@@ -207,6 +207,12 @@ std::map<std::string, Registered>& Registry() {
   static auto* registry = new std::map<std::string, Registered>;
   return *registry;
 }
+// Class records live as long as the process and are reused when a class is
+// registered again: objects made from a record may outlive its class.
+std::map<const FormatClass*, FormatRecord*>& Records() {
+  static auto* records = new std::map<const FormatClass*, FormatRecord*>;
+  return *records;
+}
 
 class ObjectHandle : public FormatHandle {
  public:
@@ -251,8 +257,10 @@ int32_t RegisterFormatClass(const FormatClass* cls, Qz_GlobalData*) {
   if (!super) return 0;
   auto it = Registry().find(cls->className);
   if (it != Registry().end()) return it->second.spec == cls ? 1 : 0;
-  auto* rec = new (std::nothrow) FormatRecord{};
+  FormatRecord*& rec = Records()[cls];
+  if (!rec) rec = new (std::nothrow) FormatRecord{};
   if (!rec) return 0;
+  *rec = FormatRecord{};
   rec->spec = cls;
   Qz_Class& c = rec->record;
   c.name = cls->className;
@@ -265,10 +273,7 @@ int32_t RegisterFormatClass(const FormatClass* cls, Qz_GlobalData*) {
   c.dispatch = FormatDispatch;
   c.methods = kNoMethods;
   c.objectSize = sizeof(FormatObject);
-  if (Qz_AddClass(&c) == 0) {
-    delete rec;
-    return 0;
-  }
+  if (Qz_AddClass(&c) == 0) return 0;
   c.registered = 1;
   Registry()[cls->className] = Registered{cls, rec};
   return 1;
@@ -279,7 +284,6 @@ void UnregisterFormatClass(const FormatClass* cls) {
   std::lock_guard<std::mutex> lock(gRegistryLock);
   auto it = Registry().find(cls->className);
   if (it == Registry().end() || it->second.spec != cls) return;
-  // The record stays allocated: objects made from it may outlive the class.
   Qz_RemoveClass(&it->second.record->record);
   it->second.record->record.registered = 0;
   Registry().erase(it);
