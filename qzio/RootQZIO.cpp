@@ -256,7 +256,13 @@ int32_t RegisterFormatClass(const FormatClass* cls, Qz_GlobalData*) {
   Qz_Class* super = Qz_FindClassFromName("RootQZIO");
   if (!super) return 0;
   auto it = Registry().find(cls->className);
-  if (it != Registry().end()) return it->second.spec == cls ? 1 : 0;
+  if (it != Registry().end()) {
+    if (it->second.spec != cls) return 0;
+    // Still in the runtime's class list (the runtime may have been closed
+    // and opened again since).
+    if (Qz_FindClassFromName(cls->className) == &it->second.record->record) return 1;
+    Registry().erase(it);
+  }
   FormatRecord*& rec = Records()[cls];
   if (!rec) rec = new (std::nothrow) FormatRecord{};
   if (!rec) return 0;
@@ -298,23 +304,28 @@ bool ReportProgress(QZIO_Header* header, uint32_t done, uint32_t total) {
 
 QZ_EXTERN_C_BEGIN
 
+// The class holds the object runtime open (counted) while it is registered,
+// so the formats work whoever opened the runtime first.
 int32_t Qz_InitRootQZIOClass(Qz_GlobalData*) {
   using namespace qzio;
   Qz_Class& c = gRootQzioClass;
   if (c.registered) return 1;
+  if (!Qz_Init()) return 0;
   c = Qz_Class{};
   c.name = "RootQZIO";
   c.notice = "Base of the image file formats";
   c.classId = kRootQzioClassId;
   c.version = 2;
   c.superClass = Qz_FindClassFromName("Root");
-  if (!c.superClass) return 0;
   c.newObject = RootQzioNew;
   c.dispose = RootQzioDispose;
   c.dispatch = RootQzioDispatch;
   c.methods = kNoMethods;
   c.objectSize = sizeof(RootQzioObject);
-  if (Qz_AddClass(&c) == 0) return 0;
+  if (!c.superClass || Qz_AddClass(&c) == 0) {
+    Qz_CleanUp();
+    return 0;
+  }
   c.registered = 1;
   return 1;
 }
@@ -324,6 +335,7 @@ void Qz_CleanupRootQZIOClass(void) {
   if (!gRootQzioClass.registered) return;
   Qz_RemoveClass(&gRootQzioClass);
   gRootQzioClass.registered = 0;
+  Qz_CleanUp();
 }
 
 QZ_EXTERN_C_END
