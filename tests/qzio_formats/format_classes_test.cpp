@@ -275,7 +275,9 @@ TEST_F(FormatClasses, DamagedFilesGiveResultCodes) {
   for (const auto& f : formats) {
     SCOPED_TRACE(f[0]);
     ASSERT_EQ(save(b.get(), dir_.file(f[1]), f[0]), kQzioSuccess);
-    for (const std::vector<uint8_t>& bad : qztest::damagedCopies(qztest::readFile(dir_.file(f[1])))) {
+    // The codec tests sweep each format closely; here a few cuts and flips
+    // show the drivers and classes turn every failure into a code.
+    for (const std::vector<uint8_t>& bad : qztest::damagedCopies(qztest::readFile(dir_.file(f[1])), 40, 16)) {
       qztest::writeFile(dir_.file("bad"), bad);
       uint32_t result = 0;
       Buffer back(QZIO_AutoLoadBuffer(dir_.file("bad").c_str(), kQzioQuiet, kQzioTagResult, &result, TAG_DONE));
