@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "objects/qz_linked_list.h"
+#include "objects/qz_object.h"
 #include "qzio/format_objects.h"
 #include "qzio/qzio.h"
 #include "qzio/qzio_internal.h"
@@ -284,7 +286,7 @@ void SetUiHooks(const UiHooks* hooks) {
   s.hooks = hooks ? *hooks : UiHooks{};
 }
 
-void DisposeObject(Qz_Object* object) { (void)object; }
+void DisposeObject(Qz_Object* object) { Qz_DisposeObject(object); }
 
 int MaskByteAt(const QZIO_ImageBuffer* buffer, uint32_t, uint32_t) {
   (void)buffer;
@@ -297,19 +299,28 @@ using namespace qzio;
 
 QZ_EXTERN_C_BEGIN
 
+// A LinkedList of Root objects named after the entries, as the list files
+// describe them; null when the object system cannot make one.
+Qz_Object* NamedList(const std::vector<std::string>& names) {
+  Qz_Object* list = Qz_CreateObject("LinkedList");
+  if (!list) return nullptr;
+  for (const std::string& name : names) {
+    Qz_Object* entry = Qz_AddObject(list, "Root");
+    if (entry) Qz_DoMethod(entry, kRootSetObjectName, name.c_str());
+  }
+  return list;
+}
+
 QZIO_GlobalData* QZIO_Init(Qz_GlobalData*) {
   LibraryState& s = State();
-  std::vector<std::string> names;
-  bool first;
-  {
-    std::lock_guard<std::mutex> lock(s.lock);
-    first = s.global.referenceCount == 0;
-  }
-  // A missing list leaves detection empty: every automatic load answers 8.
-  if (first) ReadFormatListFile(DataRoot() + "/Data/QZIOList.QzStr", &names);
   std::lock_guard<std::mutex> lock(s.lock);
-  if (s.global.referenceCount == 0) s.formatNames = names;
-  ++s.global.referenceCount;
+  if (s.global.referenceCount++ == 0) {
+    // A missing list leaves detection empty: every automatic load answers 8.
+    std::vector<std::string> names;
+    if (ReadFormatListFile(DataRoot() + "/Data/QZIOList.QzStr", &names)) s.global.formatList = NamedList(names);
+    s.formatNames = names;
+    s.global.saveFormatList = NamedList({"JPEG"});
+  }
   return &s.global;
 }
 

@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <sstream>
 
+#include "objects/qz_object.h"
+
 extern "C" {
 int32_t Qz_InitPPMQZIOClass(Qz_GlobalData*);
 void Qz_CleanupPPMQZIOClass(void);
@@ -60,6 +62,7 @@ QzioLibrary::QzioLibrary(const std::vector<std::string>& formats) {
   WriteFile(dir_.file("Data/QZIOList.QzStr"), text.str());
   setenv("QZ_DATA_DIR", dir_.path().c_str(), 1);
   InstallRecordingHooks();
+  Qz_Init();
   Qz_InitRootQZIOClass(nullptr);
   Qz_InitPPMQZIOClass(nullptr);
   QZIO_Init(nullptr);
@@ -69,6 +72,7 @@ QzioLibrary::~QzioLibrary() {
   QZIO_Cleanup();
   Qz_CleanupPPMQZIOClass();
   Qz_CleanupRootQZIOClass();
+  Qz_CleanUp();
   qzio::SetUiHooks(nullptr);
   if (oldDataDir_.empty()) {
     unsetenv("QZ_DATA_DIR");
