@@ -122,6 +122,7 @@ std::string resolveLoosely(const std::string& root, std::string_view rel) {
 }
 
 std::string normalize(std::string_view in) {
+  if (in.empty()) return {};  // names nothing, so every file call on it fails
   std::string p(in);
   for (char& c : p) {
     if (c == '\\') c = '/';

@@ -76,6 +76,7 @@ TEST_F(PathsFixture, NormaliserTable) {
       {"Data/Images/", D + "/Data/Images/"},
       {"Data/PrefsNot/x", D + "/Data/PrefsNot/x"},
       // The user's own paths: separators only, never matched loosely.
+      {"", ""},
       {"/tmp\\x.png", "/tmp/x.png"},
       {D + "/data/libs/QlQz.library", D + "/data/libs/QlQz.library"},
   };
