@@ -14,4 +14,8 @@ bool copyFileContents(const std::string& src, const std::string& dst);
 // The process's file-creation mask, read without changing it.
 mode_t currentUmask();
 
+// Before a file under the state root is written, its folders are made: a
+// fresh state root has no Data/Prefs yet. Paths elsewhere are left alone.
+void makeStateFolders(const std::string& normalisedPath);
+
 }  // namespace qz::detail

@@ -1,5 +1,7 @@
 #include "platform/paths.h"
 
+#include "platform/file_internal.h"
+
 #include <dirent.h>
 #include <strings.h>
 #include <sys/stat.h>
@@ -154,6 +156,15 @@ std::string normalize(std::string_view in) {
 
 }  // namespace
 
+void qz::detail::makeStateFolders(const std::string& path) {
+  const std::string root = stateRootPath();
+  if (path.size() <= root.size() + 1 || path.compare(0, root.size(), root) != 0 ||
+      path[root.size()] != '/')
+    return;
+  size_t slash = path.rfind('/');
+  if (slash > root.size()) makeFolders(path.substr(0, slash));
+}
+
 QZ_EXTERN_C_BEGIN
 
 size_t Qz_GetDataRoot(char* out, size_t size) { return deliver(dataRootPath(), out, size); }
@@ -165,7 +176,9 @@ size_t Qz_NormalizePath(const char* path, char* out, size_t size) {
 
 FILE* Qz_FOpen(const char* path, const char* mode) {
   if (!path || !mode) return nullptr;
-  return std::fopen(normalize(path).c_str(), mode);
+  const std::string p = normalize(path);
+  if (std::strpbrk(mode, "wa+")) qz::detail::makeStateFolders(p);
+  return std::fopen(p.c_str(), mode);
 }
 
 QZ_EXTERN_C_END
