@@ -15,12 +15,12 @@
 #include <vector>
 
 #include "objects/qz_linked_list.h"
+#include "platform/atomic_file_writer.h"
 #include "objects/qz_object.h"
 #include "qzio/format_objects.h"
 #include "qzio/qzio.h"
 #include "qzio/qzio_internal.h"
 #include "qzio/qzio_list.h"
-#include "qzio/qzio_save_file.h"
 #include "qzio/qzio_ui.h"
 #include "qzio/root_qzio.h"
 
@@ -448,21 +448,22 @@ uint32_t QZIO_SaveBufferA(QZIO_Header* header, const char* path, const char* for
     if (!header->fileName) header->fileName = path;
 
     const bool hasPath = path && *path;
-    SaveFile target;
-    if (hasPath && !target.open(path)) {
+    std::unique_ptr<qz::AtomicFileWriter> target;
+    if (hasPath) target = std::make_unique<qz::AtomicFileWriter>(path);
+    if (hasPath && !target->ok()) {
       result = kQzioCannotOpen;
     } else if (!hasPath && !(classFlags & kQzioFlagOwnFile)) {
       result = kQzioCannotOpen;
     } else {
-      header->stream = hasPath ? target.stream() : nullptr;
-      header->saveDescriptor = hasPath ? target.descriptor() : -1;
+      header->stream = hasPath ? target->stream() : nullptr;
+      header->saveDescriptor = hasPath ? target->fd() : -1;
       result = static_cast<uint32_t>(format->send(kQzioSave, reinterpret_cast<QzWord>(header)));
       if (display && !SetProgress(display, 100, 100)) result = kQzioCancelled;
       if (hasPath) {
         if (result == kQzioSuccess) {
-          if (!target.commit()) result = kQzioWriteError;
+          if (!target->commit()) result = kQzioWriteError;
         } else {
-          target.abort();
+          target->abort();
         }
       }
     }
