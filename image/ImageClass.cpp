@@ -176,7 +176,9 @@ QZ_EXTERN_C_BEGIN
 
 QZ_EXPORT QzWord Qz_InitImageClass(Qz_GlobalData* /*globalData*/) {
   Qz_Class& c = gImageClass;
-  if (c.registered) return 1;
+  // A runtime that was closed and opened again has a fresh class list.
+  if (c.registered && Qz_FindClassFromName("Image") == &c) return 1;
+  c.registered = 0;
   c.name = "Image";
   c.node.ln_Name = c.name;
   c.notice = "Documents and layers";

@@ -127,6 +127,22 @@ QZ_EXPORT Qz_ImageBase* Qz_InitImageBase(void) {
   qz::copyName(base.currentMediaName, sizeof base.currentMediaName, "AirBrush");
   base.undoLevels = 1;
   base.gradientLevel = 255;
+
+  // The application image takes the application-level commands; it needs
+  // the Image class, which the central registration would also make known.
+  Qz_InitImageClass(base.globalData);
+  auto* application = reinterpret_cast<Qz_Image*>(Qz_CreateObject("Image", kQzImageSetType, kQzDocument));
+  if (!application || !Qz_AllocImage(application, 8, 8, 24, 0, nullptr)) {
+    Qz_DisposeObject(application ? &application->object : nullptr);
+    Qz_CleanupImageBase();
+    return nullptr;
+  }
+  base.applicationImage = application;
+  base.mediaList = Qz_CreateObject("LinkedList");
+  if (!base.mediaList) {
+    Qz_CleanupImageBase();
+    return nullptr;
+  }
   return &base;
 }
 
@@ -134,6 +150,13 @@ QZ_EXPORT void Qz_CleanupImageBase(void) {
   Qz_ImageBase& base = gImageBase;
   if (base.useCount.load() <= 0) return;
   if (--base.useCount != 0) return;
+  // Shut-down normally disposes these first; whatever is left goes here.
+  if (base.applicationImage) {
+    Qz_DisposeObject(&base.applicationImage->object);
+    base.applicationImage = nullptr;
+  }
+  Qz_DisposeObject(base.mediaList);
+  base.mediaList = nullptr;
   std::free(base.penBlock);
   base.penBlock = nullptr;
   Qz_DisposeObject(base.pageSetup);

@@ -88,6 +88,7 @@ Qz_AtomicFile* Qz_AtomicFileOpen(const char* path, int32_t backup) {
   f->finalPath = qz::normalizePath(path);
   f->backup = backup != 0;
   std::string name = f->finalPath.substr(f->finalPath.rfind('/') + 1);
+  if (name.size() > 200) name.resize(200);  // room for the marks within a name's 255 bytes
   std::string tmpl = folderOf(f->finalPath) + "/." + name + ".XXXXXX";
   f->fd = mkostemp(tmpl.data(), O_CLOEXEC);
   if (f->fd < 0) {

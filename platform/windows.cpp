@@ -328,6 +328,7 @@ void CloseWindow(Window* w) {
     if (it != d.stack.end()) d.stack.erase(it);
     markDirty(boxOf(w));
     if (w->Link.ln_Succ) Remove(&w->Link);
+    destroyEdits(w);
     Permit();
   }
   if (releaseGrab) qz::host::backend().grabPointer(false);

@@ -161,7 +161,14 @@ struct QzWindowHooks {
   void (*setCurrentFolder)(const char* path);
   // Asynchronous 0x131388 with a scanner block (AllocVec) that the receiver owns.
   void (*scannerBlock)(void* block, size_t bytes);
+  // An edit control holding user data lost the keyboard focus: asynchronous
+  // 0x101B8 on the window's owner object with (userData, 0x1E005A, 0, 0).
+  void (*editLostFocus)(void* ownerObject, void* userData);
 };
+
+// A single-line edit control laid over part of a window (0: none). Handles
+// stay safe to pass after the control is gone: calls on them do nothing.
+typedef uintptr_t QzEditControl;
 
 QZ_EXTERN_C_BEGIN
 
@@ -211,6 +218,21 @@ QZ_EXPORT void Qz_HostFlush(void);
 QZ_EXPORT Window* Qz_GetActiveWindow(void);
 QZ_EXPORT Window* Qz_GetMouseWindow(void);
 QZ_EXPORT uint16_t Qz_GetQualifier(void);
+
+// Makes an edit control at (x, y) in the window's outer frame, width x height;
+// it draws itself there, takes the keys while it has the focus, and loses the
+// focus to a click elsewhere, Enter (to its window) or Tab (to the next one).
+QZ_EXPORT QzEditControl Qz_CreateEditControl(Window* window, int16_t x, int16_t y, int16_t width, int16_t height);
+QZ_EXPORT void Qz_DestroyEditControl(QzEditControl control);
+QZ_EXPORT int32_t Qz_SetEditControlText(QzEditControl control, const char* utf8);
+// Copies the text (cut at a whole character, terminated) into buffer; returns
+// the bytes copied, 0 for a gone control.
+QZ_EXPORT int32_t Qz_GetEditControlText(QzEditControl control, char* buffer, int32_t size);
+QZ_EXPORT void Qz_SetEditControlUserData(QzEditControl control, void* userData);
+QZ_EXPORT void* Qz_GetEditControlUserData(QzEditControl control);
+// A click at (x, y) inside the control: it takes the focus and the caret goes there.
+QZ_EXPORT void Qz_EditControlClick(QzEditControl control, int16_t x, int16_t y);
+QZ_EXPORT QzEditControl Qz_GetFocusedEditControl(void);
 
 // Clipboard: text as UTF-8; "holds an image" answers whether a picture is offered.
 QZ_EXPORT int32_t Qz_ClipboardSetText(const char* utf8);

@@ -140,6 +140,7 @@ raster::IntRect composeDesktop(raster::PixelBuffer& out) {
     const IntRect r = box.intersect(area);
     for (int y = r.y0; y < r.y1; ++y)
       std::copy_n(store.row(y - box.y0) + (r.x0 - box.x0), r.width(), out.row(y) + r.x0);
+    composeEdits(w, out, area);
   }
   if (d.drag == FrameDrag::Size) {
     // The size the frame will take, as an inverted outline.

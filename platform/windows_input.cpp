@@ -243,6 +243,17 @@ void storePathCopy(const char* path, std::size_t length, char** out) {
   if (*out) std::memcpy(*out, path, length);
 }
 
+QzWindowHooks hooksNow() {
+  std::lock_guard<std::recursive_mutex> lock(desk().lock);
+  return desk().hooks;
+}
+
+void reportLostFocus(const std::pair<void*, void*>& lost) {
+  if (!lost.first) return;
+  const QzWindowHooks hooks = hooksNow();
+  if (hooks.editLostFocus) hooks.editLostFocus(lost.first, lost.second);
+}
+
 void sendOpenFile(const QzWindowHooks& hooks, char* path) {
   if (hooks.openFile) hooks.openFile(path);
   else if (path) FreeVec(path);
@@ -304,10 +315,14 @@ void pointerMoved(int x, int y) {
     if (d.drag != FrameDrag::None) {
       frameDragMove(x, y);
       after.present = true;
+    } else if (d.selectingEdit) {
+      editPointer(d.selectingEdit, false, true, x, y);
+      after.present = true;
     } else if (Window* w = d.capture ? d.capture : windowAt(x, y)) {
       int edges = 0;
-      // Moves over a frame are the frame's own; the window hears nothing.
-      if (d.capture || framePart(w, x, y, &edges) == FramePart::Client) clientMove(w, x, y, after);
+      // Moves over a frame or a control are theirs; the window hears nothing.
+      if (d.capture || (framePart(w, x, y, &edges) == FramePart::Client && !editAt(w, x, y)))
+        clientMove(w, x, y, after);
     } else {
       pointerOnDesktop();
     }
@@ -318,13 +333,34 @@ void pointerMoved(int x, int y) {
 void buttonEvent(Button button, bool down, int x, int y) {
   // The wheel and the middle button have no input message.
   if (button != Button::Left && button != Button::Right) return;
+  if (down && button == Button::Left) {
+    // A click beside the focused control takes its focus first, so the
+    // control's last text is asked for before the click is handled.
+    std::pair<void*, void*> lost{nullptr, nullptr};
+    {
+      Procedure proc;
+      Desk& d = desk();
+      Window* w = d.capture ? d.capture : windowAt(x, y);
+      if (d.focusedEdit && !(w && editAt(w, x, y) == d.focusedEdit)) lost = editBlur();
+    }
+    reportLostFocus(lost);
+  }
   After after;
   {
     Procedure proc;
     Desk& d = desk();
     d.pointerX = x;
     d.pointerY = y;
-    if (d.drag != FrameDrag::None) {
+    if (d.selectingEdit && !down) {
+      editPointer(d.selectingEdit, false, false, x, y);
+      after.present = true;
+    } else if (Window* onEdit = (down && button == Button::Left && !d.capture && d.drag == FrameDrag::None)
+                                    ? windowAt(x, y) : nullptr;
+               onEdit && editAt(onEdit, x, y)) {
+      // The control is a child of its window: the press is its own.
+      editPointer(editAt(onEdit, x, y), true, false, x, y);
+      after.present = true;
+    } else if (d.drag != FrameDrag::None) {
       if (!down && button == Button::Left) {
         frameDragEnd(x, y);
         after.grab = 0;
@@ -364,6 +400,8 @@ void buttonEvent(Button button, bool down, int x, int y) {
   after.run();
 }
 
+void postKey(uint16_t vk, char32_t character, bool down, Window* mainWindow);
+
 void keyEvent(uint16_t vk, char32_t character, bool down) {
   QzWindowHooks hooks;
   {
@@ -372,9 +410,27 @@ void keyEvent(uint16_t vk, char32_t character, bool down) {
   }
   // With no active window, Ctrl keys typed at the desktop go to the main object's window.
   Window* mainWindow = hooks.mainWindow ? hooks.mainWindow() : nullptr;
-  Procedure proc;
+  std::pair<void*, void*> lost{nullptr, nullptr};
+  bool present = false;
+  {
+    Procedure proc;
+    Desk& d = desk();
+    trackModifier(vk, down);
+    if (d.focusedEdit) {
+      // The focused control takes its keys; Enter and Tab move the focus on.
+      if (down && (vk == kVkReturn || vk == kVkTab)) lost = editFocusKey(vk);
+      else if (down) editKey(vk, character);
+      present = true;
+    } else {
+      postKey(vk, character, down, mainWindow);
+    }
+  }
+  reportLostFocus(lost);
+  if (present) backend().presentLater();
+}
+
+void postKey(uint16_t vk, char32_t character, bool down, Window* mainWindow) {
   Desk& d = desk();
-  trackModifier(vk, down);
   // Alt turns keys into the menu bar's; they make no key message.
   if (vk == kVkMenu || (d.modifiers & kModAlt)) return;
   Window* focus = inStack(d.focus) ? d.focus : nullptr;

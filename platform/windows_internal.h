@@ -5,6 +5,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "host/raster/pixel_buffer.h"
@@ -21,6 +22,8 @@ enum Band { kBandChildren = 0, kBandTopLevel = 1, kBandOverlay = 2 };
 // What a frame press started.
 enum class FrameDrag { None, Move, Size, CloseBox };
 
+struct EditControl;
+
 // Our private part of a Window (its HostContext).
 struct WindowHost {
   std::unique_ptr<PixelBuffer> store;
@@ -34,6 +37,7 @@ struct WindowHost {
   Band band = kBandChildren;
   int cursorShape = 0;
   bool captionActive = false;
+  std::vector<EditControl*> edits;  // in creation order (the tab order)
 };
 
 // The desktop: the window list, stacking, the slots the input logic uses.
@@ -63,6 +67,8 @@ struct Desk {
   int dragStartX = 0, dragStartY = 0;
   IntRect dragStartBox, dragBox;
   bool closeBoxPressed = false;
+  EditControl* focusedEdit = nullptr;
+  EditControl* selectingEdit = nullptr;  // a drag selecting text
   QzWindowHooks hooks{};
   bool started = false;
 };
@@ -86,6 +92,21 @@ void drawFrame(Window* w);
 enum class FramePart { Client, Caption, CloseBox, Edge };
 FramePart framePart(const Window* w, int x, int y, int* edges);
 void resizeStore(Window* w, int width, int height);
+
+// Edit controls (windows_edit.cpp); callers hold the lock and Forbid.
+// The control under a desktop point of a window, or null.
+EditControl* editAt(Window* w, int x, int y);
+// Pointer and keys for the focused control; true when the control used them.
+bool editPointer(EditControl* e, bool down, bool moved, int x, int y);
+bool editKey(uint16_t vk, char32_t ch);
+// Moves the focus off the focused control; returns the (owner, user data) to
+// report to the editLostFocus hook once the locks are released (owner null: none).
+std::pair<void*, void*> editBlur();
+// Enter or Tab in the focused control: the focus moves on; returns as editBlur.
+std::pair<void*, void*> editFocusKey(uint16_t vk);
+// Shows a window's controls over its store in the composed desktop.
+void composeEdits(Window* w, PixelBuffer& out, const IntRect& area);
+void destroyEdits(Window* w);
 
 // Tablet (tablet.cpp): posts the queued samples for a mouse message, or a plain one.
 void postTabletPackets(Window* w, uint32_t cls, uint16_t code, uint16_t qualifier);

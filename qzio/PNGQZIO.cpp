@@ -91,8 +91,7 @@ const qzio::FormatClass kPngClass = {
 }  // namespace
 
 namespace qz::codec {
-// The alpha check box's variable, for the options panel and tests.
-QZ_EXPORT std::atomic<int32_t>& pngUseAlphaOption() { return gUseAlpha; }
+std::atomic<int32_t>& pngUseAlphaOption() { return gUseAlpha; }
 }  // namespace qz::codec
 
 QZ_EXTERN_C_BEGIN

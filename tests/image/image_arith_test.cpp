@@ -322,4 +322,39 @@ TEST_F(ImageTest, UndoCopiesClipAtTheEdges) {
   Qz_FreeImageData(small);
 }
 
+// An image whose storage was released stays an object (and lockable) until
+// it is disposed; every operation on it must end cleanly.
+TEST_F(ImageTest, ReleasedStorageIsToleratedEverywhere) {
+  Qz_Image* document = Make(kQzDocument, 6, 4, 24);
+  Qz_Image* layer = Make(kQzPaintLayer, 6, 4, 8);
+  Qz_Image* released = Make(kQzDocument, 6, 4, 24);
+  Qz_Image* releasedLayer = Make(kQzPaintLayer, 6, 4, 8);
+  Qz_DeallocImage(released);
+  Qz_DeallocImage(releasedLayer);
+  EXPECT_EQ(released->state.load(), kQzImageReleased);
+  EXPECT_EQ(released->r, nullptr);
+  EXPECT_EQ(releasedLayer->spanLeast, nullptr);
+
+  Qz_AddImageToImage(document, 0, 0, released, 0, 0, 6, 4);
+  Qz_AddImageToImage(released, 0, 0, document, 0, 0, 6, 4);
+  Qz_BlitImageToImage(released, 0, 0, document, 0, 0, 6, 4, 128, 0);
+  Qz_BlitImageToImage(layer, 0, 0, releasedLayer, 0, 0, 6, 4, 255, 0);
+  Qz__MergeImagesViaAlphaAndTrans(released, 0, 0, document, 0, 0, 6, 4, releasedLayer, 9);
+  Qz_RenderRectangle(released, 0, 0, 5, 3, 4, 0x010203);
+  Qz_InvertImageFunc(released);
+  Qz_InvertImageFunc(releasedLayer);
+  Qz_CopyUndoToImageData(released, 0, 0, 5, 3, 0, 0);
+  Qz_CopyImageToUndoData(releasedLayer, 0, 0, 5, 3, 0, 0);
+  Qz_ModifiedLayer(releasedLayer, 0, 0, 5, 3);
+  Qz_ModifiedImageData(releasedLayer, 0, 0, 5, 3);
+  Qz_Image* copy = Qz__CopyImage(releasedLayer, 0);
+  ASSERT_NE(copy, nullptr);
+  Qz_DisposeObject(&copy->object);
+  ASSERT_EQ(Qz_LockImageA(released, kQzLockRead, nullptr), 1);
+  Qz_UnlockImageA(released, kQzLockRead, nullptr);
+  ASSERT_EQ(Qz_BeginNewImageSize(released, 3, 3), 1);
+  ASSERT_EQ(Qz_EndNewImageSize(released, 3, 3), 1);
+  EXPECT_EQ(released->width, 3);
+}
+
 }  // namespace

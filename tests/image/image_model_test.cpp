@@ -370,6 +370,12 @@ TEST_F(ImageTest, ImageBaseDefaults) {
   std::memcpy(&word14, base->penBlock + 28, 2);
   EXPECT_EQ(word14, 255);
   EXPECT_EQ(Qz_GetGlobalData()->imageBase, base);
+  ASSERT_NE(base->applicationImage, nullptr);
+  EXPECT_EQ(base->applicationImage->width, 8);
+  EXPECT_EQ(base->applicationImage->height, 8);
+  EXPECT_EQ(base->applicationImage->depth, 24);
+  EXPECT_EQ(first_image(base), nullptr) << "the application image is no document of the list";
+  EXPECT_NE(base->mediaList, nullptr);
   // A second start-up shares the record and needs its own cleanup.
   EXPECT_EQ(Qz_InitImageBase(), base);
   Qz_CleanupImageBase();
