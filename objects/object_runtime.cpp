@@ -11,6 +11,7 @@
 #include "objects/object_internal.h"
 #include "objects/qz_linked_list.h"
 #include "objects/qz_semaphore.h"
+#include "platform/cpu_features.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/asan_interface.h>
@@ -141,6 +142,11 @@ void initialiseGlobalData() {
   g.white1 = qz::objects::kWhite;
   g.white2 = qz::objects::kWhite;
   g.highlightColourCopy = g.highlightColour;
+  // Recorded for the pixel code's information; kernels choose their own paths.
+  const uint32_t features = Qz__GetCPUFeatures(nullptr);
+  g.mmx = (features & QZ_CPU_MMX) != 0 ? 1 : 0;
+  g.sse = (features & QZ_CPU_SSE) != 0 ? 1 : 0;
+  g.sse2 = (features & QZ_CPU_SSE2) != 0 ? 1 : 0;
   // Made before any class, so notifications added during start-up are linked.
   g.objectTreeSemaphore = Qz_AllocSemaphore();
 }
@@ -155,6 +161,13 @@ void tearDownGlobalData() {
     ReleaseSemaphore(&g.classListLock);
   }
   qz::objects::removeBuiltInClasses(&g);
+  {
+    // Classes their modules never removed are unlinked, so a late removal
+    // cannot write into the list of a later opening.
+    ObtainSemaphore(&g.classListLock);
+    while (g.classList->lh_Head->ln_Succ != nullptr) Remove(g.classList->lh_Head);
+    ReleaseSemaphore(&g.classListLock);
+  }
   Qz_FreeSemaphore(g.objectTreeSemaphore);
   g.objectTreeSemaphore = nullptr;
   CleanupSemaphore(&g.windowListLock);
@@ -188,7 +201,7 @@ void Qz_CleanUp(void) {
 Qz_GlobalData* Qz_GetGlobalData(void) { return &gGlobal; }
 
 QzWord Qz_AddClass(Qz_Class* objectClass) {
-  if (objectClass == nullptr) return 0;
+  if (objectClass == nullptr || gGlobal.classList == nullptr) return 0;  // not opened
   qz::objects::ClassListLock lock;
   objectClass->node.ln_Name = objectClass->name;
   AddTail(gGlobal.classList, &objectClass->node);
@@ -196,7 +209,7 @@ QzWord Qz_AddClass(Qz_Class* objectClass) {
 }
 
 QzWord Qz_RemoveClass(Qz_Class* objectClass) {
-  if (objectClass == nullptr) return 0;
+  if (objectClass == nullptr || gGlobal.classList == nullptr) return 0;
   qz::objects::ClassListLock lock;
   Remove(&objectClass->node);
   return 1;
@@ -343,6 +356,7 @@ QzWord Qz_IsCoordOverObject(Qz_Object* object, int32_t x, int32_t y) {
 }
 
 void Qz__ReportObjectUsage(void) {
+  if (gGlobal.classList == nullptr) return;
   FILE* file = std::fopen("objects.txt", "w");
   if (file == nullptr) return;
   long totalObjects = 0;

@@ -24,6 +24,7 @@
 
 #include "host/host_backend.h"
 #include "host/host_input.h"
+#include "host/x11/uri_list.h"
 #include "host/x11/x11_keys.h"
 
 namespace qz::host {
@@ -34,6 +35,7 @@ constexpr auto kTickPeriod = std::chrono::milliseconds(100);
 constexpr auto kPresentPeriod = std::chrono::milliseconds(16);
 constexpr auto kRequestTimeout = std::chrono::milliseconds(1500);
 const char* const kTextType = "text/plain;charset=utf-8";
+constexpr long kDndVersion = 5;
 
 uint32_t modifiersOf(unsigned int state) {
   uint32_t m = 0;
@@ -302,6 +304,10 @@ class X11Backend final : public Backend {
     XSetClassHint(dpy_, win_, &hint);
     deleteAtom_ = atom("WM_DELETE_WINDOW");
     XSetWMProtocols(dpy_, win_, &deleteAtom_, 1);
+    // Files dropped from file managers arrive by the XDND protocol.
+    const Atom dndVersion = kDndVersion;
+    XChangeProperty(dpy_, win_, atom("XdndAware"), XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&dndVersion), 1);
     XStoreName(dpy_, win_, "Quillantrix");
     gc_ = XCreateGC(dpy_, win_, 0, nullptr);
     makeImage();
@@ -459,6 +465,81 @@ class X11Backend final : public Backend {
     cv_.notify_all();
   }
 
+  void sendToDndSource(const char* type, long l1, long l2) {
+    XEvent reply{};
+    reply.xclient.type = ClientMessage;
+    reply.xclient.window = dndSource_;
+    reply.xclient.message_type = atom(type);
+    reply.xclient.format = 32;
+    reply.xclient.data.l[0] = static_cast<long>(win_);
+    reply.xclient.data.l[1] = l1;
+    reply.xclient.data.l[2] = 0;
+    reply.xclient.data.l[3] = 0;
+    reply.xclient.data.l[4] = 0;
+    if (std::strcmp(type, "XdndStatus") == 0) reply.xclient.data.l[4] = l2;
+    else reply.xclient.data.l[2] = l2;
+    XSendEvent(dpy_, dndSource_, False, NoEventMask, &reply);
+  }
+
+  void dndMessage(const XClientMessageEvent& m) {
+    const Atom type = m.message_type;
+    const Atom uriList = atom("text/uri-list"), copy = atom("XdndActionCopy");
+    if (type == atom("XdndEnter")) {
+      dndSource_ = static_cast<::Window>(m.data.l[0]);
+      dndAccept_ = false;
+      std::vector<Atom> offered;
+      if (m.data.l[1] & 1) {
+        // More than three types: the source lists them in a property.
+        Atom actual;
+        int format;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        if (XGetWindowProperty(dpy_, dndSource_, atom("XdndTypeList"), 0, 1024, False, XA_ATOM, &actual, &format,
+                               &count, &after, &data) == Success && data && format == 32) {
+          const long* v = reinterpret_cast<const long*>(data);
+          for (unsigned long i = 0; i < count; ++i) offered.push_back(static_cast<Atom>(v[i]));
+        }
+        if (data) XFree(data);
+      } else {
+        for (int i = 2; i <= 4; ++i) offered.push_back(static_cast<Atom>(m.data.l[i]));
+      }
+      dndAccept_ = std::find(offered.begin(), offered.end(), uriList) != offered.end();
+    } else if (type == atom("XdndPosition") && dndSource_) {
+      sendToDndSource("XdndStatus", dndAccept_ ? 1 : 0, dndAccept_ ? static_cast<long>(copy) : 0);
+    } else if (type == atom("XdndLeave")) {
+      dndSource_ = 0;
+    } else if (type == atom("XdndDrop") && dndSource_) {
+      if (!dndAccept_) {
+        sendToDndSource("XdndFinished", 0, 0);
+        dndSource_ = 0;
+        return;
+      }
+      XConvertSelection(dpy_, atom("XdndSelection"), uriList, atom("QZ_DROP"), win_,
+                        static_cast<Time>(m.data.l[2]));
+    }
+  }
+
+  void dropArrived(const XSelectionEvent& ev) {
+    std::string list;
+    if (ev.property != None) {
+      Atom type;
+      int format;
+      unsigned long count = 0, after = 0;
+      unsigned char* data = nullptr;
+      if (XGetWindowProperty(dpy_, win_, ev.property, 0, 1 << 22, True, AnyPropertyType, &type, &format, &count,
+                             &after, &data) == Success && data && format == 8)
+        list.assign(reinterpret_cast<const char*>(data), count);
+      if (data) XFree(data);
+    }
+    const std::vector<std::string> paths = x11::pathsFromUriList(list);
+    if (dndSource_) {
+      sendToDndSource("XdndFinished", paths.empty() ? 0 : 1,
+                      paths.empty() ? 0 : static_cast<long>(atom("XdndActionCopy")));
+      dndSource_ = 0;
+    }
+    if (!paths.empty()) filesDropped(paths);
+  }
+
   void keyEvent(XKeyEvent& ev, bool down) {
     setModifiers(modifiersOf(ev.state));
     const uint16_t vk = x11::virtualKeyForKeysym(XLookupKeysym(&ev, 0));
@@ -527,10 +608,18 @@ class X11Backend final : public Backend {
                   static_cast<unsigned>(e.xexpose.width), static_cast<unsigned>(e.xexpose.height));
         break;
       case ClientMessage:
-        if (static_cast<Atom>(e.xclient.data.l[0]) == deleteAtom_) closeRequested();
+        if (e.xclient.message_type == atom("WM_PROTOCOLS") && static_cast<Atom>(e.xclient.data.l[0]) == deleteAtom_)
+          closeRequested();
+        else
+          dndMessage(e.xclient);
         break;
       case SelectionRequest: serveSelection(e.xselectionrequest); break;
-      case SelectionNotify: selectionArrived(e.xselection); break;
+      case SelectionNotify:
+        if (e.xselection.property == atom("QZ_DROP") || e.xselection.selection == atom("XdndSelection"))
+          dropArrived(e.xselection);
+        else
+          selectionArrived(e.xselection);
+        break;
       case SelectionClear: {
         std::lock_guard<std::mutex> lock(mutex_);
         ownSelection_ = false;
@@ -634,6 +723,9 @@ class X11Backend final : public Backend {
   bool ownSelection_ = false;
   bool conversionPending_ = false, conversionDone_ = false, conversionOk_ = false;
   std::vector<uint8_t> conversionBytes_;
+
+  ::Window dndSource_ = 0;
+  bool dndAccept_ = false;
 
   int xiOpcode_ = -1;
   int tabletDevice_ = -1;

@@ -127,6 +127,33 @@ TEST_F(ImageTest, TwoUpgradersNeverDeadlock) {
   }
 }
 
+TEST_F(ImageTest, TwoThreadsAskingForExclusiveAtOnce) {
+  Qz_Image* image = Make(kQzDocument, 4, 4, 24);
+  std::atomic<int> inside{0};
+  std::atomic<bool> overlap{false};
+  std::atomic<int> ready{0};
+  auto writer = [&] {
+    ++ready;
+    while (ready.load() < 2) std::this_thread::yield();
+    int granted = 0;
+    for (int i = 0; i < 50; ++i) {
+      if (!Qz_LockImageA(image, kQzLockExclusive, nullptr)) continue;
+      if (++inside != 1) overlap = true;
+      --inside;
+      ++granted;
+      Qz_UnlockImageA(image, kQzLockExclusive, nullptr);
+    }
+    return granted;
+  };
+  auto a = std::async(std::launch::async, writer);
+  auto b = std::async(std::launch::async, writer);
+  ASSERT_EQ(a.wait_for(kDeadlockGuard), std::future_status::ready);
+  ASSERT_EQ(b.wait_for(kDeadlockGuard), std::future_status::ready);
+  EXPECT_GT(a.get() + b.get(), 0);
+  EXPECT_FALSE(overlap.load());
+  EXPECT_EQ(image->lockCount.load(), 0);
+}
+
 TEST_F(ImageTest, ReadersAndWritersUnderContention) {
   Qz_Image* image = Make(kQzDocument, 4, 4, 24);
   std::atomic<int> readers{0}, writers{0};

@@ -36,6 +36,23 @@ TEST_F(ObjectRuntime, OpenIsCountedAndKeepsClassesUntilLastCleanUp) {
   EXPECT_EQ(g->requesterSpacing, 8);
   EXPECT_EQ(g->highlightColour, 0xFFB6AAu);
   EXPECT_NE(g->objectTreeSemaphore, nullptr);
+  EXPECT_EQ(g->sse2, 1);  // every x86-64 processor has it
+  EXPECT_EQ(g->mmx, 1);
+}
+
+TEST(ObjectRuntimeReopen, AClassLeftRegisteredAcrossACloseIsRemovedHarmlessly) {
+  Qz_Init();
+  auto* stale = new ProbeClass("Stale");
+  Qz_CleanUp();
+  Qz_Init();
+  ProbeClass fresh("Fresh");
+  delete stale;  // removes a class of the earlier opening
+  EXPECT_EQ(Qz_FindClassFromName("Fresh"), &fresh.record);
+  EXPECT_EQ(Qz_FindClassFromName("Stale"), nullptr);
+  EXPECT_NE(Qz_FindClassFromName("Root"), nullptr);
+  Qz_RemoveClass(&fresh.record);
+  fresh.record.registered = 0;
+  Qz_CleanUp();
 }
 
 TEST_F(ObjectRuntime, FirstRegisteredOfOneNameWinsUntilRemoved) {

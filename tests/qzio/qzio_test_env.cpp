@@ -8,6 +8,8 @@
 extern "C" {
 int32_t Qz_InitPPMQZIOClass(Qz_GlobalData*);
 void Qz_CleanupPPMQZIOClass(void);
+int32_t Qz_InitQuillantrixQZIOClass(Qz_GlobalData*);
+void Qz_CleanupQuillantrixQZIOClass(void);
 }
 
 namespace qztest {
@@ -65,11 +67,13 @@ QzioLibrary::QzioLibrary(const std::vector<std::string>& formats) {
   Qz_Init();
   Qz_InitRootQZIOClass(nullptr);
   Qz_InitPPMQZIOClass(nullptr);
+  Qz_InitQuillantrixQZIOClass(nullptr);
   QZIO_Init(nullptr);
 }
 
 QzioLibrary::~QzioLibrary() {
   QZIO_Cleanup();
+  Qz_CleanupQuillantrixQZIOClass();
   Qz_CleanupPPMQZIOClass();
   Qz_CleanupRootQZIOClass();
   Qz_CleanUp();

@@ -154,7 +154,6 @@ TEST(X11Host, WindowsShowWhatTheyDrawAndHearTheirInput) {
   EXPECT_EQ(shownPixel(500, 130, qz::raster::rgbFromColorRef(screen->Pens[0])),
             qz::raster::rgbFromColorRef(screen->Pens[0]));
   CloseWindow(a);
-  cleanup_graphics();
 }
 
 }  // namespace
