@@ -9,6 +9,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -157,12 +158,17 @@ std::string normalize(std::string_view in) {
 }  // namespace
 
 void qz::detail::makeStateFolders(const std::string& path) {
+  // Only the program's own folders there; a missing folder anywhere else
+  // stays an error for the caller.
   const std::string root = stateRootPath();
-  if (path.size() <= root.size() + 1 || path.compare(0, root.size(), root) != 0 ||
-      path[root.size()] != '/')
-    return;
-  size_t slash = path.rfind('/');
-  if (slash > root.size()) makeFolders(path.substr(0, slash));
+  for (const char* own : {"/Data/Prefs", "/ImageDatabase"}) {
+    const std::string folder = root + own;
+    if (path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 &&
+        path[folder.size()] == '/') {
+      makeFolders(path.substr(0, path.rfind('/')));
+      return;
+    }
+  }
 }
 
 QZ_EXTERN_C_BEGIN
