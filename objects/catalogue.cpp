@@ -24,7 +24,7 @@ struct CatalogueState {
   std::vector<char> stringBuffer;  // Z bytes plus a terminating zero of our own
   std::vector<uint32_t> blockOffsets;
   std::vector<uint8_t> cachedBlock;
-  uint32_t cachedOffset = 0xFFFFFFFF;
+  uint32_t cachedBlockIndex = 0xFFFFFFFF;  // keyed by index: an empty block shares its offset
   uint16_t lastBlockSum = 0;
   std::FILE* file = nullptr;
   uint64_t fileSize = 0;
@@ -76,14 +76,14 @@ const uint8_t* Qz__LoadBlockLocked(CatalogueState& state, uint32_t i) {
   }
   const uint32_t offset = state.blockOffsets[i];
   const uint32_t end = state.blockOffsets[i + 1];
-  if (offset == state.cachedOffset) return state.cachedBlock.data();
+  if (i == state.cachedBlockIndex) return state.cachedBlock.data();
   // The table was checked at load time; a block of 0 bytes still has an address.
   if (std::fseek(state.file, static_cast<long>(offset), SEEK_SET) != 0) return nullptr;
   std::vector<uint8_t> block(std::max<uint32_t>(end - offset, 1));
   if (!Qz__ReadExact(state.file, block.data(), end - offset)) return nullptr;
   state.lastBlockSum = qz::etf::unscramble(block.data(), end - offset);
   state.cachedBlock = std::move(block);
-  state.cachedOffset = offset;
+  state.cachedBlockIndex = i;
   return state.cachedBlock.data();
 }
 
