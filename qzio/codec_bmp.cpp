@@ -1,0 +1,331 @@
+// BMP codec core. Headers are read field by field from the probe; rows are
+// read with plain stdio; RLE8 data is read whole (within a cap derived from
+// the picture size) and decoded from memory with every run bounds-checked.
+#include "qzio/codec_bmp.h"
+
+#include <bit>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <vector>
+
+namespace qz::codec {
+namespace {
+
+// File header (14 bytes) and the info header fields after the size word.
+constexpr size_t kFileHeaderBytes = 14;
+constexpr size_t kPixelOffsetAt = 10;  // u32le
+constexpr size_t kHeaderSizeAt = 14;   // u32le
+constexpr size_t kWidthAt = 18;        // core: s16le, info: s32le
+constexpr size_t kCoreHeightAt = 20;   // s16le
+constexpr size_t kCorePlanesAt = 22;   // u16le
+constexpr size_t kCoreBitsAt = 24;     // u16le
+constexpr size_t kHeightAt = 22;       // s32le
+constexpr size_t kPlanesAt = 26;       // u16le
+constexpr size_t kBitsAt = 28;         // u16le
+constexpr size_t kCompressionAt = 30;  // u32le
+// Red, green and blue masks: inside the longer headers, or just after the
+// 40-byte one when compression says bitfields; the same offset either way.
+constexpr size_t kMasksAt = 54;
+
+constexpr uint32_t kCoreHeaderBytes = 12;
+constexpr uint32_t kInfoHeaderBytes = 40;
+constexpr uint32_t kCompressionNone = 0;
+constexpr uint32_t kCompressionRle8 = 1;
+constexpr uint32_t kCompressionBitfields = 3;
+constexpr uint32_t kSavedHeaderBytes = 54;
+
+uint32_t Qz__U16le(std::span<const uint8_t> bytes, size_t at) {
+  return at + 2 <= bytes.size() ? (bytes[at] | bytes[at + 1] << 8) : 0;
+}
+uint32_t Qz__U32le(std::span<const uint8_t> bytes, size_t at) {
+  return at + 4 <= bytes.size() ? (Qz__U16le(bytes, at) | Qz__U16le(bytes, at + 2) << 16) : 0;
+}
+void Qz__PutU16le(uint8_t* at, uint32_t value) {
+  at[0] = static_cast<uint8_t>(value);
+  at[1] = static_cast<uint8_t>(value >> 8);
+}
+void Qz__PutU32le(uint8_t* at, uint32_t value) {
+  Qz__PutU16le(at, value & 0xFFFF);
+  Qz__PutU16le(at + 2, value >> 16);
+}
+
+bool Qz__KnownHeaderSize(uint32_t size) {
+  return size == kCoreHeaderBytes || size == kInfoHeaderBytes || size == 52 || size == 56 || size == 64 ||
+         size == 108 || size == 124;
+}
+
+uint32_t Qz__FileRowBytes(uint32_t width, uint32_t bitsPerPixel) {
+  const uint64_t bits = static_cast<uint64_t>(width) * bitsPerPixel;
+  return static_cast<uint32_t>(((bits + 31) / 32) * 4);
+}
+
+// One colour channel of a 32-bit bitfield pixel, widened to 8 bits.
+uint8_t Qz__Channel(uint32_t pixel, uint32_t mask) {
+  if (mask == 0) return 0;
+  const int shift = std::countr_zero(mask);
+  const int bits = std::popcount(mask);
+  const uint32_t value = (pixel & mask) >> shift;
+  if (bits >= 8) return static_cast<uint8_t>(value >> (bits - 8));
+  return static_cast<uint8_t>(value * 255 / ((1u << bits) - 1));
+}
+
+uint32_t Qz__ImageRow(const BmpLayout& layout, uint32_t height, uint32_t fileRow) {
+  return layout.topDown ? fileRow : height - 1 - fileRow;
+}
+
+uint32_t Qz__ReadColourTable(FILE* file, const BmpLayout& layout, PixelRows& rows) {
+  const uint32_t entryBytes = layout.coreHeader ? 3 : 4;
+  const uint32_t wanted = 1u << (layout.bitsPerPixel > 8 ? 8 : layout.bitsPerPixel);
+  const uint32_t available = layout.pixelOffset > layout.headerEnd ? (layout.pixelOffset - layout.headerEnd) / entryBytes : 0;
+  const uint32_t count = available < wanted ? available : wanted;
+  uint8_t table[256 * 4];
+  uint32_t entries[256] = {};
+  if (count > 0) {
+    if (std::fseek(file, static_cast<long>(layout.headerEnd), SEEK_SET) != 0) return kReadError;
+    const size_t got = std::fread(table, entryBytes, count, file);
+    for (size_t i = 0; i < got; ++i) {
+      const uint8_t* e = table + i * entryBytes;  // blue, green, red (, 0)
+      entries[i] = static_cast<uint32_t>(e[2]) | static_cast<uint32_t>(e[1]) << 8 | static_cast<uint32_t>(e[0]) << 16;
+    }
+  }
+  rows.setColourmap(entries, wanted);
+  return kOk;
+}
+
+// Turns one file row into the layout the rows interface stores.
+bool Qz__StoreRow(const BmpLayout& layout, const ImageInfo& info, uint32_t y, const uint8_t* fileRow,
+                  uint8_t* scratch, PixelRows& rows) {
+  const uint32_t width = info.width;
+  switch (layout.bitsPerPixel) {
+  case 1:
+    return rows.store(y, kLayoutBits, fileRow);
+  case 4:
+    for (uint32_t x = 0; x < width; ++x) scratch[x] = (x & 1) ? (fileRow[x / 2] & 0x0F) : (fileRow[x / 2] >> 4);
+    return rows.store(y, kLayoutIndex, scratch);
+  case 8:
+    return rows.store(y, kLayoutIndex, fileRow);
+  case 24:
+    return rows.store(y, kLayoutBGR, fileRow);
+  default:  // 32
+    for (uint32_t x = 0; x < width; ++x) {
+      const uint8_t* p = fileRow + x * 4;
+      const uint32_t pixel = p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24;
+      if (layout.compression == kCompressionBitfields) {
+        scratch[x * 3] = Qz__Channel(pixel, layout.masks[0]);
+        scratch[x * 3 + 1] = Qz__Channel(pixel, layout.masks[1]);
+        scratch[x * 3 + 2] = Qz__Channel(pixel, layout.masks[2]);
+      } else {
+        scratch[x * 3] = p[2];
+        scratch[x * 3 + 1] = p[1];
+        scratch[x * 3 + 2] = p[0];
+      }
+    }
+    return rows.store(y, kLayoutRGB, scratch);
+  }
+}
+
+uint32_t Qz__DecodeUncompressed(FILE* file, const BmpLayout& layout, const ImageInfo& info, PixelRows& rows) {
+  const uint32_t rowBytes = Qz__FileRowBytes(info.width, layout.bitsPerPixel);
+  std::unique_ptr<uint8_t[]> fileRow(new (std::nothrow) uint8_t[rowBytes]);
+  std::unique_ptr<uint8_t[]> scratch(new (std::nothrow) uint8_t[static_cast<size_t>(info.width) * 3]);
+  if (!fileRow || !scratch) return kNoMemory;
+  if (std::fseek(file, static_cast<long>(layout.pixelOffset), SEEK_SET) != 0) return kOk;
+  for (uint32_t fileRowIndex = 0; fileRowIndex < info.height; ++fileRowIndex) {
+    if (std::fread(fileRow.get(), 1, rowBytes, file) != rowBytes) break;  // short file: keep what we have
+    const uint32_t y = Qz__ImageRow(layout, info.height, fileRowIndex);
+    if (!Qz__StoreRow(layout, info, y, fileRow.get(), scratch.get(), rows)) return kNoMemory;
+    if (!rows.progress(fileRowIndex + 1, info.height)) return kCancelled;
+  }
+  return kOk;
+}
+
+// RLE8: pairs (n > 0, v) repeat v; (0, 0) ends a row, (0, 1) the picture,
+// (0, 2, dx, dy) moves the position, (0, n >= 3) is n literals padded to even.
+uint32_t Qz__DecodeRle8(FILE* file, const BmpLayout& layout, const ImageInfo& info, PixelRows& rows) {
+  const uint32_t width = info.width, height = info.height;
+  // The most any honest encoder needs: literal runs cost 2 bytes per 255
+  // pixels plus padding, and each row one end-of-row pair.
+  const uint64_t cap = static_cast<uint64_t>(height) * (width + width / 64 + 8) + 16;
+  if (std::fseek(file, 0, SEEK_END) != 0) return kReadError;
+  const long fileEnd = std::ftell(file);
+  if (fileEnd < 0 || static_cast<uint64_t>(fileEnd) <= layout.pixelOffset) return kOk;  // no rows at all
+  uint64_t size = static_cast<uint64_t>(fileEnd) - layout.pixelOffset;
+  if (size > cap) size = cap;
+  std::vector<uint8_t> data;
+  std::unique_ptr<uint8_t[]> row(new (std::nothrow) uint8_t[width]);
+  try {
+    data.resize(static_cast<size_t>(size));
+  } catch (const std::bad_alloc&) {
+    return kNoMemory;
+  }
+  if (!row) return kNoMemory;
+  if (std::fseek(file, static_cast<long>(layout.pixelOffset), SEEK_SET) != 0) return kReadError;
+  data.resize(std::fread(data.data(), 1, data.size(), file));
+
+  uint32_t fileRow = 0, x = 0;
+  size_t at = 0;
+  bool rowTouched = false;
+  std::memset(row.get(), 0, width);
+  auto finishRow = [&]() -> uint32_t {
+    if (fileRow < height) {
+      if (!rows.store(Qz__ImageRow(layout, height, fileRow), kLayoutIndex, row.get())) return kNoMemory;
+      if (!rows.progress(fileRow + 1, height)) return kCancelled;
+    }
+    ++fileRow;
+    x = 0;
+    rowTouched = false;
+    std::memset(row.get(), 0, width);
+    return kOk;
+  };
+  while (fileRow < height) {
+    if (data.size() - at < 2) break;  // short data: keep what was decoded
+    const uint8_t count = data[at], value = data[at + 1];
+    at += 2;
+    // Writers encode the row padding as pixels too (ImageMagick does), so
+    // pixels past the width are dropped rather than taken as corruption.
+    if (count > 0) {
+      const uint32_t fit = count < width - x ? count : width - x;
+      std::memset(row.get() + x, value, fit);
+      x += fit;
+      rowTouched = true;
+      continue;
+    }
+    if (value == 0 || value == 1) {
+      const uint32_t stored = finishRow();
+      if (stored != kOk) return stored;
+      if (value == 1) return kOk;
+      continue;
+    }
+    if (value == 2) {
+      if (data.size() - at < 2) break;
+      const uint32_t dx = data[at], dy = data[at + 1];
+      at += 2;
+      const uint32_t newX = dx < width - x ? x + dx : width;
+      for (uint32_t i = 0; i < dy && fileRow < height; ++i) {
+        const uint32_t stored = finishRow();
+        if (stored != kOk) return stored;
+      }
+      x = newX;
+      continue;
+    }
+    const size_t literal = value, padded = literal + (literal & 1);
+    if (data.size() - at < literal) break;  // short data: keep what was decoded
+    const uint32_t fit = literal < width - x ? static_cast<uint32_t>(literal) : width - x;
+    std::memcpy(row.get() + x, data.data() + at, fit);
+    at += data.size() - at < padded ? literal : padded;
+    x += fit;
+    rowTouched = true;
+  }
+  if (rowTouched && fileRow < height) return finishRow();
+  return kOk;
+}
+
+}  // namespace
+
+uint32_t bmpIdentify(std::span<const uint8_t> probe, uint64_t fileSize, BmpLayout& layout, ImageInfo& info) {
+  if (probe.size() < kFileHeaderBytes + kCoreHeaderBytes || probe[0] != 'B' || probe[1] != 'M') return kNotThisFormat;
+  const uint32_t headerSize = Qz__U32le(probe, kHeaderSizeAt);
+  if (!Qz__KnownHeaderSize(headerSize) || probe.size() < kFileHeaderBytes + headerSize) return kNotThisFormat;
+  BmpLayout parsed;
+  parsed.coreHeader = headerSize == kCoreHeaderBytes;
+  parsed.headerEnd = static_cast<uint32_t>(kFileHeaderBytes) + headerSize;
+  parsed.pixelOffset = Qz__U32le(probe, kPixelOffsetAt);
+  int64_t width = 0, height = 0;
+  uint32_t planes = 0;
+  if (parsed.coreHeader) {
+    width = static_cast<int16_t>(Qz__U16le(probe, kWidthAt));
+    height = static_cast<int16_t>(Qz__U16le(probe, kCoreHeightAt));
+    planes = Qz__U16le(probe, kCorePlanesAt);
+    parsed.bitsPerPixel = Qz__U16le(probe, kCoreBitsAt);
+  } else {
+    width = static_cast<int32_t>(Qz__U32le(probe, kWidthAt));
+    height = static_cast<int32_t>(Qz__U32le(probe, kHeightAt));
+    planes = Qz__U16le(probe, kPlanesAt);
+    parsed.bitsPerPixel = Qz__U16le(probe, kBitsAt);
+    parsed.compression = Qz__U32le(probe, kCompressionAt);
+  }
+  // Writers of top-down bitmaps store the height negated.
+  if (height < 0) {
+    parsed.topDown = true;
+    height = -height;
+  }
+  if (planes != 1 || width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide) return kNotThisFormat;
+  // The probe is zero-padded: a file cut inside its headers or colour table
+  // would otherwise pass on made-up fields.
+  if (parsed.pixelOffset < parsed.headerEnd || fileSize < parsed.pixelOffset) return kNotThisFormat;
+  if (parsed.compression == kCompressionBitfields) {
+    if (probe.size() < kMasksAt + 12) return kNotThisFormat;
+    for (int i = 0; i < 3; ++i) parsed.masks[i] = Qz__U32le(probe, kMasksAt + 4 * i);
+  }
+  ImageInfo found;
+  found.width = static_cast<uint32_t>(width);
+  found.height = static_cast<uint32_t>(height);
+  switch (parsed.bitsPerPixel) {
+  case 1:
+    found.depth = 1;
+    found.kind = PixelKind::Bitplane;
+    found.bitplaneBytesPerRow = Qz__FileRowBytes(found.width, 1);
+    break;
+  case 4:
+  case 8:
+    found.depth = 8;
+    found.kind = PixelKind::ColourMapped;
+    break;
+  case 24:
+  case 32:  // the fourth byte is unused or alpha; the buffer keeps RGB
+    found.depth = 24;
+    found.kind = PixelKind::TrueColour;
+    break;
+  default:
+    return kNotThisFormat;
+  }
+  layout = parsed;
+  info = found;
+  return kOk;
+}
+
+uint32_t bmpDecode(FILE* file, const BmpLayout& layout, const ImageInfo& info, PixelRows& rows) {
+  if (!file || info.width == 0 || info.height == 0) return kBadArguments;
+  const uint32_t bits = layout.bitsPerPixel;
+  const uint32_t compression = layout.compression;
+  const bool rle8 = bits == 8 && compression == kCompressionRle8;
+  const bool bitfields = bits == 32 && compression == kCompressionBitfields;
+  if (compression != kCompressionNone && !rle8 && !bitfields) return kNotHandled;
+  if (bits <= 8) {
+    const uint32_t table = Qz__ReadColourTable(file, layout, rows);
+    if (table != kOk) return table;
+  }
+  return rle8 ? Qz__DecodeRle8(file, layout, info, rows) : Qz__DecodeUncompressed(file, layout, info, rows);
+}
+
+uint32_t bmpEncode(FILE* file, uint32_t width, uint32_t height, uint32_t depth, PixelRows& rows) {
+  if (depth != 24) return kNotHandled;
+  if (!file || width == 0 || height == 0 || width > kMaxSide || height > kMaxSide) return kBadArguments;
+  const uint32_t rowBytes = Qz__FileRowBytes(width, 24);
+  const uint64_t imageBytes = static_cast<uint64_t>(rowBytes) * height;
+  if (imageBytes + kSavedHeaderBytes > 0xFFFFFFFFu) return kBadArguments;  // the size fields are 32-bit
+  std::unique_ptr<uint8_t[]> row(new (std::nothrow) uint8_t[rowBytes]);
+  if (!row) return kNoMemory;
+  uint8_t header[kSavedHeaderBytes] = {'B', 'M'};
+  Qz__PutU32le(header + 2, static_cast<uint32_t>(imageBytes + kSavedHeaderBytes));
+  Qz__PutU32le(header + kPixelOffsetAt, kSavedHeaderBytes);
+  Qz__PutU32le(header + kHeaderSizeAt, kInfoHeaderBytes);
+  Qz__PutU32le(header + kWidthAt, width);
+  Qz__PutU32le(header + kHeightAt, height);
+  Qz__PutU16le(header + kPlanesAt, 1);
+  Qz__PutU16le(header + kBitsAt, 24);
+  Qz__PutU32le(header + kCompressionAt, kCompressionNone);
+  Qz__PutU32le(header + 34, static_cast<uint32_t>(imageBytes));  // image size; resolutions and colour counts stay 0
+  if (std::fwrite(header, 1, sizeof header, file) != sizeof header) return kWriteFailed;
+  std::memset(row.get(), 0, rowBytes);  // the padding bytes stay 0
+  for (uint32_t i = 0; i < height; ++i) {
+    if (!rows.fetch(height - 1 - i, kLayoutBGR, row.get())) return kBadArguments;
+    if (std::fwrite(row.get(), 1, rowBytes, file) != rowBytes) return kWriteFailed;
+    if (!rows.progress(i + 1, height)) return kCancelled;
+  }
+  if (std::fflush(file) != 0) return kWriteFailed;
+  return kOk;
+}
+
+}  // namespace qz::codec

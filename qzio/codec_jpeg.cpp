@@ -1,0 +1,310 @@
+// JPEG codec core. libjpeg reports fatal errors by calling a routine that must
+// not return, so each session runs inside one function that holds only plain
+// data and a setjmp target: the longjmp skips libjpeg's frames and nothing else.
+#include "qzio/codec_jpeg.h"
+
+#include <csetjmp>
+#include <cstring>
+
+#include <jpeglib.h>
+
+namespace qz::codec {
+namespace {
+
+struct JpegErrors {
+  jpeg_error_mgr manager;  // first, so libjpeg's pointer is also ours
+  jmp_buf jumpBack;
+  char lastMessage[JMSG_LENGTH_MAX];
+};
+
+[[noreturn]] void Qz__JpegErrorExit(j_common_ptr common) {
+  auto* errors = reinterpret_cast<JpegErrors*>(common->err);
+  (*common->err->output_message)(common);
+  longjmp(errors->jumpBack, 1);
+}
+
+// Keeps the text for debugging instead of printing it: the library shows no
+// libjpeg messages, and warnings about corrupt data are common in the wild.
+void Qz__JpegKeepMessage(j_common_ptr common) {
+  auto* errors = reinterpret_cast<JpegErrors*>(common->err);
+  (*common->err->format_message)(common, errors->lastMessage);
+}
+
+void Qz__InstallErrors(JpegErrors& errors) {
+  jpeg_std_error(&errors.manager);
+  errors.manager.error_exit = Qz__JpegErrorExit;
+  errors.manager.output_message = Qz__JpegKeepMessage;
+  errors.lastMessage[0] = 0;
+}
+
+// One input for the decoder: a stdio stream or a block of memory.
+struct JpegInput {
+  FILE* file;
+  const uint8_t* data;
+  size_t size;
+};
+
+void Qz__AttachInput(jpeg_decompress_struct& decoder, const JpegInput& input) {
+  if (input.file) {
+    jpeg_stdio_src(&decoder, input.file);
+  } else {
+    jpeg_mem_src(&decoder, input.data, static_cast<unsigned long>(input.size));
+  }
+}
+
+uint32_t Qz__ReadInfo(const JpegInput& input, ImageInfo* info) {
+  jpeg_decompress_struct decoder;
+  JpegErrors errors;
+  Qz__InstallErrors(errors);
+  decoder.err = &errors.manager;
+  if (setjmp(errors.jumpBack)) {
+    jpeg_destroy_decompress(&decoder);
+    return kNotThisFormat;
+  }
+  jpeg_create_decompress(&decoder);
+  Qz__AttachInput(decoder, input);
+  jpeg_read_header(&decoder, TRUE);
+  const uint32_t width = decoder.image_width;
+  const uint32_t height = decoder.image_height;
+  const uint32_t components = static_cast<uint32_t>(decoder.num_components);
+  jpeg_destroy_decompress(&decoder);
+  if (width == 0 || height == 0 || width > kMaxSide || height > kMaxSide) return kNotThisFormat;
+  info->width = width;
+  info->height = height;
+  info->depth = components * 8;
+  info->kind = components == 1 ? PixelKind::Grey : PixelKind::TrueColour;
+  return kOk;
+}
+
+uint32_t Qz__Decode(const JpegInput& input, PixelRows* rows) {
+  jpeg_decompress_struct decoder;
+  JpegErrors errors;
+  volatile uint32_t result = kBadArguments;
+  Qz__InstallErrors(errors);
+  decoder.err = &errors.manager;
+  if (setjmp(errors.jumpBack)) {
+    jpeg_destroy_decompress(&decoder);
+    return result == kCancelled ? kCancelled : kBadArguments;
+  }
+  jpeg_create_decompress(&decoder);
+  Qz__AttachInput(decoder, input);
+  jpeg_read_header(&decoder, TRUE);
+  // CMYK and other component counts have no layout here: refuse before
+  // decoding rather than leaving it to libjpeg to fail part-way.
+  if (decoder.num_components != 1 && decoder.num_components != 3) {
+    jpeg_destroy_decompress(&decoder);
+    return kBadArguments;
+  }
+  decoder.out_color_space = decoder.num_components == 1 ? JCS_GRAYSCALE : JCS_RGB;
+  jpeg_start_decompress(&decoder);
+  const uint32_t layout = decoder.output_components == 1 ? kLayoutGrey : kLayoutRGB;
+  const JDIMENSION rowBytes = decoder.output_width * static_cast<JDIMENSION>(decoder.output_components);
+  const int groupRows = decoder.rec_outbuf_height > 0 ? decoder.rec_outbuf_height : 1;
+  // Pool memory: libjpeg frees it on destroy, also after a longjmp.
+  JSAMPARRAY group = (*decoder.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&decoder),
+                                                   JPOOL_IMAGE, rowBytes,
+                                                   static_cast<JDIMENSION>(groupRows));
+  result = kOk;
+  while (decoder.output_scanline < decoder.output_height) {
+    const JDIMENSION first = decoder.output_scanline;
+    const JDIMENSION got = jpeg_read_scanlines(&decoder, group, static_cast<JDIMENSION>(groupRows));
+    if (got == 0) {
+      result = kBadArguments;  // a suspending source never appears here; treat as broken
+      break;
+    }
+    for (JDIMENSION i = 0; i < got; ++i) {
+      if (!rows->store(first + i, layout, group[i])) result = kBadArguments;
+    }
+    if (result != kOk) break;
+    if (!rows->progress(decoder.output_scanline, decoder.output_height)) {
+      result = kCancelled;
+      break;
+    }
+  }
+  if (result == kOk) {
+    jpeg_finish_decompress(&decoder);
+  } else {
+    jpeg_abort_decompress(&decoder);
+  }
+  jpeg_destroy_decompress(&decoder);
+  return result;
+}
+
+uint32_t Qz__Encode(FILE* file, uint32_t width, uint32_t height, const JpegSaveOptions* options,
+                    PixelRows* rows) {
+  jpeg_compress_struct encoder;
+  JpegErrors errors;
+  volatile uint32_t result = kBadArguments;
+  Qz__InstallErrors(errors);
+  encoder.err = &errors.manager;
+  if (setjmp(errors.jumpBack)) {
+    jpeg_destroy_compress(&encoder);
+    return result == kCancelled ? kCancelled : kBadArguments;
+  }
+  jpeg_create_compress(&encoder);
+  jpeg_stdio_dest(&encoder, file);
+  encoder.image_width = width;
+  encoder.image_height = height;
+  encoder.input_components = 3;
+  encoder.in_color_space = JCS_RGB;
+  jpeg_set_defaults(&encoder);
+  jpeg_set_quality(&encoder, options->quality, TRUE);
+  if (options->progressive) jpeg_simple_progression(&encoder);
+  jpeg_start_compress(&encoder, TRUE);
+  JSAMPARRAY row = (*encoder.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&encoder),
+                                                 JPOOL_IMAGE, width * 3, 1);
+  result = kOk;
+  while (encoder.next_scanline < encoder.image_height) {
+    if (!rows->fetch(encoder.next_scanline, kLayoutRGB, row[0])) {
+      result = kBadArguments;
+      break;
+    }
+    jpeg_write_scanlines(&encoder, row, 1);
+    if (!rows->progress(encoder.next_scanline, encoder.image_height)) {
+      result = kCancelled;
+      break;
+    }
+  }
+  if (result == kOk) {
+    jpeg_finish_compress(&encoder);
+    if (std::fflush(file) != 0 || std::ferror(file)) result = kWriteFailed;
+  } else {
+    jpeg_abort_compress(&encoder);
+  }
+  jpeg_destroy_compress(&encoder);
+  return result;
+}
+
+// Big- or little-endian fields of the EXIF block, bounds-checked: past the
+// end a read gives 0 and sets `failed`.
+struct ExifFields {
+  const uint8_t* data;
+  size_t size;
+  bool bigEndian;
+  bool failed = false;
+
+  uint32_t u16(size_t at) {
+    if (at > size || size - at < 2) return failed = true, 0;
+    return bigEndian ? (data[at] << 8 | data[at + 1]) : (data[at + 1] << 8 | data[at]);
+  }
+  uint32_t u32(size_t at) {
+    if (at > size || size - at < 4) return failed = true, 0;
+    const uint32_t hi = u16(bigEndian ? at : at + 2), lo = u16(bigEndian ? at + 2 : at);
+    return hi << 16 | lo;
+  }
+};
+
+constexpr uint16_t kTagCompression = 259;
+constexpr uint16_t kTagJpegOffset = 513;
+constexpr uint16_t kTagJpegLength = 514;
+constexpr uint32_t kCompressionOldJpeg = 6;
+constexpr size_t kIfdEntryBytes = 12;
+constexpr int kMaxDirectories = 8;  // a loop of directory links ends here
+
+// Finds the thumbnail stream inside a TIFF block: skips the first directory,
+// then takes the first directory with Compression 6 and a JPEG offset.
+bool Qz__ThumbnailInBlock(const uint8_t* block, size_t size, size_t& start, size_t& length) {
+  if (size < 8) return false;
+  ExifFields f{block, size, block[0] == 'M'};
+  if (!((block[0] == 'I' && block[1] == 'I') || (block[0] == 'M' && block[1] == 'M'))) return false;
+  if (f.u16(2) != 42) return false;
+  size_t ifd = f.u32(4);
+  for (int directory = 0; directory < kMaxDirectories && ifd != 0 && !f.failed; ++directory) {
+    const uint32_t entries = f.u16(ifd);
+    if (f.failed || entries > (size - ifd) / kIfdEntryBytes) return false;
+    if (directory > 0) {
+      uint32_t compression = 0, offset = 0, bytes = 0;
+      bool hasOffset = false;
+      for (uint32_t e = 0; e < entries; ++e) {
+        const size_t at = ifd + 2 + e * kIfdEntryBytes;
+        const uint32_t tag = f.u16(at), type = f.u16(at + 2);
+        // SHORT values sit in the first half of the value field.
+        const uint32_t value = type == 3 ? f.u16(at + 8) : f.u32(at + 8);
+        if (tag == kTagCompression) compression = value;
+        if (tag == kTagJpegOffset) offset = value, hasOffset = true;
+        if (tag == kTagJpegLength) bytes = value;
+      }
+      if (f.failed) return false;
+      if (compression == kCompressionOldJpeg && hasOffset && offset < size) {
+        // A missing or too long length means "to the end of the segment".
+        start = offset;
+        length = (bytes == 0 || bytes > size - offset) ? size - offset : bytes;
+        return true;
+      }
+    }
+    ifd = f.u32(ifd + 2 + entries * kIfdEntryBytes);
+  }
+  return false;
+}
+
+}  // namespace
+
+bool jpegProbeMatches(std::span<const uint8_t> probe) {
+  if (probe.size() < 4 || probe[0] != 0xFF || probe[1] != 0xD8 || probe[2] != 0xFF) return false;
+  const uint8_t marker = probe[3];
+  const bool appOrComment = (marker >= 0xE0 && marker <= 0xEF) || marker == 0xFE;
+  const bool tables = marker == 0xDB || marker == 0xC4 || marker == 0xDD || marker == 0xCC;
+  const bool frame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+  return appOrComment || tables || frame;
+}
+
+uint32_t jpegReadInfo(FILE* file, ImageInfo& info) {
+  if (!file) return kBadArguments;
+  return Qz__ReadInfo(JpegInput{file, nullptr, 0}, &info);
+}
+
+uint32_t jpegReadInfoMemory(std::span<const uint8_t> data, ImageInfo& info) {
+  if (data.empty()) return kNotThisFormat;
+  return Qz__ReadInfo(JpegInput{nullptr, data.data(), data.size()}, &info);
+}
+
+uint32_t jpegDecode(FILE* file, PixelRows& rows) {
+  if (!file) return kBadArguments;
+  return Qz__Decode(JpegInput{file, nullptr, 0}, &rows);
+}
+
+uint32_t jpegDecodeMemory(std::span<const uint8_t> data, PixelRows& rows) {
+  if (data.empty()) return kBadArguments;
+  return Qz__Decode(JpegInput{nullptr, data.data(), data.size()}, &rows);
+}
+
+uint32_t jpegEncode(FILE* file, uint32_t width, uint32_t height, uint32_t depth,
+                    const JpegSaveOptions& options, PixelRows& rows) {
+  // libjpeg's own limit is 65500 a side.
+  if (!file || depth != 24 || width == 0 || height == 0 || width > 65500 || height > 65500)
+    return kBadArguments;
+  JpegSaveOptions clamped = options;
+  clamped.quality = clamped.quality < 1 ? 1 : (clamped.quality > 100 ? 100 : clamped.quality);
+  return Qz__Encode(file, width, height, &clamped, &rows);
+}
+
+bool jpegFindExifThumbnail(FILE* file, std::vector<uint8_t>& thumbnail) {
+  if (!file || std::fseek(file, 0, SEEK_SET) != 0) return false;
+  uint8_t start[2];
+  if (std::fread(start, 1, 2, file) != 2 || start[0] != 0xFF || start[1] != 0xD8) return false;
+  // The EXIF segment is one of the application segments before the frame;
+  // JFIF writers put theirs first, cameras put EXIF first.
+  for (int segment = 0; segment < 64; ++segment) {
+    uint8_t marker[4];
+    if (std::fread(marker, 1, 4, file) != 4 || marker[0] != 0xFF) return false;
+    const uint32_t length = static_cast<uint32_t>(marker[2]) << 8 | marker[3];
+    if (length < 2) return false;
+    if (marker[1] < 0xE0 || marker[1] > 0xEF) {
+      if (marker[1] == 0xDA || marker[1] == 0xD9) return false;  // scan or end: no EXIF
+      if (std::fseek(file, static_cast<long>(length) - 2, SEEK_CUR) != 0) return false;
+      continue;
+    }
+    std::vector<uint8_t> body(length - 2);
+    if (std::fread(body.data(), 1, body.size(), file) != body.size()) return false;
+    static constexpr uint8_t kExifName[6] = {'E', 'x', 'i', 'f', 0, 0};
+    if (marker[1] != 0xE1 || body.size() < 6 || std::memcmp(body.data(), kExifName, 6) != 0) continue;
+    size_t first = 0, bytes = 0;
+    if (!Qz__ThumbnailInBlock(body.data() + 6, body.size() - 6, first, bytes)) return false;
+    const uint8_t* stream = body.data() + 6 + first;
+    thumbnail.assign(stream, stream + bytes);
+    return true;
+  }
+  return false;
+}
+
+}  // namespace qz::codec

@@ -1,0 +1,73 @@
+// The row interface between the library codecs (JPEG, PNG, TIFF, BMP) and
+// whatever holds the pixels: a format class's image buffer, or a test's
+// plain image. Codecs speak in rows and the buffer's pixel layout numbers.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+#include "platform/qz_export.h"
+
+namespace qz::codec {
+
+// Answers of the format methods; the same numbers the library's drivers show.
+inline constexpr uint32_t kOk = 1;
+inline constexpr uint32_t kNoMemory = 2;
+inline constexpr uint32_t kReadError = 3;
+inline constexpr uint32_t kWriteFailed = 4;
+inline constexpr uint32_t kBadArguments = 6;
+inline constexpr uint32_t kNotHandled = 7;
+inline constexpr uint32_t kNotThisFormat = 8;
+inline constexpr uint32_t kCancelled = 9;
+inline constexpr uint32_t kCannotOpen = 10;
+
+// Pixel layouts of one row, numbered as the image buffer's layouts.
+inline constexpr uint32_t kLayoutRGB = 3;       // R, G, B
+inline constexpr uint32_t kLayoutRGBX = 4;      // R, G, B, fourth byte ignored on store
+inline constexpr uint32_t kLayoutGrey = 9;      // one grey byte
+inline constexpr uint32_t kLayoutIndex = 11;    // one colourmap index byte
+inline constexpr uint32_t kLayoutBGR = 12;      // B, G, R
+inline constexpr uint32_t kLayoutRGBMask = 16;  // R, G, B, the source image's mask byte
+// Not a buffer layout: a 1-bit row, most significant bit first, copied
+// straight into the first bitplane of a bitplane buffer.
+inline constexpr uint32_t kLayoutBits = 0x100;
+
+// Largest side any codec accepts; the library refuses bigger pictures anyway.
+inline constexpr uint32_t kMaxSide = 65536;
+
+// What a decoder found in a file's header.
+enum class PixelKind : uint8_t { TrueColour, Grey, ColourMapped, Bitplane };
+
+struct ImageInfo {
+  uint32_t width = 0;
+  uint32_t height = 0;
+  uint32_t depth = 0;  // bits per pixel as the buffer records it
+  PixelKind kind = PixelKind::TrueColour;
+  uint32_t bitplaneBytesPerRow = 0;  // Bitplane only
+  uint32_t colourCount = 0;          // entries of colourmap in use
+  // Entry i = red | green << 8 | blue << 16, as the buffer's colourmap.
+  std::array<uint32_t, 256> colourmap{};
+};
+
+// Receives decoded rows (top row is 0) and hands back stored rows for
+// decoders that merge passes. Every call may come many times per picture.
+class PixelRows {
+ public:
+  virtual ~PixelRows() = default;
+  // Stores row y, `width` pixels in `layout`; false when it cannot be stored.
+  virtual bool store(uint32_t y, uint32_t layout, const uint8_t* row) = 0;
+  // Reads row y back in `layout` (RGB, RGBX, BGR or RGB + mask); false when
+  // the buffer cannot give that layout.
+  virtual bool fetch(uint32_t y, uint32_t layout, uint8_t* row) = 0;
+  // Called once per row with the rows done so far; false asks to stop.
+  virtual bool progress(uint32_t done, uint32_t total) = 0;
+  // Colour-mapped decoders give their colourmap before the first row
+  // (entries as ImageInfo::colourmap).
+  virtual void setColourmap(const uint32_t* entries, uint32_t count) {
+    (void)entries;
+    (void)count;
+  }
+};
+
+}  // namespace qz::codec

@@ -1,0 +1,161 @@
+// TIFF codec core. Each handle gets its own silent error and warning handlers
+// (libtiff's global handlers are shared with every other TIFF user in the
+// process, so they are left alone).
+#include "qzio/codec_tiff.h"
+
+#include <unistd.h>
+
+#include <memory>
+#include <string>
+
+#include <tiffio.h>
+
+namespace qz::codec {
+namespace {
+
+// Messages of one handle, kept for debugging and never shown.
+struct TiffMessages {
+  std::string lastError;
+};
+
+int Qz__TiffKeepError(TIFF*, void* user, const char* module, const char* format, va_list args) {
+  auto* messages = static_cast<TiffMessages*>(user);
+  char text[512];
+  std::vsnprintf(text, sizeof text, format, args);
+  messages->lastError = std::string(module ? module : "") + ": " + text;
+  return 1;  // handled: libtiff must not print it
+}
+
+int Qz__TiffDropWarning(TIFF*, void*, const char*, const char*, va_list) { return 1; }
+
+struct OptionsFree {
+  void operator()(TIFFOpenOptions* options) const { TIFFOpenOptionsFree(options); }
+};
+struct TiffClose {
+  void operator()(TIFF* tif) const { TIFFClose(tif); }
+};
+using TiffHandle = std::unique_ptr<TIFF, TiffClose>;
+
+std::unique_ptr<TIFFOpenOptions, OptionsFree> Qz__SilentOptions(TiffMessages& messages) {
+  std::unique_ptr<TIFFOpenOptions, OptionsFree> options(TIFFOpenOptionsAlloc());
+  if (options) {
+    TIFFOpenOptionsSetErrorHandlerExtR(options.get(), Qz__TiffKeepError, &messages);
+    TIFFOpenOptionsSetWarningHandlerExtR(options.get(), Qz__TiffDropWarning, nullptr);
+  }
+  return options;
+}
+
+TiffHandle Qz__OpenForReading(const char* path, TiffMessages& messages) {
+  auto options = Qz__SilentOptions(messages);
+  if (!options) return nullptr;
+  // "m": no memory mapping, so a file truncated under us cannot fault.
+  return TiffHandle(TIFFOpenExt(path, "rm", options.get()));
+}
+
+}  // namespace
+
+bool tiffProbeMatches(std::span<const uint8_t> probe) {
+  if (probe.size() < 8) return false;
+  if (probe[0] == 'I' && probe[1] == 'I') return probe[2] == 42 && probe[3] == 0;
+  if (probe[0] == 'M' && probe[1] == 'M') return probe[2] == 0 && probe[3] == 42;
+  return false;
+}
+
+uint32_t tiffReadInfo(const char* path, ImageInfo& info) {
+  if (!path) return kBadArguments;
+  TiffMessages messages;
+  TiffHandle tif = Qz__OpenForReading(path, messages);
+  if (!tif) return kNotThisFormat;
+  uint32_t width = 0, height = 0;
+  if (!TIFFGetField(tif.get(), TIFFTAG_IMAGEWIDTH, &width) || !TIFFGetField(tif.get(), TIFFTAG_IMAGELENGTH, &height))
+    return kNotThisFormat;
+  if (width == 0 || height == 0 || width > kMaxSide || height > kMaxSide) return kNotThisFormat;
+  info.width = width;
+  info.height = height;
+  info.depth = 24;
+  info.kind = PixelKind::TrueColour;
+  return kOk;
+}
+
+uint32_t tiffDecode(const char* path, PixelRows& rows) {
+  if (!path) return kBadArguments;
+  TiffMessages messages;
+  TiffHandle tif = Qz__OpenForReading(path, messages);
+  if (!tif) return kCannotOpen;
+  uint32_t width = 0, height = 0;
+  if (!TIFFGetField(tif.get(), TIFFTAG_IMAGEWIDTH, &width) || !TIFFGetField(tif.get(), TIFFTAG_IMAGELENGTH, &height) ||
+      width == 0 || height == 0 || width > kMaxSide || height > kMaxSide)
+    return kNotThisFormat;
+  char reason[1024];
+  if (!TIFFRGBAImageOK(tif.get(), reason)) return kNotThisFormat;
+  const size_t pixels = static_cast<size_t>(width) * height;  // at most 2^32: fits size_t
+  std::unique_ptr<uint32_t, decltype(&_TIFFfree)> raster(
+      static_cast<uint32_t*>(_TIFFmalloc(static_cast<tmsize_t>(pixels * sizeof(uint32_t)))), &_TIFFfree);
+  std::unique_ptr<uint8_t[]> row(new (std::nothrow) uint8_t[static_cast<size_t>(width) * 3]);
+  if (!raster || !row) return kNoMemory;
+  // Damaged strips leave their rows blank rather than losing the picture.
+  if (!TIFFReadRGBAImageOriented(tif.get(), width, height, raster.get(), ORIENTATION_TOPLEFT, 0))
+    return kNotThisFormat;
+  for (uint32_t y = 0; y < height; ++y) {
+    const uint32_t* source = raster.get() + static_cast<size_t>(y) * width;
+    uint8_t* target = row.get();
+    // TIFFGetR and friends read the packed ABGR word independent of byte order.
+    for (uint32_t x = 0; x < width; ++x, target += 3) {
+      target[0] = static_cast<uint8_t>(TIFFGetR(source[x]));
+      target[1] = static_cast<uint8_t>(TIFFGetG(source[x]));
+      target[2] = static_cast<uint8_t>(TIFFGetB(source[x]));
+    }
+    if (!rows.store(y, kLayoutRGB, row.get())) return kNoMemory;
+    if (!rows.progress(y + 1, height)) return kCancelled;
+  }
+  return kOk;
+}
+
+uint32_t tiffEncode(int fd, const char* name, uint32_t width, uint32_t height, const TiffSaveOptions& options,
+                    PixelRows& rows) {
+  if (fd < 0 || width == 0 || height == 0 || width > kMaxSide || height > kMaxSide) return kBadArguments;
+  const uint16_t compression = options.compression;
+  if (compression != kTiffCompressionNone && compression != kTiffCompressionJpeg &&
+      compression != kTiffCompressionPackBits && compression != kTiffCompressionDeflate)
+    return kBadArguments;
+  std::unique_ptr<uint8_t[]> row(new (std::nothrow) uint8_t[static_cast<size_t>(width) * 3]);
+  if (!row) return kNoMemory;
+  // libtiff closes the descriptor it was given; the caller keeps its own.
+  const int own = dup(fd);
+  if (own < 0) return kCannotOpen;
+  TiffMessages messages;
+  auto openOptions = Qz__SilentOptions(messages);
+  TiffHandle tif(openOptions ? TIFFFdOpenExt(own, name ? name : "", "wm", openOptions.get()) : nullptr);
+  if (!tif) {
+    close(own);
+    return kCannotOpen;
+  }
+  TIFF* t = tif.get();
+  TIFFSetField(t, TIFFTAG_IMAGEWIDTH, width);
+  TIFFSetField(t, TIFFTAG_IMAGELENGTH, height);
+  TIFFSetField(t, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT);
+  TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, 3);
+  TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, 8);
+  TIFFSetField(t, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+  TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+  if (!TIFFSetField(t, TIFFTAG_COMPRESSION, compression)) return kBadArguments;
+  if (compression == kTiffCompressionJpeg) {
+    const int quality = options.jpegQuality < 1 ? 1 : (options.jpegQuality > 100 ? 100 : options.jpegQuality);
+    TIFFSetField(t, TIFFTAG_JPEGQUALITY, quality);
+    TIFFSetField(t, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB);
+  }
+  if (compression == kTiffCompressionDeflate && options.horizontalPredictor)
+    TIFFSetField(t, TIFFTAG_PREDICTOR, PREDICTOR_HORIZONTAL);
+  // Strips of about 8 KB, which every reader handles (the JPEG codec rounds
+  // the count to whole MCU rows).
+  TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(t, 0));
+  for (uint32_t y = 0; y < height; ++y) {
+    if (!rows.fetch(y, kLayoutRGB, row.get())) return kBadArguments;
+    if (TIFFWriteScanline(t, row.get(), y, 0) < 0) return kWriteFailed;
+    if (!rows.progress(y + 1, height)) return kCancelled;
+  }
+  if (!TIFFFlush(t)) return kWriteFailed;
+  return kOk;
+}
+
+}  // namespace qz::codec

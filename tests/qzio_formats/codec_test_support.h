@@ -1,0 +1,70 @@
+// Helpers for the codec tests: an in-memory RGB picture that codecs store
+// rows into and fetch rows from, PPM reading and writing, and the external
+// Debian tools (ImageMagick, netpbm, libtiff-tools) used as independent
+// readers and writers.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "qzio/codec_rows.h"
+
+namespace qztest {
+
+struct RgbImage {
+  uint32_t width = 0, height = 0;
+  std::vector<uint8_t> rgb;  // width * height * 3, top row first
+
+  RgbImage() = default;
+  RgbImage(uint32_t w, uint32_t h) : width(w), height(h), rgb(static_cast<size_t>(w) * h * 3) {}
+  const uint8_t* at(uint32_t x, uint32_t y) const { return &rgb[(static_cast<size_t>(y) * width + x) * 3]; }
+  uint8_t* at(uint32_t x, uint32_t y) { return &rgb[(static_cast<size_t>(y) * width + x) * 3]; }
+};
+
+// A smooth colour gradient with a few sharp features, awkward sizes welcome.
+RgbImage makeGradient(uint32_t width, uint32_t height);
+// The largest difference of any channel of any pixel; 256 when sizes differ.
+int maxDifference(const RgbImage& a, const RgbImage& b);
+
+// Stores decoded rows of any codec layout (using the colourmap a decoder
+// gives) and serves rows for encoders. Can ask to stop after some rows.
+class PictureRows : public qz::codec::PixelRows {
+ public:
+  PictureRows() = default;
+  explicit PictureRows(RgbImage image) : image(std::move(image)) {}
+  void resize(uint32_t width, uint32_t height, uint32_t bitplaneBytesPerRow = 0);
+  bool store(uint32_t y, uint32_t layout, const uint8_t* row) override;
+  bool fetch(uint32_t y, uint32_t layout, uint8_t* row) override;
+  bool progress(uint32_t done, uint32_t total) override;
+  void setColourmap(const uint32_t* entries, uint32_t count) override;
+
+  RgbImage image;
+  uint32_t colourmap[256] = {};
+  uint32_t bitplaneBytesPerRow = 0;
+  uint32_t rowsStored = 0;
+  uint32_t stopAfter = 0xFFFFFFFF;  // progress answers false once done reaches it
+  uint32_t lastLayout = 0;
+};
+
+// True and the picture when path holds a binary PPM (P6) or PGM (P5), maxval 255.
+bool readPnm(const std::string& path, RgbImage& image);
+void writePpm(const std::string& path, const RgbImage& image);
+
+// Full path of a Debian tool, or empty when it is not installed.
+std::string toolPath(const std::string& name);
+// Runs a shell command line; true on exit status 0. Output it does not
+// redirect itself is discarded.
+bool run(const std::string& command);
+// The picture ImageMagick reads from path (alpha dropped), or false.
+bool decodeWithImageMagick(const std::string& path, RgbImage& image, const std::string& dir);
+
+std::vector<uint8_t> readFile(const std::string& path);
+void writeFile(const std::string& path, const std::vector<uint8_t>& bytes);
+
+// Every prefix length up to the whole file (stepping through long files)
+// and a few single-byte flips, for the damaged-file tables.
+std::vector<std::vector<uint8_t>> damagedCopies(const std::vector<uint8_t>& good);
+
+}  // namespace qztest

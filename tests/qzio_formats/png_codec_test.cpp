@@ -1,0 +1,155 @@
+// PNG codec core: every colour type ImageMagick writes loads as 8-bit RGB
+// with its pixels, what we write reads back exactly, damage is refused.
+#include <gtest/gtest.h>
+
+#include "codec_test_support.h"
+#include "qzio/codec_png.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+using namespace qz::codec;
+using qztest::PictureRows;
+using qztest::RgbImage;
+
+uint32_t decodeFile(const std::string& path, PictureRows& rows, ImageInfo* infoOut = nullptr) {
+  FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) return kCannotOpen;
+  ImageInfo info;
+  uint32_t result = pngReadInfo(file, info);
+  if (result == kOk) {
+    rows.resize(info.width, info.height);
+    std::rewind(file);
+    result = pngDecode(file, rows);
+  }
+  std::fclose(file);
+  if (infoOut) *infoOut = info;
+  return result;
+}
+
+uint32_t encodeFile(const std::string& path, PictureRows& rows, const PngSaveOptions& options) {
+  FILE* file = std::fopen(path.c_str(), "wb");
+  const uint32_t result = pngEncode(file, rows.image.width, rows.image.height, options, rows);
+  std::fclose(file);
+  return result;
+}
+
+class PngCodec : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    convert_ = qztest::toolPath("convert");
+    source_ = qztest::makeGradient(13, 7);
+    qztest::writePpm(dir_.file("source.ppm"), source_);
+  }
+  std::string imageMagickPng(const std::string& name, const std::string& options, const std::string& prefix) {
+    const std::string out = dir_.file(name);
+    EXPECT_TRUE(qztest::run(convert_ + " '" + dir_.file("source.ppm") + "' " + options + " " + prefix + "'" + out + "'"));
+    return out;
+  }
+  qztest::TempDir dir_;
+  std::string convert_;
+  RgbImage source_;
+};
+
+TEST_F(PngCodec, LoadsEveryKindImageMagickWritesWithItsPixels) {
+  if (convert_.empty()) GTEST_SKIP() << "ImageMagick is not installed";
+  struct Case {
+    const char* name;
+    std::string options;
+    std::string prefix;
+    uint32_t depth;
+    int tolerance;  // 16-bit files: ImageMagick rounds, we keep the high byte
+  } cases[] = {
+      {"RGB", "", "PNG24:", 24, 0},
+      {"palette", "-colors 7", "PNG8:", 24, 0},
+      {"1-bit grey", "-monochrome", "PNG:", 24, 0},
+      {"8-bit grey", "-colorspace Gray", "PNG:", 24, 0},
+      {"16-bit", "-depth 16", "PNG48:", 24, 1},
+      {"alpha", "-alpha set -channel A -fx 0.5 +channel", "PNG32:", 32, 0},
+      {"grey and alpha", "-colorspace Gray -alpha set -channel A -fx 0.5 +channel", "PNG:", 32, 0},
+      {"palette with transparency", "-fill black -draw 'point 0,0' -transparent black", "PNG8:", 32, 0},
+      {"interlaced", "-interlace PNG", "PNG24:", 24, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = imageMagickPng(std::string("in.png"), c.options, c.prefix);
+    EXPECT_TRUE(pngProbeMatches(qztest::readFile(path)));
+    PictureRows rows;
+    ImageInfo info;
+    ASSERT_EQ(decodeFile(path, rows, &info), kOk);
+    EXPECT_EQ(info.depth, c.depth);
+    RgbImage reference;
+    ASSERT_TRUE(qztest::decodeWithImageMagick(path, reference, dir_.path()));
+    EXPECT_LE(qztest::maxDifference(rows.image, reference), c.tolerance);
+  }
+}
+
+TEST_F(PngCodec, WhatWeWriteReadsBackExactlyElsewhere) {
+  struct Case {
+    const char* name;
+    PngSaveOptions options;
+    uint8_t colourType, interlace;
+  } cases[] = {
+      {"RGB", {6, false, false}, 2, 0},
+      {"interlaced", {9, true, false}, 2, 1},
+      {"interlaced with alpha", {0, true, true}, 6, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    PictureRows rows(source_);
+    const std::string path = dir_.file(std::string(c.name) + ".png");
+    ASSERT_EQ(encodeFile(path, rows, c.options), kOk);
+    const std::vector<uint8_t> bytes = qztest::readFile(path);
+    ASSERT_GT(bytes.size(), 29u);
+    EXPECT_EQ(bytes[25], c.colourType);  // IHDR fields after signature, length, type, sides, bit depth
+    EXPECT_EQ(bytes[28], c.interlace);
+    PictureRows back;
+    ASSERT_EQ(decodeFile(path, back), kOk);
+    EXPECT_EQ(qztest::maxDifference(back.image, source_), 0);
+    if (convert_.empty()) continue;
+    RgbImage reference;
+    ASSERT_TRUE(qztest::decodeWithImageMagick(path, reference, dir_.path()));
+    EXPECT_EQ(qztest::maxDifference(reference, source_), 0);
+    if (c.options.alpha) {
+      // No mask behind the rows: every pixel is opaque.
+      std::string out = dir_.file("alpha.txt");
+      ASSERT_TRUE(qztest::run(convert_ + " '" + path + "' -format '%[fx:minima.a]' info:'" + out + "'"));
+      const std::vector<uint8_t> text = qztest::readFile(out);
+      EXPECT_EQ(std::string(text.begin(), text.end()), "1");
+    }
+  }
+}
+
+TEST_F(PngCodec, StopRequestsEndWithNine) {
+  PictureRows rows(qztest::makeGradient(30, 30));
+  rows.stopAfter = 5;
+  EXPECT_EQ(encodeFile(dir_.file("stop.png"), rows, PngSaveOptions{}), kCancelled);
+  rows.stopAfter = 0xFFFFFFFF;
+  PngSaveOptions interlaced;
+  interlaced.interlaced = true;
+  ASSERT_EQ(encodeFile(dir_.file("whole.png"), rows, interlaced), kOk);
+  PictureRows back;
+  back.stopAfter = 5;
+  EXPECT_EQ(decodeFile(dir_.file("whole.png"), back), kCancelled);
+}
+
+TEST_F(PngCodec, DamagedFilesEndCleanly) {
+  PictureRows rows(qztest::makeGradient(21, 11));
+  PngSaveOptions interlaced;
+  interlaced.interlaced = true;
+  ASSERT_EQ(encodeFile(dir_.file("good.png"), rows, interlaced), kOk);
+  const std::vector<uint8_t> good = qztest::readFile(dir_.file("good.png"));
+  for (const std::vector<uint8_t>& bad : qztest::damagedCopies(good)) {
+    const std::string path = dir_.file("bad.png");
+    qztest::writeFile(path, bad);
+    PictureRows back;
+    const uint32_t result = decodeFile(path, back);
+    EXPECT_TRUE(result == kOk || result == kNotThisFormat) << result;
+    // A cut before the end of the image data cannot pass as a whole picture.
+    if (bad.size() < good.size() - 12) {
+      EXPECT_NE(result, kOk) << bad.size();
+    }
+  }
+}
+
+}  // namespace

@@ -1,0 +1,180 @@
+// TIFF codec core: the kinds of TIFF other programs write (compressions,
+// tiles, palettes, grey, 16-bit, separate planes) load with their pixels;
+// each compression we write is tagged right and reads back elsewhere.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "codec_test_support.h"
+#include "qzio/codec_tiff.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+using namespace qz::codec;
+using qztest::PictureRows;
+using qztest::RgbImage;
+
+uint32_t decodeFile(const std::string& path, PictureRows& rows) {
+  ImageInfo info;
+  const uint32_t result = tiffReadInfo(path.c_str(), info);
+  if (result != kOk) return result;
+  rows.resize(info.width, info.height);
+  return tiffDecode(path.c_str(), rows);
+}
+
+uint32_t encodeFile(const std::string& path, PictureRows& rows, const TiffSaveOptions& options) {
+  const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC, 0644);
+  const uint32_t result = tiffEncode(fd, path.c_str(), rows.image.width, rows.image.height, options, rows);
+  close(fd);
+  return result;
+}
+
+// The value tiffdump shows for a tag of the first directory, or -1.
+long tagValue(const std::string& tiffdump, const std::string& path, int tag, const std::string& dir) {
+  const std::string out = dir + "/dump.txt";
+  if (std::system((tiffdump + " '" + path + "' > '" + out + "' 2>/dev/null").c_str()) != 0) return -1;
+  const std::vector<uint8_t> bytes = qztest::readFile(out);
+  const std::string text(bytes.begin(), bytes.end());
+  const size_t at = text.find("(" + std::to_string(tag) + ")");
+  if (at == std::string::npos) return -1;
+  const size_t open = text.find('<', at);
+  return open == std::string::npos ? -1 : std::stol(text.substr(open + 1));
+}
+
+class TiffCodec : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    convert_ = qztest::toolPath("convert");
+    tiffcp_ = qztest::toolPath("tiffcp");
+    tiffdump_ = qztest::toolPath("tiffdump");
+    source_ = qztest::makeGradient(37, 21);
+    qztest::writePpm(dir_.file("source.ppm"), source_);
+  }
+  std::string imageMagickTiff(const std::string& name, const std::string& options) {
+    const std::string out = dir_.file(name);
+    EXPECT_TRUE(qztest::run(convert_ + " '" + dir_.file("source.ppm") + "' " + options + " 'TIFF:" + out + "'"));
+    return out;
+  }
+  std::string tiffcpCopy(const std::string& from, const std::string& name, const std::string& options) {
+    const std::string out = dir_.file(name);
+    EXPECT_TRUE(qztest::run(tiffcp_ + " " + options + " '" + from + "' '" + out + "'"));
+    return out;
+  }
+  qztest::TempDir dir_;
+  std::string convert_, tiffcp_, tiffdump_;
+  RgbImage source_;
+};
+
+TEST_F(TiffCodec, LoadsWhatOtherProgramsWriteWithItsPixels) {
+  if (convert_.empty() || tiffcp_.empty()) GTEST_SKIP() << "ImageMagick or libtiff-tools missing";
+  const std::string plain = imageMagickTiff("plain.tif", "-compress None");
+  struct Case {
+    const char* name;
+    std::string path;
+    int tolerance;
+  } cases[] = {
+      {"uncompressed", plain, 0},
+      {"LZW", imageMagickTiff("lzw.tif", "-compress LZW"), 0},
+      {"Deflate with predictor", tiffcpCopy(plain, "zip.tif", "-c zip:2"), 0},
+      {"PackBits", tiffcpCopy(plain, "packbits.tif", "-c packbits"), 0},
+      {"JPEG", imageMagickTiff("jpeg.tif", "-compress JPEG -quality 95"), 3},
+      {"tiles", tiffcpCopy(plain, "tiles.tif", "-c lzw -t -w 16 -l 16"), 0},
+      {"separate planes", tiffcpCopy(plain, "planes.tif", "-p separate"), 0},
+      {"palette", imageMagickTiff("palette.tif", "-colors 9 -type Palette"), 1},  // 16-bit map entries: rounding
+      {"grey", imageMagickTiff("grey.tif", "-colorspace Gray"), 0},
+      {"16-bit", imageMagickTiff("sixteen.tif", "-depth 16"), 1},
+      {"big-endian", imageMagickTiff("msb.tif", "-endian MSB"), 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_TRUE(tiffProbeMatches(qztest::readFile(c.path)));
+    PictureRows rows;
+    ASSERT_EQ(decodeFile(c.path, rows), kOk);
+    RgbImage reference;
+    ASSERT_TRUE(qztest::decodeWithImageMagick(c.path, reference, dir_.path()));
+    EXPECT_LE(qztest::maxDifference(rows.image, reference), c.tolerance);
+  }
+}
+
+TEST_F(TiffCodec, EachCompressionWeWriteIsTaggedAndReadsBack) {
+  struct Case {
+    const char* name;
+    TiffSaveOptions options;
+    long compressionTag, predictorTag;
+    int tolerance;
+  } cases[] = {
+      {"none", {kTiffCompressionNone, 75, false}, 1, -1, 0},
+      {"PackBits", {kTiffCompressionPackBits, 75, false}, 32773, -1, 0},
+      {"Deflate", {kTiffCompressionDeflate, 75, false}, 32946, -1, 0},
+      {"Deflate, horizontal predictor", {kTiffCompressionDeflate, 75, true}, 32946, 2, 0},
+      {"JPEG", {kTiffCompressionJpeg, 90, false}, 7, -1, 40},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    PictureRows rows(source_);
+    const std::string path = dir_.file("out.tif");
+    ASSERT_EQ(encodeFile(path, rows, c.options), kOk);
+    PictureRows back;
+    ASSERT_EQ(decodeFile(path, back), kOk);
+    EXPECT_LE(qztest::maxDifference(back.image, source_), c.tolerance);
+    if (!tiffdump_.empty()) {
+      EXPECT_EQ(tagValue(tiffdump_, path, 259, dir_.path()), c.compressionTag);
+      EXPECT_EQ(tagValue(tiffdump_, path, 317, dir_.path()), c.predictorTag);
+      EXPECT_EQ(tagValue(tiffdump_, path, 262, dir_.path()), 2);  // RGB
+    }
+    if (convert_.empty()) continue;
+    RgbImage reference;
+    ASSERT_TRUE(qztest::decodeWithImageMagick(path, reference, dir_.path()));
+    EXPECT_LE(qztest::maxDifference(reference, back.image), c.tolerance ? 3 : 0);
+  }
+}
+
+TEST_F(TiffCodec, RefusesFilesWithoutBothSides) {
+  // "II", 42, directory at 8 holding only ImageWidth = 4.
+  const std::vector<uint8_t> noLength = {'I', 'I', 42, 0, 8, 0, 0, 0, 1, 0,
+                                         0x00, 0x01, 3, 0, 1, 0, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0};
+  qztest::writeFile(dir_.file("nolength.tif"), noLength);
+  ImageInfo info;
+  EXPECT_TRUE(tiffProbeMatches(noLength));
+  EXPECT_EQ(tiffReadInfo(dir_.file("nolength.tif").c_str(), info), kNotThisFormat);
+  PictureRows rows;
+  rows.resize(4, 1);
+  EXPECT_EQ(tiffDecode(dir_.file("missing.tif").c_str(), rows), kCannotOpen);
+  const std::vector<uint8_t> bigTiff = {'I', 'I', 43, 0, 8, 0, 0, 0};
+  EXPECT_FALSE(tiffProbeMatches(bigTiff));
+}
+
+TEST_F(TiffCodec, StopRequestsEndWithNine) {
+  PictureRows rows(source_);
+  rows.stopAfter = 4;
+  EXPECT_EQ(encodeFile(dir_.file("stop.tif"), rows, TiffSaveOptions{}), kCancelled);
+  rows.stopAfter = 0xFFFFFFFF;
+  ASSERT_EQ(encodeFile(dir_.file("whole.tif"), rows, TiffSaveOptions{}), kOk);
+  PictureRows back;
+  back.stopAfter = 4;
+  EXPECT_EQ(decodeFile(dir_.file("whole.tif"), back), kCancelled);
+}
+
+TEST_F(TiffCodec, DamagedFilesEndCleanly) {
+  PictureRows rows(qztest::makeGradient(19, 9));
+  TiffSaveOptions deflate;
+  deflate.compression = kTiffCompressionDeflate;
+  ASSERT_EQ(encodeFile(dir_.file("good.tif"), rows, deflate), kOk);
+  const std::vector<uint8_t> good = qztest::readFile(dir_.file("good.tif"));
+  for (const std::vector<uint8_t>& bad : qztest::damagedCopies(good)) {
+    const std::string path = dir_.file("bad.tif");
+    qztest::writeFile(path, bad);
+    PictureRows back;
+    const uint32_t result = decodeFile(path, back);
+    EXPECT_TRUE(result == kOk || result == kNotThisFormat) << result;
+    if (bad.size() < 8) {
+      EXPECT_EQ(result, kNotThisFormat);
+    }
+  }
+}
+
+}  // namespace
