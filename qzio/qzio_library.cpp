@@ -1,4 +1,483 @@
-// Placeholder translation unit so libQZIO.so exists before its formats do.
+// The library's start and end, the load and save drivers, result messages,
+// the options requester and the layer call. The drivers find a format by its
+// class name and drive it through the method ids of qzio/root_qzio.h; every
+// failure is one result code, shown once unless the call is quiet.
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "qzio/format_objects.h"
+#include "qzio/qzio.h"
+#include "qzio/qzio_internal.h"
+#include "qzio/qzio_list.h"
+#include "qzio/qzio_save_file.h"
+#include "qzio/qzio_ui.h"
+#include "qzio/root_qzio.h"
+
 namespace qzio {
-int libraryPresent() { return 1; }
+namespace {
+
+// Catalogue numbers of the texts the library shows.
+constexpr uint32_t kCatErrorTitle = 38;
+constexpr uint32_t kCatLoadingTitle = 39;
+constexpr uint32_t kCatSavingTitle = 40;
+constexpr uint32_t kCatOptionsTitle = 73;
+constexpr uint32_t kCatImageWord = 0;
+
+// Result code n shows catalogue text 26 + n; the cannot-save code has its own.
+uint32_t CatalogNumberForResult(uint32_t code) { return code == kQzioCannotSave ? 343 : 26 + code; }
+
+const char* const kDefaultResultTexts[kQzioLastResult + 1] = {
+    "Internal error in the image library.",
+    "Done.",
+    "There is not enough memory.",
+    "The file could not be read: it is damaged or too short.",
+    "The file could not be written.",
+    "Internal error in the image library.",
+    "This format cannot take this kind of image.",
+    "This format cannot do that.",
+    "The file is not in a format Quillantrix knows.",
+    "Cancelled.",
+    "The file cannot be opened.",
+    "The picture is of an unexpected kind.",
+    "This format cannot save images.",
+};
+
+int32_t QuietMessageBox(const char* title, const char* text) {
+  std::fprintf(stderr, "%s: %s\n", title ? title : "", text ? text : "");
+  return 0;
 }
+
+struct LibraryState {
+  std::mutex lock;
+  QZIO_GlobalData global{};
+  std::vector<std::string> formatNames;
+  UiHooks hooks;
+};
+
+LibraryState& State() {
+  static auto* state = new LibraryState;
+  return *state;
+}
+
+UiHooks Hooks() {
+  LibraryState& s = State();
+  std::lock_guard<std::mutex> lock(s.lock);
+  return s.hooks;
+}
+
+uint32_t ProgressStep(uint32_t height) { return std::max<uint32_t>(height / 20, 32); }
+
+bool WithinLimits(const QZIO_ImageBuffer* b) {
+  return b->width > 0 && b->height > 0 && b->width <= kQzioMaxSide && b->height <= kQzioMaxSide &&
+         b->depth <= kQzioMaxDepth;
+}
+
+// What a refused identify may have left in the buffer goes before the next try.
+void ResetPictureFields(QZIO_ImageBuffer* b) {
+  b->width = b->height = b->depth = b->bytesPerRow = b->format = 0;
+  std::memset(b->colourmap, 0, sizeof b->colourmap);
+}
+
+void PutTag(const TagItem* tags, QzWord tag, uint32_t value) {
+  if (!tags) return;
+  if (auto* p = reinterpret_cast<uint32_t*>(GetTagData(tag, 0, tags))) *p = value;
+}
+
+std::string ProgressText(uint32_t titleNumber, const char* formatName) {
+  const char* title = CatalogText(titleNumber, titleNumber == kCatLoadingTitle ? "Loading" : "Saving");
+  const char* word = CatalogText(kCatImageWord, "Image");
+  std::string text = title;
+  if (!formatName || !*formatName) return text;
+  text += ' ';
+  text += formatName ? formatName : "";
+  text += ' ';
+  text += word;
+  return text;
+}
+
+// The header and buffer of a load, before any format has looked at them.
+QZIO_ImageBuffer* NewLoadBuffer() {
+  QZIO_ImageBuffer* b = NewBuffer();
+  if (!b) return nullptr;
+  auto* h = static_cast<QZIO_Header*>(std::calloc(1, sizeof(QZIO_Header)));
+  if (!h) {
+    QZIO_FreeBuffer(b);
+    return nullptr;
+  }
+  b->header = h;
+  h->buffer = b;
+  h->wantedTrueColour = kQzioFormatRGBPlanes;
+  h->wantedGrey = kQzioFormatGrey;
+  h->wantedColourMapped = kQzioFormatRGBPlanes;
+  h->saveDescriptor = -1;
+  return b;
+}
+
+// A returned buffer keeps its header for the accepted format's name, but
+// nothing in it may point at what the driver has closed or freed.
+void DetachHeader(QZIO_Header* h) {
+  std::free(h->probe);
+  h->probe = nullptr;
+  h->probeSize = 0;
+  h->stream = nullptr;
+  h->fileName = nullptr;
+  h->progress = nullptr;
+}
+
+struct OpenFile {
+  FILE* f = nullptr;
+  ~OpenFile() {
+    if (f) std::fclose(f);
+  }
+};
+
+// Loads with the accepted format: options, pixels, progress and the load.
+// With showOptions the load options come first and the format identifies
+// again after them, since options may change the picture's size.
+uint32_t LoadAccepted(FormatHandle& format, QZIO_Header* h, const char* formatName, uint32_t flags,
+                      uint32_t classFlags, bool showOptions) {
+  QZIO_ImageBuffer* b = h->buffer;
+  const bool quiet = (flags & kQzioQuiet) != 0;
+  if (!quiet && showOptions) {
+    auto* options = reinterpret_cast<Qz_Object*>(format.send(kQzioGetLoadOptions, 0));
+    if (options) {
+      if (!QZIO_ShowOptionsRequester(format.object(), options)) return kQzioCancelled;
+      if (h->stream) std::fseek(h->stream, 0, SEEK_SET);
+      const uint32_t again = static_cast<uint32_t>(format.send(kQzioIdentify, reinterpret_cast<QzWord>(h)));
+      if (again != kQzioSuccess) return again;
+      if (!WithinLimits(b)) return kQzioNotRecognised;
+      h->progressStep = ProgressStep(b->height);
+    }
+  }
+  if (!AllocBufferMemQuiet(b)) return kQzioNoMemory;
+  void* display = nullptr;
+  if (!quiet && !(classFlags & kQzioFlagNoProgress)) {
+    display = BeginProgress(CatalogText(kCatLoadingTitle, "Loading"),
+                            ProgressText(kCatLoadingTitle, formatName).c_str());
+    h->progress = display;
+  }
+  if (h->stream) std::fseek(h->stream, 0, SEEK_SET);
+  uint32_t result = static_cast<uint32_t>(format.send(kQzioLoad, reinterpret_cast<QzWord>(h)));
+  if (display) {
+    if (!SetProgress(display, 100, 100)) result = kQzioCancelled;
+    EndProgress(display);
+    h->progress = nullptr;
+  }
+  return result;
+}
+
+uint32_t AutoLoad(const char* path, uint32_t flags, const TagItem* tags, QZIO_ImageBuffer** out) {
+  struct stat st;
+  if (::stat(path, &st) != 0 || !S_ISREG(st.st_mode)) return kQzioCannotOpen;
+  OpenFile file;
+  file.f = std::fopen(path, "rb");
+  if (!file.f) return kQzioCannotOpen;
+
+  QZIO_ImageBuffer* b = NewLoadBuffer();
+  if (!b) return kQzioBadArguments;
+  std::unique_ptr<QZIO_ImageBuffer, void (*)(QZIO_ImageBuffer*)> owned(b, QZIO_FreeBuffer);
+  QZIO_Header* h = b->header;
+  h->probe = static_cast<uint8_t*>(std::calloc(1, kQzioProbeSize));
+  if (!h->probe) return kQzioBadArguments;
+  if (std::fread(h->probe, 1, kQzioProbeSize, file.f) == 0) return kQzioReadError;
+  std::fseek(file.f, 0, SEEK_SET);
+  h->fileName = path;
+  h->stream = file.f;
+  h->probeSize = kQzioProbeSize;
+  h->fileSize = static_cast<uint64_t>(st.st_size);
+
+  std::unique_ptr<FormatHandle> format;
+  std::string accepted;
+  uint32_t classFlags = 0;
+  for (const std::string& name : DetectionOrder()) {
+    std::unique_ptr<FormatHandle> candidate = FormatHandle::Create(name + "QZIO");
+    if (!candidate) continue;
+    classFlags = static_cast<uint32_t>(candidate->send(kQzioGetFlags, 0));
+    ResetPictureFields(b);
+    std::fseek(file.f, 0, SEEK_SET);
+    const uint32_t answer = static_cast<uint32_t>(candidate->send(kQzioIdentify, reinterpret_cast<QzWord>(h)));
+    if (answer == kQzioSuccess && WithinLimits(b)) {
+      format = std::move(candidate);
+      accepted = name;
+      break;
+    }
+  }
+  if (!format) return kQzioNotRecognised;
+  std::snprintf(h->acceptedFormat, sizeof h->acceptedFormat, "%s", accepted.c_str());
+
+  uint32_t result;
+  if (flags & kQzioIdentifyOnly) {
+    result = kQzioSuccess;
+  } else {
+    h->progressStep = ProgressStep(b->height);
+    if ((flags & kQzioDirectLoad) && (classFlags & kQzioFlagDirect)) {
+      PutTag(tags, kQzioTagWidth, b->width);
+      PutTag(tags, kQzioTagHeight, b->height);
+      std::fseek(file.f, 0, SEEK_SET);
+      result = static_cast<uint32_t>(format->send(kQzioIdentifyOutermost, reinterpret_cast<QzWord>(h)));
+      if (result == kQzioSuccess && !WithinLimits(b)) result = kQzioNotRecognised;
+      if (result == kQzioSuccess) {
+        if (!AllocBufferMemQuiet(b)) {
+          result = kQzioNoMemory;
+        } else {
+          std::fseek(file.f, 0, SEEK_SET);
+          result = static_cast<uint32_t>(format->send(kQzioLoadOutermost, reinterpret_cast<QzWord>(h)));
+        }
+      }
+    } else {
+      result = LoadAccepted(*format, h, accepted.c_str(), flags, classFlags, true);
+    }
+  }
+  format.reset();
+  if (result == kQzioSuccess) {
+    DetachHeader(h);
+    *out = owned.release();
+  }
+  return result;
+}
+
+}  // namespace
+
+std::vector<std::string> DetectionOrder() {
+  LibraryState& s = State();
+  std::lock_guard<std::mutex> lock(s.lock);
+  return s.formatNames;
+}
+
+const char* CatalogText(uint32_t number, const char* fallback) {
+  const UiHooks hooks = Hooks();
+  if (hooks.catalogString) {
+    if (const char* text = hooks.catalogString(number); text && *text) return text;
+  }
+  return fallback;
+}
+
+void* BeginProgress(const char* title, const char* text) {
+  const UiHooks hooks = Hooks();
+  return hooks.beginProgress ? hooks.beginProgress(title, text) : nullptr;
+}
+
+bool SetProgress(void* display, uint32_t done, uint32_t total) {
+  if (!display) return true;
+  const UiHooks hooks = Hooks();
+  return hooks.setProgress ? hooks.setProgress(display, done, total) != 0 : true;
+}
+
+void EndProgress(void* display) {
+  if (!display) return;
+  const UiHooks hooks = Hooks();
+  if (hooks.endProgress) hooks.endProgress(display);
+}
+
+void SetUiHooks(const UiHooks* hooks) {
+  LibraryState& s = State();
+  std::lock_guard<std::mutex> lock(s.lock);
+  s.hooks = hooks ? *hooks : UiHooks{};
+}
+
+void DisposeObject(Qz_Object* object) { (void)object; }
+
+int MaskByteAt(const QZIO_ImageBuffer* buffer, uint32_t, uint32_t) {
+  (void)buffer;
+  return -1;
+}
+
+}  // namespace qzio
+
+using namespace qzio;
+
+QZ_EXTERN_C_BEGIN
+
+QZIO_GlobalData* QZIO_Init(Qz_GlobalData*) {
+  LibraryState& s = State();
+  std::vector<std::string> names;
+  bool first;
+  {
+    std::lock_guard<std::mutex> lock(s.lock);
+    first = s.global.referenceCount == 0;
+  }
+  // A missing list leaves detection empty: every automatic load answers 8.
+  if (first) ReadFormatListFile(DataRoot() + "/Data/QZIOList.QzStr", &names);
+  std::lock_guard<std::mutex> lock(s.lock);
+  if (s.global.referenceCount == 0) s.formatNames = names;
+  ++s.global.referenceCount;
+  return &s.global;
+}
+
+void QZIO_Cleanup(void) {
+  LibraryState& s = State();
+  Qz_Object* lists[4] = {};
+  {
+    std::lock_guard<std::mutex> lock(s.lock);
+    if (s.global.referenceCount == 0) return;
+    if (--s.global.referenceCount != 0) return;
+    lists[0] = s.global.formatList;
+    lists[1] = s.global.loadersList;
+    lists[2] = s.global.saveFormatList;
+    lists[3] = s.global.slot;
+    s.global.formatList = s.global.loadersList = s.global.saveFormatList = s.global.slot = nullptr;
+    s.formatNames.clear();
+  }
+  for (Qz_Object* o : lists) DisposeObject(o);
+}
+
+const char* QZIO_ErrorText(uint32_t code) {
+  const char* fallback = kDefaultResultTexts[code <= kQzioLastResult ? code : 0];
+  if (code == 0 || code > kQzioLastResult) return fallback;
+  return CatalogText(CatalogNumberForResult(code), fallback);
+}
+
+int32_t QZIO_ErrorNumberRequest(uint32_t code) {
+  if (code == kQzioCancelled) return 1;
+  const UiHooks hooks = Hooks();
+  const char* title = CatalogText(kCatErrorTitle, "Image File Error");
+  const char* text = QZIO_ErrorText(code);
+  return hooks.messageBox ? hooks.messageBox(title, text) : QuietMessageBox(title, text);
+}
+
+int32_t QZIO_ShowOptionsRequester(Qz_Object* format, Qz_Object* options) {
+  const UiHooks hooks = Hooks();
+  if (!hooks.showRequester) return 1;  // no windows: the defaults stand
+  return hooks.showRequester(CatalogText(kCatOptionsTitle, "Options"), format, options);
+}
+
+QZIO_ImageBuffer* QZIO_AutoLoadBufferA(const char* path, uint32_t flags, const TagItem* tags) {
+  if (!path) return nullptr;
+  QZIO_ImageBuffer* out = nullptr;
+  uint32_t result;
+  try {
+    result = AutoLoad(path, flags, tags, &out);
+  } catch (const std::bad_alloc&) {
+    result = kQzioNoMemory;
+  }
+  PutTag(tags, kQzioTagResult, result);
+  if (result != kQzioSuccess && !(flags & kQzioQuiet)) QZIO_ErrorNumberRequest(result);
+  return result == kQzioSuccess ? out : nullptr;
+}
+
+QZIO_ImageBuffer* QZIO_LoadBufferFromQZIOA(Qz_Object* object, uint32_t flags, const TagItem* tags) {
+  uint32_t result = kQzioBadArguments;
+  QZIO_ImageBuffer* b = nullptr;
+  try {
+    std::unique_ptr<FormatHandle> format = object ? FormatHandle::Borrow(object) : nullptr;
+    b = format ? NewLoadBuffer() : nullptr;
+    if (b) {
+      QZIO_Header* h = b->header;
+      const uint32_t classFlags = static_cast<uint32_t>(format->send(kQzioGetFlags, 0));
+      result = kQzioNotRecognised;
+      bool cancelled = false;
+      if (!(flags & kQzioQuiet)) {
+        auto* options = reinterpret_cast<Qz_Object*>(format->send(kQzioGetLoadOptions, 0));
+        if (options && !QZIO_ShowOptionsRequester(object, options)) {
+          result = kQzioCancelled;
+          cancelled = true;
+        }
+      }
+      if (!cancelled &&
+          static_cast<uint32_t>(format->send(kQzioIdentify, reinterpret_cast<QzWord>(h))) == kQzioSuccess) {
+        if (!WithinLimits(b)) {
+          result = kQzioNotRecognised;
+        } else {
+          h->progressStep = ProgressStep(b->height);
+          // The options were shown before identifying: load straight away.
+          result = LoadAccepted(*format, h, "", flags, classFlags, false);
+        }
+      }
+    }
+  } catch (const std::bad_alloc&) {
+    result = kQzioNoMemory;
+  }
+  PutTag(tags, kQzioTagResult, result);
+  if (result == kQzioSuccess) {
+    DetachHeader(b->header);
+    return b;
+  }
+  QZIO_FreeBuffer(b);
+  if (!(flags & kQzioQuiet)) QZIO_ErrorNumberRequest(result);
+  return nullptr;
+}
+
+uint32_t QZIO_SaveBufferA(QZIO_Header* header, const char* path, const char* formatName, Qz_Object* object,
+                          uint32_t* flagsWord) {
+  if (!header || !header->buffer) return kQzioBadArguments;
+  const bool quiet = flagsWord && (*flagsWord & kQzioQuiet);
+  uint32_t result = kQzioNotRecognised;
+  try {
+    std::unique_ptr<FormatHandle> format;
+    if (object) {
+      format = FormatHandle::Borrow(object);
+    } else if (formatName) {
+      format = FormatHandle::Create(std::string(formatName) + "QZIO");
+      if (format) format->send(kQzioSetSaveBuffer, reinterpret_cast<QzWord>(header->buffer));
+    }
+    if (!format) {
+      if (!quiet) QZIO_ErrorNumberRequest(kQzioNotRecognised);
+      return kQzioNotRecognised;
+    }
+    const uint32_t classFlags = static_cast<uint32_t>(format->send(kQzioGetFlags, 0));
+
+    // The caller's header is lent for the call and given back as it was.
+    const QZIO_Header saved = *header;
+    void* display = nullptr;
+    if (!quiet && !(classFlags & kQzioFlagNoProgress)) {
+      display = BeginProgress(CatalogText(kCatSavingTitle, "Saving"),
+                              ProgressText(kCatSavingTitle, formatName).c_str());
+    }
+    header->progress = display;
+    header->progressStep = ProgressStep(header->buffer->height);
+    if (!header->fileName) header->fileName = path;
+
+    const bool hasPath = path && *path;
+    SaveFile target;
+    if (hasPath && !target.open(path)) {
+      result = kQzioCannotOpen;
+    } else if (!hasPath && !(classFlags & kQzioFlagOwnFile)) {
+      result = kQzioCannotOpen;
+    } else {
+      header->stream = hasPath ? target.stream() : nullptr;
+      header->saveDescriptor = hasPath ? target.descriptor() : -1;
+      result = static_cast<uint32_t>(format->send(kQzioSave, reinterpret_cast<QzWord>(header)));
+      if (display && !SetProgress(display, 100, 100)) result = kQzioCancelled;
+      if (hasPath) {
+        if (result == kQzioSuccess) {
+          if (!target.commit()) result = kQzioWriteError;
+        } else {
+          target.abort();
+        }
+      }
+    }
+    EndProgress(display);
+    *header = saved;
+  } catch (const std::bad_alloc&) {
+    result = kQzioNoMemory;
+  }
+  if (result != kQzioSuccess && !quiet) QZIO_ErrorNumberRequest(result);
+  return result;
+}
+
+QZIO_ImageBuffer* QZIO_AddLayer(QZIO_ImageBuffer* buffer, uint32_t width, uint32_t height, uint32_t depth,
+                                uint32_t format, uint32_t kind, QzWord) {
+  if (!buffer || (kind != kQzioPlainLayer && kind != kQzioMaskedLayer)) return nullptr;
+  QZIO_ImageBuffer* layer = AllocBufferQuiet(width, height, depth, 0, format);
+  if (!layer) return nullptr;
+  if (kind == kQzioMaskedLayer) {
+    layer->mask = AllocBufferQuiet(width, height, 8, 0, kQzioFormatGrey);
+    if (!layer->mask) {
+      QZIO_FreeBuffer(layer);
+      return nullptr;
+    }
+  }
+  AddTail(&buffer->layers, &layer->node);
+  return layer;
+}
+
+QZ_EXTERN_C_END

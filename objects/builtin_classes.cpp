@@ -1,0 +1,143 @@
+// The gadget classes the object layer registers when it is opened, in the
+// fixed order the toolkit relies on: superclasses are looked up by name at
+// registration, so a class registered before its superclass gets none
+// (App's superclass record stays empty; it delegates to a Group instance
+// made by name all the same). Registration stops at the first Init that
+// fails. A row without functions is a class not built yet: it is skipped.
+#include <cstddef>
+
+#include "objects/object_internal.h"
+#include "objects/qz_builtin_classes.h"
+
+namespace qz::objects {
+
+namespace {
+
+typedef QzWord (*InitFunction)(Qz_GlobalData*);
+typedef void (*CleanupFunction)(Qz_GlobalData*);
+
+struct InitRow {
+  const char* name;
+  InitFunction init;
+};
+
+struct CleanupRow {
+  const char* name;
+  CleanupFunction cleanup;
+};
+
+// App's Init also starts the platform's task and window services.
+const InitRow kRegistrationOrder[] = {
+    {"App", nullptr},
+    {"Root", Qz_InitRootClass},
+    {"Group", nullptr},
+    {"Button", nullptr},
+    {"Text", nullptr},
+    {"Space", nullptr},
+    {"LinkedList", Qz_InitLinkedListClass},
+    {"BitMap", nullptr},
+    {"CheckBox", nullptr},
+    {"CompactSlider", nullptr},
+    {"Pages", nullptr},
+    {"PopUp", nullptr},
+    {"Scroller", nullptr},
+    {"Slider", nullptr},
+    {"VectorImage", nullptr},
+    {"StringEdit", nullptr},
+    {"PopUpList", nullptr},
+    {"PopUpToolList", nullptr},
+    {"ColourBox", nullptr},
+    {"ColourEdit", nullptr},
+    {"ColourSpace", nullptr},
+    {"Menu", nullptr},
+    {"MenuBar", nullptr},
+    {"MenuItem", nullptr},
+    {"MutualExclude", nullptr},
+    {"ListTree", nullptr},
+    {"ListTreeItem", nullptr},
+    {"ListTreeNode", nullptr},
+    {"MeasurementEdit", nullptr},
+    {"MeasurementUnitsPrefs", nullptr},
+    {"ToolButton", nullptr},
+    {"ShortcutKey", nullptr},
+    {"VerticalPages", nullptr},
+    {"ProgressBar", nullptr},
+    {"Thread", nullptr},
+    {"Window", nullptr},
+    {"VirtualGroup", nullptr},
+    {"Knob", nullptr},
+    {"Angle", nullptr},
+    {"LUTEdit", nullptr},
+    {"DirTree", nullptr},
+    {"DirTreeNode", nullptr},
+    {"FileRequester", nullptr},
+    {"TipOfTheDay", nullptr},
+    {"Screen", nullptr},
+};
+
+// Each Cleanup removes its class only when it was registered. App's also
+// ends the platform's task and window services.
+const CleanupRow kRemovalOrder[] = {
+    {"Angle", nullptr},
+    {"BitMap", nullptr},
+    {"Button", nullptr},
+    {"CheckBox", nullptr},
+    {"ColourBox", nullptr},
+    {"ColourEdit", nullptr},
+    {"ColourSpace", nullptr},
+    {"CompactSlider", nullptr},
+    {"DirTree", nullptr},
+    {"DirTreeNode", nullptr},
+    {"FileRequester", nullptr},
+    {"Knob", nullptr},
+    {"LinkedList", Qz_CleanupLinkedListClass},
+    {"ListTree", nullptr},
+    {"ListTreeItem", nullptr},
+    {"ListTreeNode", nullptr},
+    {"LUTEdit", nullptr},
+    {"MeasurementEdit", nullptr},
+    {"MeasurementUnitsPrefs", nullptr},
+    {"MenuItem", nullptr},
+    {"Menu", nullptr},
+    {"MenuBar", nullptr},
+    {"MutualExclude", nullptr},
+    {"Pages", nullptr},
+    {"PopUp", nullptr},
+    {"PopUpList", nullptr},
+    {"PopUpToolList", nullptr},
+    {"ProgressBar", nullptr},
+    {"Scroller", nullptr},
+    {"Screen", nullptr},
+    {"Slider", nullptr},
+    {"Space", nullptr},
+    {"ShortcutKey", nullptr},
+    {"StringEdit", nullptr},
+    {"Text", nullptr},
+    {"Thread", nullptr},
+    {"TipOfTheDay", nullptr},
+    {"ToolButton", nullptr},
+    {"Window", nullptr},
+    {"VerticalPages", nullptr},
+    {"VectorImage", nullptr},
+    {"VirtualGroup", nullptr},
+    {"Group", nullptr},
+    {"Root", Qz_CleanupRootClass},
+    {"App", nullptr},
+};
+
+}  // namespace
+
+QzWord registerBuiltInClasses(Qz_GlobalData* globalData) {
+  for (const InitRow& row : kRegistrationOrder) {
+    if (row.init != nullptr && row.init(globalData) == 0) return 0;
+  }
+  return 1;
+}
+
+void removeBuiltInClasses(Qz_GlobalData* globalData) {
+  for (const CleanupRow& row : kRemovalOrder) {
+    if (row.cleanup != nullptr) row.cleanup(globalData);
+  }
+}
+
+}  // namespace qz::objects
