@@ -9,7 +9,10 @@
 #include <atomic>
 #include <cstdio>
 #include <cstring>
+#include <climits>
 #include <new>
+#include <string>
+#include <system_error>
 #include <thread>
 
 #include "objects/qz_linked_list.h"
@@ -18,6 +21,10 @@
 #include "platform/graphics.h"
 
 extern char** environ;
+
+// Bound weakly: the rast-port clip module may land after this one; until it
+// does, objects draw unclipped.
+#pragma weak InstallClipRegion
 
 namespace {
 
@@ -55,7 +62,7 @@ QZ_EXPORT Qz_DrawInfo* Qz_LockDrawInfo(Qz_Object* object) {
     Qz_ReleaseSemaphore(info->drawSemaphore);
     return nullptr;
   }
-  if (info->rastPort->Layer && box->clipRegion) {
+  if (&InstallClipRegion && info->rastPort->Layer && box->clipRegion) {
     box->savedRegion = InstallClipRegion(info->rastPort->Layer, box->clipRegion);
   }
   info->currentBox = box;
@@ -66,7 +73,7 @@ QZ_EXPORT void Qz_UnlockDrawInfo(Qz_Object* object) {
   Qz_DrawInfo* info = Qz__DrawInfoOf(object);
   if (!info) return;
   Qz_LayoutBox* box = Qz__BoxOf(object);
-  if (box && box->clipRegion && info->rastPort && info->rastPort->Layer) {
+  if (&InstallClipRegion && box && box->clipRegion && info->rastPort && info->rastPort->Layer) {
     InstallClipRegion(info->rastPort->Layer, box->savedRegion);
     box->savedRegion = nullptr;
   }

@@ -214,7 +214,11 @@ void waitForBreak(QzWord argument) {
   while (std::chrono::steady_clock::now() < ignoreUntil) {
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
-  while (!(SetSignal(0, SIGBREAKF_CTRL_C) & SIGBREAKF_CTRL_C)) Wait(SIGBREAKF_CTRL_C);
+  // Wait consumes the bit it reports, so test its answer, not the signals after it.
+  if (!(SetSignal(0, SIGBREAKF_CTRL_C) & SIGBREAKF_CTRL_C)) {
+    while (!(Wait(SIGBREAKF_CTRL_C) & SIGBREAKF_CTRL_C)) {
+    }
+  }
   gLog->returned.store(true);
 }
 
@@ -229,11 +233,12 @@ TEST_F(ObjectServices, ThreadRunsItsEntryAndStopsOnTheBreakSignal) {
     const char* name;
     Qz_ThreadFunction entry;
     int ignoreBreaksFor;
+    bool startTwice;  // only while the entry is sure to be running
   };
   const Case cases[] = {
-      {"entry that waits for the break", waitForBreak, 0},
-      {"entry that ignores the break for a while", waitForBreak, 150},
-      {"entry that returns by itself", returnAtOnce, 0},
+      {"entry that waits for the break", waitForBreak, 0, true},
+      {"entry that ignores the break for a while", waitForBreak, 150, true},
+      {"entry that returns by itself", returnAtOnce, 0, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -244,7 +249,7 @@ TEST_F(ObjectServices, ThreadRunsItsEntryAndStopsOnTheBreakSignal) {
                                         kThreadSetName, "probe thread");
     ASSERT_NE(thread, nullptr);
     Qz_DoMethod(thread, kRootOpen);
-    Qz_DoMethod(thread, kRootOpen);  // a second start while running is ignored
+    if (c.startTwice) Qz_DoMethod(thread, kRootOpen);  // ignored: it is running
     ASSERT_TRUE(eventually([&] { return log.runs.load() > 0; }));
     Qz_DisposeObject(thread);  // stops first: returns only after the entry did
     EXPECT_TRUE(log.returned.load());
