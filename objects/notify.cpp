@@ -18,9 +18,6 @@
 struct Qz_NotifyHeader {
   List own;        // records whose source is this object
   List partners;   // partner records of notifications aimed at this object
-  // Loop guard: the target of the delivery in progress, 0 for none. Kept as
-  // the target itself, never as a record that a delivery might free.
-  std::atomic<QzWord> firingTarget{0};
   std::atomic<int32_t> firing{0};  // walks in progress over this header
   bool retired = false;            // the object was disposed during a walk
   char* restoreText = nullptr;
@@ -66,6 +63,24 @@ constexpr std::size_t kSpareWords = 8;
 constexpr uint32_t kMaxTemplateWords = 4096;
 
 Qz_Semaphore* treeSemaphore() { return globalData().objectTreeSemaphore; }
+
+// Loop guard: the deliveries in progress on this thread's stack, innermost
+// last, each as (header, target). A firing skips a record aimed at the
+// target that the innermost delivery of the same header is serving. Kept
+// per thread, so firings on other threads never hide each other's
+// deliveries, and as targets, never as records a delivery might free.
+struct Delivery {
+  const Qz_NotifyHeader* header;
+  QzWord target;
+};
+thread_local std::vector<Delivery> tDeliveries;
+
+QzWord innermostTarget(const Qz_NotifyHeader* header) {
+  for (auto it = tDeliveries.rbegin(); it != tDeliveries.rend(); ++it) {
+    if (it->header == header) return it->target;
+  }
+  return 0;
+}
 
 // Waits out refusals for the cleanup paths that must not be skipped;
 // gives up after about two seconds.
@@ -242,32 +257,30 @@ QzWord notifyFire(Qz_RootObject* root, const QzWord* args) {
     if (!record->valid()) break;
     bool delivered = false;
     if (record->triggerMethod == method) {
-      const QzWord previousGuard = header->firingTarget.load(std::memory_order_relaxed);
       if (record->count == kNotifyCallBackMarker) {
         const auto function = reinterpret_cast<Qz_NotifyCallBack>(record->target);
         const QzWord userData = record->templateWords()[0];
-        header->firingTarget.store(record->target, std::memory_order_relaxed);
+        tDeliveries.push_back(Delivery{header, record->target});
         Qz_ReleaseSemaphore(tree);
         function(userData, source, method, trigger + 1);
         delivered = true;
       } else {
         Qz_Object* target = resolveTarget(record->target, trigger);
         const QzWord targetWord = reinterpret_cast<QzWord>(target);
-        if (target != nullptr && !(previousGuard != 0 && previousGuard == targetWord)) {
+        if (target != nullptr && innermostTarget(header) != targetWord) {
           fillLiveCopy(record, trigger);
           const QzWord* live = record->liveWords();
           words.assign(live, live + record->count);
           words.resize(record->count + kSpareWords, 0);
-          header->firingTarget.store(targetWord, std::memory_order_relaxed);
+          tDeliveries.push_back(Delivery{header, targetWord});
           Qz_ReleaseSemaphore(tree);
           Qz_DoMethodA(target, static_cast<uint32_t>(words[0]), words.data() + 1);
           delivered = true;
         }
       }
       if (delivered) {
-        const bool relocked = obtainTreePatiently();
-        header->firingTarget.store(previousGuard, std::memory_order_relaxed);
-        if (!relocked) {
+        tDeliveries.pop_back();
+        if (!obtainTreePatiently()) {
           header->firing.fetch_sub(1, std::memory_order_relaxed);
           return 0;
         }

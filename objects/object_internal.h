@@ -5,27 +5,7 @@
 #include <cstdint>
 
 #include "objects/qz_object.h"
-
-struct Qz_NotifyHeader;
-
-// A Root object: the header, then what every object has.
-struct Qz_RootObject {
-  Qz_Object header;
-  Qz_LayoutBox box;
-  uint32_t baseColour;      // 0xFFFFFFFF: not set
-  uint32_t lightColour;
-  uint32_t darkColour;
-  int16_t weight;           // share of spare room for layouts, 100 by default
-  Qz_NotifyHeader* notify;  // made on first use
-  QzWord userData;
-  QzWord reserved;
-  const char* label;        // not owned
-  char* name;               // owned copy or NULL
-  MsgPort* asyncPort;
-  const char* toolTip;      // not owned
-  int8_t hideCount;
-  int8_t disableCount;
-};
+#include "objects/qz_root.h"
 
 namespace qz::objects {
 

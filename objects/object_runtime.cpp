@@ -11,6 +11,7 @@
 #include "objects/object_internal.h"
 #include "objects/qz_linked_list.h"
 #include "objects/qz_semaphore.h"
+#include "platform/cpu_features.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/asan_interface.h>
@@ -141,6 +142,11 @@ void initialiseGlobalData() {
   g.white1 = qz::objects::kWhite;
   g.white2 = qz::objects::kWhite;
   g.highlightColourCopy = g.highlightColour;
+  // Recorded for the pixel code's information; kernels choose their own paths.
+  const uint32_t features = Qz__GetCPUFeatures(nullptr);
+  g.mmx = (features & QZ_CPU_MMX) != 0 ? 1 : 0;
+  g.sse = (features & QZ_CPU_SSE) != 0 ? 1 : 0;
+  g.sse2 = (features & QZ_CPU_SSE2) != 0 ? 1 : 0;
   // Made before any class, so notifications added during start-up are linked.
   g.objectTreeSemaphore = Qz_AllocSemaphore();
 }

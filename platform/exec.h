@@ -128,9 +128,13 @@ QZ_EXPORT void ObtainSemaphore(SignalSemaphore* sem);
 QZ_EXPORT void ReleaseSemaphore(SignalSemaphore* sem);
 
 // The port belongs to the calling task and uses one of its signal bits.
+// Ports come only from here: a hand-made MsgPort (or the pr_MsgPort copy in
+// a Process) receives nothing.
 QZ_EXPORT MsgPort* CreateMsgPort(void);
-// Queued messages without a reply port are freed; those with one are
-// replied, since their sender still owns them.
+// Queued messages without a reply port are freed (so such messages must
+// come from this layer's heap: AllocVec, Qz_AllocMem...); those with one are
+// replied, since their sender still owns them. A later PutMsg to the port
+// disposes of its message the same way.
 QZ_EXPORT void DeleteMsgPort(MsgPort* port);
 QZ_EXPORT void PutMsg(MsgPort* port, Message* msg);
 QZ_EXPORT Message* GetMsg(MsgPort* port);

@@ -189,7 +189,9 @@ QZ_EXPORT void ClearRegion(struct Region* region);
 QZ_EXPORT void DisposeRegion(struct Region* region);
 // Narrows the bounds to their intersection with the rectangle; returns 1.
 QZ_EXPORT int32_t OrRectRegion(struct Region* region, const struct Rectangle* rect);
-// Clips the layer's rast port (see graphics_clip.cpp); always returns null.
+// Clips the rast port of the layer's window. A region: its bounds (inclusive),
+// narrowed to the damage while the window refreshes, narrow the clip already
+// there. NULL: the damage while refreshing, else no clip. Always returns NULL.
 QZ_EXPORT struct Region* InstallClipRegion(struct Layer* layer, struct Region* region);
 // Clip helpers on a rast port (inclusive corners / removal), for the window code.
 QZ_EXPORT void Qz_SetClipRect(struct RastPort* rp, int32_t minX, int32_t minY, int32_t maxX, int32_t maxY);

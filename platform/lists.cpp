@@ -25,6 +25,31 @@ const TagItem* skipFrom(const TagItem* item) {
   return item;
 }
 
+constexpr int kMaxTagChainDepth = 64;
+
+TagItem* findTag(QzWord tag, const TagItem* tags, int depth) {
+  // Chains nest this deep only when a list leads back into itself.
+  if (!tags || depth > kMaxTagChainDepth) return nullptr;
+  const TagItem* item = tags;
+  while (item->ti_Tag != TAG_DONE) {
+    if (item->ti_Tag == tag) return const_cast<TagItem*>(item);
+    if (item->ti_Tag == TAG_SKIP) {
+      item = skipFrom(item);
+      if (!item) return nullptr;
+      // The item reached by a skip is only looked at for a continuation.
+      if (item->ti_Tag == TAG_MORE) {
+        if (TagItem* found = findTag(tag, reinterpret_cast<const TagItem*>(item->ti_Data), depth + 1))
+          return found;
+      }
+    } else if (item->ti_Tag == TAG_MORE) {
+      if (TagItem* found = findTag(tag, reinterpret_cast<const TagItem*>(item->ti_Data), depth + 1))
+        return found;
+    }
+    ++item;
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 QZ_EXTERN_C_BEGIN
@@ -104,27 +129,7 @@ uint32_t ListCount(List* list) {
   return count;
 }
 
-TagItem* FindTagItem(QzWord tag, const TagItem* tags) {
-  if (!tags) return nullptr;
-  const TagItem* item = tags;
-  while (item->ti_Tag != TAG_DONE) {
-    if (item->ti_Tag == tag) return const_cast<TagItem*>(item);
-    if (item->ti_Tag == TAG_SKIP) {
-      item = skipFrom(item);
-      if (!item) return nullptr;
-      // The item reached by a skip is only looked at for a continuation.
-      if (item->ti_Tag == TAG_MORE) {
-        if (TagItem* found = FindTagItem(tag, reinterpret_cast<const TagItem*>(item->ti_Data)))
-          return found;
-      }
-    } else if (item->ti_Tag == TAG_MORE) {
-      if (TagItem* found = FindTagItem(tag, reinterpret_cast<const TagItem*>(item->ti_Data)))
-        return found;
-    }
-    ++item;
-  }
-  return nullptr;
-}
+TagItem* FindTagItem(QzWord tag, const TagItem* tags) { return findTag(tag, tags, 0); }
 
 QzWord GetTagData(QzWord tag, QzWord defaultValue, const TagItem* tags) {
   const TagItem* found = FindTagItem(tag, tags);

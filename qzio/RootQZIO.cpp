@@ -6,11 +6,13 @@
 #include <cstring>
 #include <map>
 #include <mutex>
+#include <new>
 #include <string>
 
 #include "qzio/format_objects.h"
 #include "qzio/qzio_internal.h"
 #include "qzio/root_qzio.h"
+#include "objects/qz_object.h"
 
 namespace qzio {
 namespace {
@@ -26,7 +28,7 @@ struct RootProps {
 };
 
 // RootQZIO's own answers; handled is false for ids it passes on.
-QzWord RootMethod(RootProps& p, Qz_Object* self, uint32_t id, const QzWord* args, bool* handled) {
+QzWord RootMethod(RootProps& p, Qz_Object*, uint32_t id, const QzWord* args, bool* handled) {
   *handled = true;
   const QzWord a = args ? args[0] : 0;
   switch (id) {
@@ -58,25 +60,73 @@ QzWord RootMethod(RootProps& p, Qz_Object* self, uint32_t id, const QzWord* args
       return a;
     case kQzioGetSaveBuffer: return reinterpret_cast<QzWord>(p.saveBuffer);
     default:
-      (void)self;
       *handled = false;
       return 0;
   }
 }
 
-// One format object: its class, its own state and the RootQZIO properties.
-struct FormatInstance {
-  const FormatClass* cls = nullptr;
-  void* state = nullptr;
-  RootProps root;
-  Qz_Object* self = nullptr;
-
-  FormatCall call() const { return FormatCall{self, state}; }
+// A RootQZIO object: the object header and the properties.
+struct RootQzioObject {
+  Qz_Object header;
+  RootProps props;
 };
 
-QzWord DispatchFormat(FormatInstance& inst, uint32_t id, const QzWord* args) {
-  const FormatClass* cls = inst.cls;
-  const FormatCall call = inst.call();
+Qz_Class gRootQzioClass;
+const Qz_Method kNoMethods[] = {{0, nullptr, 0, 0, nullptr, 0, nullptr, 0, 0}};
+
+QzWord RootQzioDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
+  auto* r = reinterpret_cast<RootQzioObject*>(object);
+  switch (id) {
+    case kQzioIdentifyOutermost:
+      return Qz_DoMethodA(Qz_GetTopMostObject(object), kQzioIdentify, args);
+    case kQzioLoadOutermost:
+      return Qz_DoMethodA(Qz_GetTopMostObject(object), kQzioLoad, args);
+    default: {
+      bool handled = false;
+      const QzWord answer = RootMethod(r->props, object, id, args, &handled);
+      return handled ? answer : Qz_DoMethodA(object->super, id, args);
+    }
+  }
+}
+
+Qz_Object* RootQzioNew(Qz_Class* cls, const QzWord*) {
+  Qz_Object* object = Qz_AllocObjectMem(cls);
+  if (!object) return nullptr;
+  new (&reinterpret_cast<RootQzioObject*>(object)->props) RootProps;
+  object->super = Qz_CreateObject("Root");
+  if (!object->super) {
+    Qz_FreeObjectMem(object);
+    return nullptr;
+  }
+  return object;
+}
+
+void RootQzioDispose(Qz_Object* object) {
+  auto* r = reinterpret_cast<RootQzioObject*>(object);
+  Qz_DisposeObject(r->props.loadOptions);
+  Qz_DisposeObject(r->props.saveOptions);
+  r->props.loadOptions = r->props.saveOptions = nullptr;
+  Qz_DisposeObject(object->super);
+  Qz_FreeObjectMem(object);
+}
+
+// The class record of one format class, with the description it came from.
+struct FormatRecord {
+  Qz_Class record;  // first, so the record's address is this one's
+  const FormatClass* spec;
+};
+
+// A format object: the header, its description and its own state.
+struct FormatObject {
+  Qz_Object header;
+  const FormatClass* spec;
+  void* state;
+};
+
+QzWord FormatDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
+  auto* f = reinterpret_cast<FormatObject*>(object);
+  const FormatClass* cls = f->spec;
+  const FormatCall call{object, f->state};
   QzWord answer = 0;
   if (cls->option && cls->option(call, id, args, &answer)) return answer;
   auto* header = reinterpret_cast<QZIO_Header*>(args ? args[0] : 0);
@@ -92,71 +142,90 @@ QzWord DispatchFormat(FormatInstance& inst, uint32_t id, const QzWord* args) {
       break;
     case kQzioIdentifyOutermost:
       if (cls->identifyDirect) return cls->identifyDirect(call, header);
-      // The outermost object of a directly driven format is itself.
-      return DispatchFormat(inst, kQzioIdentify, args);
+      break;
     case kQzioLoadOutermost:
       if (cls->loadDirect) return cls->loadDirect(call, header);
-      return DispatchFormat(inst, kQzioLoad, args);
+      break;
     default:
       break;
   }
-  bool handled = false;
-  const QzWord r = RootMethod(inst.root, inst.self, id, args, &handled);
-  return handled ? r : 0;
+  return Qz_DoMethodA(object->super, id, args);
 }
 
-FormatInstance* NewInstance(const FormatClass* cls) {
-  auto* inst = new (std::nothrow) FormatInstance;
-  if (!inst) return nullptr;
-  inst->cls = cls;
-  if (cls->stateSize) {
-    inst->state = std::calloc(1, cls->stateSize);
-    if (!inst->state) {
-      delete inst;
+Qz_Object* FormatNew(Qz_Class* cls, const QzWord*) {
+  const FormatClass* spec = reinterpret_cast<FormatRecord*>(cls)->spec;
+  Qz_Object* object = Qz_AllocObjectMem(cls);
+  if (!object) return nullptr;
+  auto* f = reinterpret_cast<FormatObject*>(object);
+  f->spec = spec;
+  if (spec->stateSize) {
+    f->state = std::calloc(1, spec->stateSize);
+    if (!f->state) {
+      Qz_FreeObjectMem(object);
       return nullptr;
     }
-    if (cls->initState) cls->initState(inst->state);
+    if (spec->initState) spec->initState(f->state);
   }
-  inst->root.capabilities = cls->capabilities;
-  inst->root.flags = cls->flags;
-  inst->root.extension = cls->extension;
   // Options are optional: a panel that cannot be built leaves the format
   // working with its defaults.
-  if (cls->buildSaveOptions) inst->root.saveOptions = cls->buildSaveOptions(inst->call());
-  if (cls->buildLoadOptions) inst->root.loadOptions = cls->buildLoadOptions(inst->call());
-  return inst;
+  const FormatCall call{object, f->state};
+  Qz_Object* saveOptions = spec->buildSaveOptions ? spec->buildSaveOptions(call) : nullptr;
+  Qz_Object* loadOptions = spec->buildLoadOptions ? spec->buildLoadOptions(call) : nullptr;
+  object->super = Qz_CreateObject("RootQZIO", kQzioSetCapabilities, spec->capabilities, kQzioSetFlags,
+                                  spec->flags, kQzioSetExtension, spec->extension, kQzioSetSaveOptions,
+                                  saveOptions, kQzioSetLoadOptions, loadOptions, TAG_DONE);
+  if (!object->super) {
+    Qz_DisposeObject(saveOptions);
+    Qz_DisposeObject(loadOptions);
+    if (f->state) {
+      if (spec->freeState) spec->freeState(f->state);
+      std::free(f->state);
+    }
+    Qz_FreeObjectMem(object);
+    return nullptr;
+  }
+  return object;
 }
 
-void DeleteInstance(FormatInstance* inst) {
-  if (!inst) return;
-  DisposeObject(inst->root.loadOptions);
-  DisposeObject(inst->root.saveOptions);
-  if (inst->state) {
-    if (inst->cls->freeState) inst->cls->freeState(inst->state);
-    std::free(inst->state);
+void FormatDispose(Qz_Object* object) {
+  auto* f = reinterpret_cast<FormatObject*>(object);
+  Qz_DisposeObject(object->super);  // with the options it owns
+  if (f->state) {
+    if (f->spec->freeState) f->spec->freeState(f->state);
+    std::free(f->state);
+    f->state = nullptr;
   }
-  delete inst;
+  Qz_FreeObjectMem(object);
 }
 
 std::mutex gRegistryLock;
-std::map<std::string, const FormatClass*>& Registry() {
-  static auto* registry = new std::map<std::string, const FormatClass*>;
+struct Registered {
+  const FormatClass* spec;
+  FormatRecord* record;
+};
+std::map<std::string, Registered>& Registry() {
+  static auto* registry = new std::map<std::string, Registered>;
   return *registry;
 }
-bool gRootRegistered = false;
+// Class records live as long as the process and are reused when a class is
+// registered again: objects made from a record may outlive its class.
+std::map<const FormatClass*, FormatRecord*>& Records() {
+  static auto* records = new std::map<const FormatClass*, FormatRecord*>;
+  return *records;
+}
 
-class DirectHandle : public FormatHandle {
+class ObjectHandle : public FormatHandle {
  public:
-  explicit DirectHandle(FormatInstance* inst) : inst_(inst) {}
-  ~DirectHandle() override { DeleteInstance(inst_); }
-  QzWord send(uint32_t id, QzWord argument) override {
-    const QzWord args[8] = {argument};
-    return DispatchFormat(*inst_, id, args);
+  ObjectHandle(Qz_Object* object, bool owned) : object_(object), owned_(owned) {}
+  ~ObjectHandle() override {
+    if (owned_) Qz_DisposeObject(object_);
   }
-  Qz_Object* object() const override { return inst_->self; }
+  QzWord send(uint32_t id, QzWord argument) override { return Qz_DoMethod(object_, id, argument); }
+  Qz_Object* object() const override { return object_; }
 
  private:
-  FormatInstance* inst_;
+  Qz_Object* object_;
+  bool owned_;
 };
 
 }  // namespace
@@ -165,24 +234,54 @@ const FormatClass* FindFormatClass(const char* className) {
   if (!className) return nullptr;
   std::lock_guard<std::mutex> lock(gRegistryLock);
   auto it = Registry().find(className);
-  return it == Registry().end() ? nullptr : it->second;
+  return it == Registry().end() ? nullptr : it->second.spec;
 }
 
 std::unique_ptr<FormatHandle> FormatHandle::Create(const std::string& className) {
-  const FormatClass* cls = FindFormatClass(className.c_str());
-  if (!cls) return nullptr;
-  FormatInstance* inst = NewInstance(cls);
-  if (!inst) return nullptr;
-  return std::unique_ptr<FormatHandle>(new (std::nothrow) DirectHandle(inst));
+  Qz_Object* object = Qz_CreateObjectA(className.c_str(), nullptr);
+  if (!object) return nullptr;
+  auto* handle = new (std::nothrow) ObjectHandle(object, true);
+  if (!handle) Qz_DisposeObject(object);
+  return std::unique_ptr<FormatHandle>(handle);
 }
 
-std::unique_ptr<FormatHandle> FormatHandle::Borrow(Qz_Object*) { return nullptr; }
+std::unique_ptr<FormatHandle> FormatHandle::Borrow(Qz_Object* object) {
+  if (!object) return nullptr;
+  return std::unique_ptr<FormatHandle>(new (std::nothrow) ObjectHandle(object, false));
+}
 
 int32_t RegisterFormatClass(const FormatClass* cls, Qz_GlobalData*) {
   if (!cls || !cls->className) return 0;
   std::lock_guard<std::mutex> lock(gRegistryLock);
-  if (!gRootRegistered) return 0;
-  Registry()[cls->className] = cls;
+  Qz_Class* super = Qz_FindClassFromName("RootQZIO");
+  if (!super) return 0;
+  auto it = Registry().find(cls->className);
+  if (it != Registry().end()) {
+    if (it->second.spec != cls) return 0;
+    // Still in the runtime's class list (the runtime may have been closed
+    // and opened again since).
+    if (Qz_FindClassFromName(cls->className) == &it->second.record->record) return 1;
+    Registry().erase(it);
+  }
+  FormatRecord*& rec = Records()[cls];
+  if (!rec) rec = new (std::nothrow) FormatRecord{};
+  if (!rec) return 0;
+  *rec = FormatRecord{};
+  rec->spec = cls;
+  Qz_Class& c = rec->record;
+  c.name = cls->className;
+  c.notice = "Image file format";
+  c.classId = cls->classIdField;
+  c.version = 2;
+  c.superClass = super;
+  c.newObject = FormatNew;
+  c.dispose = FormatDispose;
+  c.dispatch = FormatDispatch;
+  c.methods = kNoMethods;
+  c.objectSize = sizeof(FormatObject);
+  if (Qz_AddClass(&c) == 0) return 0;
+  c.registered = 1;
+  Registry()[cls->className] = Registered{cls, rec};
   return 1;
 }
 
@@ -190,7 +289,10 @@ void UnregisterFormatClass(const FormatClass* cls) {
   if (!cls || !cls->className) return;
   std::lock_guard<std::mutex> lock(gRegistryLock);
   auto it = Registry().find(cls->className);
-  if (it != Registry().end() && it->second == cls) Registry().erase(it);
+  if (it == Registry().end() || it->second.spec != cls) return;
+  Qz_RemoveClass(&it->second.record->record);
+  it->second.record->record.registered = 0;
+  Registry().erase(it);
 }
 
 bool ReportProgress(QZIO_Header* header, uint32_t done, uint32_t total) {
@@ -202,15 +304,38 @@ bool ReportProgress(QZIO_Header* header, uint32_t done, uint32_t total) {
 
 QZ_EXTERN_C_BEGIN
 
+// The class holds the object runtime open (counted) while it is registered,
+// so the formats work whoever opened the runtime first.
 int32_t Qz_InitRootQZIOClass(Qz_GlobalData*) {
-  std::lock_guard<std::mutex> lock(qzio::gRegistryLock);
-  qzio::gRootRegistered = true;
+  using namespace qzio;
+  Qz_Class& c = gRootQzioClass;
+  if (c.registered) return 1;
+  if (!Qz_Init()) return 0;
+  c = Qz_Class{};
+  c.name = "RootQZIO";
+  c.notice = "Base of the image file formats";
+  c.classId = kRootQzioClassId;
+  c.version = 2;
+  c.superClass = Qz_FindClassFromName("Root");
+  c.newObject = RootQzioNew;
+  c.dispose = RootQzioDispose;
+  c.dispatch = RootQzioDispatch;
+  c.methods = kNoMethods;
+  c.objectSize = sizeof(RootQzioObject);
+  if (!c.superClass || Qz_AddClass(&c) == 0) {
+    Qz_CleanUp();
+    return 0;
+  }
+  c.registered = 1;
   return 1;
 }
 
 void Qz_CleanupRootQZIOClass(void) {
-  std::lock_guard<std::mutex> lock(qzio::gRegistryLock);
-  qzio::gRootRegistered = false;
+  using namespace qzio;
+  if (!gRootQzioClass.registered) return;
+  Qz_RemoveClass(&gRootQzioClass);
+  gRootQzioClass.registered = 0;
+  Qz_CleanUp();
 }
 
 QZ_EXTERN_C_END

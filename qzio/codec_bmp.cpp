@@ -144,9 +144,10 @@ uint32_t Qz__DecodeUncompressed(FILE* file, const BmpLayout& layout, const Image
 // (0, 2, dx, dy) moves the position, (0, n >= 3) is n literals padded to even.
 uint32_t Qz__DecodeRle8(FILE* file, const BmpLayout& layout, const ImageInfo& info, PixelRows& rows) {
   const uint32_t width = info.width, height = info.height;
-  // The most any honest encoder needs: literal runs cost 2 bytes per 255
-  // pixels plus padding, and each row one end-of-row pair.
-  const uint64_t cap = static_cast<uint64_t>(height) * (width + width / 64 + 8) + 16;
+  // The most any honest encoder needs: a run pair for every pixel (2 bytes
+  // each), a few padding pixels and one end-of-row pair a row. More than
+  // that is never read, so a hostile file cannot make us buffer gigabytes.
+  const uint64_t cap = static_cast<uint64_t>(height) * (2 * static_cast<uint64_t>(width) + 16) + 16;
   if (std::fseek(file, 0, SEEK_END) != 0) return kReadError;
   const long fileEnd = std::ftell(file);
   if (fileEnd < 0 || static_cast<uint64_t>(fileEnd) <= layout.pixelOffset) return kOk;  // no rows at all

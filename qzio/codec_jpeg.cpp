@@ -79,12 +79,12 @@ uint32_t Qz__ReadInfo(const JpegInput& input, ImageInfo* info) {
 uint32_t Qz__Decode(const JpegInput& input, PixelRows* rows) {
   jpeg_decompress_struct decoder;
   JpegErrors errors;
-  volatile uint32_t result = kBadArguments;
+  uint32_t result = kBadArguments;
   Qz__InstallErrors(errors);
   decoder.err = &errors.manager;
   if (setjmp(errors.jumpBack)) {
     jpeg_destroy_decompress(&decoder);
-    return result == kCancelled ? kCancelled : kBadArguments;
+    return kBadArguments;
   }
   jpeg_create_decompress(&decoder);
   Qz__AttachInput(decoder, input);
@@ -109,7 +109,7 @@ uint32_t Qz__Decode(const JpegInput& input, PixelRows* rows) {
     const JDIMENSION first = decoder.output_scanline;
     const JDIMENSION got = jpeg_read_scanlines(&decoder, group, static_cast<JDIMENSION>(groupRows));
     if (got == 0) {
-      result = kBadArguments;  // a suspending source never appears here; treat as broken
+      result = kBadArguments;  // only a suspending source gives no rows, and ours never suspend
       break;
     }
     for (JDIMENSION i = 0; i < got; ++i) {
@@ -134,12 +134,12 @@ uint32_t Qz__Encode(FILE* file, uint32_t width, uint32_t height, const JpegSaveO
                     PixelRows* rows) {
   jpeg_compress_struct encoder;
   JpegErrors errors;
-  volatile uint32_t result = kBadArguments;
+  uint32_t result = kBadArguments;
   Qz__InstallErrors(errors);
   encoder.err = &errors.manager;
   if (setjmp(errors.jumpBack)) {
     jpeg_destroy_compress(&encoder);
-    return result == kCancelled ? kCancelled : kBadArguments;
+    return kBadArguments;
   }
   jpeg_create_compress(&encoder);
   jpeg_stdio_dest(&encoder, file);

@@ -3,6 +3,7 @@
 // codes here; its warnings are dropped.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <span>
@@ -34,5 +35,9 @@ struct PngSaveOptions {
 // stream fails; 9 when stopped.
 QZ_EXPORT uint32_t pngEncode(FILE* file, uint32_t width, uint32_t height,
                              const PngSaveOptions& options, PixelRows& rows);
+
+// The PNG class's process-wide "Use Alpha Channel as Transparency" value
+// (0 or 1), which its check box writes; saves read it.
+QZ_EXPORT std::atomic<int32_t>& pngUseAlphaOption();
 
 }  // namespace qz::codec

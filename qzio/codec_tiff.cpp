@@ -5,6 +5,7 @@
 
 #include <unistd.h>
 
+#include <bit>
 #include <memory>
 #include <string>
 
@@ -98,14 +99,18 @@ uint32_t tiffDecode(const char* path, PixelRows& rows) {
     return kNotThisFormat;
   for (uint32_t y = 0; y < height; ++y) {
     const uint32_t* source = raster.get() + static_cast<size_t>(y) * width;
-    uint8_t* target = row.get();
-    // TIFFGetR and friends read the packed ABGR word independent of byte order.
-    for (uint32_t x = 0; x < width; ++x, target += 3) {
-      target[0] = static_cast<uint8_t>(TIFFGetR(source[x]));
-      target[1] = static_cast<uint8_t>(TIFFGetG(source[x]));
-      target[2] = static_cast<uint8_t>(TIFFGetB(source[x]));
+    if constexpr (std::endian::native == std::endian::little) {
+      // The packed ABGR words lie in memory as R, G, B, A: layout 4 as it is.
+      if (!rows.store(y, kLayoutRGBX, reinterpret_cast<const uint8_t*>(source))) return kNoMemory;
+    } else {
+      uint8_t* target = row.get();
+      for (uint32_t x = 0; x < width; ++x, target += 3) {
+        target[0] = static_cast<uint8_t>(TIFFGetR(source[x]));
+        target[1] = static_cast<uint8_t>(TIFFGetG(source[x]));
+        target[2] = static_cast<uint8_t>(TIFFGetB(source[x]));
+      }
+      if (!rows.store(y, kLayoutRGB, row.get())) return kNoMemory;
     }
-    if (!rows.store(y, kLayoutRGB, row.get())) return kNoMemory;
     if (!rows.progress(y + 1, height)) return kCancelled;
   }
   return kOk;

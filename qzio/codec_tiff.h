@@ -17,8 +17,8 @@ QZ_EXPORT bool tiffProbeMatches(std::span<const uint8_t> probe);
 // 1; 8 when libtiff cannot open it or a side is missing.
 QZ_EXPORT uint32_t tiffReadInfo(const char* path, ImageInfo& info);
 
-// Decodes the first directory through libtiff's RGBA reader into layout-3
-// rows. 1; 10 cannot open; 8 libtiff cannot decode it; 2 no memory; 9 stopped.
+// Decodes the first directory through libtiff's RGBA reader into rows of
+// layout 4 (the alpha byte ignored). 1; 10 cannot open; 8 libtiff cannot decode it; 2 no memory; 9 stopped.
 QZ_EXPORT uint32_t tiffDecode(const char* path, PixelRows& rows);
 
 // Compression tag values offered for saving.

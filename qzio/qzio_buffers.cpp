@@ -5,6 +5,7 @@
 #include <cstring>
 #include <new>
 
+#include "image/qz_image.h"
 #include "qzio/qzio.h"
 #include "qzio/qzio_internal.h"
 
@@ -114,21 +115,11 @@ uint32_t DefaultBytesPerRow(uint32_t format, uint32_t width) {
 }
 
 uint8_t** AllocPlane(uint32_t width, uint32_t rows) {
-  const uint64_t stride = RoundUp64(width ? width : 1);
-  uint64_t rowBytes = 0;
-  if (!stride || !MulSize(stride, rows, &rowBytes) || rowBytes > kMaxBlockBytes) return nullptr;
-  const uint64_t tableBytes = uint64_t(rows) * sizeof(uint8_t*);
-  const uint64_t total = tableBytes + 64 + rowBytes + 64;
-  void* block = std::calloc(1, total);
-  if (!block) return nullptr;
-  auto** table = static_cast<uint8_t**>(block);
-  const uintptr_t afterTable = reinterpret_cast<uintptr_t>(block) + tableBytes;
-  auto* first = reinterpret_cast<uint8_t*>((afterTable + 63) & ~uintptr_t(63));
-  for (uint32_t r = 0; r < rows; ++r) table[r] = first + uint64_t(r) * stride;
-  return table;
+  if (width == 0 || width > INT32_MAX || rows > INT32_MAX) return nullptr;
+  return Qz_AllocImageData(static_cast<int32_t>(width), static_cast<int32_t>(rows), 8);
 }
 
-void FreePlane(uint8_t** plane) { std::free(plane); }
+void FreePlane(uint8_t** plane) { Qz_FreeImageData(plane); }
 
 QZIO_ImageBuffer* NewBuffer() {
   auto* b = static_cast<QZIO_ImageBuffer*>(std::calloc(1, sizeof(QZIO_ImageBuffer)));
@@ -142,7 +133,9 @@ bool AllocBufferMemQuiet(QZIO_ImageBuffer* b) {
   uint32_t bpr = b->bytesPerRow;
   if (IsPlanarFormat(format)) {
     // The planes come at the allocator's stride; a wider row asked for is honoured.
-    bpr = RoundUp64(bpr > b->width ? bpr : b->width);
+    const uint32_t planeWidth = bpr > b->width ? bpr : b->width;
+    if (planeWidth > INT32_MAX) return false;
+    bpr = static_cast<uint32_t>(Qz_PlaneRowBytes(static_cast<int32_t>(planeWidth), 8));
   } else if (bpr == 0) {
     bpr = DefaultBytesPerRow(format, b->width);
   }

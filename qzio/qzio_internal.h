@@ -29,8 +29,14 @@ void FreePlane(uint8_t** plane);
 // the buffer's source image has no mask (the byte is then 255).
 int MaskByteAt(const QZIO_ImageBuffer* buffer, uint32_t x, uint32_t y);
 
-// Disposes an object when the object system is there (null allowed).
-void DisposeObject(Qz_Object* object);
+void DisposeObject(Qz_Object* object);  // null allowed
+
+// The program's thumbnail limits; the arguments are left alone without them.
+void ThumbnailLimits(uint32_t* width, uint32_t* height);
+// An object tree made from object text, or null.
+Qz_Object* CreateObjectFromText(const std::string& text);
+// The object text of an object, or empty when it cannot be stored.
+std::string StoreObjectAsText(Qz_Object* object);
 
 // The catalogue text n, or fallback when there is no catalogue.
 const char* CatalogText(uint32_t number, const char* fallback);

@@ -14,11 +14,14 @@
 #include <string>
 #include <vector>
 
+#include "image/qz_image.h"
+#include "objects/qz_linked_list.h"
+#include "platform/atomic_file_writer.h"
+#include "objects/qz_object.h"
 #include "qzio/format_objects.h"
 #include "qzio/qzio.h"
 #include "qzio/qzio_internal.h"
 #include "qzio/qzio_list.h"
-#include "qzio/qzio_save_file.h"
 #include "qzio/qzio_ui.h"
 #include "qzio/root_qzio.h"
 
@@ -284,11 +287,38 @@ void SetUiHooks(const UiHooks* hooks) {
   s.hooks = hooks ? *hooks : UiHooks{};
 }
 
-void DisposeObject(Qz_Object* object) { (void)object; }
+void DisposeObject(Qz_Object* object) { Qz_DisposeObject(object); }
 
-int MaskByteAt(const QZIO_ImageBuffer* buffer, uint32_t, uint32_t) {
-  (void)buffer;
-  return -1;
+// The mask a buffer saved from the program's image carries is the first
+// source image of the image's active layer, placed at the layer's offset
+// plus the first source rectangle's corner.
+int MaskByteAt(const QZIO_ImageBuffer* buffer, uint32_t x, uint32_t y) {
+  const Qz_Image* image = buffer ? buffer->sourceImage : nullptr;
+  const Qz_Image* layer = image ? image->activeLayer : nullptr;
+  const Qz_Image* mask = layer ? layer->firstSource : nullptr;
+  if (!mask) return -1;
+  const int64_t ox = int64_t(layer->placement.layerX) + layer->placement.firstX;
+  const int64_t oy = int64_t(layer->placement.layerY) + layer->placement.firstY;
+  const int64_t mx = int64_t(x) - ox, my = int64_t(y) - oy;
+  if (mask->depth != 24 || !mask->g || mx < 0 || my < 0 || mx >= mask->width || my >= mask->height) return 0;
+  return mask->g[my][mx];
+}
+
+void ThumbnailLimits(uint32_t* width, uint32_t* height) {
+  const Qz_ImageBase* base = Qz_GetImageBase();
+  if (!base || base->useCount.load() <= 0) return;
+  if (base->thumbnailWidth > 0) *width = static_cast<uint32_t>(base->thumbnailWidth);
+  if (base->thumbnailHeight > 0) *height = static_cast<uint32_t>(base->thumbnailHeight);
+}
+
+Qz_Object* CreateObjectFromText(const std::string& text) {
+  (void)text;
+  return nullptr;
+}
+
+std::string StoreObjectAsText(Qz_Object* object) {
+  (void)object;
+  return std::string();
 }
 
 }  // namespace qzio
@@ -297,19 +327,28 @@ using namespace qzio;
 
 QZ_EXTERN_C_BEGIN
 
+// A LinkedList of Root objects named after the entries, as the list files
+// describe them; null when the object system cannot make one.
+Qz_Object* NamedList(const std::vector<std::string>& names) {
+  Qz_Object* list = Qz_CreateObject("LinkedList");
+  if (!list) return nullptr;
+  for (const std::string& name : names) {
+    Qz_Object* entry = Qz_AddObject(list, "Root");
+    if (entry) Qz_DoMethod(entry, kRootSetObjectName, name.c_str());
+  }
+  return list;
+}
+
 QZIO_GlobalData* QZIO_Init(Qz_GlobalData*) {
   LibraryState& s = State();
-  std::vector<std::string> names;
-  bool first;
-  {
-    std::lock_guard<std::mutex> lock(s.lock);
-    first = s.global.referenceCount == 0;
-  }
-  // A missing list leaves detection empty: every automatic load answers 8.
-  if (first) ReadFormatListFile(DataRoot() + "/Data/QZIOList.QzStr", &names);
   std::lock_guard<std::mutex> lock(s.lock);
-  if (s.global.referenceCount == 0) s.formatNames = names;
-  ++s.global.referenceCount;
+  if (s.global.referenceCount++ == 0) {
+    // A missing list leaves detection empty: every automatic load answers 8.
+    std::vector<std::string> names;
+    if (ReadFormatListFile(DataRoot() + "/Data/QZIOList.QzStr", &names)) s.global.formatList = NamedList(names);
+    s.formatNames = names;
+    s.global.saveFormatList = NamedList({"JPEG"});
+  }
   return &s.global;
 }
 
@@ -437,21 +476,22 @@ uint32_t QZIO_SaveBufferA(QZIO_Header* header, const char* path, const char* for
     if (!header->fileName) header->fileName = path;
 
     const bool hasPath = path && *path;
-    SaveFile target;
-    if (hasPath && !target.open(path)) {
+    std::unique_ptr<qz::AtomicFileWriter> target;
+    if (hasPath) target = std::make_unique<qz::AtomicFileWriter>(path);
+    if (hasPath && !target->ok()) {
       result = kQzioCannotOpen;
     } else if (!hasPath && !(classFlags & kQzioFlagOwnFile)) {
       result = kQzioCannotOpen;
     } else {
-      header->stream = hasPath ? target.stream() : nullptr;
-      header->saveDescriptor = hasPath ? target.descriptor() : -1;
+      header->stream = hasPath ? target->stream() : nullptr;
+      header->saveDescriptor = hasPath ? target->fd() : -1;
       result = static_cast<uint32_t>(format->send(kQzioSave, reinterpret_cast<QzWord>(header)));
       if (display && !SetProgress(display, 100, 100)) result = kQzioCancelled;
       if (hasPath) {
         if (result == kQzioSuccess) {
-          if (!target.commit()) result = kQzioWriteError;
+          if (!target->commit()) result = kQzioWriteError;
         } else {
-          target.abort();
+          target->abort();
         }
       }
     }

@@ -3,13 +3,12 @@
 // them. Only the member names matter here, so a small reader of that text
 // collects the value of every Qz_SetObjectName line, skipping comments.
 #include <cstdio>
-#include <cstdlib>
-#include <limits.h>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "qzio/qzio_list.h"
+
+#include "platform/paths.h"
 
 namespace qzio {
 namespace {
@@ -74,13 +73,9 @@ std::vector<std::string> ParseFormatList(const std::string& text) {
 }
 
 std::string DataRoot() {
-  if (const char* dir = std::getenv("QZ_DATA_DIR"); dir && *dir) return dir;
-  char exe[PATH_MAX];
-  const ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
-  if (n <= 0) return ".";
-  std::string path(exe, static_cast<size_t>(n));
-  const size_t slash = path.rfind('/');
-  return slash == std::string::npos ? "." : path.substr(0, slash);
+  char root[4096];
+  const size_t n = Qz_GetDataRoot(root, sizeof root);
+  return n > 0 && n < sizeof root ? std::string(root, n) : std::string(".");
 }
 
 bool ReadFormatListFile(const std::string& path, std::vector<std::string>* names) {

@@ -2,7 +2,8 @@
 # Configures and builds Quillantrix.
 #   scripts/build.sh [BUILD_DIR] [extra cmake arguments...]
 # BUILD_DIR defaults to build/; QZ_SANITIZE=address,undefined or thread
-# in the environment selects a sanitizer build.
+# in the environment selects a sanitizer build; QZ_BUILD_TARGETS="a b"
+# builds only those targets.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build}
@@ -10,4 +11,6 @@ shift || true
 cmake -S "$root" -B "$build" -G Ninja \
   -DCMAKE_BUILD_TYPE="${CMAKE_BUILD_TYPE:-RelWithDebInfo}" \
   -DQZ_SANITIZE="${QZ_SANITIZE:-}" "$@"
-cmake --build "$build" -j "$(nproc)"
+targets=()
+for t in ${QZ_BUILD_TARGETS:-}; do targets+=(--target "$t"); done
+cmake --build "$build" -j "$(nproc)" "${targets[@]}"

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -89,7 +90,13 @@ class FreeTypeFont final : public Font {
 
 // The file and face index fontconfig offers for a family; false when none.
 bool locateFace(const std::string& family, int pixelSize, std::string& file, int& index, std::string& found) {
-  if (!FcInit()) return false;
+  // fontconfig keeps caches until FcFini; release them at exit so leak checks see only real leaks.
+  static const bool started = [] {
+    if (!FcInit()) return false;
+    std::atexit(FcFini);
+    return true;
+  }();
+  if (!started) return false;
   FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(family.c_str()));
   if (pattern == nullptr) return false;
   FcPatternAddDouble(pattern, FC_PIXEL_SIZE, pixelSize);

@@ -242,29 +242,32 @@ void blitPixels(PixelBuffer& buf, const IntRect& clip, const PixelSource& src, i
   if (src.format == SourceFormat::Indexed8 && src.palette == nullptr) return;
   const IntRect target = clampArea(dx, dy, int64_t{dx} + dw, int64_t{dy} + dh, effectiveClip(buf, clip));
   if (target.empty()) return;
+  const int bytesPerPixel = src.format == SourceFormat::BGR24 ? 3 : src.format == SourceFormat::XRGB32 ? 4 : 1;
+  // Byte offset in a source row of each target column, worked out once per
+  // call; the buffer is reused so a redraw in bands allocates nothing.
+  thread_local std::vector<std::ptrdiff_t> columns;
+  columns.resize(static_cast<std::size_t>(target.width()));
+  for (int x = target.x0; x < target.x1; ++x) {
+    const int64_t col = sx + ((2 * (int64_t{x} - dx) + 1) * sw) / (2 * int64_t{dw});
+    columns[static_cast<std::size_t>(x - target.x0)] = static_cast<std::ptrdiff_t>(col * bytesPerPixel);
+  }
+  const std::ptrdiff_t* offset = columns.data();
+  const int n = target.width();
   for (int y = target.y0; y < target.y1; ++y) {
     const int64_t row = sy + ((2 * (int64_t{y} - dy) + 1) * sh) / (2 * int64_t{dh});
     const uint8_t* line = src.pixels + row * src.bytesPerRow;
-    uint32_t* out = buf.row(y);
-    for (int x = target.x0; x < target.x1; ++x) {
-      const int64_t col = sx + ((2 * (int64_t{x} - dx) + 1) * sw) / (2 * int64_t{dw});
-      uint32_t v;
-      switch (src.format) {
-        case SourceFormat::BGR24: {
-          const uint8_t* p = line + col * 3;
-          v = (uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0];
-          break;
+    uint32_t* out = buf.row(y) + target.x0;
+    switch (src.format) {
+      case SourceFormat::BGR24:
+      case SourceFormat::XRGB32:
+        for (int i = 0; i < n; ++i) {
+          const uint8_t* p = line + offset[i];
+          out[i] = (uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0];
         }
-        case SourceFormat::XRGB32: {
-          const uint8_t* p = line + col * 4;
-          v = (uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0];
-          break;
-        }
-        default:
-          v = src.palette[line[col]] & 0x00FFFFFFu;
-          break;
-      }
-      out[x] = v;
+        break;
+      case SourceFormat::Indexed8:
+        for (int i = 0; i < n; ++i) out[i] = src.palette[line[offset[i]]] & 0x00FFFFFFu;
+        break;
     }
   }
   buf.addDirty(target);

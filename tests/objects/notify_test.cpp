@@ -1,6 +1,8 @@
 // Notifications between probe objects: a "slider" that notifies "labels".
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
 #include <vector>
 
 #include "objects/qz_notify.h"
@@ -227,6 +229,36 @@ TEST_F(Notify, ATargetMayDisposeTheSourceDuringTheDelivery) {
   EXPECT_EQ(shows().size(), 1u);
   EXPECT_EQ(sliders.live(), 0);
   labels.onCall = nullptr;
+}
+
+TEST_F(Notify, FiringFromSeveralThreadsWhileAnotherAddsAndRemoves) {
+  std::atomic<int> deliveries{0};
+  labels.onCall = [&](Qz_Object*, uint32_t id, const QzWord*) {
+    if (id == kLabelShow) ++deliveries;
+  };
+  ASSERT_NE(Qz_AddNotify(slider, kSliderMoved, 0, labelA, 2, kLabelShow, kNotifyTriggerValue), 0u);
+  std::atomic<bool> firing{true};
+  auto fire = [&] {
+    for (int i = 0; i < 300; ++i) Qz_DoNotify(slider, kSliderMoved, i);
+  };
+  std::thread churn([&] {
+    while (firing) {
+      const QzWord record = Qz_AddNotify(slider, kSliderMoved, 0, labelB, 1, kLabelShow);
+      Qz_RemoveNotify(slider, record);
+    }
+  });
+  std::thread first(fire), second(fire);
+  first.join();
+  second.join();
+  firing = false;
+  churn.join();
+  labels.onCall = nullptr;
+  // The steady record reached its target once per firing: firings on other
+  // threads never count as a delivery in progress on this one.
+  int toA = 0;
+  for (const auto& c : shows()) toA += c.object == labelA ? 1 : 0;
+  EXPECT_EQ(toA, 600);
+  EXPECT_GE(deliveries.load(), 600);
 }
 
 }  // namespace

@@ -36,6 +36,8 @@ TEST_F(ObjectRuntime, OpenIsCountedAndKeepsClassesUntilLastCleanUp) {
   EXPECT_EQ(g->requesterSpacing, 8);
   EXPECT_EQ(g->highlightColour, 0xFFB6AAu);
   EXPECT_NE(g->objectTreeSemaphore, nullptr);
+  EXPECT_EQ(g->sse2, 1);  // every x86-64 processor has it
+  EXPECT_EQ(g->mmx, 1);
 }
 
 TEST_F(ObjectRuntime, FirstRegisteredOfOneNameWinsUntilRemoved) {

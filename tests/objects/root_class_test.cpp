@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "objects/object_internal.h"
+#include "objects/qz_root.h"
 #include "objects/qz_object.h"
 #include "probe_classes.h"
 
@@ -94,7 +94,7 @@ TEST_F(RootClass, DerivedColoursStayWithinAByte) {
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << std::hex << c.base);
     EXPECT_EQ(Qz_DoMethod(object, kRootDeriveColours, c.base), 1u);
-    const auto* root = reinterpret_cast<const Qz_RootObject*>(object->super);
+    const auto* root = Qz_RootInstance(object);
     EXPECT_EQ(root->baseColour, c.base);
     EXPECT_EQ(root->lightColour, c.light);
     EXPECT_EQ(root->darkColour, c.dark);
@@ -117,7 +117,7 @@ TEST_F(RootClass, NamesAreCopiedAndFoundOnTheOutermostObject) {
 }
 
 TEST_F(RootClass, SimpleFieldsAnswerAsStored) {
-  const auto* root = reinterpret_cast<const Qz_RootObject*>(object->super);
+  const auto* root = Qz_RootInstance(object);
   EXPECT_EQ(root->baseColour, 0xFFFFFFFFu);  // not set
   EXPECT_EQ(root->weight, 100);
   EXPECT_STREQ(reinterpret_cast<const char*>(Qz_DoMethod(object, kRootGetLabel)), "");

@@ -148,7 +148,11 @@ TEST(TagLists, TagsCompareFullWidth) {
   EXPECT_NE(FindTagItem(0x80000001, list), nullptr);
 }
 
-TEST(TagLists, SkipPastTheEndStops) {
+TEST(TagLists, MalformedListsStillEnd) {
+  TagItem loop[] = {{kA, 1}, {TAG_MORE, 0}, {TAG_DONE, 0}};
+  loop[1].ti_Data = reinterpret_cast<QzWord>(loop);  // leads back into itself
+  EXPECT_EQ(FindTagItem(kB, loop), nullptr);
+  EXPECT_EQ(FindTagItem(kA, loop), &loop[0]);
   TagItem list[] = {{TAG_SKIP, 50}, {kA, 1}, {TAG_DONE, 0}};
   EXPECT_EQ(FindTagItem(kB, list), nullptr);
   TagItem* cursor = list;

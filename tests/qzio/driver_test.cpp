@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "objects/qz_object.h"
 #include "qzio/qzio.h"
 #include "qzio/root_qzio.h"
 #include "qzio_test_env.h"
@@ -328,18 +329,65 @@ TEST_F(SaveTest, SuccessReplacesTheFileAndGivesTheHeaderBack) {
             kQzioCannotOpen);
 }
 
-TEST(RootQzioTest, PropertiesAndDefaultAnswers) {
-  qztest::QzioLibrary library({});
+TEST_F(DriverTest, RootQzioPropertiesAndDefaultAnswers) {
+  Start({});
   const qzio::FormatClass bare = {"BareQZIO", 9, 5, kQzioFlagFile, "bare", nullptr, nullptr, nullptr};
   ASSERT_EQ(qzio::RegisterFormatClass(&bare, nullptr), 1);
-  const qzio::FormatClass* found = qzio::FindFormatClass("BareQZIO");
-  ASSERT_EQ(found, &bare);
+  EXPECT_EQ(qzio::FindFormatClass("BareQZIO"), &bare);
+  Qz_Class* rootClass = Qz_FindClassFromName("Root");
+  const int32_t rootsBefore = rootClass->liveCount;
+  Qz_Object* f = Qz_CreateObject("BareQZIO");
+  ASSERT_NE(f, nullptr);
+  QZIO_Header h{};
+  struct Case {
+    const char* name;
+    uint32_t id;
+    QzWord argument;
+    QzWord answer;
+  };
+  QZIO_ImageBuffer* buffer = reinterpret_cast<QZIO_ImageBuffer*>(&h);  // any address will do
+  const Case cases[] = {
+      {"capabilities", kQzioGetCapabilities, 0, 5},
+      {"flags", kQzioGetFlags, 0, kQzioFlagFile},
+      {"identify not handled", kQzioIdentify, reinterpret_cast<QzWord>(&h), kQzioNotHandled},
+      {"load not handled", kQzioLoad, reinterpret_cast<QzWord>(&h), kQzioNotHandled},
+      {"save cannot", kQzioSave, reinterpret_cast<QzWord>(&h), kQzioCannotSave},
+      {"set spare", kQzioSetSpare, 77, 77},
+      {"get spare", kQzioGetSpare, 0, 77},
+      {"set save buffer", kQzioSetSaveBuffer, reinterpret_cast<QzWord>(buffer), reinterpret_cast<QzWord>(buffer)},
+      {"get save buffer", kQzioGetSaveBuffer, 0, reinterpret_cast<QzWord>(buffer)},
+      {"no load options", kQzioGetLoadOptions, 0, 0},
+      {"set capabilities", kQzioSetCapabilities, 15, 15},
+      {"capabilities again", kQzioGetCapabilities, 0, 15},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(Qz_DoMethod(f, c.id, c.argument), c.answer);
+  }
+  EXPECT_STREQ(reinterpret_cast<const char*>(Qz_DoMethod(f, kQzioGetExtension)), "bare");
+
+  // The options group belongs to the format object: it goes with it, once.
+  Qz_Object* group = Qz_CreateObject("Root");
+  Qz_DoMethod(f, kQzioSetSaveOptions, group);
+  EXPECT_EQ(Qz_DoMethod(f, kQzioGetSaveOptions), reinterpret_cast<QzWord>(group));
+  Qz_DisposeObject(f);
+  EXPECT_EQ(rootClass->liveCount, rootsBefore);
+
+  // Sent to the inner RootQZIO, 7052 reaches the outermost object's identify.
+  Qz_Object* a = Qz_CreateObject("FakeAQZIO");
+  ASSERT_NE(a, nullptr);
+  QZIO_ImageBuffer* b = QZIO_AllocBuffer(1, 1, 24, 0, kQzioFormatRGBPlanes);
+  h.buffer = b;
+  h.probe = reinterpret_cast<uint8_t*>(const_cast<char*>("probe"));
+  EXPECT_EQ(Qz_DoMethod(a->super, kQzioIdentifyOutermost, &h), 1u);
+  EXPECT_EQ(gA.identifyCalls, 1);
+  h.probe = nullptr;
+  QZIO_FreeBuffer(b);
+  Qz_DisposeObject(a);
+
   qzio::UnregisterFormatClass(&bare);
   EXPECT_EQ(qzio::FindFormatClass("BareQZIO"), nullptr);
-  // Without RootQZIO no format can be added.
-  Qz_CleanupRootQZIOClass();
-  EXPECT_EQ(qzio::RegisterFormatClass(&bare, nullptr), 0);
-  Qz_InitRootQZIOClass(nullptr);
+  EXPECT_EQ(Qz_CreateObject("BareQZIO"), nullptr);
 }
 
 }  // namespace

@@ -3,9 +3,13 @@
 #include <cstdlib>
 #include <sstream>
 
+#include "objects/qz_object.h"
+
 extern "C" {
 int32_t Qz_InitPPMQZIOClass(Qz_GlobalData*);
 void Qz_CleanupPPMQZIOClass(void);
+int32_t Qz_InitQuillantrixQZIOClass(Qz_GlobalData*);
+void Qz_CleanupQuillantrixQZIOClass(void);
 }
 
 namespace qztest {
@@ -60,15 +64,19 @@ QzioLibrary::QzioLibrary(const std::vector<std::string>& formats) {
   WriteFile(dir_.file("Data/QZIOList.QzStr"), text.str());
   setenv("QZ_DATA_DIR", dir_.path().c_str(), 1);
   InstallRecordingHooks();
+  Qz_Init();
   Qz_InitRootQZIOClass(nullptr);
   Qz_InitPPMQZIOClass(nullptr);
+  Qz_InitQuillantrixQZIOClass(nullptr);
   QZIO_Init(nullptr);
 }
 
 QzioLibrary::~QzioLibrary() {
   QZIO_Cleanup();
+  Qz_CleanupQuillantrixQZIOClass();
   Qz_CleanupPPMQZIOClass();
   Qz_CleanupRootQZIOClass();
+  Qz_CleanUp();
   qzio::SetUiHooks(nullptr);
   if (oldDataDir_.empty()) {
     unsetenv("QZ_DATA_DIR");

@@ -146,16 +146,16 @@ void writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
-std::vector<std::vector<uint8_t>> damagedCopies(const std::vector<uint8_t>& good) {
+std::vector<std::vector<uint8_t>> damagedCopies(const std::vector<uint8_t>& good, size_t prefixes, int flips) {
   std::vector<std::vector<uint8_t>> copies;
-  const size_t step = good.size() > 600 ? good.size() / 300 : 1;
+  const size_t step = std::max<size_t>(1, good.size() / std::max<size_t>(1, prefixes));
   for (size_t n = 0; n < good.size(); n += (n < 64 ? 1 : step)) copies.emplace_back(good.begin(), good.begin() + n);
   // Flips spread over the header and the data; fixed positions keep runs repeatable.
   uint32_t seed = 12345;
-  for (int i = 0; i < 40 && !good.empty(); ++i) {
+  for (int i = 0; i < flips && !good.empty(); ++i) {
     seed = seed * 1103515245u + 12345u;
     std::vector<uint8_t> flipped = good;
-    const size_t at = i < 20 ? (seed >> 8) % std::min<size_t>(good.size(), 200) : (seed >> 8) % good.size();
+    const size_t at = i < flips / 2 ? (seed >> 8) % std::min<size_t>(good.size(), 200) : (seed >> 8) % good.size();
     flipped[at] ^= static_cast<uint8_t>(0x55 + i);
     copies.push_back(std::move(flipped));
   }

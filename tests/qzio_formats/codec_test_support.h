@@ -63,8 +63,10 @@ bool decodeWithImageMagick(const std::string& path, RgbImage& image, const std::
 std::vector<uint8_t> readFile(const std::string& path);
 void writeFile(const std::string& path, const std::vector<uint8_t>& bytes);
 
-// Every prefix length up to the whole file (stepping through long files)
-// and a few single-byte flips, for the damaged-file tables.
-std::vector<std::vector<uint8_t>> damagedCopies(const std::vector<uint8_t>& good);
+// Every prefix length of the first 64 bytes, then about `prefixes` more
+// spread over the file, and `flips` single-byte flips (half of them in the
+// first 200 bytes), for the damaged-file tables.
+std::vector<std::vector<uint8_t>> damagedCopies(const std::vector<uint8_t>& good, size_t prefixes = 300,
+                                                int flips = 40);
 
 }  // namespace qztest

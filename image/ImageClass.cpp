@@ -1,0 +1,205 @@
+// Image: the class whose objects are the documents and their layers; its
+// instance record is Qz_Image. This module holds creation and disposal, the
+// plain fields, the parent, and linking layers in and out; every other id
+// goes to the Root part.
+#include <cstdlib>
+#include <cstring>
+
+#include "image/image_internal.h"
+#include "image/image_text.h"
+
+namespace {
+
+constexpr uint32_t kImageClassId = 0x100000;
+constexpr uint32_t kImageSetWidth = 0x10000a;
+constexpr uint32_t kImageSetHeight = 0x100014;
+constexpr uint32_t kImageSetDepth = 0x10001e;
+constexpr uint32_t kImageSelf = 0x100028;
+constexpr uint32_t kImageMakeActiveImage = 0x13001e;
+constexpr uint32_t kListTreeColumns = 0x20190;
+
+const Qz_Method kImageMethods[] = {{0, nullptr, 0, 0, nullptr, 0, nullptr, 0, 0}};
+
+Qz_Class gImageClass;
+
+Qz_Image* Qz__AsImage(Qz_Object* object) { return reinterpret_cast<Qz_Image*>(object); }
+
+// ---- layer list ---------------------------------------------------------------
+
+QzWord Qz__AddLayer(Qz_Image* image, Qz_Image* layer) {
+  if (!layer || layer == image) return 0;
+  if (!Qz_LockImageA(image, kQzLockExclusive, nullptr)) return 0;
+  Remove(&layer->listNode.node);
+  layer->listNode.image = layer;
+  Qz_Image* active = image->activeLayer;
+  if (active && active != layer && active->parent == image)
+    Insert(&image->layers, &layer->listNode.node, &active->listNode.node);
+  else
+    AddTail(&image->layers, &layer->listNode.node);
+  layer->parent = image;
+  layer->visible = 1;
+  if (!layer->document) layer->document = qz::topDocument(image);
+  image->activeLayer = layer;
+  image->paintLayer = layer->type == kQzImageLayer && layer->activeLayer ? layer->activeLayer : layer;
+  layer->port = image->port;
+  if (layer->paintLayer) layer->paintLayer->port = image->port;
+  Qz_UnlockImageA(image, kQzLockExclusive, nullptr);
+  return qz::toWord(layer);
+}
+
+QzWord Qz__RemoveLayer(Qz_Image* image, Qz_Image* layer) {
+  if (!layer || layer->parent != image) return 0;
+  if (!Qz_LockImageA(image, kQzLockExclusive, nullptr)) return 0;
+  Remove(&layer->listNode.node);
+  if (image->activeLayer == layer) image->activeLayer = nullptr;
+  if (image->paintLayer == layer || (image->paintLayer && image->paintLayer->parent == layer))
+    image->paintLayer = nullptr;
+  Qz_UnlockImageA(image, kQzLockExclusive, nullptr);
+  return 1;
+}
+
+QzWord Qz__MakeActive(Qz_Image* image, Qz_Image* layer) {
+  image->activeLayer = layer;
+  image->paintLayer = layer && layer->type == kQzImageLayer && layer->activeLayer
+                          ? layer->activeLayer
+                          : layer;
+  return qz::toWord(layer);
+}
+
+// ---- dispatcher -----------------------------------------------------------------
+
+QzWord Qz__ImageDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
+  Qz_Image* image = Qz__AsImage(object);
+  switch (id) {
+    case kImageSetWidth: image->width = int32_t(args[0]); return 0;
+    case kImageSetHeight: image->height = int32_t(args[0]); return 0;
+    case kImageSetDepth: image->depth = int32_t(args[0]); return 0;
+    case kQzImageSetType: image->type = int32_t(args[0]); return 0;
+    case kImageSelf: return qz::toWord(image);
+    case kQzImageSetParent: image->parent = reinterpret_cast<Qz_Image*>(args[0]); return 0;
+    case kQzImageAddLayer: return Qz__AddLayer(image, reinterpret_cast<Qz_Image*>(args[0]));
+    case kQzImageRemoveLayer: return Qz__RemoveLayer(image, reinterpret_cast<Qz_Image*>(args[0]));
+    case kQzImageMakeActive: return Qz__MakeActive(image, reinterpret_cast<Qz_Image*>(args[0]));
+    case kQzImageChanged: return 0;  // the change notice itself
+    case kRootSelect: case kRootDeselect: case kRootObjectAtPoint: case kRootObjectAtPoint2:
+      return 0;
+    default: return Qz_DoMethodA(object->super, id, args);
+  }
+}
+
+// ---- creation and disposal --------------------------------------------------------
+
+void Qz__FreeImageObject(Qz_Image* image) {
+  Qz_DisposeObject(image->undoList);
+  Qz_DisposeObject(image->redoList);
+  Qz_FreeSemaphore(image->lockSemaphore);
+  CleanupSemaphore(&image->compositorSemaphore);
+  Qz_DisposeObject(image->object.super);
+  Qz_FreeObjectMem(&image->object);
+}
+
+Qz_Object* Qz__NewImage(Qz_Class* objectClass, const QzWord* /*args*/) {
+  Qz_Object* object = Qz_AllocObjectMem(objectClass);
+  if (!object) return nullptr;
+  Qz_Image* image = Qz__AsImage(object);
+  object->super = Qz_CreateObject("Root");
+  if (!object->super) {
+    Qz_FreeObjectMem(object);
+    return nullptr;
+  }
+  // The undo and redo lists are list trees; until that class is registered
+  // an image simply has none.
+  if (Qz_FindClassFromName("ListTree")) {
+    image->undoList = Qz_CreateObject("ListTree", kListTreeColumns, 4);
+    image->redoList = Qz_CreateObject("ListTree", kListTreeColumns, 4);
+    if (!image->undoList || !image->redoList) {
+      Qz__FreeImageObject(image);
+      return nullptr;
+    }
+  }
+  Qz_ImageBase* base = Qz_GetImageBase();
+  image->creator = FindTask(nullptr);
+  image->application = base->application;
+  image->objectLibrary = base->objectLibrary;
+  image->base = base;
+  image->listNode.image = image;
+  image->openNode.image = image;
+  NewList(&image->views);
+  NewList(&image->layers);
+  image->compositingCount = 1;
+  image->displayCount = 1;
+  qz::copyName(image->saveFormat, sizeof image->saveFormat, "Quillantrix");
+  InitSemaphore(&image->compositorSemaphore);
+  image->lockSemaphore = Qz_AllocSemaphore();
+  if (!image->lockSemaphore) {
+    Qz__FreeImageObject(image);
+    return nullptr;
+  }
+  Qz__AddOpenImage(image);
+  return object;
+}
+
+void Qz__DisposeImage(Qz_Object* object) {
+  Qz_Image* image = Qz__AsImage(object);
+  Qz_ImageBase* base = Qz_GetImageBase();
+  // Dying: lockers are refused from here on, and the watchers let go.
+  Qz__RemoveOpenImage(image);
+  Qz_DoNotify(object, kQzImageChanged, kQzChangeDying, image, 0, 0, image->width - 1,
+              image->height - 1, 0, 0);
+  if (image->type == kQzDocument) {
+    ObtainSemaphore(&base->semaphore);
+    const bool active = base->activeImage == image;
+    if (active && !base->applicationImage) base->activeImage = nullptr;
+    Remove(&image->listNode.node);
+    ReleaseSemaphore(&base->semaphore);
+    if (active && base->applicationImage)
+      Qz_DoMethod(qz::imageObject(base->applicationImage), kImageMakeActiveImage, nullptr);
+  } else if (image->parent && image->parent->activeLayer == image) {
+    image->parent->activeLayer = nullptr;
+    if (image->parent->paintLayer == image) image->parent->paintLayer = nullptr;
+  }
+  Remove(&image->listNode.node);
+  // Waits for every reader and writer still holding the image.
+  const QzWord held = Qz_ObtainSemaphore(image->lockSemaphore);
+  Qz_DisposeObject(image->thread);
+  image->thread = nullptr;
+  Qz_DeallocImage(image);
+  std::free(image->name);
+  image->name = nullptr;
+  if (held) Qz_ReleaseSemaphore(image->lockSemaphore);
+  Qz__FreeImageObject(image);
+}
+
+}  // namespace
+
+QZ_EXTERN_C_BEGIN
+
+QZ_EXPORT QzWord Qz_InitImageClass(Qz_GlobalData* /*globalData*/) {
+  Qz_Class& c = gImageClass;
+  // A runtime that was closed and opened again has a fresh class list.
+  if (c.registered && Qz_FindClassFromName("Image") == &c) return 1;
+  c.registered = 0;
+  c.name = "Image";
+  c.node.ln_Name = c.name;
+  c.notice = "Documents and layers";
+  c.classId = kImageClassId;
+  c.version = 2;
+  c.superClass = Qz_FindClassFromName("Root");
+  c.newObject = Qz__NewImage;
+  c.dispose = Qz__DisposeImage;
+  c.dispatch = Qz__ImageDispatch;
+  c.methods = kImageMethods;
+  c.objectSize = sizeof(Qz_Image);
+  c.classValue = 0;
+  if (!Qz_AddClass(&c)) return 0;
+  c.registered = 1;
+  return 1;
+}
+
+QZ_EXPORT void Qz_CleanupImageClass(Qz_GlobalData* /*globalData*/) {
+  if (!gImageClass.registered) return;
+  Qz_RemoveClass(&gImageClass);
+  gImageClass.registered = 0;
+}
+
+QZ_EXTERN_C_END

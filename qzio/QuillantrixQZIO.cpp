@@ -1,0 +1,496 @@
+// QuillantrixQZIO: the native layered format, "qls". A multi-directory TIFF
+// whose every directory is one picture of the document and carries the
+// settings block of qzio/native_block.h in tag 50256: the document (its
+// first directory, readable as a plain picture by any TIFF reader), the
+// thumbnail, and each layer with its mask, its paint layer and its source
+// pictures. Answers the format methods, the thumbnail path (7052, 7072) and
+// 7023, the compression chosen on its options panel.
+#include <tiffio.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "objects/qz_object.h"
+#include "qzio/native_block.h"
+#include "qzio/qzio.h"
+#include "qzio/qzio_internal.h"
+#include "qzio/root_qzio.h"
+#include "qzio/tiff_tags.h"
+
+namespace qzio::native {
+namespace {
+
+constexpr uint32_t kSetCompression = 7023;  // the options pop-up changed (entry index)
+constexpr uint16_t kCompressionOfEntry[] = {COMPRESSION_NONE, COMPRESSION_PACKBITS, COMPRESSION_DEFLATE};
+// Thumbnail limits when the program does not give its own.
+constexpr uint32_t kThumbWidth = 64;
+constexpr uint32_t kThumbHeight = 48;
+
+struct NativeState {
+  uint32_t compressionEntry;  // 0 None, 1 Packbits RLE, 2 Deflate
+};
+
+struct TiffCloser {
+  void operator()(TIFF* t) const { TIFFClose(t); }
+};
+using TiffPtr = std::unique_ptr<TIFF, TiffCloser>;
+
+// One picture to write: its place in the document, its planes and block.
+struct Picture {
+  uint32_t kind = 0, index = 0;
+  uint32_t width = 0, height = 0;
+  uint32_t samples = 0;  // 1 (grey) or 3 (R, G, B)
+  const uint8_t* planes[3] = {};
+  uint32_t stride = 0;
+  std::vector<uint8_t> block;
+};
+
+// ---------------------------------------------------------------------------
+// Reading
+
+bool HasBlock(TIFF* tif, QZIO_LayerSettings* settings, std::string* modeText) {
+  uint32_t count = 0;
+  void* data = nullptr;
+  if (TIFFGetField(tif, kBlockTag, &count, &data) != 1 || !data) return false;
+  return DecodeBlock(static_cast<const uint8_t*>(data), count, settings, modeText);
+}
+
+bool ProbeLooksLikeTiff(const QZIO_Header* h) {
+  if (!h || !h->probe || h->probeSize < 4) return false;
+  const uint8_t* p = h->probe;
+  if (!((p[0] == 'I' && p[1] == 'I') || (p[0] == 'M' && p[1] == 'M'))) return false;
+  const uint16_t word = uint16_t(p[2] | p[3] << 8);
+  return word == 42 || word == 0x2A00;
+}
+
+struct DirectoryShape {
+  uint32_t width = 0, height = 0;
+  uint16_t samples = 1, bits = 8, planar = PLANARCONFIG_CONTIG;
+};
+
+bool ReadShape(TIFF* tif, DirectoryShape* s) {
+  if (TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &s->width) != 1 || TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &s->height) != 1)
+    return false;
+  TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &s->samples);
+  TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &s->bits);
+  TIFFGetFieldDefaulted(tif, TIFFTAG_PLANARCONFIG, &s->planar);
+  return s->width > 0 && s->height > 0 && s->width <= kQzioMaxSide && s->height <= kQzioMaxSide;
+}
+
+// Reads sample plane `sample` of the directory into rows rows of dest.
+// A grey directory gives its one plane for every sample asked.
+void ReadPlane(TIFF* tif, const DirectoryShape& s, uint32_t sample, uint8_t* dest, uint32_t stride, uint32_t width,
+               uint32_t rows) {
+  if (s.bits != 8 || s.samples == 0) return;
+  const uint32_t plane = sample < s.samples ? sample : 0;
+  const tmsize_t lineBytes = TIFFScanlineSize(tif);
+  if (lineBytes <= 0) return;
+  std::vector<uint8_t> line(static_cast<size_t>(lineBytes));
+  const uint32_t w = std::min(width, s.width);
+  rows = std::min(rows, s.height);
+  for (uint32_t y = 0; y < rows; ++y) {
+    uint8_t* out = dest + uint64_t(y) * stride;
+    if (s.planar == PLANARCONFIG_SEPARATE) {
+      if (TIFFReadScanline(tif, line.data(), y, static_cast<uint16_t>(plane)) < 0) return;
+      std::memcpy(out, line.data(), std::min<size_t>(w, line.size()));
+    } else {
+      if (TIFFReadScanline(tif, line.data(), y, 0) < 0) return;
+      const size_t have = line.size() / s.samples;
+      for (uint32_t x = 0; x < w && x < have; ++x) out[x] = line[size_t(x) * s.samples + plane];
+    }
+  }
+}
+
+void ReadPlanesInto(TIFF* tif, const DirectoryShape& s, QZIO_ImageBuffer* b) {
+  if (!b) return;
+  if (b->format == kQzioFormatGrey) {
+    ReadPlane(tif, s, 0, b->grey, b->bytesPerRow, b->width, b->height);
+  } else if (b->format == kQzioFormatRGBPlanes) {
+    ReadPlane(tif, s, 0, b->red, b->bytesPerRow, b->width, b->height);
+    ReadPlane(tif, s, 1, b->green, b->bytesPerRow, b->width, b->height);
+    ReadPlane(tif, s, 2, b->blue, b->bytesPerRow, b->width, b->height);
+  }
+}
+
+// The document picture of the first directory through libtiff's RGBA reader
+// (any photometric libtiff knows), with a grey fallback for grey files
+// whose photometric it refuses.
+uint32_t ReadFirstDirectory(TIFF* tif, QZIO_Header* h) {
+  QZIO_ImageBuffer* b = h->buffer;
+  DirectoryShape s;
+  if (!ReadShape(tif, &s) || s.width != b->width || s.height != b->height) return kQzioNotRecognised;
+  uint64_t pixels = 0;
+  if (!MulSize(s.width, s.height, &pixels)) return kQzioNoMemory;
+  std::unique_ptr<uint32_t, decltype(&std::free)> raster(
+      static_cast<uint32_t*>(std::malloc(pixels * sizeof(uint32_t))), &std::free);
+  if (!raster) return kQzioNoMemory;
+  if (TIFFReadRGBAImageOriented(tif, s.width, s.height, raster.get(), ORIENTATION_TOPLEFT, 0) != 1) {
+    if (s.samples != 1 || s.bits != 8 || b->format != kQzioFormatRGBPlanes) return kQzioNotRecognised;
+    ReadPlanesInto(tif, s, b);
+    return kQzioSuccess;
+  }
+  std::vector<uint8_t> row(size_t(s.width) * 3);
+  const uint32_t step = std::max<uint32_t>(h->progressStep, 1);
+  for (uint32_t y = 0; y < s.height; ++y) {
+    const uint32_t* in = raster.get() + uint64_t(y) * s.width;
+    for (uint32_t x = 0; x < s.width; ++x) {
+      row[x * 3] = static_cast<uint8_t>(TIFFGetR(in[x]));
+      row[x * 3 + 1] = static_cast<uint8_t>(TIFFGetG(in[x]));
+      row[x * 3 + 2] = static_cast<uint8_t>(TIFFGetB(in[x]));
+    }
+    if (!QZIO_SetBufferData(b, 0, y, s.width, 1, s.width * 3, kQzioLayoutRGB, row.data())) return kQzioBadArguments;
+    if ((y + 1) % step == 0 && !ReportProgress(h, y + 1, s.height)) return kQzioCancelled;
+  }
+  return kQzioSuccess;
+}
+
+// Gives the layer its settings; the mode object is made from the stored text
+// when the object system can read it.
+void TakeSettings(QZIO_ImageBuffer* layer, const QZIO_LayerSettings& settings, const std::string& modeText) {
+  std::free(layer->settings.modeText);
+  layer->settings = settings;
+  layer->settings.mode = nullptr;
+  layer->settings.modeText = nullptr;
+  layer->settings.modeTextLength = 0;
+  if (!modeText.empty()) {
+    layer->settings.modeText = static_cast<char*>(std::malloc(modeText.size() + 1));
+    if (layer->settings.modeText) {
+      std::memcpy(layer->settings.modeText, modeText.c_str(), modeText.size() + 1);
+      layer->settings.modeTextLength = static_cast<uint32_t>(modeText.size());
+    }
+    layer->settings.mode = CreateObjectFromText(modeText);
+  }
+}
+
+// The directories after the first become layer buffers by their kind.
+void ReadLayers(TIFF* tif, QZIO_ImageBuffer* doc) {
+  QZIO_ImageBuffer* current = nullptr;
+  while (TIFFReadDirectory(tif) == 1) {
+    QZIO_LayerSettings settings;
+    std::string modeText;
+    DirectoryShape s;
+    if (!HasBlock(tif, &settings, &modeText) || !ReadShape(tif, &s)) continue;
+    switch (settings.kind) {
+      case kKindPaintLayer: {
+        current = QZIO_AddLayer(doc, s.width, s.height, 8, kQzioFormatGrey, kQzioPlainLayer, 0);
+        if (!current) break;
+        TakeSettings(current, settings, modeText);
+        ReadPlanesInto(tif, s, current);
+        break;
+      }
+      case kKindImageLayer: {
+        current = QZIO_AddLayer(doc, s.width, s.height, doc->depth, doc->format, kQzioMaskedLayer, 0);
+        if (!current) break;
+        TakeSettings(current, settings, modeText);
+        ReadPlanesInto(tif, s, current);
+        break;
+      }
+      case kKindLayerMask:
+        if (current && current->mask && current->mask->width == s.width && current->mask->height == s.height)
+          ReadPlanesInto(tif, s, current->mask);
+        break;
+      case kKindLayerPaint: {
+        if (!current) break;
+        current = QZIO_AddLayer(current, s.width, s.height, 8, kQzioFormatGrey, kQzioPlainLayer, 0);
+        if (!current) break;
+        TakeSettings(current, settings, modeText);
+        ReadPlanesInto(tif, s, current);
+        break;
+      }
+      case kKindFirstSource:
+      case kKindSecondSource: {
+        if (!current) break;
+        QZIO_ImageBuffer* source = AllocBufferQuiet(s.width, s.height, doc->depth, 0, doc->format);
+        if (!source) break;
+        ReadPlanesInto(tif, s, source);
+        QZIO_ImageBuffer*& slot = settings.kind == kKindFirstSource ? current->firstAttached : current->secondAttached;
+        QZIO_FreeBuffer(slot);
+        slot = source;
+        break;
+      }
+      default:
+        break;  // the document and the thumbnail were read already
+    }
+  }
+}
+
+uint32_t Identify(const FormatCall&, QZIO_Header* h) {
+  if (!ProbeLooksLikeTiff(h) || !h->fileName || !h->buffer) return kQzioNotRecognised;
+  TiffPtr tif(TiffOpen(h->fileName, "rm"));
+  if (!tif) return kQzioNotRecognised;
+  QZIO_LayerSettings settings;
+  std::string text;
+  DirectoryShape s;
+  if (!HasBlock(tif.get(), &settings, &text) || !ReadShape(tif.get(), &s)) return kQzioNotRecognised;
+  h->buffer->width = s.width;
+  h->buffer->height = s.height;
+  h->buffer->depth = 24;
+  h->buffer->format = h->wantedTrueColour ? h->wantedTrueColour : kQzioFormatRGBPlanes;
+  return kQzioSuccess;
+}
+
+uint32_t Load(const FormatCall&, QZIO_Header* h) {
+  if (!h || !h->fileName || !h->buffer) return kQzioBadArguments;
+  TiffPtr tif(TiffOpen(h->fileName, "rm"));
+  if (!tif) return kQzioCannotOpen;
+  QZIO_LayerSettings settings;
+  std::string text;
+  if (!HasBlock(tif.get(), &settings, &text)) return kQzioNotRecognised;
+  const uint32_t result = ReadFirstDirectory(tif.get(), h);
+  if (result == kQzioSuccess) ReadLayers(tif.get(), h->buffer);
+  return result;
+}
+
+// Finds the thumbnail directory; false when the file has none.
+bool SeekThumbnail(TIFF* tif, DirectoryShape* s) {
+  while (TIFFReadDirectory(tif) == 1) {
+    QZIO_LayerSettings settings;
+    std::string text;
+    if (HasBlock(tif, &settings, &text) && settings.kind == kKindThumbnail && ReadShape(tif, s)) return true;
+  }
+  return false;
+}
+
+uint32_t IdentifyThumbnail(const FormatCall& call, QZIO_Header* h) {
+  if (Identify(call, h) != kQzioSuccess) return kQzioNotRecognised;
+  TiffPtr tif(TiffOpen(h->fileName, "rm"));
+  DirectoryShape s;
+  if (!tif || !SeekThumbnail(tif.get(), &s)) return kQzioNotRecognised;
+  h->buffer->width = s.width;
+  h->buffer->height = s.height;
+  h->buffer->depth = 24;
+  h->buffer->format = h->wantedTrueColour ? h->wantedTrueColour : kQzioFormatRGBPlanes;
+  return kQzioSuccess;
+}
+
+uint32_t LoadThumbnail(const FormatCall&, QZIO_Header* h) {
+  if (!h || !h->fileName || !h->buffer || !ProbeLooksLikeTiff(h)) return kQzioNotRecognised;
+  TiffPtr tif(TiffOpen(h->fileName, "rm"));
+  DirectoryShape s;
+  if (!tif || !SeekThumbnail(tif.get(), &s)) return kQzioNotRecognised;
+  if (s.width != h->buffer->width || s.height != h->buffer->height) return kQzioReadError;
+  ReadPlanesInto(tif.get(), s, h->buffer);
+  return kQzioSuccess;
+}
+
+// ---------------------------------------------------------------------------
+// Writing
+
+bool WriteDirectory(TIFF* tif, const Picture& p, uint16_t compression) {
+  TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, p.width);
+  TIFFSetField(tif, TIFFTAG_IMAGELENGTH, p.height);
+  TIFFSetField(tif, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT);
+  TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
+  TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_SEPARATE);
+  // Grey pictures say so: RGB with one sample is not a picture readers accept.
+  TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, p.samples == 3 ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISBLACK);
+  TIFFSetField(tif, TIFFTAG_COMPRESSION, compression);
+  TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, p.samples);
+  TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(tif, 0));
+  TIFFSetField(tif, kBlockTag, static_cast<uint32_t>(p.block.size()), p.block.data());
+  bool ok = true;
+  // All rows of one plane, then the next: the order separate planes are stored in.
+  for (uint32_t sample = 0; sample < p.samples && ok; ++sample) {
+    for (uint32_t y = 0; y < p.height; ++y) {
+      auto* row = const_cast<uint8_t*>(p.planes[sample] + uint64_t(y) * p.stride);
+      if (TIFFWriteScanline(tif, row, y, static_cast<uint16_t>(sample)) < 0) {
+        ok = false;
+        break;
+      }
+    }
+  }
+  return TIFFWriteDirectory(tif) == 1 && ok;
+}
+
+// The planes of a buffer as a picture: grey buffers give one, three-plane
+// buffers three (or only their first when one is wanted).
+bool PictureOf(const QZIO_ImageBuffer* b, uint32_t kind, uint32_t index, bool greyOnly, Picture* p) {
+  if (!b || b->width == 0 || b->height == 0) return false;
+  p->kind = kind, p->index = index;
+  p->width = b->width, p->height = b->height, p->stride = b->bytesPerRow;
+  if (b->format == kQzioFormatGrey && b->grey) {
+    p->samples = 1;
+    p->planes[0] = b->grey;
+  } else if (b->format == kQzioFormatRGBPlanes && b->red) {
+    p->samples = greyOnly ? 1 : 3;
+    p->planes[0] = b->red, p->planes[1] = b->green, p->planes[2] = b->blue;
+  } else {
+    return false;
+  }
+  return true;
+}
+
+void FullBlock(Picture* p, const QZIO_ImageBuffer* owner) {
+  const QZIO_LayerSettings& s = owner->settings;
+  std::string text = s.modeText ? std::string(s.modeText) : std::string();
+  if (text.empty() && s.mode) text = StoreObjectAsText(s.mode);
+  p->block = EncodeFullBlock(p->kind, p->index, s, text);
+}
+
+// An area-averaged copy of the document, fitted within the limits.
+struct Thumbnail {
+  uint32_t width = 0, height = 0;
+  std::vector<uint8_t> planes[3];
+};
+
+Thumbnail MakeThumbnail(const QZIO_ImageBuffer* doc, uint32_t limitW, uint32_t limitH) {
+  Thumbnail t;
+  ThumbnailSize(doc->width, doc->height, limitW, limitH, &t.width, &t.height);
+  const uint8_t* src[3];
+  if (doc->format == kQzioFormatGrey) {
+    src[0] = src[1] = src[2] = doc->grey;
+  } else {
+    src[0] = doc->red, src[1] = doc->green, src[2] = doc->blue;
+  }
+  for (int c = 0; c < 3; ++c) {
+    t.planes[c].resize(size_t(t.width) * t.height);
+    for (uint32_t y = 0; y < t.height; ++y) {
+      const uint32_t y0 = uint32_t(uint64_t(y) * doc->height / t.height);
+      const uint32_t y1 = std::max(y0 + 1, uint32_t(uint64_t(y + 1) * doc->height / t.height));
+      for (uint32_t x = 0; x < t.width; ++x) {
+        const uint32_t x0 = uint32_t(uint64_t(x) * doc->width / t.width);
+        const uint32_t x1 = std::max(x0 + 1, uint32_t(uint64_t(x + 1) * doc->width / t.width));
+        uint64_t sum = 0;
+        for (uint32_t yy = y0; yy < y1; ++yy)
+          for (uint32_t xx = x0; xx < x1; ++xx) sum += src[c][uint64_t(yy) * doc->bytesPerRow + xx];
+        const uint64_t n = uint64_t(y1 - y0) * (x1 - x0);
+        t.planes[c][size_t(y) * t.width + x] = uint8_t((sum + n / 2) / n);  // rounded to nearest
+      }
+    }
+  }
+  return t;
+}
+
+// The buffer, its layers and what they hold, in the order the reader
+// rebuilds them.
+bool CollectPictures(const QZIO_ImageBuffer* doc, const Thumbnail& thumb, std::vector<Picture>* out) {
+  Picture main;
+  if (!PictureOf(doc, kKindDocument, 0, false, &main)) return false;
+  main.block = EncodeShortBlock(kKindDocument, 0);
+  out->push_back(std::move(main));
+
+  Picture t;
+  t.kind = kKindThumbnail, t.width = thumb.width, t.height = thumb.height, t.samples = 3, t.stride = thumb.width;
+  for (int c = 0; c < 3; ++c) t.planes[c] = thumb.planes[c].data();
+  t.block = EncodeShortBlock(kKindThumbnail, 0);
+  out->push_back(std::move(t));
+
+  auto addSources = [&](const QZIO_ImageBuffer* holder, uint32_t index) {
+    const QZIO_ImageBuffer* sources[2] = {holder->firstAttached, holder->secondAttached};
+    for (int i = 0; i < 2; ++i) {
+      Picture p;
+      const uint32_t kind = i == 0 ? kKindFirstSource : kKindSecondSource;
+      if (!PictureOf(sources[i], kind, index, false, &p)) continue;
+      p.block = EncodeShortBlock(kind, index);
+      out->push_back(std::move(p));
+    }
+  };
+
+  uint32_t index = 0;
+  for (Node* n = doc->layers.lh_Head; n && n->ln_Succ; n = n->ln_Succ, ++index) {
+    const auto* layer = reinterpret_cast<const QZIO_ImageBuffer*>(n);
+    Picture p;
+    if (layer->mask) {
+      // Kinds 2 and 3 carry index 0; the pictures that follow carry the layer's.
+      if (!PictureOf(layer, kKindImageLayer, 0, false, &p)) continue;
+      FullBlock(&p, layer);
+      out->push_back(std::move(p));
+      Picture mask;
+      if (PictureOf(layer->mask, kKindLayerMask, index, true, &mask)) {
+        FullBlock(&mask, layer->mask);
+        out->push_back(std::move(mask));
+      }
+      const Node* subNode = layer->layers.lh_Head;
+      if (subNode && subNode->ln_Succ) {
+        const auto* sub = reinterpret_cast<const QZIO_ImageBuffer*>(subNode);
+        Picture paint;
+        if (PictureOf(sub, kKindLayerPaint, index, true, &paint)) {
+          FullBlock(&paint, sub);
+          out->push_back(std::move(paint));
+          addSources(sub, index);  // the reader attaches them to the paint layer
+        }
+      } else {
+        addSources(layer, index);
+      }
+    } else {
+      if (!PictureOf(layer, kKindPaintLayer, 0, true, &p)) continue;
+      FullBlock(&p, layer);
+      out->push_back(std::move(p));
+      addSources(layer, index);
+    }
+  }
+  return true;
+}
+
+uint32_t Save(const FormatCall& call, QZIO_Header* h) {
+  if (!h || !h->buffer) return kQzioBadArguments;
+  const QZIO_ImageBuffer* doc = h->buffer;
+  if (!((doc->format == kQzioFormatRGBPlanes && doc->red) || (doc->format == kQzioFormatGrey && doc->grey)))
+    return kQzioBadArguments;
+  if (h->saveDescriptor < 0) return kQzioCannotOpen;
+  const auto* state = static_cast<const NativeState*>(call.state);
+  const uint32_t entry = state && state->compressionEntry < 3 ? state->compressionEntry : 0;
+
+  uint32_t limitW = kThumbWidth, limitH = kThumbHeight;
+  ThumbnailLimits(&limitW, &limitH);
+  Thumbnail thumb = MakeThumbnail(doc, limitW, limitH);
+  std::vector<Picture> pictures;
+  if (!CollectPictures(doc, thumb, &pictures)) return kQzioBadArguments;
+
+  const int fd = ::dup(h->saveDescriptor);
+  if (fd < 0) return kQzioCannotOpen;
+  TIFF* tif = TiffFdOpen(fd, h->fileName ? h->fileName : "image.qls", "wm");
+  if (!tif) {
+    ::close(fd);
+    return kQzioCannotOpen;
+  }
+  bool ok = true;
+  for (size_t i = 0; i < pictures.size(); ++i) {
+    ok = WriteDirectory(tif, pictures[i], kCompressionOfEntry[entry]) && ok;
+    if (!ReportProgress(h, static_cast<uint32_t>(i + 1), static_cast<uint32_t>(pictures.size()))) {
+      TIFFClose(tif);
+      return kQzioCancelled;
+    }
+  }
+  TIFFClose(tif);
+  return ok ? kQzioSuccess : kQzioWriteError;
+}
+
+bool Option(const FormatCall& call, uint32_t id, const QzWord* args, QzWord* answer) {
+  if (id != kSetCompression) return false;
+  auto* state = static_cast<NativeState*>(call.state);
+  const uint32_t entry = static_cast<uint32_t>(args ? args[0] : 0);
+  if (state && entry < 3) state->compressionEntry = entry;
+  *answer = 0;
+  return true;
+}
+
+const FormatClass kClass = {
+    .className = "QuillantrixQZIO",
+    .classIdField = 7003,
+    .capabilities = kQzioCapsFile,
+    .flags = kQzioFlagFile | kQzioFlagOwnFile | kQzioFlagDirect,
+    .extension = "qls",
+    .identify = Identify,
+    .load = Load,
+    .save = Save,
+    .identifyDirect = IdentifyThumbnail,
+    .loadDirect = LoadThumbnail,
+    .option = Option,
+    .stateSize = sizeof(NativeState),
+};
+
+}  // namespace
+}  // namespace qzio::native
+
+QZ_EXTERN_C_BEGIN
+QZ_EXPORT int32_t Qz_InitQuillantrixQZIOClass(Qz_GlobalData* global) {
+  return qzio::RegisterFormatClass(&qzio::native::kClass, global);
+}
+QZ_EXPORT void Qz_CleanupQuillantrixQZIOClass(void) { qzio::UnregisterFormatClass(&qzio::native::kClass); }
+QZ_EXTERN_C_END
