@@ -16,6 +16,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/atomic_file_writer.h"
+#include "platform/paths.h"
+
 namespace {
 
 constexpr std::size_t kPlainTailBytes = 512;
@@ -40,14 +43,13 @@ std::array<uint8_t, 16> Qz__DeriveKey() {
   return key;
 }
 
-bool Qz__ReadWholeFile(const char* path, std::vector<uint8_t>& bytes, mode_t& mode) {
+bool Qz__ReadWholeFile(const char* path, std::vector<uint8_t>& bytes) {
   // Read-write, as the file is to be rewritten: a file we may not write is refused up front.
   const int fd = open(path, O_RDWR | O_CLOEXEC);
   if (fd < 0) return false;
   struct stat info {};
   bool ok = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
   if (ok) {
-    mode = info.st_mode & 07777;
     bytes.resize(static_cast<std::size_t>(info.st_size));
     std::size_t done = 0;
     while (ok && done < bytes.size()) {
@@ -61,34 +63,21 @@ bool Qz__ReadWholeFile(const char* path, std::vector<uint8_t>& bytes, mode_t& mo
   return ok;
 }
 
-bool Qz__ReplaceFile(const char* path, const std::vector<uint8_t>& bytes, mode_t mode) {
-  const std::string target = path;
-  const std::size_t slash = target.find_last_of('/');
-  std::string temporary = (slash == std::string::npos ? std::string() : target.substr(0, slash + 1)) +
-                          ".qzcrypt-XXXXXX";
-  const int fd = mkstemp(temporary.data());
-  if (fd < 0) return false;
-  bool ok = fchmod(fd, mode) == 0;
-  std::size_t done = 0;
-  while (ok && done < bytes.size()) {
-    const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) ok = false;
-    else done += static_cast<std::size_t>(n);
-  }
-  ok = ok && fsync(fd) == 0;
-  ok = close(fd) == 0 && ok;
-  ok = ok && rename(temporary.c_str(), path) == 0;
-  if (!ok) unlink(temporary.c_str());
-  return ok;
+// The new contents replace the file only once complete, keeping its mode.
+bool Qz__ReplaceFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+  qz::AtomicFileWriter writer(path);
+  std::FILE* out = writer.stream();
+  if (!out) return false;
+  if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), out) != bytes.size()) return false;
+  return writer.commit();
 }
 
 int32_t Qz__CipherFile(const char* path, bool encipher) {
   if (!path || !*path) return 0;
   try {
+    const std::string fileName = qz::normalizePath(path);
     std::vector<uint8_t> bytes;
-    mode_t mode = 0;
-    if (!Qz__ReadWholeFile(path, bytes, mode)) return 0;
+    if (!Qz__ReadWholeFile(fileName.c_str(), bytes)) return 0;
     if (bytes.size() <= kPlainTailBytes) return 1;
 
     const std::size_t cipherBytes = (bytes.size() - kPlainTailBytes) / kBlockBytes * kBlockBytes;
@@ -98,11 +87,11 @@ int32_t Qz__CipherFile(const char* path, bool encipher) {
     if (encipher) twofish_encrypt(&context, cipherBytes, bytes.data(), bytes.data());
     else twofish_decrypt(&context, cipherBytes, bytes.data(), bytes.data());
     // Replace the file a symbolic link points at, not the link.
-    char* resolved = realpath(path, nullptr);
+    char* resolved = realpath(fileName.c_str(), nullptr);
     if (!resolved) return 0;
     const std::string target = resolved;
     std::free(resolved);
-    return Qz__ReplaceFile(target.c_str(), bytes, mode) ? 1 : 0;
+    return Qz__ReplaceFile(target, bytes) ? 1 : 0;
   } catch (const std::bad_alloc&) {
     return 0;
   }

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "objects/etf_format.h"
+#include "platform/paths.h"
 
 namespace {
 
@@ -30,13 +31,6 @@ struct CatalogueState {
   uint64_t fileSize = 0;
   bool loaded = false;
 };
-
-// Stand-in until the platform path normaliser lands.
-std::string Qz__PendingNormalise(const char* path) {
-  std::string p = path;
-  std::replace(p.begin(), p.end(), '\\', '/');
-  return p;
-}
 
 std::mutex gCatalogueMutex;
 CatalogueState gCatalogue;
@@ -89,7 +83,8 @@ const uint8_t* Qz__LoadBlockLocked(CatalogueState& state, uint32_t i) {
 
 // Steps of the load; the caller resets the state when this answers false.
 bool Qz__LoadLocked(CatalogueState& state, const char* path, const char* key) {
-  std::string fileName = Qz__PendingNormalise(path);
+  std::string fileName = path;
+  std::replace(fileName.begin(), fileName.end(), '\\', '/');
   const std::size_t slash = fileName.find_last_of('/');
   const std::string namePart = slash == std::string::npos ? fileName : fileName.substr(slash + 1);
   std::string stampName = namePart;
@@ -98,6 +93,7 @@ bool Qz__LoadLocked(CatalogueState& state, const char* path, const char* key) {
     fileName += ".etf";
     stampName += ".etf";
   }
+  fileName = qz::normalizePath(fileName);
 
   state.file = std::fopen(fileName.c_str(), "rb");
   if (!state.file) return false;

@@ -222,10 +222,6 @@ QZ_EXPORT void Qz_RelayoutAndRedrawObject(Qz_Object* object) {
   Qz_DoMethod(object, kRootDraw);
 }
 
-QZ_EXPORT uint32_t Qz_GetQualifier(void) {
-  return std::atomic_ref<uint32_t>(Qz_GetGlobalData()->qualifier).load(std::memory_order_relaxed);
-}
-
 QZ_EXPORT Qz_ShortcutKey* Qz_AddGlobalShortcutKeyA(uint32_t keyCode, QzWord value, QzWord ignored,
                                                    Qz_Object* target, uint32_t count,
                                                    const QzWord* words) {

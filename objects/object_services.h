@@ -80,7 +80,6 @@ QZ_EXPORT QzWord Qz_LockObject(Qz_Object* object);
 QZ_EXPORT QzWord Qz_UnlockObject(Qz_Object* object);
 // Measures and places the object again in its box, then draws it.
 QZ_EXPORT void Qz_RelayoutAndRedrawObject(Qz_Object* object);
-QZ_EXPORT uint32_t Qz_GetQualifier(void);
 
 // Appends a shortcut record (count words copied) to the global list; the
 // record, or NULL.

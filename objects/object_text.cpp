@@ -17,7 +17,9 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/atomic_file_writer.h"
 #include "platform/exec.h"
+#include "platform/paths.h"
 
 namespace {
 
@@ -36,15 +38,6 @@ constexpr uint32_t kBitMapNoMask = 0x80082;
 constexpr uint32_t kPopObject = 0xC000A;
 
 thread_local std::string tObjectTextError;
-
-// Stand-in until the platform path normaliser lands.
-std::string Qz__PendingResolve(const char* path) {
-  std::string p = path;
-  for (char& c : p) {
-    if (c == '\\') c = '/';
-  }
-  return p;
-}
 
 // ---- writing ----------------------------------------------------------------
 
@@ -115,30 +108,13 @@ bool Qz__StoreToString(Qz_Object* object, std::string& text) {
   return ok && closed;
 }
 
-// Replaces the file at path with text: a temporary file in the same folder,
-// flushed to disk and renamed over the old one, so a failure leaves it as it was.
-bool Qz__ReplaceFileWithText(const std::string& path, const std::string& text) {
-  const std::size_t slash = path.find_last_of('/');
-  std::string temporary =
-      (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + ".qzstore-XXXXXX";
-  const int fd = mkstemp(temporary.data());
-  if (fd < 0) return false;
-  std::FILE* file = fdopen(fd, "w");
-  if (!file) {
-    close(fd);
-    unlink(temporary.c_str());
-    return false;
-  }
-  // mkstemp makes the file private; a stored text gets the usual mode.
-  const mode_t mask = umask(0);
-  umask(mask);
-  bool ok = fchmod(fd, 0666 & ~mask) == 0;
-  ok = ok && std::fwrite(text.data(), 1, text.size(), file) == text.size();
-  ok = ok && std::fflush(file) == 0 && fsync(fd) == 0;
-  ok = std::fclose(file) == 0 && ok;
-  ok = ok && std::rename(temporary.c_str(), path.c_str()) == 0;
-  if (!ok) unlink(temporary.c_str());
-  return ok;
+// Replaces the file at path with text, only once all of it is written.
+bool Qz__ReplaceFileWithText(const char* path, const std::string& text) {
+  qz::AtomicFileWriter writer(path);
+  std::FILE* file = writer.stream();
+  if (!file) return false;
+  if (std::fwrite(text.data(), 1, text.size(), file) != text.size()) return false;
+  return writer.commit();
 }
 
 // ---- reading: lexing ---------------------------------------------------------
@@ -512,7 +488,7 @@ Qz_Object* Qz__CreateObjects(char* text) {
 // Reads a whole file into a block of Qz_AllocMem (the root frees it), with
 // zero bytes after the text.
 char* Qz__ReadTextFile(const char* path) {
-  std::FILE* file = std::fopen(path, "rb");
+  std::FILE* file = Qz_FOpen(path, "rb");
   if (!file) return nullptr;
   struct stat info {};
   char* buffer = nullptr;
@@ -574,7 +550,7 @@ QZ_EXPORT QzWord Qz_StoreObjectToDisk(Qz_Object* object, const char* path) {
   try {
     std::string text;
     if (!Qz__StoreToString(object, text)) return 0;
-    return Qz__ReplaceFileWithText(Qz__PendingResolve(path), text) ? 1 : 0;
+    return Qz__ReplaceFileWithText(path, text) ? 1 : 0;
   } catch (const std::bad_alloc&) {
     return 0;
   }
@@ -587,7 +563,7 @@ QZ_EXPORT char* Qz_StoreObjectToBuffer(Qz_Object* object, size_t* length, QzWord
   try {
     std::string text;
     if (!Qz__StoreToString(object, text)) return nullptr;
-    char* buffer = static_cast<char*>(Qz_AllocMem(text.size() + 1));
+    char* buffer = static_cast<char*>(std::malloc(text.size() + 1));
     if (!buffer) return nullptr;
     std::memcpy(buffer, text.data(), text.size());
     buffer[text.size()] = '\0';
@@ -598,15 +574,11 @@ QZ_EXPORT char* Qz_StoreObjectToBuffer(Qz_Object* object, size_t* length, QzWord
   }
 }
 
-QZ_EXPORT void Qz_FreeStoredObjectBuffer(void* buffer) {
-  if (buffer) Qz_FreeMem(buffer);
-}
-
 QZ_EXPORT Qz_Object* Qz_RestoreObjectFromDisk(const char* path) {
   tObjectTextError.clear();
   if (!path || !*path) return nullptr;
   try {
-    char* text = Qz__ReadTextFile(Qz__PendingResolve(path).c_str());
+    char* text = Qz__ReadTextFile(path);
     if (!text) {
       tObjectTextError = std::string("cannot read \"") + path + "\"";
       return nullptr;

@@ -26,10 +26,10 @@ QZ_EXTERN_C_BEGIN
 // existing file is then left as it was).
 QZ_EXPORT QzWord Qz_StoreObjectToDisk(Qz_Object* object, const char* path);
 
-// The object tree as text in an allocated block of *length bytes plus a
-// terminating zero (free it with Qz_FreeStoredObjectBuffer), or NULL.
+// The object tree as text in one malloc'ed block of *length bytes plus a
+// terminating zero, or NULL. Free it with Qz_FreeStoredObjectBuffer
+// (image/qz_image.h), a plain free.
 QZ_EXPORT char* Qz_StoreObjectToBuffer(Qz_Object* object, size_t* length, QzWord reserved);
-QZ_EXPORT void Qz_FreeStoredObjectBuffer(void* buffer);
 
 // The object's lines (class, block, attributes, children) at state->depth; 1.
 QZ_EXPORT QzWord Qz__InternalStoreObject(Qz_Object* object, Qz_StoreObjectData* state);

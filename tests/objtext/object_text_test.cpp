@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "image/qz_image.h"
 #include "objects/qz_linked_list.h"
 #include "probes.h"
 #include "support/temp_dir.h"
@@ -37,7 +38,7 @@ class ObjectText : public ::testing::Test {
     if (!buffer) return "<store failed>";
     std::string text(buffer, length);
     EXPECT_EQ(buffer[length], '\0');
-    Qz_FreeStoredObjectBuffer(buffer);
+    Qz_FreeStoredObjectBuffer(reinterpret_cast<Qz_Plane>(buffer));
     return text;
   }
 
