@@ -6,6 +6,9 @@
 // fails. A row without functions is a class not built yet: it is skipped.
 #include <cstddef>
 
+#include "gadgets/qz_app.h"
+#include "gadgets/qz_group.h"
+#include "gadgets/qz_screen.h"
 #include "gadgets/qz_thread.h"
 #include "objects/object_internal.h"
 #include "objects/qz_builtin_classes.h"
@@ -29,9 +32,9 @@ struct CleanupRow {
 
 // App's Init also starts the platform's task and window services.
 const InitRow kRegistrationOrder[] = {
-    {"App", nullptr},
+    {"App", Qz_InitAppClass},
     {"Root", Qz_InitRootClass},
-    {"Group", nullptr},
+    {"Group", Qz_InitGroupClass},
     {"Button", nullptr},
     {"Text", nullptr},
     {"Space", nullptr},
@@ -73,7 +76,7 @@ const InitRow kRegistrationOrder[] = {
     {"DirTreeNode", nullptr},
     {"FileRequester", nullptr},
     {"TipOfTheDay", nullptr},
-    {"Screen", nullptr},
+    {"Screen", Qz_InitScreenClass},
 };
 
 // Each Cleanup removes its class only when it was registered. App's also
@@ -108,7 +111,7 @@ const CleanupRow kRemovalOrder[] = {
     {"PopUpToolList", nullptr},
     {"ProgressBar", nullptr},
     {"Scroller", nullptr},
-    {"Screen", nullptr},
+    {"Screen", Qz_CleanupScreenClass},
     {"Slider", nullptr},
     {"Space", nullptr},
     {"ShortcutKey", nullptr},
@@ -121,9 +124,9 @@ const CleanupRow kRemovalOrder[] = {
     {"VerticalPages", nullptr},
     {"VectorImage", nullptr},
     {"VirtualGroup", nullptr},
-    {"Group", nullptr},
+    {"Group", Qz_CleanupGroupClass},
     {"Root", Qz_CleanupRootClass},
-    {"App", nullptr},
+    {"App", Qz_CleanupAppClass},
 };
 
 }  // namespace
