@@ -10,6 +10,7 @@
 #include "gadgets/qz_group.h"
 #include "gadgets/qz_screen.h"
 #include "gadgets/qz_thread.h"
+#include "gadgets/qz_window.h"
 #include "objects/object_internal.h"
 #include "objects/qz_builtin_classes.h"
 
@@ -67,7 +68,7 @@ const InitRow kRegistrationOrder[] = {
     {"VerticalPages", nullptr},
     {"ProgressBar", nullptr},
     {"Thread", Qz_InitThreadClass},
-    {"Window", nullptr},
+    {"Window", Qz_InitWindowClass},
     {"VirtualGroup", nullptr},
     {"Knob", nullptr},
     {"Angle", nullptr},
@@ -120,7 +121,7 @@ const CleanupRow kRemovalOrder[] = {
     {"Thread", Qz_CleanupThreadClass},
     {"TipOfTheDay", nullptr},
     {"ToolButton", nullptr},
-    {"Window", nullptr},
+    {"Window", Qz_CleanupWindowClass},
     {"VerticalPages", nullptr},
     {"VectorImage", nullptr},
     {"VirtualGroup", nullptr},
