@@ -73,8 +73,19 @@ QzWord gadgetDispatch(Qz_Object* self, uint32_t id, const QzWord* args) {
       if (onPress) onPress(self);
       return 1;
     }
-    default: return Qz_DoMethodA(self->super, id, args);
+    case kRootOpen:
+    case kRootClose:
+    case kRootShow:
+    case kRootHide:
+    case kGroupMenuObject: {
+      Qz_LayoutBox* b = boxOf(self);
+      std::lock_guard<std::mutex> lock(g->log->lock);
+      g->log->calls.push_back({id, args[0], b != nullptr && b->parent != nullptr});
+      break;
+    }
+    default: break;
   }
+  return Qz_DoMethodA(self->super, id, args);
 }
 
 Qz_Object* gadgetNew(Qz_Class* c, const QzWord*) {
@@ -119,6 +130,9 @@ void unregisterTestGadget() {
 }  // namespace
 
 namespace TestGadget {
+
+void registerClass() { registerTestGadget(); }
+void unregisterClass() { unregisterTestGadget(); }
 
 Qz_Object* make(const GadgetSpec& spec) {
   Qz_Object* o = Qz_CreateObject("QzTestGadget", kRootSetWeight, static_cast<uint32_t>(static_cast<uint16_t>(spec.weight)));

@@ -26,10 +26,19 @@ struct GadgetEvent {
   std::thread::id thread;
 };
 
+// A call of one of the shared methods a test gadget records: open, close,
+// show, hide and the menu object (0x901E0).
+struct GadgetCall {
+  uint32_t id;
+  QzWord argument;
+  bool hadParent;  // the gadget was a member of a container at the time
+};
+
 // What a test gadget records; read it through TestGadget::log.
 struct GadgetLog {
   std::mutex lock;
   std::vector<GadgetEvent> events;
+  std::vector<GadgetCall> calls;
   int draws = 0;
   std::thread::id drawThread;
   // Called (on the window thread) for each press of the left button over the gadget.
@@ -37,6 +46,10 @@ struct GadgetLog {
   std::vector<GadgetEvent> snapshot() {
     std::lock_guard<std::mutex> g(lock);
     return events;
+  }
+  std::vector<GadgetCall> callLog() {
+    std::lock_guard<std::mutex> g(lock);
+    return calls;
   }
   int drawCount() {
     std::lock_guard<std::mutex> g(lock);
@@ -55,6 +68,10 @@ struct GadgetSpec {
 };
 
 namespace TestGadget {
+// The class is registered by UiHarness; without one, call these around use
+// (after Qz_Init, before Qz_CleanUp).
+void registerClass();
+void unregisterClass();
 Qz_Object* make(const GadgetSpec& spec);
 GadgetLog& log(Qz_Object* gadget);
 }  // namespace TestGadget
