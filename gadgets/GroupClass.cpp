@@ -463,14 +463,17 @@ QzWord draw(Qz_Object* self) {
     Qz_DoNotify(o, kGroupSetNominalWidth, static_cast<uint32_t>(g->nominalWidth));
     Qz_DoNotify(o, kGroupSetNominalHeight, static_cast<uint32_t>(g->nominalHeight));
   }
-  const Region* clip = b->clipRegion;
+  const Region* clip = isPages(g) ? nullptr : b->clipRegion;
+  // Members that do not fit are drawn under the group's clip.
+  const bool clipped = clip != nullptr && Qz_LockDrawInfo(self) != nullptr;
   for (Qz_Object* m : walked(g)) {
-    if (clip != nullptr && !isPages(g)) {
+    if (clip != nullptr) {
       Qz_LayoutBox* mb = boxOf(m);
       if (mb == nullptr || mb->top > clip->bounds.MaxY || mb->top + mb->height - 1 < clip->bounds.MinY) continue;
     }
     Qz_DoMethod(m, kRootDraw);
   }
+  if (clipped) Qz_UnlockDrawInfo(self);
   return 1;
 }
 

@@ -11,7 +11,9 @@
 #include <vector>
 
 #include "gadgets/qz_input_event.h"
+#include "objects/async_methods.h"
 #include "objects/qz_object.h"
+#include "objects/qz_root.h"
 #include "support/temp_dir.h"
 
 struct Window;
@@ -90,6 +92,16 @@ class UiHarness {
   bool open(Qz_Object* window);
   // Waits until the window's event thread has handled everything queued so far.
   bool settle(Qz_Object* window);
+  // Runs method on target (an object in the window's tree) on the window's
+  // thread: target is given the window's asynchronous port, then the call
+  // is queued there. 1 when queued.
+  template <typename... Args>
+  QzWord post(Qz_Object* window, Qz_Object* target, uint32_t method, Args... args) {
+    Qz_RootObject* root = Qz_RootInstance(window);
+    if (root == nullptr || root->asyncPort == nullptr) return 0;
+    Qz_DoMethod(target, kRootSetAsyncPort, root->asyncPort);
+    return Qz_DoAsyncMethod(target, method, args...);
+  }
   // Disposes the window now (from any thread but its own).
   void dispose(Qz_Object* window);
   // Drops the window from the harness without disposing it (for a window
