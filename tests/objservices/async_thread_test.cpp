@@ -118,7 +118,7 @@ class PortThread {
   PortThread() {
     thread_ = std::thread([this] {
       port_.store(CreateMsgPort());
-      id_ = std::this_thread::get_id();
+      id_.store(std::this_thread::get_id());
       while (!stop_.load()) {
         Wait(1u << port_.load()->mp_SigBit);
         while (Message* m = GetMsg(port_.load())) Qz_RunAsyncMessage(m);
@@ -127,7 +127,7 @@ class PortThread {
       Qz__RemoveThisProcess(FindTask(nullptr));
     });
     while (!port_.load()) std::this_thread::yield();
-    while (id_ == std::thread::id()) std::this_thread::yield();
+    while (id_.load() == std::thread::id()) std::this_thread::yield();
   }
   ~PortThread() {
     stop_.store(true);
@@ -136,12 +136,12 @@ class PortThread {
   }
   MsgPort* port() const { return port_.load(); }
   Task* task() const { return port_.load()->mp_SigTask; }
-  std::thread::id id() const { return id_; }
+  std::thread::id id() const { return id_.load(); }
 
  private:
   std::atomic<MsgPort*> port_{nullptr};
   std::atomic<bool> stop_{false};
-  std::thread::id id_;
+  std::atomic<std::thread::id> id_{};
   std::thread thread_;
 };
 
