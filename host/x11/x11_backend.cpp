@@ -1,6 +1,7 @@
 // The X11 host: one thread owns the display connection and the host window
 // that holds the desktop. It turns X events into window-layer input, shows
-// the composed desktop with XPutImage (at most every 16 ms, and at every
+// the composed desktop through MIT-SHM where the server offers it, else with
+// XPutImage (at most every 16 ms, and at every
 // 100 ms window tick), serves the CLIPBOARD selection and reads pen pressure
 // through XInput2. Other threads reach it only through requests and a wake pipe.
 #include <X11/Xatom.h>
@@ -8,6 +9,9 @@
 #include <X11/Xutil.h>
 #include <X11/cursorfont.h>
 #include <X11/extensions/XInput2.h>
+#include <X11/extensions/XShm.h>
+#include <sys/ipc.h>
+#include <sys/shm.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
@@ -339,16 +343,83 @@ class X11Backend final : public Backend {
     if (data) XFree(data);
   }
 
-  void makeImage() {
-    if (image_) {
-      image_->data = nullptr;  // ours, not Xlib's
-      XDestroyImage(image_);
+  static int ignoreXError(Display*, XErrorEvent*) {
+    shmFailed_ = true;
+    return 0;
+  }
+
+  void freeImage() {
+    if (!image_) return;
+    if (shm_.shmaddr) {
+      XShmDetach(dpy_, &shm_);
+      XSync(dpy_, False);
+      shmdt(shm_.shmaddr);
+      shm_ = {};
     }
-    frame_ = raster::PixelBuffer(width_, height_);
+    image_->data = nullptr;  // ours (or the shared segment's), not Xlib's
+    XDestroyImage(image_);
+    image_ = nullptr;
+  }
+
+  // A shared-memory image the server reads directly; false where the server
+  // cannot attach it (a display on another machine), so XPutImage is used.
+  bool makeSharedImage(Visual* visual, int depth) {
+    if (!XShmQueryExtension(dpy_)) return false;
+    image_ = XShmCreateImage(dpy_, visual, static_cast<unsigned>(depth), ZPixmap, nullptr, &shm_,
+                             static_cast<unsigned>(width_), static_cast<unsigned>(height_));
+    if (!image_) return false;
+    const std::size_t bytes = static_cast<std::size_t>(image_->bytes_per_line) * height_;
+    shm_.shmid = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
+    void* addr = shm_.shmid >= 0 ? shmat(shm_.shmid, nullptr, 0) : reinterpret_cast<void*>(-1);
+    if (addr == reinterpret_cast<void*>(-1)) {
+      if (shm_.shmid >= 0) shmctl(shm_.shmid, IPC_RMID, nullptr);
+      XDestroyImage(image_);
+      image_ = nullptr;
+      shm_ = {};
+      return false;
+    }
+    shm_.shmaddr = image_->data = static_cast<char*>(addr);
+    shm_.readOnly = False;
+    shmFailed_ = false;
+    XErrorHandler old = XSetErrorHandler(ignoreXError);
+    XShmAttach(dpy_, &shm_);
+    XSync(dpy_, False);
+    XSetErrorHandler(old);
+    shmctl(shm_.shmid, IPC_RMID, nullptr);  // freed once both sides let go
+    if (shmFailed_) {
+      shmdt(shm_.shmaddr);
+      shm_ = {};
+      image_->data = nullptr;
+      XDestroyImage(image_);
+      image_ = nullptr;
+      return false;
+    }
+    frame_ = raster::PixelBuffer::wrap(reinterpret_cast<uint32_t*>(image_->data), width_, height_,
+                                       image_->bytes_per_line / 4);
+    return true;
+  }
+
+  void makeImage() {
+    freeImage();
     const int screen = DefaultScreen(dpy_);
-    image_ = XCreateImage(dpy_, DefaultVisual(dpy_, screen), static_cast<unsigned>(DefaultDepth(dpy_, screen)),
-                          ZPixmap, 0, reinterpret_cast<char*>(frame_.pixels()), static_cast<unsigned>(width_),
+    Visual* visual = DefaultVisual(dpy_, screen);
+    const int depth = DefaultDepth(dpy_, screen);
+    if (makeSharedImage(visual, depth)) return;
+    frame_ = raster::PixelBuffer(width_, height_);
+    image_ = XCreateImage(dpy_, visual, static_cast<unsigned>(depth), ZPixmap, 0,
+                          reinterpret_cast<char*>(frame_.pixels()), static_cast<unsigned>(width_),
                           static_cast<unsigned>(height_), 32, static_cast<int>(frame_.strideBytes()));
+  }
+
+  void putArea(int x, int y, int width, int height) {
+    if (shm_.shmaddr) {
+      XShmPutImage(dpy_, win_, gc_, image_, x, y, x, y, static_cast<unsigned>(width), static_cast<unsigned>(height),
+                   False);
+      // The next composition writes into the same memory: let the server finish reading first.
+      XSync(dpy_, False);
+    } else {
+      XPutImage(dpy_, win_, gc_, image_, x, y, x, y, static_cast<unsigned>(width), static_cast<unsigned>(height));
+    }
   }
 
   void selectTablet() {
@@ -401,8 +472,7 @@ class X11Backend final : public Backend {
   void present() {
     const raster::IntRect r = composeDesktop(frame_);
     if (r.empty()) return;
-    XPutImage(dpy_, win_, gc_, image_, r.x0, r.y0, r.x0, r.y0, static_cast<unsigned>(r.width()),
-              static_cast<unsigned>(r.height()));
+    putArea(r.x0, r.y0, r.width(), r.height());
     XFlush(dpy_);
   }
 
@@ -604,8 +674,7 @@ class X11Backend final : public Backend {
         }
         break;
       case Expose:
-        XPutImage(dpy_, win_, gc_, image_, e.xexpose.x, e.xexpose.y, e.xexpose.x, e.xexpose.y,
-                  static_cast<unsigned>(e.xexpose.width), static_cast<unsigned>(e.xexpose.height));
+        putArea(e.xexpose.x, e.xexpose.y, e.xexpose.width, e.xexpose.height);
         break;
       case ClientMessage:
         if (e.xclient.message_type == atom("WM_PROTOCOLS") && static_cast<Atom>(e.xclient.data.l[0]) == deleteAtom_)
@@ -696,8 +765,7 @@ class X11Backend final : public Backend {
       cv_.notify_all();
     }
     for (auto& c : cursors_) XFreeCursor(dpy_, c.second);
-    image_->data = nullptr;
-    XDestroyImage(image_);
+    freeImage();
     XFreeGC(dpy_, gc_);
     XDestroyWindow(dpy_, win_);
     XCloseDisplay(dpy_);
@@ -714,6 +782,8 @@ class X11Backend final : public Backend {
   ::Window win_ = 0;
   GC gc_ = nullptr;
   XImage* image_ = nullptr;
+  XShmSegmentInfo shm_{};
+  static inline bool shmFailed_ = false;  // set by the error handler during an attach
   Atom deleteAtom_ = 0;
   int width_ = 0, height_ = 0;
   raster::PixelBuffer frame_;
