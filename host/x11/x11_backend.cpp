@@ -37,6 +37,9 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr auto kTickPeriod = std::chrono::milliseconds(100);
 constexpr auto kPresentPeriod = std::chrono::milliseconds(16);
+// Drawing threads note what they change without a lock of ours, so a note
+// can be lost to a race; the whole desktop is shown again this often.
+constexpr int kTicksPerFullPresent = 10;
 constexpr auto kRequestTimeout = std::chrono::milliseconds(1500);
 const char* const kTextType = "text/plain;charset=utf-8";
 constexpr long kDndVersion = 5;
@@ -717,6 +720,7 @@ class X11Backend final : public Backend {
     if (!ok) return;
     auto nextTick = Clock::now() + kTickPeriod;
     auto lastPresent = Clock::now() - kPresentPeriod;
+    int ticks = 0;
     present();
     for (;;) {
       while (XPending(dpy_)) {
@@ -739,6 +743,7 @@ class X11Backend final : public Backend {
         tick();
         nextTick = now + kTickPeriod;
         wantPresent = true;
+        if (++ticks % kTicksPerFullPresent == 0) invalidateDesktop();
       }
       if (wantPresent && now - lastPresent >= kPresentPeriod) {
         {
