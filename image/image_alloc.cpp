@@ -133,7 +133,7 @@ bool Qz__HasUndo(const Qz_Image* image) {
 
 void Qz__RecompositeAndShow(Qz_Image* image) {
   Qz_Image* document = topDocument(image);
-  if (auto* process = Qz_GetImageHooks()->fullProcessImage) process(document);
+  fullProcessImage(document);
   Qz_ModifiedAllImageData(document);
 }
 
@@ -362,7 +362,7 @@ QZ_EXPORT int32_t Qz_EndNewImageSize(Qz_Image* image, int32_t width, int32_t hei
 
   if (image->type != kQzDocument) Qz_ModifiedAllImageData(image);
   if (!paintLayer) {
-    if (auto* process = Qz_GetImageHooks()->fullProcessImage) process(topDocument(image));
+    fullProcessImage(topDocument(image));
     Qz_ModifiedImageFormat(image);
   }
   return 1;

@@ -267,7 +267,7 @@ QZ_EXPORT int32_t Qz_InvertImageFunc(Qz_Image* image) {
     }
   }
   if (hasUndo) Qz_CopyUndoToImageData(image, 0, 0, image->width - 1, image->height - 1, 0, 0);
-  if (auto* process = Qz_GetImageHooks()->fullProcessImage) process(topDocument(image));
+  fullProcessImage(topDocument(image));
   Qz_ModifiedAllImageData(image);
   return 1;
 }

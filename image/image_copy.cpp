@@ -105,7 +105,7 @@ QZ_EXPORT Qz_Image* Qz__CopyImage(Qz_Image* source, uint32_t flags) {
     }
   } else if (source->type == kQzDocument && !source->parent && !exact) {
     Qz_DoMethod(imageObject(copy), kQzImageMakeDocument, copy);
-    if (auto* process = Qz_GetImageHooks()->fullProcessImage) process(copy);
+    fullProcessImage(copy);
     Qz_DoMethod(imageObject(copy), kQzImageOpenView);
   }
   Qz_UnlockImageA(source, kQzLockRead, nullptr);

@@ -7,7 +7,23 @@
 
 #include "image/qz_image.h"
 
+// The compositor's full pass, when it is linked in (a weak reference: the
+// image model builds and runs without it).
+QZ_EXTERN_C_BEGIN
+QZ_EXPORT void Qz_FullProcessImage(Qz_Image* image) __attribute__((weak));
+QZ_EXTERN_C_END
+
 namespace qz {
+
+// Composites the whole document: through the hook when one is installed,
+// else through the compositor when it exists.
+inline void fullProcessImage(Qz_Image* document) {
+  if (!document) return;
+  if (auto* process = Qz_GetImageHooks()->fullProcessImage)
+    process(document);
+  else if (&Qz_FullProcessImage != nullptr)
+    Qz_FullProcessImage(document);
+}
 
 // True while the object header says the image is alive.
 inline bool imageIsLive(const Qz_Image* image) {

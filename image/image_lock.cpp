@@ -62,9 +62,12 @@ QZ_EXPORT int32_t Qz_UnlockImageA(Qz_Image* image, uint32_t mode, const TagItem*
   do {
     if (count <= 0) return 0;
   } while (!image->lockCount.compare_exchange_weak(count, count - 1));
-  Qz_ReleaseSemaphoreShared(image->lockSemaphore);
-  if (mode == kQzLockExclusive) Qz_ReleaseSemaphore(image->lockSemaphore);
   qz::lowerNesting(image);
+  // The last release may let a waiting disposal free the image: nothing of
+  // it is touched after that.
+  Qz_Semaphore* semaphore = image->lockSemaphore;
+  Qz_ReleaseSemaphoreShared(semaphore);
+  if (mode == kQzLockExclusive) Qz_ReleaseSemaphore(semaphore);
   return 1;
 }
 

@@ -32,7 +32,7 @@ void Qz__MultiplyBytesScalar(uint8_t* dst, const uint8_t* src, size_t count) {
 }
 
 // The >> below is arithmetic on negative values (defined since C++20), which
-// is the rounding the fixed-point blends are specified with.
+// is the rounding every fixed-point blend of the editor uses.
 void Qz__MergeBytesScalar(uint8_t* dst, const uint8_t* src, size_t count, uint32_t strength) {
   const int32_t s = int32_t((strength * 257u) & 0xFFFFu);
   for (size_t i = 0; i < count; ++i) {

@@ -267,7 +267,8 @@ struct Qz_ImageBase {
 struct Qz_ImageHooks {
   // Starts a document's thread and returns once its port exists; 0 on failure.
   int (*startImageThread)(Qz_Image* image);
-  // Composites the whole document (after loading, resizing, copying).
+  // Composites the whole document (after inverting, resizing, copying); when
+  // null, the compositor's Qz_FullProcessImage is used if it is linked in.
   void (*fullProcessImage)(Qz_Image* image);
   // Fills the view's zoomed size and its offset in its window; 0 when it has none.
   int (*viewGeometry)(Qz_Object* view, Qz_Image** image, int32_t* width, int32_t* height,

@@ -161,6 +161,13 @@ void tearDownGlobalData() {
     ReleaseSemaphore(&g.classListLock);
   }
   qz::objects::removeBuiltInClasses(&g);
+  {
+    // Classes their modules never removed are unlinked, so a late removal
+    // cannot write into the list of a later opening.
+    ObtainSemaphore(&g.classListLock);
+    while (g.classList->lh_Head->ln_Succ != nullptr) Remove(g.classList->lh_Head);
+    ReleaseSemaphore(&g.classListLock);
+  }
   Qz_FreeSemaphore(g.objectTreeSemaphore);
   g.objectTreeSemaphore = nullptr;
   CleanupSemaphore(&g.windowListLock);
@@ -194,7 +201,7 @@ void Qz_CleanUp(void) {
 Qz_GlobalData* Qz_GetGlobalData(void) { return &gGlobal; }
 
 QzWord Qz_AddClass(Qz_Class* objectClass) {
-  if (objectClass == nullptr) return 0;
+  if (objectClass == nullptr || gGlobal.classList == nullptr) return 0;  // not opened
   qz::objects::ClassListLock lock;
   objectClass->node.ln_Name = objectClass->name;
   AddTail(gGlobal.classList, &objectClass->node);
@@ -202,7 +209,7 @@ QzWord Qz_AddClass(Qz_Class* objectClass) {
 }
 
 QzWord Qz_RemoveClass(Qz_Class* objectClass) {
-  if (objectClass == nullptr) return 0;
+  if (objectClass == nullptr || gGlobal.classList == nullptr) return 0;
   qz::objects::ClassListLock lock;
   Remove(&objectClass->node);
   return 1;
@@ -349,6 +356,7 @@ QzWord Qz_IsCoordOverObject(Qz_Object* object, int32_t x, int32_t y) {
 }
 
 void Qz__ReportObjectUsage(void) {
+  if (gGlobal.classList == nullptr) return;
   FILE* file = std::fopen("objects.txt", "w");
   if (file == nullptr) return;
   long totalObjects = 0;

@@ -536,6 +536,8 @@ uint16_t Qz_GetQualifier(void) {
   return desk().qualifier;
 }
 
+uint32_t Qz_GetDisplayDepth(void) { return 32; }
+
 int32_t Qz_ClipboardSetText(const char* utf8) {
   if (!utf8) return 0;
   std::vector<uint8_t> bytes(utf8, utf8 + std::strlen(utf8));

@@ -218,6 +218,8 @@ QZ_EXPORT void Qz_HostFlush(void);
 QZ_EXPORT Window* Qz_GetActiveWindow(void);
 QZ_EXPORT Window* Qz_GetMouseWindow(void);
 QZ_EXPORT uint16_t Qz_GetQualifier(void);
+// Bits per pixel of the display: always 32 (direct colour).
+QZ_EXPORT uint32_t Qz_GetDisplayDepth(void);
 
 // Makes an edit control at (x, y) in the window's outer frame, width x height;
 // it draws itself there, takes the keys while it has the focus, and loses the

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "image/qz_image.h"
 #include "objects/qz_object.h"
 #include "qzio/native_block.h"
 #include "qzio/qzio.h"
@@ -338,32 +339,129 @@ struct Thumbnail {
   std::vector<uint8_t> planes[3];
 };
 
-Thumbnail MakeThumbnail(const QZIO_ImageBuffer* doc, uint32_t limitW, uint32_t limitH) {
+Thumbnail MakeThumbnail(const uint8_t* const src[3], uint32_t stride, uint32_t width, uint32_t height,
+                        uint32_t limitW, uint32_t limitH) {
   Thumbnail t;
-  ThumbnailSize(doc->width, doc->height, limitW, limitH, &t.width, &t.height);
-  const uint8_t* src[3];
-  if (doc->format == kQzioFormatGrey) {
-    src[0] = src[1] = src[2] = doc->grey;
-  } else {
-    src[0] = doc->red, src[1] = doc->green, src[2] = doc->blue;
-  }
+  ThumbnailSize(width, height, limitW, limitH, &t.width, &t.height);
   for (int c = 0; c < 3; ++c) {
     t.planes[c].resize(size_t(t.width) * t.height);
     for (uint32_t y = 0; y < t.height; ++y) {
-      const uint32_t y0 = uint32_t(uint64_t(y) * doc->height / t.height);
-      const uint32_t y1 = std::max(y0 + 1, uint32_t(uint64_t(y + 1) * doc->height / t.height));
+      const uint32_t y0 = uint32_t(uint64_t(y) * height / t.height);
+      const uint32_t y1 = std::max(y0 + 1, uint32_t(uint64_t(y + 1) * height / t.height));
       for (uint32_t x = 0; x < t.width; ++x) {
-        const uint32_t x0 = uint32_t(uint64_t(x) * doc->width / t.width);
-        const uint32_t x1 = std::max(x0 + 1, uint32_t(uint64_t(x + 1) * doc->width / t.width));
+        const uint32_t x0 = uint32_t(uint64_t(x) * width / t.width);
+        const uint32_t x1 = std::max(x0 + 1, uint32_t(uint64_t(x + 1) * width / t.width));
         uint64_t sum = 0;
         for (uint32_t yy = y0; yy < y1; ++yy)
-          for (uint32_t xx = x0; xx < x1; ++xx) sum += src[c][uint64_t(yy) * doc->bytesPerRow + xx];
+          for (uint32_t xx = x0; xx < x1; ++xx) sum += src[c][uint64_t(yy) * stride + xx];
         const uint64_t n = uint64_t(y1 - y0) * (x1 - x0);
         t.planes[c][size_t(y) * t.width + x] = uint8_t((sum + n / 2) / n);  // rounded to nearest
       }
     }
   }
   return t;
+}
+
+Thumbnail MakeThumbnail(const QZIO_ImageBuffer* doc, uint32_t limitW, uint32_t limitH) {
+  const uint8_t* src[3];
+  if (doc->format == kQzioFormatGrey) {
+    src[0] = src[1] = src[2] = doc->grey;
+  } else {
+    src[0] = doc->red, src[1] = doc->green, src[2] = doc->blue;
+  }
+  return MakeThumbnail(src, doc->bytesPerRow, doc->width, doc->height, limitW, limitH);
+}
+
+Picture ThumbnailPicture(const Thumbnail& thumb) {
+  Picture t;
+  t.kind = kKindThumbnail, t.width = thumb.width, t.height = thumb.height, t.samples = 3, t.stride = thumb.width;
+  for (int c = 0; c < 3; ++c) t.planes[c] = thumb.planes[c].data();
+  t.block = EncodeShortBlock(kKindThumbnail, 0);
+  return t;
+}
+
+// ---- pictures of the program's document ----------------------------------------
+
+// The planes of an image as a picture: the background planes for the
+// document itself and for an image layer's own pixels, the current planes
+// otherwise (and where an image has no background planes).
+bool PictureOfImage(const Qz_Image* img, uint32_t kind, uint32_t index, bool background, Picture* p) {
+  if (!img || img->width <= 0 || img->height <= 0) return false;
+  p->kind = kind, p->index = index;
+  p->width = static_cast<uint32_t>(img->width), p->height = static_cast<uint32_t>(img->height);
+  p->stride = static_cast<uint32_t>(Qz_PlaneRowBytes(img->width, 8));
+  if (img->depth == 8) {
+    Qz_Plane plane = background && img->undoGrey ? img->undoGrey : img->grey;
+    if (!plane) return false;
+    p->samples = 1;
+    p->planes[0] = plane[0];
+  } else if (img->depth == 24) {
+    const bool undo = background && img->undoR && img->undoG && img->undoB;
+    Qz_Plane r = undo ? img->undoR : img->r, g = undo ? img->undoG : img->g, b = undo ? img->undoB : img->b;
+    if (!r || !g || !b) return false;
+    p->samples = 3;
+    p->planes[0] = r[0], p->planes[1] = g[0], p->planes[2] = b[0];
+  } else {
+    return false;
+  }
+  return true;
+}
+
+void FullBlockOfImage(Picture* p, const Qz_Image* img) {
+  QZIO_LayerSettings s{};
+  s.red = img->committedColour[0], s.green = img->committedColour[1], s.blue = img->committedColour[2];
+  const int16_t place[18] = {
+      img->placement.layerX,        img->placement.layerY,         img->placement.layerWidth,
+      img->placement.layerHeight,   img->placement.creationWidth,  img->placement.creationHeight,
+      img->placement.secondX,       img->placement.secondY,        img->placement.secondWidth,
+      img->placement.secondHeight,  img->placement.secondSourceWidth, img->placement.secondSourceHeight,
+      img->placement.firstX,        img->placement.firstY,         img->placement.firstWidth,
+      img->placement.firstHeight,   img->placement.firstSourceWidth, img->placement.firstSourceHeight};
+  for (int i = 0; i < 18; ++i) s.placement[i] = static_cast<uint16_t>(place[i]);
+  s.opacity = img->opacity;
+  std::memcpy(s.blend, img->blend, sizeof s.blend);
+  s.edgeMaskShape = static_cast<uint32_t>(img->edgeShape);
+  s.edgeMaskSize = static_cast<uint32_t>(img->edgeSize);
+  s.edgeMaskSoftness = static_cast<uint32_t>(img->edgeSoftness);
+  s.edgeMaskInvert = static_cast<uint32_t>(img->edgeInvert);
+  p->block = EncodeFullBlock(p->kind, p->index, s, img->mode ? StoreObjectAsText(img->mode) : std::string());
+}
+
+// One directory's picture: documents (and source images that are documents)
+// get a short block, layers a full one.
+void AddImagePicture(const Qz_Image* img, uint32_t kind, uint32_t index, std::vector<Picture>* out) {
+  Picture p;
+  const bool document = img->type == kQzDocument && kind != kKindLayerPaint;
+  if (!PictureOfImage(img, kind, index, kind == kKindDocument || kind == kKindImageLayer, &p)) return;
+  if (document) {
+    p.block = EncodeShortBlock(kind, index);
+  } else {
+    FullBlockOfImage(&p, img);
+  }
+  out->push_back(std::move(p));
+}
+
+bool CollectImagePictures(Qz_Image* doc, const Thumbnail& thumb, std::vector<Picture>* out) {
+  Picture main;
+  if (!PictureOfImage(doc, kKindDocument, 0, true, &main)) return false;
+  main.block = EncodeShortBlock(kKindDocument, 0);
+  out->push_back(std::move(main));
+  out->push_back(ThumbnailPicture(thumb));
+  uint32_t index = 0;
+  for (Qz_Image* layer = first_layer(doc); layer; layer = next_layer(layer), ++index) {
+    if (layer->type == kQzPaintLayer) {
+      AddImagePicture(layer, kKindPaintLayer, 0, out);
+    } else if (layer->type == kQzImageLayer) {
+      AddImagePicture(layer, kKindImageLayer, 0, out);
+      if (layer->inner) AddImagePicture(layer->inner, kKindLayerMask, index, out);
+      if (layer->paintLayer) AddImagePicture(layer->paintLayer, kKindLayerPaint, index, out);
+    } else {
+      continue;
+    }
+    if (layer->firstSource) AddImagePicture(layer->firstSource, kKindFirstSource, index, out);
+    if (layer->secondSource) AddImagePicture(layer->secondSource, kKindSecondSource, index, out);
+  }
+  return true;
 }
 
 // The buffer, its layers and what they hold, in the order the reader
@@ -374,11 +472,7 @@ bool CollectPictures(const QZIO_ImageBuffer* doc, const Thumbnail& thumb, std::v
   main.block = EncodeShortBlock(kKindDocument, 0);
   out->push_back(std::move(main));
 
-  Picture t;
-  t.kind = kKindThumbnail, t.width = thumb.width, t.height = thumb.height, t.samples = 3, t.stride = thumb.width;
-  for (int c = 0; c < 3; ++c) t.planes[c] = thumb.planes[c].data();
-  t.block = EncodeShortBlock(kKindThumbnail, 0);
-  out->push_back(std::move(t));
+  out->push_back(ThumbnailPicture(thumb));
 
   auto addSources = [&](const QZIO_ImageBuffer* holder, uint32_t index) {
     const QZIO_ImageBuffer* sources[2] = {holder->firstAttached, holder->secondAttached};
@@ -427,20 +521,34 @@ bool CollectPictures(const QZIO_ImageBuffer* doc, const Thumbnail& thumb, std::v
   return true;
 }
 
+// The document to write: the program's image the buffer was made from, with
+// all its layers, or else the buffer and its layer buffers.
+uint32_t CollectForSave(const QZIO_ImageBuffer* buffer, std::vector<Picture>* pictures, Thumbnail* thumb) {
+  uint32_t limitW = kThumbWidth, limitH = kThumbHeight;
+  ThumbnailLimits(&limitW, &limitH);
+  if (Qz_Image* doc = buffer->sourceImage) {
+    const bool grey = doc->depth == 8;
+    Qz_Plane planes[3] = {grey ? doc->grey : doc->r, grey ? doc->grey : doc->g, grey ? doc->grey : doc->b};
+    if (!planes[0] || !planes[1] || !planes[2] || doc->width <= 0 || doc->height <= 0) return kQzioBadArguments;
+    const uint8_t* src[3] = {planes[0][0], planes[1][0], planes[2][0]};
+    *thumb = MakeThumbnail(src, static_cast<uint32_t>(Qz_PlaneRowBytes(doc->width, 8)),
+                           static_cast<uint32_t>(doc->width), static_cast<uint32_t>(doc->height), limitW, limitH);
+    return CollectImagePictures(doc, *thumb, pictures) ? kQzioSuccess : kQzioBadArguments;
+  }
+  if (!((buffer->format == kQzioFormatRGBPlanes && buffer->red) || (buffer->format == kQzioFormatGrey && buffer->grey)))
+    return kQzioBadArguments;
+  *thumb = MakeThumbnail(buffer, limitW, limitH);
+  return CollectPictures(buffer, *thumb, pictures) ? kQzioSuccess : kQzioBadArguments;
+}
+
 uint32_t Save(const FormatCall& call, QZIO_Header* h) {
   if (!h || !h->buffer) return kQzioBadArguments;
-  const QZIO_ImageBuffer* doc = h->buffer;
-  if (!((doc->format == kQzioFormatRGBPlanes && doc->red) || (doc->format == kQzioFormatGrey && doc->grey)))
-    return kQzioBadArguments;
   if (h->saveDescriptor < 0) return kQzioCannotOpen;
   const auto* state = static_cast<const NativeState*>(call.state);
   const uint32_t entry = state && state->compressionEntry < 3 ? state->compressionEntry : 0;
-
-  uint32_t limitW = kThumbWidth, limitH = kThumbHeight;
-  ThumbnailLimits(&limitW, &limitH);
-  Thumbnail thumb = MakeThumbnail(doc, limitW, limitH);
   std::vector<Picture> pictures;
-  if (!CollectPictures(doc, thumb, &pictures)) return kQzioBadArguments;
+  Thumbnail thumb;
+  if (const uint32_t r = CollectForSave(h->buffer, &pictures, &thumb); r != kQzioSuccess) return r;
 
   const int fd = ::dup(h->saveDescriptor);
   if (fd < 0) return kQzioCannotOpen;

@@ -9,21 +9,18 @@
 #include <new>
 #include <vector>
 
+#include "platform/byte_order.h"
+
 namespace qz::codec {
 namespace {
 
-// File header (14 bytes) and the info header fields after the size word.
+// File header (14 bytes): "BM", file size u32le, reserved u32le, pixel
+// offset u32le at 10, then the header size u32le at 14. After it, the core
+// header: width s16le, height s16le, planes u16le, bits u16le; or the info
+// header: width s32le, height s32le (negative: top-down), planes u16le,
+// bits u16le, compression u32le, image size, resolutions, colour counts.
 constexpr size_t kFileHeaderBytes = 14;
-constexpr size_t kPixelOffsetAt = 10;  // u32le
-constexpr size_t kHeaderSizeAt = 14;   // u32le
-constexpr size_t kWidthAt = 18;        // core: s16le, info: s32le
-constexpr size_t kCoreHeightAt = 20;   // s16le
-constexpr size_t kCorePlanesAt = 22;   // u16le
-constexpr size_t kCoreBitsAt = 24;     // u16le
-constexpr size_t kHeightAt = 22;       // s32le
-constexpr size_t kPlanesAt = 26;       // u16le
-constexpr size_t kBitsAt = 28;         // u16le
-constexpr size_t kCompressionAt = 30;  // u32le
+constexpr size_t kPixelOffsetAt = 10;
 // Red, green and blue masks: inside the longer headers, or just after the
 // 40-byte one when compression says bitfields; the same offset either way.
 constexpr size_t kMasksAt = 54;
@@ -34,21 +31,6 @@ constexpr uint32_t kCompressionNone = 0;
 constexpr uint32_t kCompressionRle8 = 1;
 constexpr uint32_t kCompressionBitfields = 3;
 constexpr uint32_t kSavedHeaderBytes = 54;
-
-uint32_t Qz__U16le(std::span<const uint8_t> bytes, size_t at) {
-  return at + 2 <= bytes.size() ? (bytes[at] | bytes[at + 1] << 8) : 0;
-}
-uint32_t Qz__U32le(std::span<const uint8_t> bytes, size_t at) {
-  return at + 4 <= bytes.size() ? (Qz__U16le(bytes, at) | Qz__U16le(bytes, at + 2) << 16) : 0;
-}
-void Qz__PutU16le(uint8_t* at, uint32_t value) {
-  at[0] = static_cast<uint8_t>(value);
-  at[1] = static_cast<uint8_t>(value >> 8);
-}
-void Qz__PutU32le(uint8_t* at, uint32_t value) {
-  Qz__PutU16le(at, value & 0xFFFF);
-  Qz__PutU16le(at + 2, value >> 16);
-}
 
 bool Qz__KnownHeaderSize(uint32_t size) {
   return size == kCoreHeaderBytes || size == kInfoHeaderBytes || size == 52 || size == 56 || size == 64 ||
@@ -84,9 +66,11 @@ uint32_t Qz__ReadColourTable(FILE* file, const BmpLayout& layout, PixelRows& row
   if (count > 0) {
     if (std::fseek(file, static_cast<long>(layout.headerEnd), SEEK_SET) != 0) return kReadError;
     const size_t got = std::fread(table, entryBytes, count, file);
+    qz::ByteReader r(table, got * entryBytes);
     for (size_t i = 0; i < got; ++i) {
-      const uint8_t* e = table + i * entryBytes;  // blue, green, red (, 0)
-      entries[i] = static_cast<uint32_t>(e[2]) | static_cast<uint32_t>(e[1]) << 8 | static_cast<uint32_t>(e[0]) << 16;
+      const uint32_t blue = r.u8(), green = r.u8(), red = r.u8();
+      if (entryBytes == 4) r.skip(1);
+      entries[i] = red | green << 8 | blue << 16;
     }
   }
   rows.setColourmap(entries, wanted);
@@ -164,8 +148,8 @@ uint32_t Qz__DecodeRle8(FILE* file, const BmpLayout& layout, const ImageInfo& in
   if (std::fseek(file, static_cast<long>(layout.pixelOffset), SEEK_SET) != 0) return kReadError;
   data.resize(std::fread(data.data(), 1, data.size(), file));
 
+  qz::ByteReader r(data);
   uint32_t fileRow = 0, x = 0;
-  size_t at = 0;
   bool rowTouched = false;
   std::memset(row.get(), 0, width);
   auto finishRow = [&]() -> uint32_t {
@@ -180,9 +164,8 @@ uint32_t Qz__DecodeRle8(FILE* file, const BmpLayout& layout, const ImageInfo& in
     return kOk;
   };
   while (fileRow < height) {
-    if (data.size() - at < 2) break;  // short data: keep what was decoded
-    const uint8_t count = data[at], value = data[at + 1];
-    at += 2;
+    const uint8_t count = r.u8(), value = r.u8();
+    if (r.failed()) break;  // short data: keep what was decoded
     // Writers encode the row padding as pixels too (ImageMagick does), so
     // pixels past the width are dropped rather than taken as corruption.
     if (count > 0) {
@@ -199,9 +182,8 @@ uint32_t Qz__DecodeRle8(FILE* file, const BmpLayout& layout, const ImageInfo& in
       continue;
     }
     if (value == 2) {
-      if (data.size() - at < 2) break;
-      const uint32_t dx = data[at], dy = data[at + 1];
-      at += 2;
+      const uint32_t dx = r.u8(), dy = r.u8();
+      if (r.failed()) break;
       const uint32_t newX = dx < width - x ? x + dx : width;
       for (uint32_t i = 0; i < dy && fileRow < height; ++i) {
         const uint32_t stored = finishRow();
@@ -210,11 +192,11 @@ uint32_t Qz__DecodeRle8(FILE* file, const BmpLayout& layout, const ImageInfo& in
       x = newX;
       continue;
     }
-    const size_t literal = value, padded = literal + (literal & 1);
-    if (data.size() - at < literal) break;  // short data: keep what was decoded
-    const uint32_t fit = literal < width - x ? static_cast<uint32_t>(literal) : width - x;
-    std::memcpy(row.get() + x, data.data() + at, fit);
-    at += data.size() - at < padded ? literal : padded;
+    const std::span<const uint8_t> literal = r.bytes(value);
+    if (r.failed()) break;  // short data: keep what was decoded
+    if (value & 1) r.skip(1);  // literals are padded to an even count
+    const uint32_t fit = value < width - x ? value : width - x;
+    std::memcpy(row.get() + x, literal.data(), fit);
     x += fit;
     rowTouched = true;
   }
@@ -225,39 +207,44 @@ uint32_t Qz__DecodeRle8(FILE* file, const BmpLayout& layout, const ImageInfo& in
 }  // namespace
 
 uint32_t bmpIdentify(std::span<const uint8_t> probe, uint64_t fileSize, BmpLayout& layout, ImageInfo& info) {
-  if (probe.size() < kFileHeaderBytes + kCoreHeaderBytes || probe[0] != 'B' || probe[1] != 'M') return kNotThisFormat;
-  const uint32_t headerSize = Qz__U32le(probe, kHeaderSizeAt);
-  if (!Qz__KnownHeaderSize(headerSize) || probe.size() < kFileHeaderBytes + headerSize) return kNotThisFormat;
+  qz::ByteReader r(probe);
+  if (r.u8() != 'B' || r.u8() != 'M') return kNotThisFormat;
+  r.seek(kPixelOffsetAt);
   BmpLayout parsed;
+  parsed.pixelOffset = r.u32le();
+  const uint32_t headerSize = r.u32le();
+  if (r.failed() || !Qz__KnownHeaderSize(headerSize) || probe.size() < kFileHeaderBytes + headerSize)
+    return kNotThisFormat;
   parsed.coreHeader = headerSize == kCoreHeaderBytes;
   parsed.headerEnd = static_cast<uint32_t>(kFileHeaderBytes) + headerSize;
-  parsed.pixelOffset = Qz__U32le(probe, kPixelOffsetAt);
   int64_t width = 0, height = 0;
   uint32_t planes = 0;
   if (parsed.coreHeader) {
-    width = static_cast<int16_t>(Qz__U16le(probe, kWidthAt));
-    height = static_cast<int16_t>(Qz__U16le(probe, kCoreHeightAt));
-    planes = Qz__U16le(probe, kCorePlanesAt);
-    parsed.bitsPerPixel = Qz__U16le(probe, kCoreBitsAt);
+    width = r.s16le();
+    height = r.s16le();
+    planes = r.u16le();
+    parsed.bitsPerPixel = r.u16le();
   } else {
-    width = static_cast<int32_t>(Qz__U32le(probe, kWidthAt));
-    height = static_cast<int32_t>(Qz__U32le(probe, kHeightAt));
-    planes = Qz__U16le(probe, kPlanesAt);
-    parsed.bitsPerPixel = Qz__U16le(probe, kBitsAt);
-    parsed.compression = Qz__U32le(probe, kCompressionAt);
+    width = r.s32le();
+    height = r.s32le();
+    planes = r.u16le();
+    parsed.bitsPerPixel = r.u16le();
+    parsed.compression = r.u32le();
   }
   // Writers of top-down bitmaps store the height negated.
   if (height < 0) {
     parsed.topDown = true;
     height = -height;
   }
-  if (planes != 1 || width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide) return kNotThisFormat;
+  if (r.failed() || planes != 1 || width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide)
+    return kNotThisFormat;
   // The probe is zero-padded: a file cut inside its headers or colour table
   // would otherwise pass on made-up fields.
   if (parsed.pixelOffset < parsed.headerEnd || fileSize < parsed.pixelOffset) return kNotThisFormat;
   if (parsed.compression == kCompressionBitfields) {
-    if (probe.size() < kMasksAt + 12) return kNotThisFormat;
-    for (int i = 0; i < 3; ++i) parsed.masks[i] = Qz__U32le(probe, kMasksAt + 4 * i);
+    r.seek(kMasksAt);
+    for (uint32_t& mask : parsed.masks) mask = r.u32le();
+    if (r.failed()) return kNotThisFormat;
   }
   ImageInfo found;
   found.width = static_cast<uint32_t>(width);
@@ -308,17 +295,19 @@ uint32_t bmpEncode(FILE* file, uint32_t width, uint32_t height, uint32_t depth, 
   if (imageBytes + kSavedHeaderBytes > 0xFFFFFFFFu) return kBadArguments;  // the size fields are 32-bit
   std::unique_ptr<uint8_t[]> row(new (std::nothrow) uint8_t[rowBytes]);
   if (!row) return kNoMemory;
-  uint8_t header[kSavedHeaderBytes] = {'B', 'M'};
-  Qz__PutU32le(header + 2, static_cast<uint32_t>(imageBytes + kSavedHeaderBytes));
-  Qz__PutU32le(header + kPixelOffsetAt, kSavedHeaderBytes);
-  Qz__PutU32le(header + kHeaderSizeAt, kInfoHeaderBytes);
-  Qz__PutU32le(header + kWidthAt, width);
-  Qz__PutU32le(header + kHeightAt, height);
-  Qz__PutU16le(header + kPlanesAt, 1);
-  Qz__PutU16le(header + kBitsAt, 24);
-  Qz__PutU32le(header + kCompressionAt, kCompressionNone);
-  Qz__PutU32le(header + 34, static_cast<uint32_t>(imageBytes));  // image size; resolutions and colour counts stay 0
-  if (std::fwrite(header, 1, sizeof header, file) != sizeof header) return kWriteFailed;
+  std::vector<uint8_t> header;
+  qz::ByteWriter w(header);
+  w.putU8('B'), w.putU8('M');
+  w.putU32le(static_cast<uint32_t>(imageBytes + kSavedHeaderBytes));  // file size
+  w.putU32le(0);                                                      // reserved
+  w.putU32le(kSavedHeaderBytes);                                      // pixel offset
+  w.putU32le(kInfoHeaderBytes);
+  w.putU32le(width), w.putU32le(height);
+  w.putU16le(1), w.putU16le(24);                                      // planes, bits per pixel
+  w.putU32le(kCompressionNone);
+  w.putU32le(static_cast<uint32_t>(imageBytes));
+  for (int i = 0; i < 4; ++i) w.putU32le(0);                          // resolutions, colour counts
+  if (std::fwrite(header.data(), 1, header.size(), file) != header.size()) return kWriteFailed;
   std::memset(row.get(), 0, rowBytes);  // the padding bytes stay 0
   for (uint32_t i = 0; i < height; ++i) {
     if (!rows.fetch(height - 1 - i, kLayoutBGR, row.get())) return kBadArguments;

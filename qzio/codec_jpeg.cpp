@@ -8,6 +8,8 @@
 
 #include <jpeglib.h>
 
+#include "platform/byte_order.h"
+
 namespace qz::codec {
 namespace {
 
@@ -175,23 +177,20 @@ uint32_t Qz__Encode(FILE* file, uint32_t width, uint32_t height, const JpegSaveO
   return result;
 }
 
-// Big- or little-endian fields of the EXIF block, bounds-checked: past the
-// end a read gives 0 and sets `failed`.
+// Fields of the EXIF block at absolute offsets, in the block's byte order.
 struct ExifFields {
-  const uint8_t* data;
-  size_t size;
+  qz::ByteReader reader;
   bool bigEndian;
-  bool failed = false;
 
   uint32_t u16(size_t at) {
-    if (at > size || size - at < 2) return failed = true, 0;
-    return bigEndian ? (data[at] << 8 | data[at + 1]) : (data[at + 1] << 8 | data[at]);
+    reader.seek(at);
+    return bigEndian ? reader.u16be() : reader.u16le();
   }
   uint32_t u32(size_t at) {
-    if (at > size || size - at < 4) return failed = true, 0;
-    const uint32_t hi = u16(bigEndian ? at : at + 2), lo = u16(bigEndian ? at + 2 : at);
-    return hi << 16 | lo;
+    reader.seek(at);
+    return bigEndian ? reader.u32be() : reader.u32le();
   }
+  bool failed() const { return reader.failed(); }
 };
 
 constexpr uint16_t kTagCompression = 259;
@@ -205,13 +204,13 @@ constexpr int kMaxDirectories = 8;  // a loop of directory links ends here
 // then takes the first directory with Compression 6 and a JPEG offset.
 bool Qz__ThumbnailInBlock(const uint8_t* block, size_t size, size_t& start, size_t& length) {
   if (size < 8) return false;
-  ExifFields f{block, size, block[0] == 'M'};
+  ExifFields f{qz::ByteReader(block, size), block[0] == 'M'};
   if (!((block[0] == 'I' && block[1] == 'I') || (block[0] == 'M' && block[1] == 'M'))) return false;
   if (f.u16(2) != 42) return false;
   size_t ifd = f.u32(4);
-  for (int directory = 0; directory < kMaxDirectories && ifd != 0 && !f.failed; ++directory) {
+  for (int directory = 0; directory < kMaxDirectories && ifd != 0 && !f.failed(); ++directory) {
     const uint32_t entries = f.u16(ifd);
-    if (f.failed || entries > (size - ifd) / kIfdEntryBytes) return false;
+    if (f.failed() || entries > (size - ifd) / kIfdEntryBytes) return false;
     if (directory > 0) {
       uint32_t compression = 0, offset = 0, bytes = 0;
       bool hasOffset = false;
@@ -224,7 +223,7 @@ bool Qz__ThumbnailInBlock(const uint8_t* block, size_t size, size_t& start, size
         if (tag == kTagJpegOffset) offset = value, hasOffset = true;
         if (tag == kTagJpegLength) bytes = value;
       }
-      if (f.failed) return false;
+      if (f.failed()) return false;
       if (compression == kCompressionOldJpeg && hasOffset && offset < size) {
         // A missing or too long length means "to the end of the segment".
         start = offset;

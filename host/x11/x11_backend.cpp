@@ -1,6 +1,7 @@
 // The X11 host: one thread owns the display connection and the host window
 // that holds the desktop. It turns X events into window-layer input, shows
-// the composed desktop with XPutImage (at most every 16 ms, and at every
+// the composed desktop through MIT-SHM where the server offers it, else with
+// XPutImage (at most every 16 ms, and at every
 // 100 ms window tick), serves the CLIPBOARD selection and reads pen pressure
 // through XInput2. Other threads reach it only through requests and a wake pipe.
 #include <X11/Xatom.h>
@@ -8,6 +9,9 @@
 #include <X11/Xutil.h>
 #include <X11/cursorfont.h>
 #include <X11/extensions/XInput2.h>
+#include <X11/extensions/XShm.h>
+#include <sys/ipc.h>
+#include <sys/shm.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
@@ -24,6 +28,7 @@
 
 #include "host/host_backend.h"
 #include "host/host_input.h"
+#include "host/x11/uri_list.h"
 #include "host/x11/x11_keys.h"
 
 namespace qz::host {
@@ -32,8 +37,12 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr auto kTickPeriod = std::chrono::milliseconds(100);
 constexpr auto kPresentPeriod = std::chrono::milliseconds(16);
+// Drawing threads note what they change without a lock of ours, so a note
+// can be lost to a race; the whole desktop is shown again this often.
+constexpr int kTicksPerFullPresent = 10;
 constexpr auto kRequestTimeout = std::chrono::milliseconds(1500);
 const char* const kTextType = "text/plain;charset=utf-8";
+constexpr long kDndVersion = 5;
 
 uint32_t modifiersOf(unsigned int state) {
   uint32_t m = 0;
@@ -302,6 +311,10 @@ class X11Backend final : public Backend {
     XSetClassHint(dpy_, win_, &hint);
     deleteAtom_ = atom("WM_DELETE_WINDOW");
     XSetWMProtocols(dpy_, win_, &deleteAtom_, 1);
+    // Files dropped from file managers arrive by the XDND protocol.
+    const Atom dndVersion = kDndVersion;
+    XChangeProperty(dpy_, win_, atom("XdndAware"), XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&dndVersion), 1);
     XStoreName(dpy_, win_, "Quillantrix");
     gc_ = XCreateGC(dpy_, win_, 0, nullptr);
     makeImage();
@@ -333,16 +346,83 @@ class X11Backend final : public Backend {
     if (data) XFree(data);
   }
 
-  void makeImage() {
-    if (image_) {
-      image_->data = nullptr;  // ours, not Xlib's
-      XDestroyImage(image_);
+  static int ignoreXError(Display*, XErrorEvent*) {
+    shmFailed_ = true;
+    return 0;
+  }
+
+  void freeImage() {
+    if (!image_) return;
+    if (shm_.shmaddr) {
+      XShmDetach(dpy_, &shm_);
+      XSync(dpy_, False);
+      shmdt(shm_.shmaddr);
+      shm_ = {};
     }
-    frame_ = raster::PixelBuffer(width_, height_);
+    image_->data = nullptr;  // ours (or the shared segment's), not Xlib's
+    XDestroyImage(image_);
+    image_ = nullptr;
+  }
+
+  // A shared-memory image the server reads directly; false where the server
+  // cannot attach it (a display on another machine), so XPutImage is used.
+  bool makeSharedImage(Visual* visual, int depth) {
+    if (!XShmQueryExtension(dpy_)) return false;
+    image_ = XShmCreateImage(dpy_, visual, static_cast<unsigned>(depth), ZPixmap, nullptr, &shm_,
+                             static_cast<unsigned>(width_), static_cast<unsigned>(height_));
+    if (!image_) return false;
+    const std::size_t bytes = static_cast<std::size_t>(image_->bytes_per_line) * height_;
+    shm_.shmid = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
+    void* addr = shm_.shmid >= 0 ? shmat(shm_.shmid, nullptr, 0) : reinterpret_cast<void*>(-1);
+    if (addr == reinterpret_cast<void*>(-1)) {
+      if (shm_.shmid >= 0) shmctl(shm_.shmid, IPC_RMID, nullptr);
+      XDestroyImage(image_);
+      image_ = nullptr;
+      shm_ = {};
+      return false;
+    }
+    shm_.shmaddr = image_->data = static_cast<char*>(addr);
+    shm_.readOnly = False;
+    shmFailed_ = false;
+    XErrorHandler old = XSetErrorHandler(ignoreXError);
+    XShmAttach(dpy_, &shm_);
+    XSync(dpy_, False);
+    XSetErrorHandler(old);
+    shmctl(shm_.shmid, IPC_RMID, nullptr);  // freed once both sides let go
+    if (shmFailed_) {
+      shmdt(shm_.shmaddr);
+      shm_ = {};
+      image_->data = nullptr;
+      XDestroyImage(image_);
+      image_ = nullptr;
+      return false;
+    }
+    frame_ = raster::PixelBuffer::wrap(reinterpret_cast<uint32_t*>(image_->data), width_, height_,
+                                       image_->bytes_per_line / 4);
+    return true;
+  }
+
+  void makeImage() {
+    freeImage();
     const int screen = DefaultScreen(dpy_);
-    image_ = XCreateImage(dpy_, DefaultVisual(dpy_, screen), static_cast<unsigned>(DefaultDepth(dpy_, screen)),
-                          ZPixmap, 0, reinterpret_cast<char*>(frame_.pixels()), static_cast<unsigned>(width_),
+    Visual* visual = DefaultVisual(dpy_, screen);
+    const int depth = DefaultDepth(dpy_, screen);
+    if (makeSharedImage(visual, depth)) return;
+    frame_ = raster::PixelBuffer(width_, height_);
+    image_ = XCreateImage(dpy_, visual, static_cast<unsigned>(depth), ZPixmap, 0,
+                          reinterpret_cast<char*>(frame_.pixels()), static_cast<unsigned>(width_),
                           static_cast<unsigned>(height_), 32, static_cast<int>(frame_.strideBytes()));
+  }
+
+  void putArea(int x, int y, int width, int height) {
+    if (shm_.shmaddr) {
+      XShmPutImage(dpy_, win_, gc_, image_, x, y, x, y, static_cast<unsigned>(width), static_cast<unsigned>(height),
+                   False);
+      // The next composition writes into the same memory: let the server finish reading first.
+      XSync(dpy_, False);
+    } else {
+      XPutImage(dpy_, win_, gc_, image_, x, y, x, y, static_cast<unsigned>(width), static_cast<unsigned>(height));
+    }
   }
 
   void selectTablet() {
@@ -395,8 +475,7 @@ class X11Backend final : public Backend {
   void present() {
     const raster::IntRect r = composeDesktop(frame_);
     if (r.empty()) return;
-    XPutImage(dpy_, win_, gc_, image_, r.x0, r.y0, r.x0, r.y0, static_cast<unsigned>(r.width()),
-              static_cast<unsigned>(r.height()));
+    putArea(r.x0, r.y0, r.width(), r.height());
     XFlush(dpy_);
   }
 
@@ -457,6 +536,81 @@ class X11Backend final : public Backend {
     conversionOk_ = ok;
     conversionDone_ = true;
     cv_.notify_all();
+  }
+
+  void sendToDndSource(const char* type, long l1, long l2) {
+    XEvent reply{};
+    reply.xclient.type = ClientMessage;
+    reply.xclient.window = dndSource_;
+    reply.xclient.message_type = atom(type);
+    reply.xclient.format = 32;
+    reply.xclient.data.l[0] = static_cast<long>(win_);
+    reply.xclient.data.l[1] = l1;
+    reply.xclient.data.l[2] = 0;
+    reply.xclient.data.l[3] = 0;
+    reply.xclient.data.l[4] = 0;
+    if (std::strcmp(type, "XdndStatus") == 0) reply.xclient.data.l[4] = l2;
+    else reply.xclient.data.l[2] = l2;
+    XSendEvent(dpy_, dndSource_, False, NoEventMask, &reply);
+  }
+
+  void dndMessage(const XClientMessageEvent& m) {
+    const Atom type = m.message_type;
+    const Atom uriList = atom("text/uri-list"), copy = atom("XdndActionCopy");
+    if (type == atom("XdndEnter")) {
+      dndSource_ = static_cast<::Window>(m.data.l[0]);
+      dndAccept_ = false;
+      std::vector<Atom> offered;
+      if (m.data.l[1] & 1) {
+        // More than three types: the source lists them in a property.
+        Atom actual;
+        int format;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        if (XGetWindowProperty(dpy_, dndSource_, atom("XdndTypeList"), 0, 1024, False, XA_ATOM, &actual, &format,
+                               &count, &after, &data) == Success && data && format == 32) {
+          const long* v = reinterpret_cast<const long*>(data);
+          for (unsigned long i = 0; i < count; ++i) offered.push_back(static_cast<Atom>(v[i]));
+        }
+        if (data) XFree(data);
+      } else {
+        for (int i = 2; i <= 4; ++i) offered.push_back(static_cast<Atom>(m.data.l[i]));
+      }
+      dndAccept_ = std::find(offered.begin(), offered.end(), uriList) != offered.end();
+    } else if (type == atom("XdndPosition") && dndSource_) {
+      sendToDndSource("XdndStatus", dndAccept_ ? 1 : 0, dndAccept_ ? static_cast<long>(copy) : 0);
+    } else if (type == atom("XdndLeave")) {
+      dndSource_ = 0;
+    } else if (type == atom("XdndDrop") && dndSource_) {
+      if (!dndAccept_) {
+        sendToDndSource("XdndFinished", 0, 0);
+        dndSource_ = 0;
+        return;
+      }
+      XConvertSelection(dpy_, atom("XdndSelection"), uriList, atom("QZ_DROP"), win_,
+                        static_cast<Time>(m.data.l[2]));
+    }
+  }
+
+  void dropArrived(const XSelectionEvent& ev) {
+    std::string list;
+    if (ev.property != None) {
+      Atom type;
+      int format;
+      unsigned long count = 0, after = 0;
+      unsigned char* data = nullptr;
+      if (XGetWindowProperty(dpy_, win_, ev.property, 0, 1 << 22, True, AnyPropertyType, &type, &format, &count,
+                             &after, &data) == Success && data && format == 8)
+        list.assign(reinterpret_cast<const char*>(data), count);
+      if (data) XFree(data);
+    }
+    const std::vector<std::string> paths = x11::pathsFromUriList(list);
+    if (dndSource_) {
+      sendToDndSource("XdndFinished", paths.empty() ? 0 : 1,
+                      paths.empty() ? 0 : static_cast<long>(atom("XdndActionCopy")));
+      dndSource_ = 0;
+    }
+    if (!paths.empty()) filesDropped(paths);
   }
 
   void keyEvent(XKeyEvent& ev, bool down) {
@@ -523,14 +677,21 @@ class X11Backend final : public Backend {
         }
         break;
       case Expose:
-        XPutImage(dpy_, win_, gc_, image_, e.xexpose.x, e.xexpose.y, e.xexpose.x, e.xexpose.y,
-                  static_cast<unsigned>(e.xexpose.width), static_cast<unsigned>(e.xexpose.height));
+        putArea(e.xexpose.x, e.xexpose.y, e.xexpose.width, e.xexpose.height);
         break;
       case ClientMessage:
-        if (static_cast<Atom>(e.xclient.data.l[0]) == deleteAtom_) closeRequested();
+        if (e.xclient.message_type == atom("WM_PROTOCOLS") && static_cast<Atom>(e.xclient.data.l[0]) == deleteAtom_)
+          closeRequested();
+        else
+          dndMessage(e.xclient);
         break;
       case SelectionRequest: serveSelection(e.xselectionrequest); break;
-      case SelectionNotify: selectionArrived(e.xselection); break;
+      case SelectionNotify:
+        if (e.xselection.property == atom("QZ_DROP") || e.xselection.selection == atom("XdndSelection"))
+          dropArrived(e.xselection);
+        else
+          selectionArrived(e.xselection);
+        break;
       case SelectionClear: {
         std::lock_guard<std::mutex> lock(mutex_);
         ownSelection_ = false;
@@ -559,6 +720,7 @@ class X11Backend final : public Backend {
     if (!ok) return;
     auto nextTick = Clock::now() + kTickPeriod;
     auto lastPresent = Clock::now() - kPresentPeriod;
+    int ticks = 0;
     present();
     for (;;) {
       while (XPending(dpy_)) {
@@ -581,6 +743,7 @@ class X11Backend final : public Backend {
         tick();
         nextTick = now + kTickPeriod;
         wantPresent = true;
+        if (++ticks % kTicksPerFullPresent == 0) invalidateDesktop();
       }
       if (wantPresent && now - lastPresent >= kPresentPeriod) {
         {
@@ -607,8 +770,7 @@ class X11Backend final : public Backend {
       cv_.notify_all();
     }
     for (auto& c : cursors_) XFreeCursor(dpy_, c.second);
-    image_->data = nullptr;
-    XDestroyImage(image_);
+    freeImage();
     XFreeGC(dpy_, gc_);
     XDestroyWindow(dpy_, win_);
     XCloseDisplay(dpy_);
@@ -625,6 +787,8 @@ class X11Backend final : public Backend {
   ::Window win_ = 0;
   GC gc_ = nullptr;
   XImage* image_ = nullptr;
+  XShmSegmentInfo shm_{};
+  static inline bool shmFailed_ = false;  // set by the error handler during an attach
   Atom deleteAtom_ = 0;
   int width_ = 0, height_ = 0;
   raster::PixelBuffer frame_;
@@ -634,6 +798,9 @@ class X11Backend final : public Backend {
   bool ownSelection_ = false;
   bool conversionPending_ = false, conversionDone_ = false, conversionOk_ = false;
   std::vector<uint8_t> conversionBytes_;
+
+  ::Window dndSource_ = 0;
+  bool dndAccept_ = false;
 
   int xiOpcode_ = -1;
   int tabletDevice_ = -1;

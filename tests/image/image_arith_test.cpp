@@ -271,13 +271,24 @@ TEST_F(ImageTest, RenderRectangle) {
   EXPECT_EQ(colour->b[1][1], 254);
 }
 
-TEST_F(ImageTest, InvertEveryColumn) {
-  Qz_Image* layer = Make(kQzPaintLayer, 5, 2, 8);
-  FillPlane(layer->grey, 5, 2, [](int32_t x, int32_t) { return uint8_t(x); });
-  EXPECT_EQ(Qz_InvertImageFunc(layer), 1);
-  for (int32_t x = 0; x < 5; ++x) EXPECT_EQ(layer->grey[1][x], 255 - x);
+std::vector<Qz_Image*> gComposited;
+void RecordComposite(Qz_Image* image) { gComposited.push_back(image); }
 
+TEST_F(ImageTest, InvertEveryColumn) {
   Qz_Image* document = Make(kQzDocument, 5, 2, 24);
+  Qz_Image* layer = Make(kQzPaintLayer, 5, 2, 8);
+  Qz_DoMethod(&document->object, kQzImageAddLayer, layer);
+  FillPlane(layer->grey, 5, 2, [](int32_t x, int32_t) { return uint8_t(x); });
+  auto* hooks = Qz_GetImageHooks();
+  const auto saved = hooks->fullProcessImage;
+  hooks->fullProcessImage = RecordComposite;
+  gComposited.clear();
+  EXPECT_EQ(Qz_InvertImageFunc(layer), 1);
+  hooks->fullProcessImage = saved;
+  for (int32_t x = 0; x < 5; ++x) EXPECT_EQ(layer->grey[1][x], 255 - x);
+  ASSERT_EQ(gComposited.size(), 1u);
+  EXPECT_EQ(gComposited[0], document) << "the layer's document is composited again";
+
   FillPlane(document->undoG, 5, 2, [](int32_t x, int32_t) { return uint8_t(10 * x); });
   EXPECT_EQ(Qz_InvertImageFunc(document), 1);
   for (int32_t x = 0; x < 5; ++x) {

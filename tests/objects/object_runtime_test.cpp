@@ -40,6 +40,21 @@ TEST_F(ObjectRuntime, OpenIsCountedAndKeepsClassesUntilLastCleanUp) {
   EXPECT_EQ(g->mmx, 1);
 }
 
+TEST(ObjectRuntimeReopen, AClassLeftRegisteredAcrossACloseIsRemovedHarmlessly) {
+  Qz_Init();
+  auto* stale = new ProbeClass("Stale");
+  Qz_CleanUp();
+  Qz_Init();
+  ProbeClass fresh("Fresh");
+  delete stale;  // removes a class of the earlier opening
+  EXPECT_EQ(Qz_FindClassFromName("Fresh"), &fresh.record);
+  EXPECT_EQ(Qz_FindClassFromName("Stale"), nullptr);
+  EXPECT_NE(Qz_FindClassFromName("Root"), nullptr);
+  Qz_RemoveClass(&fresh.record);
+  fresh.record.registered = 0;
+  Qz_CleanUp();
+}
+
 TEST_F(ObjectRuntime, FirstRegisteredOfOneNameWinsUntilRemoved) {
   ProbeClass first("Twin");
   ProbeClass second("Twin");

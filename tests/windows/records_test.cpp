@@ -168,6 +168,17 @@ TEST_F(RecordsTest, StackingAndTheComposedDesktop) {
   EXPECT_EQ(hl::screenPixel(190, 190), kRedRgb);
 }
 
+TEST_F(RecordsTest, SetWindowTitlesRedrawsTheCaption) {
+  Window* w = open(100, 100, 200, 50, 0, "");
+  const std::vector<uint32_t> before = hl::screenPixels(108, 106, 100, 12);
+  SetWindowTitles(w, "Colours", "ignored");
+  EXPECT_STREQ(w->Title, "Colours");
+  EXPECT_NE(hl::screenPixels(108, 106, 100, 12), before);
+  SetWindowTitles(w, nullptr, nullptr);
+  EXPECT_STREQ(w->Title, "");
+  EXPECT_EQ(hl::screenPixels(108, 106, 100, 12), before);
+}
+
 TEST_F(RecordsTest, FindWindowUnderTheMouse) {
   Window* a = open(100, 100, 100, 100, WFLG_BORDERLESS);
   Window* b = open(150, 150, 100, 100, WFLG_BORDERLESS);
