@@ -374,6 +374,24 @@ TEST(Compositor, CommitSwapsTheModeAndColour) {
   EXPECT_EQ(doc.Pixel(0, 0), (Rgb{10, 20, 255}));
 }
 
+TEST(Compositor, ProcessLayerCompositesOnlyTheLayersRectangle) {
+  Document doc(12, 4, Flat(kBackground));
+  Qz_Image* layer = doc.AddPaintLayer("Paint", kColour, 6, 1, 4, 2,
+                                      [](int32_t, int32_t) { return uint8_t(255); });
+  ASSERT_NE(layer, nullptr);
+  doc.ClearResult();
+  layer->needsFixing = 3;
+  Qz_ProcessLayer(layer, 1, 1, 1, 1);  // document pixel (7, 2)
+  EXPECT_EQ(doc.Pixel(7, 2), kColour);
+  EXPECT_EQ(doc.Pixel(7, 1), (Rgb{0, 0, 0}));
+  EXPECT_EQ(doc.Pixel(9, 2), (Rgb{0, 0, 0}));
+  EXPECT_EQ(layer->needsFixing.load(), 3);
+  Qz_FullProcessLayer(layer);
+  EXPECT_EQ(doc.Pixel(9, 1), kColour);
+  EXPECT_EQ(doc.Pixel(3, 1), (Rgb{0, 0, 0}));  // left of the group of four the layer starts in
+  EXPECT_EQ(layer->needsFixing.load(), 0);
+}
+
 TEST(Compositor, CopyImageDataRGBClips) {
   Document doc(8, 2, [](int32_t x, int32_t) { return Rgb{uint8_t(x), uint8_t(x + 10), 0}; });
   uint8_t r[5] = {99, 99, 99, 99, 99}, g[5] = {}, b[5] = {};

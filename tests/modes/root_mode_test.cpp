@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "compositor/compositor_kit.h"
+#include "objects/qz_linked_list.h"
 #include "objects/qz_notify.h"
 
 namespace {
@@ -142,6 +143,42 @@ TEST_F(RootModeTest, SourceRegionChangesLandInTheLayer) {
                 std::min(top + 9, 34));
   EXPECT_EQ(rects, (std::vector<Rect>{{0, -3, 7, 31}}));
   Qz_RemoveNotify(&layer->object, handle);
+}
+
+// The panel sits in the mode-options group while the mode's layer is the
+// active paint layer, and leaves it when another layer becomes active or
+// the mode is disposed.
+TEST_F(RootModeTest, PanelFollowsTheActiveLayer) {
+  Qz_ImageBase* base = Qz_GetImageBase();
+  Qz_Object* group = Qz_CreateObject("LinkedList");
+  ASSERT_NE(group, nullptr);
+  base->modePanelGroup = group;
+  Qz_Object* mode = Qz_CreateObject("DarkenMode");
+  Qz_Object* panel = Qz_CreateObject("Root");
+  ASSERT_TRUE(mode && panel);
+  Qz_DoMethod(mode, kQzModeSetPanel, panel);
+  EXPECT_EQ(Qz_DoMethod(mode, kQzModeGetPanel), qz::toWord(panel));
+  // Handed a layer that is not the active one: not shown.
+  Qz_DoMethod(mode, kQzModeSetImage, layer);
+  EXPECT_EQ(Qz_DoMethod(group, kLinkedListCount), 0u);
+  struct Step {
+    const char* name;
+    Qz_Image* active;
+    QzWord members;
+  };
+  const Step steps[] = {{"its layer becomes active", layer, 1},
+                        {"again: still once", layer, 1},
+                        {"another layer", doc.image, 0},
+                        {"its layer again", layer, 1}};
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.name);
+    EXPECT_EQ(Qz_DoMethod(mode, kQzModeActiveImageChanged, step.active), 1u);
+    EXPECT_EQ(Qz_DoMethod(group, kLinkedListCount), step.members);
+  }
+  Qz_DisposeObject(mode);
+  EXPECT_EQ(Qz_DoMethod(group, kLinkedListCount), 0u);
+  base->modePanelGroup = nullptr;
+  Qz_DisposeObject(group);
 }
 
 TEST(ModeClasses, EveryModeIsMadeByNameAndAnswersRootModeIds) {
