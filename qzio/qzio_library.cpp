@@ -15,13 +15,13 @@
 #include <vector>
 
 #include "image/qz_image.h"
+#include "objects/object_text.h"
 #include "objects/qz_linked_list.h"
 #include "platform/atomic_file_writer.h"
 #include "objects/qz_object.h"
 #include "qzio/format_objects.h"
 #include "qzio/qzio.h"
 #include "qzio/qzio_internal.h"
-#include "qzio/qzio_list.h"
 #include "qzio/qzio_ui.h"
 #include "qzio/root_qzio.h"
 
@@ -312,13 +312,27 @@ void ThumbnailLimits(uint32_t* width, uint32_t* height) {
 }
 
 Qz_Object* CreateObjectFromText(const std::string& text) {
-  (void)text;
-  return nullptr;
+  if (text.empty()) return nullptr;
+  // The objects' string values point into the text, so the root keeps it.
+  char* copy = strdup(text.c_str());
+  if (!copy) return nullptr;
+  Qz_Object* object = Qz_CreateObjectsFromString(copy);
+  if (object) {
+    Qz_DoMethod(object, kRootKeepRestoreText, copy);
+  } else {
+    std::free(copy);
+  }
+  return object;
 }
 
 std::string StoreObjectAsText(Qz_Object* object) {
-  (void)object;
-  return std::string();
+  if (!object) return std::string();
+  size_t length = 0;
+  char* text = Qz_StoreObjectToBuffer(object, &length, 0);
+  if (!text) return std::string();
+  std::string out(text, strnlen(text, length));
+  Qz_FreeStoredObjectBuffer(reinterpret_cast<Qz_Plane>(text));
+  return out;
 }
 
 }  // namespace qzio
@@ -339,14 +353,31 @@ Qz_Object* NamedList(const std::vector<std::string>& names) {
   return list;
 }
 
+// The names of a list's members, first to last. A format name becomes part
+// of a class name, so only letters and digits are taken.
+std::vector<std::string> MemberNames(Qz_Object* list) {
+  std::vector<std::string> names;
+  for (QzWord m = Qz_DoMethod(list, kLinkedListFirst); m; m = Qz_DoMethod(list, kLinkedListNext, m)) {
+    const char* name = reinterpret_cast<const char*>(Qz_DoMethod(reinterpret_cast<Qz_Object*>(m), kRootGetObjectName));
+    if (!name) continue;
+    const std::string text(name);
+    const bool ok = !text.empty() && text.size() < 64 &&
+                    std::all_of(text.begin(), text.end(), [](char c) {
+                      return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+                    });
+    if (ok) names.push_back(text);
+  }
+  return names;
+}
+
 QZIO_GlobalData* QZIO_Init(Qz_GlobalData*) {
   LibraryState& s = State();
   std::lock_guard<std::mutex> lock(s.lock);
   if (s.global.referenceCount++ == 0) {
     // A missing list leaves detection empty: every automatic load answers 8.
-    std::vector<std::string> names;
-    if (ReadFormatListFile(DataRoot() + "/Data/QZIOList.QzStr", &names)) s.global.formatList = NamedList(names);
-    s.formatNames = names;
+    s.global.formatList = Qz_RestoreObjectFromDisk("Data/QZIOList.QzStr");
+    s.global.loadersList = Qz_RestoreObjectFromDisk("Data/LoadersList.QzStr");
+    s.formatNames = s.global.formatList ? MemberNames(s.global.formatList) : std::vector<std::string>{};
     s.global.saveFormatList = NamedList({"JPEG"});
   }
   return &s.global;

@@ -5,9 +5,12 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 
+#include "objects/object_text.h"
+#include "objects/qz_linked_list.h"
 #include "objects/qz_object.h"
 #include "qzio/qzio.h"
 #include "qzio/root_qzio.h"
@@ -388,6 +391,29 @@ TEST_F(DriverTest, RootQzioPropertiesAndDefaultAnswers) {
   qzio::UnregisterFormatClass(&bare);
   EXPECT_EQ(qzio::FindFormatClass("BareQZIO"), nullptr);
   EXPECT_EQ(Qz_CreateObject("BareQZIO"), nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(DetectionListTest, ShippedListPutsTheNativeFormatFirstAndNoNonFiles) {
+  Qz_Init();
+  Qz_Object* list = Qz_RestoreObjectFromDisk("Data/QZIOList.QzStr");
+  ASSERT_NE(list, nullptr);
+  std::vector<std::string> names;
+  for (QzWord m = Qz_DoMethod(list, kLinkedListFirst); m; m = Qz_DoMethod(list, kLinkedListNext, m))
+    names.push_back(reinterpret_cast<const char*>(Qz_DoMethod(reinterpret_cast<Qz_Object*>(m), kRootGetObjectName)));
+  Qz_DisposeObject(list);
+  Qz_CleanUp();
+  ASSERT_FALSE(names.empty());
+  EXPECT_EQ(names.front(), "Quillantrix");  // before TIFF, which would take its files too
+  auto at = [&](const char* n) { return std::find(names.begin(), names.end(), n) - names.begin(); };
+  EXPECT_LT(at("Quillantrix"), at("TIFF"));
+  EXPECT_LT(at("PPM"), static_cast<long>(names.size()));
+  // The clipboard and the screen grab ignore the file: never detected.
+  EXPECT_EQ(at("Clipboard"), static_cast<long>(names.size()));
+  EXPECT_EQ(at("ScreenGrab"), static_cast<long>(names.size()));
 }
 
 }  // namespace

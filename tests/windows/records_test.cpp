@@ -2,7 +2,6 @@
 // composed desktop shows.
 #include <cstring>
 
-#include "host/host_backend.h"
 #include "tests/windows/window_fixture.h"
 
 using namespace qztest;
@@ -214,9 +213,18 @@ TEST_F(RecordsTest, ClipboardText) {
   EXPECT_STREQ(text, "Grüße");
   FreeVec(text);
   EXPECT_EQ(Qz_ClipboardHoldsImage(), 0);
-  qz::host::backend().setClipboard("image/png", {0x89, 'P', 'N', 'G'});
+  const uint8_t png[] = {0x89, 'P', 'N', 'G'};
+  EXPECT_EQ(Qz_ClipboardSetData("image/png", png, sizeof(png)), 1);
   EXPECT_EQ(Qz_ClipboardHoldsImage(), 1);
   EXPECT_EQ(Qz_ClipboardGetText(), nullptr);  // the new owner offers no text
+  size_t n = 0;
+  void* data = Qz_ClipboardGetData("image/png", &n);
+  ASSERT_NE(data, nullptr);
+  EXPECT_EQ(n, sizeof(png));
+  EXPECT_EQ(std::memcmp(data, png, n), 0);
+  FreeVec(data);
+  EXPECT_EQ(Qz_ClipboardGetData("image/bmp", &n), nullptr);
+  EXPECT_EQ(n, 0u);
 }
 
 }  // namespace
