@@ -69,5 +69,7 @@ QZ_EXPORT void tabletSample(const TabletSample& sample);
 // which must be desktop-sized. Returns the area that changed since the last
 // call (all of it the first time); the caller shows at least that.
 QZ_EXPORT raster::IntRect composeDesktop(raster::PixelBuffer& out);
+// Makes the next composition cover the whole desktop.
+QZ_EXPORT void invalidateDesktop();
 
 }  // namespace qz::host

@@ -6,6 +6,7 @@
 // fails. A row without functions is a class not built yet: it is skipped.
 #include <cstddef>
 
+#include "gadgets/qz_thread.h"
 #include "objects/object_internal.h"
 #include "objects/qz_builtin_classes.h"
 
@@ -62,7 +63,7 @@ const InitRow kRegistrationOrder[] = {
     {"ShortcutKey", nullptr},
     {"VerticalPages", nullptr},
     {"ProgressBar", nullptr},
-    {"Thread", nullptr},
+    {"Thread", Qz_InitThreadClass},
     {"Window", nullptr},
     {"VirtualGroup", nullptr},
     {"Knob", nullptr},
@@ -113,7 +114,7 @@ const CleanupRow kRemovalOrder[] = {
     {"ShortcutKey", nullptr},
     {"StringEdit", nullptr},
     {"Text", nullptr},
-    {"Thread", nullptr},
+    {"Thread", Qz_CleanupThreadClass},
     {"TipOfTheDay", nullptr},
     {"ToolButton", nullptr},
     {"Window", nullptr},

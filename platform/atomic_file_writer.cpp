@@ -87,6 +87,7 @@ Qz_AtomicFile* Qz_AtomicFileOpen(const char* path, int32_t backup) {
   }
   f->finalPath = qz::normalizePath(path);
   f->backup = backup != 0;
+  qz::detail::makeStateFolders(f->finalPath);
   std::string name = f->finalPath.substr(f->finalPath.rfind('/') + 1);
   if (name.size() > 200) name.resize(200);  // room for the marks within a name's 255 bytes
   std::string tmpl = folderOf(f->finalPath) + "/." + name + ".XXXXXX";

@@ -343,6 +343,8 @@ void Permit(void) {
   gl.forbid.unlock();
 }
 
+int32_t Qz__ForbidHeld(void) { return tlForbidDepth > 0 ? 1 : 0; }
+
 void InitSemaphore(SignalSemaphore* sem) {
   if (!sem) return;
   sem->ss_Lock = new (std::nothrow) RecursiveLock();

@@ -121,6 +121,9 @@ QZ_EXPORT void FreeSignal(int32_t n);
 // The one global re-entrant exclusion. Never held across Wait or Delay.
 QZ_EXPORT void Forbid(void);
 QZ_EXPORT void Permit(void);
+// 1 while the calling thread holds Forbid: for asserting it is not held
+// across host calls and callbacks.
+QZ_EXPORT int32_t Qz__ForbidHeld(void);
 
 QZ_EXPORT void InitSemaphore(SignalSemaphore* sem);
 QZ_EXPORT void CleanupSemaphore(SignalSemaphore* sem);

@@ -177,8 +177,14 @@ int connectTo(const std::string& path) {
 }  // namespace
 
 std::string socketPath(const std::string& stateRoot) {
+  // Two spellings of one folder ("/a/b/", "/a/./b") name one instance.
+  std::string canonical = stateRoot;
+  if (char* real = ::realpath(stateRoot.c_str(), nullptr)) {
+    canonical = real;
+    std::free(real);
+  }
   char hash[17];
-  std::snprintf(hash, sizeof(hash), "%016llx", static_cast<unsigned long long>(fnv1a(stateRoot)));
+  std::snprintf(hash, sizeof(hash), "%016llx", static_cast<unsigned long long>(fnv1a(canonical)));
   const std::string name = std::string("quillantrix-") + hash;
   std::string folder;
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");

@@ -1,5 +1,7 @@
 #include "platform/paths.h"
 
+#include "platform/file_internal.h"
+
 #include <dirent.h>
 #include <strings.h>
 #include <sys/stat.h>
@@ -7,6 +9,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -122,6 +125,7 @@ std::string resolveLoosely(const std::string& root, std::string_view rel) {
 }
 
 std::string normalize(std::string_view in) {
+  if (in.empty()) return {};  // names nothing, so every file call on it fails
   std::string p(in);
   for (char& c : p) {
     if (c == '\\') c = '/';
@@ -153,6 +157,20 @@ std::string normalize(std::string_view in) {
 
 }  // namespace
 
+void qz::detail::makeStateFolders(const std::string& path) {
+  // Only the program's own folders there; a missing folder anywhere else
+  // stays an error for the caller.
+  const std::string root = stateRootPath();
+  for (const char* own : {"/Data/Prefs", "/ImageDatabase"}) {
+    const std::string folder = root + own;
+    if (path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 &&
+        path[folder.size()] == '/') {
+      makeFolders(path.substr(0, path.rfind('/')));
+      return;
+    }
+  }
+}
+
 QZ_EXTERN_C_BEGIN
 
 size_t Qz_GetDataRoot(char* out, size_t size) { return deliver(dataRootPath(), out, size); }
@@ -164,7 +182,9 @@ size_t Qz_NormalizePath(const char* path, char* out, size_t size) {
 
 FILE* Qz_FOpen(const char* path, const char* mode) {
   if (!path || !mode) return nullptr;
-  return std::fopen(normalize(path).c_str(), mode);
+  const std::string p = normalize(path);
+  if (std::strpbrk(mode, "wa+")) qz::detail::makeStateFolders(p);
+  return std::fopen(p.c_str(), mode);
 }
 
 QZ_EXTERN_C_END

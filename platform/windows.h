@@ -218,6 +218,8 @@ QZ_EXPORT void Qz_HostFlush(void);
 QZ_EXPORT Window* Qz_GetActiveWindow(void);
 QZ_EXPORT Window* Qz_GetMouseWindow(void);
 QZ_EXPORT uint16_t Qz_GetQualifier(void);
+// Bits per pixel of the display: always 32 (direct colour).
+QZ_EXPORT uint32_t Qz_GetDisplayDepth(void);
 
 // Makes an edit control at (x, y) in the window's outer frame, width x height;
 // it draws itself there, takes the keys while it has the focus, and loses the
@@ -239,6 +241,11 @@ QZ_EXPORT int32_t Qz_ClipboardSetText(const char* utf8);
 // A copy of the clipboard's text (free with FreeVec), or NULL when it holds none.
 QZ_EXPORT char* Qz_ClipboardGetText(void);
 QZ_EXPORT int32_t Qz_ClipboardHoldsImage(void);
+// Any other type by MIME name ("image/bmp", "image/png"): offering replaces
+// what the clipboard held; reading gives a copy (free with FreeVec) and its
+// size, or NULL when that type is not on offer.
+QZ_EXPORT int32_t Qz_ClipboardSetData(const char* mimeType, const void* bytes, size_t length);
+QZ_EXPORT void* Qz_ClipboardGetData(const char* mimeType, size_t* length);
 
 QZ_EXTERN_C_END
 

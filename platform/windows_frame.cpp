@@ -113,6 +113,11 @@ namespace qz::host {
 
 using namespace qz::win;
 
+void invalidateDesktop() {
+  std::lock_guard<std::recursive_mutex> lock(desk().lock);
+  desk().composedOnce = false;
+}
+
 raster::IntRect composeDesktop(raster::PixelBuffer& out) {
   Desk& d = desk();
   std::lock_guard<std::recursive_mutex> lock(d.lock);

@@ -2,6 +2,8 @@
 // ("P3", "P2"). Reads any maximum value (samples of two bytes when it is
 // above 255, scaled to 8 bits); writes binary P6, or P5 for grey buffers.
 // Pixels move in bands of rows, a band per transfer and progress report.
+#include <sys/stat.h>
+
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -183,6 +185,15 @@ uint32_t Load(const FormatCall&, QZIO_Header* header) {
   const uint64_t rowSamples = uint64_t(h.width) * h.channels();
   const uint64_t rowBytes = rowSamples * h.sampleBytes();
   const uint32_t bufferRows = bandRows ? bandRows : lastRows;
+  // A file too short for the pixels it declares is refused before any band
+  // memory is touched (a binary sample takes its bytes, a text one at least one).
+  const off_t headerEnd = ftello(header->stream);
+  uint64_t fileSize = header->fileSize;
+  struct stat st;
+  if (fileSize == 0 && fstat(fileno(header->stream), &st) == 0) fileSize = static_cast<uint64_t>(st.st_size);
+  const uint64_t available = fileSize > uint64_t(headerEnd) ? fileSize - uint64_t(headerEnd) : 0;
+  const uint64_t needed = h.text() ? rowSamples * h.height : rowBytes * h.height;
+  if (headerEnd < 0 || available < needed) return kQzioReadError;
   std::vector<uint8_t> raw, band;
   try {
     if (!h.text()) raw.resize(rowBytes * bufferRows);

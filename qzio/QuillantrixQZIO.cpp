@@ -31,6 +31,7 @@ constexpr uint16_t kCompressionOfEntry[] = {COMPRESSION_NONE, COMPRESSION_PACKBI
 // Thumbnail limits when the program does not give its own.
 constexpr uint32_t kThumbWidth = 64;
 constexpr uint32_t kThumbHeight = 48;
+constexpr uint64_t kMaxPackingRatio = 1100;  // Deflate's best is about 1032 to 1
 
 struct NativeState {
   uint32_t compressionEntry;  // 0 None, 1 Packbits RLE, 2 Deflate
@@ -127,6 +128,9 @@ uint32_t ReadFirstDirectory(TIFF* tif, QZIO_Header* h) {
   if (!ReadShape(tif, &s) || s.width != b->width || s.height != b->height) return kQzioNotRecognised;
   uint64_t pixels = 0;
   if (!MulSize(s.width, s.height, &pixels)) return kQzioNoMemory;
+  // No compression the format writes packs more than about a thousand bytes
+  // into one, so a picture far larger than its file can hold is damaged.
+  if (h->fileSize && pixels * s.samples > h->fileSize * kMaxPackingRatio + (1u << 20)) return kQzioReadError;
   std::unique_ptr<uint32_t, decltype(&std::free)> raster(
       static_cast<uint32_t*>(std::malloc(pixels * sizeof(uint32_t))), &std::free);
   if (!raster) return kQzioNoMemory;

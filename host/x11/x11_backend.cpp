@@ -37,9 +37,13 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr auto kTickPeriod = std::chrono::milliseconds(100);
 constexpr auto kPresentPeriod = std::chrono::milliseconds(16);
+// Drawing threads note what they change without a lock of ours, so a note
+// can be lost to a race; the whole desktop is shown again this often.
+constexpr int kTicksPerFullPresent = 10;
 constexpr auto kRequestTimeout = std::chrono::milliseconds(1500);
 const char* const kTextType = "text/plain;charset=utf-8";
 constexpr long kDndVersion = 5;
+constexpr std::size_t kMaxClipboardBytes = std::size_t{256} << 20;
 
 uint32_t modifiersOf(unsigned int state) {
   uint32_t m = 0;
@@ -273,6 +277,7 @@ class X11Backend final : public Backend {
     conversionBytes_.clear();
     lock.unlock();
     post([this, target] {
+      incremental_ = false;  // a transfer still running belongs to an abandoned request
       XConvertSelection(dpy_, atom("CLIPBOARD"), atom(target.c_str()), atom("QZ_SELECTION"), win_, CurrentTime);
     });
     lock.lock();
@@ -300,7 +305,7 @@ class X11Backend final : public Backend {
     XSetWindowAttributes attrs{};
     attrs.background_pixel = BlackPixel(dpy_, screen);
     attrs.event_mask = KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
-                       StructureNotifyMask | ExposureMask | FocusChangeMask | LeaveWindowMask;
+                       StructureNotifyMask | ExposureMask | FocusChangeMask | LeaveWindowMask | PropertyChangeMask;
     win_ = XCreateWindow(dpy_, DefaultRootWindow(dpy_), 0, 0, static_cast<unsigned>(width_),
                          static_cast<unsigned>(height_), 0, CopyFromParent, InputOutput, CopyFromParent,
                          CWBackPixel | CWEventMask, &attrs);
@@ -512,27 +517,63 @@ class X11Backend final : public Backend {
     XSendEvent(dpy_, req.requestor, False, 0, reinterpret_cast<XEvent*>(&reply));
   }
 
-  void selectionArrived(const XSelectionEvent& ev) {
-    std::vector<uint8_t> bytes;
-    bool ok = false;
-    if (ev.property != None) {
-      Atom type;
-      int format;
-      unsigned long count = 0, after = 0;
-      unsigned char* data = nullptr;
-      if (XGetWindowProperty(dpy_, win_, ev.property, 0, 1 << 24, True, AnyPropertyType, &type, &format, &count,
-                             &after, &data) == Success && data) {
-        const std::size_t unit = format == 32 ? sizeof(long) : format == 16 ? sizeof(short) : 1;
-        bytes.assign(data, data + count * unit);
-        ok = type != atom("INCR");
-      }
-      if (data) XFree(data);
+  // Reads and deletes a property; false when it is not there.
+  bool takeProperty(Atom property, Atom* type, std::vector<uint8_t>* bytes) {
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    const bool ok = XGetWindowProperty(dpy_, win_, property, 0, 1 << 24, True, AnyPropertyType, type, &format,
+                                       &count, &after, &data) == Success && data;
+    if (ok) {
+      const std::size_t unit = format == 32 ? sizeof(long) : format == 16 ? sizeof(short) : 1;
+      bytes->assign(data, data + count * unit);
     }
+    if (data) XFree(data);
+    return ok;
+  }
+
+  void finishConversion(std::vector<uint8_t> bytes, bool ok) {
     std::lock_guard<std::mutex> lock(mutex_);
     conversionBytes_ = std::move(bytes);
     conversionOk_ = ok;
     conversionDone_ = true;
     cv_.notify_all();
+  }
+
+  void selectionArrived(const XSelectionEvent& ev) {
+    std::vector<uint8_t> bytes;
+    Atom type = None;
+    if (ev.property == None || !takeProperty(ev.property, &type, &bytes)) {
+      finishConversion({}, false);
+      return;
+    }
+    if (type == atom("INCR")) {
+      // Large data comes in pieces, each a new value of the property,
+      // until an empty one; deleting the property asked for the first.
+      incremental_ = true;
+      incrementalBytes_.clear();
+      return;
+    }
+    finishConversion(std::move(bytes), true);
+  }
+
+  void propertyChanged(const XPropertyEvent& ev) {
+    if (!incremental_ || ev.state != PropertyNewValue || ev.atom != atom("QZ_SELECTION")) return;
+    std::vector<uint8_t> piece;
+    Atom type = None;
+    if (!takeProperty(ev.atom, &type, &piece)) return;
+    if (!piece.empty()) {
+      if (incrementalBytes_.size() + piece.size() > kMaxClipboardBytes) {
+        incremental_ = false;
+        finishConversion({}, false);
+        return;
+      }
+      incrementalBytes_.insert(incrementalBytes_.end(), piece.begin(), piece.end());
+      return;
+    }
+    incremental_ = false;
+    finishConversion(std::move(incrementalBytes_), true);
+    incrementalBytes_.clear();
   }
 
   void sendToDndSource(const char* type, long l1, long l2) {
@@ -683,6 +724,7 @@ class X11Backend final : public Backend {
           dndMessage(e.xclient);
         break;
       case SelectionRequest: serveSelection(e.xselectionrequest); break;
+      case PropertyNotify: propertyChanged(e.xproperty); break;
       case SelectionNotify:
         if (e.xselection.property == atom("QZ_DROP") || e.xselection.selection == atom("XdndSelection"))
           dropArrived(e.xselection);
@@ -717,6 +759,7 @@ class X11Backend final : public Backend {
     if (!ok) return;
     auto nextTick = Clock::now() + kTickPeriod;
     auto lastPresent = Clock::now() - kPresentPeriod;
+    int ticks = 0;
     present();
     for (;;) {
       while (XPending(dpy_)) {
@@ -739,6 +782,7 @@ class X11Backend final : public Backend {
         tick();
         nextTick = now + kTickPeriod;
         wantPresent = true;
+        if (++ticks % kTicksPerFullPresent == 0) invalidateDesktop();
       }
       if (wantPresent && now - lastPresent >= kPresentPeriod) {
         {
@@ -793,6 +837,8 @@ class X11Backend final : public Backend {
   bool ownSelection_ = false;
   bool conversionPending_ = false, conversionDone_ = false, conversionOk_ = false;
   std::vector<uint8_t> conversionBytes_;
+  bool incremental_ = false;
+  std::vector<uint8_t> incrementalBytes_;
 
   ::Window dndSource_ = 0;
   bool dndAccept_ = false;

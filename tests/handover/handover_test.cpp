@@ -125,6 +125,11 @@ TEST_F(HandoverTest, ASecondProcessHandsItsPathToTheFirstAndEndsWithZero) {
   EXPECT_STREQ(reinterpret_cast<const char*>(got[0].bytes.data()), "/home/user/picture.qls");
 }
 
+TEST_F(HandoverTest, AnotherSpellingOfTheStateRootFindsTheSameInstance) {
+  EXPECT_EQ(runSecondInstance(root_.path() + "/./", "/tmp/same.png"), 0);
+  ASSERT_EQ(records().size(), 1u);
+}
+
 TEST_F(HandoverTest, WithNoInstanceForTheStateRootNothingIsHandedOver) {
   qztest::TempDir otherRoot;
   EXPECT_EQ(runSecondInstance(otherRoot.path(), "/tmp/x.png"), 3);
@@ -159,7 +164,9 @@ TEST_F(HandoverTest, ScansAreCheckedBeforeTheirRowsAreRead) {
     EXPECT_EQ(sendRaw(c.bytes), c.taken);
     const std::vector<Record> got = records();
     ASSERT_EQ(got.size(), c.taken ? 1u : 0u);
-    if (c.taken) EXPECT_EQ(got[0].bytes, good);
+    if (c.taken) {
+      EXPECT_EQ(got[0].bytes, good);
+    }
   }
 }
 

@@ -1,8 +1,10 @@
 // LinkedList: member order, navigation, lookups and ownership.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <vector>
 
+#include "objects/object_text.h"
 #include "objects/qz_linked_list.h"
 #include "objects/qz_object.h"
 #include "probe_classes.h"
@@ -130,8 +132,11 @@ TEST_F(LinkedList, OwnsAndReachesItsMembers) {
   EXPECT_EQ(Qz_DoMethod(list, kRootFindByName, "list"), word(list));
   EXPECT_EQ(Qz_DoMethod(list, kRootFindByName, "none"), 0u);
 
-  int writerState = 0;
+  // A real writer: Root's 0x10168 writes each member's text into its file.
+  Qz_StoreObjectData writerState{std::tmpfile(), 0, 0, 1};
+  ASSERT_NE(writerState.file, nullptr);
   EXPECT_EQ(Qz_DoMethod(list, kRootStoreChildren, &writerState), 1u);
+  std::fclose(writerState.file);
   const auto stores = memberClass.callsWithId(kRootStoreObject);
   ASSERT_EQ(stores.size(), 4u);
   for (int i = 0; i < 4; ++i) {

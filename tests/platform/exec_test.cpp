@@ -29,6 +29,25 @@ TEST(Tasks, FindTaskAdoptsForeignThreads) {
   EXPECT_EQ(FindTask("no such task name"), nullptr);
 }
 
+TEST(Tasks, AdoptionCanBeUndoneAndRedone) {
+  onForeignThread([] {
+    init_exec();
+    Process* first = Qz__AddThisProcess();
+    EXPECT_EQ(Qz__AddThisProcess(), first);  // one record per thread
+    EXPECT_EQ(FindTask(nullptr), first);
+    EXPECT_STREQ(first->tc_Node.ln_Name, "init_exec() thread");
+    ExecData* exec = Qz_GetExecData();
+    ObtainSemaphore(&exec->ed_ProcessListLock);
+    EXPECT_NE(IndexFromNode(&exec->ed_ProcessList, &first->tc_Node), QZ_NOT_IN_LIST);
+    ReleaseSemaphore(&exec->ed_ProcessListLock);
+    Qz__RemoveThisProcess(first);
+    Signal(first, 1);  // a forgotten record is never touched
+    Process* again = FindTask(nullptr);
+    ASSERT_NE(again, nullptr);
+    cleanup_exec();
+  });
+}
+
 TEST(Signals, SignalBeforeWaitReturnsAtOnceAndClears) {
   onForeignThread([] {
     Task* me = FindTask(nullptr);
@@ -92,8 +111,10 @@ TEST(Signals, AllocationExhaustsAfterSixteen) {
 TEST(Forbid, ReentrantAndExclusive) {
   std::atomic<int> phase{0};
   int seenByOther = -1;
+  EXPECT_EQ(Qz__ForbidHeld(), 0);
   Forbid();
   Forbid();  // the holder may enter again
+  EXPECT_EQ(Qz__ForbidHeld(), 1);
   std::thread other([&] {
     phase = 1;
     Forbid();
@@ -107,6 +128,7 @@ TEST(Forbid, ReentrantAndExclusive) {
   Permit();
   other.join();
   EXPECT_EQ(seenByOther, 2);
+  EXPECT_EQ(Qz__ForbidHeld(), 0);
   Permit();  // unbalanced: ignored, not a crash
 }
 

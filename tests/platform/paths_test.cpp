@@ -7,6 +7,7 @@
 #include <fstream>
 #include <string>
 
+#include "platform/atomic_file_writer.h"
 #include "platform/paths.h"
 #include "support/temp_dir.h"
 
@@ -76,6 +77,7 @@ TEST_F(PathsFixture, NormaliserTable) {
       {"Data/Images/", D + "/Data/Images/"},
       {"Data/PrefsNot/x", D + "/Data/PrefsNot/x"},
       // The user's own paths: separators only, never matched loosely.
+      {"", ""},
       {"/tmp\\x.png", "/tmp/x.png"},
       {D + "/data/libs/QlQz.library", D + "/data/libs/QlQz.library"},
   };
@@ -94,6 +96,23 @@ TEST_F(PathsFixture, CBufferIsBoundedAndFOpenNormalises) {
   ASSERT_NE(f, nullptr);
   EXPECT_EQ(std::fgetc(f), 'x');
   std::fclose(f);
+}
+
+// A fresh state root has no Data/Prefs: writing a preference file makes it.
+TEST(StateRoot, WritingMakesTheFolders) {
+  qztest::ScopedStateRoot state;
+  FILE* f = Qz_FOpen("Data/Prefs/QuillantrixPrefs.QzStr", "w");
+  ASSERT_NE(f, nullptr);
+  std::fclose(f);
+  struct stat st;
+  EXPECT_EQ(stat((state.path() + "/Data/Prefs/QuillantrixPrefs.QzStr").c_str(), &st), 0);
+  qz::AtomicFileWriter index("ImageDatabase/Index");
+  ASSERT_TRUE(index.ok());
+  std::fputs("1", index.stream());
+  EXPECT_TRUE(index.commit());
+  EXPECT_EQ(stat((state.path() + "/ImageDatabase/Index").c_str(), &st), 0);
+  EXPECT_EQ(Qz_FOpen("Data/Prefs/Other.QzStr", "r"), nullptr);  // reading makes nothing
+  EXPECT_EQ(Qz_FOpen((state.path() + "/other/x").c_str(), "w"), nullptr);  // nor elsewhere
 }
 
 }  // namespace

@@ -56,6 +56,8 @@ TEST_F(PpmTest, HeaderFormsAndSampleKinds) {
       {"16-bit P6", "P6\n1 1\n65535\n" + Bytes({0xFF, 0xFF, 0x80, 0x80, 0x00, 0x00}), 1, {255, 128, 0}},
       {"16-bit P5", "P5\n1 1\n1023\n" + Bytes({0x03, 0xFF}), 1, {255, 255, 255}},
       {"pixels missing", "P6\n2 2\n255\n" + Bytes({1, 2, 3}), kQzioReadError, {}},
+      {"far more pixels declared than held", "P6\n4000 4000\n255\n" + Bytes({1, 2, 3}), kQzioReadError, {}},
+      {"text samples cannot fit", "P3\n3000 3000\n255\n1 2 3\n", kQzioReadError, {}},
       {"text sample above the maximum", "P2\n1 1\n15\n16\n", kQzioReadError, {}},
       {"text sample not a number", "P3\n1 1\n255\n1 x 3\n", kQzioReadError, {}},
       {"bitmap P4 is another format", "P4\n8 1\n" + Bytes({0xAA}), kQzioNotRecognised, {}},

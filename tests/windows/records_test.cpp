@@ -2,7 +2,6 @@
 // composed desktop shows.
 #include <cstring>
 
-#include "host/host_backend.h"
 #include "tests/windows/window_fixture.h"
 
 using namespace qztest;
@@ -168,6 +167,17 @@ TEST_F(RecordsTest, StackingAndTheComposedDesktop) {
   EXPECT_EQ(hl::screenPixel(190, 190), kRedRgb);
 }
 
+TEST_F(RecordsTest, SetWindowTitlesRedrawsTheCaption) {
+  Window* w = open(100, 100, 200, 50, 0, "");
+  const std::vector<uint32_t> before = hl::screenPixels(108, 106, 100, 12);
+  SetWindowTitles(w, "Colours", "ignored");
+  EXPECT_STREQ(w->Title, "Colours");
+  EXPECT_NE(hl::screenPixels(108, 106, 100, 12), before);
+  SetWindowTitles(w, nullptr, nullptr);
+  EXPECT_STREQ(w->Title, "");
+  EXPECT_EQ(hl::screenPixels(108, 106, 100, 12), before);
+}
+
 TEST_F(RecordsTest, FindWindowUnderTheMouse) {
   Window* a = open(100, 100, 100, 100, WFLG_BORDERLESS);
   Window* b = open(150, 150, 100, 100, WFLG_BORDERLESS);
@@ -203,9 +213,18 @@ TEST_F(RecordsTest, ClipboardText) {
   EXPECT_STREQ(text, "Grüße");
   FreeVec(text);
   EXPECT_EQ(Qz_ClipboardHoldsImage(), 0);
-  qz::host::backend().setClipboard("image/png", {0x89, 'P', 'N', 'G'});
+  const uint8_t png[] = {0x89, 'P', 'N', 'G'};
+  EXPECT_EQ(Qz_ClipboardSetData("image/png", png, sizeof(png)), 1);
   EXPECT_EQ(Qz_ClipboardHoldsImage(), 1);
   EXPECT_EQ(Qz_ClipboardGetText(), nullptr);  // the new owner offers no text
+  size_t n = 0;
+  void* data = Qz_ClipboardGetData("image/png", &n);
+  ASSERT_NE(data, nullptr);
+  EXPECT_EQ(n, sizeof(png));
+  EXPECT_EQ(std::memcmp(data, png, n), 0);
+  FreeVec(data);
+  EXPECT_EQ(Qz_ClipboardGetData("image/bmp", &n), nullptr);
+  EXPECT_EQ(n, 0u);
 }
 
 }  // namespace
