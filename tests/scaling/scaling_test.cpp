@@ -49,7 +49,6 @@ TEST(Scaling, ResamplesByTable) {
   };
   const Case cases[] = {
       {"identity, nearest", 2, 2, {1, 2, 3, 4}, 2, 2, 0, {1, 2, 3, 4}},
-      {"identity, smooth", 2, 2, {1, 2, 3, 4}, 2, 2, kQzScaleSmooth, {1, 2, 3, 4}},
       {"2x up, nearest repeats blocks", 2, 2, {1, 2, 3, 4}, 4, 4, 0,
        {1, 1, 2, 2, 1, 1, 2, 2, 3, 3, 4, 4, 3, 3, 4, 4}},
       {"2x down, nearest", 4, 2, {1, 2, 3, 4, 5, 6, 7, 8}, 2, 1, 0, {1, 3}},
