@@ -154,7 +154,8 @@ void initialiseGlobalData() {
 void tearDownGlobalData() {
   Qz_GlobalData& g = gGlobal;
   // Asynchronous disposals still running may touch objects and classes.
-  while (atomicLoad(g.asyncDisposeCount) != 0) Delay(10);
+  // Acquire: pairs with the disposal thread's decrement, so its writes are seen.
+  while (std::atomic_ref<int32_t>(g.asyncDisposeCount).load(std::memory_order_acquire) != 0) Delay(10);
   {
     ObtainSemaphore(&g.classListLock);
     while (Node* node = RemHead(g.searchPathList)) FreeVec(node);
@@ -340,7 +341,9 @@ QzWord Qz_DoMethodA(Qz_Object* object, uint32_t methodId, const QzWord* args) {
   const QzWord result = object->objectClass->dispatch(object, methodId, args);
   // The object may have disposed itself during the call: only a live
   // object's count is lowered.
-  if (isLive(object)) nesting.fetch_sub(1, std::memory_order_relaxed);
+  // Release: an asynchronous disposal that sees the count reach 0 also sees
+  // everything the call wrote.
+  if (isLive(object)) nesting.fetch_sub(1, std::memory_order_release);
   return result;
 }
 

@@ -19,12 +19,9 @@
 #include "objects/qz_semaphore.h"
 #include "platform/exec.h"
 #include "platform/graphics.h"
+#include "platform/windows.h"
 
 extern char** environ;
-
-// Bound weakly: the rast-port clip module may land after this one; until it
-// does, objects draw unclipped.
-#pragma weak InstallClipRegion
 
 namespace {
 
@@ -38,6 +35,9 @@ Qz_LayoutBox* Qz__BoxOf(Qz_Object* object) {
 Qz_DrawInfo* Qz__DrawInfoOf(Qz_Object* object) {
   return reinterpret_cast<Qz_DrawInfo*>(Qz_DoMethod(object, kRootGetDrawInfo));
 }
+
+// Window method that starts dragging an object: (object, pointer x, pointer y).
+constexpr uint32_t kWindowBeginDrag = 0x901C2;
 
 struct ClassListLock {
   ClassListLock() : lock(&Qz_GetGlobalData()->classListLock) { ObtainSemaphore(lock); }
@@ -62,7 +62,7 @@ QZ_EXPORT Qz_DrawInfo* Qz_LockDrawInfo(Qz_Object* object) {
     Qz_ReleaseSemaphore(info->drawSemaphore);
     return nullptr;
   }
-  if (&InstallClipRegion && info->rastPort->Layer && box->clipRegion) {
+  if (info->rastPort->Layer && box->clipRegion) {
     box->savedRegion = InstallClipRegion(info->rastPort->Layer, box->clipRegion);
   }
   info->currentBox = box;
@@ -71,13 +71,30 @@ QZ_EXPORT Qz_DrawInfo* Qz_LockDrawInfo(Qz_Object* object) {
 
 QZ_EXPORT void Qz_UnlockDrawInfo(Qz_Object* object) {
   Qz_DrawInfo* info = Qz__DrawInfoOf(object);
-  if (!info) return;
+  if (!info) {
+    Qz_HostFlush();
+    return;
+  }
   Qz_LayoutBox* box = Qz__BoxOf(object);
-  if (&InstallClipRegion && box && box->clipRegion && info->rastPort && info->rastPort->Layer) {
+  if (box && box->clipRegion && info->rastPort && info->rastPort->Layer) {
     InstallClipRegion(info->rastPort->Layer, box->savedRegion);
     box->savedRegion = nullptr;
   }
   Qz_ReleaseSemaphore(info->drawSemaphore);
+  Qz_HostFlush();
+}
+
+QZ_EXPORT QzWord Qz_BeginDragAndDrop(Qz_Object* object) {
+  Qz_DrawInfo* info = Qz_LockDrawInfo(object);
+  if (!info) return 0;
+  // The window procedure updates the pointer position under Forbid.
+  Forbid();
+  const int32_t x = info->window->MouseX, y = info->window->MouseY;
+  Permit();
+  Qz_Object* windowObject = info->windowObject;
+  Qz_UnlockDrawInfo(object);
+  Qz_DoMethod(windowObject, kWindowBeginDrag, object, x, y);
+  return 1;
 }
 
 QZ_EXPORT Qz_DrawInfo* Qz_LockDrawInfoForInspection(Qz_Object* object) {

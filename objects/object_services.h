@@ -41,9 +41,13 @@ inline const QzWord* Qz_ShortcutKeyWords(const Qz_ShortcutKey* key) {
 QZ_EXTERN_C_BEGIN
 
 // Drawing info with its draw lock taken and the object's clip installed, or
-// NULL (hidden object, no window, or the lock was refused).
+// NULL (hidden object, no window, or the lock was refused). The unlock puts
+// the clip back, releases the lock and lets the host show what was drawn.
 QZ_EXPORT Qz_DrawInfo* Qz_LockDrawInfo(Qz_Object* object);
 QZ_EXPORT void Qz_UnlockDrawInfo(Qz_Object* object);
+// Sends the object's Window the start of a drag (the object and the pointer
+// position). 1 when sent, 0 when the object cannot draw.
+QZ_EXPORT QzWord Qz_BeginDragAndDrop(Qz_Object* object);
 // Drawing info for reading sizes and fonts, without the draw lock; or NULL.
 QZ_EXPORT Qz_DrawInfo* Qz_LockDrawInfoForInspection(Qz_Object* object);
 QZ_EXPORT void Qz_UnlockDrawInfoForInspection(Qz_Object* object);

@@ -6,9 +6,7 @@
 #include "objects/object_text.h"
 
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -67,18 +65,16 @@ void Qz__WriteEscaped(std::FILE* file, const char* text) {
   }
 }
 
-// Writes one attribute value with the getter's output format; false when the
-// line is to be left out.
-bool Qz__WriteValue(std::FILE* file, const char* format, QzWord value) {
+// Writes one attribute value with the getter's output format (a string value
+// is never NULL here: such lines are left out).
+void Qz__WriteValue(std::FILE* file, const char* format, QzWord value) {
   if (std::strcmp(format, "%s") == 0) {
-    if (value == 0) return false;
     Qz__WriteEscaped(file, reinterpret_cast<const char*>(value));
   } else if (std::strcmp(format, "%ld") == 0) {
     std::fprintf(file, "%ld", static_cast<long>(static_cast<int32_t>(value)));
   } else if (std::strcmp(format, "%lx") == 0) {
     std::fprintf(file, "%lx", static_cast<unsigned long>(static_cast<uint32_t>(value)));
   }
-  return true;
 }
 
 bool Qz__KnownOutputFormat(const char* format) {
@@ -220,7 +216,6 @@ bool Qz__ParseSigned(const char* token, QzWord& value) {
   if (s.empty()) return false;
   const std::string digits(s);
   char* end = nullptr;
-  errno = 0;
   long long v = std::strtoll(digits.c_str(), &end, 0);
   if (end == digits.c_str() || *end != '\0') return false;
   if (v > INT32_MAX) v = INT32_MAX;
@@ -235,7 +230,6 @@ bool Qz__ParseHex(const char* token, QzWord& value) {
   if (s.empty() || s.front() == '-' || s.front() == '+') return false;
   const std::string digits(s);
   char* end = nullptr;
-  errno = 0;
   unsigned long long v = std::strtoull(digits.c_str(), &end, 16);
   if (end == digits.c_str() || *end != '\0') return false;
   if (v > UINT32_MAX) v = UINT32_MAX;

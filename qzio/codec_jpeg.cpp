@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include <jpeglib.h>
+#include <jerror.h>
 
 #include "platform/byte_order.h"
 
@@ -17,6 +18,7 @@ struct JpegErrors {
   jpeg_error_mgr manager;  // first, so libjpeg's pointer is also ours
   jmp_buf jumpBack;
   char lastMessage[JMSG_LENGTH_MAX];
+  bool dataEnded;  // the stream ran out; libjpeg goes on with made-up data
 };
 
 [[noreturn]] void Qz__JpegErrorExit(j_common_ptr common) {
@@ -32,11 +34,23 @@ void Qz__JpegKeepMessage(j_common_ptr common) {
   (*common->err->format_message)(common, errors->lastMessage);
 }
 
+// Warnings only: a truncated file is noted so decoding can stop there
+// instead of making up the rest of a picture that may be 65500 pixels high.
+void Qz__JpegNote(j_common_ptr common, int level) {
+  if (level >= 0) return;  // trace output
+  auto* errors = reinterpret_cast<JpegErrors*>(common->err);
+  if (common->err->msg_code == JWRN_JPEG_EOF) errors->dataEnded = true;
+  ++common->err->num_warnings;
+  Qz__JpegKeepMessage(common);
+}
+
 void Qz__InstallErrors(JpegErrors& errors) {
   jpeg_std_error(&errors.manager);
   errors.manager.error_exit = Qz__JpegErrorExit;
   errors.manager.output_message = Qz__JpegKeepMessage;
+  errors.manager.emit_message = Qz__JpegNote;
   errors.lastMessage[0] = 0;
+  errors.dataEnded = false;
 }
 
 // One input for the decoder: a stdio stream or a block of memory.
@@ -107,6 +121,8 @@ uint32_t Qz__Decode(const JpegInput& input, PixelRows* rows) {
                                                    JPOOL_IMAGE, rowBytes,
                                                    static_cast<JDIMENSION>(groupRows));
   result = kOk;
+  constexpr JDIMENSION kNoRow = 0xFFFFFFFF, kBandRows = 32;
+  JDIMENSION endOfDataRow = kNoRow;
   while (decoder.output_scanline < decoder.output_height) {
     const JDIMENSION first = decoder.output_scanline;
     const JDIMENSION got = jpeg_read_scanlines(&decoder, group, static_cast<JDIMENSION>(groupRows));
@@ -122,8 +138,14 @@ uint32_t Qz__Decode(const JpegInput& input, PixelRows* rows) {
       result = kCancelled;
       break;
     }
+    // A short file keeps the rows it has; the rest stays as it was. The
+    // data runs out while libjpeg decodes a whole band of up to 32 rows
+    // ahead (a file only missing its end marker runs out in its last band),
+    // so that band is still delivered.
+    if (errors.dataEnded && endOfDataRow == kNoRow) endOfDataRow = first + kBandRows;
+    if (decoder.output_scanline >= endOfDataRow) break;
   }
-  if (result == kOk) {
+  if (result == kOk && decoder.output_scanline == decoder.output_height) {
     jpeg_finish_decompress(&decoder);
   } else {
     jpeg_abort_decompress(&decoder);

@@ -21,7 +21,8 @@ QZ_EXPORT bool jpegProbeMatches(std::span<const uint8_t> probe);
 QZ_EXPORT uint32_t jpegReadInfo(FILE* file, ImageInfo& info);
 QZ_EXPORT uint32_t jpegReadInfoMemory(std::span<const uint8_t> data, ImageInfo& info);
 
-// Decodes the stream into rows: grey as layout 9, colour as layout 3.
+// Decodes the stream into rows: grey as layout 9, colour as layout 3. A file
+// that ends early keeps the rows decoded so far (and answers 1).
 // 1; 6 for a libjpeg failure or a depth other than 8 and 24; 9 when stopped.
 QZ_EXPORT uint32_t jpegDecode(FILE* file, PixelRows& rows);
 QZ_EXPORT uint32_t jpegDecodeMemory(std::span<const uint8_t> data, PixelRows& rows);

@@ -15,13 +15,14 @@
 #include <vector>
 
 #include "image/qz_image.h"
+#include "objects/catalogue.h"
+#include "objects/object_text.h"
 #include "objects/qz_linked_list.h"
 #include "platform/atomic_file_writer.h"
 #include "objects/qz_object.h"
 #include "qzio/format_objects.h"
 #include "qzio/qzio.h"
 #include "qzio/qzio_internal.h"
-#include "qzio/qzio_list.h"
 #include "qzio/qzio_ui.h"
 #include "qzio/root_qzio.h"
 
@@ -54,9 +55,12 @@ const char* const kDefaultResultTexts[kQzioLastResult + 1] = {
     "This format cannot save images.",
 };
 
-int32_t QuietMessageBox(const char* title, const char* text) {
-  std::fprintf(stderr, "%s: %s\n", title ? title : "", text ? text : "");
-  return 0;
+// Without hooks the object layer's message box shows the text, over the
+// program's main window when there is one.
+int32_t DefaultMessageBox(const char* title, const char* text) {
+  const Qz_ImageBase* base = Qz_GetImageBase();
+  Qz_Object* parent = base && base->useCount.load() > 0 ? base->mainWindow : nullptr;
+  return static_cast<int32_t>(Qz_MessageBoxA(title, text, 1, parent));
 }
 
 struct LibraryState {
@@ -258,10 +262,8 @@ std::vector<std::string> DetectionOrder() {
 
 const char* CatalogText(uint32_t number, const char* fallback) {
   const UiHooks hooks = Hooks();
-  if (hooks.catalogString) {
-    if (const char* text = hooks.catalogString(number); text && *text) return text;
-  }
-  return fallback;
+  const char* text = hooks.catalogString ? hooks.catalogString(number) : Qz_CatalogString(number);
+  return text && *text ? text : fallback;
 }
 
 void* BeginProgress(const char* title, const char* text) {
@@ -312,13 +314,27 @@ void ThumbnailLimits(uint32_t* width, uint32_t* height) {
 }
 
 Qz_Object* CreateObjectFromText(const std::string& text) {
-  (void)text;
-  return nullptr;
+  if (text.empty()) return nullptr;
+  // The objects' string values point into the text, so the root keeps it.
+  char* copy = strdup(text.c_str());
+  if (!copy) return nullptr;
+  Qz_Object* object = Qz_CreateObjectsFromString(copy);
+  if (object) {
+    Qz_DoMethod(object, kRootKeepRestoreText, copy);
+  } else {
+    std::free(copy);
+  }
+  return object;
 }
 
 std::string StoreObjectAsText(Qz_Object* object) {
-  (void)object;
-  return std::string();
+  if (!object) return std::string();
+  size_t length = 0;
+  char* text = Qz_StoreObjectToBuffer(object, &length, 0);
+  if (!text) return std::string();
+  std::string out(text, strnlen(text, length));
+  Qz_FreeStoredObjectBuffer(reinterpret_cast<Qz_Plane>(text));
+  return out;
 }
 
 }  // namespace qzio
@@ -339,14 +355,31 @@ Qz_Object* NamedList(const std::vector<std::string>& names) {
   return list;
 }
 
+// The names of a list's members, first to last. A format name becomes part
+// of a class name, so only letters and digits are taken.
+std::vector<std::string> MemberNames(Qz_Object* list) {
+  std::vector<std::string> names;
+  for (QzWord m = Qz_DoMethod(list, kLinkedListFirst); m; m = Qz_DoMethod(list, kLinkedListNext, m)) {
+    const char* name = reinterpret_cast<const char*>(Qz_DoMethod(reinterpret_cast<Qz_Object*>(m), kRootGetObjectName));
+    if (!name) continue;
+    const std::string text(name);
+    const bool ok = !text.empty() && text.size() < 64 &&
+                    std::all_of(text.begin(), text.end(), [](char c) {
+                      return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+                    });
+    if (ok) names.push_back(text);
+  }
+  return names;
+}
+
 QZIO_GlobalData* QZIO_Init(Qz_GlobalData*) {
   LibraryState& s = State();
   std::lock_guard<std::mutex> lock(s.lock);
   if (s.global.referenceCount++ == 0) {
     // A missing list leaves detection empty: every automatic load answers 8.
-    std::vector<std::string> names;
-    if (ReadFormatListFile(DataRoot() + "/Data/QZIOList.QzStr", &names)) s.global.formatList = NamedList(names);
-    s.formatNames = names;
+    s.global.formatList = Qz_RestoreObjectFromDisk("Data/QZIOList.QzStr");
+    s.global.loadersList = Qz_RestoreObjectFromDisk("Data/LoadersList.QzStr");
+    s.formatNames = s.global.formatList ? MemberNames(s.global.formatList) : std::vector<std::string>{};
     s.global.saveFormatList = NamedList({"JPEG"});
   }
   return &s.global;
@@ -380,7 +413,7 @@ int32_t QZIO_ErrorNumberRequest(uint32_t code) {
   const UiHooks hooks = Hooks();
   const char* title = CatalogText(kCatErrorTitle, "Image File Error");
   const char* text = QZIO_ErrorText(code);
-  return hooks.messageBox ? hooks.messageBox(title, text) : QuietMessageBox(title, text);
+  return hooks.messageBox ? hooks.messageBox(title, text) : DefaultMessageBox(title, text);
 }
 
 int32_t QZIO_ShowOptionsRequester(Qz_Object* format, Qz_Object* options) {

@@ -8,14 +8,19 @@
 
 #include "gadgets/qz_thread.h"
 #include "objects/async_methods.h"
+#include "objects/object_services.h"
+#include "objects/qz_semaphore.h"
 #include "objects/qz_object.h"
 #include "platform/exec.h"
+#include "platform/graphics.h"
+#include "platform/windows.h"
 
 namespace {
 
 // A probe that records the calls it receives and on which thread they ran.
 constexpr uint32_t kRecord = 0x7E9000A;
 constexpr uint32_t kDisposeMeLater = 0x7E90014;
+constexpr uint32_t kWindowBeginDrag = 0x901C2;
 
 struct Call {
   uint32_t id;
@@ -42,7 +47,8 @@ Qz_Class gRecorder;
 QzWord recorderDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
   auto* r = reinterpret_cast<RecorderObject*>(object);
   switch (id) {
-    case kRecord: {
+    case kRecord:
+    case kWindowBeginDrag: {
       std::lock_guard<std::mutex> lock(gCallsMutex);
       r->calls->push_back({id, {args[0], args[1], args[2], args[3]}, std::this_thread::get_id()});
       return 1;
@@ -112,7 +118,7 @@ class PortThread {
   PortThread() {
     thread_ = std::thread([this] {
       port_.store(CreateMsgPort());
-      id_ = std::this_thread::get_id();
+      id_.store(std::this_thread::get_id());
       while (!stop_.load()) {
         Wait(1u << port_.load()->mp_SigBit);
         while (Message* m = GetMsg(port_.load())) Qz_RunAsyncMessage(m);
@@ -121,7 +127,7 @@ class PortThread {
       Qz__RemoveThisProcess(FindTask(nullptr));
     });
     while (!port_.load()) std::this_thread::yield();
-    while (id_ == std::thread::id()) std::this_thread::yield();
+    while (id_.load() == std::thread::id()) std::this_thread::yield();
   }
   ~PortThread() {
     stop_.store(true);
@@ -130,12 +136,12 @@ class PortThread {
   }
   MsgPort* port() const { return port_.load(); }
   Task* task() const { return port_.load()->mp_SigTask; }
-  std::thread::id id() const { return id_; }
+  std::thread::id id() const { return id_.load(); }
 
  private:
   std::atomic<MsgPort*> port_{nullptr};
   std::atomic<bool> stop_{false};
-  std::thread::id id_;
+  std::atomic<std::thread::id> id_{};
   std::thread thread_;
 };
 
@@ -185,6 +191,31 @@ TEST_F(ObjectServices, AsyncCallsThatCannotBeQueuedAnswerZero) {
   }
   EXPECT_TRUE(calls.empty());
   Qz_DisposeObject(object);
+}
+
+TEST_F(ObjectServices, DragAndDropTellsTheWindowWhereThePointerIs) {
+  std::vector<Call> calls;
+  Qz_Object* windowObject = recorder(&calls);
+  Qz_Object* object = Qz_CreateObject("Root");
+  EXPECT_EQ(Qz_BeginDragAndDrop(object), 0u);  // not shown in a window
+  RastPort rastPort{};
+  InitRastPort(&rastPort);
+  Window window{};
+  window.MouseX = 12;
+  window.MouseY = 34;
+  Qz_DrawInfo info{};
+  info.drawSemaphore = Qz_AllocSemaphore();
+  info.rastPort = &rastPort;
+  info.window = &window;
+  info.windowObject = windowObject;
+  Qz_DoMethod(object, kRootSetDrawInfo, &info);
+  EXPECT_EQ(Qz_BeginDragAndDrop(object), 1u);
+  ASSERT_EQ(calls.size(), 1u);
+  EXPECT_EQ(calls[0].id, kWindowBeginDrag);
+  EXPECT_EQ(calls[0].words, (std::vector<QzWord>{reinterpret_cast<QzWord>(object), 12, 34, 0}));
+  Qz_DisposeObject(object);
+  Qz_DisposeObject(windowObject);
+  Qz_FreeSemaphore(info.drawSemaphore);
 }
 
 TEST_F(ObjectServices, AsyncDisposeWaitsForTheObjectsOwnMethod) {

@@ -10,6 +10,7 @@
 #include "objects/qz_semaphore.h"
 #include "platform/exec.h"
 #include "platform/graphics.h"
+#include "platform/windows.h"
 
 namespace {
 
@@ -95,11 +96,14 @@ TEST_F(Services, DrawInfoLocks) {
   Qz_Object* object = Qz_CreateObject("Root");
   RastPort rastPort{};
   InitRastPort(&rastPort);
-  int windowStandIn = 0;
+  Window window{};
+  window.RPort = &rastPort;
+  Layer layer{&window};
+  rastPort.Layer = &layer;
   Qz_DrawInfo info{};
   info.drawSemaphore = Qz_AllocSemaphore();
   info.rastPort = &rastPort;
-  info.window = reinterpret_cast<Window*>(&windowStandIn);
+  info.window = &window;
   EXPECT_EQ(Qz_LockDrawInfo(object), nullptr);  // no drawing info yet
   Qz_DoMethod(object, kRootSetDrawInfo, &info);
 
@@ -109,10 +113,15 @@ TEST_F(Services, DrawInfoLocks) {
   EXPECT_TRUE(freeForOthers(info.drawSemaphore));
 
   Qz_DoMethod(object, kRootShow);
+  // The object's clip holds while it draws, and only then.
+  Region clip{{2, 3, 10, 12}, nullptr};
+  Qz_DoMethod(object, kRootSetClipRegion, &clip);
   ASSERT_EQ(Qz_LockDrawInfo(object), &info);
   EXPECT_EQ(info.currentBox, boxOf(object));
+  EXPECT_TRUE(rastPort.ClipOn);
   EXPECT_GT(Qz_GetWidestCharWidth(&info), 0);
   Qz_UnlockDrawInfo(object);
+  EXPECT_FALSE(rastPort.ClipOn);
   EXPECT_TRUE(freeForOthers(info.drawSemaphore));
 
   info.window = nullptr;  // a window that is closed: nothing to draw into

@@ -271,6 +271,26 @@ TEST_F(NativeTest, LayeredDocumentRoundTripsExactly) {
   QZIO_FreeBuffer(doc);
 }
 
+TEST_F(NativeTest, ModeObjectTravelsAsObjectText) {
+  QZIO_ImageBuffer* doc = qztest::MakePattern(4, 4);
+  QZIO_ImageBuffer* layer = QZIO_AddLayer(doc, 4, 4, 8, kQzioFormatGrey, kQzioPlainLayer, 0);
+  layer->settings.mode = Qz_CreateObject("Root");
+  ASSERT_NE(layer->settings.mode, nullptr);
+  Qz_DoMethod(layer->settings.mode, kRootSetObjectName, "Smudge");
+  const std::string path = Path("mode.qls");
+  ASSERT_EQ(Save(doc, path), 1u);
+  QZIO_FreeBuffer(doc);  // disposes the mode object it still holds
+  uint32_t result = 0;
+  QZIO_ImageBuffer* back = Load(path, &result);
+  ASSERT_EQ(result, 1u);
+  QZIO_ImageBuffer* l = LayerAt(back, 0);
+  ASSERT_NE(l, nullptr);
+  EXPECT_EQ(l->settings.modeType, 3u);
+  ASSERT_NE(l->settings.mode, nullptr);
+  EXPECT_STREQ(reinterpret_cast<const char*>(Qz_DoMethod(l->settings.mode, kRootGetObjectName)), "Smudge");
+  QZIO_FreeBuffer(back);
+}
+
 TEST_F(NativeTest, GreyDocumentsAndCompressionsReload) {
   struct Case {
     const char* name;

@@ -252,6 +252,28 @@ TEST_F(JpegCodec, StopRequestsEndLoadAndSaveWithNine) {
   EXPECT_LT(back.rowsStored, 40u);
 }
 
+TEST_F(JpegCodec, ATruncatedFileKeepsItsFirstRowsAndStops) {
+  PictureRows rows(qztest::makeGradient(64, 400));
+  JpegSaveOptions baseline;
+  baseline.progressive = false;
+  ASSERT_EQ(encodeFile(dir_.file("whole.jpg"), rows, baseline), kOk);
+  const std::vector<uint8_t> whole = qztest::readFile(dir_.file("whole.jpg"));
+  // Without only its end marker every row is still there.
+  qztest::writeFile(dir_.file("no-end.jpg"), std::vector<uint8_t>(whole.begin(), whole.end() - 2));
+  PictureRows all;
+  ASSERT_EQ(decodeFile(dir_.file("no-end.jpg"), all), kOk);
+  EXPECT_EQ(all.rowsStored, 400u);
+  std::vector<uint8_t> half(whole.begin(), whole.begin() + whole.size() / 2);
+  qztest::writeFile(dir_.file("half.jpg"), half);
+  PictureRows back;
+  ASSERT_EQ(decodeFile(dir_.file("half.jpg"), back), kOk);
+  EXPECT_GT(back.rowsStored, 100u);
+  EXPECT_LT(back.rowsStored, 300u);  // no made-up rows after the end of the data
+  const uint8_t* early = back.image.at(10, 20);
+  const uint8_t* expected = rows.image.at(10, 20);
+  EXPECT_LE(std::abs(int(early[0]) - int(expected[0])), 12);
+}
+
 TEST_F(JpegCodec, DamagedFilesEndCleanly) {
   PictureRows rows(qztest::makeGradient(21, 11));
   ASSERT_EQ(encodeFile(dir_.file("good.jpg"), rows, JpegSaveOptions{}), kOk);
