@@ -1,6 +1,7 @@
 #include "objects/catalogue.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -193,4 +194,41 @@ TEST_F(Catalogue, ShippedCatalogueLoads) {
   for (uint32_t n = 1; n < count; ++n) {
     EXPECT_STRNE(Qz_CatalogString(n), "") << "catalogue string " << n << " has no text";
   }
+}
+
+// The build-time generator refuses a source with a mistake instead of
+// packing a catalogue with a hole or a wrong text in it.
+TEST_F(Catalogue, GeneratorRefusesBrokenSources) {
+  const char* buildDir = std::getenv("QZ_DATA_DIR");
+  ASSERT_NE(buildDir, nullptr);
+  const std::string tool = std::string(buildDir) + "/buildtools/etf/qz_etf_pack";
+  if (!std::filesystem::exists(tool)) GTEST_SKIP() << "generator not built";
+  struct Case {
+    const char* name;
+    const char* source;
+    int expectedStatus;
+  };
+  const Case cases[] = {
+      {"number given twice", "1\tOne\n1\tAgain\n", 1},
+      {"no tab", "1 One\n", 1},
+      {"not a number", "x\tOne\n", 1},
+      {"unknown escape", "1\tC:\\q\n", 1},
+      {"number too large", "70000\tFar\n", 1},
+      {"good (last: its file is read below)", "# comment\n0\tImage\n2\tTwo\\nlines\n", 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string source = dir_.file("source.txt");
+    const std::string output = dir_.file("Quillantrix.etf");
+    std::filesystem::remove(output);
+    { std::ofstream(source) << c.source; }
+    const int status = std::system(("'" + tool + "' '" + source + "' '" + output + "' 2>/dev/null").c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), c.expectedStatus);
+    EXPECT_EQ(std::filesystem::exists(output), c.expectedStatus == 0);
+  }
+  ASSERT_EQ(Qz__LoadCatalog(dir_.file("Quillantrix.etf").c_str(), ""), 1);
+  EXPECT_STREQ(Qz_CatalogString(0), "Image");
+  EXPECT_STREQ(Qz_CatalogString(1), "");
+  EXPECT_STREQ(Qz_CatalogString(2), "Two\nlines");
 }
