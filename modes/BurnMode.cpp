@@ -20,7 +20,8 @@ inline int32_t Qz__Burn(int32_t c, int32_t k) {
 QzWord Qz__BurnModeDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
   switch (id) {
     case kQzModeRender:
-      return qz::modes::renderPerChannel(qz::modes::renderMessage(args), Qz__Burn);
+      return qz::modes::renderPerChannel(qz::modes::renderMessage(args),
+                                         [](int32_t c, int32_t k) { return Qz__Burn(c, k); });
     default: return Qz_DoMethodA(object->super, id, args);
   }
 }

@@ -20,7 +20,8 @@ inline int32_t Qz__HardLight(int32_t c, int32_t k) {
 QzWord Qz__HardLightModeDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
   switch (id) {
     case kQzModeRender:
-      return qz::modes::renderPerChannel(qz::modes::renderMessage(args), Qz__HardLight);
+      return qz::modes::renderPerChannel(qz::modes::renderMessage(args),
+                                         [](int32_t c, int32_t k) { return Qz__HardLight(c, k); });
     default: return Qz_DoMethodA(object->super, id, args);
   }
 }
