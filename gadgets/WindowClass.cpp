@@ -563,6 +563,19 @@ void handleMessage(WindowObject* win, InputMessage* im) {
     return;
   }
   Qz_DoMethod(self, kRootHandleIDCMP, eventWord);
+  // A move outside this window goes on to the window under the pointer
+  // when that one asked for moves over it while another has the mouse.
+  if (im->Class == IDCMP_MOUSEMOVE &&
+      (w->MouseX < 0 || w->MouseY < 0 || w->MouseX >= w->Width || w->MouseY >= w->Height)) {
+    Window* other = Qz_FindWindowUnderMouse(w);
+    auto* otherObject = other != nullptr ? static_cast<Qz_Object*>(other->OwnerObject) : nullptr;
+    if (other != w && isWindowObject(otherObject) && (asWindow(otherObject)->options & kMoveOverOtherWindows) != 0) {
+      event.window = other;
+      event.mouseX = static_cast<int16_t>(w->LeftEdge + w->MouseX - other->LeftEdge);
+      event.mouseY = static_cast<int16_t>(w->TopEdge + w->MouseY - other->TopEdge);
+      Qz_DoMethod(otherObject, kRootHandleIDCMP, eventWord);
+    }
+  }
 }
 
 bool breakPending() { return (SetSignal(0, 0) & SIGBREAKF_CTRL_C) != 0; }
