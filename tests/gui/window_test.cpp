@@ -14,6 +14,7 @@
 #include "platform/windows.h"
 #include "host/host_input.h"
 #include "objects/object_services.h"
+#include "objects/qz_notify.h"
 #include "support/ui_harness.h"
 
 namespace {
@@ -351,6 +352,44 @@ TEST_F(WindowInputTest, DragReleasedOverAnotherWindowDropsThereOnce) {
     EXPECT_EQ(c.argument, reinterpret_cast<QzWord>(source));
   }
   EXPECT_EQ(drops, 1);
+}
+
+}  // namespace
+
+namespace {
+
+void recordChoice(QzWord userData, Qz_Object*, uint32_t, const QzWord* value) {
+  reinterpret_cast<std::atomic<QzWord>*>(userData)->store(value[0]);
+}
+
+TEST_F(WindowInputTest, PopUpOpenedOnPressReportsTheObjectReleasedOver) {
+  Qz_Object* opener = TestGadget::make(spec(60, 30, kRed));
+  Qz_Object* item1 = TestGadget::make(spec(50, 15, kGreen));
+  Qz_Object* item2 = TestGadget::make(spec(50, 15, kBlue));
+  Qz_Object* parent = ui.window("Parent", 100, 100);
+  Qz_DoMethod(parent, kGroupAddTail, opener);
+  Qz_Object* popUp = Qz_CreateObject("Window", kWindowSetKind, 2, kWindowSetX, 400, kWindowSetY, 300);
+  Qz_DoMethod(popUp, kGroupAddTail, ui.group(1, {item1, item2}));
+  Qz_DoMethod(parent, kGroupAddTail, popUp);  // a window object joins the child windows
+  std::atomic<QzWord> chosen{1};
+  Qz_AddCallBackNotify(popUp, kWindowPopUpChoice, kNotifyAnyValue, recordChoice, reinterpret_cast<QzWord>(&chosen));
+  TestGadget::log(opener).onPress = [popUp](Qz_Object*) { Qz_DoMethod(popUp, kWindowOpen); };
+  ASSERT_TRUE(ui.open(parent));
+  const Qz_LayoutBox ob = qztest::UiHarness::box(opener);
+  ui.moveTo(parent, ob.left + 5, ob.top + 5);
+  qz::headless::press();
+  ASSERT_TRUE(ui.settle(parent));
+  Window* pw = Qz__PlatformWindowOf(popUp);
+  ASSERT_NE(pw, nullptr);
+  EXPECT_EQ(pw->LeftEdge, 400);
+  // Dragged over the second item with the button held, released there.
+  const Qz_LayoutBox ib = qztest::UiHarness::box(item2);
+  qz::headless::moveTo(pw->LeftEdge + ib.left + 5, pw->TopEdge + ib.top + 5);
+  ASSERT_TRUE(ui.settle(parent));
+  qz::headless::release();
+  ASSERT_TRUE(ui.settle(parent));
+  EXPECT_EQ(chosen.load(), reinterpret_cast<QzWord>(item2));
+  EXPECT_EQ(Qz__PlatformWindowOf(popUp), nullptr);
 }
 
 }  // namespace
