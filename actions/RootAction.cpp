@@ -8,10 +8,7 @@
 
 #include "actions/action_internal.h"
 #include "image/image_internal.h"
-
-QZ_EXTERN_C_BEGIN
-QZ_EXPORT const char* Qz_CatalogString(uint32_t number) __attribute__((weak));
-QZ_EXTERN_C_END
+#include "objects/catalogue.h"
 
 namespace {
 
@@ -623,7 +620,7 @@ QZ_EXPORT uint32_t Qz__ActionNameNumber(uint32_t flags, uint32_t qualifier) {
 }
 
 QZ_EXPORT const char* Qz__ActionText(uint32_t number) {
-  const char* text = &Qz_CatalogString != nullptr ? Qz_CatalogString(number) : nullptr;
+  const char* text = Qz_CatalogString(number);
   return text ? text : "";
 }
 

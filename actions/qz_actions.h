@@ -172,6 +172,13 @@ QZ_EXPORT void Qz_RedoLayerAction(Qz_Object* action);
 QZ_EXPORT uint32_t Qz_UndoImageAction(Qz_Image* image);
 QZ_EXPORT uint32_t Qz_RedoImageAction(Qz_Image* image);
 
+// Stores the document's undo list as object text at path; 0 for a null image
+// or path, or when the file cannot be written.
+QZ_EXPORT uint32_t Qz_SaveImageActions(Qz_Image* image, const char* path);
+// Replaces the undo list (and empties the redo list) with the stored one and
+// applies each action once, oldest first; 1, or 0 when nothing was replaced.
+QZ_EXPORT uint32_t Qz_LoadImageActions(Qz_Image* image, const char* path);
+
 // Catalogue number of the name RootAction gives itself for a flags value and
 // qualifier; 0 when that flags value leaves the name alone.
 QZ_EXPORT uint32_t Qz__ActionNameNumber(uint32_t flags, uint32_t qualifier);
