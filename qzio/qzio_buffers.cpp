@@ -94,9 +94,15 @@ QZIO_ImageBuffer* ConvertToPlanes(QZIO_ImageBuffer* src) {
 
 // Row conversions between interleaved pixels and three planes. The planes and
 // the pixels never overlap (sources may be one grey plane read three times);
-// saying so lets the compiler vectorise the loops.
-void SplitPixels(const uint8_t* __restrict s, uint32_t step, uint8_t* __restrict first, uint8_t* __restrict second,
-                 uint8_t* __restrict third, uint32_t width) {
+// saying so, and asking for the full vectoriser (the build's -O2 only takes
+// loops without a scalar tail), turns them into shuffles.
+#if defined(__GNUC__) && !defined(__clang__)
+#define QZ_VECTORISE __attribute__((optimize("tree-vectorize", "vect-cost-model=dynamic")))
+#else
+#define QZ_VECTORISE
+#endif
+QZ_VECTORISE void SplitPixels(const uint8_t* __restrict s, uint32_t step, uint8_t* __restrict first,
+                              uint8_t* __restrict second, uint8_t* __restrict third, uint32_t width) {
   for (uint32_t i = 0; i < width; ++i, s += step) {
     first[i] = s[0];
     second[i] = s[1];
@@ -104,8 +110,8 @@ void SplitPixels(const uint8_t* __restrict s, uint32_t step, uint8_t* __restrict
   }
 }
 
-void SplitRGB(const uint8_t* __restrict s, uint8_t* __restrict R, uint8_t* __restrict G, uint8_t* __restrict B,
-              uint32_t width) {
+QZ_VECTORISE void SplitRGB(const uint8_t* __restrict s, uint8_t* __restrict R, uint8_t* __restrict G,
+                           uint8_t* __restrict B, uint32_t width) {
   for (uint32_t i = 0; i < width; ++i, s += 3) {
     R[i] = s[0];
     G[i] = s[1];
@@ -113,8 +119,8 @@ void SplitRGB(const uint8_t* __restrict s, uint8_t* __restrict R, uint8_t* __res
   }
 }
 
-void SplitRGBX(const uint8_t* __restrict s, uint8_t* __restrict R, uint8_t* __restrict G, uint8_t* __restrict B,
-               uint32_t width) {
+QZ_VECTORISE void SplitRGBX(const uint8_t* __restrict s, uint8_t* __restrict R, uint8_t* __restrict G,
+                            uint8_t* __restrict B, uint32_t width) {
   for (uint32_t i = 0; i < width; ++i, s += 4) {
     R[i] = s[0];
     G[i] = s[1];
@@ -122,8 +128,8 @@ void SplitRGBX(const uint8_t* __restrict s, uint8_t* __restrict R, uint8_t* __re
   }
 }
 
-void JoinRGB(const uint8_t* __restrict first, const uint8_t* __restrict second, const uint8_t* __restrict third,
-             uint8_t* __restrict d, uint32_t width) {
+QZ_VECTORISE void JoinRGB(const uint8_t* __restrict first, const uint8_t* __restrict second,
+                          const uint8_t* __restrict third, uint8_t* __restrict d, uint32_t width) {
   for (uint32_t i = 0; i < width; ++i, d += 3) {
     d[0] = first[i];
     d[1] = second[i];
