@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "image/image_internal.h"
+#include "image/image_shell.h"
 #include "image/image_text.h"
 
 namespace {
@@ -83,7 +84,11 @@ QzWord Qz__ImageDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
     case kQzImageChanged: return 0;  // the change notice itself
     case kRootSelect: case kRootDeselect: case kRootObjectAtPoint: case kRootObjectAtPoint2:
       return 0;
-    default: return Qz_DoMethodA(object->super, id, args);
+    default: {
+      bool handled = false;
+      const QzWord result = qz::imageShellDispatch(image, id, args, handled);
+      return handled ? result : Qz_DoMethodA(object->super, id, args);
+    }
   }
 }
 
@@ -159,6 +164,7 @@ void Qz__DisposeImage(Qz_Object* object) {
     if (image->parent->paintLayer == image) image->parent->paintLayer = nullptr;
   }
   Remove(&image->listNode.node);
+  qz::disposeImageViews(image);
   // Waits for every reader and writer still holding the image.
   const QzWord held = Qz_ObtainSemaphore(image->lockSemaphore);
   Qz_DisposeObject(image->thread);
@@ -177,7 +183,7 @@ QZ_EXTERN_C_BEGIN
 QZ_EXPORT QzWord Qz_InitImageClass(Qz_GlobalData* /*globalData*/) {
   Qz_Class& c = gImageClass;
   // A runtime that was closed and opened again has a fresh class list.
-  if (c.registered && Qz_FindClassFromName("Image") == &c) return 1;
+  if (c.registered && Qz_FindClassFromName("Image") == &c) return Qz_InitImageViewClass(nullptr);
   c.registered = 0;
   c.name = "Image";
   c.node.ln_Name = c.name;
@@ -193,10 +199,11 @@ QZ_EXPORT QzWord Qz_InitImageClass(Qz_GlobalData* /*globalData*/) {
   c.classValue = 0;
   if (!Qz_AddClass(&c)) return 0;
   c.registered = 1;
-  return 1;
+  return Qz_InitImageViewClass(nullptr);
 }
 
 QZ_EXPORT void Qz_CleanupImageClass(Qz_GlobalData* /*globalData*/) {
+  Qz_CleanupImageViewClass(nullptr);
   if (!gImageClass.registered) return;
   Qz_RemoveClass(&gImageClass);
   gImageClass.registered = 0;
