@@ -11,6 +11,7 @@
 #include "image/dirty_rows.h"
 #include "image/image_internal.h"
 #include "image/image_shell.h"
+#include "objects/qz_class_record.h"
 #include "objects/qz_root.h"
 #include "platform/graphics.h"
 
@@ -408,23 +409,10 @@ QZ_EXPORT QzWord Qz_InitImageViewClass(Qz_GlobalData* /*globalData*/) {
   hooks->viewGeometry = &viewGeometry;
   hooks->redrawImageView = &redrawView;
   initRedrawSemaphore();
-  Qz_Class& c = gImageViewClass;
-  if (c.registered && Qz_FindClassFromName("ImageView") == &c) return 1;
-  c = Qz_Class{};
-  c.name = "ImageView";
-  c.node.ln_Name = c.name;
-  c.notice = "A document in its window";
-  c.classId = kImageViewClassId;
-  c.version = 2;
-  c.superClass = Qz_FindClassFromName("Root");
-  c.newObject = newView;
-  c.dispose = disposeView;
-  c.dispatch = dispatch;
-  c.methods = kImageViewMethods;
-  c.objectSize = sizeof(Qz_ImageView);
-  if (!Qz_AddClass(&c)) return 0;
-  c.registered = 1;
-  return 1;
+  static const Qz_ClassSpec spec = {
+      "ImageView", "A document in its window", kImageViewClassId, "Root", newView, disposeView,
+      dispatch, kImageViewMethods, sizeof(Qz_ImageView), 0};
+  return Qz_RegisterClassRecord(&gImageViewClass, &spec);
 }
 
 QZ_EXPORT void Qz_CleanupImageViewClass(Qz_GlobalData* /*globalData*/) {
@@ -432,9 +420,7 @@ QZ_EXPORT void Qz_CleanupImageViewClass(Qz_GlobalData* /*globalData*/) {
   if (hooks->startImageThread == &qz::startImageThread) hooks->startImageThread = nullptr;
   if (hooks->viewGeometry == &viewGeometry) hooks->viewGeometry = nullptr;
   if (hooks->redrawImageView == &redrawView) hooks->redrawImageView = nullptr;
-  if (!gImageViewClass.registered) return;
-  Qz_RemoveClass(&gImageViewClass);
-  gImageViewClass.registered = 0;
+  Qz_UnregisterClassRecord(&gImageViewClass);
 }
 
 QZ_EXPORT RastPort* Qz__ImageViewRastPort(Qz_Object* view) {

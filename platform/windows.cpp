@@ -323,6 +323,7 @@ void CloseWindow(Window* w) {
     if (d.dragWindow == w) {
       d.drag = FrameDrag::None;
       d.dragWindow = nullptr;
+      releaseGrab = true;
     }
     auto it = std::find(d.stack.begin(), d.stack.end(), w);
     if (it != d.stack.end()) d.stack.erase(it);
@@ -426,6 +427,7 @@ void Qz_UngrabMousePointer(Window* w) {
 
 void Qz_FillHatchedRectangle(RastPort* rp, int16_t x0, int16_t y0, int16_t x1, int16_t y1) {
   if (!rp || !rp->Target) return;
+  std::lock_guard<std::recursive_mutex> lock(desk().lock);
   PixelBuffer& buf = *rp->Target;
   IntRect area{std::min(x0, x1), std::min(y0, y1), std::max(x0, x1) + 1, std::max(y0, y1) + 1};
   area = area.intersect(buf.bounds());
@@ -520,6 +522,9 @@ void Qz__PostMenuCommand(uint16_t id) {
 }
 
 void Qz_HostFlush(void) { qz::host::backend().presentLater(); }
+
+void Qz_LockHostCompose(void) { desk().lock.lock(); }
+void Qz_UnlockHostCompose(void) { desk().lock.unlock(); }
 
 Window* Qz_GetActiveWindow(void) {
   std::lock_guard<std::recursive_mutex> lock(desk().lock);

@@ -214,6 +214,12 @@ QZ_EXPORT void Qz__PostMenuCommand(uint16_t id);
 // Shows what has been drawn into backing stores since the last call (the
 // host presents at most every 16 ms). Safe from any thread.
 QZ_EXPORT void Qz_HostFlush(void);
+// The compose lock: the desktop is composed from the backing stores under it,
+// so a thread drawing into a window's rast port holds it meanwhile (the draw
+// info's lock takes it). Re-entrant; taken after the draw info and the redraw
+// buffer, before Forbid; never held while waiting for another thread.
+QZ_EXPORT void Qz_LockHostCompose(void);
+QZ_EXPORT void Qz_UnlockHostCompose(void);
 // The window that gets keys and activation messages, and the one under the pointer.
 QZ_EXPORT Window* Qz_GetActiveWindow(void);
 QZ_EXPORT Window* Qz_GetMouseWindow(void);

@@ -258,7 +258,10 @@ bool editKey(uint16_t vk, char32_t ch) {
         e->caret = e->text.size();
       } else if (ctrl && (vk == 'C' || vk == 'X')) {
         const std::string s = selection(e);
-        if (!s.empty()) host::backend().setClipboard(kTextType, std::vector<uint8_t>(s.begin(), s.end()));
+        if (!s.empty()) {
+          d.clipboardPending = true;
+          d.clipboardText = s;
+        }
         if (vk == 'X') replaceSelection(e, "");
       } else if (ctrl && vk == 'V') {
         paste(e->handle);

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "host/host_backend.h"
 #include "host/host_input.h"
@@ -426,6 +427,14 @@ void keyEvent(uint16_t vk, char32_t character, bool down) {
     }
   }
   reportLostFocus(lost);
+  std::string offered;
+  bool offer = false;
+  {
+    std::lock_guard<std::recursive_mutex> lock(desk().lock);
+    offer = std::exchange(desk().clipboardPending, false);
+    offered.swap(desk().clipboardText);
+  }
+  if (offer) backend().setClipboard("text/plain;charset=utf-8", std::vector<uint8_t>(offered.begin(), offered.end()));
   if (present) backend().presentLater();
 }
 
@@ -480,6 +489,18 @@ void hostResized(int width, int height) {
     if (d.overlay) retiredOverlays.push_back(std::move(d.overlay));
     d.overlay = std::move(next);
     d.composedOnce = false;
+    // Top-level windows stay inside the desktop when it shrinks.
+    Forbid();
+    for (Window* w : d.stack) {
+      if (hostOf(w)->kind != kWindowKindTopLevel) continue;
+      int left = w->LeftEdge, top = w->TopEdge;
+      clampToDesktop(w, left, top);
+      if (left == w->LeftEdge && top == w->TopEdge) continue;
+      w->LeftEdge = static_cast<int16_t>(left);
+      w->TopEdge = static_cast<int16_t>(top);
+      postSimple(w, IDCMP_NEWSIZE, 0, currentQualifier(true));
+    }
+    Permit();
   }
   backend().presentLater();
 }

@@ -69,6 +69,9 @@ struct Desk {
   bool closeBoxPressed = false;
   EditControl* focusedEdit = nullptr;
   EditControl* selectingEdit = nullptr;  // a drag selecting text
+  // Text a control cut or copied, offered to the host once the locks are released.
+  bool clipboardPending = false;
+  std::string clipboardText;
   QzWindowHooks hooks{};
   bool started = false;
 };

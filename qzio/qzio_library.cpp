@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "image/qz_image.h"
+#include "objects/catalogue.h"
 #include "objects/object_text.h"
 #include "objects/qz_linked_list.h"
 #include "platform/atomic_file_writer.h"
@@ -54,9 +55,12 @@ const char* const kDefaultResultTexts[kQzioLastResult + 1] = {
     "This format cannot save images.",
 };
 
-int32_t QuietMessageBox(const char* title, const char* text) {
-  std::fprintf(stderr, "%s: %s\n", title ? title : "", text ? text : "");
-  return 0;
+// Without hooks the object layer's message box shows the text, over the
+// program's main window when there is one.
+int32_t DefaultMessageBox(const char* title, const char* text) {
+  const Qz_ImageBase* base = Qz_GetImageBase();
+  Qz_Object* parent = base && base->useCount.load() > 0 ? base->mainWindow : nullptr;
+  return static_cast<int32_t>(Qz_MessageBoxA(title, text, 1, parent));
 }
 
 struct LibraryState {
@@ -258,10 +262,8 @@ std::vector<std::string> DetectionOrder() {
 
 const char* CatalogText(uint32_t number, const char* fallback) {
   const UiHooks hooks = Hooks();
-  if (hooks.catalogString) {
-    if (const char* text = hooks.catalogString(number); text && *text) return text;
-  }
-  return fallback;
+  const char* text = hooks.catalogString ? hooks.catalogString(number) : Qz_CatalogString(number);
+  return text && *text ? text : fallback;
 }
 
 void* BeginProgress(const char* title, const char* text) {
@@ -411,7 +413,7 @@ int32_t QZIO_ErrorNumberRequest(uint32_t code) {
   const UiHooks hooks = Hooks();
   const char* title = CatalogText(kCatErrorTitle, "Image File Error");
   const char* text = QZIO_ErrorText(code);
-  return hooks.messageBox ? hooks.messageBox(title, text) : QuietMessageBox(title, text);
+  return hooks.messageBox ? hooks.messageBox(title, text) : DefaultMessageBox(title, text);
 }
 
 int32_t QZIO_ShowOptionsRequester(Qz_Object* format, Qz_Object* options) {

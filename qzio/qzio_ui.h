@@ -1,8 +1,8 @@
 // How the image-file library reaches the user: message boxes, the options
 // requester, progress displays and catalogue texts. The program installs
-// hooks that open its own windows; without hooks the library is quiet
-// (messages go to stderr, requesters are accepted with their defaults and
-// there is no progress display), which is also what tests start from.
+// hooks that open its own windows. Without hooks, messages go to the object
+// layer's message box, texts come from the language catalogue, requesters
+// are accepted with their defaults and there is no progress display.
 #pragma once
 
 #include <cstdint>

@@ -18,6 +18,7 @@ class HeadlessBackend final : public Backend {
   const char* name() const override { return "headless"; }
 
   bool start(int* width, int* height) override {
+    std::lock_guard<std::mutex> fb(framebufferLock_);
     std::lock_guard<std::mutex> lock(mutex_);
     framebuffer_ = raster::PixelBuffer(width_, height_);
     *width = width_;
@@ -56,8 +57,22 @@ class HeadlessBackend final : public Backend {
   }
 
   bool grabScreen(int x, int y, int width, int height, std::vector<uint32_t>* pixels) override {
-    std::lock_guard<std::mutex> lock(mutex_);
+    // Its own lock: composing takes the desk's lock, which the clipboard's callers may hold.
+    std::lock_guard<std::mutex> lock(framebufferLock_);
     if (framebuffer_.width() == 0) return false;
+    int screenW = 0, screenH = 0;
+    {
+      std::lock_guard<std::recursive_mutex> desk(win::desk().lock);
+      if (win::desk().screen) {
+        screenW = win::desk().screen->Width;
+        screenH = win::desk().screen->Height;
+      }
+    }
+    if (screenW > 0 && (screenW != framebuffer_.width() || screenH != framebuffer_.height())) {
+      // The desktop was resized by a test: follow it.
+      framebuffer_ = raster::PixelBuffer(screenW, screenH);
+      invalidateDesktop();
+    }
     composeDesktop(framebuffer_);
     pixels->assign(static_cast<std::size_t>(std::max(width, 0)) * std::max(height, 0), 0);
     for (int row = 0; row < height; ++row)
@@ -80,6 +95,7 @@ class HeadlessBackend final : public Backend {
   }
 
  private:
+  std::mutex framebufferLock_;
   std::mutex mutex_;
   int width_ = 1024, height_ = 768;
   raster::PixelBuffer framebuffer_;

@@ -114,6 +114,24 @@ TEST_F(RecordsTest, TopLevelWindowsStayInsideTheDesktop) {
   }
 }
 
+TEST_F(RecordsTest, TheScreenFollowsTheHostAndKeepsTopLevelWindowsInside) {
+  useKind(kWindowKindTopLevel);
+  Window* top = openOwned(900, 700, 100, 50, WFLG_BORDERLESS);
+  useKind(0);
+  Window* child = open(900, 700, 100, 50, WFLG_BORDERLESS);
+  drain(top);
+  drain(child);
+  qz::host::hostResized(800, 600);
+  EXPECT_EQ(screen_->Width, 800);
+  EXPECT_EQ(screen_->Height, 600);
+  EXPECT_EQ(top->LeftEdge, 700);
+  EXPECT_EQ(top->TopEdge, 550);
+  EXPECT_EQ(drain(top), (std::vector<Msg>{{IDCMP_NEWSIZE, 0, 0}}));
+  EXPECT_EQ(child->LeftEdge, 900);  // the main window's children may lie outside
+  EXPECT_TRUE(drain(child).empty());
+  qz::host::hostResized(1024, 768);
+}
+
 TEST_F(RecordsTest, ChangeWindowBoxAddsTheWindowsOwnBorders) {
   Window* framed = open(10, 10, 100, 100);
   Window* popUp = open(300, 10, 100, 100, WFLG_BORDERLESS);

@@ -130,9 +130,12 @@ uint32_t shownPixel(int x, int y, uint32_t expected) {
 
 int xdotool(const std::string& args) { return std::system(("xdotool " + args + " >/dev/null 2>&1").c_str()); }
 
+// Drawing from this thread while the display thread composes: under the compose lock.
 void fill(Window* w, uint32_t colorRef) {
+  Qz_LockHostCompose();
   SetAPen(w->RPort, kDirectColourFlag | colorRef);
   RectFill(w->RPort, w->BorderLeft, w->BorderTop, w->Width - w->BorderRight - 1, w->Height - w->BorderBottom - 1);
+  Qz_UnlockHostCompose();
 }
 
 TEST(X11Host, WindowsShowWhatTheyDrawAndHearTheirInput) {
