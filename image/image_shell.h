@@ -57,6 +57,8 @@ QZ_EXPORT int32_t Qz_AutoChangeFileExtension(const char* source, char* target,
 QZ_EXPORT RastPort* Qz__ImageViewRastPort(Qz_Object* view);
 // Sets the zoomed size (1 .. 8 x the image); 0.
 QZ_EXPORT int32_t Qz__SetImageViewWidthHeight(Qz_Object* view, int32_t width, int32_t height);
+// Returns once the document's thread has run everything posted before the call.
+QZ_EXPORT void Qz__SettleImage(Qz_Image* image);
 // Blocks until the view's redraw thread has drawn everything marked so far.
 QZ_EXPORT void Qz__SettleImageView(Qz_Object* view);
 

@@ -32,7 +32,6 @@ int32_t Qz_InitPNGQZIOClass(Qz_GlobalData*);
 void Qz_CleanupPNGQZIOClass(void);
 int32_t Qz_InitQuillantrixQZIOClass(Qz_GlobalData*);
 void Qz_CleanupQuillantrixQZIOClass(void);
-void Qz__SettleImage(Qz_Image* image);
 }
 
 namespace {
