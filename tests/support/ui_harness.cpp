@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <string>
 
 #include "gadgets/qz_group.h"
 #include "gadgets/qz_window.h"
@@ -77,7 +78,8 @@ QzWord gadgetDispatch(Qz_Object* self, uint32_t id, const QzWord* args) {
     case kRootClose:
     case kRootShow:
     case kRootHide:
-    case kGroupMenuObject: {
+    case kGroupMenuObject:
+    case kGroupDrop: {
       Qz_LayoutBox* b = boxOf(self);
       std::lock_guard<std::mutex> lock(g->log->lock);
       g->log->calls.push_back({id, args[0], b != nullptr && b->parent != nullptr});
@@ -134,6 +136,27 @@ namespace TestGadget {
 void registerClass() { registerTestGadget(); }
 void unregisterClass() { unregisterTestGadget(); }
 
+namespace {
+Qz_Class gStandIn;
+std::string gStandInName;
+}  // namespace
+
+void registerStandIn(const char* className) {
+  unregisterStandIn();
+  gStandInName = className;
+  gStandIn = gTestGadgetClass;
+  gStandIn.node = Node{};
+  gStandIn.name = gStandInName.c_str();
+  gStandIn.liveCount = 0;
+  gStandIn.registered = Qz_AddClass(&gStandIn) != 0 ? 1 : 0;
+}
+
+void unregisterStandIn() {
+  if (gStandIn.registered == 0) return;
+  Qz_RemoveClass(&gStandIn);
+  gStandIn.registered = 0;
+}
+
 Qz_Object* make(const GadgetSpec& spec) {
   Qz_Object* o = Qz_CreateObject("QzTestGadget", kRootSetWeight, static_cast<uint32_t>(static_cast<uint16_t>(spec.weight)));
   if (o != nullptr) *asGadget(o)->spec = spec;
@@ -160,6 +183,7 @@ UiHarness::~UiHarness() {
   }
   for (Qz_Object* w : left) Qz_DisposeObject(w);
   qz::headless::release();
+  TestGadget::unregisterStandIn();
   unregisterTestGadget();
   Qz_CleanUp();
 }

@@ -29,7 +29,8 @@ struct GadgetEvent {
 };
 
 // A call of one of the shared methods a test gadget records: open, close,
-// show, hide and the menu object (0x901E0).
+// show, hide, the menu object (0x901E0) and drops (0x901D6, argument the
+// dragged object).
 struct GadgetCall {
   uint32_t id;
   QzWord argument;
@@ -74,6 +75,10 @@ namespace TestGadget {
 // (after Qz_Init, before Qz_CleanUp).
 void registerClass();
 void unregisterClass();
+// The same gadget registered under another class's name, for classes a
+// test needs but that are not built (for example "Text" in a tool tip).
+void registerStandIn(const char* className);
+void unregisterStandIn();
 Qz_Object* make(const GadgetSpec& spec);
 GadgetLog& log(Qz_Object* gadget);
 }  // namespace TestGadget
