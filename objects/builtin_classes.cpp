@@ -6,7 +6,11 @@
 // fails. A row without functions is a class not built yet: it is skipped.
 #include <cstddef>
 
+#include "gadgets/qz_app.h"
+#include "gadgets/qz_group.h"
+#include "gadgets/qz_screen.h"
 #include "gadgets/qz_thread.h"
+#include "gadgets/qz_window.h"
 #include "objects/object_internal.h"
 #include "objects/qz_builtin_classes.h"
 
@@ -29,9 +33,9 @@ struct CleanupRow {
 
 // App's Init also starts the platform's task and window services.
 const InitRow kRegistrationOrder[] = {
-    {"App", nullptr},
+    {"App", Qz_InitAppClass},
     {"Root", Qz_InitRootClass},
-    {"Group", nullptr},
+    {"Group", Qz_InitGroupClass},
     {"Button", nullptr},
     {"Text", nullptr},
     {"Space", nullptr},
@@ -64,7 +68,7 @@ const InitRow kRegistrationOrder[] = {
     {"VerticalPages", nullptr},
     {"ProgressBar", nullptr},
     {"Thread", Qz_InitThreadClass},
-    {"Window", nullptr},
+    {"Window", Qz_InitWindowClass},
     {"VirtualGroup", nullptr},
     {"Knob", nullptr},
     {"Angle", nullptr},
@@ -73,7 +77,7 @@ const InitRow kRegistrationOrder[] = {
     {"DirTreeNode", nullptr},
     {"FileRequester", nullptr},
     {"TipOfTheDay", nullptr},
-    {"Screen", nullptr},
+    {"Screen", Qz_InitScreenClass},
 };
 
 // Each Cleanup removes its class only when it was registered. App's also
@@ -108,7 +112,7 @@ const CleanupRow kRemovalOrder[] = {
     {"PopUpToolList", nullptr},
     {"ProgressBar", nullptr},
     {"Scroller", nullptr},
-    {"Screen", nullptr},
+    {"Screen", Qz_CleanupScreenClass},
     {"Slider", nullptr},
     {"Space", nullptr},
     {"ShortcutKey", nullptr},
@@ -117,13 +121,13 @@ const CleanupRow kRemovalOrder[] = {
     {"Thread", Qz_CleanupThreadClass},
     {"TipOfTheDay", nullptr},
     {"ToolButton", nullptr},
-    {"Window", nullptr},
+    {"Window", Qz_CleanupWindowClass},
     {"VerticalPages", nullptr},
     {"VectorImage", nullptr},
     {"VirtualGroup", nullptr},
-    {"Group", nullptr},
+    {"Group", Qz_CleanupGroupClass},
     {"Root", Qz_CleanupRootClass},
-    {"App", nullptr},
+    {"App", Qz_CleanupAppClass},
 };
 
 }  // namespace
