@@ -25,7 +25,6 @@ namespace {
 constexpr uint32_t kAppName = 0x7001E;
 constexpr uint32_t kAppTitle = 0x70028;
 constexpr uint32_t kAppText = 0x70032;
-constexpr uint32_t kAppQuit = 0x7000A;
 constexpr uint32_t kScreenTitle = 0x460028;
 constexpr uint32_t kScreenPubName = 0x46003C;
 constexpr uint32_t kScreenType = 0x4600F0;
@@ -184,8 +183,9 @@ MainWindowResult buildMainWindow(Qz_ImageBase& base, const BoxFn& box) {
   gMainWindow = window;
   if (!window) return out;
   buildToolBar(base, window);
-  Qz_Object* appImage = base.applicationImage ? &base.applicationImage->object : nullptr;
-  if (appImage) Qz_AddNotify(window, kWindowClose, kNotifyAnyValue, appImage, 1, kAppQuit);
+  // Closing the main window ends the application. The application image
+  // has no quit command of its own yet, so the App is closed directly.
+  Qz_AddNotify(window, kWindowClose, kNotifyAnyValue, app, 1, kRootClose);
 
   if (base.prefsObject) Qz_DoMethod(base.prefsObject, kPrefsApply);
   fitToScreen(screen, window, box);

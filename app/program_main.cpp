@@ -8,6 +8,7 @@
 
 #include "app/main_window.h"
 #include "app/startup.h"
+#include "app/stop_signals.h"
 #include "image/file_encryption.h"
 #include "platform/handover.h"
 #include "platform/paths.h"
@@ -27,6 +28,7 @@ std::string currentFolder() {
 
 int Qz_ProgramMain(int argc, char** argv) {
   using namespace qz::app;
+  blockStopSignals();
   std::vector<std::string> args;
   for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
   // Paths on the command line are the user's, relative to where the program
@@ -54,7 +56,9 @@ int Qz_ProgramMain(int argc, char** argv) {
   Session session = startUp();
   if (session.exitCode != kExitOk) return session.exitCode;
   if (!line.path.empty()) openDocumentLater(line.path);
+  startStopSignalWatch(session.app);
   run(session);
+  stopStopSignalWatch();
   shutDown(session);
   return session.exitCode;
 }
