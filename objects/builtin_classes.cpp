@@ -7,6 +7,7 @@
 #include <cstddef>
 
 #include "gadgets/qz_thread.h"
+#include "gadgets/qz_widgets.h"
 #include "objects/object_internal.h"
 #include "objects/qz_builtin_classes.h"
 
@@ -33,10 +34,10 @@ const InitRow kRegistrationOrder[] = {
     {"Root", Qz_InitRootClass},
     {"Group", nullptr},
     {"Button", nullptr},
-    {"Text", nullptr},
-    {"Space", nullptr},
+    {"Text", Qz_InitTextClass},
+    {"Space", Qz_InitSpaceClass},
     {"LinkedList", Qz_InitLinkedListClass},
-    {"BitMap", nullptr},
+    {"BitMap", Qz_InitBitMapClass},
     {"CheckBox", nullptr},
     {"CompactSlider", nullptr},
     {"Pages", nullptr},
@@ -80,7 +81,7 @@ const InitRow kRegistrationOrder[] = {
 // ends the platform's task and window services.
 const CleanupRow kRemovalOrder[] = {
     {"Angle", nullptr},
-    {"BitMap", nullptr},
+    {"BitMap", Qz_CleanupBitMapClass},
     {"Button", nullptr},
     {"CheckBox", nullptr},
     {"ColourBox", nullptr},
@@ -110,10 +111,10 @@ const CleanupRow kRemovalOrder[] = {
     {"Scroller", nullptr},
     {"Screen", nullptr},
     {"Slider", nullptr},
-    {"Space", nullptr},
+    {"Space", Qz_CleanupSpaceClass},
     {"ShortcutKey", nullptr},
     {"StringEdit", nullptr},
-    {"Text", nullptr},
+    {"Text", Qz_CleanupTextClass},
     {"Thread", Qz_CleanupThreadClass},
     {"TipOfTheDay", nullptr},
     {"ToolButton", nullptr},
