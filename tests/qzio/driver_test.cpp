@@ -254,6 +254,60 @@ TEST_F(DriverTest, DirectLoadUsesTheClassesOwnSize) {
   QZIO_FreeBuffer(b);
 }
 
+TEST_F(DriverTest, LoadFromAnObjectWithoutAFile) {
+  Start({});
+  struct Case {
+    const char* name;
+    uint32_t identifyAnswer;
+    bool options;
+    int requesterAnswer;
+    uint32_t result;
+  };
+  const Case cases[] = {
+      {"loads", 1, false, 1, 1},
+      {"identify refuses with 3: still 8", kQzioReadError, false, 1, kQzioNotRecognised},
+      {"options cancelled", 1, true, 0, kQzioCancelled},
+      {"options accepted", 1, true, 1, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    gA = Probe{};
+    gA.identifyAnswer = c.identifyAnswer;
+    gA.offersOptions = c.options;
+    Ui().requesterAnswer = c.requesterAnswer;
+    Ui().boxes.clear();
+    Qz_Object* source = Qz_CreateObject("FakeAQZIO");
+    ASSERT_NE(source, nullptr);
+    uint32_t result = 0;
+    QZIO_ImageBuffer* b = QZIO_LoadBufferFromQZIO(source, 0, kQzioTagResult, &result, TAG_DONE);
+    EXPECT_EQ(result, c.result);
+    EXPECT_EQ(b != nullptr, c.result == 1);
+    if (b) {
+      EXPECT_EQ(b->red[0], 77);
+      EXPECT_STREQ(b->header->acceptedFormat, "");
+    }
+    // A failure shows its box once; a cancel shows none.
+    EXPECT_EQ(Ui().boxes.size(), c.result == 1 || c.result == kQzioCancelled ? 0u : 1u);
+    QZIO_FreeBuffer(b);
+    Qz_DisposeObject(source);
+  }
+}
+
+TEST_F(DriverTest, InitAndCleanupNest) {
+  Start({"FakeA", "PPM"});
+  QZIO_GlobalData* g = QZIO_Init(nullptr);  // the fixture's own start is the first
+  ASSERT_NE(g, nullptr);
+  EXPECT_EQ(g->referenceCount, 2u);
+  ASSERT_NE(g->formatList, nullptr);
+  EXPECT_EQ(Qz_DoMethod(g->formatList, kLinkedListCount), 2u);
+  ASSERT_NE(g->saveFormatList, nullptr);
+  Qz_Object* first = reinterpret_cast<Qz_Object*>(Qz_DoMethod(g->saveFormatList, kLinkedListFirst));
+  EXPECT_STREQ(reinterpret_cast<const char*>(Qz_DoMethod(first, kRootGetObjectName)), "JPEG");
+  QZIO_Cleanup();
+  EXPECT_EQ(g->referenceCount, 1u);
+  EXPECT_NE(g->formatList, nullptr);  // only the last cleanup frees the lists
+}
+
 class SaveTest : public DriverTest {
  protected:
   void SetUp() override {

@@ -181,4 +181,41 @@ TEST_F(NativeImageTest, DocumentWithLayersRoundTrips) {
   QZIO_FreeBuffer(back);
 }
 
+TEST_F(NativeImageTest, MaskLayoutsReadTheActiveLayersFirstSource) {
+  Qz_Image* doc = Make(kQzDocument, 6, 4, 24);
+  Qz_Image* layer = Make(kQzPaintLayer, 6, 4, 8, false);
+  Qz_DoMethod(&doc->object, kQzImageAddLayer, layer);
+  ASSERT_EQ(doc->activeLayer, layer);
+  Qz_Image* mask = Make(kQzDocument, 3, 2, 24);
+  Fill(mask->g, 3, 2, 40);
+  // The mask sits at the layer's offset plus the first source rectangle's corner.
+  layer->placement.layerX = 1, layer->placement.firstX = 1;
+  layer->placement.layerY = 2, layer->placement.firstY = -1;
+  QZIO_ImageBuffer* b = QZIO_AllocBuffer(6, 4, 24, 0, kQzioFormatRGBPlanes);
+  b->sourceImage = doc;
+  struct Case {
+    const char* name;
+    uint32_t layout;
+    bool maskIsGrey;
+  };
+  const Case cases[] = {{"mask", kQzioLayoutRGBMask, false},
+                        {"inverse mask", kQzioLayoutRGBInverseMask, false},
+                        {"an 8-bit mask gives 0", kQzioLayoutRGBMask, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    layer->firstSource = c.maskIsGrey ? Make(kQzPaintLayer, 3, 2, 8) : mask;
+    std::vector<uint8_t> px(6 * 4 * 4);
+    ASSERT_EQ(QZIO_GetBufferData(b, 0, 0, 6, 4, 24, c.layout, px.data()), 1);
+    for (int y = 0; y < 4; ++y) {
+      for (int x = 0; x < 6; ++x) {
+        const bool inside = !c.maskIsGrey && x >= 2 && x < 5 && y >= 1 && y < 3;
+        const uint8_t m = inside ? mask->g[y - 1][x - 2] : 0;
+        EXPECT_EQ(px[(y * 6 + x) * 4 + 3], c.layout == kQzioLayoutRGBMask ? m : uint8_t(255 - m)) << x << "," << y;
+      }
+    }
+  }
+  layer->firstSource = nullptr;
+  QZIO_FreeBuffer(b);
+}
+
 }  // namespace

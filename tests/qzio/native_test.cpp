@@ -325,6 +325,11 @@ TEST_F(NativeTest, GreyDocumentsAndCompressionsReload) {
     ASSERT_EQ(QZIO_SaveBufferA(&h, path.c_str(), "Quillantrix", format, &flags), 1u);
     Qz_DisposeObject(format);
 
+    if (!c.grey) {
+      // Without layers: the document and its thumbnail.
+      const std::vector<std::pair<uint32_t, uint32_t>> two = {{1, 0}, {8, 0}};
+      EXPECT_EQ(Directories(path), two);
+    }
     TIFF* tif = QZIO_TiffTagsOpen(path.c_str(), "rm");
     ASSERT_NE(tif, nullptr);
     uint16_t compression = 0;

@@ -1,0 +1,445 @@
+// The compositing pass: a 24-bit document's background with every visible
+// layer laid over it, row by row, through the layer's mode, its colour
+// adjustments and its transparency; also the whole-image and per-layer entry
+// points and the commit of a layer's chosen mode.
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <vector>
+
+#include "image/compositor_internal.h"
+#include "image/compositor_pass.h"
+#include "image/image_internal.h"
+#include "image/qz_compositor.h"
+
+namespace qz {
+namespace {
+
+thread_local int32_t tPassDepth = 0;
+thread_local uint32_t tPassSerial = 0;
+std::atomic<uint32_t> gPassCounter{0};
+
+inline uint32_t Qz__Load32(const uint8_t* p) {
+  uint32_t word;
+  std::memcpy(&word, p, sizeof word);  // transparency columns need not be aligned
+  return word;
+}
+
+inline int32_t Qz__Clamp256(uint32_t word) { return int32_t(std::min<uint32_t>(word, 256)); }
+
+inline uint8_t Qz__Merge(int32_t dst, int32_t out, int32_t weight) {
+  return uint8_t(dst + (((out - dst) * weight + 257) >> 16));
+}
+
+// The destination columns of one layer's run in one row.
+struct Run {
+  uint8_t* dst[3];     // destination rows at column s
+  const uint8_t* out[3];  // what the layer makes of them (mode output or paint colour)
+  int32_t count;
+};
+
+// Plain blend: groups of four untouched pixels are left, fully covered ones
+// take the output, the rest move toward it by a.
+void Qz__BlendPlain(const Run& run, const uint8_t* a, bool constantColour) {
+  const int32_t count = run.count;
+  int32_t i = 0;
+  auto pixel = [&](int32_t j) {
+    const int32_t weight = a[j] * 257;
+    for (int c = 0; c < 3; ++c) {
+      const uint8_t o = constantColour ? run.out[c][0] : run.out[c][j];
+      run.dst[c][j] = Qz__Merge(run.dst[c][j], o, weight);
+    }
+  };
+  for (; i + 4 <= count; i += 4) {
+    const uint32_t word = Qz__Load32(a + i);
+    if (word == 0) continue;
+    if (word == 0xFFFFFFFFu) {
+      for (int c = 0; c < 3; ++c) {
+        if (constantColour)
+          std::memset(run.dst[c] + i, run.out[c][0], 4);
+        else
+          std::memcpy(run.dst[c] + i, run.out[c] + i, 4);
+      }
+      continue;
+    }
+    for (int32_t j = i; j < i + 4; ++j) pixel(j);
+  }
+  for (; i < count; ++i) pixel(i);
+}
+
+// dst += ((out - dst) * sX * a + 257) >> 16 per channel.
+void Qz__BlendWeighted(const Run& run, const uint8_t* a, const int32_t strength[3],
+                       bool skipZeroGroups) {
+  const int32_t count = run.count;
+  int32_t i = 0;
+  auto pixel = [&](int32_t j) {
+    for (int c = 0; c < 3; ++c)
+      run.dst[c][j] = Qz__Merge(run.dst[c][j], run.out[c][j], strength[c] * a[j]);
+  };
+  if (skipZeroGroups) {
+    for (; i + 4 <= count; i += 4) {
+      if (Qz__Load32(a + i) == 0) continue;
+      for (int32_t j = i; j < i + 4; ++j) pixel(j);
+    }
+  }
+  for (; i < count; ++i) pixel(i);
+}
+
+bool Qz__IsPaintModeName(const Qz_Image* layer) {
+  return std::memcmp(layer->modeName, "Paint", 6) == 0;
+}
+
+class Pass {
+ public:
+  Pass(Qz_Image* document, uint8_t** r, uint8_t** g, uint8_t** b, uint8_t** grey,
+       Qz_Image* stop, int32_t xs, int32_t x1, bool outermost)
+      : doc_(document), stop_(stop), xs_(xs), x1_(x1) {
+    dst_[0] = r, dst_[1] = g, dst_[2] = b;
+    grey_ = grey;
+    if (outermost && doc_->scratchR && doc_->scratchG && doc_->scratchB) {
+      scratch_[0] = doc_->scratchR, scratch_[1] = doc_->scratchG, scratch_[2] = doc_->scratchB;
+    } else {
+      // A pass inside a mode's fetch must not overwrite the outer pass's scratch rows.
+      own_.resize(size_t(doc_->width) * 3);
+      for (int c = 0; c < 3; ++c) scratch_[c] = own_.data() + size_t(c) * doc_->width;
+    }
+  }
+
+  void row(int32_t y) {
+    for (int c = 0; c < 3; ++c) {
+      Qz_Plane background = c == 0 ? doc_->undoR : c == 1 ? doc_->undoG : doc_->undoB;
+      std::memcpy(dst_[c][y] + xs_, background[y] + xs_, size_t(x1_ - xs_ + 1));
+    }
+    for (Qz_Image* layer = first_layer(doc_); layer; layer = next_layer(layer)) {
+      if (layer == stop_) break;
+      layerRow(layer, y);
+    }
+  }
+
+ private:
+  void layerRow(Qz_Image* layer, int32_t y);
+  void paintLayerRow(Qz_Image* layer, int32_t y, int32_t ly, int32_t s, int32_t c, int32_t count,
+                     int32_t sc);
+  void imageLayerRow(Qz_Image* layer, int32_t ly, int32_t s, int32_t c, int32_t count, int32_t y);
+  void renderMode(Qz_Image* layer, int32_t y, int32_t s, int32_t count);
+
+  Qz_Image* doc_;
+  Qz_Image* stop_;
+  int32_t xs_, x1_;
+  uint8_t** dst_[3];
+  uint8_t** grey_;
+  uint8_t* scratch_[3];
+  std::vector<uint8_t> own_;
+};
+
+void Pass::layerRow(Qz_Image* layer, int32_t y) {
+  if (!layer->visible) return;
+  const int32_t offX = layer->placement.layerX, offY = layer->placement.layerY;
+  const int32_t ly = y - offY;
+  if (ly < 0 || ly >= layer->height) return;
+  const Qz_Image* source = layer->firstSource;
+  const int32_t srcX = layer->placement.firstX, srcY = layer->placement.firstY;
+  if (source && (ly - srcY < 0 || ly - srcY >= source->height)) return;
+  const bool paint = layer->type == kQzPaintLayer;
+  int32_t least = 0, greatest = layer->width - 1;
+  if (paint && layer->spanLeast && layer->spanGreatest) {
+    least = layer->spanLeast[ly];
+    greatest = layer->spanGreatest[ly];
+    if (greatest < 0) return;  // row never changed
+  }
+  int32_t s = paint ? std::max(xs_, least + offX) : std::max(xs_, offX);
+  int32_t count;
+  if (source) {
+    s = std::max(s, srcX + offX);
+    const int32_t end = std::min(x1_, source->width + srcX + offX - 1);
+    count = std::max(0, end - s + 1);
+  } else {
+    count = x1_ - s + 1;
+  }
+  const int32_t c = std::max(0, s - offX);
+  count = std::min(count, layer->width - c);
+  if (paint) count = std::min(count, greatest + 1);
+  if (count < 1) return;
+  const int32_t sc = std::max(0, c - srcX);
+  if (paint)
+    paintLayerRow(layer, y, ly, s, c, count, sc);
+  else if (layer->type == kQzImageLayer)
+    imageLayerRow(layer, ly, s, c, count, y);
+}
+
+void Pass::renderMode(Qz_Image* layer, int32_t y, int32_t s, int32_t count) {
+  for (int ch = 0; ch < 3; ++ch) std::memcpy(scratch_[ch], dst_[ch][y] + s, size_t(count));
+  Qz_ImageLock block{};
+  block.image = doc_;
+  block.layer = layer;
+  block.x0 = s;
+  block.x1 = s + count - 1;
+  block.y0 = block.y1 = y;
+  block.r = dst_[0], block.g = dst_[1], block.b = dst_[2];
+  block.grey = grey_;
+  Qz_ImageLock spare{};
+  spare.image = doc_;
+  spare.layer = layer;
+  uint8_t* outR = scratch_[0];
+  uint8_t* outG = scratch_[1];
+  uint8_t* outB = scratch_[2];
+  uint8_t* outGrey = doc_->scratchGrey;
+  Qz_ModeRenderMessage message{&block, &spare, &outR, &outG, &outB, &outGrey};
+  Qz_RenderMode(layer->mode, &message);
+  Qz_FreeImageLock(&spare);  // harmless when the mode freed it already
+}
+
+void Pass::paintLayerRow(Qz_Image* layer, int32_t y, int32_t ly, int32_t s, int32_t c,
+                         int32_t count, int32_t sc) {
+  Run run;
+  for (int ch = 0; ch < 3; ++ch) run.dst[ch] = dst_[ch][y] + s;
+  run.count = count;
+  const int32_t opacity = Qz__Clamp256(layer->opacity);
+  int32_t w[9];
+  for (int i = 0; i < 9; ++i) w[i] = Qz__Clamp256(layer->blend[i]);
+  const bool plain = opacity == 256 && w[0] == 256 && w[1] == 256 && w[2] == 256 &&
+                     w[6] == 256 && w[7] == 256 && w[8] == 256 && layer->edgeShape == 0 &&
+                     !doc_->parent;
+  const Qz_Image* source = layer->firstSource;
+  const bool eightBit = layer->depth == 8 && layer->grey;
+  if (eightBit && plain && !source && w[3] == 256 && w[4] == 256 && w[5] == 256 &&
+      Qz__IsPaintModeName(layer)) {
+    // The paint colour needs no mode call.
+    const uint8_t* colour = layer->committedColour;
+    run.out[0] = colour, run.out[1] = colour + 1, run.out[2] = colour + 2;
+    Qz__BlendPlain(run, layer->grey[ly] + c, true);
+    return;
+  }
+  renderMode(layer, y, s, count);
+  adjustLayerColours(layer, scratch_[0], scratch_[1], scratch_[2], run.dst[0], run.dst[1],
+                     run.dst[2], count, c, ly);
+  for (int ch = 0; ch < 3; ++ch) run.out[ch] = scratch_[ch];
+  int32_t strength[3];
+  for (int ch = 0; ch < 3; ++ch) strength[ch] = w[ch] * opacity / 255;
+
+  if (eightBit) {
+    const uint8_t* a = layer->grey[ly] + c;
+    if (!source && !doc_->parent) {
+      if (plain)
+        Qz__BlendPlain(run, a, false);
+      else
+        Qz__BlendWeighted(run, a, strength, true);
+    } else if (!source) {
+      const Qz_Image* inner = doc_->inner;
+      if (inner && inner->width == doc_->width && inner->height == doc_->height)
+        Qz__BlendWeighted(run, a, strength, false);
+    } else if (source->depth == 8 && source->grey) {
+      const uint8_t* m = source->grey[ly - layer->placement.firstY] + sc;
+      for (int32_t i = 0; i < count; ++i) {
+        const int32_t alpha = (m[i] * a[i]) >> 8;
+        for (int ch = 0; ch < 3; ++ch)
+          run.dst[ch][i] = Qz__Merge(run.dst[ch][i], run.out[ch][i], strength[ch] * alpha);
+      }
+    } else if (source->depth == 24 && source->r && source->g && source->b) {
+      const int32_t row = ly - layer->placement.firstY;
+      const uint8_t* m[3] = {source->r[row] + sc, source->g[row] + sc, source->b[row] + sc};
+      for (int32_t i = 0; i < count; ++i)
+        for (int ch = 0; ch < 3; ++ch) {
+          const int32_t alpha = int32_t((uint32_t((strength[ch] * a[i]) >> 8) * m[ch][i]) & 0xFFFF);
+          run.dst[ch][i] = Qz__Merge(run.dst[ch][i], run.out[ch][i], alpha);
+        }
+    }
+    return;
+  }
+  if (layer->depth == 24 && layer->r && layer->g && layer->b) {
+    // Each channel of the layer is that channel's transparency, on the
+    // same scale as an 8-bit layer's (a * strength).
+    const uint8_t* p[3] = {layer->r[ly] + c, layer->g[ly] + c, layer->b[ly] + c};
+    for (int32_t i = 0; i < count; ++i)
+      for (int ch = 0; ch < 3; ++ch)
+        run.dst[ch][i] = Qz__Merge(run.dst[ch][i], run.out[ch][i], p[ch][i] * strength[ch]);
+  }
+}
+
+void Pass::imageLayerRow(Qz_Image* layer, int32_t ly, int32_t s, int32_t c, int32_t count,
+                         int32_t y) {
+  const Qz_Image* inner = layer->inner;
+  if (layer->depth != 24 || !layer->r || !layer->g || !layer->b || !inner ||
+      inner->width != layer->width || inner->height != layer->height)
+    return;
+  const Qz_Plane maskPlane = inner->depth == 8 ? inner->grey : inner->g;
+  if (!maskPlane) return;
+  const uint8_t* m1 = maskPlane[ly] + c;
+  const Qz_Image* active = layer->activeLayer;
+  const uint8_t* m2Row = nullptr;
+  int32_t m2Offset = 0, m2Width = 0;
+  if (active && active->grey && active->depth == 8) {
+    const int32_t ay = ly - active->placement.layerY;
+    if (ay >= 0 && ay < active->height) {
+      m2Row = active->grey[ay];
+      m2Offset = c - active->placement.layerX;
+      m2Width = active->width;
+    }
+  }
+  const int32_t opacity = Qz__Clamp256(layer->opacity);
+  const int32_t o = (opacity * 257) >> 8;
+  const uint8_t* p[3] = {layer->r[ly] + c, layer->g[ly] + c, layer->b[ly] + c};
+  for (int32_t i = 0; i < count; ++i) {
+    const int32_t ax = m2Offset + i;
+    const int32_t m2 = m2Row && ax >= 0 && ax < m2Width ? m2Row[ax] : 0;
+    const int32_t t = m2 * o / 257;
+    int32_t alpha = (m1[i] * o / 257) * (255 - t) / 255 + t;
+    if (alpha == 0) continue;
+    alpha = std::min(alpha, 255);
+    for (int ch = 0; ch < 3; ++ch) {
+      uint8_t& d = dst_[ch][y][s + i];
+      const int32_t v = int16_t(((d * (255 - alpha) + 1 + p[ch][i] * opacity) * 257) >> 16);
+      d = uint8_t(v < 1 ? 0 : v > 254 ? 255 : v);
+    }
+  }
+}
+
+}  // namespace
+
+void compositePass(Qz_Image* image, int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint8_t** r,
+                   uint8_t** g, uint8_t** b, uint8_t** grey, Qz_Image* stopLayer,
+                   bool interruptible) {
+  if (!image || image->depth != 24 || !r || !g || !b) return;
+  if (image->compositingCount.load() < 1 || image->compositingSuspended.load() != 0 ||
+      !image->undoR || !image->r)
+    return;
+  x0 = std::max(x0, 0);
+  y0 = std::max(y0, 0);
+  x1 = std::min(x1, image->width - 1);
+  y1 = std::min(y1, image->height - 1);
+  if (x0 > x1 || y0 > y1) return;
+  const int32_t xs = x0 & ~3;
+
+  // Sources are locked before the compositor semaphore: image locks come first.
+  for (Qz_Image* layer = first_layer(image); layer; layer = next_layer(layer)) {
+    for (Qz_Image** slot : {&layer->secondSource, &layer->firstSource}) {
+      if (!*slot || Qz_LockImageA(*slot, kQzLockComposite, nullptr)) continue;
+      QzWord& notify = slot == &layer->firstSource ? layer->firstSourceNotify
+                                                   : layer->secondSourceNotify;
+      if (notify) Qz_RemoveNotify(imageObject(*slot), notify);
+      notify = 0;
+      *slot = nullptr;  // closed or dying: gone for this and later passes
+    }
+  }
+  ObtainSemaphore(&image->compositorSemaphore);
+  const bool outermost = tPassDepth++ == 0;
+  if (outermost) tPassSerial = gPassCounter.fetch_add(1) + 1;
+  {
+    Pass pass(image, r, g, b, grey, stopLayer, xs, x1, outermost);
+    for (int32_t y = y0; y <= y1; ++y) {
+      if (interruptible && y > y0 && image->interruptible.load() &&
+          Qz_CheckImageMsgPort(image, 0))
+        break;
+      pass.row(y);
+    }
+  }
+  --tPassDepth;
+  ReleaseSemaphore(&image->compositorSemaphore);
+  for (Qz_Image* layer = first_layer(image); layer; layer = next_layer(layer)) {
+    if (layer->secondSource) Qz_UnlockImageA(layer->secondSource, kQzLockComposite, nullptr);
+    if (layer->firstSource) Qz_UnlockImageA(layer->firstSource, kQzLockComposite, nullptr);
+  }
+}
+
+}  // namespace qz
+
+QZ_EXTERN_C_BEGIN
+
+QZ_EXPORT void Qz_ProcessImageBelowLayer(Qz_Image* image, int32_t x0, int32_t y0, int32_t x1,
+                                         int32_t y1, uint8_t** r, uint8_t** g, uint8_t** b,
+                                         uint8_t** grey, Qz_Image* stopLayer) {
+  qz::compositePass(image, x0, y0, x1, y1, r, g, b, grey, stopLayer, true);
+}
+
+QZ_EXPORT void Qz_ProcessImage(Qz_Image* image, int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
+  if (!image || image->depth != 24) return;  // 8-bit documents are shown as they are
+  if (!Qz_LockImageA(image, kQzLockComposite, nullptr)) return;
+  Qz_ProcessImageBelowLayer(image, x0, y0, x1, y1, image->r, image->g, image->b, image->grey,
+                            nullptr);
+  Qz_UnlockImageA(image, kQzLockComposite, nullptr);
+}
+
+QZ_EXPORT void Qz_FullProcessImage(Qz_Image* image) {
+  if (image) Qz_ProcessImage(image, 0, 0, image->width - 1, image->height - 1);
+}
+
+QZ_EXPORT void Qz_ProcessLayer(Qz_Image* layer, int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
+  if (!layer || !layer->parent) return;
+  // A paint layer inside an image layer is placed by both offsets.
+  Qz_Image* document = layer;
+  int64_t ox = 0, oy = 0;
+  for (int guard = 0; document->parent && guard < 64; ++guard) {
+    ox += document->placement.layerX;
+    oy += document->placement.layerY;
+    document = document->parent;
+  }
+  const int64_t w = document->width, h = document->height;
+  const int64_t ax0 = std::clamp<int64_t>(x0 + ox, 0, std::max<int64_t>(0, w - 1));
+  const int64_t ay0 = std::clamp<int64_t>(y0 + oy, 0, std::max<int64_t>(0, h - 1));
+  const int64_t ax1 = std::min<int64_t>(x1 + ox, w - 1), ay1 = std::min<int64_t>(y1 + oy, h - 1);
+  if (ax1 < ax0 || ay1 < ay0) return;
+  Qz_ProcessImage(document, int32_t(ax0), int32_t(ay0), int32_t(ax1), int32_t(ay1));
+}
+
+QZ_EXPORT void Qz_FullProcessLayer(Qz_Image* layer) {
+  if (!layer) return;
+  Qz_ProcessLayer(layer, 0, 0, layer->width - 1, layer->height - 1);
+  layer->needsFixing = 0;
+}
+
+QZ_EXPORT int32_t Qz_CopyImageDataRGB(Qz_Image* image, int32_t x, int32_t y, int32_t count,
+                                      int32_t /*unused*/, uint8_t* r, uint8_t* g, uint8_t* b) {
+  if (!image || y < 0 || y >= image->height || !r || !g || !b) return 0;
+  const int64_t from = std::max<int64_t>(x, 0);
+  const int64_t to = std::min<int64_t>(int64_t(x) + count, image->width);
+  if (to <= from) return 1;
+  const size_t n = size_t(to - from), at = size_t(from - x);
+  if (image->depth == 8) {
+    if (!image->grey) return 0;
+    for (uint8_t* out : {r, g, b}) std::memcpy(out + at, image->grey[y] + from, n);
+  } else {
+    if (!image->r || !image->g || !image->b) return 0;
+    std::memcpy(r + at, image->r[y] + from, n);
+    std::memcpy(g + at, image->g[y] + from, n);
+    std::memcpy(b + at, image->b[y] + from, n);
+  }
+  return 1;
+}
+
+QZ_EXPORT void Qz_DoLayerDoesntNeedsFixing(Qz_Image* layer) {
+  if (!layer) return;
+  if (layer->chosenMode) {
+    Qz_Image* document = qz::topDocument(layer);
+    // The swap waits for every pass (they hold mode 2); a refused lock leaves
+    // the chosen mode waiting for the next commit.
+    if (!Qz_LockImageA(document, kQzLockExclusive, nullptr)) return;
+    Qz_Object* old = nullptr;
+    if (layer->chosenMode) {
+      old = layer->mode;
+      layer->mode = layer->chosenMode;
+      std::memcpy(layer->modeName, layer->chosenModeName, sizeof layer->modeName);
+      layer->modeName[sizeof layer->modeName - 1] = 0;
+      layer->chosenMode = nullptr;
+    }
+    std::memcpy(layer->committedColour, layer->chosenColour, sizeof layer->committedColour);
+    Qz_UnlockImageA(document, kQzLockExclusive, nullptr);
+    Qz_DisposeObject(old);
+  } else {
+    std::memcpy(layer->committedColour, layer->chosenColour, sizeof layer->committedColour);
+  }
+  layer->needsFixing = 0;
+  if (layer->parent && layer->parent->type == kQzImageLayer) layer->parent->needsFixing = 0;
+}
+
+QZ_EXPORT int32_t Qz_CheckImageMsgPort(Qz_Image* image, uint32_t /*flags*/) {
+  if (!image || !image->port) return 0;
+  Forbid();
+  const Node* head = image->port->mp_MsgList.lh_Head;
+  const bool waiting = head && head->ln_Succ;
+  Permit();
+  return waiting ? 1 : 0;
+}
+
+QZ_EXPORT uint32_t Qz_CompositingPassSerial(void) { return qz::tPassSerial; }
+
+QZ_EXTERN_C_END

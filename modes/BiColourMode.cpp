@@ -1,0 +1,160 @@
+// BiColourMode: maps the layer's own pixels between two colours, the paint
+// colour where the layer is full and a second colour where it is empty. Its
+// panel edits both colours; it answers the render method, the second-colour
+// setter and (before passing it on) the layer hand-over.
+#include <algorithm>
+#include <atomic>
+
+#include "modes/mode_classes.h"
+#include "modes/mode_kit.h"
+#include "objects/qz_notify.h"
+
+namespace {
+
+constexpr uint32_t kBiColourModeClassId = 0x804;
+constexpr uint32_t kSetColour = 0x130053;  // the layer's and this mode's: red | green << 8 | blue << 16
+constexpr uint32_t kColourEditColour = 0x1B001E;
+constexpr uint32_t kPluginTitle = 0x3E8000A;
+constexpr uint32_t kGroupSetFrame = 0x2012C;
+constexpr uint32_t kFirstTitleEntry = 92, kSecondTitleEntry = 93;
+
+struct Qz_BiColourModeObject {
+  Qz_Object header;
+  Qz_Image* layer;
+  Qz_Object* firstEdit;
+  Qz_Object* secondEdit;
+  std::atomic<uint32_t> second;  // read by render
+  QzWord firstNotify, secondNotify;
+};
+
+Qz_Class gBiColourModeClass;
+
+Qz_BiColourModeObject* Qz__Self(Qz_Object* object) {
+  return reinterpret_cast<Qz_BiColourModeObject*>(object);
+}
+
+const char* Qz__CatalogueText(uint32_t entry) {
+  const char* const* catalogue = Qz_GetImageBase()->catalogue;
+  return catalogue && catalogue[entry] ? catalogue[entry] : "";
+}
+
+// The panel needs the toolkit's plug-in frame and colour editor; without
+// them the mode works without a panel.
+void Qz__BuildPanel(Qz_BiColourModeObject* self) {
+  if (!Qz_FindClassFromName("RootPlugin") || !Qz_FindClassFromName("ColourEdit") ||
+      !Qz_FindClassFromName("Group"))
+    return;
+  Qz_Object* panel = Qz_CreateObjects(
+      0, kBuildObject, "RootPlugin", kPluginTitle, "BiColour", kBuildVGroup,
+      kBuildVGroup, kRootSetLabel, Qz__CatalogueText(kFirstTitleEntry), kGroupSetFrame, 1,
+      kBuildObject, "ColourEdit", kBuildStoreLast, &self->firstEdit, kBuildClose, kBuildClose,
+      kBuildVGroup, kRootSetLabel, Qz__CatalogueText(kSecondTitleEntry), kGroupSetFrame, 1,
+      kBuildObject, "ColourEdit", kBuildStoreLast, &self->secondEdit, kBuildClose, kBuildClose,
+      kBuildClose, kBuildClose);
+  if (!panel) self->firstEdit = self->secondEdit = nullptr;
+  Qz_DoMethod(self->header.super, kQzModeSetPanel, panel);
+}
+
+void Qz__DropNotifies(Qz_BiColourModeObject* self) {
+  if (self->firstNotify) Qz_RemoveNotify(self->firstEdit, self->firstNotify);
+  if (self->secondNotify) Qz_RemoveNotify(self->secondEdit, self->secondNotify);
+  self->firstNotify = self->secondNotify = 0;
+}
+
+QzWord Qz__SetModeImage(Qz_BiColourModeObject* self, Qz_Image* layer, const QzWord* args) {
+  // A second hand-over replaces the watchers of the first.
+  Qz__DropNotifies(self);
+  self->layer = layer;
+  if (layer && self->firstEdit && self->secondEdit) {
+    const uint8_t* k = layer->committedColour;
+    Qz_DoMethod(self->firstEdit, kColourEditColour, uint32_t(k[0] | k[1] << 8 | k[2] << 16));
+    self->firstNotify = Qz_AddNotify(self->firstEdit, kColourEditColour, kNotifyAnyValue,
+                                     &layer->object, 2, kSetColour, kNotifySameWord);
+    self->secondNotify = Qz_AddNotify(self->secondEdit, kColourEditColour, kNotifyAnyValue,
+                                      &self->header, 2, kSetColour, kNotifySameWord);
+  }
+  return Qz_DoMethodA(self->header.super, kQzModeSetImage, args);
+}
+
+QzWord Qz__SetSecondColour(Qz_BiColourModeObject* self, QzWord colour) {
+  self->second.store(uint32_t(colour) & 0xFFFFFF);
+  Qz_DoMethod(self->header.super, kQzModeChanged);
+  return 0;
+}
+
+QzWord Qz__RenderBiColour(Qz_BiColourModeObject* self, const Qz_ModeRenderMessage* message) {
+  const Qz_ImageLock* lock = message ? message->block : nullptr;
+  const Qz_Image* layer = lock ? lock->layer : nullptr;
+  if (!lock || !lock->image) return 1;
+  const bool grey = layer && layer->depth == 8 && layer->grey;
+  const bool colour = layer && layer->depth == 24 && layer->r && layer->g && layer->b;
+  if (lock->image->depth == 24 && !grey && !colour) return 1;
+  const uint8_t* k = qz::modes::paintColour(lock);
+  const int32_t paint[3] = {k[0], k[1], k[2]};
+  const uint32_t secondWord = self->second.load();
+  const int32_t second[3] = {int32_t(secondWord & 0xFF), int32_t((secondWord >> 8) & 0xFF),
+                             int32_t((secondWord >> 16) & 0xFF)};
+  int32_t row = lock->y0;
+  return qz::modes::renderRows(message, 0, [&](const uint8_t* const src[3],
+                                               uint8_t* const dst[3], int32_t count) {
+    const int32_t ly = row++ - layer->placement.layerY;
+    for (int32_t i = 0; i < count; ++i) {
+      const int32_t lx = lock->x0 + i - layer->placement.layerX;
+      if (ly < 0 || ly >= layer->height || lx < 0 || lx >= layer->width) {
+        for (int c = 0; c < 3; ++c) dst[c][i] = src[c][i];  // outside the layer: unchanged
+        continue;
+      }
+      if (grey) {
+        const int32_t g = layer->grey[ly][lx];
+        for (int c = 0; c < 3; ++c)
+          dst[c][i] = uint8_t(((paint[c] * g + second[c] * (255 - g) + 1) * 257) >> 16);
+      } else {
+        const Qz_Plane planes[3] = {layer->r, layer->g, layer->b};
+        for (int c = 0; c < 3; ++c) {
+          const int32_t v = planes[c][ly][lx];
+          const int32_t q = (v * v) >> 8, q2 = (q * q) >> 8;
+          dst[c][i] = uint8_t(std::min(255, q2 + paint[c]));
+        }
+      }
+    }
+  });
+}
+
+QzWord Qz__BiColourModeDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
+  Qz_BiColourModeObject* self = Qz__Self(object);
+  switch (id) {
+    case kQzModeRender: return Qz__RenderBiColour(self, qz::modes::renderMessage(args));
+    case kSetColour: return Qz__SetSecondColour(self, args[0]);
+    case kQzModeSetImage:
+      return Qz__SetModeImage(self, reinterpret_cast<Qz_Image*>(args[0]), args);
+    default: return Qz_DoMethodA(object->super, id, args);
+  }
+}
+
+Qz_Object* Qz__NewBiColourMode(Qz_Class* objectClass, const QzWord* /*args*/) {
+  Qz_Object* object = qz::modes::newModeObject(objectClass, "RootMode");
+  if (object) Qz__BuildPanel(Qz__Self(object));
+  return object;
+}
+
+void Qz__DisposeBiColourMode(Qz_Object* object) {
+  Qz__DropNotifies(Qz__Self(object));
+  qz::modes::disposeModeObject(object);  // the RootMode instance disposes the panel
+}
+
+}  // namespace
+
+QZ_EXTERN_C_BEGIN
+
+QZ_EXPORT QzWord Qz_InitBiColourModeClass(Qz_GlobalData* /*globalData*/) {
+  return qz::modes::registerModeClass(
+      gBiColourModeClass,
+      {"BiColourMode", kBiColourModeClassId, "RootMode", Qz__NewBiColourMode,
+       Qz__DisposeBiColourMode, Qz__BiColourModeDispatch, sizeof(Qz_BiColourModeObject)});
+}
+
+QZ_EXPORT void Qz_CleanupBiColourModeClass(void) {
+  qz::modes::unregisterModeClass(gBiColourModeClass);
+}
+
+QZ_EXTERN_C_END

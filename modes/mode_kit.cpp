@@ -1,0 +1,98 @@
+// Shared helpers of the mode classes: registration, creation over a
+// superclass instance, the re-render request and the copy-through output.
+#include "modes/mode_kit.h"
+
+#include <atomic>
+#include <cstring>
+
+#include "image/image_internal.h"
+
+namespace {
+
+std::atomic<void (*)(Qz_Image*)> gRerenderPoster{nullptr};
+
+}  // namespace
+
+QZ_EXTERN_C_BEGIN
+QZ_EXPORT void Qz__SetModeRerenderPoster(void (*poster)(Qz_Image* document)) {
+  gRerenderPoster = poster;
+}
+QZ_EXTERN_C_END
+
+namespace qz::modes {
+
+QzWord registerModeClass(Qz_Class& c, const ModeClassSpec& spec) {
+  // A runtime that was closed and opened again has a fresh class list.
+  if (c.registered && Qz_FindClassFromName(spec.name) == &c) return 1;
+  c.registered = 0;
+  c.name = spec.name;
+  c.node.ln_Name = const_cast<char*>(spec.name);
+  c.notice = "Mode";
+  c.classId = spec.classId;
+  c.version = 2;
+  c.superClass = Qz_FindClassFromName(spec.superName);
+  c.newObject = spec.create;
+  c.dispose = spec.dispose;
+  c.dispatch = spec.dispatch;
+  static const Qz_Method kNoMethods[] = {{0, nullptr, 0, 0, nullptr, 0, nullptr, 0, 0}};
+  c.methods = kNoMethods;
+  c.objectSize = spec.objectSize;
+  c.classValue = 0;
+  if (!Qz_AddClass(&c)) return 0;
+  c.registered = 1;
+  return 1;
+}
+
+void unregisterModeClass(Qz_Class& c) {
+  if (!c.registered) return;
+  Qz_RemoveClass(&c);
+  c.registered = 0;
+}
+
+Qz_Object* newModeObject(Qz_Class* objectClass, const char* superName, const TagItem* tags) {
+  Qz_Object* object = Qz_AllocObjectMem(objectClass);
+  if (!object) return nullptr;
+  static const TagItem kNoTags[] = {{TAG_DONE, 0}};
+  object->super = Qz_CreateObjectA(superName, tags ? tags : kNoTags);
+  if (!object->super) {
+    Qz_FreeObjectMem(object);
+    return nullptr;
+  }
+  object->super->owner = object;
+  return object;
+}
+
+void disposeModeObject(Qz_Object* object) {
+  if (!object) return;
+  Qz_DisposeObject(object->super);
+  Qz_FreeObjectMem(object);
+}
+
+void postRerender(Qz_Image* layer) {
+  Qz_Image* document = layer->document ? layer->document : qz::topDocument(layer);
+  if (!document) return;
+  if (auto* poster = gRerenderPoster.load()) {
+    poster(document);
+    return;
+  }
+  // Queued to the document's thread; the async call carries the id and its (no) arguments.
+  Qz_DoMethod(&document->object, kRootAsyncCall, kQzImageRerender, 0, 0);
+}
+
+void copySourceToOutput(const Qz_ModeRenderMessage* message) {
+  const Qz_ImageLock* lock = message ? message->block : nullptr;
+  if (!lock || !lock->image || lock->y0 > lock->y1 || lock->x0 > lock->x1) return;
+  const size_t count = size_t(lock->x1 - lock->x0 + 1);
+  for (int32_t y = lock->y0; y <= lock->y1; ++y) {
+    const int32_t row = y - lock->y0;
+    if (lock->image->depth == 8) {
+      if (lock->grey && message->grey) std::memcpy(message->grey[row], lock->grey[y] + lock->x0, count);
+    } else if (lock->image->depth == 24) {
+      std::memcpy(message->r[row], lock->r[y] + lock->x0, count);
+      std::memcpy(message->g[row], lock->g[y] + lock->x0, count);
+      std::memcpy(message->b[row], lock->b[y] + lock->x0, count);
+    }
+  }
+}
+
+}  // namespace qz::modes
