@@ -77,11 +77,15 @@ ProbeClass::ProbeClass(const std::string& className, const std::string& superCla
   record.dispatch = probeDispatch;
   record.methods = kProbeMethods;
   record.objectSize = sizeof(ProbeObject);
+  shadowed = Qz_FindClassFromName(name.c_str());
+  if (shadowed != nullptr && shadowed->newObject == probeNew) shadowed = nullptr;  // probes may twin
+  if (shadowed != nullptr) Qz_RemoveClass(shadowed);
   if (Qz_AddClass(&record) != 0) record.registered = 1;
 }
 
 ProbeClass::~ProbeClass() {
   if (record.registered) Qz_RemoveClass(&record);
+  if (shadowed != nullptr) Qz_AddClass(shadowed);
 }
 
 std::vector<ProbeCall> ProbeClass::callsWithId(uint32_t id) {

@@ -36,6 +36,9 @@ struct ProbeClass {
   std::vector<ProbeCall> calls;
   // Runs inside every call the probe receives, before it is passed on.
   std::function<void(Qz_Object*, uint32_t, const QzWord*)> onCall;
+  // A built-in class of the same name, taken out of the class list while
+  // the probe stands in for it.
+  Qz_Class* shadowed = nullptr;
 
   ProbeClass(const std::string& className, const std::string& superClassName = "Root");
   ~ProbeClass();
