@@ -5,6 +5,7 @@
 #include <atomic>
 
 #include "gadgets/qz_thread.h"
+#include "objects/qz_class_record.h"
 #include "platform/exec.h"
 
 namespace {
@@ -138,29 +139,15 @@ QZ_EXTERN_C_BEGIN
 
 QZ_EXPORT QzWord Qz_InitThreadClass(Qz_GlobalData* globalData) {
   (void)globalData;
-  Qz_Class& c = gThreadClass;
-  c = Qz_Class{};
-  c.name = "Thread";
-  c.notice = "A process as an object";
-  c.classId = kThreadClassId;
-  c.version = 2;
-  c.superClass = Qz_FindClassFromName("Root");
-  c.newObject = Qz__NewThread;
-  c.dispose = Qz__DisposeThread;
-  c.dispatch = Qz__ThreadDispatch;
-  c.methods = kThreadMethods;
-  c.objectSize = sizeof(Qz_ThreadObject);
-  c.classValue = 0;
-  if (Qz_AddClass(&c) == 0) return 0;
-  c.registered = 1;
-  return 1;
+  static const Qz_ClassSpec spec = {
+      "Thread", "A process as an object", kThreadClassId, "Root", Qz__NewThread,
+      Qz__DisposeThread, Qz__ThreadDispatch, kThreadMethods, sizeof(Qz_ThreadObject), 0};
+  return Qz_RegisterClassRecord(&gThreadClass, &spec);
 }
 
 QZ_EXPORT void Qz_CleanupThreadClass(Qz_GlobalData* globalData) {
   (void)globalData;
-  if (!gThreadClass.registered) return;
-  Qz_RemoveClass(&gThreadClass);
-  gThreadClass.registered = 0;
+  Qz_UnregisterClassRecord(&gThreadClass);
 }
 
 QZ_EXTERN_C_END

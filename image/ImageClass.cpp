@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "image/image_internal.h"
+#include "objects/qz_class_record.h"
 #include "image/image_text.h"
 
 namespace {
@@ -175,31 +176,14 @@ void Qz__DisposeImage(Qz_Object* object) {
 QZ_EXTERN_C_BEGIN
 
 QZ_EXPORT QzWord Qz_InitImageClass(Qz_GlobalData* /*globalData*/) {
-  Qz_Class& c = gImageClass;
-  // A runtime that was closed and opened again has a fresh class list.
-  if (c.registered && Qz_FindClassFromName("Image") == &c) return 1;
-  c.registered = 0;
-  c.name = "Image";
-  c.node.ln_Name = c.name;
-  c.notice = "Documents and layers";
-  c.classId = kImageClassId;
-  c.version = 2;
-  c.superClass = Qz_FindClassFromName("Root");
-  c.newObject = Qz__NewImage;
-  c.dispose = Qz__DisposeImage;
-  c.dispatch = Qz__ImageDispatch;
-  c.methods = kImageMethods;
-  c.objectSize = sizeof(Qz_Image);
-  c.classValue = 0;
-  if (!Qz_AddClass(&c)) return 0;
-  c.registered = 1;
-  return 1;
+  static const Qz_ClassSpec spec = {
+      "Image", "Documents and layers", kImageClassId, "Root", Qz__NewImage, Qz__DisposeImage,
+      Qz__ImageDispatch, kImageMethods, sizeof(Qz_Image), 0};
+  return Qz_RegisterClassRecord(&gImageClass, &spec);
 }
 
 QZ_EXPORT void Qz_CleanupImageClass(Qz_GlobalData* /*globalData*/) {
-  if (!gImageClass.registered) return;
-  Qz_RemoveClass(&gImageClass);
-  gImageClass.registered = 0;
+  Qz_UnregisterClassRecord(&gImageClass);
 }
 
 QZ_EXTERN_C_END

@@ -21,22 +21,22 @@ QZ_EXTERN_C_END
 
 namespace qz::modes {
 
-QzWord registerModeClass(Qz_Class& c, const ModeClassSpec& spec) {
+QzWord registerModeClass(Qz_Class& c, const ModeClassInfo& info) {
   // A runtime that was closed and opened again has a fresh class list.
-  if (c.registered && Qz_FindClassFromName(spec.name) == &c) return 1;
+  if (c.registered && Qz_FindClassFromName(info.name) == &c) return 1;
   c.registered = 0;
-  c.name = spec.name;
-  c.node.ln_Name = const_cast<char*>(spec.name);
+  c.name = info.name;
+  c.node.ln_Name = const_cast<char*>(info.name);
   c.notice = "Mode";
-  c.classId = spec.classId;
+  c.classId = info.classId;
   c.version = 2;
-  c.superClass = Qz_FindClassFromName(spec.superName);
-  c.newObject = spec.create;
-  c.dispose = spec.dispose;
-  c.dispatch = spec.dispatch;
+  c.superClass = Qz_FindClassFromName(info.superName);
+  c.newObject = info.create;
+  c.dispose = info.dispose;
+  c.dispatch = info.dispatch;
   static const Qz_Method kNoMethods[] = {{0, nullptr, 0, 0, nullptr, 0, nullptr, 0, 0}};
   c.methods = kNoMethods;
-  c.objectSize = spec.objectSize;
+  c.objectSize = info.objectSize;
   c.classValue = 0;
   if (!Qz_AddClass(&c)) return 0;
   c.registered = 1;

@@ -44,7 +44,7 @@ QZ_EXTERN_C_END
 
 namespace qz::modes {
 
-struct ModeClassSpec {
+struct ModeClassInfo {
   const char* name;
   uint32_t classId;
   const char* superName;  // looked up at registration
@@ -55,7 +55,7 @@ struct ModeClassSpec {
 };
 
 // Fills the record and adds it; 1 on success (also when it is already registered).
-QZ_EXPORT QzWord registerModeClass(Qz_Class& record, const ModeClassSpec& spec);
+QZ_EXPORT QzWord registerModeClass(Qz_Class& record, const ModeClassInfo& info);
 QZ_EXPORT void unregisterModeClass(Qz_Class& record);
 
 // A zeroed instance of the class whose superclass instance is made by name

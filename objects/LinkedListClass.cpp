@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "objects/object_internal.h"
+#include "objects/qz_class_record.h"
 #include "objects/qz_builtin_classes.h"
 #include "objects/qz_linked_list.h"
 
@@ -165,29 +166,16 @@ void linkedListDispose(Qz_Object* object) {
 
 QzWord Qz_InitLinkedListClass(Qz_GlobalData* globalData) {
   (void)globalData;
-  Qz_Class& c = gLinkedListClass;
-  c = Qz_Class{};
-  c.name = "LinkedList";
-  c.notice = "Ordered list of owned member objects";
-  c.classId = kLinkedListClassId;
-  c.version = 2;
-  c.superClass = Qz_FindClassFromName("Root");
-  c.newObject = linkedListNew;
-  c.dispose = linkedListDispose;
-  c.dispatch = linkedListDispatch;
-  c.methods = kLinkedListMethods;
-  c.objectSize = sizeof(LinkedListObject);
-  c.classValue = 0;
-  if (Qz_AddClass(&c) == 0) return 0;
-  c.registered = 1;
-  return 1;
+  static const Qz_ClassSpec spec = {
+      "LinkedList", "Ordered list of owned member objects", kLinkedListClassId, "Root",
+      linkedListNew, linkedListDispose, linkedListDispatch, kLinkedListMethods,
+      sizeof(LinkedListObject), 0};
+  return Qz_RegisterClassRecord(&gLinkedListClass, &spec);
 }
 
 void Qz_CleanupLinkedListClass(Qz_GlobalData* globalData) {
   (void)globalData;
-  if (gLinkedListClass.registered == 0) return;
-  Qz_RemoveClass(&gLinkedListClass);
-  gLinkedListClass.registered = 0;
+  Qz_UnregisterClassRecord(&gLinkedListClass);
 }
 
 Node* Qz__NodeAtOrFirst(List* list, uint32_t n) {

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "objects/object_internal.h"
+#include "objects/qz_class_record.h"
 #include "objects/qz_builtin_classes.h"
 #include "objects/qz_semaphore.h"
 
@@ -263,28 +264,13 @@ void rootDispose(Qz_Object* object) {
 
 QzWord Qz_InitRootClass(Qz_GlobalData* globalData) {
   (void)globalData;
-  Qz_Class& c = gRootClass;
-  c = Qz_Class{};
-  c.name = "Root";
-  c.notice = "Root class of every object";
-  c.classId = kRootClassId;
-  c.version = 2;
-  c.superClass = nullptr;
-  c.newObject = rootNew;
-  c.dispose = rootDispose;
-  c.dispatch = rootDispatch;
-  c.methods = kRootMethods;
-  c.reserved2 = 0;
-  c.objectSize = sizeof(Qz_RootObject);
-  c.classValue = 500;
-  if (Qz_AddClass(&c) == 0) return 0;
-  c.registered = 1;
-  return 1;
+  static const Qz_ClassSpec spec = {
+      "Root", "Root class of every object", kRootClassId, nullptr, rootNew, rootDispose,
+      rootDispatch, kRootMethods, sizeof(Qz_RootObject), 500};
+  return Qz_RegisterClassRecord(&gRootClass, &spec);
 }
 
 void Qz_CleanupRootClass(Qz_GlobalData* globalData) {
   (void)globalData;
-  if (gRootClass.registered == 0) return;
-  Qz_RemoveClass(&gRootClass);
-  gRootClass.registered = 0;
+  Qz_UnregisterClassRecord(&gRootClass);
 }

@@ -6,8 +6,12 @@
 // fails. A row without functions is a class not built yet: it is skipped.
 #include <cstddef>
 
+#include "gadgets/qz_app.h"
+#include "gadgets/qz_group.h"
+#include "gadgets/qz_screen.h"
 #include "gadgets/qz_thread.h"
 #include "gadgets/qz_widgets.h"
+#include "gadgets/qz_window.h"
 #include "objects/object_internal.h"
 #include "objects/qz_builtin_classes.h"
 
@@ -30,9 +34,9 @@ struct CleanupRow {
 
 // App's Init also starts the platform's task and window services.
 const InitRow kRegistrationOrder[] = {
-    {"App", nullptr},
+    {"App", Qz_InitAppClass},
     {"Root", Qz_InitRootClass},
-    {"Group", nullptr},
+    {"Group", Qz_InitGroupClass},
     {"Button", nullptr},
     {"Text", Qz_InitTextClass},
     {"Space", Qz_InitSpaceClass},
@@ -65,7 +69,7 @@ const InitRow kRegistrationOrder[] = {
     {"VerticalPages", nullptr},
     {"ProgressBar", nullptr},
     {"Thread", Qz_InitThreadClass},
-    {"Window", nullptr},
+    {"Window", Qz_InitWindowClass},
     {"VirtualGroup", nullptr},
     {"Knob", nullptr},
     {"Angle", nullptr},
@@ -74,7 +78,7 @@ const InitRow kRegistrationOrder[] = {
     {"DirTreeNode", nullptr},
     {"FileRequester", nullptr},
     {"TipOfTheDay", nullptr},
-    {"Screen", nullptr},
+    {"Screen", Qz_InitScreenClass},
 };
 
 // Each Cleanup removes its class only when it was registered. App's also
@@ -109,7 +113,7 @@ const CleanupRow kRemovalOrder[] = {
     {"PopUpToolList", nullptr},
     {"ProgressBar", nullptr},
     {"Scroller", nullptr},
-    {"Screen", nullptr},
+    {"Screen", Qz_CleanupScreenClass},
     {"Slider", nullptr},
     {"Space", Qz_CleanupSpaceClass},
     {"ShortcutKey", nullptr},
@@ -118,13 +122,13 @@ const CleanupRow kRemovalOrder[] = {
     {"Thread", Qz_CleanupThreadClass},
     {"TipOfTheDay", nullptr},
     {"ToolButton", nullptr},
-    {"Window", nullptr},
+    {"Window", Qz_CleanupWindowClass},
     {"VerticalPages", nullptr},
     {"VectorImage", nullptr},
     {"VirtualGroup", nullptr},
-    {"Group", nullptr},
+    {"Group", Qz_CleanupGroupClass},
     {"Root", Qz_CleanupRootClass},
-    {"App", nullptr},
+    {"App", Qz_CleanupAppClass},
 };
 
 }  // namespace

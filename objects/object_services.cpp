@@ -39,6 +39,9 @@ Qz_DrawInfo* Qz__DrawInfoOf(Qz_Object* object) {
 // Window method that starts dragging an object: (object, pointer x, pointer y).
 constexpr uint32_t kWindowBeginDrag = 0x901C2;
 
+// Compose locks this thread took through Qz_LockDrawInfo and still holds.
+thread_local int32_t tComposeLocksHeld = 0;
+
 struct ClassListLock {
   ClassListLock() : lock(&Qz_GetGlobalData()->classListLock) { ObtainSemaphore(lock); }
   ~ClassListLock() { ReleaseSemaphore(lock); }
@@ -62,6 +65,10 @@ QZ_EXPORT Qz_DrawInfo* Qz_LockDrawInfo(Qz_Object* object) {
     Qz_ReleaseSemaphore(info->drawSemaphore);
     return nullptr;
   }
+  // The host composes the screen from the backing stores on its own thread;
+  // holding its compose lock while drawing keeps it from reading half a frame.
+  Qz_LockHostCompose();
+  ++tComposeLocksHeld;
   if (info->rastPort->Layer && box->clipRegion) {
     box->savedRegion = InstallClipRegion(info->rastPort->Layer, box->clipRegion);
   }
@@ -79,6 +86,10 @@ QZ_EXPORT void Qz_UnlockDrawInfo(Qz_Object* object) {
   if (box && box->clipRegion && info->rastPort && info->rastPort->Layer) {
     InstallClipRegion(info->rastPort->Layer, box->savedRegion);
     box->savedRegion = nullptr;
+  }
+  if (tComposeLocksHeld > 0) {
+    --tComposeLocksHeld;
+    Qz_UnlockHostCompose();
   }
   Qz_ReleaseSemaphore(info->drawSemaphore);
   Qz_HostFlush();

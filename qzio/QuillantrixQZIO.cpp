@@ -200,7 +200,9 @@ void ReadLayers(TIFF* tif, QZIO_ImageBuffer* doc) {
           ReadPlanesInto(tif, s, current->mask);
         break;
       case kKindLayerPaint: {
-        if (!current) break;
+        // Only an image layer holds a paint layer; this also keeps a damaged
+        // file from nesting layers without end.
+        if (!current || !current->mask) break;
         current = QZIO_AddLayer(current, s.width, s.height, 8, kQzioFormatGrey, kQzioPlainLayer, 0);
         if (!current) break;
         TakeSettings(current, settings, modeText);

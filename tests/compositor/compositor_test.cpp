@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <atomic>
 #include <memory>
+#include <thread>
 
 #include "compositor_kit.h"
 #include "image/compositor_internal.h"
@@ -390,6 +392,31 @@ TEST(Compositor, ProcessLayerCompositesOnlyTheLayersRectangle) {
   EXPECT_EQ(doc.Pixel(9, 1), kColour);
   EXPECT_EQ(doc.Pixel(3, 1), (Rgb{0, 0, 0}));  // left of the group of four the layer starts in
   EXPECT_EQ(layer->needsFixing.load(), 0);
+}
+
+// The swap waits for the passes: while someone holds the document in mode 2
+// the old mode stays in force.
+TEST(Compositor, CommitWaitsForTheCompositingHold) {
+  Document doc(4, 1, Flat(kBackground));
+  Qz_Image* layer = doc.AddPaintLayer("Multiply", kColour, 0, 0, 4, 1,
+                                      [](int32_t, int32_t) { return uint8_t(255); });
+  ASSERT_NE(layer, nullptr);
+  Qz_Object* old = layer->mode;
+  layer->chosenMode = qztest::MakeMode("Darken", layer);
+  std::snprintf(layer->chosenModeName, sizeof layer->chosenModeName, "Darken");
+  ASSERT_EQ(Qz_LockImageA(doc.image, kQzLockComposite, nullptr), 1);
+  std::atomic<bool> done{false};
+  std::thread committer([&] {
+    Qz_DoLayerDoesntNeedsFixing(layer);
+    done = true;
+  });
+  for (int i = 0; i < 50 && !done; ++i) std::this_thread::yield();
+  EXPECT_FALSE(done.load());
+  EXPECT_EQ(layer->mode, old);
+  Qz_UnlockImageA(doc.image, kQzLockComposite, nullptr);
+  committer.join();
+  EXPECT_STREQ(layer->modeName, "Darken");
+  EXPECT_EQ(layer->chosenMode, nullptr);
 }
 
 TEST(Compositor, CopyImageDataRGBClips) {

@@ -1,0 +1,38 @@
+// One place that turns a class declaration into a registered class record.
+#include "objects/qz_class_record.h"
+
+QZ_EXTERN_C_BEGIN
+
+QZ_EXPORT QzWord Qz_RegisterClassRecord(Qz_Class* record, const Qz_ClassSpec* spec) {
+  if (record == nullptr || spec == nullptr || spec->name == nullptr) return 0;
+  if (record->registered && Qz_FindClassFromName(spec->name) == record) return 1;
+  Qz_Class* super = nullptr;
+  if (spec->superName != nullptr) {
+    super = Qz_FindClassFromName(spec->superName);
+    if (super == nullptr) return 0;
+  }
+  *record = Qz_Class{};
+  record->name = spec->name;
+  record->node.ln_Name = spec->name;
+  record->notice = spec->notice;
+  record->classId = spec->classId;
+  record->version = 2;
+  record->superClass = super;
+  record->newObject = spec->newObject;
+  record->dispose = spec->dispose;
+  record->dispatch = spec->dispatch;
+  record->methods = spec->methods;
+  record->objectSize = spec->objectSize;
+  record->classValue = spec->classValue;
+  if (Qz_AddClass(record) == 0) return 0;
+  record->registered = 1;
+  return 1;
+}
+
+QZ_EXPORT void Qz_UnregisterClassRecord(Qz_Class* record) {
+  if (record == nullptr || !record->registered) return;
+  Qz_RemoveClass(record);
+  record->registered = 0;
+}
+
+QZ_EXTERN_C_END

@@ -1,0 +1,33 @@
+// Filling and registering a class's static record from one declaration, so
+// every class module states its name, superclass and functions once.
+#pragma once
+
+#include <cstdint>
+
+#include "objects/qz_object.h"
+
+struct Qz_ClassSpec {
+  const char* name;
+  const char* notice;
+  uint32_t classId;          // class number << 16
+  const char* superName;     // NULL only for Root
+  Qz_NewFunction newObject;
+  Qz_DisposeFunction dispose;
+  Qz_DispatchFunction dispatch;
+  const Qz_Method* methods;  // never NULL: at least the end row
+  uint32_t objectSize;       // bytes, header included
+  uint16_t classValue;
+};
+
+QZ_EXTERN_C_BEGIN
+
+// Fills the record from the spec and adds it to the class list. A record
+// that is already registered in the current runtime answers 1 unchanged (a
+// runtime closed and opened again has a fresh list, so it is added anew).
+// Returns 0 when the object system is not open or the superclass is missing.
+QZ_EXPORT QzWord Qz_RegisterClassRecord(Qz_Class* record, const Qz_ClassSpec* spec);
+
+// Removes the record from the class list if it was registered.
+QZ_EXPORT void Qz_UnregisterClassRecord(Qz_Class* record);
+
+QZ_EXTERN_C_END
