@@ -421,7 +421,10 @@ QzWord openObject(Qz_Object* self, const QzWord* args) {
 
 // ---- the event loop -------------------------------------------------------
 
-void closePopUps(WindowObject* win) {
+// Closes every open pop-up below the window, depth first; the last one
+// closed, or NULL when none was open.
+WindowObject* closePopUps(WindowObject* win, Qz_Object** chosen) {
+  WindowObject* last = nullptr;
   for (;;) {
     Qz_Object* open = nullptr;
     for (Qz_Object* c = reinterpret_cast<Qz_Object*>(Qz_DoMethod(win->children, kGroupFirst)); c != nullptr;
@@ -431,11 +434,84 @@ void closePopUps(WindowObject* win) {
         break;
       }
     }
-    if (open == nullptr) return;
+    if (open == nullptr) return last;
     WindowObject* p = asWindow(open);
-    closePopUps(p);
+    if (WindowObject* below = closePopUps(p, chosen)) last = below;
+    if (last == nullptr) {
+      last = p;
+      *chosen = p->popUp;
+    }
     if (p->popUp != nullptr) Qz_DoMethod(p->popUp, kRootDeselect);
     closeNow(p, true);
+  }
+}
+
+bool pointerOver(Window* parent, Window* child) { return Qz_FindWindowUnderMouse(parent) == child; }
+
+// Pointer input while pop-ups are open: each open child window, depth
+// first, sees the event at its own coordinates; a pop-up tracks the object
+// under the pointer and reports the choice on release.
+bool routeToChildren(WindowObject* win, Window* source, const Qz_InputEvent& event) {
+  std::vector<Qz_Object*> kids;
+  for (Qz_Object* c = reinterpret_cast<Qz_Object*>(Qz_DoMethod(win->children, kGroupFirst)); c != nullptr;
+       c = reinterpret_cast<Qz_Object*>(Qz_DoMethod(win->children, kGroupNext, c))) {
+    if (isWindowObject(c) && asWindow(c)->window != nullptr) kids.push_back(c);
+  }
+  const int32_t sx = source->LeftEdge + source->MouseX, sy = source->TopEdge + source->MouseY;
+  for (std::size_t i = 0; i < kids.size(); ++i) {
+    WindowObject* child = asWindow(kids[i]);
+    Window* cw = child->window;
+    if (cw == nullptr) continue;
+    routeToChildren(child, source, event);
+    if (child->window == nullptr) continue;
+    const bool over = pointerOver(source, cw);
+    Qz_InputEvent e = event;
+    e.window = cw;
+    e.mouseX = static_cast<int16_t>(sx - cw->LeftEdge);
+    e.mouseY = static_cast<int16_t>(sy - cw->TopEdge);
+    cw->MouseX = e.mouseX;
+    cw->MouseY = e.mouseY;
+    if (over || i + 1 == kids.size()) Qz_DoMethod(kids[i], kRootHandleIDCMP, reinterpret_cast<QzWord>(&e));
+    if ((child->kind & kWindowKindPopUp) == 0) continue;
+    if (event.cls == IDCMP_MOUSEBUTTONS && event.code == SELECTUP) {
+      Qz_DoNotify(kids[i], kWindowPopUpChoice, child->popUp);
+    } else if (event.cls == IDCMP_INACTIVEWINDOW) {
+      Qz_DoNotify(kids[i], kWindowPopUpChoice, 0);
+    } else if (over) {
+      if (child->popUp == nullptr || Qz_IsCoordOverObject(child->popUp, e.mouseX, e.mouseY) == 0) {
+        if (child->popUp != nullptr) Qz_DoMethod(child->content, kRootObjectAtPoint2, child->dragX, child->dragY);
+        child->popUp = reinterpret_cast<Qz_Object*>(Qz_DoMethod(child->content, kRootObjectAtPoint, e.mouseX, e.mouseY));
+        child->dragX = e.mouseX;
+        child->dragY = e.mouseY;
+      }
+    } else if (Qz_DoMethod(child->children, kGroupFirst) == 0 && child->popUp != nullptr) {
+      Qz_DoMethod(child->content, kRootObjectAtPoint2, child->dragX, child->dragY);
+      child->popUp = nullptr;
+    }
+  }
+  return !kids.empty();
+}
+
+// Messages on an open pop-up's own port (its refreshes): the pop-up has no
+// thread, so the thread of the window holding it handles them.
+void handleMessage(WindowObject* win, InputMessage* im);
+
+void drainChildPorts(WindowObject* win) {
+  for (Qz_Object* c = reinterpret_cast<Qz_Object*>(Qz_DoMethod(win->children, kGroupFirst)); c != nullptr;
+       c = reinterpret_cast<Qz_Object*>(Qz_DoMethod(win->children, kGroupNext, c))) {
+    if (!isWindowObject(c) || threadRuns(asWindow(c))) continue;
+    WindowObject* child = asWindow(c);
+    while (child->window != nullptr) {
+      Message* m = GetMsg(child->window->UserPort);
+      if (m == nullptr) break;
+      handleMessage(child, reinterpret_cast<InputMessage*>(m));
+      if (m->mn_ReplyPort != nullptr) {
+        ReplyMsg(m);
+      } else {
+        FreeVec(m);
+      }
+    }
+    drainChildPorts(child);
   }
 }
 
@@ -538,9 +614,17 @@ void handleMessage(WindowObject* win, InputMessage* im) {
     event.tabletCursor = im->TabletData->Cursor;
   }
   const bool buttonHeld = (im->Qualifier & (IEQUALIFIER_LEFTBUTTON | IEQUALIFIER_RBUTTON)) != 0;
-  if (Qz_DoMethod(win->children, kGroupFirst) != 0 &&
-      ((im->Class == IDCMP_MOUSEBUTTONS && im->Code == SELECTUP) || !buttonHeld)) {
-    closePopUps(win);
+  if (Qz_DoMethod(win->children, kGroupFirst) != 0) {
+    if ((im->Class == IDCMP_MOUSEBUTTONS && im->Code == SELECTUP) || !buttonHeld) {
+      Qz_Object* chosen = nullptr;
+      if (WindowObject* closed = closePopUps(win, &chosen)) {
+        Qz_Object* first = reinterpret_cast<Qz_Object*>(Qz_DoMethod(win->children, kGroupFirst));
+        Qz_DoNotify(first, kWindowPopUpChoice, chosen, &closed->header);
+        return;
+      }
+    } else if (routeToChildren(win, w, event)) {
+      return;
+    }
   }
   if (win->dragObject != nullptr) {
     Window* target = Qz_FindWindowUnderMouse(w);
@@ -563,6 +647,19 @@ void handleMessage(WindowObject* win, InputMessage* im) {
     return;
   }
   Qz_DoMethod(self, kRootHandleIDCMP, eventWord);
+  // A move outside this window goes on to the window under the pointer
+  // when that one asked for moves over it while another has the mouse.
+  if (im->Class == IDCMP_MOUSEMOVE &&
+      (w->MouseX < 0 || w->MouseY < 0 || w->MouseX >= w->Width || w->MouseY >= w->Height)) {
+    Window* other = Qz_FindWindowUnderMouse(w);
+    auto* otherObject = other != nullptr ? static_cast<Qz_Object*>(other->OwnerObject) : nullptr;
+    if (other != w && isWindowObject(otherObject) && (asWindow(otherObject)->options & kMoveOverOtherWindows) != 0) {
+      event.window = other;
+      event.mouseX = static_cast<int16_t>(w->LeftEdge + w->MouseX - other->LeftEdge);
+      event.mouseY = static_cast<int16_t>(w->TopEdge + w->MouseY - other->TopEdge);
+      Qz_DoMethod(otherObject, kRootHandleIDCMP, eventWord);
+    }
+  }
 }
 
 bool breakPending() { return (SetSignal(0, 0) & SIGBREAKF_CTRL_C) != 0; }
@@ -605,6 +702,7 @@ void Qz__HandleWindow(QzWord windowWord) {
         FreeVec(m);
       }
     }
+    if (!breakPending()) drainChildPorts(win);
     if (breakPending()) quit = true;
   }
   Qz_DoMethod(&win->header, kRootSetAsyncPort, 0);

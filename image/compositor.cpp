@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "image/compositor_internal.h"
+#include "image/compositor_kernels.h"
 #include "image/compositor_pass.h"
 #include "image/image_internal.h"
 #include "image/qz_compositor.h"
@@ -37,35 +38,6 @@ struct Run {
   const uint8_t* out[3];  // what the layer makes of them (mode output or paint colour)
   int32_t count;
 };
-
-// Plain blend: groups of four untouched pixels are left, fully covered ones
-// take the output, the rest move toward it by a.
-void Qz__BlendPlain(const Run& run, const uint8_t* a, bool constantColour) {
-  const int32_t count = run.count;
-  int32_t i = 0;
-  auto pixel = [&](int32_t j) {
-    const int32_t weight = a[j] * 257;
-    for (int c = 0; c < 3; ++c) {
-      const uint8_t o = constantColour ? run.out[c][0] : run.out[c][j];
-      run.dst[c][j] = Qz__Merge(run.dst[c][j], o, weight);
-    }
-  };
-  for (; i + 4 <= count; i += 4) {
-    const uint32_t word = Qz__Load32(a + i);
-    if (word == 0) continue;
-    if (word == 0xFFFFFFFFu) {
-      for (int c = 0; c < 3; ++c) {
-        if (constantColour)
-          std::memset(run.dst[c] + i, run.out[c][0], 4);
-        else
-          std::memcpy(run.dst[c] + i, run.out[c] + i, 4);
-      }
-      continue;
-    }
-    for (int32_t j = i; j < i + 4; ++j) pixel(j);
-  }
-  for (; i < count; ++i) pixel(i);
-}
 
 // dst += ((out - dst) * sX * a + 257) >> 16 per channel.
 void Qz__BlendWeighted(const Run& run, const uint8_t* a, const int32_t strength[3],
@@ -205,9 +177,7 @@ void Pass::paintLayerRow(Qz_Image* layer, int32_t y, int32_t ly, int32_t s, int3
   if (eightBit && plain && !source && w[3] == 256 && w[4] == 256 && w[5] == 256 &&
       Qz__IsPaintModeName(layer)) {
     // The paint colour needs no mode call.
-    const uint8_t* colour = layer->committedColour;
-    run.out[0] = colour, run.out[1] = colour + 1, run.out[2] = colour + 2;
-    Qz__BlendPlain(run, layer->grey[ly] + c, true);
+    compositorKernels().blendColour(run.dst, layer->committedColour, layer->grey[ly] + c, count);
     return;
   }
   renderMode(layer, y, s, count);
@@ -221,7 +191,7 @@ void Pass::paintLayerRow(Qz_Image* layer, int32_t y, int32_t ly, int32_t s, int3
     const uint8_t* a = layer->grey[ly] + c;
     if (!source && !doc_->parent) {
       if (plain)
-        Qz__BlendPlain(run, a, false);
+        compositorKernels().blendRows(run.dst, run.out, a, count);
       else
         Qz__BlendWeighted(run, a, strength, true);
     } else if (!source) {

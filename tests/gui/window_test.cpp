@@ -12,6 +12,9 @@
 #include "objects/async_methods.h"
 #include "platform/exec.h"
 #include "platform/windows.h"
+#include "host/host_input.h"
+#include "objects/object_services.h"
+#include "objects/qz_notify.h"
 #include "support/ui_harness.h"
 
 namespace {
@@ -265,6 +268,128 @@ TEST_F(WindowTest, LongTitleIsCutSafely) {
   Qz_Object* win = ui.window(title.c_str(), 10, 10);
   const char* kept = reinterpret_cast<const char*>(Qz_DoMethod(win, kWindowGetTitle));
   EXPECT_EQ(std::strlen(kept), 259u);
+}
+
+}  // namespace
+
+namespace {
+
+class WindowInputTest : public ::testing::Test {
+ protected:
+  qztest::UiHarness ui;
+};
+
+std::vector<uint32_t> callIds(Qz_Object* gadget) {
+  std::vector<uint32_t> out;
+  for (const auto& c : TestGadget::log(gadget).callLog()) out.push_back(c.id);
+  return out;
+}
+
+TEST_F(WindowInputTest, UnusedKeysRunTheirGlobalShortcut) {
+  Qz_Object* target = TestGadget::make({});
+  Qz_Object* win = ui.window("Keys", 10, 10);
+  Qz_DoMethod(win, kGroupAddTail, TestGadget::make({}));
+  ASSERT_TRUE(ui.open(win));
+  Qz_ShortcutKey* keys[] = {Qz_AddGlobalShortcutKey('k', 123456, 0, target, 2, kRootShow, 0),
+                            Qz_AddGlobalShortcutKey(112, 123456, 0, target, 2, kRootHide, 0)};
+  ASSERT_NE(keys[0], nullptr);
+  ASSERT_NE(keys[1], nullptr);
+  struct Case {
+    const char* name;
+    uint32_t modifiers;
+    uint16_t key;
+    char32_t character;
+    std::vector<uint32_t> want;
+  };
+  const Case cases[] = {
+      {"without Ctrl nothing runs", 0, 'K', U'k', {}},
+      {"Ctrl+K runs its shortcut once", qz::host::kModControl, 'K', U'k', {kRootShow}},
+      {"F1 runs without Ctrl", 0, 112, 0, {kRootHide}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TestGadget::log(target).calls.clear();
+    qz::host::setModifiers(c.modifiers);
+    qz::headless::typeKey(c.key, c.character);
+    qz::host::setModifiers(0);
+    ASSERT_TRUE(ui.settle(win));
+    EXPECT_EQ(callIds(target), c.want);
+  }
+  // The object layer keeps shortcut records for good; this test takes its own back.
+  Qz_GlobalData* g = Qz_GetGlobalData();
+  for (Qz_ShortcutKey* key : keys) {
+    ObtainSemaphore(&g->classListLock);
+    Remove(&key->node);
+    ReleaseSemaphore(&g->classListLock);
+    FreeVec(key);
+  }
+  Qz_DisposeObject(target);
+}
+
+TEST_F(WindowInputTest, DragReleasedOverAnotherWindowDropsThereOnce) {
+  Qz_Object* source = TestGadget::make(spec(40, 40, kRed));
+  Qz_Object* sink = TestGadget::make(spec(40, 40, kGreen));
+  Qz_Object* from = ui.window("From", 10, 10);
+  Qz_DoMethod(from, kGroupAddTail, source);
+  Qz_Object* to = ui.window("To", 300, 10);
+  Qz_DoMethod(to, kGroupAddTail, sink);
+  TestGadget::log(source).onPress = [from](Qz_Object* g) { Qz_DoMethod(from, kGroupBeginDrag, g); };
+  ASSERT_TRUE(ui.open(from));
+  ASSERT_TRUE(ui.open(to));
+  const Qz_LayoutBox sb = qztest::UiHarness::box(source), tb = qztest::UiHarness::box(sink);
+  ui.moveTo(from, sb.left + 5, sb.top + 5);
+  qz::headless::press();
+  ASSERT_TRUE(ui.settle(from));
+  ui.moveTo(to, tb.left + 5, tb.top + 5);
+  qz::headless::release();
+  ASSERT_TRUE(ui.settle(from));
+  ASSERT_TRUE(ui.settle(to));
+  const auto calls = TestGadget::log(sink).callLog();
+  int drops = 0;
+  for (const auto& c : calls) {
+    if (c.id != kGroupDrop) continue;
+    ++drops;
+    EXPECT_EQ(c.argument, reinterpret_cast<QzWord>(source));
+  }
+  EXPECT_EQ(drops, 1);
+}
+
+}  // namespace
+
+namespace {
+
+void recordChoice(QzWord userData, Qz_Object*, uint32_t, const QzWord* value) {
+  reinterpret_cast<std::atomic<QzWord>*>(userData)->store(value[0]);
+}
+
+TEST_F(WindowInputTest, PopUpOpenedOnPressReportsTheObjectReleasedOver) {
+  Qz_Object* opener = TestGadget::make(spec(60, 30, kRed));
+  Qz_Object* item1 = TestGadget::make(spec(50, 15, kGreen));
+  Qz_Object* item2 = TestGadget::make(spec(50, 15, kBlue));
+  Qz_Object* parent = ui.window("Parent", 100, 100);
+  Qz_DoMethod(parent, kGroupAddTail, opener);
+  Qz_Object* popUp = Qz_CreateObject("Window", kWindowSetKind, 2, kWindowSetX, 400, kWindowSetY, 300);
+  Qz_DoMethod(popUp, kGroupAddTail, ui.group(1, {item1, item2}));
+  Qz_DoMethod(parent, kGroupAddTail, popUp);  // a window object joins the child windows
+  std::atomic<QzWord> chosen{1};
+  Qz_AddCallBackNotify(popUp, kWindowPopUpChoice, kNotifyAnyValue, recordChoice, reinterpret_cast<QzWord>(&chosen));
+  TestGadget::log(opener).onPress = [popUp](Qz_Object*) { Qz_DoMethod(popUp, kWindowOpen); };
+  ASSERT_TRUE(ui.open(parent));
+  const Qz_LayoutBox ob = qztest::UiHarness::box(opener);
+  ui.moveTo(parent, ob.left + 5, ob.top + 5);
+  qz::headless::press();
+  ASSERT_TRUE(ui.settle(parent));
+  Window* pw = Qz__PlatformWindowOf(popUp);
+  ASSERT_NE(pw, nullptr);
+  EXPECT_EQ(pw->LeftEdge, 400);
+  // Dragged over the second item with the button held, released there.
+  const Qz_LayoutBox ib = qztest::UiHarness::box(item2);
+  qz::headless::moveTo(pw->LeftEdge + ib.left + 5, pw->TopEdge + ib.top + 5);
+  ASSERT_TRUE(ui.settle(parent));
+  qz::headless::release();
+  ASSERT_TRUE(ui.settle(parent));
+  EXPECT_EQ(chosen.load(), reinterpret_cast<QzWord>(item2));
+  EXPECT_EQ(Qz__PlatformWindowOf(popUp), nullptr);
 }
 
 }  // namespace

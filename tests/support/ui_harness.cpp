@@ -77,7 +77,8 @@ QzWord gadgetDispatch(Qz_Object* self, uint32_t id, const QzWord* args) {
     case kRootClose:
     case kRootShow:
     case kRootHide:
-    case kGroupMenuObject: {
+    case kGroupMenuObject:
+    case kGroupDrop: {
       Qz_LayoutBox* b = boxOf(self);
       std::lock_guard<std::mutex> lock(g->log->lock);
       g->log->calls.push_back({id, args[0], b != nullptr && b->parent != nullptr});

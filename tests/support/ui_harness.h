@@ -29,7 +29,8 @@ struct GadgetEvent {
 };
 
 // A call of one of the shared methods a test gadget records: open, close,
-// show, hide and the menu object (0x901E0).
+// show, hide, the menu object (0x901E0) and drops (0x901D6, argument the
+// dragged object).
 struct GadgetCall {
   uint32_t id;
   QzWord argument;

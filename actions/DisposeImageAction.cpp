@@ -1,0 +1,81 @@
+// DisposeImageAction: deletes a layer. The layer object is kept (its storage
+// released) so that undo can allocate and link it again; an action that still
+// holds a deleted layer disposes it with itself.
+#include "actions/action_internal.h"
+
+namespace {
+
+using namespace qz::actions;
+
+struct DisposeData {
+  Qz_Object header;
+  Qz_Image* layer;
+  Qz_Image* parent;
+  int32_t width, height, depth;
+  bool holdsLayer;  // unlinked: no image owns the layer now
+};
+
+const Qz_Method kMethods[] = {{0, nullptr, 0, 0, nullptr, 0, nullptr, 0, 0}};
+Qz_Class gClass;
+
+QzWord Qz__Apply(DisposeData* d) {
+  Qz_Image* layer = d->layer;
+  if (!layer || layer->state.load() == kQzImageReleased || !layer->parent) return 1;
+  Qz_Image* neighbour = next_layer(layer) ? next_layer(layer) : prev_layer(layer);
+  d->parent = layer->parent;
+  d->width = layer->width;
+  d->height = layer->height;
+  d->depth = layer->depth;
+  Qz_DoMethod(&layer->object, kQzImageHideLayer);
+  Qz_DoMethod(&d->parent->object, kQzImageRemoveLayer, layer);
+  Qz_DoMethod(&d->parent->object, kQzImageMakeActive, neighbour);
+  Qz_DeallocImage(layer);
+  d->holdsLayer = true;
+  return 1;
+}
+
+QzWord Qz__Undo(DisposeData* d) {
+  Qz_Image* layer = d->layer;
+  if (!layer || !d->holdsLayer || !d->parent) return 0;
+  if (layer->type == kQzImageLayer) {
+    Qz_MessageBoxA(Qz__ActionText(118), Qz__ActionText(120), 8, nullptr);
+    return 0;
+  }
+  if (!Qz_AllocImage(layer, d->width, d->height, d->depth, 0, nullptr)) return 0;
+  Qz_DoMethod(&layer->object, kQzImageShowLayer);
+  Qz_DoMethod(&d->parent->object, kQzImageAddLayer, layer);
+  Qz_DoMethod(&d->parent->object, kQzImageMakeActive, layer);
+  d->holdsLayer = false;
+  Qz_RedoAllLayerActions(layer);
+  return 1;
+}
+
+QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
+  auto* d = reinterpret_cast<DisposeData*>(object);
+  switch (id) {
+    case kActionSetLayer: d->layer = reinterpret_cast<Qz_Image*>(args[0]); break;
+    case kActionApply: case kActionApplyQuiet: case kActionRedo: return Qz__Apply(d);
+    case kActionUndo: return Qz__Undo(d);
+    case kActionGetName: return qz::toWord(Qz__ActionText(d->layer ? 122 : 121));
+    default: break;
+  }
+  return toRoot(object, id, args);
+}
+
+void Qz__TearDown(Qz_Object* self) {
+  auto* d = reinterpret_cast<DisposeData*>(self);
+  if (d->holdsLayer && d->layer) Qz_DisposeObject(&d->layer->object);
+}
+
+const ActionClassSpec kSpec = {"DisposeImageAction", kDisposeImageActionClassId,
+                               sizeof(DisposeData), "Data/Images/ToolBar/Image", 0, kMethods,
+                               Qz__Dispatch, nullptr, Qz__TearDown};
+
+}  // namespace
+
+QZ_EXTERN_C_BEGIN
+QZ_EXPORT QzWord Qz_InitDisposeImageActionClass(Qz_GlobalData*) {
+  return registerActionClass(gClass, kSpec);
+}
+QZ_EXPORT void Qz_CleanupDisposeImageActionClass(void) { removeActionClass(gClass); }
+QZ_EXTERN_C_END

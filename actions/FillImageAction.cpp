@@ -1,0 +1,90 @@
+// FillImageAction: "Clear Layer" (value 0) and "Fill Layer". As the fill of
+// its layer it is where that layer's replay starts; its undo replays the layer.
+#include "actions/action_internal.h"
+
+namespace {
+
+using namespace qz::actions;
+
+struct FillImageData {
+  Qz_Object header;
+  Qz_Image* layer;
+  uint32_t value;
+};
+
+const Qz_Method kMethods[] = {
+    {kFillImageActionSetValue, "Qz_SetFillImageActionValue", kQzMethodSetter,
+     kFillImageActionGetValue, "%lx", 0, nullptr, 0, 0},
+    {kFillImageActionGetValue, "Qz_GetFillImageActionValue", kQzMethodStoredGetter,
+     kFillImageActionSetValue, nullptr, 0, "%lx", 0, 0},
+    {0, nullptr, 0, 0, nullptr, 0, nullptr, 0, 0}};
+
+Qz_Class gClass;
+
+FillImageData* asFill(Qz_Object* object) { return reinterpret_cast<FillImageData*>(object); }
+
+// Every row changed over the full width, or none.
+void Qz__SetSpans(Qz_Image* layer, bool full) {
+  if (!layer->spanLeast || !layer->spanGreatest) return;
+  for (int32_t y = 0; y < layer->height; ++y) {
+    layer->spanLeast[y] = full ? 0 : layer->width - 1;
+    layer->spanGreatest[y] = full ? layer->width - 1 : kQzSpanUnchanged;
+  }
+}
+
+QzWord Qz__Apply(FillImageData* f) {
+  Qz_Image* layer = f->layer;
+  if (!layer) return 1;
+  if (f->value != 0) {
+    Qz__SetSpans(layer, true);
+    fillImage(layer, f->value);
+    return 1;
+  }
+  Qz__SetSpans(layer, false);
+  Qz_Image* parent = layer->parent ? layer->parent : layer;
+  Qz_CopyUndoToImageData(parent, 0, 0, parent->width - 1, parent->height - 1, 0, 0);
+  if (!parent->compositingSuspended.load()) {
+    fillImage(layer, 0);
+  } else {
+    Qz_CopyUndoToImageData(parent, 0, 0, parent->width - 1, parent->height - 1, 0, 0);
+    Qz_ModifiedAllImageData(parent);
+    parent->compositingSuspended.store(0);
+  }
+  return 1;
+}
+
+QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
+  FillImageData* f = asFill(object);
+  switch (id) {
+    case kFillImageActionSetValue: f->value = uint32_t(args[0]); return 0;
+    case kFillImageActionGetValue: return f->value;
+    case kActionSetLayer: f->layer = reinterpret_cast<Qz_Image*>(args[0]); break;
+    case kActionApply: case kActionApplyQuiet: case kActionRedo: return Qz__Apply(f);
+    case kActionUndo:
+      if (f->layer) {
+        Qz__SetSpans(f->layer, false);
+        Qz_RedoAllLayerActions(f->layer);
+      }
+      return 1;
+    default: break;
+  }
+  return toRoot(object, id, args);
+}
+
+bool Qz__SetUp(Qz_Object* self) {
+  Qz_DoMethod(self->super, kActionSetName, Qz__ActionText(125));
+  return true;
+}
+
+const ActionClassSpec kSpec = {"FillImageAction", kFillImageActionClassId, sizeof(FillImageData),
+                               "Data/Images/ToolBar/FillImage", 0x1, kMethods, Qz__Dispatch,
+                               Qz__SetUp, nullptr};
+
+}  // namespace
+
+QZ_EXTERN_C_BEGIN
+QZ_EXPORT QzWord Qz_InitFillImageActionClass(Qz_GlobalData*) {
+  return registerActionClass(gClass, kSpec);
+}
+QZ_EXPORT void Qz_CleanupFillImageActionClass(void) { removeActionClass(gClass); }
+QZ_EXTERN_C_END

@@ -1,0 +1,221 @@
+// Undoable edits: the undo list of a document, the RootAction class and its
+// points, the action classes built on it, the mode choice, and the replay
+// that rebuilds a layer from its undo planes and its actions.
+#pragma once
+
+#include <cstdint>
+
+#include "image/qz_image.h"
+#include "objects/qz_object.h"
+
+// ---- class ids ----------------------------------------------------------------
+inline constexpr uint32_t kRootActionClassId = 0x13890000;
+inline constexpr uint32_t kPointActionClassId = 0x138f0000;
+inline constexpr uint32_t kTextActionClassId = 0x138c0000;
+inline constexpr uint32_t kFloodFillActionClassId = 0x13910000;
+inline constexpr uint32_t kMediaSettingsActionClassId = 0x13940000;
+inline constexpr uint32_t kColourActionClassId = 0x13960000;
+inline constexpr uint32_t kModeActionClassId = 0x13980000;
+inline constexpr uint32_t kCropActionClassId = 0x13990000;
+inline constexpr uint32_t kFillImageActionClassId = 0x139a0000;  // also ButtonAction
+inline constexpr uint32_t kImageActionClassId = 0x139b0000;      // also CollapseAction
+inline constexpr uint32_t kDisposeImageActionClassId = 0x139c0000;
+inline constexpr uint32_t kTransformActionClassId = 0x139d0000;
+inline constexpr uint32_t kPositionActionClassId = 0x13a10000;
+inline constexpr uint32_t kInvertImageActionClassId = 0x13a60000;
+
+// ---- RootAction methods ---------------------------------------------------------
+inline constexpr uint32_t kActionSetName = 0x1389000c;
+inline constexpr uint32_t kActionGetName = 0x1389000d;
+inline constexpr uint32_t kActionApply = 0x13890014;
+inline constexpr uint32_t kActionApplyQuiet = 0x13890015;  // apply without marking modified
+inline constexpr uint32_t kActionSetLayer = 0x1389001e;
+inline constexpr uint32_t kActionGetLayer = 0x13890028;
+inline constexpr uint32_t kActionSetImage = 0x13890029;
+inline constexpr uint32_t kActionGetImage = 0x1389002a;
+inline constexpr uint32_t kActionShowHandles = 0x13890032;
+inline constexpr uint32_t kActionHideHandles = 0x1389003c;
+inline constexpr uint32_t kActionSetX = 0x13890046;  // also bounds left
+inline constexpr uint32_t kActionGetX = 0x13890050;
+inline constexpr uint32_t kActionSetY = 0x1389005a;  // also bounds top
+inline constexpr uint32_t kActionGetY = 0x13890064;
+inline constexpr uint32_t kActionSetWidth = 0x1389006e;
+inline constexpr uint32_t kActionGetWidth = 0x13890078;
+inline constexpr uint32_t kActionSetHeight = 0x13890082;
+inline constexpr uint32_t kActionGetHeight = 0x1389008c;
+inline constexpr uint32_t kActionSetBoundFields = 0x13890096;
+inline constexpr uint32_t kActionRecomputeBounds = 0x1389009b;
+inline constexpr uint32_t kActionGetBounds = 0x138900a0;
+inline constexpr uint32_t kActionMove = 0x138900ab;
+inline constexpr uint32_t kActionSetAngle = 0x138900b4;
+inline constexpr uint32_t kActionToolbarImage = 0x138900c8;
+inline constexpr uint32_t kActionActivated = 0x138900d2;    // notified on the application
+inline constexpr uint32_t kActionDeactivated = 0x138900dc;  // notified on the application
+inline constexpr uint32_t kActionSetUserValue = 0x138900e6;
+inline constexpr uint32_t kActionGetUserValue = 0x138900f0;
+inline constexpr uint32_t kActionSetTool = 0x138900fa;
+inline constexpr uint32_t kActionGetTool = 0x13890104;
+inline constexpr uint32_t kActionSetFlags = 0x1389010e;
+inline constexpr uint32_t kActionGetFlags = 0x13890118;
+inline constexpr uint32_t kActionSetQualifier = 0x13890122;
+inline constexpr uint32_t kActionGetQualifier = 0x1389012c;
+inline constexpr uint32_t kActionStartPoints = 0x13890136;
+inline constexpr uint32_t kActionGetPoints = 0x13890137;
+inline constexpr uint32_t kActionAddPoint = 0x13890138;
+inline constexpr uint32_t kActionSetStrokeFlags = 0x13890140;
+inline constexpr uint32_t kActionGetStrokeFlags = 0x1389014a;
+inline constexpr uint32_t kActionDrawHandles = 0x13890154;
+inline constexpr uint32_t kActionUndo = 0x13890186;  // the action is being undone
+inline constexpr uint32_t kActionRedo = 0x13890190;
+inline constexpr uint32_t kActionBaseSize = 0x138901a4;
+inline constexpr uint32_t kActionTotalSize = 0x138901ae;
+inline constexpr uint32_t kActionTakeUndoCopy = 0x138901b8;
+inline constexpr uint32_t kActionDisposeUndoCopy = 0x138901c2;
+inline constexpr uint32_t kActionRestoreUndoCopy = 0x138901cc;
+inline constexpr uint32_t kActionSetUndoable = 0x138901cd;
+inline constexpr uint32_t kActionGetUndoable = 0x138901ce;
+inline constexpr uint32_t kActionSetSymmetry = 0x13890212;
+inline constexpr uint32_t kActionGetSymmetry = 0x1389021c;
+inline constexpr uint32_t kActionDropUndoData = 0x10280;
+
+inline constexpr uint32_t kPointSetPressure = 0x138f012d;
+inline constexpr uint32_t kPointGetPressure = 0x138f012e;
+
+// Action flags.
+enum : uint32_t {
+  kActionFreehand = 0x2,
+  kActionLines = 0x4,
+  kActionCurve = 0x10,
+  kActionOutline = 0x20,
+  kActionPolygon = 0x40,
+  kActionBoxHandles = 0x80,
+  kActionRestorePoint = 0x400,  // points in image coordinates; the replay starts after it
+  kActionPanelStop = 0x800,
+};
+
+// ---- the media and tool boundary --------------------------------------------------
+inline constexpr uint32_t kMediaStroke = 0x110050;
+inline constexpr uint32_t kMediaStrokeLine = 0x110064;
+inline constexpr uint32_t kMediaStrokeCurve = 0x11006e;
+inline constexpr uint32_t kMediaSetSize = 0x110014;
+inline constexpr uint32_t kMediaGetSize = 0x11001e;
+inline constexpr uint32_t kMediaSetPressure = 0x110028;
+inline constexpr uint32_t kMediaGetPressure = 0x110032;
+// Stroke flags: bit 1 do not mark modified; bit 2 continue the current stroke.
+enum : uint32_t { kStrokeQuiet = 1, kStrokeContinue = 2 };
+inline constexpr uint32_t kToolShowOptions = 0x17710032;
+inline constexpr uint32_t kToolHideOptions = 0x1771003c;
+
+// ---- action-class attributes -------------------------------------------------------
+inline constexpr uint32_t kColourActionSetRGB = 0x1396000a;
+inline constexpr uint32_t kColourActionGetRGB = 0x13960014;
+inline constexpr uint32_t kColourActionSetNewRGB = 0x1396001e;
+inline constexpr uint32_t kColourActionGetNewRGB = 0x13960028;
+inline constexpr uint32_t kColourActionRecord = 0x130053;
+inline constexpr uint32_t kFillImageActionSetValue = 0x139a000a;
+inline constexpr uint32_t kFillImageActionGetValue = 0x139a0014;
+inline constexpr uint32_t kModeActionSetName = 0x10005a;
+inline constexpr uint32_t kModeActionGetName = 0x10005b;
+inline constexpr uint32_t kMediaSettingsSetName = 0x100068;
+inline constexpr uint32_t kMediaSettingsGetName = 0x100069;
+inline constexpr uint32_t kPositionActionSetKind = 0x13a1001e;
+inline constexpr uint32_t kPositionActionGetKind = 0x13a10028;
+inline constexpr uint32_t kTransformActionSetFlags = 0x139d0032;
+inline constexpr uint32_t kTransformActionGetFlags = 0x139d003c;
+inline constexpr uint32_t kTransformActionSetWidth = 0x139d0046;
+inline constexpr uint32_t kTransformActionGetWidth = 0x139d0050;
+inline constexpr uint32_t kTransformActionSetHeight = 0x139d005a;
+inline constexpr uint32_t kTransformActionGetHeight = 0x139d0064;
+
+// Image methods the actions send (answered by the Image class).
+inline constexpr uint32_t kQzImageFill = 0x1001fe;
+inline constexpr uint32_t kQzImageClear = 0x1001f4;
+inline constexpr uint32_t kQzImageChooseMedia = 0x100065;
+inline constexpr uint32_t kQzImagePlaceLayer = 0x10024e;
+inline constexpr uint32_t kQzImagePlaceSecond = 0x10023a;
+inline constexpr uint32_t kQzImagePlaceFirst = 0x100244;
+inline constexpr uint32_t kQzImageShowLayer = 0x1002bc;
+inline constexpr uint32_t kQzImageHideLayer = 0x1002c6;
+
+// Mode methods the mode choice sends.
+inline constexpr uint32_t kModeSetLayer = 0x12001e;
+inline constexpr uint32_t kModeGetPanel = 0x12003c;
+
+// Media settings not recorded.
+inline constexpr uint32_t kMediaSettingUnset = 0xFFFF;
+
+QZ_EXTERN_C_BEGIN
+
+// ---- the undo list -----------------------------------------------------------------
+// The undo (or redo) list of the image's owning document: the image's list
+// object, made as a LinkedList on first use when the image was created
+// without one. Newest action first. None for a null image.
+QZ_EXPORT Qz_Object* Qz_GetUndoList(Qz_Image* image);
+QZ_EXPORT Qz_Object* Qz_GetRedoList(Qz_Image* image);
+
+// Puts the action at the head of the document's undo list; 1 when added (the
+// list owns it then), 0 when the image lock was refused (it stays the caller's).
+QZ_EXPORT uint32_t Qz_AddImageAction(Qz_Image* image, Qz_Object* action, uint32_t flags);
+// Fixes the layer's pending changes, then adds the action for the layer.
+// Returns what Qz_AddImageAction returned (0 also for a null layer).
+QZ_EXPORT uint32_t Qz_AddLayerAction(Qz_Image* layer, Qz_Object* action, uint32_t flags);
+// Rebuilds x0..x1, y0..y1 (layer coordinates, inclusive) of the layer from
+// its parent's undo planes and the layer's actions since the newest restore point.
+QZ_EXPORT void Qz_RedoLayerActions(Qz_Image* layer, int32_t x0, int32_t y0, int32_t x1,
+                                   int32_t y1);
+QZ_EXPORT void Qz_RedoAllLayerActions(Qz_Image* layer);
+QZ_EXPORT void Qz_RedoLayerAction(Qz_Object* action);
+
+// Undo and redo as the undo panel does them: moves the newest listed action
+// between the lists, sending the undo notice (and replaying the active layer
+// when asked for) or the redo. 1 when an action moved.
+QZ_EXPORT uint32_t Qz_UndoImageAction(Qz_Image* image);
+QZ_EXPORT uint32_t Qz_RedoImageAction(Qz_Image* image);
+
+// Stores the document's undo list as object text at path; 0 for a null image
+// or path, or when the file cannot be written.
+QZ_EXPORT uint32_t Qz_SaveImageActions(Qz_Image* image, const char* path);
+// Replaces the undo list (and empties the redo list) with the stored one and
+// applies each action once, oldest first; 1, or 0 when nothing was replaced.
+QZ_EXPORT uint32_t Qz_LoadImageActions(Qz_Image* image, const char* path);
+
+// Catalogue number of the name RootAction gives itself for a flags value and
+// qualifier; 0 when that flags value leaves the name alone.
+QZ_EXPORT uint32_t Qz__ActionNameNumber(uint32_t flags, uint32_t qualifier);
+// Display text of a catalogue number (empty until the catalogue is there).
+QZ_EXPORT const char* Qz__ActionText(uint32_t number);
+
+// ---- mode choice ----------------------------------------------------------------------
+// Chooses the mode named `name` ("Paint", "GaussianBlur"...) for the layer: 1
+// when chosen or already chosen, 0 when no "<name>Mode" object could be made.
+QZ_EXPORT int32_t Qz__ApplyLayerMode(Qz_Image* layer, const char* name);
+
+// ---- classes ----------------------------------------------------------------------------
+QZ_EXPORT QzWord Qz_InitRootActionClass(Qz_GlobalData* globalData);
+QZ_EXPORT void Qz_CleanupRootActionClass(void);
+QZ_EXPORT QzWord Qz_InitPointActionClass(Qz_GlobalData* globalData);
+QZ_EXPORT void Qz_CleanupPointActionClass(void);
+QZ_EXPORT QzWord Qz_InitFillImageActionClass(Qz_GlobalData* globalData);
+QZ_EXPORT void Qz_CleanupFillImageActionClass(void);
+QZ_EXPORT QzWord Qz_InitImageActionClass(Qz_GlobalData* globalData);
+QZ_EXPORT void Qz_CleanupImageActionClass(void);
+QZ_EXPORT QzWord Qz_InitInvertImageActionClass(Qz_GlobalData* globalData);
+QZ_EXPORT void Qz_CleanupInvertImageActionClass(void);
+QZ_EXPORT QzWord Qz_InitColourActionClass(Qz_GlobalData* globalData);
+QZ_EXPORT void Qz_CleanupColourActionClass(void);
+QZ_EXPORT QzWord Qz_InitModeActionClass(Qz_GlobalData* globalData);
+QZ_EXPORT void Qz_CleanupModeActionClass(void);
+QZ_EXPORT QzWord Qz_InitMediaSettingsActionClass(Qz_GlobalData* globalData);
+QZ_EXPORT void Qz_CleanupMediaSettingsActionClass(void);
+QZ_EXPORT QzWord Qz_InitPositionActionClass(Qz_GlobalData* globalData);
+QZ_EXPORT void Qz_CleanupPositionActionClass(void);
+QZ_EXPORT QzWord Qz_InitDisposeImageActionClass(Qz_GlobalData* globalData);
+QZ_EXPORT void Qz_CleanupDisposeImageActionClass(void);
+QZ_EXPORT QzWord Qz_InitTransformActionClass(Qz_GlobalData* globalData);
+QZ_EXPORT void Qz_CleanupTransformActionClass(void);
+
+// Registers every action class in order (RootAction first); 1 when all were added.
+QZ_EXPORT QzWord Qz_InitActionClasses(Qz_GlobalData* globalData);
+QZ_EXPORT void Qz_CleanupActionClasses(void);
+
+QZ_EXTERN_C_END

@@ -1,0 +1,279 @@
+// The undo list of a document: adding actions (with the undo-memory cap),
+// the undo and redo moves of the undo panel, and the replay that rebuilds a
+// layer from its parent's undo planes and the layer's actions since the
+// newest restore point.
+#include <cstring>
+#include <mutex>
+#include <vector>
+
+#include "actions/action_internal.h"
+#include "image/image_internal.h"
+
+QZ_EXTERN_C_BEGIN
+QZ_EXPORT void Qz_DoLayerDoesntNeedsFixing(Qz_Image* layer) __attribute__((weak));
+QZ_EXTERN_C_END
+
+namespace {
+
+using namespace qz::actions;
+
+// Guards the lists' links: actions are added from the window thread and the
+// image thread alike, and the image lock is taken only shared while adding.
+std::recursive_mutex& listMutex() {
+  static std::recursive_mutex mutex;
+  return mutex;
+}
+
+Qz_Image* Qz__ListOwner(Qz_Image* image) {
+  return image->document ? image->document : image;
+}
+
+Qz_Object* Qz__ListOf(Qz_Image* image, bool redo) {
+  if (!image) return nullptr;
+  Qz_Image* owner = Qz__ListOwner(image);
+  std::lock_guard<std::recursive_mutex> guard(listMutex());
+  Qz_Object*& list = redo ? owner->redoList : owner->undoList;
+  // The image disposes both lists with itself; a LinkedList disposes its members.
+  if (!list) list = Qz_CreateObject("LinkedList");
+  return list;
+}
+
+bool Qz__KeepsHandles(uint32_t classId) {
+  return classId == kColourActionClassId || classId == kModeActionClassId ||
+         classId == kMediaSettingsActionClassId;
+}
+
+uint64_t Qz__HeldBytes(Qz_Object* action) {
+  const uint64_t total = Qz_DoMethod(action, kActionTotalSize);
+  const uint64_t base = Qz_DoMethod(action, kActionBaseSize);
+  return total > base ? total - base : 0;
+}
+
+// Keeps the newest actions' undo data within levels x the image's size;
+// every action from the one that passes the limit on drops its data.
+void Qz__CapUndoMemory(Qz_Image* image, Qz_Object* list, Qz_Object* added) {
+  const bool holdsData = Qz__HeldBytes(added) > 0;
+  if (!holdsData && !(Qz_DoMethod(added, kActionGetFlags) & kActionRestorePoint)) return;
+  Qz_ImageBase* base = Qz_GetImageBase();
+  const uint64_t levels = base ? base->undoLevels.load() : 0;
+  const uint64_t limit = levels * uint32_t(image->depth) * uint32_t(image->height) *
+                         uint32_t(image->width) / 8;
+  image->undoMemoryLimit = uint32_t(std::min<uint64_t>(limit, UINT32_MAX));
+  if (limit == 0) return;
+  uint64_t sum = 0;
+  bool passed = false;
+  for (Qz_Object* entry = listFirst(list); entry; entry = listOlder(list, entry)) {
+    sum += Qz__HeldBytes(entry);
+    if (sum > limit) passed = true;
+    if (passed) Qz_DoMethod(entry, kActionDropUndoData);
+  }
+}
+
+void Qz__FixPendingChanges(Qz_Image* layer, Qz_Image* document) {
+  const bool needs = layer->needsFixing.load() != 0 ||
+                     (layer->activeLayer && layer->activeLayer->needsFixing.load() != 0);
+  if (!needs || !document) return;
+  Qz_Object* documentObject = qz::imageObject(document);
+  if (document->compositingSuspended.load()) {
+    Qz_DoMethod(documentObject, kQzImageFix, 0u);
+    return;
+  }
+  Qz_ImageBase* base = Qz_GetImageBase();
+  if (base && base->autoRedo.load()) {
+    Qz_RedoLayerChanges(document->activeLayer);
+    return;
+  }
+  Qz_Image* active = document->activeLayer;
+  if (!active) return;
+  if (active->type == kQzImageLayer || (!next_layer(active) && !prev_layer(active)))
+    Qz_DoMethod(documentObject, kQzImageFix, 0u);
+  else
+    Qz_RedoLayerChanges(active);
+}
+
+// Where the replay of `layer` starts: the entry after the newest restore point,
+// or the restore point itself for a fill of this layer, or the oldest entry.
+Qz_Object* Qz__ReplayStart(Qz_Object* list, Qz_Image* layer) {
+  for (Qz_Object* entry = listFirst(list); entry; entry = listOlder(list, entry)) {
+    const uint32_t classId = classIdOf(entry);
+    if (classId == kMediaSettingsActionClassId) Qz_DoMethod(entry, kActionUndo);
+    if (classId == kImageActionClassId && Qz_DoMethod(entry, kActionGetQualifier) != 2)
+      return listNewer(list, entry);
+    if (classId == kFillImageActionClassId && layerOf(entry) == layer) return entry;
+    if (Qz_DoMethod(entry, kActionGetFlags) & kActionRestorePoint) return listNewer(list, entry);
+  }
+  return listLast(list);
+}
+
+}  // namespace
+
+namespace qz::actions {
+
+void fillPlanes(Qz_Image* image, uint32_t colour) {
+  if (!image) return;
+  const size_t rowBytes = size_t(image->width);
+  auto fill = [&](Qz_Plane plane, uint8_t value) {
+    if (!plane) return;
+    for (int32_t y = 0; y < image->height; ++y) std::memset(plane[y], value, rowBytes);
+  };
+  if (image->depth == 8) {
+    fill(image->grey, uint8_t(colour));
+  } else {
+    fill(image->r, uint8_t(colour));
+    fill(image->g, uint8_t(colour >> 8));
+    fill(image->b, uint8_t(colour >> 16));
+  }
+}
+
+void fillImage(Qz_Image* image, uint32_t colour) {
+  if (!image) return;
+  fillPlanes(image, colour);
+  if (image->type == kQzPaintLayer) {
+    Qz_RedoLayerChanges(image);
+    return;
+  }
+  Qz_CopyImageToUndoData(image, 0, 0, image->width - 1, image->height - 1, 0, 0);
+  qz::fullProcessImage(qz::topDocument(image));
+  Qz_ModifiedAllImageData(image);
+}
+
+void commitLayerMode(Qz_Image* layer) {
+  if (layer && &Qz_DoLayerDoesntNeedsFixing != nullptr) Qz_DoLayerDoesntNeedsFixing(layer);
+}
+
+}  // namespace qz::actions
+
+QZ_EXTERN_C_BEGIN
+
+QZ_EXPORT Qz_Object* Qz_GetUndoList(Qz_Image* image) { return Qz__ListOf(image, false); }
+QZ_EXPORT Qz_Object* Qz_GetRedoList(Qz_Image* image) { return Qz__ListOf(image, true); }
+
+QZ_EXPORT uint32_t Qz_AddImageAction(Qz_Image* image, Qz_Object* action, uint32_t /*flags*/) {
+  if (!image || !action) return 0;
+  if (!Qz_LockImageA(image, kQzLockRead, nullptr)) return 0;
+  Qz_Object* list = Qz_GetUndoList(image);
+  if (!list) {
+    Qz_UnlockImageA(image, kQzLockRead, nullptr);
+    return 0;
+  }
+  if (Qz_Image* active = image->activeLayer) {
+    if (!layerOf(action)) Qz_DoMethod(action, kActionSetLayer, active);
+    if (!Qz__KeepsHandles(classIdOf(action)) && active->currentAction) {
+      Qz_Object* current = active->currentAction;
+      Qz_DoMethod(current, kRootDeselect);
+      Qz_DoMethod(current, kActionHideHandles);
+    }
+  }
+  Qz_DoMethod(action, kActionSetImage, image);
+  Qz_DoMethod(action, kActionRecomputeBounds);
+  uint32_t added = 0;
+  {
+    std::lock_guard<std::recursive_mutex> guard(listMutex());
+    added = Qz_DoMethod(list, kLinkedListAddHead, action) ? 1 : 0;
+    if (added) Qz__CapUndoMemory(image, list, action);
+  }
+  Qz_UnlockImageA(image, kQzLockRead, nullptr);
+  return added;
+}
+
+QZ_EXPORT uint32_t Qz_AddLayerAction(Qz_Image* layer, Qz_Object* action, uint32_t /*flags*/) {
+  if (!layer || !action) return 0;
+  Qz_Image* document = owningDocument(layer);
+  Qz__FixPendingChanges(layer, document);
+  Qz_DoMethod(action, kActionSetLayer, layer);
+  Qz_DoMethod(action, kActionSetImage, layer->parent ? layer->parent : layer);
+  // The real result: a refused action is still the caller's to dispose.
+  return Qz_AddImageAction(document, action, 0);
+}
+
+QZ_EXPORT void Qz_RedoLayerActions(Qz_Image* layer, int32_t x0, int32_t y0, int32_t x1,
+                                   int32_t y1) {
+  if (!layer) return;
+  Qz_Image* parent = layer->parent ? layer->parent : layer;
+  Qz_Image* document = owningDocument(layer);
+  Qz_Image* target = layer->activeLayer ? layer->activeLayer : layer;
+  parent->displayCount.fetch_sub(1);
+  parent->notifySuspend.fetch_add(1);
+  if (parent->compositingSuspended.load()) {
+    // The rectangle is in layer coordinates; the parent's planes are offset by the layer's place.
+    const int32_t ox = parent != layer ? layer->placement.layerX : 0;
+    const int32_t oy = parent != layer ? layer->placement.layerY : 0;
+    Qz_CopyUndoToImageData(parent, x0 + ox, y0 + oy, x1 + ox, y1 + oy, x0 + ox, y0 + oy);
+    parent->compositingSuspended.store(0);
+  } else {
+    fillPlanes(target, 0);
+  }
+  // Collected under the list lock, applied after it: applying may take image locks.
+  std::vector<Qz_Object*> replay;
+  if (Qz_Object* list = Qz_GetUndoList(document)) {
+    std::lock_guard<std::recursive_mutex> guard(listMutex());
+    for (Qz_Object* entry = Qz__ReplayStart(list, layer); entry; entry = listNewer(list, entry)) {
+      const uint32_t classId = classIdOf(entry);
+      if (classId == kImageActionClassId) continue;
+      // Brush settings carry no pixels: re-applying them for every layer keeps
+      // each replayed stroke at the settings of its time and ends at the latest.
+      if (layerOf(entry) == layer || classId == kMediaSettingsActionClassId)
+        replay.push_back(entry);
+    }
+  }
+  for (Qz_Object* entry : replay) Qz_DoMethod(entry, kActionApply);
+  parent->displayCount.fetch_add(1);
+  parent->notifySuspend.fetch_sub(1);
+  Qz_ModifiedImageData(target, x0, y0, x1, y1);
+}
+
+QZ_EXPORT void Qz_RedoAllLayerActions(Qz_Image* layer) {
+  if (!layer) return;
+  Qz_RedoLayerActions(layer, 0, 0, layer->width - 1, layer->height - 1);
+}
+
+QZ_EXPORT void Qz_RedoLayerAction(Qz_Object* action) {
+  Qz_Image* layer = layerOf(action);
+  auto* bounds = reinterpret_cast<const int32_t*>(Qz_DoMethod(action, kActionGetBounds));
+  if (!layer || !bounds) return;
+  Qz_RedoLayerActions(layer, bounds[0], bounds[1], bounds[0] + bounds[2], bounds[1] + bounds[3]);
+}
+
+QZ_EXPORT uint32_t Qz_UndoImageAction(Qz_Image* image) {
+  Qz_Object* undo = Qz_GetUndoList(image);
+  Qz_Object* redo = Qz_GetRedoList(image);
+  if (!undo || !redo) return 0;
+  Qz_Object* action = nullptr;
+  {
+    std::lock_guard<std::recursive_mutex> guard(listMutex());
+    action = listFirst(undo);
+    if (!action || !Qz_DoMethod(action, kActionGetUndoable) ||
+        (Qz_DoMethod(action, kActionGetFlags) & kActionPanelStop))
+      return 0;
+    // Off the list before the notice: what the notice replays must not include it.
+    Qz_DoMethod(undo, kLinkedListRemove, action);
+    Qz_DoMethod(redo, kLinkedListAddHead, action);
+  }
+  Qz_Image* document = Qz__ListOwner(image);
+  Qz_Image* layer = layerOf(action);
+  Qz_Image* parent = layer && layer->parent ? layer->parent : document;
+  parent->replayNeeded.store(0);
+  Qz_DoMethod(action, kActionUndo);
+  if (parent->replayNeeded.exchange(0) != 0)
+    Qz_RedoAllLayerActions(layer ? layer : document->activeLayer);
+  return 1;
+}
+
+QZ_EXPORT uint32_t Qz_RedoImageAction(Qz_Image* image) {
+  Qz_Object* redo = Qz_GetRedoList(image);
+  if (!redo) return 0;
+  Qz_Object* action = nullptr;
+  {
+    std::lock_guard<std::recursive_mutex> guard(listMutex());
+    action = listFirst(redo);
+    if (!action) return 0;
+    Qz_DoMethod(redo, kLinkedListRemove, action);
+  }
+  Qz_DoMethod(action, kActionRedo);
+  if (Qz_AddImageAction(Qz__ListOwner(image), action, 0)) return 1;
+  std::lock_guard<std::recursive_mutex> guard(listMutex());
+  Qz_DoMethod(redo, kLinkedListAddHead, action);
+  return 0;
+}
+
+QZ_EXTERN_C_END
