@@ -76,6 +76,7 @@ struct WindowObject {
   Qz_Object* dragObject;
   int32_t stop;
   int32_t ticks;
+  Qz_Object* tipWindow;
   Qz_Object* rightOf;
   Qz_Object* below;
   int32_t cursor;
@@ -515,6 +516,52 @@ void drainChildPorts(WindowObject* win) {
   }
 }
 
+void removeToolTip(WindowObject* win) {
+  Qz_Object* tip = win->tipWindow;
+  if (tip == nullptr) return;
+  win->tipWindow = nullptr;
+  Qz_DoMethod(win->children, kGroupRemove, tip);
+  Qz_DisposeObject(tip);
+}
+
+// After enough quiet ticks over an object with a tip: a small borderless
+// window with the text just below the pointer.
+void maybeShowToolTip(WindowObject* win) {
+  Qz_GlobalData* g = Qz_GetGlobalData();
+  Window* w = win->window;
+  if (w == nullptr || win->tipWindow != nullptr) return;
+  if (std::atomic_ref<int32_t>(g->toolTips).load(std::memory_order_relaxed) == 0) return;
+  if (win->ticks <= g->toolTipDelay || Qz_GetQualifier() != 0) return;
+  QzWord tip = Qz_DoMethod(win->content, kRootGetToolTipAt, w->MouseX, w->MouseY);
+  const int32_t sx = w->LeftEdge + w->MouseX, sy = w->TopEdge + w->MouseY;
+  if (tip == 0) {
+    Window* other = Qz_FindWindowUnderMouse(w);
+    auto* otherObject = other != nullptr ? static_cast<Qz_Object*>(other->OwnerObject) : nullptr;
+    if (other != w && isWindowObject(otherObject)) {
+      tip = Qz_DoMethod(otherObject, kRootGetToolTipAt, sx - other->LeftEdge, sy - other->TopEdge);
+    }
+  }
+  const char* text = reinterpret_cast<const char*>(tip);
+  if (text == nullptr || text[0] == '\0') return;
+  Qz_Object* label = Qz_CreateObject("Text", kRootSetLabel, text);
+  if (label == nullptr) return;
+  Qz_Object* box = Qz_CreateObject("Group", kGroupSetMode, 1, kGroupSetFrame, 6, kGroupSetInnerSpacing, 2,
+                                   kRootSetBaseColour, kQzToolTipColour);
+  Qz_Object* tipWindow = Qz_CreateObject("Window", kWindowSetKind, kWindowKindPopUp, kWindowSetX, sx,
+                                         kWindowSetY, sy + 20);
+  if (box == nullptr || tipWindow == nullptr) {
+    Qz_DisposeObject(label);
+    Qz_DisposeObject(box);
+    Qz_DisposeObject(tipWindow);
+    return;
+  }
+  Qz_DoMethod(box, kGroupAddTail, label);
+  Qz_DoMethod(tipWindow, kGroupAddTail, box);
+  Qz_DoMethod(win->children, kGroupAddTail, tipWindow);
+  win->tipWindow = tipWindow;
+  Qz_DoMethod(tipWindow, kWindowOpen);
+}
+
 void runShortcut(uint32_t code) {
   Qz_GlobalData* g = Qz_GetGlobalData();
   if (g->shortcutList == nullptr) return;
@@ -597,6 +644,7 @@ void handleMessage(WindowObject* win, InputMessage* im) {
       return;
     case IDCMP_INTUITICKS:
       ++win->ticks;
+      maybeShowToolTip(win);
       Qz_DoMethod(win->content, kRootHandleIDCMP, eventWord);
       return;
     default: break;
@@ -607,6 +655,11 @@ void handleMessage(WindowObject* win, InputMessage* im) {
     redrawAll(win);
   }
   if (im->Class == IDCMP_INACTIVEWINDOW) Qz_DoNotify(self, kWindowDeactivated, 1);
+  if (win->tipWindow != nullptr &&
+      (im->Class == IDCMP_INACTIVEWINDOW || im->Class == IDCMP_MOUSELEFT || im->Class == IDCMP_MOUSEBUTTONS ||
+       (im->Class == IDCMP_MOUSEMOVE && win->ticks > 0))) {
+    removeToolTip(win);
+  }
   win->ticks = 0;
   if (im->TabletData != nullptr) {
     event.tablet = im->TabletData;
@@ -615,7 +668,7 @@ void handleMessage(WindowObject* win, InputMessage* im) {
   }
   const bool buttonHeld = (im->Qualifier & (IEQUALIFIER_LEFTBUTTON | IEQUALIFIER_RBUTTON)) != 0;
   if (Qz_DoMethod(win->children, kGroupFirst) != 0) {
-    if ((im->Class == IDCMP_MOUSEBUTTONS && im->Code == SELECTUP) || !buttonHeld) {
+    if ((im->Class == IDCMP_MOUSEBUTTONS && im->Code == SELECTUP) || (win->tipWindow == nullptr && !buttonHeld)) {
       Qz_Object* chosen = nullptr;
       if (WindowObject* closed = closePopUps(win, &chosen)) {
         Qz_Object* first = reinterpret_cast<Qz_Object*>(Qz_DoMethod(win->children, kGroupFirst));
@@ -710,6 +763,7 @@ void Qz__HandleWindow(QzWord windowWord) {
   // Calls still queued are freed unrun.
   while (Message* m = GetMsg(port)) Qz_FreeAsyncMsg(m);
   DeleteMsgPort(port);
+  removeToolTip(win);
   freeWindow(win, std::atomic_ref<int32_t>(win->stop).load(std::memory_order_acquire) != 0);
   gWindowThreads.fetch_sub(1, std::memory_order_relaxed);
 }

@@ -228,6 +228,31 @@ int32_t Qz__Proportional(int32_t value, int32_t newSize, int32_t oldSize) {
   return int32_t(int64_t(value) * newSize / oldSize);
 }
 
+struct ScaleJob {
+  Qz_Image* image;
+  int32_t width, height;
+};
+
+// The image, then with flag 4 each of its layers and its inner image in the
+// same proportion, recursively.
+void Qz__CollectJobs(Qz_Image* image, int32_t width, int32_t height, uint32_t flags,
+                     std::vector<ScaleJob>& jobs) {
+  jobs.push_back({image, std::max(width, 1), std::max(height, 1)});
+  if (!(flags & kQzScaleLayers)) return;
+  const int32_t oldWidth = image->width, oldHeight = image->height;
+  auto add = [&](Qz_Image* part) {
+    Qz__CollectJobs(part, Qz__Proportional(part->width, width, oldWidth),
+                    Qz__Proportional(part->height, height, oldHeight), flags, jobs);
+  };
+  for (Qz_Image* layer = first_layer(image); layer; layer = next_layer(layer)) add(layer);
+  if (image->inner) add(image->inner);
+}
+
+// Keeps the images from reporting changes while their pixels are resampled.
+void Qz__Suspend(const std::vector<ScaleJob>& jobs, int32_t by) {
+  for (const ScaleJob& job : jobs) job.image->notifySuspend.fetch_add(by);
+}
+
 int32_t Qz__ScaleUndoably(Qz_Image* image, int32_t width, int32_t height, uint32_t flags) {
   Qz_Object* action = Qz_CreateObject("TransformAction", kTransformActionSetWidth, width,
                                       kTransformActionSetHeight, height, kTransformActionSetFlags,
@@ -258,45 +283,49 @@ QZ_EXPORT int32_t Qz__ScaleImage(Qz_Image* image, int32_t width, int32_t height,
     const int32_t result = Qz__ScaleUndoably(image, width, height, flags);
     if (result >= 0) return result;
   }
-  width = std::max(width, 1);
-  height = std::max(height, 1);
-  const int32_t oldWidth = image->width, oldHeight = image->height;
-  if (!Qz_BeginNewImageSize(image, width, height)) return 0;
-  Planes target = Qz__MainPlanes(image);
-  target.width = width;
-  target.height = height;
-  const BreakCheck check(!(flags & kQzScaleNoProgress), std::max(oldHeight, height));
-  if (!Qz__ScalePlanes(Qz__OldPlanes(image), target, flags & kQzScaleSmooth, check)) {
-    Qz_AbortNewImageSize(image);
+  std::vector<ScaleJob> jobs;
+  try {
+    Qz__CollectJobs(image, std::max(width, 1), std::max(height, 1), flags, jobs);
+  } catch (const std::bad_alloc&) {
     return 0;
   }
-  if (image->type != kQzDocument) {
-    image->placement.layerX = int16_t(Qz__Proportional(image->placement.layerX, width, oldWidth));
-    image->placement.layerY =
-        int16_t(Qz__Proportional(image->placement.layerY, height, oldHeight));
+  // Every image begins its resize before any pixel moves, so a failure
+  // anywhere aborts them all and the document keeps its old size throughout.
+  size_t begun = 0;
+  for (; begun < jobs.size(); ++begun)
+    if (!Qz_BeginNewImageSize(jobs[begun].image, jobs[begun].width, jobs[begun].height)) break;
+  if (begun < jobs.size()) {
+    for (size_t i = begun; i-- > 0;) Qz_AbortNewImageSize(jobs[i].image);
+    return 0;
   }
+  const BreakCheck check(!(flags & kQzScaleNoProgress), std::max(image->height, height));
+  Qz__Suspend(jobs, 1);
   bool ok = true;
-  if (flags & kQzScaleLayers) {
-    // Smoothness and the progress choice carry down to the layers.
-    const uint32_t layerFlags = flags & (kQzScaleSmooth | kQzScaleLayers | kQzScaleNoProgress);
-    image->notifySuspend.fetch_add(1);
-    for (Qz_Image* layer = first_layer(image); layer && ok; layer = next_layer(layer)) {
-      layer->notifySuspend.fetch_add(1);
-      ok = Qz__ScaleImage(layer, Qz__Proportional(layer->width, width, oldWidth),
-                          Qz__Proportional(layer->height, height, oldHeight), layerFlags) != 0;
-      layer->notifySuspend.fetch_sub(1);
-    }
-    if (ok && image->inner)
-      ok = Qz__ScaleImage(image->inner, Qz__Proportional(image->inner->width, width, oldWidth),
-                          Qz__Proportional(image->inner->height, height, oldHeight),
-                          layerFlags) != 0;
-    image->notifySuspend.fetch_sub(1);
+  for (size_t i = 0; ok && i < jobs.size(); ++i) {
+    Qz_Image* target = jobs[i].image;
+    Planes planes = Qz__MainPlanes(target);
+    planes.width = jobs[i].width;
+    planes.height = jobs[i].height;
+    ok = Qz__ScalePlanes(Qz__OldPlanes(target), planes, flags & kQzScaleSmooth, check);
   }
+  Qz__Suspend(jobs, -1);
   if (!ok) {
-    Qz_AbortNewImageSize(image);
+    for (size_t i = jobs.size(); i-- > 0;) Qz_AbortNewImageSize(jobs[i].image);
     return 0;
   }
-  return Qz_EndNewImageSize(image, width, height) ? 1 : 0;
+  for (const ScaleJob& job : jobs) {
+    Qz_Image* target = job.image;
+    if (target->type != kQzDocument) {
+      target->placement.layerX =
+          int16_t(Qz__Proportional(target->placement.layerX, job.width, target->width));
+      target->placement.layerY =
+          int16_t(Qz__Proportional(target->placement.layerY, job.height, target->height));
+    }
+  }
+  // The layers end first, so the document composites their new pixels last.
+  for (size_t i = jobs.size(); i-- > 0;)
+    if (!Qz_EndNewImageSize(jobs[i].image, jobs[i].width, jobs[i].height)) ok = false;
+  return ok ? 1 : 0;
 }
 
 QZ_EXTERN_C_END

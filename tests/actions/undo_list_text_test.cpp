@@ -97,3 +97,43 @@ TEST_F(UndoListTextTest, PositionRecordsThePlacementItReplaces) {
 
 }  // namespace
 }  // namespace qztest
+
+namespace qztest {
+namespace {
+
+TEST_F(UndoListTextTest, EdgeCasesOfTheActionClasses) {
+  Qz_Image* doc = MakeDocument(6, 6, 1);
+  Qz_Image* layer = Layer(doc, 0);
+  // A transform with neither angle nor scale only takes the undo copy.
+  Qz_Object* t = Qz_CreateObject("TransformAction");
+  ASSERT_EQ(Qz_AddImageAction(doc, t, 0), 1u);
+  const uint64_t base = Qz_DoMethod(t, kActionBaseSize);
+  EXPECT_EQ(Qz_DoMethod(t, kActionApply), 1u);
+  EXPECT_GT(uint64_t(Qz_DoMethod(t, kActionTotalSize)), base);
+  EXPECT_EQ(doc->width, 6);
+  // Inverting twice restores the layer.
+  layer->grey[2][3] = 17;
+  const auto before = Plane(layer->grey, 6, 6);
+  Qz_Object* invert = Qz_CreateObject("InvertImageAction");
+  ASSERT_EQ(Qz_AddLayerAction(layer, invert, 0), 1u);
+  Qz_DoMethod(invert, kActionApply);
+  EXPECT_EQ(layer->grey[2][3], 255 - 17);
+  Qz_DoMethod(invert, kActionApply);
+  EXPECT_EQ(Plane(layer->grey, 6, 6), before);
+  EXPECT_EQ(Qz_DoMethod(invert, kActionGetFlags), 1u);
+  // Deleting an image layer cannot be undone: it stays deleted.
+  auto* imageLayer =
+      reinterpret_cast<Qz_Image*>(Qz_CreateObject("Image", kQzImageSetType, kQzImageLayer));
+  imageLayer->parent = doc;
+  ASSERT_NE(Qz_AllocImage(imageLayer, 6, 6, 24, kQzAllocNoThread, nullptr), nullptr);
+  Qz_DoMethod(&doc->object, kQzImageAddLayer, imageLayer);
+  Qz_Object* del = Qz_CreateObject("DisposeImageAction");
+  ASSERT_EQ(Qz_AddLayerAction(imageLayer, del, 0), 1u);
+  Qz_DoMethod(del, kActionApply);
+  EXPECT_EQ(next_layer(layer), nullptr);
+  EXPECT_EQ(Qz_DoMethod(del, kActionUndo), 0u);
+  EXPECT_EQ(next_layer(layer), nullptr);
+}
+
+}  // namespace
+}  // namespace qztest

@@ -393,3 +393,49 @@ TEST_F(WindowInputTest, PopUpOpenedOnPressReportsTheObjectReleasedOver) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(WindowInputTest, ToolTipAfterTheDelayWithNoQualifierAndGoneOnAClick) {
+  TestGadget::registerStandIn("Text");  // the tip's text: a red 10 x 10 stand-in
+  Qz_GlobalData* g = Qz_GetGlobalData();
+  std::atomic_ref<int32_t>(g->toolTips).store(1);
+  g->toolTipDelay = 2;
+  Qz_Object* target = TestGadget::make(spec(60, 60, kGreen));
+  Qz_DoMethod(target, kRootSetToolTip, "Tip");
+  Qz_Object* win = ui.window("Tips", 100, 100);
+  Qz_DoMethod(win, kGroupAddTail, target);
+  ASSERT_TRUE(ui.open(win));
+  const Qz_LayoutBox tb = qztest::UiHarness::box(target);
+  const int px = tb.left + 2, py = tb.top + 2;
+  // Where the tip's text shows: 20 below the pointer, inside the tip's 2-pixel margin.
+  const auto tipShown = [&] { return ui.pixel(win, px + 7, py + 27) == kRedRgb; };
+  struct Step {
+    const char* name;
+    uint32_t modifiers;
+    int ticks;
+    bool shown;
+  };
+  const Step steps[] = {
+      {"not after the delay's own ticks", 0, 2, false},
+      {"with Shift held, never", qz::host::kModShift, 4, false},
+      {"one tick past the delay", 0, 3, true},
+  };
+  for (const Step& s : steps) {
+    SCOPED_TRACE(s.name);
+    ui.click(win, px, py);  // quiet time starts again
+    ASSERT_TRUE(ui.settle(win));
+    EXPECT_FALSE(tipShown());
+    qz::host::setModifiers(s.modifiers);
+    for (int i = 0; i < s.ticks; ++i) qz::headless::tick();
+    ASSERT_TRUE(ui.settle(win));
+    qz::host::setModifiers(0);
+    EXPECT_EQ(tipShown(), s.shown);
+  }
+  ui.click(win, px, py);
+  ASSERT_TRUE(ui.settle(win));
+  EXPECT_FALSE(tipShown());
+  std::atomic_ref<int32_t>(g->toolTips).store(0);
+}
+
+}  // namespace

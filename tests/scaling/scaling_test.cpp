@@ -119,4 +119,31 @@ TEST(Scaling, ScalesInPlaceAndUndoRestoresTheOldSize) {
   Qz_DisposeObject(&image->object);
 }
 
+TEST(Scaling, LayersScaleWithTheDocumentAndABreakLeavesEverythingAsItWas) {
+  auto* doc = reinterpret_cast<Qz_Image*>(Qz_CreateObject("Image", kQzImageSetType, kQzDocument));
+  ASSERT_NE(Qz_AllocImage(doc, 8, 6, 24, kQzAllocNoThread, nullptr), nullptr);
+  auto* layer = reinterpret_cast<Qz_Image*>(Qz_CreateObject("Image", kQzImageSetType, kQzPaintLayer));
+  layer->parent = doc;
+  ASSERT_NE(Qz_AllocImage(layer, 4, 6, 8, kQzAllocNoThread, nullptr), nullptr);
+  Qz_DoMethod(&doc->object, kQzImageAddLayer, layer);
+  layer->placement.layerX = 2;
+  layer->grey[5][3] = 200;
+  const auto grey = Pixels(layer->grey, 4, 6);
+
+  SetSignal(SIGBREAKF_CTRL_C, SIGBREAKF_CTRL_C);
+  EXPECT_EQ(Qz__ScaleImage(doc, 16, 12, kQzScaleLayers), 0);
+  EXPECT_EQ(doc->width, 8);
+  EXPECT_EQ(layer->width, 4);
+  EXPECT_EQ(Pixels(layer->grey, 4, 6), grey);
+
+  ASSERT_EQ(Qz__ScaleImage(doc, 16, 12, kQzScaleLayers), 1);
+  EXPECT_EQ(doc->width, 16);
+  EXPECT_EQ(doc->height, 12);
+  EXPECT_EQ(layer->width, 8);
+  EXPECT_EQ(layer->height, 12);
+  EXPECT_EQ(layer->placement.layerX, 4);
+  EXPECT_EQ(layer->grey[11][7], 200);
+  Qz_DisposeObject(&doc->object);
+}
+
 }  // namespace

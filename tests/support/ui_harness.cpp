@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <string>
 
 #include "gadgets/qz_group.h"
 #include "gadgets/qz_window.h"
@@ -135,6 +136,27 @@ namespace TestGadget {
 void registerClass() { registerTestGadget(); }
 void unregisterClass() { unregisterTestGadget(); }
 
+namespace {
+Qz_Class gStandIn;
+std::string gStandInName;
+}  // namespace
+
+void registerStandIn(const char* className) {
+  unregisterStandIn();
+  gStandInName = className;
+  gStandIn = gTestGadgetClass;
+  gStandIn.node = Node{};
+  gStandIn.name = gStandInName.c_str();
+  gStandIn.liveCount = 0;
+  gStandIn.registered = Qz_AddClass(&gStandIn) != 0 ? 1 : 0;
+}
+
+void unregisterStandIn() {
+  if (gStandIn.registered == 0) return;
+  Qz_RemoveClass(&gStandIn);
+  gStandIn.registered = 0;
+}
+
 Qz_Object* make(const GadgetSpec& spec) {
   Qz_Object* o = Qz_CreateObject("QzTestGadget", kRootSetWeight, static_cast<uint32_t>(static_cast<uint16_t>(spec.weight)));
   if (o != nullptr) *asGadget(o)->spec = spec;
@@ -161,6 +183,7 @@ UiHarness::~UiHarness() {
   }
   for (Qz_Object* w : left) Qz_DisposeObject(w);
   qz::headless::release();
+  TestGadget::unregisterStandIn();
   unregisterTestGadget();
   Qz_CleanUp();
 }

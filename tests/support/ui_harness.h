@@ -75,6 +75,10 @@ namespace TestGadget {
 // (after Qz_Init, before Qz_CleanUp).
 void registerClass();
 void unregisterClass();
+// The same gadget registered under another class's name, for classes a
+// test needs but that are not built (for example "Text" in a tool tip).
+void registerStandIn(const char* className);
+void unregisterStandIn();
 Qz_Object* make(const GadgetSpec& spec);
 GadgetLog& log(Qz_Object* gadget);
 }  // namespace TestGadget
