@@ -365,9 +365,10 @@ void fit(WindowObject* win) {
   if (grew) {
     int32_t left = std::min<int32_t>(w->LeftEdge, win->screen->Width - innerW - bw);
     int32_t top = std::min<int32_t>(w->TopEdge, win->screen->Height - innerH - bh);
+    // The moved-or-sized message that follows places and draws the tree
+    // in the new size (it compares with the size last taken).
     ChangeWindowBox(w, static_cast<int16_t>(std::max(left, 0)), static_cast<int16_t>(std::max(top, 0)),
                     static_cast<int16_t>(innerW), static_cast<int16_t>(innerH));
-    takeEdges(win);
   }
   setLimits(win);
 }
