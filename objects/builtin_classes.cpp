@@ -10,6 +10,7 @@
 #include "gadgets/qz_group.h"
 #include "gadgets/qz_screen.h"
 #include "gadgets/qz_thread.h"
+#include "gadgets/qz_widgets.h"
 #include "gadgets/qz_window.h"
 #include "objects/object_internal.h"
 #include "objects/qz_builtin_classes.h"
@@ -37,10 +38,10 @@ const InitRow kRegistrationOrder[] = {
     {"Root", Qz_InitRootClass},
     {"Group", Qz_InitGroupClass},
     {"Button", nullptr},
-    {"Text", nullptr},
-    {"Space", nullptr},
+    {"Text", Qz_InitTextClass},
+    {"Space", Qz_InitSpaceClass},
     {"LinkedList", Qz_InitLinkedListClass},
-    {"BitMap", nullptr},
+    {"BitMap", Qz_InitBitMapClass},
     {"CheckBox", nullptr},
     {"CompactSlider", nullptr},
     {"Pages", nullptr},
@@ -84,7 +85,7 @@ const InitRow kRegistrationOrder[] = {
 // ends the platform's task and window services.
 const CleanupRow kRemovalOrder[] = {
     {"Angle", nullptr},
-    {"BitMap", nullptr},
+    {"BitMap", Qz_CleanupBitMapClass},
     {"Button", nullptr},
     {"CheckBox", nullptr},
     {"ColourBox", nullptr},
@@ -114,10 +115,10 @@ const CleanupRow kRemovalOrder[] = {
     {"Scroller", nullptr},
     {"Screen", Qz_CleanupScreenClass},
     {"Slider", nullptr},
-    {"Space", nullptr},
+    {"Space", Qz_CleanupSpaceClass},
     {"ShortcutKey", nullptr},
     {"StringEdit", nullptr},
-    {"Text", nullptr},
+    {"Text", Qz_CleanupTextClass},
     {"Thread", Qz_CleanupThreadClass},
     {"TipOfTheDay", nullptr},
     {"ToolButton", nullptr},
