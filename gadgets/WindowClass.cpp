@@ -773,6 +773,26 @@ Window* Qz__PlatformWindowOf(Qz_Object* windowObject) {
   return isWindowObject(windowObject) ? asWindow(windowObject)->window : nullptr;
 }
 
+uint32_t Qz__WindowKindOf(void* windowObject) {
+  auto* o = static_cast<Qz_Object*>(windowObject);
+  return isWindowObject(o) ? asWindow(o)->kind : 0;
+}
+
+Window* Qz__OwnerPlatformWindowOf(void* windowObject) {
+  auto* o = static_cast<Qz_Object*>(windowObject);
+  if (!isWindowObject(o)) return nullptr;
+  Window* found = nullptr;
+  // Up through the containers: a pop-up sits in its window's child-window
+  // group, which reports to that window.
+  for (int depth = 0; depth < 64 && o != nullptr; ++depth) {
+    Qz_Object* parent = Qz_GetParentObject(o);
+    if (parent == nullptr) break;
+    o = Qz_GetTopMostObject(parent);
+    if (isWindowObject(o) && asWindow(o)->window != nullptr) found = asWindow(o)->window;
+  }
+  return found;
+}
+
 namespace {
 
 void freeWindow(WindowObject* win, bool fromOwnThread) {
