@@ -89,6 +89,10 @@ QZ_EXPORT QzWord Qz_InitSpaceClass(Qz_GlobalData* globalData);
 QZ_EXPORT void Qz_CleanupSpaceClass(Qz_GlobalData* globalData);
 QZ_EXPORT QzWord Qz_InitBitMapClass(Qz_GlobalData* globalData);
 QZ_EXPORT void Qz_CleanupBitMapClass(Qz_GlobalData* globalData);
+QZ_EXPORT QzWord Qz_InitButtonClass(Qz_GlobalData* globalData);
+QZ_EXPORT void Qz_CleanupButtonClass(Qz_GlobalData* globalData);
+QZ_EXPORT QzWord Qz_InitToolButtonClass(Qz_GlobalData* globalData);
+QZ_EXPORT void Qz_CleanupToolButtonClass(Qz_GlobalData* globalData);
 QZ_EXTERN_C_END
 
 namespace qz::widgets {
