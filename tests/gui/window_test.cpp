@@ -396,6 +396,8 @@ TEST_F(WindowInputTest, PopUpOpenedOnPressReportsTheObjectReleasedOver) {
   Window* pw = Qz__PlatformWindowOf(popUp);
   ASSERT_NE(pw, nullptr);
   EXPECT_EQ(pw->LeftEdge, 400);
+  EXPECT_EQ(Qz__WindowKindOf(popUp), 2u);
+  EXPECT_EQ(Qz__OwnerPlatformWindowOf(popUp), ui.platformWindow(parent));
   // Dragged over the second item with the button held, released there.
   const Qz_LayoutBox ib = qztest::UiHarness::box(item2);
   qz::headless::moveTo(pw->LeftEdge + ib.left + 5, pw->TopEdge + ib.top + 5);
