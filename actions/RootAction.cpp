@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "actions/action_internal.h"
+#include "objects/qz_class_record.h"
 #include "image/image_internal.h"
 #include "objects/catalogue.h"
 
@@ -585,22 +586,8 @@ void Qz__DisposeRootAction(Qz_Object* object) {
 QzWord Qz__Register(Qz_Class& c, const char* name, uint32_t classId, const char* superName,
                     Qz_NewFunction make, Qz_DisposeFunction dispose, Qz_DispatchFunction dispatch,
                     const Qz_Method* methods, uint32_t size) {
-  if (c.registered && Qz_FindClassFromName(name) == &c) return 1;
-  c.registered = 0;
-  c.name = name;
-  c.node.ln_Name = const_cast<char*>(name);
-  c.notice = name;
-  c.classId = classId;
-  c.version = 2;
-  c.superClass = superName ? Qz_FindClassFromName(superName) : nullptr;
-  c.newObject = make;
-  c.dispose = dispose;
-  c.dispatch = dispatch;
-  c.methods = methods;
-  c.objectSize = size;
-  if (!Qz_AddClass(&c)) return 0;
-  c.registered = 1;
-  return 1;
+  const Qz_ClassSpec spec = {name, name, classId, superName, make, dispose, dispatch, methods, size, 0};
+  return Qz_RegisterClassRecord(&c, &spec);
 }
 
 }  // namespace
@@ -631,9 +618,7 @@ QZ_EXPORT QzWord Qz_InitRootActionClass(Qz_GlobalData*) {
 }
 
 QZ_EXPORT void Qz_CleanupRootActionClass(void) {
-  if (!gRootActionClass.registered) return;
-  Qz_RemoveClass(&gRootActionClass);
-  gRootActionClass.registered = 0;
+  Qz_UnregisterClassRecord(&gRootActionClass);
 }
 
 QZ_EXPORT QzWord Qz_InitPointActionClass(Qz_GlobalData*) {
@@ -642,9 +627,7 @@ QZ_EXPORT QzWord Qz_InitPointActionClass(Qz_GlobalData*) {
 }
 
 QZ_EXPORT void Qz_CleanupPointActionClass(void) {
-  if (!gPointActionClass.registered) return;
-  Qz_RemoveClass(&gPointActionClass);
-  gPointActionClass.registered = 0;
+  Qz_UnregisterClassRecord(&gPointActionClass);
 }
 
 QZ_EXTERN_C_END

@@ -2,6 +2,7 @@
 // whose objects hold a RootAction instance (made with the class's toolbar
 // image and flags) and pass it every id they do not answer.
 #include "actions/action_internal.h"
+#include "objects/qz_class_record.h"
 
 namespace qz::actions {
 
@@ -40,30 +41,15 @@ void disposeAction(Qz_Object* object) {
 }  // namespace
 
 QzWord registerActionClass(Qz_Class& c, const ActionClassSpec& spec) {
-  if (c.registered && Qz_FindClassFromName(spec.name) == &c) return 1;
-  c.registered = 0;
-  c.name = spec.name;
-  c.node.ln_Name = const_cast<char*>(spec.name);
-  c.notice = spec.name;
-  c.classId = spec.classId;
-  c.version = 2;
-  c.superClass = Qz_FindClassFromName("RootAction");
-  if (!c.superClass) return 0;
-  c.newObject = newAction;
-  c.dispose = disposeAction;
-  c.dispatch = spec.dispatch;
-  c.methods = spec.methods;
-  c.objectSize = spec.objectSize;
+  const Qz_ClassSpec record = {spec.name,     spec.name,    spec.classId, "RootAction",
+                               newAction,     disposeAction, spec.dispatch, spec.methods,
+                               spec.objectSize, 0};
+  if (!Qz_RegisterClassRecord(&c, &record)) return 0;
+  // newAction and disposeAction find the action's own spec through the class.
   c.reserved1 = reinterpret_cast<QzWord>(&spec);
-  if (!Qz_AddClass(&c)) return 0;
-  c.registered = 1;
   return 1;
 }
 
-void removeActionClass(Qz_Class& c) {
-  if (!c.registered) return;
-  Qz_RemoveClass(&c);
-  c.registered = 0;
-}
+void removeActionClass(Qz_Class& c) { Qz_UnregisterClassRecord(&c); }
 
 }  // namespace qz::actions

@@ -14,6 +14,7 @@
 #include "gadgets/qz_screen.h"
 #include "gadgets/qz_thread.h"
 #include "gadgets/qz_window.h"
+#include "objects/qz_class_record.h"
 #include "objects/async_methods.h"
 #include "objects/draw/qz_draw.h"
 #include "objects/object_services.h"
@@ -365,9 +366,10 @@ void fit(WindowObject* win) {
   if (grew) {
     int32_t left = std::min<int32_t>(w->LeftEdge, win->screen->Width - innerW - bw);
     int32_t top = std::min<int32_t>(w->TopEdge, win->screen->Height - innerH - bh);
+    // The moved-or-sized message that follows places and draws the tree
+    // in the new size (it compares with the size last taken).
     ChangeWindowBox(w, static_cast<int16_t>(std::max(left, 0)), static_cast<int16_t>(std::max(top, 0)),
                     static_cast<int16_t>(innerW), static_cast<int16_t>(innerH));
-    takeEdges(win);
   }
   setLimits(win);
 }
@@ -772,6 +774,26 @@ Window* Qz__PlatformWindowOf(Qz_Object* windowObject) {
   return isWindowObject(windowObject) ? asWindow(windowObject)->window : nullptr;
 }
 
+uint32_t Qz__WindowKindOf(void* windowObject) {
+  auto* o = static_cast<Qz_Object*>(windowObject);
+  return isWindowObject(o) ? asWindow(o)->kind : 0;
+}
+
+Window* Qz__OwnerPlatformWindowOf(void* windowObject) {
+  auto* o = static_cast<Qz_Object*>(windowObject);
+  if (!isWindowObject(o)) return nullptr;
+  Window* found = nullptr;
+  // Up through the containers: a pop-up sits in its window's child-window
+  // group, which reports to that window.
+  for (int depth = 0; depth < 64 && o != nullptr; ++depth) {
+    Qz_Object* parent = Qz_GetParentObject(o);
+    if (parent == nullptr) break;
+    o = Qz_GetTopMostObject(parent);
+    if (isWindowObject(o) && asWindow(o)->window != nullptr) found = asWindow(o)->window;
+  }
+  return found;
+}
+
 namespace {
 
 void freeWindow(WindowObject* win, bool fromOwnThread) {
@@ -953,22 +975,11 @@ Qz_Object* windowNew(Qz_Class* objectClass, const QzWord* args) {
 
 QzWord Qz_InitWindowClass(Qz_GlobalData* globalData) {
   (void)globalData;
-  Qz_Class& c = gWindowClass;
-  c = Qz_Class{};
-  c.name = "Window";
-  c.notice = "A platform window and the gadgets shown in it";
-  c.classId = kWindowClassId;
-  c.version = 2;
-  c.superClass = Qz_FindClassFromName("Group");
-  c.newObject = windowNew;
-  c.dispose = windowDispose;
-  c.dispatch = windowDispatch;
-  c.methods = kWindowMethods;
-  c.objectSize = sizeof(WindowObject);
-  c.classValue = 200;
-  if (Qz_AddClass(&c) == 0) return 0;
-  c.registered = 1;
-  return 1;
+  static const Qz_ClassSpec spec = {
+      "Window", "A platform window and the gadgets shown in it", kWindowClassId, "Group",
+      windowNew, windowDispose, windowDispatch, kWindowMethods,
+      sizeof(WindowObject), 200};
+  return Qz_RegisterClassRecord(&gWindowClass, &spec);
 }
 
 void Qz_CleanupWindowClass(Qz_GlobalData* globalData) {
@@ -977,7 +988,5 @@ void Qz_CleanupWindowClass(Qz_GlobalData* globalData) {
     std::lock_guard<std::mutex> lock(gPositionLock);
     gPositions.clear();
   }
-  if (gWindowClass.registered == 0) return;
-  Qz_RemoveClass(&gWindowClass);
-  gWindowClass.registered = 0;
+  Qz_UnregisterClassRecord(&gWindowClass);
 }

@@ -72,4 +72,10 @@ QZ_EXPORT void Qz_CleanupWindowClass(Qz_GlobalData* globalData);
 QZ_EXPORT void Qz__HandleWindow(QzWord windowObject);
 // The platform window of an open Window object, or NULL.
 QZ_EXPORT struct Window* Qz__PlatformWindowOf(Qz_Object* windowObject);
+// For the platform layer's hooks (QzWindowHooks windowKind / ownerWindow),
+// which whoever installs the hooks plugs in: the kind of a Window object
+// (0 for anything else), and the platform window of the top-most Window
+// object holding it (the pop-up's owner).
+QZ_EXPORT uint32_t Qz__WindowKindOf(void* windowObject);
+QZ_EXPORT struct Window* Qz__OwnerPlatformWindowOf(void* windowObject);
 QZ_EXTERN_C_END

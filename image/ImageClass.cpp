@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "image/image_internal.h"
+#include "image/image_shell.h"
 #include "objects/qz_class_record.h"
 #include "image/image_text.h"
 
@@ -84,7 +85,11 @@ QzWord Qz__ImageDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
     case kQzImageChanged: return 0;  // the change notice itself
     case kRootSelect: case kRootDeselect: case kRootObjectAtPoint: case kRootObjectAtPoint2:
       return 0;
-    default: return Qz_DoMethodA(object->super, id, args);
+    default: {
+      bool handled = false;
+      const QzWord result = qz::imageShellDispatch(image, id, args, handled);
+      return handled ? result : Qz_DoMethodA(object->super, id, args);
+    }
   }
 }
 
@@ -160,6 +165,7 @@ void Qz__DisposeImage(Qz_Object* object) {
     if (image->parent->paintLayer == image) image->parent->paintLayer = nullptr;
   }
   Remove(&image->listNode.node);
+  qz::disposeImageViews(image);
   // Waits for every reader and writer still holding the image.
   const QzWord held = Qz_ObtainSemaphore(image->lockSemaphore);
   Qz_DisposeObject(image->thread);
@@ -179,10 +185,12 @@ QZ_EXPORT QzWord Qz_InitImageClass(Qz_GlobalData* /*globalData*/) {
   static const Qz_ClassSpec spec = {
       "Image", "Documents and layers", kImageClassId, "Root", Qz__NewImage, Qz__DisposeImage,
       Qz__ImageDispatch, kImageMethods, sizeof(Qz_Image), 0};
-  return Qz_RegisterClassRecord(&gImageClass, &spec);
+  if (!Qz_RegisterClassRecord(&gImageClass, &spec)) return 0;
+  return Qz_InitImageViewClass(nullptr);
 }
 
 QZ_EXPORT void Qz_CleanupImageClass(Qz_GlobalData* /*globalData*/) {
+  Qz_CleanupImageViewClass(nullptr);
   Qz_UnregisterClassRecord(&gImageClass);
 }
 

@@ -1,6 +1,7 @@
 // Shared helpers of the mode classes: registration, creation over a
 // superclass instance, the re-render request and the copy-through output.
 #include "modes/mode_kit.h"
+#include "objects/qz_class_record.h"
 
 #include <atomic>
 #include <cstring>
@@ -22,32 +23,14 @@ QZ_EXTERN_C_END
 namespace qz::modes {
 
 QzWord registerModeClass(Qz_Class& c, const ModeClassInfo& info) {
-  // A runtime that was closed and opened again has a fresh class list.
-  if (c.registered && Qz_FindClassFromName(info.name) == &c) return 1;
-  c.registered = 0;
-  c.name = info.name;
-  c.node.ln_Name = const_cast<char*>(info.name);
-  c.notice = "Mode";
-  c.classId = info.classId;
-  c.version = 2;
-  c.superClass = Qz_FindClassFromName(info.superName);
-  c.newObject = info.create;
-  c.dispose = info.dispose;
-  c.dispatch = info.dispatch;
   static const Qz_Method kNoMethods[] = {{0, nullptr, 0, 0, nullptr, 0, nullptr, 0, 0}};
-  c.methods = kNoMethods;
-  c.objectSize = info.objectSize;
-  c.classValue = 0;
-  if (!Qz_AddClass(&c)) return 0;
-  c.registered = 1;
-  return 1;
+  const Qz_ClassSpec spec = {info.name,    "Mode",        info.classId, info.superName,
+                             info.create,  info.dispose,  info.dispatch, kNoMethods,
+                             info.objectSize, 0};
+  return Qz_RegisterClassRecord(&c, &spec);
 }
 
-void unregisterModeClass(Qz_Class& c) {
-  if (!c.registered) return;
-  Qz_RemoveClass(&c);
-  c.registered = 0;
-}
+void unregisterModeClass(Qz_Class& c) { Qz_UnregisterClassRecord(&c); }
 
 Qz_Object* newModeObject(Qz_Class* objectClass, const char* superName, const TagItem* tags) {
   Qz_Object* object = Qz_AllocObjectMem(objectClass);

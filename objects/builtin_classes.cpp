@@ -10,6 +10,7 @@
 #include "gadgets/qz_group.h"
 #include "gadgets/qz_screen.h"
 #include "gadgets/qz_thread.h"
+#include "gadgets/qz_widgets.h"
 #include "gadgets/qz_window.h"
 #include "objects/object_internal.h"
 #include "objects/qz_builtin_classes.h"
@@ -36,11 +37,11 @@ const InitRow kRegistrationOrder[] = {
     {"App", Qz_InitAppClass},
     {"Root", Qz_InitRootClass},
     {"Group", Qz_InitGroupClass},
-    {"Button", nullptr},
-    {"Text", nullptr},
-    {"Space", nullptr},
+    {"Button", Qz_InitButtonClass},
+    {"Text", Qz_InitTextClass},
+    {"Space", Qz_InitSpaceClass},
     {"LinkedList", Qz_InitLinkedListClass},
-    {"BitMap", nullptr},
+    {"BitMap", Qz_InitBitMapClass},
     {"CheckBox", nullptr},
     {"CompactSlider", nullptr},
     {"Pages", nullptr},
@@ -63,7 +64,7 @@ const InitRow kRegistrationOrder[] = {
     {"ListTreeNode", nullptr},
     {"MeasurementEdit", nullptr},
     {"MeasurementUnitsPrefs", nullptr},
-    {"ToolButton", nullptr},
+    {"ToolButton", Qz_InitToolButtonClass},
     {"ShortcutKey", nullptr},
     {"VerticalPages", nullptr},
     {"ProgressBar", nullptr},
@@ -84,8 +85,8 @@ const InitRow kRegistrationOrder[] = {
 // ends the platform's task and window services.
 const CleanupRow kRemovalOrder[] = {
     {"Angle", nullptr},
-    {"BitMap", nullptr},
-    {"Button", nullptr},
+    {"BitMap", Qz_CleanupBitMapClass},
+    {"Button", Qz_CleanupButtonClass},
     {"CheckBox", nullptr},
     {"ColourBox", nullptr},
     {"ColourEdit", nullptr},
@@ -114,13 +115,13 @@ const CleanupRow kRemovalOrder[] = {
     {"Scroller", nullptr},
     {"Screen", Qz_CleanupScreenClass},
     {"Slider", nullptr},
-    {"Space", nullptr},
+    {"Space", Qz_CleanupSpaceClass},
     {"ShortcutKey", nullptr},
     {"StringEdit", nullptr},
-    {"Text", nullptr},
+    {"Text", Qz_CleanupTextClass},
     {"Thread", Qz_CleanupThreadClass},
     {"TipOfTheDay", nullptr},
-    {"ToolButton", nullptr},
+    {"ToolButton", Qz_CleanupToolButtonClass},
     {"Window", Qz_CleanupWindowClass},
     {"VerticalPages", nullptr},
     {"VectorImage", nullptr},

@@ -6,11 +6,9 @@ QZ_EXTERN_C_BEGIN
 QZ_EXPORT QzWord Qz_RegisterClassRecord(Qz_Class* record, const Qz_ClassSpec* spec) {
   if (record == nullptr || spec == nullptr || spec->name == nullptr) return 0;
   if (record->registered && Qz_FindClassFromName(spec->name) == record) return 1;
-  Qz_Class* super = nullptr;
-  if (spec->superName != nullptr) {
-    super = Qz_FindClassFromName(spec->superName);
-    if (super == nullptr) return 0;
-  }
+  // A superclass registered later (or never) leaves the link NULL: create
+  // functions make their superclass instance by name, not through this link.
+  Qz_Class* super = spec->superName ? Qz_FindClassFromName(spec->superName) : nullptr;
   *record = Qz_Class{};
   record->name = spec->name;
   record->node.ln_Name = spec->name;

@@ -24,7 +24,8 @@ QZ_EXTERN_C_BEGIN
 // Fills the record from the spec and adds it to the class list. A record
 // that is already registered in the current runtime answers 1 unchanged (a
 // runtime closed and opened again has a fresh list, so it is added anew).
-// Returns 0 when the object system is not open or the superclass is missing.
+// The superclass link is looked up by name and stays NULL when that class is
+// not registered. Returns 0 when the object system is not open.
 QZ_EXPORT QzWord Qz_RegisterClassRecord(Qz_Class* record, const Qz_ClassSpec* spec);
 
 // Removes the record from the class list if it was registered.

@@ -12,6 +12,7 @@
 #include "qzio/format_objects.h"
 #include "qzio/qzio_internal.h"
 #include "qzio/root_qzio.h"
+#include "objects/qz_class_record.h"
 #include "objects/qz_object.h"
 
 namespace qzio {
@@ -253,8 +254,7 @@ std::unique_ptr<FormatHandle> FormatHandle::Borrow(Qz_Object* object) {
 int32_t RegisterFormatClass(const FormatClass* cls, Qz_GlobalData*) {
   if (!cls || !cls->className) return 0;
   std::lock_guard<std::mutex> lock(gRegistryLock);
-  Qz_Class* super = Qz_FindClassFromName("RootQZIO");
-  if (!super) return 0;
+  if (!Qz_FindClassFromName("RootQZIO")) return 0;
   auto it = Registry().find(cls->className);
   if (it != Registry().end()) {
     if (it->second.spec != cls) return 0;
@@ -268,19 +268,10 @@ int32_t RegisterFormatClass(const FormatClass* cls, Qz_GlobalData*) {
   if (!rec) return 0;
   *rec = FormatRecord{};
   rec->spec = cls;
-  Qz_Class& c = rec->record;
-  c.name = cls->className;
-  c.notice = "Image file format";
-  c.classId = cls->classIdField;
-  c.version = 2;
-  c.superClass = super;
-  c.newObject = FormatNew;
-  c.dispose = FormatDispose;
-  c.dispatch = FormatDispatch;
-  c.methods = kNoMethods;
-  c.objectSize = sizeof(FormatObject);
-  if (Qz_AddClass(&c) == 0) return 0;
-  c.registered = 1;
+  const Qz_ClassSpec spec = {cls->className, "Image file format", cls->classIdField, "RootQZIO",
+                             FormatNew, FormatDispose, FormatDispatch, kNoMethods,
+                             sizeof(FormatObject), 0};
+  if (!Qz_RegisterClassRecord(&rec->record, &spec)) return 0;
   Registry()[cls->className] = Registered{cls, rec};
   return 1;
 }
@@ -290,8 +281,7 @@ void UnregisterFormatClass(const FormatClass* cls) {
   std::lock_guard<std::mutex> lock(gRegistryLock);
   auto it = Registry().find(cls->className);
   if (it == Registry().end() || it->second.spec != cls) return;
-  Qz_RemoveClass(&it->second.record->record);
-  it->second.record->record.registered = 0;
+  Qz_UnregisterClassRecord(&it->second.record->record);
   Registry().erase(it);
 }
 
@@ -311,30 +301,20 @@ int32_t Qz_InitRootQZIOClass(Qz_GlobalData*) {
   Qz_Class& c = gRootQzioClass;
   if (c.registered) return 1;
   if (!Qz_Init()) return 0;
-  c = Qz_Class{};
-  c.name = "RootQZIO";
-  c.notice = "Base of the image file formats";
-  c.classId = kRootQzioClassId;
-  c.version = 2;
-  c.superClass = Qz_FindClassFromName("Root");
-  c.newObject = RootQzioNew;
-  c.dispose = RootQzioDispose;
-  c.dispatch = RootQzioDispatch;
-  c.methods = kNoMethods;
-  c.objectSize = sizeof(RootQzioObject);
-  if (!c.superClass || Qz_AddClass(&c) == 0) {
+  static const Qz_ClassSpec spec = {"RootQZIO", "Base of the image file formats",
+                                    kRootQzioClassId, "Root", RootQzioNew, RootQzioDispose,
+                                    RootQzioDispatch, kNoMethods, sizeof(RootQzioObject), 0};
+  if (!Qz_FindClassFromName("Root") || !Qz_RegisterClassRecord(&c, &spec)) {
     Qz_CleanUp();
     return 0;
   }
-  c.registered = 1;
   return 1;
 }
 
 void Qz_CleanupRootQZIOClass(void) {
   using namespace qzio;
   if (!gRootQzioClass.registered) return;
-  Qz_RemoveClass(&gRootQzioClass);
-  gRootQzioClass.registered = 0;
+  Qz_UnregisterClassRecord(&gRootQzioClass);
   Qz_CleanUp();
 }
 

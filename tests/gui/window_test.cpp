@@ -141,6 +141,20 @@ TEST_F(WindowTest, ResizingLaysTheTreeOutAgain) {
   EXPECT_EQ(ui.pixel(win, w->BorderLeft + 100, w->BorderTop + 15), kBlueRgb);
 }
 
+TEST_F(WindowTest, JoiningADrawnGroupGrowsTheWindowToItsNewMinimum) {
+  Qz_Object* win = build("Grow", 10, 10);
+  ASSERT_TRUE(ui.open(win));
+  Window* w = ui.platformWindow(win);
+  Qz_Object* extra = TestGadget::make(spec(30, 10, kRed));
+  ASSERT_EQ(ui.post(win, column, kGroupAddTail, extra), 1u);
+  ASSERT_TRUE(ui.settle(win));
+  // The column's minimum grows by 2 + 10.
+  EXPECT_EQ(w->Height - w->BorderTop - w->BorderBottom, 34);
+  const Qz_LayoutBox eb = qztest::UiHarness::box(extra);
+  EXPECT_EQ(eb.top, w->BorderTop + 24);
+  EXPECT_EQ(ui.pixel(win, eb.left + 5, eb.top + 5), kRedRgb);
+}
+
 TEST_F(WindowTest, SmallerThanTheMinimumOpensAtTheMinimum) {
   Qz_Object* win = build("Small", 10, 10, 20, 5);
   ASSERT_TRUE(ui.open(win));
@@ -382,6 +396,8 @@ TEST_F(WindowInputTest, PopUpOpenedOnPressReportsTheObjectReleasedOver) {
   Window* pw = Qz__PlatformWindowOf(popUp);
   ASSERT_NE(pw, nullptr);
   EXPECT_EQ(pw->LeftEdge, 400);
+  EXPECT_EQ(Qz__WindowKindOf(popUp), 2u);
+  EXPECT_EQ(Qz__OwnerPlatformWindowOf(popUp), ui.platformWindow(parent));
   // Dragged over the second item with the button held, released there.
   const Qz_LayoutBox ib = qztest::UiHarness::box(item2);
   qz::headless::moveTo(pw->LeftEdge + ib.left + 5, pw->TopEdge + ib.top + 5);

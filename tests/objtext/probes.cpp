@@ -132,10 +132,17 @@ void plainDispose(Qz_Object* object) {
   Qz_FreeObjectMem(object);
 }
 
+// Real classes taken out of the list while a stand-in records what they get.
+std::vector<Qz_Class*> gShadowed;
+
 void add(Qz_Class& c, const char* name, uint32_t classId, const char* superName, Qz_NewFunction make,
          Qz_DisposeFunction dispose, Qz_DispatchFunction dispatch, const Qz_Method* methods,
-         uint32_t size) {
-  if (Qz_FindClassFromName(name)) return;  // the real class is there: use it
+         uint32_t size, bool shadowReal = false) {
+  if (Qz_Class* real = Qz_FindClassFromName(name)) {
+    if (!shadowReal) return;  // the real class is there: use it
+    Qz_RemoveClass(real);
+    gShadowed.push_back(real);
+  }
   c = Qz_Class{};
   c.name = name;
   c.notice = "test probe";
@@ -163,8 +170,9 @@ void registerAll() {
       sizeof(StandInObject));
   add(gGroup, "Group", 0x20000, "LinkedList", probeNew, plainDispose, standInDispatch, kGroupMethods,
       sizeof(StandInObject));
+  // The real picture class keeps no getter for every flag the keywords set.
   add(gBitMap, "BitMap", 0x80000, "Root", rootBasedNew, plainDispose, standInDispatch, kNoMethods,
-      sizeof(StandInObject));
+      sizeof(StandInObject), true);
 }
 
 void removeAll() {
@@ -173,6 +181,8 @@ void removeAll() {
     c->registered = 0;
   }
   gRegistered.clear();
+  for (Qz_Class* c : gShadowed) Qz_AddClass(c);
+  gShadowed.clear();
 }
 
 int32_t liveObjects() {

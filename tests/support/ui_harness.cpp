@@ -139,10 +139,14 @@ void unregisterClass() { unregisterTestGadget(); }
 namespace {
 Qz_Class gStandIn;
 std::string gStandInName;
+Qz_Class* gShadowedByStandIn = nullptr;
 }  // namespace
 
 void registerStandIn(const char* className) {
   unregisterStandIn();
+  // A real class of that name steps aside while the stand-in takes its place.
+  gShadowedByStandIn = Qz_FindClassFromName(className);
+  if (gShadowedByStandIn != nullptr) Qz_RemoveClass(gShadowedByStandIn);
   gStandInName = className;
   gStandIn = gTestGadgetClass;
   gStandIn.node = Node{};
@@ -155,6 +159,8 @@ void unregisterStandIn() {
   if (gStandIn.registered == 0) return;
   Qz_RemoveClass(&gStandIn);
   gStandIn.registered = 0;
+  if (gShadowedByStandIn != nullptr) Qz_AddClass(gShadowedByStandIn);
+  gShadowedByStandIn = nullptr;
 }
 
 Qz_Object* make(const GadgetSpec& spec) {

@@ -1,0 +1,465 @@
+// ImageView: shows a document at a zoom, turns the document's change
+// notices into redraws on its own redraw thread, keeps the progress state
+// of a re-render, and hands pointer and key input to the current tool.
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <new>
+
+#include "gadgets/qz_thread.h"
+#include "image/dirty_rows.h"
+#include "image/image_internal.h"
+#include "image/image_shell.h"
+#include "objects/qz_class_record.h"
+#include "objects/qz_root.h"
+#include "platform/graphics.h"
+
+namespace {
+
+constexpr uint32_t kImageViewClassId = 0x440000;
+constexpr uint32_t kRootDrawRect = 0x10020;
+constexpr uint32_t kOpenWindow = 0x1002da;
+constexpr uint32_t kReopenWindow = 0x1002db;
+constexpr uint32_t kCloseWindow = 0x1002e4;
+constexpr uint32_t kToolInput = 0x1771001e;
+constexpr uint32_t kMakeActiveImage = 0x13001e;
+constexpr int32_t kMaxZoomFactor = 8;
+// Columns the shared redraw buffer holds; wider rectangles are drawn in pieces.
+constexpr int32_t kBufferColumns = 2048;
+constexpr int32_t kBandRows = 256;
+
+const Qz_Method kImageViewMethods[] = {{0, nullptr, 0, 0, nullptr, 0, nullptr, 0, 0}};
+Qz_Class gImageViewClass;
+
+struct ViewNode {
+  Node node;
+  Qz_Object* view;
+};
+
+struct Qz_ImageView {
+  Qz_Object object;
+  ViewNode node;  // in the image's view list
+  Qz_Image* image;
+  int32_t visibleX, visibleY, visibleWidth, visibleHeight;
+  int32_t zoomWidth, zoomHeight;
+  int32_t left, top;  // the view's position in its window
+  Qz_Object* window;
+  Qz_Object* thread;
+  std::atomic<MsgPort*> port;
+  qz::DirtyRows* dirty;
+  RastPort rastPort;
+  QzWord changeNotify;
+  int32_t progressValue, progressTotal, progressShown;
+  int32_t ownsImage;
+  std::atomic<int32_t> dirtyFlag;
+  int32_t windowClosed;
+  // The redraw thread's progress, for callers that wait for it.
+  std::mutex* idleMutex;
+  std::condition_variable* idle;
+  bool drawing;
+};
+
+Qz_ImageView* asView(Qz_Object* object) { return reinterpret_cast<Qz_ImageView*>(object); }
+
+bool isView(Qz_Object* object) {
+  return object && object->objectClass == &gImageViewClass &&
+         object->self == reinterpret_cast<QzWord>(object);
+}
+
+// ---- the shared redraw buffer ---------------------------------------------------------
+
+SignalSemaphore gRedrawSemaphore;
+std::once_flag gRedrawOnce;
+
+void initRedrawSemaphore() { std::call_once(gRedrawOnce, [] { InitSemaphore(&gRedrawSemaphore); }); }
+
+// ---- drawing ------------------------------------------------------------------------------
+
+int32_t scaleDown(int64_t c, int64_t num, int64_t den) { return den ? int32_t(c * num / den) : 0; }
+
+void drawRect(Qz_ImageView* view, uint8_t* buffer, size_t bytesPerRow, int32_t x0, int32_t y0,
+              int32_t x1, int32_t y1) {
+  Qz_Image* image = view->image;
+  RastPort* rp = &view->rastPort;
+  if (!rp->Target) return;
+  const int32_t iw = image->width, ih = image->height;
+  const int32_t zw = view->zoomWidth, zh = view->zoomHeight;
+  if (iw <= 0 || ih <= 0 || zw <= 0 || zh <= 0) return;
+  const int32_t left = view->left, top = view->top;
+  int32_t wx0 = scaleDown(x0, zw, iw) + left;
+  int32_t wx1 = std::max(wx0, scaleDown(int64_t(x1) + 1, zw, iw) + left - 1);
+  int32_t wy0 = scaleDown(y0, zh, ih) + top;
+  int32_t wy1 = std::max(wy0, scaleDown(int64_t(y1) + 1, zh, ih) + top - 1);
+  wx0 = std::max({wx0, left + view->visibleX, left, 0});
+  wy0 = std::max({wy0, top + view->visibleY, top, 0});
+  wx1 = std::min(wx1, left + view->visibleX + view->visibleWidth - 1);
+  wy1 = std::min(wy1, top + view->visibleY + view->visibleHeight - 1);
+  if (wx1 < wx0 || wy1 < wy0) return;
+  const int32_t step = int32_t((int64_t(iw) << 10) / zw);
+  for (int32_t cx0 = wx0; cx0 <= wx1; cx0 += kBufferColumns) {
+    const int32_t cx1 = std::min(wx1, cx0 + kBufferColumns - 1);
+    const int32_t count = cx1 - cx0 + 1;
+    for (int32_t band = wy0; band <= wy1; band += kBandRows + 1) {
+      const int32_t bandEnd = std::min(wy1, band + kBandRows);
+      for (int32_t wy = band; wy <= bandEnd; ++wy) {
+        const int32_t iy = std::min(scaleDown(wy - top, ih, zh), ih - 1);
+        uint8_t* out = buffer + size_t(wy - band) * bytesPerRow;
+        if (image->depth == 24) {
+          if (zw == iw)
+            Qz_MakeRGBLine(image->r[iy] + (cx0 - left), image->g[iy] + (cx0 - left),
+                           image->b[iy] + (cx0 - left), out, count);
+          else
+            Qz_MakeScaledRGBLine(image->r[iy], image->g[iy], image->b[iy], out, cx0 - left,
+                                 cx1 - left, step);
+        } else {
+          Qz_MakeScaledGreyLine(out, image->grey[iy], cx0 - left, cx1 - left, step);
+        }
+      }
+      WritePixelArray(buffer, 0, 0, int32_t(bytesPerRow), rp, cx0, band, count,
+                      bandEnd - band + 1, kPixelFormatBGR24);
+    }
+  }
+}
+
+void redrawView(Qz_Object* object, int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
+  if (!isView(object)) return;
+  Qz_ImageView* view = asView(object);
+  Qz_Image* image = view->image;
+  if (!image || image->displayCount.load() < 1 ||
+      image->state.load() != kQzImageAllocated)
+    return;
+  if (!Qz_LockImageA(image, kQzLockComposite, nullptr)) return;
+  image->redrawNesting.fetch_add(1);
+  Qz_ImageBase* base = Qz_GetImageBase();
+  initRedrawSemaphore();
+  // Compositing writes the pixels under the same shared image lock; its
+  // semaphore keeps a redraw from reading a row while it is written.
+  ObtainSemaphore(&image->compositorSemaphore);
+  ObtainSemaphore(&gRedrawSemaphore);
+  const size_t bytesPerRow = size_t(kBufferColumns) * 3;
+  if (!base->redrawBuffer) {
+    base->redrawBuffer = new (std::nothrow) uint8_t[bytesPerRow * (kBandRows + 1)];
+    base->redrawBufferWidth = kBufferColumns;
+    base->redrawBufferHeight = kBandRows + 1;
+  }
+  if (base->redrawBuffer)
+    drawRect(view, static_cast<uint8_t*>(base->redrawBuffer), bytesPerRow, x0, y0, x1, y1);
+  ReleaseSemaphore(&gRedrawSemaphore);
+  ReleaseSemaphore(&image->compositorSemaphore);
+  view->dirtyFlag.store(0);
+  image->redrawNesting.fetch_sub(1);
+  Qz_UnlockImageA(image, kQzLockComposite, nullptr);
+}
+
+int viewGeometry(Qz_Object* object, Qz_Image** image, int32_t* width, int32_t* height,
+                 int32_t* offsetX, int32_t* offsetY) {
+  if (!isView(object)) return 0;
+  Qz_ImageView* view = asView(object);
+  *image = view->image;
+  *width = view->zoomWidth;
+  *height = view->zoomHeight;
+  *offsetX = view->left;
+  *offsetY = view->top;
+  return 1;
+}
+
+// ---- the redraw thread ----------------------------------------------------------------------
+
+void wakeRedrawThread(Qz_ImageView* view) {
+  MsgPort* port = view->port.load(std::memory_order_acquire);
+  Forbid();
+  if (port && port->mp_SigTask) Signal(port->mp_SigTask, 1u << port->mp_SigBit);
+  Permit();
+}
+
+void drawMarked(Qz_ImageView* view) {
+  {
+    std::lock_guard<std::mutex> hold(*view->idleMutex);
+    view->drawing = true;
+  }
+  for (;;) {
+    std::vector<qz::DirtyRect> rects = view->dirty->take();
+    if (rects.empty()) break;
+    for (const qz::DirtyRect& r : rects) Qz_RedrawImageView(&view->object, r.x0, r.y0, r.x1, r.y1);
+  }
+  std::lock_guard<std::mutex> hold(*view->idleMutex);
+  view->drawing = false;
+  view->idle->notify_all();
+}
+
+void redrawThreadEntry(QzWord argument) {
+  auto* view = reinterpret_cast<Qz_ImageView*>(argument);
+  MsgPort* port = CreateMsgPort();
+  if (!port) return;
+  view->port.store(port, std::memory_order_release);
+  const uint32_t portMask = 1u << port->mp_SigBit;
+  for (;;) {
+    const uint32_t got = Wait(portMask | SIGBREAKF_CTRL_C);
+    if (got & SIGBREAKF_CTRL_C) break;
+    if (view->image && view->image->height > 0) drawMarked(view);
+  }
+  Forbid();
+  view->port.store(nullptr, std::memory_order_release);
+  Permit();
+  DeleteMsgPort(port);
+}
+
+// A change notice of the shown image.
+void onImageChanged(QzWord userData, Qz_Object*, uint32_t, const QzWord* words) {
+  auto* view = reinterpret_cast<Qz_ImageView*>(userData);
+  const uint32_t kind = uint32_t(words[0]);
+  Qz_Image* image = view->image;
+  if (!image) return;
+  if (kind == kQzChangeRect || kind == kQzChangeAll) {
+    if (!view->dirty->mark(int32_t(words[2]), int32_t(words[3]), int32_t(words[4]),
+                           int32_t(words[5])))
+      return;
+    view->dirtyFlag.store(1);
+    if (view->port.load(std::memory_order_acquire))
+      wakeRedrawThread(view);
+    else
+      drawMarked(view);
+  } else if (kind == kQzChangeFormat) {
+    view->dirty->reset(image->width, image->height);
+    Qz_DoMethod(&view->object, kQzViewZoom, 100, 1);
+    view->dirty->markAll();
+    wakeRedrawThread(view);
+  }
+}
+
+// ---- zoom -------------------------------------------------------------------------------------
+
+int32_t zoomPercent(Qz_ImageView* view) {
+  if (!view->image || view->zoomWidth == 0 || view->image->width == 0) return 100;
+  return int32_t(int64_t(view->zoomWidth) * 100 / view->image->width);
+}
+
+int32_t setSize(Qz_ImageView* view, int32_t width, int32_t height) {
+  Qz_Image* image = view->image;
+  if (!image || image->state.load() != kQzImageAllocated) return 0;
+  width = std::clamp(width, 1, kMaxZoomFactor * image->width);
+  height = std::clamp(height, 1, kMaxZoomFactor * image->height);
+  view->zoomWidth = width;
+  view->zoomHeight = height;
+  view->visibleWidth = width;
+  view->visibleHeight = height;
+  view->visibleX = std::clamp(view->visibleX, 0, std::max(0, width - view->visibleWidth));
+  view->visibleY = std::clamp(view->visibleY, 0, std::max(0, height - view->visibleHeight));
+  return 0;
+}
+
+QzWord zoom(Qz_ImageView* view, int32_t percent, uint32_t flag) {
+  Qz_Image* image = view->image;
+  if (!image) return 0;
+  percent = std::clamp(percent, 1, kMaxZoomFactor * 100);
+  setSize(view, int32_t((int64_t(image->width) * percent + 99) / 100),
+          int32_t(int64_t(image->height) * percent / 100));
+  if (flag != 1) Qz_FullRedrawImage(image);
+  return 0;
+}
+
+int32_t zoomInStep(int32_t z) {
+  if (z >= 100) return (z / 50 + 1) * 50;
+  if (z >= 31) return (z / 10 + 1) * 10;
+  return (z / 5 + 1) * 5;
+}
+
+int32_t zoomOutStep(int32_t z) {
+  if (z > 100) return (z / 50) * 50 - 50;
+  if (z >= 31) return (z / 10) * 10 - 10;
+  return std::max(5, (z / 5) * 5 - 5);
+}
+
+QzWord setImage(Qz_ImageView* view, Qz_Image* image) {
+  if (view->image && view->changeNotify) {
+    Qz_RemoveNotify(qz::imageObject(view->image), view->changeNotify);
+    Remove(&view->node.node);
+    if (view->image->view == &view->object) view->image->view = nullptr;
+  }
+  view->changeNotify = 0;
+  view->image = image;
+  if (!image) return 1;
+  view->changeNotify = Qz_AddCallBackNotify(qz::imageObject(image), kQzImageChanged,
+                                            kNotifyAnyValue, onImageChanged,
+                                            reinterpret_cast<QzWord>(view));
+  view->node.view = &view->object;
+  AddHead(&image->views, &view->node.node);
+  image->view = &view->object;
+  view->dirty->reset(image->width, image->height);
+  view->zoomWidth = view->visibleWidth = image->width;
+  view->zoomHeight = view->visibleHeight = image->height;
+  view->visibleX = view->visibleY = 0;
+  return 1;
+}
+
+// Input over the view: the window-activation message makes this the active
+// document's view; everything else goes to the current tool.
+QzWord handleInput(Qz_ImageView* view, QzWord message) {
+  Qz_Image* image = view->image;
+  if (!image || !Qz_LockImageA(image, kQzLockRead, nullptr)) return 2;
+  QzWord result = 0;
+  Qz_Object* tool = Qz_GetImageBase()->currentTool;
+  if (tool) result = Qz_DoMethod(tool, kToolInput, image, message);
+  Qz_UnlockImageA(image, kQzLockRead, nullptr);
+  return result == 1 ? 1 : 0;
+}
+
+QzWord dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
+  Qz_ImageView* view = asView(object);
+  switch (id) {
+    case kQzViewSetImage: return setImage(view, reinterpret_cast<Qz_Image*>(args[0]));
+    case kQzViewZoom: return zoom(view, int32_t(args[0]), uint32_t(args[1]));
+    case kQzViewGetZoom: return QzWord(uint32_t(zoomPercent(view)));
+    case kQzViewScale:
+      if (uint32_t(args[1]) != 1 && view->image) Qz_FullRedrawImage(view->image);
+      return 0;
+    case kQzViewFit:
+    case kQzViewFitQuery: return 100;
+    case kQzViewZoomIn: {
+      const int32_t z = std::min(zoomInStep(zoomPercent(view)), kMaxZoomFactor * 100);
+      zoom(view, z, 0);
+      return QzWord(uint32_t(z));
+    }
+    case kQzViewZoomOut: {
+      const int32_t z = zoomOutStep(zoomPercent(view));
+      zoom(view, z, 0);
+      return QzWord(uint32_t(z));
+    }
+    case kRootDraw:
+      if (view->image) Qz_FullRedrawImage(view->image);
+      return 0;
+    case kRootDrawRect:
+      Qz_RedrawImageView(object, int32_t(args[0]), int32_t(args[1]), int32_t(args[2]),
+                         int32_t(args[3]));
+      return 0;
+    case kRootPlace:
+      view->left = int32_t(args[0]);
+      view->top = int32_t(args[1]);
+      return 0;
+    case kRootHandleIDCMP: return handleInput(view, args[0]);
+    case kOpenWindow: return 1;
+    case kReopenWindow:
+      if (view->image) Qz_FullRedrawImage(view->image);
+      return 1;
+    case kCloseWindow: view->windowClosed = 1; return 0;
+    case kRootClose: return 1;
+    case kQzProgressStart:
+      view->progressShown = 1;
+      view->progressValue = 0;
+      return 0;
+    case kQzProgressStep:
+      view->progressValue = int32_t(args[0]);
+      view->progressTotal = int32_t(args[1]);
+      return 0;
+    case kQzProgressDone:
+      view->progressValue = view->progressTotal = 100;
+      view->progressShown = 0;
+      return 0;
+    case kMakeActiveImage: return 0;
+    default: return Qz_DoMethodA(object->super, id, args);
+  }
+}
+
+void disposeView(Qz_Object* object) {
+  Qz_ImageView* view = asView(object);
+  // The thread goes first, so nothing draws while the rest is taken apart.
+  Qz_DisposeObject(view->thread);
+  view->thread = nullptr;
+  setImage(view, nullptr);
+  delete view->dirty;
+  delete view->idle;
+  delete view->idleMutex;
+  Qz_DisposeObject(object->super);
+  Qz_FreeObjectMem(object);
+}
+
+Qz_Object* newView(Qz_Class* objectClass, const QzWord*) {
+  Qz_Object* object = Qz_AllocObjectMem(objectClass);
+  if (!object) return nullptr;
+  Qz_ImageView* view = asView(object);
+  object->super = Qz_CreateObject("Root");
+  view->dirty = new (std::nothrow) qz::DirtyRows;
+  view->idleMutex = new (std::nothrow) std::mutex;
+  view->idle = new (std::nothrow) std::condition_variable;
+  view->port.store(nullptr);
+  if (!object->super || !view->dirty || !view->idleMutex || !view->idle) {
+    Qz_DisposeObject(object->super);
+    delete view->dirty;
+    delete view->idle;
+    delete view->idleMutex;
+    Qz_FreeObjectMem(object);
+    return nullptr;
+  }
+  InitRastPort(&view->rastPort);
+  view->thread = Qz_CreateObject("Thread");
+  if (view->thread) {
+    Qz_DoMethod(view->thread, kThreadSetEntry,
+                reinterpret_cast<Qz_ThreadFunction>(&redrawThreadEntry));
+    Qz_DoMethod(view->thread, kThreadSetName, "Image View Redraw Thread");
+    Qz_DoMethod(view->thread, kRootSetUserData, view);
+    Qz_DoMethod(view->thread, kRootOpen);
+  }
+  return object;
+}
+
+}  // namespace
+
+QZ_EXTERN_C_BEGIN
+
+QZ_EXPORT QzWord Qz_InitImageViewClass(Qz_GlobalData* /*globalData*/) {
+  Qz_ImageHooks* hooks = Qz_GetImageHooks();
+  hooks->startImageThread = &qz::startImageThread;
+  hooks->viewGeometry = &viewGeometry;
+  hooks->redrawImageView = &redrawView;
+  initRedrawSemaphore();
+  static const Qz_ClassSpec spec = {
+      "ImageView", "A document in its window", kImageViewClassId, "Root", newView, disposeView,
+      dispatch, kImageViewMethods, sizeof(Qz_ImageView), 0};
+  return Qz_RegisterClassRecord(&gImageViewClass, &spec);
+}
+
+QZ_EXPORT void Qz_CleanupImageViewClass(Qz_GlobalData* /*globalData*/) {
+  Qz_ImageHooks* hooks = Qz_GetImageHooks();
+  if (hooks->startImageThread == &qz::startImageThread) hooks->startImageThread = nullptr;
+  if (hooks->viewGeometry == &viewGeometry) hooks->viewGeometry = nullptr;
+  if (hooks->redrawImageView == &redrawView) hooks->redrawImageView = nullptr;
+  Qz_UnregisterClassRecord(&gImageViewClass);
+}
+
+QZ_EXPORT RastPort* Qz__ImageViewRastPort(Qz_Object* view) {
+  return isView(view) ? &asView(view)->rastPort : nullptr;
+}
+
+QZ_EXPORT int32_t Qz__SetImageViewWidthHeight(Qz_Object* view, int32_t width, int32_t height) {
+  return isView(view) ? setSize(asView(view), width, height) : 0;
+}
+
+QZ_EXPORT void Qz__SettleImageView(Qz_Object* object) {
+  if (!isView(object)) return;
+  Qz_ImageView* view = asView(object);
+  if (!view->port.load(std::memory_order_acquire)) {
+    drawMarked(view);
+    return;
+  }
+  std::unique_lock<std::mutex> hold(*view->idleMutex);
+  while (view->drawing || !view->dirty->empty()) {
+    hold.unlock();
+    wakeRedrawThread(view);
+    hold.lock();
+    view->idle->wait_for(hold, std::chrono::milliseconds(5));
+  }
+}
+
+QZ_EXTERN_C_END
+
+namespace qz {
+// Disposes every view of a document (its disposal).
+void disposeImageViews(Qz_Image* image) {
+  while (Node* node = image->views.lh_Head) {
+    if (!node->ln_Succ) break;
+    Qz_DisposeObject(reinterpret_cast<ViewNode*>(node)->view);
+  }
+  image->view = nullptr;
+}
+}  // namespace qz

@@ -1,0 +1,311 @@
+// The Image methods of documents: the re-render in strips, the document
+// list and the active image, views, loading and saving commands, making
+// paint layers and filling them.
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+#include "image/image_internal.h"
+#include "image/image_shell.h"
+#include "objects/async_methods.h"
+#include "objects/catalogue.h"
+#include "objects/qz_root.h"
+
+namespace qz {
+namespace {
+
+constexpr uint32_t kMakeLayer = 0x100078;
+constexpr uint32_t kLeaveDocuments = 0x130014;
+constexpr uint32_t kMakeActiveImage = 0x13001e;
+constexpr uint32_t kCloseView = 0x10030c;
+constexpr uint32_t kOpenWindow = 0x1002da;
+constexpr uint32_t kCloseWindow = 0x1002e4;
+constexpr uint32_t kShowView = 0x1002ee;
+constexpr uint32_t kHideView = 0x1002f8;
+constexpr uint32_t kLayerChanged = 0x10029e;
+constexpr uint32_t kOtherLayerChanged = 0x1002b3;
+constexpr uint32_t kFill = 0x1001fe;
+constexpr uint32_t kClear = 0x1001f4;
+constexpr uint32_t kLoad = 0x13003c;
+constexpr uint32_t kLoadChoice = 0x13003d;
+constexpr uint32_t kSave = 0x130046;
+constexpr uint32_t kSaveAs = 0x130047;
+constexpr uint32_t kSaveCopy = 0x130048;
+constexpr uint32_t kAnswerOne = 0x100316;
+constexpr uint32_t kDelayedDispose = 0x3e80046;
+constexpr uint32_t kDisposeSelf = 0x100a2;
+constexpr uint32_t kToolInput = 0x1771001e;
+constexpr uint32_t kActiveLayerNotice = 0x1000b6;
+constexpr uint32_t kRerenderTitle = 213;
+constexpr uint32_t kCloseQuestionText = 242;
+
+Qz_Image* asImage(QzWord word) { return reinterpret_cast<Qz_Image*>(word); }
+
+Qz_ImageBase* baseOf(Qz_Image* image) { return image->base ? image->base : Qz_GetImageBase(); }
+
+bool inList(List* list, Node* node) {
+  for (Node* n = list->lh_Head; n && n->ln_Succ; n = n->ln_Succ)
+    if (n == node) return true;
+  return false;
+}
+
+// A layer (or a relayed rectangle of it) changed: composite that part of
+// the document and tell the document's watchers.
+void compositeLayerRect(Qz_Image* layer, int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
+  Qz_Image* document = layer;
+  for (int guard = 0; document && document->type != kQzDocument && document->parent && guard < 64;
+       ++guard) {
+    x0 += document->placement.layerX;
+    x1 += document->placement.layerX;
+    y0 += document->placement.layerY;
+    y1 += document->placement.layerY;
+    document = document->parent;
+  }
+  if (!document || document->state.load() != kQzImageAllocated) return;
+  x0 = std::max(x0, 0);
+  y0 = std::max(y0, 0);
+  x1 = std::min(x1, document->width - 1);
+  y1 = std::min(y1, document->height - 1);
+  if (x0 > x1 || y0 > y1) return;
+  if (&Qz_ProcessImage != nullptr) Qz_ProcessImage(document, x0, y0, x1, y1);
+  Qz_ModifiedImageData(document, x0, y0, x1, y1);
+}
+
+QzWord rerender(Qz_Image* image) {
+  // A view drawing this image finishes first (its redraw holds the count).
+  while (image->redrawNesting.load() != 0) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  // Committing may need the exclusive lock, so it comes before the read hold.
+  if (image->paintLayer && &Qz_DoLayerDoesntNeedsFixing != nullptr)
+    Qz_DoLayerDoesntNeedsFixing(image->paintLayer);
+  if (!Qz_LockImageA(image, kQzLockRead, nullptr)) return 0;
+  Qz_Image* layer = image->paintLayer;
+  if (image->state.load() == kQzImageReleased || !layer) {
+    Qz_UnlockImageA(image, kQzLockRead, nullptr);
+    return 0;
+  }
+  const int32_t height = layer->height;
+  const int32_t step = rerenderStep(height);
+  Qz_DoNotify(imageObject(image), kQzProgressStart, Qz_CatalogString(kRerenderTitle));
+  image->interruptible.store(1);
+  for (int32_t y = 0; y < height; y += step) {
+    if (!Qz_LockImageA(image, kQzLockComposite, nullptr)) continue;
+    if (imagePortHasMessage(image)) {
+      Qz_UnlockImageA(image, kQzLockComposite, nullptr);
+      break;
+    }
+    const int32_t y1 = std::min(y + step - 1, height - 1);
+    Qz_DoNotify(imageObject(layer), kQzImageChanged, kQzChangeRect, layer, 0, y, layer->width - 1,
+                y1, 0, 0);
+    compositeLayerRect(layer, 0, y, layer->width - 1, y1);
+    Qz_DoNotify(imageObject(image), kQzProgressStep, y, height);
+    Qz_UnlockImageA(image, kQzLockComposite, nullptr);
+  }
+  image->interruptible.store(0);
+  Qz_DoNotify(imageObject(image), kQzProgressDone, 0);
+  Qz_UnlockImageA(image, kQzLockRead, nullptr);
+  return 1;
+}
+
+QzWord becomeDocument(Qz_Image* image) {
+  Qz_ImageBase* base = baseOf(image);
+  ObtainSemaphore(&base->semaphore);
+  if (!inList(&base->documents, &image->listNode.node)) {
+    image->listNode.image = image;
+    AddTail(&base->documents, &image->listNode.node);
+  }
+  ReleaseSemaphore(&base->semaphore);
+  Qz_DoNotify(imageObject(image), kQzImageMakeDocument, image);
+  return 1;
+}
+
+QzWord leaveDocuments(Qz_Image* image) {
+  Qz_ImageBase* base = baseOf(image);
+  ObtainSemaphore(&base->semaphore);
+  const bool linked = inList(&base->documents, &image->listNode.node);
+  if (linked) Remove(&image->listNode.node);
+  ReleaseSemaphore(&base->semaphore);
+  if (linked) Qz_DoNotify(imageObject(image), kLeaveDocuments, 0);
+  return linked ? 1 : 0;
+}
+
+QzWord makeActiveImage(Qz_Image* receiver, Qz_Image* image) {
+  Qz_ImageBase* base = baseOf(receiver);
+  ObtainSemaphore(&base->semaphore);
+  // Only a document still in the list can become active.
+  if (image && !inList(&base->documents, &image->listNode.node)) image = nullptr;
+  Qz_Image* previous = base->activeImage;
+  const bool changed = previous != image;
+  base->activeImage = image;
+  ReleaseSemaphore(&base->semaphore);
+  if (!changed) return qz::toWord(image);
+  // Notices go out with the semaphore released: watchers lock images.
+  Qz_Image* app = base->applicationImage;
+  Qz_Image* layer = image ? image->paintLayer : nullptr;
+  if (app) Qz_DoNotify(imageObject(app), kMakeActiveImage, image);
+  if (image && image != app) Qz_DoNotify(imageObject(image), kMakeActiveImage, image);
+  if (app) {
+    Qz_DoNotify(imageObject(app), kQzImageMakeActive, layer);
+    Qz_DoNotify(imageObject(app), kActiveLayerNotice, layer);
+  }
+  if (image && image != app) {
+    Qz_DoNotify(imageObject(image), kQzImageMakeActive, layer);
+    Qz_DoNotify(imageObject(image), kActiveLayerNotice, layer);
+  }
+  return qz::toWord(image);
+}
+
+QzWord openView(Qz_Image* image) {
+  Qz_Object* view = Qz_CreateObject("ImageView", kQzViewSetImage, image);
+  if (!view) return 0;
+  Qz_DoMethod(view, kOpenWindow);
+  return qz::toWord(view);
+}
+
+QzWord closeView(Qz_Image* image, Qz_Object* view) {
+  if (!view) return 0;
+  Qz_ImageBase* base = baseOf(image);
+  if (base->closeQuestion.load() && image->view == view) {
+    if (!Qz_MessageBoxA("Quillantrix", Qz_CatalogString(kCloseQuestionText), 2, nullptr)) return 0;
+  }
+  Qz_AsyncDisposeObject(view);
+  return 1;
+}
+
+// A paint layer (kind 1) or image layer (kind 2) of this image.
+QzWord makeLayer(Qz_Image* image, int32_t kind, int32_t width, int32_t height, int32_t depth) {
+  Qz_ImageBase* base = baseOf(image);
+  const int32_t savedRedo = base->autoRedo.exchange(0);
+  Qz_Image* layer = asImage(qz::toWord(Qz_CreateObject("Image", kQzImageSetType, kind)));
+  bool ok = layer != nullptr;
+  if (ok) {
+    layer->parent = image;
+    ok = Qz_AllocImage(layer, width, height, kind == kQzImageLayer ? 24 : depth, 0, nullptr) !=
+         nullptr;
+  }
+  if (ok && kind == kQzImageLayer) {
+    Qz_Image* inner = asImage(qz::toWord(Qz_CreateObject("Image", kQzImageSetType, kQzPaintLayer)));
+    ok = inner && (inner->parent = layer, Qz_AllocImage(inner, width, height, 8, 0, nullptr));
+    if (ok) {
+      layer->inner = inner;
+      // The image layer's own paint layer; its owning document is this image.
+      ok = Qz_DoMethod(imageObject(layer), kMakeLayer, kQzPaintLayer, width, height, 8) != 0;
+    } else if (inner) {
+      Qz_DisposeObject(imageObject(inner));
+    }
+  }
+  base->autoRedo.store(savedRedo);
+  if (!ok) {
+    if (layer) Qz_DisposeObject(imageObject(layer));
+    return 0;
+  }
+  layer->document = topDocument(image);
+  layer->placement.layerWidth = int16_t(width);
+  layer->placement.layerHeight = int16_t(height);
+  layer->placement.creationWidth = int16_t(width);
+  layer->placement.creationHeight = int16_t(height);
+  Qz_DoMethod(imageObject(image), kQzImageAddLayer, layer);
+  Qz_DoMethod(imageObject(image), kQzImageMakeActive, layer);
+  if (kind == kQzPaintLayer && &Qz_DoLayerDoesntNeedsFixing != nullptr)
+    Qz_DoLayerDoesntNeedsFixing(layer);
+  return qz::toWord(layer);
+}
+
+QzWord fill(Qz_Image* layer, uint32_t colour) {
+  if (!Qz_LockImageA(topDocument(layer), kQzLockComposite, nullptr)) return 0;
+  for (int32_t y = 0; y < layer->height; ++y) {
+    if (layer->depth == 8) {
+      if (layer->grey) std::memset(layer->grey[y], int(colour & 0xFF), size_t(layer->width));
+    } else if (layer->r && layer->g && layer->b) {
+      std::memset(layer->r[y], int(colour & 0xFF), size_t(layer->width));
+      std::memset(layer->g[y], int((colour >> 8) & 0xFF), size_t(layer->width));
+      std::memset(layer->b[y], int((colour >> 16) & 0xFF), size_t(layer->width));
+    }
+  }
+  Qz_UnlockImageA(topDocument(layer), kQzLockComposite, nullptr);
+  if (layer->type == kQzPaintLayer && layer->parent) {
+    Qz_ModifiedAllImageData(layer);
+    return Qz_DoMethod(imageObject(layer->parent), kQzImageRerender);
+  }
+  if (layer->undoR || layer->undoGrey)
+    Qz_CopyImageToUndoData(layer, 0, 0, layer->width - 1, layer->height - 1, 0, 0);
+  fullProcessImage(topDocument(layer));
+  Qz_ModifiedAllImageData(layer);
+  return 1;
+}
+
+QzWord save(Qz_Image* image, uint32_t flags, bool withName) {
+  const char* name = withName ? image->name : nullptr;
+  const char* format = withName && image->name ? image->saveFormat : "Quillantrix";
+  if (!withName) format = image->saveFormat[0] ? image->saveFormat : "Quillantrix";
+  return QzWord(Qz__SaveImageA(image, name, format, nullptr, flags, nullptr));
+}
+
+}  // namespace
+
+QzWord imageShellDispatch(Qz_Image* image, uint32_t id, const QzWord* args, bool& handled) {
+  handled = true;
+  switch (id) {
+    case kQzImageRerender: return rerender(image);
+    case kQzImageMakeDocument: return becomeDocument(image);
+    case kLeaveDocuments: return leaveDocuments(image);
+    case kMakeActiveImage: return makeActiveImage(image, asImage(args[0]));
+    case kQzImageOpenView: return openView(image);
+    case kCloseView: return closeView(image, reinterpret_cast<Qz_Object*>(args[0]));
+    case kOpenWindow:
+    case kCloseWindow:
+      return args[0] ? Qz_DoMethodA(reinterpret_cast<Qz_Object*>(args[0]), id, args + 1) : 0;
+    case kShowView:
+      makeActiveImage(image, image);
+      return image->view ? Qz_DoMethod(image->view, kOpenWindow) : 0;
+    case kHideView: return image->view ? Qz_DoMethod(image->view, kCloseWindow) : 0;
+    case kQzViewZoom:
+    case kQzViewFit:
+      if (!image->view) return 0;
+      Delay(10);
+      return Qz_DoMethodA(image->view, id, args);
+    case kMakeLayer:
+      return makeLayer(image, int32_t(args[0]), int32_t(args[1]), int32_t(args[2]),
+                       int32_t(args[3]));
+    case kLayerChanged:
+    case kOtherLayerChanged: {
+      if (image->notifySuspend.load() > 0 || uint32_t(args[0]) > 2) return 0;
+      Qz_Image* layer = asImage(args[1]);
+      if (!layer) return 0;
+      compositeLayerRect(layer, int32_t(args[2]), int32_t(args[3]), int32_t(args[4]),
+                         int32_t(args[5]));
+      return 0;
+    }
+    case kFill: return fill(image, uint32_t(args[0]));
+    case kClear: return fill(image, 0);
+    case kLoad:
+      return qz::toWord(Qz__LoadImageA(reinterpret_cast<const char*>(args[0]), nullptr, nullptr, 0,
+                                       nullptr));
+    case kLoadChoice: {
+      Qz_ImageBase* base = baseOf(image);
+      const int32_t saved = base->fileRequesterChoice.exchange(1);
+      Qz_Image* loaded =
+          Qz__LoadImageA(reinterpret_cast<const char*>(args[0]), nullptr, nullptr, 0, nullptr);
+      base->fileRequesterChoice.store(saved);
+      return qz::toWord(loaded);
+    }
+    case kSave: return save(image, 0, image->name != nullptr);
+    case kSaveAs: return save(image, 0, false);
+    case kSaveCopy: return save(image, kQzSaveKeepName, false);
+    case kAnswerOne: return 1;
+    case kDelayedDispose:
+      Delay(10);
+      if (args[0]) Qz_AsyncDisposeObject(reinterpret_cast<Qz_Object*>(args[0]));
+      return 1;
+    case kDisposeSelf:
+      // Freed once this dispatch has returned, never inside it.
+      Qz_AsyncDisposeObject(imageObject(image));
+      return 1;
+    case kRootHandleIDCMP: {
+      Qz_Object* tool = baseOf(image)->currentTool;
+      return tool ? Qz_DoMethod(tool, kToolInput, image, args[0]) : 0;
+    }
+    default: handled = false; return 0;
+  }
+}
+
+}  // namespace qz
