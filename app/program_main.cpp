@@ -1,10 +1,64 @@
 #include "app/program_main.h"
 
+#include <unistd.h>
+
 #include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/main_window.h"
+#include "app/startup.h"
+#include "app/stop_signals.h"
+#include "image/file_encryption.h"
+#include "platform/handover.h"
+#include "platform/paths.h"
+
+namespace {
+
+std::string currentFolder() {
+  std::vector<char> buf(4096);
+  while (!getcwd(buf.data(), buf.size())) {
+    if (buf.size() > (1u << 20)) return {};
+    buf.resize(buf.size() * 2);
+  }
+  return buf.data();
+}
+
+}  // namespace
 
 int Qz_ProgramMain(int argc, char** argv) {
-  (void)argc;
-  (void)argv;
-  std::printf("Quillantrix: the editor window is not available in this build yet.\n");
-  return 0;
+  using namespace qz::app;
+  blockStopSignals();
+  std::vector<std::string> args;
+  for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
+  // Paths on the command line are the user's, relative to where the program
+  // was started; the data root becomes the current folder only afterwards.
+  const CommandLine line = parseCommandLine(args, currentFolder());
+
+  switch (line.mode) {
+    case CommandLine::Mode::Usage:
+      std::fprintf(stderr, "Quillantrix: %s\nUsage: Quillantrix [FILE] | Quillantrix -decrypt FILE\n",
+                   line.problem.c_str());
+      return kExitUsage;
+    case CommandLine::Mode::Decrypt:
+      return Qz_DecryptFile(line.path.c_str()) ? kExitOk : kExitFailure;
+    case CommandLine::Mode::Run:
+      break;
+  }
+
+  const std::string stateRoot = qz::stateRoot();
+  if (!line.path.empty() && Qz_HandoverToRunningInstance(stateRoot.c_str(), line.path.c_str())) return kExitOk;
+
+  const std::string dataRoot = qz::dataRoot();
+  if (!dataRoot.empty() && chdir(dataRoot.c_str()) != 0)
+    std::fprintf(stderr, "Quillantrix: cannot enter the data folder %s\n", dataRoot.c_str());
+
+  Session session = startUp();
+  if (session.exitCode != kExitOk) return session.exitCode;
+  if (!line.path.empty()) openDocumentLater(line.path);
+  startStopSignalWatch(session.app);
+  run(session);
+  stopStopSignalWatch();
+  shutDown(session);
+  return session.exitCode;
 }

@@ -2,6 +2,7 @@
 // for the break signal that ends the application's run.
 #include <cstring>
 
+#include "objects/qz_class_record.h"
 #include "gadgets/qz_app.h"
 #include "platform/exec.h"
 #include "platform/windows.h"
@@ -96,27 +97,14 @@ QzWord Qz_InitAppClass(Qz_GlobalData* globalData) {
   // The window services come up with the application class; the task
   // services are already running once the object layer is open.
   init_graphics();
-  Qz_Class& c = gAppClass;
-  c = Qz_Class{};
-  c.name = "App";
-  c.notice = "The application object";
-  c.classId = kAppClassId;
-  c.version = 2;
-  c.superClass = Qz_FindClassFromName("Group");
-  c.newObject = appNew;
-  c.dispose = appDispose;
-  c.dispatch = appDispatch;
-  c.methods = kAppMethods;
-  c.objectSize = sizeof(AppObject);
-  c.classValue = 1;
-  if (Qz_AddClass(&c) == 0) return 0;
-  c.registered = 1;
-  return 1;
+  static const Qz_ClassSpec spec = {
+      "App", "The application object", kAppClassId, "Group",
+      appNew, appDispose, appDispatch, kAppMethods,
+      sizeof(AppObject), 1};
+  return Qz_RegisterClassRecord(&gAppClass, &spec);
 }
 
 void Qz_CleanupAppClass(Qz_GlobalData* globalData) {
   (void)globalData;
-  if (gAppClass.registered == 0) return;
-  Qz_RemoveClass(&gAppClass);
-  gAppClass.registered = 0;
+  Qz_UnregisterClassRecord(&gAppClass);
 }

@@ -12,6 +12,7 @@
 #include "gadgets/group_layout.h"
 #include "gadgets/qz_group.h"
 #include "gadgets/qz_input_event.h"
+#include "objects/qz_class_record.h"
 #include "objects/draw/qz_draw.h"
 #include "objects/object_services.h"
 #include "objects/qz_notify.h"
@@ -771,27 +772,14 @@ void groupDispose(Qz_Object* object) {
 
 QzWord Qz_InitGroupClass(Qz_GlobalData* globalData) {
   (void)globalData;
-  Qz_Class& c = gGroupClass;
-  c = Qz_Class{};
-  c.name = "Group";
-  c.notice = "Row, column or pages of member objects";
-  c.classId = kGroupClassId;
-  c.version = 2;
-  c.superClass = Qz_FindClassFromName("Root");
-  c.newObject = groupNew;
-  c.dispose = groupDispose;
-  c.dispatch = groupDispatch;
-  c.methods = kGroupMethods;
-  c.objectSize = sizeof(GroupObject);
-  c.classValue = 200;
-  if (Qz_AddClass(&c) == 0) return 0;
-  c.registered = 1;
-  return 1;
+  static const Qz_ClassSpec spec = {
+      "Group", "Row, column or pages of member objects", kGroupClassId, "Root",
+      groupNew, groupDispose, groupDispatch, kGroupMethods,
+      sizeof(GroupObject), 200};
+  return Qz_RegisterClassRecord(&gGroupClass, &spec);
 }
 
 void Qz_CleanupGroupClass(Qz_GlobalData* globalData) {
   (void)globalData;
-  if (gGroupClass.registered == 0) return;
-  Qz_RemoveClass(&gGroupClass);
-  gGroupClass.registered = 0;
+  Qz_UnregisterClassRecord(&gGroupClass);
 }

@@ -3,6 +3,7 @@
 
 #include "gadgets/qz_group.h"
 #include "gadgets/qz_screen.h"
+#include "objects/qz_class_record.h"
 #include "objects/object_services.h"
 #include "objects/qz_notify.h"
 #include "platform/exec.h"
@@ -157,27 +158,14 @@ void screenDispose(Qz_Object* object) {
 
 QzWord Qz_InitScreenClass(Qz_GlobalData* globalData) {
   (void)globalData;
-  Qz_Class& c = gScreenClass;
-  c = Qz_Class{};
-  c.name = "Screen";
-  c.notice = "The screen above the application's windows";
-  c.classId = kScreenClassId;
-  c.version = 2;
-  c.superClass = Qz_FindClassFromName("Group");
-  c.newObject = screenNew;
-  c.dispose = screenDispose;
-  c.dispatch = screenDispatch;
-  c.methods = kScreenMethods;
-  c.objectSize = sizeof(ScreenObject);
-  c.classValue = 1;
-  if (Qz_AddClass(&c) == 0) return 0;
-  c.registered = 1;
-  return 1;
+  static const Qz_ClassSpec spec = {
+      "Screen", "The screen above the application's windows", kScreenClassId, "Group",
+      screenNew, screenDispose, screenDispatch, kScreenMethods,
+      sizeof(ScreenObject), 1};
+  return Qz_RegisterClassRecord(&gScreenClass, &spec);
 }
 
 void Qz_CleanupScreenClass(Qz_GlobalData* globalData) {
   (void)globalData;
-  if (gScreenClass.registered == 0) return;
-  Qz_RemoveClass(&gScreenClass);
-  gScreenClass.registered = 0;
+  Qz_UnregisterClassRecord(&gScreenClass);
 }

@@ -14,6 +14,7 @@
 #include "gadgets/qz_screen.h"
 #include "gadgets/qz_thread.h"
 #include "gadgets/qz_window.h"
+#include "objects/qz_class_record.h"
 #include "objects/async_methods.h"
 #include "objects/draw/qz_draw.h"
 #include "objects/object_services.h"
@@ -974,22 +975,11 @@ Qz_Object* windowNew(Qz_Class* objectClass, const QzWord* args) {
 
 QzWord Qz_InitWindowClass(Qz_GlobalData* globalData) {
   (void)globalData;
-  Qz_Class& c = gWindowClass;
-  c = Qz_Class{};
-  c.name = "Window";
-  c.notice = "A platform window and the gadgets shown in it";
-  c.classId = kWindowClassId;
-  c.version = 2;
-  c.superClass = Qz_FindClassFromName("Group");
-  c.newObject = windowNew;
-  c.dispose = windowDispose;
-  c.dispatch = windowDispatch;
-  c.methods = kWindowMethods;
-  c.objectSize = sizeof(WindowObject);
-  c.classValue = 200;
-  if (Qz_AddClass(&c) == 0) return 0;
-  c.registered = 1;
-  return 1;
+  static const Qz_ClassSpec spec = {
+      "Window", "A platform window and the gadgets shown in it", kWindowClassId, "Group",
+      windowNew, windowDispose, windowDispatch, kWindowMethods,
+      sizeof(WindowObject), 200};
+  return Qz_RegisterClassRecord(&gWindowClass, &spec);
 }
 
 void Qz_CleanupWindowClass(Qz_GlobalData* globalData) {
@@ -998,7 +988,5 @@ void Qz_CleanupWindowClass(Qz_GlobalData* globalData) {
     std::lock_guard<std::mutex> lock(gPositionLock);
     gPositions.clear();
   }
-  if (gWindowClass.registered == 0) return;
-  Qz_RemoveClass(&gWindowClass);
-  gWindowClass.registered = 0;
+  Qz_UnregisterClassRecord(&gWindowClass);
 }

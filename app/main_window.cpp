@@ -1,0 +1,235 @@
+#include "app/main_window.h"
+
+#include <dlfcn.h>
+
+#include <cstring>
+
+#include "image/qz_image.h"
+#include "objects/async_methods.h"
+#include "objects/catalogue.h"
+#include "objects/qz_notify.h"
+#include "objects/qz_object.h"
+#include "platform/exec.h"
+#include "platform/paths.h"
+#include "platform/windows.h"
+
+namespace qz::app {
+
+const char* const kDepthWarning =
+    "Quillantrix needs at least a 16bit display depth in order to display images correctly.\n"
+    "To change your display settings, click on the Start Bar, click on Settings, then click on Display.\n"
+    "The display depth setting can be increased via the Colors slider on the Settings tab.";
+
+namespace {
+
+constexpr uint32_t kAppName = 0x7001E;
+constexpr uint32_t kAppTitle = 0x70028;
+constexpr uint32_t kAppText = 0x70032;
+constexpr uint32_t kScreenTitle = 0x460028;
+constexpr uint32_t kScreenPubName = 0x46003C;
+constexpr uint32_t kScreenType = 0x4600F0;
+constexpr uint32_t kScreenPlatform = 0x4601B8;
+constexpr uint32_t kWindowKind = 0x900F0;
+constexpr uint32_t kWindowClose = 0x90032;
+constexpr uint32_t kWindowPlace = 0x9012C;
+constexpr uint32_t kWindowY = 0x90154;
+constexpr uint32_t kWindowDefaultWidth = 0x901A4;
+constexpr uint32_t kHide = 0x1014A;
+constexpr uint32_t kSelected = 0x100E6;
+constexpr uint32_t kDeselected = 0x100F0;
+constexpr uint32_t kPressed = 0x30028;
+constexpr uint32_t kToggle = 0x30014;
+constexpr uint32_t kSpaceWidth = 0x1012C;
+constexpr uint32_t kSpaceFixed = 0xE0028;
+constexpr uint32_t kAddChild = 0x47001E;
+constexpr uint32_t kPrefsApply = 0x3E8004A;
+constexpr uint32_t kToolTip = 0x1028A;
+constexpr uint32_t kBitMapLoad = 0x8001E;
+constexpr uint32_t kAsync = 0x101B8;
+constexpr uint32_t kOpenFile = 0x13003C;
+constexpr uint32_t kFix = 0x100046;
+constexpr uint32_t kClearLayer = 0x1000C8;
+constexpr uint32_t kFillLayer = 0x1000D2;
+constexpr uint32_t kRerender = 0x100054;
+
+const char* const kTools[] = {"DrawTool",     "LineTool",     "CurveTool",        "RectangleTool",
+                              "EllipseTool",  "PolygonTool",  "TextTool",         "FillTool",
+                              "PositionTool", "MagnifyTool",  "MagnifyPlugin",    "ColourPickerTool",
+                              "SymmetryTool", "CloneTool",    "CropTool"};
+
+Qz_Object* gMainWindow = nullptr;
+
+using PlatformWindowOf = Window* (*)(Qz_Object*);
+PlatformWindowOf platformWindowOf() {
+  static auto fn = reinterpret_cast<PlatformWindowOf>(dlsym(RTLD_DEFAULT, "Qz__PlatformWindowOf"));
+  return fn;
+}
+
+const char* text(uint32_t n) { return Qz_CatalogString(n); }
+
+Qz_Object* addSpace(Qz_Object* row) {
+  return Qz_AddObject(row, "Space", kSpaceWidth, 4, kSpaceFixed, 1);
+}
+
+// A tool-bar button shows its picture through a BitMap child.
+Qz_Object* addButton(Qz_Object* row, const char* picture, uint32_t tip, bool toggle = false) {
+  Qz_Object* button = toggle ? Qz_AddObject(row, "Button", kToolTip, text(tip), kToggle, 1)
+                             : Qz_AddObject(row, "Button", kToolTip, text(tip));
+  if (button) Qz_AddObject(button, "BitMap", kBitMapLoad, picture);
+  return button;
+}
+
+// The tool bar's New and AutoRedo buttons.
+void toolBarEvent(QzWord userData, Qz_Object*, uint32_t method, const QzWord*) {
+  Qz_ImageBase* base = Qz_GetImageBase();
+  if (userData == 1) {
+    base->autoRedo = method == kSelected ? 1 : 0;
+    if (method != kSelected) return;
+    ObtainSemaphore(&base->semaphore);
+    Qz_Image* image = base->activeImage;
+    const bool needsFixing = image && image->activeLayer && image->activeLayer->needsFixing != 0;
+    ReleaseSemaphore(&base->semaphore);
+    if (needsFixing) Qz_DoMethod(&image->object, kRerender);
+  } else if (userData == 2) {
+    using NewImageReq = QzWord (*)(Qz_Object*);
+    if (auto fn = reinterpret_cast<NewImageReq>(dlsym(RTLD_DEFAULT, "Qz_DoNewImageReq"))) fn(nullptr);
+  }
+}
+
+void buildToolBar(Qz_ImageBase& base, Qz_Object* window) {
+  Qz_Object* row = Qz_AddObject(window, "Group");
+  if (!row) return;
+  Qz_Object* newButton = addButton(row, "Data/Images/ToolBar/New", 293);
+  Qz_Object* open = addButton(row, "Data/Images/ToolBar/Open", 294);
+  addSpace(row);
+  for (const char* tool : kTools) {
+    Qz_Object* t = Qz_AddObject(row, tool);
+    if (t && std::strcmp(tool, "DrawTool") == 0) Qz_DoMethod(t, kSelected, 1);
+  }
+  addSpace(row);
+  Qz_Object* fill = addButton(row, "Data/Images/ToolBar/FillLayer", 315);
+  Qz_Object* clear = addButton(row, "Data/Images/ToolBar/ClearLayer", 316);
+  addSpace(row);
+  Qz_Object* fix = addButton(row, "Data/Images/ToolBar/Fix", 317);
+  Qz_Object* autoRedo = addButton(row, "Data/Images/ToolBar/AutoRedo", 318, true);
+  addSpace(row);
+
+  if (autoRedo) {
+    Qz_AddCallBackNotify(autoRedo, kSelected, kNotifyAnyValue, toolBarEvent, 1);
+    Qz_AddCallBackNotify(autoRedo, kDeselected, kNotifyAnyValue, toolBarEvent, 1);
+  }
+  if (newButton) Qz_AddCallBackNotify(newButton, kPressed, kNotifyAnyValue, toolBarEvent, 2);
+  Qz_Object* appImage = base.applicationImage ? &base.applicationImage->object : nullptr;
+  if (open && appImage) Qz_AddNotify(open, kDeselected, kNotifyAnyValue, appImage, 3, kAsync, kOpenFile, 0);
+  if (fix) Qz_AddNotify(fix, kDeselected, kNotifyAnyValue, kNotifyTargetActiveImage, 1, kFix);
+  if (clear) Qz_AddNotify(clear, kDeselected, kNotifyAnyValue, kNotifyTargetActiveImage, 2, kAsync, kClearLayer);
+  if (fill) Qz_AddNotify(fill, kDeselected, kNotifyAnyValue, kNotifyTargetActiveImage, 2, kAsync, kFillLayer);
+}
+
+// Width rules and the depth warning, once the platform screen is known.
+void fitToScreen(Qz_Object* screen, Qz_Object* window, const BoxFn& box) {
+  auto* platform = reinterpret_cast<Screen*>(Qz_DoMethod(screen, kScreenPlatform));
+  if (!platform) return;
+  const ToolBarLayout layout = toolBarLayout(platform->Width);
+  if (layout.hideGadgetRow) Qz_DoMethod(window, kHide, 1);
+  Qz_DoMethod(window, kWindowDefaultWidth, static_cast<QzWord>(platform->Width));
+  Qz_DoMethod(window, kWindowPlace, kWindowY, 0, 0);
+  if (displayTooShallow(Qz_GetDisplayDepth())) {
+    if (box)
+      box(text(229), kDepthWarning, 1);
+    else
+      Qz_MessageBoxA(text(229), kDepthWarning, 1, screen);
+  }
+}
+
+}  // namespace
+
+ToolBarLayout toolBarLayout(int32_t screenWidth) {
+  return {screenWidth < 800, screenWidth > 820 ? screenWidth - 800 : 0};
+}
+
+bool displayTooShallow(uint32_t bitsPerPixel) { return bitsPerPixel < 15; }
+
+MainWindowResult buildMainWindow(Qz_ImageBase& base, const BoxFn& box) {
+  MainWindowResult out;
+  // The screen is opened before anything is shown, so a missing display is
+  // found at once and the width and depth are known for the layout.
+  Screen* platform = OpenScreenTagList(nullptr, nullptr);
+  if (!platform) {
+    out.noDisplay = true;
+    return out;
+  }
+  out.screenOpened = true;
+
+  if (FILE* probe = Qz_FOpen("Data/Images/ToolBar/Magnify+", "rb")) {
+    std::fclose(probe);
+  } else if (box) {
+    box(text(229), text(230), 8);
+  } else {
+    Qz_MessageBoxA(text(229), text(230), 8, nullptr);
+  }
+
+  Qz_Object* app = Qz_CreateObject("App", kAppName, "Quillantrix", kAppTitle, "Quillantrix 5.0", kAppText,
+                                   text(227));
+  if (!app) return out;
+  out.app = app;
+  base.application = app;
+  Qz_Object* screen = Qz_AddObject(app, "Screen", kScreenTitle, text(288), kScreenPubName, "QUILLANTRIX",
+                                   kScreenTitle, "Quillantrix", kScreenType, 2);
+  base.screen = screen;
+  if (!screen) return out;
+  Qz_Object* window = Qz_AddObject(screen, "Window", kWindowKind, 16);
+  base.mainWindow = window;
+  gMainWindow = window;
+  if (!window) return out;
+  buildToolBar(base, window);
+  // Closing the main window ends the application. The application image
+  // has no quit command of its own yet, so the App is closed directly.
+  Qz_AddNotify(window, kWindowClose, kNotifyAnyValue, app, 1, kRootClose);
+
+  if (base.prefsObject) Qz_DoMethod(base.prefsObject, kPrefsApply);
+  fitToScreen(screen, window, box);
+  if (base.prefsObject) {
+    Qz_DoMethod(screen, kAddChild, base.prefsObject);
+    base.prefsObject = nullptr;  // the screen's child now: it goes with the tree
+  }
+  return out;
+}
+
+bool openDocumentLater(const std::string& absolutePath) {
+  Qz_Image* image = Qz_GetImageBase()->applicationImage;
+  if (!image || absolutePath.empty()) return false;
+  auto* copy = static_cast<char*>(AllocVec(absolutePath.size() + 1, 0));
+  if (!copy) return false;
+  std::memcpy(copy, absolutePath.c_str(), absolutePath.size() + 1);
+  if (Qz_DoAsyncMethod(&image->object, kOpenFile, copy)) return true;
+  FreeVec(copy);
+  return false;
+}
+
+void closeMainWindow(Qz_ImageBase& base) {
+  if (base.mainWindow) Qz_DoMethod(base.mainWindow, kWindowClose);
+}
+
+void disposeMainWindow(Qz_ImageBase& base, Qz_Object* app) {
+  gMainWindow = nullptr;
+  base.mainWindow = base.panelWindow = nullptr;
+  base.screen = nullptr;
+  base.currentMedia = nullptr;
+  base.currentTool = nullptr;
+  Qz_DisposeObject(app);
+  base.application = nullptr;
+}
+
+Window* mainPlatformWindow() {
+  PlatformWindowOf fn = platformWindowOf();
+  return (fn && gMainWindow) ? fn(gMainWindow) : nullptr;
+}
+
+Window* mainWindowOwnerWindow(void* owner) {
+  PlatformWindowOf fn = platformWindowOf();
+  if (!fn || !owner) return nullptr;
+  return fn(Qz_GetTopMostObject(static_cast<Qz_Object*>(owner)));
+}
+
+}  // namespace qz::app

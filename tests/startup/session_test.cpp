@@ -1,0 +1,97 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/startup.h"
+#include "image/qz_image.h"
+#include "objects/qz_object.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+int threadCount() {
+  int n = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/task")) ++n;
+  return n;
+}
+
+struct Box {
+  std::string title, text;
+  uint32_t kind;
+};
+
+qz::app::StartupOptions recording(std::vector<Box>& boxes, bool window) {
+  qz::app::StartupOptions options;
+  options.buildWindow = window;
+  options.messageBox = [&boxes](const char* title, const char* text, uint32_t kind) {
+    boxes.push_back({title ? title : "", text ? text : "", kind});
+  };
+  return options;
+}
+
+class Session : public testing::Test {
+ protected:
+  qztest::ScopedStateRoot state;
+};
+
+TEST_F(Session, StartsEverythingAndLeavesNothingBehind) {
+  for (bool window : {false, true}) {
+    SCOPED_TRACE(window ? "with the main window" : "up to the main window");
+    const int threadsBefore = threadCount();
+    std::vector<Box> boxes;
+    qz::app::Session s = qz::app::startUp(recording(boxes, window));
+    ASSERT_EQ(s.exitCode, qz::app::kExitOk);
+    Qz_ImageBase* base = Qz_GetImageBase();
+    EXPECT_EQ(base->useCount.load(), 1);
+    EXPECT_NE(base->catalogue, nullptr);
+    EXPECT_NE(base->ioGlobalData, nullptr);
+    EXPECT_NE(base->applicationImage, nullptr);
+    EXPECT_EQ(Qz_GetGlobalData()->toolTips, 1);
+    for (const char* name : {"Image", "PaintMode", "RootMode", "RootQZIO", "PNGQZIO"}) {
+      SCOPED_TRACE(name);
+      EXPECT_NE(Qz_FindClassFromName(name), nullptr);
+    }
+    // Closed before it runs: the run shows the windows and ends at once.
+    if (s.app) Qz_DoMethod(s.app, kRootClose);
+    qz::app::run(s);
+    qz::app::shutDown(s);
+    EXPECT_EQ(base->useCount.load(), 0);
+    EXPECT_EQ(Qz_GetGlobalData()->classList, nullptr);  // the object system is closed
+    EXPECT_EQ(threadCount(), threadsBefore);
+    for (const Box& b : boxes) EXPECT_NE(b.title, "Serious Error") << b.text;
+    // Without the tool-bar pictures the start warns once and goes on.
+    const bool pictures = std::filesystem::exists(std::string(std::getenv("QZ_DATA_DIR") ? std::getenv("QZ_DATA_DIR") : ".") +
+                                                  "/Data/Images/ToolBar/Magnify+");
+    const auto warnings = std::count_if(boxes.begin(), boxes.end(), [](const Box& b) { return b.kind == 8; });
+    EXPECT_EQ(warnings, window && !pictures ? 1 : 0);
+  }
+}
+
+TEST_F(Session, MissingCatalogueIsASeriousError) {
+  qztest::TempDir emptyData;
+  const char* previous = std::getenv("QZ_DATA_DIR");
+  const std::string keep = previous ? previous : "";
+  setenv("QZ_DATA_DIR", emptyData.path().c_str(), 1);
+  std::vector<Box> boxes;
+  qz::app::Session s = qz::app::startUp(recording(boxes, true));
+  if (previous) setenv("QZ_DATA_DIR", keep.c_str(), 1); else unsetenv("QZ_DATA_DIR");
+
+  EXPECT_EQ(s.exitCode, qz::app::kExitFailure);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].title, "Serious Error");
+  EXPECT_EQ(boxes[0].text, "Cant open language file Data\\Lingua\\Quillantrix.etf");
+  EXPECT_EQ(boxes[0].kind, 1u);
+  // Everything built before the failure is gone again.
+  EXPECT_EQ(Qz_GetImageBase()->useCount.load(), 0);
+  EXPECT_EQ(Qz_GetGlobalData()->classList, nullptr);  // the object system is closed
+  // And a later start works.
+  qz::app::Session again = qz::app::startUp(recording(boxes, false));
+  EXPECT_EQ(again.exitCode, qz::app::kExitOk);
+  qz::app::shutDown(again);
+}
+
+}  // namespace
