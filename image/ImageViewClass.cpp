@@ -133,6 +133,9 @@ void redrawView(Qz_Object* object, int32_t x0, int32_t y0, int32_t x1, int32_t y
   image->redrawNesting.fetch_add(1);
   Qz_ImageBase* base = Qz_GetImageBase();
   initRedrawSemaphore();
+  // Compositing writes the pixels under the same shared image lock; its
+  // semaphore keeps a redraw from reading a row while it is written.
+  ObtainSemaphore(&image->compositorSemaphore);
   ObtainSemaphore(&gRedrawSemaphore);
   const size_t bytesPerRow = size_t(kBufferColumns) * 3;
   if (!base->redrawBuffer) {
@@ -143,6 +146,7 @@ void redrawView(Qz_Object* object, int32_t x0, int32_t y0, int32_t x1, int32_t y
   if (base->redrawBuffer)
     drawRect(view, static_cast<uint8_t*>(base->redrawBuffer), bytesPerRow, x0, y0, x1, y1);
   ReleaseSemaphore(&gRedrawSemaphore);
+  ReleaseSemaphore(&image->compositorSemaphore);
   view->dirtyFlag.store(0);
   image->redrawNesting.fetch_sub(1);
   Qz_UnlockImageA(image, kQzLockComposite, nullptr);

@@ -8,6 +8,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <cstring>
 #include <dirent.h>
 #include <fstream>
@@ -19,6 +22,8 @@
 #include "host/raster/pixel_buffer.h"
 #include "image/image_shell.h"
 #include "objects/async_methods.h"
+#include "objects/qz_class_record.h"
+#include "objects/qz_root.h"
 #include "objects/qz_object.h"
 #include "platform/graphics.h"
 #include "qzio/qzio.h"
@@ -396,6 +401,79 @@ TEST_F(ShellTest, RerenderRunsInStripsOfATenth) {
     EXPECT_EQ(progress.lastWasDone.load(), 1);
     for (QzWord note : notes) Qz_RemoveNotify(&image->object, note);
   }
+}
+
+// A probe whose one method blocks until released, to keep a document's
+// thread busy while more messages queue up behind it.
+struct Gate {
+  std::mutex mutex;
+  std::condition_variable changed;
+  bool entered = false, open = false;
+};
+Gate gGate;
+constexpr uint32_t kGateWait = 0x7A0001;
+Qz_Class gGateClass;
+const Qz_Method kNoMethods[] = {{0, nullptr, 0, 0, nullptr, 0, nullptr, 0, 0}};
+
+QzWord GateDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
+  if (id != kGateWait) return Qz_DoMethodA(object->super, id, args);
+  std::unique_lock<std::mutex> hold(gGate.mutex);
+  gGate.entered = true;
+  gGate.changed.notify_all();
+  gGate.changed.wait(hold, [] { return gGate.open; });
+  return 1;
+}
+Qz_Object* GateNew(Qz_Class* c, const QzWord*) {
+  Qz_Object* o = Qz_AllocObjectMem(c);
+  if (o) o->super = Qz_CreateObject("Root");
+  return o;
+}
+void GateDispose(Qz_Object* o) {
+  Qz_DisposeObject(o->super);
+  Qz_FreeObjectMem(o);
+}
+
+TEST_F(ShellTest, RerenderStopsWhenANewerMessageWaits) {
+  if (!gGateClass.registered) {
+    static const Qz_ClassSpec spec = {"ShellGateProbe", "test", 0x7A0000, "Root", GateNew,
+                                      GateDispose, GateDispatch, kNoMethods, sizeof(Qz_Object), 0};
+    ASSERT_EQ(Qz_RegisterClassRecord(&gGateClass, &spec), 1u);
+  }
+  const std::string path = dir_.file("tall.ppm");
+  WritePattern(path, 4, 200);
+  Qz_Image* image = Load(path);
+  ASSERT_NE(image, nullptr);
+  Qz_Object* gate = Qz_CreateObject("ShellGateProbe");
+  ASSERT_NE(gate, nullptr);
+  Progress progress;
+  QzWord notes[2];
+  notes[0] = Qz_AddCallBackNotify(&image->object, kQzProgressStep, kNotifyAnyValue, OnProgress,
+                                  reinterpret_cast<QzWord>(&progress));
+  notes[1] = Qz_AddCallBackNotify(&image->object, kQzProgressDone, kNotifyAnyValue, OnProgress,
+                                  reinterpret_cast<QzWord>(&progress));
+  // The document's thread is held inside the gate; a posted re-render waits behind it.
+  ASSERT_EQ(Qz_DoAsyncMethod(&image->object, kRootAsyncCall, gate, kGateWait), 1u);
+  {
+    std::unique_lock<std::mutex> hold(gGate.mutex);
+    gGate.changed.wait(hold, [] { return gGate.entered; });
+  }
+  ASSERT_EQ(Qz_DoAsyncMethod(&image->object, kQzImageRerender), 1u);
+  EXPECT_EQ(Qz_DoMethod(&image->object, kQzImageRerender), 1u);
+  EXPECT_EQ(progress.strips.load(), 0);  // cut short before its first strip
+  EXPECT_EQ(progress.done.load(), 1);    // and the progress display is finished
+  {
+    std::lock_guard<std::mutex> hold(gGate.mutex);
+    gGate.open = true;
+    gGate.changed.notify_all();
+  }
+  // The posted one runs in full once nothing waits behind it (a settle
+  // marker would itself cut it short, so this polls).
+  for (int i = 0; i < 2000 && progress.done.load() < 2; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  EXPECT_EQ(progress.strips.load(), 10);
+  EXPECT_EQ(progress.done.load(), 2);
+  for (QzWord note : notes) Qz_RemoveNotify(&image->object, note);
+  Qz_DisposeObject(gate);
 }
 
 TEST(PreviewRows, FollowTheThumbnailShape) {
