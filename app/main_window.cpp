@@ -221,6 +221,8 @@ void disposeMainWindow(Qz_ImageBase& base, Qz_Object* app) {
   base.application = nullptr;
 }
 
+bool hasMainWindow() { return gMainWindow != nullptr && platformWindowOf() != nullptr; }
+
 Window* mainPlatformWindow() {
   PlatformWindowOf fn = platformWindowOf();
   return (fn && gMainWindow) ? fn(gMainWindow) : nullptr;

@@ -39,6 +39,8 @@ QZ_EXPORT bool openDocumentLater(const std::string& absolutePath);
 QZ_EXPORT void closeMainWindow(Qz_ImageBase& base);
 QZ_EXPORT void disposeMainWindow(Qz_ImageBase& base, Qz_Object* app);
 
+// True when a main Window object exists whose platform window can be asked for.
+bool hasMainWindow();
 // Window-layer hooks that need the main window.
 Window* mainPlatformWindow();
 Window* mainWindowOwnerWindow(void* owner);
