@@ -93,6 +93,8 @@ QZ_EXPORT QzWord Qz_InitButtonClass(Qz_GlobalData* globalData);
 QZ_EXPORT void Qz_CleanupButtonClass(Qz_GlobalData* globalData);
 QZ_EXPORT QzWord Qz_InitToolButtonClass(Qz_GlobalData* globalData);
 QZ_EXPORT void Qz_CleanupToolButtonClass(Qz_GlobalData* globalData);
+QZ_EXPORT QzWord Qz_InitProgressBarClass(Qz_GlobalData* globalData);
+QZ_EXPORT void Qz_CleanupProgressBarClass(Qz_GlobalData* globalData);
 QZ_EXTERN_C_END
 
 namespace qz::widgets {

@@ -52,7 +52,9 @@ TEST(IlbmReader, DecodesPlainPackedAndMaskedPictures) {
     ASSERT_TRUE(pic.hasPalette);
     ASSERT_EQ(pic.palette.size(), 768u);
     EXPECT_TRUE(std::equal(spec.palette.begin(), spec.palette.end(), pic.palette.begin()));
-    if (c.planes < 8) EXPECT_EQ(pic.palette[767], 0) << "entries beyond the picture's colours stay 0";
+    if (c.planes < 8) {
+      EXPECT_EQ(pic.palette[767], 0) << "entries beyond the picture's colours stay 0";
+    }
   }
 }
 
