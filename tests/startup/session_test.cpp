@@ -55,6 +55,13 @@ TEST_F(Session, StartsEverythingAndLeavesNothingBehind) {
       SCOPED_TRACE(name);
       EXPECT_NE(Qz_FindClassFromName(name), nullptr);
     }
+    if (window) {
+      // This build has App, Screen and Window: the tree is there.
+      EXPECT_NE(s.app, nullptr);
+      EXPECT_EQ(base->application, s.app);
+      EXPECT_NE(base->screen, nullptr);
+      EXPECT_NE(base->mainWindow, nullptr);
+    }
     // Closed before it runs: the run shows the windows and ends at once.
     if (s.app) Qz_DoMethod(s.app, kRootClose);
     qz::app::run(s);
