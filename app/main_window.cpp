@@ -7,6 +7,7 @@
 #include "image/qz_image.h"
 #include "objects/async_methods.h"
 #include "objects/catalogue.h"
+#include "objects/object_text.h"
 #include "objects/qz_notify.h"
 #include "objects/qz_object.h"
 #include "platform/exec.h"
@@ -42,6 +43,8 @@ constexpr uint32_t kToggle = 0x30014;
 constexpr uint32_t kSpaceWidth = 0x1012C;
 constexpr uint32_t kSpaceFixed = 0xE0028;
 constexpr uint32_t kAddChild = 0x47001E;
+constexpr uint32_t kFirstMember = 0x470050;
+constexpr uint32_t kWindowSetW = 0x90168;
 constexpr uint32_t kPrefsApply = 0x3E8004A;
 constexpr uint32_t kToolTip = 0x1028A;
 constexpr uint32_t kBitMapLoad = 0x8001E;
@@ -58,6 +61,7 @@ const char* const kTools[] = {"DrawTool",     "LineTool",     "CurveTool",      
                               "SymmetryTool", "CloneTool",    "CropTool"};
 
 Qz_Object* gMainWindow = nullptr;
+bool gPrefsInTree = false;
 
 using PlatformWindowOf = Window* (*)(Qz_Object*);
 PlatformWindowOf platformWindowOf() {
@@ -113,6 +117,15 @@ void buildToolBar(Qz_ImageBase& base, Qz_Object* window) {
   Qz_Object* fix = addButton(row, "Data/Images/ToolBar/Fix", 317);
   Qz_Object* autoRedo = addButton(row, "Data/Images/ToolBar/AutoRedo", 318, true);
   addSpace(row);
+  // The undo/redo panel travels at the end of the paint-mode selector.
+  Qz_Object* undoPanel = Qz_CreateObject("UndoRedoPlugin");
+  Qz_Object* modePanel = Qz_CreateObject("PaintModeSelectorPlugin");
+  if (modePanel && undoPanel) {
+    Qz_DoMethod(modePanel, kAddChild, undoPanel);
+    undoPanel = nullptr;
+  }
+  Qz_DisposeObject(undoPanel);
+  if (modePanel) Qz_DoMethod(row, kAddChild, modePanel);
 
   if (autoRedo) {
     Qz_AddCallBackNotify(autoRedo, kSelected, kNotifyAnyValue, toolBarEvent, 1);
@@ -187,11 +200,22 @@ MainWindowResult buildMainWindow(Qz_ImageBase& base, const BoxFn& box) {
   // has no quit command of its own yet, so the App is closed directly.
   Qz_AddNotify(window, kWindowClose, kNotifyAnyValue, app, 1, kRootClose);
 
+  // The panel layout the user left last time; without the file there is none.
+  if (Qz_Object* panels = Qz_RestoreObjectFromDisk("Data/Prefs/PluginContainerSnapShot.QzStr")) {
+    Qz_DoMethod(screen, kAddChild, panels);
+    auto* panelWindow = reinterpret_cast<Qz_Object*>(Qz_DoMethod(panels, kFirstMember));
+    base.panelWindow = panelWindow;
+    if (panelWindow) Qz_DoMethod(panelWindow, kWindowSetW, 130);
+  }
+  // Made once so their classes have settled defaults before the first use.
+  for (const char* name : {"PointAction", "MediaSettingsAction", "ColourAction", "PaintMode"})
+    Qz_DisposeObject(Qz_CreateObject(name));
+
   if (base.prefsObject) Qz_DoMethod(base.prefsObject, kPrefsApply);
   fitToScreen(screen, window, box);
   if (base.prefsObject) {
     Qz_DoMethod(screen, kAddChild, base.prefsObject);
-    base.prefsObject = nullptr;  // the screen's child now: it goes with the tree
+    gPrefsInTree = true;  // the screen's child now: it goes with the tree
   }
   return out;
 }
@@ -219,7 +243,11 @@ void disposeMainWindow(Qz_ImageBase& base, Qz_Object* app) {
   base.currentTool = nullptr;
   Qz_DisposeObject(app);
   base.application = nullptr;
+  if (gPrefsInTree) base.prefsObject = nullptr;
+  gPrefsInTree = false;
 }
+
+bool hasMainWindow() { return gMainWindow != nullptr && platformWindowOf() != nullptr; }
 
 Window* mainPlatformWindow() {
   PlatformWindowOf fn = platformWindowOf();

@@ -39,8 +39,10 @@ QZ_EXPORT bool openDocumentLater(const std::string& absolutePath);
 QZ_EXPORT void closeMainWindow(Qz_ImageBase& base);
 QZ_EXPORT void disposeMainWindow(Qz_ImageBase& base, Qz_Object* app);
 
+// True when a main Window object exists whose platform window can be asked for.
+QZ_EXPORT bool hasMainWindow();
 // Window-layer hooks that need the main window.
-Window* mainPlatformWindow();
+QZ_EXPORT Window* mainPlatformWindow();
 Window* mainWindowOwnerWindow(void* owner);
 
 }  // namespace qz::app

@@ -304,7 +304,7 @@ QzWord imageShellDispatch(Qz_Image* image, uint32_t id, const QzWord* args, bool
       Qz_Object* tool = baseOf(image)->currentTool;
       return tool ? Qz_DoMethod(tool, kToolInput, image, args[0]) : 0;
     }
-    default: handled = false; return 0;
+    default: return layerMessageDispatch(image, id, args, handled);
   }
 }
 

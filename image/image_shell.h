@@ -80,6 +80,8 @@ int startImageThread(Qz_Image* image);
 // 1 when a message waits at the image's port.
 bool imagePortHasMessage(Qz_Image* image);
 void disposeImageViews(Qz_Image* image);
+// Opacity, blend words and layer moves; handled is cleared for other ids.
+QzWord layerMessageDispatch(Qz_Image* layer, uint32_t id, const QzWord* args, bool& handled);
 // "<format>QZIO" exists and writes files.
 QZ_EXPORT bool formatCanSave(const char* formatName);
 }  // namespace qz

@@ -53,6 +53,61 @@ TiffHandle Qz__OpenForReading(const char* path, TiffMessages& messages) {
   return TiffHandle(TIFFOpenExt(path, "rm", options.get()));
 }
 
+// Plain 8-bit RGB in contiguous strips, top row first, is read strip by strip
+// straight into the rows: the RGBA raster would give the same pixels after a
+// second whole-picture buffer and copy.
+bool Qz__IsPlainRgbStrips(TIFF* tif) {
+  uint16_t photometric = 0, samples = 0, bits = 0, planar = 0, orientation = 0, format = 0, extra = 0;
+  uint16_t* extraTypes = nullptr;
+  if (TIFFIsTiled(tif)) return false;
+  if (!TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &photometric) || photometric != PHOTOMETRIC_RGB) return false;
+  TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &samples);
+  TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &bits);
+  TIFFGetFieldDefaulted(tif, TIFFTAG_PLANARCONFIG, &planar);
+  TIFFGetFieldDefaulted(tif, TIFFTAG_ORIENTATION, &orientation);
+  TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLEFORMAT, &format);
+  TIFFGetFieldDefaulted(tif, TIFFTAG_EXTRASAMPLES, &extra, &extraTypes);
+  uint16_t compression = COMPRESSION_NONE;
+  TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
+  return samples == 3 && bits == 8 && planar == PLANARCONFIG_CONTIG && orientation == ORIENTATION_TOPLEFT &&
+         format == SAMPLEFORMAT_UINT && extra == 0 && compression != COMPRESSION_OJPEG &&
+         compression != COMPRESSION_JPEG;
+}
+
+enum class StripRead { Done, Failed, Stopped };
+
+// Reads every strip into the rows. Failed means a strip would not decode in
+// full: the caller starts again the general way, which keeps what it can.
+StripRead Qz__ReadRgbStrips(TIFF* tif, uint32_t width, uint32_t height, PixelRows& rows, uint32_t& result) {
+  uint32_t rowsPerStrip = 0;
+  TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
+  if (rowsPerStrip == 0 || rowsPerStrip > height) rowsPerStrip = height;
+  const size_t rowBytes = static_cast<size_t>(width) * 3;
+  const tmsize_t stripBytes = TIFFStripSize(tif);
+  if (stripBytes <= 0 || static_cast<uint64_t>(stripBytes) < static_cast<uint64_t>(rowBytes) * rowsPerStrip)
+    return StripRead::Failed;
+  std::unique_ptr<uint8_t, decltype(&_TIFFfree)> strip(static_cast<uint8_t*>(_TIFFmalloc(stripBytes)), &_TIFFfree);
+  if (!strip) return StripRead::Failed;
+  for (uint32_t first = 0; first < height; first += rowsPerStrip) {
+    const uint32_t count = height - first < rowsPerStrip ? height - first : rowsPerStrip;
+    const tmsize_t wanted = static_cast<tmsize_t>(rowBytes * count);
+    const tmsize_t got = TIFFReadEncodedStrip(tif, TIFFComputeStrip(tif, first, 0), strip.get(), wanted);
+    if (got != wanted) return StripRead::Failed;
+    for (uint32_t i = 0; i < count; ++i) {
+      if (!rows.store(first + i, kLayoutRGB, strip.get() + rowBytes * i)) {
+        result = kNoMemory;
+        return StripRead::Stopped;
+      }
+      if (!rows.progress(first + i + 1, height)) {
+        result = kCancelled;
+        return StripRead::Stopped;
+      }
+    }
+  }
+  result = kOk;
+  return StripRead::Done;
+}
+
 }  // namespace
 
 bool tiffProbeMatches(std::span<const uint8_t> probe) {
@@ -89,6 +144,10 @@ uint32_t tiffDecode(const char* path, PixelRows& rows) {
     return kNotThisFormat;
   char reason[1024];
   if (!TIFFRGBAImageOK(tif.get(), reason)) return kNotThisFormat;
+  if (Qz__IsPlainRgbStrips(tif.get())) {
+    uint32_t result = kOk;
+    if (Qz__ReadRgbStrips(tif.get(), width, height, rows, result) != StripRead::Failed) return result;
+  }
   const size_t pixels = static_cast<size_t>(width) * height;  // at most 2^32: fits size_t
   std::unique_ptr<uint32_t, decltype(&_TIFFfree)> raster(
       static_cast<uint32_t*>(_TIFFmalloc(static_cast<tmsize_t>(pixels * sizeof(uint32_t)))), &_TIFFfree);

@@ -22,7 +22,7 @@ TEST(ProgramStart, ExitsCleanly) {
   if (pid == 0) {
     setenv("QZ_STATE_DIR", state.path().c_str(), 1);
     freopen("/dev/null", "w", stdout);
-    freopen("/dev/null", "w", stderr);
+    if (!std::getenv("QZ_TEST_SHOW_PROGRAM")) freopen("/dev/null", "w", stderr);
     execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
     _exit(127);
   }

@@ -60,6 +60,35 @@ bool run(const std::string& command);
 // The picture ImageMagick reads from path (alpha dropped), or false.
 bool decodeWithImageMagick(const std::string& path, RgbImage& image, const std::string& dir);
 
+// Decodes a file with a codec that reads through stdio: its header call, then
+// its decoder from the start of the file. The header is given back when asked.
+template <typename ReadInfo, typename Decode>
+uint32_t decodeStdioFile(const std::string& path, PictureRows& rows, qz::codec::ImageInfo* infoOut,
+                         ReadInfo readInfo, Decode decode) {
+  FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) return qz::codec::kCannotOpen;
+  qz::codec::ImageInfo info;
+  uint32_t result = readInfo(file, info);
+  if (result == qz::codec::kOk) {
+    rows.resize(info.width, info.height);
+    std::rewind(file);
+    result = decode(file, rows);
+  }
+  std::fclose(file);
+  if (infoOut) *infoOut = info;
+  return result;
+}
+
+// Encodes into a new file with a codec that writes through stdio.
+template <typename Encode>
+uint32_t encodeStdioFile(const std::string& path, Encode encode) {
+  FILE* file = std::fopen(path.c_str(), "wb");
+  if (!file) return qz::codec::kCannotOpen;
+  const uint32_t result = encode(file);
+  std::fclose(file);
+  return result;
+}
+
 std::vector<uint8_t> readFile(const std::string& path);
 void writeFile(const std::string& path, const std::vector<uint8_t>& bytes);
 

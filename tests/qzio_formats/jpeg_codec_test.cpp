@@ -15,25 +15,11 @@ using qztest::PictureRows;
 using qztest::RgbImage;
 
 uint32_t decodeFile(const std::string& path, PictureRows& rows, ImageInfo* infoOut = nullptr) {
-  FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return kCannotOpen;
-  ImageInfo info;
-  uint32_t result = jpegReadInfo(file, info);
-  if (result == kOk) {
-    rows.resize(info.width, info.height);
-    std::rewind(file);
-    result = jpegDecode(file, rows);
-  }
-  std::fclose(file);
-  if (infoOut) *infoOut = info;
-  return result;
+  return qztest::decodeStdioFile(path, rows, infoOut, jpegReadInfo, jpegDecode);
 }
 
 uint32_t encodeFile(const std::string& path, PictureRows& rows, const JpegSaveOptions& options) {
-  FILE* file = std::fopen(path.c_str(), "wb");
-  const uint32_t result = jpegEncode(file, rows.image.width, rows.image.height, 24, options, rows);
-  std::fclose(file);
-  return result;
+  return qztest::encodeStdioFile(path, [&](FILE* file) { return jpegEncode(file, rows.image.width, rows.image.height, 24, options, rows); });
 }
 
 // The frame marker (C0 baseline, C2 progressive) of a stream.

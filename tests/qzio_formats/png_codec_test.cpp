@@ -13,25 +13,11 @@ using qztest::PictureRows;
 using qztest::RgbImage;
 
 uint32_t decodeFile(const std::string& path, PictureRows& rows, ImageInfo* infoOut = nullptr) {
-  FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return kCannotOpen;
-  ImageInfo info;
-  uint32_t result = pngReadInfo(file, info);
-  if (result == kOk) {
-    rows.resize(info.width, info.height);
-    std::rewind(file);
-    result = pngDecode(file, rows);
-  }
-  std::fclose(file);
-  if (infoOut) *infoOut = info;
-  return result;
+  return qztest::decodeStdioFile(path, rows, infoOut, pngReadInfo, pngDecode);
 }
 
 uint32_t encodeFile(const std::string& path, PictureRows& rows, const PngSaveOptions& options) {
-  FILE* file = std::fopen(path.c_str(), "wb");
-  const uint32_t result = pngEncode(file, rows.image.width, rows.image.height, options, rows);
-  std::fclose(file);
-  return result;
+  return qztest::encodeStdioFile(path, [&](FILE* file) { return pngEncode(file, rows.image.width, rows.image.height, options, rows); });
 }
 
 class PngCodec : public ::testing::Test {

@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "codec_test_support.h"
@@ -175,6 +176,29 @@ TEST_F(TiffCodec, DamagedFilesEndCleanly) {
       EXPECT_EQ(result, kNotThisFormat);
     }
   }
+}
+
+// Strips read one by one must not lose the rest of the picture when one of
+// them will not decode: the other strips still arrive with their pixels.
+TEST_F(TiffCodec, OneBadStripKeepsTheOthers) {
+  const RgbImage source = qztest::makeGradient(200, 100);  // strips of 13 rows
+  PictureRows rows(source);
+  TiffSaveOptions deflate;
+  deflate.compression = kTiffCompressionDeflate;
+  ASSERT_EQ(encodeFile(dir_.file("good.tif"), rows, deflate), kOk);
+  std::vector<uint8_t> bytes = qztest::readFile(dir_.file("good.tif"));
+  // The strips come before the directory libtiff writes last.
+  for (size_t i = bytes.size() * 2 / 5, n = 0; n < 24; ++i, ++n) bytes[i] = 0xA5;
+  qztest::writeFile(dir_.file("bad.tif"), bytes);
+  PictureRows back;
+  ASSERT_EQ(decodeFile(dir_.file("bad.tif"), back), kOk);
+  const size_t rowBytes = size_t(source.width) * 3;
+  uint32_t sameRows = 0;
+  for (uint32_t y = 0; y < source.height; ++y)
+    sameRows += std::equal(source.at(0, y), source.at(0, y) + rowBytes, back.image.at(0, y)) ? 1 : 0;
+  EXPECT_GE(sameRows, source.height - 13);
+  EXPECT_TRUE(std::equal(source.at(0, 0), source.at(0, 0) + rowBytes, back.image.at(0, 0)));
+  EXPECT_TRUE(std::equal(source.at(0, 99), source.at(0, 99) + rowBytes, back.image.at(0, 99)));
 }
 
 }  // namespace

@@ -476,6 +476,82 @@ TEST_F(ShellTest, RerenderStopsWhenANewerMessageWaits) {
   Qz_DisposeObject(gate);
 }
 
+class LayerTest : public ShellTest {
+ protected:
+  void SetUp() override {
+    doc_ = reinterpret_cast<Qz_Image*>(Qz_CreateObject("Image"));
+    ASSERT_NE(doc_, nullptr);
+    made_.push_back(doc_);
+    ASSERT_NE(Qz_AllocImage(doc_, 6, 4, 24, kQzAllocNoThread, nullptr), nullptr);
+    for (Qz_Image*& layer : layers_) {
+      layer = reinterpret_cast<Qz_Image*>(
+          Qz_DoMethod(&doc_->object, kMakeLayer, kQzPaintLayer, 6, 4, 8));
+      ASSERT_NE(layer, nullptr);
+    }
+  }
+  std::string Order() {
+    std::string order;
+    for (Qz_Image* l = first_layer(doc_); l; l = next_layer(l))
+      for (int i = 0; i < 3; ++i)
+        if (layers_[i] == l) order += char('A' + i);
+    return order;
+  }
+  Qz_Image* doc_ = nullptr;
+  Qz_Image* layers_[3] = {};
+};
+
+TEST_F(LayerTest, MovesUpAndDownTheList) {
+  ASSERT_EQ(Order(), "ABC");
+  struct Case {
+    uint32_t id;
+    int layer;
+    QzWord result;
+    const char* order;
+  };
+  const uint32_t top = 0x100262, up = 0x10026c, down = 0x100276, bottom = 0x100280;
+  const Case cases[] = {{top, 0, 1, "BCA"},   {top, 0, 0, "BCA"},  {bottom, 0, 1, "ABC"},
+                        {bottom, 0, 0, "ABC"}, {up, 0, 1, "BAC"},   {down, 0, 1, "ABC"},
+                        {down, 0, 0, "ABC"},  {up, 2, 0, "ABC"},   {down, 2, 1, "ACB"},
+                        {up, 1, 0, "ACB"}, {up, 2, 1, "ABC"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << std::hex << c.id << " " << char('A' + c.layer));
+    EXPECT_EQ(Qz_DoMethod(&layers_[c.layer]->object, c.id), c.result);
+    EXPECT_EQ(Order(), c.order);
+  }
+}
+
+TEST_F(LayerTest, OpacityIsStoredAsTransparencyAndReCompositesOnlyOnChange) {
+  Qz_Image* layer = doc_->paintLayer;
+  ASSERT_NE(layer, nullptr);
+  Progress progress;
+  const QzWord note = Qz_AddCallBackNotify(&doc_->object, kQzProgressDone, kNotifyAnyValue,
+                                           OnProgress, reinterpret_cast<QzWord>(&progress));
+  struct Case {
+    uint32_t id;
+    int32_t value;
+    uint16_t stored;
+  };
+  const Case cases[] = {{0x10006e, 0, 256},   {0x10006e, 33, 172}, {0x10006e, 50, 128},
+                        {0x10006e, 100, 0},   {0x10006f, 0, 256},  {0x10006f, 256, 0},
+                        {0x10006f, 300, 0},   {0x10006f, -5, 256}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << std::hex << c.id << std::dec << " " << c.value);
+    EXPECT_EQ(Qz_DoMethod(&layer->object, c.id, c.value), QzWord(c.stored));
+    EXPECT_EQ(layer->opacity, c.stored);
+  }
+  const int before = progress.done.load();
+  Qz_DoMethod(&layer->object, 0x10006e, 40);
+  Qz_DoMethod(&layer->object, 0x10006e, 40);
+  EXPECT_EQ(progress.done.load(), before + 1);
+  layer->toneTableFlag = 0;
+  Qz_DoMethod(&layer->object, 0x100320, 10);  // blend word 1
+  EXPECT_EQ(layer->toneTableFlag, 0);
+  EXPECT_EQ(layer->blend[0], 256 - 25);
+  Qz_DoMethod(&layer->object, 0x100398, 10);  // blend word 7
+  EXPECT_EQ(layer->toneTableFlag, 1);
+  Qz_RemoveNotify(&doc_->object, note);
+}
+
 TEST(PreviewRows, FollowTheThumbnailShape) {
   struct Case {
     uint32_t w, h, k, m, rows;

@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "app/main_window.h"
 #include "app/startup.h"
 #include "image/qz_image.h"
 #include "objects/qz_object.h"
@@ -55,9 +58,21 @@ TEST_F(Session, StartsEverythingAndLeavesNothingBehind) {
       SCOPED_TRACE(name);
       EXPECT_NE(Qz_FindClassFromName(name), nullptr);
     }
-    // Closed before it runs: the run shows the windows and ends at once.
-    if (s.app) Qz_DoMethod(s.app, kRootClose);
+    if (window) {
+      // This build has App, Screen and Window: the tree is there.
+      EXPECT_NE(s.app, nullptr);
+      EXPECT_EQ(base->application, s.app);
+      EXPECT_NE(base->screen, nullptr);
+      EXPECT_NE(base->mainWindow, nullptr);
+    }
+    // Closed from another thread once the main window is open, as a user would.
+    std::thread closer([&s] {
+      for (int i = 0; i < 1000 && qz::app::hasMainWindow() && !qz::app::mainPlatformWindow(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      if (s.app) Qz_DoMethod(s.app, kRootClose);
+    });
     qz::app::run(s);
+    closer.join();
     qz::app::shutDown(s);
     EXPECT_EQ(base->useCount.load(), 0);
     EXPECT_EQ(Qz_GetGlobalData()->classList, nullptr);  // the object system is closed
