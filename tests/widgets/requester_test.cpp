@@ -23,7 +23,8 @@ class Requester : public testing::Test {
   QzWord show(Answer answer, uint32_t flags, bool* alive) {
     Qz_Object* parent = Qz_CreateObject("LinkedList");
     Qz_Object* content = Qz_CreateObject("Text", kRootSetLabel, "Resize the picture?");
-    const int32_t before = content->objectClass->liveCount;
+    Qz_Class* textClass = content->objectClass;
+    const int32_t before = textClass->liveCount;
     auto result = std::async(std::launch::async, [&] {
       if (answer == Answer::Break) SetSignal(SIGBREAKF_CTRL_C, SIGBREAKF_CTRL_C);
       const QzWord r = Qz_ShowRequester("Resize", content, 0, parent, flags);
@@ -46,7 +47,7 @@ class Requester : public testing::Test {
       }
     }
     const QzWord r = result.get();
-    *alive = content->objectClass->liveCount == before;
+    *alive = textClass->liveCount == before;
     if (*alive) Qz_DisposeObject(content);
     EXPECT_EQ(Qz_DoMethod(parent, kLinkedListCount), 0u) << "the window is taken out again";
     Qz_DisposeObject(parent);
