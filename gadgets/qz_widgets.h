@@ -82,7 +82,25 @@ inline constexpr uint32_t kProgressBarSetText = 0x480032;
 inline constexpr uint32_t kProgressBarGetText = 0x48003C;
 inline constexpr uint32_t kProgressBarRemoveLabel = 0x48006E;
 
+// ---- VectorImage ----
+inline constexpr uint32_t kVectorImageClassId = 0x50000;
+inline constexpr uint32_t kVectorImageSetKind = 0x50032;
+inline constexpr uint32_t kVectorImageLeftArrow = 0x5000A;
+inline constexpr uint32_t kVectorImageRightArrow = 0x50014;
+inline constexpr uint32_t kVectorImageUpArrow = 0x5001E;
+inline constexpr uint32_t kVectorImageDownArrow = 0x50028;
+inline constexpr uint32_t kVectorImageCheckMark = 0x50032;
+inline constexpr uint32_t kVectorImagePlusBox = 0x500A0;
+
+struct Qz_DrawInfo;
+
 QZ_EXTERN_C_BEGIN
+// Draws a symbol kind into the box: pen 2 when selected, else the disabled
+// pen when disabled, else pen 1. Kinds outside the table draw nothing.
+QZ_EXPORT void Qz__RenderVectorImage(Qz_DrawInfo* info, int32_t x, int32_t y, int32_t width, int32_t height,
+                                     uint32_t kind, uint32_t selected, uint32_t disabled);
+QZ_EXPORT QzWord Qz_InitVectorImageClass(Qz_GlobalData* globalData);
+QZ_EXPORT void Qz_CleanupVectorImageClass(Qz_GlobalData* globalData);
 QZ_EXPORT QzWord Qz_InitTextClass(Qz_GlobalData* globalData);
 QZ_EXPORT void Qz_CleanupTextClass(Qz_GlobalData* globalData);
 QZ_EXPORT QzWord Qz_InitSpaceClass(Qz_GlobalData* globalData);

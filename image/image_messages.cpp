@@ -277,9 +277,14 @@ QzWord imageShellDispatch(Qz_Image* image, uint32_t id, const QzWord* args, bool
     }
     case kFill: return fill(image, uint32_t(args[0]));
     case kClear: return fill(image, 0);
-    case kLoad:
-      return qz::toWord(Qz__LoadImageA(reinterpret_cast<const char*>(args[0]), nullptr, nullptr, 0,
-                                       nullptr));
+    case kLoad: {
+      // Senders (drops, the hand-over, the command line) hand over a block
+      // from AllocVec; the receiver frees it once the load is done.
+      char* path = reinterpret_cast<char*>(args[0]);
+      Qz_Image* loaded = Qz__LoadImageA(path, nullptr, nullptr, 0, nullptr);
+      FreeVec(path);
+      return qz::toWord(loaded);
+    }
     case kLoadChoice: {
       Qz_ImageBase* base = baseOf(image);
       const int32_t saved = base->fileRequesterChoice.exchange(1);

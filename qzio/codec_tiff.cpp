@@ -182,8 +182,6 @@ uint32_t tiffEncode(int fd, const char* name, uint32_t width, uint32_t height, c
   if (compression != kTiffCompressionNone && compression != kTiffCompressionJpeg &&
       compression != kTiffCompressionPackBits && compression != kTiffCompressionDeflate)
     return kBadArguments;
-  std::unique_ptr<uint8_t[]> row(new (std::nothrow) uint8_t[static_cast<size_t>(width) * 3]);
-  if (!row) return kNoMemory;
   // libtiff closes the descriptor it was given; the caller keeps its own.
   const int own = dup(fd);
   if (own < 0) return kCannotOpen;
@@ -213,10 +211,22 @@ uint32_t tiffEncode(int fd, const char* name, uint32_t width, uint32_t height, c
   // Strips of about 8 KB, which every reader handles (the JPEG codec rounds
   // the count to whole MCU rows).
   TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(t, 0));
-  for (uint32_t y = 0; y < height; ++y) {
-    if (!rows.fetch(y, kLayoutRGB, row.get())) return kBadArguments;
-    if (TIFFWriteScanline(t, row.get(), y, 0) < 0) return kWriteFailed;
-    if (!rows.progress(y + 1, height)) return kCancelled;
+  uint32_t rowsPerStrip = 0;
+  TIFFGetField(t, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
+  if (rowsPerStrip == 0 || rowsPerStrip > height) rowsPerStrip = height;
+  // Rows are fetched straight into a whole strip handed to libtiff at once,
+  // rather than each row being copied again into libtiff's own strip buffer.
+  const size_t rowBytes = static_cast<size_t>(width) * 3;
+  std::unique_ptr<uint8_t[]> strip(new (std::nothrow) uint8_t[rowBytes * rowsPerStrip]);
+  if (!strip) return kNoMemory;
+  for (uint32_t first = 0; first < height; first += rowsPerStrip) {
+    const uint32_t count = height - first < rowsPerStrip ? height - first : rowsPerStrip;
+    for (uint32_t i = 0; i < count; ++i) {
+      if (!rows.fetch(first + i, kLayoutRGB, strip.get() + rowBytes * i)) return kBadArguments;
+      if (!rows.progress(first + i + 1, height)) return kCancelled;
+    }
+    const tmsize_t bytes = static_cast<tmsize_t>(rowBytes * count);
+    if (TIFFWriteEncodedStrip(t, TIFFComputeStrip(t, first, 0), strip.get(), bytes) != bytes) return kWriteFailed;
   }
   if (!TIFFFlush(t)) return kWriteFailed;
   return kOk;

@@ -1,0 +1,100 @@
+#include "objects/requester.h"
+
+#include <atomic>
+
+#include "gadgets/qz_group.h"
+#include "gadgets/qz_widgets.h"
+#include "gadgets/qz_window.h"
+#include "objects/qz_notify.h"
+#include "platform/exec.h"
+#include "platform/lists.h"
+
+namespace {
+
+constexpr QzWord kReturnKey = 13;
+constexpr QzWord kEscapeKey = 27;
+
+bool stillRunning(const uint32_t& running) {
+  return std::atomic_ref<uint32_t>(const_cast<uint32_t&>(running)).load(std::memory_order_relaxed) != 0;
+}
+
+}  // namespace
+
+extern "C" {
+
+QZ_EXPORT QzWord Qz_ShowRequesterA(const char* title, Qz_Object* content, QzWord text, Qz_Object* parent,
+                                   uint32_t flags, const TagItem* tags) {
+  (void)text;
+  // Written by the requester window's thread through the notifications
+  // below; this frame outlives them because the window is gone before we return.
+  uint32_t running = 1;
+  Qz_Object* window = nullptr;
+  Qz_Object* ok = nullptr;
+  Qz_Object* group = nullptr;
+  const QzWord spacing = QzWord(Qz_GetGlobalData()->requesterSpacing);
+  if (content != nullptr) {
+    window = Qz_CreateObject("Window", kWindowSetX, kWindowCentred, kWindowSetY, kWindowCentred,
+                             kWindowSetDefaultWidth, GetTagData(kRequesterTagDefaultWidth, 230, tags),
+                             kWindowSetDefaultHeight, GetTagData(kRequesterTagDefaultHeight, 230, tags),
+                             kWindowSetPositionKey, GetTagData(kRequesterTagPositionKey, 0, tags),
+                             kWindowSetTitle, title != nullptr ? title : "", kGroupSetFrame, 0,
+                             kGroupSetInnerSpacing, spacing, kWindowSetKind, kWindowKindFreeStanding);
+  }
+  Qz_Object* cancel = nullptr;
+  if (window != nullptr) {
+    group = Qz_CreateObjects(0, kBuildVGroup, kGroupSetFrame, 6,
+                             kBuildSpaceVWeighted, spacing,
+                             kBuildObject, "Space", kFixHeight, 4, kSpaceSetEtched, 1, kBuildClose,
+                             kBuildSpaceVWeighted, spacing,
+                             kBuildHGroup,
+                               kBuildObject, "Button", kBuildStoreLast, &ok,
+                                 kBuildObject, "Text", kRootSetLabel, "Ok", kBuildClose,
+                                 kRootSetUserData, 0, kButtonSetKey, kReturnKey,
+                               kBuildClose,
+                               kBuildSpaceV,
+                               kBuildObject, "Button", kBuildStoreLast, &cancel,
+                                 kBuildObject, "Text", kRootSetLabel, "Cancel", kBuildClose,
+                                 kButtonSetKey, kEscapeKey,
+                               kBuildClose,
+                             kBuildClose,
+                             kBuildClose, kBuildEnd);
+    if (group == nullptr || ok == nullptr || cancel == nullptr) {
+      Qz_DisposeObject(group);
+      Qz_DisposeObject(window);
+      window = nullptr;
+    }
+  }
+  if (window == nullptr) {
+    if (flags & kRequesterDisposeContentUnlessOk) Qz_DisposeObject(content);
+    return 0;
+  }
+  Qz_DoMethod(group, kGroupAddHead, content);
+  Qz_DoMethod(window, kGroupAddTail, group);
+  if (parent != nullptr) Qz_DoMethod(parent, kGroupAddTail, window);
+
+  Qz_AddNotify(window, kWindowToFront, kNotifyAnyValue, ok, 2, kRootSetUserData, 1);
+  Qz_AddNotify(window, kWindowToFront, kNotifyAnyValue, ok, 3, kRootPoke32, &running, 0);
+  Qz_AddNotify(ok, kButtonPressed, kNotifyAnyValue, ok, 2, kRootSetUserData, 1);
+  Qz_AddNotify(ok, kButtonPressed, kNotifyAnyValue, ok, 3, kRootPoke32, &running, 0);
+  Qz_AddNotify(cancel, kButtonPressed, kNotifyAnyValue, cancel, 3, kRootPoke32, &running, 0);
+  Qz_AddNotify(window, kWindowClose, kNotifyAnyValue, ok, 3, kRootPoke32, &running, 0);
+
+  Qz_DoMethod(window, kRootOpen);
+  while (stillRunning(running)) {
+    if ((SetSignal(0, 0) & SIGBREAKF_CTRL_C) != 0) break;
+    Delay(5);
+  }
+  const QzWord result = Qz_DoMethod(ok, kRootGetUserData) == 1 ? 1 : 0;
+
+  if (parent != nullptr) Qz_DoMethod(parent, kGroupRemove, window);
+  Qz_DoMethod(group, kGroupRemove, content);  // the caller's tree outlives the window
+  Qz_DisposeObject(window);
+  if (flags & kRequesterDisposeContent) {
+    Qz_DisposeObject(content);
+  } else if (result != 1 && (flags & kRequesterDisposeContentUnlessOk)) {
+    Qz_DisposeObject(content);
+  }
+  return result;
+}
+
+}  // extern "C"
