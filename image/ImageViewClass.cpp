@@ -420,7 +420,9 @@ int32_t fitPercent(Qz_ImageView* view) {
     h = std::max<int64_t>(1, w * ih / iw);
   else
     w = std::max<int64_t>(1, h * iw / ih);
-  return std::clamp(int32_t(w * 100 / iw), 1, 100);
+  int32_t percent = std::clamp(int32_t(w * 100 / iw), 1, 100);
+  if (Qz_GetImageBase()->steppedZoom.load() && percent > 25) percent = percent / 25 * 25;
+  return percent;
 }
 
 // Brings the window to the zoomed size (its inner size).
@@ -464,6 +466,15 @@ void onWindowClosed(QzWord userData, Qz_Object*, uint32_t, const QzWord*) {
   if (view->image) Qz_DoMethod(qz::imageObject(view->image), kCloseView, &view->object);
 }
 
+// The window came to the front: its document becomes the active one.
+void onWindowActivated(QzWord userData, Qz_Object*, uint32_t, const QzWord*) {
+  auto* view = reinterpret_cast<Qz_ImageView*>(userData);
+  Qz_Image* image = view->image;
+  if (!image) return;
+  image->view = &view->object;
+  Qz_DoMethod(qz::imageObject(image), kMakeActiveImage, image);
+}
+
 QzWord openWindow(Qz_ImageView* view) {
   if (view->window) {
     view->windowClosed = 0;
@@ -486,6 +497,8 @@ QzWord openWindow(Qz_ImageView* view) {
   setTitle(view);
   view->closeNotify = Qz_AddCallBackNotify(window, kWindowClose, kNotifyAnyValue, onWindowClosed,
                                            reinterpret_cast<QzWord>(view));
+  Qz_AddCallBackNotify(window, kWindowActivated, kNotifyAnyValue, onWindowActivated,
+                       reinterpret_cast<QzWord>(view));
   image->view = &view->object;
   view->windowClosed = 0;
   Qz_DoMethod(window, kRootOpen);

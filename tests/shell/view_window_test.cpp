@@ -8,6 +8,7 @@
 #include <fstream>
 #include <string>
 
+#include "gadgets/qz_group.h"
 #include "gadgets/qz_window.h"
 #include "host/headless/headless_host.h"
 #include "image/image_shell.h"
@@ -21,6 +22,7 @@
 namespace {
 
 constexpr uint32_t kQuiet = 4;
+constexpr uint32_t kMakeActiveImage = 0x13001e;
 
 uint32_t Pixel(int32_t x, int32_t y) {
   return uint32_t((x * 9) & 0xFF) << 16 | uint32_t((y * 11) & 0xFF) << 8 | uint32_t((x + y) * 5 & 0xFF);
@@ -131,6 +133,39 @@ TEST_F(ViewWindowTest, DisposingTheDocumentClosesItsWindow) {
   ASSERT_TRUE(qz::headless::settle());
   int still = 0;
   for (int x = 0; x < 20; ++x) still += qz::headless::screenPixel(sx + x, sy + 3) == Pixel(x, 3);
+  EXPECT_EQ(still, 0);
+}
+
+TEST_F(ViewWindowTest, TheCloseGadgetClosesTheViewAndClickingActivatesTheDocument) {
+  const std::string path = dir_.file("pic.ppm");
+  WritePicture(path, 30, 20);
+  Qz_Object* window = LoadShown(path);
+  ASSERT_NE(window, nullptr);
+  Qz_ImageBase* base = Qz_GetImageBase();
+
+  // Another window takes the activation; a click on the picture gives it back.
+  Qz_Object* other = ui_.window("Other", 600, 400);
+  Qz_DoMethod(other, kGroupAddTail, qztest::TestGadget::make({.minWidth = 50, .minHeight = 30}));
+  ASSERT_TRUE(ui_.open(other));
+  ui_.click(other, 20, 30);
+  ASSERT_TRUE(ui_.settle(other));
+  Qz_DoMethod(&image_->object, kMakeActiveImage, nullptr);
+  ASSERT_EQ(base->activeImage, nullptr);
+  const Qz_LayoutBox b = qztest::UiHarness::box(image_->view);
+  ui_.click(window, b.left + 5, b.top + 5);
+  ASSERT_TRUE(Settle(window));
+  EXPECT_EQ(base->activeImage, image_);
+
+  Window* pw = Qz__PlatformWindowOf(window);
+  ASSERT_NE(pw, nullptr);
+  const int sx = pw->LeftEdge + b.left, sy = pw->TopEdge + b.top;
+  ui_.forget(window);
+  ASSERT_TRUE(ui_.post(window, window, kWindowFireClose));
+  for (int i = 0; i < 250 && image_->view; ++i) Delay(1);
+  EXPECT_EQ(image_->view, nullptr);
+  ASSERT_TRUE(qz::headless::settle());
+  int still = 0;
+  for (int x = 0; x < 30; ++x) still += qz::headless::screenPixel(sx + x, sy + 2) == Pixel(x, 2);
   EXPECT_EQ(still, 0);
 }
 
