@@ -3,18 +3,11 @@
 // depends on a window being open.
 #include "objects/message_box.h"
 
-#include <atomic>
-#include <chrono>
 #include <cstdio>
 #include <deque>
 #include <mutex>
 
-#include "gadgets/qz_group.h"
-#include "gadgets/qz_widgets.h"
-#include "gadgets/qz_window.h"
 #include "host/host_backend.h"
-#include "objects/qz_notify.h"
-#include "platform/exec.h"
 
 namespace qz::msgbox {
 
@@ -69,68 +62,6 @@ QzWord answerHeadless(const char* title, const char* text, uint32_t kind) {
   return resultOf(style, answer);
 }
 
-// A window of our own toolkit with the text and the kind's buttons, run on
-// the caller's thread until a button or the close box answers. False when
-// no such window can be shown (no toolkit, no display).
-bool answerInWindow(const char* title, const char* text, uint32_t kind, QzWord* result) {
-  const Style style = styleOf(kind);
-  const std::vector<std::string> names = buttonsOf(style);
-  uint32_t answered = 0;  // written by the box's window thread
-  Qz_Object* window = Qz_CreateObject("Window", kWindowSetX, kWindowCentred, kWindowSetY, kWindowCentred,
-                                      kWindowSetTitle, title, kWindowSetKind, kWindowKindFreeStanding);
-  Qz_Object* column = Qz_CreateObject("Group", kGroupSetMode, 1, kGroupSetSpacing, 8);
-  Qz_Object* label = Qz_CreateObject("Text", kRootSetLabel, text, kTextSetMode, 0);
-  Qz_Object* row = Qz_CreateObject("Group", kGroupSetMode, 2, kGroupSetSpacing, 8);
-  if (window == nullptr || column == nullptr || label == nullptr || row == nullptr) {
-    Qz_DisposeObject(row);
-    Qz_DisposeObject(label);
-    Qz_DisposeObject(column);
-    Qz_DisposeObject(window);
-    return false;
-  }
-  Qz_DoMethod(column, kGroupAddTail, label);
-  Qz_DoMethod(column, kGroupAddTail, row);
-  Qz_DoMethod(window, kGroupAddTail, column);
-  std::vector<Qz_Object*> buttons;
-  for (std::size_t i = 0; i < names.size(); ++i) {
-    Qz_Object* face = Qz_CreateObject("Text", kRootSetLabel, names[i].c_str());
-    // Return answers with the first button, Escape with the last.
-    const QzWord key = i == 0 ? 13 : 27;
-    Qz_Object* b = Qz_CreateObject("Button", kButtonSetKey, names.size() == 1 ? 13 : key);
-    if (b == nullptr || face == nullptr) {
-      Qz_DisposeObject(face);
-      Qz_DisposeObject(b);
-      Qz_DisposeObject(window);
-      return false;
-    }
-    Qz_DoMethod(b, kGroupAddTail, face);
-    Qz_DoMethod(row, kGroupAddTail, b);
-    // 1 + the button's index, so 0 still means "no answer yet".
-    Qz_AddNotify(b, kButtonPressed, kNotifyAnyValue, b, 3, kRootPoke32, &answered, i + 1);
-    buttons.push_back(b);
-  }
-  Qz_AddNotify(window, kWindowClose, kNotifyAnyValue, window, 3, kRootPoke32, &answered, names.size() + 1);
-  Qz_DoMethod(window, kRootOpen);
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-  while (Qz__PlatformWindowOf(window) == nullptr) {
-    if (std::chrono::steady_clock::now() > deadline) {
-      Qz_DisposeObject(window);
-      return false;
-    }
-    Delay(1);
-  }
-  uint32_t choice = 0;
-  while ((choice = std::atomic_ref<uint32_t>(answered).load()) == 0) Delay(1);
-  Qz_DisposeObject(window);
-  const Answer pressed = choice > names.size()          ? Answer::Cancel
-                         : names[choice - 1] == "Yes"   ? Answer::Yes
-                         : names[choice - 1] == "No"    ? Answer::No
-                         : names[choice - 1] == "OK"    ? Answer::Ok
-                                                        : Answer::Cancel;
-  *result = resultOf(style, pressed);
-  return true;
-}
-
 }  // namespace
 
 void scriptAnswer(Answer answer) {
@@ -161,10 +92,6 @@ QZ_EXPORT QzWord Qz_MessageBoxA(const char* title, const char* text, uint32_t ki
   if (title == nullptr) title = "";
   if (text == nullptr) text = "";
   if (qz::host::chosenBackendName() == "headless") return qz::msgbox::answerHeadless(title, text, kind);
-  QzWord result = 0;
-  if (Qz_FindClassFromName("Window") != nullptr && qz::msgbox::answerInWindow(title, text, kind, &result)) {
-    return result;
-  }
   // Without a toolkit window to show it in, the user still learns what happened.
   std::fprintf(stderr, "%s: %s\n", title, text);
   return 0;
