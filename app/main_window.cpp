@@ -43,6 +43,8 @@ constexpr uint32_t kToggle = 0x30014;
 constexpr uint32_t kSpaceWidth = 0x1012C;
 constexpr uint32_t kSpaceFixed = 0xE0028;
 constexpr uint32_t kAddChild = 0x47001E;
+constexpr uint32_t kGroupMode = 0x201F4;
+constexpr uint32_t kGroupHorizontal = 2;
 constexpr uint32_t kFirstMember = 0x470050;
 constexpr uint32_t kWindowSetW = 0x90168;
 constexpr uint32_t kPrefsApply = 0x3E8004A;
@@ -101,7 +103,7 @@ void toolBarEvent(QzWord userData, Qz_Object*, uint32_t method, const QzWord*) {
 }
 
 void buildToolBar(Qz_ImageBase& base, Qz_Object* window) {
-  Qz_Object* row = Qz_AddObject(window, "Group");
+  Qz_Object* row = Qz_AddObject(window, "Group", kGroupMode, kGroupHorizontal);
   if (!row) return;
   Qz_Object* newButton = addButton(row, "Data/Images/ToolBar/New", 293);
   Qz_Object* open = addButton(row, "Data/Images/ToolBar/Open", 294);
@@ -126,6 +128,9 @@ void buildToolBar(Qz_ImageBase& base, Qz_Object* window) {
   }
   Qz_DisposeObject(undoPanel);
   if (modePanel) Qz_DoMethod(row, kAddChild, modePanel);
+  // Fixed-size buttons alone would cap the bar at their width; the filler
+  // lets it take the screen's width.
+  Qz_AddObject(row, "Space");
 
   if (autoRedo) {
     Qz_AddCallBackNotify(autoRedo, kSelected, kNotifyAnyValue, toolBarEvent, 1);
@@ -140,13 +145,18 @@ void buildToolBar(Qz_ImageBase& base, Qz_Object* window) {
 }
 
 // Width rules and the depth warning, once the platform screen is known.
-void fitToScreen(Qz_Object* screen, Qz_Object* window, const BoxFn& box) {
+void fitToScreen(Qz_Object* screen, Qz_Object* window, Screen* opened, const BoxFn& box) {
+  // The Screen object knows its platform screen only once it is open; until
+  // then the one opened at start-up is the same display.
   auto* platform = reinterpret_cast<Screen*>(Qz_DoMethod(screen, kScreenPlatform));
+  if (!platform) platform = opened;
   if (!platform) return;
   const ToolBarLayout layout = toolBarLayout(platform->Width);
   if (layout.hideGadgetRow) Qz_DoMethod(window, kHide, 1);
   Qz_DoMethod(window, kWindowDefaultWidth, static_cast<QzWord>(platform->Width));
-  Qz_DoMethod(window, kWindowPlace, kWindowY, 0, 0);
+  // The box is given as a tag list (pairs ending in 0).
+  static const QzWord kTopTags[] = {kWindowY, 0, 0};
+  Qz_DoMethod(window, kWindowPlace, kTopTags);
   if (displayTooShallow(Qz_GetDisplayDepth())) {
     if (box)
       box(text(229), kDepthWarning, 1);
@@ -212,7 +222,7 @@ MainWindowResult buildMainWindow(Qz_ImageBase& base, const BoxFn& box) {
     Qz_DisposeObject(Qz_CreateObject(name));
 
   if (base.prefsObject) Qz_DoMethod(base.prefsObject, kPrefsApply);
-  fitToScreen(screen, window, box);
+  fitToScreen(screen, window, platform, box);
   if (base.prefsObject) {
     Qz_DoMethod(screen, kAddChild, base.prefsObject);
     gPrefsInTree = true;  // the screen's child now: it goes with the tree

@@ -2,18 +2,25 @@
 // notices into redraws on its own redraw thread, keeps the progress state
 // of a re-render, and hands pointer and key input to the current tool.
 #include <algorithm>
+#include <cstdio>
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <new>
 
+#include "gadgets/qz_group.h"
 #include "gadgets/qz_thread.h"
+#include "gadgets/qz_window.h"
 #include "image/dirty_rows.h"
 #include "image/image_internal.h"
 #include "image/image_shell.h"
+#include "objects/async_methods.h"
+#include "objects/object_services.h"
 #include "objects/qz_class_record.h"
+#include "objects/qz_notify.h"
 #include "objects/qz_root.h"
 #include "platform/graphics.h"
+#include "platform/windows.h"
 
 namespace {
 
@@ -24,6 +31,12 @@ constexpr uint32_t kReopenWindow = 0x1002db;
 constexpr uint32_t kCloseWindow = 0x1002e4;
 constexpr uint32_t kToolInput = 0x1771001e;
 constexpr uint32_t kMakeActiveImage = 0x13001e;
+constexpr uint32_t kCloseView = 0x10030c;
+// Room kept free around a document window that is fitted to the screen.
+constexpr int32_t kScreenMargin = 15;
+// A panel or main window further than this from the screen's corner is not
+// a neighbour the document window is placed beside.
+constexpr int32_t kNeighbourReach = 300;
 constexpr int32_t kMaxZoomFactor = 8;
 // Columns the shared redraw buffer holds; wider rectangles are drawn in pieces.
 constexpr int32_t kBufferColumns = 2048;
@@ -54,6 +67,7 @@ struct Qz_ImageView {
   int32_t ownsImage;
   std::atomic<int32_t> dirtyFlag;
   int32_t windowClosed;
+  QzWord closeNotify;
   // The redraw thread's progress, for callers that wait for it.
   std::mutex* idleMutex;
   std::condition_variable* idle;
@@ -78,23 +92,30 @@ void initRedrawSemaphore() { std::call_once(gRedrawOnce, [] { InitSemaphore(&gRe
 
 int32_t scaleDown(int64_t c, int64_t num, int64_t den) { return den ? int32_t(c * num / den) : 0; }
 
-void drawRect(Qz_ImageView* view, uint8_t* buffer, size_t bytesPerRow, int32_t x0, int32_t y0,
-              int32_t x1, int32_t y1) {
+// Where a rectangle of the image goes: the rast port, the view's top left
+// corner in it and the size of the part shown (the view's box in a window).
+struct DrawTarget {
+  RastPort* rp;
+  int32_t left, top, width, height;
+};
+
+void drawRect(Qz_ImageView* view, const DrawTarget& to, uint8_t* buffer, size_t bytesPerRow,
+              int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
   Qz_Image* image = view->image;
-  RastPort* rp = &view->rastPort;
-  if (!rp->Target) return;
+  RastPort* rp = to.rp;
+  if (!rp || !rp->Target) return;
   const int32_t iw = image->width, ih = image->height;
   const int32_t zw = view->zoomWidth, zh = view->zoomHeight;
   if (iw <= 0 || ih <= 0 || zw <= 0 || zh <= 0) return;
-  const int32_t left = view->left, top = view->top;
+  const int32_t left = to.left, top = to.top;
   int32_t wx0 = scaleDown(x0, zw, iw) + left;
   int32_t wx1 = std::max(wx0, scaleDown(int64_t(x1) + 1, zw, iw) + left - 1);
   int32_t wy0 = scaleDown(y0, zh, ih) + top;
   int32_t wy1 = std::max(wy0, scaleDown(int64_t(y1) + 1, zh, ih) + top - 1);
   wx0 = std::max({wx0, left + view->visibleX, left, 0});
   wy0 = std::max({wy0, top + view->visibleY, top, 0});
-  wx1 = std::min(wx1, left + view->visibleX + view->visibleWidth - 1);
-  wy1 = std::min(wy1, top + view->visibleY + view->visibleHeight - 1);
+  wx1 = std::min({wx1, left + view->visibleX + view->visibleWidth - 1, left + to.width - 1});
+  wy1 = std::min({wy1, top + view->visibleY + view->visibleHeight - 1, top + to.height - 1});
   if (wx1 < wx0 || wy1 < wy0) return;
   const int32_t step = int32_t((int64_t(iw) << 10) / zw);
   for (int32_t cx0 = wx0; cx0 <= wx1; cx0 += kBufferColumns) {
@@ -143,8 +164,23 @@ void redrawView(Qz_Object* object, int32_t x0, int32_t y0, int32_t x1, int32_t y
     base->redrawBufferWidth = kBufferColumns;
     base->redrawBufferHeight = kBandRows + 1;
   }
-  if (base->redrawBuffer)
-    drawRect(view, static_cast<uint8_t*>(base->redrawBuffer), bytesPerRow, x0, y0, x1, y1);
+  if (base->redrawBuffer) {
+    auto* buffer = static_cast<uint8_t*>(base->redrawBuffer);
+    if (view->window) {
+      // Shown in a window: draw into its backing store at the view's box,
+      // under the window's draw lock (none while the window is closed).
+      if (Qz_DrawInfo* info = Qz_LockDrawInfo(object)) {
+        const auto* box =
+            reinterpret_cast<const Qz_LayoutBox*>(Qz_DoMethod(object, kRootGetLayoutBox));
+        drawRect(view, {info->rastPort, box->left, box->top, box->width, box->height}, buffer,
+                 bytesPerRow, x0, y0, x1, y1);
+        Qz_UnlockDrawInfo(object);
+      }
+    } else {
+      drawRect(view, {&view->rastPort, view->left, view->top, view->zoomWidth, view->zoomHeight},
+               buffer, bytesPerRow, x0, y0, x1, y1);
+    }
+  }
   ReleaseSemaphore(&gRedrawSemaphore);
   ReleaseSemaphore(&image->compositorSemaphore);
   view->dirtyFlag.store(0);
@@ -205,6 +241,11 @@ void redrawThreadEntry(QzWord argument) {
   DeleteMsgPort(port);
 }
 
+void resizeWindow(Qz_ImageView* view);
+void requestFullRedraw(Qz_ImageView* view);
+void setTitle(Qz_ImageView* view);
+QzWord fitToScreen(Qz_ImageView* view, bool apply);
+
 // A change notice of the shown image.
 void onImageChanged(QzWord userData, Qz_Object*, uint32_t, const QzWord* words) {
   auto* view = reinterpret_cast<Qz_ImageView*>(userData);
@@ -222,7 +263,12 @@ void onImageChanged(QzWord userData, Qz_Object*, uint32_t, const QzWord* words) 
       drawMarked(view);
   } else if (kind == kQzChangeFormat) {
     view->dirty->reset(image->width, image->height);
-    Qz_DoMethod(&view->object, kQzViewZoom, 100, 1);
+    if (view->window) {
+      setTitle(view);
+      fitToScreen(view, true);
+    } else {
+      Qz_DoMethod(&view->object, kQzViewZoom, 100, 1);
+    }
     view->dirty->markAll();
     wakeRedrawThread(view);
   }
@@ -255,7 +301,12 @@ QzWord zoom(Qz_ImageView* view, int32_t percent, uint32_t flag) {
   percent = std::clamp(percent, 1, kMaxZoomFactor * 100);
   setSize(view, int32_t((int64_t(image->width) * percent + 99) / 100),
           int32_t(int64_t(image->height) * percent / 100));
-  if (flag != 1) Qz_FullRedrawImage(image);
+  if (view->window) {
+    resizeWindow(view);
+    if (flag != 1) requestFullRedraw(view);
+  } else if (flag != 1) {
+    Qz_FullRedrawImage(image);
+  }
   return 0;
 }
 
@@ -293,6 +344,174 @@ QzWord setImage(Qz_ImageView* view, Qz_Image* image) {
   return 1;
 }
 
+// ---- the document window -------------------------------------------------------------------
+
+Qz_LayoutBox* boxOf(Qz_ImageView* view) {
+  return reinterpret_cast<Qz_LayoutBox*>(Qz_DoMethod(&view->object, kRootGetLayoutBox));
+}
+
+// The layout box follows the zoom: the view asks for at most its zoomed size.
+void measure(Qz_ImageView* view) {
+  Qz_LayoutBox* box = boxOf(view);
+  if (!box) return;
+  const int32_t w = std::clamp(view->zoomWidth, 1, 0x7FFF);
+  const int32_t h = std::clamp(view->zoomHeight, 1, 0x7FFF);
+  box->minWidth = box->minHeight = 1;
+  box->maxWidth = int16_t(w);
+  box->maxHeight = int16_t(h);
+  box->width = int16_t(w);
+  box->height = int16_t(h);
+}
+
+void setTitle(Qz_ImageView* view) {
+  Qz_Image* image = view->image;
+  if (!view->window || !image) return;
+  char title[300];
+  std::snprintf(title, sizeof title, "%s - %ldx%ldx%ldbit", image->name ? image->name : "",
+                long(image->width), long(image->height), long(image->depth));
+  Qz_DoMethod(view->window, kWindowSetTitle, title);
+}
+
+// A window object's outer box as it was last taken (all 0 for none).
+struct Edges {
+  int32_t left = 0, top = 0, width = 0, height = 0;
+};
+
+Edges edgesOf(Qz_Object* window) {
+  Edges e;
+  if (!window) return e;
+  e.left = int32_t(Qz_DoMethod(window, kWindowGetX));
+  e.top = int32_t(Qz_DoMethod(window, kWindowGetY));
+  e.width = int32_t(Qz_DoMethod(window, kWindowGetW));
+  e.height = int32_t(Qz_DoMethod(window, kWindowGetH));
+  return e;
+}
+
+// Where the document window goes: beside the panel window and below the
+// main window, unless they lie far from the screen's top left corner.
+void neighbourOffsets(int32_t* left, int32_t* top) {
+  Qz_ImageBase* base = Qz_GetImageBase();
+  const Edges panel = edgesOf(base->panelWindow);
+  const Edges main = edgesOf(base->mainWindow);
+  *left = panel.left + panel.width;
+  if (panel.left > kNeighbourReach || *left > kNeighbourReach || *left < 0) *left = 0;
+  *top = main.top + main.height;
+  if (*top > kNeighbourReach || *top < 0) *top = 0;
+}
+
+// The zoom at which the whole image fits the screen beside the panels, at
+// most 100 %.
+int32_t fitPercent(Qz_ImageView* view) {
+  Qz_Image* image = view->image;
+  if (!image || image->width <= 0 || image->height <= 0) return 100;
+  Screen* screen = LockPubScreen(nullptr);
+  if (!screen) return 100;
+  int32_t left = 0, top = 0;
+  neighbourOffsets(&left, &top);
+  const int32_t freeW = std::max<int32_t>(
+      1, screen->Width - 2 * kFrameWidth - (left > screen->Width / 2 ? 0 : left) - kScreenMargin);
+  const int32_t freeH = std::max<int32_t>(1, screen->Height - 2 * kFrameWidth - kCaptionHeight -
+                                                 (top > screen->Height / 2 ? 0 : top) -
+                                                 kScreenMargin);
+  const int64_t iw = image->width, ih = image->height;
+  int64_t w = std::min<int64_t>(freeW, iw), h = std::min<int64_t>(freeH, ih);
+  // The largest size of the image's proportions inside the free room.
+  if (w * ih <= h * iw)
+    h = std::max<int64_t>(1, w * ih / iw);
+  else
+    w = std::max<int64_t>(1, h * iw / ih);
+  return std::clamp(int32_t(w * 100 / iw), 1, 100);
+}
+
+// Brings the window to the zoomed size (its inner size).
+void resizeWindow(Qz_ImageView* view) {
+  if (!view->window) return;
+  measure(view);
+  Window* w = Qz__PlatformWindowOf(view->window);
+  if (!w) {
+    Qz_DoMethod(view->window, kWindowSetW, view->zoomWidth);
+    Qz_DoMethod(view->window, kWindowSetH, view->zoomHeight);
+    return;
+  }
+  Qz_DoMethod(view->window, kWindowChangeBox, w->LeftEdge, w->TopEdge, view->zoomWidth,
+              view->zoomHeight);
+}
+
+QzWord fitToScreen(Qz_ImageView* view, bool apply) {
+  const int32_t percent = fitPercent(view);
+  if (!apply || !view->image) return QzWord(uint32_t(percent));
+  Qz_Image* image = view->image;
+  setSize(view, std::max<int32_t>(1, int32_t(int64_t(image->width) * percent / 100)),
+          std::max<int32_t>(1, int32_t(int64_t(image->height) * percent / 100)));
+  resizeWindow(view);
+  return QzWord(uint32_t(percent));
+}
+
+void requestFullRedraw(Qz_ImageView* view) {
+  if (!view->image) return;
+  view->dirty->markAll();
+  view->dirtyFlag.store(1);
+  if (view->port.load(std::memory_order_acquire))
+    wakeRedrawThread(view);
+  else
+    drawMarked(view);
+}
+
+// The close gadget of the document window: the document is asked to close
+// its view (it may ask the user first).
+void onWindowClosed(QzWord userData, Qz_Object*, uint32_t, const QzWord*) {
+  auto* view = reinterpret_cast<Qz_ImageView*>(userData);
+  if (view->image) Qz_DoMethod(qz::imageObject(view->image), kCloseView, &view->object);
+}
+
+QzWord openWindow(Qz_ImageView* view) {
+  if (view->window) {
+    view->windowClosed = 0;
+    if (Qz__PlatformWindowOf(view->window))
+      Qz_DoMethod(view->window, kWindowToFront);
+    else
+      Qz_DoMethod(view->window, kWindowOpen);
+    return 1;
+  }
+  Qz_Image* image = view->image;
+  if (!image) return 0;
+  int32_t left = 0, top = 0;
+  neighbourOffsets(&left, &top);
+  Qz_Object* window =
+      Qz_CreateObject("Window", kWindowSetKind, kWindowKindFramed, kWindowSetX, left, kWindowSetY, top);
+  if (!window) return 0;
+  view->window = window;
+  fitToScreen(view, true);
+  Qz_DoMethod(window, kGroupAddTail, &view->object);
+  setTitle(view);
+  view->closeNotify = Qz_AddCallBackNotify(window, kWindowClose, kNotifyAnyValue, onWindowClosed,
+                                           reinterpret_cast<QzWord>(view));
+  image->view = &view->object;
+  view->windowClosed = 0;
+  Qz_DoMethod(window, kRootOpen);
+  return 1;
+}
+
+// Takes the view out of its window on the window's own thread (where its
+// gadgets are drawn and handed input), then disposes the window.
+void disposeWindow(Qz_ImageView* view) {
+  Qz_Object* window = view->window;
+  if (!window) return;
+  Qz_RootObject* root = Qz_RootInstance(window);
+  bool removed = false;
+  if (root && root->asyncPort) {
+    uint32_t done = 0;
+    if (Qz_DoAsyncMethod(window, kGroupRemove, &view->object) &&
+        Qz_DoAsyncMethod(window, kRootPoke32, &done, 1)) {
+      for (int i = 0; i < 250 && std::atomic_ref<uint32_t>(done).load() == 0; ++i) Delay(1);
+      removed = std::atomic_ref<uint32_t>(done).load() != 0;
+    }
+  }
+  if (!removed) Qz_DoMethod(window, kGroupRemove, &view->object);
+  view->window = nullptr;
+  Qz_DisposeObject(window);
+}
+
 // Input over the view: the window-activation message makes this the active
 // document's view; everything else goes to the current tool.
 QzWord handleInput(Qz_ImageView* view, QzWord message) {
@@ -314,8 +533,8 @@ QzWord dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
     case kQzViewScale:
       if (uint32_t(args[1]) != 1 && view->image) Qz_FullRedrawImage(view->image);
       return 0;
-    case kQzViewFit:
-    case kQzViewFitQuery: return 100;
+    case kQzViewFit: return fitToScreen(view, true);
+    case kQzViewFitQuery: return fitToScreen(view, false);
     case kQzViewZoomIn: {
       const int32_t z = std::min(zoomInStep(zoomPercent(view)), kMaxZoomFactor * 100);
       zoom(view, z, 0);
@@ -327,8 +546,14 @@ QzWord dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
       return QzWord(uint32_t(z));
     }
     case kRootDraw:
-      if (view->image) Qz_FullRedrawImage(view->image);
+      // In a window this runs on the window's thread: the picture is left
+      // to the redraw thread, so the window never waits on the image's lock.
+      if (view->window)
+        requestFullRedraw(view);
+      else if (view->image)
+        Qz_FullRedrawImage(view->image);
       return 0;
+    case kRootMeasure: measure(view); return 1;
     case kRootDrawRect:
       Qz_RedrawImageView(object, int32_t(args[0]), int32_t(args[1]), int32_t(args[2]),
                          int32_t(args[3]));
@@ -336,13 +561,22 @@ QzWord dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
     case kRootPlace:
       view->left = int32_t(args[0]);
       view->top = int32_t(args[1]);
-      return 0;
+      return Qz_DoMethodA(object->super, id, args);
     case kRootHandleIDCMP: return handleInput(view, args[0]);
-    case kOpenWindow: return 1;
+    case kOpenWindow: return openWindow(view);
     case kReopenWindow:
-      if (view->image) Qz_FullRedrawImage(view->image);
+      view->windowClosed = 1;
+      if (view->window) {
+        fitToScreen(view, true);
+        requestFullRedraw(view);
+      } else if (view->image) {
+        Qz_FullRedrawImage(view->image);
+      }
       return 1;
-    case kCloseWindow: view->windowClosed = 1; return 0;
+    case kCloseWindow:
+      view->windowClosed = 1;
+      if (view->window) Qz_DoMethod(view->window, kWindowClose);
+      return 0;
     case kRootClose: return 1;
     case kQzProgressStart:
       view->progressShown = 1;
@@ -366,6 +600,7 @@ void disposeView(Qz_Object* object) {
   // The thread goes first, so nothing draws while the rest is taken apart.
   Qz_DisposeObject(view->thread);
   view->thread = nullptr;
+  disposeWindow(view);
   setImage(view, nullptr);
   delete view->dirty;
   delete view->idle;

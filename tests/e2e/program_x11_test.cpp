@@ -68,8 +68,7 @@ TEST(ProgramOnX11, StartHandOverAndStop) {
   EXPECT_EQ(readFile(dir.file("first.rc")), "0\n") << readFile(dir.file("first.log"));
   const long red = countColour(dir.file("shot.xwd"), "#FF0000");
   ASSERT_GE(red, 0) << "the screenshot could not be read";
-  if (red == 0) GTEST_SKIP() << "no document window drew the picture (image views do not open windows yet)";
-  EXPECT_GE(red, 120 * 80 / 2);
+  EXPECT_GE(red, 120 * 80 / 2) << "the document window did not show the picture";
 }
 
 }  // namespace
