@@ -13,6 +13,7 @@
 
 #include "gadgets/ilbm_reader.h"
 #include "gadgets/qz_widgets.h"
+#include "objects/qz_class_record.h"
 #include "objects/object_services.h"
 #include "objects/qz_root.h"
 #include "platform/graphics.h"
@@ -246,26 +247,14 @@ void bitMapDispose(Qz_Object* object) {
 
 QzWord Qz_InitBitMapClass(Qz_GlobalData* globalData) {
   (void)globalData;
-  Qz_Class& c = gBitMapClass;
-  c = Qz_Class{};
-  c.name = "BitMap";
-  c.notice = "Picture from an ILBM file or a platform bitmap";
-  c.classId = kBitMapClassId;
-  c.version = 2;
-  c.superClass = Qz_FindClassFromName("Root");
-  c.newObject = bitMapNew;
-  c.dispose = bitMapDispose;
-  c.dispatch = bitMapDispatch;
-  c.methods = kBitMapMethods;
-  c.objectSize = sizeof(BitMapObject);
-  if (Qz_AddClass(&c) == 0) return 0;
-  c.registered = 1;
-  return 1;
+  static const Qz_ClassSpec spec = {
+      "BitMap", "Picture from an ILBM file or a platform bitmap", kBitMapClassId, "Root",
+      bitMapNew, bitMapDispose, bitMapDispatch, kBitMapMethods,
+      sizeof(BitMapObject), 0};
+  return Qz_RegisterClassRecord(&gBitMapClass, &spec);
 }
 
 void Qz_CleanupBitMapClass(Qz_GlobalData* globalData) {
   (void)globalData;
-  if (gBitMapClass.registered == 0) return;
-  Qz_RemoveClass(&gBitMapClass);
-  gBitMapClass.registered = 0;
+  Qz_UnregisterClassRecord(&gBitMapClass);
 }

@@ -11,6 +11,7 @@
 #include "gadgets/qz_group.h"
 #include "gadgets/qz_input_event.h"
 #include "gadgets/qz_widgets.h"
+#include "objects/qz_class_record.h"
 #include "objects/qz_notify.h"
 #include "objects/qz_root.h"
 #include "platform/windows.h"
@@ -251,26 +252,14 @@ void buttonDispose(Qz_Object* object) {
 
 QzWord Qz_InitButtonClass(Qz_GlobalData* globalData) {
   (void)globalData;
-  Qz_Class& c = gButtonClass;
-  c = Qz_Class{};
-  c.name = "Button";
-  c.notice = "Push button";
-  c.classId = kButtonClassId;
-  c.version = 2;
-  c.superClass = Qz_FindClassFromName("Group");
-  c.newObject = buttonNew;
-  c.dispose = buttonDispose;
-  c.dispatch = buttonDispatch;
-  c.methods = kButtonMethods;
-  c.objectSize = sizeof(ButtonObject);
-  if (Qz_AddClass(&c) == 0) return 0;
-  c.registered = 1;
-  return 1;
+  static const Qz_ClassSpec spec = {
+      "Button", "Push button", kButtonClassId, "Group",
+      buttonNew, buttonDispose, buttonDispatch, kButtonMethods,
+      sizeof(ButtonObject), 0};
+  return Qz_RegisterClassRecord(&gButtonClass, &spec);
 }
 
 void Qz_CleanupButtonClass(Qz_GlobalData* globalData) {
   (void)globalData;
-  if (gButtonClass.registered == 0) return;
-  Qz_RemoveClass(&gButtonClass);
-  gButtonClass.registered = 0;
+  Qz_UnregisterClassRecord(&gButtonClass);
 }

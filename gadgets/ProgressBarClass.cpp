@@ -2,6 +2,7 @@
 // a value against a maximum.
 #include "gadgets/qz_group.h"
 #include "gadgets/qz_widgets.h"
+#include "objects/qz_class_record.h"
 #include "objects/object_services.h"
 #include "objects/qz_root.h"
 #include "platform/graphics.h"
@@ -122,26 +123,14 @@ void progressDispose(Qz_Object* object) {
 
 QzWord Qz_InitProgressBarClass(Qz_GlobalData* globalData) {
   (void)globalData;
-  Qz_Class& c = gProgressBarClass;
-  c = Qz_Class{};
-  c.name = "ProgressBar";
-  c.notice = "Label over a filling bar";
-  c.classId = kProgressBarClassId;
-  c.version = 2;
-  c.superClass = Qz_FindClassFromName("Group");
-  c.newObject = progressNew;
-  c.dispose = progressDispose;
-  c.dispatch = progressDispatch;
-  c.methods = kProgressBarMethods;
-  c.objectSize = sizeof(ProgressBarObject);
-  if (Qz_AddClass(&c) == 0) return 0;
-  c.registered = 1;
-  return 1;
+  static const Qz_ClassSpec spec = {
+      "ProgressBar", "Label over a filling bar", kProgressBarClassId, "Group",
+      progressNew, progressDispose, progressDispatch, kProgressBarMethods,
+      sizeof(ProgressBarObject), 0};
+  return Qz_RegisterClassRecord(&gProgressBarClass, &spec);
 }
 
 void Qz_CleanupProgressBarClass(Qz_GlobalData* globalData) {
   (void)globalData;
-  if (gProgressBarClass.registered == 0) return;
-  Qz_RemoveClass(&gProgressBarClass);
-  gProgressBarClass.registered = 0;
+  Qz_UnregisterClassRecord(&gProgressBarClass);
 }

@@ -1,6 +1,7 @@
 // Space: an empty filler of fixed or stretchable size, optionally an etched
 // separator line.
 #include "gadgets/qz_widgets.h"
+#include "objects/qz_class_record.h"
 #include "objects/object_services.h"
 #include "objects/qz_root.h"
 #include "platform/graphics.h"
@@ -117,26 +118,14 @@ void spaceDispose(Qz_Object* object) {
 
 QzWord Qz_InitSpaceClass(Qz_GlobalData* globalData) {
   (void)globalData;
-  Qz_Class& c = gSpaceClass;
-  c = Qz_Class{};
-  c.name = "Space";
-  c.notice = "Filler and etched separator";
-  c.classId = kSpaceClassId;
-  c.version = 2;
-  c.superClass = Qz_FindClassFromName("Root");
-  c.newObject = spaceNew;
-  c.dispose = spaceDispose;
-  c.dispatch = spaceDispatch;
-  c.methods = kSpaceMethods;
-  c.objectSize = sizeof(SpaceObject);
-  if (Qz_AddClass(&c) == 0) return 0;
-  c.registered = 1;
-  return 1;
+  static const Qz_ClassSpec spec = {
+      "Space", "Filler and etched separator", kSpaceClassId, "Root",
+      spaceNew, spaceDispose, spaceDispatch, kSpaceMethods,
+      sizeof(SpaceObject), 0};
+  return Qz_RegisterClassRecord(&gSpaceClass, &spec);
 }
 
 void Qz_CleanupSpaceClass(Qz_GlobalData* globalData) {
   (void)globalData;
-  if (gSpaceClass.registered == 0) return;
-  Qz_RemoveClass(&gSpaceClass);
-  gSpaceClass.registered = 0;
+  Qz_UnregisterClassRecord(&gSpaceClass);
 }

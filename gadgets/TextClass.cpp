@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "gadgets/qz_widgets.h"
+#include "objects/qz_class_record.h"
 #include "objects/draw/qz_draw.h"
 #include "objects/object_services.h"
 #include "objects/qz_root.h"
@@ -319,26 +320,14 @@ void formatNumber(const char* label, int32_t number, char* out, std::size_t size
 
 QzWord Qz_InitTextClass(Qz_GlobalData* globalData) {
   (void)globalData;
-  Qz_Class& c = gTextClass;
-  c = Qz_Class{};
-  c.name = "Text";
-  c.notice = "Label of one or more lines";
-  c.classId = kTextClassId;
-  c.version = 2;
-  c.superClass = Qz_FindClassFromName("Root");
-  c.newObject = textNew;
-  c.dispose = textDispose;
-  c.dispatch = textDispatch;
-  c.methods = kTextMethods;
-  c.objectSize = sizeof(TextObject);
-  if (Qz_AddClass(&c) == 0) return 0;
-  c.registered = 1;
-  return 1;
+  static const Qz_ClassSpec spec = {
+      "Text", "Label of one or more lines", kTextClassId, "Root",
+      textNew, textDispose, textDispatch, kTextMethods,
+      sizeof(TextObject), 0};
+  return Qz_RegisterClassRecord(&gTextClass, &spec);
 }
 
 void Qz_CleanupTextClass(Qz_GlobalData* globalData) {
   (void)globalData;
-  if (gTextClass.registered == 0) return;
-  Qz_RemoveClass(&gTextClass);
-  gTextClass.registered = 0;
+  Qz_UnregisterClassRecord(&gTextClass);
 }

@@ -4,6 +4,7 @@
 #include "gadgets/qz_group.h"
 #include "gadgets/qz_input_event.h"
 #include "gadgets/qz_widgets.h"
+#include "objects/qz_class_record.h"
 #include "objects/qz_notify.h"
 #include "platform/windows.h"
 
@@ -139,26 +140,14 @@ void toolDispose(Qz_Object* object) {
 
 QzWord Qz_InitToolButtonClass(Qz_GlobalData* globalData) {
   (void)globalData;
-  Qz_Class& c = gToolButtonClass;
-  c = Qz_Class{};
-  c.name = "ToolButton";
-  c.notice = "Tool-bar button with several states";
-  c.classId = kToolButtonClassId;
-  c.version = 2;
-  c.superClass = Qz_FindClassFromName("Group");
-  c.newObject = toolNew;
-  c.dispose = toolDispose;
-  c.dispatch = toolDispatch;
-  c.methods = kToolButtonMethods;
-  c.objectSize = sizeof(ToolButtonObject);
-  if (Qz_AddClass(&c) == 0) return 0;
-  c.registered = 1;
-  return 1;
+  static const Qz_ClassSpec spec = {
+      "ToolButton", "Tool-bar button with several states", kToolButtonClassId, "Group",
+      toolNew, toolDispose, toolDispatch, kToolButtonMethods,
+      sizeof(ToolButtonObject), 0};
+  return Qz_RegisterClassRecord(&gToolButtonClass, &spec);
 }
 
 void Qz_CleanupToolButtonClass(Qz_GlobalData* globalData) {
   (void)globalData;
-  if (gToolButtonClass.registered == 0) return;
-  Qz_RemoveClass(&gToolButtonClass);
-  gToolButtonClass.registered = 0;
+  Qz_UnregisterClassRecord(&gToolButtonClass);
 }

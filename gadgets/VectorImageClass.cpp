@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "gadgets/qz_widgets.h"
+#include "objects/qz_class_record.h"
 #include "objects/draw/qz_draw.h"
 #include "objects/object_services.h"
 #include "objects/qz_root.h"
@@ -223,26 +224,14 @@ QZ_EXPORT void Qz__RenderVectorImage(Qz_DrawInfo* info, int32_t x, int32_t y, in
 
 QzWord Qz_InitVectorImageClass(Qz_GlobalData* globalData) {
   (void)globalData;
-  Qz_Class& c = gVectorImageClass;
-  c = Qz_Class{};
-  c.name = "VectorImage";
-  c.notice = "Scalable symbols";
-  c.classId = kVectorImageClassId;
-  c.version = 2;
-  c.superClass = Qz_FindClassFromName("Root");
-  c.newObject = vectorNew;
-  c.dispose = vectorDispose;
-  c.dispatch = vectorDispatch;
-  c.methods = kVectorImageMethods;
-  c.objectSize = sizeof(VectorImageObject);
-  if (Qz_AddClass(&c) == 0) return 0;
-  c.registered = 1;
-  return 1;
+  static const Qz_ClassSpec spec = {
+      "VectorImage", "Scalable symbols", kVectorImageClassId, "Root",
+      vectorNew, vectorDispose, vectorDispatch, kVectorImageMethods,
+      sizeof(VectorImageObject), 0};
+  return Qz_RegisterClassRecord(&gVectorImageClass, &spec);
 }
 
 void Qz_CleanupVectorImageClass(Qz_GlobalData* globalData) {
   (void)globalData;
-  if (gVectorImageClass.registered == 0) return;
-  Qz_RemoveClass(&gVectorImageClass);
-  gVectorImageClass.registered = 0;
+  Qz_UnregisterClassRecord(&gVectorImageClass);
 }

@@ -21,7 +21,7 @@ struct Qz_ClassSpec {
 
 QZ_EXTERN_C_BEGIN
 
-// Fills the record from the spec and adds it to the class list. A record
+// Fills the record from its declaration and adds it to the class list. A record
 // that is already registered in the current runtime answers 1 unchanged (a
 // runtime closed and opened again has a fresh list, so it is added anew).
 // The superclass link is looked up by name and stays NULL when that class is
