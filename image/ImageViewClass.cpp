@@ -11,6 +11,7 @@
 #include "gadgets/qz_group.h"
 #include "gadgets/qz_input_event.h"
 #include "gadgets/qz_thread.h"
+#include "gadgets/qz_widgets.h"
 #include "gadgets/qz_window.h"
 #include "image/dirty_rows.h"
 #include "image/image_internal.h"
@@ -69,6 +70,10 @@ struct Qz_ImageView {
   std::atomic<int32_t> dirtyFlag;
   int32_t windowClosed;
   QzWord closeNotify;
+  // The status line under the picture: a "Done." text page and a progress page.
+  Qz_Object* status;
+  Qz_Object* progressBar;
+  QzWord progressNotifies[3];
   // The redraw thread's progress, for callers that wait for it.
   std::mutex* idleMutex;
   std::condition_variable* idle;
@@ -243,6 +248,7 @@ void redrawThreadEntry(QzWord argument) {
 }
 
 void resizeWindow(Qz_ImageView* view);
+int32_t statusHeight(Qz_ImageView* view);
 void requestFullRedraw(Qz_ImageView* view);
 void setTitle(Qz_ImageView* view);
 QzWord fitToScreen(Qz_ImageView* view, bool apply);
@@ -351,13 +357,15 @@ Qz_LayoutBox* boxOf(Qz_ImageView* view) {
   return reinterpret_cast<Qz_LayoutBox*>(Qz_DoMethod(&view->object, kRootGetLayoutBox));
 }
 
-// The layout box follows the zoom: the view asks for at most its zoomed size.
+// The layout box is the zoomed size: the window has no scrolling, so the
+// picture is never squeezed by what shares the window with it.
 void measure(Qz_ImageView* view) {
   Qz_LayoutBox* box = boxOf(view);
   if (!box) return;
   const int32_t w = std::clamp(view->zoomWidth, 1, 0x7FFF);
   const int32_t h = std::clamp(view->zoomHeight, 1, 0x7FFF);
-  box->minWidth = box->minHeight = 1;
+  box->minWidth = int16_t(w);
+  box->minHeight = int16_t(h);
   box->maxWidth = int16_t(w);
   box->maxHeight = int16_t(h);
   box->width = int16_t(w);
@@ -413,7 +421,7 @@ int32_t fitPercent(Qz_ImageView* view) {
       1, screen->Width - 2 * kFrameWidth - (left > screen->Width / 2 ? 0 : left) - kScreenMargin);
   const int32_t freeH = std::max<int32_t>(1, screen->Height - 2 * kFrameWidth - kCaptionHeight -
                                                  (top > screen->Height / 2 ? 0 : top) -
-                                                 kScreenMargin);
+                                                 kScreenMargin - statusHeight(view));
   const int64_t iw = image->width, ih = image->height;
   int64_t w = std::min<int64_t>(freeW, iw), h = std::min<int64_t>(freeH, ih);
   // The largest size of the image's proportions inside the free room.
@@ -426,6 +434,36 @@ int32_t fitPercent(Qz_ImageView* view) {
   return percent;
 }
 
+// The height the status line takes under the picture.
+int32_t statusHeight(Qz_ImageView* view) {
+  if (!view->status) return 0;
+  Qz_DoMethod(view->status, kRootMeasure);
+  const auto* box = reinterpret_cast<const Qz_LayoutBox*>(Qz_DoMethod(view->status, kRootGetLayoutBox));
+  return box ? std::max<int32_t>(0, box->minHeight) : 0;
+}
+
+// Runs a method of a status gadget on the window's thread, where gadgets draw.
+void postToStatus(Qz_ImageView* view, Qz_Object* target, uint32_t method, QzWord value) {
+  if (!view->window || !target) return;
+  Qz_RootObject* root = Qz_RootInstance(view->window);
+  if (root && root->asyncPort) {
+    Qz_DoMethod(target, kRootSetAsyncPort, root->asyncPort);
+    Qz_DoAsyncMethod(target, method, value);
+  } else {
+    Qz_DoMethod(target, method, value);
+  }
+}
+
+// Progress notices of the document (a re-render) shown in the status line.
+void onProgress(QzWord userData, Qz_Object*, uint32_t method, const QzWord* words) {
+  Qz_Object* view = &reinterpret_cast<Qz_ImageView*>(userData)->object;
+  // Only a step carries a second word (the total).
+  if (method == kQzProgressStep)
+    Qz_DoMethod(view, method, words[0], words[1]);
+  else
+    Qz_DoMethod(view, method, words[0], 0);
+}
+
 // Brings the window to the zoomed size (its inner size).
 void resizeWindow(Qz_ImageView* view) {
   if (!view->window) return;
@@ -433,11 +471,11 @@ void resizeWindow(Qz_ImageView* view) {
   Window* w = Qz__PlatformWindowOf(view->window);
   if (!w) {
     Qz_DoMethod(view->window, kWindowSetW, view->zoomWidth);
-    Qz_DoMethod(view->window, kWindowSetH, view->zoomHeight);
+    Qz_DoMethod(view->window, kWindowSetH, view->zoomHeight + statusHeight(view));
     return;
   }
   Qz_DoMethod(view->window, kWindowChangeBox, w->LeftEdge, w->TopEdge, view->zoomWidth,
-              view->zoomHeight);
+              view->zoomHeight + statusHeight(view));
 }
 
 QzWord fitToScreen(Qz_ImageView* view, bool apply) {
@@ -493,8 +531,21 @@ QzWord openWindow(Qz_ImageView* view) {
       Qz_CreateObject("Window", kWindowSetKind, kWindowKindFramed, kWindowSetX, left, kWindowSetY, top);
   if (!window) return 0;
   view->window = window;
+  view->status = Qz_CreateObject("Group", kGroupSetMode, uint32_t(4));
+  if (view->status) {
+    Qz_Object* done = Qz_CreateObject("Text", kRootSetLabel, "Done.");
+    view->progressBar = Qz_CreateObject("ProgressBar", kProgressBarSetMax, 100);
+    if (done) Qz_DoMethod(view->status, kGroupAddTail, done);
+    if (view->progressBar) Qz_DoMethod(view->status, kGroupAddTail, view->progressBar);
+    Qz_DoMethod(view->status, kGroupShowPage, 0);
+    const uint32_t notices[3] = {kQzProgressStart, kQzProgressStep, kQzProgressDone};
+    for (int i = 0; i < 3; ++i)
+      view->progressNotifies[i] = Qz_AddCallBackNotify(qz::imageObject(image), notices[i], kNotifyAnyValue,
+                                                       onProgress, reinterpret_cast<QzWord>(view));
+  }
   fitToScreen(view, true);
   Qz_DoMethod(window, kGroupAddTail, &view->object);
+  if (view->status) Qz_DoMethod(window, kGroupAddTail, view->status);
   setTitle(view);
   view->closeNotify = Qz_AddCallBackNotify(window, kWindowClose, kNotifyAnyValue, onWindowClosed,
                                            reinterpret_cast<QzWord>(view));
@@ -511,6 +562,10 @@ QzWord openWindow(Qz_ImageView* view) {
 void disposeWindow(Qz_ImageView* view) {
   Qz_Object* window = view->window;
   if (!window) return;
+  for (QzWord& notify : view->progressNotifies) {
+    if (notify && view->image) Qz_RemoveNotify(qz::imageObject(view->image), notify);
+    notify = 0;
+  }
   Qz_RootObject* root = Qz_RootInstance(window);
   bool removed = false;
   if (root && root->asyncPort) {
@@ -523,6 +578,7 @@ void disposeWindow(Qz_ImageView* view) {
   }
   if (!removed) Qz_DoMethod(window, kGroupRemove, &view->object);
   view->window = nullptr;
+  view->status = view->progressBar = nullptr;  // they go with the window
   Qz_DisposeObject(window);
 }
 
@@ -608,14 +664,21 @@ QzWord dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
     case kQzProgressStart:
       view->progressShown = 1;
       view->progressValue = 0;
+      postToStatus(view, view->status, kGroupShowPage, 1);
+      postToStatus(view, view->progressBar, kProgressBarSetValue, 0);
       return 0;
     case kQzProgressStep:
       view->progressValue = int32_t(args[0]);
       view->progressTotal = int32_t(args[1]);
+      postToStatus(view, view->progressBar, kProgressBarSetMax, args[1]);
+      postToStatus(view, view->progressBar, kProgressBarSetValue, args[0]);
       return 0;
     case kQzProgressDone:
       view->progressValue = view->progressTotal = 100;
       view->progressShown = 0;
+      postToStatus(view, view->progressBar, kProgressBarSetMax, 100);
+      postToStatus(view, view->progressBar, kProgressBarSetValue, 100);
+      postToStatus(view, view->status, kGroupShowPage, 0);
       return 0;
     case kMakeActiveImage: return 0;
     default: return Qz_DoMethodA(object->super, id, args);

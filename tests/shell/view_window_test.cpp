@@ -9,10 +9,12 @@
 #include <string>
 
 #include "gadgets/qz_group.h"
+#include "gadgets/qz_widgets.h"
 #include "gadgets/qz_window.h"
 #include "host/headless/headless_host.h"
 #include "image/image_shell.h"
 #include "objects/object_services.h"
+#include "objects/qz_notify.h"
 #include "objects/qz_object.h"
 #include "platform/exec.h"
 #include "platform/windows.h"
@@ -182,6 +184,33 @@ TEST_F(ViewWindowTest, TheCloseGadgetClosesTheViewAndClickingActivatesTheDocumen
   int still = 0;
   for (int x = 0; x < 30; ++x) still += qz::headless::screenPixel(sx + x, sy + 2) == Pixel(x, 2);
   EXPECT_EQ(still, 0);
+}
+
+TEST_F(ViewWindowTest, TheStatusLineFollowsTheDocumentsProgress) {
+  const std::string path = dir_.file("pic.ppm");
+  WritePicture(path, 30, 20);
+  Qz_Object* window = LoadShown(path);
+  ASSERT_NE(window, nullptr);
+  auto* status = reinterpret_cast<Qz_Object*>(Qz_DoMethod(window, kGroupLast));
+  ASSERT_NE(status, nullptr);
+  auto* bar = reinterpret_cast<Qz_Object*>(Qz_DoMethod(status, kGroupLast));
+  ASSERT_NE(bar, nullptr);
+  EXPECT_EQ(Qz_DoMethod(status, kGroupGetPageIndex), 0u);
+  // The status line sits under the picture, which keeps its whole size.
+  EXPECT_GE(qztest::UiHarness::box(status).top,
+            qztest::UiHarness::box(image_->view).top + 20);
+  EXPECT_EQ(qztest::UiHarness::box(image_->view).height, 20);
+
+  Qz_DoNotify(&image_->object, kQzProgressStart, "Rendering");
+  Qz_DoNotify(&image_->object, kQzProgressStep, 30, 60);
+  ASSERT_TRUE(Settle(window));
+  EXPECT_EQ(Qz_DoMethod(status, kGroupGetPageIndex), 1u);
+  EXPECT_EQ(Qz_DoMethod(bar, kProgressBarGetMax), 60u);
+  EXPECT_EQ(Qz_DoMethod(bar, kProgressBarGetValue), 30u);
+  Qz_DoNotify(&image_->object, kQzProgressDone, 0);
+  ASSERT_TRUE(Settle(window));
+  EXPECT_EQ(Qz_DoMethod(status, kGroupGetPageIndex), 0u);
+  EXPECT_EQ(Qz_DoMethod(bar, kProgressBarGetValue), 100u);
 }
 
 }  // namespace
