@@ -9,6 +9,7 @@
 #include <new>
 
 #include "gadgets/qz_group.h"
+#include "gadgets/qz_input_event.h"
 #include "gadgets/qz_thread.h"
 #include "gadgets/qz_window.h"
 #include "image/dirty_rows.h"
@@ -534,7 +535,20 @@ QzWord handleInput(Qz_ImageView* view, QzWord message) {
   Qz_Object* tool = Qz_GetImageBase()->currentTool;
   if (tool) result = Qz_DoMethod(tool, kToolInput, image, message);
   Qz_UnlockImageA(image, kQzLockRead, nullptr);
-  return result == 1 ? 1 : 0;
+  if (result == 1) return 1;
+  // Messages from the view's window: '<' and '>' step the zoom.
+  const auto* event = reinterpret_cast<const Qz_InputEvent*>(message);
+  if (view->window && event && event->cls == IDCMP_VANILLAKEY) {
+    if (event->code == '<') {
+      Qz_DoMethod(&view->object, kQzViewZoomOut);
+      return 1;
+    }
+    if (event->code == '>') {
+      Qz_DoMethod(&view->object, kQzViewZoomIn);
+      return 1;
+    }
+  }
+  return 0;
 }
 
 QzWord dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {

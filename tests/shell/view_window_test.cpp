@@ -100,6 +100,21 @@ TEST_F(ViewWindowTest, OpensAWindowShowingThePicture) {
   EXPECT_EQ(z.height, 60);
   EXPECT_EQ(ui_.pixel(window, z.left + 2 * 9 + 1, z.top + 2 * 8 + 1), Pixel(9, 8));
   EXPECT_EQ(ui_.pixel(window, z.left + 79, z.top + 59), Pixel(39, 29));
+
+  // '<' and '>' typed into the window step the zoom down and up.
+  struct Case {
+    char key;
+    int32_t zoom, width;
+  };
+  for (const Case& c : {Case{'<', 150, 60}, Case{'<', 100, 40}, Case{'>', 150, 60}}) {
+    SCOPED_TRACE(c.key);
+    qz::headless::typeText(std::string(1, c.key));
+    ASSERT_TRUE(Settle(window));
+    EXPECT_EQ(Qz_DoMethod(image_->view, kQzViewGetZoom), QzWord(c.zoom));
+    EXPECT_EQ(qztest::UiHarness::box(image_->view).width, c.width);
+  }
+  const Qz_LayoutBox k = qztest::UiHarness::box(image_->view);
+  EXPECT_EQ(ui_.pixel(window, k.left + 59, k.top + 44), Pixel(39, 29));
 }
 
 TEST_F(ViewWindowTest, ALargePictureIsFittedToTheScreen) {
