@@ -21,46 +21,45 @@ struct PlanePair {
   Qz_Plane src;
 };
 
+// One image's grey and colour planes: its visible ones or its undo copies.
+struct PlaneSet {
+  Qz_Plane grey, r, g, b;
+};
+
+PlaneSet Qz__VisiblePlanes(Qz_Image* image) { return {image->grey, image->r, image->g, image->b}; }
+PlaneSet Qz__UndoPlanes(Qz_Image* image) {
+  return {image->undoGrey, image->undoR, image->undoG, image->undoB};
+}
+
 // Depth pairs: 8 into 8 (grey), 8 into 24 (grey into each of R, G, B),
 // 24 into 24 (channel by channel). Returns the count, 0 when they do not fit.
-int Qz__MainPairs(Qz_Image* dst, Qz_Image* src, PlanePair pairs[3]) {
+int Qz__PlanePairs(Qz_Image* dst, const PlaneSet& d, Qz_Image* src, const PlaneSet& s,
+                   PlanePair pairs[3]) {
   if (src->depth == 8 && dst->depth == 8) {
-    pairs[0] = {dst->grey, src->grey};
+    pairs[0] = {d.grey, s.grey};
     return 1;
   }
   if (src->depth == 8 && dst->depth == 24) {
-    pairs[0] = {dst->r, src->grey};
-    pairs[1] = {dst->g, src->grey};
-    pairs[2] = {dst->b, src->grey};
+    pairs[0] = {d.r, s.grey};
+    pairs[1] = {d.g, s.grey};
+    pairs[2] = {d.b, s.grey};
     return 3;
   }
   if (src->depth == 24 && dst->depth == 24) {
-    pairs[0] = {dst->r, src->r};
-    pairs[1] = {dst->g, src->g};
-    pairs[2] = {dst->b, src->b};
+    pairs[0] = {d.r, s.r};
+    pairs[1] = {d.g, s.g};
+    pairs[2] = {d.b, s.b};
     return 3;
   }
   return 0;
 }
 
+int Qz__MainPairs(Qz_Image* dst, Qz_Image* src, PlanePair pairs[3]) {
+  return Qz__PlanePairs(dst, Qz__VisiblePlanes(dst), src, Qz__VisiblePlanes(src), pairs);
+}
+
 int Qz__UndoPairs(Qz_Image* dst, Qz_Image* src, PlanePair pairs[3]) {
-  if (src->depth == 8 && dst->depth == 8) {
-    pairs[0] = {dst->undoGrey, src->undoGrey};
-    return 1;
-  }
-  if (src->depth == 8 && dst->depth == 24) {
-    pairs[0] = {dst->undoR, src->undoGrey};
-    pairs[1] = {dst->undoG, src->undoGrey};
-    pairs[2] = {dst->undoB, src->undoGrey};
-    return 3;
-  }
-  if (src->depth == 24 && dst->depth == 24) {
-    pairs[0] = {dst->undoR, src->undoR};
-    pairs[1] = {dst->undoG, src->undoG};
-    pairs[2] = {dst->undoB, src->undoB};
-    return 3;
-  }
-  return 0;
+  return Qz__PlanePairs(dst, Qz__UndoPlanes(dst), src, Qz__UndoPlanes(src), pairs);
 }
 
 bool Qz__PairsPresent(const PlanePair* pairs, int count) {
