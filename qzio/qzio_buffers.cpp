@@ -96,12 +96,9 @@ QZIO_ImageBuffer* ConvertToPlanes(QZIO_ImageBuffer* src) {
 // the pixels never overlap (sources may be one grey plane read three times);
 // saying so, and asking for the full vectoriser (the build's -O2 only takes
 // loops without a scalar tail), turns them into shuffles.
-// An AVX2 copy, chosen at load time where the processor has it, shuffles 32
-// bytes at a time; the baseline one makes do with SSE2.
-#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__)
-#define QZ_VECTORISE \
-  __attribute__((optimize("tree-vectorize", "vect-cost-model=dynamic"), target_clones("avx2", "default")))
-#elif defined(__GNUC__) && !defined(__clang__)
+// No load-time clones (ifunc resolvers run before the sanitizer runtimes are
+// up and crash them); the SSE2 baseline vectorises these loops well enough.
+#if defined(__GNUC__) && !defined(__clang__)
 #define QZ_VECTORISE __attribute__((optimize("tree-vectorize", "vect-cost-model=dynamic")))
 #else
 #define QZ_VECTORISE
