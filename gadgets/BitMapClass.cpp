@@ -222,13 +222,9 @@ QzWord bitMapDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
 
 Qz_Object* bitMapNew(Qz_Class* objectClass, const QzWord* args) {
   (void)args;
-  Qz_Object* object = Qz_AllocObjectMem(objectClass);
+  const TagItem tags[] = {{kRootSetWeight, 50}, {TAG_DONE, 0}};
+  Qz_Object* object = Qz_AllocObjectOver(objectClass, "Root", tags);
   if (object == nullptr) return nullptr;
-  object->super = Qz_CreateObject("Root", kRootSetWeight, 50);
-  if (object->super == nullptr) {
-    Qz_FreeObjectMem(object);
-    return nullptr;
-  }
   asBitMap(object)->colourZeroIsBackground = 1;
   return object;
 }

@@ -99,14 +99,8 @@ QzWord spaceDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
 
 Qz_Object* spaceNew(Qz_Class* objectClass, const QzWord* args) {
   (void)args;
-  Qz_Object* object = Qz_AllocObjectMem(objectClass);
-  if (object == nullptr) return nullptr;
-  object->super = Qz_CreateObject("Root", kRootSetWeight, 400);
-  if (object->super == nullptr) {
-    Qz_FreeObjectMem(object);
-    return nullptr;
-  }
-  return object;
+  const TagItem tags[] = {{kRootSetWeight, 400}, {TAG_DONE, 0}};
+  return Qz_AllocObjectOver(objectClass, "Root", tags);
 }
 
 void spaceDispose(Qz_Object* object) {

@@ -237,13 +237,9 @@ QzWord textDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
 
 Qz_Object* textNew(Qz_Class* objectClass, const QzWord* args) {
   (void)args;
-  Qz_Object* object = Qz_AllocObjectMem(objectClass);
+  const TagItem tags[] = {{kRootSetWeight, 100}, {TAG_DONE, 0}};
+  Qz_Object* object = Qz_AllocObjectOver(objectClass, "Root", tags);
   if (object == nullptr) return nullptr;
-  object->super = Qz_CreateObject("Root", kRootSetWeight, 100);
-  if (object->super == nullptr) {
-    Qz_FreeObjectMem(object);
-    return nullptr;
-  }
   TextObject* t = asText(object);
   t->lineCount = 1;
   t->measuredWidth = -1;

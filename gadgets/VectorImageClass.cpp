@@ -128,13 +128,9 @@ QzWord vectorDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
 
 Qz_Object* vectorNew(Qz_Class* objectClass, const QzWord* args) {
   (void)args;
-  Qz_Object* object = Qz_AllocObjectMem(objectClass);
+  const TagItem tags[] = {{kRootSetWeight, 50}, {TAG_DONE, 0}};
+  Qz_Object* object = Qz_AllocObjectOver(objectClass, "Root", tags);
   if (object == nullptr) return nullptr;
-  object->super = Qz_CreateObject("Root", kRootSetWeight, 50);
-  if (object->super == nullptr) {
-    Qz_FreeObjectMem(object);
-    return nullptr;
-  }
   return object;
 }
 

@@ -33,16 +33,7 @@ QzWord registerModeClass(Qz_Class& c, const ModeClassInfo& info) {
 void unregisterModeClass(Qz_Class& c) { Qz_UnregisterClassRecord(&c); }
 
 Qz_Object* newModeObject(Qz_Class* objectClass, const char* superName, const TagItem* tags) {
-  Qz_Object* object = Qz_AllocObjectMem(objectClass);
-  if (!object) return nullptr;
-  static const TagItem kNoTags[] = {{TAG_DONE, 0}};
-  object->super = Qz_CreateObjectA(superName, tags ? tags : kNoTags);
-  if (!object->super) {
-    Qz_FreeObjectMem(object);
-    return nullptr;
-  }
-  object->super->owner = object;
-  return object;
+  return Qz_AllocObjectOver(objectClass, superName, tags);
 }
 
 void disposeModeObject(Qz_Object* object) {

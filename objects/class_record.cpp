@@ -33,4 +33,18 @@ QZ_EXPORT void Qz_UnregisterClassRecord(Qz_Class* record) {
   record->registered = 0;
 }
 
+QZ_EXPORT Qz_Object* Qz_AllocObjectOver(Qz_Class* objectClass, const char* superName,
+                                        const TagItem* tags) {
+  static const TagItem kNoTags[] = {{TAG_DONE, 0}};
+  Qz_Object* object = Qz_AllocObjectMem(objectClass);
+  if (object == nullptr) return nullptr;
+  object->super = Qz_CreateObjectA(superName, tags != nullptr ? tags : kNoTags);
+  if (object->super == nullptr) {
+    Qz_FreeObjectMem(object);
+    return nullptr;
+  }
+  object->super->owner = object;
+  return object;
+}
+
 QZ_EXTERN_C_END

@@ -31,4 +31,10 @@ QZ_EXPORT QzWord Qz_RegisterClassRecord(Qz_Class* record, const Qz_ClassSpec* sp
 // Removes the record from the class list if it was registered.
 QZ_EXPORT void Qz_UnregisterClassRecord(Qz_Class* record);
 
+// The start of every create function: a zeroed instance of the class over a
+// superclass instance made by name from the tags (NULL: none), which it owns.
+// NULL, with nothing left allocated, when either cannot be made.
+QZ_EXPORT Qz_Object* Qz_AllocObjectOver(Qz_Class* objectClass, const char* superName,
+                                        const TagItem* tags);
+
 QZ_EXTERN_C_END
