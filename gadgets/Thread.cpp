@@ -45,9 +45,13 @@ void Qz__ThreadEntry() {
   const QzWord argument = Qz_DoMethod(&t->header, kRootGetUserData);
   t->entry(argument);
   // Cleared under Forbid, so a stopper never signals a process that is gone.
+  // Once the field is clear the object may be freed at any moment (a stopper
+  // can see it clear without Forbid), so the stopper is read before.
   Forbid();
+  Task* stopper = t->stopper;
+  const int32_t stopperBit = t->stopperBit;
   Qz__Running(t).store(nullptr, std::memory_order_release);
-  if (t->stopper && t->stopperBit >= 0) Signal(t->stopper, 1u << t->stopperBit);
+  if (stopper && stopperBit >= 0) Signal(stopper, 1u << stopperBit);
   Permit();
 }
 

@@ -88,6 +88,19 @@ WindowObject* asWindow(Qz_Object* o) { return reinterpret_cast<WindowObject*>(o)
 
 std::atomic_ref<MsgPort*> asyncPortOf(WindowObject* win) { return std::atomic_ref<MsgPort*>(win->asyncPort); }
 
+// Opens and closes are counted on the window's thread and on whoever asks.
+std::atomic_ref<int16_t> openCountOf(WindowObject* win) { return std::atomic_ref<int16_t>(win->openCount); }
+
+// Only the window's own thread opens and closes its platform window; other
+// threads ask whether it is open, so the field is published with release.
+void publishPlatformWindow(WindowObject* win, Window* w) {
+  std::atomic_ref<Window*>(win->window).store(w, std::memory_order_release);
+}
+
+Window* publishedPlatformWindow(WindowObject* win) {
+  return std::atomic_ref<Window*>(win->window).load(std::memory_order_acquire);
+}
+
 bool isWindowObject(Qz_Object* o) {
   return o != nullptr && o->self == reinterpret_cast<QzWord>(o) && o->objectClass == &gWindowClass;
 }
@@ -198,8 +211,7 @@ void fillDrawInfo(WindowObject* win, Qz_Object* screenObject, Screen* screen) {
 
 void openNow(WindowObject* win) {
   if (Qz_ObtainSemaphore(win->semaphore) == 0) return;
-  --win->openCount;
-  const bool go = win->openCount <= 0 && win->window == nullptr;
+  const bool go = openCountOf(win).fetch_sub(1) - 1 <= 0 && win->window == nullptr;
   Qz_ReleaseSemaphore(win->semaphore);
   if (!go) return;
 
@@ -287,7 +299,7 @@ void openNow(WindowObject* win) {
     Qz_ReleaseSemaphore(win->semaphore);
     return;
   }
-  win->window = w;
+  publishPlatformWindow(win, w);
   win->drawInfo.window = w;
   win->drawInfo.rastPort = w->RPort;
   takeEdges(win);
@@ -305,8 +317,8 @@ void openNow(WindowObject* win) {
 
 void closeNow(WindowObject* win, bool force = false) {
   if (Qz_ObtainSemaphore(win->semaphore) == 0) return;
-  if (!force) ++win->openCount;
-  const bool go = (force || win->openCount >= 0) && win->window != nullptr;
+  const int16_t count = force ? openCountOf(win).load() : int16_t(openCountOf(win).fetch_add(1) + 1);
+  const bool go = (force || count >= 0) && win->window != nullptr;
   Qz_ReleaseSemaphore(win->semaphore);
   if (!go) return;
   Window* w = win->window;
@@ -339,10 +351,10 @@ void closeNow(WindowObject* win, bool force = false) {
     win->drawInfo.rastPort = nullptr;
   }
   if (Qz_ObtainSemaphore(win->semaphore) != 0) {
-    win->window = nullptr;
+    publishPlatformWindow(win, nullptr);
     Qz_ReleaseSemaphore(win->semaphore);
   } else {
-    win->window = nullptr;
+    publishPlatformWindow(win, nullptr);
   }
   CloseWindow(w);
 }
@@ -382,9 +394,9 @@ QzWord requestOpen(WindowObject* win) {
   } else if (onOwnThread(win) || (win->kind & kWindowKindPopUp) != 0) {
     openNow(win);
   } else {
-    --win->openCount;
+    openCountOf(win).fetch_sub(1);
   }
-  return static_cast<uint32_t>(static_cast<int32_t>(win->openCount));
+  return static_cast<uint32_t>(static_cast<int32_t>(openCountOf(win).load()));
 }
 
 QzWord requestClose(WindowObject* win) {
@@ -393,9 +405,9 @@ QzWord requestClose(WindowObject* win) {
   } else if (onOwnThread(win) || (win->kind & kWindowKindPopUp) != 0) {
     closeNow(win);
   } else {
-    ++win->openCount;
+    openCountOf(win).fetch_add(1);
   }
-  return static_cast<uint32_t>(static_cast<int32_t>(win->openCount));
+  return static_cast<uint32_t>(static_cast<int32_t>(openCountOf(win).load()));
 }
 
 QzWord startThread(WindowObject* win) {
@@ -417,7 +429,7 @@ QzWord openObject(Qz_Object* self, const QzWord* args) {
   if (win->kind != kWindowKindPopUp) {
     if (startThread(win) != 0) Qz_DoAsyncMethod(self, kWindowOpen);
   } else {
-    --win->openCount;
+    openCountOf(win).fetch_sub(1);
   }
   return Qz_DoMethodA(win->content, kRootOpen, args);
 }
@@ -771,7 +783,7 @@ void Qz__HandleWindow(QzWord windowWord) {
 }
 
 Window* Qz__PlatformWindowOf(Qz_Object* windowObject) {
-  return isWindowObject(windowObject) ? asWindow(windowObject)->window : nullptr;
+  return isWindowObject(windowObject) ? publishedPlatformWindow(asWindow(windowObject)) : nullptr;
 }
 
 uint32_t Qz__WindowKindOf(void* windowObject) {
@@ -789,7 +801,8 @@ Window* Qz__OwnerPlatformWindowOf(void* windowObject) {
     Qz_Object* parent = Qz_GetParentObject(o);
     if (parent == nullptr) break;
     o = Qz_GetTopMostObject(parent);
-    if (isWindowObject(o) && asWindow(o)->window != nullptr) found = asWindow(o)->window;
+    if (!isWindowObject(o)) continue;
+    if (Window* w = publishedPlatformWindow(asWindow(o))) found = w;
   }
   return found;
 }
@@ -810,7 +823,7 @@ void freeWindow(WindowObject* win, bool fromOwnThread) {
 
 void windowDispose(Qz_Object* object) {
   WindowObject* win = asWindow(object);
-  win->openCount = 0;
+  openCountOf(win).store(0);
   if (!threadRuns(win)) {
     Qz_Object* thread = win->thread;
     freeWindow(win, false);

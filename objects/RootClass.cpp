@@ -103,19 +103,20 @@ QzWord deriveColours(Qz_RootObject* r, uint32_t colour) {
 QzWord poke(const QzWord* args, int bits) {
   void* target = reinterpret_cast<void*>(args[0]);
   if (target == nullptr) return 0;
-  // Pollers on other threads read these fields while the poke is made.
+  // Pollers on other threads read these fields while the poke is made; the
+  // release lets a poller that sees the value reuse or free what it guarded.
   switch (bits) {
     case 32:
       std::atomic_ref<uint32_t>(*static_cast<uint32_t*>(target))
-          .store(static_cast<uint32_t>(args[1]), std::memory_order_relaxed);
+          .store(static_cast<uint32_t>(args[1]), std::memory_order_release);
       break;
     case 16:
       std::atomic_ref<uint16_t>(*static_cast<uint16_t*>(target))
-          .store(static_cast<uint16_t>(args[1]), std::memory_order_relaxed);
+          .store(static_cast<uint16_t>(args[1]), std::memory_order_release);
       break;
     default:
       std::atomic_ref<uint8_t>(*static_cast<uint8_t*>(target))
-          .store(static_cast<uint8_t>(args[1]), std::memory_order_relaxed);
+          .store(static_cast<uint8_t>(args[1]), std::memory_order_release);
       break;
   }
   return 0;

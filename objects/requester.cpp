@@ -15,7 +15,7 @@ constexpr QzWord kReturnKey = 13;
 constexpr QzWord kEscapeKey = 27;
 
 bool stillRunning(const uint32_t& running) {
-  return std::atomic_ref<uint32_t>(const_cast<uint32_t&>(running)).load(std::memory_order_relaxed) != 0;
+  return std::atomic_ref<uint32_t>(const_cast<uint32_t&>(running)).load(std::memory_order_acquire) != 0;
 }
 
 }  // namespace
