@@ -129,8 +129,10 @@ void buildToolBar(Qz_ImageBase& base, Qz_Object* window) {
   Qz_DisposeObject(undoPanel);
   if (modePanel) Qz_DoMethod(row, kAddChild, modePanel);
   // Fixed-size buttons alone would cap the bar at their width; the filler
-  // lets it take the screen's width.
-  Qz_AddObject(row, "Space");
+  // lets it take the screen's width. Weight 100 is one share of the spare
+  // room, exactly what is left: a space's own weight would claim four shares
+  // and push the row past the screen.
+  Qz_AddObject(row, "Space", kRootSetWeight, 100);
 
   if (autoRedo) {
     Qz_AddCallBackNotify(autoRedo, kSelected, kNotifyAnyValue, toolBarEvent, 1);
