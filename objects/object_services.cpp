@@ -14,6 +14,7 @@
 #include <string>
 #include <system_error>
 #include <thread>
+#include <vector>
 
 #include "objects/qz_linked_list.h"
 #include "objects/qz_semaphore.h"
@@ -27,6 +28,16 @@ namespace {
 
 // Guards the walk up the tree against a cycle of owner or parent links.
 constexpr int kMaxTreeDepth = 100000;
+
+// The clip a drawing bracket replaced, put back when the bracket ends, so an
+// inner clipped object leaves its container's clip in force. Brackets nest
+// on one thread, last in first out.
+struct SavedClip {
+  const Qz_LayoutBox* box;
+  uint8_t on;
+  int32_t x0, y0, x1, y1;
+};
+thread_local std::vector<SavedClip> tSavedClips;
 
 Qz_LayoutBox* Qz__BoxOf(Qz_Object* object) {
   return reinterpret_cast<Qz_LayoutBox*>(Qz_DoMethod(object, kRootGetLayoutBox));
@@ -70,6 +81,8 @@ QZ_EXPORT Qz_DrawInfo* Qz_LockDrawInfo(Qz_Object* object) {
   Qz_LockHostCompose();
   ++tComposeLocksHeld;
   if (info->rastPort->Layer && box->clipRegion) {
+    const RastPort* rp = info->rastPort;
+    tSavedClips.push_back({box, rp->ClipOn, rp->ClipX0, rp->ClipY0, rp->ClipX1, rp->ClipY1});
     box->savedRegion = InstallClipRegion(info->rastPort->Layer, box->clipRegion);
   }
   info->currentBox = box;
@@ -84,7 +97,15 @@ QZ_EXPORT void Qz_UnlockDrawInfo(Qz_Object* object) {
   }
   Qz_LayoutBox* box = Qz__BoxOf(object);
   if (box && box->clipRegion && info->rastPort && info->rastPort->Layer) {
-    InstallClipRegion(info->rastPort->Layer, box->savedRegion);
+    RastPort* rp = info->rastPort;
+    if (!tSavedClips.empty() && tSavedClips.back().box == box) {
+      const SavedClip& saved = tSavedClips.back();
+      rp->ClipOn = saved.on;
+      rp->ClipX0 = saved.x0, rp->ClipY0 = saved.y0, rp->ClipX1 = saved.x1, rp->ClipY1 = saved.y1;
+      tSavedClips.pop_back();
+    } else {
+      InstallClipRegion(rp->Layer, box->savedRegion);
+    }
     box->savedRegion = nullptr;
   }
   if (tComposeLocksHeld > 0) {

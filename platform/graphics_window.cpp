@@ -50,6 +50,9 @@ void BeginRefresh(struct Window* window) {
 
 void EndRefresh(struct Window* window) {
   if (window == nullptr) return;
+  // The damage clip belongs to the refresh: left in place, every later
+  // drawing would stay confined to the last damaged area.
+  if (window->Refreshing != 0 && window->RPort != nullptr) Qz_ClearClip(window->RPort);
   window->Refreshing = 0;
   window->DamageMinX = window->DamageMinY = 32767;
   window->DamageMaxX = window->DamageMaxY = 0;

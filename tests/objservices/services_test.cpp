@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <cstring>
 #include <future>
 #include <string>
@@ -123,6 +125,23 @@ TEST_F(Services, DrawInfoLocks) {
   Qz_UnlockDrawInfo(object);
   EXPECT_FALSE(rastPort.ClipOn);
   EXPECT_TRUE(freeForOthers(info.drawSemaphore));
+
+  // A clipped object drawn inside a clipped container narrows the clip, and
+  // its end gives the container's clip back rather than none at all.
+  Qz_Object* inner = Qz_CreateObject("Root");
+  Qz_DoMethod(inner, kRootSetDrawInfo, &info);
+  Region innerClip{{5, 5, 20, 20}, nullptr};
+  Qz_DoMethod(inner, kRootSetClipRegion, &innerClip);
+  ASSERT_EQ(Qz_LockDrawInfo(object), &info);
+  ASSERT_EQ(Qz_LockDrawInfo(inner), &info);
+  EXPECT_EQ(std::tuple(rastPort.ClipX0, rastPort.ClipY0, rastPort.ClipX1, rastPort.ClipY1), std::tuple(5, 5, 11, 13));
+  Qz_UnlockDrawInfo(inner);
+  EXPECT_TRUE(rastPort.ClipOn);
+  EXPECT_EQ(std::tuple(rastPort.ClipX0, rastPort.ClipY0, rastPort.ClipX1, rastPort.ClipY1), std::tuple(2, 3, 11, 13));
+  Qz_UnlockDrawInfo(object);
+  EXPECT_FALSE(rastPort.ClipOn);
+  Qz_DoMethod(inner, kRootSetDrawInfo, nullptr);
+  Qz_DisposeObject(inner);
 
   info.window = nullptr;  // a window that is closed: nothing to draw into
   EXPECT_EQ(Qz_LockDrawInfo(object), nullptr);

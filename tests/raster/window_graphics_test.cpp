@@ -92,6 +92,9 @@ TEST_F(WindowGraphics, RefreshClipsToTheDamage) {
   EXPECT_EQ(inked(), "............/............/...##......./...##......./............/............/............/............");
   DisposeRegion(r);
   EndRefresh(window);
+  // The refresh's clip ends with it.
+  fillAll();
+  EXPECT_EQ(inked().find('.'), std::string::npos);
   EXPECT_EQ(window->Refreshing, 0u);
   EXPECT_EQ(window->DamageMinX, 32767);
   EXPECT_EQ(window->DamageMinY, 32767);
