@@ -288,7 +288,17 @@ class X11Backend final : public Backend {
     return ok;
   }
 
+  // Xlib cannot go on after the connection is lost and its default handler
+  // exits through the static destructors while our threads still run, which
+  // aborts. Say what happened and leave at once instead.
+  static int displayLost(Display*) {
+    static const char kMessage[] = "Quillantrix: lost the connection to the X display.\n";
+    [[maybe_unused]] const ssize_t written = write(STDERR_FILENO, kMessage, sizeof kMessage - 1);
+    _exit(1);
+  }
+
   bool openDisplay() {
+    XSetIOErrorHandler(displayLost);
     dpy_ = XOpenDisplay(nullptr);
     if (!dpy_) {
       const char* name = std::getenv("DISPLAY");
