@@ -185,6 +185,8 @@ struct Qz_Image {
   std::atomic<int32_t> lockPins;
   // The planes a resize replaced, kept until End or Abort (documents and image layers).
   Qz_Plane resizeStash[4];
+  // The parent's watch on this layer's change notices (a notify record), while linked.
+  QzWord layerWatch;
 };
 
 // Image lock record: what a mode asks for and gets back.
