@@ -22,7 +22,6 @@ constexpr uint32_t kInvertLayer = 0x1000e6;
 constexpr uint32_t kSetRed = 0x130050;
 constexpr uint32_t kSetGreen = 0x130051;
 constexpr uint32_t kSetBlue = 0x130052;
-constexpr uint32_t kSetColour = 0x130053;
 constexpr uint32_t kRecordMediaSetting = 0x100032;
 constexpr uint32_t kLayerFilled = 0x13008c;  // notified on the application image
 constexpr uint32_t kMediaGetKind = 0x110186;
@@ -206,7 +205,8 @@ QzWord recordMediaSetting(Qz_Image* receiver, uint32_t kind, QzWord value) {
     return 1;
   }
   Qz_Image* document = owningDocumentOf(image);
-  Qz_Object* action = newestAction(document ? document : image, kMediaSettingsActionClassId, nullptr);
+  Qz_Object* action =
+      newestAction(document ? document : image, kMediaSettingsActionClassId, nullptr);
   if (!action) {
     action = Qz_CreateObject("MediaSettingsAction");
     if (!action) return 0;
@@ -262,7 +262,7 @@ QzWord layerCommandDispatch(Qz_Image* image, uint32_t id, const QzWord* args, bo
     case kInvertLayer: return invertLayer(image);
     case kQzImageFix: return fix(image, args[0] != 0);
     case kQzImageSetLayerMode: return chooseMode(image, reinterpret_cast<const char*>(args[0]));
-    case kSetColour: return setColour(image, uint32_t(args[0]));
+    case kQzImageSetColour: return setColour(image, uint32_t(args[0]));
     case kSetRed: return setComponent(image, 0, uint32_t(args[0]));
     case kSetGreen: return setComponent(image, 1, uint32_t(args[0]));
     case kSetBlue: return setComponent(image, 2, uint32_t(args[0]));

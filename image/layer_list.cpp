@@ -48,6 +48,15 @@ Qz_Image* paintLayerFor(Qz_Image* layer) {
   return layer && layer->type == kQzImageLayer && layer->activeLayer ? layer->activeLayer : layer;
 }
 
+// The active layer and the layer strokes go to; an image layer's own choice
+// also changes what its parent paints on while it is the parent's active layer.
+void setActive(Qz_Image* image, Qz_Image* layer) {
+  image->activeLayer = layer;
+  image->paintLayer = paintLayerFor(layer);
+  if (Qz_Image* parent = image->type == kQzImageLayer ? image->parent : nullptr)
+    if (parent->activeLayer == image) parent->paintLayer = paintLayerFor(image);
+}
+
 // A layer that already has actions on its document's undo list is coming
 // back (undo of its deletion): it keeps the colour and media settings its
 // history gives it.
@@ -114,8 +123,7 @@ QzWord linkLayer(Qz_Image* image, Qz_Image* layer) {
   layer->parent = image;
   layer->visible = 1;
   if (!layer->document) layer->document = topDocument(image);
-  image->activeLayer = layer;
-  image->paintLayer = paintLayerFor(layer);
+  setActive(image, layer);
   Qz_UnlockImageA(image, kQzLockExclusive, nullptr);
 
   Qz_Image* document = owningDocumentOf(layer);
@@ -168,11 +176,7 @@ QzWord makeActive(Qz_Image* image, Qz_Image* layer) {
     if (previous && previous->currentAction) Qz_DoMethod(previous->currentAction, kRootDeselect);
     clearUndoSelection(image);
   }
-  image->activeLayer = layer;
-  image->paintLayer = paintLayerFor(layer);
-  // An image layer's own choice changes what its document paints on.
-  if (Qz_Image* parent = image->type == kQzImageLayer ? image->parent : nullptr)
-    if (parent->activeLayer == image) parent->paintLayer = paintLayerFor(image);
+  setActive(image, layer);
   if (image->type != kQzDocument) return toWord(layer);
   Qz_ImageBase* base = Qz_GetImageBase();
   Qz_Image* app = base->applicationImage;
@@ -209,18 +213,18 @@ QzWord addLayerFromFile(Qz_Image* image, const char* name) {
   const int32_t width = loaded->width, height = loaded->height;
   auto* layer = asImage(
       Qz_DoMethod(imageObject(image), kMakeLayer, kQzImageLayer, width, height, 24));
-  if (!layer || !layer->r || !layer->inner || !layer->inner->grey) {
-    Qz_DisposeObject(imageObject(loaded));
-    return layer ? toWord(layer) : 0;
+  if (layer) {
+    layer->compositingCount.fetch_sub(1);
+    copyRows(layer->r, loaded->r, width, height);
+    copyRows(layer->g, loaded->g, width, height);
+    copyRows(layer->b, loaded->b, width, height);
+    if (layer->inner && layer->inner->grey)
+      for (int32_t y = 0; y < height; ++y) std::memset(layer->inner->grey[y], 0xFF, size_t(width));
+    Qz_CopyImageToUndoData(layer, 0, 0, width - 1, height - 1, 0, 0);
+    layer->compositingCount.fetch_add(1);
   }
-  layer->compositingCount.fetch_sub(1);
-  copyRows(layer->r, loaded->r, width, height);
-  copyRows(layer->g, loaded->g, width, height);
-  copyRows(layer->b, loaded->b, width, height);
-  for (int32_t y = 0; y < height; ++y) std::memset(layer->inner->grey[y], 0xFF, size_t(width));
-  Qz_CopyImageToUndoData(layer, 0, 0, width - 1, height - 1, 0, 0);
-  layer->compositingCount.fetch_add(1);
   Qz_DisposeObject(imageObject(loaded));
+  if (!layer) return 0;
   layer->placement.layerWidth = int16_t(width);
   layer->placement.layerHeight = int16_t(height);
   Qz_DoMethod(imageObject(image), kQzImageMakeActive, layer);

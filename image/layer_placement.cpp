@@ -198,7 +198,8 @@ void restoreBackground(Qz_Image* image, int32_t x0, int32_t y0, int32_t x1, int3
 QzWord placeLayer(Qz_Image* layer, const QzWord* args) {
   const int32_t x = side(args[0]), y = side(args[1]);
   const int32_t oldX = layer->placement.layerX, oldY = layer->placement.layerY;
-  const int32_t oldWidth = layer->placement.layerWidth > 0 ? layer->placement.layerWidth : layer->width;
+  const int32_t oldWidth =
+      layer->placement.layerWidth > 0 ? layer->placement.layerWidth : layer->width;
   const int32_t oldHeight =
       layer->placement.layerHeight > 0 ? layer->placement.layerHeight : layer->height;
   const int32_t width = side(args[2]) > 0 ? side(args[2]) : oldWidth;

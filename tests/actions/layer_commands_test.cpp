@@ -257,6 +257,19 @@ TEST_F(LayerCommandTest, ColourChangesReuseTheNewestColourStepAndUndoToTheStartC
   EXPECT_EQ(Qz_DoMethod(&layer->object, kSetGreen, 0x55u), 0u);
   EXPECT_EQ(Count(doc), steps + 1);
   EXPECT_EQ(Qz_DoMethod(Head(doc), kColourActionGetNewRGB), 0x0A550Cu);
+
+  // A copy's layer keeps the colour, also through a replay of it.
+  Qz_DoLayerDoesntNeedsFixing(layer);
+  Qz_Image* copy = Qz__CopyImage(doc, kQzCopyExact);
+  ASSERT_NE(copy, nullptr);
+  Qz_Image* copied = first_layer(copy);
+  ASSERT_NE(copied, nullptr);
+  EXPECT_EQ(Chosen(copied), 0x0A550Cu);
+  EXPECT_EQ(std::memcmp(copied->committedColour, layer->committedColour, 3), 0);
+  Qz_RedoAllLayerActions(copied);
+  EXPECT_EQ(Chosen(copied), 0x0A550Cu);
+  Qz_DisposeObject(&copy->object);
+
   ASSERT_EQ(Qz_UndoImageAction(doc), 1u);
   EXPECT_EQ(Chosen(layer), start);
 }
@@ -343,7 +356,8 @@ TEST_F(LayerCommandTest, LinkingANewLayerRecordsItsStartSettingsAndGivesItTheDoc
   EXPECT_EQ(ClassOf(older), kMediaSettingsActionClassId);
 
   // A document with its own thread: its layers answer posted methods there.
-  auto* threaded = reinterpret_cast<Qz_Image*>(Qz_CreateObject("Image", kQzImageSetType, kQzDocument));
+  auto* threaded =
+      reinterpret_cast<Qz_Image*>(Qz_CreateObject("Image", kQzImageSetType, kQzDocument));
   ASSERT_NE(Qz_AllocImage(threaded, 4, 4, 24, 0, nullptr), nullptr);
   ASSERT_NE(threaded->port, nullptr);
   auto* paint = reinterpret_cast<Qz_Image*>(

@@ -55,7 +55,8 @@ class LayerTest : public ImageTest {
   Qz_Image* Document(int32_t width, int32_t height) {
     Qz_Image* doc = Make(kQzDocument, width, height, 24);
     for (Qz_Plane plane : {doc->undoR, doc->undoG, doc->undoB})
-      qztest::FillPlane(plane, width, height, [](int32_t x, int32_t y) { return uint8_t(x * 16 + y); });
+      qztest::FillPlane(plane, width, height,
+                        [](int32_t x, int32_t y) { return uint8_t(x * 16 + y); });
     Qz_CopyUndoToImageData(doc, 0, 0, width - 1, height - 1, 0, 0);
     return doc;
   }
@@ -150,7 +151,8 @@ TEST_F(LayerTest, LinkedLayersGoAfterTheActiveOneAndTheParentWatchesOnlyLinkedLa
   ASSERT_EQ(Qz_DoMethod(&doc->object, kQzImageMakeActive, a), QzWord(a));
   Paint(doc, 4, 4, 0xFF0000);
   EXPECT_EQ(order(), "ACB") << "after the active layer";
-  ASSERT_EQ(Qz_DoMethod(&doc->object, kQzImageAddLayer, doc->activeLayer), QzWord(doc->activeLayer));
+  Qz_Image* active = doc->activeLayer;
+  ASSERT_EQ(Qz_DoMethod(&doc->object, kQzImageAddLayer, active), QzWord(active));
   EXPECT_EQ(order(), "ABC") << "the active layer again goes to the end";
 
   // An image layer whose own paint layer is what the document paints on: a
@@ -336,7 +338,8 @@ TEST_F(LayerTest, SourceDisposedOnAnotherThreadWhileBeingAttachedIsNeverKept) {
   Qz_Image* layer = Paint(doc, 8, 8, 0x808080);
   for (int round = 0; round < 40; ++round) {
     SCOPED_TRACE(round);
-    auto* source = reinterpret_cast<Qz_Image*>(Qz_CreateObject("Image", kQzImageSetType, kQzDocument));
+    auto* source =
+        reinterpret_cast<Qz_Image*>(Qz_CreateObject("Image", kQzImageSetType, kQzDocument));
     ASSERT_NE(source, nullptr);
     ASSERT_NE(Qz_AllocImage(source, 3, 3, 24, kQzAllocNoThread, nullptr), nullptr);
     std::atomic<bool> go{false};
@@ -364,7 +367,8 @@ TEST_F(LayerTest, MovingALayerPutsTheBackgroundBackWhereItWas) {
   EXPECT_EQ(layer->placement.layerY, 3);
   for (auto [x, y] : {std::pair{0, 0}, {1, 1}, {4, 3}})
     EXPECT_EQ(Pixel(doc, x, y), Background(doc, x, y)) << x << "," << y;
-  for (auto [x, y] : {std::pair{5, 3}, {6, 4}}) EXPECT_EQ(Pixel(doc, x, y), 0x0A0B0Cu) << x << "," << y;
+  for (auto [x, y] : {std::pair{5, 3}, {6, 4}})
+    EXPECT_EQ(Pixel(doc, x, y), 0x0A0B0Cu) << x << "," << y;
   // Partly outside the document: the part inside shows, nothing else is touched.
   ASSERT_EQ(Qz_DoMethod(&layer->object, kPlaceLayer, 7, -1, 0, 0), 1u);
   EXPECT_EQ(Pixel(doc, 7, 0), 0x0A0B0Cu);

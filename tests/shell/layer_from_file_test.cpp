@@ -29,7 +29,8 @@ TEST(LayerFromFile, BecomesAnImageLayerThatShowsThePicture) {
     std::ofstream out(path, std::ios::binary);
     out << "P6\n5 3\n255\n";
     for (int32_t y = 0; y < 3; ++y)
-      for (int32_t x = 0; x < 5; ++x) out << char(Red(x, y)) << char(Green(x, y)) << char(Blue(x, y));
+      for (int32_t x = 0; x < 5; ++x)
+        out << char(Red(x, y)) << char(Green(x, y)) << char(Blue(x, y));
   }
   auto* doc = reinterpret_cast<Qz_Image*>(Qz_CreateObject("Image"));
   ASSERT_NE(doc, nullptr);
@@ -39,7 +40,8 @@ TEST(LayerFromFile, BecomesAnImageLayerThatShowsThePicture) {
   EXPECT_EQ(Qz_DoMethod(&doc->object, kAddLayerFromFile, dir.file("missing.ppm").c_str()), 0u);
   EXPECT_EQ(LayerCount(doc), 0);
 
-  auto* layer = reinterpret_cast<Qz_Image*>(Qz_DoMethod(&doc->object, kAddLayerFromFile, path.c_str()));
+  auto* layer =
+      reinterpret_cast<Qz_Image*>(Qz_DoMethod(&doc->object, kAddLayerFromFile, path.c_str()));
   ASSERT_NE(layer, nullptr);
   EXPECT_EQ(LayerCount(doc), 1);
   EXPECT_EQ(layer->type, kQzImageLayer);
