@@ -11,6 +11,7 @@ struct DisposeData {
   Qz_Object header;
   Qz_Image* layer;
   Qz_Image* parent;
+  Qz_Image* below;  // the layer it lay on, so that undo puts it back there
   int32_t width, height, depth;
   bool holdsLayer;  // unlinked: no image owns the layer now
 };
@@ -23,6 +24,7 @@ QzWord Qz__Apply(DisposeData* d) {
   if (!layer || layer->state.load() == kQzImageReleased || !layer->parent) return 1;
   Qz_Image* neighbour = next_layer(layer) ? next_layer(layer) : prev_layer(layer);
   d->parent = layer->parent;
+  d->below = prev_layer(layer);
   d->width = layer->width;
   d->height = layer->height;
   d->depth = layer->depth;
@@ -44,6 +46,12 @@ QzWord Qz__Undo(DisposeData* d) {
   if (!Qz_AllocImage(layer, d->width, d->height, d->depth, 0, nullptr)) return 0;
   Qz_DoMethod(&layer->object, kQzImageShowLayer);
   Qz_DoMethod(&d->parent->object, kQzImageAddLayer, layer);
+  // Linking puts it after the active layer; it goes back where it was.
+  // Compared, not read: the layer below may have gone since.
+  Qz_Image* below = nullptr;
+  for (Qz_Image* l = first_layer(d->parent); l; l = next_layer(l))
+    if (l == d->below) below = l;
+  if (prev_layer(layer) != below) Qz_DoMethod(&layer->object, kQzImageMoveAfter, below);
   Qz_DoMethod(&d->parent->object, kQzImageMakeActive, layer);
   d->holdsLayer = false;
   Qz_RedoAllLayerActions(layer);

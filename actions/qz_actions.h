@@ -136,6 +136,7 @@ inline constexpr uint32_t kQzImagePlaceSecond = 0x10023a;
 inline constexpr uint32_t kQzImagePlaceFirst = 0x100244;
 inline constexpr uint32_t kQzImageShowLayer = 0x1002bc;
 inline constexpr uint32_t kQzImageHideLayer = 0x1002c6;
+inline constexpr uint32_t kQzImageMoveAfter = 0x10028a;
 
 // Mode methods the mode choice sends.
 inline constexpr uint32_t kModeSetLayer = 0x12001e;

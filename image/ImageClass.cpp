@@ -1,7 +1,8 @@
 // Image: the class whose objects are the documents and their layers; its
-// instance record is Qz_Image. This module holds creation and disposal, the
-// plain fields, the parent, and linking layers in and out; every other id
-// goes to the Root part.
+// instance record is Qz_Image. This module holds creation and disposal and
+// the plain fields; the document methods (image_shell.h) and the layer
+// methods (layer_messages.h) answer the rest, and every other id goes to the
+// Root part.
 #include <cstdlib>
 #include <cstring>
 
@@ -26,48 +27,6 @@ Qz_Class gImageClass;
 
 Qz_Image* Qz__AsImage(Qz_Object* object) { return reinterpret_cast<Qz_Image*>(object); }
 
-// ---- layer list ---------------------------------------------------------------
-
-QzWord Qz__AddLayer(Qz_Image* image, Qz_Image* layer) {
-  if (!layer || layer == image) return 0;
-  if (!Qz_LockImageA(image, kQzLockExclusive, nullptr)) return 0;
-  Remove(&layer->listNode.node);
-  layer->listNode.image = layer;
-  Qz_Image* active = image->activeLayer;
-  if (active && active != layer && active->parent == image)
-    Insert(&image->layers, &layer->listNode.node, &active->listNode.node);
-  else
-    AddTail(&image->layers, &layer->listNode.node);
-  layer->parent = image;
-  layer->visible = 1;
-  if (!layer->document) layer->document = qz::topDocument(image);
-  image->activeLayer = layer;
-  image->paintLayer = layer->type == kQzImageLayer && layer->activeLayer ? layer->activeLayer : layer;
-  layer->port = image->port;
-  if (layer->paintLayer) layer->paintLayer->port = image->port;
-  Qz_UnlockImageA(image, kQzLockExclusive, nullptr);
-  return qz::toWord(layer);
-}
-
-QzWord Qz__RemoveLayer(Qz_Image* image, Qz_Image* layer) {
-  if (!layer || layer->parent != image) return 0;
-  if (!Qz_LockImageA(image, kQzLockExclusive, nullptr)) return 0;
-  Remove(&layer->listNode.node);
-  if (image->activeLayer == layer) image->activeLayer = nullptr;
-  if (image->paintLayer == layer || (image->paintLayer && image->paintLayer->parent == layer))
-    image->paintLayer = nullptr;
-  Qz_UnlockImageA(image, kQzLockExclusive, nullptr);
-  return 1;
-}
-
-QzWord Qz__MakeActive(Qz_Image* image, Qz_Image* layer) {
-  image->activeLayer = layer;
-  image->paintLayer = layer && layer->type == kQzImageLayer && layer->activeLayer
-                          ? layer->activeLayer
-                          : layer;
-  return qz::toWord(layer);
-}
-
 // ---- dispatcher -----------------------------------------------------------------
 
 QzWord Qz__ImageDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
@@ -79,9 +38,6 @@ QzWord Qz__ImageDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
     case kQzImageSetType: image->type = int32_t(args[0]); return 0;
     case kImageSelf: return qz::toWord(image);
     case kQzImageSetParent: image->parent = reinterpret_cast<Qz_Image*>(args[0]); return 0;
-    case kQzImageAddLayer: return Qz__AddLayer(image, reinterpret_cast<Qz_Image*>(args[0]));
-    case kQzImageRemoveLayer: return Qz__RemoveLayer(image, reinterpret_cast<Qz_Image*>(args[0]));
-    case kQzImageMakeActive: return Qz__MakeActive(image, reinterpret_cast<Qz_Image*>(args[0]));
     case kQzImageChanged: return 0;  // the change notice itself
     case kRootSelect: case kRootDeselect: case kRootObjectAtPoint: case kRootObjectAtPoint2:
       return 0;

@@ -5,6 +5,10 @@
 #include "image/image_internal.h"
 #include "image/image_text.h"
 
+QZ_EXTERN_C_BEGIN
+QZ_EXPORT void Qz_DoLayerDoesntNeedsFixing(Qz_Image* layer) __attribute__((weak));
+QZ_EXTERN_C_END
+
 namespace {
 
 void Qz__CopyPlaneRows(Qz_Plane dst, Qz_Plane src, int32_t width, int32_t height) {
@@ -38,6 +42,21 @@ bool Qz__HasUndo(const Qz_Image* image) {
   return image->depth == 8 ? image->undoGrey != nullptr : image->undoR != nullptr;
 }
 
+uint32_t Qz__Packed(const uint8_t (&colour)[3]) {
+  return uint32_t(colour[0]) | uint32_t(colour[1]) << 8 | uint32_t(colour[2]) << 16;
+}
+
+// Linking gives a layer the current paint colour; a copied layer goes back
+// to its source's, as a recorded change so that its replays keep it.
+void Qz__KeepColour(Qz_Image* layerCopy, const Qz_Image* layer) {
+  const uint32_t chosen = Qz__Packed(layer->chosenColour);
+  if (Qz__Packed(layerCopy->chosenColour) != chosen)
+    Qz_DoMethod(qz::imageObject(layerCopy), kQzImageSetColour, chosen);
+  if (std::memcmp(layer->committedColour, layer->chosenColour, 3) == 0 &&
+      &Qz_DoLayerDoesntNeedsFixing != nullptr)
+    Qz_DoLayerDoesntNeedsFixing(layerCopy);
+}
+
 void Qz__CopyLayers(Qz_Image* copy, Qz_Image* source, uint32_t flags) {
   for (Qz_Image* layer = first_layer(source); layer; layer = next_layer(layer)) {
     Qz_Image* layerCopy = Qz__CopyImage(layer, flags);
@@ -45,6 +64,7 @@ void Qz__CopyLayers(Qz_Image* copy, Qz_Image* source, uint32_t flags) {
     layerCopy->document = copy->document ? copy->document : copy;
     Qz_DoMethod(qz::imageObject(copy), kQzImageAddLayer, layerCopy);
     Qz_DoMethod(qz::imageObject(copy), kQzImageMakeActive, layerCopy);
+    Qz__KeepColour(layerCopy, layer);
     if (!(flags & kQzCopyExact)) {
       Qz_DoMethod(qz::imageObject(layerCopy), kQzImageSetLayerMode, layer->modeName);
       Qz_DoMethod(qz::imageObject(layerCopy), kQzImageSetLayerMode, layer->chosenModeName);

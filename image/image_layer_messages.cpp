@@ -1,7 +1,9 @@
-// Image methods of layers: opacity and blend words, and moving a layer up
-// and down its parent's list.
+// Image methods of layers: opacity and blend words, the edge mask, and
+// moving a layer up and down its parent's list. Other layer methods are
+// answered by the modules of layer_messages.h, tried in turn.
 #include "image/image_internal.h"
 #include "image/image_shell.h"
+#include "image/layer_messages.h"
 
 namespace qz {
 namespace {
@@ -22,7 +24,27 @@ constexpr OpacityPair kPairs[] = {
     {0x100384, 0x10038e, 5},  {0x100398, 0x1003a2, 6}, {0x1003ac, 0x1003b6, 7},
     {0x1003c0, 0x1003ca, 8}};
 
+// The four edge-mask settings: setter and getter ids and the field.
+struct EdgeSetting {
+  uint32_t setId, getId;
+  int32_t Qz_Image::*field;
+};
+constexpr EdgeSetting kEdgeSettings[] = {{0x1003e8, 0x1003f2, &Qz_Image::edgeShape},
+                                         {0x1003fc, 0x100406, &Qz_Image::edgeSize},
+                                         {0x100410, 0x10041a, &Qz_Image::edgeSoftness},
+                                         {0x100424, 0x10042e, &Qz_Image::edgeInvert}};
+
+// Stored as given: the compositor reads every value safely, and files store them as they are.
+QzWord setEdge(Qz_Image* layer, const EdgeSetting& setting, int32_t value) {
+  int32_t& field = layer->*setting.field;
+  const bool changed = field != value;
+  field = value;
+  if (changed) Qz_RedoLayerChanges(layer);
+  return uint32_t(value);
+}
+
 // The argument is a transparency (0 opaque); the word keeps 256 minus it.
+// The stored word is the result (argument words are the caller's, read-only).
 QzWord setOpacity(Qz_Image* layer, const OpacityPair& pair, bool percent, int32_t value) {
   int64_t v = percent ? int64_t(value) * 256 / 100 : value;
   v = std::clamp<int64_t>(v, 0, 256);
@@ -65,6 +87,10 @@ QzWord layerMessageDispatch(Qz_Image* layer, uint32_t id, const QzWord* args, bo
     if (id == pair.percentId) return setOpacity(layer, pair, true, int32_t(args[0]));
     if (id == pair.rawId) return setOpacity(layer, pair, false, int32_t(args[0]));
   }
+  for (const EdgeSetting& setting : kEdgeSettings) {
+    if (id == setting.setId) return setEdge(layer, setting, int32_t(args[0]));
+    if (id == setting.getId) return uint32_t(layer->*setting.field);
+  }
   switch (id) {
     case kMoveTop: {
       Qz_Image* last = layer->parent ? last_layer(layer->parent) : nullptr;
@@ -81,8 +107,14 @@ QzWord layerMessageDispatch(Qz_Image* layer, uint32_t id, const QzWord* args, bo
     case kMoveBottom:
       return layer->parent && first_layer(layer->parent) != layer ? moveAfter(layer, nullptr) : 0;
     case kMoveAfter: return moveAfter(layer, reinterpret_cast<Qz_Image*>(args[0]));
-    default: handled = false; return 0;
+    default: break;
   }
+  for (auto* next : {layerListDispatch, layerPlacementDispatch, layerCommandDispatch}) {
+    const QzWord result = next(layer, id, args, handled);
+    if (handled) return result;
+  }
+  handled = false;
+  return 0;
 }
 
 }  // namespace qz

@@ -57,6 +57,7 @@ inline constexpr uint32_t kQzImageAddLayer = 0x1000a0;
 inline constexpr uint32_t kQzImageRemoveLayer = 0x1000aa;
 inline constexpr uint32_t kQzImageMakeActive = 0x1000b4;
 inline constexpr uint32_t kQzImageSetLayerMode = 0x10005a;
+inline constexpr uint32_t kQzImageSetColour = 0x130053;
 inline constexpr uint32_t kQzImageSetSecondSource = 0x100226;
 inline constexpr uint32_t kQzImageSetFirstSource = 0x100230;
 inline constexpr uint32_t kQzImageMakeDocument = 0x13000a;
@@ -185,6 +186,8 @@ struct Qz_Image {
   std::atomic<int32_t> lockPins;
   // The planes a resize replaced, kept until End or Abort (documents and image layers).
   Qz_Plane resizeStash[4];
+  // The parent's watch on this layer's change notices (a notify record), while linked.
+  QzWord layerWatch;
 };
 
 // Image lock record: what a mode asks for and gets back.

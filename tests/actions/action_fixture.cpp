@@ -123,6 +123,10 @@ Qz_Image* ActionTest::MakeDocument(int32_t width, int32_t height, int layers, in
     Qz_DoMethod(&doc->object, kQzImageAddLayer, layer);
   }
   if (layers) Qz_DoMethod(&doc->object, kQzImageMakeActive, first_layer(doc));
+  // As a new or loaded document: the steps linking the layers recorded lie
+  // below the base restore point, which undo does not go past.
+  Qz_Object* base = Qz_CreateObject("RootAction", kActionSetFlags, kActionPanelStop);
+  EXPECT_EQ(Qz_AddImageAction(doc, base, 0), 1u);
   return doc;
 }
 

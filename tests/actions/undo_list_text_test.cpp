@@ -30,6 +30,7 @@ TEST_F(UndoListTextTest, StoredListLoadsInOrderAndAppliesEachActionOnceOldestFir
   const auto painted = Plane(layer->grey, 12, 12);
   const std::string first = dir.file("first.QzStr"), second = dir.file("second.QzStr");
   ASSERT_EQ(Qz_SaveImageActions(doc, first.c_str()), 1u);
+  const QzWord stored = Qz_DoMethod(Qz_GetUndoList(doc), kLinkedListCount);
   const std::string text = ReadFile(first);
   EXPECT_NE(text.find("Qz_SetActionFlags"), std::string::npos);
   EXPECT_NE(text.find("PointAction"), std::string::npos);
@@ -38,7 +39,7 @@ TEST_F(UndoListTextTest, StoredListLoadsInOrderAndAppliesEachActionOnceOldestFir
   Stroke(Layer(copy, 0), {{0, 0}, {11, 0}});  // replaced by the load
   MediaLog(copy->media).clear();
   ASSERT_EQ(Qz_LoadImageActions(copy, first.c_str()), 1u);
-  EXPECT_EQ(Qz_DoMethod(Qz_GetUndoList(copy), kLinkedListCount), 3u);
+  EXPECT_EQ(Qz_DoMethod(Qz_GetUndoList(copy), kLinkedListCount), stored);
   std::vector<int32_t> starts;
   for (const StrokeMessage& m : MediaLog(copy->media))
     if (m.kind == kMediaStrokeLine) starts.push_back(m.coords[0]);
@@ -52,13 +53,14 @@ TEST_F(UndoListTextTest, MissingOrHostileFilesKeepTheList) {
   TempDir dir;
   Qz_Image* doc = MakeDocument(6, 6, 1);
   Stroke(Layer(doc, 0), {{1, 1}, {2, 2}});
+  const QzWord count = Qz_DoMethod(Qz_GetUndoList(doc), kLinkedListCount);
   const std::string bad = dir.file("bad.QzStr");
   std::ofstream(bad) << "LinkedList\n{\n\tRootAction\n\t{\n";
   EXPECT_EQ(Qz_LoadImageActions(doc, dir.file("none.QzStr").c_str()), 0u);
   EXPECT_EQ(Qz_LoadImageActions(doc, bad.c_str()), 0u);
   EXPECT_EQ(Qz_LoadImageActions(nullptr, bad.c_str()), 0u);
   EXPECT_EQ(Qz_SaveImageActions(doc, nullptr), 0u);
-  EXPECT_EQ(Qz_DoMethod(Qz_GetUndoList(doc), kLinkedListCount), 1u);
+  EXPECT_EQ(Qz_DoMethod(Qz_GetUndoList(doc), kLinkedListCount), count);
 }
 
 TEST_F(UndoListTextTest, DeletedPaintLayerComesBackWithItsStrokes) {
