@@ -100,12 +100,11 @@ BrushOutline outlineAt(Qz_ImageView* view, int32_t x, int32_t y, int32_t brushWi
 // redraw thread puts it back over new pixels under the same lock).
 void setOutline(Qz_ImageView* view, const BrushOutline* next) {
   if (!view->outline.shown && !next) return;
+  // Without the draw lock (the window is closed) the state stays as it is:
+  // a redraw of the picture, which takes the outline off and puts it back,
+  // shows the outline as this state says.
   Qz_DrawInfo* info = Qz_LockDrawInfo(&view->object);
-  if (!info) {
-    // Nothing can be drawn (the window is closing): the backing store goes with it.
-    view->outline.shown = false;
-    return;
-  }
+  if (!info) return;
   if (view->outline.shown) drawOutline(info->rastPort, view->outline);
   view->outline.shown = false;
   if (next) {
