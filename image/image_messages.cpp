@@ -202,11 +202,12 @@ QzWord place(Qz_Image* image, int32_t left, int32_t top, int32_t width, int32_t 
   if (!box) return 0;
   box->left = int16_t(left);
   box->top = int16_t(top);
-  const int32_t maxWidth = box->maxWidth > 0 ? box->maxWidth : 0x7FFF;
-  const int32_t maxHeight = box->maxHeight > 0 ? box->maxHeight : 0x7FFF;
-  box->width = int16_t(std::clamp(width, int32_t(box->minWidth), std::max<int32_t>(box->minWidth, maxWidth)));
-  box->height =
-      int16_t(std::clamp(height, int32_t(box->minHeight), std::max<int32_t>(box->minHeight, maxHeight)));
+  // A limit of 0 is no limit.
+  auto limited = [](int32_t side, int32_t least, int32_t most) {
+    return int16_t(std::clamp(side, least, std::max(least, most > 0 ? most : 0x7FFF)));
+  };
+  box->width = limited(width, box->minWidth, box->maxWidth);
+  box->height = limited(height, box->minHeight, box->maxHeight);
   return 1;
 }
 
