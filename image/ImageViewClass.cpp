@@ -551,7 +551,7 @@ void disposeWindow(Qz_ImageView* view) {
   Qz_Object* window = view->window;
   if (!window) return;
   for (QzWord& notify : view->progressNotifies) {
-    if (notify && view->image) Qz_RemoveNotify(qz::imageObject(view->image), notify);
+    if (notify && qz::imageIsLive(view->image)) Qz_RemoveNotify(qz::imageObject(view->image), notify);
     notify = 0;
   }
   Qz_RootObject* root = Qz_RootInstance(window);
