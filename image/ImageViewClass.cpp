@@ -16,6 +16,7 @@
 #include "image/dirty_rows.h"
 #include "image/image_internal.h"
 #include "image/image_shell.h"
+#include "image/image_view_internal.h"
 #include "objects/async_methods.h"
 #include "objects/object_services.h"
 #include "objects/qz_class_record.h"
@@ -31,7 +32,6 @@ constexpr uint32_t kRootDrawRect = 0x10020;
 constexpr uint32_t kOpenWindow = 0x1002da;
 constexpr uint32_t kReopenWindow = 0x1002db;
 constexpr uint32_t kCloseWindow = 0x1002e4;
-constexpr uint32_t kToolInput = 0x1771001e;
 constexpr uint32_t kMakeActiveImage = 0x13001e;
 constexpr uint32_t kCloseView = 0x10030c;
 // Room kept free around a document window that is fitted to the screen.
@@ -47,40 +47,9 @@ constexpr int32_t kBandRows = 256;
 const Qz_Method kImageViewMethods[] = {{0, nullptr, 0, 0, nullptr, 0, nullptr, 0, 0}};
 Qz_Class gImageViewClass;
 
-struct ViewNode {
-  Node node;
-  Qz_Object* view;
-};
-
-struct Qz_ImageView {
-  Qz_Object object;
-  ViewNode node;  // in the image's view list
-  Qz_Image* image;
-  int32_t visibleX, visibleY, visibleWidth, visibleHeight;
-  int32_t zoomWidth, zoomHeight;
-  int32_t left, top;  // the view's position in its window
-  Qz_Object* window;
-  Qz_Object* thread;
-  std::atomic<MsgPort*> port;
-  qz::DirtyRows* dirty;
-  RastPort rastPort;
-  QzWord changeNotify;
-  int32_t progressValue, progressTotal, progressShown;
-  int32_t ownsImage;
-  std::atomic<int32_t> dirtyFlag;
-  int32_t windowClosed;
-  QzWord closeNotify;
-  // The status line under the picture: a "Done." text page and a progress page.
-  Qz_Object* status;
-  Qz_Object* progressBar;
-  QzWord progressNotifies[3];
-  // The redraw thread's progress, for callers that wait for it.
-  std::mutex* idleMutex;
-  std::condition_variable* idle;
-  bool drawing;
-};
-
-Qz_ImageView* asView(Qz_Object* object) { return reinterpret_cast<Qz_ImageView*>(object); }
+using qz::view::asView;
+using qz::view::Qz_ImageView;
+using qz::view::ViewNode;
 
 bool isView(Qz_Object* object) {
   return object && object->objectClass == &gImageViewClass &&
@@ -178,8 +147,12 @@ void redrawView(Qz_Object* object, int32_t x0, int32_t y0, int32_t x1, int32_t y
       if (Qz_DrawInfo* info = Qz_LockDrawInfo(object)) {
         const auto* box =
             reinterpret_cast<const Qz_LayoutBox*>(Qz_DoMethod(object, kRootGetLayoutBox));
+        // The brush outline is taken off and put back over the new pixels,
+        // so erasing it later gives back the picture, not stale inverted pixels.
+        if (view->outline.shown) qz::view::drawOutline(info->rastPort, view->outline);
         drawRect(view, {info->rastPort, box->left, box->top, box->width, box->height}, buffer,
                  bytesPerRow, x0, y0, x1, y1);
+        if (view->outline.shown) qz::view::drawOutline(info->rastPort, view->outline);
         Qz_UnlockDrawInfo(object);
       }
     } else {
@@ -329,12 +302,26 @@ int32_t zoomOutStep(int32_t z) {
   return std::max(5, (z / 5) * 5 - 5);
 }
 
-QzWord setImage(Qz_ImageView* view, Qz_Image* image) {
-  if (view->image && view->changeNotify) {
-    Qz_RemoveNotify(qz::imageObject(view->image), view->changeNotify);
-    Remove(&view->node.node);
-    if (view->image->view == &view->object) view->image->view = nullptr;
+// Takes the view out of its image's view list; the image shows the next
+// view of the list, if any.
+void leaveViewList(Qz_ImageView* view) {
+  Qz_Image* image = view->image;
+  if (!view->inViewList || !image) return;
+  Remove(&view->node.node);
+  view->inViewList = false;
+  if (image->view == &view->object) {
+    Node* next = image->views.lh_Head;
+    image->view = next && next->ln_Succ ? reinterpret_cast<ViewNode*>(next)->view : nullptr;
   }
+}
+
+QzWord setImage(Qz_ImageView* view, Qz_Image* image) {
+  // An image that went away first (the view outlived it) is not touched.
+  if (view->image && qz::imageIsLive(view->image)) {
+    if (view->changeNotify) Qz_RemoveNotify(qz::imageObject(view->image), view->changeNotify);
+    leaveViewList(view);
+  }
+  view->inViewList = false;
   view->changeNotify = 0;
   view->image = image;
   if (!image) return 1;
@@ -343,6 +330,7 @@ QzWord setImage(Qz_ImageView* view, Qz_Image* image) {
                                             reinterpret_cast<QzWord>(view));
   view->node.view = &view->object;
   AddHead(&image->views, &view->node.node);
+  view->inViewList = true;
   image->view = &view->object;
   view->dirty->reset(image->width, image->height);
   view->zoomWidth = view->visibleWidth = image->width;
@@ -563,7 +551,7 @@ void disposeWindow(Qz_ImageView* view) {
   Qz_Object* window = view->window;
   if (!window) return;
   for (QzWord& notify : view->progressNotifies) {
-    if (notify && view->image) Qz_RemoveNotify(qz::imageObject(view->image), notify);
+    if (notify && qz::imageIsLive(view->image)) Qz_RemoveNotify(qz::imageObject(view->image), notify);
     notify = 0;
   }
   Qz_RootObject* root = Qz_RootInstance(window);
@@ -580,31 +568,6 @@ void disposeWindow(Qz_ImageView* view) {
   view->window = nullptr;
   view->status = view->progressBar = nullptr;  // they go with the window
   Qz_DisposeObject(window);
-}
-
-// Input over the view: the window-activation message makes this the active
-// document's view; everything else goes to the current tool.
-QzWord handleInput(Qz_ImageView* view, QzWord message) {
-  Qz_Image* image = view->image;
-  if (!image || !Qz_LockImageA(image, kQzLockRead, nullptr)) return 2;
-  QzWord result = 0;
-  Qz_Object* tool = Qz_GetImageBase()->currentTool;
-  if (tool) result = Qz_DoMethod(tool, kToolInput, image, message);
-  Qz_UnlockImageA(image, kQzLockRead, nullptr);
-  if (result == 1) return 1;
-  // Messages from the view's window: '<' and '>' step the zoom.
-  const auto* event = reinterpret_cast<const Qz_InputEvent*>(message);
-  if (view->window && event && event->cls == IDCMP_VANILLAKEY) {
-    if (event->code == '<') {
-      Qz_DoMethod(&view->object, kQzViewZoomOut);
-      return 1;
-    }
-    if (event->code == '>') {
-      Qz_DoMethod(&view->object, kQzViewZoomIn);
-      return 1;
-    }
-  }
-  return 0;
 }
 
 QzWord dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
@@ -645,16 +608,19 @@ QzWord dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
       view->left = int32_t(args[0]);
       view->top = int32_t(args[1]);
       return Qz_DoMethodA(object->super, id, args);
-    case kRootHandleIDCMP: return handleInput(view, args[0]);
+    case kRootHandleIDCMP: return qz::view::handleInput(view, args[0]);
     case kOpenWindow: return openWindow(view);
     case kReopenWindow:
       view->windowClosed = 1;
-      if (view->window) {
-        fitToScreen(view, true);
+      if (!view->image) return 1;
+      // The fit redraws nothing itself: one full redraw follows.
+      view->image->displayCount.fetch_sub(1);
+      fitToScreen(view, true);
+      view->image->displayCount.fetch_add(1);
+      if (view->window)
         requestFullRedraw(view);
-      } else if (view->image) {
+      else
         Qz_FullRedrawImage(view->image);
-      }
       return 1;
     case kCloseWindow:
       view->windowClosed = 1;
@@ -691,7 +657,12 @@ void disposeView(Qz_Object* object) {
   Qz_DisposeObject(view->thread);
   view->thread = nullptr;
   disposeWindow(view);
+  Qz_Image* image = view->image;
+  const bool takeImage = view->ownsImage && qz::imageIsLive(image) &&
+                         image->state.load() != kQzImageDying;
   setImage(view, nullptr);
+  // The last view of a document, closed by the user, takes the document with it.
+  if (takeImage) Qz_DisposeObject(qz::imageObject(image));
   delete view->dirty;
   delete view->idle;
   delete view->idleMutex;
@@ -779,6 +750,21 @@ QZ_EXPORT void Qz__SettleImageView(Qz_Object* object) {
 QZ_EXTERN_C_END
 
 namespace qz {
+bool isOnlyImageView(Qz_Image* image, Qz_Object* view) {
+  if (!image || !isView(view) || asView(view)->image != image || !asView(view)->inViewList)
+    return false;
+  Node* head = image->views.lh_Head;
+  return head && head->ln_Succ && !head->ln_Succ->ln_Succ;
+}
+
+void detachClosingView(Qz_Object* object) {
+  if (!isView(object)) return;
+  Qz_ImageView* view = asView(object);
+  const bool last = isOnlyImageView(view->image, object);
+  leaveViewList(view);
+  if (last) view->ownsImage = 1;
+}
+
 // Disposes every view of a document (its disposal).
 void disposeImageViews(Qz_Image* image) {
   while (Node* node = image->views.lh_Head) {

@@ -11,6 +11,7 @@
 #include "image/image_internal.h"
 #include "image/image_text.h"
 #include "image/image_shell.h"
+#include "objects/object_text.h"
 #include "objects/qz_root.h"
 #include "platform/atomic_file_writer.h"
 #include "platform/filesystem.h"
@@ -63,8 +64,29 @@ const uint8_t* bufferRow(const uint8_t* first, QZIO_ImageBuffer* buffer, int32_t
   return first + size_t(y) * buffer->bytesPerRow;
 }
 
+// Record 3: the layer's saved mode object. Its class name up to the first
+// "Mode" names the mode, which is chosen like any other choice (an undoable
+// ModeAction). The choice may still wait in the layer's chosen slot; the
+// saved settings go to whichever mode the layer will use, and the layer is
+// committed so the loaded document shows the mode it was saved with.
+void applySavedMode(Qz_Image* layer, QZIO_LayerSettings& s) {
+  Qz_Object* saved = s.mode;
+  s.mode = nullptr;
+  if (!saved) return;
+  std::string name = saved->objectClass && saved->objectClass->name ? saved->objectClass->name : "";
+  name = name.substr(0, name.find("Mode"));
+  if (!name.empty()) Qz_DoMethod(imageObject(layer), kQzImageSetLayerMode, name.c_str());
+  auto sameClass = [&](Qz_Object* mode) { return mode && mode->objectClass == saved->objectClass; };
+  Qz_Object* target = sameClass(layer->chosenMode) ? layer->chosenMode
+                      : sameClass(layer->mode)     ? layer->mode
+                                                   : nullptr;
+  if (target) Qz_CopyObjectToObject(target, saved);
+  Qz_DisposeObject(saved);
+  if (layer->chosenMode && &Qz_DoLayerDoesntNeedsFixing != nullptr) Qz_DoLayerDoesntNeedsFixing(layer);
+}
+
 void applySettings(Qz_Image* layer, QZIO_ImageBuffer* buffer) {
-  const QZIO_LayerSettings& s = buffer->settings;
+  QZIO_LayerSettings& s = buffer->settings;
   const bool greyRows = buffer->format == kQzioFormatGrey && buffer->grey &&
                         buffer->width >= uint32_t(layer->width);
   for (int32_t y = 0; y < layer->height; ++y) {
@@ -80,6 +102,7 @@ void applySettings(Qz_Image* layer, QZIO_ImageBuffer* buffer) {
     std::memcpy(layer->committedColour, colour, 3);
     std::memcpy(layer->chosenColour, colour, 3);
   }
+  if (s.modeType) applySavedMode(layer, s);
   if (s.placementType) {
     int16_t* out = &layer->placement.layerX;
     for (int i = 0; i < 18; ++i) out[i] = int16_t(s.placement[i]);
@@ -95,17 +118,72 @@ void applySettings(Qz_Image* layer, QZIO_ImageBuffer* buffer) {
   }
 }
 
+// A buffer in three 8-bit planes: the buffer itself, or a converted copy
+// (which the caller frees); none when it cannot be converted.
+QZIO_ImageBuffer* inRgbPlanes(QZIO_ImageBuffer* buffer) {
+  return buffer->format == kQzioFormatRGBPlanes ? buffer
+                                                : QZIO_ConvertBufferFormat(buffer, kQzioFormatRGBPlanes);
+}
+
+// An attached buffer of the file becomes a source image: a document of its
+// own, with a paint layer, that is never shown. None when it cannot be made.
+Qz_Image* sourceImageFromBuffer(QZIO_ImageBuffer* attached) {
+  QZIO_ImageBuffer* buffer = inRgbPlanes(attached);
+  if (!buffer) return nullptr;
+  const int32_t width = int32_t(buffer->width), height = int32_t(buffer->height);
+  auto* image = reinterpret_cast<Qz_Image*>(Qz_CreateObject("Image"));
+  bool ok = image && Qz_AllocImage(image, width, height, 24, kQzAllocNoUndo, nullptr);
+  if (ok) {
+    image->undoR = takePlane(buffer, 0, buffer->red, width, height);
+    image->undoG = takePlane(buffer, 1, buffer->green, width, height);
+    image->undoB = takePlane(buffer, 2, buffer->blue, width, height);
+    ok = image->undoR && image->undoG && image->undoB;
+  }
+  if (buffer != attached) QZIO_FreeBuffer(buffer);
+  if (!ok) {
+    if (image) Qz_DisposeObject(imageObject(image));
+    return nullptr;
+  }
+  Qz_CopyUndoToImageData(image, 0, 0, width - 1, height - 1, 0, 0);
+  Qz_DoMethod(imageObject(image), kQzImageMakeDocument, image);
+  Qz_DoMethod(imageObject(image), kMakeLayer, kQzPaintLayer, width, height, 8);
+  return image;
+}
+
+// The layer's first and second attached buffers become its source images.
+// The file keeps an image layer's sources after the layer's own paint layer,
+// so a reader finds them on that paint layer's buffer: they are taken from
+// there when the image layer itself has none.
+void attachSourceImages(Qz_Image* layer, QZIO_ImageBuffer* buffer) {
+  QZIO_ImageBuffer* holder = buffer;
+  Node* sub = buffer->layers.lh_Head;
+  if (layer->type == kQzImageLayer && !buffer->firstAttached && !buffer->secondAttached && sub &&
+      sub->ln_Succ)
+    holder = reinterpret_cast<QZIO_ImageBuffer*>(sub);
+  const struct {
+    QZIO_ImageBuffer* attached;
+    uint32_t method;
+  } sources[2] = {{holder->firstAttached, kQzImageSetFirstSource},
+                  {holder->secondAttached, kQzImageSetSecondSource}};
+  for (const auto& source : sources) {
+    if (!source.attached) continue;
+    if (Qz_Image* image = sourceImageFromBuffer(source.attached))
+      Qz_DoMethod(imageObject(layer), source.method, image);
+  }
+}
+
 // One layer buffer of the file becomes a layer of the image; a buffer of a
 // layout the layer cannot take is skipped.
 void addLayerFromBuffer(Qz_Image* image, QZIO_ImageBuffer* source) {
   const bool colour = source->depth == 24;
   QZIO_ImageBuffer* buffer = source;
   if (colour && buffer->format != kQzioFormatRGBPlanes) {
-    buffer = QZIO_ConvertBufferFormat(source, kQzioFormatRGBPlanes);
+    buffer = inRgbPlanes(source);
     if (!buffer) return;
+    // The copy carries the settings; the saved mode object moves with them.
     buffer->settings = source->settings;
-    buffer->settings.mode = nullptr;
     buffer->settings.modeText = nullptr;
+    source->settings.mode = nullptr;
   }
   if (!colour && buffer->format != kQzioFormatGrey) return;
   const int32_t width = int32_t(buffer->width), height = int32_t(buffer->height);
@@ -134,11 +212,14 @@ void addLayerFromBuffer(Qz_Image* image, QZIO_ImageBuffer* source) {
       Qz_CopyImageToUndoData(layer, 0, 0, layer->width - 1, layer->height - 1, 0, 0);
       layer->compositingCount.fetch_add(1);
       Node* sub = source->layers.lh_Head;
-      if (sub && sub->ln_Succ && layer->paintLayer && layer->paintLayer != layer)
+      if (sub && sub->ln_Succ && layer->paintLayer && layer->paintLayer != layer) {
         applySettings(layer->paintLayer, reinterpret_cast<QZIO_ImageBuffer*>(sub));
+        if (&Qz_FullProcessImage != nullptr) Qz_FullProcessImage(layer);
+      }
     } else if (!colour) {
       applySettings(layer, buffer);
     }
+    attachSourceImages(layer, source);
     base->autoRedo.store(savedRedo);
   }
   if (buffer != source) QZIO_FreeBuffer(buffer);

@@ -1,10 +1,12 @@
 // The Image methods of documents: the re-render in strips, the document
 // list and the active image, views, loading and saving commands, making
-// paint layers and filling them.
+// paint layers and filling them, and the Root methods of an image drawn as
+// an object. Ids not answered here go on to the application commands.
 #include <chrono>
 #include <cstring>
 #include <thread>
 
+#include "image/app_commands.h"
 #include "image/image_internal.h"
 #include "image/image_shell.h"
 #include "objects/async_methods.h"
@@ -35,6 +37,7 @@ constexpr uint32_t kAnswerOne = 0x100316;
 constexpr uint32_t kDelayedDispose = 0x3e80046;
 constexpr uint32_t kDisposeSelf = 0x100a2;
 constexpr uint32_t kToolInput = 0x1771001e;
+constexpr uint32_t kRootDrawRect = 0x10020;
 constexpr uint32_t kActiveLayerNotice = 0x1000b6;
 constexpr uint32_t kRerenderTitle = 213;
 constexpr uint32_t kCloseQuestionText = 242;
@@ -161,14 +164,60 @@ QzWord openView(Qz_Image* image) {
   return qz::toWord(view);
 }
 
+// The user closes a view's window. Closing the last view closes the
+// document, so that one may be asked about first; Cancel keeps it.
 QzWord closeView(Qz_Image* image, Qz_Object* view) {
   if (!view) return 0;
   Qz_ImageBase* base = baseOf(image);
-  if (base->closeQuestion.load() && image->view == view) {
-    if (!Qz_MessageBoxA("Quillantrix", Qz_CatalogString(kCloseQuestionText), 2, nullptr)) return 0;
-  }
+  if (base->closeQuestion.load() && isOnlyImageView(image, view) &&
+      Qz_MessageBoxA("Quillantrix", Qz_CatalogString(kCloseQuestionText), 2, nullptr) != 1)
+    return 0;
+  if (!Qz_LockImageA(image, kQzLockExclusive, nullptr)) return 0;
+  detachClosingView(view);
+  Qz_UnlockImageA(image, kQzLockExclusive, nullptr);
   Qz_AsyncDisposeObject(view);
   return 1;
+}
+
+// ---- Root methods of an image shown as an object ---------------------------------
+
+Qz_LayoutBox* layoutBoxOf(Qz_Image* image) {
+  return reinterpret_cast<Qz_LayoutBox*>(Qz_DoMethod(imageObject(image), kRootGetLayoutBox));
+}
+
+int16_t boxSide(int32_t side) { return int16_t(std::clamp(side, 1, 0x7FFF)); }
+
+// The box is the image's size, at least 1 x 1.
+QzWord measure(Qz_Image* image) {
+  Qz_LayoutBox* box = layoutBoxOf(image);
+  if (!box) return 0;
+  box->minWidth = box->minHeight = 1;
+  box->width = boxSide(image->width);
+  box->height = boxSide(image->height);
+  return 1;
+}
+
+QzWord place(Qz_Image* image, int32_t left, int32_t top, int32_t width, int32_t height) {
+  Qz_LayoutBox* box = layoutBoxOf(image);
+  if (!box) return 0;
+  box->left = int16_t(left);
+  box->top = int16_t(top);
+  // A limit of 0 is no limit.
+  auto limited = [](int32_t side, int32_t least, int32_t most) {
+    return int16_t(std::clamp(side, least, std::max(least, most > 0 ? most : 0x7FFF)));
+  };
+  box->width = limited(width, box->minWidth, box->maxWidth);
+  box->height = limited(height, box->minHeight, box->maxHeight);
+  return 1;
+}
+
+// Storage for the size and depth the record holds, when it has none yet.
+QzWord allocatePlanes(Qz_Image* image) {
+  if (image->state.load() == kQzImageAllocated) return 1;
+  if (image->state.load() != kQzImageReleased || image->width <= 0 || image->height <= 0 ||
+      (image->depth != 8 && image->depth != 24))
+    return 0;
+  return Qz_AllocImage(image, image->width, image->height, image->depth, 0, nullptr) ? 1 : 0;
 }
 
 // A paint layer (kind 1) or image layer (kind 2) of this image.
@@ -309,7 +358,18 @@ QzWord imageShellDispatch(Qz_Image* image, uint32_t id, const QzWord* args, bool
       Qz_Object* tool = baseOf(image)->currentTool;
       return tool ? Qz_DoMethod(tool, kToolInput, image, args[0]) : 0;
     }
-    default: return layerMessageDispatch(image, id, args, handled);
+    case kRootDraw: Qz_FullRedrawImage(image); return 0;
+    case kRootDrawRect:
+      Qz_RedrawImage(image, int32_t(args[0]), int32_t(args[1]), int32_t(args[2]), int32_t(args[3]));
+      return 0;
+    case kRootMeasure: return measure(image);
+    case kRootPlace:
+      return place(image, int32_t(args[0]), int32_t(args[1]), int32_t(args[2]), int32_t(args[3]));
+    case kRootOpen: return allocatePlanes(image);
+    default: {
+      const QzWord result = appCommandDispatch(image, id, args, handled);
+      return handled ? result : layerMessageDispatch(image, id, args, handled);
+    }
   }
 }
 

@@ -80,6 +80,12 @@ int startImageThread(Qz_Image* image);
 // 1 when a message waits at the image's port.
 bool imagePortHasMessage(Qz_Image* image);
 void disposeImageViews(Qz_Image* image);
+// True when view is the one view in the image's view list.
+bool isOnlyImageView(Qz_Image* image, Qz_Object* view);
+// A view whose window the user closes leaves its image's view list (the
+// caller holds the image's exclusive lock); the last one, once disposed,
+// disposes the image too.
+void detachClosingView(Qz_Object* view);
 // Opacity, blend words and layer moves; handled is cleared for other ids.
 QzWord layerMessageDispatch(Qz_Image* layer, uint32_t id, const QzWord* args, bool& handled);
 // "<format>QZIO" exists and writes files.

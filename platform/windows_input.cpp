@@ -12,6 +12,7 @@
 
 #include "host/host_backend.h"
 #include "host/host_input.h"
+#include "platform/scanner_block.h"
 #include "platform/windows_internal.h"
 
 namespace qz::win {
@@ -266,17 +267,8 @@ void sendOpenFile(const QzWindowHooks& hooks, char* path) {
 QZ_EXPORT bool scannerBlockValid(const uint8_t* bytes, std::size_t length);
 
 bool scannerBlockValid(const uint8_t* bytes, std::size_t length) {
-  constexpr std::size_t kHeaderBytes = 16;  // width, height and two more words
-  constexpr uint32_t kMaxSide = 65535;
-  if (!bytes || length < kHeaderBytes) return false;
-  auto u32le = [&](std::size_t at) {
-    return static_cast<uint32_t>(bytes[at]) | static_cast<uint32_t>(bytes[at + 1]) << 8 |
-           static_cast<uint32_t>(bytes[at + 2]) << 16 | static_cast<uint32_t>(bytes[at + 3]) << 24;
-  };
-  const uint32_t width = u32le(0), height = u32le(4);
-  if (width == 0 || height == 0 || width > kMaxSide || height > kMaxSide) return false;
-  const uint64_t rowBytes = (static_cast<uint64_t>(width) * 3 + 3) & ~uint64_t{3};
-  return kHeaderBytes + rowBytes * height <= length;
+  ScannerPicture picture;
+  return parseScannerBlock(bytes, length, &picture);
 }
 
 void resizeStore(Window* w, int width, int height) {

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <fstream>
 #include <string>
 
 #include "gadgets/qz_group.h"
@@ -13,67 +12,23 @@
 #include "gadgets/qz_window.h"
 #include "host/headless/headless_host.h"
 #include "image/image_shell.h"
+#include "objects/catalogue.h"
+#include "objects/message_box.h"
 #include "objects/object_services.h"
 #include "objects/qz_notify.h"
 #include "objects/qz_object.h"
 #include "platform/exec.h"
 #include "platform/windows.h"
-#include "support/temp_dir.h"
-#include "support/ui_harness.h"
+#include "view_fixture.h"
 
 namespace {
 
-constexpr uint32_t kQuiet = 4;
+using qztest::Pixel;
+using qztest::WritePicture;
+
 constexpr uint32_t kMakeActiveImage = 0x13001e;
 
-uint32_t Pixel(int32_t x, int32_t y) {
-  return uint32_t((x * 9) & 0xFF) << 16 | uint32_t((y * 11) & 0xFF) << 8 | uint32_t((x + y) * 5 & 0xFF);
-}
-
-void WritePicture(const std::string& path, int32_t w, int32_t h) {
-  std::ofstream out(path, std::ios::binary);
-  out << "P6\n" << w << " " << h << "\n255\n";
-  for (int32_t y = 0; y < h; ++y)
-    for (int32_t x = 0; x < w; ++x) {
-      const uint32_t p = Pixel(x, y);
-      out << char(p >> 16) << char(p >> 8) << char(p);
-    }
-}
-
-class ViewWindowTest : public ::testing::Test {
- protected:
-  void TearDown() override {
-    if (image_) Qz_DisposeObject(&image_->object);
-  }
-  // Loads the picture with its view and waits until its window shows it.
-  Qz_Object* LoadShown(const std::string& path) {
-    image_ = Qz__LoadImageA(path.c_str(), nullptr, nullptr, kQuiet, nullptr);
-    if (!image_ || !image_->view) return nullptr;
-    Qz_Object* window = ViewWindow();
-    if (!window) return nullptr;
-    for (int i = 0; i < 250 && !Qz__PlatformWindowOf(window); ++i) Delay(1);
-    if (!Qz__PlatformWindowOf(window) || !Settle(window)) return nullptr;
-    return window;
-  }
-  Qz_Object* ViewWindow() { return Qz_SearchHierachyForClassId(image_->view, kWindowClassId); }
-  bool Settle(Qz_Object* window) {
-    if (!ui_.settle(window)) return false;
-    Qz__SettleImageView(image_->view);
-    return ui_.settle(window);
-  }
-  // The view's pixels on screen that differ from the picture (at 100 %).
-  int Mismatches(Qz_Object* window, int32_t w, int32_t h) {
-    const Qz_LayoutBox b = qztest::UiHarness::box(image_->view);
-    int bad = 0;
-    for (int32_t y = 0; y < h; ++y)
-      for (int32_t x = 0; x < w; ++x)
-        if (ui_.pixel(window, b.left + x, b.top + y) != Pixel(x, y)) ++bad;
-    return bad;
-  }
-  qztest::UiHarness ui_;
-  qztest::TempDir dir_;
-  Qz_Image* image_ = nullptr;
-};
+class ViewWindowTest : public qztest::ViewFixture {};
 
 TEST_F(ViewWindowTest, OpensAWindowShowingThePicture) {
   const std::string path = dir_.file("pic.ppm");
@@ -176,10 +131,12 @@ TEST_F(ViewWindowTest, TheCloseGadgetClosesTheViewAndClickingActivatesTheDocumen
   Window* pw = Qz__PlatformWindowOf(window);
   ASSERT_NE(pw, nullptr);
   const int sx = pw->LeftEdge + b.left, sy = pw->TopEdge + b.top;
+  // Its only view closed, the document goes too.
   ui_.forget(window);
   ASSERT_TRUE(ui_.post(window, window, kWindowFireClose));
-  for (int i = 0; i < 250 && image_->view; ++i) Delay(1);
-  EXPECT_EQ(image_->view, nullptr);
+  ASSERT_TRUE(WaitUntilDisposed(image_));
+  image_ = nullptr;
+  EXPECT_EQ(base->activeImage, nullptr);
   ASSERT_TRUE(qz::headless::settle());
   int still = 0;
   for (int x = 0; x < 30; ++x) still += qz::headless::screenPixel(sx + x, sy + 2) == Pixel(x, 2);
@@ -211,6 +168,53 @@ TEST_F(ViewWindowTest, TheStatusLineFollowsTheDocumentsProgress) {
   ASSERT_TRUE(Settle(window));
   EXPECT_EQ(Qz_DoMethod(status, kGroupGetPageIndex), 0u);
   EXPECT_EQ(Qz_DoMethod(bar, kProgressBarGetValue), 100u);
+}
+
+
+TEST_F(ViewWindowTest, OnlyTheLastViewAsksBeforeItClosesTheDocument) {
+  constexpr uint32_t kCloseView = 0x10030c;
+  const std::string path = dir_.file("pic.ppm");
+  WritePicture(path, 24, 16);
+  ASSERT_NE(LoadShown(path), nullptr);
+  Qz_Object* first = image_->view;
+  auto* second = reinterpret_cast<Qz_Object*>(Qz_DoMethod(&image_->object, kQzImageOpenView));
+  ASSERT_NE(second, nullptr);
+  ASSERT_NE(Shown(image_), nullptr);
+  EXPECT_EQ(image_->view, second);
+
+  Qz_ImageBase* base = Qz_GetImageBase();
+  base->closeQuestion.store(1);
+  qz::msgbox::resetScript();
+  struct Restore {
+    Qz_ImageBase* base;
+    ~Restore() { base->closeQuestion.store(0); }
+  } restore{base};
+
+  // Another view is left: no question, the document stays.
+  EXPECT_EQ(Qz_DoMethod(&image_->object, kCloseView, first), 1u);
+  EXPECT_TRUE(qz::msgbox::shownBoxes().empty());
+  EXPECT_EQ(image_->view, second);
+  // Freed objects stay readable (marked dead) while the object layer is open.
+  for (int i = 0; i < 500 && first->self == reinterpret_cast<QzWord>(first); ++i) Delay(1);
+  EXPECT_EQ(first->self, kQzDeadMark);
+  EXPECT_TRUE(IsOpen(image_));
+
+  // The last view asks; Cancel keeps everything.
+  qz::msgbox::scriptAnswer(qz::msgbox::Answer::Cancel);
+  EXPECT_EQ(Qz_DoMethod(&image_->object, kCloseView, second), 0u);
+  const std::vector<qz::msgbox::Shown> boxes = qz::msgbox::shownBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].title, "Quillantrix");
+  EXPECT_EQ(boxes[0].text, Qz_CatalogString(242));
+  EXPECT_EQ(boxes[0].kind, 2u);
+  EXPECT_EQ(image_->view, second);
+  EXPECT_TRUE(IsOpen(image_));
+
+  // OK closes the view and the document with it.
+  qz::msgbox::scriptAnswer(qz::msgbox::Answer::Ok);
+  EXPECT_EQ(Qz_DoMethod(&image_->object, kCloseView, second), 1u);
+  ASSERT_TRUE(WaitUntilDisposed(image_));
+  image_ = nullptr;
 }
 
 }  // namespace
