@@ -167,6 +167,10 @@ QZ_EXPORT void Qz_RedoLayerActions(Qz_Image* layer, int32_t x0, int32_t y0, int3
 QZ_EXPORT void Qz_RedoAllLayerActions(Qz_Image* layer);
 QZ_EXPORT void Qz_RedoLayerAction(Qz_Object* action);
 
+// Makes the newest count actions of the image's undo list no longer
+// undoable (a new layer's set-up steps are not the user's to take back).
+QZ_EXPORT void Qz_EndUndoAtNewestActions(Qz_Image* image, uint32_t count);
+
 // Undo and redo as the undo panel does them: moves the newest listed action
 // between the lists, sending the undo notice (and replaying the active layer
 // when asked for) or the redo. 1 when an action moved.

@@ -234,6 +234,14 @@ QZ_EXPORT void Qz_RedoLayerAction(Qz_Object* action) {
   Qz_RedoLayerActions(layer, bounds[0], bounds[1], bounds[0] + bounds[2], bounds[1] + bounds[3]);
 }
 
+QZ_EXPORT void Qz_EndUndoAtNewestActions(Qz_Image* image, uint32_t count) {
+  Qz_Object* undo = Qz_GetUndoList(image);
+  if (!undo) return;
+  std::lock_guard<std::recursive_mutex> guard(listMutex());
+  for (Qz_Object* action = listFirst(undo); action && count > 0; action = listOlder(undo, action), --count)
+    Qz_DoMethod(action, kActionSetUndoable, 0);
+}
+
 QZ_EXPORT uint32_t Qz_UndoImageAction(Qz_Image* image) {
   Qz_Object* undo = Qz_GetUndoList(image);
   Qz_Object* redo = Qz_GetRedoList(image);

@@ -98,9 +98,10 @@ void applySettings(Qz_Image* layer, QZIO_ImageBuffer* buffer) {
     }
   }
   if (s.colourType) {
-    const uint8_t colour[3] = {s.red, s.green, s.blue};
-    std::memcpy(layer->committedColour, colour, 3);
-    std::memcpy(layer->chosenColour, colour, 3);
+    // Through the colour command, so the loaded colour is the step an undo
+    // of a later colour change goes back to.
+    Qz_DoMethod(imageObject(layer), kQzImageSetColour, uint32_t(s.red) | uint32_t(s.green) << 8 | uint32_t(s.blue) << 16);
+    Qz_DoLayerDoesntNeedsFixing(layer);
   }
   if (s.modeType) applySavedMode(layer, s);
   if (s.placementType) {

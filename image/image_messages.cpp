@@ -6,6 +6,7 @@
 #include <cstring>
 #include <thread>
 
+#include "actions/qz_actions.h"
 #include "image/app_commands.h"
 #include "image/image_internal.h"
 #include "image/image_shell.h"
@@ -17,6 +18,7 @@ namespace qz {
 namespace {
 
 constexpr uint32_t kMakeLayer = 0x100078;
+constexpr uint32_t kLayerSetUpActions = 4;
 constexpr uint32_t kLeaveDocuments = 0x130014;
 constexpr uint32_t kMakeActiveImage = 0x13001e;
 constexpr uint32_t kCloseView = 0x10030c;
@@ -99,7 +101,6 @@ QzWord rerender(Qz_Image* image) {
     const int32_t y1 = std::min(y + step - 1, height - 1);
     Qz_DoNotify(imageObject(layer), kQzImageChanged, kQzChangeRect, layer, 0, y, layer->width - 1,
                 y1, 0, 0);
-    compositeLayerRect(layer, 0, y, layer->width - 1, y1);
     Qz_DoNotify(imageObject(image), kQzProgressStep, y, height);
     Qz_UnlockImageA(image, kQzLockComposite, nullptr);
   }
@@ -254,8 +255,13 @@ QzWord makeLayer(Qz_Image* image, int32_t kind, int32_t width, int32_t height, i
   layer->placement.creationHeight = int16_t(height);
   Qz_DoMethod(imageObject(image), kQzImageAddLayer, layer);
   Qz_DoMethod(imageObject(image), kQzImageMakeActive, layer);
-  if (kind == kQzPaintLayer && &Qz_DoLayerDoesntNeedsFixing != nullptr)
+  if (kind == kQzPaintLayer) {
+    Qz_DoMethod(imageObject(layer), kQzImageSetLayerMode, base->defaultMode);
     Qz_DoLayerDoesntNeedsFixing(layer);
+  }
+  // Linking, the starting colour and media and the mode are the layer's
+  // set-up, not steps to undo.
+  Qz_EndUndoAtNewestActions(image, kLayerSetUpActions);
   return qz::toWord(layer);
 }
 

@@ -107,6 +107,29 @@ TEST_F(LoadRestoreTest, EachLayerGetsBackItsModeWithItsSettings) {
   EXPECT_EQ(Planes(again), shown);
 }
 
+TEST_F(LoadRestoreTest, TheSavedPaintColourIsWhereAnUndoOfALaterColourGoesBack) {
+  const std::string path = dir_.file("pattern.ppm");
+  WritePattern(path, 5, 4);
+  Qz_Image* document = LoadDocument(path);
+  ASSERT_NE(document, nullptr);
+  Qz_Image* layer = document->activeLayer;
+  ASSERT_NE(layer, nullptr);
+  Qz_DoMethod(&layer->object, kQzImageSetColour, 0x336699);
+  Qz_DoLayerDoesntNeedsFixing(layer);
+  Qz_GetImageBase()->colour[0] = 1;  // the current colour of the program differs
+  Qz_GetImageBase()->colour[1] = Qz_GetImageBase()->colour[2] = 2;
+
+  Qz_Image* again = SaveAndLoad(document);
+  ASSERT_NE(again, nullptr);
+  Qz_Image* loaded = again->activeLayer;
+  ASSERT_NE(loaded, nullptr);
+  const uint8_t saved[3] = {0x99, 0x66, 0x33};
+  EXPECT_EQ(std::memcmp(loaded->committedColour, saved, 3), 0);
+  Qz_DoMethod(&loaded->object, kQzImageSetColour, 0x00FF00);
+  ASSERT_EQ(Qz_UndoImageAction(again), 1u);
+  EXPECT_EQ(std::memcmp(loaded->chosenColour, saved, 3), 0);
+}
+
 TEST_F(LoadRestoreTest, SourceImagesComeBackAndTheLayersRenderTheSame) {
   const std::string path = dir_.file("pattern.ppm");
   WritePattern(path, 11, 8);
