@@ -316,3 +316,9 @@ QZ_EXPORT void Qz_AlignRequestorPosition(Qz_Object* window) {
 }
 
 QZ_EXTERN_C_END
+
+namespace qz::objects {
+
+bool drawingOnThisThread() { return tComposeLocksHeld > 0; }
+
+}  // namespace qz::objects

@@ -118,3 +118,11 @@ inline Qz_ShortcutKey* Qz_AddGlobalShortcutKey(uint32_t keyCode, QzWord value, Q
                                   count < sizeof...(Args) ? count : static_cast<uint32_t>(sizeof...(Args)),
                                   packed.data());
 }
+
+namespace qz::objects {
+
+// True while the calling thread holds a drawing lock (Qz_LockDrawInfo):
+// the host cannot show anything until it lets go.
+bool drawingOnThisThread();
+
+}  // namespace qz::objects
