@@ -57,7 +57,8 @@ Qz_Object* filler() { return Qz_CreateObject("Space", kFixHeight, kSpaceZeroSize
 
 // A button that takes its own width (weight 0) and says when it is pressed.
 Qz_Object* addButton(Qz_Object* row, const char* label, uint32_t* answered, uint32_t mark, bool& ok) {
-  Qz_Object* button = addTo(row, Qz_CreateObject("Button", kRootSetWeight, 0, kGroupSetInnerSpacing, kButtonPadding), ok);
+  Qz_Object* button =
+      addTo(row, Qz_CreateObject("Button", kRootSetWeight, 0, kGroupSetInnerSpacing, kButtonPadding), ok);
   if (button == nullptr) return nullptr;
   addTo(button, Qz_CreateObject("Text", kRootSetLabel, label), ok);
   addTo(button, Qz_CreateObject("Space", kFixWidth, kButtonMinWidth, kFixHeight, kSpaceZeroSize), ok);
@@ -107,13 +108,12 @@ bool platformWindowOpen(Qz_Object* window) {
 }
 
 // Starts the window's thread and waits until it has tried to open the
-// window; true when the window is open.
-bool openAndWait(Qz_Object* window) {
+// window (*tried becomes 1 then); true when the window is open.
+bool openAndWait(Qz_Object* window, uint32_t* tried) {
   Qz_DoMethod(window, kRootOpen);
   // Queued behind the open, so it runs once the open has been tried.
-  uint32_t tried = 0;
-  if (Qz_DoAsyncMethod(window, kRootPoke32, &tried, 1) == 0) return false;
-  for (int i = 0; i < kOpenWaitTicks && load(tried) == 0; ++i) Delay(1);
+  if (Qz_DoAsyncMethod(window, kRootPoke32, tried, 1) == 0) return false;
+  for (int i = 0; i < kOpenWaitTicks && load(*tried) == 0; ++i) Delay(1);
   return platformWindowOpen(window);
 }
 
@@ -122,11 +122,12 @@ bool openAndWait(Qz_Object* window) {
 bool askInWindow(const char* title, const char* text, uint32_t kind, QzWord* result) {
   if (!toolkitRegistered() || qz::objects::drawingOnThisThread()) return false;
   // Written by the box's event thread; this frame outlives the window,
-  // which is gone once the dispose below returns.
+  // which is gone (its queued calls dropped) once a dispose below returns.
   uint32_t answered = 0;
+  uint32_t tried = 0;
   Qz_Object* window = buildBox(title, text, kind, &answered);
   if (window == nullptr) return false;
-  if (!openAndWait(window)) {
+  if (!openAndWait(window, &tried)) {
     Qz_DisposeObject(window);
     return false;
   }
