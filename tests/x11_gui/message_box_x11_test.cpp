@@ -18,6 +18,7 @@
 #include "gadgets/qz_group.h"
 #include "gadgets/qz_window.h"
 #include "objects/message_box.h"
+#include "objects/object_services.h"
 #include "platform/exec.h"
 #include "platform/windows.h"
 #include "support/temp_dir.h"
@@ -222,6 +223,28 @@ TEST_F(X11MessageBox, AskedFromAWindowsOwnThread) {
   ASSERT_TRUE(clickObject(w, gadget));
   ASSERT_TRUE(settle(win));
   EXPECT_EQ(presses, 2) << "the window stopped handling its input";
+  Qz_DisposeObject(win);
+  TestGadget::unregisterClass();
+}
+
+// While a thread draws, the host cannot show a new window; a box asked
+// then would wait forever, so it goes to stderr instead.
+TEST_F(X11MessageBox, AskedWhileDrawingGoesToStderr) {
+  TestGadget::registerClass();
+  Qz_Object* gadget = TestGadget::make(qztest::GadgetSpec{});
+  Qz_Object* win = Qz_CreateObject("Window", kWindowSetTitle, "Drawing", kWindowSetKind, 1, kWindowSetX, 300,
+                                   kWindowSetY, 40);
+  Qz_DoMethod(win, kGroupAddTail, gadget);
+  Qz_DoMethod(win, kRootOpen);
+  for (int i = 0; i < 250 && Qz__PlatformWindowOf(win) == nullptr; ++i) Delay(1);
+  ASSERT_TRUE(settle(win));
+  ASSERT_NE(Qz_LockDrawInfo(gadget), nullptr);
+  testing::internal::CaptureStderr();
+  const QzWord result = Qz_MessageBoxA("Mid-draw", "Asked while drawing.", 4, nullptr);
+  const std::string errors = testing::internal::GetCapturedStderr();
+  Qz_UnlockDrawInfo(gadget);
+  EXPECT_EQ(result, 0u);
+  EXPECT_NE(errors.find("Mid-draw: Asked while drawing."), std::string::npos) << errors;
   Qz_DisposeObject(win);
   TestGadget::unregisterClass();
 }
