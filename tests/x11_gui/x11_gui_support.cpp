@@ -45,12 +45,15 @@ void collectButtons(Qz_Object* o, std::vector<LabelledButton>& out) {
   }
 }
 
-// Runs a no-op call on the window's thread and waits for it.
+// Runs a call on the window's thread and waits for it. The call writes a
+// new ticket into a word that only such calls ever write.
 bool barrier(Qz_Object* windowObject) {
-  uint32_t done = 0;
-  if (Qz_DoAsyncMethod(windowObject, kRootPoke32, &done, 1) == 0) return false;
+  static uint32_t passed = 0;
+  static std::atomic<uint32_t> issued{0};
+  const uint32_t ticket = ++issued;
+  if (Qz_DoAsyncMethod(windowObject, kRootPoke32, &passed, ticket) == 0) return false;
   const auto deadline = Clock::now() + kPatience;
-  while (std::atomic_ref<uint32_t>(done).load() == 0) {
+  while (std::atomic_ref<uint32_t>(passed).load() != ticket) {
     if (Clock::now() > deadline) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
