@@ -597,6 +597,24 @@ void runShortcut(uint32_t code) {
   Qz_DoMethodA(target, static_cast<uint32_t>(words[0]), words.data() + 1);
 }
 
+// A refresh repaints the part of the window given (inclusive, outer-frame
+// coordinates): drawing is clipped to it, and clip regions installed
+// meanwhile are narrowed to it.
+void beginRefresh(Window* w, int32_t left, int32_t top, int32_t right, int32_t bottom) {
+  BeginRefresh(w);
+  w->DamageMinX = static_cast<int16_t>(left);
+  w->DamageMinY = static_cast<int16_t>(top);
+  w->DamageMaxX = static_cast<int16_t>(right);
+  w->DamageMaxY = static_cast<int16_t>(bottom);
+  InstallClipRegion(w->RPort->Layer, nullptr);
+}
+
+// Ends the refresh and its clip, so later drawing is not held to its damage.
+void endRefresh(Window* w) {
+  EndRefresh(w);
+  InstallClipRegion(w->RPort->Layer, nullptr);
+}
+
 void redrawAll(WindowObject* win) {
   Window* w = win->window;
   if (w == nullptr) return;
@@ -621,7 +639,8 @@ void handleMessage(WindowObject* win, InputMessage* im) {
     case IDCMP_ACTIVEWINDOW: Qz_DoNotify(self, kWindowActivated, 1); return;
     case IDCMP_CLOSEWINDOW: Qz_DoNotify(self, kWindowClose, 1); return;
     case IDCMP_NEWSIZE: {
-      BeginRefresh(w);
+      // A new size repaints the whole window.
+      beginRefresh(w, 0, 0, w->Width - 1, w->Height - 1);
       const bool resized = w->Width != win->w || w->Height != win->h;
       takeEdges(win);
       if (resized) {
@@ -630,13 +649,13 @@ void handleMessage(WindowObject* win, InputMessage* im) {
         RectFill(w->RPort, w->BorderLeft, w->BorderTop, w->Width - w->BorderRight - 1, w->Height - w->BorderBottom - 1);
         redrawAll(win);
       }
-      EndRefresh(w);
+      endRefresh(w);
       return;
     }
     case IDCMP_REFRESHWINDOW:
-      BeginRefresh(w);
+      beginRefresh(w, im->RefreshLeft, im->RefreshTop, im->RefreshRight, im->RefreshBottom);
       redrawAll(win);
-      EndRefresh(w);
+      endRefresh(w);
       return;
     case IDCMP_CHANGEWINDOW: takeEdges(win); return;
     case IDCMP_RAWKEY:

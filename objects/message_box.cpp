@@ -8,6 +8,8 @@
 #include <mutex>
 
 #include "host/host_backend.h"
+#include "objects/message_box_kind.h"
+#include "objects/message_box_window.h"
 
 namespace qz::msgbox {
 
@@ -24,45 +26,42 @@ Script& script() {
   return *s;
 }
 
-enum class Style { Ok, YesNo, OkCancel };
-
-Style styleOf(uint32_t kind) {
-  if (kind == 1 || kind == 8) return Style::Ok;
-  if (kind == 4) return Style::YesNo;
-  return Style::OkCancel;
-}
-
-std::vector<std::string> buttonsOf(Style style) {
-  switch (style) {
-    case Style::Ok: return {"OK"};
-    case Style::YesNo: return {"Yes", "No"};
-    case Style::OkCancel: return {"OK", "Cancel"};
+// The button a scripted answer presses, or kDismissed when the box has none by that name.
+int buttonFor(const std::vector<std::string>& buttons, Answer answer) {
+  const char* name = answer == Answer::Ok    ? "OK"
+                     : answer == Answer::Yes ? "Yes"
+                     : answer == Answer::No  ? "No"
+                                             : "Cancel";
+  for (std::size_t i = 0; i < buttons.size(); ++i) {
+    if (buttons[i] == name) return static_cast<int>(i);
   }
-  return {};
-}
-
-// 1 for OK or Yes; an answer the box does not offer counts as dismissing it.
-QzWord resultOf(Style style, Answer answer) {
-  switch (style) {
-    case Style::Ok: return 1;  // its only button, and what closing it means
-    case Style::YesNo: return answer == Answer::Yes ? 1 : 0;
-    case Style::OkCancel: return answer == Answer::Ok ? 1 : 0;
-  }
-  return 0;
+  return kDismissed;
 }
 
 QzWord answerHeadless(const char* title, const char* text, uint32_t kind) {
   Script& s = script();
   std::lock_guard<std::mutex> guard(s.lock);
-  const Style style = styleOf(kind);
-  s.shown.push_back(Shown{title, text, kind, buttonsOf(style)});
+  const std::vector<const char*> labels = buttonsOf(kind);
+  std::vector<std::string> buttons(labels.begin(), labels.end());
+  s.shown.push_back(Shown{title, text, kind, buttons});
   if (s.answers.empty()) return 0;
   const Answer answer = s.answers.front();
   s.answers.pop_front();
-  return resultOf(style, answer);
+  return resultOf(kind, buttonFor(buttons, answer));
 }
 
 }  // namespace
+
+std::vector<const char*> buttonsOf(uint32_t kind) {
+  if (kind == 1 || kind == 8) return {"OK"};
+  if (kind == 4) return {"Yes", "No"};
+  return {"OK", "Cancel"};
+}
+
+QzWord resultOf(uint32_t kind, int button) {
+  if (kind == 1 || kind == 8) return 1;  // its only button, and what closing it means
+  return button == 0 ? 1 : 0;
+}
 
 void scriptAnswer(Answer answer) {
   Script& s = script();
@@ -92,6 +91,8 @@ QZ_EXPORT QzWord Qz_MessageBoxA(const char* title, const char* text, uint32_t ki
   if (title == nullptr) title = "";
   if (text == nullptr) text = "";
   if (qz::host::chosenBackendName() == "headless") return qz::msgbox::answerHeadless(title, text, kind);
+  QzWord result = 0;
+  if (qz::msgbox::askInWindow(title, text, kind, &result)) return result;
   // Without a toolkit window to show it in, the user still learns what happened.
   std::fprintf(stderr, "%s: %s\n", title, text);
   return 0;

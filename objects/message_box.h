@@ -1,9 +1,11 @@
 // Message boxes drawn and answered by our own layer, and what tests use to
 // answer them on the headless host.
 //
-// On the headless host a box shows nothing: it takes the next scripted
+// On a display a box is a window of our toolkit that the asking thread waits
+// on. On the headless host a box shows nothing: it takes the next scripted
 // answer (0 when none is left) and records what it would have shown. With no
-// display at all the text goes to stderr and the answer is 0.
+// display at all (or before the toolkit is up) the text goes to stderr and
+// the answer is 0.
 #pragma once
 
 #include <cstdint>

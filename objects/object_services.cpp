@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "gadgets/qz_window.h"
 #include "objects/qz_linked_list.h"
 #include "objects/qz_semaphore.h"
 #include "platform/exec.h"
@@ -49,6 +50,12 @@ Qz_DrawInfo* Qz__DrawInfoOf(Qz_Object* object) {
 
 // Window method that starts dragging an object: (object, pointer x, pointer y).
 constexpr uint32_t kWindowBeginDrag = 0x901C2;
+
+// Where a requester goes relative to the main window's top-left corner.
+constexpr int32_t kRequesterOffsetX = 70;
+constexpr int32_t kRequesterOffsetY = 14;
+// The main window is the whole desktop below the menu strip: no bar above it.
+constexpr int32_t kScreenBarHeight = 0;
 
 // Compose locks this thread took through Qz_LockDrawInfo and still holds.
 thread_local int32_t tComposeLocksHeld = 0;
@@ -313,4 +320,26 @@ QZ_EXPORT QzWord Qz_ExecuteCommand(const char* fileOrCommand) {
   return 1;
 }
 
+QZ_EXPORT void Qz_AlignRequestorPosition(Qz_Object* window) {
+  Qz_GlobalData* global = Qz_GetGlobalData();
+  Qz_Object* main = global->hooks.mainWindowObject ? global->hooks.mainWindowObject() : nullptr;
+  if (window == nullptr || main == nullptr || main == window) return;
+  // The main window's box is read under its window semaphore, which its
+  // thread holds while it opens.
+  if (Qz_DoMethod(main, kRootLockTree) == 0) return;
+  const bool open = Qz__PlatformWindowOf(main) != nullptr;
+  const int32_t left = static_cast<int32_t>(Qz_DoMethod(main, kWindowGetX));
+  const int32_t top = static_cast<int32_t>(Qz_DoMethod(main, kWindowGetY));
+  Qz_DoMethod(main, kRootUnlockTree);
+  if (!open) return;
+  Qz_DoMethod(window, kWindowSetX, static_cast<uint32_t>(left + kRequesterOffsetX));
+  Qz_DoMethod(window, kWindowSetY, static_cast<uint32_t>(top + kRequesterOffsetY + kScreenBarHeight));
+}
+
 QZ_EXTERN_C_END
+
+namespace qz::objects {
+
+bool drawingOnThisThread() { return tComposeLocksHeld > 0; }
+
+}  // namespace qz::objects

@@ -91,6 +91,12 @@ QZ_EXPORT Qz_ShortcutKey* Qz_AddGlobalShortcutKeyA(uint32_t keyCode, QzWord valu
                                                    Qz_Object* target, uint32_t count,
                                                    const QzWord* words);
 
+// Places a requester's Window object relative to the main window: its left
+// and top become the main window's plus 70 and 14 (and the screen's bar
+// height, which is 0 here). Without an open main window (or when the window
+// is the main window itself) nothing changes, so the requester stays centred.
+QZ_EXPORT void Qz_AlignRequestorPosition(Qz_Object* window);
+
 // Opens a file or address with the desktop's opener (xdg-open, never a
 // shell). 1 when the opener started, else 0.
 QZ_EXPORT QzWord Qz_ExecuteCommand(const char* fileOrCommand);
@@ -112,3 +118,11 @@ inline Qz_ShortcutKey* Qz_AddGlobalShortcutKey(uint32_t keyCode, QzWord value, Q
                                   count < sizeof...(Args) ? count : static_cast<uint32_t>(sizeof...(Args)),
                                   packed.data());
 }
+
+namespace qz::objects {
+
+// True while the calling thread holds a drawing lock (Qz_LockDrawInfo):
+// the host cannot show anything until it lets go.
+bool drawingOnThisThread();
+
+}  // namespace qz::objects

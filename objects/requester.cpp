@@ -5,6 +5,7 @@
 #include "gadgets/qz_group.h"
 #include "gadgets/qz_widgets.h"
 #include "gadgets/qz_window.h"
+#include "objects/object_services.h"
 #include "objects/qz_notify.h"
 #include "platform/exec.h"
 #include "platform/lists.h"
@@ -13,6 +14,7 @@ namespace {
 
 constexpr QzWord kReturnKey = 13;
 constexpr QzWord kEscapeKey = 27;
+constexpr QzWord kRowWeight = 100;
 
 bool stillRunning(const uint32_t& running) {
   return std::atomic_ref<uint32_t>(const_cast<uint32_t&>(running)).load(std::memory_order_acquire) != 0;
@@ -46,15 +48,18 @@ QZ_EXPORT QzWord Qz_ShowRequesterA(const char* title, Qz_Object* content, QzWord
                              kBuildSpaceVWeighted, spacing,
                              kBuildObject, "Space", kFixHeight, 4, kSpaceSetEtched, 1, kBuildClose,
                              kBuildSpaceVWeighted, spacing,
+                             // Equal weights share the row's spare room out exactly; the
+                             // default ones (200, 400, 200) hand out more than there is and
+                             // push Cancel out of the window.
                              kBuildHGroup,
                                kBuildObject, "Button", kBuildStoreLast, &ok,
                                  kBuildObject, "Text", kRootSetLabel, "Ok", kBuildClose,
-                                 kRootSetUserData, 0, kButtonSetKey, kReturnKey,
+                                 kRootSetUserData, 0, kButtonSetKey, kReturnKey, kRootSetWeight, kRowWeight,
                                kBuildClose,
-                               kBuildSpaceV,
+                               kBuildObject, "Space", kFixHeight, 1, kRootSetWeight, kRowWeight, kBuildClose,
                                kBuildObject, "Button", kBuildStoreLast, &cancel,
                                  kBuildObject, "Text", kRootSetLabel, "Cancel", kBuildClose,
-                                 kButtonSetKey, kEscapeKey,
+                                 kButtonSetKey, kEscapeKey, kRootSetWeight, kRowWeight,
                                kBuildClose,
                              kBuildClose,
                              kBuildClose, kBuildEnd);
@@ -71,6 +76,7 @@ QZ_EXPORT QzWord Qz_ShowRequesterA(const char* title, Qz_Object* content, QzWord
   Qz_DoMethod(group, kGroupAddHead, content);
   Qz_DoMethod(window, kGroupAddTail, group);
   if (parent != nullptr) Qz_DoMethod(parent, kGroupAddTail, window);
+  if (GetTagData(kRequesterTagPositionKey, 0, tags) != 0) Qz_AlignRequestorPosition(window);
 
   Qz_AddNotify(window, kWindowToFront, kNotifyAnyValue, ok, 2, kRootSetUserData, 1);
   Qz_AddNotify(window, kWindowToFront, kNotifyAnyValue, ok, 3, kRootPoke32, &running, 0);

@@ -141,6 +141,28 @@ TEST_F(WindowTest, ResizingLaysTheTreeOutAgain) {
   EXPECT_EQ(ui.pixel(win, w->BorderLeft + 100, w->BorderTop + 15), kBlueRgb);
 }
 
+// A weight-200 member takes twice the spare room and so runs past its row,
+// which then draws it under a clip: what shows of it must still be drawn,
+// when the window opens and when it is resized.
+TEST_F(WindowTest, AMemberWiderThanItsRowShowsInsideTheClip) {
+  Qz_Object* win = ui.window("Clipped", 30, 30);
+  Qz_Object* wide = TestGadget::make({.minWidth = 100, .minHeight = 10, .maxWidth = 100, .maxHeight = 10});
+  Qz_Object* greedy = TestGadget::make({.minWidth = 20, .minHeight = 10, .weight = 200, .colour = kGreen});
+  Qz_Object* row = ui.group(2, {greedy});
+  Qz_DoMethod(win, kGroupAddTail, ui.group(1, {wide, row}));
+  ASSERT_TRUE(ui.open(win));
+  Window* w = ui.platformWindow(win);
+  for (int innerWidth : {100, 140}) {
+    SCOPED_TRACE(innerWidth);
+    Qz_DoAsyncMethod(win, kWindowChangeBox, w->LeftEdge, w->TopEdge, innerWidth, 20);
+    ASSERT_TRUE(ui.settle(win));
+    const Qz_LayoutBox g = qztest::UiHarness::box(greedy);
+    ASSERT_GT(g.width, qztest::UiHarness::box(row).width) << "the member no longer runs past its row";
+    EXPECT_EQ(ui.pixel(win, g.left + 5, g.top + 5), kGreenRgb);
+    EXPECT_EQ(ui.pixel(win, w->Width - w->BorderRight - 2, g.top + 5), kGreenRgb);
+  }
+}
+
 TEST_F(WindowTest, JoiningADrawnGroupGrowsTheWindowToItsNewMinimum) {
   Qz_Object* win = build("Grow", 10, 10);
   ASSERT_TRUE(ui.open(win));

@@ -6,10 +6,12 @@
 #include <chrono>
 #include <future>
 
+#include "gadgets/qz_group.h"
 #include "gadgets/qz_window.h"
 #include "host/headless/headless_host.h"
 #include "objects/qz_linked_list.h"
 #include "platform/exec.h"
+#include "platform/windows.h"
 #include "support/ui_harness.h"
 
 namespace {
@@ -80,6 +82,103 @@ TEST_F(Requester, AnswersAndWhatBecomesOfTheContent) {
     EXPECT_EQ(show(c.answer, c.flags, &alive), c.result);
     EXPECT_EQ(alive, c.contentAlive);
   }
+}
+
+// The requester's window while it is shown: the one it put in the parent.
+Qz_Object* shownWindow(qztest::UiHarness& ui, Qz_Object* parent) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (std::chrono::steady_clock::now() < deadline) {
+    auto* win = reinterpret_cast<Qz_Object*>(Qz_DoMethod(parent, kLinkedListFirst));
+    if (win != nullptr && ui.platformWindow(win) != nullptr && ui.settle(win)) return win;
+    Delay(1);
+  }
+  return nullptr;
+}
+
+TEST_F(Requester, OkAndCancelBothFitInTheWindow) {
+  Qz_Object* parent = Qz_CreateObject("LinkedList");
+  Qz_Object* content = Qz_CreateObject("Text", kRootSetLabel, "Resize the picture?");
+  Qz_Object* ok = nullptr;
+  Qz_Object* cancel = nullptr;
+  Window* w = nullptr;
+  auto result = std::async(std::launch::async, [&] { return Qz_ShowRequester("Resize", content, 0, parent, 16); });
+  if (Qz_Object* win = shownWindow(ui, parent)) {
+    w = ui.platformWindow(win);
+    // Window -> the requester's column -> its last member, the button row.
+    auto* column = reinterpret_cast<Qz_Object*>(Qz_DoMethod(win, kGroupFirst));
+    auto* row = reinterpret_cast<Qz_Object*>(Qz_DoMethod(column, kGroupLast));
+    ok = reinterpret_cast<Qz_Object*>(Qz_DoMethod(row, kGroupFirst));
+    cancel = reinterpret_cast<Qz_Object*>(Qz_DoMethod(row, kGroupLast));
+    ASSERT_NE(ok, nullptr);
+    ASSERT_NE(cancel, nullptr);
+    const int innerRight = w->Width - w->BorderRight;
+    for (Qz_Object* button : {ok, cancel}) {
+      const Qz_LayoutBox b = qztest::UiHarness::box(button);
+      EXPECT_GE(b.left, w->BorderLeft);
+      EXPECT_LE(b.left + b.width, innerRight) << "a button runs out of the window";
+      EXPECT_GT(b.width, 0);
+    }
+    EXPECT_LT(qztest::UiHarness::box(ok).left + qztest::UiHarness::box(ok).width,
+              qztest::UiHarness::box(cancel).left);
+    qz::headless::typeKey(0x1B, 27);
+  }
+  EXPECT_EQ(result.get(), 0u);
+  Qz_DisposeObject(parent);
+}
+
+Qz_Object* gMainWindow = nullptr;
+Qz_Object* mainWindowForTest() { return gMainWindow; }
+
+// With the position-key tag the requester opens at the main window's corner
+// plus (70, 14); without it, or without an open main window, it is centred.
+TEST_F(Requester, ThePositionKeyPlacesItByTheMainWindow) {
+  gMainWindow = ui.window("Main", 200, 150);
+  Qz_DoMethod(gMainWindow, kGroupAddTail, qztest::TestGadget::make({.minWidth = 300, .minHeight = 200}));
+  ASSERT_TRUE(ui.open(gMainWindow));
+  Qz_Object* unopened = ui.window("Not open", 40, 40);
+  Qz_GetGlobalData()->hooks.mainWindowObject = mainWindowForTest;
+  const Window* main = ui.platformWindow(gMainWindow);
+  struct Case {
+    const char* name;
+    Qz_Object* mainWindow;
+    bool positionKey;
+    bool centred;
+  };
+  const Case cases[] = {
+      {"key set: beside the main window", gMainWindow, true, false},
+      {"no key: centred", gMainWindow, false, true},
+      {"key set, main window not open: centred", unopened, true, true},
+      {"key set, no main window: centred", nullptr, true, true},
+  };
+  uint32_t key = 0x5100;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    gMainWindow = c.mainWindow;
+    Qz_Object* parent = Qz_CreateObject("LinkedList");
+    Qz_Object* content = Qz_CreateObject("Text", kRootSetLabel, "Where am I?");
+    // A new key each time: a key seen before brings back where it closed.
+    const QzWord tagValue = c.positionKey ? ++key : 0;
+    auto result = std::async(std::launch::async, [&] {
+      return Qz_ShowRequester("Placed", content, 0, parent, 16, kRequesterTagPositionKey, tagValue);
+    });
+    if (Qz_Object* win = shownWindow(ui, parent)) {
+      const Window* w = ui.platformWindow(win);
+      if (c.centred) {
+        EXPECT_EQ(w->LeftEdge, (1024 - w->Width) / 2);
+        EXPECT_EQ(w->TopEdge, (768 - w->Height) / 2);
+      } else {
+        EXPECT_EQ(w->LeftEdge, main->LeftEdge + 70);
+        EXPECT_EQ(w->TopEdge, main->TopEdge + 14);
+      }
+      qz::headless::typeKey(0x0D, 13);
+    } else {
+      ADD_FAILURE() << "the requester did not open";
+    }
+    EXPECT_EQ(result.get(), 1u);
+    Qz_DisposeObject(parent);
+  }
+  Qz_GetGlobalData()->hooks.mainWindowObject = nullptr;
+  gMainWindow = nullptr;
 }
 
 }  // namespace

@@ -2,35 +2,22 @@
 // thread, what its gadgets draw shows on the X screen, and it closes.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdlib>
-#include <thread>
 #include <vector>
 
 #include "gadgets/qz_group.h"
 #include "gadgets/qz_window.h"
-#include "host/host_backend.h"
 #include "host/raster/pixel_buffer.h"
 #include "platform/exec.h"
 #include "platform/windows.h"
 #include "support/temp_dir.h"
 #include "support/ui_harness.h"
+#include "x11_gui/x11_gui_support.h"
 
 namespace {
 
 namespace TestGadget = qztest::TestGadget;
-
-// The X screen's pixel once it shows the expected value (or 5 seconds passed).
-uint32_t shownPixel(int x, int y, uint32_t expected) {
-  std::vector<uint32_t> px;
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-  do {
-    Qz_HostFlush();
-    if (qz::host::backend().grabScreen(x, y, 1, 1, &px) && px[0] == expected) break;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  } while (std::chrono::steady_clock::now() < deadline);
-  return px.empty() ? 0xFFFFFFFF : px[0];
-}
+using qztest::x11::shownPixel;
 
 Qz_Object* gadget(int16_t w, int16_t h, uint32_t colour) {
   qztest::GadgetSpec s;
