@@ -609,12 +609,6 @@ void beginRefresh(Window* w, int32_t left, int32_t top, int32_t right, int32_t b
   InstallClipRegion(w->RPort->Layer, nullptr);
 }
 
-// Ends the refresh and its clip, so later drawing is not held to its damage.
-void endRefresh(Window* w) {
-  EndRefresh(w);
-  InstallClipRegion(w->RPort->Layer, nullptr);
-}
-
 void redrawAll(WindowObject* win) {
   Window* w = win->window;
   if (w == nullptr) return;
@@ -649,13 +643,13 @@ void handleMessage(WindowObject* win, InputMessage* im) {
         RectFill(w->RPort, w->BorderLeft, w->BorderTop, w->Width - w->BorderRight - 1, w->Height - w->BorderBottom - 1);
         redrawAll(win);
       }
-      endRefresh(w);
+      EndRefresh(w);  // also ends the refresh's clip
       return;
     }
     case IDCMP_REFRESHWINDOW:
       beginRefresh(w, im->RefreshLeft, im->RefreshTop, im->RefreshRight, im->RefreshBottom);
       redrawAll(win);
-      endRefresh(w);
+      EndRefresh(w);  // also ends the refresh's clip
       return;
     case IDCMP_CHANGEWINDOW: takeEdges(win); return;
     case IDCMP_RAWKEY:
