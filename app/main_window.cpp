@@ -51,7 +51,6 @@ constexpr uint32_t kPrefsApply = 0x3E8004A;
 constexpr uint32_t kToolTip = 0x1028A;
 constexpr uint32_t kBitMapLoad = 0x8001E;
 constexpr uint32_t kAsync = 0x101B8;
-constexpr uint32_t kOpenFile = 0x13003C;
 constexpr uint32_t kFix = 0x100046;
 constexpr uint32_t kClearLayer = 0x1000C8;
 constexpr uint32_t kFillLayer = 0x1000D2;
@@ -140,7 +139,7 @@ void buildToolBar(Qz_ImageBase& base, Qz_Object* window) {
   }
   if (newButton) Qz_AddCallBackNotify(newButton, kPressed, kNotifyAnyValue, toolBarEvent, 2);
   Qz_Object* appImage = base.applicationImage ? &base.applicationImage->object : nullptr;
-  if (open && appImage) Qz_AddNotify(open, kDeselected, kNotifyAnyValue, appImage, 3, kAsync, kOpenFile, 0);
+  if (open && appImage) Qz_AddNotify(open, kDeselected, kNotifyAnyValue, appImage, 3, kAsync, kQzAppOpenFile, 0);
   if (fix) Qz_AddNotify(fix, kDeselected, kNotifyAnyValue, kNotifyTargetActiveImage, 1, kFix);
   if (clear) Qz_AddNotify(clear, kDeselected, kNotifyAnyValue, kNotifyTargetActiveImage, 2, kAsync, kClearLayer);
   if (fill) Qz_AddNotify(fill, kDeselected, kNotifyAnyValue, kNotifyTargetActiveImage, 2, kAsync, kFillLayer);
@@ -238,7 +237,7 @@ bool openDocumentLater(const std::string& absolutePath) {
   auto* copy = static_cast<char*>(AllocVec(absolutePath.size() + 1, 0));
   if (!copy) return false;
   std::memcpy(copy, absolutePath.c_str(), absolutePath.size() + 1);
-  if (Qz_DoAsyncMethod(&image->object, kOpenFile, copy)) return true;
+  if (Qz_DoAsyncMethod(&image->object, kQzAppOpenFile, copy)) return true;
   FreeVec(copy);
   return false;
 }

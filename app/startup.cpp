@@ -23,7 +23,6 @@
 namespace qz::app {
 namespace {
 
-constexpr uint32_t kOpenFile = 0x13003C;      // on the application image: open a path (or the requester)
 constexpr uint32_t kScannerBlock = 0x131388;  // on the application image: a scanned picture
 constexpr uint32_t kWindowGetKind = 0x900FA;
 constexpr uint32_t kAppRun = 0x100A0;
@@ -58,7 +57,7 @@ uint32_t hookWindowKind(void* owner) {
 }
 void hookOpenFile(char* path) {
   Qz_Object* target = applicationImage();
-  if (!target || !Qz_DoAsyncMethod(target, kOpenFile, path)) FreeVec(path);
+  if (!target || !Qz_DoAsyncMethod(target, kQzAppOpenFile, path)) FreeVec(path);
 }
 void hookSetCurrentFolder(const char* path) {
   Qz_ImageBase* base = Qz_GetImageBase();

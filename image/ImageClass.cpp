@@ -18,7 +18,6 @@ constexpr uint32_t kImageSetWidth = 0x10000a;
 constexpr uint32_t kImageSetHeight = 0x100014;
 constexpr uint32_t kImageSetDepth = 0x10001e;
 constexpr uint32_t kImageSelf = 0x100028;
-constexpr uint32_t kImageMakeActiveImage = 0x13001e;
 constexpr uint32_t kListTreeColumns = 0x20190;
 
 const Qz_Method kImageMethods[] = {{0, nullptr, 0, 0, nullptr, 0, nullptr, 0, 0}};
@@ -115,7 +114,7 @@ void Qz__DisposeImage(Qz_Object* object) {
     Remove(&image->listNode.node);
     ReleaseSemaphore(&base->semaphore);
     if (active && base->applicationImage)
-      Qz_DoMethod(qz::imageObject(base->applicationImage), kImageMakeActiveImage, nullptr);
+      Qz_DoMethod(qz::imageObject(base->applicationImage), kQzAppMakeActiveImage, nullptr);
   } else if (image->parent && image->parent->activeLayer == image) {
     image->parent->activeLayer = nullptr;
     if (image->parent->paintLayer == image) image->parent->paintLayer = nullptr;

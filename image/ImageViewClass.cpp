@@ -28,12 +28,7 @@
 namespace {
 
 constexpr uint32_t kImageViewClassId = 0x440000;
-constexpr uint32_t kRootDrawRect = 0x10020;
-constexpr uint32_t kOpenWindow = 0x1002da;
 constexpr uint32_t kReopenWindow = 0x1002db;
-constexpr uint32_t kCloseWindow = 0x1002e4;
-constexpr uint32_t kMakeActiveImage = 0x13001e;
-constexpr uint32_t kCloseView = 0x10030c;
 // Room kept free around a document window that is fitted to the screen.
 constexpr int32_t kScreenMargin = 15;
 // A panel or main window further than this from the screen's corner is not
@@ -490,7 +485,7 @@ void requestFullRedraw(Qz_ImageView* view) {
 // its view (it may ask the user first).
 void onWindowClosed(QzWord userData, Qz_Object*, uint32_t, const QzWord*) {
   auto* view = reinterpret_cast<Qz_ImageView*>(userData);
-  if (view->image) Qz_DoMethod(qz::imageObject(view->image), kCloseView, &view->object);
+  if (view->image) Qz_DoMethod(qz::imageObject(view->image), kQzImageCloseView, &view->object);
 }
 
 // The window came to the front: its document becomes the active one.
@@ -499,7 +494,7 @@ void onWindowActivated(QzWord userData, Qz_Object*, uint32_t, const QzWord*) {
   Qz_Image* image = view->image;
   if (!image) return;
   image->view = &view->object;
-  Qz_DoMethod(qz::imageObject(image), kMakeActiveImage, image);
+  Qz_DoMethod(qz::imageObject(image), kQzAppMakeActiveImage, image);
 }
 
 QzWord openWindow(Qz_ImageView* view) {
@@ -609,7 +604,7 @@ QzWord dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
       view->top = int32_t(args[1]);
       return Qz_DoMethodA(object->super, id, args);
     case kRootHandleIDCMP: return qz::view::handleInput(view, args[0]);
-    case kOpenWindow: return openWindow(view);
+    case kQzImageOpenViewWindow: return openWindow(view);
     case kReopenWindow:
       view->windowClosed = 1;
       if (!view->image) return 1;
@@ -622,7 +617,7 @@ QzWord dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
       else
         Qz_FullRedrawImage(view->image);
       return 1;
-    case kCloseWindow:
+    case kQzImageCloseViewWindow:
       view->windowClosed = 1;
       if (view->window) Qz_DoMethod(view->window, kWindowClose);
       return 0;
@@ -646,7 +641,7 @@ QzWord dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
       postToStatus(view, view->progressBar, kProgressBarSetValue, 100);
       postToStatus(view, view->status, kGroupShowPage, 0);
       return 0;
-    case kMakeActiveImage: return 0;
+    case kQzAppMakeActiveImage: return 0;
     default: return Qz_DoMethodA(object->super, id, args);
   }
 }

@@ -25,8 +25,6 @@ namespace {
 
 constexpr uint32_t kLayerSetRed = 0x130050;  // then green, blue
 constexpr uint32_t kLayerSetColour = 0x130053;
-constexpr uint32_t kMakeLayer = 0x100078;
-constexpr uint32_t kMakeActiveImage = 0x13001e;
 constexpr uint32_t kMediaModeName = 0x110212;
 constexpr uint32_t kQuitQuestion = 24;
 constexpr size_t kOutputObject = 2;  // the image base's I/O object slot of the output plug-in
@@ -186,9 +184,9 @@ Qz_Image* scannedDocument(Qz_Image* receiver, const ScannerPicture& picture) {
   }
   Qz_CopyImageToUndoData(image, 0, 0, width - 1, height - 1, 0, 0);
   Qz_DoMethod(imageObject(image), kQzImageMakeDocument, image);
-  Qz_DoMethod(imageObject(image), kMakeLayer, kQzPaintLayer, width, height, 8);
+  Qz_DoMethod(imageObject(image), kQzImageMakeLayer, kQzPaintLayer, width, height, 8);
   Qz_Image* app = baseOf(receiver)->applicationImage;
-  Qz_DoMethod(imageObject(app ? app : receiver), kMakeActiveImage, image);
+  Qz_DoMethod(imageObject(app ? app : receiver), kQzAppMakeActiveImage, image);
   Qz_DoMethod(imageObject(image), kQzImageOpenView);
   return image;
 }

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "actions/qz_actions.h"
 #include "image/image_internal.h"
 #include "image/image_text.h"
 #include "image/image_shell.h"
@@ -20,10 +21,6 @@
 namespace qz {
 namespace {
 
-constexpr uint32_t kMakeLayer = 0x100078;
-constexpr uint32_t kMakeActiveImage = 0x13001e;
-constexpr uint32_t kActionSetFlags = 0x1389010e;
-constexpr uint32_t kActionSetImage = 0x13890029;
 constexpr uint32_t kBaseRestorePoint = 0x800;
 
 // The library is counted: every load starts and ends its own use.
@@ -147,7 +144,7 @@ Qz_Image* sourceImageFromBuffer(QZIO_ImageBuffer* attached) {
   }
   Qz_CopyUndoToImageData(image, 0, 0, width - 1, height - 1, 0, 0);
   Qz_DoMethod(imageObject(image), kQzImageMakeDocument, image);
-  Qz_DoMethod(imageObject(image), kMakeLayer, kQzPaintLayer, width, height, 8);
+  Qz_DoMethod(imageObject(image), kQzImageMakeLayer, kQzPaintLayer, width, height, 8);
   return image;
 }
 
@@ -189,7 +186,7 @@ void addLayerFromBuffer(Qz_Image* image, QZIO_ImageBuffer* source) {
   if (!colour && buffer->format != kQzioFormatGrey) return;
   const int32_t width = int32_t(buffer->width), height = int32_t(buffer->height);
   auto* layer = reinterpret_cast<Qz_Image*>(Qz_DoMethod(
-      imageObject(image), kMakeLayer, colour ? kQzImageLayer : kQzPaintLayer, width, height, 8));
+      imageObject(image), kQzImageMakeLayer, colour ? kQzImageLayer : kQzPaintLayer, width, height, 8));
   if (layer) {
     Qz_ImageBase* base = Qz_GetImageBase();
     const int32_t savedRedo = base->autoRedo.exchange(1);
@@ -349,10 +346,10 @@ QZ_EXPORT Qz_Image* Qz__LoadImageA(const char* fileName, const char* secondName,
   if (!(flags & kQzLoadPlain)) {
     Qz_DoMethod(imageObject(image), kQzImageMakeDocument, image);
     if (!image->activeLayer)
-      Qz_DoMethod(imageObject(image), kMakeLayer, kQzPaintLayer, image->width, image->height, 8);
+      Qz_DoMethod(imageObject(image), kQzImageMakeLayer, kQzPaintLayer, image->width, image->height, 8);
     if (!(flags & kQzLoadNoView)) {
       Qz_DoMethod(imageObject(image), kQzImageOpenView);
-      Qz_DoMethod(imageObject(image), kMakeActiveImage, image);
+      Qz_DoMethod(imageObject(image), kQzAppMakeActiveImage, image);
     }
   }
   return image;

@@ -17,20 +17,12 @@
 namespace qz {
 namespace {
 
-constexpr uint32_t kMakeLayer = 0x100078;
 constexpr uint32_t kLayerSetUpActions = 4;
 constexpr uint32_t kLeaveDocuments = 0x130014;
-constexpr uint32_t kMakeActiveImage = 0x13001e;
-constexpr uint32_t kCloseView = 0x10030c;
-constexpr uint32_t kOpenWindow = 0x1002da;
-constexpr uint32_t kCloseWindow = 0x1002e4;
 constexpr uint32_t kShowView = 0x1002ee;
 constexpr uint32_t kHideView = 0x1002f8;
-constexpr uint32_t kLayerChanged = 0x10029e;
-constexpr uint32_t kOtherLayerChanged = 0x1002b3;
 constexpr uint32_t kFill = 0x1001fe;
 constexpr uint32_t kClear = 0x1001f4;
-constexpr uint32_t kLoad = 0x13003c;
 constexpr uint32_t kLoadChoice = 0x13003d;
 constexpr uint32_t kSave = 0x130046;
 constexpr uint32_t kSaveAs = 0x130047;
@@ -38,9 +30,6 @@ constexpr uint32_t kSaveCopy = 0x130048;
 constexpr uint32_t kAnswerOne = 0x100316;
 constexpr uint32_t kDelayedDispose = 0x3e80046;
 constexpr uint32_t kDisposeSelf = 0x100a2;
-constexpr uint32_t kToolInput = 0x1771001e;
-constexpr uint32_t kRootDrawRect = 0x10020;
-constexpr uint32_t kActiveLayerNotice = 0x1000b6;
 constexpr uint32_t kRerenderTitle = 213;
 constexpr uint32_t kCloseQuestionText = 242;
 
@@ -145,15 +134,15 @@ QzWord makeActiveImage(Qz_Image* receiver, Qz_Image* image) {
   // Notices go out with the semaphore released: watchers lock images.
   Qz_Image* app = base->applicationImage;
   Qz_Image* layer = image ? image->paintLayer : nullptr;
-  if (app) Qz_DoNotify(imageObject(app), kMakeActiveImage, image);
-  if (image && image != app) Qz_DoNotify(imageObject(image), kMakeActiveImage, image);
+  if (app) Qz_DoNotify(imageObject(app), kQzAppMakeActiveImage, image);
+  if (image && image != app) Qz_DoNotify(imageObject(image), kQzAppMakeActiveImage, image);
   if (app) {
     Qz_DoNotify(imageObject(app), kQzImageMakeActive, layer);
-    Qz_DoNotify(imageObject(app), kActiveLayerNotice, layer);
+    Qz_DoNotify(imageObject(app), kQzImageActiveLayerNotice, layer);
   }
   if (image && image != app) {
     Qz_DoNotify(imageObject(image), kQzImageMakeActive, layer);
-    Qz_DoNotify(imageObject(image), kActiveLayerNotice, layer);
+    Qz_DoNotify(imageObject(image), kQzImageActiveLayerNotice, layer);
   }
   return qz::toWord(image);
 }
@@ -161,7 +150,7 @@ QzWord makeActiveImage(Qz_Image* receiver, Qz_Image* image) {
 QzWord openView(Qz_Image* image) {
   Qz_Object* view = Qz_CreateObject("ImageView", kQzViewSetImage, image);
   if (!view) return 0;
-  Qz_DoMethod(view, kOpenWindow);
+  Qz_DoMethod(view, kQzImageOpenViewWindow);
   return qz::toWord(view);
 }
 
@@ -238,7 +227,7 @@ QzWord makeLayer(Qz_Image* image, int32_t kind, int32_t width, int32_t height, i
     if (ok) {
       layer->inner = inner;
       // The image layer's own paint layer; its owning document is this image.
-      ok = Qz_DoMethod(imageObject(layer), kMakeLayer, kQzPaintLayer, width, height, 8) != 0;
+      ok = Qz_DoMethod(imageObject(layer), kQzImageMakeLayer, kQzPaintLayer, width, height, 8) != 0;
     } else if (inner) {
       Qz_DisposeObject(imageObject(inner));
     }
@@ -303,26 +292,26 @@ QzWord imageShellDispatch(Qz_Image* image, uint32_t id, const QzWord* args, bool
     case kQzImageRerender: return rerender(image);
     case kQzImageMakeDocument: return becomeDocument(image);
     case kLeaveDocuments: return leaveDocuments(image);
-    case kMakeActiveImage: return makeActiveImage(image, asImage(args[0]));
+    case kQzAppMakeActiveImage: return makeActiveImage(image, asImage(args[0]));
     case kQzImageOpenView: return openView(image);
-    case kCloseView: return closeView(image, reinterpret_cast<Qz_Object*>(args[0]));
-    case kOpenWindow:
-    case kCloseWindow:
+    case kQzImageCloseView: return closeView(image, reinterpret_cast<Qz_Object*>(args[0]));
+    case kQzImageOpenViewWindow:
+    case kQzImageCloseViewWindow:
       return args[0] ? Qz_DoMethodA(reinterpret_cast<Qz_Object*>(args[0]), id, args + 1) : 0;
     case kShowView:
       makeActiveImage(image, image);
-      return image->view ? Qz_DoMethod(image->view, kOpenWindow) : 0;
-    case kHideView: return image->view ? Qz_DoMethod(image->view, kCloseWindow) : 0;
+      return image->view ? Qz_DoMethod(image->view, kQzImageOpenViewWindow) : 0;
+    case kHideView: return image->view ? Qz_DoMethod(image->view, kQzImageCloseViewWindow) : 0;
     case kQzViewZoom:
     case kQzViewFit:
       if (!image->view) return 0;
       Delay(10);
       return Qz_DoMethodA(image->view, id, args);
-    case kMakeLayer:
+    case kQzImageMakeLayer:
       return makeLayer(image, int32_t(args[0]), int32_t(args[1]), int32_t(args[2]),
                        int32_t(args[3]));
-    case kLayerChanged:
-    case kOtherLayerChanged: {
+    case kQzImagePaintLayerChanged:
+    case kQzImageOtherLayerChanged: {
       if (image->notifySuspend.load() > 0 || uint32_t(args[0]) > 2) return 0;
       Qz_Image* layer = asImage(args[1]);
       if (!layer) return 0;
@@ -332,7 +321,7 @@ QzWord imageShellDispatch(Qz_Image* image, uint32_t id, const QzWord* args, bool
     }
     case kFill: return fill(image, uint32_t(args[0]));
     case kClear: return fill(image, 0);
-    case kLoad: {
+    case kQzAppOpenFile: {
       // Senders (drops, the hand-over, the command line) hand over a block
       // from AllocVec; the receiver frees it once the load is done.
       char* path = reinterpret_cast<char*>(args[0]);
@@ -362,7 +351,7 @@ QzWord imageShellDispatch(Qz_Image* image, uint32_t id, const QzWord* args, bool
       return 1;
     case kRootHandleIDCMP: {
       Qz_Object* tool = baseOf(image)->currentTool;
-      return tool ? Qz_DoMethod(tool, kToolInput, image, args[0]) : 0;
+      return tool ? Qz_DoMethod(tool, kQzToolInput, image, args[0]) : 0;
     }
     case kRootDraw: Qz_FullRedrawImage(image); return 0;
     case kRootDrawRect:

@@ -17,9 +17,7 @@
 namespace qz::view {
 namespace {
 
-constexpr uint32_t kMakeActiveImage = 0x13001e;
 constexpr uint32_t kToolFlags = 0x1771000a;
-constexpr uint32_t kToolInput = 0x1771001e;
 constexpr uint32_t kToolPointer = 0x17710050;
 constexpr uint32_t kToolDrawsOutline = 0x2;  // bit 1 of the tool's flags
 constexpr uint32_t kMediaSmearMode = 0x110186;
@@ -216,7 +214,7 @@ QzWord handleInput(Qz_ImageView* view, QzWord message) {
   switch (event->cls) {
     case IDCMP_ACTIVEWINDOW:
       image->view = &view->object;
-      Qz_DoMethod(imageObject(image), kMakeActiveImage, image);
+      Qz_DoMethod(imageObject(image), kQzAppMakeActiveImage, image);
       break;
     case IDCMP_MOUSEBUTTONS:
       if (event->code == SELECTDOWN && image->type == kQzDocument && !fixBeforeSmear(image))
@@ -229,7 +227,7 @@ QzWord handleInput(Qz_ImageView* view, QzWord message) {
     default: break;
   }
   Qz_Object* tool = base->currentTool;
-  const QzWord toolResult = tool ? Qz_DoMethod(tool, kToolInput, image, message) : 0;
+  const QzWord toolResult = tool ? Qz_DoMethod(tool, kQzToolInput, image, message) : 0;
   updatePointer(view, event, tool);
   Qz_UnlockImageA(image, kQzLockRead, nullptr);
 

@@ -22,7 +22,6 @@ constexpr uint32_t kInvertLayer = 0x1000e6;
 constexpr uint32_t kSetRed = 0x130050;
 constexpr uint32_t kSetGreen = 0x130051;
 constexpr uint32_t kSetBlue = 0x130052;
-constexpr uint32_t kRecordMediaSetting = 0x100032;
 constexpr uint32_t kLayerFilled = 0x13008c;  // notified on the application image
 constexpr uint32_t kMediaGetKind = 0x110186;
 // "Fill Layer" makes a paint layer wholly opaque (and an image layer white).
@@ -266,7 +265,7 @@ QzWord layerCommandDispatch(Qz_Image* image, uint32_t id, const QzWord* args, bo
     case kSetRed: return setComponent(image, 0, uint32_t(args[0]));
     case kSetGreen: return setComponent(image, 1, uint32_t(args[0]));
     case kSetBlue: return setComponent(image, 2, uint32_t(args[0]));
-    case kRecordMediaSetting: return recordMediaSetting(image, uint32_t(args[0]), args[1]);
+    case kQzImageRecordMediaSetting: return recordMediaSetting(image, uint32_t(args[0]), args[1]);
     case kQzImageSetMedia: return setMedia(image, reinterpret_cast<Qz_Object*>(args[0]));
     default: handled = false; return 0;
   }

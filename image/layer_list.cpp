@@ -14,14 +14,8 @@
 namespace qz {
 namespace {
 
-constexpr uint32_t kMakeLayer = 0x100078;
 constexpr uint32_t kAddLayerFromFile = 0x10008c;
 constexpr uint32_t kDeleteLayer = 0x100082;
-constexpr uint32_t kRecordMediaSetting = 0x100032;
-constexpr uint32_t kPaintLayerChanged = 0x10029e;
-constexpr uint32_t kOtherLayerChanged = 0x1002b3;
-constexpr uint32_t kActiveLayerNotice = 0x1000b6;
-constexpr uint32_t kMakeActiveImage = 0x13001e;
 constexpr uint32_t kListTreeClassId = 0x220000;
 constexpr uint32_t kListTreeSetSelection = 0x22001e;
 constexpr uint32_t kListTreeGetSelection = 0x220028;
@@ -95,7 +89,7 @@ void recordStartColour(Qz_Image* layer) {
 
 void watchLayer(Qz_Image* image, Qz_Image* layer) {
   if (layer->layerWatch) Qz_RemoveNotify(imageObject(layer), layer->layerWatch);
-  const uint32_t relay = layer->type == kQzPaintLayer ? kPaintLayerChanged : kOtherLayerChanged;
+  const uint32_t relay = layer->type == kQzPaintLayer ? kQzImagePaintLayerChanged : kQzImageOtherLayerChanged;
   // kind, layer, x0, y0, x1, y1 of the notice, passed on as they are.
   layer->layerWatch = Qz_AddNotify(imageObject(layer), kQzImageChanged, kNotifyAnyValue,
                                    imageObject(image), 7, relay, kNotifySameWord, kNotifySameWord,
@@ -131,8 +125,8 @@ QzWord linkLayer(Qz_Image* image, Qz_Image* layer) {
     if (Qz_Object* media = image->media) {
       const QzWord strength = Qz_DoMethod(media, kMediaGetPressure);
       const QzWord size = Qz_DoMethod(media, kMediaGetSize);
-      Qz_DoMethod(imageObject(image), kRecordMediaSetting, kMediaSetPressure, strength);
-      Qz_DoMethod(imageObject(image), kRecordMediaSetting, kMediaSetSize, size);
+      Qz_DoMethod(imageObject(image), kQzImageRecordMediaSetting, kMediaSetPressure, strength);
+      Qz_DoMethod(imageObject(image), kQzImageRecordMediaSetting, kMediaSetSize, size);
     }
     recordStartColour(layer);
   }
@@ -184,13 +178,13 @@ QzWord makeActive(Qz_Image* image, Qz_Image* layer) {
     ObtainSemaphore(&base->semaphore);
     const bool active = base->activeImage == image;
     ReleaseSemaphore(&base->semaphore);
-    if (!active) Qz_DoMethod(imageObject(app), kMakeActiveImage, image);
+    if (!active) Qz_DoMethod(imageObject(app), kQzAppMakeActiveImage, image);
   }
   Qz_DoNotify(imageObject(image), kQzImageMakeActive, layer);
-  Qz_DoNotify(imageObject(image), kActiveLayerNotice, layer);
+  Qz_DoNotify(imageObject(image), kQzImageActiveLayerNotice, layer);
   if (app && app != image) {
     Qz_DoNotify(imageObject(app), kQzImageMakeActive, layer);
-    Qz_DoNotify(imageObject(app), kActiveLayerNotice, layer);
+    Qz_DoNotify(imageObject(app), kQzImageActiveLayerNotice, layer);
   }
   return toWord(layer);
 }
@@ -212,7 +206,7 @@ QzWord addLayerFromFile(Qz_Image* image, const char* name) {
   }
   const int32_t width = loaded->width, height = loaded->height;
   auto* layer = asImage(
-      Qz_DoMethod(imageObject(image), kMakeLayer, kQzImageLayer, width, height, 24));
+      Qz_DoMethod(imageObject(image), kQzImageMakeLayer, kQzImageLayer, width, height, 24));
   if (layer) {
     layer->compositingCount.fetch_sub(1);
     copyRows(layer->r, loaded->r, width, height);

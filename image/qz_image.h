@@ -62,6 +62,20 @@ inline constexpr uint32_t kQzImageSetSecondSource = 0x100226;
 inline constexpr uint32_t kQzImageSetFirstSource = 0x100230;
 inline constexpr uint32_t kQzImageMakeDocument = 0x13000a;
 inline constexpr uint32_t kQzImageOpenView = 0x100302;
+inline constexpr uint32_t kQzImageMakeLayer = 0x100078;
+inline constexpr uint32_t kQzImageRecordMediaSetting = 0x100032;
+inline constexpr uint32_t kQzImageActiveLayerNotice = 0x1000b6;
+inline constexpr uint32_t kQzImagePaintLayerChanged = 0x10029e;  // relayed from a watched paint layer
+inline constexpr uint32_t kQzImageOtherLayerChanged = 0x1002b3;  // relayed from any other layer
+inline constexpr uint32_t kQzImageOpenViewWindow = 0x1002da;
+inline constexpr uint32_t kQzImageCloseViewWindow = 0x1002e4;
+inline constexpr uint32_t kQzImageCloseView = 0x10030c;
+// Sent to the application image: the image (or none) becomes the active image.
+inline constexpr uint32_t kQzAppMakeActiveImage = 0x13001e;
+// Sent to the application image: open the path (an AllocVec block it frees), or the requester.
+inline constexpr uint32_t kQzAppOpenFile = 0x13003c;
+// Sent to the current tool: input over a view of the image.
+inline constexpr uint32_t kQzToolInput = 0x1771001e;
 
 // Greatest-changed-x of a row that has not changed. Column 0 is a real
 // change, so "unchanged" cannot be 0; a reader that computes

@@ -147,6 +147,7 @@ inline constexpr uint32_t kQzBoxHidden = 0x1;
 inline constexpr uint32_t kRootClassId = 0x10000;
 inline constexpr uint32_t kRootDispose = 0x10014;
 inline constexpr uint32_t kRootDraw = 0x1001E;
+inline constexpr uint32_t kRootDrawRect = 0x10020;  // x0, y0, x1, y1
 inline constexpr uint32_t kRootSetLabel = 0x10028;
 inline constexpr uint32_t kRootGetLabel = 0x10032;
 inline constexpr uint32_t kRootHandleIDCMP = 0x10050;
