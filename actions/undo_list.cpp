@@ -138,7 +138,7 @@ void fillImage(Qz_Image* image, uint32_t colour) {
 }
 
 void commitLayerMode(Qz_Image* layer) {
-  if (layer && &Qz_DoLayerDoesntNeedsFixing != nullptr) Qz_DoLayerDoesntNeedsFixing(layer);
+  if (layer) Qz_DoLayerDoesntNeedsFixing(layer);
 }
 
 }  // namespace qz::actions

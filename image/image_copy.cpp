@@ -52,8 +52,7 @@ void Qz__KeepColour(Qz_Image* layerCopy, const Qz_Image* layer) {
   const uint32_t chosen = Qz__Packed(layer->chosenColour);
   if (Qz__Packed(layerCopy->chosenColour) != chosen)
     Qz_DoMethod(qz::imageObject(layerCopy), kQzImageSetColour, chosen);
-  if (std::memcmp(layer->committedColour, layer->chosenColour, 3) == 0 &&
-      &Qz_DoLayerDoesntNeedsFixing != nullptr)
+  if (std::memcmp(layer->committedColour, layer->chosenColour, 3) == 0)
     Qz_DoLayerDoesntNeedsFixing(layerCopy);
 }
 

@@ -7,21 +7,17 @@
 
 #include "image/qz_image.h"
 
-// The compositor's full pass, when it is linked in (a weak reference: the
-// image model builds and runs without it).
-QZ_EXTERN_C_BEGIN
-QZ_EXPORT void Qz_FullProcessImage(Qz_Image* image) __attribute__((weak));
-QZ_EXTERN_C_END
+#include "image/qz_compositor.h"
 
 namespace qz {
 
 // Composites the whole document: through the hook when one is installed,
-// else through the compositor when it exists.
+// else through the compositor.
 inline void fullProcessImage(Qz_Image* document) {
   if (!document) return;
   if (auto* process = Qz_GetImageHooks()->fullProcessImage)
     process(document);
-  else if (&Qz_FullProcessImage != nullptr)
+  else
     Qz_FullProcessImage(document);
 }
 

@@ -79,7 +79,7 @@ void applySavedMode(Qz_Image* layer, QZIO_LayerSettings& s) {
                                                    : nullptr;
   if (target) Qz_CopyObjectToObject(target, saved);
   Qz_DisposeObject(saved);
-  if (layer->chosenMode && &Qz_DoLayerDoesntNeedsFixing != nullptr) Qz_DoLayerDoesntNeedsFixing(layer);
+  if (layer->chosenMode) Qz_DoLayerDoesntNeedsFixing(layer);
 }
 
 void applySettings(Qz_Image* layer, QZIO_ImageBuffer* buffer) {
@@ -212,7 +212,7 @@ void addLayerFromBuffer(Qz_Image* image, QZIO_ImageBuffer* source) {
       Node* sub = source->layers.lh_Head;
       if (sub && sub->ln_Succ && layer->paintLayer && layer->paintLayer != layer) {
         applySettings(layer->paintLayer, reinterpret_cast<QZIO_ImageBuffer*>(sub));
-        if (&Qz_FullProcessImage != nullptr) Qz_FullProcessImage(layer);
+        Qz_FullProcessImage(layer);
       }
     } else if (!colour) {
       applySettings(layer, buffer);

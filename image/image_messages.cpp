@@ -61,7 +61,7 @@ void compositeLayerRect(Qz_Image* layer, int32_t x0, int32_t y0, int32_t x1, int
   x1 = std::min(x1, document->width - 1);
   y1 = std::min(y1, document->height - 1);
   if (x0 > x1 || y0 > y1) return;
-  if (&Qz_ProcessImage != nullptr) Qz_ProcessImage(document, x0, y0, x1, y1);
+  Qz_ProcessImage(document, x0, y0, x1, y1);
   Qz_ModifiedImageData(document, x0, y0, x1, y1);
 }
 
@@ -69,7 +69,7 @@ QzWord rerender(Qz_Image* image) {
   // A view drawing this image finishes first (its redraw holds the count).
   while (image->redrawNesting.load() != 0) std::this_thread::sleep_for(std::chrono::milliseconds(5));
   // Committing may need the exclusive lock, so it comes before the read hold.
-  if (image->paintLayer && &Qz_DoLayerDoesntNeedsFixing != nullptr)
+  if (image->paintLayer)
     Qz_DoLayerDoesntNeedsFixing(image->paintLayer);
   if (!Qz_LockImageA(image, kQzLockRead, nullptr)) return 0;
   Qz_Image* layer = image->paintLayer;

@@ -7,6 +7,8 @@
 
 #include "image/qz_image.h"
 #include "qzio/qzio.h"
+#include "actions/qz_actions.h"
+#include "image/qz_compositor.h"
 
 // Load and save flags (the library's own bits pass through).
 enum : uint32_t {
@@ -92,11 +94,3 @@ QzWord layerMessageDispatch(Qz_Image* layer, uint32_t id, const QzWord* args, bo
 QZ_EXPORT bool formatCanSave(const char* formatName);
 }  // namespace qz
 
-// Parts built by other modules, linked in when present.
-QZ_EXTERN_C_BEGIN
-QZ_EXPORT void Qz_ProcessImage(Qz_Image* image, int32_t x0, int32_t y0, int32_t x1, int32_t y1)
-    __attribute__((weak));
-QZ_EXPORT void Qz_DoLayerDoesntNeedsFixing(Qz_Image* layer) __attribute__((weak));
-QZ_EXPORT uint32_t Qz_AddImageAction(Qz_Image* image, Qz_Object* action, uint32_t flags)
-    __attribute__((weak));
-QZ_EXTERN_C_END

@@ -64,7 +64,7 @@ bool hasHistory(Qz_Image* document, Qz_Image* layer) {
 }
 
 void commit(Qz_Image* layer) {
-  if (&Qz_DoLayerDoesntNeedsFixing != nullptr) Qz_DoLayerDoesntNeedsFixing(layer);
+  Qz_DoLayerDoesntNeedsFixing(layer);
 }
 
 // A new layer takes the current paint colour, recorded so that a replay of

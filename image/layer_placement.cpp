@@ -218,7 +218,7 @@ QzWord placeLayer(Qz_Image* layer, const QzWord* args) {
   if (x0 > x1 || y0 > y1) return 1;
   restoreBackground(parent, x0, y0, x1, y1);
   if (layer->type == kQzImageLayer) Qz_ModifiedAllImageData(layer);
-  if (&Qz_ProcessImage != nullptr) Qz_ProcessImage(parent, x0, y0, x1, y1);
+  Qz_ProcessImage(parent, x0, y0, x1, y1);
   Qz_ModifiedImageData(parent, x0, y0, x1, y1);
   return 1;
 }
