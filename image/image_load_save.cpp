@@ -224,12 +224,12 @@ void addLayerFromBuffer(Qz_Image* image, QZIO_ImageBuffer* source) {
 }
 
 void addRestorePoint(Qz_Image* image) {
-  if (&Qz_AddImageAction == nullptr || !Qz_FindClassFromName("RootAction")) return;
+  if (!Qz_FindClassFromName("RootAction")) return;
   Qz_Object* action = Qz_CreateObject("RootAction");
   if (!action) return;
   Qz_DoMethod(action, kActionSetFlags, kBaseRestorePoint);
   Qz_DoMethod(action, kActionSetImage, image);
-  Qz_AddImageAction(image, action, 0);
+  if (!Qz_AddImageAction(image, action, 0)) Qz_DisposeObject(action);  // refused: still ours
 }
 
 std::string fileNamePart(const std::string& path, size_t& start) {

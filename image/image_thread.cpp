@@ -37,7 +37,7 @@ void storePort(Qz_Image* image, MsgPort* port) {
 void preview(Qz_Image* image) {
   Qz_ImageBase* base = image->base ? image->base : Qz_GetImageBase();
   Qz_Object* previewObject = base->previewObject;
-  if (!previewObject || imagePortHasMessage(image) || &Qz_ProcessImage == nullptr) return;
+  if (!previewObject || imagePortHasMessage(image)) return;
   const uint32_t rows = previewRows(uint32_t(image->width), uint32_t(image->height),
                                     uint32_t(base->thumbnailWidth), uint32_t(base->thumbnailHeight));
   // Rows are composited before the preview's drawing info is touched, so the
