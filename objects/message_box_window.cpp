@@ -40,7 +40,7 @@ bool toolkitRegistered() {
   return true;
 }
 
-uint32_t load(uint32_t& word) { return std::atomic_ref<uint32_t>(word).load(std::memory_order_relaxed); }
+uint32_t load(uint32_t& word) { return std::atomic_ref<uint32_t>(word).load(std::memory_order_acquire); }
 
 // Adds a member, or marks the build failed when the member could not be made.
 Qz_Object* addTo(Qz_Object* parent, Qz_Object* member, bool& ok) {
