@@ -399,9 +399,22 @@ QzWord requestOpen(WindowObject* win) {
   return static_cast<uint32_t>(static_cast<int32_t>(openCountOf(win).load()));
 }
 
-QzWord requestClose(WindowObject* win) {
+// Waits (bounded) until the window's thread has handled everything queued
+// before this call. A hide from another thread comes before the screen or
+// the tree above is torn down, so the open or close still queued must be
+// done with the screen before the hide returns.
+void awaitQueuedCalls(WindowObject* win) {
+  uint32_t done = 0;
+  if (Qz_DoAsyncMethod(&win->header, kRootPoke32, &done, 1) == 0) return;
+  for (int i = 0; i < kThreadStartTicks && std::atomic_ref<uint32_t>(done).load(std::memory_order_acquire) == 0; ++i) {
+    Delay(1);
+  }
+}
+
+QzWord requestClose(WindowObject* win, bool waitForThread) {
   if (threadRuns(win) && !onOwnThread(win)) {
     Qz_DoAsyncMethod(&win->header, kWindowClose);
+    if (waitForThread) awaitQueuedCalls(win);
   } else if (onOwnThread(win) || (win->kind & kWindowKindPopUp) != 0) {
     closeNow(win);
   } else {
@@ -902,8 +915,8 @@ QzWord windowDispatch(Qz_Object* self, uint32_t id, const QzWord* args) {
     case kRootClose: return 0;
     case kRootShow:
     case kWindowOpen: return requestOpen(win);
-    case kRootHide:
-    case kWindowClose: return requestClose(win);
+    case kRootHide: return requestClose(win, true);
+    case kWindowClose: return requestClose(win, false);
     case kRootMeasure:
     case kRootPlace: {
       const QzWord r = Qz_DoMethodA(win->content, id, args);

@@ -59,6 +59,35 @@ TEST_F(AppTest, OpenRunsUntilCloseFromAnotherThread) {
   EXPECT_TRUE(returned.load());
 }
 
+// The program's shape: an App holding a screen of its own holding a window.
+// Closing the App while the window's open is still queued on its thread,
+// and disposing it at once, must leave nothing touching freed memory
+// (the sanitizer builds catch it) and free every window.
+TEST_F(AppTest, ClosedAndDisposedWhileItsWindowStillOpens) {
+  const int32_t windowsBefore = Qz_FindClassFromName("Window")->liveCount;
+  for (int round = 0; round < 40; ++round) {
+    std::atomic<Qz_Object*> made{nullptr};
+    std::thread run([&] {
+      Qz_Object* app = Qz_CreateObject("App", kAppSetTitle, "Test");
+      ASSERT_NE(app, nullptr);
+      Qz_Object* screen = Qz_CreateObject("Screen", kScreenSetTitle, "Main", kScreenSetType, 2);
+      Qz_Object* win = Qz_CreateObject("Window", kWindowSetTitle, "Main", kWindowSetKind, 16);
+      ASSERT_NE(screen, nullptr);
+      ASSERT_NE(win, nullptr);
+      Qz_DoMethod(win, kGroupAddTail, TestGadget::make({}));
+      Qz_DoMethod(screen, kGroupAddTail, win);
+      Qz_DoMethod(app, kGroupAddTail, screen);
+      made = app;
+      Qz_DoMethod(app, kRootOpen);
+      Qz_DisposeObject(app);
+    });
+    while (made.load() == nullptr) std::this_thread::yield();
+    Qz_DoMethod(made.load(), kRootClose);
+    run.join();
+  }
+  EXPECT_EQ(Qz_FindClassFromName("Window")->liveCount, windowsBefore);
+}
+
 TEST_F(AppTest, NotMadeWithoutAFreeSignalBit) {
   std::thread([] {
     std::vector<int32_t> taken;

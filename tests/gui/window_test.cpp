@@ -299,6 +299,50 @@ TEST_F(WindowTest, ClosingAndDisposingFromAnotherThreadLeavesOthersRunning) {
   EXPECT_EQ(presses, 1);
 }
 
+// Open, close and dispose in every order and from several threads, each
+// before the window's thread has got round to what came before it: nothing
+// touches freed memory (the sanitizer builds check) and every window is freed.
+TEST_F(WindowTest, AnyOrderOfOpenCloseAndDisposeIsSafe) {
+  const int32_t before = liveWindows();
+  enum Step { kOpen, kClose, kDispose };
+  const std::vector<std::vector<Step>> orders = {
+      {kOpen, kDispose},
+      {kOpen, kClose, kDispose},
+      {kOpen, kClose, kOpen, kDispose},
+      {kDispose},
+      {kClose, kOpen, kDispose},
+  };
+  for (int round = 0; round < 20; ++round) {
+    for (const auto& order : orders) {
+      for (bool otherThread : {false, true}) {
+        Qz_Object* win = Qz_CreateObject("Window", kWindowSetTitle, "Quick", kWindowSetKind, 1, kWindowSetX, 10,
+                                         kWindowSetY, 10);
+        ASSERT_NE(win, nullptr);
+        Qz_DoMethod(win, kGroupAddTail, TestGadget::make(spec(20, 20, kRed)));
+        std::atomic<bool> opened{false};
+        auto act = [win, &opened](Step step) {
+          if (step == kOpen) {
+            Qz_DoMethod(win, opened.exchange(true) ? kRootShow : kRootOpen);
+          } else if (step == kClose) {
+            Qz_DoMethod(win, kWindowClose);
+          } else {
+            Qz_DisposeObject(win);
+          }
+        };
+        for (Step step : order) {
+          if (otherThread && step != kOpen) {
+            std::thread([&] { act(step); }).join();
+          } else {
+            act(step);
+          }
+        }
+      }
+    }
+  }
+  for (int i = 0; i < 250 && liveWindows() != before; ++i) Delay(1);
+  EXPECT_EQ(liveWindows(), before);
+}
+
 TEST_F(WindowTest, LongTitleIsCutSafely) {
   const std::string title(400, 'x');
   Qz_Object* win = ui.window(title.c_str(), 10, 10);
