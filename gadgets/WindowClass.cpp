@@ -167,11 +167,15 @@ void setLimits(WindowObject* win) {
                static_cast<int16_t>(std::min(b->maxHeight + bh, 0x7FFF)));
 }
 
+// Other threads (an image view's redraw thread) read the boxes under the
+// window's draw lock, so they are placed under it.
 void placeContent(WindowObject* win) {
   Window* w = win->window;
   if (w == nullptr) return;
+  const bool locked = Qz_ObtainSemaphore(win->drawInfo.drawSemaphore) != 0;
   Qz_DoMethod(win->content, kRootPlace, w->BorderLeft, w->BorderTop, w->Width - w->BorderLeft - w->BorderRight,
               w->Height - w->BorderTop - w->BorderBottom);
+  if (locked) Qz_ReleaseSemaphore(win->drawInfo.drawSemaphore);
 }
 
 void takeEdges(WindowObject* win) {
@@ -622,6 +626,24 @@ void beginRefresh(Window* w, int32_t left, int32_t top, int32_t right, int32_t b
   InstallClipRegion(w->RPort->Layer, nullptr);
 }
 
+// A refresh clips the window's drawing and clears it; other threads draw
+// into the same backing store (an image view's redraw thread) under the
+// window's draw lock, so the whole refresh holds it.
+class RefreshDrawLock {
+ public:
+  explicit RefreshDrawLock(WindowObject* win)
+      : semaphore_(win->drawInfo.drawSemaphore), held_(Qz_ObtainSemaphore(semaphore_) != 0) {}
+  ~RefreshDrawLock() {
+    if (held_) Qz_ReleaseSemaphore(semaphore_);
+  }
+  RefreshDrawLock(const RefreshDrawLock&) = delete;
+  RefreshDrawLock& operator=(const RefreshDrawLock&) = delete;
+
+ private:
+  Qz_Semaphore* semaphore_;
+  bool held_;
+};
+
 void redrawAll(WindowObject* win) {
   Window* w = win->window;
   if (w == nullptr) return;
@@ -647,23 +669,28 @@ void handleMessage(WindowObject* win, InputMessage* im) {
     case IDCMP_CLOSEWINDOW: Qz_DoNotify(self, kWindowClose, 1); return;
     case IDCMP_NEWSIZE: {
       // A new size repaints the whole window.
+      RefreshDrawLock hold(win);
       beginRefresh(w, 0, 0, w->Width - 1, w->Height - 1);
       const bool resized = w->Width != win->w || w->Height != win->h;
       takeEdges(win);
       if (resized) {
         placeContent(win);
+        Qz_LockHostCompose();
         SetAPen(w->RPort, 0);
         RectFill(w->RPort, w->BorderLeft, w->BorderTop, w->Width - w->BorderRight - 1, w->Height - w->BorderBottom - 1);
+        Qz_UnlockHostCompose();
         redrawAll(win);
       }
       EndRefresh(w);  // also ends the refresh's clip
       return;
     }
-    case IDCMP_REFRESHWINDOW:
+    case IDCMP_REFRESHWINDOW: {
+      RefreshDrawLock hold(win);
       beginRefresh(w, im->RefreshLeft, im->RefreshTop, im->RefreshRight, im->RefreshBottom);
       redrawAll(win);
       EndRefresh(w);  // also ends the refresh's clip
       return;
+    }
     case IDCMP_CHANGEWINDOW: takeEdges(win); return;
     case IDCMP_RAWKEY:
     case IDCMP_RAWKEYUP:
