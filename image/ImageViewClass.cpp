@@ -304,9 +304,9 @@ void leaveViewList(Qz_ImageView* view) {
   if (!view->inViewList || !image) return;
   Remove(&view->node.node);
   view->inViewList = false;
-  if (image->view == &view->object) {
+  if (Qz_CurrentViewOf(image) == &view->object) {
     Node* next = image->views.lh_Head;
-    image->view = next && next->ln_Succ ? reinterpret_cast<ViewNode*>(next)->view : nullptr;
+    Qz_SetCurrentView(image, next && next->ln_Succ ? reinterpret_cast<ViewNode*>(next)->view : nullptr);
   }
 }
 
@@ -326,7 +326,7 @@ QzWord setImage(Qz_ImageView* view, Qz_Image* image) {
   view->node.view = &view->object;
   AddHead(&image->views, &view->node.node);
   view->inViewList = true;
-  image->view = &view->object;
+  Qz_SetCurrentView(image, &view->object);
   view->dirty->reset(image->width, image->height);
   view->zoomWidth = view->visibleWidth = image->width;
   view->zoomHeight = view->visibleHeight = image->height;
@@ -493,7 +493,7 @@ void onWindowActivated(QzWord userData, Qz_Object*, uint32_t, const QzWord*) {
   auto* view = reinterpret_cast<Qz_ImageView*>(userData);
   Qz_Image* image = view->image;
   if (!image) return;
-  image->view = &view->object;
+  Qz_SetCurrentView(image, &view->object);
   Qz_DoMethod(qz::imageObject(image), kQzAppMakeActiveImage, image);
 }
 
@@ -534,7 +534,7 @@ QzWord openWindow(Qz_ImageView* view) {
                                            reinterpret_cast<QzWord>(view));
   Qz_AddCallBackNotify(window, kWindowActivated, kNotifyAnyValue, onWindowActivated,
                        reinterpret_cast<QzWord>(view));
-  image->view = &view->object;
+  Qz_SetCurrentView(image, &view->object);
   view->windowClosed = 0;
   Qz_DoMethod(window, kRootOpen);
   return 1;
@@ -766,6 +766,6 @@ void disposeImageViews(Qz_Image* image) {
     if (!node->ln_Succ) break;
     Qz_DisposeObject(reinterpret_cast<ViewNode*>(node)->view);
   }
-  image->view = nullptr;
+  Qz_SetCurrentView(image, nullptr);
 }
 }  // namespace qz

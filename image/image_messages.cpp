@@ -300,13 +300,21 @@ QzWord imageShellDispatch(Qz_Image* image, uint32_t id, const QzWord* args, bool
       return args[0] ? Qz_DoMethodA(reinterpret_cast<Qz_Object*>(args[0]), id, args + 1) : 0;
     case kShowView:
       makeActiveImage(image, image);
-      return image->view ? Qz_DoMethod(image->view, kQzImageOpenViewWindow) : 0;
-    case kHideView: return image->view ? Qz_DoMethod(image->view, kQzImageCloseViewWindow) : 0;
+    {
+      Qz_Object* view = Qz_CurrentViewOf(image);
+      return view ? Qz_DoMethod(view, kQzImageOpenViewWindow) : 0;
+    }
+    case kHideView: {
+      Qz_Object* view = Qz_CurrentViewOf(image);
+      return view ? Qz_DoMethod(view, kQzImageCloseViewWindow) : 0;
+    }
     case kQzViewZoom:
-    case kQzViewFit:
-      if (!image->view) return 0;
+    case kQzViewFit: {
+      Qz_Object* view = Qz_CurrentViewOf(image);
+      if (!view) return 0;
       Delay(10);
-      return Qz_DoMethodA(image->view, id, args);
+      return Qz_DoMethodA(view, id, args);
+    }
     case kQzImageMakeLayer:
       return makeLayer(image, int32_t(args[0]), int32_t(args[1]), int32_t(args[2]),
                        int32_t(args[3]));

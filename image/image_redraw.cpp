@@ -29,13 +29,14 @@ QZ_EXPORT void Qz_RedrawImageView(Qz_Object* view, int32_t x0, int32_t y0, int32
 }
 
 QZ_EXPORT void Qz_RedrawImage(Qz_Image* image, int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
-  if (!image || !image->view || image->state.load() == kQzImageReleased) return;
+  Qz_Object* view = image ? Qz_CurrentViewOf(image) : nullptr;
+  if (!view || image->state.load() == kQzImageReleased) return;
   x0 = std::max(x0, 0);
   y0 = std::max(y0, 0);
   x1 = std::min(x1, image->width - 1);
   y1 = std::min(y1, image->height - 1);
   if (x0 > x1 || y0 > y1) return;
-  Qz_RedrawImageView(image->view, x0, y0, x1, y1);
+  Qz_RedrawImageView(view, x0, y0, x1, y1);
 }
 
 QZ_EXPORT void Qz_FullRedrawImage(Qz_Image* image) {

@@ -213,7 +213,7 @@ QzWord handleInput(Qz_ImageView* view, QzWord message) {
   Qz_ImageBase* base = Qz_GetImageBase();
   switch (event->cls) {
     case IDCMP_ACTIVEWINDOW:
-      image->view = &view->object;
+      Qz_SetCurrentView(image, &view->object);
       Qz_DoMethod(imageObject(image), kQzAppMakeActiveImage, image);
       break;
     case IDCMP_MOUSEBUTTONS:

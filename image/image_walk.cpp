@@ -68,12 +68,12 @@ int32_t Qz__FromView(Qz_Object* view, int32_t c, bool vertical) {
                   : Qz__Scale(int64_t(c) - g.offsetX, g.image->width, g.width, 0);
 }
 
-Qz_Object* Qz__ViewOf(Qz_Image* image) { return image ? image->view : nullptr; }
+Qz_Object* Qz__ViewOf(Qz_Image* image) { return image ? Qz_CurrentViewOf(image) : nullptr; }
 
 Qz_Object* Qz__DocumentViewOf(Qz_Image* layer) {
   if (!layer) return nullptr;
   Qz_Image* document = layer->document ? layer->document : qz::topDocument(layer);
-  return document ? document->view : nullptr;
+  return document ? Qz_CurrentViewOf(document) : nullptr;
 }
 
 int32_t Qz__SnapX(int32_t c) {

@@ -204,6 +204,15 @@ struct Qz_Image {
   QzWord layerWatch;
 };
 
+// The document's current view: a window thread sets it when its view comes
+// to the front, and other threads read it.
+inline Qz_Object* Qz_CurrentViewOf(Qz_Image* image) {
+  return std::atomic_ref<Qz_Object*>(image->view).load(std::memory_order_acquire);
+}
+inline void Qz_SetCurrentView(Qz_Image* image, Qz_Object* view) {
+  std::atomic_ref<Qz_Object*>(image->view).store(view, std::memory_order_release);
+}
+
 // Image lock record: what a mode asks for and gets back.
 struct Qz_ImageLock {
   Qz_Image* image;

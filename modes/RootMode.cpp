@@ -113,7 +113,7 @@ QzWord Qz__SetModeImage(Qz_RootModeObject* self, Qz_Image* layer) {
   // layers would otherwise stack every layer's panel.
   Qz__ActiveImageChanged(self, Qz__ActivePaintLayer());
   Qz_Image* document = layer ? qz::topDocument(layer) : nullptr;
-  if (self->panel && document && document->view)
+  if (self->panel && document && Qz_CurrentViewOf(document))
     Qz_DoMethod(Qz__ModePanelGroup(), kPluginRelayout);
   return 0;
 }

@@ -309,7 +309,7 @@ TEST_F(ViewTest, DrawsTheImageAtSeveralZooms) {
   qz::raster::PixelBuffer target(200, 200);
   Qz_Object* view = MakeView(image, target);
   ASSERT_NE(view, nullptr);
-  EXPECT_EQ(image->view, view);
+  EXPECT_EQ(Qz_CurrentViewOf(image), view);
   for (int32_t zoom : {25, 50, 100, 200, 400}) {
     SCOPED_TRACE(zoom);
     for (int y = 0; y < 200; ++y)

@@ -33,6 +33,16 @@ inline void WritePicture(const std::string& path, int32_t w, int32_t h) {
     }
 }
 
+// The active document, read under the image base's lock: a window thread
+// makes a document active when its view comes to the front.
+inline Qz_Image* ActiveImage() {
+  Qz_ImageBase* base = Qz_GetImageBase();
+  ObtainSemaphore(&base->semaphore);
+  Qz_Image* image = base->activeImage;
+  ReleaseSemaphore(&base->semaphore);
+  return image;
+}
+
 class ViewFixture : public ::testing::Test {
  protected:
   static constexpr uint32_t kQuiet = 4;
@@ -43,27 +53,27 @@ class ViewFixture : public ::testing::Test {
   // Loads the picture with its view and waits until its window shows it.
   Qz_Object* LoadShown(const std::string& path) {
     image_ = Qz__LoadImageA(path.c_str(), nullptr, nullptr, kQuiet, nullptr);
-    if (!image_ || !image_->view) return nullptr;
+    if (!image_ || !Qz_CurrentViewOf(image_)) return nullptr;
     return Shown(image_);
   }
   // The window of the image's view, once it is open and drawn.
   Qz_Object* Shown(Qz_Image* image) {
-    Qz_Object* window = Qz_SearchHierachyForClassId(image->view, kWindowClassId);
+    Qz_Object* window = Qz_SearchHierachyForClassId(Qz_CurrentViewOf(image), kWindowClassId);
     if (!window) return nullptr;
     for (int i = 0; i < 250 && !Qz__PlatformWindowOf(window); ++i) Delay(1);
     if (!Qz__PlatformWindowOf(window) || !Settle(window, image)) return nullptr;
     return window;
   }
-  Qz_Object* ViewWindow() { return Qz_SearchHierachyForClassId(image_->view, kWindowClassId); }
+  Qz_Object* ViewWindow() { return Qz_SearchHierachyForClassId(Qz_CurrentViewOf(image_), kWindowClassId); }
   bool Settle(Qz_Object* window, Qz_Image* image = nullptr) {
     if (!image) image = image_;
     if (!ui_.settle(window)) return false;
-    if (image->view) Qz__SettleImageView(image->view);
+    if (Qz_CurrentViewOf(image)) Qz__SettleImageView(Qz_CurrentViewOf(image));
     return ui_.settle(window);
   }
   // The view's pixels on screen that differ from the picture (at 100 %).
   int Mismatches(Qz_Object* window, int32_t w, int32_t h) {
-    const Qz_LayoutBox b = UiHarness::box(image_->view);
+    const Qz_LayoutBox b = UiHarness::box(Qz_CurrentViewOf(image_));
     int bad = 0;
     for (int32_t y = 0; y < h; ++y)
       for (int32_t x = 0; x < w; ++x)

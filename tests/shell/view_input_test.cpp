@@ -147,7 +147,7 @@ class ViewInputTest : public qztest::ViewFixture {
     Qz_Object* window = LoadShown(path);
     if (!window) return nullptr;
     image_->media = media_;
-    const Qz_LayoutBox b = qztest::UiHarness::box(image_->view);
+    const Qz_LayoutBox b = qztest::UiHarness::box(Qz_CurrentViewOf(image_));
     ui_.click(window, b.left + 1, b.top + 1);
     qz::headless::moveTo(1023, 767);
     if (!Settle(window)) return nullptr;
@@ -159,12 +159,12 @@ class ViewInputTest : public qztest::ViewFixture {
   // The view's box on screen, as rows of desktop pixels.
   std::vector<uint32_t> Screen() {
     Window* w = Qz__PlatformWindowOf(ViewWindow());
-    const Qz_LayoutBox b = qztest::UiHarness::box(image_->view);
+    const Qz_LayoutBox b = qztest::UiHarness::box(Qz_CurrentViewOf(image_));
     return qz::headless::screenPixels(w->LeftEdge + b.left, w->TopEdge + b.top, b.width, b.height);
   }
   // Moves to view pixel x, y (relative to the view's box) and waits.
   bool MoveOver(Qz_Object* window, int32_t x, int32_t y) {
-    const Qz_LayoutBox b = qztest::UiHarness::box(image_->view);
+    const Qz_LayoutBox b = qztest::UiHarness::box(Qz_CurrentViewOf(image_));
     ui_.moveTo(window, b.left + x, b.top + y);
     return Settle(window);
   }
@@ -258,7 +258,7 @@ TEST_F(ViewInputTest, NoOutlineWhileAButtonIsHeldOrTheToolDrawsNone) {
   Qz_Object* window = ShowPicture(40, 30);
   ASSERT_NE(window, nullptr);
   const std::vector<uint32_t> before = Screen();
-  const Qz_LayoutBox b = qztest::UiHarness::box(image_->view);
+  const Qz_LayoutBox b = qztest::UiHarness::box(Qz_CurrentViewOf(image_));
   Window* pw = Qz__PlatformWindowOf(window);
 
   // Dragging with the button held: the tool sees it all, no outline.
@@ -332,7 +332,7 @@ TEST_F(ViewInputTest, TheToolGetsTheInputAndItsPointerIsSentOnlyWhenItChanges) {
   ASSERT_TRUE(MoveOver(window, 10, 9));
   EXPECT_EQ(Qz_DoMethod(window, kWindowGetCursor), 5u);
   // Off the picture (over the status line below it): the default pointer.
-  const Qz_LayoutBox b = qztest::UiHarness::box(image_->view);
+  const Qz_LayoutBox b = qztest::UiHarness::box(Qz_CurrentViewOf(image_));
   ui_.moveTo(window, b.left + 10, b.top + b.height + 3);
   ASSERT_TRUE(Settle(window));
   EXPECT_EQ(Qz_DoMethod(window, kWindowGetCursor), 0u);
@@ -375,7 +375,7 @@ TEST_F(ViewInputTest, TheToolGetsTheInputAndItsPointerIsSentOnlyWhenItChanges) {
   }
   qz::headless::typeText(">");
   ASSERT_TRUE(Settle(window));
-  EXPECT_EQ(Qz_DoMethod(image_->view, kQzViewGetZoom), 100u);
+  EXPECT_EQ(Qz_DoMethod(Qz_CurrentViewOf(image_), kQzViewGetZoom), 100u);
 }
 
 TEST_F(ViewInputTest, ASelectPressWithASmearingMediaFixesFirstAndGoesOn) {
@@ -387,7 +387,7 @@ TEST_F(ViewInputTest, ASelectPressWithASmearingMediaFixesFirstAndGoesOn) {
   }
   // The fix commits under the exclusive lock: the press must not hold the
   // input's read lock meanwhile, or it would wait for itself.
-  const Qz_LayoutBox b = qztest::UiHarness::box(image_->view);
+  const Qz_LayoutBox b = qztest::UiHarness::box(Qz_CurrentViewOf(image_));
   ui_.click(window, b.left + 4, b.top + 4);
   ASSERT_TRUE(Settle(window));
   const std::vector<StandIns::Input> inputs = Inputs();
@@ -420,7 +420,6 @@ void* Handed(const std::vector<uint8_t>& block) {
 }
 
 TEST_F(ViewInputTest, AScannedPictureBecomesAShownDocumentAndAShortBlockNothing) {
-  Qz_ImageBase* base = Qz_GetImageBase();
   struct Case {
     const char* name;
     std::vector<uint8_t> block;
@@ -445,7 +444,7 @@ TEST_F(ViewInputTest, AScannedPictureBecomesAShownDocumentAndAShortBlockNothing)
   ASSERT_NE(image_, nullptr);
   EXPECT_EQ(image_->width, 5);
   EXPECT_EQ(image_->height, 3);
-  EXPECT_EQ(base->activeImage, image_);
+  EXPECT_EQ(qztest::ActiveImage(), image_);
   ASSERT_NE(image_->paintLayer, nullptr);
   for (int32_t y = 0; y < 3; ++y)
     for (int32_t x = 0; x < 5; ++x) {
