@@ -313,9 +313,9 @@ void openNow(WindowObject* win) {
   setLimits(win);
   if ((win->kind & kWindowKindPopUp) != 0) {
     Qz_DoMethod(win->content, kRootDraw);
-    win->popUp = reinterpret_cast<Qz_Object*>(Qz_DoMethod(win->content, kRootObjectAtPoint, w->MouseX, w->MouseY));
-    win->dragX = w->LeftEdge + w->MouseX;
-    win->dragY = w->TopEdge + w->MouseY;
+    win->popUp = reinterpret_cast<Qz_Object*>(Qz_DoMethod(win->content, kRootObjectAtPoint, Qz_WindowMouseX(w), Qz_WindowMouseY(w)));
+    win->dragX = w->LeftEdge + Qz_WindowMouseX(w);
+    win->dragY = w->TopEdge + Qz_WindowMouseY(w);
   }
 }
 
@@ -489,7 +489,7 @@ bool routeToChildren(WindowObject* win, Window* source, const Qz_InputEvent& eve
        c = reinterpret_cast<Qz_Object*>(Qz_DoMethod(win->children, kGroupNext, c))) {
     if (isWindowObject(c) && asWindow(c)->window != nullptr) kids.push_back(c);
   }
-  const int32_t sx = source->LeftEdge + source->MouseX, sy = source->TopEdge + source->MouseY;
+  const int32_t sx = source->LeftEdge + Qz_WindowMouseX(source), sy = source->TopEdge + Qz_WindowMouseY(source);
   for (std::size_t i = 0; i < kids.size(); ++i) {
     WindowObject* child = asWindow(kids[i]);
     Window* cw = child->window;
@@ -501,8 +501,7 @@ bool routeToChildren(WindowObject* win, Window* source, const Qz_InputEvent& eve
     e.window = cw;
     e.mouseX = static_cast<int16_t>(sx - cw->LeftEdge);
     e.mouseY = static_cast<int16_t>(sy - cw->TopEdge);
-    cw->MouseX = e.mouseX;
-    cw->MouseY = e.mouseY;
+    Qz_SetWindowMouse(cw, e.mouseX, e.mouseY);
     if (over || i + 1 == kids.size()) Qz_DoMethod(kids[i], kRootHandleIDCMP, reinterpret_cast<QzWord>(&e));
     if ((child->kind & kWindowKindPopUp) == 0) continue;
     if (event.cls == IDCMP_MOUSEBUTTONS && event.code == SELECTUP) {
@@ -563,8 +562,8 @@ void maybeShowToolTip(WindowObject* win) {
   if (w == nullptr || win->tipWindow != nullptr) return;
   if (std::atomic_ref<int32_t>(g->toolTips).load(std::memory_order_relaxed) == 0) return;
   if (win->ticks <= g->toolTipDelay || Qz_GetQualifier() != 0) return;
-  QzWord tip = Qz_DoMethod(win->content, kRootGetToolTipAt, w->MouseX, w->MouseY);
-  const int32_t sx = w->LeftEdge + w->MouseX, sy = w->TopEdge + w->MouseY;
+  QzWord tip = Qz_DoMethod(win->content, kRootGetToolTipAt, Qz_WindowMouseX(w), Qz_WindowMouseY(w));
+  const int32_t sx = w->LeftEdge + Qz_WindowMouseX(w), sy = w->TopEdge + Qz_WindowMouseY(w);
   if (tip == 0) {
     Window* other = Qz_FindWindowUnderMouse(w);
     auto* otherObject = other != nullptr ? static_cast<Qz_Object*>(other->OwnerObject) : nullptr;
@@ -661,8 +660,8 @@ void handleMessage(WindowObject* win, InputMessage* im) {
   event.seconds = im->Seconds;
   event.refreshLeft = im->RefreshLeft;
   event.refreshTop = im->RefreshTop;
-  event.mouseX = w->MouseX;
-  event.mouseY = w->MouseY;
+  event.mouseX = Qz_WindowMouseX(w);
+  event.mouseY = Qz_WindowMouseY(w);
   const QzWord eventWord = reinterpret_cast<QzWord>(&event);
   switch (im->Class) {
     case IDCMP_ACTIVEWINDOW: Qz_DoNotify(self, kWindowActivated, 1); return;
@@ -750,7 +749,7 @@ void handleMessage(WindowObject* win, InputMessage* im) {
     Window* target = Qz_FindWindowUnderMouse(w);
     Qz_Object* targetObject = target != nullptr ? static_cast<Qz_Object*>(target->OwnerObject) : nullptr;
     if (!isWindowObject(targetObject)) targetObject = nullptr;
-    const int32_t sx = w->LeftEdge + w->MouseX, sy = w->TopEdge + w->MouseY;
+    const int32_t sx = w->LeftEdge + Qz_WindowMouseX(w), sy = w->TopEdge + Qz_WindowMouseY(w);
     if (im->Class == IDCMP_MOUSEBUTTONS) {
       QzWord result = 0;
       if (targetObject != nullptr) {
@@ -770,13 +769,13 @@ void handleMessage(WindowObject* win, InputMessage* im) {
   // A move outside this window goes on to the window under the pointer
   // when that one asked for moves over it while another has the mouse.
   if (im->Class == IDCMP_MOUSEMOVE &&
-      (w->MouseX < 0 || w->MouseY < 0 || w->MouseX >= w->Width || w->MouseY >= w->Height)) {
+      (Qz_WindowMouseX(w) < 0 || Qz_WindowMouseY(w) < 0 || Qz_WindowMouseX(w) >= w->Width || Qz_WindowMouseY(w) >= w->Height)) {
     Window* other = Qz_FindWindowUnderMouse(w);
     auto* otherObject = other != nullptr ? static_cast<Qz_Object*>(other->OwnerObject) : nullptr;
     if (other != w && isWindowObject(otherObject) && (asWindow(otherObject)->options & kMoveOverOtherWindows) != 0) {
       event.window = other;
-      event.mouseX = static_cast<int16_t>(w->LeftEdge + w->MouseX - other->LeftEdge);
-      event.mouseY = static_cast<int16_t>(w->TopEdge + w->MouseY - other->TopEdge);
+      event.mouseX = static_cast<int16_t>(w->LeftEdge + Qz_WindowMouseX(w) - other->LeftEdge);
+      event.mouseY = static_cast<int16_t>(w->TopEdge + Qz_WindowMouseY(w) - other->TopEdge);
       Qz_DoMethod(otherObject, kRootHandleIDCMP, eventWord);
     }
   }
@@ -975,8 +974,8 @@ QzWord windowDispatch(Qz_Object* self, uint32_t id, const QzWord* args) {
     case kGroupBeginDrag:
       win->dragObject = reinterpret_cast<Qz_Object*>(args[0]);
       if (win->window != nullptr) {
-        win->dragX = win->window->LeftEdge + win->window->MouseX;
-        win->dragY = win->window->TopEdge + win->window->MouseY;
+        win->dragX = win->window->LeftEdge + Qz_WindowMouseX(win->window);
+        win->dragY = win->window->TopEdge + Qz_WindowMouseY(win->window);
       }
       return 1;
     case kGroupMenuObject: return 0;

@@ -128,7 +128,7 @@ QZ_EXPORT QzWord Qz_BeginDragAndDrop(Qz_Object* object) {
   if (!info) return 0;
   // The window procedure updates the pointer position under Forbid.
   Forbid();
-  const int32_t x = info->window->MouseX, y = info->window->MouseY;
+  const int32_t x = Qz_WindowMouseX(info->window), y = Qz_WindowMouseY(info->window);
   Permit();
   Qz_Object* windowObject = info->windowObject;
   Qz_UnlockDrawInfo(object);

@@ -404,7 +404,7 @@ void WindowToFront(Window* w) {
 Window* Qz_FindWindowUnderMouse(Window* w) {
   if (!w) return nullptr;
   std::lock_guard<std::recursive_mutex> lock(desk().lock);
-  return windowAt(w->LeftEdge + w->MouseX, w->TopEdge + w->MouseY);
+  return windowAt(w->LeftEdge + Qz_WindowMouseX(w), w->TopEdge + Qz_WindowMouseY(w));
 }
 
 void Qz_GrabMousePointer(Window* w) {

@@ -9,6 +9,7 @@
 // delivers host input (the X11 display thread, or a test's thread headless).
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 
@@ -133,6 +134,20 @@ struct Window {
   void* HostContext;   // this layer's private record of the window
   void* Cursor;        // the shape handed to the host (an int in a pointer)
 };
+
+// The pointer position is written by the thread that delivers input (under
+// Forbid) and read by the window's event thread without it, so both go
+// through these.
+inline int16_t Qz_WindowMouseX(Window* w) {
+  return std::atomic_ref<int16_t>(w->MouseX).load(std::memory_order_relaxed);
+}
+inline int16_t Qz_WindowMouseY(Window* w) {
+  return std::atomic_ref<int16_t>(w->MouseY).load(std::memory_order_relaxed);
+}
+inline void Qz_SetWindowMouse(Window* w, int16_t x, int16_t y) {
+  std::atomic_ref<int16_t>(w->MouseX).store(x, std::memory_order_relaxed);
+  std::atomic_ref<int16_t>(w->MouseY).store(y, std::memory_order_relaxed);
+}
 
 struct Screen {
   int16_t LeftEdge, TopEdge, Width, Height;

@@ -51,8 +51,7 @@ bool inStack(Window* w) {
 }
 
 void setMouse(Window* w, int x, int y) {
-  w->MouseX = static_cast<int16_t>(x - w->LeftEdge);
-  w->MouseY = static_cast<int16_t>(y - w->TopEdge);
+  Qz_SetWindowMouse(w, static_cast<int16_t>(x - w->LeftEdge), static_cast<int16_t>(y - w->TopEdge));
 }
 
 // The desktop (main window) saw the pointer: the window that had it hears it
