@@ -136,6 +136,8 @@ TEST_F(ViewWindowTest, TheCloseGadgetClosesTheViewAndClickingActivatesTheDocumen
   ASSERT_TRUE(ui_.post(window, window, kWindowFireClose));
   ASSERT_TRUE(WaitUntilDisposed(image_));
   image_ = nullptr;
+  // The dying document leaves the open list before it stops being the active one.
+  for (int i = 0; i < 250 && qztest::ActiveImage() != nullptr; ++i) Delay(1);
   EXPECT_EQ(qztest::ActiveImage(), nullptr);
   ASSERT_TRUE(qz::headless::settle());
   int still = 0;
