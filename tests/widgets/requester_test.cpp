@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstring>
 #include <future>
 
 #include "gadgets/qz_group.h"
@@ -17,6 +18,19 @@
 namespace {
 
 enum class Answer { Return, Escape, Close, Break };
+
+// The requester's window once it is open and active, found through the
+// platform's active window (read under the platform's lock) and its title,
+// never by polling the parent list that the requester's thread changes. The
+// window went into the parent before it opened, so the parent may be read after.
+Qz_Object* activeRequester(qztest::UiHarness& ui, Qz_Object* parent, const char* title) {
+  Window* active = Qz_GetActiveWindow();
+  if (active == nullptr || active->Title == nullptr || std::strcmp(active->Title, title) != 0) return nullptr;
+  auto* owner = static_cast<Qz_Object*>(active->OwnerObject);
+  if (owner == nullptr || ui.platformWindow(owner) != active) return nullptr;
+  auto* first = reinterpret_cast<Qz_Object*>(Qz_DoMethod(parent, kLinkedListFirst));
+  return first == owner ? owner : nullptr;
+}
 
 class Requester : public testing::Test {
  protected:
@@ -37,8 +51,8 @@ class Requester : public testing::Test {
       Qz_Object* win = nullptr;
       const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
       while (std::chrono::steady_clock::now() < deadline) {
-        win = reinterpret_cast<Qz_Object*>(Qz_DoMethod(parent, kLinkedListFirst));
-        if (win != nullptr && ui.platformWindow(win) != nullptr) break;
+        win = activeRequester(ui, parent, "Resize");
+        if (win != nullptr) break;
         Delay(1);
       }
       EXPECT_NE(win, nullptr);
@@ -85,11 +99,11 @@ TEST_F(Requester, AnswersAndWhatBecomesOfTheContent) {
 }
 
 // The requester's window while it is shown: the one it put in the parent.
-Qz_Object* shownWindow(qztest::UiHarness& ui, Qz_Object* parent) {
+Qz_Object* shownWindow(qztest::UiHarness& ui, Qz_Object* parent, const char* title) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
   while (std::chrono::steady_clock::now() < deadline) {
-    auto* win = reinterpret_cast<Qz_Object*>(Qz_DoMethod(parent, kLinkedListFirst));
-    if (win != nullptr && ui.platformWindow(win) != nullptr && ui.settle(win)) return win;
+    Qz_Object* win = activeRequester(ui, parent, title);
+    if (win != nullptr && ui.settle(win)) return win;
     Delay(1);
   }
   return nullptr;
@@ -102,7 +116,7 @@ TEST_F(Requester, OkAndCancelBothFitInTheWindow) {
   Qz_Object* cancel = nullptr;
   Window* w = nullptr;
   auto result = std::async(std::launch::async, [&] { return Qz_ShowRequester("Resize", content, 0, parent, 16); });
-  if (Qz_Object* win = shownWindow(ui, parent)) {
+  if (Qz_Object* win = shownWindow(ui, parent, "Resize")) {
     w = ui.platformWindow(win);
     // Window -> the requester's column -> its last member, the button row.
     auto* column = reinterpret_cast<Qz_Object*>(Qz_DoMethod(win, kGroupFirst));
@@ -161,7 +175,7 @@ TEST_F(Requester, ThePositionKeyPlacesItByTheMainWindow) {
     auto result = std::async(std::launch::async, [&] {
       return Qz_ShowRequester("Placed", content, 0, parent, 16, kRequesterTagPositionKey, tagValue);
     });
-    if (Qz_Object* win = shownWindow(ui, parent)) {
+    if (Qz_Object* win = shownWindow(ui, parent, "Placed")) {
       const Window* w = ui.platformWindow(win);
       if (c.centred) {
         EXPECT_EQ(w->LeftEdge, (1024 - w->Width) / 2);
