@@ -408,11 +408,17 @@ QzWord requestOpen(WindowObject* win) {
 // the tree above is torn down, so the open or close still queued must be
 // done with the screen before the hide returns.
 void awaitQueuedCalls(WindowObject* win) {
-  uint32_t done = 0;
-  if (Qz_DoAsyncMethod(&win->header, kRootPoke32, &done, 1) == 0) return;
-  for (int i = 0; i < kThreadStartTicks && std::atomic_ref<uint32_t>(done).load(std::memory_order_acquire) == 0; ++i) {
+  // On the heap: when the wait gives up, the queued poke still writes here
+  // later, so the word is then left to it rather than freed.
+  auto* done = new uint32_t(0);
+  if (Qz_DoAsyncMethod(&win->header, kRootPoke32, done, 1) == 0) {
+    delete done;
+    return;
+  }
+  for (int i = 0; i < kThreadStartTicks && std::atomic_ref<uint32_t>(*done).load(std::memory_order_acquire) == 0; ++i) {
     Delay(1);
   }
+  if (std::atomic_ref<uint32_t>(*done).load(std::memory_order_acquire) != 0) delete done;
 }
 
 QzWord requestClose(WindowObject* win, bool waitForThread) {
