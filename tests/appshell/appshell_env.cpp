@@ -8,14 +8,8 @@
 #include "modes/mode_classes.h"
 #include "modes/mode_kit.h"
 #include "objects/qz_class_record.h"
+#include "qzio/qzio_format_classes.h"
 #include "qzio/root_qzio.h"
-
-extern "C" {
-int32_t Qz_InitPPMQZIOClass(Qz_GlobalData*);
-void Qz_CleanupPPMQZIOClass(void);
-int32_t Qz_InitQuillantrixQZIOClass(Qz_GlobalData*);
-void Qz_CleanupQuillantrixQZIOClass(void);
-}
 
 namespace qztest {
 namespace {
@@ -85,18 +79,6 @@ class AppShellEnvironment : public ::testing::Environment {
 const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new AppShellEnvironment);
 
 }  // namespace
-
-uint8_t PatternRed(int32_t x, int32_t y) { return uint8_t(x * 13 + y); }
-uint8_t PatternGreen(int32_t, int32_t y) { return uint8_t(y * 7 + 40); }
-uint8_t PatternBlue(int32_t x, int32_t y) { return uint8_t((x ^ y) * 9); }
-
-void WritePattern(const std::string& path, int32_t width, int32_t height) {
-  std::ofstream out(path, std::ios::binary);
-  out << "P6\n" << width << " " << height << "\n255\n";
-  for (int32_t y = 0; y < height; ++y)
-    for (int32_t x = 0; x < width; ++x)
-      out << char(PatternRed(x, y)) << char(PatternGreen(x, y)) << char(PatternBlue(x, y));
-}
 
 std::vector<uint8_t> Planes(const Qz_Image* image) {
   std::vector<uint8_t> bytes;

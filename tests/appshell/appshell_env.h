@@ -12,6 +12,7 @@
 
 #include "image/image_shell.h"
 #include "image/qz_image.h"
+#include "support/pattern_ppm.h"
 #include "support/temp_dir.h"
 
 namespace qztest {
@@ -22,11 +23,6 @@ inline constexpr uint32_t kSetLevel = 0x7E200001;
 inline constexpr uint32_t kGetLevel = 0x7E200002;
 inline constexpr int32_t kDefaultLevel = 200;
 
-uint8_t PatternRed(int32_t x, int32_t y);
-uint8_t PatternGreen(int32_t x, int32_t y);
-uint8_t PatternBlue(int32_t x, int32_t y);
-// A binary PPM of the pattern.
-void WritePattern(const std::string& path, int32_t width, int32_t height);
 // R rows, then G rows, then B rows of an image.
 std::vector<uint8_t> Planes(const Qz_Image* image);
 

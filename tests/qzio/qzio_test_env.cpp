@@ -4,13 +4,7 @@
 #include <sstream>
 
 #include "objects/qz_object.h"
-
-extern "C" {
-int32_t Qz_InitPPMQZIOClass(Qz_GlobalData*);
-void Qz_CleanupPPMQZIOClass(void);
-int32_t Qz_InitQuillantrixQZIOClass(Qz_GlobalData*);
-void Qz_CleanupQuillantrixQZIOClass(void);
-}
+#include "qzio/qzio_format_classes.h"
 
 namespace qztest {
 namespace {

@@ -11,20 +11,10 @@
 #include "codec_test_support.h"
 #include "qzio/codec_png.h"
 #include "qzio/qzio.h"
+#include "qzio/qzio_format_classes.h"
 #include "qzio/qzio_ui.h"
 #include "qzio/root_qzio.h"
 #include "support/temp_dir.h"
-
-QZ_EXTERN_C_BEGIN
-int32_t Qz_InitTIFFQZIOClass(Qz_GlobalData*);
-void Qz_CleanupTIFFQZIOClass(void);
-int32_t Qz_InitJPEGQZIOClass(Qz_GlobalData*);
-void Qz_CleanupJPEGQZIOClass(void);
-int32_t Qz_InitPNGQZIOClass(Qz_GlobalData*);
-void Qz_CleanupPNGQZIOClass(void);
-int32_t Qz_InitBMPQZIOClass(Qz_GlobalData*);
-void Qz_CleanupBMPQZIOClass(void);
-QZ_EXTERN_C_END
 
 namespace {
 

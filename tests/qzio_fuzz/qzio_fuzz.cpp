@@ -11,17 +11,9 @@
 
 #include "objects/qz_object.h"
 #include "qzio/qzio.h"
+#include "qzio/qzio_format_classes.h"
 #include "qzio/qzio_ui.h"
 #include "qzio/root_qzio.h"
-
-extern "C" {
-int32_t Qz_InitPPMQZIOClass(Qz_GlobalData*);
-int32_t Qz_InitQuillantrixQZIOClass(Qz_GlobalData*);
-int32_t Qz_InitTIFFQZIOClass(Qz_GlobalData*);
-int32_t Qz_InitJPEGQZIOClass(Qz_GlobalData*);
-int32_t Qz_InitPNGQZIOClass(Qz_GlobalData*);
-int32_t Qz_InitBMPQZIOClass(Qz_GlobalData*);
-}
 
 namespace {
 

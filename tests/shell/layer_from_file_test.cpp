@@ -2,19 +2,19 @@
 // document, shown whole and composited; a missing name or file adds nothing.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <string>
 
 #include "image/image_shell.h"
+#include "support/pattern_ppm.h"
 #include "support/temp_dir.h"
 
 namespace {
 
 constexpr uint32_t kAddLayerFromFile = 0x10008c;
 
-uint8_t Red(int32_t x, int32_t y) { return uint8_t(x * 40 + y); }
-uint8_t Green(int32_t x, int32_t y) { return uint8_t(200 - x - y * 9); }
-uint8_t Blue(int32_t x, int32_t) { return uint8_t(x * 3 + 7); }
+using qztest::PatternBlue;
+using qztest::PatternGreen;
+using qztest::PatternRed;
 
 int32_t LayerCount(Qz_Image* image) {
   int32_t n = 0;
@@ -25,13 +25,7 @@ int32_t LayerCount(Qz_Image* image) {
 TEST(LayerFromFile, BecomesAnImageLayerThatShowsThePicture) {
   qztest::TempDir dir;
   const std::string path = dir.file("picture.ppm");
-  {
-    std::ofstream out(path, std::ios::binary);
-    out << "P6\n5 3\n255\n";
-    for (int32_t y = 0; y < 3; ++y)
-      for (int32_t x = 0; x < 5; ++x)
-        out << char(Red(x, y)) << char(Green(x, y)) << char(Blue(x, y));
-  }
+  qztest::WritePattern(path, 5, 3);
   auto* doc = reinterpret_cast<Qz_Image*>(Qz_CreateObject("Image"));
   ASSERT_NE(doc, nullptr);
   ASSERT_NE(Qz_AllocImage(doc, 6, 4, 24, kQzAllocNoThread, nullptr), nullptr);
@@ -51,11 +45,11 @@ TEST(LayerFromFile, BecomesAnImageLayerThatShowsThePicture) {
   for (int32_t y = 0; y < 3; ++y)
     for (int32_t x = 0; x < 5; ++x) {
       SCOPED_TRACE(testing::Message() << x << "," << y);
-      ASSERT_EQ(layer->r[y][x], Red(x, y));
-      ASSERT_EQ(layer->undoB[y][x], Blue(x, y));
-      ASSERT_EQ(doc->r[y][x], Red(x, y)) << "composited into the document";
-      ASSERT_EQ(doc->g[y][x], Green(x, y));
-      ASSERT_EQ(doc->b[y][x], Blue(x, y));
+      ASSERT_EQ(layer->r[y][x], PatternRed(x, y));
+      ASSERT_EQ(layer->undoB[y][x], PatternBlue(x, y));
+      ASSERT_EQ(doc->r[y][x], PatternRed(x, y)) << "composited into the document";
+      ASSERT_EQ(doc->g[y][x], PatternGreen(x, y));
+      ASSERT_EQ(doc->b[y][x], PatternBlue(x, y));
     }
   EXPECT_EQ(doc->r[3][5], 0) << "outside the layer: the background";
   Qz_DisposeObject(&doc->object);

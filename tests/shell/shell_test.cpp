@@ -27,17 +27,10 @@
 #include "objects/qz_object.h"
 #include "platform/graphics.h"
 #include "qzio/qzio.h"
+#include "qzio/qzio_format_classes.h"
 #include "qzio/root_qzio.h"
+#include "support/pattern_ppm.h"
 #include "support/temp_dir.h"
-
-extern "C" {
-int32_t Qz_InitPPMQZIOClass(Qz_GlobalData*);
-void Qz_CleanupPPMQZIOClass(void);
-int32_t Qz_InitPNGQZIOClass(Qz_GlobalData*);
-void Qz_CleanupPNGQZIOClass(void);
-int32_t Qz_InitQuillantrixQZIOClass(Qz_GlobalData*);
-void Qz_CleanupQuillantrixQZIOClass(void);
-}
 
 namespace {
 
@@ -66,17 +59,10 @@ class ShellEnvironment : public ::testing::Environment {
 };
 const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new ShellEnvironment);
 
-uint8_t Red(int32_t x, int32_t y) { return uint8_t(x * 13 + y); }
-uint8_t Green(int32_t, int32_t y) { return uint8_t(y * 7 + 40); }
-uint8_t Blue(int32_t x, int32_t y) { return uint8_t((x ^ y) * 9); }
-
-// A binary PPM of the pattern, written by hand.
-void WritePattern(const std::string& path, int32_t w, int32_t h) {
-  std::ofstream out(path, std::ios::binary);
-  out << "P6\n" << w << " " << h << "\n255\n";
-  for (int32_t y = 0; y < h; ++y)
-    for (int32_t x = 0; x < w; ++x) out << char(Red(x, y)) << char(Green(x, y)) << char(Blue(x, y));
-}
+using qztest::PatternBlue;
+using qztest::PatternGreen;
+using qztest::PatternRed;
+using qztest::WritePattern;
 
 std::string ReadAll(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -101,9 +87,9 @@ void ExpectPattern(Qz_Image* image, int32_t w, int32_t h) {
   ASSERT_EQ(image->height, h);
   for (int32_t y = 0; y < h; ++y)
     for (int32_t x = 0; x < w; ++x) {
-      ASSERT_EQ(image->r[y][x], Red(x, y)) << x << "," << y;
-      ASSERT_EQ(image->g[y][x], Green(x, y)) << x << "," << y;
-      ASSERT_EQ(image->b[y][x], Blue(x, y)) << x << "," << y;
+      ASSERT_EQ(image->r[y][x], PatternRed(x, y)) << x << "," << y;
+      ASSERT_EQ(image->g[y][x], PatternGreen(x, y)) << x << "," << y;
+      ASSERT_EQ(image->b[y][x], PatternBlue(x, y)) << x << "," << y;
     }
 }
 
@@ -321,7 +307,7 @@ TEST_F(ViewTest, DrawsTheImageAtSeveralZooms) {
     for (int32_t y = 0; y < zh; ++y)
       for (int32_t x = 0; x < zw; ++x) {
         const int32_t ix = x * 16 / zw, iy = y * 12 / zh;
-        const uint32_t want = uint32_t(Red(ix, iy)) << 16 | uint32_t(Green(ix, iy)) << 8 | Blue(ix, iy);
+        const uint32_t want = uint32_t(PatternRed(ix, iy)) << 16 | uint32_t(PatternGreen(ix, iy)) << 8 | PatternBlue(ix, iy);
         ASSERT_EQ(target.at(x, y) & 0xFFFFFF, want) << x << "," << y;
       }
     EXPECT_EQ(target.at(zw, 0) & 0xFFFFFF, 0xABCDEFu);
