@@ -201,11 +201,10 @@ Screen* OpenScreenTagList(NewScreen*, const TagItem* tags) {
 int32_t CloseScreen(Screen* screen) {
   if (!screen) return 1;
   Desk& d = desk();
-  {
-    std::lock_guard<std::recursive_mutex> lock(d.lock);
-    if (d.screen == screen) d.screen = nullptr;
-  }
-  FreeVec(screen);
+  std::lock_guard<std::recursive_mutex> lock(d.lock);
+  if (d.screen == screen) d.screen = nullptr;
+  if (std::find(d.closedScreens.begin(), d.closedScreens.end(), screen) == d.closedScreens.end())
+    d.closedScreens.push_back(screen);
   return 1;
 }
 
@@ -262,6 +261,13 @@ Window* OpenWindowTagList(NewWindow*, const TagItem* tags) {
   const int outerH = clampSide(inner_h + w->BorderTop + w->BorderBottom);
 
   std::lock_guard<std::recursive_mutex> lock(d.lock);
+  if (d.screen != screen) {
+    // The screen closed while this window was on its way: nothing to open on.
+    DeleteMsgPort(w->UserPort);
+    delete host;
+    FreeVec(w);
+    return nullptr;
+  }
   host->band = bandFor(kind, parent);
   if (kind == kWindowKindTopLevel) {
     if (left + outerW > screen->Width) left = screen->Width - outerW;

@@ -48,6 +48,10 @@ struct Desk {
   List windowList{};
   std::vector<Window*> stack;  // bottom to top, grouped by band
   Screen* screen = nullptr;
+  // Closed screens are kept, not freed: a window still opening on another
+  // thread, or one left open, may hold the record. Never more than one per
+  // opening of the screen.
+  std::vector<Screen*> closedScreens;
   std::unique_ptr<PixelBuffer> overlay;  // the screen's rast port draws here
   Window* active = nullptr;
   Window* underMouse = nullptr;

@@ -53,6 +53,25 @@ TEST_F(RecordsTest, TheScreenIsMadeOnceWhateverTheTags) {
   EXPECT_EQ(LockPubScreen("Desktop"), screen_);
 }
 
+TEST_F(RecordsTest, AClosedScreenStaysReadableAndTakesNoNewWindows) {
+  Window* left = open(10, 10, 40, 30);
+  ASSERT_NE(left, nullptr);
+  Screen* closed = screen_;
+  EXPECT_EQ(CloseScreen(closed), 1);
+  // A window left open still draws its frame from its screen's pens.
+  ActivateWindow(left);
+  EXPECT_EQ(left->WScreen, closed);
+  // One that was on its way to the closed screen does not open.
+  EXPECT_EQ(OpenWindowTags(nullptr, WA_CustomScreen, closed, WA_InnerWidth, 20, WA_InnerHeight, 20, TAG_DONE),
+            nullptr);
+  Screen* reopened = OpenScreenTags(nullptr);
+  ASSERT_NE(reopened, nullptr);
+  Window* fresh = OpenWindowTags(nullptr, WA_CustomScreen, reopened, WA_InnerWidth, 20, WA_InnerHeight, 20, TAG_DONE);
+  EXPECT_NE(fresh, nullptr);
+  CloseWindow(fresh);
+  screen_ = reopened;
+}
+
 TEST_F(RecordsTest, FramedAndBorderlessWindows) {
   struct Case {
     const char* name;
