@@ -22,12 +22,6 @@ constexpr uint32_t kListTreeGetSelection = 0x220028;
 
 Qz_Image* asImage(QzWord word) { return reinterpret_cast<Qz_Image*>(word); }
 
-bool isLinkedIn(Qz_Image* image, Qz_Image* layer) {
-  for (Qz_Image* l = first_layer(image); l; l = next_layer(l))
-    if (l == layer) return true;
-  return false;
-}
-
 bool isListedDocument(Qz_ImageBase* base, Qz_Image* image) {
   ObtainSemaphore(&base->semaphore);
   bool found = false;
@@ -240,6 +234,13 @@ QzWord deleteLayer(Qz_Image* image, Qz_Image* layer) {
 }
 
 }  // namespace
+
+bool isLinkedIn(Qz_Image* image, Qz_Image* layer) {
+  if (!image) return false;
+  for (Qz_Image* l = first_layer(image); l; l = next_layer(l))
+    if (l == layer) return true;
+  return false;
+}
 
 Qz_Image* owningDocumentOf(Qz_Image* layer) {
   if (!layer) return nullptr;

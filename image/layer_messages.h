@@ -13,6 +13,9 @@ QzWord layerListDispatch(Qz_Image* image, uint32_t id, const QzWord* args, bool&
 QzWord layerPlacementDispatch(Qz_Image* layer, uint32_t id, const QzWord* args, bool& handled);
 QzWord layerCommandDispatch(Qz_Image* image, uint32_t id, const QzWord* args, bool& handled);
 
+// True when the layer is in the image's own layer list.
+bool isLinkedIn(Qz_Image* image, Qz_Image* layer);
+
 // The document a layer belongs to (its owning document, else the top of its
 // parents); none for an image that is no layer of anything.
 Qz_Image* owningDocumentOf(Qz_Image* layer);

@@ -223,13 +223,6 @@ QzWord placeLayer(Qz_Image* layer, const QzWord* args) {
   return 1;
 }
 
-bool isLinked(Qz_Image* layer) {
-  if (!layer->parent) return false;
-  for (Qz_Image* l = first_layer(layer->parent); l; l = next_layer(l))
-    if (l == layer) return true;
-  return false;
-}
-
 bool setVisible(Qz_Image* layer, int32_t visible) {
   Qz_Image* document = topDocument(layer);
   if (!Qz_LockImageA(document, kQzLockExclusive, nullptr)) return false;
@@ -246,7 +239,7 @@ QzWord hideLayer(Qz_Image* layer) {
   Qz_Image* document = owningDocumentOf(layer);
   int32_t x0 = 0, y0 = 0, x1 = layer->width - 1, y1 = layer->height - 1;
   // A layer out of its parent's list shows nowhere: nothing to take back.
-  if (document && document != layer && isLinked(layer) &&
+  if (document && document != layer && isLinkedIn(layer->parent, layer) &&
       layerRectIn(layer, document, x0, y0, x1, y1))
     restoreBackground(document, x0, y0, x1, y1);
   Qz_ModifiedAllImageData(layer);
