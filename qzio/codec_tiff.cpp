@@ -3,6 +3,7 @@
 // process, so they are left alone).
 #include "qzio/codec_tiff.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <bit>
@@ -53,6 +54,47 @@ TiffHandle Qz__OpenForReading(const char* path, TiffMessages& messages) {
   return TiffHandle(TIFFOpenExt(path, "rm", options.get()));
 }
 
+// Neither way of reading holds more than this much of the picture at once, so
+// a small file that claims a huge picture costs no more than this to refuse.
+constexpr uint64_t kMaxBandBytes = uint64_t{256} << 20;
+
+// The most a byte of data can decode to, for the compressions where that is
+// bounded (Deflate: 1032; LZW between table clears: about 1440; PackBits:
+// 64), with room to spare; 0 for the others.
+uint64_t Qz__MostBytesPerByte(uint16_t compression) {
+  switch (compression) {
+    case COMPRESSION_ADOBE_DEFLATE:
+    case COMPRESSION_DEFLATE:
+    case COMPRESSION_LZW:
+      return 2048;
+    case COMPRESSION_PACKBITS:
+      return 128;
+    default:
+      return 0;
+  }
+}
+
+// False when the file is too small to hold the picture it claims even at the
+// compression's best ratio: a few damaged bytes would otherwise have libtiff
+// allocate and clear gigabytes of strips before finding nothing in them.
+bool Qz__FileCanHoldPicture(TIFF* tif, uint32_t height) {
+  uint16_t compression = COMPRESSION_NONE;
+  TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
+  const uint64_t ratio = Qz__MostBytesPerByte(compression);
+  struct stat file {};
+  if (ratio == 0 || fstat(TIFFFileno(tif), &file) != 0 || file.st_size <= 0) return true;
+  uint64_t decoded = 0;
+  if (TIFFIsTiled(tif)) {
+    decoded = TIFFTileSize64(tif) * TIFFNumberOfTiles(tif);
+  } else {
+    uint16_t planar = PLANARCONFIG_CONTIG, samples = 1;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_PLANARCONFIG, &planar);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &samples);
+    decoded = TIFFScanlineSize64(tif) * height * (planar == PLANARCONFIG_SEPARATE ? samples : 1);
+  }
+  return decoded / ratio <= static_cast<uint64_t>(file.st_size);
+}
+
 // Plain 8-bit RGB in contiguous strips, top row first, is read strip by strip
 // straight into the rows: the RGBA raster would give the same pixels after a
 // second whole-picture buffer and copy.
@@ -84,7 +126,8 @@ StripRead Qz__ReadRgbStrips(TIFF* tif, uint32_t width, uint32_t height, PixelRow
   if (rowsPerStrip == 0 || rowsPerStrip > height) rowsPerStrip = height;
   const size_t rowBytes = static_cast<size_t>(width) * 3;
   const tmsize_t stripBytes = TIFFStripSize(tif);
-  if (stripBytes <= 0 || static_cast<uint64_t>(stripBytes) < static_cast<uint64_t>(rowBytes) * rowsPerStrip)
+  if (stripBytes <= 0 || static_cast<uint64_t>(stripBytes) < static_cast<uint64_t>(rowBytes) * rowsPerStrip ||
+      static_cast<uint64_t>(stripBytes) > kMaxBandBytes)
     return StripRead::Failed;
   std::unique_ptr<uint8_t, decltype(&_TIFFfree)> strip(static_cast<uint8_t*>(_TIFFmalloc(stripBytes)), &_TIFFfree);
   if (!strip) return StripRead::Failed;
@@ -108,6 +151,78 @@ StripRead Qz__ReadRgbStrips(TIFF* tif, uint32_t width, uint32_t height, PixelRow
   return StripRead::Done;
 }
 
+// Rows of the general way's band: whole strips or tiles, so each is decoded
+// once, but not more than the band size allows.
+uint32_t Qz__BandRows(TIFF* tif, uint32_t width, uint32_t height) {
+  uint32_t band = 0;
+  if (TIFFIsTiled(tif))
+    TIFFGetField(tif, TIFFTAG_TILELENGTH, &band);
+  else
+    TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &band);
+  if (band == 0 || band > height) band = height;
+  const uint64_t fit = kMaxBandBytes / (uint64_t{width} * sizeof(uint32_t));
+  if (band > fit) band = fit > 0 ? static_cast<uint32_t>(fit) : 1;
+  return band;
+}
+
+// Files stored bottom row first come back from libtiff flipped within each
+// band; the band itself then belongs at the mirrored place.
+bool Qz__StoredBottomUp(uint16_t orientation) {
+  return orientation == ORIENTATION_BOTRIGHT || orientation == ORIENTATION_BOTLEFT ||
+         orientation == ORIENTATION_RIGHTBOT || orientation == ORIENTATION_LEFTBOT;
+}
+
+struct RgbaImageEnd {
+  void operator()(TIFFRGBAImage* image) const { TIFFRGBAImageEnd(image); }
+};
+
+// Every other kind of TIFF goes through libtiff's RGBA conversion one band of
+// rows at a time, so only a band's raster is held however large the picture
+// claims to be. A band that will not decode stays blank and the next one is
+// tried: a damaged strip costs its own rows, not the picture. A file of which
+// no band decodes is refused.
+uint32_t Qz__ReadRgbaBands(TIFF* tif, uint32_t width, uint32_t height, PixelRows& rows) {
+  char reason[1024];
+  TIFFRGBAImage image{};
+  if (!TIFFRGBAImageOK(tif, reason) || !TIFFRGBAImageBegin(&image, tif, 1, reason)) return kNotThisFormat;
+  const std::unique_ptr<TIFFRGBAImage, RgbaImageEnd> end(&image);
+  image.req_orientation = ORIENTATION_TOPLEFT;
+  const bool bottomUp = Qz__StoredBottomUp(image.orientation);
+  const uint32_t band = Qz__BandRows(tif, width, height);
+  const size_t bandPixels = static_cast<size_t>(width) * band;
+  std::unique_ptr<uint32_t, decltype(&_TIFFfree)> raster(
+      static_cast<uint32_t*>(_TIFFmalloc(static_cast<tmsize_t>(bandPixels * sizeof(uint32_t)))), &_TIFFfree);
+  std::unique_ptr<uint8_t[]> row(new (std::nothrow) uint8_t[static_cast<size_t>(width) * 3]);
+  if (!raster || !row) return kNoMemory;
+  bool anyBand = false;
+  for (uint32_t first = 0; first < height; first += band) {
+    const uint32_t count = height - first < band ? height - first : band;
+    image.row_offset = static_cast<int>(first);
+    image.col_offset = 0;
+    if (TIFFRGBAImageGet(&image, raster.get(), width, count)) {
+      anyBand = true;
+      const uint32_t top = bottomUp ? height - first - count : first;
+      for (uint32_t i = 0; i < count; ++i) {
+        const uint32_t* source = raster.get() + static_cast<size_t>(i) * width;
+        if constexpr (std::endian::native == std::endian::little) {
+          // The packed ABGR words lie in memory as R, G, B, A: layout 4 as it is.
+          if (!rows.store(top + i, kLayoutRGBX, reinterpret_cast<const uint8_t*>(source))) return kNoMemory;
+        } else {
+          uint8_t* target = row.get();
+          for (uint32_t x = 0; x < width; ++x, target += 3) {
+            target[0] = static_cast<uint8_t>(TIFFGetR(source[x]));
+            target[1] = static_cast<uint8_t>(TIFFGetG(source[x]));
+            target[2] = static_cast<uint8_t>(TIFFGetB(source[x]));
+          }
+          if (!rows.store(top + i, kLayoutRGB, row.get())) return kNoMemory;
+        }
+      }
+    }
+    if (!rows.progress(first + count, height)) return kCancelled;
+  }
+  return anyBand ? kOk : kNotThisFormat;
+}
+
 }  // namespace
 
 bool tiffProbeMatches(std::span<const uint8_t> probe) {
@@ -126,6 +241,7 @@ uint32_t tiffReadInfo(const char* path, ImageInfo& info) {
   if (!TIFFGetField(tif.get(), TIFFTAG_IMAGEWIDTH, &width) || !TIFFGetField(tif.get(), TIFFTAG_IMAGELENGTH, &height))
     return kNotThisFormat;
   if (width == 0 || height == 0 || width > kMaxSide || height > kMaxSide) return kNotThisFormat;
+  if (!Qz__FileCanHoldPicture(tif.get(), height)) return kNotThisFormat;
   info.width = width;
   info.height = height;
   info.depth = 24;
@@ -142,37 +258,12 @@ uint32_t tiffDecode(const char* path, PixelRows& rows) {
   if (!TIFFGetField(tif.get(), TIFFTAG_IMAGEWIDTH, &width) || !TIFFGetField(tif.get(), TIFFTAG_IMAGELENGTH, &height) ||
       width == 0 || height == 0 || width > kMaxSide || height > kMaxSide)
     return kNotThisFormat;
-  char reason[1024];
-  if (!TIFFRGBAImageOK(tif.get(), reason)) return kNotThisFormat;
+  if (!Qz__FileCanHoldPicture(tif.get(), height)) return kNotThisFormat;
   if (Qz__IsPlainRgbStrips(tif.get())) {
     uint32_t result = kOk;
     if (Qz__ReadRgbStrips(tif.get(), width, height, rows, result) != StripRead::Failed) return result;
   }
-  const size_t pixels = static_cast<size_t>(width) * height;  // at most 2^32: fits size_t
-  std::unique_ptr<uint32_t, decltype(&_TIFFfree)> raster(
-      static_cast<uint32_t*>(_TIFFmalloc(static_cast<tmsize_t>(pixels * sizeof(uint32_t)))), &_TIFFfree);
-  std::unique_ptr<uint8_t[]> row(new (std::nothrow) uint8_t[static_cast<size_t>(width) * 3]);
-  if (!raster || !row) return kNoMemory;
-  // Damaged strips leave their rows blank rather than losing the picture.
-  if (!TIFFReadRGBAImageOriented(tif.get(), width, height, raster.get(), ORIENTATION_TOPLEFT, 0))
-    return kNotThisFormat;
-  for (uint32_t y = 0; y < height; ++y) {
-    const uint32_t* source = raster.get() + static_cast<size_t>(y) * width;
-    if constexpr (std::endian::native == std::endian::little) {
-      // The packed ABGR words lie in memory as R, G, B, A: layout 4 as it is.
-      if (!rows.store(y, kLayoutRGBX, reinterpret_cast<const uint8_t*>(source))) return kNoMemory;
-    } else {
-      uint8_t* target = row.get();
-      for (uint32_t x = 0; x < width; ++x, target += 3) {
-        target[0] = static_cast<uint8_t>(TIFFGetR(source[x]));
-        target[1] = static_cast<uint8_t>(TIFFGetG(source[x]));
-        target[2] = static_cast<uint8_t>(TIFFGetB(source[x]));
-      }
-      if (!rows.store(y, kLayoutRGB, row.get())) return kNoMemory;
-    }
-    if (!rows.progress(y + 1, height)) return kCancelled;
-  }
-  return kOk;
+  return Qz__ReadRgbaBands(tif.get(), width, height, rows);
 }
 
 uint32_t tiffEncode(int fd, const char* name, uint32_t width, uint32_t height, const TiffSaveOptions& options,

@@ -201,4 +201,60 @@ TEST_F(TiffCodec, OneBadStripKeepsTheOthers) {
   EXPECT_TRUE(std::equal(source.at(0, 99), source.at(0, 99) + rowBytes, back.image.at(0, 99)));
 }
 
+// A file stored bottom row first comes out top row first, also when it is
+// read a strip at a time: each strip lands at its mirrored place.
+TEST_F(TiffCodec, BottomUpFilesReadInStripsComeOutUpright) {
+  if (convert_.empty()) GTEST_SKIP() << "ImageMagick missing";
+  const std::string path =
+      imageMagickTiff("bottom-up.tif", "-orient BottomLeft -compress LZW -define tiff:rows-per-strip=4");
+  PictureRows rows;
+  ASSERT_EQ(decodeFile(path, rows), kOk);
+  ASSERT_EQ(rows.image.height, source_.height);
+  const size_t rowBytes = size_t(source_.width) * 3;
+  for (uint32_t y = 0; y < source_.height; ++y) {
+    SCOPED_TRACE(y);
+    EXPECT_TRUE(std::equal(source_.at(0, y), source_.at(0, y) + rowBytes, rows.image.at(0, source_.height - 1 - y)));
+  }
+}
+
+// Counts what a decoder stores without keeping any of it.
+class CountingRows : public PixelRows {
+ public:
+  bool store(uint32_t, uint32_t, const uint8_t*) override { return ++stored, true; }
+  bool fetch(uint32_t, uint32_t, uint8_t*) override { return false; }
+  bool progress(uint32_t, uint32_t) override { return true; }
+  uint64_t stored = 0;
+};
+
+// A few dozen bytes claiming a picture of 900 million pixels in one Deflate
+// strip: refused from its header, before a buffer of the claimed size is
+// made, and by the decoder without a row or a raster of that size.
+TEST_F(TiffCodec, ATinyFileClaimingAHugePictureIsRefused) {
+  std::vector<uint8_t> file = {'I', 'I', 42, 0, 8, 0, 0, 0};
+  const auto put16 = [&](uint32_t v) { file.push_back(v & 0xFF), file.push_back(v >> 8 & 0xFF); };
+  const auto put32 = [&](uint32_t v) { put16(v & 0xFFFF), put16(v >> 16); };
+  struct Entry {
+    uint16_t tag, type;
+    uint32_t value;
+  };
+  const uint32_t dataAt = 8 + 2 + 9 * 12 + 4;
+  const Entry entries[] = {{256, 4, 30000}, {257, 4, 30000}, {258, 3, 8},   {259, 3, 8},      {262, 3, 2},
+                           {273, 4, dataAt}, {277, 3, 3},     {278, 4, 30000}, {279, 4, 64}};
+  put16(9);
+  for (const Entry& e : entries) {
+    put16(e.tag), put16(e.type), put32(1);
+    e.type == 3 ? (put16(e.value), put16(0)) : put32(e.value);
+  }
+  put32(0);
+  ASSERT_EQ(file.size(), dataAt);
+  file.insert(file.end(), {0x78, 0x9C});  // a Deflate stream that ends after its header
+  file.resize(dataAt + 64, 0xA5);
+  qztest::writeFile(dir_.file("huge.tif"), file);
+  ImageInfo info;
+  EXPECT_EQ(tiffReadInfo(dir_.file("huge.tif").c_str(), info), kNotThisFormat);
+  CountingRows rows;
+  EXPECT_EQ(tiffDecode(dir_.file("huge.tif").c_str(), rows), kNotThisFormat);
+  EXPECT_EQ(rows.stored, 0u);
+}
+
 }  // namespace
