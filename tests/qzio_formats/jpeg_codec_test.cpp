@@ -260,6 +260,34 @@ TEST_F(JpegCodec, ATruncatedFileKeepsItsFirstRowsAndStops) {
   EXPECT_LE(std::abs(int(early[0]) - int(expected[0])), 12);
 }
 
+// A progressive file is decoded whole before its first row: a few hundred
+// bytes claiming 60000 by 60000 pixels are refused from the header instead
+// of having gigabytes of coefficients cleared (the same file at its own size
+// reads).
+TEST_F(JpegCodec, AProgressiveFileTooSmallForItsPictureIsRefused) {
+  PictureRows rows(qztest::makeGradient(64, 64));
+  JpegSaveOptions progressive;
+  progressive.progressive = true;
+  ASSERT_EQ(encodeFile(dir_.file("small.jpg"), rows, progressive), kOk);
+  std::vector<uint8_t> bytes = qztest::readFile(dir_.file("small.jpg"));
+  PictureRows small;
+  ASSERT_EQ(decodeFile(dir_.file("small.jpg"), small), kOk);
+  size_t frame = 2;
+  while (frame + 4 <= bytes.size() && bytes[frame + 1] != 0xC2) frame += 2 + (bytes[frame + 2] << 8 | bytes[frame + 3]);
+  ASSERT_LT(frame + 9, bytes.size());
+  for (size_t at : {frame + 5, frame + 7}) bytes[at] = 60000 >> 8, bytes[at + 1] = 60000 & 0xFF;
+  qztest::writeFile(dir_.file("huge.jpg"), bytes);
+  FILE* file = std::fopen(dir_.file("huge.jpg").c_str(), "rb");
+  ASSERT_NE(file, nullptr);
+  ImageInfo info;
+  EXPECT_EQ(jpegReadInfo(file, info), kNotThisFormat);
+  std::rewind(file);
+  PictureRows back;
+  EXPECT_EQ(jpegDecode(file, back), kBadArguments);
+  EXPECT_EQ(back.rowsStored, 0u);
+  std::fclose(file);
+}
+
 TEST_F(JpegCodec, DamagedFilesEndCleanly) {
   PictureRows rows(qztest::makeGradient(21, 11));
   ASSERT_EQ(encodeFile(dir_.file("good.jpg"), rows, JpegSaveOptions{}), kOk);
