@@ -38,9 +38,15 @@ struct TiffClose {
 };
 using TiffHandle = std::unique_ptr<TIFF, TiffClose>;
 
+// No strip or tile buffer of libtiff's, nor ours, is larger than this: a
+// damaged directory can claim one strip of many gigabytes, which libtiff
+// would allocate and clear before finding the data missing.
+constexpr tmsize_t kMaxStripBytes = tmsize_t{1} << 30;
+
 std::unique_ptr<TIFFOpenOptions, OptionsFree> Qz__SilentOptions(TiffMessages& messages) {
   std::unique_ptr<TIFFOpenOptions, OptionsFree> options(TIFFOpenOptionsAlloc());
   if (options) {
+    TIFFOpenOptionsSetMaxSingleMemAlloc(options.get(), kMaxStripBytes);
     TIFFOpenOptionsSetErrorHandlerExtR(options.get(), Qz__TiffKeepError, &messages);
     TIFFOpenOptionsSetWarningHandlerExtR(options.get(), Qz__TiffDropWarning, nullptr);
   }
@@ -54,8 +60,7 @@ TiffHandle Qz__OpenForReading(const char* path, TiffMessages& messages) {
   return TiffHandle(TIFFOpenExt(path, "rm", options.get()));
 }
 
-// Neither way of reading holds more than this much of the picture at once, so
-// a small file that claims a huge picture costs no more than this to refuse.
+// The general way of reading holds at most this much raster at once.
 constexpr uint64_t kMaxBandBytes = uint64_t{256} << 20;
 
 // The most a byte of data can decode to, for the compressions where that is
@@ -74,12 +79,14 @@ uint64_t Qz__MostBytesPerByte(uint16_t compression) {
   }
 }
 
-// False when the file is too small to hold the picture it claims even at the
-// compression's best ratio: a few damaged bytes would otherwise have libtiff
-// allocate and clear gigabytes of strips before finding nothing in them.
+// False when libtiff has no decoder for the file's compression, or when the
+// file is too small to hold the picture it claims even at the compression's
+// best ratio: a few damaged bytes would otherwise have a buffer of the
+// claimed picture made before anything is found in them.
 bool Qz__FileCanHoldPicture(TIFF* tif, uint32_t height) {
   uint16_t compression = COMPRESSION_NONE;
   TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
+  if (!TIFFIsCODECConfigured(compression)) return false;
   const uint64_t ratio = Qz__MostBytesPerByte(compression);
   struct stat file {};
   if (ratio == 0 || fstat(TIFFFileno(tif), &file) != 0 || file.st_size <= 0) return true;
@@ -127,7 +134,7 @@ StripRead Qz__ReadRgbStrips(TIFF* tif, uint32_t width, uint32_t height, PixelRow
   const size_t rowBytes = static_cast<size_t>(width) * 3;
   const tmsize_t stripBytes = TIFFStripSize(tif);
   if (stripBytes <= 0 || static_cast<uint64_t>(stripBytes) < static_cast<uint64_t>(rowBytes) * rowsPerStrip ||
-      static_cast<uint64_t>(stripBytes) > kMaxBandBytes)
+      stripBytes > kMaxStripBytes)
     return StripRead::Failed;
   std::unique_ptr<uint8_t, decltype(&_TIFFfree)> strip(static_cast<uint8_t*>(_TIFFmalloc(stripBytes)), &_TIFFfree);
   if (!strip) return StripRead::Failed;
