@@ -20,7 +20,7 @@ struct JpegErrors {
   jpeg_error_mgr manager;  // first, so libjpeg's pointer is also ours
   jmp_buf jumpBack;
   char lastMessage[JMSG_LENGTH_MAX];
-  bool dataEnded;  // the stream ran out; libjpeg goes on with made-up data
+  bool dataEnded;  // the stream or the image data ran out; libjpeg goes on with made-up data
 };
 
 [[noreturn]] void Qz__JpegErrorExit(j_common_ptr common) {
@@ -36,12 +36,25 @@ void Qz__JpegKeepMessage(j_common_ptr common) {
   (*common->err->format_message)(common, errors->lastMessage);
 }
 
-// Warnings only: a truncated file is noted so decoding can stop there
+// The end-of-image marker.
+constexpr int kMarkerEoi = 0xD9;
+
+// True when the image data has run out for good: the file ended, or the data
+// met the end-of-image marker (a marker met early may also be a restart
+// marker, after which real data follows).
+bool Qz__DataEnded(j_common_ptr common) {
+  const int code = common->err->msg_code;
+  if (code == JWRN_JPEG_EOF) return true;
+  return code == JWRN_HIT_MARKER && common->is_decompressor &&
+         reinterpret_cast<j_decompress_ptr>(common)->unread_marker == kMarkerEoi;
+}
+
+// Warnings only: data that ran out is noted so decoding can stop there
 // instead of making up the rest of a picture that may be 65500 pixels high.
 void Qz__JpegNote(j_common_ptr common, int level) {
   if (level >= 0) return;  // trace output
   auto* errors = reinterpret_cast<JpegErrors*>(common->err);
-  if (common->err->msg_code == JWRN_JPEG_EOF) errors->dataEnded = true;
+  if (Qz__DataEnded(common)) errors->dataEnded = true;
   ++common->err->num_warnings;
   Qz__JpegKeepMessage(common);
 }

@@ -249,15 +249,21 @@ TEST_F(JpegCodec, ATruncatedFileKeepsItsFirstRowsAndStops) {
   PictureRows all;
   ASSERT_EQ(decodeFile(dir_.file("no-end.jpg"), all), kOk);
   EXPECT_EQ(all.rowsStored, 400u);
+  // Cut in half, with and without an end marker after the cut.
   std::vector<uint8_t> half(whole.begin(), whole.begin() + whole.size() / 2);
-  qztest::writeFile(dir_.file("half.jpg"), half);
-  PictureRows back;
-  ASSERT_EQ(decodeFile(dir_.file("half.jpg"), back), kOk);
-  EXPECT_GT(back.rowsStored, 100u);
-  EXPECT_LT(back.rowsStored, 300u);  // no made-up rows after the end of the data
-  const uint8_t* early = back.image.at(10, 20);
-  const uint8_t* expected = rows.image.at(10, 20);
-  EXPECT_LE(std::abs(int(early[0]) - int(expected[0])), 12);
+  std::vector<uint8_t> halfWithEnd = half;
+  halfWithEnd.insert(halfWithEnd.end(), {0xFF, 0xD9});
+  for (const std::vector<uint8_t>* cut : {&half, &halfWithEnd}) {
+    SCOPED_TRACE(cut == &half ? "no end marker" : "end marker");
+    qztest::writeFile(dir_.file("half.jpg"), *cut);
+    PictureRows back;
+    ASSERT_EQ(decodeFile(dir_.file("half.jpg"), back), kOk);
+    EXPECT_GT(back.rowsStored, 100u);
+    EXPECT_LT(back.rowsStored, 300u);  // no made-up rows after the end of the data
+    const uint8_t* early = back.image.at(10, 20);
+    const uint8_t* expected = rows.image.at(10, 20);
+    EXPECT_LE(std::abs(int(early[0]) - int(expected[0])), 12);
+  }
 }
 
 // A progressive file is decoded whole before its first row: a few hundred
