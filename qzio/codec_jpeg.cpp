@@ -36,17 +36,18 @@ void Qz__JpegKeepMessage(j_common_ptr common) {
   (*common->err->format_message)(common, errors->lastMessage);
 }
 
-// The end-of-image marker.
-constexpr int kMarkerEoi = 0xD9;
+// Restart markers RST0-RST7: image data goes on after them.
+constexpr int kFirstRestartMarker = 0xD0, kLastRestartMarker = 0xD7;
 
 // True when the image data has run out for good: the file ended, or the data
-// met the end-of-image marker (a marker met early may also be a restart
-// marker, after which real data follows).
+// met a marker other than a restart marker (after a restart marker met early,
+// the next interval's real data follows).
 bool Qz__DataEnded(j_common_ptr common) {
   const int code = common->err->msg_code;
   if (code == JWRN_JPEG_EOF) return true;
-  return code == JWRN_HIT_MARKER && common->is_decompressor &&
-         reinterpret_cast<j_decompress_ptr>(common)->unread_marker == kMarkerEoi;
+  if (code != JWRN_HIT_MARKER || !common->is_decompressor) return false;
+  const int marker = reinterpret_cast<j_decompress_ptr>(common)->unread_marker;
+  return marker < kFirstRestartMarker || marker > kLastRestartMarker;
 }
 
 // Warnings only: data that ran out is noted so decoding can stop there
@@ -159,6 +160,7 @@ uint32_t Qz__Decode(const JpegInput& input, PixelRows* rows) {
   result = kOk;
   constexpr JDIMENSION kNoRow = 0xFFFFFFFF, kBandRows = 32;
   JDIMENSION endOfDataRow = kNoRow;
+  const bool multipleScans = jpeg_has_multiple_scans(&decoder);
   while (decoder.output_scanline < decoder.output_height) {
     const JDIMENSION first = decoder.output_scanline;
     const JDIMENSION got = jpeg_read_scanlines(&decoder, group, static_cast<JDIMENSION>(groupRows));
@@ -177,8 +179,9 @@ uint32_t Qz__Decode(const JpegInput& input, PixelRows* rows) {
     // A short file keeps the rows it has; the rest stays as it was. The
     // data runs out while libjpeg decodes a whole band of up to 32 rows
     // ahead (a file only missing its end marker runs out in its last band),
-    // so that band is still delivered.
-    if (errors.dataEnded && endOfDataRow == kNoRow) endOfDataRow = first + kBandRows;
+    // so that band is still delivered. A file of several scans was read
+    // whole before the first row: every row comes from data it holds.
+    if (errors.dataEnded && endOfDataRow == kNoRow && !multipleScans) endOfDataRow = first + kBandRows;
     if (decoder.output_scanline >= endOfDataRow) break;
   }
   if (result == kOk && decoder.output_scanline == decoder.output_height) {

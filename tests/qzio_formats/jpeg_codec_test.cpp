@@ -249,13 +249,28 @@ TEST_F(JpegCodec, ATruncatedFileKeepsItsFirstRowsAndStops) {
   PictureRows all;
   ASSERT_EQ(decodeFile(dir_.file("no-end.jpg"), all), kOk);
   EXPECT_EQ(all.rowsStored, 400u);
-  // Cut in half, with and without an end marker after the cut.
-  std::vector<uint8_t> half(whole.begin(), whole.begin() + whole.size() / 2);
-  std::vector<uint8_t> halfWithEnd = half;
-  halfWithEnd.insert(halfWithEnd.end(), {0xFF, 0xD9});
-  for (const std::vector<uint8_t>* cut : {&half, &halfWithEnd}) {
-    SCOPED_TRACE(cut == &half ? "no end marker" : "end marker");
-    qztest::writeFile(dir_.file("half.jpg"), *cut);
+  // So too for a progressive file, which is read whole before its first row.
+  JpegSaveOptions progressive;
+  progressive.progressive = true;
+  ASSERT_EQ(encodeFile(dir_.file("whole-progressive.jpg"), rows, progressive), kOk);
+  const std::vector<uint8_t> wholeProgressive = qztest::readFile(dir_.file("whole-progressive.jpg"));
+  qztest::writeFile(dir_.file("no-end.jpg"), std::vector<uint8_t>(wholeProgressive.begin(), wholeProgressive.end() - 2));
+  PictureRows allProgressive;
+  ASSERT_EQ(decodeFile(dir_.file("no-end.jpg"), allProgressive), kOk);
+  EXPECT_EQ(allProgressive.rowsStored, 400u);
+  EXPECT_LE(qztest::maxDifference(allProgressive.image, rows.image), 24);
+  // Cut in half, then nothing, the end marker, or a marker that has no place
+  // in image data.
+  const std::vector<uint8_t> half(whole.begin(), whole.begin() + whole.size() / 2);
+  const struct {
+    const char* name;
+    std::vector<uint8_t> after;
+  } endings[] = {{"no end marker", {}}, {"end marker", {0xFF, 0xD9}}, {"stray marker", {0xFF, 0x31, 0xA5, 0xA5}}};
+  for (const auto& ending : endings) {
+    SCOPED_TRACE(ending.name);
+    std::vector<uint8_t> cut = half;
+    cut.insert(cut.end(), ending.after.begin(), ending.after.end());
+    qztest::writeFile(dir_.file("half.jpg"), cut);
     PictureRows back;
     ASSERT_EQ(decodeFile(dir_.file("half.jpg"), back), kOk);
     EXPECT_GT(back.rowsStored, 100u);
