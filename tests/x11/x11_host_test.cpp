@@ -3,15 +3,10 @@
 // input messages on the right window.
 #include <gtest/gtest.h>
 #include <X11/keysym.h>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -20,9 +15,8 @@
 #include "host/raster/pixel_buffer.h"
 #include "host/x11/x11_keys.h"
 #include "platform/windows.h"
+#include "support/no_display_child.h"
 #include "support/temp_dir.h"
-
-extern char** environ;
 
 namespace {
 
@@ -36,27 +30,10 @@ struct NoDisplayChild {
 } gNoDisplayChild;
 
 TEST(X11Host, WithoutADisplayOpeningFailsWithAMessage) {
-  qztest::TempDir dir;
-  const std::string errors = dir.file("stderr.txt");
-  std::vector<std::string> env = {"QZTEST_NO_DISPLAY_CHILD=1", "QZ_HOST=x11"};
-  std::vector<char*> envp;
-  for (std::string& e : env) envp.push_back(e.data());
-  envp.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 2, errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  char self[] = "/proc/self/exe";
-  char* argv[] = {self, nullptr};
-  pid_t pid = 0;
-  ASSERT_EQ(posix_spawn(&pid, "/proc/self/exe", &actions, nullptr, argv, envp.data()), 0);
-  posix_spawn_file_actions_destroy(&actions);
-  int status = 0;
-  ASSERT_EQ(waitpid(pid, &status, 0), pid);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 0);
-  std::stringstream text;
-  text << std::ifstream(errors).rdbuf();
-  EXPECT_NE(text.str().find("cannot open the X display"), std::string::npos) << text.str();
+  const qztest::ChildResult child = qztest::runSelfWithoutDisplay();
+  ASSERT_TRUE(child.exited);
+  EXPECT_EQ(child.exitStatus, 0);
+  EXPECT_NE(child.errorText.find("cannot open the X display"), std::string::npos) << child.errorText;
 }
 
 TEST(X11Keys, KeysymsBecomeVirtualKeysAndCharacters) {

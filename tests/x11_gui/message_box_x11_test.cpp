@@ -2,16 +2,11 @@
 // and keys sent through the X server (xdotool), asked from any thread while
 // the asker waits; without a display or a toolkit they fall back to stderr.
 #include <gtest/gtest.h>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
-#include <fstream>
 #include <future>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -21,11 +16,10 @@
 #include "objects/object_services.h"
 #include "platform/exec.h"
 #include "platform/windows.h"
+#include "support/no_display_child.h"
 #include "support/temp_dir.h"
 #include "support/ui_harness.h"
 #include "x11_gui/x11_gui_support.h"
-
-extern char** environ;
 
 namespace {
 
@@ -268,33 +262,11 @@ TEST(X11MessageBoxFallback, NoDisplayChild) {
 }
 
 TEST(X11MessageBoxFallback, WithoutADisplayTheTextGoesToStderr) {
-  qztest::TempDir dir;
-  const std::string errors = dir.file("stderr.txt");
-  std::vector<std::string> env = {"QZTEST_NO_DISPLAY_CHILD=1", "QZ_HOST=x11"};
-  for (char** e = environ; *e != nullptr; ++e) {
-    const std::string entry = *e;
-    if (entry.rfind("DISPLAY=", 0) != 0 && entry.rfind("QZ_HOST=", 0) != 0) env.push_back(entry);
-  }
-  std::vector<char*> envp;
-  for (std::string& e : env) envp.push_back(e.data());
-  envp.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 2, errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  char self[] = "/proc/self/exe";
-  char filter[] = "--gtest_filter=X11MessageBoxFallback.NoDisplayChild";
-  char* argv[] = {self, filter, nullptr};
-  pid_t pid = 0;
-  ASSERT_EQ(posix_spawn(&pid, "/proc/self/exe", &actions, nullptr, argv, envp.data()), 0);
-  posix_spawn_file_actions_destroy(&actions);
-  int status = 0;
-  ASSERT_EQ(waitpid(pid, &status, 0), pid);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 0);
-  std::stringstream text;
-  text << std::ifstream(errors).rdbuf();
-  EXPECT_NE(text.str().find("Nowhere: No display to show this on."), std::string::npos) << text.str();
+  const qztest::ChildResult child =
+      qztest::runSelfWithoutDisplay({"--gtest_filter=X11MessageBoxFallback.NoDisplayChild"});
+  ASSERT_TRUE(child.exited);
+  EXPECT_EQ(child.exitStatus, 0);
+  EXPECT_NE(child.errorText.find("Nowhere: No display to show this on."), std::string::npos) << child.errorText;
 }
 
 }  // namespace
