@@ -94,6 +94,12 @@ Qz_Image* AppShellTest::LoadDocument(const std::string& path) {
   return Qz__LoadImageA(path.c_str(), nullptr, nullptr, kQzLoadNoView | kQuiet, nullptr);
 }
 
+Qz_Image* AppShellTest::LoadPatternDocument(int32_t width, int32_t height) {
+  const std::string path = dir_.file("pattern.ppm");
+  WritePattern(path, width, height);
+  return LoadDocument(path);
+}
+
 void AppShellTest::DisposeAll() {
   Qz_ImageBase* base = Qz_GetImageBase();
   for (;;) {

@@ -31,6 +31,8 @@ class AppShellTest : public ::testing::Test {
   void TearDown() override;
   // A document of the pattern, without a view (its one paint layer active).
   Qz_Image* LoadDocument(const std::string& path);
+  // LoadDocument of a pattern picture of the given size written into dir_.
+  Qz_Image* LoadPatternDocument(int32_t width, int32_t height);
   // Disposes every document still listed and every image made with Made().
   void DisposeAll();
   Qz_Image* Made(Qz_Image* image) {

@@ -50,9 +50,7 @@ class LoadRestoreTest : public AppShellTest {
 };
 
 TEST_F(LoadRestoreTest, EachLayerGetsBackItsModeWithItsSettings) {
-  const std::string path = dir_.file("pattern.ppm");
-  WritePattern(path, 13, 9);
-  Qz_Image* document = LoadDocument(path);
+  Qz_Image* document = LoadPatternDocument(13, 9);
   ASSERT_NE(document, nullptr);
   Qz_Image* layer = document->activeLayer;
   ASSERT_NE(layer, nullptr);
@@ -108,9 +106,7 @@ TEST_F(LoadRestoreTest, EachLayerGetsBackItsModeWithItsSettings) {
 }
 
 TEST_F(LoadRestoreTest, TheSavedPaintColourIsWhereAnUndoOfALaterColourGoesBack) {
-  const std::string path = dir_.file("pattern.ppm");
-  WritePattern(path, 5, 4);
-  Qz_Image* document = LoadDocument(path);
+  Qz_Image* document = LoadPatternDocument(5, 4);
   ASSERT_NE(document, nullptr);
   Qz_Image* layer = document->activeLayer;
   ASSERT_NE(layer, nullptr);
@@ -131,9 +127,7 @@ TEST_F(LoadRestoreTest, TheSavedPaintColourIsWhereAnUndoOfALaterColourGoesBack) 
 }
 
 TEST_F(LoadRestoreTest, SourceImagesComeBackAndTheLayersRenderTheSame) {
-  const std::string path = dir_.file("pattern.ppm");
-  WritePattern(path, 11, 8);
-  Qz_Image* document = LoadDocument(path);
+  Qz_Image* document = LoadPatternDocument(11, 8);
   ASSERT_NE(document, nullptr);
   Qz_Image* layer = document->activeLayer;
   ASSERT_NE(layer, nullptr);

@@ -16,9 +16,7 @@ constexpr uint32_t kMakeLayer = 0x100078;
 class NewLayerTest : public AppShellTest {};
 
 TEST_F(NewLayerTest, StartsInTheDefaultModeAndItsSetUpCannotBeUndone) {
-  const std::string path = dir_.file("pattern.ppm");
-  WritePattern(path, 8, 6);
-  Qz_Image* document = LoadDocument(path);
+  Qz_Image* document = LoadPatternDocument(8, 6);
   ASSERT_NE(document, nullptr);
   auto* layer = reinterpret_cast<Qz_Image*>(Qz_DoMethod(&document->object, kMakeLayer, kQzPaintLayer, 8, 6, 8));
   ASSERT_NE(layer, nullptr);
@@ -29,9 +27,7 @@ TEST_F(NewLayerTest, StartsInTheDefaultModeAndItsSetUpCannotBeUndone) {
 }
 
 TEST_F(NewLayerTest, ARerenderShowsWhatWasPaintedOnTheLayer) {
-  const std::string path = dir_.file("pattern.ppm");
-  WritePattern(path, 6, 30);
-  Qz_Image* document = LoadDocument(path);
+  Qz_Image* document = LoadPatternDocument(6, 30);
   ASSERT_NE(document, nullptr);
   Qz_Image* layer = document->paintLayer;
   ASSERT_NE(layer, nullptr);
