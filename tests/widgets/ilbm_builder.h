@@ -5,7 +5,20 @@
 #include <string>
 #include <vector>
 
+#include "gadgets/ilbm_reader.h"
+
 namespace qztest {
+
+// A read picture's colour indices row after row, without the reader's row
+// padding.
+inline std::vector<uint8_t> unpadded(const qz::ilbm::Picture& p) {
+  const std::vector<uint8_t> chunky = qz::ilbm::toChunky(p);
+  const uint32_t stride = qz::ilbm::chunkyStride(p.width);
+  std::vector<uint8_t> out;
+  for (uint32_t y = 0; y < p.height; ++y)
+    out.insert(out.end(), chunky.begin() + y * stride, chunky.begin() + y * stride + p.width);
+  return out;
+}
 
 struct IlbmSpec {
   uint16_t width = 0;

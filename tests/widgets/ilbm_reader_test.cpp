@@ -15,16 +15,7 @@ namespace {
 
 using qz::ilbm::Picture;
 using qztest::IlbmSpec;
-
-// Chunky pixels with their row padding removed.
-std::vector<uint8_t> unpadded(const Picture& p) {
-  const std::vector<uint8_t> chunky = qz::ilbm::toChunky(p);
-  const uint32_t stride = qz::ilbm::chunkyStride(p.width);
-  std::vector<uint8_t> out;
-  for (uint32_t y = 0; y < p.height; ++y)
-    out.insert(out.end(), chunky.begin() + y * stride, chunky.begin() + y * stride + p.width);
-  return out;
-}
+using qztest::unpadded;
 
 TEST(IlbmReader, DecodesPlainPackedAndMaskedPictures) {
   struct Case {

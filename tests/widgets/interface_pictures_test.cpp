@@ -13,6 +13,7 @@
 #include "canvas.h"
 #include "gadgets/ilbm_reader.h"
 #include "gadgets/qz_widgets.h"
+#include "ilbm_builder.h"
 #include "ilbm_writer.h"
 #include "picture_table.h"
 #include "platform/paths.h"
@@ -20,18 +21,9 @@
 namespace {
 
 using qz::pictures::PictureSpec;
+using qztest::unpadded;
 
 std::string dataPath(const PictureSpec& spec) { return std::string("Data/Images/") + spec.name; }
-
-// Colour indices row after row, without the reader's row padding.
-std::vector<uint8_t> unpadded(const qz::ilbm::Picture& p) {
-  const std::vector<uint8_t> chunky = qz::ilbm::toChunky(p);
-  const uint32_t stride = qz::ilbm::chunkyStride(p.width);
-  std::vector<uint8_t> out;
-  for (uint32_t y = 0; y < p.height; ++y)
-    out.insert(out.end(), chunky.begin() + y * stride, chunky.begin() + y * stride + p.width);
-  return out;
-}
 
 uint32_t colorRef(std::span<const uint8_t> palette, uint8_t index) {
   return uint32_t(palette[index * 3u]) | (uint32_t(palette[index * 3u + 1]) << 8) |
