@@ -18,14 +18,19 @@
 
 namespace {
 
+// A session that builds the main window, its messages kept quiet.
+qz::app::Session startWithMainWindow() {
+  qz::app::StartupOptions options;
+  options.buildWindow = true;
+  options.messageBox = [](const char*, const char*, uint32_t) {};
+  return qz::app::startUp(options);
+}
+
 // The tool bar is a row across the whole top of the screen, however narrow
 // its buttons are.
 TEST(MainWindowLayout, SpansTheScreenWidthAtTheTop) {
   qztest::ScopedStateRoot state;
-  qz::app::StartupOptions options;
-  options.buildWindow = true;
-  options.messageBox = [](const char*, const char*, uint32_t) {};
-  qz::app::Session s = qz::app::startUp(options);
+  qz::app::Session s = startWithMainWindow();
   ASSERT_EQ(s.exitCode, qz::app::kExitOk);
   int width = -1, top = -1, screenWidth = 0;
   std::thread closer([&] {
@@ -51,10 +56,7 @@ TEST(MainWindowLayout, SpansTheScreenWidthAtTheTop) {
 // and, with the window's refresh, showed nothing at all.
 TEST(MainWindowLayout, ToolBarFitsTheScreenAndShowsItsPictures) {
   qztest::ScopedStateRoot state;
-  qz::app::StartupOptions options;
-  options.buildWindow = true;
-  options.messageBox = [](const char*, const char*, uint32_t) {};
-  qz::app::Session s = qz::app::startUp(options);
+  qz::app::Session s = startWithMainWindow();
   ASSERT_EQ(s.exitCode, qz::app::kExitOk);
   struct Member {
     std::string className;
