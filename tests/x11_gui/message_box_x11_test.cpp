@@ -162,8 +162,7 @@ TEST_F(X11MessageBox, AskedFromAnotherThreadWhileAWindowIsOpen) {
                                    kWindowSetY, 40);
   Qz_DoMethod(win, kGroupAddTail, gadget);
   Qz_DoMethod(win, kRootOpen);
-  Window* w = nullptr;
-  for (int i = 0; i < 250 && (w = Qz__PlatformWindowOf(win)) == nullptr; ++i) Delay(1);
+  Window* w = waitForPlatformWindow(win);
   ASSERT_NE(w, nullptr);
 
   std::future<QzWord> answer = ask("From a thread", "Asked while a window is open.", 4);
@@ -201,8 +200,7 @@ TEST_F(X11MessageBox, AskedFromAWindowsOwnThread) {
                                    kWindowSetY, 500);
   Qz_DoMethod(win, kGroupAddTail, gadget);
   Qz_DoMethod(win, kRootOpen);
-  Window* w = nullptr;
-  for (int i = 0; i < 250 && (w = Qz__PlatformWindowOf(win)) == nullptr; ++i) Delay(1);
+  Window* w = waitForPlatformWindow(win);
   ASSERT_NE(w, nullptr);
   ASSERT_TRUE(settle(win));
 
@@ -230,7 +228,7 @@ TEST_F(X11MessageBox, AskedWhileDrawingGoesToStderr) {
                                    kWindowSetY, 40);
   Qz_DoMethod(win, kGroupAddTail, gadget);
   Qz_DoMethod(win, kRootOpen);
-  for (int i = 0; i < 250 && Qz__PlatformWindowOf(win) == nullptr; ++i) Delay(1);
+  ASSERT_NE(waitForPlatformWindow(win), nullptr);
   ASSERT_TRUE(settle(win));
   ASSERT_NE(Qz_LockDrawInfo(gadget), nullptr);
   testing::internal::CaptureStderr();

@@ -161,6 +161,14 @@ Qz_Object* buttonLabelled(Qz_Object* windowObject, const std::string& label) {
   return nullptr;
 }
 
+Window* waitForPlatformWindow(Qz_Object* windowObject) {
+  const auto deadline = Clock::now() + kPatience;
+  Window* window = nullptr;
+  while ((window = Qz__PlatformWindowOf(windowObject)) == nullptr && Clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  return window;
+}
+
 Qz_Object* waitForActiveWindow(const char* title) {
   const auto deadline = Clock::now() + kPatience;
   while (Clock::now() < deadline) {

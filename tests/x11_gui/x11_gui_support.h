@@ -64,6 +64,9 @@ Qz_Object* buttonLabelled(Qz_Object* windowObject, const std::string& label);
 // Waits (up to 5 seconds) for the active window to be an open Window object
 // with that title; NULL when none came.
 Qz_Object* waitForActiveWindow(const char* title);
+// Waits (up to 5 seconds) for a Window object just told to open to have its
+// platform window; NULL when none came.
+Window* waitForPlatformWindow(Qz_Object* windowObject);
 // Waits until the window's event thread has handled everything queued so
 // far, its drawing included.
 bool settle(Qz_Object* windowObject);

@@ -18,6 +18,7 @@ namespace {
 
 namespace TestGadget = qztest::TestGadget;
 using qztest::x11::shownPixel;
+using qztest::x11::waitForPlatformWindow;
 
 Qz_Object* gadget(int16_t w, int16_t h, uint32_t colour) {
   qztest::GadgetSpec s;
@@ -48,8 +49,7 @@ TEST(X11Gui, WindowWithANestedGroupOpensDrawsAndCloses) {
   ASSERT_NE(win, nullptr);
   Qz_DoMethod(win, kGroupAddTail, group(2, {red, group(1, {green, blue})}));
   Qz_DoMethod(win, kRootOpen);
-  Window* w = nullptr;
-  for (int i = 0; i < 250 && (w = Qz__PlatformWindowOf(win)) == nullptr; ++i) Delay(1);
+  Window* w = waitForPlatformWindow(win);
   ASSERT_NE(w, nullptr);
   EXPECT_EQ(w->Width - w->BorderLeft - w->BorderRight, 104);
   EXPECT_EQ(w->Height - w->BorderTop - w->BorderBottom, 40);
