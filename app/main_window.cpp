@@ -51,10 +51,8 @@ constexpr uint32_t kPrefsApply = 0x3E8004A;
 constexpr uint32_t kToolTip = 0x1028A;
 constexpr uint32_t kBitMapLoad = 0x8001E;
 constexpr uint32_t kAsync = 0x101B8;
-constexpr uint32_t kFix = 0x100046;
 constexpr uint32_t kClearLayer = 0x1000C8;
 constexpr uint32_t kFillLayer = 0x1000D2;
-constexpr uint32_t kRerender = 0x100054;
 
 const char* const kTools[] = {"DrawTool",     "LineTool",     "CurveTool",        "RectangleTool",
                               "EllipseTool",  "PolygonTool",  "TextTool",         "FillTool",
@@ -94,7 +92,7 @@ void toolBarEvent(QzWord userData, Qz_Object*, uint32_t method, const QzWord*) {
     Qz_Image* image = base->activeImage;
     const bool needsFixing = image && image->activeLayer && image->activeLayer->needsFixing != 0;
     ReleaseSemaphore(&base->semaphore);
-    if (needsFixing) Qz_DoMethod(&image->object, kRerender);
+    if (needsFixing) Qz_DoMethod(&image->object, kQzImageRerender);
   } else if (userData == 2) {
     using NewImageReq = QzWord (*)(Qz_Object*);
     if (auto fn = reinterpret_cast<NewImageReq>(dlsym(RTLD_DEFAULT, "Qz_DoNewImageReq"))) fn(nullptr);
@@ -140,7 +138,7 @@ void buildToolBar(Qz_ImageBase& base, Qz_Object* window) {
   if (newButton) Qz_AddCallBackNotify(newButton, kPressed, kNotifyAnyValue, toolBarEvent, 2);
   Qz_Object* appImage = base.applicationImage ? &base.applicationImage->object : nullptr;
   if (open && appImage) Qz_AddNotify(open, kDeselected, kNotifyAnyValue, appImage, 3, kAsync, kQzAppOpenFile, 0);
-  if (fix) Qz_AddNotify(fix, kDeselected, kNotifyAnyValue, kNotifyTargetActiveImage, 1, kFix);
+  if (fix) Qz_AddNotify(fix, kDeselected, kNotifyAnyValue, kNotifyTargetActiveImage, 1, kQzImageFix);
   if (clear) Qz_AddNotify(clear, kDeselected, kNotifyAnyValue, kNotifyTargetActiveImage, 2, kAsync, kClearLayer);
   if (fill) Qz_AddNotify(fill, kDeselected, kNotifyAnyValue, kNotifyTargetActiveImage, 2, kAsync, kFillLayer);
 }

@@ -24,7 +24,6 @@ namespace qz {
 namespace {
 
 constexpr uint32_t kLayerSetRed = 0x130050;  // then green, blue
-constexpr uint32_t kLayerSetColour = 0x130053;
 constexpr uint32_t kMediaModeName = 0x110212;
 constexpr uint32_t kQuitQuestion = 24;
 constexpr size_t kOutputObject = 2;  // the image base's I/O object slot of the output plug-in
@@ -78,7 +77,7 @@ QzWord setColour(Qz_Image* receiver, uint32_t packed) {
   const bool changed = !std::equal(next, next + 3, base->colour);
   std::copy(next, next + 3, base->colour);
   const uint32_t colour = packColour(next);
-  if (changed) postOrCall(activePaintLayer(), kLayerSetColour, colour);
+  if (changed) postOrCall(activePaintLayer(), kQzImageSetColour, colour);
   Qz_DoNotify(imageObject(receiver), kQzAppSetColour, colour);
   return colour;
 }

@@ -23,7 +23,6 @@ constexpr uint32_t kInvertLayer = 0x1000e6;
 constexpr uint32_t kDeleteLayer = 0x100082;
 constexpr uint32_t kLayerFilled = 0x13008c;
 constexpr uint32_t kRecordMediaSetting = 0x100032;
-constexpr uint32_t kSetColour = 0x130053;
 constexpr uint32_t kSetGreen = 0x130051;
 constexpr uint32_t kMediaGetKind = 0x110186;
 
@@ -176,7 +175,7 @@ TEST_F(LayerCommandTest, CommandsLeaveStepsThatUndoAndRedo) {
 TEST_F(LayerCommandTest, DeletedLayerComesBackInItsPlaceWithItsColour) {
   Qz_Image* doc = MakeDocument(6, 6, 3);
   Qz_Image* middle = Layer(doc, 1);
-  ASSERT_EQ(Qz_DoMethod(&middle->object, kSetColour, 0x336699u), 1u);
+  ASSERT_EQ(Qz_DoMethod(&middle->object, kQzImageSetColour, 0x336699u), 1u);
   Qz_DoLayerDoesntNeedsFixing(middle);
   Stroke(middle, {{0, 0}, {5, 5}});
   ASSERT_EQ(Qz_DoMethod(&doc->object, kDeleteLayer, middle), 1u);
@@ -248,8 +247,8 @@ TEST_F(LayerCommandTest, ColourChangesReuseTheNewestColourStepAndUndoToTheStartC
   Qz_Image* layer = Layer(doc, 0);
   const uint32_t start = Chosen(layer);
   const QzWord steps = Count(doc);
-  EXPECT_EQ(Qz_DoMethod(&layer->object, kSetColour, start), 0u) << "unchanged";
-  EXPECT_EQ(Qz_DoMethod(&layer->object, kSetColour, 0x0A0B0Cu), 1u);
+  EXPECT_EQ(Qz_DoMethod(&layer->object, kQzImageSetColour, start), 0u) << "unchanged";
+  EXPECT_EQ(Qz_DoMethod(&layer->object, kQzImageSetColour, 0x0A0B0Cu), 1u);
   EXPECT_EQ(Chosen(layer), 0x0A0B0Cu);
   EXPECT_EQ(ClassOf(Head(doc)), kColourActionClassId);
   EXPECT_EQ(Qz_DoMethod(&layer->object, kSetGreen, 0x55u), 1u);

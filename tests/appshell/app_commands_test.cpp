@@ -27,7 +27,6 @@ namespace {
 
 using namespace qz;  // the command ids
 
-constexpr uint32_t kSetMedia = 0x100064;
 constexpr uint32_t kMediaModeName = 0x110212;
 constexpr uint32_t kMakeActiveImage = 0x13001e;
 

@@ -22,7 +22,6 @@ namespace {
 using qztest::ImageTest;
 using qztest::NoticeRecorder;
 
-constexpr uint32_t kActiveLayerNotice = 0x1000b6;
 constexpr uint32_t kPlaceLayer = 0x10024e;
 constexpr uint32_t kPlaceFirst = 0x100244;
 constexpr uint32_t kPlaceSecond = 0x10023a;
@@ -203,7 +202,7 @@ TEST_F(LayerTest, MakingALayerActiveMakesItsDocumentTheActiveImageAndTellsBoth) 
   Qz_Image* b = Paint(doc, 4, 4, 2);
   Qz_DoMethod(&doc->object, kQzImageMakeDocument, doc);
   NoticeCounter onDocument(doc, kQzImageMakeActive), onApp(app, kQzImageMakeActive);
-  NoticeCounter secondOnDocument(doc, kActiveLayerNotice), secondOnApp(app, kActiveLayerNotice);
+  NoticeCounter secondOnDocument(doc, kQzImageActiveLayerNotice), secondOnApp(app, kQzImageActiveLayerNotice);
   EXPECT_EQ(Qz_DoMethod(&doc->object, kQzImageMakeActive, a), QzWord(a));
   EXPECT_EQ(base->activeImage, doc);
   EXPECT_EQ(doc->activeLayer, a);

@@ -15,6 +15,7 @@
 #include "host/headless/headless_host.h"
 #include "image/image_shell.h"
 #include "objects/qz_class_record.h"
+#include "image/qz_image.h"
 #include "objects/qz_notify.h"
 #include "objects/qz_object.h"
 #include "platform/exec.h"
@@ -27,7 +28,6 @@ using qztest::Pixel;
 using qztest::WritePicture;
 
 constexpr uint32_t kToolFlags = 0x1771000a;
-constexpr uint32_t kToolInput = 0x1771001e;
 constexpr uint32_t kToolPointer = 0x17710050;
 constexpr uint32_t kMediaSmearMode = 0x110186;
 constexpr uint32_t kMediaBrushWidth = 0x1101d6;
@@ -64,7 +64,7 @@ QzWord ToolDispatch(Qz_Object* self, uint32_t id, const QzWord* args) {
   switch (id) {
     case kToolFlags: return s.toolFlags;
     case kToolPointer: return s.toolPointer;
-    case kToolInput: {
+    case kQzToolInput: {
       const auto* e = reinterpret_cast<const Qz_InputEvent*>(args[1]);
       s.inputs.push_back({reinterpret_cast<Qz_Image*>(args[0]), e->cls, e->code, e->mouseX, e->mouseY});
       return s.toolAnswer;
