@@ -102,6 +102,14 @@ bool Qz__FileCanHoldPicture(TIFF* tif, uint32_t height) {
   return decoded / ratio <= static_cast<uint64_t>(file.st_size);
 }
 
+// The picture's size, when it has both sides within bounds and the file can
+// hold it.
+bool Qz__ReadablePictureSize(TIFF* tif, uint32_t& width, uint32_t& height) {
+  if (!TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &width) || !TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &height)) return false;
+  if (width == 0 || height == 0 || width > kMaxSide || height > kMaxSide) return false;
+  return Qz__FileCanHoldPicture(tif, height);
+}
+
 // Plain 8-bit RGB in contiguous strips, top row first, is read strip by strip
 // straight into the rows: the RGBA raster would give the same pixels after a
 // second whole-picture buffer and copy.
@@ -245,10 +253,7 @@ uint32_t tiffReadInfo(const char* path, ImageInfo& info) {
   TiffHandle tif = Qz__OpenForReading(path, messages);
   if (!tif) return kNotThisFormat;
   uint32_t width = 0, height = 0;
-  if (!TIFFGetField(tif.get(), TIFFTAG_IMAGEWIDTH, &width) || !TIFFGetField(tif.get(), TIFFTAG_IMAGELENGTH, &height))
-    return kNotThisFormat;
-  if (width == 0 || height == 0 || width > kMaxSide || height > kMaxSide) return kNotThisFormat;
-  if (!Qz__FileCanHoldPicture(tif.get(), height)) return kNotThisFormat;
+  if (!Qz__ReadablePictureSize(tif.get(), width, height)) return kNotThisFormat;
   info.width = width;
   info.height = height;
   info.depth = 24;
@@ -262,10 +267,7 @@ uint32_t tiffDecode(const char* path, PixelRows& rows) {
   TiffHandle tif = Qz__OpenForReading(path, messages);
   if (!tif) return kCannotOpen;
   uint32_t width = 0, height = 0;
-  if (!TIFFGetField(tif.get(), TIFFTAG_IMAGEWIDTH, &width) || !TIFFGetField(tif.get(), TIFFTAG_IMAGELENGTH, &height) ||
-      width == 0 || height == 0 || width > kMaxSide || height > kMaxSide)
-    return kNotThisFormat;
-  if (!Qz__FileCanHoldPicture(tif.get(), height)) return kNotThisFormat;
+  if (!Qz__ReadablePictureSize(tif.get(), width, height)) return kNotThisFormat;
   if (Qz__IsPlainRgbStrips(tif.get())) {
     uint32_t result = kOk;
     if (Qz__ReadRgbStrips(tif.get(), width, height, rows, result) != StripRead::Failed) return result;
