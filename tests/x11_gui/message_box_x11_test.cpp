@@ -125,10 +125,7 @@ TEST_F(X11MessageBox, ShowsTitleTextAndLabelledButtons) {
   ASSERT_EQ(buttons.size(), 2u);
   const Qz_LayoutBox yes = qztest::UiHarness::box(buttons[0].button);
   // Shown once the X screen has both labels (they are drawn last).
-  for (const LabelledButton& b : buttons) {
-    const Qz_LayoutBox r = qztest::UiHarness::box(b.button);
-    ASSERT_TRUE(waitForInk(w->LeftEdge + r.left + 3, w->TopEdge + r.top + 3, r.width - 6, r.height - 6, 10));
-  }
+  ASSERT_TRUE(waitForButtonLabels(w, buttons));
   Screenshot shot;
   ASSERT_TRUE(shot.take(screenshotPath("message_box_screenshot.png")));
   for (const LabelledButton& b : buttons) {

@@ -102,10 +102,7 @@ TEST(X11Requester, ShowsPictureTextAndButtonsAndOkAnswersIt) {
   const Sample& first = samples.front();
   ASSERT_EQ(shownPixel(w->LeftEdge + pb.left + first.x, w->TopEdge + pb.top + first.y, first.rgb), first.rgb);
   const std::vector<LabelledButton> buttons = buttonsOf(win);
-  for (const LabelledButton& b : buttons) {
-    const Qz_LayoutBox r = qztest::UiHarness::box(b.button);
-    ASSERT_TRUE(waitForInk(w->LeftEdge + r.left + 3, w->TopEdge + r.top + 3, r.width - 6, r.height - 6, 10));
-  }
+  ASSERT_TRUE(waitForButtonLabels(w, buttons));
 
   Screenshot shot;
   ASSERT_TRUE(shot.take(screenshotPath("requester_screenshot.png")));

@@ -161,6 +161,15 @@ Qz_Object* buttonLabelled(Qz_Object* windowObject, const std::string& label) {
   return nullptr;
 }
 
+bool waitForButtonLabels(const Window* window, const std::vector<LabelledButton>& buttons) {
+  for (const LabelledButton& b : buttons) {
+    const Qz_LayoutBox r = UiHarness::box(b.button);
+    if (!waitForInk(window->LeftEdge + r.left + 3, window->TopEdge + r.top + 3, r.width - 6, r.height - 6, 10))
+      return false;
+  }
+  return true;
+}
+
 Window* waitForPlatformWindow(Qz_Object* windowObject) {
   const auto deadline = Clock::now() + kPatience;
   Window* window = nullptr;

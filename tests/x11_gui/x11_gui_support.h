@@ -60,6 +60,9 @@ struct LabelledButton {
 };
 std::vector<LabelledButton> buttonsOf(Qz_Object* windowObject);
 Qz_Object* buttonLabelled(Qz_Object* windowObject, const std::string& label);
+// Waits (as waitForInk) until every button of `window` shows ink inside its
+// frame: its label has reached the X screen.
+bool waitForButtonLabels(const Window* window, const std::vector<LabelledButton>& buttons);
 
 // Waits (up to 5 seconds) for the active window to be an open Window object
 // with that title; NULL when none came.
