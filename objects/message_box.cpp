@@ -70,6 +70,10 @@ void dismissBoxes(bool on) { gDismissing.store(on); }
 
 bool dismissingBoxes() { return gDismissing.load(); }
 
+void unansweredToStderr(const char* title, const char* text) {
+  std::fprintf(stderr, "%s (not answered): %s\n", title, text);
+}
+
 void scriptAnswer(Answer answer) {
   Script& s = script();
   std::lock_guard<std::mutex> guard(s.lock);
@@ -97,7 +101,10 @@ QZ_EXPORT QzWord Qz_MessageBoxA(const char* title, const char* text, uint32_t ki
   (void)parent;  // every box is modal for its caller, whatever window it belongs to
   if (title == nullptr) title = "";
   if (text == nullptr) text = "";
-  if (qz::msgbox::dismissingBoxes()) return qz::msgbox::resultOf(kind, qz::msgbox::kDismissed);
+  if (qz::msgbox::dismissingBoxes()) {
+    qz::msgbox::unansweredToStderr(title, text);
+    return qz::msgbox::resultOf(kind, qz::msgbox::kDismissed);
+  }
   if (qz::host::chosenBackendName() == "headless") return qz::msgbox::answerHeadless(title, text, kind);
   QzWord result = 0;
   if (qz::msgbox::askInWindow(title, text, kind, &result)) return result;

@@ -134,7 +134,10 @@ bool askInWindow(const char* title, const char* text, uint32_t kind, QzWord* res
   }
   uint32_t choice = 0;
   while ((choice = load(answered)) == 0 && !dismissingBoxes()) Delay(1);
-  if (choice == 0) choice = kDismissedMark;
+  if (choice == 0) {
+    choice = kDismissedMark;
+    unansweredToStderr(title, text);
+  }
   Qz_DisposeObject(window);
   *result = resultOf(kind, choice == kDismissedMark ? kDismissed : static_cast<int>(choice) - 1);
   return true;
