@@ -225,8 +225,10 @@ uint32_t Qz__Encode(FILE* file, uint32_t width, uint32_t height, const JpegSaveO
   Qz__InstallErrors(errors);
   encoder.err = &errors.manager;
   if (setjmp(errors.jumpBack)) {
+    // A full disk or a failing device is a write error, not a bad picture.
+    const bool writeFailed = errors.manager.msg_code == JERR_FILE_WRITE || std::ferror(file);
     jpeg_destroy_compress(&encoder);
-    return kBadArguments;
+    return writeFailed ? kWriteFailed : kBadArguments;
   }
   jpeg_create_compress(&encoder);
   jpeg_stdio_dest(&encoder, file);

@@ -36,7 +36,8 @@ struct JpegSaveOptions {
 };
 
 // Encodes width x height RGB rows fetched as layout 3 (depth must be 24).
-// 1; 6 for a bad size, depth or libjpeg failure; 9 when stopped.
+// 1; 4 when the stream cannot be written (a full disk); 6 for a bad size,
+// depth or libjpeg failure; 9 when stopped.
 QZ_EXPORT uint32_t jpegEncode(FILE* file, uint32_t width, uint32_t height, uint32_t depth,
                               const JpegSaveOptions& options, PixelRows& rows);
 

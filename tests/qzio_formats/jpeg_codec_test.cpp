@@ -169,6 +169,16 @@ TEST_F(JpegCodec, RefusesWhatItCannotTake) {
   EXPECT_EQ(info.depth, 32u);
 }
 
+// A disk that fills up during the save is a write error (4), as for every
+// other format, not a picture the format cannot take.
+TEST_F(JpegCodec, AFullDiskIsAWriteError) {
+  FILE* full = std::fopen("/dev/full", "wb");
+  if (!full) GTEST_SKIP() << "no /dev/full";
+  PictureRows rows(qztest::makeGradient(300, 200));
+  EXPECT_EQ(jpegEncode(full, 300, 200, 24, JpegSaveOptions{}, rows), kWriteFailed);
+  std::fclose(full);
+}
+
 TEST_F(JpegCodec, ProbeTable) {
   struct Case {
     const char* name;
