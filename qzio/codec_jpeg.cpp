@@ -206,13 +206,15 @@ uint32_t Qz__Decode(const JpegInput& input, PixelRows* rows) {
     if (errors.dataEnded && endOfDataRow == kNoRow && !multipleScans) endOfDataRow = first + kBandRows;
     if (decoder.output_scanline >= endOfDataRow) break;
   }
-  if (result == kOk && decoder.output_scanline == decoder.output_height) {
+  // Told when rows are missing, or when the scans that refine them are.
+  const bool rowsMissing = decoder.output_scanline < decoder.output_height;
+  if (result == kOk && !rowsMissing) {
     jpeg_finish_decompress(&decoder);
   } else {
     jpeg_abort_decompress(&decoder);
   }
   jpeg_destroy_decompress(&decoder);
-  if (result == kOk && errors.dataEnded)
+  if (result == kOk && errors.dataEnded && (rowsMissing || multipleScans))
     reportPartial(std::string("JPEG: ") + (errors.lastMessage[0] ? errors.lastMessage : "the data ends early"));
   return result;
 }
