@@ -147,12 +147,9 @@ struct LoadReport {
   bool partial = false;  // loaded, but only as far as the file could be read
 };
 
-void ShowBox(const char* title, const std::string& text) {
+int32_t ShowBox(const char* title, const char* text) {
   const UiHooks hooks = Hooks();
-  if (hooks.messageBox)
-    hooks.messageBox(title, text.c_str());
-  else
-    DefaultMessageBox(title, text.c_str());
+  return hooks.messageBox ? hooks.messageBox(title, text) : DefaultMessageBox(title, text);
 }
 
 // The failed load's box: which file, and why.
@@ -160,14 +157,14 @@ void ShowLoadFailure(const char* path, uint32_t code, const LoadReport& report) 
   if (code == kQzioCancelled) return;
   std::string text = std::string("Cannot load \"") + path + "\".\n" + QZIO_ErrorText(code);
   if (!report.detail.empty()) text += "\n" + report.detail;
-  ShowBox(CatalogText(kCatErrorTitle, "Image File Error"), text);
+  ShowBox(CatalogText(kCatErrorTitle, "Image File Error"), text.c_str());
 }
 
 // Told once, after the picture opened with what could be read.
 void ShowPartialLoad(const char* path, const LoadReport& report) {
   std::string text = std::string("\"") + path + "\" is damaged: it is shown as far as it could be read.";
   if (!report.detail.empty()) text += "\n" + report.detail;
-  ShowBox(CatalogText(kCatErrorTitle, "Image File Error"), text);
+  ShowBox(CatalogText(kCatErrorTitle, "Image File Error"), text.c_str());
 }
 
 struct OpenFile {
@@ -217,7 +214,7 @@ std::string OpenProblem(int error) {
   switch (error) {
     case ENOENT:
     case ENOTDIR: return "There is no such file.";
-    case EACCES: return "You may not read it.";
+    case EACCES: return "You do not have permission to read it.";
     default: return std::string("It cannot be read: ") + std::strerror(error) + ".";
   }
 }
@@ -479,10 +476,7 @@ const char* QZIO_ErrorText(uint32_t code) {
 
 int32_t QZIO_ErrorNumberRequest(uint32_t code) {
   if (code == kQzioCancelled) return 1;
-  const UiHooks hooks = Hooks();
-  const char* title = CatalogText(kCatErrorTitle, "Image File Error");
-  const char* text = QZIO_ErrorText(code);
-  return hooks.messageBox ? hooks.messageBox(title, text) : DefaultMessageBox(title, text);
+  return ShowBox(CatalogText(kCatErrorTitle, "Image File Error"), QZIO_ErrorText(code));
 }
 
 int32_t QZIO_ShowOptionsRequester(Qz_Object* format, Qz_Object* options) {
