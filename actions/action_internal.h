@@ -57,11 +57,10 @@ void fillImage(Qz_Image* image, uint32_t colour);
 void commitLayerMode(Qz_Image* layer);
 
 // What an action class gives its RootAction part when it is made: the
-// toolbar picture and the action flags. An action class declares it as the
-// family description of its class declaration:
+// toolbar picture and the action flags:
 //   const ActionTraits kTraits = {"Data/Images/ToolBar/Colour", 0x201};
-//   const qz::kit::ClassDecl kColourAction = {.name = "ColourAction",
-//       .superName = "RootAction", ..., .makeSuper = makeRootActionPart, .family = &kTraits};
+//   const qz::kit::ClassDecl kColourAction = actionClass(
+//       {.name = "ColourAction", .classId = kColourActionClassId, ...}, kTraits);
 struct ActionTraits {
   const char* toolbarImage;
   uint32_t flags;
@@ -70,5 +69,14 @@ struct ActionTraits {
 // The superclass instance of an action class: a RootAction made with the
 // ActionTraits of the class's declaration.
 Qz_Object* makeRootActionPart(Qz_Object* self);
+
+// An action class's declaration: its own fields, with what every action
+// class shares filled in (superclass RootAction, made with the traits).
+inline qz::kit::ClassDecl actionClass(qz::kit::ClassDecl decl, const ActionTraits& traits) {
+  decl.superName = "RootAction";
+  decl.makeSuper = makeRootActionPart;
+  decl.family = &traits;
+  return decl;
+}
 
 }  // namespace qz::actions
