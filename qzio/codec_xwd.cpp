@@ -224,7 +224,9 @@ uint32_t xwdEncode(uint32_t width, uint32_t height, uint32_t depth, PixelRows& r
                                0,  // x offset
                                0, 32, 0, 32,  // byte order LSB first, unit, bit order, pad
                                32, width * 4, kTrueColourClass, 0x00FF0000, 0x0000FF00, 0x000000FF,
-                               24, 0, 0,  // bits per RGB, colour-map entries, colours
+                               // Significant bits of a component: 8 (netpbm refuses
+                               // more than 16), then colour-map entries and colours.
+                               8, 0, 0,
                                width, height, 0, 0, 0};
   for (uint32_t word : header) w.putU32be(word);
   w.putU8(0);  // empty window name
