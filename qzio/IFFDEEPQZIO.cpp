@@ -21,13 +21,14 @@ uint32_t Qz__IFFDEEPLoad(const qzio::FormatCall&, QZIO_Header* header) {
 uint32_t Qz__IFFDEEPSave(const qzio::FormatCall&, QZIO_Header* header) { return saveWholeFile(header, deepEncode); }
 
 const qzio::FormatClass kIFFDEEPClass = {
-    "IFFDEEPQZIO", 7004, kQzioCapsFile, kQzioFlagFile, "iff",
-    Qz__IFFDEEPIdentify, Qz__IFFDEEPLoad, Qz__IFFDEEPSave};
+    .className = "IFFDEEPQZIO", .classIdField = 7004, .capabilities = kQzioCapsFile,
+    .flags = kQzioFlagFile, .extension = "iff",
+    .identify = Qz__IFFDEEPIdentify, .load = Qz__IFFDEEPLoad, .save = Qz__IFFDEEPSave};
 
 }  // namespace
 
 QZ_EXTERN_C_BEGIN
-QZ_EXPORT int32_t Qz_InitIFFDEEPQZIOClass(Qz_GlobalData* global) {
+QZ_EXPORT QzWord Qz_InitIFFDEEPQZIOClass(Qz_GlobalData* global) {
   return qzio::RegisterFormatClass(&kIFFDEEPClass, global);
 }
 QZ_EXPORT void Qz_CleanupIFFDEEPQZIOClass(void) { qzio::UnregisterFormatClass(&kIFFDEEPClass); }

@@ -35,12 +35,13 @@ uint32_t Qz__ILBMLoad(const qzio::FormatCall&, QZIO_Header* header) {
 uint32_t Qz__ILBMSave(const qzio::FormatCall&, QZIO_Header* header) { return saveWholeFile(header, ilbmEncode); }
 
 const qzio::FormatClass kILBMClass = {
-    "ILBMQZIO", 7002, kQzioCapsDetect, kQzioFlagFile, "iff",
-    Qz__ILBMIdentify, Qz__ILBMLoad, Qz__ILBMSave};
+    .className = "ILBMQZIO", .classIdField = 7002, .capabilities = kQzioCapsDetect,
+    .flags = kQzioFlagFile, .extension = "iff",
+    .identify = Qz__ILBMIdentify, .load = Qz__ILBMLoad, .save = Qz__ILBMSave};
 
 }  // namespace
 
 QZ_EXTERN_C_BEGIN
-QZ_EXPORT int32_t Qz_InitILBMQZIOClass(Qz_GlobalData* global) { return qzio::RegisterFormatClass(&kILBMClass, global); }
+QZ_EXPORT QzWord Qz_InitILBMQZIOClass(Qz_GlobalData* global) { return qzio::RegisterFormatClass(&kILBMClass, global); }
 QZ_EXPORT void Qz_CleanupILBMQZIOClass(void) { qzio::UnregisterFormatClass(&kILBMClass); }
 QZ_EXTERN_C_END

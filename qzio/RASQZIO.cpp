@@ -19,12 +19,13 @@ uint32_t Qz__RASLoad(const qzio::FormatCall&, QZIO_Header* header) {
 uint32_t Qz__RASSave(const qzio::FormatCall&, QZIO_Header* header) { return saveWholeFile(header, rasEncode); }
 
 const qzio::FormatClass kRASClass = {
-    "RASQZIO", 7600, kQzioCapsFile, kQzioFlagFile, "ras",
-    Qz__RASIdentify, Qz__RASLoad, Qz__RASSave};
+    .className = "RASQZIO", .classIdField = 7600, .capabilities = kQzioCapsFile,
+    .flags = kQzioFlagFile, .extension = "ras",
+    .identify = Qz__RASIdentify, .load = Qz__RASLoad, .save = Qz__RASSave};
 
 }  // namespace
 
 QZ_EXTERN_C_BEGIN
-QZ_EXPORT int32_t Qz_InitRASQZIOClass(Qz_GlobalData* global) { return qzio::RegisterFormatClass(&kRASClass, global); }
+QZ_EXPORT QzWord Qz_InitRASQZIOClass(Qz_GlobalData* global) { return qzio::RegisterFormatClass(&kRASClass, global); }
 QZ_EXPORT void Qz_CleanupRASQZIOClass(void) { qzio::UnregisterFormatClass(&kRASClass); }
 QZ_EXTERN_C_END

@@ -21,12 +21,13 @@ uint32_t Qz__SGILoad(const qzio::FormatCall&, QZIO_Header* header) {
 uint32_t Qz__SGISave(const qzio::FormatCall&, QZIO_Header* header) { return saveWholeFile(header, sgiEncode); }
 
 const qzio::FormatClass kSGIClass = {
-    "SGIQZIO", 7601, kQzioCapsFile, kQzioFlagFile, "rgb",
-    Qz__SGIIdentify, Qz__SGILoad, Qz__SGISave};
+    .className = "SGIQZIO", .classIdField = 7601, .capabilities = kQzioCapsFile,
+    .flags = kQzioFlagFile, .extension = "rgb",
+    .identify = Qz__SGIIdentify, .load = Qz__SGILoad, .save = Qz__SGISave};
 
 }  // namespace
 
 QZ_EXTERN_C_BEGIN
-QZ_EXPORT int32_t Qz_InitSGIQZIOClass(Qz_GlobalData* global) { return qzio::RegisterFormatClass(&kSGIClass, global); }
+QZ_EXPORT QzWord Qz_InitSGIQZIOClass(Qz_GlobalData* global) { return qzio::RegisterFormatClass(&kSGIClass, global); }
 QZ_EXPORT void Qz_CleanupSGIQZIOClass(void) { qzio::UnregisterFormatClass(&kSGIClass); }
 QZ_EXTERN_C_END

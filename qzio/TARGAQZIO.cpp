@@ -40,8 +40,9 @@ uint32_t Qz__TARGASave(const qzio::FormatCall&, QZIO_Header* header) {
 }
 
 const qzio::FormatClass kTARGAClass = {
-    "TARGAQZIO", 7004, kQzioCapsFile, kQzioFlagFile, "tga",
-    Qz__TARGAIdentify, Qz__TARGALoad, Qz__TARGASave};
+    .className = "TARGAQZIO", .classIdField = 7004, .capabilities = kQzioCapsFile,
+    .flags = kQzioFlagFile, .extension = "tga",
+    .identify = Qz__TARGAIdentify, .load = Qz__TARGALoad, .save = Qz__TARGASave};
 
 }  // namespace
 
@@ -50,6 +51,6 @@ std::atomic<int32_t>& targaRunLengthOption() { return gRunLength; }
 }  // namespace qz::codec
 
 QZ_EXTERN_C_BEGIN
-QZ_EXPORT int32_t Qz_InitTARGAQZIOClass(Qz_GlobalData* global) { return qzio::RegisterFormatClass(&kTARGAClass, global); }
+QZ_EXPORT QzWord Qz_InitTARGAQZIOClass(Qz_GlobalData* global) { return qzio::RegisterFormatClass(&kTARGAClass, global); }
 QZ_EXPORT void Qz_CleanupTARGAQZIOClass(void) { qzio::UnregisterFormatClass(&kTARGAClass); }
 QZ_EXTERN_C_END

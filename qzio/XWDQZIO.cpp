@@ -19,12 +19,13 @@ uint32_t Qz__XWDLoad(const qzio::FormatCall&, QZIO_Header* header) {
 uint32_t Qz__XWDSave(const qzio::FormatCall&, QZIO_Header* header) { return saveWholeFile(header, xwdEncode); }
 
 const qzio::FormatClass kXWDClass = {
-    "XWDQZIO", 7630, kQzioCapsFile, kQzioFlagFile, nullptr,
-    Qz__XWDIdentify, Qz__XWDLoad, Qz__XWDSave};
+    .className = "XWDQZIO", .classIdField = 7630, .capabilities = kQzioCapsFile,
+    .flags = kQzioFlagFile, .extension = nullptr,
+    .identify = Qz__XWDIdentify, .load = Qz__XWDLoad, .save = Qz__XWDSave};
 
 }  // namespace
 
 QZ_EXTERN_C_BEGIN
-QZ_EXPORT int32_t Qz_InitXWDQZIOClass(Qz_GlobalData* global) { return qzio::RegisterFormatClass(&kXWDClass, global); }
+QZ_EXPORT QzWord Qz_InitXWDQZIOClass(Qz_GlobalData* global) { return qzio::RegisterFormatClass(&kXWDClass, global); }
 QZ_EXPORT void Qz_CleanupXWDQZIOClass(void) { qzio::UnregisterFormatClass(&kXWDClass); }
 QZ_EXTERN_C_END
