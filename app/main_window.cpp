@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "gadgets/qz_window.h"
 #include "image/app_commands.h"
 #include "image/qz_image.h"
 #include "objects/async_methods.h"
@@ -62,12 +63,6 @@ const char* const kTools[] = {"DrawTool",     "LineTool",     "CurveTool",      
 
 Qz_Object* gMainWindow = nullptr;
 bool gPrefsInTree = false;
-
-using PlatformWindowOf = Window* (*)(Qz_Object*);
-PlatformWindowOf platformWindowOf() {
-  static auto fn = reinterpret_cast<PlatformWindowOf>(dlsym(RTLD_DEFAULT, "Qz__PlatformWindowOf"));
-  return fn;
-}
 
 const char* text(uint32_t n) { return Qz_CatalogString(n); }
 
@@ -259,17 +254,13 @@ void disposeMainWindow(Qz_ImageBase& base, Qz_Object* app) {
   gPrefsInTree = false;
 }
 
-bool hasMainWindow() { return gMainWindow != nullptr && platformWindowOf() != nullptr; }
+bool hasMainWindow() { return gMainWindow != nullptr; }
 
-Window* mainPlatformWindow() {
-  PlatformWindowOf fn = platformWindowOf();
-  return (fn && gMainWindow) ? fn(gMainWindow) : nullptr;
-}
+Window* mainPlatformWindow() { return gMainWindow ? Qz__PlatformWindowOf(gMainWindow) : nullptr; }
 
 Window* mainWindowOwnerWindow(void* owner) {
-  PlatformWindowOf fn = platformWindowOf();
-  if (!fn || !owner) return nullptr;
-  return fn(Qz_GetTopMostObject(static_cast<Qz_Object*>(owner)));
+  if (!owner) return nullptr;
+  return Qz__PlatformWindowOf(Qz_GetTopMostObject(static_cast<Qz_Object*>(owner)));
 }
 
 }  // namespace qz::app

@@ -241,10 +241,7 @@ uint32_t pngDecode(FILE* file, PixelRows& rows) {
 uint32_t pngEncode(FILE* file, uint32_t width, uint32_t height, const PngSaveOptions& options,
                    PixelRows& rows) {
   if (!file || width == 0 || height == 0 || width > kMaxSide || height > kMaxSide) return kBadArguments;
-  PngSaveOptions clamped = options;
-  if (clamped.compressionLevel < 0) clamped.compressionLevel = 0;
-  if (clamped.compressionLevel > 9) clamped.compressionLevel = 9;
-  return Qz__Encode(file, width, height, &clamped, &rows);
+  return Qz__Encode(file, width, height, &options, &rows);
 }
 
 }  // namespace qz::codec

@@ -28,7 +28,7 @@ QZ_EXPORT uint32_t pngReadInfo(FILE* file, ImageInfo& info);
 QZ_EXPORT uint32_t pngDecode(FILE* file, PixelRows& rows);
 
 struct PngSaveOptions {
-  int compressionLevel = 6;  // zlib level 0..9
+  int compressionLevel = 6;  // zlib level 0..9, clamped by the PNG class's option row
   bool interlaced = false;   // Adam7
   bool alpha = false;        // RGBA with the alpha from the mask (layout 16)
 };

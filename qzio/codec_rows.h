@@ -33,6 +33,9 @@ inline constexpr uint32_t kLayoutRGBMask = 16;  // R, G, B, the source image's m
 // Not a buffer layout: a 1-bit row, most significant bit first, copied
 // straight into the first bitplane of a bitplane buffer.
 inline constexpr uint32_t kLayoutBits = 0x100;
+// The same for bitplane n (0 to 31); plane 0 is kLayoutBits.
+inline constexpr uint32_t kLayoutPlane(uint32_t n) { return kLayoutBits + n; }
+inline constexpr bool isPlaneLayout(uint32_t layout) { return layout >= kLayoutBits && layout < kLayoutBits + 32; }
 
 // Largest side any codec accepts; the library refuses bigger pictures anyway.
 inline constexpr uint32_t kMaxSide = 65536;

@@ -14,11 +14,7 @@ using namespace qz::codec;
 using qztest::PictureRows;
 using qztest::RgbImage;
 
-std::vector<uint8_t> probeOf(const std::vector<uint8_t>& file) {
-  std::vector<uint8_t> probe(512, 0);
-  std::copy_n(file.begin(), std::min<size_t>(file.size(), 512), probe.begin());
-  return probe;
-}
+using qztest::probeOf;
 
 uint32_t decodeFile(const std::string& path, PictureRows& rows, ImageInfo* infoOut = nullptr) {
   BmpLayout layout;

@@ -51,6 +51,12 @@ inline bool Start() {
   Qz_InitPNGQZIOClass(global);
   Qz_InitBMPQZIOClass(global);
   Qz_InitPPMQZIOClass(global);
+  Qz_InitILBMQZIOClass(global);
+  Qz_InitIFFDEEPQZIOClass(global);
+  Qz_InitRASQZIOClass(global);
+  Qz_InitTARGAQZIOClass(global);
+  Qz_InitSGIQZIOClass(global);
+  Qz_InitXWDQZIOClass(global);
   QZIO_Init(global);
   InputPath() = MakeScratch();
   SavedPath() = MakeScratch();
