@@ -160,11 +160,11 @@ void ShowLoadFailure(const char* path, uint32_t code, const LoadReport& report) 
   ShowBox(CatalogText(kCatErrorTitle, "Image File Error"), text.c_str());
 }
 
-// Told once, after the picture opened with what could be read.
-void ShowPartialLoad(const char* path, const LoadReport& report) {
+// Kept with the picture, for its loader to tell once the picture is shown.
+void KeepPartialNotice(QZIO_Header* header, const char* path, const LoadReport& report) {
   std::string text = std::string("\"") + path + "\" is damaged: it is shown as far as it could be read.";
   if (!report.detail.empty()) text += "\n" + report.detail;
-  ShowBox(CatalogText(kCatErrorTitle, "Image File Error"), text.c_str());
+  std::snprintf(header->notice, sizeof header->notice, "%s", text.c_str());
 }
 
 struct OpenFile {
@@ -479,6 +479,10 @@ int32_t QZIO_ErrorNumberRequest(uint32_t code) {
   return ShowBox(CatalogText(kCatErrorTitle, "Image File Error"), QZIO_ErrorText(code));
 }
 
+void QZIO_NoticeRequest(const char* notice) {
+  if (notice && *notice) ShowBox(CatalogText(kCatErrorTitle, "Image File Error"), notice);
+}
+
 int32_t QZIO_ShowOptionsRequester(Qz_Object* format, Qz_Object* options) {
   const UiHooks hooks = Hooks();
   if (!hooks.showRequester) return 1;  // no windows: the defaults stand
@@ -498,7 +502,7 @@ QZIO_ImageBuffer* QZIO_AutoLoadBufferA(const char* path, uint32_t flags, const T
   PutTag(tags, kQzioTagResult, result);
   if (!(flags & kQzioQuiet)) {
     if (result != kQzioSuccess) ShowLoadFailure(path, result, report);
-    else if (report.partial) ShowPartialLoad(path, report);
+    else if (report.partial && out && out->header) KeepPartialNotice(out->header, path, report);
   }
   return result == kQzioSuccess ? out : nullptr;
 }

@@ -335,7 +335,7 @@ int32_t recordBox(const char*, const char* text) {
 
 // What the user is told: a damaged PNG and a CMYK JPEG say so in the
 // decoder's words after the file's name; a bitmap cut short opens with what
-// was read, and says so once.
+// was read and keeps its notice, told once its loader shows it.
 TEST_F(FormatClasses, LoadProblemsAreToldInTheBoxOnce) {
   qzio::UiHooks hooks;
   hooks.messageBox = recordBox;
@@ -373,6 +373,11 @@ TEST_F(FormatClasses, LoadProblemsAreToldInTheBoxOnce) {
     uint32_t result = 0;
     Buffer back(QZIO_AutoLoadBuffer(c.path.c_str(), 0, kQzioTagResult, &result, TAG_DONE));
     EXPECT_EQ(back != nullptr, c.loads);
+    if (back) {
+      EXPECT_TRUE(gBoxes.empty());
+      ASSERT_NE(back->header, nullptr);
+      QZIO_NoticeRequest(back->header->notice);
+    }
     ASSERT_EQ(gBoxes.size(), 1u);
     EXPECT_EQ(gBoxes[0], c.box);
   }
