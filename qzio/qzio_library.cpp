@@ -20,6 +20,7 @@
 #include "objects/qz_linked_list.h"
 #include "platform/atomic_file_writer.h"
 #include "objects/qz_object.h"
+#include "qzio/codec_rows.h"
 #include "qzio/format_objects.h"
 #include "qzio/load_problem.h"
 #include "qzio/qzio.h"
@@ -219,6 +220,20 @@ std::string OpenProblem(int error) {
   }
 }
 
+// Whatever the format, a picture whose buffer would take far more than any
+// coding packs into the file's bytes is a damaged claim, refused before the
+// buffer is made. The formats check their own, tighter bounds; this floor
+// holds for all of them. Small pictures always pass (a blank fax page packs
+// tighter than any photograph).
+constexpr uint64_t kMostPictureBytesPerFileByte = uint64_t{1} << 15;
+constexpr uint64_t kAlwaysAllowedPictureBytes = uint64_t{64} << 20;
+
+bool FileCanHoldPicture(const QZIO_ImageBuffer& b, uint64_t fileSize) {
+  const uint64_t pictureBytes = uint64_t{b.width} * b.height * 3;
+  return pictureBytes <= kAlwaysAllowedPictureBytes ||
+         qz::codec::fileCanHold(pictureBytes, kMostPictureBytesPerFileByte, fileSize);
+}
+
 // A decoder's account of what it found wrong; a format that recognised the
 // file but found it damaged, or of a kind it cannot load, ends detection.
 bool RecognisedButRefused(uint32_t answer) {
@@ -282,6 +297,11 @@ uint32_t AutoLoad(const char* path, uint32_t flags, const TagItem* tags, QZIO_Im
   }
   if (!format) return kQzioNotRecognised;
   std::snprintf(h->acceptedFormat, sizeof h->acceptedFormat, "%s", accepted.c_str());
+  if (!FileCanHoldPicture(*b, h->fileSize)) {
+    const uint32_t damaged = qz::codec::reportTooShort(accepted.c_str(), b->width, b->height);
+    report.detail = qz::codec::takeLoadProblem().text;
+    return damaged;
+  }
 
   uint32_t result;
   if (flags & kQzioIdentifyOnly) {
