@@ -96,7 +96,8 @@ void Qz__FixPendingChanges(Qz_Image* layer, Qz_Image* document) {
 thread_local int tMoving = 0;
 
 bool Qz__IsRestorePoint(Qz_Object* entry) {
-  if (classIdOf(entry) == kImageActionClassId) return Qz_DoMethod(entry, kActionGetQualifier) != 2;
+  if (classIdOf(entry) == kImageActionClassId && Qz_DoMethod(entry, kActionGetQualifier) != 2)
+    return true;
   // Nothing below a step that ends the undo panel's list is ever undone.
   return (Qz_DoMethod(entry, kActionGetFlags) & (kActionRestorePoint | kActionPanelStop)) != 0;
 }
@@ -119,12 +120,22 @@ ReplayFrom Qz__ReplayStart(Qz_Object* list, Qz_Image* layer) {
   return {listLast(list), nullptr};
 }
 
-void Qz__EmptyRedoList(Qz_Object* redo) {
+// Takes every action off the redo list; the caller disposes them.
+std::vector<Qz_Object*> Qz__TakeRedoList(Qz_Object* redo) {
+  std::vector<Qz_Object*> taken;
   while (Qz_Object* action = listFirst(redo)) {
     Qz_DoMethod(redo, kLinkedListRemove, action);
-    Qz_DoMethod(action, kRootDeselect);
-    Qz_DisposeObject(action);
+    taken.push_back(action);
   }
+  return taken;
+}
+
+// The layers as they are now, when the restore point has nothing newer:
+// where a replay over it will start.
+void Qz__KeepReplayStart(Qz_Object* list, Qz_Object* restorePoint, Qz_Image* image) {
+  if (restorePoint && restorePoint == listFirst(list) &&
+      !Qz_DoMethod(restorePoint, kActionGetReplayStart))
+    Qz_DoMethod(restorePoint, kActionSetReplayStart, takeReplayStart(Qz__ListOwner(image)));
 }
 
 // Puts the action at the head of the list, under the image lock the caller
@@ -141,18 +152,23 @@ bool Qz__AddLocked(Qz_Image* image, Qz_Object* list, Qz_Object* action, bool new
   }
   Qz_DoMethod(action, kActionSetImage, image);
   Qz_DoMethod(action, kActionRecomputeBounds);
-  std::lock_guard<std::recursive_mutex> guard(listMutex());
-  if (newStep && tMoving == 0) {
+  std::vector<Qz_Object*> undone;
+  bool added = false;
+  {
+    std::lock_guard<std::recursive_mutex> guard(listMutex());
     // What was undone cannot be redone on top of a new step.
-    if (Qz_Object* redo = Qz_GetRedoList(image)) Qz__EmptyRedoList(redo);
+    Qz_Object* redo = newStep && tMoving == 0 ? Qz_GetRedoList(image) : nullptr;
+    if (redo) undone = Qz__TakeRedoList(redo);
+    Qz_Object* below = listFirst(list);
+    if (below && Qz__IsRestorePoint(below)) Qz__KeepReplayStart(list, below, image);
+    added = Qz_DoMethod(list, kLinkedListAddHead, action) != 0;
+    if (added) Qz__CapUndoMemory(image, list, action);
   }
-  // The step below is left as it is now: that is where a replay over it starts.
-  Qz_Object* below = listFirst(list);
-  if (below && Qz__IsRestorePoint(below) && !Qz_DoMethod(below, kActionGetReplayStart))
-    Qz_DoMethod(below, kActionSetReplayStart, takeReplayStart(Qz__ListOwner(image)));
-  if (!Qz_DoMethod(list, kLinkedListAddHead, action)) return false;
-  Qz__CapUndoMemory(image, list, action);
-  return true;
+  for (Qz_Object* gone : undone) {
+    Qz_DoMethod(gone, kRootDeselect);
+    Qz_DisposeObject(gone);
+  }
+  return added;
 }
 
 Qz_Object* Qz__First(Qz_Object* list) {
@@ -339,6 +355,7 @@ QZ_EXPORT void Qz_RedoLayerActions(Qz_Image* layer, int32_t x0, int32_t y0, int3
     std::lock_guard<std::recursive_mutex> guard(listMutex());
     const ReplayFrom from = Qz__ReplayStart(list, layer);
     restorePoint = from.restorePoint;
+    Qz__KeepReplayStart(list, restorePoint, layer);
     for (Qz_Object* entry = from.start; entry; entry = listNewer(list, entry)) {
       const uint32_t classId = classIdOf(entry);
       if (classId == kImageActionClassId) continue;
