@@ -104,7 +104,7 @@ QzWord Qz__Stroke(Qz_ImageMediaObject* self, const QzWord* w) {
   // engine never sizes it in pixels where a percentage is meant.
   Qz__ChoosePicture(self, image, layer);
   if (uint32_t(w[0]) != kStrokeDab) {
-    const QzWord result = Qz_DoMethod(self->header.super, kMediaStrokeMessage, w);
+    const QzWord result = Qz_DoMethodA(self->header.super, kMediaStrokeMessage, w);
     ReleaseSemaphore(&m->semaphore);
     return result;
   }
@@ -119,7 +119,7 @@ QzWord Qz__ImageMediaDispatch(Qz_Object* object, uint32_t id, const QzWord* args
   switch (id) {
     case kMediaSize: return Qz__SetSize(self, int32_t(args[0]));
     case kMediaGetSizeValue: return uint32_t(self->percent);
-    case kMediaStrokeMessage: return Qz__Stroke(self, reinterpret_cast<const QzWord*>(args[0]));
+    case kMediaStrokeMessage: return Qz__Stroke(self, args);
     default: return Qz_DoMethodA(object->super, id, args);
   }
 }

@@ -397,7 +397,7 @@ QzWord Qz__Store(Qz_RootMediaObject* m, int32_t& field, QzWord value) {
 QzWord Qz__RootMediaDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
   Qz_RootMediaObject* m = Qz__Self(object);
   switch (id) {
-    case kMediaStrokeMessage: return Qz__Stroke(m, reinterpret_cast<const QzWord*>(args[0]));
+    case kMediaStrokeMessage: return Qz__Stroke(m, args);  // the words are the message
     case kMediaSetShapeName: return Qz__LoadPicture(m, true, reinterpret_cast<const char*>(args[0]));
     case kMediaGetShapeName: return Qz__NameOrNone(m->names->shape);
     case kMediaSetAlphaName: return Qz__LoadPicture(m, false, reinterpret_cast<const char*>(args[0]));

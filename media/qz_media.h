@@ -46,6 +46,8 @@ inline constexpr uint32_t kMediaGetBrushHeight = 0x1101ea;
 inline constexpr uint32_t kMediaSetShapeImage = 0x11021c;
 inline constexpr uint32_t kMediaSetAlphaImage = 0x110226;
 
+// The stroke message is the method's argument words themselves: kind, image,
+// layer, button, flags, then the points and the tablet sample.
 // Stroke message kinds (word 0); 0 ends a stroke.
 inline constexpr uint32_t kStrokeEnd = 0;
 inline constexpr uint32_t kStrokeLine = 0x110064;

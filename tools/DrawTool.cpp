@@ -141,8 +141,7 @@ void Qz__Press(Qz_DrawToolObject* t, Qz_Image* layer, uint32_t code, int32_t lx,
 // Ends a freehand stroke: the action is told when there is one, the media always.
 void Qz__EndStroke(Qz_Image* image, Qz_Image* layer, Qz_Object* action) {
   if (action) Qz_DoMethod(action, kActionRecomputeBounds);
-  const QzWord end[12] = {kStrokeEnd, qz::toWord(image), qz::toWord(layer), 0, 0, 0, 0, 0, 0, 0, 0, 0};
-  Qz_DoMethod(image->media, kMediaStrokeMessage, end);
+  Qz_DoMethod(image->media, kMediaStrokeMessage, kStrokeEnd, image, layer, 0u, 0u, 0u, 0u, 0u, 0u, 0u);
 }
 
 QzWord Qz__Button(Qz_DrawToolObject* t, Qz_Image* image, Qz_Image* layer, const Qz_InputEvent* e, int32_t lx,

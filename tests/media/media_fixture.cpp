@@ -1,6 +1,8 @@
 #include "media_fixture.h"
 
 #include "image/image_shell.h"
+#include "qzio/qzio_format_classes.h"
+#include "qzio/root_qzio.h"
 
 namespace qztest {
 namespace {
@@ -15,8 +17,12 @@ class MediaEnvironment : public ::testing::Environment {
     ASSERT_EQ(Qz_InitRootMediaClass(global), 1u);
     ASSERT_EQ(Qz_InitAirBrushMediaClass(global), 1u);
     ASSERT_EQ(Qz_InitImageMediaClass(global), 1u);
+    Qz_InitRootQZIOClass(nullptr);  // shape pictures are loaded from files
+    Qz_InitPPMQZIOClass(nullptr);
   }
   void TearDown() override {
+    Qz_CleanupPPMQZIOClass();
+    Qz_CleanupRootQZIOClass();
     Qz_CleanupImageMediaClass();
     Qz_CleanupAirBrushMediaClass();
     Qz_CleanupRootMediaClass();
@@ -43,7 +49,6 @@ Qz_Image* MediaTest::MakeDocument(int32_t width, int32_t height, int layers, Qz_
   auto* doc = reinterpret_cast<Qz_Image*>(Qz_CreateObject("Image", kQzImageSetType, kQzDocument));
   EXPECT_NE(doc, nullptr);
   EXPECT_NE(Qz_AllocImage(doc, width, height, 24, kQzAllocNoThread, nullptr), nullptr);
-  doc->media = media;
   documents_.push_back(doc);
   for (int i = 0; i < layers; ++i) {
     auto* layer = reinterpret_cast<Qz_Image*>(Qz_CreateObject("Image", kQzImageSetType, kQzPaintLayer));
@@ -56,6 +61,9 @@ Qz_Image* MediaTest::MakeDocument(int32_t width, int32_t height, int layers, Qz_
   // The steps that linked the layers lie below the base restore point.
   Qz_Object* base = Qz_CreateObject("RootAction", kActionSetFlags, kActionPanelStop);
   EXPECT_EQ(Qz_AddImageAction(doc, base, 0), 1u);
+  // Given after the layers: a new layer would record the media's settings,
+  // sizing a media that was never sized.
+  doc->media = media;
   return doc;
 }
 
@@ -71,7 +79,7 @@ QzWord MediaTest::Send(Qz_Object* media, uint32_t kind, Qz_Image* document, Qz_I
   size_t i = 5;
   for (int32_t c : coords) w[i++] = uint32_t(c);
   w[i] = qz::toWord(tablet);
-  return Qz_DoMethod(media, kMediaStrokeMessage, w);
+  return Qz_DoMethodA(media, kMediaStrokeMessage, w);
 }
 
 QzWord MediaTest::End(Qz_Object* media, Qz_Image* document, Qz_Image* layer) {
