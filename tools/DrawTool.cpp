@@ -18,6 +18,7 @@
 #include "platform/graphics.h"
 #include "platform/windows.h"
 #include "tools/qz_tools.h"
+#include "tools/rubber_band.h"
 
 namespace {
 
@@ -25,7 +26,6 @@ constexpr uint32_t kFreehandTip = 137;  // catalogue: "Freehand"
 constexpr const char* kPictures[] = {"Data/Images/ToolBar/DrawMain", "Data/Images/ToolBar/DrawNormal",
                                      "Data/Images/ToolBar/DrawFilled"};
 constexpr uint32_t kFilledState = 2;  // the button's second state chooses the filled variant
-constexpr uint32_t kInvertPen = kDirectColourFlag | 0x000000;  // lines "not xor" what lies under them
 
 // Set once any tablet sample arrives: from then on a press is not repeated
 // as a first point (the tablet sends its own move at the press).
@@ -62,31 +62,15 @@ Qz_Object* Qz__CurrentAction(Qz_DrawToolObject* t, Qz_Image* image) {
 
 // ---- the rubber band ---------------------------------------------------------------
 
-void Qz__ViewBox(Qz_Object* view, int32_t& x0, int32_t& y0, int32_t& x1, int32_t& y1) {
-  const auto* box = reinterpret_cast<const Qz_LayoutBox*>(Qz_DoMethod(view, kRootGetLayoutBox));
-  if (!box) return;
-  x0 = box->left, y0 = box->top;
-  x1 = box->left + box->width - 1, y1 = box->top + box->height - 1;
-}
-
-// Complement mode: drawing the same band again takes it away.
+// From the last point to the new one, under the view's drawing lock.
 void Qz__RubberBand(Qz_DrawToolObject* t, Qz_Image* image, Qz_Image* layer) {
   Qz_Object* view = Qz_CurrentViewOf(image);
-  Qz_DrawInfo* info = view ? Qz_LockDrawInfo(view) : nullptr;
+  const auto* box = reinterpret_cast<const Qz_LayoutBox*>(Qz_DoMethod(view, kRootGetLayoutBox));
+  Qz_DrawInfo* info = view && box ? Qz_LockDrawInfo(view) : nullptr;
   if (!info) return;
-  if (RastPort* rp = info->rastPort) {
-    int32_t bx0 = 0, by0 = 0, bx1 = -1, by1 = -1;
-    Qz__ViewBox(view, bx0, by0, bx1, by1);
-    if (bx0 <= bx1 && by0 <= by1) {
-      auto clampX = [&](int32_t x) { return std::clamp(LayerToWindowX(layer, x), bx0, bx1); };
-      auto clampY = [&](int32_t y) { return std::clamp(LayerToWindowY(layer, y), by0, by1); };
-      const uint32_t savedMode = GetDrMd(rp), savedPen = rp->FgPen;
-      SetABPenDrMd(rp, kInvertPen, rp->BgPen, COMPLEMENT);
-      Move(rp, clampX(t->lastX), clampY(t->lastY));
-      Draw(rp, clampX(t->newX), clampY(t->newY));
-      SetABPenDrMd(rp, savedPen, rp->BgPen, savedMode);
-    }
-  }
+  const qz::tools::BandBox band{box->left, box->top, box->left + box->width - 1, box->top + box->height - 1};
+  qz::tools::drawRubberBand(info->rastPort, band, LayerToWindowX(layer, t->lastX), LayerToWindowY(layer, t->lastY),
+                            LayerToWindowX(layer, t->newX), LayerToWindowY(layer, t->newY));
   Qz_UnlockDrawInfo(view);
 }
 
@@ -182,8 +166,8 @@ QzWord Qz__Input(Qz_DrawToolObject* t, Qz_Image* image, const Qz_InputEvent* e) 
     case IDCMP_MOUSEMOVE:
       if (e->tablet) {
         ++t->tabletCount;
-      } else if (--t->tabletCount > 0) {
-        return kToolInputDone;  // the mouse's copy of a tablet move
+      } else if (t->tabletCount-- > 0) {
+        return kToolInputDone;  // the mouse's copy of a tablet move not yet matched
       }
       return Qz__AddPoint(t, image, layer, lx, ly, pressure);
     case IDCMP_MOUSEBUTTONS: return Qz__Button(t, image, layer, e, lx, ly, pressure);
@@ -225,7 +209,8 @@ QzWord Qz__Activate(Qz_DrawToolObject* t, uint32_t id, const QzWord* args) {
 QzWord Qz__DrawToolDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
   Qz_DrawToolObject* t = Qz__Self(object);
   switch (id) {
-    case kToolGetBrushOutline: return t->strokeFlags == kDrawFilled ? 0 : 1;
+    // The outline follows the variant chosen, also before its first stroke.
+    case kToolGetBrushOutline: return Qz_DoMethod(t->button, kToolButtonGetState) == kFilledState ? 0 : 1;
     case kDrawToolSetActionTag: t->actionTag = uint32_t(args[0]); return args[0];
     case kDrawToolGetActionTag: return t->actionTag;
     case kToolButtonSetState: return Qz__ButtonState(t, uint32_t(args[0]));
