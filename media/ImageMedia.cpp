@@ -8,21 +8,20 @@
 #include "media/dab_kernels.h"
 #include "media/qz_media.h"
 #include "media/root_media_object.h"
-#include "objects/qz_class_record.h"
+#include "objects/qz_class_kit.h"
 
 namespace {
 
 constexpr int32_t kTabletLift = 88;  // a light pen still lays about a third of the strength
 
 struct Qz_ImageMediaObject {
-  Qz_Object header;  // super: the RootMedia
-  int32_t percent;   // the size as the user gave it
-  Qz_Image* picture; // the picture the brush was last built from (not owned)
+  Qz_Object header{};           // super: the RootMedia
+  int32_t percent = 100;        // the size as the user gave it
+  Qz_Image* picture = nullptr;  // the picture the brush was last built from (not owned)
 };
 
-const Qz_Method kNoMethods[] = {{0, nullptr, 0, 0, nullptr, 0, nullptr, 0, 0}};
-
-Qz_Class gImageMediaClass;
+// The engine's brush is 24 bits deep: it holds the picture.
+const QzWord kImageModeTags[] = {kMediaSetImageMode, 1, TAG_DONE, 0};
 
 Qz_ImageMediaObject* Qz__Self(Qz_Object* object) { return reinterpret_cast<Qz_ImageMediaObject*>(object); }
 
@@ -120,33 +119,20 @@ QzWord Qz__ImageMediaDispatch(Qz_Object* object, uint32_t id, const QzWord* args
     case kMediaSize: return Qz__SetSize(self, int32_t(args[0]));
     case kMediaGetSizeValue: return uint32_t(self->percent);
     case kMediaStrokeMessage: return Qz__Stroke(self, args);
-    default: return Qz_DoMethodA(object->super, id, args);
+    default: return qz::kit::inherited(object, id, args);
   }
 }
 
-Qz_Object* Qz__NewImageMedia(Qz_Class* objectClass, const QzWord*) {
-  const QzWord tags[] = {kMediaSetImageMode, 1, 0, 0};
-  Qz_Object* object = Qz_AllocObjectOver(objectClass, "RootMedia", reinterpret_cast<const TagItem*>(tags));
-  if (object) Qz__Self(object)->percent = 100;
-  return object;
-}
-
-void Qz__DisposeImageMedia(Qz_Object* object) {
-  Qz_DisposeObject(object->super);
-  Qz_FreeObjectMem(object);
-}
+const qz::kit::ClassDecl kImageMedia = {
+    .name = "ImageMedia", .superName = "RootMedia", .classId = kImageMediaClassId,
+    .instance = qz::kit::instanceOf<Qz_ImageMediaObject>(), .handler = Qz__ImageMediaDispatch,
+    .superTags = reinterpret_cast<const TagItem*>(kImageModeTags)};
 
 }  // namespace
 
 QZ_EXTERN_C_BEGIN
 
-QZ_EXPORT QzWord Qz_InitImageMediaClass(Qz_GlobalData*) {
-  const Qz_ClassSpec spec = {"ImageMedia", "ImageMedia", kImageMediaClassId, "RootMedia", Qz__NewImageMedia,
-                             Qz__DisposeImageMedia, Qz__ImageMediaDispatch, kNoMethods,
-                             sizeof(Qz_ImageMediaObject), 0};
-  return Qz_RegisterClassRecord(&gImageMediaClass, &spec);
-}
-
-QZ_EXPORT void Qz_CleanupImageMediaClass(void) { Qz_UnregisterClassRecord(&gImageMediaClass); }
+QZ_EXPORT QzWord Qz_InitImageMediaClass(Qz_GlobalData*) { return qz::kit::addClass(kImageMedia); }
+QZ_EXPORT void Qz_CleanupImageMediaClass(void) { qz::kit::removeClass(kImageMedia); }
 
 QZ_EXTERN_C_END

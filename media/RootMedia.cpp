@@ -16,15 +16,13 @@
 #include "media/root_media_object.h"
 #include "media/stroke_curve.h"
 #include "objects/async_methods.h"
-#include "objects/qz_class_record.h"
+#include "objects/qz_class_kit.h"
 #include "platform/exec.h"
 
 namespace {
 
 using qz::media::DabRect;
 
-constexpr int32_t kFirstBrushSide = 70;  // a media never sized paints with this brush
-constexpr uint32_t kFirstPressure = 20;
 constexpr uint32_t kShapeLoadFlags = 0x14;  // plain (no thread); 4 as the stored presets ask
 constexpr uint32_t kAlphaLoadFlags = kQzLoadPlain;
 constexpr uint32_t kBrushImageType = kQzPaintLayer;  // a layer-kind image: no thread of its own
@@ -51,8 +49,6 @@ const Qz_Method kRootMediaMethods[] = {
     {kMediaSetModeName, "Qz_SetMediaModeName", kQzMethodSetter, kMediaGetModeName, "%s", 0, nullptr, 0, 0},
     {kMediaGetModeName, "Qz_GetMediaModeName", kQzMethodStoredGetter, kMediaSetModeName, nullptr, 0, "%s", 0, 0},
     {0, nullptr, 0, 0, nullptr, 0, nullptr, 0, 0}};
-
-Qz_Class gRootMediaClass;
 
 Qz_RootMediaObject* Qz__Self(Qz_Object* object) { return reinterpret_cast<Qz_RootMediaObject*>(object); }
 Qz_Object* Qz__Outer(Qz_RootMediaObject* m) { return Qz_GetTopMostObject(&m->header); }
@@ -154,7 +150,7 @@ QzWord Qz__LoadPicture(Qz_RootMediaObject* m, bool shape, const char* name) {
   MediaHold hold(m);
   Qz_Image*& slot = shape ? m->shapeImage : m->alphaImage;
   bool& owned = shape ? m->ownsShape : m->ownsAlpha;
-  std::string& stored = shape ? m->names->shape : m->names->alpha;
+  std::string& stored = shape ? m->shapeName : m->alphaName;
   stored = name ? name : "";
   Qz__DropPicture(slot, owned);
   if (stored.empty()) return 0;
@@ -175,7 +171,7 @@ QzWord Qz__LendPicture(Qz_RootMediaObject* m, bool shape, Qz_Image* image) {
   MediaHold hold(m);
   Qz_Image*& slot = shape ? m->shapeImage : m->alphaImage;
   bool& owned = shape ? m->ownsShape : m->ownsAlpha;
-  (shape ? m->names->shape : m->names->alpha).clear();
+  (shape ? m->shapeName : m->alphaName).clear();
   if (slot == image) return 0;
   Qz__DropPicture(slot, owned);
   slot = image;
@@ -189,15 +185,15 @@ QzWord Qz__NameOrNone(const std::string& name) {
 QzWord Qz__SetModeName(Qz_RootMediaObject* m, const char* name) {
   {
     MediaHold hold(m);
-    m->names->mode = name ? name : "";
+    m->modeName = name ? name : "";
   }
-  if (m->names->mode.empty()) return 0;
+  if (m->modeName.empty()) return 0;
   if (Qz_Image* image = Qz_LockActiveImageA(kQzLockRead, nullptr)) {
     Qz_Image* layer = image->paintLayer ? image->paintLayer : image->activeLayer;
-    if (layer) Qz_DoAsyncMethod(&layer->object, kQzImageSetLayerMode, m->names->mode.c_str());
+    if (layer) Qz_DoAsyncMethod(&layer->object, kQzImageSetLayerMode, m->modeName.c_str());
     Qz_UnlockImageA(image, kQzLockRead, nullptr);
   }
-  return qz::toWord(m->names->mode.c_str());
+  return qz::toWord(m->modeName.c_str());
 }
 
 // ---- dabs --------------------------------------------------------------------------------
@@ -399,9 +395,9 @@ QzWord Qz__RootMediaDispatch(Qz_Object* object, uint32_t id, const QzWord* args)
   switch (id) {
     case kMediaStrokeMessage: return Qz__Stroke(m, args);  // the words are the message
     case kMediaSetShapeName: return Qz__LoadPicture(m, true, reinterpret_cast<const char*>(args[0]));
-    case kMediaGetShapeName: return Qz__NameOrNone(m->names->shape);
+    case kMediaGetShapeName: return Qz__NameOrNone(m->shapeName);
     case kMediaSetAlphaName: return Qz__LoadPicture(m, false, reinterpret_cast<const char*>(args[0]));
-    case kMediaGetAlphaName: return Qz__NameOrNone(m->names->alpha);
+    case kMediaGetAlphaName: return Qz__NameOrNone(m->alphaName);
     case kMediaSize: return Qz__SetSize(m, int32_t(args[0]));
     case kMediaGetSizeValue: return uint32_t(m->size);
     case kMediaPressure: {
@@ -425,7 +421,7 @@ QzWord Qz__RootMediaDispatch(Qz_Object* object, uint32_t id, const QzWord* args)
     }
     case kMediaGetFlags: return m->flags;
     case kMediaSetModeName: return Qz__SetModeName(m, reinterpret_cast<const char*>(args[0]));
-    case kMediaGetModeName: return Qz__NameOrNone(m->names->mode);
+    case kMediaGetModeName: return Qz__NameOrNone(m->modeName);
     case kMediaSetBrushImage: {
       MediaHold hold(m);
       auto* image = reinterpret_cast<Qz_Image*>(args[0]);
@@ -441,35 +437,8 @@ QzWord Qz__RootMediaDispatch(Qz_Object* object, uint32_t id, const QzWord* args)
     case kMediaGetBrushHeight: return uint32_t(m->brushHeight);
     case kMediaSetShapeImage: return Qz__LendPicture(m, true, reinterpret_cast<Qz_Image*>(args[0]));
     case kMediaSetAlphaImage: return Qz__LendPicture(m, false, reinterpret_cast<Qz_Image*>(args[0]));
-    default: return Qz_DoMethodA(object->super, id, args);
+    default: return qz::kit::inherited(object, id, args);
   }
-}
-
-Qz_Object* Qz__NewRootMedia(Qz_Class* objectClass, const QzWord*) {
-  Qz_Object* object = Qz_AllocObjectOver(objectClass, "Root", nullptr);
-  if (!object) return nullptr;
-  Qz_RootMediaObject* m = Qz__Self(object);
-  m->names = new (std::nothrow) MediaNames;
-  if (!m->names) {
-    Qz_DisposeObject(object->super);
-    Qz_FreeObjectMem(object);
-    return nullptr;
-  }
-  m->brushWidth = m->brushHeight = kFirstBrushSide;
-  m->pressure = kFirstPressure;
-  InitSemaphore(&m->semaphore);
-  return object;
-}
-
-void Qz__DisposeRootMedia(Qz_Object* object) {
-  Qz_RootMediaObject* m = Qz__Self(object);
-  Qz__FreeBrush(m);
-  Qz__DropPicture(m->shapeImage, m->ownsShape);
-  Qz__DropPicture(m->alphaImage, m->ownsAlpha);
-  delete m->names;
-  Qz_DisposeObject(object->super);
-  CleanupSemaphore(&m->semaphore);
-  Qz_FreeObjectMem(object);
 }
 
 // Marks the rectangle a line touched: on the colour planes of the document
@@ -487,11 +456,24 @@ void Qz__MarkLine(Qz_Object* media, Qz_Image* image, Qz_Image* layer, int32_t si
   Qz_ModifiedImageData(target, rect[0], rect[1], rect[2], rect[3]);
 }
 
+// The media lets go of its brush images and of the pictures it loaded.
+void Qz__TearDownRootMedia(Qz_Object* object) {
+  Qz_RootMediaObject* m = Qz__Self(object);
+  Qz__FreeBrush(m);
+  Qz__DropPicture(m->shapeImage, m->ownsShape);
+  Qz__DropPicture(m->alphaImage, m->ownsAlpha);
+}
+
+const qz::kit::ClassDecl kRootMedia = {
+    .name = "RootMedia", .superName = "Root", .classId = kRootMediaClassId,
+    .instance = qz::kit::instanceOf<Qz_RootMediaObject>(), .handler = Qz__RootMediaDispatch,
+    .methods = kRootMediaMethods, .tearDown = Qz__TearDownRootMedia};
+
 }  // namespace
 
 Qz_RootMediaObject* qz::media::rootMediaOf(Qz_Object* media) {
   for (Qz_Object* o = media; o; o = o->super)
-    if (o->objectClass == &gRootMediaClass) return Qz__Self(o);
+    if (qz::kit::declOf(o) == &kRootMedia) return Qz__Self(o);
   return nullptr;
 }
 
@@ -524,13 +506,7 @@ void Qz__DrawMediaCurve(Qz_Image* image, Qz_Image* layer, uint32_t button, uint3
                     tablet);
 }
 
-QZ_EXPORT QzWord Qz_InitRootMediaClass(Qz_GlobalData*) {
-  const Qz_ClassSpec spec = {"RootMedia", "RootMedia", kRootMediaClassId, "Root", Qz__NewRootMedia,
-                             Qz__DisposeRootMedia, Qz__RootMediaDispatch, kRootMediaMethods,
-                             sizeof(Qz_RootMediaObject), 0};
-  return Qz_RegisterClassRecord(&gRootMediaClass, &spec);
-}
-
-QZ_EXPORT void Qz_CleanupRootMediaClass(void) { Qz_UnregisterClassRecord(&gRootMediaClass); }
+QZ_EXPORT QzWord Qz_InitRootMediaClass(Qz_GlobalData*) { return qz::kit::addClass(kRootMedia); }
+QZ_EXPORT void Qz_CleanupRootMediaClass(void) { qz::kit::removeClass(kRootMedia); }
 
 QZ_EXTERN_C_END

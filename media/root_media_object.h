@@ -8,28 +8,26 @@
 #include "image/qz_image.h"
 #include "platform/exec.h"
 
-// What the engine keeps besides plain words; made with the object.
-struct MediaNames {
-  std::string shape, alpha, mode;
-};
-
 struct Qz_RootMediaObject {
-  Qz_Object header;  // super: a Root
-  int32_t size;
-  int32_t brushWidth, brushHeight;
-  uint32_t pressure;
-  Qz_Image* brushImage;   // owned
-  Qz_Image* shapeImage;   // owned only when loaded from a file
-  Qz_Image* smearBuffer;  // owned
-  Qz_Image* alphaImage;   // owned only when loaded from a file
-  Qz_Image* brushAlpha;   // owned: the alpha image scaled to the brush
-  bool ownsShape, ownsAlpha;
-  MediaNames* names;
-  int32_t freehand, smear, imageMode, jitter;
-  uint32_t flags;
-  int32_t lastX, lastY;
-  uint32_t lastButton;
-  SignalSemaphore semaphore;  // guards all of the above across a stroke message
+  Qz_RootMediaObject() { InitSemaphore(&semaphore); }
+  ~Qz_RootMediaObject() { CleanupSemaphore(&semaphore); }
+
+  Qz_Object header{};  // super: a Root
+  int32_t size = 0;    // as last set; 0 until then
+  int32_t brushWidth = 70, brushHeight = 70;  // a media never sized paints with this brush
+  uint32_t pressure = 20;
+  Qz_Image* brushImage = nullptr;   // owned
+  Qz_Image* shapeImage = nullptr;   // owned only when loaded from a file
+  Qz_Image* smearBuffer = nullptr;  // owned
+  Qz_Image* alphaImage = nullptr;   // owned only when loaded from a file
+  Qz_Image* brushAlpha = nullptr;   // owned: the alpha image scaled to the brush
+  bool ownsShape = false, ownsAlpha = false;
+  std::string shapeName, alphaName, modeName;
+  int32_t freehand = 0, smear = 0, imageMode = 0, jitter = 0;
+  uint32_t flags = 0;
+  int32_t lastX = 0, lastY = 0;
+  uint32_t lastButton = 0;
+  SignalSemaphore semaphore{};  // guards all of the above across a stroke message
 };
 
 namespace qz::media {

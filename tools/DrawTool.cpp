@@ -12,7 +12,7 @@
 #include "media/qz_media.h"
 #include "objects/catalogue.h"
 #include "objects/object_services.h"
-#include "objects/qz_class_record.h"
+#include "objects/qz_class_kit.h"
 #include "objects/qz_draw_info.h"
 #include "objects/qz_notify.h"
 #include "platform/graphics.h"
@@ -32,22 +32,20 @@ constexpr uint32_t kFilledState = 2;  // the button's second state chooses the f
 std::atomic<bool> gTabletSeen{false};
 
 struct Qz_DrawToolObject {
-  Qz_Object header;  // super: the RootTool
-  Qz_Object* button;
-  int32_t warmed;
-  int32_t newX, newY;
-  int32_t lastX, lastY;
-  int32_t pressed;  // 0 none, 1 left, 2 right
-  uint32_t strokeFlags;
-  int32_t optionsShown;
-  uint32_t actionTag;
-  int32_t tabletCount;      // tablet moves less plain mouse moves
-  Qz_Object* strokeAction;  // the action this stroke made, while it is the newest
+  Qz_Object header{};  // super: the RootTool
+  Qz_Object* button = nullptr;
+  int32_t warmed = 0;
+  int32_t newX = 0, newY = 0;
+  int32_t lastX = 0, lastY = 0;
+  int32_t pressed = 0;  // 0 none, 1 left, 2 right
+  uint32_t strokeFlags = kDrawFreehand;
+  int32_t optionsShown = 0;
+  uint32_t actionTag = 0;
+  int32_t tabletCount = 0;            // tablet moves less plain mouse moves
+  Qz_Object* strokeAction = nullptr;  // the action this stroke made, while it is the newest
 };
 
-const Qz_Method kNoMethods[] = {{0, nullptr, 0, 0, nullptr, 0, nullptr, 0, 0}};
-
-Qz_Class gDrawToolClass;
+const QzWord kPaintCursorTags[] = {kToolSetCursorKind, kToolCursorPaint, TAG_DONE, 0};
 
 Qz_DrawToolObject* Qz__Self(Qz_Object* object) { return reinterpret_cast<Qz_DrawToolObject*>(object); }
 Qz_Object* Qz__Outer(Qz_DrawToolObject* t) { return Qz_GetTopMostObject(&t->header); }
@@ -223,17 +221,14 @@ QzWord Qz__DrawToolDispatch(Qz_Object* object, uint32_t id, const QzWord* args) 
         t->warmed = 1;  // the action class settles its defaults before the first stroke
         Qz_DisposeObject(Qz_CreateObject("RootAction"));
       }
-      return Qz_DoMethodA(object->super, id, args);
-    default: return Qz_DoMethodA(object->super, id, args);
+      return qz::kit::inherited(object, id, args);
+    default: return qz::kit::inherited(object, id, args);
   }
 }
 
-Qz_Object* Qz__NewDrawTool(Qz_Class* objectClass, const QzWord*) {
-  const QzWord tags[] = {kToolSetCursorKind, kToolCursorPaint, 0, 0};
-  Qz_Object* object = Qz_AllocObjectOver(objectClass, "RootTool", reinterpret_cast<const TagItem*>(tags));
-  if (!object) return nullptr;
+// The tool-bar button with its three faces, wired to the tool.
+bool Qz__SetUpDrawTool(Qz_Object* object) {
   Qz_DrawToolObject* t = Qz__Self(object);
-  t->strokeFlags = kDrawFreehand;
   t->button = Qz_AddObject(object->super, "ToolButton", kRootSetToolTip, Qz_CatalogString(kFreehandTip));
   if (t->button) {
     for (const char* picture : kPictures) Qz_AddObject(t->button, "BitMap", kBitMapLoad, picture);
@@ -242,30 +237,30 @@ Qz_Object* Qz__NewDrawTool(Qz_Class* objectClass, const QzWord*) {
                  kNotifyTriggerValue);
   }
   Qz_ImageBase* base = Qz_GetImageBase();
-  if (!base->currentTool) base->currentTool = object;  // the first one drawn with by default
-  return object;
+  if (!base->currentTool) base->currentTool = object;  // the first one is drawn with by default
+  return true;
 }
 
-void Qz__DisposeDrawTool(Qz_Object* object) {
+void Qz__TearDownDrawTool(Qz_Object* object) {
   Qz_DrawToolObject* t = Qz__Self(object);
   // The filled variant's panel is the image base's, never this tool's to dispose.
   if (t->optionsShown) Qz_DoMethod(object, kToolHideOptionsPanel);
   Qz_DoMethod(object->super, kToolSetOptions, 0u);
-  if (Qz_GetImageBase()->currentTool == object) Qz_GetImageBase()->currentTool = nullptr;
-  Qz_DisposeObject(object->super);
-  Qz_FreeObjectMem(object);
+  Qz_ImageBase* base = Qz_GetImageBase();
+  if (base->currentTool == object) base->currentTool = nullptr;
 }
+
+const qz::kit::ClassDecl kDrawTool = {
+    .name = "DrawTool", .superName = "RootTool", .classId = kDrawToolClassId,
+    .instance = qz::kit::instanceOf<Qz_DrawToolObject>(), .handler = Qz__DrawToolDispatch,
+    .superTags = reinterpret_cast<const TagItem*>(kPaintCursorTags), .setUp = Qz__SetUpDrawTool,
+    .tearDown = Qz__TearDownDrawTool};
 
 }  // namespace
 
 QZ_EXTERN_C_BEGIN
 
-QZ_EXPORT QzWord Qz_InitDrawToolClass(Qz_GlobalData*) {
-  const Qz_ClassSpec spec = {"DrawTool", "DrawTool", kDrawToolClassId, "RootTool", Qz__NewDrawTool,
-                             Qz__DisposeDrawTool, Qz__DrawToolDispatch, kNoMethods, sizeof(Qz_DrawToolObject), 0};
-  return Qz_RegisterClassRecord(&gDrawToolClass, &spec);
-}
-
-QZ_EXPORT void Qz_CleanupDrawToolClass(void) { Qz_UnregisterClassRecord(&gDrawToolClass); }
+QZ_EXPORT QzWord Qz_InitDrawToolClass(Qz_GlobalData*) { return qz::kit::addClass(kDrawTool); }
+QZ_EXPORT void Qz_CleanupDrawToolClass(void) { qz::kit::removeClass(kDrawTool); }
 
 QZ_EXTERN_C_END

@@ -6,24 +6,21 @@
 
 #include "actions/qz_actions.h"
 #include "image/qz_image.h"
-#include "objects/qz_class_record.h"
+#include "objects/qz_class_kit.h"
 #include "objects/qz_linked_list.h"
 #include "tools/qz_tools.h"
 
 namespace {
 
 struct Qz_RootToolObject {
-  Qz_Object header;  // super: the group holding the tool-bar button
-  Qz_Object* options;
-  int16_t showCount;  // 0 hidden; each show takes one, each hide gives one back
-  std::atomic<int32_t> active;
-  std::atomic<uint32_t> brushOutline;
-  std::atomic<uint32_t> cursorKind;
+  Qz_Object header{};  // super: the group holding the tool-bar button
+  Qz_Object* options = nullptr;
+  int16_t showCount = 0;  // 0 hidden; each show takes one, each hide gives one back
+  // Read by the view on its window's thread, changed from the tool bar's.
+  std::atomic<int32_t> active{0};
+  std::atomic<uint32_t> brushOutline{0};
+  std::atomic<uint32_t> cursorKind{0};
 };
-
-const Qz_Method kNoMethods[] = {{0, nullptr, 0, 0, nullptr, 0, nullptr, 0, 0}};
-
-Qz_Class gRootToolClass;
 
 Qz_RootToolObject* Qz__Self(Qz_Object* object) { return reinterpret_cast<Qz_RootToolObject*>(object); }
 Qz_Object* Qz__Outer(Qz_RootToolObject* t) { return Qz_GetTopMostObject(&t->header); }
@@ -99,34 +96,30 @@ QzWord Qz__RootToolDispatch(Qz_Object* object, uint32_t id, const QzWord* args) 
     case kToolDeactivate: return Qz__Deactivate(t, args);
     case kToolDrawsHandles: return 0;
     case kLinkedListAddTail: return Qz__AddButton(t, args);
-    default: return Qz_DoMethodA(object->super, id, args);
+    default: return qz::kit::inherited(object, id, args);
   }
 }
 
-Qz_Object* Qz__NewRootTool(Qz_Class* objectClass, const QzWord*) {
-  return Qz_AllocObjectOver(objectClass, "Group", nullptr);
-}
-
-void Qz__DisposeRootTool(Qz_Object* object) {
+void Qz__TearDownRootTool(Qz_Object* object) {
   Qz_RootToolObject* t = Qz__Self(object);
   t->showCount = -1;
   Qz_DoMethod(Qz__Outer(t), kToolHideOptionsPanel);
   Qz_DisposeObject(t->options);
-  if (Qz_GetImageBase()->currentTool == Qz__Outer(t)) Qz_GetImageBase()->currentTool = nullptr;
-  Qz_DisposeObject(object->super);
-  Qz_FreeObjectMem(object);
+  t->options = nullptr;
+  Qz_ImageBase* base = Qz_GetImageBase();
+  if (base->currentTool == Qz__Outer(t)) base->currentTool = nullptr;
 }
+
+const qz::kit::ClassDecl kRootTool = {
+    .name = "RootTool", .superName = "Group", .classId = kRootToolClassId,
+    .instance = qz::kit::instanceOf<Qz_RootToolObject>(), .handler = Qz__RootToolDispatch,
+    .tearDown = Qz__TearDownRootTool};
 
 }  // namespace
 
 QZ_EXTERN_C_BEGIN
 
-QZ_EXPORT QzWord Qz_InitRootToolClass(Qz_GlobalData*) {
-  const Qz_ClassSpec spec = {"RootTool", "RootTool", kRootToolClassId, "Group", Qz__NewRootTool,
-                             Qz__DisposeRootTool, Qz__RootToolDispatch, kNoMethods, sizeof(Qz_RootToolObject), 0};
-  return Qz_RegisterClassRecord(&gRootToolClass, &spec);
-}
-
-QZ_EXPORT void Qz_CleanupRootToolClass(void) { Qz_UnregisterClassRecord(&gRootToolClass); }
+QZ_EXPORT QzWord Qz_InitRootToolClass(Qz_GlobalData*) { return qz::kit::addClass(kRootTool); }
+QZ_EXPORT void Qz_CleanupRootToolClass(void) { qz::kit::removeClass(kRootTool); }
 
 QZ_EXTERN_C_END

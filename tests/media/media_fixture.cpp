@@ -1,5 +1,6 @@
 #include "media_fixture.h"
 
+#include "app/class_registration.h"
 #include "image/image_shell.h"
 #include "qzio/qzio_format_classes.h"
 #include "qzio/root_qzio.h"
@@ -13,20 +14,16 @@ class MediaEnvironment : public ::testing::Environment {
     ASSERT_NE(Qz_InitImageBase(), nullptr);
     Qz_GlobalData* global = Qz_GetGlobalData();
     ASSERT_EQ(Qz_InitImageClass(global), 1u);
-    ASSERT_EQ(Qz_InitActionClasses(global), 1u);
-    ASSERT_EQ(Qz_InitRootMediaClass(global), 1u);
-    ASSERT_EQ(Qz_InitAirBrushMediaClass(global), 1u);
-    ASSERT_EQ(Qz_InitImageMediaClass(global), 1u);
+    ASSERT_GT(qz::app::initClasses(qz::app::classGroup(qz::app::ClassGroup::Actions), global), 0u);
+    ASSERT_EQ(qz::app::initClasses(qz::app::classGroup(qz::app::ClassGroup::Media), global), 3u);
     Qz_InitRootQZIOClass(nullptr);  // shape pictures are loaded from files
     Qz_InitPPMQZIOClass(nullptr);
   }
   void TearDown() override {
     Qz_CleanupPPMQZIOClass();
     Qz_CleanupRootQZIOClass();
-    Qz_CleanupImageMediaClass();
-    Qz_CleanupAirBrushMediaClass();
-    Qz_CleanupRootMediaClass();
-    Qz_CleanupActionClasses();
+    qz::app::cleanupClasses(qz::app::classGroup(qz::app::ClassGroup::Media));
+    qz::app::cleanupClasses(qz::app::classGroup(qz::app::ClassGroup::Actions));
     Qz_CleanupImageClass(Qz_GetGlobalData());
     Qz_CleanupImageBase();
   }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "actions/action_internal.h"
+#include "app/class_registration.h"
 #include "gadgets/qz_input_event.h"
 #include "gadgets/qz_widgets.h"
 #include "image/qz_image.h"
@@ -67,7 +68,7 @@ class ToolEnvironment : public ::testing::Environment {
     ASSERT_NE(Qz_InitImageBase(), nullptr);
     Qz_GlobalData* global = Qz_GetGlobalData();
     ASSERT_EQ(Qz_InitImageClass(global), 1u);
-    ASSERT_EQ(Qz_InitActionClasses(global), 1u);
+    ASSERT_GT(qz::app::initClasses(qz::app::classGroup(qz::app::ClassGroup::Actions), global), 0u);
     ASSERT_EQ(Qz_InitRootToolClass(global), 1u);
     ASSERT_EQ(Qz_InitDrawToolClass(global), 1u);
     const Qz_ClassSpec recorder = {"RecordingMedia", "", 0x7E200000, "Root", NewRecorder, DisposeRecorder,
@@ -81,7 +82,7 @@ class ToolEnvironment : public ::testing::Environment {
     Qz_UnregisterClassRecord(&gRecorderClass);
     Qz_CleanupDrawToolClass();
     Qz_CleanupRootToolClass();
-    Qz_CleanupActionClasses();
+    qz::app::cleanupClasses(qz::app::classGroup(qz::app::ClassGroup::Actions));
     Qz_CleanupImageClass(Qz_GetGlobalData());
     Qz_CleanupImageBase();
   }
