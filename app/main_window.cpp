@@ -3,8 +3,10 @@
 #include <dlfcn.h>
 
 #include <cstring>
+#include <string>
 
 #include "gadgets/qz_window.h"
+#include "image/app_commands.h"
 #include "image/qz_image.h"
 #include "objects/async_methods.h"
 #include "objects/catalogue.h"
@@ -200,9 +202,11 @@ MainWindowResult buildMainWindow(Qz_ImageBase& base, const BoxFn& box) {
   gMainWindow = window;
   if (!window) return out;
   buildToolBar(base, window);
-  // Closing the main window ends the application. The application image
-  // has no quit command of its own yet, so the App is closed directly.
-  Qz_AddNotify(window, kWindowClose, kNotifyAnyValue, app, 1, kRootClose);
+  // Closing the main window asks the application image to quit, which asks
+  // the user first; it runs on the image's thread, so the window's own
+  // thread goes on drawing while the question waits.
+  if (Qz_Image* appImage = base.applicationImage)
+    Qz_AddNotify(window, kWindowClose, kNotifyAnyValue, &appImage->object, 2, kAsync, kQzAppQuit);
 
   // The panel layout the user left last time; without the file there is none.
   if (Qz_Object* panels = Qz_RestoreObjectFromDisk("Data/Prefs/PluginContainerSnapShot.QzStr")) {
@@ -214,6 +218,12 @@ MainWindowResult buildMainWindow(Qz_ImageBase& base, const BoxFn& box) {
   // Made once so their classes have settled defaults before the first use.
   for (const char* name : {"PointAction", "MediaSettingsAction", "ColourAction", "PaintMode"})
     Qz_DisposeObject(Qz_CreateObject(name));
+  // The brush the image base names is loaded from its preset before any
+  // document is opened, so every document paints with it.
+  if (base.applicationImage) {
+    const std::string media = base.currentMediaName;
+    Qz_DoMethod(&base.applicationImage->object, kQzAppChooseMedia, media.c_str());
+  }
 
   if (base.prefsObject) Qz_DoMethod(base.prefsObject, kPrefsApply);
   fitToScreen(screen, window, platform, box);

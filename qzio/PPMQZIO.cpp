@@ -8,8 +8,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
+#include "qzio/codec_rows.h"
+#include "qzio/load_problem.h"
 #include "qzio/qzio.h"
 #include "qzio/qzio_internal.h"
 #include "qzio/root_qzio.h"
@@ -164,6 +167,14 @@ uint32_t Qz__Identify(const FormatCall&, QZIO_Header* header) {
   SpanSource src(header->probe, header->probeSize);
   PnmHeader h;
   if (!Qz__ParseHeader(src, &h)) return kQzioNotRecognised;
+  // A binary sample takes its bytes, a text one at least one: a file too
+  // short for the pixels it declares is damaged, found before any buffer.
+  const uint64_t samples = uint64_t{h.width} * h.height * h.channels();
+  if (header->fileSize && !qz::codec::fileCanHold(h.text() ? samples : samples * h.sampleBytes(), 1, header->fileSize)) {
+    qz::codec::reportDamage("The file is too short for a picture of " + std::to_string(h.width) + " x " +
+                            std::to_string(h.height) + " pixels");
+    return kQzioReadError;
+  }
   QZIO_ImageBuffer* b = header->buffer;
   b->width = h.width;
   b->height = h.height;

@@ -5,6 +5,7 @@
 // thumbnail, and each layer with its mask, its paint layer and its source
 // pictures. Answers the format methods, the thumbnail path (7052, 7072) and
 // 7023, the compression chosen on its options panel.
+#include <sys/stat.h>
 #include <tiffio.h>
 #include <unistd.h>
 
@@ -17,6 +18,8 @@
 
 #include "image/qz_image.h"
 #include "objects/qz_object.h"
+#include "qzio/codec_rows.h"
+#include "qzio/load_problem.h"
 #include "qzio/native_block.h"
 #include "qzio/qzio.h"
 #include "qzio/qzio_internal.h"
@@ -32,6 +35,7 @@ constexpr uint16_t kCompressionOfEntry[] = {COMPRESSION_NONE, COMPRESSION_PACKBI
 constexpr uint32_t kThumbWidth = 64;
 constexpr uint32_t kThumbHeight = 48;
 constexpr uint64_t kMaxPackingRatio = 1100;  // Deflate's best is about 1032 to 1
+constexpr uint64_t kFileSlackBytes = 1024;   // tags and tables beside the pixels
 
 struct NativeState {
   uint32_t compressionEntry;  // 0 None, 1 Packbits RLE, 2 Deflate
@@ -84,9 +88,24 @@ bool Qz__ReadShape(TIFF* tif, DirectoryShape* s) {
   return s->width > 0 && s->height > 0 && s->width <= kQzioMaxSide && s->height <= kQzioMaxSide;
 }
 
+// No compression the format writes packs more than about a thousand bytes
+// into one, so pictures (all of a file's directories together) far larger
+// than the file can hold mean it is damaged: refused before their buffers
+// are made. An unknown file size holds anything.
+bool Qz__FileCanHold(uint64_t pictureBytes, uint64_t fileSize) {
+  return fileSize == 0 || qz::codec::fileCanHold(pictureBytes, kMaxPackingRatio, fileSize + kFileSlackBytes);
+}
+
+uint64_t Qz__PictureBytes(const DirectoryShape& s) { return uint64_t{s.width} * s.height * s.samples; }
+
+uint64_t Qz__FileSizeOf(TIFF* tif) {
+  struct stat st {};
+  return fstat(TIFFFileno(tif), &st) == 0 && st.st_size > 0 ? static_cast<uint64_t>(st.st_size) : 0;
+}
+
 // Reads sample plane `sample` of the directory into rows rows of dest.
 // A grey directory gives its one plane for every sample asked.
-void ReadPlane(TIFF* tif, const DirectoryShape& s, uint32_t sample, uint8_t* dest, uint32_t stride, uint32_t width,
+void Qz__ReadPlane(TIFF* tif, const DirectoryShape& s, uint32_t sample, uint8_t* dest, uint32_t stride, uint32_t width,
                uint32_t rows) {
   if (s.bits != 8 || s.samples == 0) return;
   const uint32_t plane = sample < s.samples ? sample : 0;
@@ -111,11 +130,11 @@ void ReadPlane(TIFF* tif, const DirectoryShape& s, uint32_t sample, uint8_t* des
 void Qz__ReadPlanesInto(TIFF* tif, const DirectoryShape& s, QZIO_ImageBuffer* b) {
   if (!b) return;
   if (b->format == kQzioFormatGrey) {
-    ReadPlane(tif, s, 0, b->grey, b->bytesPerRow, b->width, b->height);
+    Qz__ReadPlane(tif, s, 0, b->grey, b->bytesPerRow, b->width, b->height);
   } else if (b->format == kQzioFormatRGBPlanes) {
-    ReadPlane(tif, s, 0, b->red, b->bytesPerRow, b->width, b->height);
-    ReadPlane(tif, s, 1, b->green, b->bytesPerRow, b->width, b->height);
-    ReadPlane(tif, s, 2, b->blue, b->bytesPerRow, b->width, b->height);
+    Qz__ReadPlane(tif, s, 0, b->red, b->bytesPerRow, b->width, b->height);
+    Qz__ReadPlane(tif, s, 1, b->green, b->bytesPerRow, b->width, b->height);
+    Qz__ReadPlane(tif, s, 2, b->blue, b->bytesPerRow, b->width, b->height);
   }
 }
 
@@ -128,9 +147,7 @@ uint32_t Qz__ReadFirstDirectory(TIFF* tif, QZIO_Header* h) {
   if (!Qz__ReadShape(tif, &s) || s.width != b->width || s.height != b->height) return kQzioNotRecognised;
   uint64_t pixels = 0;
   if (!MulSize(s.width, s.height, &pixels)) return kQzioNoMemory;
-  // No compression the format writes packs more than about a thousand bytes
-  // into one, so a picture far larger than its file can hold is damaged.
-  if (h->fileSize && pixels * s.samples > h->fileSize * kMaxPackingRatio + (1u << 20)) return kQzioReadError;
+  if (!Qz__FileCanHold(Qz__PictureBytes(s), h->fileSize)) return kQzioReadError;
   std::unique_ptr<uint32_t, decltype(&std::free)> raster(
       static_cast<uint32_t*>(std::malloc(pixels * sizeof(uint32_t))), &std::free);
   if (!raster) return kQzioNoMemory;
@@ -175,11 +192,15 @@ void Qz__TakeSettings(QZIO_ImageBuffer* layer, const QZIO_LayerSettings& setting
 // The directories after the first become layer buffers by their kind.
 void Qz__ReadLayers(TIFF* tif, QZIO_ImageBuffer* doc) {
   QZIO_ImageBuffer* current = nullptr;
+  const uint64_t fileSize = Qz__FileSizeOf(tif);
+  uint64_t claimed = uint64_t{doc->width} * doc->height * 3;
   while (TIFFReadDirectory(tif) == 1) {
     QZIO_LayerSettings settings;
     std::string modeText;
     DirectoryShape s;
     if (!Qz__HasBlock(tif, &settings, &modeText) || !Qz__ReadShape(tif, &s)) continue;
+    claimed += Qz__PictureBytes(s);
+    if (!Qz__FileCanHold(claimed, fileSize)) break;
     switch (settings.kind) {
       case kKindPaintLayer: {
         current = QZIO_AddLayer(doc, s.width, s.height, 8, kQzioFormatGrey, kQzioPlainLayer, 0);
@@ -234,6 +255,11 @@ uint32_t Qz__Identify(const FormatCall&, QZIO_Header* h) {
   std::string text;
   DirectoryShape s;
   if (!Qz__HasBlock(tif.get(), &settings, &text) || !Qz__ReadShape(tif.get(), &s)) return kQzioNotRecognised;
+  if (!Qz__FileCanHold(Qz__PictureBytes(s), h->fileSize ? h->fileSize : Qz__FileSizeOf(tif.get()))) {
+    qz::codec::reportDamage("The file is far too short for a picture of " + std::to_string(s.width) + " x " +
+                            std::to_string(s.height) + " pixels");
+    return kQzioReadError;
+  }
   h->buffer->width = s.width;
   h->buffer->height = s.height;
   h->buffer->depth = 24;

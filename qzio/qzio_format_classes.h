@@ -20,4 +20,16 @@ QZ_EXPORT QzWord Qz_InitQuillantrixQZIOClass(Qz_GlobalData* global);
 QZ_EXPORT void Qz_CleanupQuillantrixQZIOClass(void);
 QZ_EXPORT QzWord Qz_InitTIFFQZIOClass(Qz_GlobalData* global);
 QZ_EXPORT void Qz_CleanupTIFFQZIOClass(void);
+QZ_EXPORT QzWord Qz_InitIFFDEEPQZIOClass(Qz_GlobalData* global);
+QZ_EXPORT void Qz_CleanupIFFDEEPQZIOClass(void);
+QZ_EXPORT QzWord Qz_InitILBMQZIOClass(Qz_GlobalData* global);
+QZ_EXPORT void Qz_CleanupILBMQZIOClass(void);
+QZ_EXPORT QzWord Qz_InitRASQZIOClass(Qz_GlobalData* global);
+QZ_EXPORT void Qz_CleanupRASQZIOClass(void);
+QZ_EXPORT QzWord Qz_InitSGIQZIOClass(Qz_GlobalData* global);
+QZ_EXPORT void Qz_CleanupSGIQZIOClass(void);
+QZ_EXPORT QzWord Qz_InitTARGAQZIOClass(Qz_GlobalData* global);
+QZ_EXPORT void Qz_CleanupTARGAQZIOClass(void);
+QZ_EXPORT QzWord Qz_InitXWDQZIOClass(Qz_GlobalData* global);
+QZ_EXPORT void Qz_CleanupXWDQZIOClass(void);
 QZ_EXTERN_C_END
