@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "image/qz_image.h"
+#include "modes/qz_root_mode.h"
 #include "objects/qz_object.h"
 
 // ---- class ids ----------------------------------------------------------------
@@ -65,6 +66,7 @@ inline constexpr uint32_t kActionAddPoint = 0x13890138;
 inline constexpr uint32_t kActionSetStrokeFlags = 0x13890140;
 inline constexpr uint32_t kActionGetStrokeFlags = 0x1389014a;
 inline constexpr uint32_t kActionDrawHandles = 0x13890154;
+inline constexpr uint32_t kActionInputEvent = 0x1389019a;  // tool object, event
 inline constexpr uint32_t kActionUndo = 0x13890186;  // the action is being undone
 inline constexpr uint32_t kActionRedo = 0x13890190;
 inline constexpr uint32_t kActionBaseSize = 0x138901a4;
@@ -112,7 +114,7 @@ inline constexpr uint32_t kColourActionSetRGB = 0x1396000a;
 inline constexpr uint32_t kColourActionGetRGB = 0x13960014;
 inline constexpr uint32_t kColourActionSetNewRGB = 0x1396001e;
 inline constexpr uint32_t kColourActionGetNewRGB = 0x13960028;
-inline constexpr uint32_t kColourActionRecord = 0x130053;
+inline constexpr uint32_t kColourActionRecord = kQzImageSetColour;  // the new colour, recorded
 inline constexpr uint32_t kFillImageActionSetValue = 0x139a000a;
 inline constexpr uint32_t kFillImageActionGetValue = 0x139a0014;
 inline constexpr uint32_t kModeActionSetName = 0x10005a;
@@ -138,10 +140,6 @@ inline constexpr uint32_t kQzImagePlaceFirst = 0x100244;
 inline constexpr uint32_t kQzImageShowLayer = 0x1002bc;
 inline constexpr uint32_t kQzImageHideLayer = 0x1002c6;
 inline constexpr uint32_t kQzImageMoveAfter = 0x10028a;
-
-// Mode methods the mode choice sends.
-inline constexpr uint32_t kModeSetLayer = 0x12001e;
-inline constexpr uint32_t kModeGetPanel = 0x12003c;
 
 // Media settings not recorded.
 inline constexpr uint32_t kMediaSettingUnset = 0xFFFF;
@@ -223,9 +221,5 @@ QZ_EXPORT QzWord Qz_InitDisposeImageActionClass(Qz_GlobalData* globalData);
 QZ_EXPORT void Qz_CleanupDisposeImageActionClass(void);
 QZ_EXPORT QzWord Qz_InitTransformActionClass(Qz_GlobalData* globalData);
 QZ_EXPORT void Qz_CleanupTransformActionClass(void);
-
-// Registers every action class in order (RootAction first); 1 when all were added.
-QZ_EXPORT QzWord Qz_InitActionClasses(Qz_GlobalData* globalData);
-QZ_EXPORT void Qz_CleanupActionClasses(void);
 
 QZ_EXTERN_C_END

@@ -7,11 +7,12 @@ namespace {
 
 using namespace qz::actions;
 
-// Only actions go on an undo list: a stored file may name any class.
+// Only actions go on an undo list: a stored file may name any class. The
+// instances are walked, not the class links: a class registered before
+// RootAction keeps an empty superclass link.
 bool Qz__IsAction(Qz_Object* object) {
-  if (!object) return false;
-  for (Qz_Class* c = object->objectClass; c; c = c->superClass)
-    if (c->classId == kRootActionClassId) return true;
+  for (Qz_Object* instance = object; instance; instance = instance->super)
+    if (instance->objectClass && instance->objectClass->classId == kRootActionClassId) return true;
   return false;
 }
 

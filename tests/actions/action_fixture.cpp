@@ -1,5 +1,7 @@
 #include "action_fixture.h"
 
+#include "app/class_registration.h"
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -67,7 +69,7 @@ class ActionEnvironment : public ::testing::Environment {
   void SetUp() override {
     ASSERT_NE(Qz_InitImageBase(), nullptr);
     ASSERT_EQ(Qz_InitImageClass(Qz_GetGlobalData()), 1u);
-    ASSERT_EQ(Qz_InitActionClasses(Qz_GetGlobalData()), 1u);
+    ASSERT_GT(qz::app::initClasses(qz::app::classGroup(qz::app::ClassGroup::Actions), Qz_GetGlobalData()), 0u);
     Qz_Class& c = gMediaClass;
     c.name = "RecordingMedia";
     c.node.ln_Name = const_cast<char*>(c.name);
@@ -83,7 +85,7 @@ class ActionEnvironment : public ::testing::Environment {
   }
   void TearDown() override {
     Qz_RemoveClass(&gMediaClass);
-    Qz_CleanupActionClasses();
+    qz::app::cleanupClasses(qz::app::classGroup(qz::app::ClassGroup::Actions));
     Qz_CleanupImageClass(Qz_GetGlobalData());
     Qz_CleanupImageBase();
   }
