@@ -105,7 +105,7 @@ uint64_t Qz__FileSizeOf(TIFF* tif) {
 
 // Reads sample plane `sample` of the directory into rows rows of dest.
 // A grey directory gives its one plane for every sample asked.
-void ReadPlane(TIFF* tif, const DirectoryShape& s, uint32_t sample, uint8_t* dest, uint32_t stride, uint32_t width,
+void Qz__ReadPlane(TIFF* tif, const DirectoryShape& s, uint32_t sample, uint8_t* dest, uint32_t stride, uint32_t width,
                uint32_t rows) {
   if (s.bits != 8 || s.samples == 0) return;
   const uint32_t plane = sample < s.samples ? sample : 0;
@@ -130,11 +130,11 @@ void ReadPlane(TIFF* tif, const DirectoryShape& s, uint32_t sample, uint8_t* des
 void Qz__ReadPlanesInto(TIFF* tif, const DirectoryShape& s, QZIO_ImageBuffer* b) {
   if (!b) return;
   if (b->format == kQzioFormatGrey) {
-    ReadPlane(tif, s, 0, b->grey, b->bytesPerRow, b->width, b->height);
+    Qz__ReadPlane(tif, s, 0, b->grey, b->bytesPerRow, b->width, b->height);
   } else if (b->format == kQzioFormatRGBPlanes) {
-    ReadPlane(tif, s, 0, b->red, b->bytesPerRow, b->width, b->height);
-    ReadPlane(tif, s, 1, b->green, b->bytesPerRow, b->width, b->height);
-    ReadPlane(tif, s, 2, b->blue, b->bytesPerRow, b->width, b->height);
+    Qz__ReadPlane(tif, s, 0, b->red, b->bytesPerRow, b->width, b->height);
+    Qz__ReadPlane(tif, s, 1, b->green, b->bytesPerRow, b->width, b->height);
+    Qz__ReadPlane(tif, s, 2, b->blue, b->bytesPerRow, b->width, b->height);
   }
 }
 
