@@ -222,7 +222,10 @@ void openNow(WindowObject* win) {
   Qz_Object* self = &win->header;
   Qz_Object* screenObject = Qz_SearchHierachyForClassId(self, kScreenClassId);
   Screen* screen = reinterpret_cast<Screen*>(Qz_DoMethod(screenObject, kScreenGetPlatformScreen));
-  if (screen == nullptr) screen = LockPubScreen(win->pubName);
+  // An open still queued when its Screen object closed (the App was closed
+  // meanwhile) stays shut; only a window without a Screen object takes the
+  // desktop's.
+  if (screen == nullptr && screenObject == nullptr) screen = LockPubScreen(win->pubName);
   if (screen == nullptr) return;
   win->screen = screen;
   fillDrawInfo(win, screenObject, screen);
@@ -792,19 +795,13 @@ bool breakPending() { return (SetSignal(0, 0) & SIGBREAKF_CTRL_C) != 0; }
 // Closes and frees everything the window holds; the object is gone after.
 void freeWindow(WindowObject* win, bool fromOwnThread);
 
-std::atomic<int32_t> gWindowThreads{0};
-
 }  // namespace
 
 void Qz__HandleWindow(QzWord windowWord) {
   auto* win = reinterpret_cast<WindowObject*>(windowWord);
-  gWindowThreads.fetch_add(1, std::memory_order_relaxed);
   win->threadTask = FindTask(nullptr);
   MsgPort* port = CreateMsgPort();
-  if (port == nullptr) {
-    gWindowThreads.fetch_sub(1, std::memory_order_relaxed);
-    return;
-  }
+  if (port == nullptr) return;
   Qz_DoMethod(&win->header, kRootSetAsyncPort, port);
   asyncPortOf(win).store(port, std::memory_order_release);
   bool quit = false;
@@ -837,7 +834,6 @@ void Qz__HandleWindow(QzWord windowWord) {
   DeleteMsgPort(port);
   removeToolTip(win);
   freeWindow(win, std::atomic_ref<int32_t>(win->stop).load(std::memory_order_acquire) != 0);
-  gWindowThreads.fetch_sub(1, std::memory_order_relaxed);
 }
 
 Window* Qz__PlatformWindowOf(Qz_Object* windowObject) {
