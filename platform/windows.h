@@ -257,17 +257,6 @@ QZ_EXPORT void* Qz_GetEditControlUserData(QzEditControl control);
 QZ_EXPORT void Qz_EditControlClick(QzEditControl control, int16_t x, int16_t y);
 QZ_EXPORT QzEditControl Qz_GetFocusedEditControl(void);
 
-// Clipboard: text as UTF-8; "holds an image" answers whether a picture is offered.
-QZ_EXPORT int32_t Qz_ClipboardSetText(const char* utf8);
-// A copy of the clipboard's text (free with FreeVec), or NULL when it holds none.
-QZ_EXPORT char* Qz_ClipboardGetText(void);
-QZ_EXPORT int32_t Qz_ClipboardHoldsImage(void);
-// Any other type by MIME name ("image/bmp", "image/png"): offering replaces
-// what the clipboard held; reading gives a copy (free with FreeVec) and its
-// size, or NULL when that type is not on offer.
-QZ_EXPORT int32_t Qz_ClipboardSetData(const char* mimeType, const void* bytes, size_t length);
-QZ_EXPORT void* Qz_ClipboardGetData(const char* mimeType, size_t* length);
-
 QZ_EXTERN_C_END
 
 #ifdef __cplusplus
