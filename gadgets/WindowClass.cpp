@@ -268,10 +268,10 @@ void openNow(WindowObject* win) {
   if (Qz_ObtainSemaphore(win->semaphore) == 0) return;
   const char* screenTitle = reinterpret_cast<const char*>(Qz_DoMethod(screenObject, kScreenGetTitle));
   Window* w = OpenWindowTags(nullptr, WA_Left, box.left, WA_Top, box.top, WA_Width, box.width, WA_Height, box.height,
-                             WA_CustomScreen, screen, QzWord{0x80000086}, 1, WA_IDCMP, kWindowIdcmp,
-                             QzWord{0x80000090}, 1, WA_Flags, flags, QzWord{0x80000093}, 1, WA_Title,
-                             win->title[0] != '\0' ? win->title : nullptr, QzWord{0x8000006F}, screenTitle,
-                             QzWord{0x8000009A}, 1, WA_OwnerObject, self, TAG_DONE);
+                             WA_CustomScreen, screen, WA_ReportMouse, 1, WA_IDCMP, kWindowIdcmp, WA_AutoAdjust, 1,
+                             WA_Flags, flags, WA_NewLookMenus, 1, WA_Title,
+                             win->title[0] != '\0' ? win->title : nullptr, WA_ScreenTitle, screenTitle,
+                             WA_TabletMessages, 1, WA_OwnerObject, self, TAG_DONE);
   if (w == nullptr) {
     Qz_ReleaseSemaphore(win->semaphore);
     return;
@@ -533,8 +533,8 @@ QzWord windowDispatch(Qz_Object* self, uint32_t id, const QzWord* args) {
     case kWindowToFront:
       if (win->window != nullptr) WindowToFront(win->window);
       return 0;
-    case 0x90244:
-    case 0x9024E: return 0;
+    case kWindowInertA:
+    case kWindowInertB: return 0;
     case kRootLockTree: return Qz_ObtainSemaphore(win->semaphore) != 0 ? 1 : 0;
     case kRootUnlockTree: Qz_ReleaseSemaphore(win->semaphore); return 1;
     case kGroupAddTail:

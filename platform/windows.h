@@ -73,6 +73,13 @@ inline constexpr QzWord WA_InnerWidth = 0x80000076;
 inline constexpr QzWord WA_InnerHeight = 0x80000077;
 inline constexpr QzWord WA_PubScreen = 0x80000079;
 inline constexpr QzWord WA_OwnerObject = 0x80002773;
+// Accepted and ignored: this layer reports the mouse, adjusts, draws new-look
+// menus and sends tablet data always, and shows the screen's title itself.
+inline constexpr QzWord WA_ScreenTitle = 0x8000006F;
+inline constexpr QzWord WA_ReportMouse = 0x80000086;
+inline constexpr QzWord WA_AutoAdjust = 0x80000090;
+inline constexpr QzWord WA_NewLookMenus = 0x80000093;
+inline constexpr QzWord WA_TabletMessages = 0x8000009A;
 
 // OpenScreenTags tags.
 inline constexpr QzWord SA_Left = 0x80000021;
