@@ -6,6 +6,7 @@
 #include <atomic>
 #include <thread>
 
+#include "objects/message_box.h"
 #include "objects/qz_object.h"
 
 namespace qz::app {
@@ -40,6 +41,9 @@ void startStopSignalWatch(Qz_Object* app) {
       if (sigwait(&set, &sig) != 0) continue;
       if (gStopping) return;
       if (sig == SIGINT || sig == SIGTERM) {
+        // A box waiting for an answer would hold the close up: it is
+        // answered as dismissed, so the normal shut-down runs.
+        qz::msgbox::dismissBoxes(true);
         Qz_DoMethod(app, kRootClose);
         return;
       }

@@ -10,7 +10,7 @@
 
 #include "image/qz_compositor.h"
 #include "image/qz_image.h"
-#include "modes/mode_classes.h"
+#include "app/class_registration.h"
 #include "modes/mode_kit.h"
 
 namespace {
@@ -28,7 +28,7 @@ Qz_Image* SharedDocument() {
   static Qz_Image* document = [] {
     Qz_InitImageBase();
     Qz_InitImageClass(Qz_GetGlobalData());
-    Qz_InitModeClasses(Qz_GetGlobalData());
+    qz::app::initClasses(qz::app::classGroup(qz::app::ClassGroup::Modes), Qz_GetGlobalData());
     Qz_Image* doc = MakeImage(kQzDocument, 24, kQzAllocNoThread);
     if (!doc) return doc;
     std::mt19937 random(11);
