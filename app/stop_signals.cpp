@@ -4,10 +4,8 @@
 #include <signal.h>
 
 #include <atomic>
-#include <chrono>
 #include <thread>
 
-#include "app/main_window.h"
 #include "objects/message_box.h"
 #include "objects/qz_object.h"
 
@@ -43,11 +41,6 @@ void startStopSignalWatch(Qz_Object* app) {
       if (sigwait(&set, &sig) != 0) continue;
       if (gStopping) return;
       if (sig == SIGINT || sig == SIGTERM) {
-        // A stop that comes while the main window is still opening waits for
-        // it: closing the screen under a window that is being opened would
-        // pull the screen away from it.
-        for (int i = 0; i < 500 && !gStopping && hasMainWindow() && !mainPlatformWindow(); ++i)
-          std::this_thread::sleep_for(std::chrono::milliseconds(10));
         // A box waiting for an answer would hold the close up: it is
         // answered as dismissed, so the normal shut-down runs.
         qz::msgbox::dismissBoxes(true);
