@@ -63,6 +63,45 @@ void Qz__BlendWeighted(const Run& run, const uint8_t* a, const int32_t strength[
   for (; i < count; ++i) pixel(i);
 }
 
+// The first index from `from` whose byte is not 0, or count.
+int32_t Qz__NonZeroFrom(const uint8_t* a, int32_t from, int32_t count) {
+  int32_t i = from;
+  for (; i + 8 <= count; i += 8) {
+    uint64_t word;
+    std::memcpy(&word, a + i, sizeof word);
+    if (word) break;
+  }
+  while (i < count && a[i] == 0) ++i;
+  return i;
+}
+
+// The end of the run starting at `from`: the start of the next span of at
+// least kZeroGap zero bytes, or count. Shorter gaps stay inside a run, so a
+// row is not cut into many small mode calls.
+int32_t Qz__RunEnd(const uint8_t* a, int32_t from, int32_t count) {
+  constexpr int32_t kZeroGap = 64;
+  constexpr uint64_t kOnes = 0x0101010101010101u, kHighs = 0x8080808080808080u;
+  int32_t zeros = 0;
+  int32_t i = from;
+  auto byte = [&](int32_t at) {
+    zeros = a[at] ? 0 : zeros + 1;
+    return zeros == kZeroGap;
+  };
+  for (; i + 8 <= count; i += 8) {
+    uint64_t word;
+    std::memcpy(&word, a + i, sizeof word);
+    if (((word - kOnes) & ~word & kHighs) == 0) {  // no zero byte among the eight
+      zeros = 0;
+      continue;
+    }
+    for (int32_t j = i; j < i + 8; ++j)
+      if (byte(j)) return j + 1 - kZeroGap;
+  }
+  for (; i < count; ++i)
+    if (byte(i)) return i + 1 - kZeroGap;
+  return count;
+}
+
 bool Qz__IsPaintModeName(const Qz_Image* layer) {
   return std::memcmp(layer->modeName, "Paint", 6) == 0;
 }
@@ -155,7 +194,16 @@ void Pass::layerRow(Qz_Image* layer, int32_t y) {
   if (paint) count = std::min(count, greatest + 1);
   if (count < 1) return;
   const int32_t sc = std::max(0, c - srcX);
-  if (paint)
+  if (paint && layer->depth == 8 && layer->grey) {
+    // Where the transparency is 0 the layer leaves the row as it is, so only
+    // the runs between such spans are rendered and blended.
+    const uint8_t* a = layer->grey[ly] + c;
+    for (int32_t i = Qz__NonZeroFrom(a, 0, count); i < count;) {
+      const int32_t end = Qz__RunEnd(a, i, count);
+      paintLayerRow(layer, y, ly, s + i, c + i, end - i, sc + i);
+      i = Qz__NonZeroFrom(a, end, count);
+    }
+  } else if (paint)
     paintLayerRow(layer, y, ly, s, c, count, sc);
   else if (layer->type == kQzImageLayer)
     imageLayerRow(layer, ly, s, c, count, y);

@@ -20,7 +20,8 @@ QzWord Qz__AddColourModeDispatch(Qz_Object* object, uint32_t id, const QzWord* a
   switch (id) {
     case kQzModeRender:
       return qz::modes::renderPerChannel(qz::modes::renderMessage(args),
-                                         [](int32_t c, int32_t k) { return Qz__AddColour(c, k); });
+                                         [](int32_t c, int32_t k) { return Qz__AddColour(c, k); },
+                                         qz::modes::channelKernel(&qz::modes::BlendKernels::addColour));
     default: return Qz_DoMethodA(object->super, id, args);
   }
 }

@@ -20,7 +20,8 @@ QzWord Qz__DarkenModeDispatch(Qz_Object* object, uint32_t id, const QzWord* args
   switch (id) {
     case kQzModeRender:
       return qz::modes::renderPerChannel(qz::modes::renderMessage(args),
-                                         [](int32_t c, int32_t k) { return Qz__Darken(c, k); });
+                                         [](int32_t c, int32_t k) { return Qz__Darken(c, k); },
+                                         qz::modes::channelKernel(&qz::modes::BlendKernels::darken));
     default: return Qz_DoMethodA(object->super, id, args);
   }
 }

@@ -20,7 +20,8 @@ QzWord Qz__DifferenceRGBModeDispatch(Qz_Object* object, uint32_t id, const QzWor
   switch (id) {
     case kQzModeRender:
       return qz::modes::renderPerChannel(qz::modes::renderMessage(args),
-                                         [](int32_t c, int32_t k) { return Qz__DifferenceRGB(c, k); });
+                                         [](int32_t c, int32_t k) { return Qz__DifferenceRGB(c, k); },
+                                         qz::modes::channelKernel(&qz::modes::BlendKernels::differenceRGB));
     default: return Qz_DoMethodA(object->super, id, args);
   }
 }

@@ -21,7 +21,8 @@ QzWord Qz__HardLightModeDispatch(Qz_Object* object, uint32_t id, const QzWord* a
   switch (id) {
     case kQzModeRender:
       return qz::modes::renderPerChannel(qz::modes::renderMessage(args),
-                                         [](int32_t c, int32_t k) { return Qz__HardLight(c, k); });
+                                         [](int32_t c, int32_t k) { return Qz__HardLight(c, k); },
+                                         qz::modes::channelKernel(&qz::modes::BlendKernels::hardLight));
     default: return Qz_DoMethodA(object->super, id, args);
   }
 }

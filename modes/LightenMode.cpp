@@ -20,7 +20,8 @@ QzWord Qz__LightenModeDispatch(Qz_Object* object, uint32_t id, const QzWord* arg
   switch (id) {
     case kQzModeRender:
       return qz::modes::renderPerChannel(qz::modes::renderMessage(args),
-                                         [](int32_t c, int32_t k) { return Qz__Lighten(c, k); });
+                                         [](int32_t c, int32_t k) { return Qz__Lighten(c, k); },
+                                         qz::modes::channelKernel(&qz::modes::BlendKernels::lighten));
     default: return Qz_DoMethodA(object->super, id, args);
   }
 }

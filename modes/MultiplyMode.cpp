@@ -21,7 +21,8 @@ QzWord Qz__MultiplyModeDispatch(Qz_Object* object, uint32_t id, const QzWord* ar
   switch (id) {
     case kQzModeRender:
       return qz::modes::renderPerChannel(qz::modes::renderMessage(args),
-                                         [](int32_t c, int32_t k) { return Qz__Multiply(c, k); });
+                                         [](int32_t c, int32_t k) { return Qz__Multiply(c, k); },
+                                         qz::modes::channelKernel(&qz::modes::BlendKernels::multiply));
     default: return Qz_DoMethodA(object->super, id, args);
   }
 }

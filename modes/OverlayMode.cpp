@@ -21,7 +21,8 @@ QzWord Qz__OverlayModeDispatch(Qz_Object* object, uint32_t id, const QzWord* arg
   switch (id) {
     case kQzModeRender:
       return qz::modes::renderPerChannel(qz::modes::renderMessage(args),
-                                         [](int32_t c, int32_t k) { return Qz__Overlay(c, k); });
+                                         [](int32_t c, int32_t k) { return Qz__Overlay(c, k); },
+                                         qz::modes::channelKernel(&qz::modes::BlendKernels::overlay));
     default: return Qz_DoMethodA(object->super, id, args);
   }
 }

@@ -20,7 +20,8 @@ QzWord Qz__ScreenModeDispatch(Qz_Object* object, uint32_t id, const QzWord* args
   switch (id) {
     case kQzModeRender:
       return qz::modes::renderPerChannel(qz::modes::renderMessage(args),
-                                         [](int32_t c, int32_t k) { return Qz__Screen(c, k); });
+                                         [](int32_t c, int32_t k) { return Qz__Screen(c, k); },
+                                         qz::modes::channelKernel(&qz::modes::BlendKernels::screen));
     default: return Qz_DoMethodA(object->super, id, args);
   }
 }

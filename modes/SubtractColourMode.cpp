@@ -20,7 +20,8 @@ QzWord Qz__SubtractColourModeDispatch(Qz_Object* object, uint32_t id, const QzWo
   switch (id) {
     case kQzModeRender:
       return qz::modes::renderPerChannel(qz::modes::renderMessage(args),
-                                         [](int32_t c, int32_t k) { return Qz__SubtractColour(c, k); });
+                                         [](int32_t c, int32_t k) { return Qz__SubtractColour(c, k); },
+                                         qz::modes::channelKernel(&qz::modes::BlendKernels::subtractColour));
     default: return Qz_DoMethodA(object->super, id, args);
   }
 }
