@@ -93,6 +93,7 @@ QZ_EXPORT void Qz_FreeImageData(Qz_Plane plane) {
     std::free(header);
 }
 
-QZ_EXPORT void Qz_FreeStoredObjectBuffer(Qz_Plane plane) { Qz_FreeImageData(plane); }
+// Stored object texts are plain heap blocks, not planes.
+QZ_EXPORT void Qz_FreeStoredObjectBuffer(Qz_Plane plane) { std::free(plane); }
 
 QZ_EXTERN_C_END

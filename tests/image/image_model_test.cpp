@@ -47,7 +47,7 @@ TEST(ImagePlanes, RowsAreAlignedAndPadded) {
   Qz_FreeImageData(nullptr);
   Qz_Plane empty = Qz_AllocImageData(10, 0, 8);
   EXPECT_NE(empty, nullptr);
-  Qz_FreeStoredObjectBuffer(empty);
+  Qz_FreeImageData(empty);
   EXPECT_EQ(Qz_AllocImageData(0, 4, 8), nullptr);
   EXPECT_EQ(Qz_AllocImageData(4, 4, 16), nullptr);
 }
