@@ -25,6 +25,10 @@ namespace qz::app {
 QZ_EXPORT std::span<const char* const> centralClassNames();
 QZ_EXPORT std::span<const char* const> centralRemovalNames();
 
+// One group of the list, in registration order (tests register one family).
+enum class ClassGroup { Application, Modes, Media, Tools, Actions, Panels, Formats };
+QZ_EXPORT std::span<const char* const> classGroup(ClassGroup group);
+
 // How one class is initialised or cleaned up; tests wrap the default to watch
 // or refuse single classes.
 struct ClassCalls {

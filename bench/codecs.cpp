@@ -34,19 +34,13 @@
 #include <png.h>
 #include <tiffio.h>
 
-#include "actions/qz_actions.h"
+#include "app/class_registration.h"
 #include "image/image_shell.h"
 #include "image/qz_image.h"
-#include "modes/mode_classes.h"
 #include "qzio/qzio.h"
 #include "qzio/qzio_format_classes.h"
 #include "qzio/root_qzio.h"
 
-QZ_EXTERN_C_BEGIN
-int32_t Qz_InitJPEGQZIOClass(Qz_GlobalData*);
-int32_t Qz_InitPNGQZIOClass(Qz_GlobalData*);
-int32_t Qz_InitTIFFQZIOClass(Qz_GlobalData*);
-QZ_EXTERN_C_END
 
 namespace {
 
@@ -98,8 +92,8 @@ void StartLibrary() {
   static const bool started = [] {
     Qz_InitImageBase();
     Qz_InitImageClass(Qz_GetGlobalData());
-    Qz_InitActionClasses(Qz_GetGlobalData());
-    Qz_InitModeClasses(Qz_GetGlobalData());
+    qz::app::initClasses(qz::app::classGroup(qz::app::ClassGroup::Actions), Qz_GetGlobalData());
+    qz::app::initClasses(qz::app::classGroup(qz::app::ClassGroup::Modes), Qz_GetGlobalData());
     Qz_InitRootQZIOClass(nullptr);
     Qz_InitJPEGQZIOClass(nullptr);
     Qz_InitPNGQZIOClass(nullptr);

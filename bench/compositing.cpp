@@ -18,7 +18,7 @@
 #include "image/qz_compositor.h"
 #include "image/qz_image.h"
 #include "image/strip_pool.h"
-#include "modes/mode_classes.h"
+#include "app/class_registration.h"
 #include "modes/mode_kit.h"
 
 namespace {
@@ -49,7 +49,7 @@ const Scene& SharedScene() {
     Scene s;
     Qz_InitImageBase();
     Qz_InitImageClass(Qz_GetGlobalData());
-    Qz_InitModeClasses(Qz_GetGlobalData());
+    qz::app::initClasses(qz::app::classGroup(qz::app::ClassGroup::Modes), Qz_GetGlobalData());
     s.doc = MakeImage(kQzDocument, 24, kQzAllocNoThread);
     if (!s.doc) return s;
     std::mt19937 grain(11);

@@ -5,29 +5,25 @@
 #include <algorithm>
 #include <atomic>
 
-#include "modes/mode_classes.h"
+#include "gadgets/qz_colour_edit.h"
+#include "gadgets/qz_group.h"
 #include "modes/mode_kit.h"
 #include "objects/qz_notify.h"
+#include "plugins/qz_root_plugin.h"
 
 namespace {
 
 constexpr uint32_t kBiColourModeClassId = 0x804;
-constexpr uint32_t kSetColour = 0x130053;  // the layer's and this mode's: red | green << 8 | blue << 16
-constexpr uint32_t kColourEditColour = 0x1B001E;
-constexpr uint32_t kPluginTitle = 0x3E8000A;
-constexpr uint32_t kGroupSetFrame = 0x2012C;
 constexpr uint32_t kFirstTitleEntry = 92, kSecondTitleEntry = 93;
 
 struct Qz_BiColourModeObject {
   Qz_Object header;
-  Qz_Image* layer;
-  Qz_Object* firstEdit;
-  Qz_Object* secondEdit;
-  std::atomic<uint32_t> second;  // read by render
-  QzWord firstNotify, secondNotify;
+  Qz_Image* layer = nullptr;
+  Qz_Object* firstEdit = nullptr;
+  Qz_Object* secondEdit = nullptr;
+  std::atomic<uint32_t> second{0};  // read by render; red | green << 8 | blue << 16
+  QzWord firstNotify = 0, secondNotify = 0;
 };
-
-Qz_Class gBiColourModeClass;
 
 Qz_BiColourModeObject* Qz__Self(Qz_Object* object) {
   return reinterpret_cast<Qz_BiColourModeObject*>(object);
@@ -40,12 +36,13 @@ const char* Qz__CatalogueText(uint32_t entry) {
 
 // The panel needs the toolkit's plug-in frame and colour editor; without
 // them the mode works without a panel.
-void Qz__BuildPanel(Qz_BiColourModeObject* self) {
+bool Qz__BuildPanel(Qz_Object* object) {
+  Qz_BiColourModeObject* self = Qz__Self(object);
   if (!Qz_FindClassFromName("RootPlugin") || !Qz_FindClassFromName("ColourEdit") ||
       !Qz_FindClassFromName("Group"))
-    return;
+    return true;
   Qz_Object* panel = Qz_CreateObjects(
-      0, kBuildObject, "RootPlugin", kPluginTitle, "BiColour", kBuildVGroup,
+      0, kBuildObject, "RootPlugin", kQzPluginSetTitle, "BiColour", kBuildVGroup,
       kBuildVGroup, kRootSetLabel, Qz__CatalogueText(kFirstTitleEntry), kGroupSetFrame, 1,
       kBuildObject, "ColourEdit", kBuildStoreLast, &self->firstEdit, kBuildClose, kBuildClose,
       kBuildVGroup, kRootSetLabel, Qz__CatalogueText(kSecondTitleEntry), kGroupSetFrame, 1,
@@ -53,6 +50,7 @@ void Qz__BuildPanel(Qz_BiColourModeObject* self) {
       kBuildClose, kBuildClose);
   if (!panel) self->firstEdit = self->secondEdit = nullptr;
   Qz_DoMethod(self->header.super, kQzModeSetPanel, panel);
+  return true;
 }
 
 void Qz__DropNotifies(Qz_BiColourModeObject* self) {
@@ -67,11 +65,11 @@ QzWord Qz__SetModeImage(Qz_BiColourModeObject* self, Qz_Image* layer, const QzWo
   self->layer = layer;
   if (layer && self->firstEdit && self->secondEdit) {
     const uint8_t* k = layer->committedColour;
-    Qz_DoMethod(self->firstEdit, kColourEditColour, uint32_t(k[0] | k[1] << 8 | k[2] << 16));
-    self->firstNotify = Qz_AddNotify(self->firstEdit, kColourEditColour, kNotifyAnyValue,
-                                     &layer->object, 2, kSetColour, kNotifySameWord);
-    self->secondNotify = Qz_AddNotify(self->secondEdit, kColourEditColour, kNotifyAnyValue,
-                                      &self->header, 2, kSetColour, kNotifySameWord);
+    Qz_DoMethod(self->firstEdit, kQzColourEditColour, uint32_t(k[0] | k[1] << 8 | k[2] << 16));
+    self->firstNotify = Qz_AddNotify(self->firstEdit, kQzColourEditColour, kNotifyAnyValue,
+                                     &layer->object, 2, kQzImageSetColour, kNotifySameWord);
+    self->secondNotify = Qz_AddNotify(self->secondEdit, kQzColourEditColour, kNotifyAnyValue,
+                                      &self->header, 2, kQzImageSetColour, kNotifySameWord);
   }
   return Qz_DoMethodA(self->header.super, kQzModeSetImage, args);
 }
@@ -124,37 +122,24 @@ QzWord Qz__BiColourModeDispatch(Qz_Object* object, uint32_t id, const QzWord* ar
   Qz_BiColourModeObject* self = Qz__Self(object);
   switch (id) {
     case kQzModeRender: return Qz__RenderBiColour(self, qz::modes::renderMessage(args));
-    case kSetColour: return Qz__SetSecondColour(self, args[0]);
+    case kQzImageSetColour: return Qz__SetSecondColour(self, args[0]);
     case kQzModeSetImage:
       return Qz__SetModeImage(self, reinterpret_cast<Qz_Image*>(args[0]), args);
-    default: return Qz_DoMethodA(object->super, id, args);
+    default: return qz::kit::inherited(object, id, args);
   }
 }
 
-Qz_Object* Qz__NewBiColourMode(Qz_Class* objectClass, const QzWord* /*args*/) {
-  Qz_Object* object = qz::modes::newModeObject(objectClass, "RootMode");
-  if (object) Qz__BuildPanel(Qz__Self(object));
-  return object;
-}
+// The RootMode instance disposes the panel.
+void Qz__DisposeBiColourMode(Qz_Object* object) { Qz__DropNotifies(Qz__Self(object)); }
 
-void Qz__DisposeBiColourMode(Qz_Object* object) {
-  Qz__DropNotifies(Qz__Self(object));
-  qz::modes::disposeModeObject(object);  // the RootMode instance disposes the panel
-}
+const qz::kit::ClassDecl kBiColourMode = {
+    .name = "BiColourMode", .superName = "RootMode", .classId = kBiColourModeClassId,
+    .instance = qz::kit::instanceOf<Qz_BiColourModeObject>(), .handler = Qz__BiColourModeDispatch,
+    .setUp = Qz__BuildPanel, .tearDown = Qz__DisposeBiColourMode};
 
 }  // namespace
 
 QZ_EXTERN_C_BEGIN
-
-QZ_EXPORT QzWord Qz_InitBiColourModeClass(Qz_GlobalData* /*globalData*/) {
-  return qz::modes::registerModeClass(
-      gBiColourModeClass,
-      {"BiColourMode", kBiColourModeClassId, "RootMode", Qz__NewBiColourMode,
-       Qz__DisposeBiColourMode, Qz__BiColourModeDispatch, sizeof(Qz_BiColourModeObject)});
-}
-
-QZ_EXPORT void Qz_CleanupBiColourModeClass(void) {
-  qz::modes::unregisterModeClass(gBiColourModeClass);
-}
-
+QZ_EXPORT QzWord Qz_InitBiColourModeClass(Qz_GlobalData*) { return qz::kit::addClass(kBiColourMode); }
+QZ_EXPORT void Qz_CleanupBiColourModeClass(void) { qz::kit::removeClass(kBiColourMode); }
 QZ_EXTERN_C_END

@@ -4,26 +4,19 @@
 #include <algorithm>
 #include <atomic>
 
-#include "modes/mode_classes.h"
 #include "modes/mode_kit.h"
+#include "modes/qz_colourise_mode.h"
 
 namespace {
-
-constexpr uint32_t kColouriseModeClassId = 0x814;
-constexpr uint32_t kSetTargetRed = 0x81E;
-constexpr uint32_t kSetTargetGreen = 0x832;
-constexpr uint32_t kSetTargetBlue = 0x846;
 
 // State word values.
 constexpr int32_t kFollowPaint = 0, kTargetJustSet = -1, kTargetInUse = 1;
 
 struct Qz_ColouriseModeObject {
   Qz_Object header;
-  std::atomic<uint32_t> target;  // red | green << 8 | blue << 16
-  std::atomic<int32_t> state;
+  std::atomic<uint32_t> target{0};  // red | green << 8 | blue << 16
+  std::atomic<int32_t> state{kFollowPaint};
 };
-
-Qz_Class gColouriseModeClass;
 
 Qz_ColouriseModeObject* Qz__Self(Qz_Object* object) {
   return reinterpret_cast<Qz_ColouriseModeObject*>(object);
@@ -78,30 +71,21 @@ QzWord Qz__ColouriseModeDispatch(Qz_Object* object, uint32_t id, const QzWord* a
   Qz_ColouriseModeObject* self = Qz__Self(object);
   switch (id) {
     case kQzModeRender: return Qz__RenderColourise(self, qz::modes::renderMessage(args));
-    case kSetTargetRed: return Qz__SetTarget(self, 0, args[0]);
-    case kSetTargetGreen: return Qz__SetTarget(self, 1, args[0]);
-    case kSetTargetBlue: return Qz__SetTarget(self, 2, args[0]);
-    default: return Qz_DoMethodA(object->super, id, args);
+    case kQzColouriseSetTargetRed: return Qz__SetTarget(self, 0, args[0]);
+    case kQzColouriseSetTargetGreen: return Qz__SetTarget(self, 1, args[0]);
+    case kQzColouriseSetTargetBlue: return Qz__SetTarget(self, 2, args[0]);
+    default: return qz::kit::inherited(object, id, args);
   }
 }
 
-Qz_Object* Qz__NewColouriseMode(Qz_Class* objectClass, const QzWord* /*args*/) {
-  return qz::modes::newModeObject(objectClass, "RootMode");
-}
+const qz::kit::ClassDecl kColouriseMode = {
+    .name = "ColouriseMode", .superName = "RootMode", .classId = kQzColouriseModeClassId,
+    .instance = qz::kit::instanceOf<Qz_ColouriseModeObject>(),
+    .handler = Qz__ColouriseModeDispatch};
 
 }  // namespace
 
 QZ_EXTERN_C_BEGIN
-
-QZ_EXPORT QzWord Qz_InitColouriseModeClass(Qz_GlobalData* /*globalData*/) {
-  return qz::modes::registerModeClass(
-      gColouriseModeClass,
-      {"ColouriseMode", kColouriseModeClassId, "RootMode", Qz__NewColouriseMode,
-       qz::modes::disposeModeObject, Qz__ColouriseModeDispatch, sizeof(Qz_ColouriseModeObject)});
-}
-
-QZ_EXPORT void Qz_CleanupColouriseModeClass(void) {
-  qz::modes::unregisterModeClass(gColouriseModeClass);
-}
-
+QZ_EXPORT QzWord Qz_InitColouriseModeClass(Qz_GlobalData*) { return qz::kit::addClass(kColouriseMode); }
+QZ_EXPORT void Qz_CleanupColouriseModeClass(void) { qz::kit::removeClass(kColouriseMode); }
 QZ_EXTERN_C_END

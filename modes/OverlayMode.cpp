@@ -1,15 +1,8 @@
 // OverlayMode: screen over light, multiply over dark, weighted by what lies below. It answers the render method
 // and hands every other id to its RootMode instance.
-#include <algorithm>
-
-#include "modes/mode_classes.h"
 #include "modes/mode_kit.h"
 
 namespace {
-
-constexpr uint32_t kOverlayModeClassId = 0x801;
-
-Qz_Class gOverlayModeClass;
 
 // c: the channel below, k: the paint colour's channel (both 0..255).
 inline int32_t Qz__Overlay(int32_t c, int32_t k) {
@@ -17,30 +10,13 @@ inline int32_t Qz__Overlay(int32_t c, int32_t k) {
   return (screen * (255 - c) + multiply * c) / 255;
 }
 
-QzWord Qz__OverlayModeDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
-  switch (id) {
-    case kQzModeRender:
-      return qz::modes::renderPerChannel(qz::modes::renderMessage(args),
-                                         [](int32_t c, int32_t k) { return Qz__Overlay(c, k); },
-                                         qz::modes::channelKernel(&qz::modes::BlendKernels::overlay));
-    default: return Qz_DoMethodA(object->super, id, args);
-  }
-}
-
-Qz_Object* Qz__NewOverlayMode(Qz_Class* objectClass, const QzWord* /*args*/) {
-  return qz::modes::newModeObject(objectClass, "RootMode");
-}
+const qz::kit::ClassDecl kOverlayMode = {
+    .name = "OverlayMode", .superName = "RootMode", .classId = kQzBlendModeClassId,
+    .handler = qz::modes::perChannelHandler<Qz__Overlay, &qz::modes::BlendKernels::overlay>};
 
 }  // namespace
 
 QZ_EXTERN_C_BEGIN
-
-QZ_EXPORT QzWord Qz_InitOverlayModeClass(Qz_GlobalData* /*globalData*/) {
-  return qz::modes::registerModeClass(
-      gOverlayModeClass, {"OverlayMode", kOverlayModeClassId, "RootMode", Qz__NewOverlayMode,
-                         qz::modes::disposeModeObject, Qz__OverlayModeDispatch, sizeof(Qz_Object)});
-}
-
-QZ_EXPORT void Qz_CleanupOverlayModeClass(void) { qz::modes::unregisterModeClass(gOverlayModeClass); }
-
+QZ_EXPORT QzWord Qz_InitOverlayModeClass(Qz_GlobalData*) { return qz::kit::addClass(kOverlayMode); }
+QZ_EXPORT void Qz_CleanupOverlayModeClass(void) { qz::kit::removeClass(kOverlayMode); }
 QZ_EXTERN_C_END

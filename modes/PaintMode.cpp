@@ -3,14 +3,9 @@
 // plain 8-bit layers in this mode itself, without calling it.
 #include <cstring>
 
-#include "modes/mode_classes.h"
 #include "modes/mode_kit.h"
 
 namespace {
-
-constexpr uint32_t kPaintModeClassId = 0x801;
-
-Qz_Class gPaintModeClass;
 
 QzWord Qz__RenderGrey(const Qz_ModeRenderMessage* message) {
   const Qz_ImageLock* lock = message->block;
@@ -33,27 +28,13 @@ QzWord Qz__RenderPaint(const Qz_ModeRenderMessage* message) {
   });
 }
 
-QzWord Qz__PaintModeDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
-  switch (id) {
-    case kQzModeRender: return Qz__RenderPaint(qz::modes::renderMessage(args));
-    default: return Qz_DoMethodA(object->super, id, args);
-  }
-}
-
-Qz_Object* Qz__NewPaintMode(Qz_Class* objectClass, const QzWord* /*args*/) {
-  return qz::modes::newModeObject(objectClass, "RootMode");
-}
+const qz::kit::ClassDecl kPaintMode = {
+    .name = "PaintMode", .superName = "RootMode", .classId = kQzBlendModeClassId,
+    .handler = qz::modes::renderHandler<Qz__RenderPaint>};
 
 }  // namespace
 
 QZ_EXTERN_C_BEGIN
-
-QZ_EXPORT QzWord Qz_InitPaintModeClass(Qz_GlobalData* /*globalData*/) {
-  return qz::modes::registerModeClass(
-      gPaintModeClass, {"PaintMode", kPaintModeClassId, "RootMode", Qz__NewPaintMode,
-                        qz::modes::disposeModeObject, Qz__PaintModeDispatch, sizeof(Qz_Object)});
-}
-
-QZ_EXPORT void Qz_CleanupPaintModeClass(void) { qz::modes::unregisterModeClass(gPaintModeClass); }
-
+QZ_EXPORT QzWord Qz_InitPaintModeClass(Qz_GlobalData*) { return qz::kit::addClass(kPaintMode); }
+QZ_EXPORT void Qz_CleanupPaintModeClass(void) { qz::kit::removeClass(kPaintMode); }
 QZ_EXTERN_C_END

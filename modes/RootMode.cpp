@@ -5,62 +5,32 @@
 // nothing: the render method falls through to the group instance.
 #include <atomic>
 
+#include "gadgets/qz_group.h"
 #include "image/image_internal.h"
-#include "modes/mode_classes.h"
 #include "modes/mode_kit.h"
+#include "objects/qz_linked_list.h"
 #include "objects/qz_notify.h"
 #include "objects/qz_root.h"
+#include "plugins/qz_root_plugin.h"
 
 namespace {
 
-constexpr uint32_t kRootModeClassId = 0x800;
-constexpr uint32_t kPluginPrepare = 0x3E80050;
-constexpr uint32_t kPluginRelayout = 0x3E8008C;
-constexpr uint32_t kGroupSetFrame = 0x2012C;
-constexpr uint32_t kListAddHead = 0x47000A;
-constexpr uint32_t kListRemove = 0x470046;
-
-enum Attribute {
-  kAmount, kRadius, kAngle, kQuality, kColourMode, kThreshold, kXRadius, kYRadius, kXPosition,
-  kYPosition, kAttributeCount
-};
-
 struct Qz_RootModeObject {
   Qz_Object header;
-  Qz_Image* image;  // the layer
-  Qz_Object* panel;
-  QzWord notifyHandle;
-  int32_t panelShown;
-  std::atomic<uint32_t> flags;
-  std::atomic<int16_t> attributes[kAttributeCount];  // read by render on the image thread
+  Qz_Image* image = nullptr;  // the layer
+  Qz_Object* panel = nullptr;
+  QzWord notifyHandle = 0;
+  int32_t panelShown = 0;
+  std::atomic<uint32_t> flags{0};
+  // The ten 16-bit settings, read and written by the kit's attribute rows
+  // (atomically: renders read them on the image thread).
+  int16_t amount = 0, radius = 0, angle = 0, quality = 0, colourMode = 0, threshold = 0;
+  int16_t xRadius = 0, yRadius = 0, xPosition = 0, yPosition = 0;
 };
-
-// Setter id, getter id and attribute, one row each.
-struct AttributeRow {
-  uint32_t setter, getter;
-  Attribute attribute;
-};
-constexpr AttributeRow kAttributes[] = {
-    {kQzModeSetAmount, kQzModeGetAmount, kAmount},
-    {kQzModeSetRadius, kQzModeGetRadius, kRadius},
-    {kQzModeSetAngle, kQzModeGetAngle, kAngle},
-    {kQzModeSetColourMode, kQzModeGetColourMode, kColourMode},
-    {kQzModeSetQuality, kQzModeGetQuality, kQuality},
-    {kQzModeSetXPosition, kQzModeGetXPosition, kXPosition},
-    {kQzModeSetYPosition, kQzModeGetYPosition, kYPosition},
-    {kQzModeSetXRadius, kQzModeGetXRadius, kXRadius},
-    {kQzModeSetYRadius, kQzModeGetYRadius, kYRadius},
-    {kQzModeSetThreshold, kQzModeGetThreshold, kThreshold},
-};
-
-Qz_Class gRootModeClass;
 
 Qz_RootModeObject* Qz__Self(Qz_Object* object) {
   return reinterpret_cast<Qz_RootModeObject*>(object);
 }
-
-// A 16-bit value widened with its sign, carried as a 32-bit word.
-inline QzWord Qz__Widen(int16_t value) { return QzWord(uint32_t(int32_t(value))); }
 
 Qz_Object* Qz__ModePanelGroup() { return Qz_GetImageBase()->modePanelGroup; }
 
@@ -79,26 +49,37 @@ QzWord Qz__ModeChanged(Qz_RootModeObject* self) {
   return 1;
 }
 
-// The same value twice changes nothing; values are compared after the cut
-// to 16 bits, and every setter notifies the stored value.
-QzWord Qz__SetAttribute(Qz_RootModeObject* self, const AttributeRow& row, QzWord word) {
-  const auto value = int16_t(uint16_t(word));
-  std::atomic<int16_t>& slot = self->attributes[row.attribute];
-  if (slot.load() == value) return Qz__Widen(value);
-  slot.store(value);
-  Qz_DoNotify(&self->header, row.setter, Qz__Widen(value));
-  Qz__ModeChanged(self);
-  return Qz__Widen(value);
+void Qz__SettingChanged(Qz_Object* object) { Qz__ModeChanged(Qz__Self(object)); }
+
+// Each setting is clamped to 16 bits, answered widened with its sign, and a
+// change notifies the stored value and asks for a re-render.
+template <int16_t Qz_RootModeObject::*Member>
+qz::kit::Attribute Qz__Setting(uint32_t setter, uint32_t getter) {
+  return {.setter = setter, .getter = getter, .minimum = INT16_MIN, .maximum = INT16_MAX,
+          .field = qz::kit::field(Member), .changed = Qz__SettingChanged};
 }
+
+const qz::kit::Attribute kSettings[] = {
+    Qz__Setting<&Qz_RootModeObject::amount>(kQzModeSetAmount, kQzModeGetAmount),
+    Qz__Setting<&Qz_RootModeObject::radius>(kQzModeSetRadius, kQzModeGetRadius),
+    Qz__Setting<&Qz_RootModeObject::angle>(kQzModeSetAngle, kQzModeGetAngle),
+    Qz__Setting<&Qz_RootModeObject::colourMode>(kQzModeSetColourMode, kQzModeGetColourMode),
+    Qz__Setting<&Qz_RootModeObject::quality>(kQzModeSetQuality, kQzModeGetQuality),
+    Qz__Setting<&Qz_RootModeObject::xPosition>(kQzModeSetXPosition, kQzModeGetXPosition),
+    Qz__Setting<&Qz_RootModeObject::yPosition>(kQzModeSetYPosition, kQzModeGetYPosition),
+    Qz__Setting<&Qz_RootModeObject::xRadius>(kQzModeSetXRadius, kQzModeGetXRadius),
+    Qz__Setting<&Qz_RootModeObject::yRadius>(kQzModeSetYRadius, kQzModeGetYRadius),
+    Qz__Setting<&Qz_RootModeObject::threshold>(kQzModeSetThreshold, kQzModeGetThreshold),
+};
 
 QzWord Qz__ActiveImageChanged(Qz_RootModeObject* self, Qz_Image* active) {
   Qz_Object* group = Qz__ModePanelGroup();
   if (active != self->image && self->panelShown) {
-    if (group) Qz_DoMethod(group, kListRemove, self->panel);
+    if (group) Qz_DoMethod(group, kLinkedListRemove, self->panel);
     self->panelShown = 0;
   }
   if (self->panel && !self->panelShown && active == self->image && self->image && group) {
-    Qz_DoMethod(group, kListAddHead, self->panel);
+    Qz_DoMethod(group, kLinkedListAddHead, self->panel);
     Qz_DoMethod(group, kRootDraw);
     self->panelShown = 1;
     return 1;
@@ -114,14 +95,14 @@ QzWord Qz__SetModeImage(Qz_RootModeObject* self, Qz_Image* layer) {
   Qz__ActiveImageChanged(self, Qz__ActivePaintLayer());
   Qz_Image* document = layer ? qz::topDocument(layer) : nullptr;
   if (self->panel && document && Qz_CurrentViewOf(document))
-    Qz_DoMethod(Qz__ModePanelGroup(), kPluginRelayout);
+    Qz_DoMethod(Qz__ModePanelGroup(), kQzPluginRelayout);
   return 0;
 }
 
 void Qz__HidePanel(Qz_RootModeObject* self) {
   if (!self->panelShown || !self->panel) return;
   Qz_Object* parent = Qz_RootInstance(self->panel)->box.parent;
-  Qz_DoMethod(parent ? parent : Qz__ModePanelGroup(), kListRemove, self->panel);
+  Qz_DoMethod(parent ? parent : Qz__ModePanelGroup(), kLinkedListRemove, self->panel);
   self->panelShown = 0;
 }
 
@@ -130,7 +111,7 @@ QzWord Qz__SetModePanel(Qz_RootModeObject* self, Qz_Object* panel) {
   Qz_DisposeObject(self->panel);
   self->panel = panel;
   if (!panel) return 0;
-  for (int i = 0; i < 3; ++i) Qz_DoMethod(panel, kPluginPrepare);
+  for (int i = 0; i < 3; ++i) Qz_DoMethod(panel, kQzPluginPrepare);
   Qz_DoMethod(panel, kGroupSetFrame, 0);
   Qz_Object* application = Qz_GetImageBase()->application;
   if (application && !self->notifyHandle)
@@ -189,49 +170,34 @@ QzWord Qz__RootModeDispatch(Qz_Object* object, uint32_t id, const QzWord* args) 
     case kQzModeSourceRegionChanged: return Qz__SourceRegionChanged(self, args);
     case kQzModeSourceAttached: return 0;
     case kQzModeSourcePassDone: return Qz__SourcePassDone(self, reinterpret_cast<Qz_Image*>(args[0]));
-    default: break;
+    default: return qz::kit::inherited(object, id, args);
   }
-  for (const AttributeRow& row : kAttributes) {
-    if (id == row.setter) return Qz__SetAttribute(self, row, args[0]);
-    if (id == row.getter) return Qz__Widen(self->attributes[row.attribute].load());
-  }
-  return Qz_DoMethodA(object->super, id, args);
 }
 
-Qz_Object* Qz__NewRootMode(Qz_Class* objectClass, const QzWord* /*args*/) {
-  Qz_Object* object = Qz_AllocObjectMem(objectClass);
-  if (!object) return nullptr;
-  // An empty vertical group; a plain Root until the toolkit's groups exist.
-  object->super = Qz_CreateSubClassObjects(0, kBuildVGroup, kBuildClose);
-  if (!object->super) object->super = Qz_CreateObject("Root");
-  if (!object->super) {
-    Qz_FreeObjectMem(object);
-    return nullptr;
-  }
-  object->super->owner = object;
-  return object;
+// An empty vertical group; a plain Root until the toolkit's groups exist.
+Qz_Object* Qz__MakeRootModeSuper(Qz_Object*) {
+  Qz_Object* group = Qz_CreateSubClassObjects(0, kBuildVGroup, kBuildClose);
+  return group ? group : Qz_CreateObject("Root");
 }
 
-void Qz_DisposeRootModeClass(Qz_Object* object) {
+void Qz__DisposeRootMode(Qz_Object* object) {
   Qz_RootModeObject* self = Qz__Self(object);
   if (self->notifyHandle) Qz_RemoveNotify(Qz_GetImageBase()->application, self->notifyHandle);
   self->notifyHandle = 0;
   Qz__HidePanel(self);
   Qz_DisposeObject(self->panel);
   self->panel = nullptr;
-  qz::modes::disposeModeObject(object);
 }
+
+const qz::kit::ClassDecl kRootMode = {
+    .name = "RootMode", .superName = "Root", .classId = kQzRootModeClassId,
+    .instance = qz::kit::instanceOf<Qz_RootModeObject>(), .handler = Qz__RootModeDispatch,
+    .attributes = kSettings, .makeSuper = Qz__MakeRootModeSuper,
+    .tearDown = Qz__DisposeRootMode};
 
 }  // namespace
 
 QZ_EXTERN_C_BEGIN
-
-QZ_EXPORT QzWord Qz_InitRootModeClass(Qz_GlobalData* /*globalData*/) {
-  return qz::modes::registerModeClass(
-      gRootModeClass, {"RootMode", kRootModeClassId, "Root", Qz__NewRootMode,
-                       Qz_DisposeRootModeClass, Qz__RootModeDispatch, sizeof(Qz_RootModeObject)});
-}
-
-QZ_EXPORT void Qz_CleanupRootModeClass(void) { qz::modes::unregisterModeClass(gRootModeClass); }
-
+QZ_EXPORT QzWord Qz_InitRootModeClass(Qz_GlobalData*) { return qz::kit::addClass(kRootMode); }
+QZ_EXPORT void Qz_CleanupRootModeClass(void) { qz::kit::removeClass(kRootMode); }
 QZ_EXTERN_C_END

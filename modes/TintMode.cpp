@@ -2,14 +2,9 @@
 // lies below, the same brightness for all three channels.
 #include <algorithm>
 
-#include "modes/mode_classes.h"
 #include "modes/mode_kit.h"
 
 namespace {
-
-constexpr uint32_t kTintModeClassId = 0x801;
-
-Qz_Class gTintModeClass;
 
 QzWord Qz__RenderTint(const Qz_ModeRenderMessage* message) {
   const uint8_t* k = qz::modes::paintColour(message ? message->block : nullptr);
@@ -24,27 +19,13 @@ QzWord Qz__RenderTint(const Qz_ModeRenderMessage* message) {
   });
 }
 
-QzWord Qz__TintModeDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
-  switch (id) {
-    case kQzModeRender: return Qz__RenderTint(qz::modes::renderMessage(args));
-    default: return Qz_DoMethodA(object->super, id, args);
-  }
-}
-
-Qz_Object* Qz__NewTintMode(Qz_Class* objectClass, const QzWord* /*args*/) {
-  return qz::modes::newModeObject(objectClass, "RootMode");
-}
+const qz::kit::ClassDecl kTintMode = {
+    .name = "TintMode", .superName = "RootMode", .classId = kQzBlendModeClassId,
+    .handler = qz::modes::renderHandler<Qz__RenderTint>};
 
 }  // namespace
 
 QZ_EXTERN_C_BEGIN
-
-QZ_EXPORT QzWord Qz_InitTintModeClass(Qz_GlobalData* /*globalData*/) {
-  return qz::modes::registerModeClass(
-      gTintModeClass, {"TintMode", kTintModeClassId, "RootMode", Qz__NewTintMode,
-                       qz::modes::disposeModeObject, Qz__TintModeDispatch, sizeof(Qz_Object)});
-}
-
-QZ_EXPORT void Qz_CleanupTintModeClass(void) { qz::modes::unregisterModeClass(gTintModeClass); }
-
+QZ_EXPORT QzWord Qz_InitTintModeClass(Qz_GlobalData*) { return qz::kit::addClass(kTintMode); }
+QZ_EXPORT void Qz_CleanupTintModeClass(void) { qz::kit::removeClass(kTintMode); }
 QZ_EXTERN_C_END

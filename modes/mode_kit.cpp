@@ -1,7 +1,6 @@
-// Shared helpers of the mode classes: registration, creation over a
-// superclass instance, the re-render request and the copy-through output.
+// Shared helpers of the mode classes: the re-render request and the
+// copy-through output.
 #include "modes/mode_kit.h"
-#include "objects/qz_class_record.h"
 
 #include <atomic>
 #include <cstring>
@@ -21,26 +20,6 @@ QZ_EXPORT void Qz__SetModeRerenderPoster(void (*poster)(Qz_Image* document)) {
 QZ_EXTERN_C_END
 
 namespace qz::modes {
-
-QzWord registerModeClass(Qz_Class& c, const ModeClassInfo& info) {
-  static const Qz_Method kNoMethods[] = {{0, nullptr, 0, 0, nullptr, 0, nullptr, 0, 0}};
-  const Qz_ClassSpec spec = {info.name,    "Mode",        info.classId, info.superName,
-                             info.create,  info.dispose,  info.dispatch, kNoMethods,
-                             info.objectSize, 0};
-  return Qz_RegisterClassRecord(&c, &spec);
-}
-
-void unregisterModeClass(Qz_Class& c) { Qz_UnregisterClassRecord(&c); }
-
-Qz_Object* newModeObject(Qz_Class* objectClass, const char* superName, const TagItem* tags) {
-  return Qz_AllocObjectOver(objectClass, superName, tags);
-}
-
-void disposeModeObject(Qz_Object* object) {
-  if (!object) return;
-  Qz_DisposeObject(object->super);
-  Qz_FreeObjectMem(object);
-}
 
 void postRerender(Qz_Image* layer) {
   Qz_Image* document = layer->document ? layer->document : qz::topDocument(layer);

@@ -1,6 +1,6 @@
-// What every mode class shares: the RootMode method ids, class
-// registration, the instance-with-superclass creation, and the render frame
-// that walks a block with absolute source and relative destination rows.
+// The mode family over the class kit: the RootMode ids, the handlers of
+// simple modes (a formula and nothing else), and the render frame that walks
+// a block with absolute source and relative destination rows.
 #pragma once
 
 #include <cstdint>
@@ -8,34 +8,9 @@
 #include "image/qz_compositor.h"
 #include "image/qz_image.h"
 #include "modes/blend_kernels.h"
+#include "modes/qz_root_mode.h"
+#include "objects/qz_class_kit.h"
 #include "objects/qz_object.h"
-
-// RootMode methods.
-inline constexpr uint32_t kQzModeGetFlags = 0x120014;
-inline constexpr uint32_t kQzModeSetFlags = 0x120015;
-inline constexpr uint32_t kQzModeSetImage = 0x12001E;
-inline constexpr uint32_t kQzModeGetImage = 0x120028;
-inline constexpr uint32_t kQzModeSetPanel = 0x120032;
-inline constexpr uint32_t kQzModeGetPanel = 0x12003C;
-inline constexpr uint32_t kQzModeChanged = 0x120046;
-inline constexpr uint32_t kQzModeActiveImageChanged = 0x1000B4;
-inline constexpr uint32_t kQzModeSourceRegionChanged = 0x1002B2;
-inline constexpr uint32_t kQzModeSourceAttached = 0x100226;
-inline constexpr uint32_t kQzModeSourcePassDone = 0x1300AA;
-inline constexpr uint32_t kQzModeSetAmount = 0x12006E, kQzModeGetAmount = 0x120078;
-inline constexpr uint32_t kQzModeSetRadius = 0x120082, kQzModeGetRadius = 0x12008C;
-inline constexpr uint32_t kQzModeSetAngle = 0x120096, kQzModeGetAngle = 0x1200A0;
-inline constexpr uint32_t kQzModeSetColourMode = 0x1200AA, kQzModeGetColourMode = 0x1200B4;
-inline constexpr uint32_t kQzModeSetQuality = 0x1200BE, kQzModeGetQuality = 0x1200C8;
-inline constexpr uint32_t kQzModeSetXPosition = 0x1200FA, kQzModeGetXPosition = 0x120104;
-inline constexpr uint32_t kQzModeSetYPosition = 0x12010E, kQzModeGetYPosition = 0x120118;
-inline constexpr uint32_t kQzModeSetXRadius = 0x120122, kQzModeGetXRadius = 0x12012C;
-inline constexpr uint32_t kQzModeSetYRadius = 0x120136, kQzModeGetYRadius = 0x120140;
-inline constexpr uint32_t kQzModeSetThreshold = 0x12014A, kQzModeGetThreshold = 0x120154;
-
-// Mode flag bits.
-inline constexpr uint32_t kQzModeCombinesSource = 1;
-inline constexpr uint32_t kQzModeFullWidthNotices = 4;
 
 QZ_EXTERN_C_BEGIN
 // Test seam: replaces the asynchronous re-render request that a changed mode
@@ -44,27 +19,6 @@ QZ_EXPORT void Qz__SetModeRerenderPoster(void (*poster)(Qz_Image* document));
 QZ_EXTERN_C_END
 
 namespace qz::modes {
-
-struct ModeClassInfo {
-  const char* name;
-  uint32_t classId;
-  const char* superName;  // looked up at registration
-  Qz_NewFunction create;
-  Qz_DisposeFunction dispose;
-  Qz_DispatchFunction dispatch;
-  uint32_t objectSize;
-};
-
-// Fills the record and adds it; 1 on success (also when it is already registered).
-QZ_EXPORT QzWord registerModeClass(Qz_Class& record, const ModeClassInfo& info);
-QZ_EXPORT void unregisterModeClass(Qz_Class& record);
-
-// A zeroed instance of the class whose superclass instance is made by name
-// with the tags; none when either cannot be made.
-QZ_EXPORT Qz_Object* newModeObject(Qz_Class* objectClass, const char* superName,
-                                   const TagItem* tags = nullptr);
-// Disposes the superclass instance, then frees the instance.
-QZ_EXPORT void disposeModeObject(Qz_Object* object);
 
 // Posts the re-render request to the document that owns the layer.
 QZ_EXPORT void postRerender(Qz_Image* layer);
@@ -120,6 +74,23 @@ QzWord renderPerChannel(const Qz_ModeRenderMessage* message, ChannelFn f,
       for (int32_t i = 0; i < count; ++i) d[i] = uint8_t(f(int32_t(s[i]), kc));
     }
   });
+}
+
+// The handler of a mode whose render is a per-channel formula f(c, k) of the
+// channel below and the paint colour's: the whole of a simple blend mode.
+// Kernel names the vector form of the formula in the blend kernel table.
+template <int32_t (*Formula)(int32_t c, int32_t k), ChannelKernel BlendKernels::*Kernel = nullptr>
+QzWord perChannelHandler(Qz_Object* object, uint32_t id, const QzWord* args) {
+  if (id == kQzModeRender)
+    return renderPerChannel(renderMessage(args), Formula, Kernel ? channelKernel(Kernel) : nullptr);
+  return qz::kit::inherited(object, id, args);
+}
+
+// The handler of a mode whose render is one function of the render message.
+template <QzWord (*Render)(const Qz_ModeRenderMessage* message)>
+QzWord renderHandler(Qz_Object* object, uint32_t id, const QzWord* args) {
+  if (id == kQzModeRender) return Render(renderMessage(args));
+  return qz::kit::inherited(object, id, args);
 }
 
 // Copies the block's source pixels to the output (what a mode shows when it

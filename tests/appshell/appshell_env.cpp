@@ -5,9 +5,9 @@
 
 #include "actions/qz_actions.h"
 #include "image/qz_compositor.h"
-#include "modes/mode_classes.h"
+#include "app/class_registration.h"
 #include "modes/mode_kit.h"
-#include "objects/qz_class_record.h"
+#include "objects/qz_class_kit.h"
 #include "qzio/qzio_format_classes.h"
 #include "qzio/root_qzio.h"
 
@@ -18,14 +18,13 @@ constexpr uint32_t kQuiet = 4;
 
 struct LevelMode {
   Qz_Object header;
-  std::atomic<int32_t> level;
+  std::atomic<int32_t> level{kDefaultLevel};
 };
 
 const Qz_Method kLevelMethods[] = {
     {kSetLevel, "Qz_SetTestLevel", kQzMethodSetter, kGetLevel, "%ld", 0, nullptr, 0, 0},
     {kGetLevel, "Qz_GetTestLevel", kQzMethodStoredGetter, kSetLevel, nullptr, 0, "%ld", 0, 0},
     {0, nullptr, 0, 0, nullptr, 0, nullptr, 0, 0}};
-Qz_Class gLevelModeClass;
 
 QzWord LevelDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
   auto* mode = reinterpret_cast<LevelMode*>(object);
@@ -44,34 +43,30 @@ QzWord LevelDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
   }
 }
 
-Qz_Object* NewLevelMode(Qz_Class* c, const QzWord*) {
-  Qz_Object* object = qz::modes::newModeObject(c, "RootMode");
-  if (object) reinterpret_cast<LevelMode*>(object)->level.store(kDefaultLevel);
-  return object;
-}
+const qz::kit::ClassDecl kLevelMode = {
+    .name = "LevelTestMode", .superName = "RootMode", .classId = 0x7E200000,
+    .instance = qz::kit::instanceOf<LevelMode>(), .handler = LevelDispatch,
+    .methods = kLevelMethods, .notice = ""};
 
 class AppShellEnvironment : public ::testing::Environment {
  public:
   void SetUp() override {
     ASSERT_NE(Qz_InitImageBase(), nullptr);
     ASSERT_EQ(Qz_InitImageClass(Qz_GetGlobalData()), 1u);
-    ASSERT_EQ(Qz_InitActionClasses(Qz_GetGlobalData()), 1u);
-    ASSERT_EQ(Qz_InitModeClasses(Qz_GetGlobalData()), 1u);
+    ASSERT_GT(qz::app::initClasses(qz::app::classGroup(qz::app::ClassGroup::Actions), Qz_GetGlobalData()), 0u);
+    ASSERT_GT(qz::app::initClasses(qz::app::classGroup(qz::app::ClassGroup::Modes), Qz_GetGlobalData()), 0u);
     Qz_InitRootQZIOClass(nullptr);
     Qz_InitPPMQZIOClass(nullptr);
     Qz_InitQuillantrixQZIOClass(nullptr);
-    const Qz_ClassSpec level = {"LevelTestMode", "", 0x7E200000, "RootMode", NewLevelMode,
-                                qz::modes::disposeModeObject, LevelDispatch, kLevelMethods,
-                                sizeof(LevelMode), 0};
-    ASSERT_EQ(Qz_RegisterClassRecord(&gLevelModeClass, &level), 1u);
+    ASSERT_EQ(qz::kit::addClass(kLevelMode), 1u);
   }
   void TearDown() override {
-    Qz_UnregisterClassRecord(&gLevelModeClass);
+    qz::kit::removeClass(kLevelMode);
     Qz_CleanupQuillantrixQZIOClass();
     Qz_CleanupPPMQZIOClass();
     Qz_CleanupRootQZIOClass();
-    Qz_CleanupModeClasses();
-    Qz_CleanupActionClasses();
+    qz::app::cleanupClasses(qz::app::classGroup(qz::app::ClassGroup::Modes));
+    qz::app::cleanupClasses(qz::app::classGroup(qz::app::ClassGroup::Actions));
     Qz_CleanupImageClass(Qz_GetGlobalData());
     Qz_CleanupImageBase();
   }

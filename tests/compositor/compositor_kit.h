@@ -18,7 +18,7 @@
 
 #include "image/qz_compositor.h"
 #include "image/qz_image.h"
-#include "modes/mode_classes.h"
+#include "app/class_registration.h"
 #include "modes/mode_kit.h"
 
 namespace qztest {
@@ -28,10 +28,10 @@ class CompositorEnvironment : public ::testing::Environment {
   void SetUp() override {
     ASSERT_NE(Qz_InitImageBase(), nullptr);
     ASSERT_EQ(Qz_InitImageClass(Qz_GetGlobalData()), 1u);
-    ASSERT_EQ(Qz_InitModeClasses(Qz_GetGlobalData()), 1u);
+    ASSERT_GT(qz::app::initClasses(qz::app::classGroup(qz::app::ClassGroup::Modes), Qz_GetGlobalData()), 0u);
   }
   void TearDown() override {
-    Qz_CleanupModeClasses();
+    qz::app::cleanupClasses(qz::app::classGroup(qz::app::ClassGroup::Modes));
     Qz_CleanupImageClass(Qz_GetGlobalData());
     Qz_CleanupImageBase();
   }

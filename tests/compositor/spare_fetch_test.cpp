@@ -32,22 +32,16 @@ QzWord ShiftDownDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
   return 1;
 }
 
-Qz_Object* NewShiftDown(Qz_Class* objectClass, const QzWord*) {
-  return qz::modes::newModeObject(objectClass, "RootMode");
-}
-
-Qz_Class gShiftDownClass;
+const qz::kit::ClassDecl kShiftDownMode = {
+    .name = "ShiftDownMode", .superName = "RootMode", .classId = 0x8FF,
+    .handler = ShiftDownDispatch};
 
 class SpareFetch : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    ASSERT_EQ(qz::modes::registerModeClass(
-                  gShiftDownClass, {"ShiftDownMode", 0x8FF, "RootMode", NewShiftDown,
-                                    qz::modes::disposeModeObject, ShiftDownDispatch,
-                                    sizeof(Qz_Object)}),
-              1u);
+    ASSERT_EQ(qz::kit::addClass(kShiftDownMode), 1u);
   }
-  static void TearDownTestSuite() { qz::modes::unregisterModeClass(gShiftDownClass); }
+  static void TearDownTestSuite() { qz::kit::removeClass(kShiftDownMode); }
 };
 
 Rgb RowColour(int32_t y) { return {uint8_t(10 + y * 40), uint8_t(200 - y * 30), 7}; }

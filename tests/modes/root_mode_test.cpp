@@ -63,8 +63,8 @@ TEST_F(RootModeTest, SettingsStoreSixteenBitsAndNotifyOnlyOnChange) {
       bool changes;
     };
     const Step steps[] = {{5, 5, true},          {5, 5, false},
-                          {uint32_t(-1), 0xFFFFFFFF, true}, {70000, 4464, true},
-                          {70000, 4464, false},  {4464, 4464, false}};
+                          {uint32_t(-1), 0xFFFFFFFF, true}, {70000, 32767, true},
+                          {70000, 32767, false},  {32767, 32767, false}};
     size_t expectedNotices = 0;
     for (const Step& step : steps) {
       gPosts.clear();
