@@ -87,15 +87,10 @@ QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
 
 const ActionTraits kTraits = {"Data/Images/ToolBar/Colour", 0x201};
 
-const qz::kit::ClassDecl kColourAction = {
-    .name = "ColourAction",
-    .superName = "RootAction",
-    .classId = kColourActionClassId,
-    .instance = qz::kit::instanceOf<ColourData>(),
-    .handler = Qz__Dispatch,
-    .attributes = kAttributes,
-    .makeSuper = makeRootActionPart,
-    .family = &kTraits};
+const qz::kit::ClassDecl kColourAction = actionClass(
+    {.name = "ColourAction", .classId = kColourActionClassId,
+     .instance = qz::kit::instanceOf<ColourData>(), .handler = Qz__Dispatch,
+     .attributes = kAttributes}, kTraits);
 
 }  // namespace
 

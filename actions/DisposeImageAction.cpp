@@ -74,15 +74,10 @@ void Qz__TearDown(Qz_Object* self) {
 
 const ActionTraits kTraits = {"Data/Images/ToolBar/Image", 0};
 
-const qz::kit::ClassDecl kDisposeImageAction = {
-    .name = "DisposeImageAction",
-    .superName = "RootAction",
-    .classId = kDisposeImageActionClassId,
-    .instance = qz::kit::instanceOf<DisposeData>(),
-    .handler = Qz__Dispatch,
-    .makeSuper = makeRootActionPart,
-    .tearDown = Qz__TearDown,
-    .family = &kTraits};
+const qz::kit::ClassDecl kDisposeImageAction = actionClass(
+    {.name = "DisposeImageAction", .classId = kDisposeImageActionClassId,
+     .instance = qz::kit::instanceOf<DisposeData>(), .handler = Qz__Dispatch,
+     .tearDown = Qz__TearDown}, kTraits);
 
 }  // namespace
 

@@ -73,16 +73,10 @@ bool Qz__SetUp(Qz_Object* self) {
 
 const ActionTraits kTraits = {"Data/Images/ToolBar/FillImage", 0x1};
 
-const qz::kit::ClassDecl kFillImageAction = {
-    .name = "FillImageAction",
-    .superName = "RootAction",
-    .classId = kFillImageActionClassId,
-    .instance = qz::kit::instanceOf<FillImageData>(),
-    .handler = Qz__Dispatch,
-    .attributes = kAttributes,
-    .makeSuper = makeRootActionPart,
-    .setUp = Qz__SetUp,
-    .family = &kTraits};
+const qz::kit::ClassDecl kFillImageAction = actionClass(
+    {.name = "FillImageAction", .classId = kFillImageActionClassId,
+     .instance = qz::kit::instanceOf<FillImageData>(), .handler = Qz__Dispatch,
+     .attributes = kAttributes, .setUp = Qz__SetUp}, kTraits);
 
 }  // namespace
 

@@ -6,10 +6,6 @@ namespace {
 
 using namespace qz::actions;
 
-struct ImageActionData {
-  Qz_Object header;
-};
-
 QzWord Qz__Clear(Qz_Object* self) {
   auto* image = reinterpret_cast<Qz_Image*>(Qz_DoMethod(self->super, kActionGetImage));
   if (!image) return 1;
@@ -29,13 +25,8 @@ QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
 
 const ActionTraits kTraits = {"Data/Images/ToolBar/Image", 0};
 
-const qz::kit::ClassDecl kImageAction = {
-    .name = "ImageAction",
-    .superName = "RootAction",
-    .classId = kImageActionClassId,
-    .handler = Qz__Dispatch,
-    .makeSuper = makeRootActionPart,
-    .family = &kTraits};
+const qz::kit::ClassDecl kImageAction = actionClass(
+    {.name = "ImageAction", .classId = kImageActionClassId, .handler = Qz__Dispatch}, kTraits);
 
 }  // namespace
 

@@ -33,14 +33,9 @@ QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
 
 const ActionTraits kTraits = {"Data/Images/ToolBar/InvertImage", 0};
 
-const qz::kit::ClassDecl kInvertImageAction = {
-    .name = "InvertImageAction",
-    .superName = "RootAction",
-    .classId = kInvertImageActionClassId,
-    .instance = qz::kit::instanceOf<InvertData>(),
-    .handler = Qz__Dispatch,
-    .makeSuper = makeRootActionPart,
-    .family = &kTraits};
+const qz::kit::ClassDecl kInvertImageAction = actionClass(
+    {.name = "InvertImageAction", .classId = kInvertImageActionClassId,
+     .instance = qz::kit::instanceOf<InvertData>(), .handler = Qz__Dispatch}, kTraits);
 
 }  // namespace
 

@@ -87,16 +87,10 @@ QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
 
 const ActionTraits kTraits = {"Data/Images/ToolBar/MediaSettings", 0x201};
 
-const qz::kit::ClassDecl kMediaSettingsAction = {
-    .name = "MediaSettingsAction",
-    .superName = "RootAction",
-    .classId = kMediaSettingsActionClassId,
-    .instance = qz::kit::instanceOf<MediaSettingsData>(),
-    .handler = Qz__Dispatch,
-    .attributes = kAttributes,
-    .methods = kMethods,
-    .makeSuper = makeRootActionPart,
-    .family = &kTraits};
+const qz::kit::ClassDecl kMediaSettingsAction = actionClass(
+    {.name = "MediaSettingsAction", .classId = kMediaSettingsActionClassId,
+     .instance = qz::kit::instanceOf<MediaSettingsData>(), .handler = Qz__Dispatch,
+     .attributes = kAttributes, .methods = kMethods}, kTraits);
 
 }  // namespace
 

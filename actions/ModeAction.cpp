@@ -78,15 +78,10 @@ QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
 
 const ActionTraits kTraits = {"Data/Images/ToolBar/Mode", 0x1};
 
-const qz::kit::ClassDecl kModeAction = {
-    .name = "ModeAction",
-    .superName = "RootAction",
-    .classId = kModeActionClassId,
-    .instance = qz::kit::instanceOf<ModeActionData>(),
-    .handler = Qz__Dispatch,
-    .methods = kMethods,
-    .makeSuper = makeRootActionPart,
-    .family = &kTraits};
+const qz::kit::ClassDecl kModeAction = actionClass(
+    {.name = "ModeAction", .classId = kModeActionClassId,
+     .instance = qz::kit::instanceOf<ModeActionData>(), .handler = Qz__Dispatch,
+     .methods = kMethods}, kTraits);
 
 }  // namespace
 

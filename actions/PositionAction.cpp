@@ -89,15 +89,10 @@ QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
 
 const ActionTraits kTraits = {"Data/Images/ToolBar/Position", 0x1};
 
-const qz::kit::ClassDecl kPositionAction = {
-    .name = "PositionAction",
-    .superName = "RootAction",
-    .classId = kPositionActionClassId,
-    .instance = qz::kit::instanceOf<PositionData>(),
-    .handler = Qz__Dispatch,
-    .attributes = kAttributes,
-    .makeSuper = makeRootActionPart,
-    .family = &kTraits};
+const qz::kit::ClassDecl kPositionAction = actionClass(
+    {.name = "PositionAction", .classId = kPositionActionClassId,
+     .instance = qz::kit::instanceOf<PositionData>(), .handler = Qz__Dispatch,
+     .attributes = kAttributes}, kTraits);
 
 }  // namespace
 

@@ -61,15 +61,10 @@ QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
 
 const ActionTraits kTraits = {"Data/Images/ToolBar/Shear", 0x401};
 
-const qz::kit::ClassDecl kTransformAction = {
-    .name = "TransformAction",
-    .superName = "RootAction",
-    .classId = kTransformActionClassId,
-    .instance = qz::kit::instanceOf<TransformData>(),
-    .handler = Qz__Dispatch,
-    .attributes = kAttributes,
-    .makeSuper = makeRootActionPart,
-    .family = &kTraits};
+const qz::kit::ClassDecl kTransformAction = actionClass(
+    {.name = "TransformAction", .classId = kTransformActionClassId,
+     .instance = qz::kit::instanceOf<TransformData>(), .handler = Qz__Dispatch,
+     .attributes = kAttributes}, kTraits);
 
 }  // namespace
 

@@ -44,6 +44,19 @@ inline Qz_Image* owningDocument(Qz_Image* layer) {
   return image;
 }
 
+// The layers of a document as a restore point left them, taken when the
+// next step is put on top of it; the replay of a layer starts from it.
+struct ReplayStart;
+ReplayStart* takeReplayStart(Qz_Image* document);
+void freeReplayStart(ReplayStart* start);
+uint64_t replayStartBytes(const ReplayStart* start);
+// Puts back the layer's pixels the start holds; false when it holds none for
+// the layer at its present size.
+bool restoreReplayStart(const ReplayStart* start, Qz_Image* layer);
+// RootAction keeps one (and frees it with itself): set {start}, get.
+inline constexpr uint32_t kActionSetReplayStart = 0x138901d6;
+inline constexpr uint32_t kActionGetReplayStart = 0x138901e0;
+
 // Fills every pixel of the image's planes: the grey plane with the low byte
 // (depth 8), else R, G, B with the low, middle and high byte.
 void fillPlanes(Qz_Image* image, uint32_t colour);
@@ -57,11 +70,10 @@ void fillImage(Qz_Image* image, uint32_t colour);
 void commitLayerMode(Qz_Image* layer);
 
 // What an action class gives its RootAction part when it is made: the
-// toolbar picture and the action flags. An action class declares it as the
-// family description of its class declaration:
+// toolbar picture and the action flags:
 //   const ActionTraits kTraits = {"Data/Images/ToolBar/Colour", 0x201};
-//   const qz::kit::ClassDecl kColourAction = {.name = "ColourAction",
-//       .superName = "RootAction", ..., .makeSuper = makeRootActionPart, .family = &kTraits};
+//   const qz::kit::ClassDecl kColourAction = actionClass(
+//       {.name = "ColourAction", .classId = kColourActionClassId, ...}, kTraits);
 struct ActionTraits {
   const char* toolbarImage;
   uint32_t flags;
@@ -70,5 +82,14 @@ struct ActionTraits {
 // The superclass instance of an action class: a RootAction made with the
 // ActionTraits of the class's declaration.
 Qz_Object* makeRootActionPart(Qz_Object* self);
+
+// An action class's declaration: its own fields, with what every action
+// class shares filled in (superclass RootAction, made with the traits).
+inline qz::kit::ClassDecl actionClass(qz::kit::ClassDecl decl, const ActionTraits& traits) {
+  decl.superName = "RootAction";
+  decl.makeSuper = makeRootActionPart;
+  decl.family = &traits;
+  return decl;
+}
 
 }  // namespace qz::actions
