@@ -37,6 +37,7 @@ struct RootActionData {
   Qz_Image* image = nullptr;
   Qz_Image* layer = nullptr;
   Qz_Image* undoCopy = nullptr;
+  ReplayStart* replayStart = nullptr;  // what the replay starts from when this is its restore point
   int32_t bounds[4] = {};  // left, top, width, height
   int32_t* boundsPointer = bounds;
   Qz_Object* points = nullptr;  // LinkedList of PointAction, made on the first point
@@ -269,20 +270,19 @@ QzWord Qz__SetBound(RootActionData* a, uint32_t id, QzWord value) {
   return Qz_DoMethod(a->outer, kActionSetBoundFields, id, value, 0u);
 }
 
+// The undo copy counts by its own size: its layers are what the undo-memory
+// limit, one image's size per level, does not count either.
 uint64_t Qz__ImageBytes(Qz_Image* image) {
   if (!image) return 0;
-  uint64_t bytes = uint64_t(uint32_t(image->depth)) * uint32_t(image->height) *
-                   uint32_t(image->width) / 8;
-  for (Qz_Image* layer = first_layer(image); layer; layer = next_layer(layer)) {
-    bytes += Qz__ImageBytes(layer);
-    if (layer->inner) bytes += Qz__ImageBytes(layer->inner);
-  }
-  return bytes;
+  return uint64_t(uint32_t(image->depth)) * uint32_t(image->height) * uint32_t(image->width) / 8;
 }
 
-uint64_t Qz__BaseSize(RootActionData* a) { return uint64_t(Qz__PointCount(a)) * kPointSize + 4; }
+// The replay start is part of the base: it cannot be dropped while the
+// action is listed, or a replay would lose the paint it holds.
+uint64_t Qz__BaseSize(RootActionData* a) {
+  return uint64_t(Qz__PointCount(a)) * kPointSize + 4 + replayStartBytes(a->replayStart);
+}
 
-// The undo copy counts with its layers: they are copied too.
 uint64_t Qz__TotalSize(RootActionData* a) { return Qz__BaseSize(a) + Qz__ImageBytes(a->undoCopy); }
 
 // A stroke kind names the action after itself.
@@ -506,6 +506,11 @@ QzWord Qz__RootActionDispatch(Qz_Object* object, uint32_t id, const QzWord* args
     case kActionTakeUndoCopy: return Qz__TakeUndoCopy(a);
     case kActionDisposeUndoCopy: return Qz__DisposeUndoCopy(a);
     case kActionRestoreUndoCopy: return Qz__RestoreUndoCopy(a);
+    case kActionSetReplayStart:
+      freeReplayStart(a->replayStart);
+      a->replayStart = reinterpret_cast<ReplayStart*>(args[0]);
+      return 1;
+    case kActionGetReplayStart: return qz::toWord(a->replayStart);
     default: return qz::kit::inherited(object, id, args);
   }
 }
@@ -551,6 +556,8 @@ bool Qz__SetUpRootAction(Qz_Object* object) {
 void Qz__DisposeRootAction(Qz_Object* object) {
   RootActionData* a = asAction(object);
   Qz__DisposeUndoCopy(a);
+  freeReplayStart(a->replayStart);
+  a->replayStart = nullptr;
   Qz_DisposeObject(a->points);
   a->points = nullptr;
 }

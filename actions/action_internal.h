@@ -44,6 +44,19 @@ inline Qz_Image* owningDocument(Qz_Image* layer) {
   return image;
 }
 
+// The layers of a document as a restore point left them, taken when the
+// next step is put on top of it; the replay of a layer starts from it.
+struct ReplayStart;
+ReplayStart* takeReplayStart(Qz_Image* document);
+void freeReplayStart(ReplayStart* start);
+uint64_t replayStartBytes(const ReplayStart* start);
+// Puts back the layer's pixels the start holds; false when it holds none for
+// the layer at its present size.
+bool restoreReplayStart(const ReplayStart* start, Qz_Image* layer);
+// RootAction keeps one (and frees it with itself): set {start}, get.
+inline constexpr uint32_t kActionSetReplayStart = 0x138901d6;
+inline constexpr uint32_t kActionGetReplayStart = 0x138901e0;
+
 // Fills every pixel of the image's planes: the grey plane with the low byte
 // (depth 8), else R, G, B with the low, middle and high byte.
 void fillPlanes(Qz_Image* image, uint32_t colour);

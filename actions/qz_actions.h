@@ -91,8 +91,9 @@ enum : uint32_t {
   kActionOutline = 0x20,
   kActionPolygon = 0x40,
   kActionBoxHandles = 0x80,
+  kActionWithStepBefore = 0x200,  // undone and redone with the step before it
   kActionRestorePoint = 0x400,  // points in image coordinates; the replay starts after it
-  kActionPanelStop = 0x800,
+  kActionPanelStop = 0x800,     // the undo panel lists nothing from here on
 };
 
 // ---- the media and tool boundary --------------------------------------------------
@@ -169,9 +170,13 @@ QZ_EXPORT void Qz_RedoLayerAction(Qz_Object* action);
 // undoable (a new layer's set-up steps are not the user's to take back).
 QZ_EXPORT void Qz_EndUndoAtNewestActions(Qz_Image* image, uint32_t count);
 
-// Undo and redo as the undo panel does them: moves the newest listed action
-// between the lists, sending the undo notice (and replaying the active layer
-// when asked for) or the redo. 1 when an action moved.
+// Undo and redo of one step as the undo panel does them. Undo takes the
+// newest step (with the actions chained to it) off the undo list, each
+// deactivated and sent the undo notice, onto the redo list, and replays the
+// layers the notices asked for; an action that cannot be undone, or whose
+// notice fails, stays where it was and ends the step there. Redo
+// re-applies the redo list's first step and puts it back on the undo list;
+// one that fails stays. 1 when anything moved. Any new step empties the redo list.
 QZ_EXPORT uint32_t Qz_UndoImageAction(Qz_Image* image);
 QZ_EXPORT uint32_t Qz_RedoImageAction(Qz_Image* image);
 

@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 
 #include <cstring>
+#include <string>
 
 #include "gadgets/qz_window.h"
 #include "image/app_commands.h"
@@ -217,6 +218,12 @@ MainWindowResult buildMainWindow(Qz_ImageBase& base, const BoxFn& box) {
   // Made once so their classes have settled defaults before the first use.
   for (const char* name : {"PointAction", "MediaSettingsAction", "ColourAction", "PaintMode"})
     Qz_DisposeObject(Qz_CreateObject(name));
+  // The brush the image base names is loaded from its preset before any
+  // document is opened, so every document paints with it.
+  if (base.applicationImage) {
+    const std::string media = base.currentMediaName;
+    Qz_DoMethod(&base.applicationImage->object, kQzAppChooseMedia, media.c_str());
+  }
 
   if (base.prefsObject) Qz_DoMethod(base.prefsObject, kPrefsApply);
   fitToScreen(screen, window, platform, box);

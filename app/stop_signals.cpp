@@ -4,10 +4,8 @@
 #include <signal.h>
 
 #include <atomic>
-#include <chrono>
 #include <thread>
 
-#include "app/main_window.h"
 #include "objects/message_box.h"
 #include "objects/qz_object.h"
 
@@ -53,11 +51,6 @@ void startStopSignalWatch() {
         gStopRequested = true;
         Qz_Object* app = gTarget.load();
         if (!app) return;  // still starting: the application will not run
-        // A stop that comes while the main window is still opening waits for
-        // it: closing the screen under a window that is being opened would
-        // pull the screen away from it.
-        for (int i = 0; i < 500 && !gStopping && hasMainWindow() && !mainPlatformWindow(); ++i)
-          std::this_thread::sleep_for(std::chrono::milliseconds(10));
         Qz_DoMethod(app, kRootClose);
         return;
       }

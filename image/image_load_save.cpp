@@ -12,6 +12,7 @@
 #include "image/image_internal.h"
 #include "image/image_text.h"
 #include "image/image_shell.h"
+#include "image/plane_rows_copy.h"
 #include "objects/object_text.h"
 #include "objects/qz_root.h"
 #include "platform/atomic_file_writer.h"
@@ -306,7 +307,9 @@ int32_t loadInto(Qz_Image* image, const char* fileName, Qz_Object* format, uint3
     Qz_DeallocImage(image);
     return 0;
   }
-  Qz_CopyUndoToImageData(image, 0, 0, width - 1, height - 1, 0, 0);
+  const Qz_Plane composite[3] = {image->r, image->g, image->b};
+  const Qz_Plane background[3] = {image->undoR, image->undoG, image->undoB};
+  copyPlaneRows(composite, background, 3, width, height);
 
   const char* path = loaded->header && loaded->header->fileName ? loaded->header->fileName : fileName;
   if (path && *path) {

@@ -321,7 +321,7 @@ bool Qz__WriteDirectory(TIFF* tif, const Picture& p, uint16_t compression) {
   TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, p.samples == 3 ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISBLACK);
   TIFFSetField(tif, TIFFTAG_COMPRESSION, compression);
   TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, p.samples);
-  TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(tif, 0));
+  TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, TiffStripRows(tif));
   TIFFSetField(tif, kBlockTag, static_cast<uint32_t>(p.block.size()), p.block.data());
   bool ok = true;
   // All rows of one plane, then the next: the order separate planes are stored in.

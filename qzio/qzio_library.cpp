@@ -402,9 +402,12 @@ void ThumbnailLimits(uint32_t* width, uint32_t* height) {
 Qz_Object* CreateObjectFromText(const std::string& text) {
   if (text.empty()) return nullptr;
   // The objects' string values point into the text, so the root keeps it.
-  char* copy = strdup(text.c_str());
+  // Read with its length: a zero byte inside refuses the text.
+  char* copy = static_cast<char*>(std::malloc(text.size() + 1));
   if (!copy) return nullptr;
-  Qz_Object* object = Qz_CreateObjectsFromString(copy);
+  std::memcpy(copy, text.data(), text.size());
+  copy[text.size()] = '\0';
+  Qz_Object* object = Qz__CreateObjectsFromText(copy, text.size());
   if (object) {
     Qz_DoMethod(object, kRootKeepRestoreText, copy);
   } else {

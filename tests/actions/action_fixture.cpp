@@ -102,12 +102,14 @@ std::vector<StrokeMessage>& MediaLog(Qz_Object* media) {
 }
 
 void ActionTest::TearDown() {
-  for (Qz_Image* d : documents_) {
-    Qz_Object* media = d->media;
-    Qz_DisposeObject(&d->object);
-    Qz_DisposeObject(media);
-  }
-  documents_.clear();
+  while (!documents_.empty()) DisposeDocument(documents_.back());
+}
+
+void ActionTest::DisposeDocument(Qz_Image* document) {
+  documents_.erase(std::remove(documents_.begin(), documents_.end(), document), documents_.end());
+  Qz_Object* media = document->media;
+  Qz_DisposeObject(&document->object);
+  Qz_DisposeObject(media);
 }
 
 Qz_Image* ActionTest::MakeDocument(int32_t width, int32_t height, int layers, int32_t depth) {

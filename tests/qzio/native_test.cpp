@@ -291,6 +291,25 @@ TEST_F(NativeTest, ModeObjectTravelsAsObjectText) {
   QZIO_FreeBuffer(back);
 }
 
+// A mode text holding a line this program does not know (a newer
+// version's attribute) still gives the mode, without that line.
+TEST_F(NativeTest, ModeTextWithAnUnknownLineReloadsWithItsMode) {
+  QZIO_ImageBuffer* doc = qztest::MakePattern(4, 4);
+  QZIO_ImageBuffer* layer = QZIO_AddLayer(doc, 4, 4, 8, kQzioFormatGrey, kQzioPlainLayer, 0);
+  SetModeText(layer, "Root\n{\n\tQz_SetObjectName,\t\t\tSmudge,\n\tQz_SetSmudgeReach,\t\t\t12,\n}\n");
+  const std::string path = Path("unknown-line.qls");
+  ASSERT_EQ(Save(doc, path), 1u);
+  QZIO_FreeBuffer(doc);
+  uint32_t result = 0;
+  QZIO_ImageBuffer* back = Load(path, &result);
+  ASSERT_EQ(result, 1u);
+  QZIO_ImageBuffer* l = LayerAt(back, 0);
+  ASSERT_NE(l, nullptr);
+  ASSERT_NE(l->settings.mode, nullptr);
+  EXPECT_STREQ(reinterpret_cast<const char*>(Qz_DoMethod(l->settings.mode, kRootGetObjectName)), "Smudge");
+  QZIO_FreeBuffer(back);
+}
+
 TEST_F(NativeTest, GreyDocumentsAndCompressionsReload) {
   struct Case {
     const char* name;
