@@ -67,16 +67,26 @@ TEST_F(PaintStrokeTest, AMouseStrokeShowsAtOnceAndUndoAndRedoAreByteExact) {
   const std::vector<uint32_t> screenBefore = Screen(window);
 
   ui_.moveTo(window, b.left + 10, b.top + 10);
+  // Each step is handled before the next: a message reads the pointer where
+  // it is when its window takes it, as on the display.
+  ASSERT_TRUE(Settle(window));
   qz::headless::press();
-  for (int i = 1; i <= 10; ++i) ui_.moveTo(window, b.left + 10 + i * 5, b.top + 10 + i * 3);
+  ASSERT_TRUE(Settle(window));
+  for (int i = 1; i <= 10; ++i) {
+    ui_.moveTo(window, b.left + 10 + i * 5, b.top + 10 + i * 3);
+    ASSERT_TRUE(Settle(window));
+  }
   qz::headless::release();
   ASSERT_TRUE(Settle(window));
   const std::vector<uint8_t> planeAfter = LayerPlane();
   const std::vector<uint32_t> screenAfter = Screen(window);
   ASSERT_NE(planeAfter, planeBefore);
   EXPECT_NE(screenAfter, screenBefore);
-  EXPECT_GT(image_->activeLayer->grey[16][20], 0);  // on the stroke's path
-  EXPECT_EQ(image_->activeLayer->grey[50][5], 0);   // far from it
+  // On the stroke's path (its third point), and far from it.
+  Qz_Object* view = Qz_CurrentViewOf(image_);
+  const int32_t onX = ImageViewToImageX(view, b.left + 20), onY = ImageViewToImageY(view, b.top + 16);
+  EXPECT_GT(image_->activeLayer->grey[onY][onX], 0) << onX << "," << onY;
+  EXPECT_EQ(image_->activeLayer->grey[onY + 30][onX - 15 < 0 ? 0 : onX - 15], 0);
 
   ASSERT_EQ(Qz_UndoImageAction(image_), 1u);
   ASSERT_TRUE(Settle(window));
