@@ -27,9 +27,9 @@ Bytes withFooter(Bytes file) {
   return file;
 }
 
-uint32_t targaHead(std::span<const uint8_t> head, uint64_t, ImageInfo& info, const Bytes& file) {
+uint32_t targaHead(std::span<const uint8_t> head, uint64_t size, ImageInfo& info, const Bytes& file) {
   const std::span<const uint8_t> whole(file);
-  return targaIdentify(head, whole.size() >= 26 ? whole.last(26) : whole, info);
+  return targaIdentify(head, whole.size() >= 26 ? whole.last(26) : whole, size, info);
 }
 
 uint32_t decodeTarga(const Bytes& file, PictureRows& rows, ImageInfo* info = nullptr) {
@@ -176,6 +176,7 @@ TEST_F(TargaCodec, RefusalsAndShortFiles) {
       {"colour-mapped", withFooter(header(1, 2, 2, 8, 0, 0, 1, 2, 24)), kNotHandled},
       {"grey", withFooter(header(3, 2, 2, 8, 0)), kNotHandled},
       {"a row short", cut, kReadError},
+      {"far too short", withFooter(header(2, 9000, 9000, 24, 0)), kReadError},
       {"packets short", withFooter(cutRle), kReadError},
       {"no footer", header(2, 2, 2, 24, 0), kNotThisFormat},
       {"zero width", withFooter(header(2, 0, 2, 24, 0)), kNotThisFormat},
