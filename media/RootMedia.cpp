@@ -13,7 +13,7 @@
 #include "image/qz_compositor.h"
 #include "image/qz_scaling.h"
 #include "media/dab_kernels.h"
-#include "media/qz_media.h"
+#include "media/qz_root_media.h"
 #include "media/root_media_object.h"
 #include "media/stroke_curve.h"
 #include "objects/async_methods.h"
@@ -28,6 +28,10 @@ constexpr uint32_t kShapeLoadFlags = 0x14;  // plain (no thread); 4 as the store
 constexpr uint32_t kAlphaLoadFlags = kQzLoadPlain;
 constexpr uint32_t kBrushImageType = kQzPaintLayer;  // a layer-kind image: no thread of its own
 
+// The ten stored attributes, in the order presets hold them: the pictures
+// come before the size that rebuilds the brush from them. They are the
+// class's own rows (not kit attribute rows, which would follow them) because
+// three are names and the size setter rebuilds under the media's semaphore.
 const Qz_Method kRootMediaMethods[] = {
     {kMediaSetShapeName, "Qz_SetMasterMediaImageName", kQzMethodSetter, kMediaGetShapeName, "%s", 0, nullptr, 0, 0},
     {kMediaGetShapeName, "Qz_GetMasterMediaImageName", kQzMethodStoredGetter, kMediaSetShapeName, nullptr, 0, "%s", 0, 0},

@@ -9,7 +9,7 @@
 #include "app/class_registration.h"
 #include "host/headless/headless_host.h"
 #include "image/qz_image.h"
-#include "media/qz_media.h"
+#include "media/qz_root_media.h"
 #include "platform/windows.h"
 #include "view_fixture.h"
 
