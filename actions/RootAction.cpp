@@ -557,6 +557,7 @@ void Qz__DisposeRootAction(Qz_Object* object) {
   RootActionData* a = asAction(object);
   Qz__DisposeUndoCopy(a);
   freeReplayStart(a->replayStart);
+  a->replayStart = nullptr;
   Qz_DisposeObject(a->points);
   a->points = nullptr;
 }

@@ -45,7 +45,7 @@ bool typed(const ButtonObject* b) { return b->buttonType == 9 || b->buttonType =
 bool disabled(Qz_Object* o) { return Qz_DoMethod(o, kRootDisableCount) != 0; }
 void redraw(Qz_Object* o) { Qz_DoMethod(o->super, kRootDraw); }
 
-QzWord select(ButtonObject* b) {
+QzWord selectButton(ButtonObject* b) {
   Qz_Object* self = &b->header;
   if (b->selected || disabled(self)) return outermost(self);
   b->selected = 1;
@@ -61,7 +61,7 @@ QzWord select(ButtonObject* b) {
   return outermost(self);
 }
 
-QzWord deselect(ButtonObject* b) {
+QzWord deselectButton(ButtonObject* b) {
   Qz_Object* self = &b->header;
   if (!b->selected) return outermost(self);
   b->selected = 0;
@@ -79,19 +79,19 @@ QzWord deselect(ButtonObject* b) {
 void cancel(ButtonObject* b) {
   const uint8_t silent = b->silent;
   b->silent = 1;
-  deselect(b);
+  deselectButton(b);
   b->silent = silent;
 }
 
 void flip(ButtonObject* b) {
   if (b->selected) {
-    deselect(b);
+    deselectButton(b);
   } else if (b->toggle && !b->silent && !b->immediate) {
     // A toggle fires as it is switched on.
-    select(b);
+    selectButton(b);
     if (b->selected) Qz_DoNotify(&b->header, kButtonPressed, 1);
   } else {
-    select(b);
+    selectButton(b);
   }
 }
 
@@ -104,13 +104,13 @@ QzWord handleInput(ButtonObject* b, const QzWord* args) {
     case IDCMP_VANILLAKEY:
       if (b->shortcut == 0 || e->code != b->shortcut || disabled(self)) return 2;
       if (b->toggle && b->selected) {
-        deselect(b);
+        deselectButton(b);
         return 1;
       }
       if (!b->selected) {
         const uint8_t silent = b->silent;
         b->silent = 1;
-        select(b);
+        selectButton(b);
         b->silent = silent;
         if (b->toggle && b->selected) return 1;  // a toggle stays on, and its deselect is a press
         b->quietDeselect = b->selected;
@@ -138,7 +138,7 @@ QzWord handleInput(ButtonObject* b, const QzWord* args) {
         } else if (b->immediate || b->toggle) {
           b->pressedInside = 1;  // it changes at the release
         } else {
-          select(b);
+          selectButton(b);
           b->pressedInside = 1;
         }
       } else if (e->code == SELECTUP) {
@@ -152,7 +152,7 @@ QzWord handleInput(ButtonObject* b, const QzWord* args) {
         } else if (b->selected && !b->immediate && !typed(b)) {
           if (over) {
             b->pressedInside = 0;
-            deselect(b);  // fires: released over the button
+            deselectButton(b);  // fires: released over the button
           } else {
             cancel(b);
           }
@@ -167,8 +167,8 @@ QzWord handleInput(ButtonObject* b, const QzWord* args) {
           Qz_DoMethod(self->super, over ? kGroupHighlight : kGroupUnhighlight);
         }
       } else if (!typed(b) && !b->toggle && !b->immediate) {
-        if (!over && b->selected) deselect(b);  // pressed inside: quiet
-        else if (over && !b->selected) select(b);
+        if (!over && b->selected) deselectButton(b);  // pressed inside: quiet
+        else if (over && !b->selected) selectButton(b);
       }
       return 2;
     default: return 2;
@@ -209,21 +209,21 @@ QzWord buttonDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
       Qz_DoMethod(object->super, kGroupSetFrame, b->releasedFrame);
       Qz_DoMethod(object->super, kGroupSetSelectedFrame, b->releasedFrame);
       return 0;
-    case kButtonSetSelected: return args[0] != 0 ? select(b) : deselect(b);
+    case kButtonSetSelected: return args[0] != 0 ? selectButton(b) : deselectButton(b);
     case kButtonGetSelected: return b->selected;
     case kButtonSilent: b->silent = uint8_t(args[0]); return 0;
     case kGroupSetFrame: return setFrame(b, args[0]);
     case kButtonSetKey: b->shortcut = uint32_t(args[0]); return 0;
     case kButtonGetKey: return b->shortcut;
-    case kRootSelect: return select(b);
-    case kRootDeselect: return deselect(b);
+    case kRootSelect: return selectButton(b);
+    case kRootDeselect: return deselectButton(b);
     case kRootObjectAtPoint:
     case kRootObjectAtPoint2:
       if (Qz_IsCoordOverObject(object, int32_t(args[0]), int32_t(args[1])) == 0) return 0;
-      return id == kRootObjectAtPoint ? select(b) : deselect(b);
+      return id == kRootObjectAtPoint ? selectButton(b) : deselectButton(b);
     case kGroupDragOver:
       if (typed(b) && !b->selected && Qz_IsCoordOverObject(object, int32_t(args[1]), int32_t(args[2])) != 0) {
-        select(b);
+        selectButton(b);
       }
       return Qz_DoMethodA(object->super, id, args);
     case kRootHandleIDCMP: return handleInput(b, args);

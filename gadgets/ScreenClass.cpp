@@ -1,4 +1,5 @@
 // Screen: a Group of Window objects over one platform screen.
+#include <atomic>
 #include <cstdio>
 
 #include "gadgets/qz_group.h"
@@ -41,6 +42,16 @@ struct ScreenObject {
 
 ScreenObject* asScreen(Qz_Object* o) { return reinterpret_cast<ScreenObject*>(o); }
 
+// Window threads ask for the platform screen while the App's thread opens
+// and closes it.
+void publishScreen(ScreenObject* s, Screen* screen) {
+  std::atomic_ref<Screen*>(s->screen).store(screen, std::memory_order_release);
+}
+
+Screen* publishedScreen(ScreenObject* s) {
+  return std::atomic_ref<Screen*>(s->screen).load(std::memory_order_acquire);
+}
+
 void copyText(char* out, std::size_t size, QzWord text) {
   const char* s = reinterpret_cast<const char*>(text);
   std::snprintf(out, size, "%s", s != nullptr ? s : "");
@@ -55,14 +66,14 @@ QzWord setMenu(Qz_Object* self, QzWord menu) {
 QzWord openScreen(Qz_Object* self) {
   ScreenObject* s = asScreen(self);
   if (s->type == 0 || s->type == 1) {
-    s->screen = LockPubScreen(s->pubName[0] != '\0' ? s->pubName : nullptr);
+    publishScreen(s, LockPubScreen(s->pubName[0] != '\0' ? s->pubName : nullptr));
   } else if (s->type == 2) {
     if (s->screen == nullptr) {
       static const uint16_t kNoPens[] = {0xFFFF};
-      s->screen = OpenScreenTags(nullptr, kOpenScreenFullPalette, 1, kOpenScreenDisplayId, s->display,
+      publishScreen(s, OpenScreenTags(nullptr, kOpenScreenFullPalette, 1, kOpenScreenDisplayId, s->display,
                                  kOpenScreenDepth, s->depth, kOpenScreenPubName, s->pubName, SA_Title, s->title,
                                  kOpenScreenShowTitle, 0, kOpenScreenLikeWorkbench, 1, kOpenScreenPens, kNoPens,
-                                 TAG_DONE);
+                                 TAG_DONE));
     } else {
       return 1;
     }
@@ -79,19 +90,16 @@ QzWord openScreen(Qz_Object* self) {
 
 QzWord closeScreen(Qz_Object* self) {
   ScreenObject* s = asScreen(self);
+  const bool known = s->type <= 2;
+  // Taken away before the windows hide, so an open still queued on a
+  // window's thread finds no screen and stays shut.
+  Screen* screen = s->screen;
+  if (known) publishScreen(s, nullptr);
   Qz_DoMethodForAll(self->super, kRootHide);
-  if (s->type == 0 || s->type == 1) {
-    s->screen = nullptr;
-    return 1;
+  if (s->type == 2 && screen != nullptr) {
+    while (CloseScreen(screen) == 0) Delay(10);
   }
-  if (s->type == 2) {
-    if (s->screen != nullptr) {
-      while (CloseScreen(s->screen) == 0) Delay(10);
-    }
-    s->screen = nullptr;
-    return 1;
-  }
-  return 0;
+  return known ? 1 : 0;
 }
 
 QzWord screenDispatch(Qz_Object* self, uint32_t id, const QzWord* args) {
@@ -125,7 +133,7 @@ QzWord screenDispatch(Qz_Object* self, uint32_t id, const QzWord* args) {
     case kScreenGetDepth: return static_cast<uint32_t>(s->depth);
     case kScreenSetDisplay: s->display = static_cast<uint32_t>(args[0]); return 0;
     case kScreenGetDisplay: return s->display;
-    case kScreenGetPlatformScreen: return reinterpret_cast<QzWord>(s->screen);
+    case kScreenGetPlatformScreen: return reinterpret_cast<QzWord>(publishedScreen(s));
     case kScreenSetMenu: return setMenu(self, args[0]);
     case kScreenMenuCommand: return Qz_DoNotify(Qz_GetTopMostObject(self), kScreenMenuCommand, args[0]);
     case kGroupAddHead:

@@ -5,6 +5,7 @@
 #include <atomic>
 
 #include "gadgets/qz_thread.h"
+#include "objects/object_internal.h"
 #include "objects/qz_class_record.h"
 #include "platform/exec.h"
 
@@ -53,6 +54,7 @@ void Qz__ThreadEntry() {
   Qz__Running(t).store(nullptr, std::memory_order_release);
   if (stopper && stopperBit >= 0) Signal(stopper, 1u << stopperBit);
   Permit();
+  qz::objects::endBackgroundWork();
 }
 
 QzWord Qz__StartThread(Qz_ThreadObject* t) {
@@ -60,9 +62,16 @@ QzWord Qz__StartThread(Qz_ThreadObject* t) {
   Process* expected = nullptr;
   // A start while running is ignored: the first process would be lost.
   if (!Qz__Running(t).compare_exchange_strong(expected, kStarting)) return 0;
+  qz::objects::beginBackgroundWork();
   Process* process = CreateNewProcTags(NP_Entry, &Qz__ThreadEntry, NP_StackSize, t->stackSize,
                                        NP_Priority, t->priority, NP_Name, t->name, NP_UserData,
                                        t, TAG_DONE);
+  if (!process) {
+    // Nothing runs: a later stop must not wait for a process that never came.
+    Qz__Running(t).store(nullptr, std::memory_order_release);
+    qz::objects::endBackgroundWork();
+    return 0;
+  }
   Forbid();
   expected = kStarting;
   // The entry may have finished already and cleared the field; then it stays clear.

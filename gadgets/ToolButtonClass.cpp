@@ -5,6 +5,7 @@
 #include "gadgets/qz_input_event.h"
 #include "gadgets/qz_widgets.h"
 #include "objects/qz_class_record.h"
+#include "objects/qz_linked_list.h"
 #include "objects/qz_notify.h"
 #include "platform/windows.h"
 
@@ -24,6 +25,9 @@ const Qz_Method kToolButtonMethods[] = {
 
 Qz_Class gToolButtonClass;
 
+// A method id's high half is the id of the class that owns it.
+constexpr uint32_t kClassIdBits = 0xFFFF0000u;
+
 ToolButtonObject* asTool(Qz_Object* o) { return reinterpret_cast<ToolButtonObject*>(o); }
 QzWord outermost(Qz_Object* o) { return reinterpret_cast<QzWord>(Qz_GetTopMostObject(o)); }
 uint32_t faceCount(ToolButtonObject* t) { return uint32_t(Qz_DoMethod(t->faces, kGroupCount)); }
@@ -41,7 +45,7 @@ QzWord setState(ToolButtonObject* t, QzWord value) {
   return state;
 }
 
-QzWord select(ToolButtonObject* t) {
+QzWord selectTool(ToolButtonObject* t) {
   Qz_Object* self = &t->header;
   if (t->state == 0) {
     setState(t, 1);
@@ -51,7 +55,7 @@ QzWord select(ToolButtonObject* t) {
   return outermost(self);
 }
 
-QzWord deselect(ToolButtonObject* t) {
+QzWord deselectTool(ToolButtonObject* t) {
   Qz_Object* self = &t->header;
   if (t->state != 0) {
     t->state = 0;
@@ -79,7 +83,7 @@ QzWord handleInput(ToolButtonObject* t, const QzWord* args) {
   switch (e->cls) {
     case IDCMP_MOUSEBUTTONS:
       if (e->code == SELECTDOWN && over && Qz_DoMethod(self, kRootDisableCount) == 0) {
-        if (t->state == 0) select(t);
+        if (t->state == 0) selectTool(t);
         else setState(t, t->state + 1);  // past the last face: back to 1
       }
       return 2;
@@ -100,15 +104,16 @@ QzWord toolDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
     }
     case kToolButtonSetState: return setState(t, args[0]);
     case kToolButtonGetState: return t->state;
-    case kRootSelect: return select(t);
-    case kRootDeselect: return deselect(t);
+    case kRootSelect: return selectTool(t);
+    case kRootDeselect: return deselectTool(t);
     case kRootObjectAtPoint:
     case kRootObjectAtPoint2:
       if (Qz_IsCoordOverObject(object, int32_t(args[0]), int32_t(args[1])) == 0) return 0;
-      return id == kRootObjectAtPoint ? select(t) : deselect(t);
+      return id == kRootObjectAtPoint ? selectTool(t) : deselectTool(t);
     case kRootHandleIDCMP: return handleInput(t, args);
     default:
-      if ((id & 0xFFFF0000u) == 0x470000u) return Qz_DoMethodA(t->faces, id, args);
+      // Member-list methods reach the faces.
+      if ((id & kClassIdBits) == kLinkedListClassId) return Qz_DoMethodA(t->faces, id, args);
       return Qz_DoMethodA(object->super, id, args);
   }
 }
