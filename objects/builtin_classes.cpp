@@ -20,7 +20,7 @@ namespace qz::objects {
 namespace {
 
 typedef QzWord (*InitFunction)(Qz_GlobalData*);
-typedef void (*CleanupFunction)(Qz_GlobalData*);
+typedef void (*CleanupFunction)(void);
 
 struct InitRow {
   const char* name;
@@ -96,7 +96,7 @@ const CleanupRow kRemovalOrder[] = {
     {"DirTreeNode", nullptr},
     {"FileRequester", nullptr},
     {"Knob", nullptr},
-    {"LinkedList", Qz_CleanupLinkedListClass},
+    {"LinkedList", [] { Qz_CleanupLinkedListClass(Qz_GetGlobalData()); }},
     {"ListTree", nullptr},
     {"ListTreeItem", nullptr},
     {"ListTreeNode", nullptr},
@@ -113,22 +113,22 @@ const CleanupRow kRemovalOrder[] = {
     {"PopUpToolList", nullptr},
     {"ProgressBar", Qz_CleanupProgressBarClass},
     {"Scroller", nullptr},
-    {"Screen", Qz_CleanupScreenClass},
+    {"Screen", [] { Qz_CleanupScreenClass(Qz_GetGlobalData()); }},
     {"Slider", nullptr},
     {"Space", Qz_CleanupSpaceClass},
     {"ShortcutKey", nullptr},
     {"StringEdit", nullptr},
     {"Text", Qz_CleanupTextClass},
-    {"Thread", Qz_CleanupThreadClass},
+    {"Thread", [] { Qz_CleanupThreadClass(Qz_GetGlobalData()); }},
     {"TipOfTheDay", nullptr},
     {"ToolButton", Qz_CleanupToolButtonClass},
-    {"Window", Qz_CleanupWindowClass},
+    {"Window", [] { Qz_CleanupWindowClass(Qz_GetGlobalData()); }},
     {"VerticalPages", nullptr},
     {"VectorImage", Qz_CleanupVectorImageClass},
     {"VirtualGroup", nullptr},
-    {"Group", Qz_CleanupGroupClass},
-    {"Root", Qz_CleanupRootClass},
-    {"App", Qz_CleanupAppClass},
+    {"Group", [] { Qz_CleanupGroupClass(Qz_GetGlobalData()); }},
+    {"Root", [] { Qz_CleanupRootClass(Qz_GetGlobalData()); }},
+    {"App", [] { Qz_CleanupAppClass(Qz_GetGlobalData()); }},
 };
 
 }  // namespace
@@ -140,9 +140,9 @@ QzWord registerBuiltInClasses(Qz_GlobalData* globalData) {
   return 1;
 }
 
-void removeBuiltInClasses(Qz_GlobalData* globalData) {
+void removeBuiltInClasses(Qz_GlobalData* /*globalData*/) {
   for (const CleanupRow& row : kRemovalOrder) {
-    if (row.cleanup != nullptr) row.cleanup(globalData);
+    if (row.cleanup != nullptr) row.cleanup();
   }
 }
 
