@@ -255,11 +255,8 @@ uint32_t Qz__Identify(const FormatCall&, QZIO_Header* h) {
   std::string text;
   DirectoryShape s;
   if (!Qz__HasBlock(tif.get(), &settings, &text) || !Qz__ReadShape(tif.get(), &s)) return kQzioNotRecognised;
-  if (!Qz__FileCanHold(Qz__PictureBytes(s), h->fileSize ? h->fileSize : Qz__FileSizeOf(tif.get()))) {
-    qz::codec::reportDamage("The file is far too short for a picture of " + std::to_string(s.width) + " x " +
-                            std::to_string(s.height) + " pixels");
-    return kQzioReadError;
-  }
+  if (!Qz__FileCanHold(Qz__PictureBytes(s), h->fileSize ? h->fileSize : Qz__FileSizeOf(tif.get())))
+    return qz::codec::reportTooShort("Quillantrix", s.width, s.height);
   h->buffer->width = s.width;
   h->buffer->height = s.height;
   h->buffer->depth = 24;

@@ -11,6 +11,7 @@
 
 #include "codec_test_support.h"
 #include "qzio/codec_tiff.h"
+#include "qzio/load_problem.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -222,7 +223,9 @@ TEST_F(TiffCodec, OneBadStripKeepsTheOthers) {
   for (size_t i = bytes.size() * 2 / 5, n = 0; n < 24; ++i, ++n) bytes[i] = 0xA5;
   qztest::writeFile(dir_.file("bad.tif"), bytes);
   PictureRows back;
+  takeLoadProblem();
   ASSERT_EQ(decodeFile(dir_.file("bad.tif"), back), kOk);
+  EXPECT_TRUE(takeLoadProblem().partial) << "the lost strip was not told";
   const size_t rowBytes = size_t(source.width) * 3;
   uint32_t sameRows = 0;
   for (uint32_t y = 0; y < source.height; ++y)
