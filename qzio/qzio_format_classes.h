@@ -10,6 +10,8 @@
 QZ_EXTERN_C_BEGIN
 QZ_EXPORT QzWord Qz_InitBMPQZIOClass(Qz_GlobalData* global);
 QZ_EXPORT void Qz_CleanupBMPQZIOClass(void);
+QZ_EXPORT QzWord Qz_InitGIFQZIOClass(Qz_GlobalData* global);
+QZ_EXPORT void Qz_CleanupGIFQZIOClass(void);
 QZ_EXPORT QzWord Qz_InitJPEGQZIOClass(Qz_GlobalData* global);
 QZ_EXPORT void Qz_CleanupJPEGQZIOClass(void);
 QZ_EXPORT QzWord Qz_InitPNGQZIOClass(Qz_GlobalData* global);
