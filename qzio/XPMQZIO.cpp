@@ -3,28 +3,18 @@
 // array named after the file.
 #include "qzio/codec_xpm.h"
 #include "qzio/root_qzio.h"
-#include "qzio/whole_file_format.h"
+#include "qzio/named_file_format.h"
 
 namespace {
 
 using namespace qz::codec;
 
-uint32_t Qz__XpmIdentify(const qzio::FormatCall&, QZIO_Header* header) { return identifyFromProbe(header, xpmIdentify); }
-
-uint32_t Qz__XpmLoad(const qzio::FormatCall&, QZIO_Header* header) { return loadWholeFile(header, xpmIdentify, xpmDecode); }
-
-uint32_t Qz__XpmSave(const qzio::FormatCall&, QZIO_Header* header) {
-  const std::string_view name = header->fileName ? header->fileName : "picture";
-  return saveWholeFile(header, [name](uint32_t width, uint32_t height, uint32_t depth, PixelRows& rows,
-                                      std::vector<uint8_t>& out) {
-    return xpmEncode(width, height, depth, name, rows, out);
-  });
-}
+using Methods = NamedFileMethods<xpmIdentify, xpmDecode, xpmEncode>;
 
 const qzio::FormatClass kXpmClass = {
     .className = "XPMQZIO", .classIdField = 7005, .capabilities = kQzioCapsFile,
     .flags = kQzioFlagFile, .extension = "xpm",
-    .identify = Qz__XpmIdentify, .load = Qz__XpmLoad, .save = Qz__XpmSave};
+    .identify = Methods::identify, .load = Methods::load, .save = Methods::save};
 
 }  // namespace
 

@@ -32,6 +32,8 @@ QZ_EXPORT QzWord Qz_InitSGIQZIOClass(Qz_GlobalData* global);
 QZ_EXPORT void Qz_CleanupSGIQZIOClass(void);
 QZ_EXPORT QzWord Qz_InitTARGAQZIOClass(Qz_GlobalData* global);
 QZ_EXPORT void Qz_CleanupTARGAQZIOClass(void);
+QZ_EXPORT QzWord Qz_InitXBMQZIOClass(Qz_GlobalData* global);
+QZ_EXPORT void Qz_CleanupXBMQZIOClass(void);
 QZ_EXPORT QzWord Qz_InitXPMQZIOClass(Qz_GlobalData* global);
 QZ_EXPORT void Qz_CleanupXPMQZIOClass(void);
 QZ_EXPORT QzWord Qz_InitXWDQZIOClass(Qz_GlobalData* global);

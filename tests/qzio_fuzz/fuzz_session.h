@@ -59,6 +59,7 @@ inline bool Start() {
   Qz_InitXWDQZIOClass(global);
   Qz_InitGIFQZIOClass(global);
   Qz_InitXPMQZIOClass(global);
+  Qz_InitXBMQZIOClass(global);
   QZIO_Init(global);
   InputPath() = MakeScratch();
   SavedPath() = MakeScratch();
