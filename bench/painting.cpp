@@ -22,7 +22,7 @@
 #include "host/headless/headless_host.h"
 #include "image/image_shell.h"
 #include "image/qz_image.h"
-#include "media/qz_media.h"
+#include "media/qz_root_media.h"
 #include "objects/object_services.h"
 #include "platform/windows.h"
 

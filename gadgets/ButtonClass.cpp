@@ -11,7 +11,7 @@
 #include "gadgets/qz_group.h"
 #include "gadgets/qz_input_event.h"
 #include "gadgets/qz_widgets.h"
-#include "objects/qz_class_record.h"
+#include "objects/qz_class_kit.h"
 #include "objects/qz_notify.h"
 #include "objects/qz_root.h"
 #include "platform/windows.h"
@@ -32,12 +32,6 @@ struct ButtonObject {
   uint8_t toolStyle;
   uint8_t quietDeselect;  // selected by the shortcut: its deselect does not fire again
 };
-
-const Qz_Method kButtonMethods[] = {
-    {0, nullptr, 0, 0, nullptr, 0, nullptr, 0, 0},
-};
-
-Qz_Class gButtonClass;
 
 ButtonObject* asButton(Qz_Object* o) { return reinterpret_cast<ButtonObject*>(o); }
 QzWord outermost(Qz_Object* o) { return reinterpret_cast<QzWord>(Qz_GetTopMostObject(o)); }
@@ -227,39 +221,21 @@ QzWord buttonDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
       }
       return Qz_DoMethodA(object->super, id, args);
     case kRootHandleIDCMP: return handleInput(b, args);
-    default: return Qz_DoMethodA(object->super, id, args);
+    default: return qz::kit::inherited(object, id, args);
   }
 }
 
-Qz_Object* buttonNew(Qz_Class* objectClass, const QzWord* args) {
-  (void)args;
-  Qz_Object* object = Qz_AllocObjectMem(objectClass);
-  if (object == nullptr) return nullptr;
-  object->super = Qz_CreateObject("Group", kGroupSetFrame, 4, kGroupSetSelectedFrame, 5, kRootSetWeight, 200);
-  if (object->super == nullptr) {
-    Qz_FreeObjectMem(object);
-    return nullptr;
-  }
-  return object;
-}
+const TagItem kButtonSuperTags[] = {
+    {kGroupSetFrame, 4}, {kGroupSetSelectedFrame, 5}, {kRootSetWeight, 200}, {TAG_DONE, 0}};
 
-void buttonDispose(Qz_Object* object) {
-  Qz_DisposeObject(object->super);
-  Qz_FreeObjectMem(object);
-}
+const qz::kit::ClassDecl kButtonClass = {
+    .name = "Button", .superName = "Group", .classId = kButtonClassId,
+    .instance = qz::kit::instanceOf<ButtonObject>(), .handler = buttonDispatch,
+    .superTags = kButtonSuperTags, .notice = "Push button"};
 
 }  // namespace
 
-QzWord Qz_InitButtonClass(Qz_GlobalData* globalData) {
-  (void)globalData;
-  static const Qz_ClassSpec spec = {
-      "Button", "Push button", kButtonClassId, "Group",
-      buttonNew, buttonDispose, buttonDispatch, kButtonMethods,
-      sizeof(ButtonObject), 0};
-  return Qz_RegisterClassRecord(&gButtonClass, &spec);
-}
-
-void Qz_CleanupButtonClass(Qz_GlobalData* globalData) {
-  (void)globalData;
-  Qz_UnregisterClassRecord(&gButtonClass);
-}
+QZ_EXTERN_C_BEGIN
+QZ_EXPORT QzWord Qz_InitButtonClass(Qz_GlobalData*) { return qz::kit::addClass(kButtonClass); }
+QZ_EXPORT void Qz_CleanupButtonClass(void) { qz::kit::removeClass(kButtonClass); }
+QZ_EXTERN_C_END

@@ -4,7 +4,7 @@
 #include "gadgets/qz_group.h"
 #include "gadgets/qz_input_event.h"
 #include "gadgets/qz_widgets.h"
-#include "objects/qz_class_record.h"
+#include "objects/qz_class_kit.h"
 #include "objects/qz_linked_list.h"
 #include "objects/qz_notify.h"
 #include "platform/windows.h"
@@ -18,12 +18,6 @@ struct ToolButtonObject {
   Qz_Object* faces;  // page-mode group inside the button's own group
   QzWord spare;
 };
-
-const Qz_Method kToolButtonMethods[] = {
-    {0, nullptr, 0, 0, nullptr, 0, nullptr, 0, 0},
-};
-
-Qz_Class gToolButtonClass;
 
 // A method id's high half is the id of the class that owns it.
 constexpr uint32_t kClassIdBits = 0xFFFF0000u;
@@ -114,45 +108,33 @@ QzWord toolDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
     default:
       // Member-list methods reach the faces.
       if ((id & kClassIdBits) == kLinkedListClassId) return Qz_DoMethodA(t->faces, id, args);
-      return Qz_DoMethodA(object->super, id, args);
+      return qz::kit::inherited(object, id, args);
   }
 }
 
-Qz_Object* toolNew(Qz_Class* objectClass, const QzWord* args) {
-  (void)args;
-  Qz_Object* object = Qz_AllocObjectMem(objectClass);
-  if (object == nullptr) return nullptr;
+// The faces go in a page-mode group inside the button's own group.
+bool toolSetUp(Qz_Object* object) {
   ToolButtonObject* t = asTool(object);
-  object->super = Qz_CreateObject("Group", kGroupSetMode, 1, kGroupSetFrame, 7, kGroupSetSelectedFrame, 5,
-                                  kGroupSetHighlightedFrame, 4);
   t->faces = Qz_CreateObject("Group", kGroupSetMode, 4);
-  if (object->super == nullptr || t->faces == nullptr) {
-    Qz_DisposeObject(t->faces);
-    Qz_DisposeObject(object->super);
-    Qz_FreeObjectMem(object);
-    return nullptr;
-  }
-  Qz_DoMethod(object->super, kGroupAddTail, t->faces);
-  return object;
+  if (t->faces == nullptr) return false;
+  Qz_DoMethod(object->super, kGroupAddTail, t->faces);  // disposed with it
+  return true;
 }
 
-void toolDispose(Qz_Object* object) {
-  Qz_DisposeObject(object->super);  // the face group with it
-  Qz_FreeObjectMem(object);
-}
+const TagItem kToolButtonSuperTags[] = {{kGroupSetMode, 1},
+                                        {kGroupSetFrame, 7},
+                                        {kGroupSetSelectedFrame, 5},
+                                        {kGroupSetHighlightedFrame, 4},
+                                        {TAG_DONE, 0}};
+
+const qz::kit::ClassDecl kToolButtonClass = {
+    .name = "ToolButton", .superName = "Group", .classId = kToolButtonClassId,
+    .instance = qz::kit::instanceOf<ToolButtonObject>(), .handler = toolDispatch,
+    .superTags = kToolButtonSuperTags, .setUp = toolSetUp, .notice = "Tool-bar button with several states"};
 
 }  // namespace
 
-QzWord Qz_InitToolButtonClass(Qz_GlobalData* globalData) {
-  (void)globalData;
-  static const Qz_ClassSpec spec = {
-      "ToolButton", "Tool-bar button with several states", kToolButtonClassId, "Group",
-      toolNew, toolDispose, toolDispatch, kToolButtonMethods,
-      sizeof(ToolButtonObject), 0};
-  return Qz_RegisterClassRecord(&gToolButtonClass, &spec);
-}
-
-void Qz_CleanupToolButtonClass(Qz_GlobalData* globalData) {
-  (void)globalData;
-  Qz_UnregisterClassRecord(&gToolButtonClass);
-}
+QZ_EXTERN_C_BEGIN
+QZ_EXPORT QzWord Qz_InitToolButtonClass(Qz_GlobalData*) { return qz::kit::addClass(kToolButtonClass); }
+QZ_EXPORT void Qz_CleanupToolButtonClass(void) { qz::kit::removeClass(kToolButtonClass); }
+QZ_EXTERN_C_END

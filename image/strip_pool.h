@@ -10,7 +10,7 @@
 
 namespace qz {
 
-class StripPool {
+class QZ_EXPORT StripPool {
  public:
   // The process's pool; its threads start on first use and are never ended.
   static StripPool& shared();

@@ -81,9 +81,12 @@ QzWord renderPerChannel(const Qz_ModeRenderMessage* message, ChannelFn f,
 // Kernel names the vector form of the formula in the blend kernel table.
 template <int32_t (*Formula)(int32_t c, int32_t k), ChannelKernel BlendKernels::*Kernel = nullptr>
 QzWord perChannelHandler(Qz_Object* object, uint32_t id, const QzWord* args) {
-  if (id == kQzModeRender)
-    return renderPerChannel(renderMessage(args), Formula, Kernel ? channelKernel(Kernel) : nullptr);
-  return qz::kit::inherited(object, id, args);
+  if (id != kQzModeRender) return qz::kit::inherited(object, id, args);
+  // Decided when the handler is made: a mode without a vector form has no kernel to look up.
+  if constexpr (Kernel == nullptr)
+    return renderPerChannel(renderMessage(args), Formula, nullptr);
+  else
+    return renderPerChannel(renderMessage(args), Formula, channelKernel(Kernel));
 }
 
 // The handler of a mode whose render is one function of the render message.

@@ -20,7 +20,7 @@ namespace qz::objects {
 namespace {
 
 typedef QzWord (*InitFunction)(Qz_GlobalData*);
-typedef void (*CleanupFunction)(Qz_GlobalData*);
+typedef void (*CleanupFunction)(void);
 
 struct InitRow {
   const char* name;
@@ -96,7 +96,7 @@ const CleanupRow kRemovalOrder[] = {
     {"DirTreeNode", nullptr},
     {"FileRequester", nullptr},
     {"Knob", nullptr},
-    {"LinkedList", Qz_CleanupLinkedListClass},
+    {"LinkedList", [] { Qz_CleanupLinkedListClass(Qz_GetGlobalData()); }},
     {"ListTree", nullptr},
     {"ListTreeItem", nullptr},
     {"ListTreeNode", nullptr},
@@ -122,12 +122,12 @@ const CleanupRow kRemovalOrder[] = {
     {"Thread", Qz_CleanupThreadClass},
     {"TipOfTheDay", nullptr},
     {"ToolButton", Qz_CleanupToolButtonClass},
-    {"Window", Qz_CleanupWindowClass},
+    {"Window", [] { Qz_CleanupWindowClass(Qz_GetGlobalData()); }},
     {"VerticalPages", nullptr},
     {"VectorImage", Qz_CleanupVectorImageClass},
     {"VirtualGroup", nullptr},
     {"Group", Qz_CleanupGroupClass},
-    {"Root", Qz_CleanupRootClass},
+    {"Root", [] { Qz_CleanupRootClass(Qz_GetGlobalData()); }},
     {"App", Qz_CleanupAppClass},
 };
 
@@ -140,9 +140,9 @@ QzWord registerBuiltInClasses(Qz_GlobalData* globalData) {
   return 1;
 }
 
-void removeBuiltInClasses(Qz_GlobalData* globalData) {
+void removeBuiltInClasses(Qz_GlobalData* /*globalData*/) {
   for (const CleanupRow& row : kRemovalOrder) {
-    if (row.cleanup != nullptr) row.cleanup(globalData);
+    if (row.cleanup != nullptr) row.cleanup();
   }
 }
 

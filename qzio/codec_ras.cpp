@@ -20,8 +20,7 @@ namespace {
 
 constexpr uint32_t kMagic = 0x59A66A95;
 constexpr size_t kHeaderBytes = 32;
-constexpr uint32_t kTypeRunLength = 2, kTypeRgb = 3, kLastType = 3;
-constexpr uint32_t kTypeStandard = 1;
+constexpr uint32_t kTypeStandard = 1, kTypeRunLength = 2, kTypeRgb = 3, kLastType = 3;
 constexpr uint8_t kEscape = 0x80;
 // An escaped run of 3 bytes gives up to 256.
 constexpr uint64_t kMostBytesPerByte = 85;

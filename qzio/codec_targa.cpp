@@ -25,8 +25,8 @@ constexpr uint8_t kTopFirst = 0x20, kRightToLeft = 0x10;
 constexpr char kSignature[] = "TRUEVISION-XFILE";
 constexpr size_t kSignatureAt = 8, kSignatureBytes = 16;
 constexpr uint32_t kMaxPacket = 128;
-// A run packet of 1 + 3 bytes gives 128 pixels of 3.
-constexpr uint64_t kMostBytesPerByte = 96;
+// A run packet of 1 + 1 bytes gives 128 pixels of 1 byte.
+constexpr uint64_t kMostBytesPerByte = 64;
 
 struct TargaHeader {
   uint8_t idLength = 0, colourMapType = 0, imageType = 0, bitsPerPixel = 0, descriptor = 0;
@@ -113,12 +113,12 @@ uint32_t targaIdentify(std::span<const uint8_t> head, std::span<const uint8_t> f
   // Older files without the footer have no signature at all.
   TargaHeader header;
   if (!Qz__HasFooter(footer) || !Qz__ReadHeader(head, header)) return kNotThisFormat;
-  // Kinds the load refuses are left for it to say so.
-  const bool loadable = (header.imageType == kTrueColour || header.imageType == kRunLengthTrueColour) &&
-                        (header.bitsPerPixel == 24 || header.bitsPerPixel == 32);
-  const uint64_t pixelBytes = uint64_t{header.width} * header.height * (header.bitsPerPixel / 8);
+  // Kinds the load refuses are held to the same bound, so a damaged header
+  // makes no huge buffer only to be refused.
+  const bool runLength = (header.imageType & 8) != 0;  // types 9, 10 and 11
+  const uint64_t pixelBytes = uint64_t{header.width} * header.height * std::max(1, header.bitsPerPixel / 8);
   const uint64_t dataBytes = fileSize > kHeaderBytes + kTargaFooterBytes ? fileSize - kHeaderBytes - kTargaFooterBytes : 0;
-  if (loadable && !fileCanHold(pixelBytes, header.imageType == kRunLengthTrueColour ? kMostBytesPerByte : 1, dataBytes))
+  if (!fileCanHold(pixelBytes, runLength ? kMostBytesPerByte : 1, dataBytes))
     return reportTooShort("Targa", header.width, header.height);
   ImageInfo found;
   found.width = header.width;

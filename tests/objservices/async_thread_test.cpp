@@ -96,7 +96,7 @@ class ObjectServices : public ::testing::Test {
     }
   }
   void TearDown() override {
-    if (ownThreadClass_) Qz_CleanupThreadClass(Qz_GetGlobalData());
+    if (ownThreadClass_) Qz_CleanupThreadClass();
     Qz_RemoveClass(&gRecorder);
     Qz_CleanUp();
     EXPECT_EQ(gRecorder.liveCount, 0);

@@ -64,6 +64,11 @@ Bytes pixels(const RgbImage& image, bool topFirst, bool rightToLeft) {
   return out;
 }
 
+Bytes withPixels(Bytes file, size_t bytes) {
+  file.resize(file.size() + bytes, 0x11);
+  return file;
+}
+
 Bytes targaFile(const RgbImage& image, uint8_t descriptor, const Bytes& between = {}, uint8_t idLength = 0,
                 uint8_t mapType = 0, uint16_t mapLength = 0) {
   Bytes file = header(2, uint16_t(image.width), uint16_t(image.height), 24, descriptor, idLength, mapType, mapLength, 24);
@@ -172,9 +177,10 @@ TEST_F(TargaCodec, RefusalsAndShortFiles) {
     Bytes file;
     uint32_t result;
   } cases[] = {
-      {"16 bits a pixel", withFooter(header(2, 2, 2, 16, 0)), kNotHandled},
-      {"colour-mapped", withFooter(header(1, 2, 2, 8, 0, 0, 1, 2, 24)), kNotHandled},
-      {"grey", withFooter(header(3, 2, 2, 8, 0)), kNotHandled},
+      {"16 bits a pixel", withFooter(withPixels(header(2, 2, 2, 16, 0), 8)), kNotHandled},
+      {"colour-mapped", withFooter(withPixels(header(1, 2, 2, 8, 0, 0, 1, 2, 24), 6 + 4)), kNotHandled},
+      {"grey", withFooter(withPixels(header(3, 2, 2, 8, 0), 4)), kNotHandled},
+      {"a damaged depth claiming far more", withFooter(withPixels(header(2, 2000, 2000, 255, 0), 4)), kReadError},
       {"a row short", cut, kReadError},
       {"far too short", withFooter(header(2, 9000, 9000, 24, 0)), kReadError},
       {"packets short", withFooter(cutRle), kReadError},
