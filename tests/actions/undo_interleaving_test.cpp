@@ -8,7 +8,7 @@
 
 #include "action_fixture.h"
 #include "image/qz_scaling.h"
-#include "media/qz_media.h"
+#include "media/qz_root_media.h"
 #include "objects/qz_linked_list.h"
 
 namespace qztest {
