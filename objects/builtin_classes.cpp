@@ -8,12 +8,16 @@
 
 #include "gadgets/qz_app.h"
 #include "gadgets/qz_group.h"
+#include "gadgets/qz_popups.h"
 #include "gadgets/qz_screen.h"
+#include "gadgets/qz_sliders.h"
+#include "gadgets/qz_text_entry.h"
 #include "gadgets/qz_thread.h"
 #include "gadgets/qz_widgets.h"
 #include "gadgets/qz_window.h"
 #include "objects/object_internal.h"
 #include "objects/qz_builtin_classes.h"
+#include "objects/qz_class_kit.h"
 
 namespace qz::objects {
 
@@ -27,9 +31,11 @@ struct InitRow {
   InitFunction init;
 };
 
+// Classes declared through the class kit clean up without arguments.
 struct CleanupRow {
   const char* name;
   CleanupFunction cleanup;
+  Qz_ClassCleanupFunction kitCleanup = nullptr;
 };
 
 // App's Init also starts the platform's task and window services.
@@ -43,36 +49,36 @@ const InitRow kRegistrationOrder[] = {
     {"LinkedList", Qz_InitLinkedListClass},
     {"BitMap", Qz_InitBitMapClass},
     {"CheckBox", nullptr},
-    {"CompactSlider", nullptr},
+    {"CompactSlider", Qz_InitCompactSliderClass},
     {"Pages", nullptr},
-    {"PopUp", nullptr},
+    {"PopUp", Qz_InitPopUpClass},
     {"Scroller", nullptr},
-    {"Slider", nullptr},
+    {"Slider", Qz_InitSliderClass},
     {"VectorImage", Qz_InitVectorImageClass},
-    {"StringEdit", nullptr},
-    {"PopUpList", nullptr},
-    {"PopUpToolList", nullptr},
+    {"StringEdit", Qz_InitStringEditClass},
+    {"PopUpList", Qz_InitPopUpListClass},
+    {"PopUpToolList", Qz_InitPopUpToolListClass},
     {"ColourBox", nullptr},
     {"ColourEdit", nullptr},
     {"ColourSpace", nullptr},
-    {"Menu", nullptr},
-    {"MenuBar", nullptr},
-    {"MenuItem", nullptr},
+    {"Menu", Qz_InitMenuClass},
+    {"MenuBar", Qz_InitMenuBarClass},
+    {"MenuItem", Qz_InitMenuItemClass},
     {"MutualExclude", nullptr},
     {"ListTree", nullptr},
     {"ListTreeItem", nullptr},
     {"ListTreeNode", nullptr},
-    {"MeasurementEdit", nullptr},
-    {"MeasurementUnitsPrefs", nullptr},
+    {"MeasurementEdit", Qz_InitMeasurementEditClass},
+    {"MeasurementUnitsPrefs", Qz_InitMeasurementUnitsPrefsClass},
     {"ToolButton", Qz_InitToolButtonClass},
-    {"ShortcutKey", nullptr},
+    {"ShortcutKey", Qz_InitShortcutKeyClass},
     {"VerticalPages", nullptr},
     {"ProgressBar", Qz_InitProgressBarClass},
     {"Thread", Qz_InitThreadClass},
     {"Window", Qz_InitWindowClass},
     {"VirtualGroup", nullptr},
-    {"Knob", nullptr},
-    {"Angle", nullptr},
+    {"Knob", Qz_InitKnobClass},
+    {"Angle", Qz_InitAngleClass},
     {"LUTEdit", nullptr},
     {"DirTree", nullptr},
     {"DirTreeNode", nullptr},
@@ -84,40 +90,40 @@ const InitRow kRegistrationOrder[] = {
 // Each Cleanup removes its class only when it was registered. App's also
 // ends the platform's task and window services.
 const CleanupRow kRemovalOrder[] = {
-    {"Angle", nullptr},
+    {"Angle", nullptr, Qz_CleanupAngleClass},
     {"BitMap", Qz_CleanupBitMapClass},
     {"Button", Qz_CleanupButtonClass},
     {"CheckBox", nullptr},
     {"ColourBox", nullptr},
     {"ColourEdit", nullptr},
     {"ColourSpace", nullptr},
-    {"CompactSlider", nullptr},
+    {"CompactSlider", nullptr, Qz_CleanupCompactSliderClass},
     {"DirTree", nullptr},
     {"DirTreeNode", nullptr},
     {"FileRequester", nullptr},
-    {"Knob", nullptr},
+    {"Knob", nullptr, Qz_CleanupKnobClass},
     {"LinkedList", Qz_CleanupLinkedListClass},
     {"ListTree", nullptr},
     {"ListTreeItem", nullptr},
     {"ListTreeNode", nullptr},
     {"LUTEdit", nullptr},
-    {"MeasurementEdit", nullptr},
-    {"MeasurementUnitsPrefs", nullptr},
-    {"MenuItem", nullptr},
-    {"Menu", nullptr},
-    {"MenuBar", nullptr},
+    {"MeasurementEdit", nullptr, Qz_CleanupMeasurementEditClass},
+    {"MeasurementUnitsPrefs", nullptr, Qz_CleanupMeasurementUnitsPrefsClass},
+    {"MenuItem", nullptr, Qz_CleanupMenuItemClass},
+    {"Menu", nullptr, Qz_CleanupMenuClass},
+    {"MenuBar", nullptr, Qz_CleanupMenuBarClass},
     {"MutualExclude", nullptr},
     {"Pages", nullptr},
-    {"PopUp", nullptr},
-    {"PopUpList", nullptr},
-    {"PopUpToolList", nullptr},
+    {"PopUp", nullptr, Qz_CleanupPopUpClass},
+    {"PopUpList", nullptr, Qz_CleanupPopUpListClass},
+    {"PopUpToolList", nullptr, Qz_CleanupPopUpToolListClass},
     {"ProgressBar", Qz_CleanupProgressBarClass},
     {"Scroller", nullptr},
     {"Screen", Qz_CleanupScreenClass},
-    {"Slider", nullptr},
+    {"Slider", nullptr, Qz_CleanupSliderClass},
     {"Space", Qz_CleanupSpaceClass},
-    {"ShortcutKey", nullptr},
-    {"StringEdit", nullptr},
+    {"ShortcutKey", nullptr, Qz_CleanupShortcutKeyClass},
+    {"StringEdit", nullptr, Qz_CleanupStringEditClass},
     {"Text", Qz_CleanupTextClass},
     {"Thread", Qz_CleanupThreadClass},
     {"TipOfTheDay", nullptr},
@@ -143,6 +149,7 @@ QzWord registerBuiltInClasses(Qz_GlobalData* globalData) {
 void removeBuiltInClasses(Qz_GlobalData* globalData) {
   for (const CleanupRow& row : kRemovalOrder) {
     if (row.cleanup != nullptr) row.cleanup(globalData);
+    if (row.kitCleanup != nullptr) row.kitCleanup();
   }
 }
 
