@@ -126,6 +126,13 @@ QzWord Qz__MenuDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
     case kRootDeselect: return Qz__Close(object);
     case kPopUpChosen: return Qz__ItemChosen(reinterpret_cast<Qz_Object*>(args[0]));
     case kRootHandleIDCMP: return Qz__Input(m, reinterpret_cast<const Qz_InputEvent*>(args[0]));
+    case kRootMeasure: {
+      // A title keeps its own width; the bar's spare room stays at its end.
+      const QzWord r = qz::kit::inherited(object, id, args);
+      Qz_LayoutBox* b = &Qz_RootInstance(object)->box;
+      b->width = b->maxWidth = b->minWidth;
+      return r;
+    }
     default: return qz::kit::inherited(object, id, args);
   }
 }

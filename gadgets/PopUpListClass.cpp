@@ -118,6 +118,14 @@ bool Qz__IsListMethod(uint32_t id) { return (id >> 16) == 0x47; }
 
 QzWord Qz__PopUpListDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
   Qz_PopUpListObject* l = Qz__Self(object);
+  if (id == kGroupAddHead || id == kGroupAddTail || id == kGroupInsertMember) {
+    // A new entry does not change which one is current (the first, at first).
+    const QzWord current = Qz_DoMethod(l->entries, kGroupGetPageObject);
+    const QzWord r = Qz_DoMethodA(l->entries, id, args);
+    if (current) Qz_DoMethod(l->entries, kGroupShowPageObject, current);
+    else Qz_DoMethod(l->entries, kGroupShowPage, 0);
+    return r;
+  }
   if (Qz__IsListMethod(id)) return Qz_DoMethodA(l->entries, id, args);
   switch (id) {
     case kPopUpListSetIndex: return Qz__SetIndex(l, int32_t(args[0]));
