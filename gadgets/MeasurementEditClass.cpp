@@ -15,7 +15,19 @@
 
 namespace {
 
+// Made with the first field that needs it, gone with the class.
 std::atomic<Qz_Object*> gUnitsObject{nullptr};
+
+Qz_Object* Qz__UnitsObject() {
+  if (Qz_Object* units = gUnitsObject.load()) return units;
+  Qz_Object* made = Qz_CreateObject("Root");
+  Qz_Object* expected = nullptr;
+  if (!gUnitsObject.compare_exchange_strong(expected, made)) {
+    Qz_DisposeObject(made);
+    return expected;
+  }
+  return made;
+}
 
 struct Qz_MeasurementEditObject {
   Qz_Object header;
@@ -85,7 +97,7 @@ QzWord Qz__MeasurementEditDispatch(Qz_Object* object, uint32_t id, const QzWord*
     case kMeasurementGetValue: return Qz_FloatToULONG(float(Qz__Value(m)));
     case kMeasurementSetResolution: return Qz__SetResolution(m, args[0]);
     case kMeasurementGetResolution: return Qz_FloatToULONG(m->resolution);
-    case kMeasurementUnitChosen: return Qz_DoNotify(gUnitsObject.load(), kMeasurementUnitChosen, uint32_t(args[0]));
+    case kMeasurementUnitChosen: return Qz_DoNotify(Qz__UnitsObject(), kMeasurementUnitChosen, uint32_t(args[0]));
     case kMeasurementEdited: return Qz__Edited(m);
     default: return qz::kit::inherited(object, id, args);
   }
@@ -105,7 +117,7 @@ bool Qz__SetUp(Qz_Object* object) {
   if (!m->field) return false;
   Qz_DoMethod(object->super, kGroupAddTail, m->field);
   Qz_AddNotify(m->field, kStringEditSetText, kNotifyAnyValue, object, 2, kMeasurementEdited, kNotifySameWord);
-  if (Qz_Object* units = gUnitsObject.load())
+  if (Qz_Object* units = Qz__UnitsObject())
     m->unitsNotify = Qz_AddNotify(units, kMeasurementUnitChosen, kNotifyAnyValue, object, 2, kMeasurementSetUnit,
                                   kNotifySameWord);
   return true;
@@ -127,13 +139,10 @@ const qz::kit::ClassDecl kMeasurementEdit = {
 }  // namespace
 
 QZ_EXTERN_C_BEGIN
-QZ_EXPORT QzWord Qz_InitMeasurementEditClass(Qz_GlobalData*) {
-  if (!gUnitsObject.load()) gUnitsObject = Qz_CreateObject("Root");
-  return qz::kit::addClass(kMeasurementEdit);
-}
+QZ_EXPORT QzWord Qz_InitMeasurementEditClass(Qz_GlobalData*) { return qz::kit::addClass(kMeasurementEdit); }
 QZ_EXPORT void Qz_CleanupMeasurementEditClass(void) {
   qz::kit::removeClass(kMeasurementEdit);
   Qz_DisposeObject(gUnitsObject.exchange(nullptr));
 }
-QZ_EXPORT Qz_Object* Qz_MeasurementUnitsObject(void) { return gUnitsObject.load(); }
+QZ_EXPORT Qz_Object* Qz_MeasurementUnitsObject(void) { return Qz__UnitsObject(); }
 QZ_EXTERN_C_END

@@ -44,8 +44,8 @@ QZ_EXPORT QzWord Qz_InitMeasurementEditClass(Qz_GlobalData* globalData);
 QZ_EXPORT void Qz_CleanupMeasurementEditClass(void);
 QZ_EXPORT QzWord Qz_InitMeasurementUnitsPrefsClass(Qz_GlobalData* globalData);
 QZ_EXPORT void Qz_CleanupMeasurementUnitsPrefsClass(void);
-// The object every measurement field listens to for the user's unit (NULL
-// while the class is not registered).
+// The object every measurement field listens to for the user's unit (made
+// on first use, disposed when the class is removed).
 QZ_EXPORT Qz_Object* Qz_MeasurementUnitsObject(void);
 QZ_EXTERN_C_END
 
