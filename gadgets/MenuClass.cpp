@@ -157,6 +157,7 @@ bool Qz__SetUp(Qz_Object* object) {
   Qz_DoMethod(face, kGroupAddTail, m->title);
   Qz_DoMethod(face, kGroupAddTail, after);
   Qz_DoMethod(face, kPopUpChildrenInPopUp, 1);
+  Qz_DoMethod(face, kGroupSetFrame, 1);  // the dropped-down items' frame
   // Its own choices come back to it: check items toggle.
   Qz_AddNotify(object, kPopUpChosen, kNotifyAnyValue, object, 2, kPopUpChosen, kNotifySameWord);
   Qz_AddCallBackNotify(object, kPopUpClosed, kNotifyAnyValue, Qz__Closed, reinterpret_cast<QzWord>(object));

@@ -90,7 +90,7 @@ QzWord Qz__SetShortcut(Qz_MenuItemObject* m, uint32_t character) {
     Qz_Object* label = Qz_CreateObject("Text", kRootSetLabel, m->shortcutText);
     Qz_Object* gap = Qz__Space(12, 1);
     if (row && label && gap) {
-      Qz_DoMethod(row, kGroupAddTail, Qz_CreateObject("Space"));
+      Qz_DoMethod(row, kGroupAddTail, Qz__Space(12, 1));
       Qz_DoMethod(row, kGroupAddTail, label);
       Qz_DoMethod(row, kGroupAddTail, gap);
       Qz_DoMethod(m->header.super, kGroupAddTail, row);

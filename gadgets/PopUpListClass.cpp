@@ -137,6 +137,8 @@ QzWord Qz__PopUpListDispatch(Qz_Object* object, uint32_t id, const QzWord* args)
     }
     case kPopUpListSetFlags: l->flags = args[0] & 0xFF; return 0;
     case kRootHandleIDCMP: return Qz__Input(l, args);
+    case kRootSelect:  // opens and closes the list, as a pop-up does
+    case kRootDeselect: return Qz_DoMethodA(l->popUp, id, args);
     default: return qz::kit::inherited(object, id, args);
   }
 }

@@ -96,13 +96,8 @@ QzWord Qz__Draw(Qz_SliderObject* s) {
   RectFill(rp, b->left, b->top, b->left + b->width - 1, b->top + b->height - 1);
   Qz_DrawFrame(self, info, b->left, b->top, b->width, b->height, nullptr, 0, kQzFrameIndent);
   const Qz__Knob k = Qz__KnobAt(s, f);
-  Qz_DrawFrame(self, info, k.x, k.y, s->knobWidth, s->knobHeight, nullptr, 0, kQzFrameButton);
   const std::string text = Qz__ValueText(s, s->value);
-  const int32_t tw = TextLength(rp, text.c_str(), int32_t(text.size()));
-  const int32_t th = rp->TxHeight ? rp->TxHeight : info->fontHeight;
-  SetABPenDrMd(rp, Qz_DoMethod(self, kRootDisableCount) ? info->disabledPen : 1, 0, 0);
-  Move(rp, k.x + (s->knobWidth - tw) / 2, k.y + (s->knobHeight - th) / 2);
-  Text(rp, text.c_str(), int32_t(text.size()));
+  Qz_DrawFrame(self, info, k.x, k.y, s->knobWidth, s->knobHeight, text.c_str(), 0, kQzFrameButton);
   Qz_UnlockDrawInfo(self);
   if (s->kind == 1) s->kind = 2;
   return 0;

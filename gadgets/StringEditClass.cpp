@@ -73,13 +73,13 @@ QzWord Qz__Draw(Qz_StringEditObject* f) {
     ++f->firstVisible;
   Qz_EraseObjectBackground(self, info);
   SetABPenDrMd(rp, 1, 2, 1);
-  Move(rp, b->left + 1, b->top);
+  Move(rp, b->left + 1, b->top + 2);
   const int32_t shown = TextFit(rp, f->text + f->firstVisible, length - f->firstVisible, b->width - 1);
   if (shown > 0) Text(rp, f->text + f->firstVisible, shown);
   if (f->cursorShown) {
     const int32_t x = b->left + 1 + TextLength(rp, f->text + f->firstVisible, f->cursor - f->firstVisible);
     SetABPenDrMd(rp, 2, 3, 1);
-    Move(rp, x, b->top);
+    Move(rp, x, b->top + 2);
     Text(rp, f->cursor < length ? f->text + f->cursor : " ", 1);
   }
   Qz_UnlockDrawInfo(self);
@@ -190,7 +190,8 @@ QzWord Qz__Measure(Qz_StringEditObject* f) {
   b->minWidth = clamp16(f->maxLength >= 64 ? charWidth : int64_t(f->maxLength) * charWidth);
   b->maxWidth = std::max(b->minWidth, clamp16(int64_t(f->maxLength) * charWidth));
   b->width = std::clamp(clamp16(textWidth), b->minWidth, b->maxWidth);
-  b->height = b->minHeight = b->maxHeight = clamp16(height);
+  // Room above and below the text for the line editor's margin.
+  b->height = b->minHeight = b->maxHeight = clamp16(height + 4);
   return 0;
 }
 
