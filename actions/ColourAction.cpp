@@ -8,23 +8,19 @@ using namespace qz::actions;
 
 struct ColourData {
   Qz_Object header;
-  Qz_Image* layer;
-  uint32_t oldColour;
-  uint32_t newColour;
+  Qz_Image* layer = nullptr;
+  uint32_t oldColour = 0;  // 0x00BBGGRR
+  uint32_t newColour = 0;
 };
 
-const Qz_Method kMethods[] = {
-    {kColourActionSetRGB, "Qz_SetColourActionRGB", kQzMethodSetter, kColourActionGetRGB, "%lx", 0,
-     nullptr, 0, 0},
-    {kColourActionGetRGB, "Qz_GetColourActionRGB", kQzMethodStoredGetter, kColourActionSetRGB,
-     nullptr, 0, "%lx", 0, 0},
-    {kColourActionSetNewRGB, "Qz_SetColourActionNewRGB", kQzMethodSetter, kColourActionGetNewRGB,
-     "%lx", 0, nullptr, 0, 0},
-    {kColourActionGetNewRGB, "Qz_GetColourActionNewRGB", kQzMethodStoredGetter,
-     kColourActionSetNewRGB, nullptr, 0, "%lx", 0, 0},
-    {0, nullptr, 0, 0, nullptr, 0, nullptr, 0, 0}};
-
-Qz_Class gClass;
+const qz::kit::Attribute kAttributes[] = {
+    {.setter = kColourActionSetRGB, .getter = kColourActionGetRGB, .maximum = 0xFFFFFF,
+     .field = qz::kit::field(&ColourData::oldColour), .setterName = "Qz_SetColourActionRGB",
+     .getterName = "Qz_GetColourActionRGB", .format = "%lx"},
+    {.setter = kColourActionSetNewRGB, .getter = kColourActionGetNewRGB, .maximum = 0xFFFFFF,
+     .field = qz::kit::field(&ColourData::newColour), .setterName = "Qz_SetColourActionNewRGB",
+     .getterName = "Qz_GetColourActionNewRGB", .format = "%lx"},
+};
 
 uint32_t Qz__Pack(const uint8_t (&c)[3]) { return c[0] | (c[1] << 8) | (uint32_t(c[2]) << 16); }
 void Qz__Unpack(uint8_t (&c)[3], uint32_t packed) {
@@ -79,10 +75,6 @@ QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
       c->newColour = uint32_t(args[0]) & 0xFFFFFF;
       if (c->layer) c->oldColour = Qz__Pack(c->layer->committedColour);
       return 0;
-    case kColourActionSetRGB: c->oldColour = uint32_t(args[0]) & 0xFFFFFF; return 0;
-    case kColourActionGetRGB: return c->oldColour;
-    case kColourActionSetNewRGB: c->newColour = uint32_t(args[0]) & 0xFFFFFF; return 0;
-    case kColourActionGetNewRGB: return c->newColour;
     case kActionSetLayer: c->layer = reinterpret_cast<Qz_Image*>(args[0]); break;
     case kActionApply: case kActionApplyQuiet: return Qz__Apply(c);
     case kActionRedo: return Qz__Redo(c);
@@ -90,18 +82,19 @@ QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
     case kActionGetName: return qz::toWord(Qz__ActionText(14));
     default: break;
   }
-  return toRoot(object, id, args);
+  return qz::kit::inherited(object, id, args);
 }
 
-const ActionClassSpec kSpec = {"ColourAction", kColourActionClassId, sizeof(ColourData),
-                               "Data/Images/ToolBar/Colour", 0x201, kMethods, Qz__Dispatch,
-                               nullptr, nullptr};
+const ActionTraits kTraits = {"Data/Images/ToolBar/Colour", 0x201};
+
+const qz::kit::ClassDecl kColourAction = actionClass(
+    {.name = "ColourAction", .classId = kColourActionClassId,
+     .instance = qz::kit::instanceOf<ColourData>(), .handler = Qz__Dispatch,
+     .attributes = kAttributes}, kTraits);
 
 }  // namespace
 
 QZ_EXTERN_C_BEGIN
-QZ_EXPORT QzWord Qz_InitColourActionClass(Qz_GlobalData*) {
-  return registerActionClass(gClass, kSpec);
-}
-QZ_EXPORT void Qz_CleanupColourActionClass(void) { removeActionClass(gClass); }
+QZ_EXPORT QzWord Qz_InitColourActionClass(Qz_GlobalData*) { return qz::kit::addClass(kColourAction); }
+QZ_EXPORT void Qz_CleanupColourActionClass(void) { qz::kit::removeClass(kColourAction); }
 QZ_EXTERN_C_END

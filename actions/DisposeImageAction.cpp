@@ -16,9 +16,6 @@ struct DisposeData {
   bool holdsLayer;  // unlinked: no image owns the layer now
 };
 
-const Qz_Method kMethods[] = {{0, nullptr, 0, 0, nullptr, 0, nullptr, 0, 0}};
-Qz_Class gClass;
-
 QzWord Qz__Apply(DisposeData* d) {
   Qz_Image* layer = d->layer;
   if (!layer || layer->state.load() == kQzImageReleased || !layer->parent) return 1;
@@ -67,7 +64,7 @@ QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
     case kActionGetName: return qz::toWord(Qz__ActionText(d->layer ? 122 : 121));
     default: break;
   }
-  return toRoot(object, id, args);
+  return qz::kit::inherited(object, id, args);
 }
 
 void Qz__TearDown(Qz_Object* self) {
@@ -75,15 +72,16 @@ void Qz__TearDown(Qz_Object* self) {
   if (d->holdsLayer && d->layer) Qz_DisposeObject(&d->layer->object);
 }
 
-const ActionClassSpec kSpec = {"DisposeImageAction", kDisposeImageActionClassId,
-                               sizeof(DisposeData), "Data/Images/ToolBar/Image", 0, kMethods,
-                               Qz__Dispatch, nullptr, Qz__TearDown};
+const ActionTraits kTraits = {"Data/Images/ToolBar/Image", 0};
+
+const qz::kit::ClassDecl kDisposeImageAction = actionClass(
+    {.name = "DisposeImageAction", .classId = kDisposeImageActionClassId,
+     .instance = qz::kit::instanceOf<DisposeData>(), .handler = Qz__Dispatch,
+     .tearDown = Qz__TearDown}, kTraits);
 
 }  // namespace
 
 QZ_EXTERN_C_BEGIN
-QZ_EXPORT QzWord Qz_InitDisposeImageActionClass(Qz_GlobalData*) {
-  return registerActionClass(gClass, kSpec);
-}
-QZ_EXPORT void Qz_CleanupDisposeImageActionClass(void) { removeActionClass(gClass); }
+QZ_EXPORT QzWord Qz_InitDisposeImageActionClass(Qz_GlobalData*) { return qz::kit::addClass(kDisposeImageAction); }
+QZ_EXPORT void Qz_CleanupDisposeImageActionClass(void) { qz::kit::removeClass(kDisposeImageAction); }
 QZ_EXTERN_C_END

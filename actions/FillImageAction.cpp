@@ -8,18 +8,15 @@ using namespace qz::actions;
 
 struct FillImageData {
   Qz_Object header;
-  Qz_Image* layer;
-  uint32_t value;
+  Qz_Image* layer = nullptr;
+  uint32_t value = 0;
 };
 
-const Qz_Method kMethods[] = {
-    {kFillImageActionSetValue, "Qz_SetFillImageActionValue", kQzMethodSetter,
-     kFillImageActionGetValue, "%lx", 0, nullptr, 0, 0},
-    {kFillImageActionGetValue, "Qz_GetFillImageActionValue", kQzMethodStoredGetter,
-     kFillImageActionSetValue, nullptr, 0, "%lx", 0, 0},
-    {0, nullptr, 0, 0, nullptr, 0, nullptr, 0, 0}};
-
-Qz_Class gClass;
+const qz::kit::Attribute kAttributes[] = {
+    {.setter = kFillImageActionSetValue, .getter = kFillImageActionGetValue,
+     .field = qz::kit::field(&FillImageData::value), .setterName = "Qz_SetFillImageActionValue",
+     .getterName = "Qz_GetFillImageActionValue", .format = "%lx"},
+};
 
 FillImageData* asFill(Qz_Object* object) { return reinterpret_cast<FillImageData*>(object); }
 
@@ -56,8 +53,6 @@ QzWord Qz__Apply(FillImageData* f) {
 QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
   FillImageData* f = asFill(object);
   switch (id) {
-    case kFillImageActionSetValue: f->value = uint32_t(args[0]); return 0;
-    case kFillImageActionGetValue: return f->value;
     case kActionSetLayer: f->layer = reinterpret_cast<Qz_Image*>(args[0]); break;
     case kActionApply: case kActionApplyQuiet: case kActionRedo: return Qz__Apply(f);
     case kActionUndo:
@@ -68,7 +63,7 @@ QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
       return 1;
     default: break;
   }
-  return toRoot(object, id, args);
+  return qz::kit::inherited(object, id, args);
 }
 
 bool Qz__SetUp(Qz_Object* self) {
@@ -76,15 +71,16 @@ bool Qz__SetUp(Qz_Object* self) {
   return true;
 }
 
-const ActionClassSpec kSpec = {"FillImageAction", kFillImageActionClassId, sizeof(FillImageData),
-                               "Data/Images/ToolBar/FillImage", 0x1, kMethods, Qz__Dispatch,
-                               Qz__SetUp, nullptr};
+const ActionTraits kTraits = {"Data/Images/ToolBar/FillImage", 0x1};
+
+const qz::kit::ClassDecl kFillImageAction = actionClass(
+    {.name = "FillImageAction", .classId = kFillImageActionClassId,
+     .instance = qz::kit::instanceOf<FillImageData>(), .handler = Qz__Dispatch,
+     .attributes = kAttributes, .setUp = Qz__SetUp}, kTraits);
 
 }  // namespace
 
 QZ_EXTERN_C_BEGIN
-QZ_EXPORT QzWord Qz_InitFillImageActionClass(Qz_GlobalData*) {
-  return registerActionClass(gClass, kSpec);
-}
-QZ_EXPORT void Qz_CleanupFillImageActionClass(void) { removeActionClass(gClass); }
+QZ_EXPORT QzWord Qz_InitFillImageActionClass(Qz_GlobalData*) { return qz::kit::addClass(kFillImageAction); }
+QZ_EXPORT void Qz_CleanupFillImageActionClass(void) { qz::kit::removeClass(kFillImageAction); }
 QZ_EXTERN_C_END

@@ -6,13 +6,6 @@ namespace {
 
 using namespace qz::actions;
 
-struct ImageActionData {
-  Qz_Object header;
-};
-
-const Qz_Method kMethods[] = {{0, nullptr, 0, 0, nullptr, 0, nullptr, 0, 0}};
-Qz_Class gClass;
-
 QzWord Qz__Clear(Qz_Object* self) {
   auto* image = reinterpret_cast<Qz_Image*>(Qz_DoMethod(self->super, kActionGetImage));
   if (!image) return 1;
@@ -26,19 +19,18 @@ QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
     case kActionApply: case kActionApplyQuiet: case kActionUndo: case kActionRedo:
       return Qz__Clear(object);
     case kActionGetName: return qz::toWord(Qz__ActionText(0));
-    default: return toRoot(object, id, args);
+    default: return qz::kit::inherited(object, id, args);
   }
 }
 
-const ActionClassSpec kSpec = {"ImageAction", kImageActionClassId, sizeof(ImageActionData),
-                               "Data/Images/ToolBar/Image", 0, kMethods, Qz__Dispatch, nullptr,
-                               nullptr};
+const ActionTraits kTraits = {"Data/Images/ToolBar/Image", 0};
+
+const qz::kit::ClassDecl kImageAction = actionClass(
+    {.name = "ImageAction", .classId = kImageActionClassId, .handler = Qz__Dispatch}, kTraits);
 
 }  // namespace
 
 QZ_EXTERN_C_BEGIN
-QZ_EXPORT QzWord Qz_InitImageActionClass(Qz_GlobalData*) {
-  return registerActionClass(gClass, kSpec);
-}
-QZ_EXPORT void Qz_CleanupImageActionClass(void) { removeActionClass(gClass); }
+QZ_EXPORT QzWord Qz_InitImageActionClass(Qz_GlobalData*) { return qz::kit::addClass(kImageAction); }
+QZ_EXPORT void Qz_CleanupImageActionClass(void) { qz::kit::removeClass(kImageAction); }
 QZ_EXTERN_C_END

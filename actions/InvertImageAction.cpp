@@ -11,9 +11,6 @@ struct InvertData {
   Qz_Image* layer;
 };
 
-const Qz_Method kMethods[] = {{0, nullptr, 0, 0, nullptr, 0, nullptr, 0, 0}};
-Qz_Class gClass;
-
 QzWord Qz__Invert(Qz_Object* self) {
   Qz_Image* target = reinterpret_cast<InvertData*>(self)->layer;
   if (!target) target = reinterpret_cast<Qz_Image*>(Qz_DoMethod(self->super, kActionGetImage));
@@ -31,18 +28,18 @@ QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
     case kActionGetName: return qz::toWord(invert->layer ? "Invert Layer" : "Invert Image");
     default: break;
   }
-  return toRoot(object, id, args);
+  return qz::kit::inherited(object, id, args);
 }
 
-const ActionClassSpec kSpec = {"InvertImageAction", kInvertImageActionClassId, sizeof(InvertData),
-                               "Data/Images/ToolBar/InvertImage", 0, kMethods, Qz__Dispatch,
-                               nullptr, nullptr};
+const ActionTraits kTraits = {"Data/Images/ToolBar/InvertImage", 0};
+
+const qz::kit::ClassDecl kInvertImageAction = actionClass(
+    {.name = "InvertImageAction", .classId = kInvertImageActionClassId,
+     .instance = qz::kit::instanceOf<InvertData>(), .handler = Qz__Dispatch}, kTraits);
 
 }  // namespace
 
 QZ_EXTERN_C_BEGIN
-QZ_EXPORT QzWord Qz_InitInvertImageActionClass(Qz_GlobalData*) {
-  return registerActionClass(gClass, kSpec);
-}
-QZ_EXPORT void Qz_CleanupInvertImageActionClass(void) { removeActionClass(gClass); }
+QZ_EXPORT QzWord Qz_InitInvertImageActionClass(Qz_GlobalData*) { return qz::kit::addClass(kInvertImageAction); }
+QZ_EXPORT void Qz_CleanupInvertImageActionClass(void) { qz::kit::removeClass(kInvertImageAction); }
 QZ_EXTERN_C_END

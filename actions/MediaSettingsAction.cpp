@@ -11,17 +11,17 @@ namespace {
 using namespace qz::actions;
 
 struct Settings {
-  char name[kQzNameLength];
+  char name[kQzNameLength] = {};
   uint32_t size = kMediaSettingUnset;
   uint32_t strength = kMediaSettingUnset;
 };
 
 struct MediaSettingsData {
   Qz_Object header;
-  Qz_Image* image;
+  Qz_Image* image = nullptr;
   Settings settings;
   Settings previous;
-  bool recorded;
+  bool recorded = false;
 };
 
 const Qz_Method kMethods[] = {
@@ -29,16 +29,17 @@ const Qz_Method kMethods[] = {
      0, nullptr, 0, 0},
     {kMediaSettingsGetName, "Qz_GetImageMediaName", kQzMethodStoredGetter, kMediaSettingsSetName,
      nullptr, 0, "%s", 0, 0},
-    {kMediaSetPressure, "Qz_SetMediaPressure", kQzMethodSetter, kMediaGetPressure, "%ld", 0,
-     nullptr, 0, 0},
-    {kMediaGetPressure, "Qz_GetMediaPressure", kQzMethodStoredGetter, kMediaSetPressure, nullptr,
-     0, "%ld", 0, 0},
-    {kMediaSetSize, "Qz_SetMediaSize", kQzMethodSetter, kMediaGetSize, "%ld", 0, nullptr, 0, 0},
-    {kMediaGetSize, "Qz_GetMediaSize", kQzMethodStoredGetter, kMediaSetSize, nullptr, 0, "%ld", 0,
-     0},
     {0, nullptr, 0, 0, nullptr, 0, nullptr, 0, 0}};
 
-Qz_Class gClass;
+// Strength and size of the brush, 16 bits each; unset until recorded.
+const qz::kit::Attribute kAttributes[] = {
+    {.setter = kMediaSetPressure, .getter = kMediaGetPressure, .maximum = 0xFFFF,
+     .initial = kMediaSettingUnset, .field = qz::kit::field(&MediaSettingsData::settings, &Settings::strength),
+     .setterName = "Qz_SetMediaPressure", .getterName = "Qz_GetMediaPressure"},
+    {.setter = kMediaSetSize, .getter = kMediaGetSize, .maximum = 0xFFFF,
+     .initial = kMediaSettingUnset, .field = qz::kit::field(&MediaSettingsData::settings, &Settings::size),
+     .setterName = "Qz_SetMediaSize", .getterName = "Qz_GetMediaSize"},
+};
 
 Settings Qz__Current(Qz_Image* image) {
   Settings s;
@@ -72,10 +73,6 @@ QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
       qz::copyName(m->settings.name, sizeof m->settings.name, reinterpret_cast<const char*>(args[0]));
       return 0;
     case kMediaSettingsGetName: return qz::toWord(m->settings.name);
-    case kMediaSetPressure: m->settings.strength = uint32_t(args[0]) & 0xFFFF; return 0;
-    case kMediaGetPressure: return m->settings.strength;
-    case kMediaSetSize: m->settings.size = uint32_t(args[0]) & 0xFFFF; return 0;
-    case kMediaGetSize: return m->settings.size;
     case kActionApply: case kActionApplyQuiet: Qz__PutInForce(m->image, m->settings); return 1;
     case kActionRedo:
       if (m->image) m->previous = Qz__Current(m->image);
@@ -85,25 +82,19 @@ QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
     case kActionGetName: return qz::toWord(Qz__ActionText(129));
     default: break;
   }
-  return toRoot(object, id, args);
+  return qz::kit::inherited(object, id, args);
 }
 
-bool Qz__SetUp(Qz_Object* self) {
-  auto* m = reinterpret_cast<MediaSettingsData*>(self);
-  m->settings = Settings{};
-  m->previous = Settings{};
-  return true;
-}
+const ActionTraits kTraits = {"Data/Images/ToolBar/MediaSettings", 0x201};
 
-const ActionClassSpec kSpec = {"MediaSettingsAction", kMediaSettingsActionClassId,
-                               sizeof(MediaSettingsData), "Data/Images/ToolBar/MediaSettings",
-                               0x201, kMethods, Qz__Dispatch, Qz__SetUp, nullptr};
+const qz::kit::ClassDecl kMediaSettingsAction = actionClass(
+    {.name = "MediaSettingsAction", .classId = kMediaSettingsActionClassId,
+     .instance = qz::kit::instanceOf<MediaSettingsData>(), .handler = Qz__Dispatch,
+     .attributes = kAttributes, .methods = kMethods}, kTraits);
 
 }  // namespace
 
 QZ_EXTERN_C_BEGIN
-QZ_EXPORT QzWord Qz_InitMediaSettingsActionClass(Qz_GlobalData*) {
-  return registerActionClass(gClass, kSpec);
-}
-QZ_EXPORT void Qz_CleanupMediaSettingsActionClass(void) { removeActionClass(gClass); }
+QZ_EXPORT QzWord Qz_InitMediaSettingsActionClass(Qz_GlobalData*) { return qz::kit::addClass(kMediaSettingsAction); }
+QZ_EXPORT void Qz_CleanupMediaSettingsActionClass(void) { qz::kit::removeClass(kMediaSettingsAction); }
 QZ_EXTERN_C_END

@@ -22,8 +22,6 @@ const Qz_Method kMethods[] = {
      "%s", 0, 0},
     {0, nullptr, 0, 0, nullptr, 0, nullptr, 0, 0}};
 
-Qz_Class gClass;
-
 void Qz__RecordPrevious(ModeActionData* m) {
   if (m->previousKnown || !m->layer) return;
   qz::copyName(m->previousName, sizeof m->previousName, m->layer->modeName);
@@ -75,18 +73,19 @@ QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
     case kActionUndo: return Qz__Undo(object, m);
     default: break;
   }
-  return toRoot(object, id, args);
+  return qz::kit::inherited(object, id, args);
 }
 
-const ActionClassSpec kSpec = {"ModeAction", kModeActionClassId, sizeof(ModeActionData),
-                               "Data/Images/ToolBar/Mode", 0x1, kMethods, Qz__Dispatch, nullptr,
-                               nullptr};
+const ActionTraits kTraits = {"Data/Images/ToolBar/Mode", 0x1};
+
+const qz::kit::ClassDecl kModeAction = actionClass(
+    {.name = "ModeAction", .classId = kModeActionClassId,
+     .instance = qz::kit::instanceOf<ModeActionData>(), .handler = Qz__Dispatch,
+     .methods = kMethods}, kTraits);
 
 }  // namespace
 
 QZ_EXTERN_C_BEGIN
-QZ_EXPORT QzWord Qz_InitModeActionClass(Qz_GlobalData*) {
-  return registerActionClass(gClass, kSpec);
-}
-QZ_EXPORT void Qz_CleanupModeActionClass(void) { removeActionClass(gClass); }
+QZ_EXPORT QzWord Qz_InitModeActionClass(Qz_GlobalData*) { return qz::kit::addClass(kModeAction); }
+QZ_EXPORT void Qz_CleanupModeActionClass(void) { qz::kit::removeClass(kModeAction); }
 QZ_EXTERN_C_END

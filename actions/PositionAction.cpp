@@ -12,19 +12,17 @@ struct Rect {
 
 struct PositionData {
   Qz_Object header;
-  Qz_Image* layer;
-  uint32_t kind;
-  Qz_Placement recorded;
+  Qz_Image* layer = nullptr;
+  uint32_t kind = 0;
+  Qz_Placement recorded{};
 };
 
-const Qz_Method kMethods[] = {
-    {kPositionActionSetKind, "Qz_SetPositionActionKind", kQzMethodSetter, kPositionActionGetKind,
-     "%ld", 0, nullptr, 0, 0},
-    {kPositionActionGetKind, "Qz_GetPositionActionKind", kQzMethodStoredGetter,
-     kPositionActionSetKind, nullptr, 0, "%ld", 0, 0},
-    {0, nullptr, 0, 0, nullptr, 0, nullptr, 0, 0}};
-
-Qz_Class gClass;
+// 0 the layer, 1 its second source, 2 its first source, 3 the first source's place only.
+const qz::kit::Attribute kAttributes[] = {
+    {.setter = kPositionActionSetKind, .getter = kPositionActionGetKind,
+     .field = qz::kit::field(&PositionData::kind), .setterName = "Qz_SetPositionActionKind",
+     .getterName = "Qz_GetPositionActionKind"},
+};
 
 Rect Qz__Target(Qz_Object* self) {
   return {int32_t(Qz_DoMethod(self->super, kActionGetX)),
@@ -74,8 +72,6 @@ void Qz__Undo(PositionData* p) {
 QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
   auto* p = reinterpret_cast<PositionData*>(object);
   switch (id) {
-    case kPositionActionSetKind: p->kind = uint32_t(args[0]); return 0;
-    case kPositionActionGetKind: return p->kind;
     case kActionSetLayer:
       p->layer = reinterpret_cast<Qz_Image*>(args[0]);
       if (p->layer) p->recorded = p->layer->placement;
@@ -88,18 +84,19 @@ QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
       return qz::toWord(Qz__ActionText(p->kind <= 3 ? 416 + p->kind : 130));
     default: break;
   }
-  return toRoot(object, id, args);
+  return qz::kit::inherited(object, id, args);
 }
 
-const ActionClassSpec kSpec = {"PositionAction", kPositionActionClassId, sizeof(PositionData),
-                               "Data/Images/ToolBar/Position", 0x1, kMethods, Qz__Dispatch,
-                               nullptr, nullptr};
+const ActionTraits kTraits = {"Data/Images/ToolBar/Position", 0x1};
+
+const qz::kit::ClassDecl kPositionAction = actionClass(
+    {.name = "PositionAction", .classId = kPositionActionClassId,
+     .instance = qz::kit::instanceOf<PositionData>(), .handler = Qz__Dispatch,
+     .attributes = kAttributes}, kTraits);
 
 }  // namespace
 
 QZ_EXTERN_C_BEGIN
-QZ_EXPORT QzWord Qz_InitPositionActionClass(Qz_GlobalData*) {
-  return registerActionClass(gClass, kSpec);
-}
-QZ_EXPORT void Qz_CleanupPositionActionClass(void) { removeActionClass(gClass); }
+QZ_EXPORT QzWord Qz_InitPositionActionClass(Qz_GlobalData*) { return qz::kit::addClass(kPositionAction); }
+QZ_EXPORT void Qz_CleanupPositionActionClass(void) { qz::kit::removeClass(kPositionAction); }
 QZ_EXTERN_C_END

@@ -7,18 +7,21 @@
 #include <cstring>
 
 #include "actions/action_internal.h"
-#include "objects/qz_class_record.h"
+#include "gadgets/qz_group.h"
 #include "image/image_internal.h"
 #include "objects/catalogue.h"
+#include "objects/qz_linked_list.h"
 
 namespace {
 
 using namespace qz::actions;
 
-constexpr uint32_t kGroupAttribute = 0x2012c;  // 1 plain entry, 2 selected
+// The inner group's frame shows the entry in the undo list display.
+constexpr uint32_t kEntryPlain = 1, kEntrySelected = 2;
 constexpr uint32_t kPointSize = 40;            // bytes a point counts for in the undo memory
 constexpr double kDegreesPerRadian = 57.29577951308232;
 
+// A point of a stroke: a light record without a superclass instance.
 struct PointData {
   Qz_Object header;
   int32_t x, y;
@@ -27,67 +30,47 @@ struct PointData {
 
 struct RootActionData {
   Qz_Object header;  // super: the inner object
-  Qz_Object* outer;
-  Qz_Object* tool;
-  uint32_t userValue;
-  const char* name;
-  Qz_Image* image;
-  Qz_Image* layer;
-  Qz_Image* undoCopy;
-  int32_t bounds[4];  // left, top, width, height
-  int32_t* boundsPointer;
-  Qz_Object* points;  // LinkedList of PointAction, made on the first point
-  uint32_t flags;
-  uint32_t qualifier;
-  uint32_t strokeFlags;
-  uint32_t undoable;
-  uint32_t symmetry;
-  int32_t gradientKind;
-  uint16_t gradientLevel;
-  uint16_t subPixelScale;
-  int32_t handlesShown;
-  int32_t active;
+  Qz_Object* outer = &header;
+  Qz_Object* tool = nullptr;
+  uint32_t userValue = 0;
+  const char* name = "RootAction";
+  Qz_Image* image = nullptr;
+  Qz_Image* layer = nullptr;
+  Qz_Image* undoCopy = nullptr;
+  ReplayStart* replayStart = nullptr;  // what the replay starts from when this is its restore point
+  int32_t bounds[4] = {};  // left, top, width, height
+  int32_t* boundsPointer = bounds;
+  Qz_Object* points = nullptr;  // LinkedList of PointAction, made on the first point
+  uint32_t flags = 0;
+  uint32_t qualifier = 0;
+  uint32_t strokeFlags = 0;
+  uint32_t undoable = 0;
+  uint32_t symmetry = 0;
+  int32_t gradientKind = 0;
+  uint16_t gradientLevel = 0;
+  uint16_t subPixelScale = 0;
+  int32_t handlesShown = 0;
+  int32_t active = 0;
 };
-
-const Qz_Method kRootActionMethods[] = {
-    {kActionSetQualifier, "Qz_SetActionQualifier", kQzMethodSetter, kActionGetQualifier, "%ld", 0,
-     nullptr, 0, 0},
-    {kActionGetQualifier, "Qz_GetActionQualifier", kQzMethodStoredGetter, kActionSetQualifier,
-     nullptr, 0, "%ld", 0, 0},
-    {kActionSetFlags, "Qz_SetActionFlags", kQzMethodSetter, kActionGetFlags, "%ld", 0, nullptr, 0,
-     0},
-    {kActionGetFlags, "Qz_GetActionFlags", kQzMethodStoredGetter, kActionSetFlags, nullptr, 0,
-     "%ld", 0, 0},
-    {0, nullptr, 0, 0, nullptr, 0, nullptr, 0, 0}};
-
-const Qz_Method kPointActionMethods[] = {
-    {kActionSetX, "Qz_SetActionX", kQzMethodSetter, kActionGetX, "%ld", 0, nullptr, 0, 0},
-    {kActionGetX, "Qz_GetActionX", kQzMethodStoredGetter, kActionSetX, nullptr, 0, "%ld", 0, 0},
-    {kActionSetY, "Qz_SetActionY", kQzMethodSetter, kActionGetY, "%ld", 0, nullptr, 0, 0},
-    {kActionGetY, "Qz_GetActionY", kQzMethodStoredGetter, kActionSetY, nullptr, 0, "%ld", 0, 0},
-    {kPointSetPressure, "Qz_SetActionPressure", kQzMethodSetter, kPointGetPressure, "%ld", 0,
-     nullptr, 0, 0},
-    {kPointGetPressure, "Qz_GetActionPressure", kQzMethodStoredGetter, kPointSetPressure, nullptr,
-     0, "%ld", 0, 0},
-    {0, nullptr, 0, 0, nullptr, 0, nullptr, 0, 0}};
-
-Qz_Class gRootActionClass;
-Qz_Class gPointActionClass;
 
 RootActionData* asAction(Qz_Object* object) { return reinterpret_cast<RootActionData*>(object); }
 PointData* asPoint(Qz_Object* object) { return reinterpret_cast<PointData*>(object); }
 
 // ---- points -------------------------------------------------------------------------
 
+const qz::kit::Attribute kPointAttributes[] = {
+    {.setter = kActionSetX, .getter = kActionGetX, .field = qz::kit::field(&PointData::x),
+     .setterName = "Qz_SetActionX", .getterName = "Qz_GetActionX"},
+    {.setter = kActionSetY, .getter = kActionGetY, .field = qz::kit::field(&PointData::y),
+     .setterName = "Qz_SetActionY", .getterName = "Qz_GetActionY"},
+    {.setter = kPointSetPressure, .getter = kPointGetPressure,
+     .field = qz::kit::field(&PointData::pressure), .setterName = "Qz_SetActionPressure",
+     .getterName = "Qz_GetActionPressure"},
+};
+
 QzWord Qz__PointDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
   PointData* p = asPoint(object);
   switch (id) {
-    case kActionSetX: p->x = int32_t(args[0]); return 0;
-    case kActionGetX: return uint32_t(p->x);
-    case kActionSetY: p->y = int32_t(args[0]); return 0;
-    case kActionGetY: return uint32_t(p->y);
-    case kPointSetPressure: p->pressure = uint32_t(args[0]); return 0;
-    case kPointGetPressure: return p->pressure;
     case kActionMove:
       p->x += int32_t(args[0]);
       p->y += int32_t(args[1]);
@@ -95,15 +78,14 @@ QzWord Qz__PointDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
     case kRootStoreObject:
       return Qz__InternalStoreObject(Qz_GetTopMostObject(object),
                                      reinterpret_cast<Qz_StoreObjectData*>(args[0]));
-    default: return 0;
+    default: return qz::kit::inherited(object, id, args);
   }
 }
 
-Qz_Object* Qz__NewPoint(Qz_Class* objectClass, const QzWord*) {
-  return Qz_AllocObjectMem(objectClass);
-}
-
-void Qz__DisposePoint(Qz_Object* object) { Qz_FreeObjectMem(object); }
+const qz::kit::ClassDecl kPointAction = {
+    .name = "PointAction", .classId = kPointActionClassId,
+    .instance = qz::kit::instanceOf<PointData>(), .handler = Qz__PointDispatch,
+    .attributes = kPointAttributes};
 
 struct Point {
   int32_t x, y;
@@ -288,26 +270,25 @@ QzWord Qz__SetBound(RootActionData* a, uint32_t id, QzWord value) {
   return Qz_DoMethod(a->outer, kActionSetBoundFields, id, value, 0u);
 }
 
+// The undo copy counts by its own size: its layers are what the undo-memory
+// limit, one image's size per level, does not count either.
 uint64_t Qz__ImageBytes(Qz_Image* image) {
   if (!image) return 0;
-  uint64_t bytes = uint64_t(uint32_t(image->depth)) * uint32_t(image->height) *
-                   uint32_t(image->width) / 8;
-  for (Qz_Image* layer = first_layer(image); layer; layer = next_layer(layer)) {
-    bytes += Qz__ImageBytes(layer);
-    if (layer->inner) bytes += Qz__ImageBytes(layer->inner);
-  }
-  return bytes;
+  return uint64_t(uint32_t(image->depth)) * uint32_t(image->height) * uint32_t(image->width) / 8;
 }
 
-uint64_t Qz__BaseSize(RootActionData* a) { return uint64_t(Qz__PointCount(a)) * kPointSize + 4; }
+// The replay start is part of the base: it cannot be dropped while the
+// action is listed, or a replay would lose the paint it holds.
+uint64_t Qz__BaseSize(RootActionData* a) {
+  return uint64_t(Qz__PointCount(a)) * kPointSize + 4 + replayStartBytes(a->replayStart);
+}
 
-// The undo copy counts with its layers: they are copied too.
 uint64_t Qz__TotalSize(RootActionData* a) { return Qz__BaseSize(a) + Qz__ImageBytes(a->undoCopy); }
 
-QzWord Qz__SetFlags(RootActionData* a, uint32_t flags) {
-  a->flags = flags;
-  if (uint32_t number = Qz__ActionNameNumber(flags, a->qualifier)) a->name = Qz__ActionText(number);
-  return flags;
+// A stroke kind names the action after itself.
+void Qz__FlagsChanged(Qz_Object* object) {
+  RootActionData* a = asAction(object);
+  if (uint32_t number = Qz__ActionNameNumber(a->flags, a->qualifier)) a->name = Qz__ActionText(number);
 }
 
 // ---- undo copy ----------------------------------------------------------------------------
@@ -391,7 +372,7 @@ Qz_Object* Qz__Application() {
 QzWord Qz__Activate(RootActionData* a) {
   if (a->active) return 0;
   a->active = 1;
-  Qz_DoMethod(a->header.super, kGroupAttribute, 2u);
+  Qz_DoMethod(a->header.super, kGroupSetFrame, kEntrySelected);
   if (a->layer) a->layer->currentAction = a->outer;
   Qz_DoMethod(a->outer, kActionShowHandles);
   Qz_Object* application = Qz__Application();
@@ -403,7 +384,7 @@ QzWord Qz__Activate(RootActionData* a) {
 QzWord Qz__Deactivate(RootActionData* a) {
   if (!a->active) return 0;
   a->active = 0;
-  Qz_DoMethod(a->header.super, kGroupAttribute, 1u);
+  Qz_DoMethod(a->header.super, kGroupSetFrame, kEntryPlain);
   Qz_DoMethod(a->outer, kActionHideHandles);
   Qz_Object* application = Qz__Application();
   if (application) Qz_DoNotify(application, kActionDeactivated, a->outer);
@@ -486,16 +467,10 @@ QzWord Qz__RootActionDispatch(Qz_Object* object, uint32_t id, const QzWord* args
       auto* member = reinterpret_cast<Qz_Object*>(args[0]);
       if (classIdOf(member) == kPointActionClassId)
         return Qz__MakePointList(a) ? Qz_DoMethod(a->points, kLinkedListAddTail, member) : 0;
-      return toRoot(object, id, args);
+      return qz::kit::inherited(object, id, args);
     }
-    case kActionSetName: a->name = reinterpret_cast<const char*>(args[0]); return 0;
-    case kActionGetName: return qz::toWord(a->name);
     case kActionApply: return Qz__Apply(a, true);
     case kActionApplyQuiet: return Qz__Apply(a, false);
-    case kActionSetLayer: a->layer = reinterpret_cast<Qz_Image*>(args[0]); return args[0];
-    case kActionGetLayer: return qz::toWord(a->layer);
-    case kActionSetImage: a->image = reinterpret_cast<Qz_Image*>(args[0]); return args[0];
-    case kActionGetImage: return qz::toWord(a->image);
     case kActionShowHandles: return Qz__ShowHandles(a);
     case kActionHideHandles: return Qz__HideHandles(a);
     case kActionSetX: case kActionSetY: case kActionSetWidth: case kActionSetHeight:
@@ -515,84 +490,97 @@ QzWord Qz__RootActionDispatch(Qz_Object* object, uint32_t id, const QzWord* args
       Qz_DoMethod(a->outer, kActionRecomputeBounds);
       return 1;
     case kActionToolbarImage: return 1;
-    case kActionSetUserValue: a->userValue = uint32_t(args[0]); return 0;
-    case kActionGetUserValue: return a->userValue;
-    case kActionSetTool: a->tool = reinterpret_cast<Qz_Object*>(args[0]); return 0;
-    case kActionGetTool: return qz::toWord(a->tool);
-    case kActionSetFlags: return Qz__SetFlags(a, uint32_t(args[0]));
-    case kActionGetFlags: return a->flags;
-    case kActionSetQualifier: a->qualifier = uint32_t(args[0]); return 0;
-    case kActionGetQualifier: return a->qualifier;
     case kActionStartPoints:
     case kActionAddPoint:
       return id == kActionAddPoint ? Qz__AddPoint(a, reinterpret_cast<const TagItem*>(args))
                                    : Qz__AddPointFromTags(a, reinterpret_cast<const TagItem*>(args));
     case kActionGetPoints: return qz::toWord(a->points);
-    case kActionSetStrokeFlags: a->strokeFlags = uint32_t(args[0]); return 0;
-    case kActionGetStrokeFlags: return a->strokeFlags;
     case kActionDrawHandles: return 0;
     case kActionUndo:
       if (a->layer && a->layer->parent) a->layer->parent->replayNeeded.fetch_add(1);
       return 1;
     case kActionRedo: Qz_DoMethod(a->outer, kActionApply); return 1;
-    case 0x1389019a: return 2;
+    case kActionInputEvent: return 2;
     case kActionBaseSize: return QzWord(Qz__BaseSize(a));
     case kActionTotalSize: return QzWord(Qz__TotalSize(a));
     case kActionTakeUndoCopy: return Qz__TakeUndoCopy(a);
     case kActionDisposeUndoCopy: return Qz__DisposeUndoCopy(a);
     case kActionRestoreUndoCopy: return Qz__RestoreUndoCopy(a);
-    case kActionSetUndoable: a->undoable = uint32_t(args[0]); return 0;
-    case kActionGetUndoable: return a->undoable;
-    case kActionSetSymmetry: a->symmetry = uint32_t(args[0]); return 0;
-    case kActionGetSymmetry: return a->symmetry;
-    default: return toRoot(object, id, args);
+    case kActionSetReplayStart:
+      freeReplayStart(a->replayStart);
+      a->replayStart = reinterpret_cast<ReplayStart*>(args[0]);
+      return 1;
+    case kActionGetReplayStart: return qz::toWord(a->replayStart);
+    default: return qz::kit::inherited(object, id, args);
   }
 }
 
-// ---- creation and disposal ------------------------------------------------------------------------
+// ---- attributes, creation and disposal ------------------------------------------------------
 
-Qz_Object* Qz__NewRootAction(Qz_Class* objectClass, const QzWord*) {
-  Qz_Object* object = Qz_AllocObjectMem(objectClass);
-  if (!object) return nullptr;
+const qz::kit::Attribute kRootActionAttributes[] = {
+    {.setter = kActionSetQualifier, .getter = kActionGetQualifier,
+     .field = qz::kit::field(&RootActionData::qualifier), .setterName = "Qz_SetActionQualifier",
+     .getterName = "Qz_GetActionQualifier"},
+    {.setter = kActionSetFlags, .getter = kActionGetFlags,
+     .field = qz::kit::field(&RootActionData::flags), .setterName = "Qz_SetActionFlags",
+     .getterName = "Qz_GetActionFlags", .changed = Qz__FlagsChanged},
+    {.setter = kActionSetName, .getter = kActionGetName, .field = qz::kit::field(&RootActionData::name)},
+    {.setter = kActionSetLayer, .getter = kActionGetLayer, .field = qz::kit::field(&RootActionData::layer)},
+    {.setter = kActionSetImage, .getter = kActionGetImage, .field = qz::kit::field(&RootActionData::image)},
+    {.setter = kActionSetUserValue, .getter = kActionGetUserValue,
+     .field = qz::kit::field(&RootActionData::userValue)},
+    {.setter = kActionSetTool, .getter = kActionGetTool, .field = qz::kit::field(&RootActionData::tool)},
+    {.setter = kActionSetStrokeFlags, .getter = kActionGetStrokeFlags,
+     .field = qz::kit::field(&RootActionData::strokeFlags)},
+    {.setter = kActionSetUndoable, .getter = kActionGetUndoable, .initial = 1,
+     .field = qz::kit::field(&RootActionData::undoable)},
+    {.setter = kActionSetSymmetry, .getter = kActionGetSymmetry,
+     .field = qz::kit::field(&RootActionData::symmetry)},
+};
+
+// The inner object is the entry the undo list display shows.
+Qz_Object* Qz__MakeInnerObject(Qz_Object*) {
+  if (Qz_FindClassFromName("Group")) return Qz_CreateObject("Group", kGroupSetFrame, kEntryPlain);
+  return Qz_CreateObject("Root");
+}
+
+bool Qz__SetUpRootAction(Qz_Object* object) {
   RootActionData* a = asAction(object);
-  // The inner object is the entry the undo list display shows.
-  if (Qz_FindClassFromName("Group"))
-    object->super = Qz_CreateObject("Group", kGroupAttribute, 1u);
-  else
-    object->super = Qz_CreateObject("Root");
-  if (!object->super) {
-    Qz_FreeObjectMem(object);
-    return nullptr;
-  }
-  a->outer = object;
-  a->name = "RootAction";
-  a->boundsPointer = a->bounds;
-  a->undoable = 1;
   if (Qz_ImageBase* base = Qz_GetImageBase()) {
     a->gradientKind = base->gradientKind;
     a->gradientLevel = uint16_t(base->gradientLevel);
   }
-  return object;
+  return true;
 }
 
 void Qz__DisposeRootAction(Qz_Object* object) {
   RootActionData* a = asAction(object);
   Qz__DisposeUndoCopy(a);
+  freeReplayStart(a->replayStart);
   Qz_DisposeObject(a->points);
-  Qz_DisposeObject(object->super);
-  Qz_FreeObjectMem(object);
+  a->points = nullptr;
 }
 
-QzWord Qz__Register(Qz_Class& c, const char* name, uint32_t classId, const char* superName,
-                    Qz_NewFunction make, Qz_DisposeFunction dispose, Qz_DispatchFunction dispatch,
-                    const Qz_Method* methods, uint32_t size) {
-  const Qz_ClassSpec spec = {name, name, classId, superName, make, dispose, dispatch, methods, size, 0};
-  return Qz_RegisterClassRecord(&c, &spec);
-}
+const qz::kit::ClassDecl kRootAction = {
+    .name = "RootAction", .superName = "Group", .classId = kRootActionClassId,
+    .instance = qz::kit::instanceOf<RootActionData>(), .handler = Qz__RootActionDispatch,
+    .attributes = kRootActionAttributes, .makeSuper = Qz__MakeInnerObject,
+    .setUp = Qz__SetUpRootAction, .tearDown = Qz__DisposeRootAction};
 
 }  // namespace
 
+namespace qz::actions {
+
+Qz_Object* makeRootActionPart(Qz_Object* self) {
+  const auto* traits = static_cast<const ActionTraits*>(qz::kit::declOf(self)->family);
+  return Qz_CreateObject("RootAction", kActionToolbarImage, traits->toolbarImage, kActionSetFlags,
+                         traits->flags);
+}
+
+}  // namespace qz::actions
+
 QZ_EXTERN_C_BEGIN
+
 
 QZ_EXPORT uint32_t Qz__ActionNameNumber(uint32_t flags, uint32_t qualifier) {
   const uint32_t second = qualifier == 1 ? 0 : 1;
@@ -611,23 +599,9 @@ QZ_EXPORT const char* Qz__ActionText(uint32_t number) {
   return text ? text : "";
 }
 
-QZ_EXPORT QzWord Qz_InitRootActionClass(Qz_GlobalData*) {
-  return Qz__Register(gRootActionClass, "RootAction", kRootActionClassId, "Group",
-                      Qz__NewRootAction, Qz__DisposeRootAction, Qz__RootActionDispatch,
-                      kRootActionMethods, sizeof(RootActionData));
-}
-
-QZ_EXPORT void Qz_CleanupRootActionClass(void) {
-  Qz_UnregisterClassRecord(&gRootActionClass);
-}
-
-QZ_EXPORT QzWord Qz_InitPointActionClass(Qz_GlobalData*) {
-  return Qz__Register(gPointActionClass, "PointAction", kPointActionClassId, nullptr, Qz__NewPoint,
-                      Qz__DisposePoint, Qz__PointDispatch, kPointActionMethods, sizeof(PointData));
-}
-
-QZ_EXPORT void Qz_CleanupPointActionClass(void) {
-  Qz_UnregisterClassRecord(&gPointActionClass);
-}
+QZ_EXPORT QzWord Qz_InitRootActionClass(Qz_GlobalData*) { return qz::kit::addClass(kRootAction); }
+QZ_EXPORT void Qz_CleanupRootActionClass(void) { qz::kit::removeClass(kRootAction); }
+QZ_EXPORT QzWord Qz_InitPointActionClass(Qz_GlobalData*) { return qz::kit::addClass(kPointAction); }
+QZ_EXPORT void Qz_CleanupPointActionClass(void) { qz::kit::removeClass(kPointAction); }
 
 QZ_EXTERN_C_END

@@ -14,28 +14,23 @@ using namespace qz::actions;
 
 struct TransformData {
   Qz_Object header;
-  int32_t angle;  // whole degrees
-  uint32_t flags;
-  uint32_t scaleWidth;
-  uint32_t scaleHeight;
+  int32_t angle = 0;  // whole degrees
+  uint32_t flags = 0;
+  uint32_t scaleWidth = 0;
+  uint32_t scaleHeight = 0;
 };
 
-const Qz_Method kMethods[] = {
-    {kTransformActionSetFlags, "Qz_SetTransformActionFlags", kQzMethodSetter,
-     kTransformActionGetFlags, "%ld", 0, nullptr, 0, 0},
-    {kTransformActionGetFlags, "Qz_GetTransformActionFlags", kQzMethodStoredGetter,
-     kTransformActionSetFlags, nullptr, 0, "%ld", 0, 0},
-    {kTransformActionSetWidth, "Qz_SetTransformActionWidth", kQzMethodSetter,
-     kTransformActionGetWidth, "%ld", 0, nullptr, 0, 0},
-    {kTransformActionGetWidth, "Qz_GetTransformActionWidth", kQzMethodStoredGetter,
-     kTransformActionSetWidth, nullptr, 0, "%ld", 0, 0},
-    {kTransformActionSetHeight, "Qz_SetTransformActionHeight", kQzMethodSetter,
-     kTransformActionGetHeight, "%ld", 0, nullptr, 0, 0},
-    {kTransformActionGetHeight, "Qz_GetTransformActionHeight", kQzMethodStoredGetter,
-     kTransformActionSetHeight, nullptr, 0, "%ld", 0, 0},
-    {0, nullptr, 0, 0, nullptr, 0, nullptr, 0, 0}};
-
-Qz_Class gClass;
+const qz::kit::Attribute kAttributes[] = {
+    {.setter = kTransformActionSetFlags, .getter = kTransformActionGetFlags,
+     .field = qz::kit::field(&TransformData::flags), .setterName = "Qz_SetTransformActionFlags",
+     .getterName = "Qz_GetTransformActionFlags"},
+    {.setter = kTransformActionSetWidth, .getter = kTransformActionGetWidth,
+     .field = qz::kit::field(&TransformData::scaleWidth), .setterName = "Qz_SetTransformActionWidth",
+     .getterName = "Qz_GetTransformActionWidth"},
+    {.setter = kTransformActionSetHeight, .getter = kTransformActionGetHeight,
+     .field = qz::kit::field(&TransformData::scaleHeight),
+     .setterName = "Qz_SetTransformActionHeight", .getterName = "Qz_GetTransformActionHeight"},
+};
 
 QzWord Qz__Apply(Qz_Object* self, TransformData* t) {
   auto* image = reinterpret_cast<Qz_Image*>(Qz_DoMethod(self->super, kActionGetImage));
@@ -56,29 +51,24 @@ QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
   auto* t = reinterpret_cast<TransformData*>(object);
   switch (id) {
     case kActionSetAngle: t->angle = int32_t(args[0]); return 1;
-    case kTransformActionSetFlags: t->flags = uint32_t(args[0]); return 0;
-    case kTransformActionGetFlags: return t->flags;
-    case kTransformActionSetWidth: t->scaleWidth = uint32_t(args[0]); return 0;
-    case kTransformActionGetWidth: return t->scaleWidth;
-    case kTransformActionSetHeight: t->scaleHeight = uint32_t(args[0]); return 0;
-    case kTransformActionGetHeight: return t->scaleHeight;
     case kActionApply: case kActionApplyQuiet: case kActionRedo: return Qz__Apply(object, t);
     case kActionUndo: return Qz_DoMethod(object->super, kActionRestoreUndoCopy);
     case kActionGetName: return qz::toWord(Qz__ActionText(t->angle != 0 ? 240 : 179));
     default: break;
   }
-  return toRoot(object, id, args);
+  return qz::kit::inherited(object, id, args);
 }
 
-const ActionClassSpec kSpec = {"TransformAction", kTransformActionClassId, sizeof(TransformData),
-                               "Data/Images/ToolBar/Shear", 0x401, kMethods, Qz__Dispatch,
-                               nullptr, nullptr};
+const ActionTraits kTraits = {"Data/Images/ToolBar/Shear", 0x401};
+
+const qz::kit::ClassDecl kTransformAction = actionClass(
+    {.name = "TransformAction", .classId = kTransformActionClassId,
+     .instance = qz::kit::instanceOf<TransformData>(), .handler = Qz__Dispatch,
+     .attributes = kAttributes}, kTraits);
 
 }  // namespace
 
 QZ_EXTERN_C_BEGIN
-QZ_EXPORT QzWord Qz_InitTransformActionClass(Qz_GlobalData*) {
-  return registerActionClass(gClass, kSpec);
-}
-QZ_EXPORT void Qz_CleanupTransformActionClass(void) { removeActionClass(gClass); }
+QZ_EXPORT QzWord Qz_InitTransformActionClass(Qz_GlobalData*) { return qz::kit::addClass(kTransformAction); }
+QZ_EXPORT void Qz_CleanupTransformActionClass(void) { qz::kit::removeClass(kTransformAction); }
 QZ_EXTERN_C_END

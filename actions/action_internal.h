@@ -1,12 +1,13 @@
 // Shared pieces of the action modules: the RootAction instance (the action
 // classes reach their RootAction part through methods only; the undo list
 // and the tests read it through these helpers), list walking and the
-// skeleton every action class is registered with.
+// family layer every action class is declared with.
 #pragma once
 
 #include <cstdint>
 
 #include "actions/qz_actions.h"
+#include "objects/qz_class_kit.h"
 #include "objects/qz_linked_list.h"
 
 namespace qz::actions {
@@ -43,6 +44,19 @@ inline Qz_Image* owningDocument(Qz_Image* layer) {
   return image;
 }
 
+// The layers of a document as a restore point left them, taken when the
+// next step is put on top of it; the replay of a layer starts from it.
+struct ReplayStart;
+ReplayStart* takeReplayStart(Qz_Image* document);
+void freeReplayStart(ReplayStart* start);
+uint64_t replayStartBytes(const ReplayStart* start);
+// Puts back the layer's pixels the start holds; false when it holds none for
+// the layer at its present size.
+bool restoreReplayStart(const ReplayStart* start, Qz_Image* layer);
+// RootAction keeps one (and frees it with itself): set {start}, get.
+inline constexpr uint32_t kActionSetReplayStart = 0x138901d6;
+inline constexpr uint32_t kActionGetReplayStart = 0x138901e0;
+
 // Fills every pixel of the image's planes: the grey plane with the low byte
 // (depth 8), else R, G, B with the low, middle and high byte.
 void fillPlanes(Qz_Image* image, uint32_t colour);
@@ -55,27 +69,27 @@ void fillImage(Qz_Image* image, uint32_t colour);
 // The commit of a layer's chosen mode, when the compositor is linked in.
 void commitLayerMode(Qz_Image* layer);
 
-// Description of one action class built on RootAction.
-struct ActionClassSpec {
-  const char* name;
-  uint32_t classId;
-  uint32_t objectSize;
+// What an action class gives its RootAction part when it is made: the
+// toolbar picture and the action flags:
+//   const ActionTraits kTraits = {"Data/Images/ToolBar/Colour", 0x201};
+//   const qz::kit::ClassDecl kColourAction = actionClass(
+//       {.name = "ColourAction", .classId = kColourActionClassId, ...}, kTraits);
+struct ActionTraits {
   const char* toolbarImage;
   uint32_t flags;
-  const Qz_Method* methods;
-  Qz_DispatchFunction dispatch;
-  // Called after the RootAction part exists; false fails the creation.
-  bool (*setUp)(Qz_Object* self);
-  void (*tearDown)(Qz_Object* self);  // before the RootAction part goes
 };
 
-// Fills and adds the class record (superclass RootAction); 1 when added.
-QzWord registerActionClass(Qz_Class& record, const ActionClassSpec& spec);
-void removeActionClass(Qz_Class& record);
+// The superclass instance of an action class: a RootAction made with the
+// ActionTraits of the class's declaration.
+Qz_Object* makeRootActionPart(Qz_Object* self);
 
-// Sends the call to the RootAction part.
-inline QzWord toRoot(Qz_Object* self, uint32_t id, const QzWord* args) {
-  return Qz_DoMethodA(self->super, id, args);
+// An action class's declaration: its own fields, with what every action
+// class shares filled in (superclass RootAction, made with the traits).
+inline qz::kit::ClassDecl actionClass(qz::kit::ClassDecl decl, const ActionTraits& traits) {
+  decl.superName = "RootAction";
+  decl.makeSuper = makeRootActionPart;
+  decl.family = &traits;
+  return decl;
 }
 
 }  // namespace qz::actions

@@ -30,7 +30,7 @@ void Qz__PromoteChosenMode(Qz_Image* layer) {
 }
 
 void Qz__TakeOutPanel(Qz_Object* mode) {
-  auto* panel = reinterpret_cast<Qz_Object*>(Qz_DoMethod(mode, kModeGetPanel));
+  auto* panel = reinterpret_cast<Qz_Object*>(Qz_DoMethod(mode, kQzModeGetPanel));
   if (!panel) return;
   if (Qz_RootObject* root = Qz_RootInstance(panel))
     if (root->box.parent) Qz_DoMethod(root->box.parent, kLinkedListRemove, panel);
@@ -51,7 +51,7 @@ QZ_EXPORT int32_t Qz__ApplyLayerMode(Qz_Image* layer, const char* name) {
   layer->chosenMode = mode;
   qz::copyName(layer->chosenModeName, sizeof layer->chosenModeName, name);
   Qz__TakeOutPanel(layer->mode);
-  Qz_DoMethod(mode, kModeSetLayer, layer);
+  Qz_DoMethod(mode, kQzModeSetImage, layer);
   Qz_ImageBase* base = Qz_GetImageBase();
   if (base && base->modePanelGroup) Qz_DoMethod(base->modePanelGroup, kRelayout);
   Qz_DoNotify(&layer->object, kQzImageSetLayerMode, layer->chosenModeName);

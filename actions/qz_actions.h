@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "image/qz_image.h"
+#include "modes/qz_root_mode.h"
 #include "objects/qz_object.h"
 
 // ---- class ids ----------------------------------------------------------------
@@ -65,6 +66,7 @@ inline constexpr uint32_t kActionAddPoint = 0x13890138;
 inline constexpr uint32_t kActionSetStrokeFlags = 0x13890140;
 inline constexpr uint32_t kActionGetStrokeFlags = 0x1389014a;
 inline constexpr uint32_t kActionDrawHandles = 0x13890154;
+inline constexpr uint32_t kActionInputEvent = 0x1389019a;  // tool object, event
 inline constexpr uint32_t kActionUndo = 0x13890186;  // the action is being undone
 inline constexpr uint32_t kActionRedo = 0x13890190;
 inline constexpr uint32_t kActionBaseSize = 0x138901a4;
@@ -89,8 +91,9 @@ enum : uint32_t {
   kActionOutline = 0x20,
   kActionPolygon = 0x40,
   kActionBoxHandles = 0x80,
+  kActionWithStepBefore = 0x200,  // undone and redone with the step before it
   kActionRestorePoint = 0x400,  // points in image coordinates; the replay starts after it
-  kActionPanelStop = 0x800,
+  kActionPanelStop = 0x800,     // the undo panel lists nothing from here on
 };
 
 // ---- the media and tool boundary --------------------------------------------------
@@ -111,7 +114,7 @@ inline constexpr uint32_t kColourActionSetRGB = 0x1396000a;
 inline constexpr uint32_t kColourActionGetRGB = 0x13960014;
 inline constexpr uint32_t kColourActionSetNewRGB = 0x1396001e;
 inline constexpr uint32_t kColourActionGetNewRGB = 0x13960028;
-inline constexpr uint32_t kColourActionRecord = 0x130053;
+inline constexpr uint32_t kColourActionRecord = kQzImageSetColour;  // the new colour, recorded
 inline constexpr uint32_t kFillImageActionSetValue = 0x139a000a;
 inline constexpr uint32_t kFillImageActionGetValue = 0x139a0014;
 inline constexpr uint32_t kModeActionSetName = 0x10005a;
@@ -137,10 +140,6 @@ inline constexpr uint32_t kQzImagePlaceFirst = 0x100244;
 inline constexpr uint32_t kQzImageShowLayer = 0x1002bc;
 inline constexpr uint32_t kQzImageHideLayer = 0x1002c6;
 inline constexpr uint32_t kQzImageMoveAfter = 0x10028a;
-
-// Mode methods the mode choice sends.
-inline constexpr uint32_t kModeSetLayer = 0x12001e;
-inline constexpr uint32_t kModeGetPanel = 0x12003c;
 
 // Media settings not recorded.
 inline constexpr uint32_t kMediaSettingUnset = 0xFFFF;
@@ -171,9 +170,13 @@ QZ_EXPORT void Qz_RedoLayerAction(Qz_Object* action);
 // undoable (a new layer's set-up steps are not the user's to take back).
 QZ_EXPORT void Qz_EndUndoAtNewestActions(Qz_Image* image, uint32_t count);
 
-// Undo and redo as the undo panel does them: moves the newest listed action
-// between the lists, sending the undo notice (and replaying the active layer
-// when asked for) or the redo. 1 when an action moved.
+// Undo and redo of one step as the undo panel does them. Undo takes the
+// newest step (with the actions chained to it) off the undo list, each
+// deactivated and sent the undo notice, onto the redo list, and replays the
+// layers the notices asked for; an action that cannot be undone, or whose
+// notice fails, stays where it was and ends the step there. Redo
+// re-applies the redo list's first step and puts it back on the undo list;
+// one that fails stays. 1 when anything moved. Any new step empties the redo list.
 QZ_EXPORT uint32_t Qz_UndoImageAction(Qz_Image* image);
 QZ_EXPORT uint32_t Qz_RedoImageAction(Qz_Image* image);
 
@@ -218,9 +221,5 @@ QZ_EXPORT QzWord Qz_InitDisposeImageActionClass(Qz_GlobalData* globalData);
 QZ_EXPORT void Qz_CleanupDisposeImageActionClass(void);
 QZ_EXPORT QzWord Qz_InitTransformActionClass(Qz_GlobalData* globalData);
 QZ_EXPORT void Qz_CleanupTransformActionClass(void);
-
-// Registers every action class in order (RootAction first); 1 when all were added.
-QZ_EXPORT QzWord Qz_InitActionClasses(Qz_GlobalData* globalData);
-QZ_EXPORT void Qz_CleanupActionClasses(void);
 
 QZ_EXTERN_C_END

@@ -2,6 +2,7 @@
 // the undo and redo moves of the undo panel, and the replay that rebuilds a
 // layer from its parent's undo planes and the layer's actions since the
 // newest restore point.
+#include <algorithm>
 #include <cstring>
 #include <mutex>
 #include <vector>
@@ -91,23 +92,195 @@ void Qz__FixPendingChanges(Qz_Image* layer, Qz_Image* document) {
     Qz_RedoLayerChanges(active);
 }
 
-// Where the replay of `layer` starts: the entry after the newest restore point,
-// or the restore point itself for a fill of this layer, or the oldest entry.
-Qz_Object* Qz__ReplayStart(Qz_Object* list, Qz_Image* layer) {
+// Undo and redo moves running on this thread: what they add is no new step.
+thread_local int tMoving = 0;
+
+bool Qz__IsRestorePoint(Qz_Object* entry) {
+  if (classIdOf(entry) == kImageActionClassId && Qz_DoMethod(entry, kActionGetQualifier) != 2)
+    return true;
+  // Nothing below a step that ends the undo panel's list is ever undone.
+  return (Qz_DoMethod(entry, kActionGetFlags) & (kActionRestorePoint | kActionPanelStop)) != 0;
+}
+
+// Where the replay of `layer` starts: the entry after the newest restore
+// point (whose replay start gives the layer's pixels), the fill of this layer
+// itself, or the oldest entry.
+struct ReplayFrom {
+  Qz_Object* start;
+  Qz_Object* restorePoint;
+};
+
+ReplayFrom Qz__ReplayStart(Qz_Object* list, Qz_Image* layer) {
   for (Qz_Object* entry = listFirst(list); entry; entry = listOlder(list, entry)) {
     const uint32_t classId = classIdOf(entry);
     if (classId == kMediaSettingsActionClassId) Qz_DoMethod(entry, kActionUndo);
-    if (classId == kImageActionClassId && Qz_DoMethod(entry, kActionGetQualifier) != 2)
-      return listNewer(list, entry);
-    if (classId == kFillImageActionClassId && layerOf(entry) == layer) return entry;
-    if (Qz_DoMethod(entry, kActionGetFlags) & kActionRestorePoint) return listNewer(list, entry);
+    if (classId == kFillImageActionClassId && layerOf(entry) == layer) return {entry, nullptr};
+    if (Qz__IsRestorePoint(entry)) return {listNewer(list, entry), entry};
   }
-  return listLast(list);
+  return {listLast(list), nullptr};
+}
+
+// Takes every action off the redo list; the caller disposes them.
+std::vector<Qz_Object*> Qz__TakeRedoList(Qz_Object* redo) {
+  std::vector<Qz_Object*> taken;
+  while (Qz_Object* action = listFirst(redo)) {
+    Qz_DoMethod(redo, kLinkedListRemove, action);
+    taken.push_back(action);
+  }
+  return taken;
+}
+
+// The layers as they are now, when the restore point has nothing newer:
+// where a replay over it will start.
+void Qz__KeepReplayStart(Qz_Object* list, Qz_Object* restorePoint, Qz_Image* image) {
+  if (restorePoint && restorePoint == listFirst(list) &&
+      !Qz_DoMethod(restorePoint, kActionGetReplayStart))
+    Qz_DoMethod(restorePoint, kActionSetReplayStart, takeReplayStart(Qz__ListOwner(image)));
+}
+
+// Puts the action at the head of the list, under the image lock the caller
+// holds. A new step gets the active layer when it has none; a redone one
+// keeps what it had.
+bool Qz__AddLocked(Qz_Image* image, Qz_Object* list, Qz_Object* action, bool newStep) {
+  if (Qz_Image* active = image->activeLayer) {
+    if (newStep && !layerOf(action)) Qz_DoMethod(action, kActionSetLayer, active);
+    if (!Qz__KeepsHandles(classIdOf(action)) && active->currentAction) {
+      Qz_Object* current = active->currentAction;
+      Qz_DoMethod(current, kRootDeselect);
+      Qz_DoMethod(current, kActionHideHandles);
+    }
+  }
+  Qz_DoMethod(action, kActionSetImage, image);
+  Qz_DoMethod(action, kActionRecomputeBounds);
+  std::vector<Qz_Object*> undone;
+  bool added = false;
+  {
+    std::lock_guard<std::recursive_mutex> guard(listMutex());
+    // What was undone cannot be redone on top of a new step.
+    Qz_Object* redo = newStep && tMoving == 0 ? Qz_GetRedoList(image) : nullptr;
+    if (redo) undone = Qz__TakeRedoList(redo);
+    Qz_Object* below = listFirst(list);
+    if (below && Qz__IsRestorePoint(below)) Qz__KeepReplayStart(list, below, image);
+    added = Qz_DoMethod(list, kLinkedListAddHead, action) != 0;
+    if (added) Qz__CapUndoMemory(image, list, action);
+  }
+  for (Qz_Object* gone : undone) {
+    Qz_DoMethod(gone, kRootDeselect);
+    Qz_DisposeObject(gone);
+  }
+  return added;
+}
+
+Qz_Object* Qz__First(Qz_Object* list) {
+  std::lock_guard<std::recursive_mutex> guard(listMutex());
+  return listFirst(list);
+}
+
+bool Qz__CanBeUndone(Qz_Object* action) {
+  return Qz_DoMethod(action, kActionGetUndoable) &&
+         !(Qz_DoMethod(action, kActionGetFlags) & kActionPanelStop);
+}
+
+// Takes the newest action off the undo list, deactivated, and sends it the
+// undo notice: done, it heads the redo list; refused, it goes back where it
+// was. The layers whose replay the notice asked for are noted.
+bool Qz__UndoOne(Qz_Image* document, Qz_Object* undo, Qz_Object* redo, Qz_Object* action,
+                 std::vector<Qz_Image*>& rebuild) {
+  if (!Qz__CanBeUndone(action)) return false;
+  {
+    // Off the list before the notice: what the notice replays must not include it.
+    std::lock_guard<std::recursive_mutex> guard(listMutex());
+    Qz_DoMethod(undo, kLinkedListRemove, action);
+  }
+  Qz_DoMethod(action, kRootDeselect);
+  Qz_Image* layer = layerOf(action);
+  Qz_Image* parent = layer && layer->parent ? layer->parent : document;
+  parent->replayNeeded.store(0);
+  const bool done = Qz_DoMethod(action, kActionUndo) != 0;
+  {
+    std::lock_guard<std::recursive_mutex> guard(listMutex());
+    Qz_DoMethod(done ? redo : undo, kLinkedListAddHead, action);
+  }
+  Qz_Image* replayed = layer ? layer : document->activeLayer;
+  if (parent->replayNeeded.exchange(0) != 0 && done && replayed &&
+      std::find(rebuild.begin(), rebuild.end(), replayed) == rebuild.end())
+    rebuild.push_back(replayed);
+  return done;
 }
 
 }  // namespace
 
 namespace qz::actions {
+
+struct ReplayStart {
+  struct Layer {
+    Qz_Image* image;
+    int32_t width, height, depth;
+    std::vector<uint8_t> bytes;  // grey, or R, G and B, row by row
+  };
+  std::vector<Layer> layers;
+};
+
+namespace {
+
+std::vector<Qz_Plane> Qz__MainPlanes(Qz_Image* image) {
+  if (image->depth == 8) return {image->grey};
+  return {image->r, image->g, image->b};
+}
+
+bool Qz__HasMainPlanes(Qz_Image* image) {
+  for (Qz_Plane plane : Qz__MainPlanes(image))
+    if (!plane) return false;
+  return image->width > 0 && image->height > 0;
+}
+
+void Qz__TakeLayers(Qz_Image* image, std::vector<ReplayStart::Layer>& layers) {
+  for (Qz_Image* layer = first_layer(image); layer; layer = next_layer(layer)) {
+    if (Qz__HasMainPlanes(layer)) {
+      ReplayStart::Layer& kept =
+          layers.emplace_back(ReplayStart::Layer{layer, layer->width, layer->height, layer->depth, {}});
+      for (Qz_Plane plane : Qz__MainPlanes(layer))
+        for (int32_t y = 0; y < layer->height; ++y)
+          kept.bytes.insert(kept.bytes.end(), plane[y], plane[y] + layer->width);
+    }
+    Qz__TakeLayers(layer, layers);
+  }
+}
+
+}  // namespace
+
+ReplayStart* takeReplayStart(Qz_Image* document) {
+  auto* start = new ReplayStart;
+  Qz__TakeLayers(document, start->layers);
+  return start;
+}
+
+void freeReplayStart(ReplayStart* start) { delete start; }
+
+uint64_t replayStartBytes(const ReplayStart* start) {
+  uint64_t bytes = 0;
+  if (start)
+    for (const ReplayStart::Layer& layer : start->layers) bytes += layer.bytes.size();
+  return bytes;
+}
+
+// Puts back the layer's pixels as the start holds them; false when it holds
+// none for the layer at its present size.
+bool restoreReplayStart(const ReplayStart* start, Qz_Image* layer) {
+  if (!start) return false;
+  for (const ReplayStart::Layer& kept : start->layers) {
+    if (kept.image != layer) continue;
+    if (kept.width != layer->width || kept.height != layer->height || kept.depth != layer->depth ||
+        !Qz__HasMainPlanes(layer))
+      return false;
+    const uint8_t* from = kept.bytes.data();
+    for (Qz_Plane plane : Qz__MainPlanes(layer))
+      for (int32_t y = 0; y < layer->height; ++y, from += layer->width)
+        std::memcpy(plane[y], from, size_t(layer->width));
+    return true;
+  }
+  return false;
+}
 
 void fillPlanes(Qz_Image* image, uint32_t colour) {
   if (!image) return;
@@ -152,28 +325,9 @@ QZ_EXPORT uint32_t Qz_AddImageAction(Qz_Image* image, Qz_Object* action, uint32_
   if (!image || !action) return 0;
   if (!Qz_LockImageA(image, kQzLockRead, nullptr)) return 0;
   Qz_Object* list = Qz_GetUndoList(image);
-  if (!list) {
-    Qz_UnlockImageA(image, kQzLockRead, nullptr);
-    return 0;
-  }
-  if (Qz_Image* active = image->activeLayer) {
-    if (!layerOf(action)) Qz_DoMethod(action, kActionSetLayer, active);
-    if (!Qz__KeepsHandles(classIdOf(action)) && active->currentAction) {
-      Qz_Object* current = active->currentAction;
-      Qz_DoMethod(current, kRootDeselect);
-      Qz_DoMethod(current, kActionHideHandles);
-    }
-  }
-  Qz_DoMethod(action, kActionSetImage, image);
-  Qz_DoMethod(action, kActionRecomputeBounds);
-  uint32_t added = 0;
-  {
-    std::lock_guard<std::recursive_mutex> guard(listMutex());
-    added = Qz_DoMethod(list, kLinkedListAddHead, action) ? 1 : 0;
-    if (added) Qz__CapUndoMemory(image, list, action);
-  }
+  const bool added = list && Qz__AddLocked(image, list, action, true);
   Qz_UnlockImageA(image, kQzLockRead, nullptr);
-  return added;
+  return added ? 1 : 0;
 }
 
 QZ_EXPORT uint32_t Qz_AddLayerAction(Qz_Image* layer, Qz_Object* action, uint32_t /*flags*/) {
@@ -194,20 +348,15 @@ QZ_EXPORT void Qz_RedoLayerActions(Qz_Image* layer, int32_t x0, int32_t y0, int3
   Qz_Image* target = layer->activeLayer ? layer->activeLayer : layer;
   parent->displayCount.fetch_sub(1);
   parent->notifySuspend.fetch_add(1);
-  if (parent->compositingSuspended.load()) {
-    // The rectangle is in layer coordinates; the parent's planes are offset by the layer's place.
-    const int32_t ox = parent != layer ? layer->placement.layerX : 0;
-    const int32_t oy = parent != layer ? layer->placement.layerY : 0;
-    Qz_CopyUndoToImageData(parent, x0 + ox, y0 + oy, x1 + ox, y1 + oy, x0 + ox, y0 + oy);
-    parent->compositingSuspended.store(0);
-  } else {
-    fillPlanes(target, 0);
-  }
   // Collected under the list lock, applied after it: applying may take image locks.
   std::vector<Qz_Object*> replay;
+  Qz_Object* restorePoint = nullptr;
   if (Qz_Object* list = Qz_GetUndoList(document)) {
     std::lock_guard<std::recursive_mutex> guard(listMutex());
-    for (Qz_Object* entry = Qz__ReplayStart(list, layer); entry; entry = listNewer(list, entry)) {
+    const ReplayFrom from = Qz__ReplayStart(list, layer);
+    restorePoint = from.restorePoint;
+    Qz__KeepReplayStart(list, restorePoint, layer);
+    for (Qz_Object* entry = from.start; entry; entry = listNewer(list, entry)) {
       const uint32_t classId = classIdOf(entry);
       if (classId == kImageActionClassId) continue;
       // Brush settings carry no pixels: re-applying them for every layer keeps
@@ -215,6 +364,19 @@ QZ_EXPORT void Qz_RedoLayerActions(Qz_Image* layer, int32_t x0, int32_t y0, int3
       if (layerOf(entry) == layer || classId == kMediaSettingsActionClassId)
         replay.push_back(entry);
     }
+  }
+  if (parent->compositingSuspended.load()) {
+    // The rectangle is in layer coordinates; the parent's planes are offset by the layer's place.
+    const int32_t ox = parent != layer ? layer->placement.layerX : 0;
+    const int32_t oy = parent != layer ? layer->placement.layerY : 0;
+    Qz_CopyUndoToImageData(parent, x0 + ox, y0 + oy, x1 + ox, y1 + oy, x0 + ox, y0 + oy);
+    parent->compositingSuspended.store(0);
+  } else if (!restoreReplayStart(reinterpret_cast<const ReplayStart*>(
+                                     Qz_DoMethod(restorePoint, kActionGetReplayStart)),
+                                 target)) {
+    // The restore point left the layer empty, or there is none: the layer's
+    // steps from the oldest are all replayed.
+    fillPlanes(target, 0);
   }
   for (Qz_Object* entry : replay) Qz_DoMethod(entry, kActionApply);
   parent->displayCount.fetch_add(1);
@@ -243,45 +405,53 @@ QZ_EXPORT void Qz_EndUndoAtNewestActions(Qz_Image* image, uint32_t count) {
 }
 
 QZ_EXPORT uint32_t Qz_UndoImageAction(Qz_Image* image) {
-  Qz_Object* undo = Qz_GetUndoList(image);
-  Qz_Object* redo = Qz_GetRedoList(image);
-  if (!undo || !redo) return 0;
-  Qz_Object* action = nullptr;
-  {
-    std::lock_guard<std::recursive_mutex> guard(listMutex());
-    action = listFirst(undo);
-    if (!action || !Qz_DoMethod(action, kActionGetUndoable) ||
-        (Qz_DoMethod(action, kActionGetFlags) & kActionPanelStop))
-      return 0;
-    // Off the list before the notice: what the notice replays must not include it.
-    Qz_DoMethod(undo, kLinkedListRemove, action);
-    Qz_DoMethod(redo, kLinkedListAddHead, action);
-  }
+  if (!image) return 0;
   Qz_Image* document = Qz__ListOwner(image);
-  Qz_Image* layer = layerOf(action);
-  Qz_Image* parent = layer && layer->parent ? layer->parent : document;
-  parent->replayNeeded.store(0);
-  Qz_DoMethod(action, kActionUndo);
-  if (parent->replayNeeded.exchange(0) != 0)
-    Qz_RedoAllLayerActions(layer ? layer : document->activeLayer);
-  return 1;
+  Qz_Object* undo = Qz_GetUndoList(document);
+  Qz_Object* redo = Qz_GetRedoList(document);
+  if (!undo || !redo || !Qz_LockImageA(document, kQzLockExclusive, nullptr)) return 0;
+  ++tMoving;
+  uint32_t undone = 0;
+  std::vector<Qz_Image*> rebuild;
+  // A step is the newest action and the older ones chained to it (each
+  // belongs to the one before it), undone until one of them cannot be.
+  while (Qz_Object* action = Qz__First(undo)) {
+    const bool chained = Qz_DoMethod(action, kActionGetFlags) & kActionWithStepBefore;
+    if (!Qz__UndoOne(document, undo, redo, action, rebuild)) break;
+    ++undone;
+    if (!chained) break;
+  }
+  for (Qz_Image* layer : rebuild) Qz_RedoAllLayerActions(layer);
+  --tMoving;
+  Qz_UnlockImageA(document, kQzLockExclusive, nullptr);
+  return undone > 0 ? 1 : 0;
 }
 
 QZ_EXPORT uint32_t Qz_RedoImageAction(Qz_Image* image) {
-  Qz_Object* redo = Qz_GetRedoList(image);
-  if (!redo) return 0;
-  Qz_Object* action = nullptr;
-  {
-    std::lock_guard<std::recursive_mutex> guard(listMutex());
-    action = listFirst(redo);
-    if (!action) return 0;
-    Qz_DoMethod(redo, kLinkedListRemove, action);
+  if (!image) return 0;
+  Qz_Image* document = Qz__ListOwner(image);
+  Qz_Object* undo = Qz_GetUndoList(document);
+  Qz_Object* redo = Qz_GetRedoList(document);
+  if (!undo || !redo || !Qz_LockImageA(document, kQzLockRead, nullptr)) return 0;
+  ++tMoving;
+  uint32_t redone = 0;
+  for (Qz_Object* action = Qz__First(redo); action;) {
+    // A redo that fails leaves the step where it is.
+    if (!Qz_DoMethod(action, kActionRedo)) break;
+    {
+      std::lock_guard<std::recursive_mutex> guard(listMutex());
+      Qz_DoMethod(redo, kLinkedListRemove, action);
+    }
+    // Under the lock already held the addition cannot be refused; a list
+    // that fails to take the action still frees it.
+    if (!Qz__AddLocked(document, undo, action, false)) Qz_DisposeObject(action);
+    ++redone;
+    action = Qz__First(redo);
+    if (action && !(Qz_DoMethod(action, kActionGetFlags) & kActionWithStepBefore)) break;
   }
-  Qz_DoMethod(action, kActionRedo);
-  if (Qz_AddImageAction(Qz__ListOwner(image), action, 0)) return 1;
-  std::lock_guard<std::recursive_mutex> guard(listMutex());
-  Qz_DoMethod(redo, kLinkedListAddHead, action);
-  return 0;
+  --tMoving;
+  Qz_UnlockImageA(document, kQzLockRead, nullptr);
+  return redone > 0 ? 1 : 0;
 }
 
 QZ_EXTERN_C_END

@@ -7,11 +7,12 @@ namespace {
 
 using namespace qz::actions;
 
-// Only actions go on an undo list: a stored file may name any class.
+// Only actions go on an undo list: a stored file may name any class. The
+// instances are walked, not the class links: a class registered before
+// RootAction keeps an empty superclass link.
 bool Qz__IsAction(Qz_Object* object) {
-  if (!object) return false;
-  for (Qz_Class* c = object->objectClass; c; c = c->superClass)
-    if (c->classId == kRootActionClassId) return true;
+  for (Qz_Object* instance = object; instance; instance = instance->super)
+    if (instance->objectClass && instance->objectClass->classId == kRootActionClassId) return true;
   return false;
 }
 
@@ -22,23 +23,32 @@ void Qz__EmptyList(Qz_Object* list) {
   }
 }
 
+// The file the user picks for the list. The file requester does not exist
+// yet, so the question counts as cancelled: no path.
+const char* Qz__AskForListFile(Qz_Image* /*image*/, bool /*forSaving*/) { return nullptr; }
+
 }  // namespace
 
 QZ_EXTERN_C_BEGIN
 
-// Writes the undo list of the image to path; 0 for a null image or path (no
-// file requester is asked) or when the file cannot be written.
+// Writes the undo list of the image to path (a null path asks the user for
+// one); 0 for a null image, no path or when the file cannot be written.
 QZ_EXPORT uint32_t Qz_SaveImageActions(Qz_Image* image, const char* path) {
-  if (!image || !path || !*path) return 0;
+  if (!image) return 0;
+  if (!path) path = Qz__AskForListFile(image, true);
+  if (!path || !*path) return 0;
   Qz_Object* list = Qz_GetUndoList(image);
   return list ? uint32_t(Qz_StoreObjectToDisk(list, path)) : 0;
 }
 
-// Replaces the image's undo list by the one stored at path and applies its
-// actions oldest first. 1 when replaced; 0 for a null image or path or a
-// file that gives no list (the old list is then kept).
+// Replaces the image's undo list by the one stored at path (a null path asks
+// the user for one) and applies its actions oldest first. 1 when replaced; 0
+// for a null image, no path or a file that gives no list (the old list is
+// then kept).
 QZ_EXPORT uint32_t Qz_LoadImageActions(Qz_Image* image, const char* path) {
-  if (!image || !path || !*path) return 0;
+  if (!image) return 0;
+  if (!path) path = Qz__AskForListFile(image, false);
+  if (!path || !*path) return 0;
   Qz_Object* restored = Qz_RestoreObjectFromDisk(path);
   if (!restored) return 0;
   Qz_Object* list = Qz_GetUndoList(image);

@@ -3,7 +3,10 @@
 #include <dlfcn.h>
 
 #include <cstring>
+#include <string>
 
+#include "gadgets/qz_window.h"
+#include "image/app_commands.h"
 #include "image/qz_image.h"
 #include "objects/async_methods.h"
 #include "objects/catalogue.h"
@@ -61,12 +64,6 @@ const char* const kTools[] = {"DrawTool",     "LineTool",     "CurveTool",      
 
 Qz_Object* gMainWindow = nullptr;
 bool gPrefsInTree = false;
-
-using PlatformWindowOf = Window* (*)(Qz_Object*);
-PlatformWindowOf platformWindowOf() {
-  static auto fn = reinterpret_cast<PlatformWindowOf>(dlsym(RTLD_DEFAULT, "Qz__PlatformWindowOf"));
-  return fn;
-}
 
 const char* text(uint32_t n) { return Qz_CatalogString(n); }
 
@@ -205,9 +202,11 @@ MainWindowResult buildMainWindow(Qz_ImageBase& base, const BoxFn& box) {
   gMainWindow = window;
   if (!window) return out;
   buildToolBar(base, window);
-  // Closing the main window ends the application. The application image
-  // has no quit command of its own yet, so the App is closed directly.
-  Qz_AddNotify(window, kWindowClose, kNotifyAnyValue, app, 1, kRootClose);
+  // Closing the main window asks the application image to quit, which asks
+  // the user first; it runs on the image's thread, so the window's own
+  // thread goes on drawing while the question waits.
+  if (Qz_Image* appImage = base.applicationImage)
+    Qz_AddNotify(window, kWindowClose, kNotifyAnyValue, &appImage->object, 2, kAsync, kQzAppQuit);
 
   // The panel layout the user left last time; without the file there is none.
   if (Qz_Object* panels = Qz_RestoreObjectFromDisk("Data/Prefs/PluginContainerSnapShot.QzStr")) {
@@ -219,6 +218,12 @@ MainWindowResult buildMainWindow(Qz_ImageBase& base, const BoxFn& box) {
   // Made once so their classes have settled defaults before the first use.
   for (const char* name : {"PointAction", "MediaSettingsAction", "ColourAction", "PaintMode"})
     Qz_DisposeObject(Qz_CreateObject(name));
+  // The brush the image base names is loaded from its preset before any
+  // document is opened, so every document paints with it.
+  if (base.applicationImage) {
+    const std::string media = base.currentMediaName;
+    Qz_DoMethod(&base.applicationImage->object, kQzAppChooseMedia, media.c_str());
+  }
 
   if (base.prefsObject) Qz_DoMethod(base.prefsObject, kPrefsApply);
   fitToScreen(screen, window, platform, box);
@@ -256,17 +261,13 @@ void disposeMainWindow(Qz_ImageBase& base, Qz_Object* app) {
   gPrefsInTree = false;
 }
 
-bool hasMainWindow() { return gMainWindow != nullptr && platformWindowOf() != nullptr; }
+bool hasMainWindow() { return gMainWindow != nullptr; }
 
-Window* mainPlatformWindow() {
-  PlatformWindowOf fn = platformWindowOf();
-  return (fn && gMainWindow) ? fn(gMainWindow) : nullptr;
-}
+Window* mainPlatformWindow() { return gMainWindow ? Qz__PlatformWindowOf(gMainWindow) : nullptr; }
 
 Window* mainWindowOwnerWindow(void* owner) {
-  PlatformWindowOf fn = platformWindowOf();
-  if (!fn || !owner) return nullptr;
-  return fn(Qz_GetTopMostObject(static_cast<Qz_Object*>(owner)));
+  if (!owner) return nullptr;
+  return Qz__PlatformWindowOf(Qz_GetTopMostObject(static_cast<Qz_Object*>(owner)));
 }
 
 }  // namespace qz::app

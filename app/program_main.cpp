@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "app/decrypt_command.h"
 #include "app/main_window.h"
 #include "app/startup.h"
 #include "app/stop_signals.h"
-#include "image/file_encryption.h"
 #include "platform/handover.h"
 #include "platform/paths.h"
 
@@ -36,12 +36,14 @@ int Qz_ProgramMain(int argc, char** argv) {
   const CommandLine line = parseCommandLine(args, currentFolder());
 
   switch (line.mode) {
+    case CommandLine::Mode::Help:
+      std::printf("%s\n", kUsageLine);
+      return kExitOk;
     case CommandLine::Mode::Usage:
-      std::fprintf(stderr, "Quillantrix: %s\nUsage: Quillantrix [FILE] | Quillantrix -decrypt FILE\n",
-                   line.problem.c_str());
+      std::fprintf(stderr, "Quillantrix: %s\n%s\n", line.problem.c_str(), kUsageLine);
       return kExitUsage;
     case CommandLine::Mode::Decrypt:
-      return Qz_DecryptFile(line.path.c_str()) ? kExitOk : kExitFailure;
+      return runDecrypt(line.path);
     case CommandLine::Mode::Run:
       break;
   }

@@ -125,6 +125,8 @@ void removeClasses() {
 
 }  // namespace
 
+const char* const kUsageLine = "Usage: Quillantrix [FILE] | Quillantrix -decrypt FILE | Quillantrix --help";
+
 std::string absolutePath(const std::string& path, const std::string& startFolder) {
   if (path.empty()) return path;
   std::filesystem::path p(path);
@@ -134,18 +136,36 @@ std::string absolutePath(const std::string& path, const std::string& startFolder
 
 CommandLine parseCommandLine(const std::vector<std::string>& args, const std::string& startFolder) {
   CommandLine out;
+  bool help = false;
+  std::string decrypt, document;
   for (std::size_t i = 0; i < args.size(); ++i) {
-    if (args[i] != "-decrypt") continue;
-    if (i + 1 >= args.size() || args[i + 1].empty()) {
+    const std::string& arg = args[i];
+    if (arg == "-decrypt") {
+      if (i + 1 >= args.size() || args[i + 1].empty()) {
+        out.mode = CommandLine::Mode::Usage;
+        out.problem = "-decrypt needs the path of the file to decrypt";
+        return out;
+      }
+      if (decrypt.empty()) decrypt = args[i + 1];
+      ++i;
+    } else if (arg == "--help" || arg == "-h") {
+      help = true;
+    } else if (!arg.empty() && arg[0] == '-') {
       out.mode = CommandLine::Mode::Usage;
-      out.problem = "-decrypt needs the path of the file to decrypt";
+      out.problem = "unknown option " + arg;
       return out;
+    } else if (document.empty()) {
+      document = arg;
     }
-    out.mode = CommandLine::Mode::Decrypt;
-    out.path = absolutePath(args[i + 1], startFolder);
-    return out;
   }
-  if (!args.empty()) out.path = absolutePath(args[0], startFolder);
+  if (help) {
+    out.mode = CommandLine::Mode::Help;
+  } else if (!decrypt.empty()) {
+    out.mode = CommandLine::Mode::Decrypt;
+    out.path = absolutePath(decrypt, startFolder);
+  } else {
+    out.path = absolutePath(document, startFolder);
+  }
   return out;
 }
 

@@ -20,8 +20,11 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailure = 1;  // start-up failed, or a decryption failed
 inline constexpr int kExitUsage = 2;    // the command line could not be understood
 
+// The one line --help prints on stdout, and a wrong command line on stderr.
+QZ_EXPORT extern const char* const kUsageLine;
+
 struct CommandLine {
-  enum class Mode { Run, Decrypt, Usage } mode = Mode::Run;
+  enum class Mode { Run, Decrypt, Help, Usage } mode = Mode::Run;
   std::string path;     // absolute; empty when none was given
   std::string problem;  // for Usage: what was wrong
 };
@@ -29,8 +32,9 @@ struct CommandLine {
 // A relative path is taken against the folder the program was started in.
 QZ_EXPORT std::string absolutePath(const std::string& path, const std::string& startFolder);
 // args without the program's own name. "-decrypt" counts only as an argument
-// of its own, and the path is the argument after it; otherwise the first
-// argument is the document to open.
+// of its own, and the path is the argument after it; "--help" and "-h" ask
+// for the usage line; any other argument that begins with "-" is an unknown
+// option. Otherwise the first argument is the document to open.
 QZ_EXPORT CommandLine parseCommandLine(const std::vector<std::string>& args, const std::string& startFolder);
 
 // What start-up shows; tests replace it to watch the boxes.

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "app/main_window.h"
+#include "objects/message_box.h"
 #include "objects/qz_object.h"
 
 namespace qz::app {
@@ -47,6 +48,9 @@ void startStopSignalWatch(Qz_Object* app) {
         // pull the screen away from it.
         for (int i = 0; i < 500 && !gStopping && hasMainWindow() && !mainPlatformWindow(); ++i)
           std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        // A box waiting for an answer would hold the close up: it is
+        // answered as dismissed, so the normal shut-down runs.
+        qz::msgbox::dismissBoxes(true);
         Qz_DoMethod(app, kRootClose);
         return;
       }

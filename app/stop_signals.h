@@ -1,5 +1,6 @@
-// SIGINT and SIGTERM end the application the way closing its main window
-// does, so the normal shut-down runs (preferences stored, nothing leaked).
+// SIGINT and SIGTERM end the application, so the normal shut-down runs
+// (preferences stored, nothing leaked); a message box that is showing is
+// answered as dismissed, and so is any box asked for afterwards.
 #pragma once
 
 struct Qz_Object;

@@ -28,13 +28,9 @@
 #include <tiffio.h>
 
 #include "qzio/qzio.h"
+#include "qzio/qzio_format_classes.h"
 #include "qzio/root_qzio.h"
 
-QZ_EXTERN_C_BEGIN
-int32_t Qz_InitJPEGQZIOClass(Qz_GlobalData*);
-int32_t Qz_InitPNGQZIOClass(Qz_GlobalData*);
-int32_t Qz_InitTIFFQZIOClass(Qz_GlobalData*);
-QZ_EXTERN_C_END
 
 namespace {
 

@@ -12,12 +12,9 @@
 #include <string>
 
 #include "qzio/qzio.h"
+#include "qzio/qzio_format_classes.h"
 #include "qzio/root_qzio.h"
 
-QZ_EXTERN_C_BEGIN
-int32_t Qz_InitPPMQZIOClass(Qz_GlobalData*);
-int32_t Qz_InitQuillantrixQZIOClass(Qz_GlobalData*);
-QZ_EXTERN_C_END
 
 namespace {
 

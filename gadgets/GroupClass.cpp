@@ -303,8 +303,11 @@ QzWord showPageNode(Qz_Object* self, GroupNode* node) {
     Qz_DoMethod(node->member, kRootShow);
   }
   if (g->box != nullptr && drawInfoOf(self) != nullptr) {
+    // Measuring sets the box to the group's own size; the page goes in the
+    // room the group was given, so it lands where the old page was drawn.
+    const Qz_LayoutBox given = *g->box;
     measure(self);
-    place(self, g->box->left, g->box->top, g->box->width, g->box->height);
+    place(self, given.left, given.top, std::max<int32_t>(given.width, 0), std::max<int32_t>(given.height, 0));
     draw(self);
   }
   return 1;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/paths.h"
+#include "qzio/packbits.h"
 
 namespace qz::ilbm {
 
@@ -17,29 +18,6 @@ uint16_t be16(const uint8_t* p) { return uint16_t((p[0] << 8) | p[1]); }
 bool fail(std::string* error, const char* why) {
   if (error != nullptr) *error = why;
   return false;
-}
-
-// Unpacks one plane row; false when a run would leave the row or the body.
-bool unpackRow(const uint8_t*& src, const uint8_t* end, uint8_t* dst, uint32_t count) {
-  uint32_t filled = 0;
-  while (filled < count) {
-    if (src >= end) return false;
-    const uint8_t n = *src++;
-    if (n < 128) {
-      const uint32_t run = uint32_t(n) + 1;
-      if (run > count - filled || run > uint32_t(end - src)) return false;
-      std::memcpy(dst + filled, src, run);
-      src += run;
-      filled += run;
-    } else if (n > 128) {
-      const uint32_t run = 257u - n;
-      if (run > count - filled || src >= end) return false;
-      std::memset(dst + filled, *src++, run);
-      filled += run;
-    }
-    // 128 is a no-op
-  }
-  return true;
 }
 
 }  // namespace
@@ -98,16 +76,17 @@ bool decode(const uint8_t* data, std::size_t size, Picture* out, std::string* er
         if (stored > limit) return fail(error, "picture body too short");
         pic.planar.assign(std::size_t(pic.rowBytes) * pic.planes * pic.height, 0);
         std::vector<uint8_t> maskRow(pic.rowBytes);
-        const uint8_t* src = body;
-        const uint8_t* srcEnd = body + chunkSize;
+        const std::span<const uint8_t> packed(body, chunkSize);
+        std::size_t src = 0;
         uint8_t* dst = pic.planar.data();
         for (uint32_t row = 0; row < pic.height; ++row) {
           for (uint32_t plane = 0; plane < storedPlanes; ++plane) {
             uint8_t* target = plane < pic.planes ? dst : maskRow.data();
             if (pic.compression == 0) {
-              std::memcpy(target, src, pic.rowBytes);
+              std::memcpy(target, body + src, pic.rowBytes);
               src += pic.rowBytes;
-            } else if (!unpackRow(src, srcEnd, target, pic.rowBytes)) {
+            } else if (packbits::unpackRow(packed, src, {target, pic.rowBytes}) != packbits::RowResult::Complete) {
+              // A run leaving its row or the body means a damaged picture.
               return fail(error, "damaged packed picture body");
             }
             if (plane < pic.planes) dst += pic.rowBytes;

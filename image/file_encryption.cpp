@@ -21,7 +21,7 @@
 
 namespace {
 
-constexpr std::size_t kPlainTailBytes = 512;
+constexpr std::size_t kPlainTailBytes = kQzCipherPlainTail;
 constexpr std::size_t kBlockBytes = TWOFISH_BLOCK_SIZE;
 
 // The key: four draws of a fixed linear congruential generator (the platform's
@@ -63,9 +63,10 @@ bool Qz__ReadWholeFile(const char* path, std::vector<uint8_t>& bytes) {
   return ok;
 }
 
-// The new contents replace the file only once complete, keeping its mode.
-bool Qz__ReplaceFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-  qz::AtomicFileWriter writer(path);
+// The new contents replace the file only once complete, keeping its mode;
+// with backup the previous content stays beside it under the backup name.
+bool Qz__ReplaceFile(const std::string& path, const std::vector<uint8_t>& bytes, bool backup) {
+  qz::AtomicFileWriter writer(path, backup);
   std::FILE* out = writer.stream();
   if (!out) return false;
   if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), out) != bytes.size()) return false;
@@ -91,7 +92,9 @@ int32_t Qz__CipherFile(const char* path, bool encipher) {
     if (!resolved) return 0;
     const std::string target = resolved;
     std::free(resolved);
-    return Qz__ReplaceFile(target, bytes) ? 1 : 0;
+    // Deciphering a file that was never enciphered scrambles it: the old
+    // content is kept so that nothing is lost.
+    return Qz__ReplaceFile(target, bytes, !encipher) ? 1 : 0;
   } catch (const std::bad_alloc&) {
     return 0;
   }

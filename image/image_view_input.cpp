@@ -19,7 +19,7 @@ namespace {
 
 constexpr uint32_t kToolFlags = 0x1771000a;
 constexpr uint32_t kToolPointer = 0x17710050;
-constexpr uint32_t kToolDrawsOutline = 0x2;  // bit 1 of the tool's flags
+constexpr uint32_t kToolDrawsOutline = 0x1;  // bit 0 of the tool's answer
 constexpr uint32_t kMediaSmearMode = 0x110186;
 constexpr uint32_t kMediaBrushWidth = 0x1101d6;
 constexpr uint32_t kMediaBrushHeight = 0x1101ea;

@@ -6,7 +6,6 @@
 #include <atomic>
 #include <map>
 #include <mutex>
-#include <string_view>
 #include <vector>
 
 #include "objects/qz_class_record.h"
@@ -40,15 +39,15 @@ const Qz__KitClass* Qz__KitClassOf(const Qz_Class* objectClass) {
   return kit && &kit->record == objectClass ? kit : nullptr;
 }
 
-// The description rows: two per stored attribute, then the class's own.
+// The description rows: the class's own, then two per stored attribute.
 std::vector<Qz_Method> Qz__MethodTable(const ClassDecl& decl) {
   std::vector<Qz_Method> rows;
+  for (const Qz_Method* m = decl.methods; m && m->id != 0; ++m) rows.push_back(*m);
   for (const Attribute& a : decl.attributes) {
     if (!a.setterName || !a.getterName || !a.getter) continue;
     rows.push_back({a.setter, a.setterName, kQzMethodSetter, a.getter, a.format, 0, nullptr, 0, 0});
     rows.push_back({a.getter, a.getterName, kQzMethodStoredGetter, a.setter, nullptr, 0, a.format, 0, 0});
   }
-  for (const Qz_Method* m = decl.methods; m && m->id != 0; ++m) rows.push_back(*m);
   rows.push_back({0, nullptr, 0, 0, nullptr, 0, nullptr, 0, 0});
   return rows;
 }
@@ -166,7 +165,7 @@ Qz_Object* Qz__NewObject(Qz_Class* objectClass, const QzWord* /*args*/) {
     return nullptr;
   }
   Qz__WriteDefaults(object, decl);
-  // Root alone stands without a superclass instance.
+  // Root and light records stand without a superclass instance.
   if (decl.superName || decl.makeSuper) {
     object->super = Qz__MakeSuper(object, decl);
     if (!object->super) {
@@ -194,7 +193,6 @@ namespace qz::kit {
 
 QzWord addClass(const ClassDecl& decl) {
   if (!decl.name || decl.instance.size < sizeof(Qz_Object)) return 0;
-  if (!decl.superName && !decl.makeSuper && std::string_view(decl.name) != "Root") return 0;
   std::lock_guard<std::mutex> lock(gKitLock);
   Qz__KitClass*& kit = Qz__KitClasses()[&decl];
   if (!kit) kit = new (std::nothrow) Qz__KitClass;

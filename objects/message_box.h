@@ -42,4 +42,12 @@ QZ_EXPORT void resetScript();
 // Everything shown since the last reset, oldest first.
 QZ_EXPORT std::vector<Shown> shownBoxes();
 
+// While on, every box open now and every box asked for later is answered at
+// once as dismissed (the cancel answer): the program is being stopped and
+// nobody is there to answer. Off again for tests.
+// A box dismissed so is not lost: its title and text go to stderr.
+QZ_EXPORT void dismissBoxes(bool on);
+QZ_EXPORT bool dismissingBoxes();
+void unansweredToStderr(const char* title, const char* text);
+
 }  // namespace qz::msgbox

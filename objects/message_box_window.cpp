@@ -12,6 +12,7 @@
 #include "gadgets/qz_widgets.h"
 #include "gadgets/qz_window.h"
 #include "objects/async_methods.h"
+#include "objects/message_box.h"
 #include "objects/message_box_kind.h"
 #include "objects/object_services.h"
 #include "objects/qz_notify.h"
@@ -132,7 +133,11 @@ bool askInWindow(const char* title, const char* text, uint32_t kind, QzWord* res
     return false;
   }
   uint32_t choice = 0;
-  while ((choice = load(answered)) == 0) Delay(1);
+  while ((choice = load(answered)) == 0 && !dismissingBoxes()) Delay(1);
+  if (choice == 0) {
+    choice = kDismissedMark;
+    unansweredToStderr(title, text);
+  }
   Qz_DisposeObject(window);
   *result = resultOf(kind, choice == kDismissedMark ? kDismissed : static_cast<int>(choice) - 1);
   return true;

@@ -42,11 +42,19 @@ QZ_EXPORT QzWord Qz__InternalStoreObjectMethods(Qz_Object* object, Qz_StoreObjec
 QZ_EXPORT Qz_Object* Qz_RestoreObjectFromDisk(const char* path);
 
 // Builds the tree the zero-terminated text describes, changing the text in
-// place; string values point into it, so it must outlive the objects. NULL
-// for an empty text or one that is refused, with nothing left behind.
+// place; string values point into it, so it must outlive the objects. What
+// the reader does not know (a class, with its contents, or an attribute) is
+// left out; NULL for a text without an object or with broken structure
+// (unbalanced braces, a truncated text, nesting too deep, a zero byte), with
+// nothing left behind.
 QZ_EXPORT Qz_Object* Qz_CreateObjectsFromString(char* text);
 
-// Why the calling thread's last object-text read failed ("" after success).
+// As Qz_CreateObjectsFromString for a text of length bytes (a zero byte
+// follows them); a zero byte inside the text refuses it.
+QZ_EXPORT Qz_Object* Qz__CreateObjectsFromText(char* text, size_t length);
+
+// Why the calling thread's last object-text read failed; after a success,
+// what the reader skipped ("" when nothing was).
 QZ_EXPORT const char* Qz_GetObjectTextError(void);
 
 // Sets every attribute of destination from source through the paired getters

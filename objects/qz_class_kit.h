@@ -47,6 +47,14 @@ struct Field {
   FieldKind kind = FieldKind::Int32;
 };
 
+// Byte offset of a member in its type.
+template <class T, class M>
+uint32_t offsetOf(M T::*member) {
+  alignas(T) static unsigned char probe[sizeof(T)];  // never constructed, only addressed
+  const T* object = reinterpret_cast<const T*>(probe);
+  return uint32_t(reinterpret_cast<const unsigned char*>(&(object->*member)) - probe);
+}
+
 // The field a member pointer names: qz::kit::field(&Qz_MyObject::amount).
 template <class T, class M>
 Field field(M T::*member) {
@@ -54,14 +62,20 @@ Field field(M T::*member) {
                     std::is_same_v<M, uint32_t> || std::is_same_v<M, QzWord> ||
                     std::is_pointer_v<M>,
                 "an attribute is a 16- or 32-bit integer, a word or a pointer");
-  alignas(T) static unsigned char probe[sizeof(T)];  // never constructed, only addressed
-  const T* object = reinterpret_cast<const T*>(probe);
-  const auto offset = uint32_t(reinterpret_cast<const unsigned char*>(&(object->*member)) - probe);
+  const uint32_t offset = offsetOf(member);
   FieldKind kind = FieldKind::Word;
   if constexpr (std::is_same_v<M, int16_t>) kind = FieldKind::Int16;
   if constexpr (std::is_same_v<M, int32_t>) kind = FieldKind::Int32;
   if constexpr (std::is_same_v<M, uint32_t>) kind = FieldKind::UInt32;
   return Field{offset, kind};
+}
+
+// A field of a record inside the instance: field(&Qz_MyObject::settings, &Settings::size).
+template <class T, class S, class M>
+Field field(S T::*record, M S::*member) {
+  Field inner = field(member);
+  inner.offset += offsetOf(record);
+  return inner;
 }
 
 // One plain attribute: the kit answers its setter (clamped to the range,
@@ -121,7 +135,7 @@ constexpr Instance instanceOf() {
 // designated initialisers; it must live as long as the class is registered.
 struct ClassDecl {
   const char* name = nullptr;
-  const char* superName = nullptr;  // NULL only for Root itself
+  const char* superName = nullptr;  // NULL: no superclass instance (Root; light records such as points)
   uint32_t classId = 0;             // class number << 16 (several classes may share one)
   Instance instance{};
   // The class's own ids; its default case returns qz::kit::inherited(...).
@@ -143,8 +157,7 @@ struct ClassDecl {
 // The superclass link is looked up by name now and stays NULL when that
 // class is not registered yet; objects find their superclass by name when
 // they are made, and a class whose superclass is missing then makes none.
-// 0 for a declaration without a name, or a non-Root class without a
-// superclass name.
+// 0 for a declaration without a name.
 QZ_EXPORT QzWord addClass(const ClassDecl& decl);
 QZ_EXPORT void removeClass(const ClassDecl& decl);
 

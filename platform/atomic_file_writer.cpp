@@ -1,6 +1,9 @@
 #include "platform/atomic_file_writer.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -38,6 +41,36 @@ std::string backupName(const std::string& path) {
   size_t dot = path.find('.', search);
   if (dot == std::string::npos) return path + ".bak";
   return path.substr(0, dot) + ".bak" + path.substr(dot);
+}
+
+// Temporary files are named ".NAME.qztmp-PID-XXXXXX" beside NAME, and their
+// writer holds a lock on them while it lives.
+constexpr const char* kTempMark = ".qztmp-";
+
+std::string tempPrefix(const std::string& name) { return "." + name + kTempMark; }
+
+// A writer process that is gone leaves its temporary file behind when it
+// dies half way; the next writer of the same target removes such leftovers.
+// One is only taken when its process no longer exists and nobody holds its
+// lock, so a live writer's file (of this process or another) stays.
+void removeDeadLeftovers(const std::string& folder, const std::string& prefix) {
+  DIR* dir = opendir(folder.c_str());
+  if (!dir) return;
+  while (dirent* entry = readdir(dir)) {
+    const std::string entryName = entry->d_name;
+    if (entryName.compare(0, prefix.size(), prefix) != 0) continue;
+    char* end = nullptr;
+    const long pid = std::strtol(entryName.c_str() + prefix.size(), &end, 10);
+    if (pid <= 0 || !end || *end != '-' || pid == getpid()) continue;
+    if (kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
+    const std::string path = folder + "/" + entryName;
+    const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) continue;
+    struct stat st;
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && flock(fd, LOCK_EX | LOCK_NB) == 0) unlink(path.c_str());
+    close(fd);
+  }
+  closedir(dir);
 }
 
 void syncFolder(const std::string& folder) {
@@ -90,7 +123,9 @@ Qz_AtomicFile* Qz_AtomicFileOpen(const char* path, int32_t backup) {
   qz::detail::makeStateFolders(f->finalPath);
   std::string name = f->finalPath.substr(f->finalPath.rfind('/') + 1);
   if (name.size() > 200) name.resize(200);  // room for the marks within a name's 255 bytes
-  std::string tmpl = folderOf(f->finalPath) + "/." + name + ".XXXXXX";
+  const std::string folder = folderOf(f->finalPath);
+  removeDeadLeftovers(folder, tempPrefix(name));
+  std::string tmpl = folder + "/" + tempPrefix(name) + std::to_string(getpid()) + "-XXXXXX";
   f->fd = mkostemp(tmpl.data(), O_CLOEXEC);
   if (f->fd < 0) {
     int e = errno;
@@ -98,6 +133,7 @@ Qz_AtomicFile* Qz_AtomicFileOpen(const char* path, int32_t backup) {
     errno = e;
     return nullptr;
   }
+  flock(f->fd, LOCK_EX | LOCK_NB);  // tells other writers this file is alive
   f->tempPath = tmpl;
   return f;
 }

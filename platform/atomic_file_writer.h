@@ -4,6 +4,10 @@
 // path) makes it the file. An abort, or a writer dropped without commit,
 // deletes the temporary file. The old file is never deleted first.
 //
+// The temporary file is ".NAME.qztmp-PID-XXXXXX" beside NAME. A writer that
+// was killed half way leaves it behind: the next writer of the same target
+// removes those whose process is gone, and keeps a live writer's.
+//
 // Write through the FILE* or the descriptor (both reach the same file).
 // A library that closes the descriptor it is given (libtiff's TIFFClose)
 // must be handed dup() of it.

@@ -56,13 +56,14 @@ uint32_t Qz__BmpSave(const qzio::FormatCall&, QZIO_Header* header) {
 }
 
 const qzio::FormatClass kBmpClass = {
-    "BMPQZIO", 7004, kQzioCapsFile, kQzioFlagFile, "bmp",
-    Qz__BmpIdentify, Qz__BmpLoad, Qz__BmpSave, nullptr, nullptr, nullptr,
-    nullptr, nullptr, sizeof(BmpState), Qz__BmpInitState, nullptr};
+    .className = "BMPQZIO", .classIdField = 7004, .capabilities = kQzioCapsFile,
+    .flags = kQzioFlagFile, .extension = "bmp",
+    .identify = Qz__BmpIdentify, .load = Qz__BmpLoad, .save = Qz__BmpSave,
+    .stateSize = sizeof(BmpState), .initState = Qz__BmpInitState};
 
 }  // namespace
 
 QZ_EXTERN_C_BEGIN
-QZ_EXPORT int32_t Qz_InitBMPQZIOClass(Qz_GlobalData* global) { return qzio::RegisterFormatClass(&kBmpClass, global); }
+QZ_EXPORT QzWord Qz_InitBMPQZIOClass(Qz_GlobalData* global) { return qzio::RegisterFormatClass(&kBmpClass, global); }
 QZ_EXPORT void Qz_CleanupBMPQZIOClass(void) { qzio::UnregisterFormatClass(&kBmpClass); }
 QZ_EXTERN_C_END

@@ -90,40 +90,21 @@ uint32_t Qz__JpegLoadDirect(const qzio::FormatCall& call, QZIO_Header* header) {
   return Qz__JpegLoad(call, header);
 }
 
-bool Qz__JpegOption(const qzio::FormatCall&, uint32_t id, const QzWord* args, QzWord* answer) {
-  switch (id) {
-  case kSetQuality: {
-    int32_t quality = static_cast<int32_t>(args[0]);
-    quality = quality < 1 ? 1 : (quality > 100 ? 100 : quality);  // libjpeg's range
-    gQuality.store(quality, std::memory_order_relaxed);
-    *answer = static_cast<uint32_t>(quality);
-    return true;
-  }
-  case kGetQuality:
-    *answer = static_cast<uint32_t>(gQuality.load(std::memory_order_relaxed));
-    return true;
-  case kSetProgressive: {
-    const int32_t on = static_cast<int32_t>(args[0]) != 0 ? 1 : 0;
-    gProgressive.store(on, std::memory_order_relaxed);
-    *answer = static_cast<uint32_t>(on);
-    return true;
-  }
-  case kGetProgressive:
-    *answer = static_cast<uint32_t>(gProgressive.load(std::memory_order_relaxed));
-    return true;
-  default:
-    return false;
-  }
-}
+const qzio::FormatOptionRow kJpegOptions[] = {
+    {kSetQuality, kGetQuality, 1, 100, false, &gQuality},  // libjpeg's range
+    {kSetProgressive, kGetProgressive, 0, 1, true, &gProgressive},
+};
 
 const qzio::FormatClass kJpegClass = {
-    "JPEGQZIO", 7003, kQzioCapsFile, kQzioFlagFile | kQzioFlagOwnFile | kQzioFlagDirect, "jpg",
-    Qz__JpegIdentify, Qz__JpegLoad, Qz__JpegSave, Qz__JpegIdentifyDirect, Qz__JpegLoadDirect,
-    Qz__JpegOption};
+    .className = "JPEGQZIO", .classIdField = 7003, .capabilities = kQzioCapsFile,
+    .flags = kQzioFlagFile | kQzioFlagOwnFile | kQzioFlagDirect, .extension = "jpg",
+    .identify = Qz__JpegIdentify, .load = Qz__JpegLoad, .save = Qz__JpegSave,
+    .identifyDirect = Qz__JpegIdentifyDirect, .loadDirect = Qz__JpegLoadDirect,
+    .option = qzio::optionRows<kJpegOptions>};
 
 }  // namespace
 
 QZ_EXTERN_C_BEGIN
-QZ_EXPORT int32_t Qz_InitJPEGQZIOClass(Qz_GlobalData* global) { return qzio::RegisterFormatClass(&kJpegClass, global); }
+QZ_EXPORT QzWord Qz_InitJPEGQZIOClass(Qz_GlobalData* global) { return qzio::RegisterFormatClass(&kJpegClass, global); }
 QZ_EXPORT void Qz_CleanupJPEGQZIOClass(void) { qzio::UnregisterFormatClass(&kJpegClass); }
 QZ_EXTERN_C_END

@@ -58,35 +58,16 @@ uint32_t Qz__PngSave(const qzio::FormatCall&, QZIO_Header* header) {
   return result;
 }
 
-bool Qz__PngOption(const qzio::FormatCall&, uint32_t id, const QzWord* args, QzWord* answer) {
-  switch (id) {
-  case kSetLevel: {
-    int32_t level = static_cast<int32_t>(args[0]);
-    level = level < 0 ? 0 : (level > kMaxLevel ? kMaxLevel : level);
-    gLevel.store(level, std::memory_order_relaxed);
-    *answer = static_cast<uint32_t>(level);
-    return true;
-  }
-  case kGetLevel:
-    *answer = static_cast<uint32_t>(gLevel.load(std::memory_order_relaxed));
-    return true;
-  case kSetInterlace: {
-    const int32_t on = static_cast<int32_t>(args[0]) != 0 ? 1 : 0;
-    gInterlace.store(on, std::memory_order_relaxed);
-    *answer = static_cast<uint32_t>(on);
-    return true;
-  }
-  case kGetInterlace:
-    *answer = static_cast<uint32_t>(gInterlace.load(std::memory_order_relaxed));
-    return true;
-  default:
-    return false;
-  }
-}
+const qzio::FormatOptionRow kPngOptions[] = {
+    {kSetLevel, kGetLevel, 0, kMaxLevel, false, &gLevel},  // zlib's levels
+    {kSetInterlace, kGetInterlace, 0, 1, true, &gInterlace},
+};
 
 const qzio::FormatClass kPngClass = {
-    "PNGQZIO", 7010, kQzioCapsFile, kQzioFlagFile | kQzioFlagOwnFile, "png",
-    Qz__PngIdentify, Qz__PngLoad, Qz__PngSave, nullptr, nullptr, Qz__PngOption};
+    .className = "PNGQZIO", .classIdField = 7010, .capabilities = kQzioCapsFile,
+    .flags = kQzioFlagFile | kQzioFlagOwnFile, .extension = "png",
+    .identify = Qz__PngIdentify, .load = Qz__PngLoad, .save = Qz__PngSave,
+    .option = qzio::optionRows<kPngOptions>};
 
 }  // namespace
 
@@ -95,6 +76,6 @@ std::atomic<int32_t>& pngUseAlphaOption() { return gUseAlpha; }
 }  // namespace qz::codec
 
 QZ_EXTERN_C_BEGIN
-QZ_EXPORT int32_t Qz_InitPNGQZIOClass(Qz_GlobalData* global) { return qzio::RegisterFormatClass(&kPngClass, global); }
+QZ_EXPORT QzWord Qz_InitPNGQZIOClass(Qz_GlobalData* global) { return qzio::RegisterFormatClass(&kPngClass, global); }
 QZ_EXPORT void Qz_CleanupPNGQZIOClass(void) { qzio::UnregisterFormatClass(&kPngClass); }
 QZ_EXTERN_C_END

@@ -8,17 +8,22 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
+#include "qzio/codec_rows.h"
+#include "qzio/load_problem.h"
 #include "qzio/qzio.h"
 #include "qzio/qzio_internal.h"
 #include "qzio/root_qzio.h"
 
-namespace qzio::ppm {
+namespace {
+
+using namespace qzio;
 
 // The class's own option: text ("plain") output instead of binary.
-inline constexpr uint32_t kSetPlainOutput = 7013;
-inline constexpr uint32_t kGetPlainOutput = 7043;
+constexpr uint32_t kSetPlainOutput = 7013;
+constexpr uint32_t kGetPlainOutput = 7043;
 
 constexpr uint32_t kMaxHeaderBytes = 4096;  // magic, sizes and comments together
 
@@ -74,17 +79,17 @@ class StreamSource : public HeaderSource {
   uint32_t count_ = 0;
 };
 
-bool IsSpace(int c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
+bool Qz__IsSpace(int c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
 
 // Reads one decimal number after whitespace and comments ("#" to the end of
 // the line). *after receives the byte that ended it; a "#" is left for the
 // next read. False for anything else or a number above limit.
-bool ReadNumber(HeaderSource& src, uint32_t limit, uint32_t* value, int* after) {
+bool Qz__ReadNumber(HeaderSource& src, uint32_t limit, uint32_t* value, int* after) {
   int c = src.next();
   for (;;) {
     if (c == '#') {
       while (c != '\n' && c != '\r' && c != -1) c = src.next();
-    } else if (IsSpace(c)) {
+    } else if (Qz__IsSpace(c)) {
       c = src.next();
     } else {
       break;
@@ -105,43 +110,43 @@ bool ReadNumber(HeaderSource& src, uint32_t limit, uint32_t* value, int* after) 
 
 // Parses "P6"/"P5"/"P3"/"P2", width, height and maximum value. For binary
 // files exactly one whitespace byte ends the header, as the format says.
-bool ParseHeader(HeaderSource& src, PnmHeader* h) {
+bool Qz__ParseHeader(HeaderSource& src, PnmHeader* h) {
   if (src.next() != 'P') return false;
   const int kind = src.next();
   if (kind != '6' && kind != '5' && kind != '3' && kind != '2') return false;
   h->kind = static_cast<char>(kind);
   int after = 0;
   int sep = src.next();
-  if (!IsSpace(sep) && sep != '#') return false;
+  if (!Qz__IsSpace(sep) && sep != '#') return false;
   if (sep == '#') {
     while (sep != '\n' && sep != '\r' && sep != -1) sep = src.next();
   }
-  if (!ReadNumber(src, kQzioMaxSide, &h->width, &after) || (!IsSpace(after) && after != '#')) return false;
-  if (!ReadNumber(src, kQzioMaxSide, &h->height, &after) || (!IsSpace(after) && after != '#')) return false;
-  if (!ReadNumber(src, 65535, &h->maxValue, &after)) return false;
-  if (!IsSpace(after)) return false;
+  if (!Qz__ReadNumber(src, kQzioMaxSide, &h->width, &after) || (!Qz__IsSpace(after) && after != '#')) return false;
+  if (!Qz__ReadNumber(src, kQzioMaxSide, &h->height, &after) || (!Qz__IsSpace(after) && after != '#')) return false;
+  if (!Qz__ReadNumber(src, 65535, &h->maxValue, &after)) return false;
+  if (!Qz__IsSpace(after)) return false;
   return h->width > 0 && h->height > 0 && h->maxValue > 0;
 }
 
 // Band count for a picture of h rows.
 uint32_t BandCount(uint32_t h) { return h < 20 ? 1 : h < 100 ? 2 : h < 200 ? 3 : 8; }
 
-uint8_t Scale(uint32_t v, uint32_t maxValue) {
+uint8_t Qz__Scale(uint32_t v, uint32_t maxValue) {
   if (maxValue == 255) return static_cast<uint8_t>(v);
   if (v >= maxValue) return 255;
   return static_cast<uint8_t>((uint64_t(v) * 255 + maxValue / 2) / maxValue);
 }
 
 // Reads the text samples of rows rows into out (8-bit, channels a pixel).
-bool ReadTextSamples(FILE* f, const PnmHeader& h, uint32_t rows, uint8_t* out) {
+bool Qz__ReadTextSamples(FILE* f, const PnmHeader& h, uint32_t rows, uint8_t* out) {
   const uint64_t n = uint64_t(rows) * h.width * h.channels();
   StreamSource src(f, UINT32_MAX);
   for (uint64_t i = 0; i < n; ++i) {
     uint32_t v = 0;
     int after = 0;
-    if (!ReadNumber(src, h.maxValue, &v, &after)) return false;
-    if (after != -1 && after != '#' && !IsSpace(after)) return false;
-    out[i] = Scale(v, h.maxValue);
+    if (!Qz__ReadNumber(src, h.maxValue, &v, &after)) return false;
+    if (after != -1 && after != '#' && !Qz__IsSpace(after)) return false;
+    out[i] = Qz__Scale(v, h.maxValue);
   }
   // A byte kept back for the next number goes back to the stream.
   if (const int c = src.next(); c >= 0) std::ungetc(c, f);
@@ -149,19 +154,27 @@ bool ReadTextSamples(FILE* f, const PnmHeader& h, uint32_t rows, uint8_t* out) {
 }
 
 // Turns binary samples into 8-bit ones in place order.
-void ScaleBinary(const PnmHeader& h, const uint8_t* in, uint64_t samples, uint8_t* out) {
+void Qz__ScaleBinary(const PnmHeader& h, const uint8_t* in, uint64_t samples, uint8_t* out) {
   if (h.sampleBytes() == 1) {
-    for (uint64_t i = 0; i < samples; ++i) out[i] = Scale(in[i], h.maxValue);
+    for (uint64_t i = 0; i < samples; ++i) out[i] = Qz__Scale(in[i], h.maxValue);
   } else {
-    for (uint64_t i = 0; i < samples; ++i) out[i] = Scale(uint32_t(in[2 * i]) << 8 | in[2 * i + 1], h.maxValue);
+    for (uint64_t i = 0; i < samples; ++i) out[i] = Qz__Scale(uint32_t(in[2 * i]) << 8 | in[2 * i + 1], h.maxValue);
   }
 }
 
-uint32_t Identify(const FormatCall&, QZIO_Header* header) {
+uint32_t Qz__Identify(const FormatCall&, QZIO_Header* header) {
   if (!header || !header->probe || !header->buffer) return kQzioNotRecognised;
   SpanSource src(header->probe, header->probeSize);
   PnmHeader h;
-  if (!ParseHeader(src, &h)) return kQzioNotRecognised;
+  if (!Qz__ParseHeader(src, &h)) return kQzioNotRecognised;
+  // A binary sample takes its bytes, a text one at least one: a file too
+  // short for the pixels it declares is damaged, found before any buffer.
+  const uint64_t samples = uint64_t{h.width} * h.height * h.channels();
+  if (header->fileSize && !qz::codec::fileCanHold(h.text() ? samples : samples * h.sampleBytes(), 1, header->fileSize)) {
+    qz::codec::reportDamage("The file is too short for a picture of " + std::to_string(h.width) + " x " +
+                            std::to_string(h.height) + " pixels");
+    return kQzioReadError;
+  }
   QZIO_ImageBuffer* b = header->buffer;
   b->width = h.width;
   b->height = h.height;
@@ -170,13 +183,13 @@ uint32_t Identify(const FormatCall&, QZIO_Header* header) {
   return kQzioSuccess;
 }
 
-uint32_t Load(const FormatCall&, QZIO_Header* header) {
+uint32_t Qz__Load(const FormatCall&, QZIO_Header* header) {
   if (!header || !header->stream || !header->buffer) return kQzioBadArguments;
   QZIO_ImageBuffer* b = header->buffer;
   if (std::fseek(header->stream, 0, SEEK_SET) != 0) return kQzioReadError;
   StreamSource src(header->stream);
   PnmHeader h;
-  if (!ParseHeader(src, &h)) return kQzioNotRecognised;
+  if (!Qz__ParseHeader(src, &h)) return kQzioNotRecognised;
   if (h.width != b->width || h.height != b->height) return kQzioReadError;
 
   const uint32_t bands = BandCount(h.height);
@@ -208,11 +221,11 @@ uint32_t Load(const FormatCall&, QZIO_Header* header) {
     const uint32_t rows = n < bands ? bandRows : lastRows;
     if (rows == 0) continue;
     if (h.text()) {
-      if (!ReadTextSamples(header->stream, h, rows, band.data())) return kQzioReadError;
+      if (!Qz__ReadTextSamples(header->stream, h, rows, band.data())) return kQzioReadError;
     } else {
       const size_t want = static_cast<size_t>(rowBytes * rows);
       if (std::fread(raw.data(), 1, want, header->stream) != want) return kQzioReadError;
-      ScaleBinary(h, raw.data(), rowSamples * rows, band.data());
+      Qz__ScaleBinary(h, raw.data(), rowSamples * rows, band.data());
     }
     if (!QZIO_SetBufferData(b, 0, y, h.width, rows, static_cast<uint32_t>(rowSamples), layout, band.data()))
       return kQzioBadArguments;
@@ -224,7 +237,7 @@ uint32_t Load(const FormatCall&, QZIO_Header* header) {
 
 std::atomic<int32_t> gPlainOutput{0};
 
-bool WriteText(FILE* f, const uint8_t* samples, uint64_t count) {
+bool Qz__WriteText(FILE* f, const uint8_t* samples, uint64_t count) {
   // Lines stay under 70 characters, as readers of the text form expect.
   char line[80];
   size_t used = 0;
@@ -244,7 +257,7 @@ bool WriteText(FILE* f, const uint8_t* samples, uint64_t count) {
   return std::fwrite(line, 1, used, f) == used;
 }
 
-uint32_t Save(const FormatCall&, QZIO_Header* header) {
+uint32_t Qz__Save(const FormatCall&, QZIO_Header* header) {
   if (!header || !header->stream || !header->buffer) return kQzioBadArguments;
   QZIO_ImageBuffer* b = header->buffer;
   const bool grey = b->format == kQzioFormatGrey;
@@ -280,7 +293,7 @@ uint32_t Save(const FormatCall&, QZIO_Header* header) {
       return kQzioBadArguments;
     }
     const size_t bytes = static_cast<size_t>(rowBytes * rows);
-    if (plain ? !WriteText(header->stream, band.data(), bytes)
+    if (plain ? !Qz__WriteText(header->stream, band.data(), bytes)
               : std::fwrite(band.data(), 1, bytes, header->stream) != bytes)
       return kQzioWriteError;
     y += rows;
@@ -289,19 +302,9 @@ uint32_t Save(const FormatCall&, QZIO_Header* header) {
   return std::fflush(header->stream) == 0 ? kQzioSuccess : kQzioWriteError;
 }
 
-bool Option(const FormatCall&, uint32_t id, const QzWord* args, QzWord* answer) {
-  switch (id) {
-    case kSetPlainOutput:
-      gPlainOutput.store(static_cast<uint32_t>(args[0]) ? 1 : 0, std::memory_order_relaxed);
-      *answer = static_cast<uint32_t>(gPlainOutput.load(std::memory_order_relaxed));
-      return true;
-    case kGetPlainOutput:
-      *answer = static_cast<uint32_t>(gPlainOutput.load(std::memory_order_relaxed));
-      return true;
-    default:
-      return false;
-  }
-}
+const FormatOptionRow kPpmOptions[] = {
+    {kSetPlainOutput, kGetPlainOutput, 0, 1, true, &gPlainOutput},
+};
 
 const FormatClass kClass = {
     .className = "PPMQZIO",
@@ -309,17 +312,17 @@ const FormatClass kClass = {
     .capabilities = kQzioCapsFile,
     .flags = kQzioFlagFile,
     .extension = "ppm",
-    .identify = Identify,
-    .load = Load,
-    .save = Save,
-    .option = Option,
+    .identify = Qz__Identify,
+    .load = Qz__Load,
+    .save = Qz__Save,
+    .option = optionRows<kPpmOptions>,
 };
 
-}  // namespace qzio::ppm
+}  // namespace
 
 QZ_EXTERN_C_BEGIN
-QZ_EXPORT int32_t Qz_InitPPMQZIOClass(Qz_GlobalData* global) {
-  return qzio::RegisterFormatClass(&qzio::ppm::kClass, global);
+QZ_EXPORT QzWord Qz_InitPPMQZIOClass(Qz_GlobalData* global) {
+  return qzio::RegisterFormatClass(&kClass, global);
 }
-QZ_EXPORT void Qz_CleanupPPMQZIOClass(void) { qzio::UnregisterFormatClass(&qzio::ppm::kClass); }
+QZ_EXPORT void Qz_CleanupPPMQZIOClass(void) { qzio::UnregisterFormatClass(&kClass); }
 QZ_EXTERN_C_END

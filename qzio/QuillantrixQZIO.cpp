@@ -5,6 +5,7 @@
 // thumbnail, and each layer with its mask, its paint layer and its source
 // pictures. Answers the format methods, the thumbnail path (7052, 7072) and
 // 7023, the compression chosen on its options panel.
+#include <sys/stat.h>
 #include <tiffio.h>
 #include <unistd.h>
 
@@ -17,6 +18,8 @@
 
 #include "image/qz_image.h"
 #include "objects/qz_object.h"
+#include "qzio/codec_rows.h"
+#include "qzio/load_problem.h"
 #include "qzio/native_block.h"
 #include "qzio/qzio.h"
 #include "qzio/qzio_internal.h"
@@ -32,6 +35,7 @@ constexpr uint16_t kCompressionOfEntry[] = {COMPRESSION_NONE, COMPRESSION_PACKBI
 constexpr uint32_t kThumbWidth = 64;
 constexpr uint32_t kThumbHeight = 48;
 constexpr uint64_t kMaxPackingRatio = 1100;  // Deflate's best is about 1032 to 1
+constexpr uint64_t kFileSlackBytes = 1024;   // tags and tables beside the pixels
 
 struct NativeState {
   uint32_t compressionEntry;  // 0 None, 1 Packbits RLE, 2 Deflate
@@ -55,14 +59,14 @@ struct Picture {
 // ---------------------------------------------------------------------------
 // Reading
 
-bool HasBlock(TIFF* tif, QZIO_LayerSettings* settings, std::string* modeText) {
+bool Qz__HasBlock(TIFF* tif, QZIO_LayerSettings* settings, std::string* modeText) {
   uint32_t count = 0;
   void* data = nullptr;
   if (TIFFGetField(tif, kBlockTag, &count, &data) != 1 || !data) return false;
   return DecodeBlock(static_cast<const uint8_t*>(data), count, settings, modeText);
 }
 
-bool ProbeLooksLikeTiff(const QZIO_Header* h) {
+bool Qz__ProbeLooksLikeTiff(const QZIO_Header* h) {
   if (!h || !h->probe || h->probeSize < 4) return false;
   const uint8_t* p = h->probe;
   if (!((p[0] == 'I' && p[1] == 'I') || (p[0] == 'M' && p[1] == 'M'))) return false;
@@ -75,7 +79,7 @@ struct DirectoryShape {
   uint16_t samples = 1, bits = 8, planar = PLANARCONFIG_CONTIG;
 };
 
-bool ReadShape(TIFF* tif, DirectoryShape* s) {
+bool Qz__ReadShape(TIFF* tif, DirectoryShape* s) {
   if (TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &s->width) != 1 || TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &s->height) != 1)
     return false;
   TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &s->samples);
@@ -84,9 +88,24 @@ bool ReadShape(TIFF* tif, DirectoryShape* s) {
   return s->width > 0 && s->height > 0 && s->width <= kQzioMaxSide && s->height <= kQzioMaxSide;
 }
 
+// No compression the format writes packs more than about a thousand bytes
+// into one, so pictures (all of a file's directories together) far larger
+// than the file can hold mean it is damaged: refused before their buffers
+// are made. An unknown file size holds anything.
+bool Qz__FileCanHold(uint64_t pictureBytes, uint64_t fileSize) {
+  return fileSize == 0 || qz::codec::fileCanHold(pictureBytes, kMaxPackingRatio, fileSize + kFileSlackBytes);
+}
+
+uint64_t Qz__PictureBytes(const DirectoryShape& s) { return uint64_t{s.width} * s.height * s.samples; }
+
+uint64_t Qz__FileSizeOf(TIFF* tif) {
+  struct stat st {};
+  return fstat(TIFFFileno(tif), &st) == 0 && st.st_size > 0 ? static_cast<uint64_t>(st.st_size) : 0;
+}
+
 // Reads sample plane `sample` of the directory into rows rows of dest.
 // A grey directory gives its one plane for every sample asked.
-void ReadPlane(TIFF* tif, const DirectoryShape& s, uint32_t sample, uint8_t* dest, uint32_t stride, uint32_t width,
+void Qz__ReadPlane(TIFF* tif, const DirectoryShape& s, uint32_t sample, uint8_t* dest, uint32_t stride, uint32_t width,
                uint32_t rows) {
   if (s.bits != 8 || s.samples == 0) return;
   const uint32_t plane = sample < s.samples ? sample : 0;
@@ -108,35 +127,33 @@ void ReadPlane(TIFF* tif, const DirectoryShape& s, uint32_t sample, uint8_t* des
   }
 }
 
-void ReadPlanesInto(TIFF* tif, const DirectoryShape& s, QZIO_ImageBuffer* b) {
+void Qz__ReadPlanesInto(TIFF* tif, const DirectoryShape& s, QZIO_ImageBuffer* b) {
   if (!b) return;
   if (b->format == kQzioFormatGrey) {
-    ReadPlane(tif, s, 0, b->grey, b->bytesPerRow, b->width, b->height);
+    Qz__ReadPlane(tif, s, 0, b->grey, b->bytesPerRow, b->width, b->height);
   } else if (b->format == kQzioFormatRGBPlanes) {
-    ReadPlane(tif, s, 0, b->red, b->bytesPerRow, b->width, b->height);
-    ReadPlane(tif, s, 1, b->green, b->bytesPerRow, b->width, b->height);
-    ReadPlane(tif, s, 2, b->blue, b->bytesPerRow, b->width, b->height);
+    Qz__ReadPlane(tif, s, 0, b->red, b->bytesPerRow, b->width, b->height);
+    Qz__ReadPlane(tif, s, 1, b->green, b->bytesPerRow, b->width, b->height);
+    Qz__ReadPlane(tif, s, 2, b->blue, b->bytesPerRow, b->width, b->height);
   }
 }
 
 // The document picture of the first directory through libtiff's RGBA reader
 // (any photometric libtiff knows), with a grey fallback for grey files
 // whose photometric it refuses.
-uint32_t ReadFirstDirectory(TIFF* tif, QZIO_Header* h) {
+uint32_t Qz__ReadFirstDirectory(TIFF* tif, QZIO_Header* h) {
   QZIO_ImageBuffer* b = h->buffer;
   DirectoryShape s;
-  if (!ReadShape(tif, &s) || s.width != b->width || s.height != b->height) return kQzioNotRecognised;
+  if (!Qz__ReadShape(tif, &s) || s.width != b->width || s.height != b->height) return kQzioNotRecognised;
   uint64_t pixels = 0;
   if (!MulSize(s.width, s.height, &pixels)) return kQzioNoMemory;
-  // No compression the format writes packs more than about a thousand bytes
-  // into one, so a picture far larger than its file can hold is damaged.
-  if (h->fileSize && pixels * s.samples > h->fileSize * kMaxPackingRatio + (1u << 20)) return kQzioReadError;
+  if (!Qz__FileCanHold(Qz__PictureBytes(s), h->fileSize)) return kQzioReadError;
   std::unique_ptr<uint32_t, decltype(&std::free)> raster(
       static_cast<uint32_t*>(std::malloc(pixels * sizeof(uint32_t))), &std::free);
   if (!raster) return kQzioNoMemory;
   if (TIFFReadRGBAImageOriented(tif, s.width, s.height, raster.get(), ORIENTATION_TOPLEFT, 0) != 1) {
     if (s.samples != 1 || s.bits != 8 || b->format != kQzioFormatRGBPlanes) return kQzioNotRecognised;
-    ReadPlanesInto(tif, s, b);
+    Qz__ReadPlanesInto(tif, s, b);
     return kQzioSuccess;
   }
   std::vector<uint8_t> row(size_t(s.width) * 3);
@@ -156,7 +173,7 @@ uint32_t ReadFirstDirectory(TIFF* tif, QZIO_Header* h) {
 
 // Gives the layer its settings; the mode object is made from the stored text
 // when the object system can read it.
-void TakeSettings(QZIO_ImageBuffer* layer, const QZIO_LayerSettings& settings, const std::string& modeText) {
+void Qz__TakeSettings(QZIO_ImageBuffer* layer, const QZIO_LayerSettings& settings, const std::string& modeText) {
   std::free(layer->settings.modeText);
   layer->settings = settings;
   layer->settings.mode = nullptr;
@@ -173,31 +190,35 @@ void TakeSettings(QZIO_ImageBuffer* layer, const QZIO_LayerSettings& settings, c
 }
 
 // The directories after the first become layer buffers by their kind.
-void ReadLayers(TIFF* tif, QZIO_ImageBuffer* doc) {
+void Qz__ReadLayers(TIFF* tif, QZIO_ImageBuffer* doc) {
   QZIO_ImageBuffer* current = nullptr;
+  const uint64_t fileSize = Qz__FileSizeOf(tif);
+  uint64_t claimed = uint64_t{doc->width} * doc->height * 3;
   while (TIFFReadDirectory(tif) == 1) {
     QZIO_LayerSettings settings;
     std::string modeText;
     DirectoryShape s;
-    if (!HasBlock(tif, &settings, &modeText) || !ReadShape(tif, &s)) continue;
+    if (!Qz__HasBlock(tif, &settings, &modeText) || !Qz__ReadShape(tif, &s)) continue;
+    claimed += Qz__PictureBytes(s);
+    if (!Qz__FileCanHold(claimed, fileSize)) break;
     switch (settings.kind) {
       case kKindPaintLayer: {
         current = QZIO_AddLayer(doc, s.width, s.height, 8, kQzioFormatGrey, kQzioPlainLayer, 0);
         if (!current) break;
-        TakeSettings(current, settings, modeText);
-        ReadPlanesInto(tif, s, current);
+        Qz__TakeSettings(current, settings, modeText);
+        Qz__ReadPlanesInto(tif, s, current);
         break;
       }
       case kKindImageLayer: {
         current = QZIO_AddLayer(doc, s.width, s.height, doc->depth, doc->format, kQzioMaskedLayer, 0);
         if (!current) break;
-        TakeSettings(current, settings, modeText);
-        ReadPlanesInto(tif, s, current);
+        Qz__TakeSettings(current, settings, modeText);
+        Qz__ReadPlanesInto(tif, s, current);
         break;
       }
       case kKindLayerMask:
         if (current && current->mask && current->mask->width == s.width && current->mask->height == s.height)
-          ReadPlanesInto(tif, s, current->mask);
+          Qz__ReadPlanesInto(tif, s, current->mask);
         break;
       case kKindLayerPaint: {
         // Only an image layer holds a paint layer; this also keeps a damaged
@@ -205,8 +226,8 @@ void ReadLayers(TIFF* tif, QZIO_ImageBuffer* doc) {
         if (!current || !current->mask) break;
         current = QZIO_AddLayer(current, s.width, s.height, 8, kQzioFormatGrey, kQzioPlainLayer, 0);
         if (!current) break;
-        TakeSettings(current, settings, modeText);
-        ReadPlanesInto(tif, s, current);
+        Qz__TakeSettings(current, settings, modeText);
+        Qz__ReadPlanesInto(tif, s, current);
         break;
       }
       case kKindFirstSource:
@@ -214,7 +235,7 @@ void ReadLayers(TIFF* tif, QZIO_ImageBuffer* doc) {
         if (!current) break;
         QZIO_ImageBuffer* source = AllocBufferQuiet(s.width, s.height, doc->depth, 0, doc->format);
         if (!source) break;
-        ReadPlanesInto(tif, s, source);
+        Qz__ReadPlanesInto(tif, s, source);
         QZIO_ImageBuffer*& slot = settings.kind == kKindFirstSource ? current->firstAttached : current->secondAttached;
         QZIO_FreeBuffer(slot);
         slot = source;
@@ -226,14 +247,19 @@ void ReadLayers(TIFF* tif, QZIO_ImageBuffer* doc) {
   }
 }
 
-uint32_t Identify(const FormatCall&, QZIO_Header* h) {
-  if (!ProbeLooksLikeTiff(h) || !h->fileName || !h->buffer) return kQzioNotRecognised;
+uint32_t Qz__Identify(const FormatCall&, QZIO_Header* h) {
+  if (!Qz__ProbeLooksLikeTiff(h) || !h->fileName || !h->buffer) return kQzioNotRecognised;
   TiffPtr tif(TiffOpen(h->fileName, "rm"));
   if (!tif) return kQzioNotRecognised;
   QZIO_LayerSettings settings;
   std::string text;
   DirectoryShape s;
-  if (!HasBlock(tif.get(), &settings, &text) || !ReadShape(tif.get(), &s)) return kQzioNotRecognised;
+  if (!Qz__HasBlock(tif.get(), &settings, &text) || !Qz__ReadShape(tif.get(), &s)) return kQzioNotRecognised;
+  if (!Qz__FileCanHold(Qz__PictureBytes(s), h->fileSize ? h->fileSize : Qz__FileSizeOf(tif.get()))) {
+    qz::codec::reportDamage("The file is far too short for a picture of " + std::to_string(s.width) + " x " +
+                            std::to_string(s.height) + " pixels");
+    return kQzioReadError;
+  }
   h->buffer->width = s.width;
   h->buffer->height = s.height;
   h->buffer->depth = 24;
@@ -241,33 +267,33 @@ uint32_t Identify(const FormatCall&, QZIO_Header* h) {
   return kQzioSuccess;
 }
 
-uint32_t Load(const FormatCall&, QZIO_Header* h) {
+uint32_t Qz__Load(const FormatCall&, QZIO_Header* h) {
   if (!h || !h->fileName || !h->buffer) return kQzioBadArguments;
   TiffPtr tif(TiffOpen(h->fileName, "rm"));
   if (!tif) return kQzioCannotOpen;
   QZIO_LayerSettings settings;
   std::string text;
-  if (!HasBlock(tif.get(), &settings, &text)) return kQzioNotRecognised;
-  const uint32_t result = ReadFirstDirectory(tif.get(), h);
-  if (result == kQzioSuccess) ReadLayers(tif.get(), h->buffer);
+  if (!Qz__HasBlock(tif.get(), &settings, &text)) return kQzioNotRecognised;
+  const uint32_t result = Qz__ReadFirstDirectory(tif.get(), h);
+  if (result == kQzioSuccess) Qz__ReadLayers(tif.get(), h->buffer);
   return result;
 }
 
 // Finds the thumbnail directory; false when the file has none.
-bool SeekThumbnail(TIFF* tif, DirectoryShape* s) {
+bool Qz__SeekThumbnail(TIFF* tif, DirectoryShape* s) {
   while (TIFFReadDirectory(tif) == 1) {
     QZIO_LayerSettings settings;
     std::string text;
-    if (HasBlock(tif, &settings, &text) && settings.kind == kKindThumbnail && ReadShape(tif, s)) return true;
+    if (Qz__HasBlock(tif, &settings, &text) && settings.kind == kKindThumbnail && Qz__ReadShape(tif, s)) return true;
   }
   return false;
 }
 
-uint32_t IdentifyThumbnail(const FormatCall& call, QZIO_Header* h) {
-  if (Identify(call, h) != kQzioSuccess) return kQzioNotRecognised;
+uint32_t Qz__IdentifyThumbnail(const FormatCall& call, QZIO_Header* h) {
+  if (Qz__Identify(call, h) != kQzioSuccess) return kQzioNotRecognised;
   TiffPtr tif(TiffOpen(h->fileName, "rm"));
   DirectoryShape s;
-  if (!tif || !SeekThumbnail(tif.get(), &s)) return kQzioNotRecognised;
+  if (!tif || !Qz__SeekThumbnail(tif.get(), &s)) return kQzioNotRecognised;
   h->buffer->width = s.width;
   h->buffer->height = s.height;
   h->buffer->depth = 24;
@@ -275,20 +301,20 @@ uint32_t IdentifyThumbnail(const FormatCall& call, QZIO_Header* h) {
   return kQzioSuccess;
 }
 
-uint32_t LoadThumbnail(const FormatCall&, QZIO_Header* h) {
-  if (!h || !h->fileName || !h->buffer || !ProbeLooksLikeTiff(h)) return kQzioNotRecognised;
+uint32_t Qz__LoadThumbnail(const FormatCall&, QZIO_Header* h) {
+  if (!h || !h->fileName || !h->buffer || !Qz__ProbeLooksLikeTiff(h)) return kQzioNotRecognised;
   TiffPtr tif(TiffOpen(h->fileName, "rm"));
   DirectoryShape s;
-  if (!tif || !SeekThumbnail(tif.get(), &s)) return kQzioNotRecognised;
+  if (!tif || !Qz__SeekThumbnail(tif.get(), &s)) return kQzioNotRecognised;
   if (s.width != h->buffer->width || s.height != h->buffer->height) return kQzioReadError;
-  ReadPlanesInto(tif.get(), s, h->buffer);
+  Qz__ReadPlanesInto(tif.get(), s, h->buffer);
   return kQzioSuccess;
 }
 
 // ---------------------------------------------------------------------------
 // Writing
 
-bool WriteDirectory(TIFF* tif, const Picture& p, uint16_t compression) {
+bool Qz__WriteDirectory(TIFF* tif, const Picture& p, uint16_t compression) {
   TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, p.width);
   TIFFSetField(tif, TIFFTAG_IMAGELENGTH, p.height);
   TIFFSetField(tif, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT);
@@ -316,7 +342,7 @@ bool WriteDirectory(TIFF* tif, const Picture& p, uint16_t compression) {
 
 // The planes of a buffer as a picture: grey buffers give one, three-plane
 // buffers three (or only their first when one is wanted).
-bool PictureOf(const QZIO_ImageBuffer* b, uint32_t kind, uint32_t index, bool greyOnly, Picture* p) {
+bool Qz__PictureOf(const QZIO_ImageBuffer* b, uint32_t kind, uint32_t index, bool greyOnly, Picture* p) {
   if (!b || b->width == 0 || b->height == 0) return false;
   p->kind = kind, p->index = index;
   p->width = b->width, p->height = b->height, p->stride = b->bytesPerRow;
@@ -332,7 +358,7 @@ bool PictureOf(const QZIO_ImageBuffer* b, uint32_t kind, uint32_t index, bool gr
   return true;
 }
 
-void FullBlock(Picture* p, const QZIO_ImageBuffer* owner) {
+void Qz__FullBlock(Picture* p, const QZIO_ImageBuffer* owner) {
   const QZIO_LayerSettings& s = owner->settings;
   std::string text = s.modeText ? std::string(s.modeText) : std::string();
   if (text.empty() && s.mode) text = StoreObjectAsText(s.mode);
@@ -391,7 +417,7 @@ Picture ThumbnailPicture(const Thumbnail& thumb) {
 // The planes of an image as a picture: the background planes for the
 // document itself and for an image layer's own pixels, the current planes
 // otherwise (and where an image has no background planes).
-bool PictureOfImage(const Qz_Image* img, uint32_t kind, uint32_t index, bool background, Picture* p) {
+bool Qz__PictureOfImage(const Qz_Image* img, uint32_t kind, uint32_t index, bool background, Picture* p) {
   if (!img || img->width <= 0 || img->height <= 0) return false;
   p->kind = kind, p->index = index;
   p->width = static_cast<uint32_t>(img->width), p->height = static_cast<uint32_t>(img->height);
@@ -413,7 +439,7 @@ bool PictureOfImage(const Qz_Image* img, uint32_t kind, uint32_t index, bool bac
   return true;
 }
 
-void FullBlockOfImage(Picture* p, const Qz_Image* img) {
+void Qz__FullBlockOfImage(Picture* p, const Qz_Image* img) {
   QZIO_LayerSettings s{};
   s.red = img->committedColour[0], s.green = img->committedColour[1], s.blue = img->committedColour[2];
   const int16_t place[18] = {
@@ -435,46 +461,46 @@ void FullBlockOfImage(Picture* p, const Qz_Image* img) {
 
 // One directory's picture: documents (and source images that are documents)
 // get a short block, layers a full one.
-void AddImagePicture(const Qz_Image* img, uint32_t kind, uint32_t index, std::vector<Picture>* out) {
+void Qz__AddImagePicture(const Qz_Image* img, uint32_t kind, uint32_t index, std::vector<Picture>* out) {
   Picture p;
   const bool document = img->type == kQzDocument && kind != kKindLayerPaint;
-  if (!PictureOfImage(img, kind, index, kind == kKindDocument || kind == kKindImageLayer, &p)) return;
+  if (!Qz__PictureOfImage(img, kind, index, kind == kKindDocument || kind == kKindImageLayer, &p)) return;
   if (document) {
     p.block = EncodeShortBlock(kind, index);
   } else {
-    FullBlockOfImage(&p, img);
+    Qz__FullBlockOfImage(&p, img);
   }
   out->push_back(std::move(p));
 }
 
-bool CollectImagePictures(Qz_Image* doc, const Thumbnail& thumb, std::vector<Picture>* out) {
+bool Qz__CollectImagePictures(Qz_Image* doc, const Thumbnail& thumb, std::vector<Picture>* out) {
   Picture main;
-  if (!PictureOfImage(doc, kKindDocument, 0, true, &main)) return false;
+  if (!Qz__PictureOfImage(doc, kKindDocument, 0, true, &main)) return false;
   main.block = EncodeShortBlock(kKindDocument, 0);
   out->push_back(std::move(main));
   out->push_back(ThumbnailPicture(thumb));
   uint32_t index = 0;
   for (Qz_Image* layer = first_layer(doc); layer; layer = next_layer(layer), ++index) {
     if (layer->type == kQzPaintLayer) {
-      AddImagePicture(layer, kKindPaintLayer, 0, out);
+      Qz__AddImagePicture(layer, kKindPaintLayer, 0, out);
     } else if (layer->type == kQzImageLayer) {
-      AddImagePicture(layer, kKindImageLayer, 0, out);
-      if (layer->inner) AddImagePicture(layer->inner, kKindLayerMask, index, out);
-      if (layer->paintLayer) AddImagePicture(layer->paintLayer, kKindLayerPaint, index, out);
+      Qz__AddImagePicture(layer, kKindImageLayer, 0, out);
+      if (layer->inner) Qz__AddImagePicture(layer->inner, kKindLayerMask, index, out);
+      if (layer->paintLayer) Qz__AddImagePicture(layer->paintLayer, kKindLayerPaint, index, out);
     } else {
       continue;
     }
-    if (layer->firstSource) AddImagePicture(layer->firstSource, kKindFirstSource, index, out);
-    if (layer->secondSource) AddImagePicture(layer->secondSource, kKindSecondSource, index, out);
+    if (layer->firstSource) Qz__AddImagePicture(layer->firstSource, kKindFirstSource, index, out);
+    if (layer->secondSource) Qz__AddImagePicture(layer->secondSource, kKindSecondSource, index, out);
   }
   return true;
 }
 
 // The buffer, its layers and what they hold, in the order the reader
 // rebuilds them.
-bool CollectPictures(const QZIO_ImageBuffer* doc, const Thumbnail& thumb, std::vector<Picture>* out) {
+bool Qz__CollectPictures(const QZIO_ImageBuffer* doc, const Thumbnail& thumb, std::vector<Picture>* out) {
   Picture main;
-  if (!PictureOf(doc, kKindDocument, 0, false, &main)) return false;
+  if (!Qz__PictureOf(doc, kKindDocument, 0, false, &main)) return false;
   main.block = EncodeShortBlock(kKindDocument, 0);
   out->push_back(std::move(main));
 
@@ -485,7 +511,7 @@ bool CollectPictures(const QZIO_ImageBuffer* doc, const Thumbnail& thumb, std::v
     for (int i = 0; i < 2; ++i) {
       Picture p;
       const uint32_t kind = i == 0 ? kKindFirstSource : kKindSecondSource;
-      if (!PictureOf(sources[i], kind, index, false, &p)) continue;
+      if (!Qz__PictureOf(sources[i], kind, index, false, &p)) continue;
       p.block = EncodeShortBlock(kind, index);
       out->push_back(std::move(p));
     }
@@ -497,20 +523,20 @@ bool CollectPictures(const QZIO_ImageBuffer* doc, const Thumbnail& thumb, std::v
     Picture p;
     if (layer->mask) {
       // Kinds 2 and 3 carry index 0; the pictures that follow carry the layer's.
-      if (!PictureOf(layer, kKindImageLayer, 0, false, &p)) continue;
-      FullBlock(&p, layer);
+      if (!Qz__PictureOf(layer, kKindImageLayer, 0, false, &p)) continue;
+      Qz__FullBlock(&p, layer);
       out->push_back(std::move(p));
       Picture mask;
-      if (PictureOf(layer->mask, kKindLayerMask, index, true, &mask)) {
-        FullBlock(&mask, layer->mask);
+      if (Qz__PictureOf(layer->mask, kKindLayerMask, index, true, &mask)) {
+        Qz__FullBlock(&mask, layer->mask);
         out->push_back(std::move(mask));
       }
       const Node* subNode = layer->layers.lh_Head;
       if (subNode && subNode->ln_Succ) {
         const auto* sub = reinterpret_cast<const QZIO_ImageBuffer*>(subNode);
         Picture paint;
-        if (PictureOf(sub, kKindLayerPaint, index, true, &paint)) {
-          FullBlock(&paint, sub);
+        if (Qz__PictureOf(sub, kKindLayerPaint, index, true, &paint)) {
+          Qz__FullBlock(&paint, sub);
           out->push_back(std::move(paint));
           addSources(sub, index);  // the reader attaches them to the paint layer
         }
@@ -518,8 +544,8 @@ bool CollectPictures(const QZIO_ImageBuffer* doc, const Thumbnail& thumb, std::v
         addSources(layer, index);
       }
     } else {
-      if (!PictureOf(layer, kKindPaintLayer, 0, true, &p)) continue;
-      FullBlock(&p, layer);
+      if (!Qz__PictureOf(layer, kKindPaintLayer, 0, true, &p)) continue;
+      Qz__FullBlock(&p, layer);
       out->push_back(std::move(p));
       addSources(layer, index);
     }
@@ -529,7 +555,7 @@ bool CollectPictures(const QZIO_ImageBuffer* doc, const Thumbnail& thumb, std::v
 
 // The document to write: the program's image the buffer was made from, with
 // all its layers, or else the buffer and its layer buffers.
-uint32_t CollectForSave(const QZIO_ImageBuffer* buffer, std::vector<Picture>* pictures, Thumbnail* thumb) {
+uint32_t Qz__CollectForSave(const QZIO_ImageBuffer* buffer, std::vector<Picture>* pictures, Thumbnail* thumb) {
   uint32_t limitW = kThumbWidth, limitH = kThumbHeight;
   ThumbnailLimits(&limitW, &limitH);
   if (Qz_Image* doc = buffer->sourceImage) {
@@ -539,22 +565,22 @@ uint32_t CollectForSave(const QZIO_ImageBuffer* buffer, std::vector<Picture>* pi
     const uint8_t* src[3] = {planes[0][0], planes[1][0], planes[2][0]};
     *thumb = MakeThumbnail(src, static_cast<uint32_t>(Qz_PlaneRowBytes(doc->width, 8)),
                            static_cast<uint32_t>(doc->width), static_cast<uint32_t>(doc->height), limitW, limitH);
-    return CollectImagePictures(doc, *thumb, pictures) ? kQzioSuccess : kQzioBadArguments;
+    return Qz__CollectImagePictures(doc, *thumb, pictures) ? kQzioSuccess : kQzioBadArguments;
   }
   if (!((buffer->format == kQzioFormatRGBPlanes && buffer->red) || (buffer->format == kQzioFormatGrey && buffer->grey)))
     return kQzioBadArguments;
   *thumb = MakeThumbnail(buffer, limitW, limitH);
-  return CollectPictures(buffer, *thumb, pictures) ? kQzioSuccess : kQzioBadArguments;
+  return Qz__CollectPictures(buffer, *thumb, pictures) ? kQzioSuccess : kQzioBadArguments;
 }
 
-uint32_t Save(const FormatCall& call, QZIO_Header* h) {
+uint32_t Qz__Save(const FormatCall& call, QZIO_Header* h) {
   if (!h || !h->buffer) return kQzioBadArguments;
   if (h->saveDescriptor < 0) return kQzioCannotOpen;
   const auto* state = static_cast<const NativeState*>(call.state);
   const uint32_t entry = state && state->compressionEntry < 3 ? state->compressionEntry : 0;
   std::vector<Picture> pictures;
   Thumbnail thumb;
-  if (const uint32_t r = CollectForSave(h->buffer, &pictures, &thumb); r != kQzioSuccess) return r;
+  if (const uint32_t r = Qz__CollectForSave(h->buffer, &pictures, &thumb); r != kQzioSuccess) return r;
 
   const int fd = ::dup(h->saveDescriptor);
   if (fd < 0) return kQzioCannotOpen;
@@ -565,7 +591,7 @@ uint32_t Save(const FormatCall& call, QZIO_Header* h) {
   }
   bool ok = true;
   for (size_t i = 0; i < pictures.size(); ++i) {
-    ok = WriteDirectory(tif, pictures[i], kCompressionOfEntry[entry]) && ok;
+    ok = Qz__WriteDirectory(tif, pictures[i], kCompressionOfEntry[entry]) && ok;
     if (!ReportProgress(h, static_cast<uint32_t>(i + 1), static_cast<uint32_t>(pictures.size()))) {
       TIFFClose(tif);
       return kQzioCancelled;
@@ -575,7 +601,7 @@ uint32_t Save(const FormatCall& call, QZIO_Header* h) {
   return ok ? kQzioSuccess : kQzioWriteError;
 }
 
-bool Option(const FormatCall& call, uint32_t id, const QzWord* args, QzWord* answer) {
+bool Qz__Option(const FormatCall& call, uint32_t id, const QzWord* args, QzWord* answer) {
   if (id != kSetCompression) return false;
   auto* state = static_cast<NativeState*>(call.state);
   const uint32_t entry = static_cast<uint32_t>(args ? args[0] : 0);
@@ -590,12 +616,12 @@ const FormatClass kClass = {
     .capabilities = kQzioCapsFile,
     .flags = kQzioFlagFile | kQzioFlagOwnFile | kQzioFlagDirect,
     .extension = "qls",
-    .identify = Identify,
-    .load = Load,
-    .save = Save,
-    .identifyDirect = IdentifyThumbnail,
-    .loadDirect = LoadThumbnail,
-    .option = Option,
+    .identify = Qz__Identify,
+    .load = Qz__Load,
+    .save = Qz__Save,
+    .identifyDirect = Qz__IdentifyThumbnail,
+    .loadDirect = Qz__LoadThumbnail,
+    .option = Qz__Option,
     .stateSize = sizeof(NativeState),
 };
 
@@ -603,7 +629,7 @@ const FormatClass kClass = {
 }  // namespace qzio::native
 
 QZ_EXTERN_C_BEGIN
-QZ_EXPORT int32_t Qz_InitQuillantrixQZIOClass(Qz_GlobalData* global) {
+QZ_EXPORT QzWord Qz_InitQuillantrixQZIOClass(Qz_GlobalData* global) {
   return qzio::RegisterFormatClass(&qzio::native::kClass, global);
 }
 QZ_EXPORT void Qz_CleanupQuillantrixQZIOClass(void) { qzio::UnregisterFormatClass(&qzio::native::kClass); }

@@ -1,22 +1,24 @@
-// RootQZIO and the format-class helper: the properties every format object
-// keeps (capabilities, flags, options, extension, the buffer to save), the
-// default answers to the format methods, and the one dispatcher all format
-// classes share.
+// RootQZIO and the format family over the class kit: the properties every
+// format object keeps (capabilities, flags, options, extension, the buffer to
+// save), the default answers to the format methods, and the one handler,
+// superclass part and option rows all format classes share.
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <map>
 #include <mutex>
 #include <new>
-#include <string>
 
 #include "qzio/format_objects.h"
 #include "qzio/qzio_internal.h"
 #include "qzio/root_qzio.h"
-#include "objects/qz_class_record.h"
+#include "objects/qz_class_kit.h"
 #include "objects/qz_object.h"
 
 namespace qzio {
 namespace {
+
+// ---- RootQZIO ----------------------------------------------------------------
 
 struct RootProps {
   uint32_t capabilities = 0;
@@ -28,104 +30,84 @@ struct RootProps {
   QZIO_ImageBuffer* saveBuffer = nullptr;
 };
 
-// RootQZIO's own answers; handled is false for ids it passes on.
-QzWord RootMethod(RootProps& p, Qz_Object*, uint32_t id, const QzWord* args, bool* handled) {
-  *handled = true;
-  const QzWord a = args ? args[0] : 0;
-  switch (id) {
-    case kQzioGetCapabilities: return p.capabilities;
-    case kQzioSetCapabilities: return p.capabilities = static_cast<uint32_t>(a);
-    case kQzioGetFlags: return p.flags;
-    case kQzioSetFlags: return p.flags = static_cast<uint32_t>(a);
-    case kQzioGetSpare: return p.spare;
-    case kQzioSetSpare: return p.spare = a;
-    case kQzioIdentify:
-    case kQzioLoad: return kQzioNotHandled;
-    case kQzioSave: return kQzioCannotSave;
-    case kQzioSetLoadOptions:
-      if (p.loadOptions != reinterpret_cast<Qz_Object*>(a)) DisposeObject(p.loadOptions);
-      p.loadOptions = reinterpret_cast<Qz_Object*>(a);
-      return a;
-    case kQzioGetLoadOptions: return reinterpret_cast<QzWord>(p.loadOptions);
-    case kQzioSetSaveOptions:
-      if (p.saveOptions != reinterpret_cast<Qz_Object*>(a)) DisposeObject(p.saveOptions);
-      p.saveOptions = reinterpret_cast<Qz_Object*>(a);
-      return a;
-    case kQzioGetSaveOptions: return reinterpret_cast<QzWord>(p.saveOptions);
-    case kQzioGetExtension: return reinterpret_cast<QzWord>(p.extension);
-    case kQzioSetExtension:
-      p.extension = reinterpret_cast<const char*>(a);
-      return a;
-    case kQzioSetSaveBuffer:
-      p.saveBuffer = reinterpret_cast<QZIO_ImageBuffer*>(a);
-      return a;
-    case kQzioGetSaveBuffer: return reinterpret_cast<QzWord>(p.saveBuffer);
-    default:
-      *handled = false;
-      return 0;
-  }
-}
-
 // A RootQZIO object: the object header and the properties.
 struct RootQzioObject {
   Qz_Object header;
   RootProps props;
 };
 
-Qz_Class gRootQzioClass;
-const Qz_Method kNoMethods[] = {{0, nullptr, 0, 0, nullptr, 0, nullptr, 0, 0}};
+const qz::kit::Attribute kRootQzioAttributes[] = {
+    {.setter = kQzioSetCapabilities, .getter = kQzioGetCapabilities,
+     .field = qz::kit::field(&RootQzioObject::props, &RootProps::capabilities)},
+    {.setter = kQzioSetFlags, .getter = kQzioGetFlags,
+     .field = qz::kit::field(&RootQzioObject::props, &RootProps::flags)},
+    {.setter = kQzioSetSpare, .getter = kQzioGetSpare,
+     .field = qz::kit::field(&RootQzioObject::props, &RootProps::spare)},
+    {.setter = kQzioSetExtension, .getter = kQzioGetExtension,
+     .field = qz::kit::field(&RootQzioObject::props, &RootProps::extension)},
+    {.setter = kQzioSetSaveBuffer, .getter = kQzioGetSaveBuffer,
+     .field = qz::kit::field(&RootQzioObject::props, &RootProps::saveBuffer)},
+};
 
-QzWord RootQzioDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
-  auto* r = reinterpret_cast<RootQzioObject*>(object);
+// The options objects are owned: a new one replaces (and disposes) the old.
+QzWord Qz__TakeOptions(Qz_Object*& slot, QzWord word) {
+  auto* options = reinterpret_cast<Qz_Object*>(word);
+  if (slot != options) DisposeObject(slot);
+  slot = options;
+  return word;
+}
+
+QzWord Qz__RootQzioDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
+  RootProps& p = qz::kit::self<RootQzioObject>(object)->props;
+  const QzWord a = args ? args[0] : 0;
   switch (id) {
     case kQzioIdentifyOutermost:
       return Qz_DoMethodA(Qz_GetTopMostObject(object), kQzioIdentify, args);
-    case kQzioLoadOutermost:
-      return Qz_DoMethodA(Qz_GetTopMostObject(object), kQzioLoad, args);
-    default: {
-      bool handled = false;
-      const QzWord answer = RootMethod(r->props, object, id, args, &handled);
-      return handled ? answer : Qz_DoMethodA(object->super, id, args);
-    }
+    case kQzioLoadOutermost: return Qz_DoMethodA(Qz_GetTopMostObject(object), kQzioLoad, args);
+    case kQzioIdentify:
+    case kQzioLoad: return kQzioNotHandled;
+    case kQzioSave: return kQzioCannotSave;
+    case kQzioSetLoadOptions: return Qz__TakeOptions(p.loadOptions, a);
+    case kQzioGetLoadOptions: return reinterpret_cast<QzWord>(p.loadOptions);
+    case kQzioSetSaveOptions: return Qz__TakeOptions(p.saveOptions, a);
+    case kQzioGetSaveOptions: return reinterpret_cast<QzWord>(p.saveOptions);
+    default: return qz::kit::inherited(object, id, args);
   }
 }
 
-Qz_Object* RootQzioNew(Qz_Class* cls, const QzWord*) {
-  Qz_Object* object = Qz_AllocObjectMem(cls);
-  if (!object) return nullptr;
-  new (&reinterpret_cast<RootQzioObject*>(object)->props) RootProps;
-  object->super = Qz_CreateObject("Root");
-  if (!object->super) {
-    Qz_FreeObjectMem(object);
-    return nullptr;
-  }
-  return object;
+void Qz__DisposeRootQzio(Qz_Object* object) {
+  RootProps& p = qz::kit::self<RootQzioObject>(object)->props;
+  Qz_DisposeObject(p.loadOptions);
+  Qz_DisposeObject(p.saveOptions);
+  p.loadOptions = p.saveOptions = nullptr;
 }
 
-void RootQzioDispose(Qz_Object* object) {
-  auto* r = reinterpret_cast<RootQzioObject*>(object);
-  Qz_DisposeObject(r->props.loadOptions);
-  Qz_DisposeObject(r->props.saveOptions);
-  r->props.loadOptions = r->props.saveOptions = nullptr;
-  Qz_DisposeObject(object->super);
-  Qz_FreeObjectMem(object);
-}
+const qz::kit::ClassDecl kRootQzio = {
+    .name = "RootQZIO", .superName = "Root", .classId = kRootQzioClassId,
+    .instance = qz::kit::instanceOf<RootQzioObject>(), .handler = Qz__RootQzioDispatch,
+    .attributes = kRootQzioAttributes, .tearDown = Qz__DisposeRootQzio,
+    .notice = "Base of the image file formats"};
 
-// The class record of one format class, with the description it came from.
-struct FormatRecord {
-  Qz_Class record;  // first, so the record's address is this one's
-  const FormatClass* spec;
-};
+// RootQZIO holds the object runtime open (counted) while it is registered,
+// so the formats work whoever opened the runtime first.
+bool gHoldsRuntime = false;
+
+// ---- the format classes -----------------------------------------------------
 
 // A format object: the header, its description and its own state.
 struct FormatObject {
   Qz_Object header;
-  const FormatClass* spec;
-  void* state;
+  const FormatClass* spec = nullptr;
+  void* state = nullptr;  // stateSize bytes, zeroed
+  ~FormatObject() {
+    if (!state) return;
+    if (spec->freeState) spec->freeState(state);
+    std::free(state);
+  }
 };
 
-QzWord FormatDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
-  auto* f = reinterpret_cast<FormatObject*>(object);
+QzWord Qz__FormatDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
+  auto* f = qz::kit::self<FormatObject>(object);
   const FormatClass* cls = f->spec;
   const FormatCall call{object, f->state};
   QzWord answer = 0;
@@ -150,21 +132,19 @@ QzWord FormatDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
     default:
       break;
   }
-  return Qz_DoMethodA(object->super, id, args);
+  return qz::kit::inherited(object, id, args);
 }
 
-Qz_Object* FormatNew(Qz_Class* cls, const QzWord*) {
-  const FormatClass* spec = reinterpret_cast<FormatRecord*>(cls)->spec;
-  Qz_Object* object = Qz_AllocObjectMem(cls);
-  if (!object) return nullptr;
-  auto* f = reinterpret_cast<FormatObject*>(object);
+// The state, the options and the RootQZIO part made with the class's
+// properties. What is made before a failure goes with the object (the
+// state with its destructor, the options here).
+Qz_Object* Qz__MakeFormatPart(Qz_Object* object) {
+  auto* f = qz::kit::self<FormatObject>(object);
+  const auto* spec = static_cast<const FormatClass*>(qz::kit::declOf(object)->family);
   f->spec = spec;
   if (spec->stateSize) {
     f->state = std::calloc(1, spec->stateSize);
-    if (!f->state) {
-      Qz_FreeObjectMem(object);
-      return nullptr;
-    }
+    if (!f->state) return nullptr;
     if (spec->initState) spec->initState(f->state);
   }
   // Options are optional: a panel that cannot be built leaves the format
@@ -172,47 +152,27 @@ Qz_Object* FormatNew(Qz_Class* cls, const QzWord*) {
   const FormatCall call{object, f->state};
   Qz_Object* saveOptions = spec->buildSaveOptions ? spec->buildSaveOptions(call) : nullptr;
   Qz_Object* loadOptions = spec->buildLoadOptions ? spec->buildLoadOptions(call) : nullptr;
-  object->super = Qz_CreateObject("RootQZIO", kQzioSetCapabilities, spec->capabilities, kQzioSetFlags,
-                                  spec->flags, kQzioSetExtension, spec->extension, kQzioSetSaveOptions,
-                                  saveOptions, kQzioSetLoadOptions, loadOptions, TAG_DONE);
-  if (!object->super) {
+  Qz_Object* root = Qz_CreateObject("RootQZIO", kQzioSetCapabilities, spec->capabilities, kQzioSetFlags,
+                                    spec->flags, kQzioSetExtension, spec->extension, kQzioSetSaveOptions,
+                                    saveOptions, kQzioSetLoadOptions, loadOptions, TAG_DONE);
+  if (!root) {
     Qz_DisposeObject(saveOptions);
     Qz_DisposeObject(loadOptions);
-    if (f->state) {
-      if (spec->freeState) spec->freeState(f->state);
-      std::free(f->state);
-    }
-    Qz_FreeObjectMem(object);
-    return nullptr;
   }
-  return object;
+  return root;
 }
 
-void FormatDispose(Qz_Object* object) {
-  auto* f = reinterpret_cast<FormatObject*>(object);
-  Qz_DisposeObject(object->super);  // with the options it owns
-  if (f->state) {
-    if (f->spec->freeState) f->spec->freeState(f->state);
-    std::free(f->state);
-    f->state = nullptr;
-  }
-  Qz_FreeObjectMem(object);
+bool Qz__IsFormatDecl(const qz::kit::ClassDecl* decl) {
+  return decl && decl->handler == Qz__FormatDispatch;
 }
 
 std::mutex gRegistryLock;
-struct Registered {
-  const FormatClass* spec;
-  FormatRecord* record;
-};
-std::map<std::string, Registered>& Registry() {
-  static auto* registry = new std::map<std::string, Registered>;
-  return *registry;
-}
-// Class records live as long as the process and are reused when a class is
-// registered again: objects made from a record may outlive its class.
-std::map<const FormatClass*, FormatRecord*>& Records() {
-  static auto* records = new std::map<const FormatClass*, FormatRecord*>;
-  return *records;
+
+// The class declaration made for each format description. Kept for the life
+// of the process: objects made from a class may outlive its registration.
+std::map<const FormatClass*, qz::kit::ClassDecl>& Qz__Declarations() {
+  static auto* declarations = new std::map<const FormatClass*, qz::kit::ClassDecl>;
+  return *declarations;
 }
 
 class ObjectHandle : public FormatHandle {
@@ -233,9 +193,8 @@ class ObjectHandle : public FormatHandle {
 
 const FormatClass* FindFormatClass(const char* className) {
   if (!className) return nullptr;
-  std::lock_guard<std::mutex> lock(gRegistryLock);
-  auto it = Registry().find(className);
-  return it == Registry().end() ? nullptr : it->second.spec;
+  const qz::kit::ClassDecl* decl = qz::kit::declOf(Qz_FindClassFromName(className));
+  return Qz__IsFormatDecl(decl) ? static_cast<const FormatClass*>(decl->family) : nullptr;
 }
 
 std::unique_ptr<FormatHandle> FormatHandle::Create(const std::string& className) {
@@ -251,38 +210,47 @@ std::unique_ptr<FormatHandle> FormatHandle::Borrow(Qz_Object* object) {
   return std::unique_ptr<FormatHandle>(new (std::nothrow) ObjectHandle(object, false));
 }
 
-int32_t RegisterFormatClass(const FormatClass* cls, Qz_GlobalData*) {
+QzWord RegisterFormatClass(const FormatClass* cls, Qz_GlobalData*) {
   if (!cls || !cls->className) return 0;
   std::lock_guard<std::mutex> lock(gRegistryLock);
   if (!Qz_FindClassFromName("RootQZIO")) return 0;
-  auto it = Registry().find(cls->className);
-  if (it != Registry().end()) {
-    if (it->second.spec != cls) return 0;
-    // Still in the runtime's class list (the runtime may have been closed
-    // and opened again since).
-    if (Qz_FindClassFromName(cls->className) == &it->second.record->record) return 1;
-    Registry().erase(it);
+  // A name already taken by another class is refused.
+  if (Qz_Class* taken = Qz_FindClassFromName(cls->className))
+    if (qz::kit::declOf(taken) == nullptr || qz::kit::declOf(taken)->family != cls) return 0;
+  auto [it, made] = Qz__Declarations().try_emplace(cls);
+  if (made) {
+    it->second = qz::kit::ClassDecl{
+        .name = cls->className, .superName = "RootQZIO", .classId = cls->classIdField,
+        .instance = qz::kit::instanceOf<FormatObject>(), .handler = Qz__FormatDispatch,
+        .makeSuper = Qz__MakeFormatPart, .family = cls, .notice = "Image file format"};
   }
-  FormatRecord*& rec = Records()[cls];
-  if (!rec) rec = new (std::nothrow) FormatRecord{};
-  if (!rec) return 0;
-  *rec = FormatRecord{};
-  rec->spec = cls;
-  const Qz_ClassSpec spec = {cls->className, "Image file format", cls->classIdField, "RootQZIO",
-                             FormatNew, FormatDispose, FormatDispatch, kNoMethods,
-                             sizeof(FormatObject), 0};
-  if (!Qz_RegisterClassRecord(&rec->record, &spec)) return 0;
-  Registry()[cls->className] = Registered{cls, rec};
-  return 1;
+  return qz::kit::addClass(it->second);
 }
 
 void UnregisterFormatClass(const FormatClass* cls) {
-  if (!cls || !cls->className) return;
+  if (!cls) return;
   std::lock_guard<std::mutex> lock(gRegistryLock);
-  auto it = Registry().find(cls->className);
-  if (it == Registry().end() || it->second.spec != cls) return;
-  Qz_UnregisterClassRecord(&it->second.record->record);
-  Registry().erase(it);
+  auto it = Qz__Declarations().find(cls);
+  if (it != Qz__Declarations().end()) qz::kit::removeClass(it->second);
+}
+
+bool answerOptionRows(std::span<const FormatOptionRow> rows, uint32_t id, const QzWord* args,
+                      QzWord* answer) {
+  for (const FormatOptionRow& row : rows) {
+    if (id == row.setter) {
+      const auto given = static_cast<int32_t>(args ? args[0] : 0);
+      const int32_t value =
+          row.isSwitch ? (given != 0 ? 1 : 0) : std::clamp(given, row.minimum, row.maximum);
+      row.value->store(value, std::memory_order_relaxed);
+      *answer = static_cast<uint32_t>(value);
+      return true;
+    }
+    if (id == row.getter) {
+      *answer = static_cast<uint32_t>(row.value->load(std::memory_order_relaxed));
+      return true;
+    }
+  }
+  return false;
 }
 
 bool ReportProgress(QZIO_Header* header, uint32_t done, uint32_t total) {
@@ -294,27 +262,23 @@ bool ReportProgress(QZIO_Header* header, uint32_t done, uint32_t total) {
 
 QZ_EXTERN_C_BEGIN
 
-// The class holds the object runtime open (counted) while it is registered,
-// so the formats work whoever opened the runtime first.
-int32_t Qz_InitRootQZIOClass(Qz_GlobalData*) {
+QZ_EXPORT QzWord Qz_InitRootQZIOClass(Qz_GlobalData*) {
   using namespace qzio;
-  Qz_Class& c = gRootQzioClass;
-  if (c.registered) return 1;
+  if (gHoldsRuntime) return 1;
   if (!Qz_Init()) return 0;
-  static const Qz_ClassSpec spec = {"RootQZIO", "Base of the image file formats",
-                                    kRootQzioClassId, "Root", RootQzioNew, RootQzioDispose,
-                                    RootQzioDispatch, kNoMethods, sizeof(RootQzioObject), 0};
-  if (!Qz_FindClassFromName("Root") || !Qz_RegisterClassRecord(&c, &spec)) {
+  if (!Qz_FindClassFromName("Root") || !qz::kit::addClass(kRootQzio)) {
     Qz_CleanUp();
     return 0;
   }
+  gHoldsRuntime = true;
   return 1;
 }
 
-void Qz_CleanupRootQZIOClass(void) {
+QZ_EXPORT void Qz_CleanupRootQZIOClass(void) {
   using namespace qzio;
-  if (!gRootQzioClass.registered) return;
-  Qz_UnregisterClassRecord(&gRootQzioClass);
+  if (!gHoldsRuntime) return;
+  qz::kit::removeClass(kRootQzio);
+  gHoldsRuntime = false;
   Qz_CleanUp();
 }
 

@@ -92,13 +92,14 @@ bool Qz__TiffOption(const qzio::FormatCall& call, uint32_t id, const QzWord* arg
 }
 
 const qzio::FormatClass kTiffClass = {
-    "TIFFQZIO", 7003, kQzioCapsFile, kQzioFlagFile | kQzioFlagOwnFile, "tif",
-    Qz__TiffIdentify, Qz__TiffLoad, Qz__TiffSave, nullptr, nullptr, Qz__TiffOption,
-    nullptr, nullptr, sizeof(TiffState), Qz__TiffInitState, nullptr};
+    .className = "TIFFQZIO", .classIdField = 7003, .capabilities = kQzioCapsFile,
+    .flags = kQzioFlagFile | kQzioFlagOwnFile, .extension = "tif",
+    .identify = Qz__TiffIdentify, .load = Qz__TiffLoad, .save = Qz__TiffSave,
+    .option = Qz__TiffOption, .stateSize = sizeof(TiffState), .initState = Qz__TiffInitState};
 
 }  // namespace
 
 QZ_EXTERN_C_BEGIN
-QZ_EXPORT int32_t Qz_InitTIFFQZIOClass(Qz_GlobalData* global) { return qzio::RegisterFormatClass(&kTiffClass, global); }
+QZ_EXPORT QzWord Qz_InitTIFFQZIOClass(Qz_GlobalData* global) { return qzio::RegisterFormatClass(&kTiffClass, global); }
 QZ_EXPORT void Qz_CleanupTIFFQZIOClass(void) { qzio::UnregisterFormatClass(&kTiffClass); }
 QZ_EXTERN_C_END

@@ -7,9 +7,11 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <string>
 #include <vector>
 
 #include "platform/byte_order.h"
+#include "qzio/load_problem.h"
 
 namespace qz::codec {
 namespace {
@@ -31,6 +33,16 @@ constexpr uint32_t kCompressionNone = 0;
 constexpr uint32_t kCompressionRle8 = 1;
 constexpr uint32_t kCompressionBitfields = 3;
 constexpr uint32_t kSavedHeaderBytes = 54;
+// A file cut short opens with the rows it has; one holding less than this
+// share of its picture's data is too damaged to show.
+constexpr uint64_t kLeastShareKept = 64;
+// RLE8 spends at least two bytes on a run of up to 255 pixels.
+constexpr uint64_t kRlePixelsPerTwoBytes = 255;
+
+void Qz__ReportRowsMissing(uint32_t rowsRead, uint32_t height) {
+  reportPartial("BMP: the file ends after " + std::to_string(rowsRead) + " of its " + std::to_string(height) +
+                " rows");
+}
 
 bool Qz__KnownHeaderSize(uint32_t size) {
   return size == kCoreHeaderBytes || size == kInfoHeaderBytes || size == 52 || size == 56 || size == 64 ||
@@ -114,9 +126,15 @@ uint32_t Qz__DecodeUncompressed(FILE* file, const BmpLayout& layout, const Image
   std::unique_ptr<uint8_t[]> fileRow(new (std::nothrow) uint8_t[rowBytes]);
   std::unique_ptr<uint8_t[]> scratch(new (std::nothrow) uint8_t[static_cast<size_t>(info.width) * 3]);
   if (!fileRow || !scratch) return kNoMemory;
-  if (std::fseek(file, static_cast<long>(layout.pixelOffset), SEEK_SET) != 0) return kOk;
+  if (std::fseek(file, static_cast<long>(layout.pixelOffset), SEEK_SET) != 0) {
+    Qz__ReportRowsMissing(0, info.height);
+    return kOk;
+  }
   for (uint32_t fileRowIndex = 0; fileRowIndex < info.height; ++fileRowIndex) {
-    if (std::fread(fileRow.get(), 1, rowBytes, file) != rowBytes) break;  // short file: keep what we have
+    if (std::fread(fileRow.get(), 1, rowBytes, file) != rowBytes) {  // short file: keep what we have
+      Qz__ReportRowsMissing(fileRowIndex, info.height);
+      break;
+    }
     const uint32_t y = Qz__ImageRow(layout, info.height, fileRowIndex);
     if (!Qz__StoreRow(layout, info, y, fileRow.get(), scratch.get(), rows)) return kNoMemory;
     if (!rows.progress(fileRowIndex + 1, info.height)) return kCancelled;
@@ -134,7 +152,10 @@ uint32_t Qz__DecodeRle8(FILE* file, const BmpLayout& layout, const ImageInfo& in
   const uint64_t cap = static_cast<uint64_t>(height) * (2 * static_cast<uint64_t>(width) + 16) + 16;
   if (std::fseek(file, 0, SEEK_END) != 0) return kReadError;
   const long fileEnd = std::ftell(file);
-  if (fileEnd < 0 || static_cast<uint64_t>(fileEnd) <= layout.pixelOffset) return kOk;  // no rows at all
+  if (fileEnd < 0 || static_cast<uint64_t>(fileEnd) <= layout.pixelOffset) {  // no rows at all
+    Qz__ReportRowsMissing(0, height);
+    return kOk;
+  }
   uint64_t size = static_cast<uint64_t>(fileEnd) - layout.pixelOffset;
   if (size > cap) size = cap;
   std::vector<uint8_t> data;
@@ -200,6 +221,8 @@ uint32_t Qz__DecodeRle8(FILE* file, const BmpLayout& layout, const ImageInfo& in
     x += fit;
     rowTouched = true;
   }
+  // The data ran out before the rows did.
+  if (fileRow < height) Qz__ReportRowsMissing(fileRow, height);
   if (rowTouched && fileRow < height) return finishRow();
   return kOk;
 }
@@ -267,6 +290,15 @@ uint32_t bmpIdentify(std::span<const uint8_t> probe, uint64_t fileSize, BmpLayou
     break;
   default:
     return kNotThisFormat;
+  }
+  const uint64_t pixels = uint64_t{found.width} * found.height;
+  const uint64_t pictureBytes = parsed.compression == kCompressionRle8
+                                    ? pixels * 2 / kRlePixelsPerTwoBytes
+                                    : uint64_t{Qz__FileRowBytes(found.width, parsed.bitsPerPixel)} * found.height;
+  if (!fileCanHold(pictureBytes, kLeastShareKept, fileSize - parsed.pixelOffset)) {
+    reportDamage("BMP: the file is far too short for a picture of " + std::to_string(found.width) + " x " +
+                 std::to_string(found.height) + " pixels");
+    return kReadError;
   }
   layout = parsed;
   info = found;

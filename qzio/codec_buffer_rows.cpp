@@ -31,12 +31,13 @@ BufferRows::BufferRows(QZIO_Header* header)
 
 bool BufferRows::store(uint32_t y, uint32_t layout, const uint8_t* row) {
   if (y >= buffer_->height) return false;
-  if (layout == kLayoutBits) {
+  if (isPlaneLayout(layout)) {
     // One bitplane row; the file's row may be longer than the buffer's.
-    if (buffer_->format != kQzioFormatBitplanes || !buffer_->bitplanes[0]) return false;
+    const uint32_t plane = layout - kLayoutBits;
+    if (buffer_->format != kQzioFormatBitplanes || plane >= buffer_->depth || !buffer_->bitplanes[plane]) return false;
     const uint32_t rowBytes = (buffer_->width + 7) / 8;
     const uint32_t copy = rowBytes < buffer_->bytesPerRow ? rowBytes : buffer_->bytesPerRow;
-    std::memcpy(buffer_->bitplanes[0] + static_cast<size_t>(y) * buffer_->bytesPerRow, row, copy);
+    std::memcpy(buffer_->bitplanes[plane] + static_cast<size_t>(y) * buffer_->bytesPerRow, row, copy);
     return true;
   }
   const uint32_t width = buffer_->width;

@@ -7,11 +7,13 @@
 
 #include <csetjmp>
 #include <cstring>
+#include <string>
 
 #include <jpeglib.h>
 #include <jerror.h>
 
 #include "platform/byte_order.h"
+#include "qzio/load_problem.h"
 
 namespace qz::codec {
 namespace {
@@ -84,13 +86,13 @@ void Qz__AttachInput(jpeg_decompress_struct& decoder, const JpegInput& input) {
   }
 }
 
-// A progressive file is read whole into coefficients for every block of the
-// picture before the first row comes out. Its first scans code each block in
-// at least one bit, so a file smaller than an eighth of a byte per block
-// cannot hold the picture it claims: refusing it spares clearing gigabytes of
-// coefficients for a few hundred damaged bytes.
+// Huffman coding spends at least one bit on every block of every component
+// (its DC difference), so a file smaller than an eighth of a byte per block
+// cannot hold the picture it claims: refusing it spares making a buffer (and
+// for a progressive file, coefficients) of gigabytes for a few hundred
+// damaged bytes. Arithmetic coding has no such floor.
 bool Qz__InputCanHoldScans(const jpeg_decompress_struct& decoder, const JpegInput& input) {
-  if (!decoder.progressive_mode) return true;  // decoded row by row as the data arrives
+  if (decoder.arith_code) return true;
   uint64_t blocks = 0;
   for (int c = 0; c < decoder.num_components; ++c)
     blocks += uint64_t{decoder.comp_info[c].width_in_blocks} * decoder.comp_info[c].height_in_blocks;
@@ -103,6 +105,13 @@ bool Qz__InputCanHoldScans(const jpeg_decompress_struct& decoder, const JpegInpu
   return blocks / 8 <= bytes;
 }
 
+// A fatal libjpeg error after the start of the stream matched: a damaged
+// file, in libjpeg's words.
+uint32_t Qz__Damaged(const JpegErrors& errors) {
+  reportDamage(std::string("JPEG: ") + (errors.lastMessage[0] ? errors.lastMessage : "the file is damaged"));
+  return kReadError;
+}
+
 uint32_t Qz__ReadInfo(const JpegInput& input, ImageInfo* info) {
   jpeg_decompress_struct decoder;
   JpegErrors errors;
@@ -110,7 +119,7 @@ uint32_t Qz__ReadInfo(const JpegInput& input, ImageInfo* info) {
   decoder.err = &errors.manager;
   if (setjmp(errors.jumpBack)) {
     jpeg_destroy_decompress(&decoder);
-    return kNotThisFormat;
+    return Qz__Damaged(errors);
   }
   jpeg_create_decompress(&decoder);
   Qz__AttachInput(decoder, input);
@@ -120,8 +129,12 @@ uint32_t Qz__ReadInfo(const JpegInput& input, ImageInfo* info) {
   const uint32_t components = static_cast<uint32_t>(decoder.num_components);
   const bool canHold = Qz__InputCanHoldScans(decoder, input);
   jpeg_destroy_decompress(&decoder);
-  if (!canHold) return kNotThisFormat;
   if (width == 0 || height == 0 || width > kMaxSide || height > kMaxSide) return kNotThisFormat;
+  if (!canHold) {
+    reportDamage("JPEG: the file is far too short for a picture of " + std::to_string(width) + " x " +
+                 std::to_string(height) + " pixels");
+    return kReadError;
+  }
   info->width = width;
   info->height = height;
   info->depth = components * 8;
@@ -137,16 +150,25 @@ uint32_t Qz__Decode(const JpegInput& input, PixelRows* rows) {
   decoder.err = &errors.manager;
   if (setjmp(errors.jumpBack)) {
     jpeg_destroy_decompress(&decoder);
-    return kBadArguments;
+    return Qz__Damaged(errors);
   }
   jpeg_create_decompress(&decoder);
   Qz__AttachInput(decoder, input);
   jpeg_read_header(&decoder, TRUE);
   // CMYK and other component counts have no layout here: refuse before
   // decoding rather than leaving it to libjpeg to fail part-way.
-  if ((decoder.num_components != 1 && decoder.num_components != 3) || !Qz__InputCanHoldScans(decoder, input)) {
+  if (decoder.num_components != 1 && decoder.num_components != 3) {
+    reportDamage(decoder.num_components == 4
+                     ? "JPEG: the picture is in CMYK colours, which Quillantrix cannot load"
+                     : "JPEG: the picture has " + std::to_string(decoder.num_components) +
+                           " colour components, which Quillantrix cannot load");
     jpeg_destroy_decompress(&decoder);
-    return kBadArguments;
+    return kUnexpectedKind;
+  }
+  if (!Qz__InputCanHoldScans(decoder, input)) {
+    jpeg_destroy_decompress(&decoder);
+    reportDamage("JPEG: the file is far too short for the picture it claims");
+    return kReadError;
   }
   decoder.out_color_space = decoder.num_components == 1 ? JCS_GRAYSCALE : JCS_RGB;
   jpeg_start_decompress(&decoder);
@@ -190,6 +212,8 @@ uint32_t Qz__Decode(const JpegInput& input, PixelRows* rows) {
     jpeg_abort_decompress(&decoder);
   }
   jpeg_destroy_decompress(&decoder);
+  if (result == kOk && errors.dataEnded)
+    reportPartial(std::string("JPEG: ") + (errors.lastMessage[0] ? errors.lastMessage : "the data ends early"));
   return result;
 }
 
@@ -201,8 +225,10 @@ uint32_t Qz__Encode(FILE* file, uint32_t width, uint32_t height, const JpegSaveO
   Qz__InstallErrors(errors);
   encoder.err = &errors.manager;
   if (setjmp(errors.jumpBack)) {
+    // A full disk or a failing device is a write error, not a bad picture.
+    const bool writeFailed = errors.manager.msg_code == JERR_FILE_WRITE || std::ferror(file);
     jpeg_destroy_compress(&encoder);
-    return kBadArguments;
+    return writeFailed ? kWriteFailed : kBadArguments;
   }
   jpeg_create_compress(&encoder);
   jpeg_stdio_dest(&encoder, file);

@@ -17,13 +17,16 @@ namespace qz::codec {
 QZ_EXPORT bool jpegProbeMatches(std::span<const uint8_t> probe);
 
 // Reads the header at the stream's position: width, height and depth =
-// components x 8 (grey 8, colour 24, CMYK 32). 1, or 8 when libjpeg refuses it.
+// components x 8 (grey 8, colour 24, CMYK 32). 1; 3 when libjpeg refuses
+// it or the file is far too short for the picture it claims (the problem
+// reported with libjpeg's text); 8 for a size out of range.
 QZ_EXPORT uint32_t jpegReadInfo(FILE* file, ImageInfo& info);
 QZ_EXPORT uint32_t jpegReadInfoMemory(std::span<const uint8_t> data, ImageInfo& info);
 
 // Decodes the stream into rows: grey as layout 9, colour as layout 3. A file
-// that ends early keeps the rows decoded so far (and answers 1).
-// 1; 6 for a libjpeg failure or a depth other than 8 and 24; 9 when stopped.
+// that ends early keeps the rows decoded so far (and answers 1, reporting
+// the picture as partial). 1; 3 for a libjpeg failure; 11 for a component
+// count other than 1 and 3 (CMYK); 9 when stopped.
 QZ_EXPORT uint32_t jpegDecode(FILE* file, PixelRows& rows);
 QZ_EXPORT uint32_t jpegDecodeMemory(std::span<const uint8_t> data, PixelRows& rows);
 
@@ -33,7 +36,8 @@ struct JpegSaveOptions {
 };
 
 // Encodes width x height RGB rows fetched as layout 3 (depth must be 24).
-// 1; 6 for a bad size, depth or libjpeg failure; 9 when stopped.
+// 1; 4 when the stream cannot be written (a full disk); 6 for a bad size,
+// depth or libjpeg failure; 9 when stopped.
 QZ_EXPORT uint32_t jpegEncode(FILE* file, uint32_t width, uint32_t height, uint32_t depth,
                               const JpegSaveOptions& options, PixelRows& rows);
 

@@ -1,35 +1,84 @@
 // PNG codec core. libpng's error routine longjmps to png_jmpbuf; each
 // session lives in one function whose locals are plain data (pointers are
-// volatile where they change after the jump target is set).
+// volatile where they change after the jump target is set). Reading starts
+// only after the signature matched, so whatever libpng refuses is a damaged
+// PNG: its own text goes with the result.
 #include "qzio/codec_png.h"
 
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cctype>
 #include <csetjmp>
+#include <string>
 
 #include <png.h>
+
+#include "qzio/load_problem.h"
 
 namespace qz::codec {
 namespace {
 
 constexpr size_t kSignatureBytes = 8;
+// Deflate packs at best about 1032 bytes into one; with room to spare.
+constexpr uint64_t kMostBytesPerByte = 2048;
 
-void Qz__PngError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+// libpng's last error text, through the error pointer.
+struct PngMessage {
+  char text[256];
+};
+
+void Qz__PngError(png_structp png, png_const_charp message) {
+  if (auto* kept = static_cast<PngMessage*>(png_get_error_ptr(png)))
+    snprintf(kept->text, sizeof kept->text, "%s", message ? message : "");
+  png_longjmp(png, 1);
+}
 void Qz__PngWarning(png_structp, png_const_charp) {}
 
-png_structp Qz__CreateReader() {
-  return png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, Qz__PngError, Qz__PngWarning);
+png_structp Qz__CreateReader(PngMessage* message) {
+  message->text[0] = 0;
+  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, message, Qz__PngError, Qz__PngWarning);
+#ifdef QZ_FUZZING_BUILD
+  // Mutants would die at the checksums: let them reach the decoder.
+  if (png) png_set_crc_action(png, PNG_CRC_QUIET_USE, PNG_CRC_QUIET_USE);
+#endif
+  return png;
+}
+
+// What libpng's refusal means: out of memory, or a damaged file.
+uint32_t Qz__Refusal(const PngMessage& message) {
+  std::string lower = message.text;
+  std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
+  if (lower.find("out of memory") != std::string::npos) return kNoMemory;
+  reportDamage(std::string("PNG: ") + (message.text[0] ? message.text : "the file is damaged"));
+  return kReadError;
+}
+
+uint64_t Qz__FileBytes(FILE* file) {
+  struct stat st {};
+  return fstat(fileno(file), &st) == 0 && st.st_size > 0 ? static_cast<uint64_t>(st.st_size) : 0;
+}
+
+// The filtered rows the picture's data inflates to: a filter byte and the
+// packed samples of each row (interlacing adds a little, never less).
+uint64_t Qz__InflatedBytes(png_structp png, png_infop pngInfo) {
+  const uint64_t bits = uint64_t{png_get_bit_depth(png, pngInfo)} * png_get_channels(png, pngInfo);
+  const uint64_t width = png_get_image_width(png, pngInfo), height = png_get_image_height(png, pngInfo);
+  return height * (1 + (width * bits + 7) / 8);
 }
 
 uint32_t Qz__ReadInfo(FILE* file, ImageInfo* info) {
-  png_structp png = Qz__CreateReader();
-  if (!png) return kNotThisFormat;
+  PngMessage message;
+  png_structp png = Qz__CreateReader(&message);
+  if (!png) return kNoMemory;
   png_infop pngInfo = png_create_info_struct(png);
   if (!pngInfo) {
     png_destroy_read_struct(&png, nullptr, nullptr);
-    return kNotThisFormat;
+    return kNoMemory;
   }
   if (setjmp(png_jmpbuf(png))) {
     png_destroy_read_struct(&png, &pngInfo, nullptr);
-    return kNotThisFormat;
+    return Qz__Refusal(message);
   }
   png_init_io(png, file);
   png_read_info(png, pngInfo);
@@ -37,8 +86,15 @@ uint32_t Qz__ReadInfo(FILE* file, ImageInfo* info) {
   const uint32_t height = png_get_image_height(png, pngInfo);
   const int colourType = png_get_color_type(png, pngInfo);
   const bool alpha = (colourType & PNG_COLOR_MASK_ALPHA) != 0 || png_get_valid(png, pngInfo, PNG_INFO_tRNS) != 0;
+  const uint64_t fileBytes = Qz__FileBytes(file);
+  const bool fits = fileBytes == 0 || fileCanHold(Qz__InflatedBytes(png, pngInfo), kMostBytesPerByte, fileBytes);
   png_destroy_read_struct(&png, &pngInfo, nullptr);
   if (width == 0 || height == 0 || width > kMaxSide || height > kMaxSide) return kNotThisFormat;
+  if (!fits) {
+    reportDamage("PNG: the file is far too short for a picture of " + std::to_string(width) + " x " +
+                 std::to_string(height) + " pixels");
+    return kReadError;
+  }
   info->width = width;
   info->height = height;
   info->depth = alpha ? 32 : 24;
@@ -47,19 +103,19 @@ uint32_t Qz__ReadInfo(FILE* file, ImageInfo* info) {
 }
 
 uint32_t Qz__Decode(FILE* file, PixelRows* rows) {
-  png_structp png = Qz__CreateReader();
-  if (!png) return kNotThisFormat;
+  PngMessage message;
+  png_structp png = Qz__CreateReader(&message);
+  if (!png) return kNoMemory;
   png_infop pngInfo = png_create_info_struct(png);
   if (!pngInfo) {
     png_destroy_read_struct(&png, nullptr, nullptr);
-    return kNotThisFormat;
+    return kNoMemory;
   }
   png_bytep volatile row = nullptr;
-  volatile uint32_t result = kNotThisFormat;
   if (setjmp(png_jmpbuf(png))) {
     png_free(png, row);
     png_destroy_read_struct(&png, &pngInfo, nullptr);
-    return result == kOk ? kNotThisFormat : result;
+    return Qz__Refusal(message);
   }
   png_init_io(png, file);
   png_read_info(png, pngInfo);
@@ -83,7 +139,7 @@ uint32_t Qz__Decode(FILE* file, PixelRows* rows) {
     png_destroy_read_struct(&png, &pngInfo, nullptr);
     return kNoMemory;
   }
-  result = kOk;
+  uint32_t result = kOk;
   for (int pass = 0; pass < passes && result == kOk; ++pass) {
     for (uint32_t y = 0; y < height; ++y) {
       const uint64_t value = (static_cast<uint64_t>(pass) * height + y) / static_cast<uint64_t>(passes);
@@ -112,7 +168,8 @@ uint32_t Qz__Decode(FILE* file, PixelRows* rows) {
 
 uint32_t Qz__Encode(FILE* file, uint32_t width, uint32_t height, const PngSaveOptions* options,
                     PixelRows* rows) {
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, Qz__PngError, Qz__PngWarning);
+  PngMessage message;
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &message, Qz__PngError, Qz__PngWarning);
   if (!png) return kBadArguments;
   png_infop pngInfo = png_create_info_struct(png);
   if (!pngInfo) {
@@ -184,10 +241,7 @@ uint32_t pngDecode(FILE* file, PixelRows& rows) {
 uint32_t pngEncode(FILE* file, uint32_t width, uint32_t height, const PngSaveOptions& options,
                    PixelRows& rows) {
   if (!file || width == 0 || height == 0 || width > kMaxSide || height > kMaxSide) return kBadArguments;
-  PngSaveOptions clamped = options;
-  if (clamped.compressionLevel < 0) clamped.compressionLevel = 0;
-  if (clamped.compressionLevel > 9) clamped.compressionLevel = 9;
-  return Qz__Encode(file, width, height, &clamped, &rows);
+  return Qz__Encode(file, width, height, &options, &rows);
 }
 
 }  // namespace qz::codec

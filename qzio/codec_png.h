@@ -16,16 +16,19 @@ namespace qz::codec {
 QZ_EXPORT bool pngProbeMatches(std::span<const uint8_t> probe);
 
 // Reads the header at the stream's position: width, height, depth 24, or 32
-// when the image has an alpha channel or a transparency chunk. 1, 8 or 2.
+// when the image has an alpha channel or a transparency chunk. 1; 3 for a
+// damaged file (libpng's text reported as the load problem), also one far
+// too short for the picture it claims; 8 for a size out of range; 2.
 QZ_EXPORT uint32_t pngReadInfo(FILE* file, ImageInfo& info);
 
 // Decodes into rows of layout 3, or layout 4 (alpha dropped) for images with
 // alpha; interlaced passes are merged through PixelRows::fetch.
-// 1; 8 when libpng cannot read it; 2 without memory; 9 when stopped.
+// 1; 3 when the file is damaged (reported as for the header); 2 without
+// memory; 9 when stopped.
 QZ_EXPORT uint32_t pngDecode(FILE* file, PixelRows& rows);
 
 struct PngSaveOptions {
-  int compressionLevel = 6;  // zlib level 0..9
+  int compressionLevel = 6;  // zlib level 0..9, clamped by the PNG class's option row
   bool interlaced = false;   // Adam7
   bool alpha = false;        // RGBA with the alpha from the mask (layout 16)
 };

@@ -21,6 +21,7 @@ inline constexpr uint32_t kNotHandled = 7;
 inline constexpr uint32_t kNotThisFormat = 8;
 inline constexpr uint32_t kCancelled = 9;
 inline constexpr uint32_t kCannotOpen = 10;
+inline constexpr uint32_t kUnexpectedKind = 11;  // a picture of a kind the loader cannot take
 
 // Pixel layouts of one row, numbered as the image buffer's layouts.
 inline constexpr uint32_t kLayoutRGB = 3;       // R, G, B
@@ -32,9 +33,20 @@ inline constexpr uint32_t kLayoutRGBMask = 16;  // R, G, B, the source image's m
 // Not a buffer layout: a 1-bit row, most significant bit first, copied
 // straight into the first bitplane of a bitplane buffer.
 inline constexpr uint32_t kLayoutBits = 0x100;
+// The same for bitplane n (0 to 31); plane 0 is kLayoutBits.
+inline constexpr uint32_t kLayoutPlane(uint32_t n) { return kLayoutBits + n; }
+inline constexpr bool isPlaneLayout(uint32_t layout) { return layout >= kLayoutBits && layout < kLayoutBits + 32; }
 
 // Largest side any codec accepts; the library refuses bigger pictures anyway.
 inline constexpr uint32_t kMaxSide = 65536;
+
+// True when a file of fileBytes can hold a picture whose data takes
+// pictureBytes, at best mostBytesPerByte of it in each byte of the file. A
+// loader checks this before the picture's buffer is made, so a few damaged
+// bytes claiming a huge picture are refused instead of costing gigabytes.
+inline bool fileCanHold(uint64_t pictureBytes, uint64_t mostBytesPerByte, uint64_t fileBytes) {
+  return pictureBytes / mostBytesPerByte <= fileBytes;
+}
 
 // What a decoder found in a file's header.
 enum class PixelKind : uint8_t { TrueColour, Grey, ColourMapped, Bitplane };

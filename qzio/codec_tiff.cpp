@@ -12,6 +12,8 @@
 
 #include <tiffio.h>
 
+#include "qzio/load_problem.h"
+
 namespace qz::codec {
 namespace {
 
@@ -209,7 +211,7 @@ uint32_t Qz__ReadRgbaBands(TIFF* tif, uint32_t width, uint32_t height, PixelRows
       static_cast<uint32_t*>(_TIFFmalloc(static_cast<tmsize_t>(bandPixels * sizeof(uint32_t)))), &_TIFFfree);
   std::unique_ptr<uint8_t[]> row(new (std::nothrow) uint8_t[static_cast<size_t>(width) * 3]);
   if (!raster || !row) return kNoMemory;
-  bool anyBand = false;
+  bool anyBand = false, bandMissing = false;
   for (uint32_t first = 0; first < height; first += band) {
     const uint32_t count = height - first < band ? height - first : band;
     image.row_offset = static_cast<int>(first);
@@ -232,10 +234,17 @@ uint32_t Qz__ReadRgbaBands(TIFF* tif, uint32_t width, uint32_t height, PixelRows
           if (!rows.store(top + i, kLayoutRGB, row.get())) return kNoMemory;
         }
       }
+    } else {
+      bandMissing = true;
     }
     if (!rows.progress(first + count, height)) return kCancelled;
   }
-  return anyBand ? kOk : kNotThisFormat;
+  if (!anyBand) {
+    reportDamage("TIFF: no part of the picture could be read");
+    return kReadError;
+  }
+  if (bandMissing) reportPartial("TIFF: parts of the picture could not be read and are left blank");
+  return kOk;
 }
 
 }  // namespace

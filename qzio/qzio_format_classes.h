@@ -8,16 +8,28 @@
 #include "objects/qz_object.h"
 
 QZ_EXTERN_C_BEGIN
-QZ_EXPORT int32_t Qz_InitBMPQZIOClass(Qz_GlobalData* global);
+QZ_EXPORT QzWord Qz_InitBMPQZIOClass(Qz_GlobalData* global);
 QZ_EXPORT void Qz_CleanupBMPQZIOClass(void);
-QZ_EXPORT int32_t Qz_InitJPEGQZIOClass(Qz_GlobalData* global);
+QZ_EXPORT QzWord Qz_InitJPEGQZIOClass(Qz_GlobalData* global);
 QZ_EXPORT void Qz_CleanupJPEGQZIOClass(void);
-QZ_EXPORT int32_t Qz_InitPNGQZIOClass(Qz_GlobalData* global);
+QZ_EXPORT QzWord Qz_InitPNGQZIOClass(Qz_GlobalData* global);
 QZ_EXPORT void Qz_CleanupPNGQZIOClass(void);
-QZ_EXPORT int32_t Qz_InitPPMQZIOClass(Qz_GlobalData* global);
+QZ_EXPORT QzWord Qz_InitPPMQZIOClass(Qz_GlobalData* global);
 QZ_EXPORT void Qz_CleanupPPMQZIOClass(void);
-QZ_EXPORT int32_t Qz_InitQuillantrixQZIOClass(Qz_GlobalData* global);
+QZ_EXPORT QzWord Qz_InitQuillantrixQZIOClass(Qz_GlobalData* global);
 QZ_EXPORT void Qz_CleanupQuillantrixQZIOClass(void);
-QZ_EXPORT int32_t Qz_InitTIFFQZIOClass(Qz_GlobalData* global);
+QZ_EXPORT QzWord Qz_InitTIFFQZIOClass(Qz_GlobalData* global);
 QZ_EXPORT void Qz_CleanupTIFFQZIOClass(void);
+QZ_EXPORT QzWord Qz_InitIFFDEEPQZIOClass(Qz_GlobalData* global);
+QZ_EXPORT void Qz_CleanupIFFDEEPQZIOClass(void);
+QZ_EXPORT QzWord Qz_InitILBMQZIOClass(Qz_GlobalData* global);
+QZ_EXPORT void Qz_CleanupILBMQZIOClass(void);
+QZ_EXPORT QzWord Qz_InitRASQZIOClass(Qz_GlobalData* global);
+QZ_EXPORT void Qz_CleanupRASQZIOClass(void);
+QZ_EXPORT QzWord Qz_InitSGIQZIOClass(Qz_GlobalData* global);
+QZ_EXPORT void Qz_CleanupSGIQZIOClass(void);
+QZ_EXPORT QzWord Qz_InitTARGAQZIOClass(Qz_GlobalData* global);
+QZ_EXPORT void Qz_CleanupTARGAQZIOClass(void);
+QZ_EXPORT QzWord Qz_InitXWDQZIOClass(Qz_GlobalData* global);
+QZ_EXPORT void Qz_CleanupXWDQZIOClass(void);
 QZ_EXTERN_C_END

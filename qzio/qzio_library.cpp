@@ -21,6 +21,7 @@
 #include "platform/atomic_file_writer.h"
 #include "objects/qz_object.h"
 #include "qzio/format_objects.h"
+#include "qzio/load_problem.h"
 #include "qzio/qzio.h"
 #include "qzio/qzio_internal.h"
 #include "qzio/qzio_ui.h"
@@ -140,6 +141,35 @@ void DetachHeader(QZIO_Header* h) {
   h->progress = nullptr;
 }
 
+// What a load found beyond its result code, for the user's message.
+struct LoadReport {
+  std::string detail;    // why, in a sentence; empty when the result says it all
+  bool partial = false;  // loaded, but only as far as the file could be read
+};
+
+void ShowBox(const char* title, const std::string& text) {
+  const UiHooks hooks = Hooks();
+  if (hooks.messageBox)
+    hooks.messageBox(title, text.c_str());
+  else
+    DefaultMessageBox(title, text.c_str());
+}
+
+// The failed load's box: which file, and why.
+void ShowLoadFailure(const char* path, uint32_t code, const LoadReport& report) {
+  if (code == kQzioCancelled) return;
+  std::string text = std::string("Cannot load \"") + path + "\".\n" + QZIO_ErrorText(code);
+  if (!report.detail.empty()) text += "\n" + report.detail;
+  ShowBox(CatalogText(kCatErrorTitle, "Image File Error"), text);
+}
+
+// Told once, after the picture opened with what could be read.
+void ShowPartialLoad(const char* path, const LoadReport& report) {
+  std::string text = std::string("\"") + path + "\" is damaged: it is shown as far as it could be read.";
+  if (!report.detail.empty()) text += "\n" + report.detail;
+  ShowBox(CatalogText(kCatErrorTitle, "Image File Error"), text);
+}
+
 struct OpenFile {
   FILE* f = nullptr;
   ~OpenFile() {
@@ -182,12 +212,39 @@ uint32_t LoadAccepted(FormatHandle& format, QZIO_Header* h, const char* formatNa
   return result;
 }
 
-uint32_t AutoLoad(const char* path, uint32_t flags, const TagItem* tags, QZIO_ImageBuffer** out) {
+// Why a file cannot be opened, in the user's terms.
+std::string OpenProblem(int error) {
+  switch (error) {
+    case ENOENT:
+    case ENOTDIR: return "There is no such file.";
+    case EACCES: return "You may not read it.";
+    default: return std::string("It cannot be read: ") + std::strerror(error) + ".";
+  }
+}
+
+// A decoder's account of what it found wrong; a format that recognised the
+// file but found it damaged, or of a kind it cannot load, ends detection.
+bool RecognisedButRefused(uint32_t answer) {
+  return answer == kQzioReadError || answer == kQzioNoMemory || answer == kQzioUnexpectedKind;
+}
+
+uint32_t AutoLoad(const char* path, uint32_t flags, const TagItem* tags, QZIO_ImageBuffer** out,
+                  LoadReport& report) {
   struct stat st;
-  if (::stat(path, &st) != 0 || !S_ISREG(st.st_mode)) return kQzioCannotOpen;
+  if (::stat(path, &st) != 0) {
+    report.detail = OpenProblem(errno);
+    return kQzioCannotOpen;
+  }
+  if (S_ISDIR(st.st_mode) || !S_ISREG(st.st_mode)) {
+    report.detail = S_ISDIR(st.st_mode) ? "It is a folder, not a picture file." : "It is not a picture file.";
+    return kQzioCannotOpen;
+  }
   OpenFile file;
   file.f = std::fopen(path, "rb");
-  if (!file.f) return kQzioCannotOpen;
+  if (!file.f) {
+    report.detail = OpenProblem(errno);
+    return kQzioCannotOpen;
+  }
 
   QZIO_ImageBuffer* b = NewLoadBuffer();
   if (!b) return kQzioBadArguments;
@@ -195,7 +252,10 @@ uint32_t AutoLoad(const char* path, uint32_t flags, const TagItem* tags, QZIO_Im
   QZIO_Header* h = b->header;
   h->probe = static_cast<uint8_t*>(std::calloc(1, kQzioProbeSize));
   if (!h->probe) return kQzioBadArguments;
-  if (std::fread(h->probe, 1, kQzioProbeSize, file.f) == 0) return kQzioReadError;
+  if (std::fread(h->probe, 1, kQzioProbeSize, file.f) == 0) {
+    report.detail = "The file is empty.";
+    return kQzioReadError;
+  }
   std::fseek(file.f, 0, SEEK_SET);
   h->fileName = path;
   h->stream = file.f;
@@ -211,11 +271,16 @@ uint32_t AutoLoad(const char* path, uint32_t flags, const TagItem* tags, QZIO_Im
     classFlags = static_cast<uint32_t>(candidate->send(kQzioGetFlags, 0));
     ResetPictureFields(b);
     std::fseek(file.f, 0, SEEK_SET);
+    qz::codec::takeLoadProblem();
     const uint32_t answer = static_cast<uint32_t>(candidate->send(kQzioIdentify, reinterpret_cast<QzWord>(h)));
     if (answer == kQzioSuccess && WithinLimits(b)) {
       format = std::move(candidate);
       accepted = name;
       break;
+    }
+    if (RecognisedButRefused(answer)) {
+      report.detail = qz::codec::takeLoadProblem().text;
+      return answer;
     }
   }
   if (!format) return kQzioNotRecognised;
@@ -241,7 +306,11 @@ uint32_t AutoLoad(const char* path, uint32_t flags, const TagItem* tags, QZIO_Im
         }
       }
     } else {
+      qz::codec::takeLoadProblem();
       result = LoadAccepted(*format, h, accepted.c_str(), flags, classFlags, true);
+      const qz::codec::LoadProblem problem = qz::codec::takeLoadProblem();
+      if (result != kQzioSuccess || problem.partial) report.detail = problem.text;
+      report.partial = result == kQzioSuccess && problem.partial;
     }
   }
   format.reset();
@@ -316,9 +385,12 @@ void ThumbnailLimits(uint32_t* width, uint32_t* height) {
 Qz_Object* CreateObjectFromText(const std::string& text) {
   if (text.empty()) return nullptr;
   // The objects' string values point into the text, so the root keeps it.
-  char* copy = strdup(text.c_str());
+  // Read with its length: a zero byte inside refuses the text.
+  char* copy = static_cast<char*>(std::malloc(text.size() + 1));
   if (!copy) return nullptr;
-  Qz_Object* object = Qz_CreateObjectsFromString(copy);
+  std::memcpy(copy, text.data(), text.size());
+  copy[text.size()] = '\0';
+  Qz_Object* object = Qz__CreateObjectsFromText(copy, text.size());
   if (object) {
     Qz_DoMethod(object, kRootKeepRestoreText, copy);
   } else {
@@ -426,13 +498,17 @@ QZIO_ImageBuffer* QZIO_AutoLoadBufferA(const char* path, uint32_t flags, const T
   if (!path) return nullptr;
   QZIO_ImageBuffer* out = nullptr;
   uint32_t result;
+  LoadReport report;
   try {
-    result = AutoLoad(path, flags, tags, &out);
+    result = AutoLoad(path, flags, tags, &out, report);
   } catch (const std::bad_alloc&) {
     result = kQzioNoMemory;
   }
   PutTag(tags, kQzioTagResult, result);
-  if (result != kQzioSuccess && !(flags & kQzioQuiet)) QZIO_ErrorNumberRequest(result);
+  if (!(flags & kQzioQuiet)) {
+    if (result != kQzioSuccess) ShowLoadFailure(path, result, report);
+    else if (report.partial) ShowPartialLoad(path, report);
+  }
   return result == kQzioSuccess ? out : nullptr;
 }
 

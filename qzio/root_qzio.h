@@ -5,27 +5,29 @@
 // drivers ask about and answers 7 to identify and load and 12 to save, so a
 // format only answers the three format methods and its own option ids.
 //
-// Writing a format class: fill one static qzio::FormatClass and call
-// qzio::RegisterFormatClass from the class's exported Init function:
+// Writing a format class: declare one static qzio::FormatClass and register
+// it from the class's exported Init function:
 //
-//   static const qzio::FormatClass kBMP = {
-//       "BMPQZIO", 7004, kQzioCapsFile, kQzioFlagFile, "bmp",
-//       bmpIdentify, bmpLoad, bmpSave};
-//   QZ_EXTERN_C_BEGIN
-//   QZ_EXPORT int32_t Qz_InitBMPQZIOClass(Qz_GlobalData* g) { return qzio::RegisterFormatClass(&kBMP, g); }
-//   QZ_EXPORT void Qz_CleanupBMPQZIOClass(void) { qzio::UnregisterFormatClass(&kBMP); }
-//   QZ_EXTERN_C_END
+//   const qzio::FormatClass kBmpClass = {
+//       .className = "BMPQZIO", .classIdField = 7004, .capabilities = kQzioCapsFile,
+//       .flags = kQzioFlagFile, .extension = "bmp",
+//       .identify = Qz__BmpIdentify, .load = Qz__BmpLoad, .save = Qz__BmpSave};
+//   QZ_EXPORT QzWord Qz_InitBMPQZIOClass(Qz_GlobalData* g) { return qzio::RegisterFormatClass(&kBmpClass, g); }
+//   QZ_EXPORT void Qz_CleanupBMPQZIOClass(void) { qzio::UnregisterFormatClass(&kBmpClass); }
 //
-// The helper builds the class record (superclass RootQZIO, version 2), the new
-// hook (per-object state of stateSize bytes, the options groups), the
-// dispatcher (the format's own ids first, then the three format methods,
-// then RootQZIO) and the shared dispose. Callbacks receive the object (so a
+// This family layer declares the class to the class kit (superclass
+// RootQZIO): the superclass part (per-object state of stateSize bytes, the
+// options groups, RootQZIO made with the class's properties), the handler
+// (the format's own ids, the three format methods, then
+// RootQZIO) and the shared disposal. Callbacks receive the object (so a
 // format can send itself methods) and its state; they never show messages:
 // they answer a result code and the driver shows it.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 
 #include "platform/qz_export.h"
 #include "platform/qz_word.h"
@@ -74,7 +76,7 @@ inline constexpr uint32_t kRootQzioClassId = 7001;
 
 QZ_EXTERN_C_BEGIN
 // Registers / removes the RootQZIO class; it must come before any format.
-QZ_EXPORT int32_t Qz_InitRootQZIOClass(Qz_GlobalData* global);
+QZ_EXPORT QzWord Qz_InitRootQZIOClass(Qz_GlobalData* global);
 QZ_EXPORT void Qz_CleanupRootQZIOClass(void);
 QZ_EXTERN_C_END
 
@@ -96,6 +98,18 @@ using FormatOption = bool (*)(const FormatCall& call, uint32_t id, const QzWord*
 using FormatOptionsBuilder = Qz_Object* (*)(const FormatCall& call);
 using FormatStateHook = void (*)(void* state);
 
+// One process-wide option of a format class, answered by the family layer:
+// the setter stores the value (a switch makes any non-zero value 1, a number
+// is clamped to its range) and answers it; the getter answers it.
+struct FormatOptionRow {
+  uint32_t setter;
+  uint32_t getter;
+  int32_t minimum;
+  int32_t maximum;
+  bool isSwitch;
+  std::atomic<int32_t>* value;  // shared by every object of the class
+};
+
 struct FormatClass {
   const char* className;    // the format name followed by "QZIO"
   uint32_t classIdField;
@@ -115,9 +129,18 @@ struct FormatClass {
   FormatStateHook freeState = nullptr;   // before the memory goes
 };
 
+// Answers a class's option rows: the `option` of a class whose own ids are
+// process-wide options is `qzio::optionRows<kItsRows>`.
+QZ_EXPORT bool answerOptionRows(std::span<const FormatOptionRow> rows, uint32_t id,
+                                const QzWord* args, QzWord* answer);
+template <const auto& Rows>
+bool optionRows(const FormatCall&, uint32_t id, const QzWord* args, QzWord* answer) {
+  return answerOptionRows(Rows, id, args, answer);
+}
+
 // Adds the class to the object system; 1, or 0 when RootQZIO is missing or
 // the class cannot be added. Safe to call again after Unregister.
-QZ_EXPORT int32_t RegisterFormatClass(const FormatClass* cls, Qz_GlobalData* global);
+QZ_EXPORT QzWord RegisterFormatClass(const FormatClass* cls, Qz_GlobalData* global);
 QZ_EXPORT void UnregisterFormatClass(const FormatClass* cls);
 // A class added through RegisterFormatClass, by class name ("PPMQZIO"), or
 // null; lets tests drive a format's callbacks directly.

@@ -28,7 +28,11 @@ class HeadlessBackend final : public Backend {
   void stop() override {}
   void presentLater() override {}
   void setTitle(const std::string&) override {}
-  void grabPointer(bool) override {}
+  // No pointer to grab: the state is kept for tests to read.
+  void grabPointer(bool on) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    grabbed_ = on;
+  }
   void raise() override {
     std::lock_guard<std::mutex> lock(mutex_);
     ++raises_;
@@ -93,6 +97,10 @@ class HeadlessBackend final : public Backend {
     std::lock_guard<std::mutex> lock(mutex_);
     return raises_;
   }
+  bool grabbed() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return grabbed_;
+  }
 
  private:
   std::mutex framebufferLock_;
@@ -101,6 +109,7 @@ class HeadlessBackend final : public Backend {
   raster::PixelBuffer framebuffer_;
   std::map<std::string, std::vector<uint8_t>> clipboard_;
   int raises_ = 0;
+  bool grabbed_ = false;
 };
 
 HeadlessBackend& headless() {
@@ -229,5 +238,6 @@ std::vector<uint32_t> screenPixels(int x, int y, int width, int height) {
 std::vector<std::string> clipboardTypes() { return host::headless().clipboardTypes(); }
 
 int raiseCount() { return host::headless().raises(); }
+bool pointerGrabbed() { return host::headless().grabbed(); }
 
 }  // namespace qz::headless

@@ -45,5 +45,7 @@ QZ_EXPORT std::vector<uint32_t> screenPixels(int x, int y, int width, int height
 QZ_EXPORT std::vector<std::string> clipboardTypes();
 // How often the host was asked to come to the front.
 QZ_EXPORT int raiseCount();
+// Whether a window holds the pointer grab (Qz_GrabMousePointer).
+QZ_EXPORT bool pointerGrabbed();
 
 }  // namespace qz::headless

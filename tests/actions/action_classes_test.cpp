@@ -93,8 +93,8 @@ TEST_F(ActionClassesTest, SizesBoundsUndoCopyAndNames) {
   EXPECT_EQ(std::vector<int32_t>(bounds, bounds + 4), (std::vector<int32_t>{0, 0, 0, 0}));
   Qz_DisposeObject(empty);
   ASSERT_EQ(Qz_DoMethod(a, kActionTakeUndoCopy), 1u);
-  // The document (24-bit) and its 8-bit layer.
-  EXPECT_EQ(Qz_DoMethod(a, kActionTotalSize), 84u + 10 * 8 * 3 + 10 * 8);
+  // The copy counts by its own size (the 24-bit document), as the limit does.
+  EXPECT_EQ(Qz_DoMethod(a, kActionTotalSize), 84u + 10 * 8 * 3);
   EXPECT_EQ(Qz_DoMethod(a, kActionDropUndoData), 1u);
   EXPECT_EQ(Qz_DoMethod(a, kActionGetUndoable), 0u);
   EXPECT_EQ(Qz_DoMethod(a, kActionTotalSize), 84u);
@@ -144,6 +144,9 @@ TEST_F(ActionClassesTest, ColourUndoGoesBackOneChangeOfTheSameLayer) {
   EXPECT_EQ(Chosen(Layer(doc, 1)), start);
   auto change = [&](Qz_Image* layer, uint32_t colour) {
     Qz_Object* c = Qz_CreateObject("ColourAction");
+    // A colour change belongs to the step before it: a stroke gives each
+    // change a step of its own, undone with it.
+    Stroke(layer, {{1, 1}});
     Qz_DoMethod(c, kActionSetLayer, layer);
     Qz_DoMethod(c, kColourActionRecord, colour);
     ASSERT_EQ(Qz_AddLayerAction(layer, c, 0), 1u);

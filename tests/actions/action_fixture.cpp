@@ -1,5 +1,7 @@
 #include "action_fixture.h"
 
+#include "app/class_registration.h"
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -67,7 +69,7 @@ class ActionEnvironment : public ::testing::Environment {
   void SetUp() override {
     ASSERT_NE(Qz_InitImageBase(), nullptr);
     ASSERT_EQ(Qz_InitImageClass(Qz_GetGlobalData()), 1u);
-    ASSERT_EQ(Qz_InitActionClasses(Qz_GetGlobalData()), 1u);
+    ASSERT_GT(qz::app::initClasses(qz::app::classGroup(qz::app::ClassGroup::Actions), Qz_GetGlobalData()), 0u);
     Qz_Class& c = gMediaClass;
     c.name = "RecordingMedia";
     c.node.ln_Name = const_cast<char*>(c.name);
@@ -83,7 +85,7 @@ class ActionEnvironment : public ::testing::Environment {
   }
   void TearDown() override {
     Qz_RemoveClass(&gMediaClass);
-    Qz_CleanupActionClasses();
+    qz::app::cleanupClasses(qz::app::classGroup(qz::app::ClassGroup::Actions));
     Qz_CleanupImageClass(Qz_GetGlobalData());
     Qz_CleanupImageBase();
   }
@@ -100,12 +102,14 @@ std::vector<StrokeMessage>& MediaLog(Qz_Object* media) {
 }
 
 void ActionTest::TearDown() {
-  for (Qz_Image* d : documents_) {
-    Qz_Object* media = d->media;
-    Qz_DisposeObject(&d->object);
-    Qz_DisposeObject(media);
-  }
-  documents_.clear();
+  while (!documents_.empty()) DisposeDocument(documents_.back());
+}
+
+void ActionTest::DisposeDocument(Qz_Image* document) {
+  documents_.erase(std::remove(documents_.begin(), documents_.end(), document), documents_.end());
+  Qz_Object* media = document->media;
+  Qz_DisposeObject(&document->object);
+  Qz_DisposeObject(media);
 }
 
 Qz_Image* ActionTest::MakeDocument(int32_t width, int32_t height, int layers, int32_t depth) {

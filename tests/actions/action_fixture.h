@@ -39,6 +39,8 @@ class ActionTest : public ::testing::Test {
   // a recording media; the first layer is left active.
   Qz_Image* MakeDocument(int32_t width, int32_t height, int layers, int32_t depth = 24);
   Qz_Image* Layer(Qz_Image* document, int index);
+  // Disposes a document MakeDocument made, before the test ends.
+  void DisposeDocument(Qz_Image* document);
   // A freehand stroke through the points, added to the layer and applied.
   Qz_Object* Stroke(Qz_Image* layer, const std::vector<std::pair<int32_t, int32_t>>& points,
                     uint32_t qualifier = 1, uint32_t flags = kActionFreehand);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <vector>
 
 #include "actions/qz_actions.h"
 #include "appshell_env.h"
@@ -124,6 +125,34 @@ TEST_F(LoadRestoreTest, TheSavedPaintColourIsWhereAnUndoOfALaterColourGoesBack) 
   Qz_DoMethod(&loaded->object, kQzImageSetColour, 0x00FF00);
   ASSERT_EQ(Qz_UndoImageAction(again), 1u);
   EXPECT_EQ(std::memcmp(loaded->chosenColour, saved, 3), 0);
+}
+
+// The loaded pixels are where a replay of the layer starts: undoing a step
+// after loading keeps them.
+TEST_F(LoadRestoreTest, AnUndoAfterLoadingKeepsTheLoadedPaint) {
+  Qz_Image* document = LoadPatternDocument(8, 6);
+  ASSERT_NE(document, nullptr);
+  Qz_Image* layer = document->activeLayer;
+  ASSERT_NE(layer, nullptr);
+  for (int32_t y = 0; y < 6; ++y)
+    for (int32_t x = 0; x < 8; ++x) layer->grey[y][x] = uint8_t(x * 29 + y * 3 + 1);
+  Qz_Image* again = SaveAndLoad(document);
+  ASSERT_NE(again, nullptr);
+  Qz_Image* loaded = again->activeLayer;
+  ASSERT_NE(loaded, nullptr);
+  auto grey = [&] {
+    std::vector<uint8_t> bytes;
+    for (int32_t y = 0; y < 6; ++y) bytes.insert(bytes.end(), loaded->grey[y], loaded->grey[y] + 8);
+    return bytes;
+  };
+  const std::vector<uint8_t> before = grey();
+  Qz_Object* stroke = Qz_CreateObject("RootAction", kActionSetQualifier, 1u, kActionSetFlags, kActionFreehand);
+  ASSERT_NE(stroke, nullptr);
+  Qz_DoMethod(stroke, kActionStartPoints, kActionSetX, 1, kActionSetY, 1);
+  ASSERT_EQ(Qz_AddLayerAction(loaded, stroke, 0), 1u);
+  Qz_DoMethod(stroke, kActionApply);
+  ASSERT_EQ(Qz_UndoImageAction(again), 1u);
+  EXPECT_EQ(grey(), before);
 }
 
 TEST_F(LoadRestoreTest, SourceImagesComeBackAndTheLayersRenderTheSame) {

@@ -103,6 +103,29 @@ TEST_F(GroupClassTest, OnlyTheCurrentPageIsDrawnAndHearsInput) {
   EXPECT_EQ(ui.pixel(win, w->BorderLeft + 10, w->BorderTop + 20), kRedRgb);
 }
 
+// A page switch keeps the room the group was given: the new page is placed
+// there, not in the group's own (smaller) size, so nothing of the old page
+// is left drawn beside it.
+TEST_F(GroupClassTest, ASwitchedPageKeepsTheGroupsRoom) {
+  Qz_Object* wide = TestGadget::make(spec(120, 10, kRed));
+  Qz_Object* first = TestGadget::make(spec(20, 10, kGreen));
+  Qz_Object* second = TestGadget::make(spec(30, 10, kRed));
+  Qz_Object* pages = Qz_CreateObject("Group", kGroupSetMode, 4);
+  Qz_DoMethod(pages, kGroupAddTail, first);
+  Qz_DoMethod(pages, kGroupAddTail, second);
+  Qz_Object* win = ui.window("Room", 20, 20);
+  Qz_DoMethod(win, kGroupAddTail, ui.group(1, {wide, pages}));
+  ASSERT_TRUE(ui.open(win));
+  const Qz_LayoutBox given = qztest::UiHarness::box(pages);
+  ui.post(win, pages, kGroupShowPage, 0);
+  ASSERT_TRUE(ui.settle(win));
+  const Qz_LayoutBox after = qztest::UiHarness::box(pages);
+  EXPECT_EQ(after.left, given.left);
+  EXPECT_EQ(after.top, given.top);
+  EXPECT_EQ(after.width, given.width);
+  EXPECT_EQ(after.height, given.height);
+}
+
 TEST_F(GroupClassTest, PlacedSmallerThanItsMinimumClipsItsDrawing) {
   Qz_Object* left = TestGadget::make(spec(40, 20, kRed));
   Qz_Object* right = TestGadget::make(spec(40, 20, kGreen));

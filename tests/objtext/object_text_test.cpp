@@ -65,9 +65,9 @@ Qz_Object* makeSampleTree() {
   Qz_Object* root = Qz_CreateObject("Probe", kSetValue, -5, kSetHex, 0x80000001u, kRootSetObjectName,
                                     "Layer 1, copy");
   Qz_Object* inner = Qz_AddObject(root, "Probe", kSetValue, 2147483647, kSetHex, 0xFFFFFFFFu,
-                                  kSetText, "line one\nline two\twith \"quotes\", {braces} and \\ too");
+                                  kSetText, "line one\nline two with \"quotes\", {braces} and \\ too");
   Qz_AddObject(inner, "ProbeLeaf", kSetLeafValue, static_cast<int32_t>(INT32_MIN));
-  Qz_AddObject(inner, "Probe", kSetText, "http://example.org/* not a comment */ // nor this\r");
+  Qz_AddObject(inner, "Probe", kSetText, "http://example.org/* not a comment */ // nor this");
   Qz_AddObject(root, "ProbeLeaf", kSetLeafValue, 0, kRootSetObjectName, "");
   return root;
 }
@@ -101,11 +101,11 @@ TEST_F(ObjectText, StoreAndRestoreReproduceTheTreeByteForByte) {
   EXPECT_EQ(static_cast<uint32_t>(Qz_DoMethod(copy, kGetHex)), 0x80000001u);
   EXPECT_EQ(static_cast<int32_t>(Qz_DoMethod(copy, kGetValue)), -5);
   Qz_Object* inner = child(copy, 0);
-  EXPECT_EQ(text(Qz_DoMethod(inner, kGetText)), "line one\nline two\twith \"quotes\", {braces} and \\ too");
+  EXPECT_EQ(text(Qz_DoMethod(inner, kGetText)), "line one\nline two with \"quotes\", {braces} and \\ too");
   EXPECT_EQ(static_cast<uint32_t>(Qz_DoMethod(inner, kGetHex)), 0xFFFFFFFFu);
   EXPECT_EQ(static_cast<int32_t>(Qz_DoMethod(child(inner, 0), kGetLeafValue)), INT32_MIN);
   EXPECT_EQ(text(Qz_DoMethod(child(inner, 1), kGetText)),
-            "http://example.org/* not a comment */ // nor this\r");
+            "http://example.org/* not a comment */ // nor this");
   Qz_DisposeObject(copy);
 }
 
@@ -232,8 +232,130 @@ TEST_F(ObjectText, NumbersAreReadWithThirtyTwoBitMeaning) {
   Qz_DisposeObject(pair);
 }
 
-// Hostile or broken texts: each is refused as a whole, says why, and leaves
-// no object behind (the fixture checks the live count).
+// Every string value reads back as it was written: only what the reader
+// would misread is escaped, and texts written raw read as before.
+TEST_F(ObjectText, StringValuesReadBackAsWritten) {
+  struct Case {
+    const char* name;
+    std::string value;
+    const char* written;  // the value as stored, when it matters
+  };
+  const Case cases[] = {
+      {"comma", "Layer 1, copy", "Layer 1\\, copy"},
+      {"line end", "two\nlines", "two\\nlines"},
+      {"plain backslashes stay raw", "C:\\temp\\x", "C:\\temp\\x"},
+      {"backslash before n", "C:\\new\\x", "C:\\\\new\\x"},
+      {"backslash before a comma", "a\\,b", nullptr},
+      {"backslash before a line end", "a\\\nb", nullptr},
+      {"backslash at the end", "C:\\temp\\", "C:\\temp\\"},
+      {"backslash run", "\\\\\\n\\\\", nullptr},
+      {"backslash and slash", "\\/\\//\\", nullptr},
+      {"line comment mark", "http://example.org", "http:\\//example.org"},
+      {"block comment marks", "a/*b*/c", nullptr},
+      {"slash run", "///*//", nullptr},
+      {"opening brace alone", "{", "{"},
+      {"closing brace alone", "}", "}"},
+      {"braces", "{x} }{", nullptr},
+      {"lone double quote", "12\" print", "12\" print"},
+      {"quoted comma", "say \"a, b\" twice", nullptr},
+      {"blanks around", "  spaced  ", nullptr},
+      {"empty", "", nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Qz_Object* probe = Qz_CreateObject("Probe", kSetText, c.value.c_str());
+    Qz_AddObject(probe, "ProbeLeaf", kSetLeafValue, 5);
+    const std::string written = stored(probe);
+    Qz_DisposeObject(probe);
+    if (c.written) {
+      EXPECT_NE(written.find(std::string("Qz_SetProbeText,\t\t\t") + c.written + ",\n"),
+                std::string::npos)
+          << written;
+    }
+    Qz_Object* back = read(written);
+    ASSERT_NE(back, nullptr) << Qz_GetObjectTextError();
+    EXPECT_EQ(text(Qz_DoMethod(back, kGetText)), c.value);
+    EXPECT_EQ(Qz_DoMethod(child(back, 0), kGetLeafValue), 5u);
+    EXPECT_STREQ(Qz_GetObjectTextError(), "");
+    Qz_DisposeObject(back);
+  }
+}
+
+// Values as earlier writers stored them, raw, read as they did then.
+TEST_F(ObjectText, RawValuesOfOlderTextsReadUnchanged) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"C:\\temp\\x", "C:\\temp\\x"},
+      {"C:\\temp\\", "C:\\temp\\"},
+      {"\\\\server\\share", "\\\\server\\share"},
+      {"a\\tb\\rc\\\"d\\{e\\}", "a\\tb\\rc\\\"d\\{e\\}"},
+      {"Qz_MultiLineText", "Qz_MultiLineText"},
+  };
+  for (const auto& [stored, expected] : cases) {
+    SCOPED_TRACE(stored);
+    Qz_Object* probe = read(std::string("Probe\r\n{\r\n\tQz_SetProbeText,\t\t\t") + stored +
+                            ",\r\n}\r\n");
+    ASSERT_NE(probe, nullptr) << Qz_GetObjectTextError();
+    EXPECT_EQ(text(Qz_DoMethod(probe, kGetText)), expected);
+    Qz_DisposeObject(probe);
+  }
+}
+
+// What the reader does not know is left out and reported; the rest is kept.
+TEST_F(ObjectText, UnknownPartsAreLeftOutAndReported) {
+  struct Case {
+    const char* name;
+    std::string text;
+    const char* reported;  // found in the report
+    int32_t value;         // the root's value
+    uint32_t children;     // the root's children
+  };
+  const Case cases[] = {
+      {"unknown attribute", "Probe\n{\nQz_SetNoSuchThing,\t\t\t}{,\nQz_SetProbeValue,7,\n}\n",
+       "Qz_SetNoSuchThing", 7, 0},
+      {"a getter is no setter", "Probe\n{\nQz_GetProbeValue,1,\nQz_SetProbeValue,7,\n}\n",
+       "Qz_GetProbeValue", 7, 0},
+      {"an action is no setter", "Probe\n{\nQz_ProbeAction,\nQz_SetProbeValue,7,\n}\n",
+       "Qz_ProbeAction", 7, 0},
+      {"a drawing method is no setter", "Probe\n{\nQz_DrawObject,\nQz_SetProbeValue,7,\n}\n",
+       "Qz_DrawObject", 7, 0},
+      {"unknown class with its children",
+       "Probe\n{\nProbe\n{\n}\nNoSuchClass\n{\nQz_SetProbeValue,1,\nProbe\n{\n}\n}\n"
+       "Qz_SetProbeValue,7,\nProbeLeaf\n{\n}\n}\n",
+       "NoSuchClass", 7, 2},
+      {"child of a leaf", "Probe\n{\nProbeLeaf\n{\nProbe\n{\nProbe\n{\n}\n}\n}\nQz_SetProbeValue,7,\n}\n",
+       "cannot hold", 7, 1},
+      {"a block without a class name", "Probe\n{\n{\nQz_SetProbeValue,1,\n}\nQz_SetProbeValue,7,\n}\n",
+       "without a class name", 7, 0},
+      {"a number that is none", "Probe\n{\nQz_SetProbeValue,seven,\nQz_SetProbeHex,-1,\n}\n",
+       "where a number belongs", 0, 0},
+      {"attribute before any object", "Qz_SetProbeValue,1,\nProbe\n{\nQz_SetProbeValue,7,\n}\n",
+       "outside any object", 7, 0},
+      {"text and an object after the root", "Probe\n{\nQz_SetProbeValue,7,\n}\nleft,\nProbe\n{\n}\n",
+       "after the outermost object", 7, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Qz_Object* root = read(c.text);
+    ASSERT_NE(root, nullptr) << Qz_GetObjectTextError();
+    EXPECT_NE(std::string(Qz_GetObjectTextError()).find(c.reported), std::string::npos)
+        << Qz_GetObjectTextError();
+    EXPECT_EQ(static_cast<int32_t>(Qz_DoMethod(root, kGetValue)), c.value);
+    EXPECT_EQ(Qz_DoMethod(root, kLinkedListCount), c.children);
+    Qz_DisposeObject(root);
+    EXPECT_EQ(liveObjects(), 0);
+  }
+  // The report stays short however much is skipped.
+  std::string many = "Probe\n{\n";
+  for (int i = 0; i < 10000; ++i) many += "Qz_SetUnknown" + std::to_string(i) + ",1,\n";
+  Qz_Object* root = read(many + "}\n");
+  ASSERT_NE(root, nullptr);
+  EXPECT_LT(std::strlen(Qz_GetObjectTextError()), 1000u);
+  EXPECT_NE(std::string(Qz_GetObjectTextError()).find("more"), std::string::npos);
+  Qz_DisposeObject(root);
+}
+
+// Texts whose structure is broken are refused as a whole, say why, and
+// leave no object behind (the fixture checks the live count).
 TEST_F(ObjectText, RefusedTexts) {
   std::string deep;
   for (int i = 0; i < 300; ++i) deep += "Probe\n{\n";
@@ -245,28 +367,13 @@ TEST_F(ObjectText, RefusedTexts) {
   const Case cases[] = {
       {"empty", ""},
       {"only blanks and comments", "  \n// nothing\n/* at all */\n"},
+      {"only an unknown class", "NoSuchClass\n{\nQz_SetProbeValue,1,\n}\n"},
       {"a } too many", "Probe\n{\n}\n}\n"},
       {"a } before anything", "}\nProbe\n{\n}\n"},
       {"the last } missing", "Probe\n{\nProbe\n{\n}\n"},
-      {"unknown class at the top", "NoSuchClass\n{\n}\n"},
-      {"unknown class inside", "Probe\n{\nProbe\n{\n}\nNoSuchClass\n{\nQz_SetProbeValue,1,\n}\n}\n"},
-      {"unknown attribute", "Probe\n{\nQz_SetNoSuchThing,1,\n}\n"},
-      {"a getter is no setter", "Probe\n{\nQz_GetProbeValue,1,\n}\n"},
-      {"an action is no setter", "Probe\n{\nQz_ProbeAction,\n}\n"},
-      {"a drawing method is no setter", "Probe\n{\nQz_DrawObject,\n}\n"},
-      {"attribute before any object", "Qz_SetProbeValue,1,\nProbe\n{\n}\n"},
-      {"keyword before any object", "Qz_Text,\"x\",\nProbe\n{\n}\n"},
       {"value missing at the end", "Probe\n{\nQz_SetProbeValue"},
-      {"text where a number belongs", "Probe\n{\nQz_SetProbeValue,seven,\n}\n"},
-      {"empty number", "Probe\n{\nQz_SetProbeValue,,\n}\n"},
-      {"negative hex", "Probe\n{\nQz_SetProbeHex,-1,\n}\n"},
       {"comment that never ends", "Probe\n{\n/* Qz_SetProbeValue,1,\n}\n"},
-      {"quote that never closes", "Probe\n{\nQz_Text,\"abc,\n}\n"},
-      {"second object after the root", "Probe\n{\n}\nProbe\n{\n}\n"},
-      {"stray value after the root", "Probe\n{\n}\nleftover,\n"},
-      {"child of a leaf", "ProbeLeaf\n{\nProbe\n{\n}\n}\n"},
-      {"brace without a class", "{\n}\n"},
-      {"escaped brace is no block", "Probe\n\\{\n}\n"},
+      {"comment that never ends after the object", "Probe\n{\n}\n/* trailing"},
       {"nested too deeply", deep},
   };
   for (const Case& c : cases) {
@@ -278,6 +385,67 @@ TEST_F(ObjectText, RefusedTexts) {
     EXPECT_EQ(liveObjects(), 0);
   }
   EXPECT_EQ(Qz_CreateObjectsFromString(nullptr), nullptr);
+}
+
+// A zero byte is no end of the text: what follows it would be lost unseen.
+TEST_F(ObjectText, ZeroByteRefusesTheText) {
+  const std::string whole = "Probe\n{\nQz_SetProbeValue,7,\n}\n";
+  // In the middle of a value, and after a whole tree (before more of it).
+  for (const std::size_t at : {std::size_t{25}, whole.size()}) {
+    SCOPED_TRACE(at);
+    std::string text = whole + "Probe\n{\n";
+    text.insert(at, 1, '\0');
+    std::vector<char> buffer(text.begin(), text.end());
+    buffer.push_back('\0');
+    EXPECT_EQ(Qz__CreateObjectsFromText(buffer.data(), text.size()), nullptr);
+    EXPECT_NE(std::string(Qz_GetObjectTextError()).find("NUL"), std::string::npos);
+  }
+  std::string text = whole;
+  text.insert(whole.size(), 1, '\0');
+  qztest::TempDir dir;
+  const std::string path = dir.file("nul.QzStr");
+  { std::ofstream(path, std::ios::binary) << text; }
+  EXPECT_EQ(Qz_RestoreObjectFromDisk(path.c_str()), nullptr);
+  EXPECT_EQ(liveObjects(), 0);
+}
+
+// Peak resident memory of the process since the mark, in bytes, or -1 where
+// the kernel does not let the peak be reset.
+long PeakSinceMark(bool mark) {
+  if (mark) {
+    std::ofstream clear("/proc/self/clear_refs");
+    clear << "5";
+    if (!clear) return -1;
+  }
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);)
+    if (line.rfind("VmHWM:", 0) == 0) return std::atol(line.c_str() + 6) * 1024;
+  return -1;
+}
+
+// Tens of megabytes of separators cost no memory per separator: they are
+// read once and kept nowhere.
+TEST_F(ObjectText, MillionsOfSeparatorsAreReadWithoutPerSeparatorMemory) {
+  constexpr std::size_t kSeparators = 32u << 20;
+  for (const char separator : {',', '\n'}) {
+    SCOPED_TRACE(separator == ',' ? "commas" : "line ends");
+    for (const bool closed : {false, true}) {
+      std::string text = "Probe\n{\nQz_SetProbeValue,7,\n";
+      text.append(kSeparators, separator);
+      if (closed) text += "}\n";
+      const long before = PeakSinceMark(true);
+      Qz_Object* root = read(text);
+      const long peak = PeakSinceMark(false);
+      EXPECT_EQ(root != nullptr, closed) << Qz_GetObjectTextError();
+      if (root) EXPECT_EQ(Qz_DoMethod(root, kGetValue), 7u);
+      Qz_DisposeObject(root);
+      if (before >= 0 && peak >= 0) {
+        // The text and its copy are all that may be resident.
+        EXPECT_LT(peak, before + long(kSeparators) * 2 + (64l << 20));
+      }
+      texts_.clear();
+    }
+  }
 }
 
 // Every prefix of a stored text either reads as a whole tree or is refused;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -270,6 +271,63 @@ TEST(AtomicWriter, BackupKeepsTheOldFile) {
   std::fputs("1", w.stream());
   EXPECT_TRUE(w.commit());
   EXPECT_EQ(Qz_DoesFileExist(tmp.file("first.bak.png").c_str()), 0);
+}
+
+// A writer killed half way leaves its temporary file; the next writer of the
+// same target removes it, but never a live writer's, in this process or another.
+TEST(AtomicWriter, NextWriterRemovesADeadWritersLeftoverOnly) {
+  qztest::TempDir tmp;
+  const std::string target = tmp.file("picture.png");
+  writeFile(target, "old");
+  // A process that is gone, with its temporary file left behind.
+  const pid_t dead = fork();
+  ASSERT_GE(dead, 0);
+  if (dead == 0) _exit(0);
+  ASSERT_EQ(waitpid(dead, nullptr, 0), dead);
+  const std::string leftover = tmp.file(".picture.png.qztmp-" + std::to_string(dead) + "-AbC123");
+  writeFile(leftover, "half a picture");
+  const std::string otherTarget = tmp.file(".other.png.qztmp-" + std::to_string(dead) + "-AbC123");
+  writeFile(otherTarget, "not ours");
+  // Another process in the middle of writing the same target.
+  int toChild[2], fromChild[2];
+  ASSERT_EQ(pipe(toChild), 0);
+  ASSERT_EQ(pipe(fromChild), 0);
+  const pid_t live = fork();
+  ASSERT_GE(live, 0);
+  if (live == 0) {
+    qz::AtomicFileWriter w(target);
+    char c = w.ok() ? 'y' : 'n';
+    if (write(fromChild[1], &c, 1) != 1) _exit(1);
+    if (read(toChild[0], &c, 1) != 1) _exit(1);
+    _exit(0);  // the writer's file stays: no destructor runs
+  }
+  char started = 0;
+  ASSERT_EQ(read(fromChild[0], &started, 1), 1);
+  ASSERT_EQ(started, 'y');
+  // A live writer of this process too.
+  qz::AtomicFileWriter mine(target);
+  ASSERT_TRUE(mine.ok());
+  {
+    qz::AtomicFileWriter w(target);
+    std::fputs("new", w.stream());
+    ASSERT_TRUE(w.commit());
+  }
+  const auto names = snapshot(tmp.path());
+  EXPECT_EQ(Qz_DoesFileExist(leftover.c_str()), 0) << "the dead writer's leftover stays";
+  EXPECT_EQ(readFile(otherTarget), "not ours");
+  const std::string liveMark = ".picture.png.qztmp-" + std::to_string(live) + "-";
+  const std::string ownMark = ".picture.png.qztmp-" + std::to_string(getpid()) + "-";
+  int liveFiles = 0, ownFiles = 0;
+  for (const auto& entry : names) {
+    if (entry.first.find(liveMark) != std::string::npos) ++liveFiles;
+    if (entry.first.find(ownMark) != std::string::npos) ++ownFiles;
+  }
+  EXPECT_EQ(liveFiles, 1) << "another process's live temporary file was removed";
+  EXPECT_EQ(ownFiles, 1) << "this process's live temporary file was removed";
+  EXPECT_EQ(readFile(target), "new");
+  ASSERT_EQ(write(toChild[1], "x", 1), 1);
+  ASSERT_EQ(waitpid(live, nullptr, 0), live);
+  for (int fd : {toChild[0], toChild[1], fromChild[0], fromChild[1]}) close(fd);
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 // identify-only and direct paths, options, progress, error boxes and the
 // save's temporary file.
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -155,6 +157,7 @@ TEST_F(DriverTest, DetectionOrderAndLimits) {
 
 TEST_F(DriverTest, FileProblemsGiveTheirCodes) {
   Start({"FakeA"});
+  gA.identifyAnswer = kQzioNotRecognised;
   uint32_t result = 1234;
   EXPECT_EQ(QZIO_AutoLoadBuffer(nullptr, 0, kQzioTagResult, &result, TAG_DONE), nullptr);
   EXPECT_EQ(result, 1234u);  // a null path writes nothing
@@ -164,20 +167,29 @@ TEST_F(DriverTest, FileProblemsGiveTheirCodes) {
     const char* name;
     std::string path;
     uint32_t result;
+    const char* reason;  // the box's last line
   };
   qztest::WriteFile(library_->dir().file("empty"), "");
-  const Case cases[] = {
-      {"missing", library_->dir().file("missing.ppm"), kQzioCannotOpen},
-      {"a folder", library_->dir().path(), kQzioCannotOpen},
-      {"empty", library_->dir().file("empty"), kQzioReadError},
+  qztest::WriteFile(library_->dir().file("unknown"), "no format knows this");
+  qztest::WriteFile(library_->dir().file("locked"), "abc");
+  chmod(library_->dir().file("locked").c_str(), 0);
+  std::vector<Case> cases = {
+      {"missing", library_->dir().file("missing.ppm"), kQzioCannotOpen, "There is no such file."},
+      {"a folder", library_->dir().path(), kQzioCannotOpen, "It is a folder, not a picture file."},
+      {"empty", library_->dir().file("empty"), kQzioReadError, "The file is empty."},
+      {"unknown", library_->dir().file("unknown"), kQzioNotRecognised, nullptr},
   };
+  if (geteuid() != 0) cases.push_back({"unreadable", library_->dir().file("locked"), kQzioCannotOpen, "You may not read it."});
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     Ui().boxes.clear();
     EXPECT_EQ(Load(c.path, 0, &result), nullptr);
     EXPECT_EQ(result, c.result);
     ASSERT_EQ(Ui().boxes.size(), 1u);
-    EXPECT_EQ(Ui().boxes[0], QZIO_ErrorText(c.result));
+    // The file's name, the result's text, and the reason when there is more to say.
+    std::string expected = "Cannot load \"" + c.path + "\".\n" + QZIO_ErrorText(c.result);
+    if (c.reason) expected += std::string("\n") + c.reason;
+    EXPECT_EQ(Ui().boxes[0], expected);
   }
 }
 

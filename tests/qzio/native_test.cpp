@@ -291,6 +291,25 @@ TEST_F(NativeTest, ModeObjectTravelsAsObjectText) {
   QZIO_FreeBuffer(back);
 }
 
+// A mode text holding a line this program does not know (a newer
+// version's attribute) still gives the mode, without that line.
+TEST_F(NativeTest, ModeTextWithAnUnknownLineReloadsWithItsMode) {
+  QZIO_ImageBuffer* doc = qztest::MakePattern(4, 4);
+  QZIO_ImageBuffer* layer = QZIO_AddLayer(doc, 4, 4, 8, kQzioFormatGrey, kQzioPlainLayer, 0);
+  SetModeText(layer, "Root\n{\n\tQz_SetObjectName,\t\t\tSmudge,\n\tQz_SetSmudgeReach,\t\t\t12,\n}\n");
+  const std::string path = Path("unknown-line.qls");
+  ASSERT_EQ(Save(doc, path), 1u);
+  QZIO_FreeBuffer(doc);
+  uint32_t result = 0;
+  QZIO_ImageBuffer* back = Load(path, &result);
+  ASSERT_EQ(result, 1u);
+  QZIO_ImageBuffer* l = LayerAt(back, 0);
+  ASSERT_NE(l, nullptr);
+  ASSERT_NE(l->settings.mode, nullptr);
+  EXPECT_STREQ(reinterpret_cast<const char*>(Qz_DoMethod(l->settings.mode, kRootGetObjectName)), "Smudge");
+  QZIO_FreeBuffer(back);
+}
+
 TEST_F(NativeTest, GreyDocumentsAndCompressionsReload) {
   struct Case {
     const char* name;
@@ -446,6 +465,44 @@ TEST_F(NativeTest, DamagedFilesEndWithACode) {
     QZIO_ImageBuffer* b = Load(bad, &result);
     EXPECT_EQ(b != nullptr, result == 1u);
     QZIO_FreeBuffer(b);
+  }
+}
+
+// Sets the first directory's width and height (SHORT or LONG entries) in a
+// little-endian TIFF; false when the entries are not there.
+bool ClaimSize(std::string& tiff, uint32_t width, uint32_t height) {
+  auto u16 = [&](size_t at) { return uint32_t(uint8_t(tiff[at])) | uint32_t(uint8_t(tiff[at + 1])) << 8; };
+  if (tiff.size() < 8 || tiff[0] != 'I') return false;
+  const size_t ifd = u16(4) | u16(6) << 16;
+  if (ifd + 2 > tiff.size()) return false;
+  int patched = 0;
+  for (uint32_t e = 0, n = u16(ifd); e < n && ifd + 2 + 12 * (e + 1) <= tiff.size(); ++e) {
+    const size_t at = ifd + 2 + 12 * e;
+    const uint32_t tag = u16(at);
+    if (tag != 256 && tag != 257) continue;
+    const uint32_t value = tag == 256 ? width : height;
+    for (int i = 0; i < 4; ++i) tiff[at + 8 + i] = char(u16(at + 2) == 3 && i >= 2 ? 0 : value >> (8 * i));
+    ++patched;
+  }
+  return patched == 2;
+}
+
+// A document whose header claims 64518 x 64507 pixels in a file of a few
+// hundred bytes is damaged, found before its buffer is made.
+TEST_F(NativeTest, AFileTooSmallForItsClaimedSizeIsDamaged) {
+  QZIO_ImageBuffer* doc = qztest::MakePattern(6, 5);
+  const std::string good = Path("good.qls");
+  ASSERT_EQ(Save(doc, good), 1u);
+  QZIO_FreeBuffer(doc);
+  std::string bytes = qztest::ReadFile(good);
+  ASSERT_TRUE(ClaimSize(bytes, 64518, 64507));
+  const std::string huge = Path("huge.qls");
+  qztest::WriteFile(huge, bytes);
+  // Identify alone already refuses it: no buffer of the claimed size is made.
+  for (uint32_t flags : {kQzioQuiet | kQzioIdentifyOnly, kQzioQuiet}) {
+    uint32_t result = 0;
+    EXPECT_EQ(Load(huge, &result, flags), nullptr);
+    EXPECT_EQ(result, kQzioReadError);
   }
 }
 

@@ -264,4 +264,25 @@ TEST_F(PpmTest, DamagedFilesEndWithACode) {
   }
 }
 
+// A few hundred bytes claiming 64518 x 64507 pixels are damaged, found from
+// the header before any buffer is made (identify alone refuses them); a
+// file one sample short is damaged too.
+TEST_F(PpmTest, AFileTooSmallForItsClaimedSizeIsDamaged) {
+  struct Case {
+    std::string bytes;
+    uint32_t identifyOnly;  // the answer with kQzioIdentifyOnly
+  };
+  const Case cases[] = {{"P6\n64518 64507\n255\n" + std::string(404, '7'), kQzioReadError},
+                        {"P3\n64518 64507\n255\n" + std::string(404, '7'), kQzioReadError},
+                        {"P5\n2 2\n255\n777", kQzioSuccess}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.bytes.substr(0, 2));
+    uint32_t result = 0;
+    QZIO_FreeBuffer(LoadBytes(c.bytes, &result, kQzioQuiet | kQzioIdentifyOnly));
+    EXPECT_EQ(result, c.identifyOnly);
+    EXPECT_EQ(LoadBytes(c.bytes, &result), nullptr);
+    EXPECT_EQ(result, kQzioReadError);
+  }
+}
+
 }  // namespace

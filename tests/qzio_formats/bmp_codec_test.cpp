@@ -5,6 +5,7 @@
 
 #include "codec_test_support.h"
 #include "qzio/codec_bmp.h"
+#include "qzio/load_problem.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -13,11 +14,7 @@ using namespace qz::codec;
 using qztest::PictureRows;
 using qztest::RgbImage;
 
-std::vector<uint8_t> probeOf(const std::vector<uint8_t>& file) {
-  std::vector<uint8_t> probe(512, 0);
-  std::copy_n(file.begin(), std::min<size_t>(file.size(), 512), probe.begin());
-  return probe;
-}
+using qztest::probeOf;
 
 uint32_t decodeFile(const std::string& path, PictureRows& rows, ImageInfo* infoOut = nullptr) {
   BmpLayout layout;
@@ -247,6 +244,37 @@ TEST_F(BmpCodec, DamagedFilesEndCleanly) {
       }
     }
   }
+}
+
+// A few hundred bytes claiming 64518 x 64507 pixels are damaged, found from
+// the header before any buffer; a bitmap cut short opens with the rows it
+// has and says so once.
+TEST_F(BmpCodec, ClaimedSizeAndShortFiles) {
+  for (uint32_t compression : {0u, 1u}) {
+    SCOPED_TRACE(compression);
+    std::vector<uint8_t> huge = infoHeader(64518, 64507, compression ? 8 : 24, compression, compression ? 2 : 0);
+    huge.resize(425, 0x55);
+    ImageInfo info;
+    BmpLayout layout;
+    takeLoadProblem();
+    EXPECT_EQ(bmpIdentify(probeOf(huge), huge.size(), layout, info), kReadError);
+    EXPECT_NE(takeLoadProblem().text.find("too short"), std::string::npos);
+  }
+  const std::vector<uint8_t> whole = truecolourBitmap(source_, 24, false);
+  const uint32_t rowBytes = 40;  // 13 pixels of 3 bytes, padded to 4
+  ASSERT_EQ(whole.size(), 54u + rowBytes * 7);
+  qztest::writeFile(dir_.file("whole.bmp"), whole);
+  PictureRows all;
+  ASSERT_EQ(decodeFile(dir_.file("whole.bmp"), all), kOk);
+  EXPECT_FALSE(takeLoadProblem().partial);
+  std::vector<uint8_t> cut(whole.begin(), whole.begin() + 54 + rowBytes * 3);
+  qztest::writeFile(dir_.file("cut.bmp"), cut);
+  PictureRows some;
+  ASSERT_EQ(decodeFile(dir_.file("cut.bmp"), some), kOk);
+  EXPECT_EQ(some.rowsStored, 3u);
+  const LoadProblem problem = takeLoadProblem();
+  EXPECT_TRUE(problem.partial);
+  EXPECT_NE(problem.text.find("3 of its 7 rows"), std::string::npos) << problem.text;
 }
 
 }  // namespace

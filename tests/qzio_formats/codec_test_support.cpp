@@ -35,12 +35,21 @@ int maxDifference(const RgbImage& a, const RgbImage& b) {
 void PictureRows::resize(uint32_t width, uint32_t height, uint32_t bytesPerRow) {
   image = RgbImage(width, height);
   bitplaneBytesPerRow = bytesPerRow;
+  planeRows.clear();
 }
 
 bool PictureRows::store(uint32_t y, uint32_t layout, const uint8_t* row) {
   if (y >= image.height) return false;
   lastLayout = layout;
   ++rowsStored;
+  if (isPlaneLayout(layout)) {
+    const uint32_t plane = layout - kLayoutBits;
+    const size_t rowBytes = bitplaneBytesPerRow ? bitplaneBytesPerRow : (image.width + 7) / 8;
+    const size_t at = (size_t(plane) * image.height + y) * rowBytes;
+    if (planeRows.size() < at + rowBytes) planeRows.resize(at + rowBytes);
+    std::memcpy(planeRows.data() + at, row, rowBytes);
+    if (layout != kLayoutBits) return true;  // plane 0 also shows through the colourmap
+  }
   for (uint32_t x = 0; x < image.width; ++x) {
     uint8_t* p = image.at(x, y);
     uint32_t entry = 0;
@@ -75,6 +84,24 @@ bool PictureRows::fetch(uint32_t y, uint32_t layout, uint8_t* row) {
     }
   }
   return true;
+}
+
+RgbImage PictureRows::planesImage(uint32_t depth) const {
+  RgbImage out(image.width, image.height);
+  const size_t rowBytes = bitplaneBytesPerRow;
+  for (uint32_t y = 0; y < image.height; ++y) {
+    for (uint32_t x = 0; x < image.width; ++x) {
+      uint32_t value = 0;
+      for (uint32_t p = 0; p < depth; ++p) {
+        const size_t at = (size_t(p) * image.height + y) * rowBytes + x / 8;
+        if (at < planeRows.size() && (planeRows[at] & (0x80 >> (x % 8)))) value |= 1u << p;
+      }
+      const uint32_t entry = depth <= 8 ? colourmap[value] : value;
+      uint8_t* q = out.at(x, y);
+      q[0] = entry & 0xFF, q[1] = (entry >> 8) & 0xFF, q[2] = (entry >> 16) & 0xFF;
+    }
+  }
+  return out;
 }
 
 bool PictureRows::progress(uint32_t done, uint32_t) { return done < stopAfter; }
@@ -134,6 +161,12 @@ bool decodeWithImageMagick(const std::string& path, RgbImage& image, const std::
   const std::string out = dir + "/imagemagick-decoded.ppm";
   if (!run(convert + " '" + path + "[0]' -alpha off -depth 8 ppm:'" + out + "'")) return false;
   return readPnm(out, image);
+}
+
+std::vector<uint8_t> probeOf(const std::vector<uint8_t>& file) {
+  std::vector<uint8_t> probe(512, 0);
+  std::copy_n(file.begin(), std::min<size_t>(file.size(), 512), probe.begin());
+  return probe;
 }
 
 std::vector<uint8_t> readFile(const std::string& path) {

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -39,8 +40,12 @@ class PictureRows : public qz::codec::PixelRows {
   bool fetch(uint32_t y, uint32_t layout, uint8_t* row) override;
   bool progress(uint32_t done, uint32_t total) override;
   void setColourmap(const uint32_t* entries, uint32_t count) override;
+  // The picture the stored bitplane rows make: colourmap entries for up to
+  // 8 planes, else red from planes 0-7, green 8-15, blue 16-23.
+  RgbImage planesImage(uint32_t depth) const;
 
   RgbImage image;
+  std::vector<uint8_t> planeRows;  // plane p, row y at (p * height + y) * bitplaneBytesPerRow
   uint32_t colourmap[256] = {};
   uint32_t bitplaneBytesPerRow = 0;
   uint32_t rowsStored = 0;
@@ -87,6 +92,32 @@ uint32_t encodeStdioFile(const std::string& path, Encode encode) {
   const uint32_t result = encode(file);
   std::fclose(file);
   return result;
+}
+
+// The probe the library gives identify: the first 512 bytes, zero-padded.
+std::vector<uint8_t> probeOf(const std::vector<uint8_t>& file);
+
+// Decodes a file held in memory with a codec that works on bytes: identify
+// on the probe (identify(head, fileSize, info)), then the decoder on the
+// whole file (decode(file, rows)). The header is given back when asked.
+template <typename Identify, typename Decode>
+uint32_t decodeBytes(const std::vector<uint8_t>& file, PictureRows& rows, qz::codec::ImageInfo* infoOut,
+                     Identify identify, Decode decode) {
+  qz::codec::ImageInfo info;
+  const std::vector<uint8_t> probe = probeOf(file);
+  uint32_t result = identify(std::span<const uint8_t>(probe), uint64_t{file.size()}, info);
+  if (infoOut) *infoOut = info;
+  if (result != qz::codec::kOk) return result;
+  rows.resize(info.width, info.height, info.bitplaneBytesPerRow);
+  return decode(std::span<const uint8_t>(file), rows);
+}
+
+// Encodes a picture with a codec that writes bytes (encode(width, height,
+// depth, rows, out)) into `out`.
+template <typename Encode>
+uint32_t encodeBytes(const RgbImage& image, std::vector<uint8_t>& out, Encode encode) {
+  PictureRows rows(image);
+  return encode(image.width, image.height, 24, rows, out);
 }
 
 std::vector<uint8_t> readFile(const std::string& path);

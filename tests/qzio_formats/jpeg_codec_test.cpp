@@ -6,6 +6,7 @@
 
 #include "codec_test_support.h"
 #include "qzio/codec_jpeg.h"
+#include "qzio/load_problem.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -160,11 +161,22 @@ TEST_F(JpegCodec, RefusesWhatItCannotTake) {
   EXPECT_EQ(jpegEncode(file, 13, 7, 8, JpegSaveOptions{}, rows), kBadArguments);
   std::fclose(file);
   if (convert_.empty()) GTEST_SKIP() << "ImageMagick is not installed";
-  // CMYK identifies with depth 32 and its load answers 6.
+  // CMYK identifies with depth 32 and its load answers 11, a load problem.
   PictureRows cmyk;
   ImageInfo info;
-  EXPECT_EQ(decodeFile(imageMagickJpeg("cmyk.jpg", "-colorspace CMYK"), cmyk, &info), kBadArguments);
+  EXPECT_EQ(decodeFile(imageMagickJpeg("cmyk.jpg", "-colorspace CMYK"), cmyk, &info), kUnexpectedKind);
+  EXPECT_NE(takeLoadProblem().text.find("CMYK"), std::string::npos);
   EXPECT_EQ(info.depth, 32u);
+}
+
+// A disk that fills up during the save is a write error (4), as for every
+// other format, not a picture the format cannot take.
+TEST_F(JpegCodec, AFullDiskIsAWriteError) {
+  FILE* full = std::fopen("/dev/full", "wb");
+  if (!full) GTEST_SKIP() << "no /dev/full";
+  PictureRows rows(qztest::makeGradient(300, 200));
+  EXPECT_EQ(jpegEncode(full, 300, 200, 24, JpegSaveOptions{}, rows), kWriteFailed);
+  std::fclose(full);
 }
 
 TEST_F(JpegCodec, ProbeTable) {
@@ -279,32 +291,37 @@ TEST_F(JpegCodec, ATruncatedFileKeepsItsFirstRowsAndStops) {
   }
 }
 
-// A progressive file is decoded whole before its first row: a few hundred
-// bytes claiming 60000 by 60000 pixels are refused from the header instead
-// of having gigabytes of coefficients cleared (the same file at its own size
-// reads).
-TEST_F(JpegCodec, AProgressiveFileTooSmallForItsPictureIsRefused) {
+// A few hundred bytes claiming 60000 by 60000 pixels are refused from the
+// header as damaged, before a buffer (or for a progressive file, the
+// coefficients) of gigabytes is made; the same file at its own size reads.
+TEST_F(JpegCodec, AFileTooSmallForItsPictureIsRefused) {
+  for (bool isProgressive : {true, false}) {
+  SCOPED_TRACE(isProgressive ? "progressive" : "baseline");
   PictureRows rows(qztest::makeGradient(64, 64));
   JpegSaveOptions progressive;
-  progressive.progressive = true;
+  progressive.progressive = isProgressive;
   ASSERT_EQ(encodeFile(dir_.file("small.jpg"), rows, progressive), kOk);
   std::vector<uint8_t> bytes = qztest::readFile(dir_.file("small.jpg"));
   PictureRows small;
   ASSERT_EQ(decodeFile(dir_.file("small.jpg"), small), kOk);
   size_t frame = 2;
-  while (frame + 4 <= bytes.size() && bytes[frame + 1] != 0xC2) frame += 2 + (bytes[frame + 2] << 8 | bytes[frame + 3]);
+  const uint8_t frameMarker = isProgressive ? 0xC2 : 0xC0;
+  while (frame + 4 <= bytes.size() && bytes[frame + 1] != frameMarker)
+    frame += 2 + (bytes[frame + 2] << 8 | bytes[frame + 3]);
   ASSERT_LT(frame + 9, bytes.size());
   for (size_t at : {frame + 5, frame + 7}) bytes[at] = 60000 >> 8, bytes[at + 1] = 60000 & 0xFF;
   qztest::writeFile(dir_.file("huge.jpg"), bytes);
   FILE* file = std::fopen(dir_.file("huge.jpg").c_str(), "rb");
   ASSERT_NE(file, nullptr);
   ImageInfo info;
-  EXPECT_EQ(jpegReadInfo(file, info), kNotThisFormat);
+  EXPECT_EQ(jpegReadInfo(file, info), kReadError);
+  EXPECT_NE(takeLoadProblem().text.find("too short"), std::string::npos);
   std::rewind(file);
   PictureRows back;
-  EXPECT_EQ(jpegDecode(file, back), kBadArguments);
+  EXPECT_EQ(jpegDecode(file, back), kReadError);
   EXPECT_EQ(back.rowsStored, 0u);
   std::fclose(file);
+  }
 }
 
 TEST_F(JpegCodec, DamagedFilesEndCleanly) {
@@ -317,7 +334,8 @@ TEST_F(JpegCodec, DamagedFilesEndCleanly) {
     qztest::writeFile(path, bad);
     PictureRows back;
     const uint32_t result = decodeFile(path, back);
-    EXPECT_TRUE(result == kOk || result == kNotThisFormat || result == kBadArguments) << result;
+    EXPECT_TRUE(result == kOk || result == kNotThisFormat || result == kReadError || result == kBadArguments)
+        << result;
     if (bad.size() < 100 && result != kOk) ++refusedPrefixes;
   }
   EXPECT_GT(refusedPrefixes, 50);  // a cut inside the headers never passes as a picture

@@ -4,6 +4,7 @@
 
 #include "codec_test_support.h"
 #include "qzio/codec_png.h"
+#include "qzio/load_problem.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -130,12 +131,60 @@ TEST_F(PngCodec, DamagedFilesEndCleanly) {
     qztest::writeFile(path, bad);
     PictureRows back;
     const uint32_t result = decodeFile(path, back);
-    EXPECT_TRUE(result == kOk || result == kNotThisFormat) << result;
+    // Past the signature, damage is damage, never "not a PNG".
+    EXPECT_TRUE(result == kOk || result == kReadError || (bad.size() < 8 && result == kNotThisFormat)) << result;
+    if (result == kReadError) {
+      EXPECT_EQ(takeLoadProblem().text.rfind("PNG: ", 0), 0u);
+    }
     // A cut before the end of the image data cannot pass as a whole picture.
     if (bad.size() < good.size() - 12) {
       EXPECT_NE(result, kOk) << bad.size();
     }
   }
+}
+
+uint32_t crc32Of(const uint8_t* bytes, size_t n) {
+  uint32_t crc = 0xFFFFFFFFu;
+  for (size_t i = 0; i < n; ++i) {
+    crc ^= bytes[i];
+    for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
+  }
+  return ~crc;
+}
+
+void put32be(std::vector<uint8_t>& v, size_t at, uint32_t x) {
+  for (int i = 0; i < 4; ++i) v[at + i] = uint8_t(x >> (24 - 8 * i));
+}
+
+// A PNG with a good signature but a bad checksum is damaged, in libpng's
+// words; one whose header claims 64518 x 64507 pixels in a few hundred bytes
+// is damaged too, found before any buffer is made.
+TEST_F(PngCodec, DamageAndClaimedSizeAreReportedAsDamage) {
+  PictureRows rows(qztest::makeGradient(21, 11));
+  ASSERT_EQ(encodeFile(dir_.file("good.png"), rows, PngSaveOptions{}), kOk);
+  const std::vector<uint8_t> good = qztest::readFile(dir_.file("good.png"));
+  ASSERT_GT(good.size(), 33u);
+  takeLoadProblem();
+  // IHDR's checksum sits at 29..32; the first IDAT's checksum at its end.
+  std::vector<uint8_t> badHeader = good;
+  badHeader[30] ^= 0xFF;
+  qztest::writeFile(dir_.file("bad-header.png"), badHeader);
+  PictureRows back;
+  ImageInfo info;
+  EXPECT_EQ(decodeFile(dir_.file("bad-header.png"), back, &info), kReadError);
+  EXPECT_NE(takeLoadProblem().text.find("CRC"), std::string::npos);
+
+  std::vector<uint8_t> huge = good;
+  put32be(huge, 16, 64518);
+  put32be(huge, 20, 64507);
+  put32be(huge, 29, crc32Of(huge.data() + 12, 17));
+  huge.resize(425);
+  qztest::writeFile(dir_.file("huge.png"), huge);
+  FILE* file = std::fopen(dir_.file("huge.png").c_str(), "rb");
+  ASSERT_NE(file, nullptr);
+  EXPECT_EQ(pngReadInfo(file, info), kReadError);
+  std::fclose(file);
+  EXPECT_NE(takeLoadProblem().text.find("too short"), std::string::npos);
 }
 
 }  // namespace

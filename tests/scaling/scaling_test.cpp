@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "actions/qz_actions.h"
+#include "app/class_registration.h"
 #include "image/qz_scaling.h"
 
 namespace {
@@ -14,10 +15,10 @@ class ScalingEnvironment : public ::testing::Environment {
   void SetUp() override {
     ASSERT_NE(Qz_InitImageBase(), nullptr);
     ASSERT_EQ(Qz_InitImageClass(Qz_GetGlobalData()), 1u);
-    ASSERT_EQ(Qz_InitActionClasses(Qz_GetGlobalData()), 1u);
+    ASSERT_GT(qz::app::initClasses(qz::app::classGroup(qz::app::ClassGroup::Actions), Qz_GetGlobalData()), 0u);
   }
   void TearDown() override {
-    Qz_CleanupActionClasses();
+    qz::app::cleanupClasses(qz::app::classGroup(qz::app::ClassGroup::Actions));
     Qz_CleanupImageClass(Qz_GetGlobalData());
     Qz_CleanupImageBase();
   }

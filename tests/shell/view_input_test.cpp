@@ -42,7 +42,7 @@ constexpr uint32_t kScannedPicture = 0x131388;
 // What the stand-ins answer and what they were told; one set per test.
 struct StandIns {
   std::mutex lock;
-  uint32_t toolFlags = 2;  // bit 1: the view draws the brush outline
+  uint32_t toolFlags = 1;  // bit 0: the view draws the brush outline
   QzWord toolPointer = 7;
   QzWord toolAnswer = 0;
   struct Input {

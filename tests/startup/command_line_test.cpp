@@ -27,6 +27,16 @@ TEST(CommandLine, OutcomeOfEachForm) {
       {{"a.jpg", "-decrypt", "/tmp/f"}, Mode::Decrypt, "/tmp/f"},
       {{"-decrypt"}, Mode::Usage, ""},
       {{"-decrypt", ""}, Mode::Usage, ""},
+      // Help wins over everything else; any other option is unknown, not a file.
+      {{"--help"}, Mode::Help, ""},
+      {{"a.png", "-h"}, Mode::Help, ""},
+      {{"-decrypt", "f", "--help"}, Mode::Help, ""},
+      {{"-x"}, Mode::Usage, ""},
+      {{"a.png", "--verbose"}, Mode::Usage, ""},
+      {{"-"}, Mode::Usage, ""},
+      // Folders and missing files are documents; their load says what is wrong.
+      {{"/tmp"}, Mode::Run, "/tmp"},
+      {{"missing.png"}, Mode::Run, "/home/u/pics/missing.png"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::PrintToString(c.args));

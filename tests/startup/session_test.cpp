@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <thread>
 #include <cstdlib>
@@ -11,6 +12,8 @@
 #include "app/main_window.h"
 #include "app/startup.h"
 #include "image/qz_image.h"
+#include "gadgets/qz_window.h"
+#include "objects/message_box.h"
 #include "objects/qz_object.h"
 #include "support/temp_dir.h"
 
@@ -84,6 +87,42 @@ TEST_F(Session, StartsEverythingAndLeavesNothingBehind) {
     const auto warnings = std::count_if(boxes.begin(), boxes.end(), [](const Box& b) { return b.kind == 8; });
     EXPECT_EQ(warnings, window && !pictures ? 1 : 0);
   }
+}
+
+// The main window's close box asks the quit question; Cancel keeps the
+// program running, OK ends it.
+TEST_F(Session, ClosingTheMainWindowAsksFirst) {
+  std::vector<Box> boxes;
+  qz::app::Session s = qz::app::startUp(recording(boxes, true));
+  ASSERT_EQ(s.exitCode, qz::app::kExitOk);
+  ASSERT_NE(s.app, nullptr);
+  Qz_Object* window = Qz_GetImageBase()->mainWindow;
+  ASSERT_NE(window, nullptr);
+  qz::msgbox::resetScript();
+  qz::msgbox::scriptAnswer(qz::msgbox::Answer::Cancel);
+  qz::msgbox::scriptAnswer(qz::msgbox::Answer::Ok);
+  std::atomic<bool> running{true};
+  std::thread closer([&] {
+    for (int i = 0; i < 1000 && !qz::app::mainPlatformWindow(); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    Qz_DoMethod(window, kWindowFireClose);
+    for (int i = 0; i < 1000 && qz::msgbox::shownBoxes().empty(); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_TRUE(running.load()) << "Cancel ended the program";
+    Qz_DoMethod(window, kWindowFireClose);
+  });
+  qz::app::run(s);
+  running = false;
+  closer.join();
+  qz::app::shutDown(s);
+  const auto shown = qz::msgbox::shownBoxes();
+  ASSERT_EQ(shown.size(), 2u);
+  for (const auto& box : shown) {
+    EXPECT_EQ(box.title, "Quillantrix");
+    EXPECT_EQ(box.kind, 2u);
+  }
+  qz::msgbox::resetScript();
 }
 
 TEST_F(Session, MissingCatalogueIsASeriousError) {

@@ -95,6 +95,22 @@ TEST_F(InputTest, CaptureSendsPointerInputToThePressedWindow) {
   EXPECT_EQ(drain(b_), (std::vector<Msg>{{IDCMP_MOUSEMOVE, 0, 0}}));
 }
 
+TEST_F(InputTest, AGrabHoldsThePointerForItsWindowUntilThatWindowLetsGo) {
+  EXPECT_FALSE(hl::pointerGrabbed());
+  Qz_GrabMousePointer(a_);
+  EXPECT_TRUE(hl::pointerGrabbed());
+  drain(a_);
+  hl::moveTo(cx(b_, 30), cy(b_, 40));
+  EXPECT_TRUE(drain(b_).empty());  // a move over b goes to a
+  EXPECT_FALSE(drain(a_).empty());
+  Qz_UngrabMousePointer(b_);  // not b's to release
+  EXPECT_TRUE(hl::pointerGrabbed());
+  Qz_UngrabMousePointer(a_);
+  EXPECT_FALSE(hl::pointerGrabbed());
+  hl::moveTo(cx(b_, 31), cy(b_, 40));
+  EXPECT_FALSE(drain(b_).empty());
+}
+
 TEST_F(InputTest, LeavingWindowsAndTheDesktop) {
   hl::moveTo(cx(a_), cy(a_));
   hl::moveTo(cx(b_), cy(b_));

@@ -1,0 +1,24 @@
+// What a decoder found wrong with the file it reads, in its own words, for
+// the message the load shows. Kept per thread: identify and load run on the
+// thread that asked for the load, one load at a time.
+#pragma once
+
+#include <string>
+
+#include "platform/qz_export.h"
+
+namespace qz::codec {
+
+struct LoadProblem {
+  std::string text;      // empty when nothing was reported
+  bool partial = false;  // the picture was kept as far as it could be read
+};
+
+// The file is damaged; the load fails.
+QZ_EXPORT void reportDamage(const std::string& text);
+// The file is damaged but the rows read so far make the picture; the load succeeds.
+QZ_EXPORT void reportPartial(const std::string& text);
+// What was reported since the last take, and forgets it.
+QZ_EXPORT LoadProblem takeLoadProblem();
+
+}  // namespace qz::codec

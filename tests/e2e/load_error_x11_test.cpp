@@ -1,0 +1,88 @@
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "support/temp_dir.h"
+
+namespace {
+
+// The colour of an active window's title bar, which the box has.
+constexpr const char* kBoxTitleColour = "#0A246A";
+
+bool haveTool(const char* name) {
+  return std::system(("command -v " + std::string(name) + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+std::string readFile(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// Under a virtual X server: a picture that cannot be loaded gives a box
+// that names the file and its own reason, and a stop signal while the box
+// waits ends the program normally (the box's text kept on stderr).
+TEST(ProgramOnX11, LoadErrorBoxNamesTheFileAndAStopEndsIt) {
+  for (const char* tool : {"xvfb-run", "xwd", "convert"}) {
+    if (!haveTool(tool)) GTEST_SKIP() << tool << " is not installed";
+  }
+  qztest::TempDir dir;
+  const std::string program = std::string(QZ_BINARY_DIR) + "/Quillantrix";
+  // A PNG whose signature is right and whose header chunk's checksum is not.
+  ASSERT_EQ(std::system(("convert -size 60x40 xc:'#00FF00' '" + dir.file("good.png") + "'").c_str()), 0);
+  std::string png = readFile(dir.file("good.png"));
+  ASSERT_GT(png.size(), 33u);
+  png[30] = static_cast<char>(png[30] ^ 0xFF);
+  { std::ofstream(dir.file("damaged.png"), std::ios::binary) << png; }
+
+  struct Case {
+    const char* file;
+    const char* reason;
+  };
+  const Case cases[] = {
+      {"damaged.png", "The file could not be read: it is damaged or too short.\nPNG: IHDR: CRC error"},
+      {"missing.png", "The file cannot be opened.\nThere is no such file."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    const std::string state = dir.file(std::string("state-") + c.file);
+    ASSERT_EQ(std::system(("mkdir -p '" + state + "'").c_str()), 0);
+    {
+      std::ofstream script(dir.file("run.sh"));
+      script << "export QZ_HOST=x11 QZ_STATE_DIR='" << state << "'\n"
+             << "cd '" << dir.path() << "'\n"
+             << "rm -f box.found stop.ms rc err.log\n"
+             << "'" << program << "' '" << c.file << "' >/dev/null 2>err.log &\n"
+             << "P=$!\n"
+             // The box is drawn inside the program's one X window: it is
+             // there once the screen shows its title bar's colour.
+             << "i=0; while [ $i -lt 150 ]; do\n"
+             << "  n=$(xwd -root -silent | convert xwd:- -fill black +opaque '" << kBoxTitleColour
+             << "' -fill white -opaque '" << kBoxTitleColour << "' -format '%[fx:round(mean*w*h)]' info:)\n"
+             << "  [ \"${n:-0}\" -gt 1000 ] && { touch box.found; break; }\n"
+             << "  sleep 0.2; i=$((i+1))\n"
+             << "done\n"
+             << "start=$(date +%s%N)\n"
+             << "kill -TERM $P; wait $P; echo $? > rc\n"
+             << "echo $(( ($(date +%s%N) - start) / 1000000 )) > stop.ms\n";
+    }
+    const int status = std::system(("timeout 120 xvfb-run -a -s '-screen 0 1024x768x24' sh '" +
+                                    dir.file("run.sh") + "' >/dev/null 2>&1").c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    const std::string err = readFile(dir.file("err.log"));
+    EXPECT_TRUE(std::ifstream(dir.file("box.found")).good()) << "no error box was shown\n" << err;
+    EXPECT_EQ(readFile(dir.file("rc")), "0\n") << err;
+    EXPECT_LT(std::atol(readFile(dir.file("stop.ms")).c_str()), 3000) << "the stop waited for the box";
+    const std::string expected = "Image File Error (not answered): Cannot load \"" + dir.path() + "/" + c.file +
+                                 "\".\n" + c.reason + "\n";
+    EXPECT_NE(err.find(expected), std::string::npos) << err;
+  }
+}
+
+}  // namespace
