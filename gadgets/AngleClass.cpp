@@ -1,6 +1,7 @@
 // Angle: a knob with arrow buttons and a number field, all showing one
 // angle of 0 to 359 degrees. Turning the knob, typing a number or an arrow
 // sets it (the arrows stop at 0 and 359); each change fires kAngleSet.
+#include "gadgets/arrow_button.h"
 #include "gadgets/qz_group.h"
 #include "gadgets/qz_sliders.h"
 #include "gadgets/qz_text_entry.h"
@@ -43,21 +44,14 @@ QzWord Qz__AngleDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
   }
 }
 
-Qz_Object* Qz__Arrow(uint32_t shape) {
-  Qz_Object* image = Qz_CreateObject("VectorImage", kVectorImageSetKind, shape, kFixWidth, 10);
-  Qz_Object* button = image ? Qz_CreateObject("Button", kGroupAddTail, image) : nullptr;
-  if (!button) Qz_DisposeObject(image);
-  return button;
-}
-
 Qz_Object* Qz__MakeRow(Qz_Object*) { return Qz_CreateObject("Group", kGroupSetMode, 2); }
 
 bool Qz__SetUp(Qz_Object* object) {
   Qz_AngleObject* a = Qz__Self(object);
   a->knob = Qz_CreateObject("Knob", kValueSetMinimum, 0, kValueSetMaximum, 359);
   a->field = Qz_CreateObject("StringEdit", kStringEditSetNumeric, 1, kStringEditSetMaxLength, 4);
-  a->down = Qz__Arrow(kVectorImageLeftArrow);
-  a->up = Qz__Arrow(kVectorImageRightArrow);
+  a->down = qz::widgets::arrowButton(kVectorImageLeftArrow);
+  a->up = qz::widgets::arrowButton(kVectorImageRightArrow);
   Qz_Object* column = Qz_CreateObject("Group", kGroupSetMode, 1);
   Qz_Object* row = Qz_CreateObject("Group", kGroupSetMode, 2);
   if (!a->knob || !a->field || !a->down || !a->up || !column || !row) {

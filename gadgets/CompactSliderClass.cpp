@@ -2,6 +2,7 @@
 // opens a vertical slider in a pop-up centred on the pointer. The limits,
 // the value and the notifications are the slider's. Holding an arrow
 // repeats its step after four ticks.
+#include "gadgets/arrow_button.h"
 #include "gadgets/qz_group.h"
 #include "gadgets/qz_input_event.h"
 #include "gadgets/qz_popups.h"
@@ -78,21 +79,14 @@ QzWord Qz__CompactSliderDispatch(Qz_Object* object, uint32_t id, const QzWord* a
   }
 }
 
-Qz_Object* Qz__Arrow(uint32_t shape) {
-  Qz_Object* image = Qz_CreateObject("VectorImage", kVectorImageSetKind, shape, kFixWidth, 10);
-  Qz_Object* button = image ? Qz_CreateObject("Button", kGroupAddTail, image) : nullptr;
-  if (!button) Qz_DisposeObject(image);
-  return button;
-}
-
 Qz_Object* Qz__MakeRow(Qz_Object*) {
   return Qz_CreateObject("Group", kGroupSetMode, 2, kGroupSetFixedHeight, 1, kGroupSetSpacing, 0);
 }
 
 bool Qz__SetUp(Qz_Object* object) {
   Qz_CompactSliderObject* c = Qz__Self(object);
-  c->down = Qz__Arrow(kVectorImageLeftArrow);
-  c->up = Qz__Arrow(kVectorImageRightArrow);
+  c->down = qz::widgets::arrowButton(kVectorImageLeftArrow);
+  c->up = qz::widgets::arrowButton(kVectorImageRightArrow);
   c->valueText = Qz_CreateObject("Text", kRootSetLabel, "%ld", kTextSetNumber, 0);
   c->slider = Qz_CreateObject("Slider", kSliderSetOrientation, kSliderVertical, kSliderSetKind, 1);
   c->popUp = Qz_CreateObject("PopUp", kPopUpSetPlacement, 32);

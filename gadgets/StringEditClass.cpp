@@ -98,12 +98,7 @@ QzWord Qz__SetText(Qz_StringEditObject* f, const char* text) {
 QzWord Qz__SetNumber(Qz_StringEditObject* f, int32_t number) {
   char text[16];
   std::snprintf(text, sizeof text, "%ld", long(number));
-  Qz__Store(f, text);
-  f->cursorShown = false;
-  if (f->control) Qz_SetEditControlText(f->control, f->text);
-  Qz__Draw(f);
-  Qz__FireChange(f);
-  return 0;
+  return Qz__SetText(f, text);
 }
 
 // The editor's text becomes the field's; a change fires once.
