@@ -138,3 +138,29 @@ TEST_F(Sliders, AngleKeepsKnobAndFieldTogether) {
 }
 
 }  // namespace
+
+namespace {
+
+// The compact slider's limits, value and notifications are its slider's;
+// a value format from object text is never used to read arguments.
+TEST_F(Sliders, CompactSliderHandsItsValueToItsSlider) {
+  Qz_Object* c = Qz_CreateObject("CompactSlider", kValueSetMinimum, 0, kValueSetMaximum, 50);
+  ASSERT_NE(c, nullptr);
+  qztest::Recorder r;
+  r.watch(c, kValueSet);  // lands on the slider
+  Qz_DoMethod(c, kValueSet, 10);
+  Qz_DoMethod(c, kValueSet, 70);
+  EXPECT_EQ(Qz_DoMethod(c, kValueGet), 50u);
+  EXPECT_EQ(r.values(kValueSet), std::vector<QzWord>{50});
+  Qz_DoMethod(c, kValueSetFormat, "%s%n%ld mm");
+  Qz_Object* win = ui.window("Compact", 100, 100);
+  Qz_DoMethod(win, kGroupAddTail, c);
+  ASSERT_TRUE(ui.open(win));  // drawn with the hostile format
+  Qz_Object* s = Qz_CreateObject("Slider", kValueSetMaximum, 9, kValueSetFormat, "%s%s%s", kValueSet, 3);
+  Qz_Object* win2 = ui.window("Format", 300, 100);
+  Qz_DoMethod(win2, kGroupAddTail, s);
+  ASSERT_TRUE(ui.open(win2));
+  EXPECT_EQ(Qz_DoMethod(s, kValueGet), 3u);
+}
+
+}  // namespace
