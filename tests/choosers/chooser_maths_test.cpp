@@ -11,6 +11,7 @@
 #include "gadgets/measurement_units.h"
 #include "gadgets/popup_placement.h"
 #include "gadgets/slider_maths.h"
+#include "chooser_support.h"
 
 namespace {
 
@@ -137,24 +138,11 @@ TEST(PopUpPlacement, EachPlacementOpensWhereItShould) {
   }
 }
 
-// A locale that is not installed is built into a temporary folder.
-bool Qz__UseLocale(const char* name) {
-  if (std::setlocale(LC_NUMERIC, name)) return true;
-  // Made once and kept: building it takes seconds.
-  const std::string folder = testing::TempDir() + "qz_locales";
-  setenv("LOCPATH", folder.c_str(), 1);
-  if (std::setlocale(LC_NUMERIC, name)) return true;
-  const std::string command = "mkdir -p '" + folder + "' && localedef -i de_DE -f UTF-8 '" + folder + "/" + name +
-                              "' >/dev/null 2>&1";
-  if (std::system(command.c_str()) != 0) return false;
-  return std::setlocale(LC_NUMERIC, name) != nullptr;
-}
-
 class MeasureUnits : public testing::TestWithParam<const char*> {
  protected:
   void SetUp() override {
     saved_ = std::setlocale(LC_NUMERIC, nullptr);
-    if (!Qz__UseLocale(GetParam())) GTEST_SKIP() << GetParam() << " cannot be made here";
+    if (!qztest::useLocale(GetParam())) GTEST_SKIP() << GetParam() << " cannot be made here";
     if (std::string(GetParam()) != "C") {
       char probe[16];
       std::snprintf(probe, sizeof probe, "%.1f", 1.5);

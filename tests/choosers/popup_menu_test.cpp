@@ -11,7 +11,7 @@
 #include "objects/object_services.h"
 #include "objects/qz_draw_info.h"
 #include "platform/windows.h"
-#include "recorder.h"
+#include "chooser_support.h"
 #include "support/ui_harness.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include "gadgets/qz_sliders.h"
 #include "gadgets/qz_window.h"
 #include "host/headless/headless_host.h"
-#include "recorder.h"
+#include "chooser_support.h"
 #include "support/ui_harness.h"
 
 namespace {

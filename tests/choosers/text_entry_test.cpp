@@ -1,16 +1,18 @@
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "gadgets/qz_group.h"
+#include "gadgets/qz_popups.h"
 #include "gadgets/qz_text_entry.h"
 #include "gadgets/qz_window.h"
 #include "host/headless/headless_host.h"
 #include "host/host_input.h"
 #include "platform/windows.h"
-#include "recorder.h"
+#include "chooser_support.h"
 #include "support/ui_harness.h"
 
 namespace {
@@ -114,7 +116,22 @@ TEST_F(TextFields, EditingFiresOnceForAChange) {
   }
 }
 
-TEST_F(TextFields, MeasurementFieldsShareTheUnit) {
+// Printed and read the same whatever LC_NUMERIC says.
+class MeasurementFields : public TextFields, public testing::WithParamInterface<const char*> {
+ protected:
+  void SetUp() override {
+    TextFields::SetUp();
+    saved_ = std::setlocale(LC_NUMERIC, nullptr);
+    if (!qztest::useLocale(GetParam())) GTEST_SKIP() << GetParam() << " cannot be made here";
+  }
+  void TearDown() override {
+    std::setlocale(LC_NUMERIC, saved_.c_str());
+    TextFields::TearDown();
+  }
+  std::string saved_;
+};
+
+TEST_P(MeasurementFields, ShareTheUnit) {
   Qz_Object* px = Qz_CreateObject("MeasurementEdit", kMeasurementSetInternalUnit, 4, kMeasurementSetUnit, 4);
   Qz_Object* mm = Qz_CreateObject("MeasurementEdit", kMeasurementSetInternalUnit, 2, kMeasurementSetUnit, 2);
   Qz_Object* dpi = Qz_CreateObject("MeasurementEdit", kMeasurementSetInternalUnit, 5, kMeasurementSetUnit, 5);
@@ -165,6 +182,25 @@ TEST_F(TextFields, MeasurementFieldsShareTheUnit) {
   EXPECT_STREQ(textOf(field(px)), "1.058335 mm");
   Qz_DisposeObject(px);
   Qz_DisposeObject(dpi);
+}
+
+INSTANTIATE_TEST_SUITE_P(Locales, MeasurementFields, testing::Values("C", "de_DE.UTF-8"));
+
+// The preference list chooses the unit of every field, and follows a unit
+// chosen elsewhere.
+TEST_F(TextFields, UnitsPreferenceListDrivesEveryField) {
+  Qz_Object* prefs = Qz_CreateObject("MeasurementUnitsPrefs");
+  Qz_Object* px = Qz_CreateObject("MeasurementEdit", kMeasurementSetInternalUnit, 4, kMeasurementSetUnit, 4,
+                                   kMeasurementSetResolution, Qz_FloatToULONG(72.0f));
+  ASSERT_TRUE(prefs && px);
+  Qz_Object* list = reinterpret_cast<Qz_Object*>(Qz_DoMethod(prefs, kGroupFirst));
+  Qz_DoMethod(px, kMeasurementSetValue, Qz_FloatToULONG(72.0f));
+  Qz_DoMethod(list, kPopUpListSetIndex, 2);  // the user picks the third unit
+  EXPECT_STREQ(textOf(reinterpret_cast<Qz_Object*>(Qz_DoMethod(px, kGroupFirst))), "1.000000 inches");
+  Qz_DoMethod(px, kMeasurementUnitChosen, 1);
+  EXPECT_EQ(Qz_DoMethod(list, kPopUpListGetIndex), 0u);
+  Qz_DisposeObject(px);
+  Qz_DisposeObject(prefs);
 }
 
 }  // namespace

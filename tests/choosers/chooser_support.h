@@ -1,9 +1,14 @@
-// Records the notifications a gadget fires (method and first word), safe to
-// read from the test thread while a window thread fires them.
+// What the chooser tests share: a recorder of the notifications a gadget
+// fires (safe to read while a window thread fires them) and a locale maker.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <clocale>
 #include <cstdint>
+#include <cstdlib>
 #include <mutex>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -11,6 +16,19 @@
 #include "objects/qz_root.h"
 
 namespace qztest {
+
+// A locale that is not installed is built into a temporary folder.
+inline bool useLocale(const char* name) {
+  if (std::setlocale(LC_NUMERIC, name)) return true;
+  // Made once and kept: building it takes seconds.
+  const std::string folder = testing::TempDir() + "qz_locales";
+  setenv("LOCPATH", folder.c_str(), 1);
+  if (std::setlocale(LC_NUMERIC, name)) return true;
+  const std::string command = "mkdir -p '" + folder + "' && localedef -i de_DE -f UTF-8 '" + folder + "/" + name +
+                              "' >/dev/null 2>&1";
+  if (std::system(command.c_str()) != 0) return false;
+  return std::setlocale(LC_NUMERIC, name) != nullptr;
+}
 
 class Recorder {
  public:
