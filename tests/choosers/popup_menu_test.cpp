@@ -151,6 +151,32 @@ TEST_F(PopUps, ListChosenByReleaseOverALineFiresOnce) {
   EXPECT_EQ(r.values(kPopUpListSetIndex), std::vector<QzWord>{1});
 }
 
+TEST_F(PopUps, ToolListShowsAndReportsTheChosenTool) {
+  Qz_Object* tools = Qz_CreateObject("PopUpToolList");
+  ASSERT_NE(tools, nullptr);
+  std::vector<Qz_Object*> buttons;
+  for (int i = 0; i < 3; ++i) {
+    Qz_Object* picture = Qz_CreateObject("BitMap", kFixWidth, 16, kFixHeight, 16);
+    buttons.push_back(Qz_CreateObject("Button", kGroupAddTail, picture));
+    Qz_DoMethod(tools, kGroupAddTail, buttons.back());
+  }
+  Qz_Object* win = ui.window("Tools", 100, 100);
+  Qz_DoMethod(win, kGroupAddTail, tools);
+  ASSERT_TRUE(ui.open(win));
+  qztest::Recorder r;
+  r.watch(tools, kPopUpToolListChosen);
+  moveOver(tools);
+  qz::headless::press();
+  step(win);
+  ASSERT_NE(windowOf(buttons[1]), nullptr) << "the palette is open";
+  moveOver(buttons[1]);
+  step(win);
+  qz::headless::release();
+  step(win);
+  EXPECT_EQ(r.values(kPopUpToolListChosen), std::vector<QzWord>{reinterpret_cast<QzWord>(buttons[1])});
+  EXPECT_EQ(windowOf(buttons[1]), nullptr);
+}
+
 class Menus : public PopUps {
  protected:
   Qz_Object* item(const char* label) { return Qz_CreateObject("MenuItem", kMenuItemSetText, label); }
