@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr uint32_t kRelayout = 0x1001e;
-
 // Moves the waiting choice into force. The mode in force is what compositing
 // passes call, so it changes only under the document's exclusive lock; when
 // that is refused the waiting choice, never used yet, is dropped instead.
@@ -53,7 +51,7 @@ QZ_EXPORT int32_t Qz__ApplyLayerMode(Qz_Image* layer, const char* name) {
   Qz__TakeOutPanel(layer->mode);
   Qz_DoMethod(mode, kQzModeSetImage, layer);
   Qz_ImageBase* base = Qz_GetImageBase();
-  if (base && base->modePanelGroup) Qz_DoMethod(base->modePanelGroup, kRelayout);
+  if (base && base->modePanelGroup) Qz_DoMethod(base->modePanelGroup, kRootDraw);
   Qz_DoNotify(&layer->object, kQzImageSetLayerMode, layer->chosenModeName);
   if (base && base->application)
     Qz_DoNotify(base->application, kQzImageSetLayerMode, layer->chosenModeName);

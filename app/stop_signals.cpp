@@ -4,10 +4,8 @@
 #include <signal.h>
 
 #include <atomic>
-#include <chrono>
 #include <thread>
 
-#include "app/main_window.h"
 #include "objects/message_box.h"
 #include "objects/qz_object.h"
 
@@ -15,7 +13,9 @@ namespace qz::app {
 namespace {
 
 std::thread gWatch;
-std::atomic<bool> gStopping{false};
+std::atomic<bool> gStopping{false};       // the program ends by itself
+std::atomic<bool> gStopRequested{false};  // a signal came
+std::atomic<Qz_Object*> gTarget{nullptr};
 
 sigset_t watchedSignals() {
   sigset_t set;
@@ -33,29 +33,36 @@ void blockStopSignals() {
   pthread_sigmask(SIG_BLOCK, &set, nullptr);
 }
 
-void startStopSignalWatch(Qz_Object* app) {
-  if (!app || gWatch.joinable()) return;
+void startStopSignalWatch() {
+  if (gWatch.joinable()) return;
   gStopping = false;
-  gWatch = std::thread([app] {
+  gStopRequested = false;
+  gTarget = nullptr;
+  gWatch = std::thread([] {
     const sigset_t set = watchedSignals();
     for (;;) {
       int sig = 0;
       if (sigwait(&set, &sig) != 0) continue;
       if (gStopping) return;
       if (sig == SIGINT || sig == SIGTERM) {
-        // A stop that comes while the main window is still opening waits for
-        // it: closing the screen under a window that is being opened would
-        // pull the screen away from it.
-        for (int i = 0; i < 500 && !gStopping && hasMainWindow() && !mainPlatformWindow(); ++i)
-          std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        // A box waiting for an answer would hold the close up: it is
+        // A box waiting for an answer would hold the stop up: it is
         // answered as dismissed, so the normal shut-down runs.
         qz::msgbox::dismissBoxes(true);
+        gStopRequested = true;
+        Qz_Object* app = gTarget.load();
+        if (!app) return;  // still starting: the application will not run
         Qz_DoMethod(app, kRootClose);
         return;
       }
     }
   });
+}
+
+bool setStopTarget(Qz_Object* app) {
+  // Stored before the flag is read, and the watch sets the flag before it
+  // reads the target: one of the two always sees the other.
+  gTarget = app;
+  return gStopRequested.load();
 }
 
 void stopStopSignalWatch() {

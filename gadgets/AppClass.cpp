@@ -2,31 +2,25 @@
 // for the break signal that ends the application's run.
 #include <cstring>
 
-#include "objects/qz_class_record.h"
+#include "objects/qz_class_kit.h"
 #include "gadgets/qz_app.h"
 #include "platform/exec.h"
 #include "platform/windows.h"
 
 namespace {
 
-const Qz_Method kAppMethods[] = {
-    {0, nullptr, 0, 0, nullptr, 0, nullptr, 0, 0},
-};
-
-Qz_Class gAppClass;
-
 constexpr const char* kDefaultName = "Unnamed Qz App";
 
 struct AppObject {
   Qz_Object header;
-  Task* creator;
-  MsgPort* port;
-  MsgPort* portCopy;
-  int32_t value5;
-  const char* title;
-  const char* secondName;
-  const char* thirdText;
-  int32_t value3;
+  Task* creator = nullptr;
+  MsgPort* port = nullptr;
+  MsgPort* portCopy = nullptr;
+  int32_t value5 = 5;
+  const char* title = kDefaultName;
+  const char* secondName = kDefaultName;
+  const char* thirdText = "";
+  int32_t value3 = 3;
 };
 
 AppObject* asApp(Qz_Object* o) { return reinterpret_cast<AppObject*>(o); }
@@ -53,58 +47,35 @@ QzWord appDispatch(Qz_Object* self, uint32_t id, const QzWord* args) {
     case kAppSetValue: a->value3 = static_cast<int32_t>(args[0] & 0xFFFF) * 3; return 0;
     case kRootOpen: return appOpen(self, args);
     case kRootClose: Signal(a->creator, SIGBREAKF_CTRL_C); return 0;
-    default: return Qz_DoMethodA(self->super, id, args);
+    default: return qz::kit::inherited(self, id, args);
   }
 }
 
-Qz_Object* appNew(Qz_Class* objectClass, const QzWord* args) {
-  (void)args;
-  Qz_Object* object = Qz_AllocObjectMem(objectClass);
-  if (object == nullptr) return nullptr;
-  object->super = Qz_CreateObject("Group");
-  if (object->super == nullptr) {
-    Qz_FreeObjectMem(object);
-    return nullptr;
-  }
+// The creating task's port; without a free signal bit the App is not made.
+bool appSetUp(Qz_Object* object) {
   AppObject* a = asApp(object);
   a->port = CreateMsgPort();
-  if (a->port == nullptr) {
-    Qz_DisposeObject(object->super);
-    Qz_FreeObjectMem(object);
-    return nullptr;
-  }
+  if (a->port == nullptr) return false;
   a->portCopy = a->port;
   a->creator = FindTask(nullptr);
-  a->value5 = 5;
-  a->title = kDefaultName;
-  a->secondName = kDefaultName;
-  a->thirdText = "";
-  a->value3 = 3;
-  return object;
+  return true;
 }
 
-void appDispose(Qz_Object* object) {
-  AppObject* a = asApp(object);
-  Qz_DisposeObject(object->super);
-  DeleteMsgPort(a->port);
-  Qz_FreeObjectMem(object);
-}
+void appTearDown(Qz_Object* object) { DeleteMsgPort(asApp(object)->port); }
+
+const qz::kit::ClassDecl kAppClass = {
+    .name = "App", .superName = "Group", .classId = kAppClassId,
+    .instance = qz::kit::instanceOf<AppObject>(), .handler = appDispatch, .setUp = appSetUp,
+    .tearDown = appTearDown, .notice = "The application object", .classValue = 1};
 
 }  // namespace
 
-QzWord Qz_InitAppClass(Qz_GlobalData* globalData) {
-  (void)globalData;
-  // The window services come up with the application class; the task
-  // services are already running once the object layer is open.
+QZ_EXTERN_C_BEGIN
+// The window services come up with the application class; the task
+// services are already running once the object layer is open.
+QZ_EXPORT QzWord Qz_InitAppClass(Qz_GlobalData*) {
   init_graphics();
-  static const Qz_ClassSpec spec = {
-      "App", "The application object", kAppClassId, "Group",
-      appNew, appDispose, appDispatch, kAppMethods,
-      sizeof(AppObject), 1};
-  return Qz_RegisterClassRecord(&gAppClass, &spec);
+  return qz::kit::addClass(kAppClass);
 }
-
-void Qz_CleanupAppClass(Qz_GlobalData* globalData) {
-  (void)globalData;
-  Qz_UnregisterClassRecord(&gAppClass);
-}
+QZ_EXPORT void Qz_CleanupAppClass(void) { qz::kit::removeClass(kAppClass); }
+QZ_EXTERN_C_END

@@ -13,7 +13,7 @@
 
 #include "gadgets/ilbm_reader.h"
 #include "gadgets/qz_widgets.h"
-#include "objects/qz_class_record.h"
+#include "objects/qz_class_kit.h"
 #include "objects/object_services.h"
 #include "objects/qz_root.h"
 #include "platform/graphics.h"
@@ -48,15 +48,9 @@ struct BitMapObject {
   char* resourceName;
   int16_t valueA, valueB;
   uint16_t width, height;
-  uint16_t colourZeroIsBackground;
+  uint16_t colourZeroIsBackground = 1;
   uint8_t selected;
 };
-
-const Qz_Method kBitMapMethods[] = {
-    {0, nullptr, 0, 0, nullptr, 0, nullptr, 0, 0},
-};
-
-Qz_Class gBitMapClass;
 
 BitMapObject* asBitMap(Qz_Object* o) { return reinterpret_cast<BitMapObject*>(o); }
 
@@ -120,7 +114,7 @@ QzWord loadToolBar(BitMapObject* b, const char* name) {
 }
 
 QzWord share(BitMapObject* b, Qz_Object* other) {
-  if (other == nullptr || other->objectClass != &gBitMapClass) return 0;
+  if (other == nullptr || other->objectClass != b->header.objectClass) return 0;
   BitMapObject* o = asBitMap(other);
   if (o == b) return 1;
   freePictures(b);
@@ -216,41 +210,29 @@ QzWord bitMapDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
       if (!Qz_IsCoordOverObject(object, int32_t(args[0]), int32_t(args[1]))) return 0;
       b->selected = id == kRootObjectAtPoint ? 1 : 0;
       return reinterpret_cast<QzWord>(object);
-    default: return Qz_DoMethodA(object->super, id, args);
+    default: return qz::kit::inherited(object, id, args);
   }
 }
 
-Qz_Object* bitMapNew(Qz_Class* objectClass, const QzWord* args) {
-  (void)args;
-  const TagItem tags[] = {{kRootSetWeight, 50}, {TAG_DONE, 0}};
-  Qz_Object* object = Qz_AllocObjectOver(objectClass, "Root", tags);
-  if (object == nullptr) return nullptr;
-  asBitMap(object)->colourZeroIsBackground = 1;
-  return object;
-}
-
-void bitMapDispose(Qz_Object* object) {
+void bitMapTearDown(Qz_Object* object) {
   BitMapObject* b = asBitMap(object);
   freePictures(b);
   std::free(b->fileName);
   std::free(b->toolBarName);
   std::free(b->resourceName);
-  Qz_DisposeObject(object->super);
-  Qz_FreeObjectMem(object);
 }
+
+const TagItem kBitMapSuperTags[] = {{kRootSetWeight, 50}, {TAG_DONE, 0}};
+
+const qz::kit::ClassDecl kBitMapClass = {
+    .name = "BitMap", .superName = "Root", .classId = kBitMapClassId,
+    .instance = qz::kit::instanceOf<BitMapObject>(), .handler = bitMapDispatch,
+    .superTags = kBitMapSuperTags, .tearDown = bitMapTearDown,
+    .notice = "Picture from an ILBM file or a platform bitmap"};
 
 }  // namespace
 
-QzWord Qz_InitBitMapClass(Qz_GlobalData* globalData) {
-  (void)globalData;
-  static const Qz_ClassSpec spec = {
-      "BitMap", "Picture from an ILBM file or a platform bitmap", kBitMapClassId, "Root",
-      bitMapNew, bitMapDispose, bitMapDispatch, kBitMapMethods,
-      sizeof(BitMapObject), 0};
-  return Qz_RegisterClassRecord(&gBitMapClass, &spec);
-}
-
-void Qz_CleanupBitMapClass(Qz_GlobalData* globalData) {
-  (void)globalData;
-  Qz_UnregisterClassRecord(&gBitMapClass);
-}
+QZ_EXTERN_C_BEGIN
+QZ_EXPORT QzWord Qz_InitBitMapClass(Qz_GlobalData*) { return qz::kit::addClass(kBitMapClass); }
+QZ_EXPORT void Qz_CleanupBitMapClass(void) { qz::kit::removeClass(kBitMapClass); }
+QZ_EXTERN_C_END

@@ -11,7 +11,7 @@
 #include "gadgets/qz_group.h"
 #include "gadgets/qz_input_event.h"
 #include "gadgets/qz_widgets.h"
-#include "objects/qz_class_record.h"
+#include "objects/qz_class_kit.h"
 #include "objects/qz_notify.h"
 #include "objects/qz_root.h"
 #include "platform/windows.h"
@@ -33,19 +33,13 @@ struct ButtonObject {
   uint8_t quietDeselect;  // selected by the shortcut: its deselect does not fire again
 };
 
-const Qz_Method kButtonMethods[] = {
-    {0, nullptr, 0, 0, nullptr, 0, nullptr, 0, 0},
-};
-
-Qz_Class gButtonClass;
-
 ButtonObject* asButton(Qz_Object* o) { return reinterpret_cast<ButtonObject*>(o); }
 QzWord outermost(Qz_Object* o) { return reinterpret_cast<QzWord>(Qz_GetTopMostObject(o)); }
 bool typed(const ButtonObject* b) { return b->buttonType == 9 || b->buttonType == 14 || b->buttonType == 16; }
 bool disabled(Qz_Object* o) { return Qz_DoMethod(o, kRootDisableCount) != 0; }
 void redraw(Qz_Object* o) { Qz_DoMethod(o->super, kRootDraw); }
 
-QzWord select(ButtonObject* b) {
+QzWord selectButton(ButtonObject* b) {
   Qz_Object* self = &b->header;
   if (b->selected || disabled(self)) return outermost(self);
   b->selected = 1;
@@ -61,7 +55,7 @@ QzWord select(ButtonObject* b) {
   return outermost(self);
 }
 
-QzWord deselect(ButtonObject* b) {
+QzWord deselectButton(ButtonObject* b) {
   Qz_Object* self = &b->header;
   if (!b->selected) return outermost(self);
   b->selected = 0;
@@ -79,19 +73,19 @@ QzWord deselect(ButtonObject* b) {
 void cancel(ButtonObject* b) {
   const uint8_t silent = b->silent;
   b->silent = 1;
-  deselect(b);
+  deselectButton(b);
   b->silent = silent;
 }
 
 void flip(ButtonObject* b) {
   if (b->selected) {
-    deselect(b);
+    deselectButton(b);
   } else if (b->toggle && !b->silent && !b->immediate) {
     // A toggle fires as it is switched on.
-    select(b);
+    selectButton(b);
     if (b->selected) Qz_DoNotify(&b->header, kButtonPressed, 1);
   } else {
-    select(b);
+    selectButton(b);
   }
 }
 
@@ -104,13 +98,13 @@ QzWord handleInput(ButtonObject* b, const QzWord* args) {
     case IDCMP_VANILLAKEY:
       if (b->shortcut == 0 || e->code != b->shortcut || disabled(self)) return 2;
       if (b->toggle && b->selected) {
-        deselect(b);
+        deselectButton(b);
         return 1;
       }
       if (!b->selected) {
         const uint8_t silent = b->silent;
         b->silent = 1;
-        select(b);
+        selectButton(b);
         b->silent = silent;
         if (b->toggle && b->selected) return 1;  // a toggle stays on, and its deselect is a press
         b->quietDeselect = b->selected;
@@ -138,7 +132,7 @@ QzWord handleInput(ButtonObject* b, const QzWord* args) {
         } else if (b->immediate || b->toggle) {
           b->pressedInside = 1;  // it changes at the release
         } else {
-          select(b);
+          selectButton(b);
           b->pressedInside = 1;
         }
       } else if (e->code == SELECTUP) {
@@ -152,7 +146,7 @@ QzWord handleInput(ButtonObject* b, const QzWord* args) {
         } else if (b->selected && !b->immediate && !typed(b)) {
           if (over) {
             b->pressedInside = 0;
-            deselect(b);  // fires: released over the button
+            deselectButton(b);  // fires: released over the button
           } else {
             cancel(b);
           }
@@ -167,8 +161,8 @@ QzWord handleInput(ButtonObject* b, const QzWord* args) {
           Qz_DoMethod(self->super, over ? kGroupHighlight : kGroupUnhighlight);
         }
       } else if (!typed(b) && !b->toggle && !b->immediate) {
-        if (!over && b->selected) deselect(b);  // pressed inside: quiet
-        else if (over && !b->selected) select(b);
+        if (!over && b->selected) deselectButton(b);  // pressed inside: quiet
+        else if (over && !b->selected) selectButton(b);
       }
       return 2;
     default: return 2;
@@ -209,57 +203,39 @@ QzWord buttonDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
       Qz_DoMethod(object->super, kGroupSetFrame, b->releasedFrame);
       Qz_DoMethod(object->super, kGroupSetSelectedFrame, b->releasedFrame);
       return 0;
-    case kButtonSetSelected: return args[0] != 0 ? select(b) : deselect(b);
+    case kButtonSetSelected: return args[0] != 0 ? selectButton(b) : deselectButton(b);
     case kButtonGetSelected: return b->selected;
     case kButtonSilent: b->silent = uint8_t(args[0]); return 0;
     case kGroupSetFrame: return setFrame(b, args[0]);
     case kButtonSetKey: b->shortcut = uint32_t(args[0]); return 0;
     case kButtonGetKey: return b->shortcut;
-    case kRootSelect: return select(b);
-    case kRootDeselect: return deselect(b);
+    case kRootSelect: return selectButton(b);
+    case kRootDeselect: return deselectButton(b);
     case kRootObjectAtPoint:
     case kRootObjectAtPoint2:
       if (Qz_IsCoordOverObject(object, int32_t(args[0]), int32_t(args[1])) == 0) return 0;
-      return id == kRootObjectAtPoint ? select(b) : deselect(b);
+      return id == kRootObjectAtPoint ? selectButton(b) : deselectButton(b);
     case kGroupDragOver:
       if (typed(b) && !b->selected && Qz_IsCoordOverObject(object, int32_t(args[1]), int32_t(args[2])) != 0) {
-        select(b);
+        selectButton(b);
       }
       return Qz_DoMethodA(object->super, id, args);
     case kRootHandleIDCMP: return handleInput(b, args);
-    default: return Qz_DoMethodA(object->super, id, args);
+    default: return qz::kit::inherited(object, id, args);
   }
 }
 
-Qz_Object* buttonNew(Qz_Class* objectClass, const QzWord* args) {
-  (void)args;
-  Qz_Object* object = Qz_AllocObjectMem(objectClass);
-  if (object == nullptr) return nullptr;
-  object->super = Qz_CreateObject("Group", kGroupSetFrame, 4, kGroupSetSelectedFrame, 5, kRootSetWeight, 200);
-  if (object->super == nullptr) {
-    Qz_FreeObjectMem(object);
-    return nullptr;
-  }
-  return object;
-}
+const TagItem kButtonSuperTags[] = {
+    {kGroupSetFrame, 4}, {kGroupSetSelectedFrame, 5}, {kRootSetWeight, 200}, {TAG_DONE, 0}};
 
-void buttonDispose(Qz_Object* object) {
-  Qz_DisposeObject(object->super);
-  Qz_FreeObjectMem(object);
-}
+const qz::kit::ClassDecl kButtonClass = {
+    .name = "Button", .superName = "Group", .classId = kButtonClassId,
+    .instance = qz::kit::instanceOf<ButtonObject>(), .handler = buttonDispatch,
+    .superTags = kButtonSuperTags, .notice = "Push button"};
 
 }  // namespace
 
-QzWord Qz_InitButtonClass(Qz_GlobalData* globalData) {
-  (void)globalData;
-  static const Qz_ClassSpec spec = {
-      "Button", "Push button", kButtonClassId, "Group",
-      buttonNew, buttonDispose, buttonDispatch, kButtonMethods,
-      sizeof(ButtonObject), 0};
-  return Qz_RegisterClassRecord(&gButtonClass, &spec);
-}
-
-void Qz_CleanupButtonClass(Qz_GlobalData* globalData) {
-  (void)globalData;
-  Qz_UnregisterClassRecord(&gButtonClass);
-}
+QZ_EXTERN_C_BEGIN
+QZ_EXPORT QzWord Qz_InitButtonClass(Qz_GlobalData*) { return qz::kit::addClass(kButtonClass); }
+QZ_EXPORT void Qz_CleanupButtonClass(void) { qz::kit::removeClass(kButtonClass); }
+QZ_EXTERN_C_END

@@ -12,7 +12,7 @@
 #include "gadgets/group_layout.h"
 #include "gadgets/qz_group.h"
 #include "gadgets/qz_input_event.h"
-#include "objects/qz_class_record.h"
+#include "objects/qz_class_kit.h"
 #include "objects/draw/qz_draw.h"
 #include "objects/object_services.h"
 #include "objects/qz_notify.h"
@@ -41,8 +41,6 @@ const Qz_Method kGroupMethods[] = {
     {0, nullptr, 0, 0, nullptr, 0, nullptr, 0, 0},
 };
 
-Qz_Class gGroupClass;
-
 constexpr uint16_t kSelectDown = 0x68;
 
 struct GroupNode {
@@ -53,6 +51,8 @@ struct GroupNode {
 };
 
 struct GroupObject {
+  GroupObject() { NewList(&members); }
+
   Qz_Object header;
   List members;
   GroupNode* currentPage;
@@ -64,12 +64,12 @@ struct GroupObject {
   int16_t innerSpacing, spacing;
   uint8_t frameType, selectedFrameType, highlightedFrameType;
   uint8_t fixedWidth, fixedHeight;
-  uint8_t alignment;
+  uint8_t alignment = qz::gui::kAlignCentre;
   uint8_t drawn;
   uint8_t mode;
   uint8_t acceptsDrops;
   uint8_t highlighted, scrollGuard, selected;
-  int8_t layoutEnable;
+  int8_t layoutEnable = 1;
   int32_t scrollX, scrollY;
   int32_t nominalSetWidth, nominalSetHeight;
 };
@@ -725,28 +725,17 @@ QzWord groupDispatch(Qz_Object* self, uint32_t id, const QzWord* args) {
       return place(self, static_cast<int32_t>(args[0]), static_cast<int32_t>(args[1]), static_cast<int32_t>(args[2]),
                    static_cast<int32_t>(args[3]));
     case kRootDraw: return draw(self);
-    default: return Qz_DoMethodA(self->super, id, args);
+    default: return qz::kit::inherited(self, id, args);
   }
 }
 
-Qz_Object* groupNew(Qz_Class* objectClass, const QzWord* args) {
-  (void)args;
-  Qz_Object* object = Qz_AllocObjectMem(objectClass);
-  if (object == nullptr) return nullptr;
-  GroupObject* g = asGroup(object);
-  NewList(&g->members);
-  object->super = Qz_CreateObject("Root", kRootSetWeight, 200);
-  if (object->super == nullptr) {
-    Qz_FreeObjectMem(object);
-    return nullptr;
-  }
-  g->box = boxOf(object->super);
-  g->alignment = qz::gui::kAlignCentre;
-  g->layoutEnable = 1;
-  return object;
+bool groupSetUp(Qz_Object* object) {
+  asGroup(object)->box = boxOf(object->super);
+  return true;
 }
 
-void groupDispose(Qz_Object* object) {
+// Members leave the list under the tree lock and are disposed outside it.
+void groupTearDown(Qz_Object* object) {
   GroupObject* g = asGroup(object);
   for (;;) {
     Qz_Object* member = nullptr;
@@ -767,22 +756,19 @@ void groupDispose(Qz_Object* object) {
     DisposeRegion(g->clip);
     g->clip = nullptr;
   }
-  Qz_DisposeObject(object->super);
-  Qz_FreeObjectMem(object);
 }
+
+const TagItem kGroupSuperTags[] = {{kRootSetWeight, 200}, {TAG_DONE, 0}};
+
+const qz::kit::ClassDecl kGroupClass = {
+    .name = "Group", .superName = "Root", .classId = kGroupClassId,
+    .instance = qz::kit::instanceOf<GroupObject>(), .handler = groupDispatch, .methods = kGroupMethods,
+    .superTags = kGroupSuperTags, .setUp = groupSetUp, .tearDown = groupTearDown,
+    .notice = "Row, column or pages of member objects", .classValue = 200};
 
 }  // namespace
 
-QzWord Qz_InitGroupClass(Qz_GlobalData* globalData) {
-  (void)globalData;
-  static const Qz_ClassSpec spec = {
-      "Group", "Row, column or pages of member objects", kGroupClassId, "Root",
-      groupNew, groupDispose, groupDispatch, kGroupMethods,
-      sizeof(GroupObject), 200};
-  return Qz_RegisterClassRecord(&gGroupClass, &spec);
-}
-
-void Qz_CleanupGroupClass(Qz_GlobalData* globalData) {
-  (void)globalData;
-  Qz_UnregisterClassRecord(&gGroupClass);
-}
+QZ_EXTERN_C_BEGIN
+QZ_EXPORT QzWord Qz_InitGroupClass(Qz_GlobalData*) { return qz::kit::addClass(kGroupClass); }
+QZ_EXPORT void Qz_CleanupGroupClass(void) { qz::kit::removeClass(kGroupClass); }
+QZ_EXTERN_C_END

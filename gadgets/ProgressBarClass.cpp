@@ -2,7 +2,7 @@
 // a value against a maximum.
 #include "gadgets/qz_group.h"
 #include "gadgets/qz_widgets.h"
-#include "objects/qz_class_record.h"
+#include "objects/qz_class_kit.h"
 #include "objects/object_services.h"
 #include "objects/qz_root.h"
 #include "platform/graphics.h"
@@ -11,17 +11,11 @@ namespace {
 
 struct ProgressBarObject {
   Qz_Object header;
-  Qz_Object* label;  // Text, or NULL once removed
-  Qz_Object* bar;    // the Space the bar is drawn in
-  uint32_t value;
-  uint32_t maximum;
+  Qz_Object* label = nullptr;  // Text, or NULL once removed
+  Qz_Object* bar = nullptr;    // the Space the bar is drawn in
+  uint32_t value = 0;
+  uint32_t maximum = 100;
 };
-
-const Qz_Method kProgressBarMethods[] = {
-    {0, nullptr, 0, 0, nullptr, 0, nullptr, 0, 0},
-};
-
-Qz_Class gProgressBarClass;
 
 ProgressBarObject* asBar(Qz_Object* o) { return reinterpret_cast<ProgressBarObject*>(o); }
 
@@ -50,25 +44,6 @@ void drawBar(ProgressBarObject* p) {
 QzWord progressDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
   ProgressBarObject* p = asBar(object);
   switch (id) {
-    case kProgressBarSetValue: {
-      const uint32_t v = uint32_t(args[0]);
-      if (v != p->value) {
-        p->value = v;
-        drawBar(p);
-      }
-      return v;
-    }
-    case kProgressBarGetValue: return p->value;
-    case kProgressBarSetMax: {
-      uint32_t m = uint32_t(args[0]);
-      if (m < 2) m = 1;
-      if (m != p->maximum) {
-        p->maximum = m;
-        drawBar(p);
-      }
-      return m;
-    }
-    case kProgressBarGetMax: return p->maximum;
     case kProgressBarSetText:
       if (p->label != nullptr) Qz_DoMethod(p->label, kRootSetLabel, args[0]);
       return 0;
@@ -86,51 +61,49 @@ QzWord progressDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
       drawBar(p);
       return r;
     }
-    default: return Qz_DoMethodA(object->super, id, args);
+    default: return qz::kit::inherited(object, id, args);
   }
 }
 
-Qz_Object* progressNew(Qz_Class* objectClass, const QzWord* args) {
-  (void)args;
-  Qz_Object* object = Qz_AllocObjectMem(objectClass);
-  if (object == nullptr) return nullptr;
+// The label over the bar, the bar in a group of its own.
+bool progressSetUp(Qz_Object* object) {
   ProgressBarObject* p = asBar(object);
-  p->maximum = 100;
-  object->super = Qz_CreateObject("Group", kGroupSetMode, 1);
   p->label = Qz_CreateObject("Text", kRootSetLabel, "");
   Qz_Object* barGroup = Qz_CreateObject("Group", kGroupSetMode, 1, kGroupSetSpacing, 2);
   p->bar = Qz_CreateObject("Space", kSpaceSetMinHeight, 11);
-  if (object->super == nullptr || p->label == nullptr || barGroup == nullptr || p->bar == nullptr) {
+  if (p->label == nullptr || barGroup == nullptr || p->bar == nullptr) {
     Qz_DisposeObject(p->bar);
     Qz_DisposeObject(barGroup);
     Qz_DisposeObject(p->label);
-    Qz_DisposeObject(object->super);
-    Qz_FreeObjectMem(object);
-    return nullptr;
+    return false;
   }
   Qz_DoMethod(barGroup, kGroupAddTail, p->bar);
   Qz_DoMethod(object->super, kGroupAddTail, p->label);
   Qz_DoMethod(object->super, kGroupAddTail, barGroup);
-  return object;
+  return true;  // the group disposes both with it
 }
 
-void progressDispose(Qz_Object* object) {
-  Qz_DisposeObject(object->super);  // the label and the bar with it
-  Qz_FreeObjectMem(object);
-}
+void redrawBar(Qz_Object* object) { drawBar(asBar(object)); }
+
+// The value and the maximum (at least 1) redraw the bar when they change.
+const qz::kit::Attribute kProgressBarAttributes[] = {
+    {.setter = kProgressBarSetValue, .getter = kProgressBarGetValue,
+     .field = qz::kit::field(&ProgressBarObject::value), .changed = redrawBar},
+    {.setter = kProgressBarSetMax, .getter = kProgressBarGetMax, .minimum = 1, .maximum = UINT32_MAX,
+     .initial = 100, .field = qz::kit::field(&ProgressBarObject::maximum), .changed = redrawBar},
+};
+
+const TagItem kProgressBarSuperTags[] = {{kGroupSetMode, 1}, {TAG_DONE, 0}};
+
+const qz::kit::ClassDecl kProgressBarClass = {
+    .name = "ProgressBar", .superName = "Group", .classId = kProgressBarClassId,
+    .instance = qz::kit::instanceOf<ProgressBarObject>(), .handler = progressDispatch,
+    .attributes = kProgressBarAttributes, .superTags = kProgressBarSuperTags, .setUp = progressSetUp,
+    .notice = "Label over a filling bar"};
 
 }  // namespace
 
-QzWord Qz_InitProgressBarClass(Qz_GlobalData* globalData) {
-  (void)globalData;
-  static const Qz_ClassSpec spec = {
-      "ProgressBar", "Label over a filling bar", kProgressBarClassId, "Group",
-      progressNew, progressDispose, progressDispatch, kProgressBarMethods,
-      sizeof(ProgressBarObject), 0};
-  return Qz_RegisterClassRecord(&gProgressBarClass, &spec);
-}
-
-void Qz_CleanupProgressBarClass(Qz_GlobalData* globalData) {
-  (void)globalData;
-  Qz_UnregisterClassRecord(&gProgressBarClass);
-}
+QZ_EXTERN_C_BEGIN
+QZ_EXPORT QzWord Qz_InitProgressBarClass(Qz_GlobalData*) { return qz::kit::addClass(kProgressBarClass); }
+QZ_EXPORT void Qz_CleanupProgressBarClass(void) { qz::kit::removeClass(kProgressBarClass); }
+QZ_EXTERN_C_END

@@ -1,7 +1,7 @@
 // Space: an empty filler of fixed or stretchable size, optionally an etched
 // separator line.
 #include "gadgets/qz_widgets.h"
-#include "objects/qz_class_record.h"
+#include "objects/qz_class_kit.h"
 #include "objects/object_services.h"
 #include "objects/qz_root.h"
 #include "platform/graphics.h"
@@ -16,12 +16,6 @@ struct SpaceObject {
   uint8_t minWidth;
   uint8_t minHeight;
 };
-
-const Qz_Method kSpaceMethods[] = {
-    {0, nullptr, 0, 0, nullptr, 0, nullptr, 0, 0},
-};
-
-Qz_Class gSpaceClass;
 
 SpaceObject* asSpace(Qz_Object* o) { return reinterpret_cast<SpaceObject*>(o); }
 
@@ -93,33 +87,20 @@ QzWord spaceDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
     case kSpaceSetMinHeight: s->minHeight = uint8_t(args[0]); return 0;
     case kRootMeasure: return measure(s);
     case kRootDraw: return draw(s);
-    default: return Qz_DoMethodA(object->super, id, args);
+    default: return qz::kit::inherited(object, id, args);
   }
 }
 
-Qz_Object* spaceNew(Qz_Class* objectClass, const QzWord* args) {
-  (void)args;
-  const TagItem tags[] = {{kRootSetWeight, 400}, {TAG_DONE, 0}};
-  return Qz_AllocObjectOver(objectClass, "Root", tags);
-}
+const TagItem kSpaceSuperTags[] = {{kRootSetWeight, 400}, {TAG_DONE, 0}};
 
-void spaceDispose(Qz_Object* object) {
-  Qz_DisposeObject(object->super);
-  Qz_FreeObjectMem(object);
-}
+const qz::kit::ClassDecl kSpaceClass = {
+    .name = "Space", .superName = "Root", .classId = kSpaceClassId,
+    .instance = qz::kit::instanceOf<SpaceObject>(), .handler = spaceDispatch,
+    .superTags = kSpaceSuperTags, .notice = "Filler and etched separator"};
 
 }  // namespace
 
-QzWord Qz_InitSpaceClass(Qz_GlobalData* globalData) {
-  (void)globalData;
-  static const Qz_ClassSpec spec = {
-      "Space", "Filler and etched separator", kSpaceClassId, "Root",
-      spaceNew, spaceDispose, spaceDispatch, kSpaceMethods,
-      sizeof(SpaceObject), 0};
-  return Qz_RegisterClassRecord(&gSpaceClass, &spec);
-}
-
-void Qz_CleanupSpaceClass(Qz_GlobalData* globalData) {
-  (void)globalData;
-  Qz_UnregisterClassRecord(&gSpaceClass);
-}
+QZ_EXTERN_C_BEGIN
+QZ_EXPORT QzWord Qz_InitSpaceClass(Qz_GlobalData*) { return qz::kit::addClass(kSpaceClass); }
+QZ_EXPORT void Qz_CleanupSpaceClass(void) { qz::kit::removeClass(kSpaceClass); }
+QZ_EXTERN_C_END

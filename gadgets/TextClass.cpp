@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "gadgets/qz_widgets.h"
-#include "objects/qz_class_record.h"
+#include "objects/qz_class_kit.h"
 #include "objects/draw/qz_draw.h"
 #include "objects/object_services.h"
 #include "objects/qz_root.h"
@@ -18,11 +18,11 @@ namespace {
 struct TextObject {
   Qz_Object header;
   int32_t number;
-  uint16_t lineCount;
-  int16_t measuredWidth;  // one-line labels; -1: measure again
+  uint16_t lineCount = 1;
+  int16_t measuredWidth = -1;  // one-line labels; -1: measure again
   uint8_t selected;
   uint8_t formatted;
-  uint8_t mode;
+  uint8_t mode = kTextModeOpaque;
   uint8_t quarterTurns;
   // Roomier than a number needs, so a label around it is rarely cut.
   char formattedText[64];
@@ -34,8 +34,6 @@ const Qz_Method kTextMethods[] = {
     {kTextSetMode, "Qz_SetTextMode", kQzMethodAction, 0, "%ld", 0, nullptr, 0, 0},
     {0, nullptr, 0, 0, nullptr, 0, nullptr, 0, 0},
 };
-
-Qz_Class gTextClass;
 
 TextObject* asText(Qz_Object* o) { return reinterpret_cast<TextObject*>(o); }
 
@@ -231,25 +229,8 @@ QzWord textDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
       return 0;
     case kRootMeasure: return measure(t);
     case kRootDraw: return draw(t);
-    default: return Qz_DoMethodA(object->super, id, args);
+    default: return qz::kit::inherited(object, id, args);
   }
-}
-
-Qz_Object* textNew(Qz_Class* objectClass, const QzWord* args) {
-  (void)args;
-  const TagItem tags[] = {{kRootSetWeight, 100}, {TAG_DONE, 0}};
-  Qz_Object* object = Qz_AllocObjectOver(objectClass, "Root", tags);
-  if (object == nullptr) return nullptr;
-  TextObject* t = asText(object);
-  t->lineCount = 1;
-  t->measuredWidth = -1;
-  t->mode = kTextModeOpaque;
-  return object;
-}
-
-void textDispose(Qz_Object* object) {
-  Qz_DisposeObject(object->super);
-  Qz_FreeObjectMem(object);
 }
 
 // Conversions a label may hold: one integer one, the rest literal.
@@ -269,6 +250,13 @@ bool isSafeNumberFormat(const char* label) {
   }
   return true;
 }
+
+const TagItem kTextSuperTags[] = {{kRootSetWeight, 100}, {TAG_DONE, 0}};
+
+const qz::kit::ClassDecl kTextClass = {
+    .name = "Text", .superName = "Root", .classId = kTextClassId,
+    .instance = qz::kit::instanceOf<TextObject>(), .handler = textDispatch, .methods = kTextMethods,
+    .superTags = kTextSuperTags, .notice = "Label of one or more lines"};
 
 }  // namespace
 
@@ -314,16 +302,7 @@ void formatNumber(const char* label, int32_t number, char* out, std::size_t size
 
 }  // namespace qz::widgets
 
-QzWord Qz_InitTextClass(Qz_GlobalData* globalData) {
-  (void)globalData;
-  static const Qz_ClassSpec spec = {
-      "Text", "Label of one or more lines", kTextClassId, "Root",
-      textNew, textDispose, textDispatch, kTextMethods,
-      sizeof(TextObject), 0};
-  return Qz_RegisterClassRecord(&gTextClass, &spec);
-}
-
-void Qz_CleanupTextClass(Qz_GlobalData* globalData) {
-  (void)globalData;
-  Qz_UnregisterClassRecord(&gTextClass);
-}
+QZ_EXTERN_C_BEGIN
+QZ_EXPORT QzWord Qz_InitTextClass(Qz_GlobalData*) { return qz::kit::addClass(kTextClass); }
+QZ_EXPORT void Qz_CleanupTextClass(void) { qz::kit::removeClass(kTextClass); }
+QZ_EXTERN_C_END

@@ -5,36 +5,32 @@
 #include <atomic>
 
 #include "gadgets/qz_thread.h"
-#include "objects/qz_class_record.h"
+#include "objects/object_internal.h"
+#include "objects/qz_class_kit.h"
 #include "platform/exec.h"
 
 namespace {
 
-const Qz_Method kThreadMethods[] = {
-    {0, nullptr, 0, 0, nullptr, 0, nullptr, 0, 0},
-};
+constexpr uint32_t kDefaultStackSize = 4096;
+constexpr const char* kDefaultName = "Qz Thread Object";
 
 struct Qz_ThreadObject {
   Qz_Object header;
-  uint32_t stackSize;
-  int32_t priority;
-  const char* name;
-  Qz_ThreadFunction entry;
-  Process* running;  // NULL when not running; read and cleared under Forbid
-  Task* stopper;
-  int32_t stopperBit;  // -1 when none
+  uint32_t stackSize = kDefaultStackSize;
+  int32_t priority = 0;
+  const char* name = kDefaultName;
+  Qz_ThreadFunction entry = nullptr;
+  Process* running = nullptr;  // NULL when not running; read and cleared under Forbid
+  Task* stopper = nullptr;
+  int32_t stopperBit = -1;  // -1 when none
   QzWord reserved;
 };
 
-constexpr uint32_t kDefaultStackSize = 4096;
-constexpr const char* kDefaultName = "Qz Thread Object";
 constexpr int32_t kStopRetryTicks = 1;  // 20 ms
 
 // Marks a thread being started: the process exists, or is about to, but its
 // record is not known yet, so nothing is signalled.
 Process* const kStarting = reinterpret_cast<Process*>(1);
-
-Qz_Class gThreadClass;
 
 Qz_ThreadObject* Qz__AsThread(Qz_Object* object) { return reinterpret_cast<Qz_ThreadObject*>(object); }
 
@@ -53,6 +49,7 @@ void Qz__ThreadEntry() {
   Qz__Running(t).store(nullptr, std::memory_order_release);
   if (stopper && stopperBit >= 0) Signal(stopper, 1u << stopperBit);
   Permit();
+  qz::objects::endBackgroundWork();
 }
 
 QzWord Qz__StartThread(Qz_ThreadObject* t) {
@@ -60,9 +57,16 @@ QzWord Qz__StartThread(Qz_ThreadObject* t) {
   Process* expected = nullptr;
   // A start while running is ignored: the first process would be lost.
   if (!Qz__Running(t).compare_exchange_strong(expected, kStarting)) return 0;
+  qz::objects::beginBackgroundWork();
   Process* process = CreateNewProcTags(NP_Entry, &Qz__ThreadEntry, NP_StackSize, t->stackSize,
                                        NP_Priority, t->priority, NP_Name, t->name, NP_UserData,
                                        t, TAG_DONE);
+  if (!process) {
+    // Nothing runs: a later stop must not wait for a process that never came.
+    Qz__Running(t).store(nullptr, std::memory_order_release);
+    qz::objects::endBackgroundWork();
+    return 0;
+  }
   Forbid();
   expected = kStarting;
   // The entry may have finished already and cleared the field; then it stays clear.
@@ -105,53 +109,31 @@ QzWord Qz__StopThread(Qz_ThreadObject* t) {
 QzWord Qz__ThreadDispatch(Qz_Object* object, uint32_t methodId, const QzWord* args) {
   Qz_ThreadObject* t = Qz__AsThread(object);
   switch (methodId) {
-    case kThreadSetEntry: t->entry = reinterpret_cast<Qz_ThreadFunction>(args[0]); return 0;
-    case kThreadSetStackSize: t->stackSize = static_cast<uint32_t>(args[0]); return 0;
-    case kThreadSetName: t->name = reinterpret_cast<const char*>(args[0]); return 0;
-    case kThreadSetPriority: t->priority = static_cast<int32_t>(args[0]); return 0;
     case kRootOpen: return Qz__StartThread(t);
     case kRootClose: return Qz__StopThread(t);
-    default: return Qz_DoMethodA(object->super, methodId, args);
+    default: return qz::kit::inherited(object, methodId, args);
   }
 }
 
-Qz_Object* Qz__NewThread(Qz_Class* objectClass, const QzWord* args) {
-  (void)args;
-  Qz_Object* object = Qz_AllocObjectMem(objectClass);
-  if (!object) return nullptr;
-  object->super = Qz_CreateObject("Root");
-  if (!object->super) {
-    Qz_FreeObjectMem(object);
-    return nullptr;
-  }
-  Qz_ThreadObject* t = Qz__AsThread(object);
-  t->stackSize = kDefaultStackSize;
-  t->name = kDefaultName;
-  t->stopperBit = -1;
-  return object;
-}
+// A running process is stopped before the object goes.
+void Qz__TearDownThread(Qz_Object* object) { Qz__StopThread(Qz__AsThread(object)); }
 
-void Qz__DisposeThread(Qz_Object* object) {
-  Qz__StopThread(Qz__AsThread(object));
-  Qz_DisposeObject(object->super);
-  Qz_FreeObjectMem(object);
-}
+// Plain settings: read by the process when it starts.
+const qz::kit::Attribute kThreadAttributes[] = {
+    {.setter = kThreadSetEntry, .field = qz::kit::field(&Qz_ThreadObject::entry)},
+    {.setter = kThreadSetStackSize, .field = qz::kit::field(&Qz_ThreadObject::stackSize)},
+    {.setter = kThreadSetName, .field = qz::kit::field(&Qz_ThreadObject::name)},
+    {.setter = kThreadSetPriority, .field = qz::kit::field(&Qz_ThreadObject::priority)},
+};
+
+const qz::kit::ClassDecl kThreadClass = {
+    .name = "Thread", .superName = "Root", .classId = kThreadClassId,
+    .instance = qz::kit::instanceOf<Qz_ThreadObject>(), .handler = Qz__ThreadDispatch,
+    .attributes = kThreadAttributes, .tearDown = Qz__TearDownThread, .notice = "A process as an object"};
 
 }  // namespace
 
 QZ_EXTERN_C_BEGIN
-
-QZ_EXPORT QzWord Qz_InitThreadClass(Qz_GlobalData* globalData) {
-  (void)globalData;
-  static const Qz_ClassSpec spec = {
-      "Thread", "A process as an object", kThreadClassId, "Root", Qz__NewThread,
-      Qz__DisposeThread, Qz__ThreadDispatch, kThreadMethods, sizeof(Qz_ThreadObject), 0};
-  return Qz_RegisterClassRecord(&gThreadClass, &spec);
-}
-
-QZ_EXPORT void Qz_CleanupThreadClass(Qz_GlobalData* globalData) {
-  (void)globalData;
-  Qz_UnregisterClassRecord(&gThreadClass);
-}
-
+QZ_EXPORT QzWord Qz_InitThreadClass(Qz_GlobalData*) { return qz::kit::addClass(kThreadClass); }
+QZ_EXPORT void Qz_CleanupThreadClass(void) { qz::kit::removeClass(kThreadClass); }
 QZ_EXTERN_C_END

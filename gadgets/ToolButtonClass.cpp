@@ -4,7 +4,8 @@
 #include "gadgets/qz_group.h"
 #include "gadgets/qz_input_event.h"
 #include "gadgets/qz_widgets.h"
-#include "objects/qz_class_record.h"
+#include "objects/qz_class_kit.h"
+#include "objects/qz_linked_list.h"
 #include "objects/qz_notify.h"
 #include "platform/windows.h"
 
@@ -18,11 +19,8 @@ struct ToolButtonObject {
   QzWord spare;
 };
 
-const Qz_Method kToolButtonMethods[] = {
-    {0, nullptr, 0, 0, nullptr, 0, nullptr, 0, 0},
-};
-
-Qz_Class gToolButtonClass;
+// A method id's high half is the id of the class that owns it.
+constexpr uint32_t kClassIdBits = 0xFFFF0000u;
 
 ToolButtonObject* asTool(Qz_Object* o) { return reinterpret_cast<ToolButtonObject*>(o); }
 QzWord outermost(Qz_Object* o) { return reinterpret_cast<QzWord>(Qz_GetTopMostObject(o)); }
@@ -41,7 +39,7 @@ QzWord setState(ToolButtonObject* t, QzWord value) {
   return state;
 }
 
-QzWord select(ToolButtonObject* t) {
+QzWord selectTool(ToolButtonObject* t) {
   Qz_Object* self = &t->header;
   if (t->state == 0) {
     setState(t, 1);
@@ -51,7 +49,7 @@ QzWord select(ToolButtonObject* t) {
   return outermost(self);
 }
 
-QzWord deselect(ToolButtonObject* t) {
+QzWord deselectTool(ToolButtonObject* t) {
   Qz_Object* self = &t->header;
   if (t->state != 0) {
     t->state = 0;
@@ -79,7 +77,7 @@ QzWord handleInput(ToolButtonObject* t, const QzWord* args) {
   switch (e->cls) {
     case IDCMP_MOUSEBUTTONS:
       if (e->code == SELECTDOWN && over && Qz_DoMethod(self, kRootDisableCount) == 0) {
-        if (t->state == 0) select(t);
+        if (t->state == 0) selectTool(t);
         else setState(t, t->state + 1);  // past the last face: back to 1
       }
       return 2;
@@ -100,54 +98,43 @@ QzWord toolDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
     }
     case kToolButtonSetState: return setState(t, args[0]);
     case kToolButtonGetState: return t->state;
-    case kRootSelect: return select(t);
-    case kRootDeselect: return deselect(t);
+    case kRootSelect: return selectTool(t);
+    case kRootDeselect: return deselectTool(t);
     case kRootObjectAtPoint:
     case kRootObjectAtPoint2:
       if (Qz_IsCoordOverObject(object, int32_t(args[0]), int32_t(args[1])) == 0) return 0;
-      return id == kRootObjectAtPoint ? select(t) : deselect(t);
+      return id == kRootObjectAtPoint ? selectTool(t) : deselectTool(t);
     case kRootHandleIDCMP: return handleInput(t, args);
     default:
-      if ((id & 0xFFFF0000u) == 0x470000u) return Qz_DoMethodA(t->faces, id, args);
-      return Qz_DoMethodA(object->super, id, args);
+      // Member-list methods reach the faces.
+      if ((id & kClassIdBits) == kLinkedListClassId) return Qz_DoMethodA(t->faces, id, args);
+      return qz::kit::inherited(object, id, args);
   }
 }
 
-Qz_Object* toolNew(Qz_Class* objectClass, const QzWord* args) {
-  (void)args;
-  Qz_Object* object = Qz_AllocObjectMem(objectClass);
-  if (object == nullptr) return nullptr;
+// The faces go in a page-mode group inside the button's own group.
+bool toolSetUp(Qz_Object* object) {
   ToolButtonObject* t = asTool(object);
-  object->super = Qz_CreateObject("Group", kGroupSetMode, 1, kGroupSetFrame, 7, kGroupSetSelectedFrame, 5,
-                                  kGroupSetHighlightedFrame, 4);
   t->faces = Qz_CreateObject("Group", kGroupSetMode, 4);
-  if (object->super == nullptr || t->faces == nullptr) {
-    Qz_DisposeObject(t->faces);
-    Qz_DisposeObject(object->super);
-    Qz_FreeObjectMem(object);
-    return nullptr;
-  }
-  Qz_DoMethod(object->super, kGroupAddTail, t->faces);
-  return object;
+  if (t->faces == nullptr) return false;
+  Qz_DoMethod(object->super, kGroupAddTail, t->faces);  // disposed with it
+  return true;
 }
 
-void toolDispose(Qz_Object* object) {
-  Qz_DisposeObject(object->super);  // the face group with it
-  Qz_FreeObjectMem(object);
-}
+const TagItem kToolButtonSuperTags[] = {{kGroupSetMode, 1},
+                                        {kGroupSetFrame, 7},
+                                        {kGroupSetSelectedFrame, 5},
+                                        {kGroupSetHighlightedFrame, 4},
+                                        {TAG_DONE, 0}};
+
+const qz::kit::ClassDecl kToolButtonClass = {
+    .name = "ToolButton", .superName = "Group", .classId = kToolButtonClassId,
+    .instance = qz::kit::instanceOf<ToolButtonObject>(), .handler = toolDispatch,
+    .superTags = kToolButtonSuperTags, .setUp = toolSetUp, .notice = "Tool-bar button with several states"};
 
 }  // namespace
 
-QzWord Qz_InitToolButtonClass(Qz_GlobalData* globalData) {
-  (void)globalData;
-  static const Qz_ClassSpec spec = {
-      "ToolButton", "Tool-bar button with several states", kToolButtonClassId, "Group",
-      toolNew, toolDispose, toolDispatch, kToolButtonMethods,
-      sizeof(ToolButtonObject), 0};
-  return Qz_RegisterClassRecord(&gToolButtonClass, &spec);
-}
-
-void Qz_CleanupToolButtonClass(Qz_GlobalData* globalData) {
-  (void)globalData;
-  Qz_UnregisterClassRecord(&gToolButtonClass);
-}
+QZ_EXTERN_C_BEGIN
+QZ_EXPORT QzWord Qz_InitToolButtonClass(Qz_GlobalData*) { return qz::kit::addClass(kToolButtonClass); }
+QZ_EXPORT void Qz_CleanupToolButtonClass(void) { qz::kit::removeClass(kToolButtonClass); }
+QZ_EXTERN_C_END

@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "gadgets/qz_widgets.h"
-#include "objects/qz_class_record.h"
+#include "objects/qz_class_kit.h"
 #include "objects/draw/qz_draw.h"
 #include "objects/object_services.h"
 #include "objects/qz_root.h"
@@ -19,12 +19,6 @@ struct VectorImageObject {
   uint32_t kind;
   uint32_t selected;
 };
-
-const Qz_Method kVectorImageMethods[] = {
-    {0, nullptr, 0, 0, nullptr, 0, nullptr, 0, 0},
-};
-
-Qz_Class gVectorImageClass;
 
 VectorImageObject* asImage(Qz_Object* o) { return reinterpret_cast<VectorImageObject*>(o); }
 
@@ -122,22 +116,16 @@ QzWord vectorDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
       if (Qz_IsCoordOverObject(object, int32_t(args[0]), int32_t(args[1])) == 0) return 0;
       v->selected = id == kRootObjectAtPoint ? 1 : 0;
       return reinterpret_cast<QzWord>(Qz_GetTopMostObject(object));
-    default: return Qz_DoMethodA(object->super, id, args);
+    default: return qz::kit::inherited(object, id, args);
   }
 }
 
-Qz_Object* vectorNew(Qz_Class* objectClass, const QzWord* args) {
-  (void)args;
-  const TagItem tags[] = {{kRootSetWeight, 50}, {TAG_DONE, 0}};
-  Qz_Object* object = Qz_AllocObjectOver(objectClass, "Root", tags);
-  if (object == nullptr) return nullptr;
-  return object;
-}
+const TagItem kVectorImageSuperTags[] = {{kRootSetWeight, 50}, {TAG_DONE, 0}};
 
-void vectorDispose(Qz_Object* object) {
-  Qz_DisposeObject(object->super);
-  Qz_FreeObjectMem(object);
-}
+const qz::kit::ClassDecl kVectorImageClass = {
+    .name = "VectorImage", .superName = "Root", .classId = kVectorImageClassId,
+    .instance = qz::kit::instanceOf<VectorImageObject>(), .handler = vectorDispatch,
+    .superTags = kVectorImageSuperTags, .notice = "Scalable symbols"};
 
 }  // namespace
 
@@ -218,16 +206,7 @@ QZ_EXPORT void Qz__RenderVectorImage(Qz_DrawInfo* info, int32_t x, int32_t y, in
 
 }  // extern "C"
 
-QzWord Qz_InitVectorImageClass(Qz_GlobalData* globalData) {
-  (void)globalData;
-  static const Qz_ClassSpec spec = {
-      "VectorImage", "Scalable symbols", kVectorImageClassId, "Root",
-      vectorNew, vectorDispose, vectorDispatch, kVectorImageMethods,
-      sizeof(VectorImageObject), 0};
-  return Qz_RegisterClassRecord(&gVectorImageClass, &spec);
-}
-
-void Qz_CleanupVectorImageClass(Qz_GlobalData* globalData) {
-  (void)globalData;
-  Qz_UnregisterClassRecord(&gVectorImageClass);
-}
+QZ_EXTERN_C_BEGIN
+QZ_EXPORT QzWord Qz_InitVectorImageClass(Qz_GlobalData*) { return qz::kit::addClass(kVectorImageClass); }
+QZ_EXPORT void Qz_CleanupVectorImageClass(void) { qz::kit::removeClass(kVectorImageClass); }
+QZ_EXTERN_C_END

@@ -15,5 +15,5 @@ inline constexpr uint32_t kAppSetValue = 0x7003C;       // stores 3 x the low 16
 
 QZ_EXTERN_C_BEGIN
 QZ_EXPORT QzWord Qz_InitAppClass(Qz_GlobalData* globalData);
-QZ_EXPORT void Qz_CleanupAppClass(Qz_GlobalData* globalData);
+QZ_EXPORT void Qz_CleanupAppClass(void);
 QZ_EXTERN_C_END

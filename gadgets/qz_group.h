@@ -69,5 +69,5 @@ inline constexpr uint32_t kGroupMenuObject = 0x901E0;
 
 QZ_EXTERN_C_BEGIN
 QZ_EXPORT QzWord Qz_InitGroupClass(Qz_GlobalData* globalData);
-QZ_EXPORT void Qz_CleanupGroupClass(Qz_GlobalData* globalData);
+QZ_EXPORT void Qz_CleanupGroupClass(void);
 QZ_EXTERN_C_END

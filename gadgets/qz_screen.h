@@ -37,5 +37,5 @@ inline constexpr uint32_t kScreenMenuCommand = 0x4601CC;  // menu id
 
 QZ_EXTERN_C_BEGIN
 QZ_EXPORT QzWord Qz_InitScreenClass(Qz_GlobalData* globalData);
-QZ_EXPORT void Qz_CleanupScreenClass(Qz_GlobalData* globalData);
+QZ_EXPORT void Qz_CleanupScreenClass(void);
 QZ_EXTERN_C_END

@@ -17,5 +17,5 @@ typedef void (*Qz_ThreadFunction)(QzWord argument);
 
 QZ_EXTERN_C_BEGIN
 QZ_EXPORT QzWord Qz_InitThreadClass(Qz_GlobalData* globalData);
-QZ_EXPORT void Qz_CleanupThreadClass(Qz_GlobalData* globalData);
+QZ_EXPORT void Qz_CleanupThreadClass(void);
 QZ_EXTERN_C_END

@@ -100,19 +100,19 @@ QZ_EXTERN_C_BEGIN
 QZ_EXPORT void Qz__RenderVectorImage(Qz_DrawInfo* info, int32_t x, int32_t y, int32_t width, int32_t height,
                                      uint32_t kind, uint32_t selected, uint32_t disabled);
 QZ_EXPORT QzWord Qz_InitVectorImageClass(Qz_GlobalData* globalData);
-QZ_EXPORT void Qz_CleanupVectorImageClass(Qz_GlobalData* globalData);
+QZ_EXPORT void Qz_CleanupVectorImageClass(void);
 QZ_EXPORT QzWord Qz_InitTextClass(Qz_GlobalData* globalData);
-QZ_EXPORT void Qz_CleanupTextClass(Qz_GlobalData* globalData);
+QZ_EXPORT void Qz_CleanupTextClass(void);
 QZ_EXPORT QzWord Qz_InitSpaceClass(Qz_GlobalData* globalData);
-QZ_EXPORT void Qz_CleanupSpaceClass(Qz_GlobalData* globalData);
+QZ_EXPORT void Qz_CleanupSpaceClass(void);
 QZ_EXPORT QzWord Qz_InitBitMapClass(Qz_GlobalData* globalData);
-QZ_EXPORT void Qz_CleanupBitMapClass(Qz_GlobalData* globalData);
+QZ_EXPORT void Qz_CleanupBitMapClass(void);
 QZ_EXPORT QzWord Qz_InitButtonClass(Qz_GlobalData* globalData);
-QZ_EXPORT void Qz_CleanupButtonClass(Qz_GlobalData* globalData);
+QZ_EXPORT void Qz_CleanupButtonClass(void);
 QZ_EXPORT QzWord Qz_InitToolButtonClass(Qz_GlobalData* globalData);
-QZ_EXPORT void Qz_CleanupToolButtonClass(Qz_GlobalData* globalData);
+QZ_EXPORT void Qz_CleanupToolButtonClass(void);
 QZ_EXPORT QzWord Qz_InitProgressBarClass(Qz_GlobalData* globalData);
-QZ_EXPORT void Qz_CleanupProgressBarClass(Qz_GlobalData* globalData);
+QZ_EXPORT void Qz_CleanupProgressBarClass(void);
 QZ_EXTERN_C_END
 
 namespace qz::widgets {

@@ -53,6 +53,9 @@ inline constexpr uint32_t kWindowSetPositionKey = 0x9021C;
 inline constexpr uint32_t kWindowGetPositionKey = 0x90226;
 inline constexpr uint32_t kWindowFireClose = 0x90230;
 inline constexpr uint32_t kWindowToFront = 0x9023A;
+// Answered with 0, with no effect.
+inline constexpr uint32_t kWindowInertA = 0x90244;
+inline constexpr uint32_t kWindowInertB = 0x9024E;
 
 // Window kinds.
 inline constexpr uint32_t kWindowKindFramed = 0x01;

@@ -13,6 +13,7 @@
 #include "gadgets/qz_thread.h"
 #include "gadgets/qz_widgets.h"
 #include "gadgets/qz_window.h"
+#include "gadgets/window_geometry.h"
 #include "image/dirty_rows.h"
 #include "image/image_internal.h"
 #include "image/image_shell.h"
@@ -29,11 +30,6 @@ namespace {
 
 constexpr uint32_t kImageViewClassId = 0x440000;
 constexpr uint32_t kReopenWindow = 0x1002db;
-// Room kept free around a document window that is fitted to the screen.
-constexpr int32_t kScreenMargin = 15;
-// A panel or main window further than this from the screen's corner is not
-// a neighbour the document window is placed beside.
-constexpr int32_t kNeighbourReach = 300;
 constexpr int32_t kMaxZoomFactor = 8;
 // Columns the shared redraw buffer holds; wider rectangles are drawn in pieces.
 constexpr int32_t kBufferColumns = 2048;
@@ -365,30 +361,16 @@ void setTitle(Qz_ImageView* view) {
 }
 
 // A window object's outer box as it was last taken (all 0 for none).
-struct Edges {
-  int32_t left = 0, top = 0, width = 0, height = 0;
-};
-
-Edges edgesOf(Qz_Object* window) {
-  Edges e;
-  if (!window) return e;
-  e.left = int32_t(Qz_DoMethod(window, kWindowGetX));
-  e.top = int32_t(Qz_DoMethod(window, kWindowGetY));
-  e.width = int32_t(Qz_DoMethod(window, kWindowGetW));
-  e.height = int32_t(Qz_DoMethod(window, kWindowGetH));
-  return e;
+qz::gui::WindowBox edgesOf(Qz_Object* window) {
+  if (!window) return {};
+  return {int32_t(Qz_DoMethod(window, kWindowGetX)), int32_t(Qz_DoMethod(window, kWindowGetY)),
+          int32_t(Qz_DoMethod(window, kWindowGetW)), int32_t(Qz_DoMethod(window, kWindowGetH))};
 }
 
-// Where the document window goes: beside the panel window and below the
-// main window, unless they lie far from the screen's top left corner.
-void neighbourOffsets(int32_t* left, int32_t* top) {
+// Where the document window goes, beside the panel and main windows.
+std::pair<int32_t, int32_t> documentCorner() {
   Qz_ImageBase* base = Qz_GetImageBase();
-  const Edges panel = edgesOf(base->panelWindow);
-  const Edges main = edgesOf(base->mainWindow);
-  *left = panel.left + panel.width;
-  if (panel.left > kNeighbourReach || *left > kNeighbourReach || *left < 0) *left = 0;
-  *top = main.top + main.height;
-  if (*top > kNeighbourReach || *top < 0) *top = 0;
+  return qz::gui::documentWindowCorner(edgesOf(base->panelWindow), edgesOf(base->mainWindow));
 }
 
 // The zoom at which the whole image fits the screen beside the panels, at
@@ -398,23 +380,8 @@ int32_t fitPercent(Qz_ImageView* view) {
   if (!image || image->width <= 0 || image->height <= 0) return 100;
   Screen* screen = LockPubScreen(nullptr);
   if (!screen) return 100;
-  int32_t left = 0, top = 0;
-  neighbourOffsets(&left, &top);
-  const int32_t freeW = std::max<int32_t>(
-      1, screen->Width - 2 * kFrameWidth - (left > screen->Width / 2 ? 0 : left) - kScreenMargin);
-  const int32_t freeH = std::max<int32_t>(1, screen->Height - 2 * kFrameWidth - kCaptionHeight -
-                                                 (top > screen->Height / 2 ? 0 : top) -
-                                                 kScreenMargin - statusHeight(view));
-  const int64_t iw = image->width, ih = image->height;
-  int64_t w = std::min<int64_t>(freeW, iw), h = std::min<int64_t>(freeH, ih);
-  // The largest size of the image's proportions inside the free room.
-  if (w * ih <= h * iw)
-    h = std::max<int64_t>(1, w * ih / iw);
-  else
-    w = std::max<int64_t>(1, h * iw / ih);
-  int32_t percent = std::clamp(int32_t(w * 100 / iw), 1, 100);
-  if (Qz_GetImageBase()->steppedZoom.load() && percent > 25) percent = percent / 25 * 25;
-  return percent;
+  return qz::gui::fittingZoomPercent(image->width, image->height, screen->Width, screen->Height, documentCorner(),
+                                     statusHeight(view), Qz_GetImageBase()->steppedZoom.load() != 0);
 }
 
 // The height the status line takes under the picture.
@@ -508,8 +475,7 @@ QzWord openWindow(Qz_ImageView* view) {
   }
   Qz_Image* image = view->image;
   if (!image) return 0;
-  int32_t left = 0, top = 0;
-  neighbourOffsets(&left, &top);
+  const auto [left, top] = documentCorner();
   Qz_Object* window =
       Qz_CreateObject("Window", kWindowSetKind, kWindowKindFramed, kWindowSetX, left, kWindowSetY, top);
   if (!window) return 0;

@@ -17,25 +17,22 @@
 #include "gadgets/qz_window.h"
 #include "objects/object_internal.h"
 #include "objects/qz_builtin_classes.h"
-#include "objects/qz_class_kit.h"
 
 namespace qz::objects {
 
 namespace {
 
 typedef QzWord (*InitFunction)(Qz_GlobalData*);
-typedef void (*CleanupFunction)(Qz_GlobalData*);
+typedef void (*CleanupFunction)(void);
 
 struct InitRow {
   const char* name;
   InitFunction init;
 };
 
-// Classes declared through the class kit clean up without arguments.
 struct CleanupRow {
   const char* name;
   CleanupFunction cleanup;
-  Qz_ClassCleanupFunction kitCleanup = nullptr;
 };
 
 // App's Init also starts the platform's task and window services.
@@ -90,50 +87,50 @@ const InitRow kRegistrationOrder[] = {
 // Each Cleanup removes its class only when it was registered. App's also
 // ends the platform's task and window services.
 const CleanupRow kRemovalOrder[] = {
-    {"Angle", nullptr, Qz_CleanupAngleClass},
+    {"Angle", Qz_CleanupAngleClass},
     {"BitMap", Qz_CleanupBitMapClass},
     {"Button", Qz_CleanupButtonClass},
     {"CheckBox", nullptr},
     {"ColourBox", nullptr},
     {"ColourEdit", nullptr},
     {"ColourSpace", nullptr},
-    {"CompactSlider", nullptr, Qz_CleanupCompactSliderClass},
+    {"CompactSlider", Qz_CleanupCompactSliderClass},
     {"DirTree", nullptr},
     {"DirTreeNode", nullptr},
     {"FileRequester", nullptr},
-    {"Knob", nullptr, Qz_CleanupKnobClass},
-    {"LinkedList", Qz_CleanupLinkedListClass},
+    {"Knob", Qz_CleanupKnobClass},
+    {"LinkedList", [] { Qz_CleanupLinkedListClass(Qz_GetGlobalData()); }},
     {"ListTree", nullptr},
     {"ListTreeItem", nullptr},
     {"ListTreeNode", nullptr},
     {"LUTEdit", nullptr},
-    {"MeasurementEdit", nullptr, Qz_CleanupMeasurementEditClass},
-    {"MeasurementUnitsPrefs", nullptr, Qz_CleanupMeasurementUnitsPrefsClass},
-    {"MenuItem", nullptr, Qz_CleanupMenuItemClass},
-    {"Menu", nullptr, Qz_CleanupMenuClass},
-    {"MenuBar", nullptr, Qz_CleanupMenuBarClass},
+    {"MeasurementEdit", Qz_CleanupMeasurementEditClass},
+    {"MeasurementUnitsPrefs", Qz_CleanupMeasurementUnitsPrefsClass},
+    {"MenuItem", Qz_CleanupMenuItemClass},
+    {"Menu", Qz_CleanupMenuClass},
+    {"MenuBar", Qz_CleanupMenuBarClass},
     {"MutualExclude", nullptr},
     {"Pages", nullptr},
-    {"PopUp", nullptr, Qz_CleanupPopUpClass},
-    {"PopUpList", nullptr, Qz_CleanupPopUpListClass},
-    {"PopUpToolList", nullptr, Qz_CleanupPopUpToolListClass},
+    {"PopUp", Qz_CleanupPopUpClass},
+    {"PopUpList", Qz_CleanupPopUpListClass},
+    {"PopUpToolList", Qz_CleanupPopUpToolListClass},
     {"ProgressBar", Qz_CleanupProgressBarClass},
     {"Scroller", nullptr},
     {"Screen", Qz_CleanupScreenClass},
-    {"Slider", nullptr, Qz_CleanupSliderClass},
+    {"Slider", Qz_CleanupSliderClass},
     {"Space", Qz_CleanupSpaceClass},
-    {"ShortcutKey", nullptr, Qz_CleanupShortcutKeyClass},
-    {"StringEdit", nullptr, Qz_CleanupStringEditClass},
+    {"ShortcutKey", Qz_CleanupShortcutKeyClass},
+    {"StringEdit", Qz_CleanupStringEditClass},
     {"Text", Qz_CleanupTextClass},
     {"Thread", Qz_CleanupThreadClass},
     {"TipOfTheDay", nullptr},
     {"ToolButton", Qz_CleanupToolButtonClass},
-    {"Window", Qz_CleanupWindowClass},
+    {"Window", [] { Qz_CleanupWindowClass(Qz_GetGlobalData()); }},
     {"VerticalPages", nullptr},
     {"VectorImage", Qz_CleanupVectorImageClass},
     {"VirtualGroup", nullptr},
     {"Group", Qz_CleanupGroupClass},
-    {"Root", Qz_CleanupRootClass},
+    {"Root", [] { Qz_CleanupRootClass(Qz_GetGlobalData()); }},
     {"App", Qz_CleanupAppClass},
 };
 
@@ -146,10 +143,9 @@ QzWord registerBuiltInClasses(Qz_GlobalData* globalData) {
   return 1;
 }
 
-void removeBuiltInClasses(Qz_GlobalData* globalData) {
+void removeBuiltInClasses(Qz_GlobalData* /*globalData*/) {
   for (const CleanupRow& row : kRemovalOrder) {
-    if (row.cleanup != nullptr) row.cleanup(globalData);
-    if (row.kitCleanup != nullptr) row.kitCleanup();
+    if (row.cleanup != nullptr) row.cleanup();
   }
 }
 

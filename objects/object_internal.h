@@ -43,4 +43,11 @@ void removeBuiltInClasses(Qz_GlobalData* globalData);
 // Frees every block kept by Qz_FreeObjectMem.
 void releaseKeptObjectMemory();
 
+// Work on a thread of its own that may still use objects and classes (a
+// Thread object's process): Qz_CleanUp, and the process's exit, wait until
+// all of it and every asynchronous disposal has finished. Begun before the
+// thread is made, ended as the thread's last use of the runtime.
+void beginBackgroundWork();
+void endBackgroundWork();
+
 }  // namespace qz::objects

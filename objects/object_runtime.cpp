@@ -47,9 +47,27 @@ class ClassListLock {
 // self mark of a recently disposed object stays readable for a long while.
 constexpr std::size_t kQuarantine = 64;
 std::mutex gKeptLock;
+// Never destroyed: a thread still freeing an object while the process
+// exits must not find the pool gone.
 std::map<uint32_t, std::deque<Qz_Object*>>& keptBlocks() {
-  static std::map<uint32_t, std::deque<Qz_Object*>> blocks;
-  return blocks;
+  static auto* blocks = new std::map<uint32_t, std::deque<Qz_Object*>>();
+  return *blocks;
+}
+
+std::atomic<int32_t> gBackgroundWork{0};
+
+bool backgroundWorkRunning() {
+  // Acquire: pairs with the release that ends the work, so its writes are seen.
+  return gBackgroundWork.load(std::memory_order_acquire) != 0 ||
+         std::atomic_ref<int32_t>(gGlobal.asyncDisposeCount).load(std::memory_order_acquire) != 0;
+}
+
+// A process that ends without Qz_CleanUp still lets running threads finish
+// with the runtime before static destructors run, for a while.
+constexpr int32_t kExitWaitTicks = 500;  // 10 s
+
+void waitForBackgroundWorkAtExit() {
+  for (int32_t i = 0; i < kExitWaitTicks && backgroundWorkRunning(); ++i) Delay(1);
 }
 
 // Everything but the self mark is poisoned while a block is kept.
@@ -80,6 +98,10 @@ const char* methodSuffix(const char* name) {
 }  // namespace
 
 Qz_GlobalData& globalData() { return gGlobal; }
+
+void beginBackgroundWork() { gBackgroundWork.fetch_add(1, std::memory_order_relaxed); }
+
+void endBackgroundWork() { gBackgroundWork.fetch_sub(1, std::memory_order_release); }
 
 void warn(const char* title, const char* text, uint32_t kind) {
   Qz_Object* parent = gGlobal.hooks.mainWindowObject ? gGlobal.hooks.mainWindowObject() : nullptr;
@@ -153,9 +175,8 @@ void initialiseGlobalData() {
 
 void tearDownGlobalData() {
   Qz_GlobalData& g = gGlobal;
-  // Asynchronous disposals still running may touch objects and classes.
-  // Acquire: pairs with the disposal thread's decrement, so its writes are seen.
-  while (std::atomic_ref<int32_t>(g.asyncDisposeCount).load(std::memory_order_acquire) != 0) Delay(10);
+  // Threads and asynchronous disposals still running use objects and classes.
+  while (qz::objects::backgroundWorkRunning()) Delay(1);
   {
     ObtainSemaphore(&g.classListLock);
     while (Node* node = RemHead(g.searchPathList)) FreeVec(node);
@@ -182,6 +203,8 @@ void tearDownGlobalData() {
 
 Qz_GlobalData* Qz_Init(void) {
   std::lock_guard<std::mutex> guard(qz::objects::gOpenLock);
+  static const bool exitWaitRegistered = std::atexit(qz::objects::waitForBackgroundWorkAtExit) == 0;
+  (void)exitWaitRegistered;
   if (gGlobal.openCount++ == 0) {
     init_exec();
     initialiseGlobalData();

@@ -92,6 +92,10 @@ QZ_EXPORT QzWord Qz_ShowRequesterA(const char* title, Qz_Object* content, QzWord
   }
   const QzWord result = Qz_DoMethod(ok, kRootGetUserData) == 1 ? 1 : 0;
 
+  // The window's thread draws the content until its window is shut; the
+  // hide returns once that thread has closed it, so the content is taken
+  // out of a tree nobody draws any more.
+  Qz_DoMethod(window, kRootHide);
   if (parent != nullptr) Qz_DoMethod(parent, kGroupRemove, window);
   Qz_DoMethod(group, kGroupRemove, content);  // the caller's tree outlives the window
   Qz_DisposeObject(window);

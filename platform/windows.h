@@ -73,6 +73,13 @@ inline constexpr QzWord WA_InnerWidth = 0x80000076;
 inline constexpr QzWord WA_InnerHeight = 0x80000077;
 inline constexpr QzWord WA_PubScreen = 0x80000079;
 inline constexpr QzWord WA_OwnerObject = 0x80002773;
+// Accepted and ignored: this layer reports the mouse, adjusts, draws new-look
+// menus and sends tablet data always, and shows the screen's title itself.
+inline constexpr QzWord WA_ScreenTitle = 0x8000006F;
+inline constexpr QzWord WA_ReportMouse = 0x80000086;
+inline constexpr QzWord WA_AutoAdjust = 0x80000090;
+inline constexpr QzWord WA_NewLookMenus = 0x80000093;
+inline constexpr QzWord WA_TabletMessages = 0x8000009A;
 
 // OpenScreenTags tags.
 inline constexpr QzWord SA_Left = 0x80000021;
@@ -256,17 +263,6 @@ QZ_EXPORT void* Qz_GetEditControlUserData(QzEditControl control);
 // A click at (x, y) inside the control: it takes the focus and the caret goes there.
 QZ_EXPORT void Qz_EditControlClick(QzEditControl control, int16_t x, int16_t y);
 QZ_EXPORT QzEditControl Qz_GetFocusedEditControl(void);
-
-// Clipboard: text as UTF-8; "holds an image" answers whether a picture is offered.
-QZ_EXPORT int32_t Qz_ClipboardSetText(const char* utf8);
-// A copy of the clipboard's text (free with FreeVec), or NULL when it holds none.
-QZ_EXPORT char* Qz_ClipboardGetText(void);
-QZ_EXPORT int32_t Qz_ClipboardHoldsImage(void);
-// Any other type by MIME name ("image/bmp", "image/png"): offering replaces
-// what the clipboard held; reading gives a copy (free with FreeVec) and its
-// size, or NULL when that type is not on offer.
-QZ_EXPORT int32_t Qz_ClipboardSetData(const char* mimeType, const void* bytes, size_t length);
-QZ_EXPORT void* Qz_ClipboardGetData(const char* mimeType, size_t* length);
 
 QZ_EXTERN_C_END
 

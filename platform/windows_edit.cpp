@@ -10,6 +10,7 @@
 #include "host/fonts/font.h"
 #include "host/host_backend.h"
 #include "host/host_input.h"
+#include "platform/clipboard.h"
 #include "platform/windows_internal.h"
 
 namespace qz::win {
@@ -33,7 +34,6 @@ constexpr uint32_t kFieldRgb = 0xFFFFFF;
 constexpr uint32_t kTextRgb = 0x000000;
 constexpr uint32_t kSelectionRgb = 0x0A246A;
 constexpr int kTextInset = 2;
-const char* const kTextType = "text/plain;charset=utf-8";
 
 std::map<QzEditControl, EditControl*>& registry() {
   static auto* r = new std::map<QzEditControl, EditControl*>;
@@ -179,7 +179,7 @@ void paste(QzEditControl handle) {
   // read, so it is fetched away from the thread that delivers input.
   std::thread([handle] {
     std::vector<uint8_t> bytes;
-    if (!host::backend().clipboard(kTextType, &bytes)) return;
+    if (!host::backend().clipboard(kQzClipboardTextType, &bytes)) return;
     const std::string line = singleLine(bytes);
     {
       std::lock_guard<std::recursive_mutex> lock(desk().lock);

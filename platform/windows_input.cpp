@@ -12,6 +12,7 @@
 
 #include "host/host_backend.h"
 #include "host/host_input.h"
+#include "platform/clipboard.h"
 #include "platform/scanner_block.h"
 #include "platform/windows_internal.h"
 
@@ -425,7 +426,7 @@ void keyEvent(uint16_t vk, char32_t character, bool down) {
     offer = std::exchange(desk().clipboardPending, false);
     offered.swap(desk().clipboardText);
   }
-  if (offer) backend().setClipboard("text/plain;charset=utf-8", std::vector<uint8_t>(offered.begin(), offered.end()));
+  if (offer) backend().setClipboard(kQzClipboardTextType, std::vector<uint8_t>(offered.begin(), offered.end()));
   if (present) backend().presentLater();
 }
 

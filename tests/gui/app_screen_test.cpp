@@ -159,4 +159,23 @@ TEST_F(ScreenTest, WindowsOpenWithTheScreenAndMenuCommandsBecomeItsNotification)
   Qz_DisposeObject(screen);  // disposes the window with it
 }
 
+// An open that reaches a window's thread after its Screen object closed (the
+// App was closed meanwhile) leaves it shut instead of opening it on a
+// desktop screen of its own.
+TEST_F(ScreenTest, AWindowDoesNotOpenOnceItsScreenIsClosed) {
+  Qz_Object* screen = Qz_CreateObject("Screen", kScreenSetTitle, "Main", kScreenSetType, 2);
+  Qz_Object* win = Qz_CreateObject("Window", kWindowSetTitle, "Late", kWindowSetKind, 1);
+  Qz_DoMethod(win, kGroupAddTail, TestGadget::make({}));
+  Qz_DoMethod(screen, kGroupAddTail, win);
+  Qz_DoMethod(screen, kRootOpen);
+  for (int i = 0; i < 250 && Qz__PlatformWindowOf(win) == nullptr; ++i) Delay(1);
+  ASSERT_NE(Qz__PlatformWindowOf(win), nullptr);
+  Qz_DoMethod(screen, kScreenClose);
+  EXPECT_EQ(Qz__PlatformWindowOf(win), nullptr);
+  Qz_DoMethod(win, kRootShow);
+  ASSERT_TRUE(ui.settle(win));
+  EXPECT_EQ(Qz__PlatformWindowOf(win), nullptr);
+  Qz_DisposeObject(screen);
+}
+
 }  // namespace

@@ -96,7 +96,7 @@ class ObjectServices : public ::testing::Test {
     }
   }
   void TearDown() override {
-    if (ownThreadClass_) Qz_CleanupThreadClass(Qz_GetGlobalData());
+    if (ownThreadClass_) Qz_CleanupThreadClass();
     Qz_RemoveClass(&gRecorder);
     Qz_CleanUp();
     EXPECT_EQ(gRecorder.liveCount, 0);
@@ -294,6 +294,34 @@ TEST_F(ObjectServices, StoppingAThreadThatNeverStartedReturnsAtOnce) {
   Qz_Object* thread = Qz_CreateObject("Thread", kThreadSetEntry, waitForBreak);
   EXPECT_EQ(Qz_DoMethod(thread, kRootClose), 0u);
   Qz_DisposeObject(thread);
+}
+
+}  // namespace
+
+namespace {
+
+std::atomic<bool> gLateEntryDone{false};
+
+// Has its own Thread object disposed on a thread of its own, as a window
+// freed from its own gadget does, and goes on a little after that.
+void disposeOwnThreadLate(QzWord argument) {
+  Delay(3);
+  Qz_AsyncDisposeObject(reinterpret_cast<Qz_Object*>(argument));
+  Delay(2);
+  gLateEntryDone = true;
+}
+
+// The object runtime may go away only once every thread using it is done:
+// the sanitizer builds catch a disposal that outlives it.
+TEST(ObjectRuntimeClose, WaitsForRunningThreadsAndAsynchronousDisposals) {
+  ASSERT_NE(Qz_Init(), nullptr);
+  gLateEntryDone = false;
+  Qz_Object* thread = Qz_CreateObject("Thread", kThreadSetEntry, disposeOwnThreadLate);
+  ASSERT_NE(thread, nullptr);
+  Qz_DoMethod(thread, kRootSetUserData, thread);
+  Qz_DoMethod(thread, kRootOpen);
+  Qz_CleanUp();
+  EXPECT_TRUE(gLateEntryDone.load());
 }
 
 }  // namespace

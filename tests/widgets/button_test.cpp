@@ -165,7 +165,7 @@ TEST_F(Buttons, ToolButtonCyclesThroughItsFaces) {
 
 TEST_F(Buttons, ButtonTypesAndStylesSetTheGroupsFrames) {
   // Construction and the frame settings must not disturb the press rules.
-  Qz_Object* b = Qz_CreateObject("Button", 0x2012C, 19, kButtonType, 14);
+  Qz_Object* b = Qz_CreateObject("Button", kGroupSetFrame, 19, kButtonType, 14);
   place(b);
   Recorder r;
   r.watch(b);

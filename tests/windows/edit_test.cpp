@@ -4,6 +4,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/clipboard.h"
 #include "tests/windows/window_fixture.h"
 
 using namespace qztest;

@@ -2,6 +2,7 @@
 // composed desktop shows.
 #include <cstring>
 
+#include "platform/clipboard.h"
 #include "tests/windows/window_fixture.h"
 
 using namespace qztest;

@@ -14,6 +14,7 @@
 #include "host/host_backend.h"
 #include "host/raster/pixel_buffer.h"
 #include "host/x11/x11_keys.h"
+#include "platform/clipboard.h"
 #include "platform/windows.h"
 #include "support/no_display_child.h"
 #include "support/temp_dir.h"
