@@ -53,6 +53,13 @@ bool CSourceText::skipPast(std::string_view word) {
   return true;
 }
 
+int hexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
 bool nextWord(std::string_view& text, std::string_view& word) {
   const size_t start = text.find_first_not_of(" \t");
   if (start == std::string_view::npos) {

@@ -53,6 +53,9 @@ struct Define {
 };
 QZ_EXPORT std::optional<Define> parseDefine(std::string_view line);
 
+// The value of a hex digit of either case, or -1.
+QZ_EXPORT int hexDigit(char c);
+
 // Splits on blanks and tabs.
 QZ_EXPORT bool nextWord(std::string_view& text, std::string_view& word);
 // A decimal number word (sign allowed); false when it is not one or is out of

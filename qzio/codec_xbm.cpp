@@ -39,13 +39,6 @@ bool Qz__ReadHeader(std::span<const uint8_t> bytes, XbmHeader& header) {
   return true;
 }
 
-int Qz__HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 }  // namespace
 
 uint32_t xbmIdentify(std::span<const uint8_t> head, uint64_t fileSize, ImageInfo& info) {
@@ -77,7 +70,7 @@ uint32_t xbmDecode(std::span<const uint8_t> file, PixelRows& rows) {
     for (uint32_t b = 0; b < unitsPerRow && !ended; ++b) {
       // Up to 2 hex digits a byte (4 a word); fewer when a non-digit follows.
       uint32_t value = 0, digits = 0;
-      for (int d; digits < unitBits / 4 && at + digits < text.size() && (d = Qz__HexDigit(text[at + digits])) >= 0;
+      for (int d; digits < unitBits / 4 && at + digits < text.size() && (d = hexDigit(text[at + digits])) >= 0;
            ++digits)
         value = value * 16 + uint32_t(d);
       if (digits == 0) {

@@ -90,19 +90,12 @@ bool Qz__ReadHeader(std::span<const uint8_t> bytes, XpmHeader& header) {
   return false;
 }
 
-int Qz__HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 // 1 to 4 hex digits scaled from their own range to 0..255.
 bool Qz__HexChannel(std::string_view digits, uint8_t& out) {
   if (digits.empty() || digits.size() > 4) return false;
   uint32_t value = 0;
   for (char c : digits) {
-    const int d = Qz__HexDigit(c);
+    const int d = hexDigit(c);
     if (d < 0) return false;
     value = value * 16 + uint32_t(d);
   }
