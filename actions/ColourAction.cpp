@@ -16,10 +16,10 @@ struct ColourData {
 const qz::kit::Attribute kAttributes[] = {
     {.setter = kColourActionSetRGB, .getter = kColourActionGetRGB, .maximum = 0xFFFFFF,
      .field = qz::kit::field(&ColourData::oldColour), .setterName = "Qz_SetColourActionRGB",
-     .getterName = "Qz_GetColourActionRGB", .format = "%lx"},
+     .getterName = "Qz_GetColourActionRGB", .format = "%lx", .answersZero = true},
     {.setter = kColourActionSetNewRGB, .getter = kColourActionGetNewRGB, .maximum = 0xFFFFFF,
      .field = qz::kit::field(&ColourData::newColour), .setterName = "Qz_SetColourActionNewRGB",
-     .getterName = "Qz_GetColourActionNewRGB", .format = "%lx"},
+     .getterName = "Qz_GetColourActionNewRGB", .format = "%lx", .answersZero = true},
 };
 
 uint32_t Qz__Pack(const uint8_t (&c)[3]) { return c[0] | (c[1] << 8) | (uint32_t(c[2]) << 16); }

@@ -15,7 +15,7 @@ struct FillImageData {
 const qz::kit::Attribute kAttributes[] = {
     {.setter = kFillImageActionSetValue, .getter = kFillImageActionGetValue,
      .field = qz::kit::field(&FillImageData::value), .setterName = "Qz_SetFillImageActionValue",
-     .getterName = "Qz_GetFillImageActionValue", .format = "%lx"},
+     .getterName = "Qz_GetFillImageActionValue", .format = "%lx", .answersZero = true},
 };
 
 FillImageData* asFill(Qz_Object* object) { return reinterpret_cast<FillImageData*>(object); }

@@ -35,10 +35,10 @@ const Qz_Method kMethods[] = {
 const qz::kit::Attribute kAttributes[] = {
     {.setter = kMediaSetPressure, .getter = kMediaGetPressure, .maximum = 0xFFFF,
      .initial = kMediaSettingUnset, .field = qz::kit::field(&MediaSettingsData::settings, &Settings::strength),
-     .setterName = "Qz_SetMediaPressure", .getterName = "Qz_GetMediaPressure"},
+     .setterName = "Qz_SetMediaPressure", .getterName = "Qz_GetMediaPressure", .answersZero = true},
     {.setter = kMediaSetSize, .getter = kMediaGetSize, .maximum = 0xFFFF,
      .initial = kMediaSettingUnset, .field = qz::kit::field(&MediaSettingsData::settings, &Settings::size),
-     .setterName = "Qz_SetMediaSize", .getterName = "Qz_GetMediaSize"},
+     .setterName = "Qz_SetMediaSize", .getterName = "Qz_GetMediaSize", .answersZero = true},
 };
 
 Settings Qz__Current(Qz_Image* image) {

@@ -21,7 +21,7 @@ struct PositionData {
 const qz::kit::Attribute kAttributes[] = {
     {.setter = kPositionActionSetKind, .getter = kPositionActionGetKind,
      .field = qz::kit::field(&PositionData::kind), .setterName = "Qz_SetPositionActionKind",
-     .getterName = "Qz_GetPositionActionKind"},
+     .getterName = "Qz_GetPositionActionKind", .answersZero = true},
 };
 
 Rect Qz__Target(Qz_Object* self) {

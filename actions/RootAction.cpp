@@ -60,12 +60,12 @@ PointData* asPoint(Qz_Object* object) { return reinterpret_cast<PointData*>(obje
 
 const qz::kit::Attribute kPointAttributes[] = {
     {.setter = kActionSetX, .getter = kActionGetX, .field = qz::kit::field(&PointData::x),
-     .setterName = "Qz_SetActionX", .getterName = "Qz_GetActionX"},
+     .setterName = "Qz_SetActionX", .getterName = "Qz_GetActionX", .answersZero = true},
     {.setter = kActionSetY, .getter = kActionGetY, .field = qz::kit::field(&PointData::y),
-     .setterName = "Qz_SetActionY", .getterName = "Qz_GetActionY"},
+     .setterName = "Qz_SetActionY", .getterName = "Qz_GetActionY", .answersZero = true},
     {.setter = kPointSetPressure, .getter = kPointGetPressure,
      .field = qz::kit::field(&PointData::pressure), .setterName = "Qz_SetActionPressure",
-     .getterName = "Qz_GetActionPressure"},
+     .getterName = "Qz_GetActionPressure", .answersZero = true},
 };
 
 QzWord Qz__PointDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
@@ -520,22 +520,26 @@ QzWord Qz__RootActionDispatch(Qz_Object* object, uint32_t id, const QzWord* args
 const qz::kit::Attribute kRootActionAttributes[] = {
     {.setter = kActionSetQualifier, .getter = kActionGetQualifier,
      .field = qz::kit::field(&RootActionData::qualifier), .setterName = "Qz_SetActionQualifier",
-     .getterName = "Qz_GetActionQualifier"},
+     .getterName = "Qz_GetActionQualifier", .answersZero = true},
     {.setter = kActionSetFlags, .getter = kActionGetFlags,
      .field = qz::kit::field(&RootActionData::flags), .setterName = "Qz_SetActionFlags",
      .getterName = "Qz_GetActionFlags", .changed = Qz__FlagsChanged},
-    {.setter = kActionSetName, .getter = kActionGetName, .field = qz::kit::field(&RootActionData::name)},
-    {.setter = kActionSetLayer, .getter = kActionGetLayer, .field = qz::kit::field(&RootActionData::layer)},
-    {.setter = kActionSetImage, .getter = kActionGetImage, .field = qz::kit::field(&RootActionData::image)},
+    {.setter = kActionSetName, .getter = kActionGetName,
+     .field = qz::kit::field(&RootActionData::name), .answersZero = true},
+    {.setter = kActionSetLayer, .getter = kActionGetLayer,
+     .field = qz::kit::field(&RootActionData::layer)},
+    {.setter = kActionSetImage, .getter = kActionGetImage,
+     .field = qz::kit::field(&RootActionData::image)},
     {.setter = kActionSetUserValue, .getter = kActionGetUserValue,
-     .field = qz::kit::field(&RootActionData::userValue)},
-    {.setter = kActionSetTool, .getter = kActionGetTool, .field = qz::kit::field(&RootActionData::tool)},
+     .field = qz::kit::field(&RootActionData::userValue), .answersZero = true},
+    {.setter = kActionSetTool, .getter = kActionGetTool,
+     .field = qz::kit::field(&RootActionData::tool), .answersZero = true},
     {.setter = kActionSetStrokeFlags, .getter = kActionGetStrokeFlags,
-     .field = qz::kit::field(&RootActionData::strokeFlags)},
+     .field = qz::kit::field(&RootActionData::strokeFlags), .answersZero = true},
     {.setter = kActionSetUndoable, .getter = kActionGetUndoable, .initial = 1,
-     .field = qz::kit::field(&RootActionData::undoable)},
+     .field = qz::kit::field(&RootActionData::undoable), .answersZero = true},
     {.setter = kActionSetSymmetry, .getter = kActionGetSymmetry,
-     .field = qz::kit::field(&RootActionData::symmetry)},
+     .field = qz::kit::field(&RootActionData::symmetry), .answersZero = true},
 };
 
 // The inner object is the entry the undo list display shows.
@@ -557,6 +561,7 @@ void Qz__DisposeRootAction(Qz_Object* object) {
   RootActionData* a = asAction(object);
   Qz__DisposeUndoCopy(a);
   freeReplayStart(a->replayStart);
+  a->replayStart = nullptr;
   Qz_DisposeObject(a->points);
   a->points = nullptr;
 }

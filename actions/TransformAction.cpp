@@ -23,13 +23,13 @@ struct TransformData {
 const qz::kit::Attribute kAttributes[] = {
     {.setter = kTransformActionSetFlags, .getter = kTransformActionGetFlags,
      .field = qz::kit::field(&TransformData::flags), .setterName = "Qz_SetTransformActionFlags",
-     .getterName = "Qz_GetTransformActionFlags"},
+     .getterName = "Qz_GetTransformActionFlags", .answersZero = true},
     {.setter = kTransformActionSetWidth, .getter = kTransformActionGetWidth,
      .field = qz::kit::field(&TransformData::scaleWidth), .setterName = "Qz_SetTransformActionWidth",
-     .getterName = "Qz_GetTransformActionWidth"},
+     .getterName = "Qz_GetTransformActionWidth", .answersZero = true},
     {.setter = kTransformActionSetHeight, .getter = kTransformActionGetHeight,
      .field = qz::kit::field(&TransformData::scaleHeight),
-     .setterName = "Qz_SetTransformActionHeight", .getterName = "Qz_GetTransformActionHeight"},
+     .setterName = "Qz_SetTransformActionHeight", .getterName = "Qz_GetTransformActionHeight", .answersZero = true},
 };
 
 QzWord Qz__Apply(Qz_Object* self, TransformData* t) {

@@ -55,11 +55,15 @@ int Qz_ProgramMain(int argc, char** argv) {
   if (!dataRoot.empty() && chdir(dataRoot.c_str()) != 0)
     std::fprintf(stderr, "Quillantrix: cannot enter the data folder %s\n", dataRoot.c_str());
 
+  // Watched from before start-up, whose boxes a stop must not wait for either.
+  startStopSignalWatch();
   Session session = startUp();
-  if (session.exitCode != kExitOk) return session.exitCode;
+  if (session.exitCode != kExitOk) {  // start-up has torn down what it built
+    stopStopSignalWatch();
+    return session.exitCode;
+  }
   if (!line.path.empty()) openDocumentLater(line.path);
-  startStopSignalWatch(session.app);
-  run(session);
+  if (!setStopTarget(session.app)) run(session);
   stopStopSignalWatch();
   shutDown(session);
   return session.exitCode;

@@ -13,7 +13,9 @@ namespace qz::app {
 namespace {
 
 std::thread gWatch;
-std::atomic<bool> gStopping{false};
+std::atomic<bool> gStopping{false};       // the program ends by itself
+std::atomic<bool> gStopRequested{false};  // a signal came
+std::atomic<Qz_Object*> gTarget{nullptr};
 
 sigset_t watchedSignals() {
   sigset_t set;
@@ -31,24 +33,36 @@ void blockStopSignals() {
   pthread_sigmask(SIG_BLOCK, &set, nullptr);
 }
 
-void startStopSignalWatch(Qz_Object* app) {
-  if (!app || gWatch.joinable()) return;
+void startStopSignalWatch() {
+  if (gWatch.joinable()) return;
   gStopping = false;
-  gWatch = std::thread([app] {
+  gStopRequested = false;
+  gTarget = nullptr;
+  gWatch = std::thread([] {
     const sigset_t set = watchedSignals();
     for (;;) {
       int sig = 0;
       if (sigwait(&set, &sig) != 0) continue;
       if (gStopping) return;
       if (sig == SIGINT || sig == SIGTERM) {
-        // A box waiting for an answer would hold the close up: it is
+        // A box waiting for an answer would hold the stop up: it is
         // answered as dismissed, so the normal shut-down runs.
         qz::msgbox::dismissBoxes(true);
+        gStopRequested = true;
+        Qz_Object* app = gTarget.load();
+        if (!app) return;  // still starting: the application will not run
         Qz_DoMethod(app, kRootClose);
         return;
       }
     }
   });
+}
+
+bool setStopTarget(Qz_Object* app) {
+  // Stored before the flag is read, and the watch sets the flag before it
+  // reads the target: one of the two always sees the other.
+  gTarget = app;
+  return gStopRequested.load();
 }
 
 void stopStopSignalWatch() {

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <functional>
+#include <utility>
 #include <vector>
 
 #include "image/compositor_internal.h"
@@ -12,12 +14,16 @@
 #include "image/compositor_pass.h"
 #include "image/image_internal.h"
 #include "image/qz_compositor.h"
+#include "image/strip_pool.h"
 
 namespace qz {
 namespace {
 
 thread_local int32_t tPassDepth = 0;
 thread_local uint32_t tPassSerial = 0;
+// Set while a worker composites a strip of a pass that another thread holds
+// the locks for.
+thread_local bool tOnStrip = false;
 std::atomic<uint32_t> gPassCounter{0};
 
 inline uint32_t Qz__Load32(const uint8_t* p) {
@@ -57,6 +63,45 @@ void Qz__BlendWeighted(const Run& run, const uint8_t* a, const int32_t strength[
   for (; i < count; ++i) pixel(i);
 }
 
+// The first index from `from` whose byte is not 0, or count.
+int32_t Qz__NonZeroFrom(const uint8_t* a, int32_t from, int32_t count) {
+  int32_t i = from;
+  for (; i + 8 <= count; i += 8) {
+    uint64_t word;
+    std::memcpy(&word, a + i, sizeof word);
+    if (word) break;
+  }
+  while (i < count && a[i] == 0) ++i;
+  return i;
+}
+
+// The end of the run starting at `from`: the start of the next span of at
+// least kZeroGap zero bytes, or count. Shorter gaps stay inside a run, so a
+// row is not cut into many small mode calls.
+int32_t Qz__RunEnd(const uint8_t* a, int32_t from, int32_t count) {
+  constexpr int32_t kZeroGap = 64;
+  constexpr uint64_t kOnes = 0x0101010101010101u, kHighs = 0x8080808080808080u;
+  int32_t zeros = 0;
+  int32_t i = from;
+  auto byte = [&](int32_t at) {
+    zeros = a[at] ? 0 : zeros + 1;
+    return zeros == kZeroGap;
+  };
+  for (; i + 8 <= count; i += 8) {
+    uint64_t word;
+    std::memcpy(&word, a + i, sizeof word);
+    if (((word - kOnes) & ~word & kHighs) == 0) {  // no zero byte among the eight
+      zeros = 0;
+      continue;
+    }
+    for (int32_t j = i; j < i + 8; ++j)
+      if (byte(j)) return j + 1 - kZeroGap;
+  }
+  for (; i < count; ++i)
+    if (byte(i)) return i + 1 - kZeroGap;
+  return count;
+}
+
 bool Qz__IsPaintModeName(const Qz_Image* layer) {
   return std::memcmp(layer->modeName, "Paint", 6) == 0;
 }
@@ -70,10 +115,12 @@ class Pass {
     grey_ = grey;
     if (outermost && doc_->scratchR && doc_->scratchG && doc_->scratchB) {
       scratch_[0] = doc_->scratchR, scratch_[1] = doc_->scratchG, scratch_[2] = doc_->scratchB;
+      scratchGrey_ = doc_->scratchGrey;
     } else {
-      // A pass inside a mode's fetch must not overwrite the outer pass's scratch rows.
-      own_.resize(size_t(doc_->width) * 3);
+      // A strip, or a pass inside a mode's fetch, must not overwrite another's scratch rows.
+      own_.resize(size_t(doc_->width) * 4);
       for (int c = 0; c < 3; ++c) scratch_[c] = own_.data() + size_t(c) * doc_->width;
+      scratchGrey_ = own_.data() + size_t(3) * doc_->width;
     }
   }
 
@@ -94,6 +141,7 @@ class Pass {
                      int32_t sc);
   void imageLayerRow(Qz_Image* layer, int32_t ly, int32_t s, int32_t c, int32_t count, int32_t y);
   void renderMode(Qz_Image* layer, int32_t y, int32_t s, int32_t count);
+  const uint8_t* toneTable(const Qz_Image* layer);
 
   Qz_Image* doc_;
   Qz_Image* stop_;
@@ -101,8 +149,21 @@ class Pass {
   uint8_t** dst_[3];
   uint8_t** grey_;
   uint8_t* scratch_[3];
+  uint8_t* scratchGrey_;
   std::vector<uint8_t> own_;
+  // Tone tables made by this pass or strip, so nothing made while
+  // compositing is shared between strips.
+  std::vector<std::pair<const Qz_Image*, std::vector<uint8_t>>> toneTables_;
 };
+
+const uint8_t* Pass::toneTable(const Qz_Image* layer) {
+  if (!layerHasToneStage(layer)) return nullptr;
+  for (const auto& [owner, table] : toneTables_)
+    if (owner == layer) return table.data();
+  std::vector<uint8_t> table(kToneTableSize);
+  buildToneTable(layer->blend[6], layer->blend[7], layer->blend[8], table.data());
+  return toneTables_.emplace_back(layer, std::move(table)).second.data();
+}
 
 void Pass::layerRow(Qz_Image* layer, int32_t y) {
   if (!layer->visible) return;
@@ -133,7 +194,16 @@ void Pass::layerRow(Qz_Image* layer, int32_t y) {
   if (paint) count = std::min(count, greatest + 1);
   if (count < 1) return;
   const int32_t sc = std::max(0, c - srcX);
-  if (paint)
+  if (paint && layer->depth == 8 && layer->grey) {
+    // Where the transparency is 0 the layer leaves the row as it is, so only
+    // the runs between such spans are rendered and blended.
+    const uint8_t* a = layer->grey[ly] + c;
+    for (int32_t i = Qz__NonZeroFrom(a, 0, count); i < count;) {
+      const int32_t end = Qz__RunEnd(a, i, count);
+      paintLayerRow(layer, y, ly, s + i, c + i, end - i, sc + i);
+      i = Qz__NonZeroFrom(a, end, count);
+    }
+  } else if (paint)
     paintLayerRow(layer, y, ly, s, c, count, sc);
   else if (layer->type == kQzImageLayer)
     imageLayerRow(layer, ly, s, c, count, y);
@@ -155,7 +225,7 @@ void Pass::renderMode(Qz_Image* layer, int32_t y, int32_t s, int32_t count) {
   uint8_t* outR = scratch_[0];
   uint8_t* outG = scratch_[1];
   uint8_t* outB = scratch_[2];
-  uint8_t* outGrey = doc_->scratchGrey;
+  uint8_t* outGrey = scratchGrey_;
   Qz_ModeRenderMessage message{&block, &spare, &outR, &outG, &outB, &outGrey};
   Qz_RenderMode(layer->mode, &message);
   Qz_FreeImageLock(&spare);  // harmless when the mode freed it already
@@ -182,7 +252,7 @@ void Pass::paintLayerRow(Qz_Image* layer, int32_t y, int32_t ly, int32_t s, int3
   }
   renderMode(layer, y, s, count);
   adjustLayerColours(layer, scratch_[0], scratch_[1], scratch_[2], run.dst[0], run.dst[1],
-                     run.dst[2], count, c, ly);
+                     run.dst[2], count, c, ly, toneTable(layer));
   for (int ch = 0; ch < 3; ++ch) run.out[ch] = scratch_[ch];
   int32_t strength[3];
   for (int ch = 0; ch < 3; ++ch) strength[ch] = w[ch] * opacity / 255;
@@ -264,6 +334,38 @@ void Pass::imageLayerRow(Qz_Image* layer, int32_t ly, int32_t s, int32_t c, int3
   }
 }
 
+// The rows of an outermost pass, cut into strips for the worker pool; false
+// when the pool is busy with another pass. Each strip composites its rows
+// with its own scratch rows under the locks this thread holds, so the bytes
+// do not depend on the cut or on which worker does a strip.
+bool Qz__CompositeInStrips(Qz_Image* image, int32_t xs, int32_t x1, int32_t y0, int32_t y1,
+                          uint8_t** r, uint8_t** g, uint8_t** b, uint8_t** grey,
+                          Qz_Image* stopLayer, bool interruptible) {
+  StripPool& pool = StripPool::shared();
+  const int32_t rows = y1 - y0 + 1;
+  // A few strips per worker evens out uneven rows; small strips keep the
+  // message checks between them frequent.
+  const int32_t perStrip = std::clamp(rows / (pool.workers() * 4), 1, 32);
+  const int32_t strips = (rows + perStrip - 1) / perStrip;
+  const uint32_t serial = tPassSerial;
+  const std::function<void(int32_t)> job = [&](int32_t strip) {
+    tOnStrip = true;
+    tPassDepth = 1;
+    tPassSerial = serial;
+    {
+      Pass pass(image, r, g, b, grey, stopLayer, xs, x1, false);
+      const int32_t top = y0 + strip * perStrip, bottom = std::min(y1, top + perStrip - 1);
+      for (int32_t y = top; y <= bottom; ++y) pass.row(y);
+    }
+    tPassDepth = 0;
+    tOnStrip = false;
+  };
+  const std::function<bool()> stop = [&] {
+    return interruptible && image->interruptible.load() && Qz_CheckImageMsgPort(image, 0);
+  };
+  return pool.run(strips, job, stop);
+}
+
 }  // namespace
 
 void compositePass(Qz_Image* image, int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint8_t** r,
@@ -280,6 +382,18 @@ void compositePass(Qz_Image* image, int32_t x0, int32_t y0, int32_t x1, int32_t 
   if (x0 > x1 || y0 > y1) return;
   const int32_t xs = x0 & ~3;
 
+  if (tOnStrip) {
+    // A mode's fetch inside a strip: the thread that owns the pass holds
+    // the sources and the semaphore for it.
+    ++tPassDepth;
+    {
+      Pass pass(image, r, g, b, grey, stopLayer, xs, x1, false);
+      for (int32_t y = y0; y <= y1; ++y) pass.row(y);
+    }
+    --tPassDepth;
+    return;
+  }
+
   // Sources are locked before the compositor semaphore: image locks come first.
   for (Qz_Image* layer = first_layer(image); layer; layer = next_layer(layer)) {
     for (Qz_Image** slot : {&layer->secondSource, &layer->firstSource}) {
@@ -294,12 +408,17 @@ void compositePass(Qz_Image* image, int32_t x0, int32_t y0, int32_t x1, int32_t 
   ObtainSemaphore(&image->compositorSemaphore);
   const bool outermost = tPassDepth++ == 0;
   if (outermost) tPassSerial = gPassCounter.fetch_add(1) + 1;
-  {
+  auto waiting = [&] {
+    return interruptible && image->interruptible.load() && Qz_CheckImageMsgPort(image, 0);
+  };
+  // A message already waiting lets only the first row through, as below.
+  const bool inStrips = outermost && !waiting() &&
+                        Qz__CompositeInStrips(image, xs, x1, y0, y1, r, g, b, grey, stopLayer,
+                                              interruptible);
+  if (!inStrips) {
     Pass pass(image, r, g, b, grey, stopLayer, xs, x1, outermost);
     for (int32_t y = y0; y <= y1; ++y) {
-      if (interruptible && y > y0 && image->interruptible.load() &&
-          Qz_CheckImageMsgPort(image, 0))
-        break;
+      if (y > y0 && waiting()) break;
       pass.row(y);
     }
   }

@@ -50,14 +50,20 @@ void Qz__HsvStage(const Qz_Image* layer, uint8_t* out[3], const uint8_t* below[3
   }
 }
 
-void Qz__ToneStage(Qz_Image* layer, uint8_t* out[3], const uint8_t* below[3], int32_t count) {
-  if (!layer->toneTable || layer->toneTableFlag) {
-    if (!layer->toneTable) layer->toneTable = static_cast<uint8_t*>(std::malloc(kToneTableSize));
-    if (!layer->toneTable) return;  // no memory: the stage is left out
-    buildToneTable(layer->blend[6], layer->blend[7], layer->blend[8], layer->toneTable);
-    layer->toneTableFlag = 0;
+bool Qz__ToneStageOn(const Qz_Image* layer) {
+  return Qz__Word(layer, 6) != kNeutral || Qz__Word(layer, 7) != kNeutral ||
+         Qz__Word(layer, 8) != kNeutral;
+}
+
+// Strips of one pass run at once, so the table is the caller's (made once
+// per strip) or, without one, built here for this call alone.
+void Qz__ToneStage(const Qz_Image* layer, uint8_t* out[3], const uint8_t* below[3], int32_t count,
+                   const uint8_t* table) {
+  uint8_t own[kToneTableSize];
+  if (!table) {
+    buildToneTable(layer->blend[6], layer->blend[7], layer->blend[8], own);
+    table = own;
   }
-  const uint8_t* table = layer->toneTable;
   for (int32_t i = 0; i < count; ++i) {
     const int32_t k = table[below[0][i] + below[1][i] + below[2][i]] * 257;
     for (int c = 0; c < 3; ++c) out[c][i] = Qz__Toward(below[c][i], out[c][i], k);
@@ -149,9 +155,11 @@ bool layerNeedsAdjusting(const Qz_Image* layer) {
   return layer->edgeShape >= 1 && layer->edgeShape <= 3;
 }
 
+bool layerHasToneStage(const Qz_Image* layer) { return Qz__ToneStageOn(layer); }
+
 void adjustLayerColours(Qz_Image* layer, uint8_t* outR, uint8_t* outG, uint8_t* outB,
                         const uint8_t* belowR, const uint8_t* belowG, const uint8_t* belowB,
-                        int32_t count, int32_t layerX, int32_t layerY) {
+                        int32_t count, int32_t layerX, int32_t layerY, const uint8_t* toneTable) {
   if (count <= 0) return;
   uint8_t* out[3] = {outR, outG, outB};
   const uint8_t* below[3] = {belowR, belowG, belowB};
@@ -159,9 +167,8 @@ void adjustLayerColours(Qz_Image* layer, uint8_t* outR, uint8_t* outG, uint8_t* 
   if (Qz__Word(layer, 3) != kNeutral || Qz__Word(layer, 4) != kNeutral ||
       Qz__Word(layer, 5) != kNeutral)
     Qz__HsvStage(layer, out, below, count);
-  if (Qz__Word(layer, 6) != kNeutral || Qz__Word(layer, 7) != kNeutral ||
-      Qz__Word(layer, 8) != kNeutral)
-    Qz__ToneStage(layer, out, below, count);
+  if (Qz__ToneStageOn(layer))
+    Qz__ToneStage(layer, out, below, count, toneTable);
   if (layer->edgeShape >= 1 && layer->edgeShape <= 3)
     Qz__EdgeStage(layer, out, below, count, layerX, layerY);
 }

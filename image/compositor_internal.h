@@ -20,11 +20,15 @@ QZ_EXPORT int32_t edgeMaskWeight(int32_t shape, int64_t width, int64_t height, i
 
 // Applies the layer's strength, HSV, tone and edge-mask stages to count
 // output pixels against the pixels below them. layerX, layerY: the layer
-// coordinates of the first pixel.
+// coordinates of the first pixel. toneTable: the table buildToneTable makes
+// from the layer's words, or null to have one built for this call.
 QZ_EXPORT void adjustLayerColours(Qz_Image* layer, uint8_t* outR, uint8_t* outG, uint8_t* outB,
                                   const uint8_t* belowR, const uint8_t* belowG,
                                   const uint8_t* belowB, int32_t count, int32_t layerX,
-                                  int32_t layerY);
+                                  int32_t layerY, const uint8_t* toneTable = nullptr);
+
+// True when the layer's words ask for the tone stage (a table of kToneTableSize).
+QZ_EXPORT bool layerHasToneStage(const Qz_Image* layer);
 
 // True when the layer's words ask for any adjustment at all.
 QZ_EXPORT bool layerNeedsAdjusting(const Qz_Image* layer);

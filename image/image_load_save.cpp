@@ -12,6 +12,7 @@
 #include "image/image_internal.h"
 #include "image/image_text.h"
 #include "image/image_shell.h"
+#include "image/plane_rows_copy.h"
 #include "objects/object_text.h"
 #include "objects/qz_root.h"
 #include "platform/atomic_file_writer.h"
@@ -270,13 +271,12 @@ bool formatCanSave(const char* formatName) {
   return Qz_FindClassFromName(className.c_str()) != nullptr;
 }
 
-}  // namespace qz
+namespace {
 
-QZ_EXTERN_C_BEGIN
-
-QZ_EXPORT int32_t Qz___LoadImageA(Qz_Image* image, const char* fileName, const char* /*second*/,
-                                  Qz_Object* format, uint32_t flags, const TagItem* tags) {
-  using namespace qz;
+// Qz___LoadImageA, keeping what the user is to be told once the picture is
+// shown (a damaged file opened as far as it could be read) in notice.
+int32_t loadInto(Qz_Image* image, const char* fileName, Qz_Object* format, uint32_t flags, const TagItem* tags,
+                 std::string& notice) {
   if (!image) return 0;
   LibraryUse library;
   if (!library.ok()) return 0;
@@ -307,7 +307,9 @@ QZ_EXPORT int32_t Qz___LoadImageA(Qz_Image* image, const char* fileName, const c
     Qz_DeallocImage(image);
     return 0;
   }
-  Qz_CopyUndoToImageData(image, 0, 0, width - 1, height - 1, 0, 0);
+  const Qz_Plane composite[3] = {image->r, image->g, image->b};
+  const Qz_Plane background[3] = {image->undoR, image->undoG, image->undoB};
+  copyPlaneRows(composite, background, 3, width, height);
 
   const char* path = loaded->header && loaded->header->fileName ? loaded->header->fileName : fileName;
   if (path && *path) {
@@ -316,6 +318,7 @@ QZ_EXPORT int32_t Qz___LoadImageA(Qz_Image* image, const char* fileName, const c
   }
   const char* accepted = loaded->header ? loaded->header->acceptedFormat : "";
   copyName(image->loadFormat, sizeof image->loadFormat, accepted);
+  if (loaded->header) notice = loaded->header->notice;
   copyName(image->saveFormat, sizeof image->saveFormat, accepted);
 
   image->compositingCount.fetch_sub(1);
@@ -330,7 +333,20 @@ QZ_EXPORT int32_t Qz___LoadImageA(Qz_Image* image, const char* fileName, const c
   return 1;
 }
 
-QZ_EXPORT Qz_Image* Qz__LoadImageA(const char* fileName, const char* secondName, Qz_Object* format,
+}  // namespace
+}  // namespace qz
+
+QZ_EXTERN_C_BEGIN
+
+QZ_EXPORT int32_t Qz___LoadImageA(Qz_Image* image, const char* fileName, const char* /*second*/,
+                                  Qz_Object* format, uint32_t flags, const TagItem* tags) {
+  std::string notice;
+  const int32_t loaded = qz::loadInto(image, fileName, format, flags, tags, notice);
+  QZIO_NoticeRequest(notice.c_str());
+  return loaded;
+}
+
+QZ_EXPORT Qz_Image* Qz__LoadImageA(const char* fileName, const char* /*secondName*/, Qz_Object* format,
                                    uint32_t flags, const TagItem* tags) {
   using namespace qz;
   // Choosing files needs the file requester, which this program shows
@@ -339,7 +355,8 @@ QZ_EXPORT Qz_Image* Qz__LoadImageA(const char* fileName, const char* secondName,
     return nullptr;
   auto* image = reinterpret_cast<Qz_Image*>(Qz_CreateObject("Image"));
   if (!image) return nullptr;
-  if (!Qz___LoadImageA(image, fileName, secondName, format, flags, tags)) {
+  std::string notice;
+  if (!loadInto(image, fileName, format, flags, tags, notice)) {
     Qz_DisposeObject(imageObject(image));
     return nullptr;
   }
@@ -352,6 +369,8 @@ QZ_EXPORT Qz_Image* Qz__LoadImageA(const char* fileName, const char* secondName,
       Qz_DoMethod(imageObject(image), kQzAppMakeActiveImage, image);
     }
   }
+  // Told once the picture is there to be seen.
+  QZIO_NoticeRequest(notice.c_str());
   return image;
 }
 

@@ -1,5 +1,10 @@
 // Planes: one zeroed block holding a row-pointer table and then the rows,
 // each row on a 64-byte boundary and padded to a multiple of 64 bytes.
+// Large blocks are mapped straight from the kernel (zero pages, touched only
+// when written) on a huge-page boundary and asked for huge pages.
+#include <sys/mman.h>
+
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -11,8 +16,41 @@ constexpr size_t kRowAlignment = 64;
 // No plane comes near this; anything larger is a corrupt or hostile size and
 // is refused before the allocator sees it.
 constexpr size_t kMaxPlaneBytes = size_t(1) << 36;
+// From here on a block is mapped: a 2 MiB huge page then saves 511 faults.
+constexpr size_t kMappedBytes = size_t(4) << 20;
+constexpr size_t kHugePage = size_t(2) << 20;
+
+// Sits in the 64 bytes before the row table: how to give the block back.
+struct PlaneHeader {
+  void* mapping;  // null for a heap block, which starts at the header
+  size_t mappedBytes;
+};
+static_assert(sizeof(PlaneHeader) <= kRowAlignment);
 
 size_t Qz__RoundUp(size_t value, size_t step) { return (value + step - 1) / step * step; }
+
+// A zeroed block of `bytes` after a header, or null.
+PlaneHeader* Qz__ZeroedBlock(size_t bytes) {
+  const size_t total = bytes + kRowAlignment;
+  if (total < kMappedBytes) {
+    auto* header = static_cast<PlaneHeader*>(std::calloc(1, total));
+    if (header) header->mapping = nullptr;
+    return header;
+  }
+  const size_t mappedBytes = total + kHugePage;
+  void* mapping = mmap(nullptr, mappedBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (mapping == MAP_FAILED) return nullptr;
+  auto* start = reinterpret_cast<uint8_t*>(Qz__RoundUp(reinterpret_cast<uintptr_t>(mapping), kHugePage));
+  madvise(start, Qz__RoundUp(total, kHugePage), MADV_HUGEPAGE);  // a hint: refused is fine
+  auto* header = reinterpret_cast<PlaneHeader*>(start);
+  header->mapping = mapping;
+  header->mappedBytes = mappedBytes;
+  return header;
+}
+
+PlaneHeader* Qz__HeaderOf(Qz_Plane plane) {
+  return reinterpret_cast<PlaneHeader*>(reinterpret_cast<uint8_t*>(plane) - kRowAlignment);
+}
 
 }  // namespace
 
@@ -35,9 +73,9 @@ QZ_EXPORT Qz_Plane Qz_AllocImageData(int32_t width, int32_t rows, int32_t depth)
       __builtin_add_overflow(pixelBytes, tableBytes + 2 * kRowAlignment, &total) ||
       total > kMaxPlaneBytes)
     return nullptr;
-  // calloc leaves large blocks to the kernel's zero pages instead of clearing them.
-  auto* block = static_cast<uint8_t*>(std::calloc(1, total));
-  if (!block) return nullptr;
+  PlaneHeader* header = Qz__ZeroedBlock(total);
+  if (!header) return nullptr;
+  auto* block = reinterpret_cast<uint8_t*>(header) + kRowAlignment;
   auto table = reinterpret_cast<uint8_t**>(block);
   const uintptr_t firstRow = Qz__RoundUp(reinterpret_cast<uintptr_t>(block) + tableBytes,
                                          kRowAlignment);
@@ -46,8 +84,16 @@ QZ_EXPORT Qz_Plane Qz_AllocImageData(int32_t width, int32_t rows, int32_t depth)
   return table;
 }
 
-QZ_EXPORT void Qz_FreeImageData(Qz_Plane plane) { std::free(plane); }
+QZ_EXPORT void Qz_FreeImageData(Qz_Plane plane) {
+  if (!plane) return;
+  PlaneHeader* header = Qz__HeaderOf(plane);
+  if (header->mapping)
+    munmap(header->mapping, header->mappedBytes);
+  else
+    std::free(header);
+}
 
-QZ_EXPORT void Qz_FreeStoredObjectBuffer(Qz_Plane plane) { Qz_FreeImageData(plane); }
+// Stored object texts are plain heap blocks, not planes.
+QZ_EXPORT void Qz_FreeStoredObjectBuffer(Qz_Plane plane) { std::free(plane); }
 
 QZ_EXTERN_C_END

@@ -2,8 +2,10 @@
 // in order, the methods other threads post to the document. A posted
 // re-render first gets a quick preview of single rows.
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <thread>
 
 #include "gadgets/qz_thread.h"
 #include "image/image_internal.h"
@@ -161,7 +163,9 @@ int startImageThread(Qz_Image* image) {
   Qz_DoMethod(thread, kRootOpen);
   // The thread reports back either way, so a thread that cannot make its
   // port fails the allocation instead of leaving the allocator waiting.
-  while (start.status.load(std::memory_order_acquire) == 0) Delay(1);
+  // Polled in short naps, not Delay's 20 ms ticks: every opened document waits here.
+  while (start.status.load(std::memory_order_acquire) == 0)
+    std::this_thread::sleep_for(std::chrono::microseconds(50));
   if (start.status.load() < 0) {
     Qz_DisposeObject(thread);
     return 0;

@@ -1,7 +1,7 @@
 // AirBrushMedia: the default media. It adds nothing to the brush engine but
 // being a subclass, which makes its dabs spray; every method goes to its
 // RootMedia instance.
-#include "media/qz_media.h"
+#include "media/qz_root_media.h"
 #include "objects/qz_class_kit.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "media/dab_kernels.h"
-#include "media/qz_media.h"
+#include "media/qz_root_media.h"
 #include "media/root_media_object.h"
 #include "objects/qz_class_kit.h"
 

@@ -8,11 +8,12 @@
 #include <string>
 
 #include "actions/qz_actions.h"
+#include "image/image_internal.h"
 #include "image/image_shell.h"
 #include "image/qz_compositor.h"
 #include "image/qz_scaling.h"
 #include "media/dab_kernels.h"
-#include "media/qz_media.h"
+#include "media/qz_root_media.h"
 #include "media/root_media_object.h"
 #include "media/stroke_curve.h"
 #include "objects/async_methods.h"
@@ -27,6 +28,10 @@ constexpr uint32_t kShapeLoadFlags = 0x14;  // plain (no thread); 4 as the store
 constexpr uint32_t kAlphaLoadFlags = kQzLoadPlain;
 constexpr uint32_t kBrushImageType = kQzPaintLayer;  // a layer-kind image: no thread of its own
 
+// The ten stored attributes, in the order presets hold them: the pictures
+// come before the size that rebuilds the brush from them. They are the
+// class's own rows (not kit attribute rows, which would follow them) because
+// three are names and the size setter rebuilds under the media's semaphore.
 const Qz_Method kRootMediaMethods[] = {
     {kMediaSetShapeName, "Qz_SetMasterMediaImageName", kQzMethodSetter, kMediaGetShapeName, "%s", 0, nullptr, 0, 0},
     {kMediaGetShapeName, "Qz_GetMasterMediaImageName", kQzMethodStoredGetter, kMediaSetShapeName, nullptr, 0, "%s", 0, 0},
@@ -202,12 +207,6 @@ int32_t Qz__TabletPressure(QzWord tablet) {
   return tablet ? int32_t(std::min<uint32_t>(reinterpret_cast<const uint32_t*>(tablet)[0], 255)) : -1;
 }
 
-Qz_Image* Qz__OwningDocument(Qz_Image* layer) {
-  Qz_Image* image = layer;
-  for (int guard = 0; image && image->parent && guard < 64; ++guard) image = image->parent;
-  return image;
-}
-
 // The plane a dab lays into: an image layer's own paint layer, else the layer.
 Qz_Image* Qz__PaintedLayer(Qz_Image* layer) {
   if (layer && layer->type == kQzImageLayer) return layer->paintLayer ? layer->paintLayer : layer->inner;
@@ -241,7 +240,7 @@ void Qz__StandardDab(Qz_RootMediaObject* m, Qz_Image* layer, uint32_t button, ui
   if (flags & kStrokeFlagQuiet) return;
   Qz_ModifiedImageData(target, r.x0, r.y0, r.x1, r.y1);
   if (m->smear || m->imageMode) {
-    Qz_Image* document = Qz__OwningDocument(target);
+    Qz_Image* document = qz::topDocument(target);
     if (document && document != target) Qz_ModifiedImageData(document, r.x0, r.y0, r.x1, r.y1);
   }
 }
@@ -446,7 +445,7 @@ QzWord Qz__RootMediaDispatch(Qz_Object* object, uint32_t id, const QzWord* args)
 void Qz__MarkLine(Qz_Object* media, Qz_Image* image, Qz_Image* layer, int32_t size, int32_t x0, int32_t y0,
                   int32_t x1, int32_t y1) {
   const bool onImage = Qz_DoMethod(media, kMediaGetSmear) || Qz_DoMethod(media, kMediaGetImageMode);
-  Qz_Image* target = onImage ? (image ? image : Qz__OwningDocument(layer)) : Qz__PaintedLayer(layer);
+  Qz_Image* target = onImage ? (image ? image : qz::topDocument(layer)) : Qz__PaintedLayer(layer);
   if (!target) return;
   int32_t dx = 0, dy = 0;
   if (onImage && target != layer) dx = layer->placement.layerX, dy = layer->placement.layerY;

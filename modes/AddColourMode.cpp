@@ -13,7 +13,7 @@ inline int32_t Qz__AddColour(int32_t c, int32_t k) {
 
 const qz::kit::ClassDecl kAddColourMode = {
     .name = "AddColourMode", .superName = "RootMode", .classId = kQzBlendModeClassId,
-    .handler = qz::modes::perChannelHandler<Qz__AddColour>};
+    .handler = qz::modes::perChannelHandler<Qz__AddColour, &qz::modes::BlendKernels::addColour>};
 
 }  // namespace
 

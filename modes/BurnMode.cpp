@@ -14,7 +14,7 @@ inline int32_t Qz__Burn(int32_t c, int32_t k) {
 
 const qz::kit::ClassDecl kBurnMode = {
     .name = "BurnMode", .superName = "RootMode", .classId = kQzBlendModeClassId,
-    .handler = qz::modes::perChannelHandler<Qz__Burn>};
+    .handler = qz::modes::perChannelHandler<Qz__Burn, &qz::modes::BlendKernels::burn>};
 
 }  // namespace
 

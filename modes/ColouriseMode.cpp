@@ -14,9 +14,6 @@ constexpr int32_t kFollowPaint = 0, kTargetJustSet = -1, kTargetInUse = 1;
 
 struct Qz_ColouriseModeObject {
   Qz_Object header;
-  uint8_t tables[3][256]{};  // owned by render (one pass at a time per document)
-  uint8_t builtFrom[3]{};
-  bool tablesBuilt = false;
   std::atomic<uint32_t> target{0};  // red | green << 8 | blue << 16
   std::atomic<int32_t> state{kFollowPaint};
 };
@@ -40,7 +37,9 @@ void Qz__BuildTable(uint8_t* table, int32_t t) {
     table[i] = uint8_t(i <= 127 ? t * i / 127 : std::min(255, t + (((255 - t) * (i - 128)) >> 7)));
 }
 
-void Qz__BringTablesUpToDate(Qz_ColouriseModeObject* self, const uint8_t* paint) {
+// Strips of a pass render at once, so the tables are built per call (768
+// bytes, little beside a row) and nothing render-made is kept in the mode.
+void Qz__BuildTables(Qz_ColouriseModeObject* self, const uint8_t* paint, uint8_t tables[3][256]) {
   int32_t state = self->state.load();
   if (state == kTargetJustSet && self->state.compare_exchange_strong(state, kTargetInUse))
     state = kTargetInUse;
@@ -51,17 +50,14 @@ void Qz__BringTablesUpToDate(Qz_ColouriseModeObject* self, const uint8_t* paint)
     const uint32_t target = self->target.load();
     t[0] = uint8_t(target), t[1] = uint8_t(target >> 8), t[2] = uint8_t(target >> 16);
   }
-  if (self->tablesBuilt && std::equal(t, t + 3, self->builtFrom)) return;
-  for (int c = 0; c < 3; ++c) Qz__BuildTable(self->tables[c], t[c]);
-  std::copy(t, t + 3, self->builtFrom);
-  self->tablesBuilt = true;
+  for (int c = 0; c < 3; ++c) Qz__BuildTable(tables[c], t[c]);
 }
 
 QzWord Qz__RenderColourise(Qz_ColouriseModeObject* self, const Qz_ModeRenderMessage* message) {
   const Qz_ImageLock* lock = message ? message->block : nullptr;
   if (!lock || !lock->image) return 1;
-  Qz__BringTablesUpToDate(self, qz::modes::paintColour(lock));
-  const auto& tables = self->tables;
+  uint8_t tables[3][256];
+  Qz__BuildTables(self, qz::modes::paintColour(lock), tables);
   return qz::modes::renderRows(message, 0, [&](const uint8_t* const src[3],
                                                uint8_t* const dst[3], int32_t count) {
     for (int32_t i = 0; i < count; ++i) {

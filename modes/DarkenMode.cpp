@@ -13,7 +13,7 @@ inline int32_t Qz__Darken(int32_t c, int32_t k) {
 
 const qz::kit::ClassDecl kDarkenMode = {
     .name = "DarkenMode", .superName = "RootMode", .classId = kQzBlendModeClassId,
-    .handler = qz::modes::perChannelHandler<Qz__Darken>};
+    .handler = qz::modes::perChannelHandler<Qz__Darken, &qz::modes::BlendKernels::darken>};
 
 }  // namespace
 

@@ -11,7 +11,7 @@ inline int32_t Qz__DifferenceRGB(int32_t c, int32_t k) {
 
 const qz::kit::ClassDecl kDifferenceRGBMode = {
     .name = "DifferenceRGBMode", .superName = "RootMode", .classId = kQzBlendModeClassId,
-    .handler = qz::modes::perChannelHandler<Qz__DifferenceRGB>};
+    .handler = qz::modes::perChannelHandler<Qz__DifferenceRGB, &qz::modes::BlendKernels::differenceRGB>};
 
 }  // namespace
 

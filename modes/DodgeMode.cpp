@@ -14,7 +14,7 @@ inline int32_t Qz__Dodge(int32_t c, int32_t k) {
 
 const qz::kit::ClassDecl kDodgeMode = {
     .name = "DodgeMode", .superName = "RootMode", .classId = kQzBlendModeClassId,
-    .handler = qz::modes::perChannelHandler<Qz__Dodge>};
+    .handler = qz::modes::perChannelHandler<Qz__Dodge, &qz::modes::BlendKernels::dodge>};
 
 }  // namespace
 

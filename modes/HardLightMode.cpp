@@ -12,7 +12,7 @@ inline int32_t Qz__HardLight(int32_t c, int32_t k) {
 
 const qz::kit::ClassDecl kHardLightMode = {
     .name = "HardLightMode", .superName = "RootMode", .classId = kQzBlendModeClassId,
-    .handler = qz::modes::perChannelHandler<Qz__HardLight>};
+    .handler = qz::modes::perChannelHandler<Qz__HardLight, &qz::modes::BlendKernels::hardLight>};
 
 }  // namespace
 

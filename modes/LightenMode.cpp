@@ -13,7 +13,7 @@ inline int32_t Qz__Lighten(int32_t c, int32_t k) {
 
 const qz::kit::ClassDecl kLightenMode = {
     .name = "LightenMode", .superName = "RootMode", .classId = kQzBlendModeClassId,
-    .handler = qz::modes::perChannelHandler<Qz__Lighten>};
+    .handler = qz::modes::perChannelHandler<Qz__Lighten, &qz::modes::BlendKernels::lighten>};
 
 }  // namespace
 

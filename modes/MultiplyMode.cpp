@@ -12,7 +12,7 @@ inline int32_t Qz__Multiply(int32_t c, int32_t k) {
 
 const qz::kit::ClassDecl kMultiplyMode = {
     .name = "MultiplyMode", .superName = "RootMode", .classId = kQzBlendModeClassId,
-    .handler = qz::modes::perChannelHandler<Qz__Multiply>};
+    .handler = qz::modes::perChannelHandler<Qz__Multiply, &qz::modes::BlendKernels::multiply>};
 
 }  // namespace
 

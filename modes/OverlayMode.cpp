@@ -12,7 +12,7 @@ inline int32_t Qz__Overlay(int32_t c, int32_t k) {
 
 const qz::kit::ClassDecl kOverlayMode = {
     .name = "OverlayMode", .superName = "RootMode", .classId = kQzBlendModeClassId,
-    .handler = qz::modes::perChannelHandler<Qz__Overlay>};
+    .handler = qz::modes::perChannelHandler<Qz__Overlay, &qz::modes::BlendKernels::overlay>};
 
 }  // namespace
 

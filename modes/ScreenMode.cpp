@@ -11,7 +11,7 @@ inline int32_t Qz__Screen(int32_t c, int32_t k) {
 
 const qz::kit::ClassDecl kScreenMode = {
     .name = "ScreenMode", .superName = "RootMode", .classId = kQzBlendModeClassId,
-    .handler = qz::modes::perChannelHandler<Qz__Screen>};
+    .handler = qz::modes::perChannelHandler<Qz__Screen, &qz::modes::BlendKernels::screen>};
 
 }  // namespace
 

@@ -12,7 +12,7 @@ inline int32_t Qz__SoftLight(int32_t c, int32_t k) {
 
 const qz::kit::ClassDecl kSoftLightMode = {
     .name = "SoftLightMode", .superName = "RootMode", .classId = kQzBlendModeClassId,
-    .handler = qz::modes::perChannelHandler<Qz__SoftLight>};
+    .handler = qz::modes::perChannelHandler<Qz__SoftLight, &qz::modes::BlendKernels::softLight>};
 
 }  // namespace
 

@@ -13,7 +13,7 @@ inline int32_t Qz__SubtractColour(int32_t c, int32_t k) {
 
 const qz::kit::ClassDecl kSubtractColourMode = {
     .name = "SubtractColourMode", .superName = "RootMode", .classId = kQzBlendModeClassId,
-    .handler = qz::modes::perChannelHandler<Qz__SubtractColour>};
+    .handler = qz::modes::perChannelHandler<Qz__SubtractColour, &qz::modes::BlendKernels::subtractColour>};
 
 }  // namespace
 

@@ -7,6 +7,7 @@
 
 #include "image/qz_compositor.h"
 #include "image/qz_image.h"
+#include "modes/blend_kernels.h"
 #include "modes/qz_root_mode.h"
 #include "objects/qz_class_kit.h"
 #include "objects/qz_object.h"
@@ -53,9 +54,11 @@ QzWord renderRows(const Qz_ModeRenderMessage* message, QzWord greyAnswer, RowFn 
   return 1;
 }
 
-// A per-channel blend f(c, k) of each source channel with the paint colour's.
+// A per-channel blend f(c, k) of each source channel with the paint colour's;
+// a kernel, when given, computes the same f on whole rows.
 template <class ChannelFn>
-QzWord renderPerChannel(const Qz_ModeRenderMessage* message, ChannelFn f) {
+QzWord renderPerChannel(const Qz_ModeRenderMessage* message, ChannelFn f,
+                        ChannelKernel kernel = nullptr) {
   const uint8_t* k = paintColour(message ? message->block : nullptr);
   const uint8_t colour[3] = {k[0], k[1], k[2]};
   return renderRows(message, 0, [&](const uint8_t* const src[3], uint8_t* const dst[3],
@@ -64,6 +67,10 @@ QzWord renderPerChannel(const Qz_ModeRenderMessage* message, ChannelFn f) {
       const int32_t kc = colour[c];
       const uint8_t* s = src[c];
       uint8_t* d = dst[c];
+      if (kernel) {
+        kernel(s, d, count, kc);
+        continue;
+      }
       for (int32_t i = 0; i < count; ++i) d[i] = uint8_t(f(int32_t(s[i]), kc));
     }
   });
@@ -71,10 +78,15 @@ QzWord renderPerChannel(const Qz_ModeRenderMessage* message, ChannelFn f) {
 
 // The handler of a mode whose render is a per-channel formula f(c, k) of the
 // channel below and the paint colour's: the whole of a simple blend mode.
-template <int32_t (*Formula)(int32_t c, int32_t k)>
+// Kernel names the vector form of the formula in the blend kernel table.
+template <int32_t (*Formula)(int32_t c, int32_t k), ChannelKernel BlendKernels::*Kernel = nullptr>
 QzWord perChannelHandler(Qz_Object* object, uint32_t id, const QzWord* args) {
-  if (id == kQzModeRender) return renderPerChannel(renderMessage(args), Formula);
-  return qz::kit::inherited(object, id, args);
+  if (id != kQzModeRender) return qz::kit::inherited(object, id, args);
+  // Decided when the handler is made: a mode without a vector form has no kernel to look up.
+  if constexpr (Kernel == nullptr)
+    return renderPerChannel(renderMessage(args), Formula, nullptr);
+  else
+    return renderPerChannel(renderMessage(args), Formula, channelKernel(Kernel));
 }
 
 // The handler of a mode whose render is one function of the render message.

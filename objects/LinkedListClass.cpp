@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "objects/object_internal.h"
-#include "objects/qz_class_record.h"
+#include "objects/qz_class_kit.h"
 #include "objects/qz_builtin_classes.h"
 #include "objects/qz_linked_list.h"
 
@@ -13,14 +13,15 @@ namespace {
 struct LinkedListObject {
   Qz_Object header;
   List members;        // Qz_MemberNode
-  QzWord userValue;
+  QzWord userValue = 0;
+  // Made in place: the list's head and tail point into the object.
+  LinkedListObject() { NewList(&members); }
 };
 
-const Qz_Method kLinkedListMethods[] = {
-    {0, nullptr, 0, 0, nullptr, 0, nullptr, 0, 0},
+const qz::kit::Attribute kLinkedListAttributes[] = {
+    {.setter = kLinkedListSetUserValue, .getter = kLinkedListGetUserValue,
+     .field = qz::kit::field(&LinkedListObject::userValue), .answersZero = true},
 };
-
-Qz_Class gLinkedListClass;
 
 LinkedListObject* asList(Qz_Object* object) { return reinterpret_cast<LinkedListObject*>(object); }
 
@@ -121,8 +122,6 @@ QzWord linkedListDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
       return node != nullptr ? memberWord(node->node.ln_Succ) : 0;
     }
     case kLinkedListPrevious: return previous(l, args[0]);
-    case kLinkedListSetUserValue: l->userValue = args[0]; return 0;
-    case kLinkedListGetUserValue: return l->userValue;
     case kLinkedListIndexOf: return indexOf(l, args[0]);
     case kLinkedListMemberAt: {
       const QzWord n = args[0];
@@ -134,23 +133,11 @@ QzWord linkedListDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
     case kRootFindByName: return findByName(object, args);
     case kRootStoreChildren: return forEachMember(l, kRootStoreObject, args);
     case kRootRestoreChildren: return forEachMember(l, kRootRestoreChild, args);
-    default: return Qz_DoMethodA(object->super, id, args);
+    default: return qz::kit::inherited(object, id, args);
   }
 }
 
-Qz_Object* linkedListNew(Qz_Class* objectClass, const QzWord* args) {
-  (void)args;
-  Qz_Object* object = Qz_AllocObjectMem(objectClass);
-  if (object == nullptr) return nullptr;
-  NewList(&asList(object)->members);
-  object->super = Qz_CreateObject("Root");
-  if (object->super == nullptr) {
-    Qz_FreeObjectMem(object);
-    return nullptr;
-  }
-  return object;
-}
-
+// The members are owned: they go before the Root part.
 void linkedListDispose(Qz_Object* object) {
   LinkedListObject* l = asList(object);
   while (Node* n = RemHead(&l->members)) {
@@ -158,25 +145,18 @@ void linkedListDispose(Qz_Object* object) {
     std::free(n);
     Qz_DisposeObject(member);
   }
-  Qz_DisposeObject(object->super);
-  Qz_FreeObjectMem(object);
 }
+
+const qz::kit::ClassDecl kLinkedList = {
+    .name = "LinkedList", .superName = "Root", .classId = kLinkedListClassId,
+    .instance = qz::kit::instanceOf<LinkedListObject>(), .handler = linkedListDispatch,
+    .attributes = kLinkedListAttributes, .tearDown = linkedListDispose,
+    .notice = "Ordered list of owned member objects"};
 
 }  // namespace
 
-QzWord Qz_InitLinkedListClass(Qz_GlobalData* globalData) {
-  (void)globalData;
-  static const Qz_ClassSpec spec = {
-      "LinkedList", "Ordered list of owned member objects", kLinkedListClassId, "Root",
-      linkedListNew, linkedListDispose, linkedListDispatch, kLinkedListMethods,
-      sizeof(LinkedListObject), 0};
-  return Qz_RegisterClassRecord(&gLinkedListClass, &spec);
-}
-
-void Qz_CleanupLinkedListClass(Qz_GlobalData* globalData) {
-  (void)globalData;
-  Qz_UnregisterClassRecord(&gLinkedListClass);
-}
+QzWord Qz_InitLinkedListClass(Qz_GlobalData*) { return qz::kit::addClass(kLinkedList); }
+void Qz_CleanupLinkedListClass(Qz_GlobalData*) { qz::kit::removeClass(kLinkedList); }
 
 Node* Qz__NodeAtOrFirst(List* list, uint32_t n) {
   Node* node = NodeFromIndex(list, n);

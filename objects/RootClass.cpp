@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "objects/object_internal.h"
-#include "objects/qz_class_record.h"
+#include "objects/qz_class_kit.h"
 #include "objects/qz_builtin_classes.h"
 #include "objects/qz_semaphore.h"
 
@@ -26,7 +26,6 @@ const Qz_Method kRootMethods[] = {
     {0, nullptr, 0, 0, nullptr, 0, nullptr, 0, 0},
 };
 
-Qz_Class gRootClass;
 
 // Ids that window and menu code sends to any object; plain objects ignore them.
 constexpr uint32_t kWindowIgnored1 = 0x901C2;
@@ -240,10 +239,7 @@ QzWord rootDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
   }
 }
 
-Qz_Object* rootNew(Qz_Class* objectClass, const QzWord* args) {
-  (void)args;
-  Qz_Object* object = Qz_AllocObjectMem(objectClass);
-  if (object == nullptr) return nullptr;
+bool rootSetUp(Qz_Object* object) {
   Qz_RootObject* r = asRoot(object);
   const Qz_GlobalData& g = qz::objects::globalData();
   object->classWords[0] = reinterpret_cast<QzWord>(&r->box);
@@ -252,7 +248,7 @@ Qz_Object* rootNew(Qz_Class* objectClass, const QzWord* args) {
   r->darkColour = g.highlightColour;
   r->weight = 100;
   r->label = kEmptyLabel;
-  return object;
+  return true;
 }
 
 void rootDispose(Qz_Object* object) {
@@ -260,20 +256,16 @@ void rootDispose(Qz_Object* object) {
   qz::objects::notifyDisposeRoot(r);
   std::free(r->name);
   r->name = nullptr;
-  Qz_FreeObjectMem(object);
 }
+
+// The innermost instance of every object: it stands alone.
+const qz::kit::ClassDecl kRoot = {
+    .name = "Root", .classId = kRootClassId,
+    .instance = {.size = sizeof(Qz_RootObject)}, .handler = rootDispatch, .methods = kRootMethods,
+    .setUp = rootSetUp, .tearDown = rootDispose, .notice = "Root class of every object",
+    .classValue = 500};
 
 }  // namespace
 
-QzWord Qz_InitRootClass(Qz_GlobalData* globalData) {
-  (void)globalData;
-  static const Qz_ClassSpec spec = {
-      "Root", "Root class of every object", kRootClassId, nullptr, rootNew, rootDispose,
-      rootDispatch, kRootMethods, sizeof(Qz_RootObject), 500};
-  return Qz_RegisterClassRecord(&gRootClass, &spec);
-}
-
-void Qz_CleanupRootClass(Qz_GlobalData* globalData) {
-  (void)globalData;
-  Qz_UnregisterClassRecord(&gRootClass);
-}
+QzWord Qz_InitRootClass(Qz_GlobalData*) { return qz::kit::addClass(kRoot); }
+void Qz_CleanupRootClass(Qz_GlobalData*) { qz::kit::removeClass(kRoot); }

@@ -120,11 +120,12 @@ QzWord Qz__SetAttribute(Qz_Object* object, const Attribute& a, QzWord word) {
   int64_t value = Qz__ValueOf(a, word);
   const Qz__Range range = Qz__RangeOf(a);
   if (range.minimum < range.maximum) value = std::clamp(value, range.minimum, range.maximum);
-  if (Qz__Load(object, a) == value) return Qz__Answer(a, value);
+  const QzWord answer = a.answersZero ? 0 : Qz__Answer(a, value);
+  if (Qz__Load(object, a) == value) return answer;
   Qz__Store(object, a, value);
   Qz_DoNotify(object, a.setter, Qz__Answer(a, value));
   if (a.changed) a.changed(object);
-  return Qz__Answer(a, value);
+  return answer;
 }
 
 void Qz__WriteDefaults(Qz_Object* object, const ClassDecl& decl) {

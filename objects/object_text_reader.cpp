@@ -284,6 +284,14 @@ const Qz_Method* findSetter(Qz_Object* object, std::string_view name, bool& isOt
   return nullptr;
 }
 
+// A name as the report shows it: quoted, and cut short when long, so that
+// the report stays small whatever the text holds.
+std::string quoted(std::string_view name) {
+  constexpr std::size_t kShown = 60;
+  if (name.size() > kShown) return "\"" + std::string(name.substr(0, kShown)) + "...\"";
+  return "\"" + std::string(name) + "\"";
+}
+
 bool isKeyword(std::string_view name) {
   return name == "Qz_Text" || name == "Qz_MultiLineText" || name == "Qz_FText" ||
          name == "Qz_Picture" || name == "Qz_PictureNoMask" || name == "Qz_StartPopObject" ||
@@ -345,18 +353,18 @@ class Builder {
   // and sends it the tags; NULL, with a note, when it cannot be made or held.
   Qz_Object* make(const std::string& className, const TagItem* tags) {
     if (!Qz_FindClassFromName(className.c_str())) {
-      note("unknown class \"" + className + "\" with its contents");
+      note("unknown class " + quoted(className) + " with its contents");
       return nullptr;
     }
     Qz_Object* object = Qz_CreateObjectA(className.c_str(), tags);
     if (!object) {
-      note("\"" + className + "\" that could not be made");
+      note(quoted(className) + " that could not be made");
       return nullptr;
     }
     if (Qz_Object* parent = current()) {
       if (Qz_DoMethod(parent, kLinkedListAddTail, object) == 0) {
         Qz_DisposeObject(object);
-        note("\"" + className + "\" that a \"" + parent->objectClass->name + "\" cannot hold");
+        note(quoted(className) + " that a " + quoted(parent->objectClass->name) + " cannot hold");
         return nullptr;
       }
     }
@@ -376,7 +384,7 @@ class Builder {
     if (insideLeftOut()) {
       // The contents of a block left out go with it.
     } else if (root_ && stack_.empty()) {
-      note("\"" + std::string(name) + "\" after the outermost object");
+      note(quoted(name) + " after the outermost object");
     } else if (name.empty()) {
       note("a block without a class name");
     } else if (name == "HGroup" || name == "VGroup") {
@@ -448,13 +456,13 @@ class Builder {
       } else if (!(isSigned ? parseSigned(value.text, values[count])
                             : parseHex(value.text, values[count])) &&
                  problem.empty()) {
-        problem = "has \"" + std::string(value.text) + "\" where a number belongs";
+        problem = "has " + quoted(value.text) + " where a number belongs";
       }
       ++count;
       f += isString ? 1 : 2;
     }
     if (!problem.empty()) {
-      note("attribute \"" + std::string(name) + "\" that " + problem);
+      note("attribute " + quoted(name) + " that " + problem);
       return;
     }
     Qz_DoMethodA(current(), setter->id, values);
@@ -465,7 +473,7 @@ class Builder {
   void line(std::string_view name, const Token& t) {
     Qz_Object* container = current();
     if (!container) {
-      if (!insideLeftOut()) note("\"" + std::string(name) + "\" outside any object");
+      if (!insideLeftOut()) note(quoted(name) + " outside any object");
       skipLine(t);
       return;
     }
@@ -478,8 +486,7 @@ class Builder {
       attribute(name, setter);
       return;
     }
-    note((isOther ? "\"" + std::string(name) + "\", which is no setter"
-                  : "unknown attribute \"" + std::string(name) + "\""));
+    note(isOther ? quoted(name) + ", which is no setter" : "unknown attribute " + quoted(name));
     skipLine(t);
   }
 

@@ -82,8 +82,8 @@ Field field(S T::*record, M S::*member) {
 // stored, notified with the setter id and the stored value, then `changed`)
 // and its getter, writes the default at creation, and, when both names are
 // given, makes it a stored attribute of object text. A setter answers the
-// value it stored; setting the value already there changes and notifies
-// nothing. minimum == maximum == 0 means the field's whole range.
+// value it stored (or 0 with answersZero); setting the value already there
+// changes and notifies nothing. minimum == maximum == 0 means the field's whole range.
 struct Attribute {
   uint32_t setter = 0;
   uint32_t getter = 0;  // 0: no getter
@@ -95,6 +95,7 @@ struct Attribute {
   const char* getterName = nullptr;
   const char* format = "%ld";        // "%ld" or "%lx" in object text
   void (*changed)(Qz_Object* self) = nullptr;
+  bool answersZero = false;  // the setter answers 0 (as the class's interface says) instead
 };
 
 // The instance type's size and the hooks that run its constructor and

@@ -1,6 +1,6 @@
 // ILBMQZIO: interleaved-bitplane IFF pictures of 1 to 32 planes, plain or
 // ByteRun1-packed, loaded as bitplane buffers; saves plain 24-plane pictures.
-// Hold-and-modify and extra-half-bright pictures are refused (6).
+// Hold-and-modify and extra-half-bright pictures are refused (11).
 #include "qzio/codec_iff.h"
 #include "qzio/codec_ilbm.h"
 #include "qzio/root_qzio.h"
@@ -14,30 +14,24 @@ using namespace qz::codec;
 // far into the file.
 constexpr size_t kHeaderSearchBytes = 64 * 1024;
 
-uint32_t Qz__IlbmHeader(std::span<const uint8_t> head, uint64_t, ImageInfo& info) { return ilbmIdentify(head, info); }
+using Methods = WholeFileMethods<ilbmIdentify, ilbmDecode, ilbmEncode>;
 
-uint32_t Qz__ILBMIdentify(const qzio::FormatCall&, QZIO_Header* header) {
-  const uint32_t result = identifyFromProbe(header, Qz__IlbmHeader);
-  if (result == kOk || header->fileSize <= header->probeSize || !header->probe ||
+uint32_t Qz__ILBMIdentify(const qzio::FormatCall& call, QZIO_Header* header) {
+  const uint32_t result = Methods::identify(call, header);
+  if (result != kNotThisFormat || header->fileSize <= header->probeSize || !header->probe ||
       !iffFormIs(std::span<const uint8_t>(header->probe, header->probeSize), "ILBM"))
     return result;
   const std::vector<uint8_t> head = readStreamHead(header, kHeaderSearchBytes);
   ImageInfo info;
-  if (ilbmIdentify(head, info) != kOk) return kNotThisFormat;
-  fillIdentifiedBuffer(header, info);
-  return kOk;
+  const uint32_t found = ilbmIdentify(head, header->fileSize, info);
+  if (found == kOk) fillIdentifiedBuffer(header, info);
+  return found;
 }
-
-uint32_t Qz__ILBMLoad(const qzio::FormatCall&, QZIO_Header* header) {
-  return loadWholeFile(header, Qz__IlbmHeader, ilbmDecode);
-}
-
-uint32_t Qz__ILBMSave(const qzio::FormatCall&, QZIO_Header* header) { return saveWholeFile(header, ilbmEncode); }
 
 const qzio::FormatClass kILBMClass = {
     .className = "ILBMQZIO", .classIdField = 7002, .capabilities = kQzioCapsDetect,
     .flags = kQzioFlagFile, .extension = "iff",
-    .identify = Qz__ILBMIdentify, .load = Qz__ILBMLoad, .save = Qz__ILBMSave};
+    .identify = Qz__ILBMIdentify, .load = Methods::load, .save = Methods::save};
 
 }  // namespace
 

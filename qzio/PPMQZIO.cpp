@@ -170,11 +170,8 @@ uint32_t Qz__Identify(const FormatCall&, QZIO_Header* header) {
   // A binary sample takes its bytes, a text one at least one: a file too
   // short for the pixels it declares is damaged, found before any buffer.
   const uint64_t samples = uint64_t{h.width} * h.height * h.channels();
-  if (header->fileSize && !qz::codec::fileCanHold(h.text() ? samples : samples * h.sampleBytes(), 1, header->fileSize)) {
-    qz::codec::reportDamage("The file is too short for a picture of " + std::to_string(h.width) + " x " +
-                            std::to_string(h.height) + " pixels");
-    return kQzioReadError;
-  }
+  if (header->fileSize && !qz::codec::fileCanHold(h.text() ? samples : samples * h.sampleBytes(), 1, header->fileSize))
+    return qz::codec::reportTooShort("PPM", h.width, h.height);
   QZIO_ImageBuffer* b = header->buffer;
   b->width = h.width;
   b->height = h.height;

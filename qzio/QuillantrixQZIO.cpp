@@ -255,11 +255,8 @@ uint32_t Qz__Identify(const FormatCall&, QZIO_Header* h) {
   std::string text;
   DirectoryShape s;
   if (!Qz__HasBlock(tif.get(), &settings, &text) || !Qz__ReadShape(tif.get(), &s)) return kQzioNotRecognised;
-  if (!Qz__FileCanHold(Qz__PictureBytes(s), h->fileSize ? h->fileSize : Qz__FileSizeOf(tif.get()))) {
-    qz::codec::reportDamage("The file is far too short for a picture of " + std::to_string(s.width) + " x " +
-                            std::to_string(s.height) + " pixels");
-    return kQzioReadError;
-  }
+  if (!Qz__FileCanHold(Qz__PictureBytes(s), h->fileSize ? h->fileSize : Qz__FileSizeOf(tif.get())))
+    return qz::codec::reportTooShort("Quillantrix", s.width, s.height);
   h->buffer->width = s.width;
   h->buffer->height = s.height;
   h->buffer->depth = 24;
@@ -324,7 +321,7 @@ bool Qz__WriteDirectory(TIFF* tif, const Picture& p, uint16_t compression) {
   TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, p.samples == 3 ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISBLACK);
   TIFFSetField(tif, TIFFTAG_COMPRESSION, compression);
   TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, p.samples);
-  TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(tif, 0));
+  TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, TiffStripRows(tif));
   TIFFSetField(tif, kBlockTag, static_cast<uint32_t>(p.block.size()), p.block.data());
   bool ok = true;
   // All rows of one plane, then the next: the order separate planes are stored in.

@@ -6,22 +6,12 @@
 
 namespace {
 
-using namespace qz::codec;
-
-uint32_t Qz__RASIdentify(const qzio::FormatCall&, QZIO_Header* header) {
-  return identifyFromProbe(header, rasIdentify);
-}
-
-uint32_t Qz__RASLoad(const qzio::FormatCall&, QZIO_Header* header) {
-  return loadWholeFile(header, rasIdentify, rasDecode);
-}
-
-uint32_t Qz__RASSave(const qzio::FormatCall&, QZIO_Header* header) { return saveWholeFile(header, rasEncode); }
+using Methods = qz::codec::WholeFileMethods<qz::codec::rasIdentify, qz::codec::rasDecode, qz::codec::rasEncode>;
 
 const qzio::FormatClass kRASClass = {
     .className = "RASQZIO", .classIdField = 7600, .capabilities = kQzioCapsFile,
     .flags = kQzioFlagFile, .extension = "ras",
-    .identify = Qz__RASIdentify, .load = Qz__RASLoad, .save = Qz__RASSave};
+    .identify = Methods::identify, .load = Methods::load, .save = Methods::save};
 
 }  // namespace
 

@@ -6,24 +6,12 @@
 
 namespace {
 
-using namespace qz::codec;
-
-uint32_t Qz__SgiHeader(std::span<const uint8_t> head, uint64_t, ImageInfo& info) { return sgiIdentify(head, info); }
-
-uint32_t Qz__SGIIdentify(const qzio::FormatCall&, QZIO_Header* header) {
-  return identifyFromProbe(header, Qz__SgiHeader);
-}
-
-uint32_t Qz__SGILoad(const qzio::FormatCall&, QZIO_Header* header) {
-  return loadWholeFile(header, Qz__SgiHeader, sgiDecode);
-}
-
-uint32_t Qz__SGISave(const qzio::FormatCall&, QZIO_Header* header) { return saveWholeFile(header, sgiEncode); }
+using Methods = qz::codec::WholeFileMethods<qz::codec::sgiIdentify, qz::codec::sgiDecode, qz::codec::sgiEncode>;
 
 const qzio::FormatClass kSGIClass = {
     .className = "SGIQZIO", .classIdField = 7601, .capabilities = kQzioCapsFile,
     .flags = kQzioFlagFile, .extension = "rgb",
-    .identify = Qz__SGIIdentify, .load = Qz__SGILoad, .save = Qz__SGISave};
+    .identify = Methods::identify, .load = Methods::load, .save = Methods::save};
 
 }  // namespace
 

@@ -17,14 +17,14 @@ uint32_t Qz__TARGAIdentify(const qzio::FormatCall&, QZIO_Header* header) {
   if (!header->probe) return kNotThisFormat;
   const std::vector<uint8_t> footer = readStreamTail(header, kTargaFooterBytes);
   ImageInfo info;
-  const uint32_t result = targaIdentify(std::span<const uint8_t>(header->probe, header->probeSize), footer, info);
+  const uint32_t result = targaIdentify(std::span<const uint8_t>(header->probe, header->probeSize), footer, header->fileSize, info);
   if (result == kOk) fillIdentifiedBuffer(header, info);
   return result;
 }
 
-uint32_t Qz__TargaFile(std::span<const uint8_t> file, uint64_t, ImageInfo& info) {
+uint32_t Qz__TargaFile(std::span<const uint8_t> file, uint64_t fileSize, ImageInfo& info) {
   const std::span<const uint8_t> footer = file.size() >= kTargaFooterBytes ? file.last(kTargaFooterBytes) : file;
-  return targaIdentify(file, footer, info);
+  return targaIdentify(file, footer, fileSize, info);
 }
 
 uint32_t Qz__TARGALoad(const qzio::FormatCall&, QZIO_Header* header) {

@@ -6,22 +6,12 @@
 
 namespace {
 
-using namespace qz::codec;
-
-uint32_t Qz__XWDIdentify(const qzio::FormatCall&, QZIO_Header* header) {
-  return identifyFromProbe(header, xwdIdentify);
-}
-
-uint32_t Qz__XWDLoad(const qzio::FormatCall&, QZIO_Header* header) {
-  return loadWholeFile(header, xwdIdentify, xwdDecode);
-}
-
-uint32_t Qz__XWDSave(const qzio::FormatCall&, QZIO_Header* header) { return saveWholeFile(header, xwdEncode); }
+using Methods = qz::codec::WholeFileMethods<qz::codec::xwdIdentify, qz::codec::xwdDecode, qz::codec::xwdEncode>;
 
 const qzio::FormatClass kXWDClass = {
     .className = "XWDQZIO", .classIdField = 7630, .capabilities = kQzioCapsFile,
     .flags = kQzioFlagFile, .extension = nullptr,
-    .identify = Qz__XWDIdentify, .load = Qz__XWDLoad, .save = Qz__XWDSave};
+    .identify = Methods::identify, .load = Methods::load, .save = Methods::save};
 
 }  // namespace
 

@@ -295,11 +295,8 @@ uint32_t bmpIdentify(std::span<const uint8_t> probe, uint64_t fileSize, BmpLayou
   const uint64_t pictureBytes = parsed.compression == kCompressionRle8
                                     ? pixels * 2 / kRlePixelsPerTwoBytes
                                     : uint64_t{Qz__FileRowBytes(found.width, parsed.bitsPerPixel)} * found.height;
-  if (!fileCanHold(pictureBytes, kLeastShareKept, fileSize - parsed.pixelOffset)) {
-    reportDamage("BMP: the file is far too short for a picture of " + std::to_string(found.width) + " x " +
-                 std::to_string(found.height) + " pixels");
-    return kReadError;
-  }
+  if (!fileCanHold(pictureBytes, kLeastShareKept, fileSize - parsed.pixelOffset))
+    return reportTooShort("BMP", found.width, found.height);
   layout = parsed;
   info = found;
   return kOk;

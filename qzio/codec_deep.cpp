@@ -5,9 +5,11 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <string>
 
 #include "platform/byte_order.h"
 #include "qzio/codec_iff.h"
+#include "qzio/load_problem.h"
 
 namespace qz::codec {
 namespace {
@@ -23,33 +25,44 @@ struct ElementOrder {
   uint32_t offset[3] = {};
 };
 
+uint32_t Qz__ElementsRefused() {
+  reportDamage("IFF DEEP: only pictures of 8-bit red, green and blue elements can be loaded");
+  return kBadArguments;
+}
+
+uint32_t Qz__NoElements() {
+  reportDamage("IFF DEEP: the picture's element list is missing or damaged");
+  return kReadError;
+}
+
 uint32_t Qz__ReadElements(std::span<const uint8_t> data, ElementOrder& order) {
   ByteReader r(data);
   const uint32_t count = r.u32be();
-  if (r.failed()) return kReadError;
+  if (r.failed()) return Qz__NoElements();
   // Only one 8-bit red, green and blue: anything else (alpha, deeper
   // samples) would be shown wrongly.
-  if (count != 3) return kBadArguments;
+  if (count != 3) return Qz__ElementsRefused();
   bool seen[3] = {};
   for (uint32_t i = 0; i < count; ++i) {
     const uint16_t type = r.u16be(), bits = r.u16be();
-    if (r.failed()) return kReadError;
-    if (type < kRed || type > kBlue || bits != 8) return kBadArguments;
+    if (r.failed()) return Qz__NoElements();
+    if (type < kRed || type > kBlue || bits != 8) return Qz__ElementsRefused();
     seen[type - kRed] = true;
     order.offset[type - kRed] = i;
   }
-  return seen[0] && seen[1] && seen[2] ? kOk : kReadError;
+  return seen[0] && seen[1] && seen[2] ? kOk : Qz__NoElements();
 }
 
 }  // namespace
 
-uint32_t deepIdentify(std::span<const uint8_t> head, ImageInfo& info) {
+uint32_t deepIdentify(std::span<const uint8_t> head, uint64_t fileSize, ImageInfo& info) {
   if (!iffFormIs(head, "DEEP") || head.size() < kCompressionAt + 2 || std::memcmp(head.data() + 12, "DGBL", 4) != 0)
     return kNotThisFormat;
   ByteReader r(head);
   r.seek(kWidthAt);
   const uint32_t width = r.u16be(), height = r.u16be(), compression = r.u16be();
   if (r.failed() || compression != 0 || width == 0 || height == 0) return kNotThisFormat;
+  if (!fileCanHold(uint64_t{width} * height * 3, 1, fileSize)) return reportTooShort("IFF DEEP", width, height);
   ImageInfo found;
   found.width = width;
   found.height = height;
@@ -61,7 +74,8 @@ uint32_t deepIdentify(std::span<const uint8_t> head, ImageInfo& info) {
 
 uint32_t deepDecode(std::span<const uint8_t> file, PixelRows& rows) {
   ImageInfo info;
-  if (deepIdentify(file, info) != kOk) return kNotThisFormat;
+  const uint32_t found = deepIdentify(file, file.size(), info);
+  if (found != kOk) return found;
   ElementOrder order;
   bool haveElements = false;
   IffWalker walker(file);
@@ -72,12 +86,16 @@ uint32_t deepDecode(std::span<const uint8_t> file, PixelRows& rows) {
       if (result != kOk) return result;
       haveElements = true;
     } else if (chunk.is("DBOD")) {
-      if (!haveElements) return kReadError;
+      if (!haveElements) return Qz__NoElements();
       const size_t rowBytes = size_t{info.width} * 3;
       std::unique_ptr<uint8_t[]> rgb(new (std::nothrow) uint8_t[rowBytes]);
       if (!rgb) return kNoMemory;
       for (uint32_t y = 0; y < info.height; ++y) {
-        if (chunk.data.size() / rowBytes <= y) return kReadError;
+        if (chunk.data.size() / rowBytes <= y) {
+          reportDamage("IFF DEEP: the picture ends after " + std::to_string(y) + " of its " +
+                       std::to_string(info.height) + " rows");
+          return kReadError;
+        }
         const uint8_t* in = chunk.data.data() + y * rowBytes;
         for (size_t x = 0; x < info.width; ++x) {
           for (int c = 0; c < 3; ++c) rgb[x * 3 + c] = in[x * 3 + order.offset[c]];
@@ -89,6 +107,7 @@ uint32_t deepDecode(std::span<const uint8_t> file, PixelRows& rows) {
     }
     // QLST (the native program's private data) and anything else: skipped.
   }
+  reportDamage("IFF DEEP: the file has no picture body");
   return kReadError;
 }
 

@@ -10,9 +10,10 @@
 
 namespace qz::codec {
 
-// 1 with `info` (24-bit true colour) from the file's first bytes; 8 when it
-// is not an uncompressed DEEP picture.
-QZ_EXPORT uint32_t deepIdentify(std::span<const uint8_t> head, ImageInfo& info);
+// 1 with `info` (24-bit true colour) from the first bytes of a file of
+// fileSize bytes; 8 when it is not an uncompressed DEEP picture; 3 when the
+// file is far too short for it.
+QZ_EXPORT uint32_t deepIdentify(std::span<const uint8_t> head, uint64_t fileSize, ImageInfo& info);
 
 // Decodes a whole file into RGB rows sized as identify said. 1; 6 for
 // elements other than one 8-bit red, green and blue; 3 without a usable

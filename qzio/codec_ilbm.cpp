@@ -6,9 +6,11 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <string>
 
 #include "platform/byte_order.h"
 #include "qzio/codec_iff.h"
+#include "qzio/load_problem.h"
 #include "qzio/packbits.h"
 
 namespace qz::codec {
@@ -22,6 +24,8 @@ constexpr uint32_t kCamgHam = 0x800, kCamgExtraHalfBright = 0x80;
 constexpr uint32_t kCamgHires = 0x8000, kCamgLace = 0x4;
 constexpr uint32_t kLowResWidth = 384, kLowResHeight = 288;  // bigger saves are marked hires interlaced
 constexpr uint8_t kSavedAspect = 44;
+// ByteRun1 turns two bytes into at most 128.
+constexpr uint64_t kMostBytesPerByte = 64;
 
 struct IlbmHeader {
   uint32_t width = 0, height = 0, planes = 0;
@@ -63,6 +67,12 @@ void Qz__SetColourmap(const IlbmHeader& header, const IffChunk* cmap, PixelRows&
   rows.setColourmap(colourmap, entries);
 }
 
+// A body cut short keeps the rows it has.
+uint32_t Qz__CutShort(uint32_t rowsRead, uint32_t height) {
+  reportPartial("ILBM: the picture ends after " + std::to_string(rowsRead) + " of its " + std::to_string(height) + " rows");
+  return kOk;
+}
+
 uint32_t Qz__DecodeBody(const IlbmHeader& header, std::span<const uint8_t> body, PixelRows& rows) {
   const uint32_t rowBytes = Qz__RowBytes(header.width);
   const uint32_t storedPlanes = header.planes + (header.masking == kMaskPlane ? 1 : 0);
@@ -72,12 +82,13 @@ uint32_t Qz__DecodeBody(const IlbmHeader& header, std::span<const uint8_t> body,
   for (uint32_t y = 0; y < header.height; ++y) {
     for (uint32_t plane = 0; plane < storedPlanes; ++plane) {
       if (header.compression == kPlain) {
-        if (body.size() - position < rowBytes) return kOk;  // cut short: keep what we have
+        if (body.size() - position < rowBytes) return Qz__CutShort(y, header.height);
         std::memcpy(row.get(), body.data() + position, rowBytes);
         position += rowBytes;
       } else {
         // A run past the row is cut at the row's end.
-        if (packbits::unpackRow(body, position, {row.get(), rowBytes}) == packbits::RowResult::ShortInput) return kOk;
+        if (packbits::unpackRow(body, position, {row.get(), rowBytes}) == packbits::RowResult::ShortInput)
+          return Qz__CutShort(y, header.height);
       }
       // The mask row is read past: the buffer has no place for it.
       if (plane < header.planes && !rows.store(y, kLayoutPlane(plane), row.get())) return kNoMemory;
@@ -89,7 +100,7 @@ uint32_t Qz__DecodeBody(const IlbmHeader& header, std::span<const uint8_t> body,
 
 }  // namespace
 
-uint32_t ilbmIdentify(std::span<const uint8_t> head, ImageInfo& info) {
+uint32_t ilbmIdentify(std::span<const uint8_t> head, uint64_t fileSize, ImageInfo& info) {
   if (!iffFormIs(head, "ILBM")) return kNotThisFormat;
   IffWalker walker(head);
   IffChunk chunk;
@@ -97,6 +108,8 @@ uint32_t ilbmIdentify(std::span<const uint8_t> head, ImageInfo& info) {
     if (!chunk.is("BMHD")) continue;
     IlbmHeader header;
     if (!Qz__ReadHeader(chunk.data, header)) return kNotThisFormat;
+    if (!fileCanHold(uint64_t{Qz__RowBytes(header.width)} * header.planes * header.height, kMostBytesPerByte, fileSize))
+      return reportTooShort("ILBM", header.width, header.height);
     ImageInfo found;
     found.width = header.width;
     found.height = header.height;
@@ -132,9 +145,22 @@ uint32_t ilbmDecode(std::span<const uint8_t> file, PixelRows& rows) {
   if (!haveHeader) return kNotThisFormat;
   // Their pixels are not colourmap indices: showing them as such would give
   // wrong colours, so they are refused.
-  if (displayMode & (kCamgHam | kCamgExtraHalfBright)) return kBadArguments;
-  if (header.compression != kPlain && header.compression != kByteRun1) return kBadArguments;
-  if (!haveBody) return kReadError;
+  if (displayMode & kCamgHam) {
+    reportDamage("ILBM: hold-and-modify pictures cannot be loaded");
+    return kUnexpectedKind;
+  }
+  if (displayMode & kCamgExtraHalfBright) {
+    reportDamage("ILBM: extra-half-bright pictures cannot be loaded");
+    return kUnexpectedKind;
+  }
+  if (header.compression != kPlain && header.compression != kByteRun1) {
+    reportDamage("ILBM: the picture's compression (" + std::to_string(header.compression) + ") is unknown");
+    return kUnexpectedKind;
+  }
+  if (!haveBody) {
+    reportDamage("ILBM: the file has no picture body");
+    return kReadError;
+  }
   Qz__SetColourmap(header, haveMap ? &cmap : nullptr, rows);
   return Qz__DecodeBody(header, body.data, rows);
 }

@@ -130,11 +130,7 @@ uint32_t Qz__ReadInfo(const JpegInput& input, ImageInfo* info) {
   const bool canHold = Qz__InputCanHoldScans(decoder, input);
   jpeg_destroy_decompress(&decoder);
   if (width == 0 || height == 0 || width > kMaxSide || height > kMaxSide) return kNotThisFormat;
-  if (!canHold) {
-    reportDamage("JPEG: the file is far too short for a picture of " + std::to_string(width) + " x " +
-                 std::to_string(height) + " pixels");
-    return kReadError;
-  }
+  if (!canHold) return reportTooShort("JPEG", width, height);
   info->width = width;
   info->height = height;
   info->depth = components * 8;
@@ -166,9 +162,9 @@ uint32_t Qz__Decode(const JpegInput& input, PixelRows* rows) {
     return kUnexpectedKind;
   }
   if (!Qz__InputCanHoldScans(decoder, input)) {
+    const uint32_t width = decoder.image_width, height = decoder.image_height;
     jpeg_destroy_decompress(&decoder);
-    reportDamage("JPEG: the file is far too short for the picture it claims");
-    return kReadError;
+    return reportTooShort("JPEG", width, height);
   }
   decoder.out_color_space = decoder.num_components == 1 ? JCS_GRAYSCALE : JCS_RGB;
   jpeg_start_decompress(&decoder);
@@ -206,13 +202,15 @@ uint32_t Qz__Decode(const JpegInput& input, PixelRows* rows) {
     if (errors.dataEnded && endOfDataRow == kNoRow && !multipleScans) endOfDataRow = first + kBandRows;
     if (decoder.output_scanline >= endOfDataRow) break;
   }
-  if (result == kOk && decoder.output_scanline == decoder.output_height) {
+  // Told when rows are missing, or when the scans that refine them are.
+  const bool rowsMissing = decoder.output_scanline < decoder.output_height;
+  if (result == kOk && !rowsMissing) {
     jpeg_finish_decompress(&decoder);
   } else {
     jpeg_abort_decompress(&decoder);
   }
   jpeg_destroy_decompress(&decoder);
-  if (result == kOk && errors.dataEnded)
+  if (result == kOk && errors.dataEnded && (rowsMissing || multipleScans))
     reportPartial(std::string("JPEG: ") + (errors.lastMessage[0] ? errors.lastMessage : "the data ends early"));
   return result;
 }

@@ -90,11 +90,7 @@ uint32_t Qz__ReadInfo(FILE* file, ImageInfo* info) {
   const bool fits = fileBytes == 0 || fileCanHold(Qz__InflatedBytes(png, pngInfo), kMostBytesPerByte, fileBytes);
   png_destroy_read_struct(&png, &pngInfo, nullptr);
   if (width == 0 || height == 0 || width > kMaxSide || height > kMaxSide) return kNotThisFormat;
-  if (!fits) {
-    reportDamage("PNG: the file is far too short for a picture of " + std::to_string(width) + " x " +
-                 std::to_string(height) + " pixels");
-    return kReadError;
-  }
+  if (!fits) return reportTooShort("PNG", width, height);
   info->width = width;
   info->height = height;
   info->depth = alpha ? 32 : 24;

@@ -10,17 +10,20 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <string>
 
 #include "platform/byte_order.h"
+#include "qzio/load_problem.h"
 
 namespace qz::codec {
 namespace {
 
 constexpr uint32_t kMagic = 0x59A66A95;
 constexpr size_t kHeaderBytes = 32;
-constexpr uint32_t kTypeRunLength = 2, kTypeRgb = 3, kLastType = 3;
-constexpr uint32_t kTypeStandard = 1;
+constexpr uint32_t kTypeStandard = 1, kTypeRunLength = 2, kTypeRgb = 3, kLastType = 3;
 constexpr uint8_t kEscape = 0x80;
+// An escaped run of 3 bytes gives up to 256.
+constexpr uint64_t kMostBytesPerByte = 85;
 
 struct RasHeader {
   uint32_t width = 0, height = 0, depth = 0, type = 0, mapLength = 0;
@@ -103,8 +106,11 @@ void Qz__SetColourmap(const RasHeader& header, std::span<const uint8_t> map, Pix
 
 uint32_t rasIdentify(std::span<const uint8_t> head, uint64_t fileSize, ImageInfo& info) {
   RasHeader header;
-  if (!Qz__ReadHeader(head, header) || header.mapLength > fileSize - std::min<uint64_t>(fileSize, kHeaderBytes))
-    return kNotThisFormat;
+  const uint64_t afterHeader = fileSize - std::min<uint64_t>(fileSize, kHeaderBytes);
+  if (!Qz__ReadHeader(head, header) || header.mapLength > afterHeader) return kNotThisFormat;
+  if (!fileCanHold(uint64_t{Qz__RowBytes(header)} * header.height,
+                   header.type == kTypeRunLength ? kMostBytesPerByte : 1, afterHeader - header.mapLength))
+    return reportTooShort("Sun raster", header.width, header.height);
   ImageInfo found;
   found.width = header.width;
   found.height = header.height;
@@ -120,12 +126,18 @@ uint32_t rasIdentify(std::span<const uint8_t> head, uint64_t fileSize, ImageInfo
 }
 
 uint32_t rasDecode(std::span<const uint8_t> file, PixelRows& rows) {
-  RasHeader header;
   ImageInfo info;
-  if (rasIdentify(file, file.size(), info) != kOk || !Qz__ReadHeader(file, header)) return kNotThisFormat;
+  const uint32_t found = rasIdentify(file, file.size(), info);
+  if (found != kOk) return found;
+  RasHeader header;
+  Qz__ReadHeader(file, header);
   const bool mapped = header.mapLength > 0;
   if (mapped) {
-    if (header.depth > 8) return kNotHandled;
+    if (header.depth > 8) {
+      reportDamage("Sun raster: a colour map on a picture of " + std::to_string(header.depth) +
+                   " bits a pixel cannot be used");
+      return kNotHandled;
+    }
     Qz__SetColourmap(header, file.subspan(kHeaderBytes, header.mapLength), rows);
   }
   const uint32_t rowBytes = Qz__RowBytes(header);
@@ -136,7 +148,11 @@ uint32_t rasDecode(std::span<const uint8_t> file, PixelRows& rows) {
   RasBytes bytes(file.subspan(kHeaderBytes + header.mapLength), header.type == kTypeRunLength);
   const bool rgbOrder = header.type == kTypeRgb;
   for (uint32_t y = 0; y < header.height; ++y) {
-    if (!bytes.read(fileRow.get(), rowBytes)) return kReadError;
+    if (!bytes.read(fileRow.get(), rowBytes)) {
+      reportDamage("Sun raster: the file ends after " + std::to_string(y) + " of its " + std::to_string(header.height) +
+                   " rows");
+      return kReadError;
+    }
     const uint8_t* in = fileRow.get();
     uint32_t layout = kLayoutGrey;
     const uint8_t* row = pixels.get();

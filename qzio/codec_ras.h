@@ -13,7 +13,7 @@ namespace qz::codec {
 // 1 with `info` from the 32-byte header for a file of fileSize bytes: 1-bit
 // and map-less 8-bit files are grey, 8-bit with a map colour-mapped, 24 and
 // 32 true colour. 8 when it is not a raster this reader takes or its colour
-// map runs past the file.
+// map runs past the file; 3 when the file is far too short for its rows.
 QZ_EXPORT uint32_t rasIdentify(std::span<const uint8_t> head, uint64_t fileSize, ImageInfo& info);
 
 // Decodes a whole file into rows sized as identify said. 1; 7 for a colour

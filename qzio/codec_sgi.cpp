@@ -11,6 +11,7 @@
 #include <new>
 
 #include "platform/byte_order.h"
+#include "qzio/load_problem.h"
 
 namespace qz::codec {
 namespace {
@@ -19,6 +20,8 @@ constexpr uint16_t kMagic = 474;
 constexpr size_t kHeaderBytes = 512;
 constexpr size_t kNameAt = 24, kNameBytes = 80, kColourMapKindAt = 104;
 constexpr uint8_t kVerbatim = 0, kRunLength = 1;
+// A packet of two counts' worth gives at most 127 samples.
+constexpr uint64_t kMostSamplesPerByte = 64;
 
 struct SgiHeader {
   uint8_t storage = 0, sampleBytes = 1;
@@ -90,9 +93,13 @@ void Qz__UnpackRow(const SgiHeader& header, std::span<const uint8_t> packed, uin
 
 }  // namespace
 
-uint32_t sgiIdentify(std::span<const uint8_t> head, ImageInfo& info) {
+uint32_t sgiIdentify(std::span<const uint8_t> head, uint64_t fileSize, ImageInfo& info) {
   SgiHeader header;
   if (!Qz__ReadHeader(head, header)) return kNotThisFormat;
+  const uint64_t samples = uint64_t{header.width} * header.height * header.storedChannels * header.sampleBytes;
+  if (!fileCanHold(samples, header.storage == kRunLength ? kMostSamplesPerByte : 1,
+                   fileSize > kHeaderBytes ? fileSize - kHeaderBytes : 0))
+    return reportTooShort("SGI", header.width, header.height);
   ImageInfo found;
   found.width = header.width;
   found.height = header.height;
@@ -110,11 +117,16 @@ uint32_t sgiDecode(std::span<const uint8_t> file, PixelRows& rows) {
   const uint64_t afterHeader = file.size() > kHeaderBytes ? file.size() - kHeaderBytes : 0;
   if (header.storage == kRunLength) {
     // Both tables must be in the file before anything is read from them.
-    if (afterHeader / 8 < rowCount) return kReadError;
+    if (afterHeader / 8 < rowCount) {
+      reportDamage("SGI: the row tables run past the end of the file");
+      return kReadError;
+    }
   } else {
     uint64_t needed = 0;
-    if (__builtin_mul_overflow(rowCount, uint64_t{width} * header.sampleBytes, &needed) || afterHeader < needed)
+    if (__builtin_mul_overflow(rowCount, uint64_t{width} * header.sampleBytes, &needed) || afterHeader < needed) {
+      reportDamage("SGI: the file ends before its last row");
       return kReadError;
+    }
   }
   std::unique_ptr<uint8_t[]> row(new (std::nothrow) uint8_t[size_t{width} * channels]);
   if (!row) return kNoMemory;
@@ -130,7 +142,10 @@ uint32_t sgiDecode(std::span<const uint8_t> file, PixelRows& rows) {
         const uint32_t offset = entry.u32be();
         entry.seek(kHeaderBytes + (rowCount + index) * 4);
         const uint32_t length = entry.u32be();
-        if (entry.failed() || offset > file.size() || length > file.size() - offset) return kReadError;
+        if (entry.failed() || offset > file.size() || length > file.size() - offset) {
+          reportDamage("SGI: a row lies outside the file");
+          return kReadError;
+        }
         Qz__UnpackRow(header, file.subspan(offset, length), row.get() + c, channels);
       } else {
         const uint8_t* in = file.data() + kHeaderBytes + index * rowBytes;

@@ -11,9 +11,10 @@
 
 namespace qz::codec {
 
-// 1 with `info` (8-bit grey or 24-bit true colour) from the 512-byte header;
-// 8 when it is not an SGI image or uses a layout this reader does not take.
-QZ_EXPORT uint32_t sgiIdentify(std::span<const uint8_t> head, ImageInfo& info);
+// 1 with `info` (8-bit grey or 24-bit true colour) from the 512-byte header
+// of a file of fileSize bytes; 8 when it is not an SGI image or uses a
+// layout this reader does not take; 3 when the file is far too short.
+QZ_EXPORT uint32_t sgiIdentify(std::span<const uint8_t> head, uint64_t fileSize, ImageInfo& info);
 
 // Decodes a whole file into rows (grey or RGB) sized as identify said; the
 // file holds the bottom row first. 1; 3 when the rows or their tables lie

@@ -12,6 +12,9 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <string>
+
+#include "qzio/load_problem.h"
 
 namespace qz::codec {
 namespace {
@@ -22,6 +25,8 @@ constexpr uint8_t kTopFirst = 0x20, kRightToLeft = 0x10;
 constexpr char kSignature[] = "TRUEVISION-XFILE";
 constexpr size_t kSignatureAt = 8, kSignatureBytes = 16;
 constexpr uint32_t kMaxPacket = 128;
+// A run packet of 1 + 1 bytes gives 128 pixels of 1 byte.
+constexpr uint64_t kMostBytesPerByte = 64;
 
 struct TargaHeader {
   uint8_t idLength = 0, colourMapType = 0, imageType = 0, bitsPerPixel = 0, descriptor = 0;
@@ -103,10 +108,18 @@ size_t QZIO_RLEDecode(uint8_t* dest, size_t itemSize, size_t count, ByteReader& 
   return done;
 }
 
-uint32_t targaIdentify(std::span<const uint8_t> head, std::span<const uint8_t> footer, ImageInfo& info) {
+uint32_t targaIdentify(std::span<const uint8_t> head, std::span<const uint8_t> footer, uint64_t fileSize,
+                       ImageInfo& info) {
   // Older files without the footer have no signature at all.
   TargaHeader header;
   if (!Qz__HasFooter(footer) || !Qz__ReadHeader(head, header)) return kNotThisFormat;
+  // Kinds the load refuses are held to the same bound, so a damaged header
+  // makes no huge buffer only to be refused.
+  const bool runLength = (header.imageType & 8) != 0;  // types 9, 10 and 11
+  const uint64_t pixelBytes = uint64_t{header.width} * header.height * std::max(1, header.bitsPerPixel / 8);
+  const uint64_t dataBytes = fileSize > kHeaderBytes + kTargaFooterBytes ? fileSize - kHeaderBytes - kTargaFooterBytes : 0;
+  if (!fileCanHold(pixelBytes, runLength ? kMostBytesPerByte : 1, dataBytes))
+    return reportTooShort("Targa", header.width, header.height);
   ImageInfo found;
   found.width = header.width;
   found.height = header.height;
@@ -122,15 +135,21 @@ uint32_t targaDecode(std::span<const uint8_t> file, PixelRows& rows) {
       !Qz__ReadHeader(file, header))
     return kNotThisFormat;
   const bool runLength = header.imageType == kRunLengthTrueColour;
-  if ((header.imageType != kTrueColour && !runLength) || (header.bitsPerPixel != 24 && header.bitsPerPixel != 32))
+  if (header.imageType != kTrueColour && !runLength) {
+    reportDamage("Targa: only true-colour pictures can be loaded, not colour-mapped or grey ones");
     return kNotHandled;
+  }
+  if (header.bitsPerPixel != 24 && header.bitsPerPixel != 32) {
+    reportDamage("Targa: pictures of " + std::to_string(header.bitsPerPixel) + " bits a pixel cannot be loaded");
+    return kNotHandled;
+  }
   const uint32_t pixelBytes = header.bitsPerPixel / 8;
   const uint32_t width = header.width, height = header.height;
   // The pixels follow the ID field and any colour map.
   const size_t mapBytes = header.colourMapType == 1 ? size_t{header.colourMapLength} * ((header.colourMapEntryBits + 7u) / 8) : 0;
   ByteReader source(file.first(file.size() - kTargaFooterBytes));
   source.seek(kHeaderBytes + header.idLength + mapBytes);
-  if (source.failed()) return kReadError;
+  if (source.failed()) return reportTooShort("Targa", width, height);
   const size_t rowBytes = size_t{width} * pixelBytes;
   std::unique_ptr<uint8_t[]> fileRow(new (std::nothrow) uint8_t[rowBytes]);
   std::unique_ptr<uint8_t[]> rgb(new (std::nothrow) uint8_t[size_t{width} * 3]);
@@ -139,12 +158,17 @@ uint32_t targaDecode(std::span<const uint8_t> file, PixelRows& rows) {
   state.pixelBytes = pixelBytes;
   const bool topFirst = header.descriptor & kTopFirst, rightToLeft = header.descriptor & kRightToLeft;
   for (uint32_t i = 0; i < height; ++i) {
+    bool whole = true;
     if (runLength) {
-      if (QZIO_RLEDecode(fileRow.get(), rowBytes, 1, source, state) != rowBytes) return kReadError;
+      whole = QZIO_RLEDecode(fileRow.get(), rowBytes, 1, source, state) == rowBytes;
     } else {
       const std::span<const uint8_t> raw = source.bytes(rowBytes);
-      if (source.failed()) return kReadError;
-      std::memcpy(fileRow.get(), raw.data(), rowBytes);
+      whole = !source.failed();
+      if (whole) std::memcpy(fileRow.get(), raw.data(), rowBytes);
+    }
+    if (!whole) {
+      reportDamage("Targa: the file ends after " + std::to_string(i) + " of its " + std::to_string(height) + " rows");
+      return kReadError;
     }
     for (uint32_t x = 0; x < width; ++x) {
       const uint8_t* p = fileRow.get() + size_t{rightToLeft ? width - 1 - x : x} * pixelBytes;

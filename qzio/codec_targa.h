@@ -18,8 +18,10 @@ namespace qz::codec {
 inline constexpr size_t kTargaFooterBytes = 26;
 
 // 1 with `info` (24-bit true colour) from the 18-byte header at the start
-// of `head` and the file's last 26 bytes in `footer`; 8 without the footer.
-QZ_EXPORT uint32_t targaIdentify(std::span<const uint8_t> head, std::span<const uint8_t> footer, ImageInfo& info);
+// of `head` and the last 26 bytes in `footer` of a file of fileSize bytes;
+// 8 without the footer; 3 when the file is far too short.
+QZ_EXPORT uint32_t targaIdentify(std::span<const uint8_t> head, std::span<const uint8_t> footer, uint64_t fileSize,
+                                 ImageInfo& info);
 
 // Decodes a whole file into RGB rows sized as identify said. 1; 7 for
 // colour-mapped or grey files and depths other than 24 and 32; 3 for rows

@@ -13,6 +13,7 @@
 #include <tiffio.h>
 
 #include "qzio/load_problem.h"
+#include "qzio/tiff_tags.h"
 
 namespace qz::codec {
 namespace {
@@ -317,9 +318,7 @@ uint32_t tiffEncode(int fd, const char* name, uint32_t width, uint32_t height, c
   }
   if (compression == kTiffCompressionDeflate && options.horizontalPredictor)
     TIFFSetField(t, TIFFTAG_PREDICTOR, PREDICTOR_HORIZONTAL);
-  // Strips of about 8 KB, which every reader handles (the JPEG codec rounds
-  // the count to whole MCU rows).
-  TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(t, 0));
+  TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, qzio::TiffStripRows(t));
   uint32_t rowsPerStrip = 0;
   TIFFGetField(t, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
   if (rowsPerStrip == 0 || rowsPerStrip > height) rowsPerStrip = height;

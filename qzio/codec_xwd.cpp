@@ -15,8 +15,10 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <string>
 
 #include "platform/byte_order.h"
+#include "qzio/load_problem.h"
 
 namespace qz::codec {
 namespace {
@@ -167,6 +169,9 @@ void Qz__SetColourmap(const XwdLayout& layout, std::span<const uint8_t> file, Pi
 uint32_t xwdIdentify(std::span<const uint8_t> head, uint64_t fileSize, ImageInfo& info) {
   XwdLayout layout;
   if (!Qz__ReadHeader(head, fileSize, layout)) return kNotThisFormat;
+  const uint64_t dataStart = layout.headerSize + uint64_t{layout.colourCount} * layout.colourBytes;
+  if (!fileCanHold(uint64_t{layout.bytesPerLine} * layout.height, 1, fileSize - dataStart))
+    return reportTooShort("XWD", layout.width, layout.height);
   ImageInfo found;
   found.width = layout.width;
   found.height = layout.height;
@@ -188,7 +193,11 @@ uint32_t xwdDecode(std::span<const uint8_t> file, PixelRows& rows) {
   for (uint32_t y = 0; y < layout.height; ++y) {
     // Lines are found by their byte length: padding is never counted in pixels.
     const uint64_t at = dataStart + uint64_t{y} * layout.bytesPerLine;
-    if (at > file.size() || file.size() - at < layout.bytesPerLine) return kReadError;
+    if (at > file.size() || file.size() - at < layout.bytesPerLine) {
+      reportDamage("XWD: the file ends after " + std::to_string(y) + " of its " + std::to_string(layout.height) +
+                   " lines");
+      return kReadError;
+    }
     const uint8_t* line = file.data() + at;
     uint32_t layout8 = kLayoutRGB;
     for (uint32_t x = 0; x < width; ++x) {

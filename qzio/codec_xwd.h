@@ -13,7 +13,8 @@
 namespace qz::codec {
 
 // 1 with `info` from the header at the start of `head` for a file of
-// fileSize bytes; 8 when it is not a dump this reader takes.
+// fileSize bytes; 8 when it is not a dump this reader takes; 3 when the
+// file is far too short for its lines.
 QZ_EXPORT uint32_t xwdIdentify(std::span<const uint8_t> head, uint64_t fileSize, ImageInfo& info);
 
 // Decodes a whole file into rows sized as identify said (RGB, index or

@@ -19,6 +19,12 @@ void reportPartial(const std::string& text) {
   tProblem.partial = true;
 }
 
+uint32_t reportTooShort(const char* format, uint32_t width, uint32_t height) {
+  reportDamage(std::string(format) + ": the file is far too short for a picture of " + std::to_string(width) +
+               " x " + std::to_string(height) + " pixels");
+  return 3;
+}
+
 LoadProblem takeLoadProblem() { return std::exchange(tProblem, LoadProblem{}); }
 
 }  // namespace qz::codec

@@ -3,6 +3,7 @@
 // thread that asked for the load, one load at a time.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "platform/qz_export.h"
@@ -18,6 +19,10 @@ struct LoadProblem {
 QZ_EXPORT void reportDamage(const std::string& text);
 // The file is damaged but the rows read so far make the picture; the load succeeds.
 QZ_EXPORT void reportPartial(const std::string& text);
+// Reports a file far too short for the width x height picture it claims
+// ("FORMAT: the file is far too short for a picture of W x H pixels");
+// answers 3, the damaged-file result.
+QZ_EXPORT uint32_t reportTooShort(const char* format, uint32_t width, uint32_t height);
 // What was reported since the last take, and forgets it.
 QZ_EXPORT LoadProblem takeLoadProblem();
 

@@ -156,6 +156,10 @@ typedef struct QZIO_Header {
   // file itself (flag 2) writes here, never to fileName; a library that
   // closes what it is given (TIFFFdOpen) gets a dup() of it.
   int saveDescriptor;
+  // Loading only: what the user is to be told once the picture is shown (a
+  // damaged file opened as far as it could be read); empty for nothing.
+  // An automatic load that is not quiet fills it; QZIO_NoticeRequest tells it.
+  char notice[512];
 } QZIO_Header;
 
 // One per process, returned by QZIO_Init.
@@ -211,6 +215,9 @@ QZ_EXPORT int32_t QZIO_ComputeBestColourmapA(QZIO_ImageBuffer* buffer, uint32_t 
 
 // Shows the message of a result code (nothing for 9); the box's answer.
 QZ_EXPORT int32_t QZIO_ErrorNumberRequest(uint32_t code);
+// Shows a load's notice (QZIO_Header::notice) in the same box; nothing for
+// an empty or null text.
+QZ_EXPORT void QZIO_NoticeRequest(const char* notice);
 // The message text of a result code (a generic text for unknown codes).
 QZ_EXPORT const char* QZIO_ErrorText(uint32_t code);
 // 0 when the user cancels, else non-zero.

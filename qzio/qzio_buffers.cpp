@@ -8,6 +8,7 @@
 #include "image/qz_image.h"
 #include "qzio/qzio.h"
 #include "qzio/qzio_internal.h"
+#include "qzio/pixel_rows.h"
 
 namespace qzio {
 namespace {
@@ -89,53 +90,6 @@ QZIO_ImageBuffer* ConvertToPlanes(QZIO_ImageBuffer* src) {
     }
     default:
       return nullptr;
-  }
-}
-
-// Row conversions between interleaved pixels and three planes. The planes and
-// the pixels never overlap (sources may be one grey plane read three times);
-// saying so, and asking for the full vectoriser (the build's -O2 only takes
-// loops without a scalar tail), turns them into shuffles.
-// No load-time clones (ifunc resolvers run before the sanitizer runtimes are
-// up and crash them); the SSE2 baseline vectorises these loops well enough.
-#if defined(__GNUC__) && !defined(__clang__)
-#define QZ_VECTORISE __attribute__((optimize("tree-vectorize", "vect-cost-model=dynamic")))
-#else
-#define QZ_VECTORISE
-#endif
-QZ_VECTORISE void SplitPixels(const uint8_t* __restrict s, uint32_t step, uint8_t* __restrict first,
-                              uint8_t* __restrict second, uint8_t* __restrict third, uint32_t width) {
-  for (uint32_t i = 0; i < width; ++i, s += step) {
-    first[i] = s[0];
-    second[i] = s[1];
-    third[i] = s[2];
-  }
-}
-
-QZ_VECTORISE void SplitRGB(const uint8_t* __restrict s, uint8_t* __restrict R, uint8_t* __restrict G,
-                           uint8_t* __restrict B, uint32_t width) {
-  for (uint32_t i = 0; i < width; ++i, s += 3) {
-    R[i] = s[0];
-    G[i] = s[1];
-    B[i] = s[2];
-  }
-}
-
-QZ_VECTORISE void SplitRGBX(const uint8_t* __restrict s, uint8_t* __restrict R, uint8_t* __restrict G,
-                            uint8_t* __restrict B, uint32_t width) {
-  for (uint32_t i = 0; i < width; ++i, s += 4) {
-    R[i] = s[0];
-    G[i] = s[1];
-    B[i] = s[2];
-  }
-}
-
-QZ_VECTORISE void JoinRGB(const uint8_t* __restrict first, const uint8_t* __restrict second,
-                          const uint8_t* __restrict third, uint8_t* __restrict d, uint32_t width) {
-  for (uint32_t i = 0; i < width; ++i, d += 3) {
-    d[0] = first[i];
-    d[1] = second[i];
-    d[2] = third[i];
   }
 }
 
@@ -379,6 +333,7 @@ int32_t QZIO_SetBufferData(QZIO_ImageBuffer* b, uint32_t x, uint32_t y, uint32_t
   if (width == 0 || height == 0) return 1;
   if (!b->red || !source || !InsideBuffer(b, x, y, width, height)) return 0;
   const auto* in = static_cast<const uint8_t*>(source);
+  const PixelRowKernels& rows = pixelRowKernels();
   for (uint32_t r = 0; r < height; ++r) {
     const uint8_t* s = in + uint64_t(r) * srcBytesPerRow;
     const uint64_t o = uint64_t(y + r) * b->bytesPerRow + x;
@@ -387,10 +342,10 @@ int32_t QZIO_SetBufferData(QZIO_ImageBuffer* b, uint32_t x, uint32_t y, uint32_t
     uint8_t* B = b->blue + o;
     switch (layout) {
       case kQzioLayoutRGB:
-        SplitRGB(s, R, G, B, width);
+        rows.splitPixels(s, 3, R, G, B, width);
         break;
       case kQzioLayoutRGBX:
-        SplitRGBX(s, R, G, B, width);
+        rows.splitPixels(s, 4, R, G, B, width);
         break;
       case kQzioLayoutRGB565:
         for (uint32_t i = 0; i < width; ++i, s += 2) {
@@ -412,10 +367,10 @@ int32_t QZIO_SetBufferData(QZIO_ImageBuffer* b, uint32_t x, uint32_t y, uint32_t
         }
         break;
       case kQzioLayoutBGR:
-        SplitPixels(s, 3, B, G, R, width);
+        rows.splitPixels(s, 3, B, G, R, width);
         break;
       case kQzioLayoutBGRX:
-        SplitPixels(s, 4, B, G, R, width);
+        rows.splitPixels(s, 4, B, G, R, width);
         break;
       case kQzioLayoutXBGR:
         for (uint32_t i = 0; i < width; ++i, s += 4) B[i] = s[1], G[i] = s[2], R[i] = s[3];
@@ -449,6 +404,7 @@ int32_t QZIO_GetBufferData(QZIO_ImageBuffer* b, uint32_t x, uint32_t y, uint32_t
   const bool grey = b->format == kQzioFormatGrey;
   if ((grey ? !b->grey : !b->red) || !target || !InsideBuffer(b, x, y, width, height)) return 0;
   auto* out = static_cast<uint8_t*>(target);
+  const PixelRowKernels& rows = pixelRowKernels();
   for (uint32_t r = 0; r < height; ++r) {
     uint8_t* d = out + uint64_t(r) * dstBytesPerRow;
     const uint64_t o = uint64_t(y + r) * b->bytesPerRow + x;
@@ -457,16 +413,16 @@ int32_t QZIO_GetBufferData(QZIO_ImageBuffer* b, uint32_t x, uint32_t y, uint32_t
     const uint8_t* B = grey ? b->grey + o : b->blue + o;
     switch (layout) {
       case kQzioLayoutRGB:
-        JoinRGB(R, G, B, d, width);
+        rows.joinPixels(R, G, B, d, 3, width);
         break;
       case kQzioLayoutRGBX:
-        for (uint32_t i = 0; i < width; ++i, d += 4) d[0] = R[i], d[1] = G[i], d[2] = B[i];
+        rows.joinPixels(R, G, B, d, 4, width);
         break;
       case kQzioLayoutIndex:
         std::memcpy(d, G, width);
         break;
       case kQzioLayoutBGR:
-        JoinRGB(B, G, R, d, width);
+        rows.joinPixels(B, G, R, d, 3, width);
         break;
       case kQzioLayoutRGBInverseMask:
       case kQzioLayoutRGBMask:

@@ -20,6 +20,7 @@
 #include "objects/qz_linked_list.h"
 #include "platform/atomic_file_writer.h"
 #include "objects/qz_object.h"
+#include "qzio/codec_rows.h"
 #include "qzio/format_objects.h"
 #include "qzio/load_problem.h"
 #include "qzio/qzio.h"
@@ -147,12 +148,9 @@ struct LoadReport {
   bool partial = false;  // loaded, but only as far as the file could be read
 };
 
-void ShowBox(const char* title, const std::string& text) {
+int32_t ShowBox(const char* title, const char* text) {
   const UiHooks hooks = Hooks();
-  if (hooks.messageBox)
-    hooks.messageBox(title, text.c_str());
-  else
-    DefaultMessageBox(title, text.c_str());
+  return hooks.messageBox ? hooks.messageBox(title, text) : DefaultMessageBox(title, text);
 }
 
 // The failed load's box: which file, and why.
@@ -160,14 +158,14 @@ void ShowLoadFailure(const char* path, uint32_t code, const LoadReport& report) 
   if (code == kQzioCancelled) return;
   std::string text = std::string("Cannot load \"") + path + "\".\n" + QZIO_ErrorText(code);
   if (!report.detail.empty()) text += "\n" + report.detail;
-  ShowBox(CatalogText(kCatErrorTitle, "Image File Error"), text);
+  ShowBox(CatalogText(kCatErrorTitle, "Image File Error"), text.c_str());
 }
 
-// Told once, after the picture opened with what could be read.
-void ShowPartialLoad(const char* path, const LoadReport& report) {
+// Kept with the picture, for its loader to tell once the picture is shown.
+void KeepPartialNotice(QZIO_Header* header, const char* path, const LoadReport& report) {
   std::string text = std::string("\"") + path + "\" is damaged: it is shown as far as it could be read.";
   if (!report.detail.empty()) text += "\n" + report.detail;
-  ShowBox(CatalogText(kCatErrorTitle, "Image File Error"), text);
+  std::snprintf(header->notice, sizeof header->notice, "%s", text.c_str());
 }
 
 struct OpenFile {
@@ -217,9 +215,23 @@ std::string OpenProblem(int error) {
   switch (error) {
     case ENOENT:
     case ENOTDIR: return "There is no such file.";
-    case EACCES: return "You may not read it.";
+    case EACCES: return "You do not have permission to read it.";
     default: return std::string("It cannot be read: ") + std::strerror(error) + ".";
   }
+}
+
+// Whatever the format, a picture whose buffer would take far more than any
+// coding packs into the file's bytes is a damaged claim, refused before the
+// buffer is made. The formats check their own, tighter bounds; this floor
+// holds for all of them. Small pictures always pass (a blank fax page packs
+// tighter than any photograph).
+constexpr uint64_t kMostPictureBytesPerFileByte = uint64_t{1} << 15;
+constexpr uint64_t kAlwaysAllowedPictureBytes = uint64_t{64} << 20;
+
+bool FileCanHoldPicture(const QZIO_ImageBuffer& b, uint64_t fileSize) {
+  const uint64_t pictureBytes = uint64_t{b.width} * b.height * 3;
+  return pictureBytes <= kAlwaysAllowedPictureBytes ||
+         qz::codec::fileCanHold(pictureBytes, kMostPictureBytesPerFileByte, fileSize);
 }
 
 // A decoder's account of what it found wrong; a format that recognised the
@@ -285,6 +297,11 @@ uint32_t AutoLoad(const char* path, uint32_t flags, const TagItem* tags, QZIO_Im
   }
   if (!format) return kQzioNotRecognised;
   std::snprintf(h->acceptedFormat, sizeof h->acceptedFormat, "%s", accepted.c_str());
+  if (!FileCanHoldPicture(*b, h->fileSize)) {
+    const uint32_t damaged = qz::codec::reportTooShort(accepted.c_str(), b->width, b->height);
+    report.detail = qz::codec::takeLoadProblem().text;
+    return damaged;
+  }
 
   uint32_t result;
   if (flags & kQzioIdentifyOnly) {
@@ -482,10 +499,11 @@ const char* QZIO_ErrorText(uint32_t code) {
 
 int32_t QZIO_ErrorNumberRequest(uint32_t code) {
   if (code == kQzioCancelled) return 1;
-  const UiHooks hooks = Hooks();
-  const char* title = CatalogText(kCatErrorTitle, "Image File Error");
-  const char* text = QZIO_ErrorText(code);
-  return hooks.messageBox ? hooks.messageBox(title, text) : DefaultMessageBox(title, text);
+  return ShowBox(CatalogText(kCatErrorTitle, "Image File Error"), QZIO_ErrorText(code));
+}
+
+void QZIO_NoticeRequest(const char* notice) {
+  if (notice && *notice) ShowBox(CatalogText(kCatErrorTitle, "Image File Error"), notice);
 }
 
 int32_t QZIO_ShowOptionsRequester(Qz_Object* format, Qz_Object* options) {
@@ -507,7 +525,7 @@ QZIO_ImageBuffer* QZIO_AutoLoadBufferA(const char* path, uint32_t flags, const T
   PutTag(tags, kQzioTagResult, result);
   if (!(flags & kQzioQuiet)) {
     if (result != kQzioSuccess) ShowLoadFailure(path, result, report);
-    else if (report.partial) ShowPartialLoad(path, report);
+    else if (report.partial && out && out->header) KeepPartialNotice(out->header, path, report);
   }
   return result == kQzioSuccess ? out : nullptr;
 }

@@ -1,5 +1,6 @@
 #include "qzio/tiff_tags.h"
 
+#include <algorithm>
 #include <mutex>
 
 namespace qzio {
@@ -54,6 +55,13 @@ TIFF* TiffFdOpen(int fd, const char* name, const char* mode) {
   TIFF* tif = TIFFFdOpenExt(fd, name, mode, opts);
   TIFFOpenOptionsFree(opts);
   return tif;
+}
+
+uint32_t TiffStripRows(TIFF* tif) {
+  constexpr tmsize_t kStripBytes = 64 * 1024;
+  const tmsize_t row = TIFFScanlineSize(tif);
+  const tmsize_t rows = row > 0 ? std::max<tmsize_t>(1, kStripBytes / row) : 1;
+  return TIFFDefaultStripSize(tif, uint32_t(std::min<tmsize_t>(rows, UINT32_MAX)));
 }
 
 }  // namespace qzio

@@ -13,6 +13,10 @@ namespace qzio {
 TIFF* TiffOpen(const char* path, const char* mode);
 // Opens over a descriptor the handle then owns (pass a dup() to keep yours).
 TIFF* TiffFdOpen(int fd, const char* name, const char* mode);
+// Rows per strip for strips of about 64 KiB (whole MCU rows for JPEG), once
+// the directory's size and sample fields are set: a few large writes instead
+// of one small write and seek a row.
+uint32_t TiffStripRows(TIFF* tif);
 
 }  // namespace qzio
 

@@ -12,6 +12,7 @@
 #include "qzio/codec_buffer_rows.h"
 #include "qzio/codec_rows.h"
 #include "qzio/qzio.h"
+#include "qzio/root_qzio.h"
 
 namespace qz::codec {
 
@@ -73,5 +74,14 @@ uint32_t saveWholeFile(QZIO_Header* header, Encode encode) {
     return kNoMemory;
   }
 }
+
+// The methods of a class whose codec is identify(head, fileSize, info),
+// decode(file, rows) and encode(width, height, depth, rows, out).
+template <auto Identify, auto Decode, auto Encode>
+struct WholeFileMethods {
+  static uint32_t identify(const qzio::FormatCall&, QZIO_Header* header) { return identifyFromProbe(header, Identify); }
+  static uint32_t load(const qzio::FormatCall&, QZIO_Header* header) { return loadWholeFile(header, Identify, Decode); }
+  static uint32_t save(const qzio::FormatCall&, QZIO_Header* header) { return saveWholeFile(header, Encode); }
+};
 
 }  // namespace qz::codec

@@ -9,7 +9,7 @@
 #include "actions/action_internal.h"
 #include "gadgets/qz_input_event.h"
 #include "gadgets/qz_widgets.h"
-#include "media/qz_media.h"
+#include "media/qz_root_media.h"
 #include "objects/catalogue.h"
 #include "objects/object_services.h"
 #include "objects/qz_class_kit.h"
@@ -17,7 +17,7 @@
 #include "objects/qz_notify.h"
 #include "platform/graphics.h"
 #include "platform/windows.h"
-#include "tools/qz_tools.h"
+#include "tools/qz_root_tool.h"
 #include "tools/rubber_band.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include "image/qz_image.h"
 #include "objects/qz_class_kit.h"
 #include "objects/qz_linked_list.h"
-#include "tools/qz_tools.h"
+#include "tools/qz_root_tool.h"
 
 namespace {
 
@@ -18,8 +18,17 @@ struct Qz_RootToolObject {
   int16_t showCount = 0;  // 0 hidden; each show takes one, each hide gives one back
   // Read by the view on its window's thread, changed from the tool bar's.
   std::atomic<int32_t> active{0};
-  std::atomic<uint32_t> brushOutline{0};
-  std::atomic<uint32_t> cursorKind{0};
+  uint32_t brushOutline = 0;  // the kit reads and writes the rows' fields atomically
+  uint32_t cursorKind = 0;
+};
+
+// The view's questions: bit 0 of the outline asks for the brush outline at
+// the pointer; the cursor kind chooses the pointer shape.
+const qz::kit::Attribute kAttributes[] = {
+    {.setter = kToolSetBrushOutline, .getter = kToolGetBrushOutline,
+     .field = qz::kit::field(&Qz_RootToolObject::brushOutline)},
+    {.setter = kToolSetCursorKind, .getter = kToolGetCursorKind,
+     .field = qz::kit::field(&Qz_RootToolObject::cursorKind)},
 };
 
 Qz_RootToolObject* Qz__Self(Qz_Object* object) { return reinterpret_cast<Qz_RootToolObject*>(object); }
@@ -88,10 +97,6 @@ QzWord Qz__RootToolDispatch(Qz_Object* object, uint32_t id, const QzWord* args) 
     case kToolGetOptions: return qz::toWord(t->options);
     case kToolShowOptionsPanel: return Qz__ShowOptions(t);
     case kToolHideOptionsPanel: return Qz__HideOptions(t);
-    case kToolSetBrushOutline: t->brushOutline.store(uint32_t(args[0])); return args[0];
-    case kToolGetBrushOutline: return t->brushOutline.load();
-    case kToolSetCursorKind: t->cursorKind.store(uint32_t(args[0])); return args[0];
-    case kToolGetCursorKind: return t->cursorKind.load();
     case kToolActivate: return Qz__Activate(t, args);
     case kToolDeactivate: return Qz__Deactivate(t, args);
     case kToolDrawsHandles: return 0;
@@ -113,7 +118,7 @@ void Qz__TearDownRootTool(Qz_Object* object) {
 const qz::kit::ClassDecl kRootTool = {
     .name = "RootTool", .superName = "Group", .classId = kRootToolClassId,
     .instance = qz::kit::instanceOf<Qz_RootToolObject>(), .handler = Qz__RootToolDispatch,
-    .tearDown = Qz__TearDownRootTool};
+    .attributes = kAttributes, .tearDown = Qz__TearDownRootTool};
 
 }  // namespace
 

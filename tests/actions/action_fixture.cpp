@@ -70,6 +70,8 @@ class ActionEnvironment : public ::testing::Environment {
     ASSERT_NE(Qz_InitImageBase(), nullptr);
     ASSERT_EQ(Qz_InitImageClass(Qz_GetGlobalData()), 1u);
     ASSERT_GT(qz::app::initClasses(qz::app::classGroup(qz::app::ClassGroup::Actions), Qz_GetGlobalData()), 0u);
+    // The program's own media, for tests that paint as the program does.
+    ASSERT_EQ(qz::app::initClasses(qz::app::classGroup(qz::app::ClassGroup::Media), Qz_GetGlobalData()), 3u);
     Qz_Class& c = gMediaClass;
     c.name = "RecordingMedia";
     c.node.ln_Name = const_cast<char*>(c.name);
@@ -85,6 +87,7 @@ class ActionEnvironment : public ::testing::Environment {
   }
   void TearDown() override {
     Qz_RemoveClass(&gMediaClass);
+    qz::app::cleanupClasses(qz::app::classGroup(qz::app::ClassGroup::Media));
     qz::app::cleanupClasses(qz::app::classGroup(qz::app::ClassGroup::Actions));
     Qz_CleanupImageClass(Qz_GetGlobalData());
     Qz_CleanupImageBase();

@@ -434,3 +434,25 @@ TEST(Compositor, CopyImageDataRGBClips) {
 }
 
 }  // namespace
+
+namespace {
+
+// Spans of transparency 0 are passed over: a row with a long gap composites
+// to what column-wide blocks give, and the gap keeps the background.
+TEST(Compositor, SpansOfTransparencyZeroAreLeftAsTheyAre) {
+  auto alpha = [](int32_t x, int32_t y) {
+    return uint8_t(x >= 20 && x < 150 && y != 1 ? 0 : 40 + (x * 7 + y) % 200);
+  };
+  auto ramp = [](int32_t x, int32_t y) { return Rgb{uint8_t(x), uint8_t(x + y * 50), uint8_t(255 - x)}; };
+  Document doc(203, 3, ramp);
+  ASSERT_NE(doc.AddPaintLayer("Overlay", kColour, 0, 0, 203, 3, alpha), nullptr);
+  ASSERT_NE(doc.AddPaintLayer("Multiply", {90, 200, 30}, 10, 0, 180, 3, alpha), nullptr);
+  doc.Composite();
+  const std::vector<uint8_t> whole = doc.Planes();
+  for (int32_t x = 30; x < 140; ++x) EXPECT_EQ(doc.Pixel(x, 0), ramp(x, 0)) << x;
+  EXPECT_NE(doc.Pixel(60, 1), ramp(60, 1));
+  doc.CompositeInBlocks(1, 3);
+  EXPECT_EQ(doc.Planes(), whole);
+}
+
+}  // namespace

@@ -34,10 +34,20 @@ TEST(ImagePlanes, RowsAreAlignedAndPadded) {
     }
     Qz_FreeImageData(plane);
   }
+  // A large plane comes from its own mapping: the same layout, zeroed, all ours.
+  Qz_Plane large = Qz_AllocImageData(4100, 1200, 8);
+  ASSERT_NE(large, nullptr);
+  for (int32_t y : {0, 1, 600, 1199}) {
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(large[y]) % 64, 0u);
+    EXPECT_EQ(large[y][0] | large[y][4159], 0);
+  }
+  EXPECT_EQ(size_t(large[1199] - large[0]), size_t(1199) * 4160);
+  std::memset(large[0], 0xCD, size_t(1200) * 4160);
+  Qz_FreeImageData(large);
   Qz_FreeImageData(nullptr);
   Qz_Plane empty = Qz_AllocImageData(10, 0, 8);
   EXPECT_NE(empty, nullptr);
-  Qz_FreeStoredObjectBuffer(empty);
+  Qz_FreeImageData(empty);
   EXPECT_EQ(Qz_AllocImageData(0, 4, 8), nullptr);
   EXPECT_EQ(Qz_AllocImageData(4, 4, 16), nullptr);
 }

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "actions/qz_actions.h"
-#include "media/qz_media.h"
+#include "media/qz_root_media.h"
 
 namespace qztest {
 

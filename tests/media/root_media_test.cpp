@@ -168,3 +168,33 @@ TEST_F(MediaObjectTest, AShapeSetsTheAspectAndALentPictureOutlivesTheMedia) {
 
 }  // namespace
 }  // namespace qztest
+
+namespace qztest {
+namespace {
+
+TEST_F(MediaObjectTest, SmearPullsColourAlongAndTheOtherButtonRestoresTheBackground) {
+  Qz_Object* media = Qz_CreateObject("RootMedia");
+  Qz_DoMethod(media, kMediaSetSmear, 1u);
+  Qz_DoMethod(media, kMediaSetFreehand, 1u);
+  Qz_DoMethod(media, kMediaPressure, 255u);
+  Qz_DoMethod(media, kMediaSize, 7u);
+  Qz_Image* doc = MakeDocument(30, 20, 1, media);
+  Qz_Image* layer = Layer(doc);
+  for (int32_t y = 0; y < 20; ++y)
+    for (int32_t x = 0; x < 30; ++x) doc->r[y][x] = x < 15 ? 200 : 0, doc->undoR[y][x] = 100;
+  Send(media, kStrokeLine, doc, layer, 1, 0, {8, 10, 22, 10});
+  End(media, doc, layer);
+  EXPECT_GT(doc->r[10][18], 0);  // red dragged into the black half
+  EXPECT_EQ(doc->r[0][29], 0);   // far from the stroke: untouched
+  // Dabs over every edge stay inside the picture.
+  Send(media, kStrokeLine, doc, layer, 1, 0, {0, 0, 29, 19});
+  Send(media, kStrokeLine, doc, layer, 1, 0, {29, 0, -6, 25});
+  End(media, doc, layer);
+  doc->r[5][5] = 0;
+  Send(media, kStrokeDab, doc, layer, 2, 0, {5, 5});
+  EXPECT_GT(doc->r[5][5], 90);  // back towards the background's 100
+  EXPECT_LE(doc->r[5][5], 100);
+}
+
+}  // namespace
+}  // namespace qztest

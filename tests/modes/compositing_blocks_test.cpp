@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "compositor/compositor_kit.h"
+#include "image/strip_pool.h"
 
 namespace {
 
@@ -29,9 +30,13 @@ TEST(CompositingBlocks, SameOutputHoweverTheStripsAreCut) {
                                         [](int32_t x, int32_t y) { return Noise(x, y, 6) | 0x0F; });
   Qz_Image* colour = doc.AddPaintLayer("Screen", {120, 120, 0}, 1, 1, 20, 20,
                                        [](int32_t x, int32_t y) { return Noise(x, y, 7); }, 24);
-  ASSERT_TRUE(paint && multiply && overlay && colour);
+  // Colourise and the tone stage make tables as they render.
+  Qz_Image* colourise = doc.AddPaintLayer("Colourise", {200, 40, 40}, 0, 8, 37, 9,
+                                          [](int32_t x, int32_t y) { return Noise(x, y, 9); });
+  ASSERT_TRUE(paint && multiply && overlay && colour && colourise);
   overlay->opacity = 180;
   multiply->blend[1] = 100;
+  colourise->blend[7] = 300;
   // Some rows of the paint layer were never touched.
   for (int32_t y = 4; y < 7; ++y) paint->spanLeast[y] = 29, paint->spanGreatest[y] = kQzSpanUnchanged;
   doc.Composite();
@@ -42,11 +47,16 @@ TEST(CompositingBlocks, SameOutputHoweverTheStripsAreCut) {
     int32_t width, height;
   };
   const Block blocks[] = {{1, 1}, {3, 2}, {4, 4}, {5, 23}, {37, 1}, {16, 7}, {100, 100}};
-  for (const Block& b : blocks) {
-    SCOPED_TRACE(testing::Message() << b.width << " x " << b.height);
-    doc.CompositeInBlocks(b.width, b.height);
-    EXPECT_EQ(doc.Planes(), whole);
+  const int32_t before = Qz__SetCompositorWorkers(1);
+  for (int32_t workers : {1, 2, 8}) {
+    Qz__SetCompositorWorkers(workers);
+    for (const Block& b : blocks) {
+      SCOPED_TRACE(testing::Message() << workers << " workers, " << b.width << " x " << b.height);
+      doc.CompositeInBlocks(b.width, b.height);
+      EXPECT_EQ(doc.Planes(), whole);
+    }
   }
+  Qz__SetCompositorWorkers(before);
 }
 
 TEST(CompositingBlocks, EveryModeReadsOnlyItsBlock) {

@@ -119,22 +119,27 @@ TEST_F(DriverTest, DetectionOrderAndLimits) {
     uint32_t answerA, widthA, heightA, depthA;
     uint32_t result;
     const char* accepted;
+    size_t fileBytes = 10;
   };
   const Case cases[] = {
       {"first that answers 1", {"FakeA", "FakeB"}, 1, 4, 3, 24, 1, "FakeA"},
       {"refusal goes on", {"FakeA", "FakeB"}, 8, 4, 3, 24, 1, "FakeB"},
       {"not handled goes on", {"FakeA", "FakeB"}, 7, 4, 3, 24, 1, "FakeB"},
       {"unknown names skipped", {"Nothing", "FakeB"}, 1, 4, 3, 24, 1, "FakeB"},
-      {"65536 wide accepted", {"FakeA", "FakeB"}, 1, 65536, 65536, 32, 1, "FakeA"},
+      {"65536 wide accepted", {"FakeA", "FakeB"}, 1, 65536, 65536, 32, 1, "FakeA", 400 << 10},
       {"65537 wide refused", {"FakeA", "FakeB"}, 1, 65537, 3, 24, 1, "FakeB"},
       {"65537 high refused", {"FakeA", "FakeB"}, 1, 4, 65537, 24, 1, "FakeB"},
       {"depth 33 refused", {"FakeA", "FakeB"}, 1, 4, 3, 33, 1, "FakeB"},
       {"nobody takes it", {"FakeA"}, 8, 4, 3, 24, 8, ""},
       {"empty list", {}, 1, 4, 3, 24, 8, ""},
+      // Whatever the format, 425 bytes cannot hold 64518 x 64507 pixels: damaged.
+      {"a claim the file cannot hold", {"FakeA", "FakeB"}, 1, 64518, 64507, 24, 3, "", 425},
+      {"a small picture from a few bytes", {"FakeA", "FakeB"}, 1, 4000, 4000, 24, 1, "FakeA", 10},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     Start(c.list);
+    qztest::WriteFile(file_, std::string(c.fileBytes, 'x'));
     gA.identifyAnswer = c.answerA;
     gA.width = c.widthA, gA.height = c.heightA, gA.depth = c.depthA;
     uint32_t result = 0;
@@ -179,7 +184,9 @@ TEST_F(DriverTest, FileProblemsGiveTheirCodes) {
       {"empty", library_->dir().file("empty"), kQzioReadError, "The file is empty."},
       {"unknown", library_->dir().file("unknown"), kQzioNotRecognised, nullptr},
   };
-  if (geteuid() != 0) cases.push_back({"unreadable", library_->dir().file("locked"), kQzioCannotOpen, "You may not read it."});
+  if (geteuid() != 0)  // permissions do not bind root
+    cases.push_back({"unreadable", library_->dir().file("locked"), kQzioCannotOpen,
+                     "You do not have permission to read it."});
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     Ui().boxes.clear();

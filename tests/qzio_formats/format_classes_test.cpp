@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "codec_test_support.h"
 #include "qzio/codec_png.h"
@@ -322,6 +324,62 @@ TEST_F(FormatClasses, DamagedFilesGiveResultCodes) {
       Buffer back(QZIO_AutoLoadBuffer(dir_.file("bad").c_str(), kQzioQuiet, kQzioTagResult, &result, TAG_DONE));
       EXPECT_EQ(back != nullptr, result == kQzioSuccess);
     }
+  }
+}
+
+std::vector<std::string> gBoxes;
+int32_t recordBox(const char*, const char* text) {
+  gBoxes.emplace_back(text);
+  return 1;
+}
+
+// What the user is told: a damaged PNG and a CMYK JPEG say so in the
+// decoder's words after the file's name; a bitmap cut short opens with what
+// was read and keeps its notice, told once its loader shows it.
+TEST_F(FormatClasses, LoadProblemsAreToldInTheBoxOnce) {
+  qzio::UiHooks hooks;
+  hooks.messageBox = recordBox;
+  qzio::SetUiHooks(&hooks);
+  Buffer b = bufferFrom(qztest::makeGradient(17, 9));
+  ASSERT_EQ(save(b.get(), dir_.file("good.png"), "PNG"), kQzioSuccess);
+  ASSERT_EQ(save(b.get(), dir_.file("good.bmp"), "BMP"), kQzioSuccess);
+  std::vector<uint8_t> png = qztest::readFile(dir_.file("good.png"));
+  png[30] ^= 0xFF;  // the header chunk's checksum
+  qztest::writeFile(dir_.file("damaged.png"), png);
+  std::vector<uint8_t> bmp = qztest::readFile(dir_.file("good.bmp"));
+  bmp.resize(bmp.size() - 3 * 52);  // 17 pixels: 52 bytes a row; three rows short
+  qztest::writeFile(dir_.file("short.bmp"), bmp);
+  struct Case {
+    std::string path;
+    bool loads;
+    std::string box;
+  };
+  std::vector<Case> cases = {
+      {dir_.file("damaged.png"), false,
+       "Cannot load \"" + dir_.file("damaged.png") +
+           "\".\nThe file could not be read: it is damaged or too short.\nPNG: IHDR: CRC error"},
+      {dir_.file("short.bmp"), true,
+       "\"" + dir_.file("short.bmp") +
+           "\" is damaged: it is shown as far as it could be read.\nBMP: the file ends after 6 of its 9 rows"},
+  };
+  if (!convert_.empty())
+    cases.push_back({imageMagick("cmyk.jpg", "-colorspace CMYK"), false,
+                     "Cannot load \"" + dir_.file("cmyk.jpg") +
+                         "\".\nThe picture is of an unexpected kind.\n"
+                         "JPEG: the picture is in CMYK colours, which Quillantrix cannot load"});
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    gBoxes.clear();
+    uint32_t result = 0;
+    Buffer back(QZIO_AutoLoadBuffer(c.path.c_str(), 0, kQzioTagResult, &result, TAG_DONE));
+    EXPECT_EQ(back != nullptr, c.loads);
+    if (back) {
+      EXPECT_TRUE(gBoxes.empty());
+      ASSERT_NE(back->header, nullptr);
+      QZIO_NoticeRequest(back->header->notice);
+    }
+    ASSERT_EQ(gBoxes.size(), 1u);
+    EXPECT_EQ(gBoxes[0], c.box);
   }
 }
 

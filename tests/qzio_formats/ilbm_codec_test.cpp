@@ -10,6 +10,7 @@
 #include "platform/byte_order.h"
 #include "qzio/codec_deep.h"
 #include "qzio/codec_ilbm.h"
+#include "qzio/load_problem.h"
 #include "qzio/packbits.h"
 #include "support/temp_dir.h"
 
@@ -117,11 +118,8 @@ RgbImage expectedIndexed(uint32_t width, uint32_t height, uint32_t planes) {
   return image;
 }
 
-uint32_t ilbmHead(std::span<const uint8_t> head, uint64_t, ImageInfo& info) { return ilbmIdentify(head, info); }
-uint32_t deepHead(std::span<const uint8_t> head, uint64_t, ImageInfo& info) { return deepIdentify(head, info); }
-
 uint32_t decodeIlbm(const Bytes& file, PictureRows& rows, ImageInfo* info = nullptr) {
-  return qztest::decodeBytes(file, rows, info, ilbmHead, ilbmDecode);
+  return qztest::decodeBytes(file, rows, info, ilbmIdentify, ilbmDecode);
 }
 
 // --- PackBits ---------------------------------------------------------------
@@ -210,6 +208,18 @@ TEST(IlbmCodec, DamagedRunsAndMapsStayBounded) {
   EXPECT_EQ(rows.colourmap[1], 17u | 252u << 8 | 1u << 16);
   EXPECT_EQ(rows.colourmap[2], 0u);
 
+  // A body cut in its second row keeps the first and says so.
+  Bytes cut = body(16, 2, 4, false, false);
+  cut.resize(cut.size() - 3);
+  file = form("ILBM", {chunk("BMHD", bmhd(16, 2, 4, 0, 0)), chunk("CMAP", cmap(16)), chunk("BODY", cut)});
+  qz::codec::takeLoadProblem();
+  ASSERT_EQ(decodeIlbm(file, rows), kOk);
+  const qz::codec::LoadProblem problem = qz::codec::takeLoadProblem();
+  EXPECT_TRUE(problem.partial);
+  EXPECT_EQ(problem.text, "ILBM: the picture ends after 1 of its 2 rows");
+  const RgbImage kept = rows.planesImage(4), whole = expectedIndexed(16, 2, 4);
+  EXPECT_TRUE(std::equal(kept.rgb.begin(), kept.rgb.begin() + 16 * 3, whole.rgb.begin()));
+
   // No map on 8 planes: a grey ramp.
   file = form("ILBM", {chunk("BMHD", bmhd(16, 1, 8, 0, 0)), chunk("BODY", body(16, 1, 8, false, false))});
   ASSERT_EQ(decodeIlbm(file, rows), kOk);
@@ -227,10 +237,12 @@ TEST(IlbmCodec, RefusesWhatItCannotShow) {
     Bytes file;
     uint32_t identify, decode;
   } cases[] = {
-      {"hold-and-modify", picture(0x800, 1, true), kOk, kBadArguments},
-      {"extra half-bright", picture(0x80, 1, true), kOk, kBadArguments},
+      {"hold-and-modify", picture(0x800, 1, true), kOk, kUnexpectedKind},
+      {"extra half-bright", picture(0x80, 1, true), kOk, kUnexpectedKind},
       {"hires interlaced is fine", picture(0x8004, 1, true), kOk, kOk},
-      {"unknown compression", picture(0, 2, true), kOk, kBadArguments},
+      {"unknown compression", picture(0, 2, true), kOk, kUnexpectedKind},
+      // 64 000 x 64 000 at 8 planes cannot come from a few hundred bytes.
+      {"far too short", form("ILBM", {chunk("BMHD", bmhd(64000, 64000, 8, 0, 1)), chunk("BODY", good)}), kReadError, 0},
       {"no body", picture(0, 1, false), kOk, kReadError},
       {"zero width", form("ILBM", {chunk("BMHD", bmhd(0, 2, 4, 0, 0))}), kNotThisFormat, 0},
       {"33 planes", form("ILBM", {chunk("BMHD", bmhd(4, 2, 33, 0, 0))}), kNotThisFormat, 0},
@@ -242,7 +254,7 @@ TEST(IlbmCodec, RefusesWhatItCannotShow) {
     SCOPED_TRACE(c.name);
     PictureRows rows;
     ImageInfo info;
-    EXPECT_EQ(ilbmIdentify(c.file, info), c.identify);
+    EXPECT_EQ(ilbmIdentify(c.file, c.file.size(), info), c.identify);
     if (c.identify == kOk) {
       EXPECT_EQ(decodeIlbm(c.file, rows), c.decode);
     }
@@ -340,7 +352,8 @@ TEST(IlbmCodec, DamagedFilesEndCleanly) {
     for (const Bytes& bad : qztest::damagedCopies(source)) {
       PictureRows rows;
       const uint32_t result = decodeIlbm(bad, rows);
-      EXPECT_TRUE(result == kOk || result == kNotThisFormat || result == kReadError || result == kBadArguments) << result;
+      EXPECT_TRUE(result == kOk || result == kNotThisFormat || result == kReadError || result == kUnexpectedKind)
+          << result;
     }
   }
 }
@@ -369,7 +382,7 @@ Bytes dbodBrg(const RgbImage& image) {
   return out;
 }
 
-uint32_t decodeDeep(const Bytes& file, PictureRows& rows) { return qztest::decodeBytes(file, rows, nullptr, deepHead, deepDecode); }
+uint32_t decodeDeep(const Bytes& file, PictureRows& rows) { return qztest::decodeBytes(file, rows, nullptr, deepIdentify, deepDecode); }
 
 TEST(DeepCodec, RoundTripsWithTheBytesItShould) {
   const RgbImage image = qztest::makeGradient(5, 3);  // 45 body bytes: odd, so padded
@@ -414,9 +427,10 @@ TEST(DeepCodec, ElementsAreCheckedAndFollowed) {
     }
   }
   ImageInfo info;
-  EXPECT_EQ(deepIdentify(form("DEEP", {chunk("DGBL", dgbl(4, 2, 1))}), info), kNotThisFormat);  // compressed
-  EXPECT_EQ(deepIdentify(form("DEEP", {chunk("DPEL", dgbl(4, 2))}), info), kNotThisFormat);     // DGBL not first
-  EXPECT_EQ(deepIdentify(form("DEEP", {chunk("DGBL", dgbl(0, 2))}), info), kNotThisFormat);
+  EXPECT_EQ(deepIdentify(form("DEEP", {chunk("DGBL", dgbl(4, 2, 1))}), 4096, info), kNotThisFormat);  // compressed
+  EXPECT_EQ(deepIdentify(form("DEEP", {chunk("DPEL", dgbl(4, 2))}), 4096, info), kNotThisFormat);     // DGBL not first
+  EXPECT_EQ(deepIdentify(form("DEEP", {chunk("DGBL", dgbl(0, 2))}), 4096, info), kNotThisFormat);
+  EXPECT_EQ(deepIdentify(form("DEEP", {chunk("DGBL", dgbl(4000, 2000))}), 4096, info), kReadError);  // far too short
   PictureRows rows;
   Bytes unused;
   EXPECT_EQ(deepEncode(4, 2, 8, rows, unused), kNotHandled);

@@ -144,6 +144,7 @@ TEST(RasHandBuilt, Refusals) {
       {"4 bits", join(header(1, 1, 4, 1), {0, 0}), kNotThisFormat},
       {"zero height", header(1, 0, 8, 1), kNotThisFormat},
       {"a row short", join(header(3, 2, 8, 1), {1, 2, 3, 0, 1}), kReadError},
+      {"far too short", join(header(30000, 30000, 24, 2), {1, 2, 3}), kReadError},
       {"escape at the end", join(header(3, 1, 8, 2), {1, 0x80}), kReadError},
       {"run without its byte", join(header(3, 1, 8, 2), {0x80, 0x05}), kReadError},
   };

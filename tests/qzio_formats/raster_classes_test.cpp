@@ -105,7 +105,7 @@ TEST_F(RasterClasses, SavedFilesAreDetectedAndLoadWithTheirPixels) {
 }
 
 TEST_F(RasterClasses, RefusalsReachTheCaller) {
-  // A hold-and-modify ILBM is found, then refused with 6.
+  // A hold-and-modify ILBM is found, then refused as a kind that cannot be loaded.
   std::vector<uint8_t> ham = {'F', 'O', 'R', 'M', 0, 0, 0, 58, 'I', 'L', 'B', 'M', 'B', 'M', 'H', 'D', 0, 0, 0, 20,
                               0, 16, 0, 1, 0, 0, 0, 0, 6, 0, 0, 0, 0, 0, 1, 1, 0, 16, 0, 1,
                               'C', 'A', 'M', 'G', 0, 0, 0, 4, 0, 0, 0x08, 0x00, 'B', 'O', 'D', 'Y', 0, 0, 0, 12};
@@ -113,7 +113,7 @@ TEST_F(RasterClasses, RefusalsReachTheCaller) {
   qztest::writeFile(dir_.file("ham.iff"), ham);
   uint32_t result = 0;
   EXPECT_EQ(load(dir_.file("ham.iff"), result), nullptr);
-  EXPECT_EQ(result, kQzioBadArguments);
+  EXPECT_EQ(result, kQzioUnexpectedKind);
 
   // A Targa without the footer is no Targa of the newer kind.
   Buffer b = rgbBuffer();

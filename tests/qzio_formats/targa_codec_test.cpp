@@ -27,9 +27,9 @@ Bytes withFooter(Bytes file) {
   return file;
 }
 
-uint32_t targaHead(std::span<const uint8_t> head, uint64_t, ImageInfo& info, const Bytes& file) {
+uint32_t targaHead(std::span<const uint8_t> head, uint64_t size, ImageInfo& info, const Bytes& file) {
   const std::span<const uint8_t> whole(file);
-  return targaIdentify(head, whole.size() >= 26 ? whole.last(26) : whole, info);
+  return targaIdentify(head, whole.size() >= 26 ? whole.last(26) : whole, size, info);
 }
 
 uint32_t decodeTarga(const Bytes& file, PictureRows& rows, ImageInfo* info = nullptr) {
@@ -62,6 +62,11 @@ Bytes pixels(const RgbImage& image, bool topFirst, bool rightToLeft) {
     }
   }
   return out;
+}
+
+Bytes withPixels(Bytes file, size_t bytes) {
+  file.resize(file.size() + bytes, 0x11);
+  return file;
 }
 
 Bytes targaFile(const RgbImage& image, uint8_t descriptor, const Bytes& between = {}, uint8_t idLength = 0,
@@ -172,10 +177,12 @@ TEST_F(TargaCodec, RefusalsAndShortFiles) {
     Bytes file;
     uint32_t result;
   } cases[] = {
-      {"16 bits a pixel", withFooter(header(2, 2, 2, 16, 0)), kNotHandled},
-      {"colour-mapped", withFooter(header(1, 2, 2, 8, 0, 0, 1, 2, 24)), kNotHandled},
-      {"grey", withFooter(header(3, 2, 2, 8, 0)), kNotHandled},
+      {"16 bits a pixel", withFooter(withPixels(header(2, 2, 2, 16, 0), 8)), kNotHandled},
+      {"colour-mapped", withFooter(withPixels(header(1, 2, 2, 8, 0, 0, 1, 2, 24), 6 + 4)), kNotHandled},
+      {"grey", withFooter(withPixels(header(3, 2, 2, 8, 0), 4)), kNotHandled},
+      {"a damaged depth claiming far more", withFooter(withPixels(header(2, 2000, 2000, 255, 0), 4)), kReadError},
       {"a row short", cut, kReadError},
+      {"far too short", withFooter(header(2, 9000, 9000, 24, 0)), kReadError},
       {"packets short", withFooter(cutRle), kReadError},
       {"no footer", header(2, 2, 2, 24, 0), kNotThisFormat},
       {"zero width", withFooter(header(2, 0, 2, 24, 0)), kNotThisFormat},

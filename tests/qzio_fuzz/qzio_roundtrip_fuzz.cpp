@@ -7,7 +7,8 @@
 
 namespace {
 
-const char* const kSaveFormats[] = {"Quillantrix", "TIFF", "JPEG", "PNG", "BMP", "PPM"};
+const char* const kSaveFormats[] = {"Quillantrix", "TIFF", "JPEG", "PNG",   "BMP",   "PPM",
+                                    "ILBM",        "IFFDEEP", "RAS", "SGI", "TARGA", "XWD"};
 
 void SaveAndReload(QZIO_ImageBuffer* picture) {
   for (const char* format : kSaveFormats) {

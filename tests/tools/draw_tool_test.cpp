@@ -13,13 +13,13 @@
 #include "gadgets/qz_input_event.h"
 #include "gadgets/qz_widgets.h"
 #include "image/qz_image.h"
-#include "media/qz_media.h"
+#include "media/qz_root_media.h"
 #include "objects/qz_class_record.h"
 #include "objects/qz_linked_list.h"
 #include "objects/qz_root.h"
 #include "platform/windows.h"
 #include "raster/canvas.h"
-#include "tools/qz_tools.h"
+#include "tools/qz_root_tool.h"
 #include "tools/rubber_band.h"
 
 namespace {
