@@ -242,8 +242,8 @@ void openNow(WindowObject* win) {
 
   if (Qz_ObtainSemaphore(win->semaphore) == 0) return;
   const char* screenTitle = reinterpret_cast<const char*>(Qz_DoMethod(screenObject, kScreenGetTitle));
-  Window* w = OpenWindowTags(nullptr, WA_Left, box.left, WA_Top, box.top, WA_Width, box.width, WA_Height, box.height,
-                             WA_CustomScreen, screen, WA_ReportMouse, 1, WA_IDCMP, kWindowIdcmp, WA_AutoAdjust, 1,
+  Window* w = OpenWindowTags(nullptr, WA_Left, box.left, WA_Top, box.top, WA_Width, box.width, WA_Height,
+                             box.height, WA_CustomScreen, screen, WA_ReportMouse, 1, WA_IDCMP, kWindowIdcmp, WA_AutoAdjust, 1,
                              WA_Flags, flags, WA_NewLookMenus, 1, WA_Title,
                              win->title[0] != '\0' ? win->title : nullptr, WA_ScreenTitle, screenTitle,
                              WA_TabletMessages, 1, WA_OwnerObject, self, TAG_DONE);
@@ -533,24 +533,25 @@ bool windowSetUp(Qz_Object* object) {
 // Plain settings; the box (x, y, w, h) is stored in object text.
 const qz::kit::Attribute kWindowAttributes[] = {
     {.setter = kWindowSetX, .getter = kWindowGetX, .field = qz::kit::field(&WindowObject::x),
-     .setterName = "Qz_SetWindowX", .getterName = "Qz_GetWindowX"},
+     .setterName = "Qz_SetWindowX", .getterName = "Qz_GetWindowX", .answersZero = true},
     {.setter = kWindowSetY, .getter = kWindowGetY, .field = qz::kit::field(&WindowObject::y),
-     .setterName = "Qz_SetWindowY", .getterName = "Qz_GetWindowY"},
+     .setterName = "Qz_SetWindowY", .getterName = "Qz_GetWindowY", .answersZero = true},
     {.setter = kWindowSetW, .getter = kWindowGetW, .field = qz::kit::field(&WindowObject::w),
-     .setterName = "Qz_SetWindowW", .getterName = "Qz_GetWindowW"},
+     .setterName = "Qz_SetWindowW", .getterName = "Qz_GetWindowW", .answersZero = true},
     {.setter = kWindowSetH, .getter = kWindowGetH, .field = qz::kit::field(&WindowObject::h),
-     .setterName = "Qz_SetWindowH", .getterName = "Qz_GetWindowH"},
-    {.setter = kWindowSetKind, .getter = kWindowGetKind, .field = qz::kit::field(&WindowObject::kind)},
+     .setterName = "Qz_SetWindowH", .getterName = "Qz_GetWindowH", .answersZero = true},
+    {.setter = kWindowSetKind, .getter = kWindowGetKind, .field = qz::kit::field(&WindowObject::kind),
+     .answersZero = true},
     {.setter = kWindowSetOptions, .getter = kWindowGetOptions, .field = qz::kit::field(&WindowObject::options)},
     {.setter = kWindowSetCentreObject, .getter = kWindowGetCentreObject,
-     .field = qz::kit::field(&WindowObject::centre)},
-    {.setter = kWindowSetXOffset, .field = qz::kit::field(&WindowObject::xOffset)},
-    {.setter = kWindowSetYOffset, .field = qz::kit::field(&WindowObject::yOffset)},
-    {.setter = kWindowSetDefaultWidth, .field = qz::kit::field(&WindowObject::defaultWidth)},
-    {.setter = kWindowSetDefaultHeight, .field = qz::kit::field(&WindowObject::defaultHeight)},
-    {.setter = kWindowSetExtraFlags, .field = qz::kit::field(&WindowObject::extraFlags)},
-    {.setter = kWindowSetRightOf, .field = qz::kit::field(&WindowObject::rightOf)},
-    {.setter = kWindowSetBelow, .field = qz::kit::field(&WindowObject::below)},
+     .field = qz::kit::field(&WindowObject::centre), .answersZero = true},
+    {.setter = kWindowSetXOffset, .field = qz::kit::field(&WindowObject::xOffset), .answersZero = true},
+    {.setter = kWindowSetYOffset, .field = qz::kit::field(&WindowObject::yOffset), .answersZero = true},
+    {.setter = kWindowSetDefaultWidth, .field = qz::kit::field(&WindowObject::defaultWidth), .answersZero = true},
+    {.setter = kWindowSetDefaultHeight, .field = qz::kit::field(&WindowObject::defaultHeight), .answersZero = true},
+    {.setter = kWindowSetExtraFlags, .field = qz::kit::field(&WindowObject::extraFlags), .answersZero = true},
+    {.setter = kWindowSetRightOf, .field = qz::kit::field(&WindowObject::rightOf), .answersZero = true},
+    {.setter = kWindowSetBelow, .field = qz::kit::field(&WindowObject::below), .answersZero = true},
 };
 
 }  // namespace

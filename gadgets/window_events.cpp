@@ -393,6 +393,8 @@ void Qz__HandleWindow(QzWord windowWord) {
   removeToolTip(win);
   closeNow(win, true);
   // Disposed from its own thread: the disposal put off until now ends here.
-  if (std::atomic_ref<int32_t>(win->stop).load(std::memory_order_acquire) != 0) qz::kit::finishDispose(&win->header);
+  if (std::atomic_ref<int32_t>(win->stop).load(std::memory_order_acquire) != 0) {
+    qz::kit::finishDispose(&win->header);
+  }
 }
 

@@ -43,11 +43,11 @@ QzWord Qz__ImageDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
 
 // Plain fields, set while a document or layer is built.
 const qz::kit::Attribute kImageAttributes[] = {
-    {.setter = kImageSetWidth, .field = qz::kit::field(&Qz_Image::width)},
-    {.setter = kImageSetHeight, .field = qz::kit::field(&Qz_Image::height)},
-    {.setter = kImageSetDepth, .field = qz::kit::field(&Qz_Image::depth)},
-    {.setter = kQzImageSetType, .field = qz::kit::field(&Qz_Image::type)},
-    {.setter = kQzImageSetParent, .field = qz::kit::field(&Qz_Image::parent)},
+    {.setter = kImageSetWidth, .field = qz::kit::field(&Qz_Image::width), .answersZero = true},
+    {.setter = kImageSetHeight, .field = qz::kit::field(&Qz_Image::height), .answersZero = true},
+    {.setter = kImageSetDepth, .field = qz::kit::field(&Qz_Image::depth), .answersZero = true},
+    {.setter = kQzImageSetType, .field = qz::kit::field(&Qz_Image::type), .answersZero = true},
+    {.setter = kQzImageSetParent, .field = qz::kit::field(&Qz_Image::parent), .answersZero = true},
 };
 
 void Qz__FreeImageParts(Qz_Image* image) {
