@@ -80,7 +80,6 @@ inline Window* publishedPlatformWindow(WindowObject* win) {
   return std::atomic_ref<Window*>(win->window).load(std::memory_order_acquire);
 }
 
-
 extern const qz::kit::ClassDecl kWindowClass;
 
 // Whether o is a live Window object.
@@ -88,7 +87,7 @@ bool isWindowObject(Qz_Object* o);
 
 // The content group's layout box.
 Qz_LayoutBox* contentBox(WindowObject* win);
-// Whether the window's event thread runs, and whether the caller is it.
+// Whether the window's event thread runs.
 bool threadRuns(WindowObject* win);
 // Takes the platform window's outer edges into x, y, w and h.
 void takeEdges(WindowObject* win);
