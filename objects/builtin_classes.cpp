@@ -125,7 +125,7 @@ const CleanupRow kRemovalOrder[] = {
     {"Thread", Qz_CleanupThreadClass},
     {"TipOfTheDay", nullptr},
     {"ToolButton", Qz_CleanupToolButtonClass},
-    {"Window", [] { Qz_CleanupWindowClass(Qz_GetGlobalData()); }},
+    {"Window", Qz_CleanupWindowClass},
     {"VerticalPages", nullptr},
     {"VectorImage", Qz_CleanupVectorImageClass},
     {"VirtualGroup", nullptr},
