@@ -57,6 +57,7 @@ inline bool Start() {
   Qz_InitTARGAQZIOClass(global);
   Qz_InitSGIQZIOClass(global);
   Qz_InitXWDQZIOClass(global);
+  Qz_InitPCXQZIOClass(global);
   QZIO_Init(global);
   InputPath() = MakeScratch();
   SavedPath() = MakeScratch();

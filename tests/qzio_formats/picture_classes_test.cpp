@@ -1,0 +1,84 @@
+// The PCX, Photoshop, PICT and Photo CD classes through the library's
+// drivers: files are found by automatic detection (the build's detection
+// list) and load with their pixels; refusals reach the caller as result
+// codes and keep the old file.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "codec_test_support.h"
+#include "qzio/qzio.h"
+#include "qzio/qzio_format_classes.h"
+#include "qzio/root_qzio.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+using qztest::RgbImage;
+
+struct BufferFree {
+  void operator()(QZIO_ImageBuffer* b) const { QZIO_FreeBuffer(b); }
+};
+using Buffer = std::unique_ptr<QZIO_ImageBuffer, BufferFree>;
+
+RgbImage imageFrom(QZIO_ImageBuffer* buffer) {
+  Buffer planes(QZIO_ConvertBufferFormat(buffer, kQzioFormatRGBPlanes));
+  QZIO_ImageBuffer* source = planes ? planes.get() : buffer;
+  RgbImage image(source->width, source->height);
+  QZIO_GetBufferData(source, 0, 0, source->width, source->height, source->width * 3, kQzioLayoutRGB, image.rgb.data());
+  return image;
+}
+
+class PictureClasses : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Qz_InitRootQZIOClass(nullptr);
+    Qz_InitPCXQZIOClass(nullptr);
+    QZIO_Init(nullptr);
+    source_ = qztest::makeGradient(13, 7);
+    qztest::writePpm(dir_.file("source.ppm"), source_);
+  }
+  void TearDown() override {
+    QZIO_Cleanup();
+    Qz_CleanupPCXQZIOClass();
+    Qz_CleanupRootQZIOClass();
+  }
+  uint32_t save(QZIO_ImageBuffer* buffer, const std::string& path, const char* format) {
+    QZIO_Header header{};
+    header.buffer = buffer;
+    header.fileName = path.c_str();
+    uint32_t flags = kQzioQuiet;
+    return QZIO_SaveBufferA(&header, path.c_str(), format, nullptr, &flags);
+  }
+  Buffer load(const std::string& path, uint32_t& result) {
+    return Buffer(QZIO_AutoLoadBuffer(path.c_str(), kQzioQuiet, kQzioTagResult, &result, TAG_DONE));
+  }
+  Buffer rgbBuffer() {
+    Buffer b(QZIO_AllocBuffer(source_.width, source_.height, 24, 0, kQzioFormatRGBPlanes));
+    QZIO_SetBufferData(b.get(), 0, 0, source_.width, source_.height, source_.width * 3, kQzioLayoutRGB, source_.rgb.data());
+    return b;
+  }
+  qztest::TempDir dir_;
+  RgbImage source_;
+};
+
+TEST_F(PictureClasses, PcxLoadsByDetectionAndCannotSave) {
+  const std::string ppmtopcx = qztest::toolPath("ppmtopcx");
+  if (ppmtopcx.empty()) GTEST_SKIP() << "netpbm missing";
+  const std::string path = dir_.file("made.pcx");
+  ASSERT_TRUE(qztest::run(ppmtopcx + " -24bit '" + dir_.file("source.ppm") + "' > '" + path + "'"));
+  uint32_t result = 0;
+  Buffer back = load(path, result);
+  ASSERT_EQ(result, kQzioSuccess);
+  ASSERT_NE(back, nullptr);
+  EXPECT_STREQ(back->header->acceptedFormat, "PCX");
+  EXPECT_EQ(qztest::maxDifference(imageFrom(back.get()), source_), 0);
+
+  Buffer b = rgbBuffer();
+  const std::string keep = dir_.file("keep.pcx");
+  qztest::writeFile(keep, {'o', 'l', 'd'});
+  EXPECT_EQ(save(b.get(), keep, "PCX"), kQzioNotHandled);
+  EXPECT_EQ(qztest::readFile(keep), (std::vector<uint8_t>{'o', 'l', 'd'}));
+}
+
+}  // namespace
