@@ -14,6 +14,8 @@ QZ_EXPORT QzWord Qz_InitJPEGQZIOClass(Qz_GlobalData* global);
 QZ_EXPORT void Qz_CleanupJPEGQZIOClass(void);
 QZ_EXPORT QzWord Qz_InitPCXQZIOClass(Qz_GlobalData* global);
 QZ_EXPORT void Qz_CleanupPCXQZIOClass(void);
+QZ_EXPORT QzWord Qz_InitPSDQZIOClass(Qz_GlobalData* global);
+QZ_EXPORT void Qz_CleanupPSDQZIOClass(void);
 QZ_EXPORT QzWord Qz_InitPNGQZIOClass(Qz_GlobalData* global);
 QZ_EXPORT void Qz_CleanupPNGQZIOClass(void);
 QZ_EXPORT QzWord Qz_InitPPMQZIOClass(Qz_GlobalData* global);

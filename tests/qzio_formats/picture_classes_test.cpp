@@ -34,12 +34,14 @@ class PictureClasses : public ::testing::Test {
   void SetUp() override {
     Qz_InitRootQZIOClass(nullptr);
     Qz_InitPCXQZIOClass(nullptr);
+    Qz_InitPSDQZIOClass(nullptr);
     QZIO_Init(nullptr);
     source_ = qztest::makeGradient(13, 7);
     qztest::writePpm(dir_.file("source.ppm"), source_);
   }
   void TearDown() override {
     QZIO_Cleanup();
+    Qz_CleanupPSDQZIOClass();
     Qz_CleanupPCXQZIOClass();
     Qz_CleanupRootQZIOClass();
   }
@@ -79,6 +81,39 @@ TEST_F(PictureClasses, PcxLoadsByDetectionAndCannotSave) {
   qztest::writeFile(keep, {'o', 'l', 'd'});
   EXPECT_EQ(save(b.get(), keep, "PCX"), kQzioNotHandled);
   EXPECT_EQ(qztest::readFile(keep), (std::vector<uint8_t>{'o', 'l', 'd'}));
+}
+
+TEST_F(PictureClasses, PsdSavesAndLoadsBackAndRefusesWhatItCannotTake) {
+  Buffer b = rgbBuffer();
+  const std::string path = dir_.file("saved.psd");
+  ASSERT_EQ(save(b.get(), path, "PSD"), kQzioSuccess);
+  uint32_t result = 0;
+  Buffer back = load(path, result);
+  ASSERT_EQ(result, kQzioSuccess);
+  ASSERT_NE(back, nullptr);
+  EXPECT_STREQ(back->header->acceptedFormat, "PSD");
+  EXPECT_EQ(qztest::maxDifference(imageFrom(back.get()), source_), 0);
+
+  // A grey buffer is refused (7) and the old file stays.
+  Buffer grey(QZIO_AllocBuffer(5, 3, 8, 0, kQzioFormatGrey));
+  const std::string keep = dir_.file("keep.psd");
+  qztest::writeFile(keep, {'o', 'l', 'd'});
+  EXPECT_EQ(save(grey.get(), keep, "PSD"), kQzioNotHandled);
+  EXPECT_EQ(qztest::readFile(keep), (std::vector<uint8_t>{'o', 'l', 'd'}));
+
+  // A CMYK document is found but not loaded (8); a 16-bit one is a kind
+  // that cannot be loaded (11).
+  std::vector<uint8_t> bytes = qztest::readFile(path);
+  std::vector<uint8_t> cmyk = bytes;
+  cmyk[13] = 4, cmyk[25] = 4;
+  cmyk.insert(cmyk.end(), 13 * 7, 0);
+  qztest::writeFile(dir_.file("cmyk.psd"), cmyk);
+  EXPECT_EQ(load(dir_.file("cmyk.psd"), result), nullptr);
+  EXPECT_EQ(result, kQzioNotRecognised);
+  bytes[23] = 16;
+  qztest::writeFile(dir_.file("deep.psd"), bytes);
+  EXPECT_EQ(load(dir_.file("deep.psd"), result), nullptr);
+  EXPECT_EQ(result, kQzioUnexpectedKind);
 }
 
 }  // namespace

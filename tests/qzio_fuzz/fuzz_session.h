@@ -58,6 +58,7 @@ inline bool Start() {
   Qz_InitSGIQZIOClass(global);
   Qz_InitXWDQZIOClass(global);
   Qz_InitPCXQZIOClass(global);
+  Qz_InitPSDQZIOClass(global);
   QZIO_Init(global);
   InputPath() = MakeScratch();
   SavedPath() = MakeScratch();
