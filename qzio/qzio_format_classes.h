@@ -16,6 +16,8 @@ QZ_EXPORT QzWord Qz_InitPCXQZIOClass(Qz_GlobalData* global);
 QZ_EXPORT void Qz_CleanupPCXQZIOClass(void);
 QZ_EXPORT QzWord Qz_InitPSDQZIOClass(Qz_GlobalData* global);
 QZ_EXPORT void Qz_CleanupPSDQZIOClass(void);
+QZ_EXPORT QzWord Qz_InitPICTQZIOClass(Qz_GlobalData* global);
+QZ_EXPORT void Qz_CleanupPICTQZIOClass(void);
 QZ_EXPORT QzWord Qz_InitPNGQZIOClass(Qz_GlobalData* global);
 QZ_EXPORT void Qz_CleanupPNGQZIOClass(void);
 QZ_EXPORT QzWord Qz_InitPPMQZIOClass(Qz_GlobalData* global);

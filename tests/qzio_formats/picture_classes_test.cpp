@@ -35,12 +35,14 @@ class PictureClasses : public ::testing::Test {
     Qz_InitRootQZIOClass(nullptr);
     Qz_InitPCXQZIOClass(nullptr);
     Qz_InitPSDQZIOClass(nullptr);
+    Qz_InitPICTQZIOClass(nullptr);
     QZIO_Init(nullptr);
     source_ = qztest::makeGradient(13, 7);
     qztest::writePpm(dir_.file("source.ppm"), source_);
   }
   void TearDown() override {
     QZIO_Cleanup();
+    Qz_CleanupPICTQZIOClass();
     Qz_CleanupPSDQZIOClass();
     Qz_CleanupPCXQZIOClass();
     Qz_CleanupRootQZIOClass();
@@ -114,6 +116,20 @@ TEST_F(PictureClasses, PsdSavesAndLoadsBackAndRefusesWhatItCannotTake) {
   qztest::writeFile(dir_.file("deep.psd"), bytes);
   EXPECT_EQ(load(dir_.file("deep.psd"), result), nullptr);
   EXPECT_EQ(result, kQzioUnexpectedKind);
+}
+
+TEST_F(PictureClasses, PictSavesAndLoadsBackByDetection) {
+  Buffer b = rgbBuffer();
+  const std::string path = dir_.file("saved.pict");
+  ASSERT_EQ(save(b.get(), path, "PICT"), kQzioSuccess);
+  uint32_t result = 0;
+  Buffer back = load(path, result);
+  ASSERT_EQ(result, kQzioSuccess);
+  ASSERT_NE(back, nullptr);
+  EXPECT_STREQ(back->header->acceptedFormat, "PICT");
+  RgbImage expected = source_;
+  for (uint8_t& v : expected.rgb) v &= 0xF8;
+  EXPECT_EQ(qztest::maxDifference(imageFrom(back.get()), expected), 0);
 }
 
 }  // namespace

@@ -59,6 +59,7 @@ inline bool Start() {
   Qz_InitXWDQZIOClass(global);
   Qz_InitPCXQZIOClass(global);
   Qz_InitPSDQZIOClass(global);
+  Qz_InitPICTQZIOClass(global);
   QZIO_Init(global);
   InputPath() = MakeScratch();
   SavedPath() = MakeScratch();
