@@ -36,12 +36,16 @@ class PictureClasses : public ::testing::Test {
     Qz_InitPCXQZIOClass(nullptr);
     Qz_InitPSDQZIOClass(nullptr);
     Qz_InitPICTQZIOClass(nullptr);
+    Qz_InitPSQZIOClass(nullptr);
+    Qz_InitEPSQZIOClass(nullptr);
     QZIO_Init(nullptr);
     source_ = qztest::makeGradient(13, 7);
     qztest::writePpm(dir_.file("source.ppm"), source_);
   }
   void TearDown() override {
     QZIO_Cleanup();
+    Qz_CleanupEPSQZIOClass();
+    Qz_CleanupPSQZIOClass();
     Qz_CleanupPICTQZIOClass();
     Qz_CleanupPSDQZIOClass();
     Qz_CleanupPCXQZIOClass();
@@ -130,6 +134,28 @@ TEST_F(PictureClasses, PictSavesAndLoadsBackByDetection) {
   RgbImage expected = source_;
   for (uint8_t& v : expected.rgb) v &= 0xF8;
   EXPECT_EQ(qztest::maxDifference(imageFrom(back.get()), expected), 0);
+}
+
+TEST_F(PictureClasses, PostScriptSavesAndIsNeverDetected) {
+  Buffer b = rgbBuffer();
+  for (const char* format : {"PS", "EPS"}) {
+    SCOPED_TRACE(format);
+    const std::string path = dir_.file(std::string("saved.") + format);
+    ASSERT_EQ(save(b.get(), path, format), kQzioSuccess);
+    const std::vector<uint8_t> bytes = qztest::readFile(path);
+    const std::string text(bytes.begin(), bytes.end());
+    EXPECT_EQ(text.rfind(std::string(format) == "EPS" ? "%!PS-Adobe-2.0 EPSF-2.0\n" : "%!PS-Adobe-2.0\n", 0), 0u);
+    EXPECT_NE(text.find("%%Title: " + path + "\n"), std::string::npos);
+    uint32_t result = 0;
+    EXPECT_EQ(load(path, result), nullptr);
+
+    // A grey buffer is refused (7) and the old file stays.
+    Buffer grey(QZIO_AllocBuffer(5, 3, 8, 0, kQzioFormatGrey));
+    const std::string keep = dir_.file("keep.ps");
+    qztest::writeFile(keep, {'o', 'l', 'd'});
+    EXPECT_EQ(save(grey.get(), keep, format), kQzioNotHandled);
+    EXPECT_EQ(qztest::readFile(keep), (std::vector<uint8_t>{'o', 'l', 'd'}));
+  }
 }
 
 }  // namespace

@@ -60,6 +60,8 @@ inline bool Start() {
   Qz_InitPCXQZIOClass(global);
   Qz_InitPSDQZIOClass(global);
   Qz_InitPICTQZIOClass(global);
+  Qz_InitPSQZIOClass(global);
+  Qz_InitEPSQZIOClass(global);
   QZIO_Init(global);
   InputPath() = MakeScratch();
   SavedPath() = MakeScratch();
