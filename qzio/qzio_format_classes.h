@@ -22,6 +22,8 @@ QZ_EXPORT QzWord Qz_InitPSQZIOClass(Qz_GlobalData* global);
 QZ_EXPORT void Qz_CleanupPSQZIOClass(void);
 QZ_EXPORT QzWord Qz_InitEPSQZIOClass(Qz_GlobalData* global);
 QZ_EXPORT void Qz_CleanupEPSQZIOClass(void);
+QZ_EXPORT QzWord Qz_InitPCDQZIOClass(Qz_GlobalData* global);
+QZ_EXPORT void Qz_CleanupPCDQZIOClass(void);
 QZ_EXPORT QzWord Qz_InitPNGQZIOClass(Qz_GlobalData* global);
 QZ_EXPORT void Qz_CleanupPNGQZIOClass(void);
 QZ_EXPORT QzWord Qz_InitPPMQZIOClass(Qz_GlobalData* global);

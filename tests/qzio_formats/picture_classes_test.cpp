@@ -4,6 +4,7 @@
 // codes and keep the old file.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
 
 #include "codec_test_support.h"
@@ -36,6 +37,7 @@ class PictureClasses : public ::testing::Test {
     Qz_InitPCXQZIOClass(nullptr);
     Qz_InitPSDQZIOClass(nullptr);
     Qz_InitPICTQZIOClass(nullptr);
+    Qz_InitPCDQZIOClass(nullptr);
     Qz_InitPSQZIOClass(nullptr);
     Qz_InitEPSQZIOClass(nullptr);
     QZIO_Init(nullptr);
@@ -46,6 +48,7 @@ class PictureClasses : public ::testing::Test {
     QZIO_Cleanup();
     Qz_CleanupEPSQZIOClass();
     Qz_CleanupPSQZIOClass();
+    Qz_CleanupPCDQZIOClass();
     Qz_CleanupPICTQZIOClass();
     Qz_CleanupPSDQZIOClass();
     Qz_CleanupPCXQZIOClass();
@@ -156,6 +159,28 @@ TEST_F(PictureClasses, PostScriptSavesAndIsNeverDetected) {
     EXPECT_EQ(save(grey.get(), keep, format), kQzioNotHandled);
     EXPECT_EQ(qztest::readFile(keep), (std::vector<uint8_t>{'o', 'l', 'd'}));
   }
+}
+
+TEST_F(PictureClasses, PhotoCdLoadsAt768AndPreviewsAt192) {
+  // A pack of flat planes at every stored resolution.
+  std::vector<uint8_t> pack(96 * 2048 + 768 * 512 * 3 / 2, 128);
+  std::memcpy(pack.data() + 2048, "PCD_IPI", 7);
+  const std::string path = dir_.file("pack.pcd");
+  qztest::writeFile(path, pack);
+  uint32_t result = 0;
+  Buffer full = load(path, result);
+  ASSERT_EQ(result, kQzioSuccess);
+  ASSERT_NE(full, nullptr);
+  EXPECT_STREQ(full->header->acceptedFormat, "PCD");
+  EXPECT_EQ(full->width, 768u);
+  EXPECT_EQ(full->height, 512u);
+  uint32_t width = 0, height = 0;
+  Buffer preview(QZIO_AutoLoadBuffer(path.c_str(), kQzioQuiet | kQzioDirectLoad, kQzioTagResult, &result,
+                                     kQzioTagWidth, &width, kQzioTagHeight, &height, TAG_DONE));
+  ASSERT_EQ(result, kQzioSuccess);
+  ASSERT_NE(preview, nullptr);
+  EXPECT_EQ(preview->width, 192u);
+  EXPECT_EQ(preview->height, 128u);
 }
 
 }  // namespace

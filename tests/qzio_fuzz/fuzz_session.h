@@ -60,6 +60,7 @@ inline bool Start() {
   Qz_InitPCXQZIOClass(global);
   Qz_InitPSDQZIOClass(global);
   Qz_InitPICTQZIOClass(global);
+  Qz_InitPCDQZIOClass(global);
   Qz_InitPSQZIOClass(global);
   Qz_InitEPSQZIOClass(global);
   QZIO_Init(global);
