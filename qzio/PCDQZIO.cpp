@@ -15,11 +15,10 @@ PcdChoice& Qz__Choice(const qzio::FormatCall& call) { return *static_cast<PcdCho
 void Qz__InitChoice(void* state) { *static_cast<PcdChoice*>(state) = PcdChoice{}; }
 
 uint32_t Qz__PCDIdentify(const qzio::FormatCall& call, QZIO_Header* header) {
-  const std::vector<uint8_t> head = readStreamHead(header, kPcdHeadBytes);
-  ImageInfo info;
-  const uint32_t result = pcdIdentify(head, header->fileSize, Qz__Choice(call), info);
-  if (result == kOk) fillIdentifiedBuffer(header, info);
-  return result;
+  const PcdChoice choice = Qz__Choice(call);
+  return identifyFromHead(header, kPcdHeadBytes, [&](std::span<const uint8_t> head, uint64_t size, ImageInfo& info) {
+    return pcdIdentify(head, size, choice, info);
+  });
 }
 
 uint32_t Qz__PCDIdentifyPreview(const qzio::FormatCall& call, QZIO_Header* header) {

@@ -15,11 +15,7 @@ using Methods = WholeFileMethods<pictIdentify, pictDecode, pictEncode>;
 constexpr size_t kHeadBytes = 1024;
 
 uint32_t Qz__PICTIdentify(const qzio::FormatCall&, QZIO_Header* header) {
-  const std::vector<uint8_t> head = readStreamHead(header, kHeadBytes);
-  ImageInfo info;
-  const uint32_t result = pictIdentify(head, header->fileSize, info);
-  if (result == kOk) fillIdentifiedBuffer(header, info);
-  return result;
+  return identifyFromHead(header, kHeadBytes, pictIdentify);
 }
 
 const qzio::FormatClass kPICTClass = {
