@@ -266,4 +266,4 @@ const qz::kit::ClassDecl kRoot = {
 }  // namespace
 
 QzWord Qz_InitRootClass(Qz_GlobalData*) { return qz::kit::addClass(kRoot); }
-void Qz_CleanupRootClass(Qz_GlobalData*) { qz::kit::removeClass(kRoot); }
+void Qz_CleanupRootClass(void) { qz::kit::removeClass(kRoot); }

@@ -99,7 +99,7 @@ const CleanupRow kRemovalOrder[] = {
     {"DirTreeNode", nullptr},
     {"FileRequester", nullptr},
     {"Knob", Qz_CleanupKnobClass},
-    {"LinkedList", [] { Qz_CleanupLinkedListClass(Qz_GetGlobalData()); }},
+    {"LinkedList", Qz_CleanupLinkedListClass},
     {"ListTree", nullptr},
     {"ListTreeItem", nullptr},
     {"ListTreeNode", nullptr},
@@ -130,7 +130,7 @@ const CleanupRow kRemovalOrder[] = {
     {"VectorImage", Qz_CleanupVectorImageClass},
     {"VirtualGroup", nullptr},
     {"Group", Qz_CleanupGroupClass},
-    {"Root", [] { Qz_CleanupRootClass(Qz_GetGlobalData()); }},
+    {"Root", Qz_CleanupRootClass},
     {"App", Qz_CleanupAppClass},
 };
 
