@@ -7,6 +7,7 @@
 #include <cstddef>
 
 #include "gadgets/qz_app.h"
+#include "gadgets/qz_colour_edit.h"
 #include "gadgets/qz_group.h"
 #include "gadgets/qz_popups.h"
 #include "gadgets/qz_screen.h"
@@ -55,9 +56,9 @@ const InitRow kRegistrationOrder[] = {
     {"StringEdit", Qz_InitStringEditClass},
     {"PopUpList", Qz_InitPopUpListClass},
     {"PopUpToolList", Qz_InitPopUpToolListClass},
-    {"ColourBox", nullptr},
-    {"ColourEdit", nullptr},
-    {"ColourSpace", nullptr},
+    {"ColourBox", Qz_InitColourBoxClass},
+    {"ColourEdit", Qz_InitColourEditClass},
+    {"ColourSpace", Qz_InitColourSpaceClass},
     {"Menu", Qz_InitMenuClass},
     {"MenuBar", Qz_InitMenuBarClass},
     {"MenuItem", Qz_InitMenuItemClass},
@@ -91,9 +92,9 @@ const CleanupRow kRemovalOrder[] = {
     {"BitMap", Qz_CleanupBitMapClass},
     {"Button", Qz_CleanupButtonClass},
     {"CheckBox", nullptr},
-    {"ColourBox", nullptr},
-    {"ColourEdit", nullptr},
-    {"ColourSpace", nullptr},
+    {"ColourBox", Qz_CleanupColourBoxClass},
+    {"ColourEdit", Qz_CleanupColourEditClass},
+    {"ColourSpace", Qz_CleanupColourSpaceClass},
     {"CompactSlider", Qz_CleanupCompactSliderClass},
     {"DirTree", nullptr},
     {"DirTreeNode", nullptr},
