@@ -9,6 +9,7 @@
 #include "gadgets/qz_app.h"
 #include "gadgets/qz_colour_edit.h"
 #include "gadgets/qz_group.h"
+#include "gadgets/qz_lut_edit.h"
 #include "gadgets/qz_popups.h"
 #include "gadgets/qz_screen.h"
 #include "gadgets/qz_sliders.h"
@@ -77,7 +78,7 @@ const InitRow kRegistrationOrder[] = {
     {"VirtualGroup", nullptr},
     {"Knob", Qz_InitKnobClass},
     {"Angle", Qz_InitAngleClass},
-    {"LUTEdit", nullptr},
+    {"LUTEdit", Qz_InitLUTEditClass},
     {"DirTree", nullptr},
     {"DirTreeNode", nullptr},
     {"FileRequester", nullptr},
@@ -104,7 +105,7 @@ const CleanupRow kRemovalOrder[] = {
     {"ListTree", nullptr},
     {"ListTreeItem", nullptr},
     {"ListTreeNode", nullptr},
-    {"LUTEdit", nullptr},
+    {"LUTEdit", Qz_CleanupLUTEditClass},
     {"MeasurementEdit", Qz_CleanupMeasurementEditClass},
     {"MeasurementUnitsPrefs", Qz_CleanupMeasurementUnitsPrefsClass},
     {"MenuItem", Qz_CleanupMenuItemClass},
