@@ -14,6 +14,7 @@
 #include "gadgets/qz_screen.h"
 #include "gadgets/qz_sliders.h"
 #include "gadgets/qz_text_entry.h"
+#include "gadgets/qz_tip_of_the_day.h"
 #include "gadgets/qz_thread.h"
 #include "gadgets/qz_widgets.h"
 #include "gadgets/qz_window.h"
@@ -82,7 +83,7 @@ const InitRow kRegistrationOrder[] = {
     {"DirTree", nullptr},
     {"DirTreeNode", nullptr},
     {"FileRequester", nullptr},
-    {"TipOfTheDay", nullptr},
+    {"TipOfTheDay", Qz_InitTipOfTheDayClass},
     {"Screen", Qz_InitScreenClass},
 };
 
@@ -125,7 +126,7 @@ const CleanupRow kRemovalOrder[] = {
     {"StringEdit", Qz_CleanupStringEditClass},
     {"Text", Qz_CleanupTextClass},
     {"Thread", Qz_CleanupThreadClass},
-    {"TipOfTheDay", nullptr},
+    {"TipOfTheDay", Qz_CleanupTipOfTheDayClass},
     {"ToolButton", Qz_CleanupToolButtonClass},
     {"Window", [] { Qz_CleanupWindowClass(Qz_GetGlobalData()); }},
     {"VerticalPages", nullptr},
