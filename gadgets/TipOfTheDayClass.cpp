@@ -170,10 +170,10 @@ bool Qz__SetUp(Qz_Object* object) {
   Qz_Object* picture = Qz__Add(framed, Qz_CreateObject("BitMap", kRootSetWeight, 0), &ok);
   if (picture) Qz_DoMethod(picture, kBitMapLoad, "Data/Images/DidYouKnow.iff");
   t->tipsArea = Qz__Add(framed, Qz_CreateObject("Group", kGroupSetMode, 1), &ok);
-  // The tip stands at the top; the filler lets the area take the window's height.
-  if (t->tipsArea) Qz__Add(t->tipsArea, Qz_CreateObject("Space", kRootSetWeight, 100), &ok);
-  Qz__Add(column, Qz_CreateObject("Space", kFixHeight, 4), &ok);
-  Qz_Object* row = Qz__Add(column, Qz_CreateObject("Group", kGroupSetMode, 2, kGroupSetSpacing, 4), &ok);
+  // A strut keeps the framed area as tall as the window's height allows for a long tip.
+  Qz__Add(framed, Qz_CreateObject("Space", kFixWidth, kSpaceZeroSize, kFixHeight, 150, kRootSetWeight, 0), &ok);
+  Qz__Add(column, Qz_CreateObject("Space", kFixHeight, 4, kRootSetWeight, 0), &ok);
+  Qz_Object* row = Qz__Add(column, Qz_CreateObject("Group", kGroupSetMode, 2, kGroupSetSpacing, 4, kRootSetWeight, 0), &ok);
   if (!ok) return false;
   t->check = Qz_CreateObject("CheckBox", kRootSetLabel, Qz_CatalogString(369));
   t->checkIsBox = t->check != nullptr;
