@@ -115,7 +115,10 @@ QzWord Qz__TearOff(Qz_RootPluginObject* p) {
                            {TAG_DONE, 0}};
     Qz_DoMethod(window, kWindowSetBoxTags, box);
   }
-  if (Qz_Object* screen = Qz_GetImageBase()->screen) Qz_DoMethod(screen, kLinkedListAddTail, window);
+  // One list only: the root list of the layout when there is one (it is the
+  // screen's child), else the screen itself.
+  Qz_ImageBase* base = Qz_GetImageBase();
+  if (Qz_Object* list = base->panels ? base->panels : base->screen) Qz_DoMethod(list, kLinkedListAddTail, window);
   Qz_DoMethod(window, kRootOpen);
   return 1;
 }

@@ -53,6 +53,9 @@ inline constexpr QzWord kContainerCommandClose = 6;
 
 inline constexpr const char* kPluginLayoutPath = "Data/Prefs/PluginContainerSnapShot.QzStr";
 
+// Layout kinds of a Group (its mode).
+inline constexpr QzWord kPluginGroupVertical = 1;
+
 // The options and preview panels' own ids.
 inline constexpr uint32_t kQzPreviewGetIcon = 0x12005A;
 
