@@ -60,6 +60,12 @@ inline bool Start() {
   Qz_InitGIFQZIOClass(global);
   Qz_InitXPMQZIOClass(global);
   Qz_InitXBMQZIOClass(global);
+  Qz_InitPCXQZIOClass(global);
+  Qz_InitPSDQZIOClass(global);
+  Qz_InitPICTQZIOClass(global);
+  Qz_InitPCDQZIOClass(global);
+  Qz_InitPSQZIOClass(global);
+  Qz_InitEPSQZIOClass(global);
   QZIO_Init(global);
   InputPath() = MakeScratch();
   SavedPath() = MakeScratch();

@@ -7,9 +7,9 @@
 
 namespace {
 
-const char* const kSaveFormats[] = {"Quillantrix", "TIFF", "JPEG", "PNG",   "BMP",   "PPM",
-                                    "ILBM",        "IFFDEEP", "RAS", "SGI", "TARGA", "XWD",
-                                    "GIF", "XPM", "XBM"};
+const char* const kSaveFormats[] = {"Quillantrix", "TIFF", "JPEG", "PNG", "BMP", "PPM",  "ILBM", "IFFDEEP",
+                                    "RAS",         "SGI",  "TARGA", "XWD", "PSD", "PICT", "PS",   "EPS",
+                                    "GIF",         "XPM",  "XBM"};
 
 void SaveAndReload(QZIO_ImageBuffer* picture) {
   for (const char* format : kSaveFormats) {
