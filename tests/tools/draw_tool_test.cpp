@@ -83,7 +83,7 @@ class ToolEnvironment : public ::testing::Environment {
     Qz_CleanupDrawToolClass();
     Qz_CleanupRootToolClass();
     qz::app::cleanupClasses(qz::app::classGroup(qz::app::ClassGroup::Actions));
-    Qz_CleanupImageClass(Qz_GetGlobalData());
+    Qz_CleanupImageClass();
     Qz_CleanupImageBase();
   }
 
