@@ -35,7 +35,9 @@ QzWord pagesDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
 
 bool pagesSetUp(Qz_Object* object) {
   qz::gadgets::PagesCore& c = asPages(object)->core;
-  c.tabs = Qz_CreateObject("Group", kGroupSetMode, 2, kGroupSetAlignment, 8, kGroupSetSpacing, 0, kGroupSetFrame, 6);
+  // Weight 0: the tab row keeps its own height and the pages take the rest.
+  c.tabs = Qz_CreateObject("Group", kGroupSetMode, 2, kGroupSetAlignment, 8, kGroupSetSpacing, 0, kGroupSetFrame, 6,
+                           kRootSetWeight, 0);
   Qz_Object* lead = Qz_CreateObject("Space", kFixWidth, 2);
   c.filler = Qz_CreateObject("Space", kSpaceSetMinHeight, 1);
   c.pages = Qz_CreateObject("Group", kGroupSetMode, 4, kGroupSetFrame, 4, kGroupSetAlignment, 16);
