@@ -1,6 +1,7 @@
 // DirTreeNode: a folder of the folder tree. Its sub-folders are listed the
 // first time it opens; the item-id-list interface of the shell namespace
 // has no counterpart here and answers 0.
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@ namespace {
 
 // The shared folder picture; blank when its file is missing.
 Qz_Object* gFolderPicture = nullptr;
+std::mutex gFolderPictureLock;
 
 struct DirTreeNodeObject {
   Qz_Object header;
@@ -96,8 +98,19 @@ void onExpanded(QzWord self, Qz_Object*, uint32_t, const QzWord*) {
   Qz_DoMethod(reinterpret_cast<Qz_Object*>(self), kDirTreeLoadChildren);
 }
 
+// Made with the first folder node, so that a program without a folder
+// tree holds no picture for it.
+Qz_Object* folderPicture() {
+  std::lock_guard<std::mutex> guard(gFolderPictureLock);
+  if (gFolderPicture == nullptr) {
+    gFolderPicture = Qz_CreateObject("BitMap");
+    if (gFolderPicture != nullptr) Qz_DoMethod(gFolderPicture, kBitMapLoad, "Data/Images/FolderContracted.iff");
+  }
+  return gFolderPicture;
+}
+
 bool folderSetUp(Qz_Object* object) {
-  if (gFolderPicture != nullptr) Qz_DoMethod(object, kListTreeNodeSetPicture, gFolderPicture);
+  if (Qz_Object* picture = folderPicture()) Qz_DoMethod(object, kListTreeNodeSetPicture, picture);
   Qz_AddCallBackNotify(object, kListTreeNodeExpand, kNotifyAnyValue, onExpanded, reinterpret_cast<QzWord>(object));
   return true;
 }
@@ -110,15 +123,10 @@ const qz::kit::ClassDecl kDirTreeNodeClass = {
 }  // namespace
 
 QZ_EXTERN_C_BEGIN
-QZ_EXPORT QzWord Qz_InitDirTreeNodeClass(Qz_GlobalData*) {
-  if (gFolderPicture == nullptr) {
-    gFolderPicture = Qz_CreateObject("BitMap");
-    if (gFolderPicture != nullptr) Qz_DoMethod(gFolderPicture, kBitMapLoad, "Data/Images/FolderContracted.iff");
-  }
-  return qz::kit::addClass(kDirTreeNodeClass);
-}
+QZ_EXPORT QzWord Qz_InitDirTreeNodeClass(Qz_GlobalData*) { return qz::kit::addClass(kDirTreeNodeClass); }
 QZ_EXPORT void Qz_CleanupDirTreeNodeClass(void) {
   qz::kit::removeClass(kDirTreeNodeClass);
+  std::lock_guard<std::mutex> guard(gFolderPictureLock);
   Qz_DisposeObject(gFolderPicture);
   gFolderPicture = nullptr;
 }

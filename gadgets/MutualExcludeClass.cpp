@@ -38,7 +38,8 @@ QzWord markRow(MutualExcludeObject* m, Qz_Object* row) {
 
 QzWord addChoice(MutualExcludeObject* m, QzWord object) {
   if (object == 0) return 0;
-  Qz_Object* row = Qz_CreateObject("Group", kGroupSetMode, 2);
+  // Weight 0: a row keeps its own height however tall the column is.
+  Qz_Object* row = Qz_CreateObject("Group", kGroupSetMode, 2, kRootSetWeight, 0);
   Qz_Object* mark = Qz_CreateObject("VectorImage", kVectorImageSetKind, kMarkRadioOff, kFixWidth, 14, kFixHeight, 14);
   Qz_Object* gap = Qz_CreateObject("Space", kFixWidth, 4);
   Qz_Object* filler = Qz_CreateObject("Space");

@@ -192,6 +192,18 @@ void setOrientation(ScrollerObject* s, uint32_t orientation) {
   Qz_DoMethod(s->trackSpace, v ? kSpaceSetMinWidth : kSpaceSetMinHeight, 15);
 }
 
+void updateKnobGeometry(ScrollerObject* s, Qz_DrawInfo* info, const Qz_LayoutBox* t) {
+  if (s->sliderMode) {
+    s->knobOffset = qz::gadgets::sliderKnobOffset(trackLength(s, t), frameAlong(s, info), knobAlong(s), s->minimum,
+                                                  s->total, s->position, vertical(s));
+    return;
+  }
+  const qz::gadgets::Knob k =
+      qz::gadgets::scrollKnob(trackLength(s, t), frameAlong(s, info), s->total, s->visible, s->position);
+  knobAlong(s) = k.length;
+  s->knobOffset = k.offset;
+}
+
 void startDrag(ScrollerObject* s) {
   if (s->dragging) return;
   s->dragging = true;
@@ -226,6 +238,8 @@ QzWord handleInput(ScrollerObject* s, const QzWord* args) {
           toGroup(s, args);
           return 2;
         }
+        // The knob where it stands now, whether or not it could be drawn there yet.
+        updateKnobGeometry(s, info, t);
         const int32_t page = s->sliderMode ? 1 : s->visible;
         const int32_t d = vertical(s) ? e->mouseY - t->top - info->frameHeight : e->mouseX - t->left - info->frameWidth;
         if (d < s->knobOffset) setPosition(s, s->position - page);

@@ -89,6 +89,21 @@ QzWord setExtra(Qz_Object* holder, Qz_Object*& current, QzWord gadget) {
   return reinterpret_cast<QzWord>(current);
 }
 
+// Scrolls the least that shows the object's top (and its bottom, when it fits).
+QzWord bringIntoView(VirtualGroupObject* v, Qz_Object* object) {
+  if (object == nullptr) return 0;
+  const Qz_LayoutBox& view = Qz_RootInstance(v->around)->box;
+  const Qz_LayoutBox& box = Qz_RootInstance(object)->box;
+  if (view.height <= 0) return 0;
+  const int32_t position = int32_t(Qz_DoMethod(v->vertical, kScrollerGetPosition));
+  int32_t wanted = position;
+  if (box.top + box.height > view.top + view.height) wanted = position + (box.top + box.height - (view.top + view.height));
+  if (box.top - (wanted - position) < view.top) wanted = position - (view.top - box.top);
+  if (wanted == position) return 1;
+  scrollAxis(v, false, uint32_t(wanted));
+  return 1;
+}
+
 QzWord place(VirtualGroupObject* v, const QzWord* args) {
   Qz_Object* self = &v->header;
   Qz_DoMethod(self, kRootMeasure);
@@ -139,8 +154,8 @@ QzWord virtualDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
     case kGroupGetNominalHeight:
     case kGroupScrolledNotifyX:
     case kGroupScrolledNotifyY:
-    case kGroupEnableLayout:
-    case kVirtualGroupShowObject: return Qz_DoMethodA(v->contents, id, args);
+    case kGroupEnableLayout: return Qz_DoMethodA(v->contents, id, args);
+    case kVirtualGroupShowObject: return bringIntoView(v, reinterpret_cast<Qz_Object*>(args[0]));
     case kGroupGetBoxWidth: return Qz_DoMethod(v->horizontal, kScrollerGetVisible);
     case kGroupGetBoxHeight: return Qz_DoMethod(v->vertical, kScrollerGetVisible);
     case kVirtualGroupUpdateBars: return updateBars(v);

@@ -115,6 +115,9 @@ TEST_F(Pages, ClickingATabShowsItsPageWithoutReFiring) {
     EXPECT_EQ(Qz_DoMethod(pageGroup(p), kGroupGetPageIndex), 1u);
     EXPECT_NE(Qz_DoMethod(second, kButtonGetSelected), 0u) << "the current tab stays pressed";
   }
+  auto* page = reinterpret_cast<Qz_Object*>(Qz_DoMethod(pageGroup(p), kGroupMemberAt, 1));
+  EXPECT_EQ(Qz_DoMethod(page, kRootHideCount), 0u) << "the page is shown";
+  EXPECT_GT(qztest::UiHarness::box(page).width, 0);
   auto* first = reinterpret_cast<Qz_Object*>(Qz_DoMethod(tabs, kGroupMemberAt, 1));
   EXPECT_EQ(Qz_DoMethod(first, kButtonGetSelected), 0u);
 }

@@ -147,6 +147,7 @@ TEST_F(Scroller, TrackPressesPageAndTheKnobDrags) {
   const int kx = w->LeftEdge + t.left + 2 + k.offset + k.length / 2, ky = w->TopEdge + y;
   qz::headless::moveTo(kx, ky);
   qz::headless::press();
+  ASSERT_TRUE(ui.settle(win));
   qz::headless::moveTo(kx + 20, ky);
   qz::headless::release();
   ASSERT_TRUE(ui.settle(win));
