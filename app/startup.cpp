@@ -7,6 +7,7 @@
 
 #include "app/class_registration.h"
 #include "app/main_window.h"
+#include "gadgets/qz_text_entry.h"
 #include "image/qz_image.h"
 #include "objects/async_methods.h"
 #include "objects/catalogue.h"
@@ -69,9 +70,6 @@ void hookScannerBlock(void* block, size_t bytes) {
   Qz_Object* target = applicationImage();
   if (!target || !Qz_DoAsyncMethod(target, kScannerBlock, block, static_cast<QzWord>(bytes))) FreeVec(block);
 }
-void hookEditLostFocus(void* owner, void* userData) {
-  Qz_DoAsyncMethod(static_cast<Qz_Object*>(owner), 0x101B8, userData, QzWord{0x1E005A}, QzWord{0}, QzWord{0});
-}
 
 void installWindowHooks() {
   QzWindowHooks hooks{};
@@ -81,7 +79,7 @@ void installWindowHooks() {
   hooks.openFile = hookOpenFile;
   hooks.setCurrentFolder = hookSetCurrentFolder;
   hooks.scannerBlock = hookScannerBlock;
-  hooks.editLostFocus = hookEditLostFocus;
+  hooks.editLostFocus = Qz_StringEditFocusLost;
   Qz_SetWindowHooks(&hooks);
 }
 

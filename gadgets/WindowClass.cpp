@@ -286,7 +286,10 @@ void openNow(WindowObject* win) {
   setLimits(win);
   if ((win->kind & kWindowKindPopUp) != 0) {
     Qz_DoMethod(win->content, kRootDraw);
-    win->popUp = reinterpret_cast<Qz_Object*>(Qz_DoMethod(win->content, kRootObjectAtPoint, Qz_WindowMouseX(w), Qz_WindowMouseY(w)));
+    // Opened beside the pointer (a menu below its title), nothing is under it yet.
+    const int16_t mx = Qz_WindowMouseX(w), my = Qz_WindowMouseY(w);
+    const bool inside = mx >= 0 && my >= 0 && mx < w->Width && my < w->Height;
+    win->popUp = inside ? reinterpret_cast<Qz_Object*>(Qz_DoMethod(win->content, kRootObjectAtPoint, mx, my)) : nullptr;
     win->dragX = w->LeftEdge + Qz_WindowMouseX(w);
     win->dragY = w->TopEdge + Qz_WindowMouseY(w);
   }

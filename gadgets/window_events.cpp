@@ -312,6 +312,9 @@ void handleMessage(WindowObject* win, InputMessage* im) {
         return;
       }
     } else if (routeToChildren(win, w, event)) {
+      // A move over this window itself still reaches its gadgets, so a held
+      // button can slide from one menu title to the next.
+      if (im->Class == IDCMP_MOUSEMOVE && Qz_FindWindowUnderMouse(w) == w) Qz_DoMethod(self, kRootHandleIDCMP, eventWord);
       return;
     }
   }

@@ -8,6 +8,7 @@
 #include "media/dab_kernels.h"
 #include "media/qz_root_media.h"
 #include "media/root_media_object.h"
+#include "media/smear_dab.h"
 #include "objects/qz_class_kit.h"
 
 namespace {
@@ -48,11 +49,6 @@ void Qz__ChoosePicture(Qz_ImageMediaObject* self, Qz_Image* image, Qz_Image* lay
   Qz_DoMethod(&self->header, kMediaSize, uint32_t(self->percent));
 }
 
-uint8_t** Qz__Channel(Qz_Image* image, int c, bool undo) {
-  if (undo) return c == 0 ? image->undoR : c == 1 ? image->undoG : image->undoB;
-  return c == 0 ? image->r : c == 1 ? image->g : image->b;
-}
-
 void Qz__PictureDab(Qz_RootMediaObject* m, Qz_Image* image, Qz_Image* layer, uint32_t button, uint32_t flags,
                     int32_t x, int32_t y, const uint32_t* tablet) {
   uint32_t strength = m->pressure;
@@ -78,9 +74,9 @@ void Qz__PictureDab(Qz_RootMediaObject* m, Qz_Image* image, Qz_Image* layer, uin
     const bool restore = button != kStrokeButtonPaint;
     if (restore && !image->undoR) return;
     for (int c = 0; c < 3; ++c) {
-      uint8_t** to = Qz__Channel(image, c, false);
-      uint8_t** from = restore ? Qz__Channel(image, c, true) : Qz__Channel(brush, c, false);
-      uint8_t** through = Qz__Channel(alpha, c, false);
+      uint8_t** to = qz::media::planeOf(image, c, false);
+      uint8_t** from = restore ? qz::media::planeOf(image, c, true) : qz::media::planeOf(brush, c, false);
+      uint8_t** through = qz::media::planeOf(alpha, c, false);
       for (int32_t row = r.y0; row <= r.y1; ++row) {
         const int32_t brushRow = r.brushRow + row - r.y0;
         const uint8_t* src = restore ? from[row] + r.x0 : from[brushRow] + r.brushColumn;

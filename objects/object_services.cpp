@@ -305,6 +305,21 @@ QZ_EXPORT Qz_ShortcutKey* Qz_AddGlobalShortcutKeyA(uint32_t keyCode, QzWord valu
   return key;
 }
 
+QZ_EXPORT void Qz_RemoveGlobalShortcutKey(Qz_ShortcutKey* key) {
+  if (!key) return;
+  ClassListLock lock;
+  List* shortcuts = Qz_GetGlobalData()->shortcutList;
+  if (!shortcuts) return;
+  // Only a record still listed is taken out, so a second removal does nothing.
+  for (Node* n = shortcuts->lh_Head; n->ln_Succ; n = n->ln_Succ) {
+    if (n != &key->node) continue;
+    Remove(n);
+    key->self = 0;
+    FreeVec(key);
+    return;
+  }
+}
+
 QZ_EXPORT QzWord Qz_ExecuteCommand(const char* fileOrCommand) {
   if (!fileOrCommand || !*fileOrCommand) return 0;
   char opener[] = "xdg-open";

@@ -91,6 +91,10 @@ QZ_EXPORT Qz_ShortcutKey* Qz_AddGlobalShortcutKeyA(uint32_t keyCode, QzWord valu
                                                    Qz_Object* target, uint32_t count,
                                                    const QzWord* words);
 
+// Takes the record out of the global list and frees it (a record no longer
+// listed is left alone); owners remove theirs before their target goes.
+QZ_EXPORT void Qz_RemoveGlobalShortcutKey(Qz_ShortcutKey* key);
+
 // Places a requester's Window object relative to the main window: its left
 // and top become the main window's plus 70 and 14 (and the screen's bar
 // height, which is 0 here). Without an open main window (or when the window

@@ -279,6 +279,8 @@ Window* OpenWindowTagList(NewWindow*, const TagItem* tags) {
   w->TopEdge = static_cast<int16_t>(top);
   w->Width = static_cast<int16_t>(outerW);
   w->Height = static_cast<int16_t>(outerH);
+  // A window opening under the pointer (a pop-up) knows at once what it is over.
+  Qz_SetWindowMouse(w, static_cast<int16_t>(d.pointerX - left), static_cast<int16_t>(d.pointerY - top));
   host->store = std::make_unique<PixelBuffer>(outerW, outerH);
   host->store->fill(qz::raster::rgbFromColorRef(screen->Pens[0]));
   Qz_AttachRastPort(&host->rastPort, host->store.get());

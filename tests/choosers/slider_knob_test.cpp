@@ -1,0 +1,166 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "gadgets/qz_group.h"
+#include "gadgets/qz_sliders.h"
+#include "gadgets/qz_window.h"
+#include "host/headless/headless_host.h"
+#include "chooser_support.h"
+#include "support/ui_harness.h"
+
+namespace {
+
+class Sliders : public testing::Test {
+ protected:
+  qztest::UiHarness ui;
+};
+
+// The value setter shared by Slider and Knob: the first value is silent,
+// the same value again is silent, values are clamped into the limits.
+TEST_F(Sliders, ValueSetterFiresOnlyRealChanges) {
+  for (const char* cls : {"Slider", "Knob"}) {
+    SCOPED_TRACE(cls);
+    Qz_Object* s = Qz_CreateObject(cls, kValueSetMinimum, 0, kValueSetMaximum, 100);
+    ASSERT_NE(s, nullptr);
+    qztest::Recorder r;
+    r.watch(s, kValueSet);
+    struct Step {
+      int32_t set;
+      int32_t stored;
+      std::vector<QzWord> fired;
+    };
+    const Step steps[] = {
+        {50, 50, {}},     // the first value
+        {50, 50, {}},     // unchanged
+        {60, 60, {60}},
+        {500, 100, {100}},  // clamped
+        {-5, 0, {0}},
+        {-9, 0, {}},       // clamped to what it is already
+    };
+    for (const Step& st : steps) {
+      SCOPED_TRACE(st.set);
+      r.clear();
+      EXPECT_EQ(Qz_DoMethod(s, kValueSet, uint32_t(st.set)), uint32_t(st.stored));
+      EXPECT_EQ(Qz_DoMethod(s, kValueGet), uint32_t(st.stored));
+      EXPECT_EQ(r.values(kValueSet), st.fired);
+    }
+    r.clear();
+    const uint32_t up = std::string(cls) == "Slider" ? kSliderStepUp : kKnobStepUp;
+    const uint32_t down = std::string(cls) == "Slider" ? kSliderStepDown : kKnobStepDown;
+    Qz_DoMethod(s, down);  // at the minimum already
+    Qz_DoMethod(s, up);
+    EXPECT_EQ(r.values(kValueSet), std::vector<QzWord>{1});
+    Qz_DisposeObject(s);
+  }
+}
+
+// Dragging the knob: with notify-while-dragging off, one notification at
+// the release with the final value; on, one per changed position.
+TEST_F(Sliders, DragNotifiesPerMoveOrOnceAtRelease) {
+  for (QzWord whileDragging : {QzWord{1}, QzWord{0}}) {
+    SCOPED_TRACE(whileDragging);
+    Qz_Object* s = Qz_CreateObject("Slider", kValueSetMinimum, 0, kValueSetMaximum, 100, kNotifyWhileDragging,
+                                   whileDragging);
+    ASSERT_NE(s, nullptr);
+    Qz_DoMethod(s, kValueSet, 0);
+    Qz_Object* win = ui.window("Slider", 100, 100, 300, 0);
+    Qz_DoMethod(win, kGroupAddTail, s);
+    ASSERT_TRUE(ui.open(win));
+    qztest::Recorder r;
+    r.watch(s, kValueSet);
+    const Qz_LayoutBox b = qztest::UiHarness::box(s);
+    ASSERT_GT(b.width, 120);
+    const int y = b.top + b.height / 2;
+    // Each step is handled before the next: input reads the pointer where it is then.
+    ui.moveTo(win, b.left + 6, y);  // on the knob, which sits at the start
+    ASSERT_TRUE(ui.settle(win));
+    qz::headless::press();
+    ASSERT_TRUE(ui.settle(win));
+    for (int dx : {20, 40, 60, 2000}) {
+      ui.moveTo(win, b.left + 6 + dx, y);
+      ASSERT_TRUE(ui.settle(win));
+    }
+    qz::headless::release();
+    ASSERT_TRUE(ui.settle(win));
+    const std::vector<QzWord> fired = r.values(kValueSet);
+    ASSERT_FALSE(fired.empty());
+    EXPECT_EQ(fired.back(), 100u);
+    EXPECT_EQ(Qz_DoMethod(s, kValueGet), 100u);
+    if (whileDragging) EXPECT_EQ(fired.size(), 4u);
+    else EXPECT_EQ(fired.size(), 1u);
+    // A press beside the knob steps by one towards the press.
+    r.clear();
+    ui.click(win, b.left + 4, y);
+    ASSERT_TRUE(ui.settle(win));
+    EXPECT_EQ(r.values(kValueSet), std::vector<QzWord>{99});
+    ui.dispose(win);
+  }
+}
+
+TEST_F(Sliders, KnobTakesTheAngleOfThePointer) {
+  Qz_Object* knob = Qz_CreateObject("Knob", kValueSetMinimum, 0, kValueSetMaximum, 359);
+  Qz_Object* win = ui.window("Knob", 100, 100);
+  Qz_DoMethod(win, kGroupAddTail, knob);
+  ASSERT_TRUE(ui.open(win));
+  const Qz_LayoutBox b = qztest::UiHarness::box(knob);
+  EXPECT_EQ(b.width, 64);
+  EXPECT_EQ(b.height, 64);
+  const int cx = b.left + 33, cy = b.top + 33;
+  struct Case {
+    int dx, dy;
+    QzWord degrees;
+  };
+  const Case cases[] = {{0, -20, 0}, {20, 0, 90}, {0, 20, 180}, {-20, 0, 270}, {14, -14, 45}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.degrees);
+    ui.click(win, cx + c.dx, cy + c.dy);
+    ASSERT_TRUE(ui.settle(win));
+    EXPECT_EQ(Qz_DoMethod(knob, kValueGet), c.degrees);
+  }
+  // Stepping stops at the limits, never wraps.
+  ui.post(win, knob, kValueSet, 359);
+  ui.post(win, knob, kKnobStepUp);
+  ASSERT_TRUE(ui.settle(win));
+  EXPECT_EQ(Qz_DoMethod(knob, kValueGet), 359u);
+}
+
+TEST_F(Sliders, AngleKeepsKnobAndFieldTogether) {
+  Qz_Object* angle = Qz_CreateObject("Angle");
+  ASSERT_NE(angle, nullptr);
+  qztest::Recorder r;
+  r.watch(angle, kAngleSet);
+  EXPECT_EQ(Qz_DoMethod(angle, kAngleSet, 359), 359u);
+  EXPECT_EQ(Qz_DoMethod(angle, kAngleSet, 359), 359u);
+  EXPECT_EQ(Qz_DoMethod(angle, kAngleGet), 359u);
+  EXPECT_EQ(r.values(kAngleSet), std::vector<QzWord>{359});
+  Qz_DisposeObject(angle);
+}
+
+}  // namespace
+
+namespace {
+
+// The compact slider's limits, value and notifications are its slider's;
+// a value format from object text is never used to read arguments.
+TEST_F(Sliders, CompactSliderHandsItsValueToItsSlider) {
+  Qz_Object* c = Qz_CreateObject("CompactSlider", kValueSetMinimum, 0, kValueSetMaximum, 50);
+  ASSERT_NE(c, nullptr);
+  qztest::Recorder r;
+  r.watch(c, kValueSet);  // lands on the slider
+  Qz_DoMethod(c, kValueSet, 10);
+  Qz_DoMethod(c, kValueSet, 70);
+  EXPECT_EQ(Qz_DoMethod(c, kValueGet), 50u);
+  EXPECT_EQ(r.values(kValueSet), std::vector<QzWord>{50});
+  Qz_DoMethod(c, kValueSetFormat, "%s%n%ld mm");
+  Qz_Object* win = ui.window("Compact", 100, 100);
+  Qz_DoMethod(win, kGroupAddTail, c);
+  ASSERT_TRUE(ui.open(win));  // drawn with the hostile format
+  Qz_Object* s = Qz_CreateObject("Slider", kValueSetMaximum, 9, kValueSetFormat, "%s%s%s", kValueSet, 3);
+  Qz_Object* win2 = ui.window("Format", 300, 100);
+  Qz_DoMethod(win2, kGroupAddTail, s);
+  ASSERT_TRUE(ui.open(win2));
+  EXPECT_EQ(Qz_DoMethod(s, kValueGet), 3u);
+}
+
+}  // namespace
