@@ -12,6 +12,7 @@
 #include "objects/qz_notify.h"
 #include "platform/windows.h"
 #include "support/ui_harness.h"
+#include "widgets/fired_values.h"
 
 namespace {
 
@@ -60,22 +61,7 @@ TEST(ScrollerGeometry, DragMovesInProportionAndNeverDividesByZero) {
   EXPECT_EQ(qz::gadgets::sliderKnobOffset(100, 2, 20, 0, 10, 10, true), 0) << "vertical sliders grow upwards";
 }
 
-struct Fired {
-  std::mutex lock;
-  std::vector<uint32_t> values;
-  static void record(QzWord self, Qz_Object*, uint32_t, const QzWord* words) {
-    auto* f = reinterpret_cast<Fired*>(self);
-    std::lock_guard<std::mutex> g(f->lock);
-    f->values.push_back(uint32_t(words[0]));
-  }
-  std::vector<uint32_t> take() {
-    std::lock_guard<std::mutex> g(lock);
-    return std::exchange(values, {});
-  }
-  void watch(Qz_Object* o, uint32_t id) {
-    Qz_AddCallBackNotify(o, id, kNotifyAnyValue, record, reinterpret_cast<QzWord>(this));
-  }
-};
+using Fired = qztest::FiredValues;
 
 class Scroller : public testing::Test {
  protected:
