@@ -123,7 +123,8 @@ const qz::kit::Attribute kItemAttributes[] = {
      .field = qz::kit::field(&ListTreeItemObject::noSelectionLogic)},
 };
 
-const TagItem kItemSuperTags[] = {{kGroupSetMode, 2}, {kGroupSetSelectedFrame, 5}, {TAG_DONE, 0}};
+// Weight 0: a row keeps its own height however tall the list is.
+const TagItem kItemSuperTags[] = {{kGroupSetMode, 2}, {kGroupSetSelectedFrame, 5}, {kRootSetWeight, 0}, {TAG_DONE, 0}};
 
 const qz::kit::ClassDecl kListTreeItemClass = {
     .name = "ListTreeItem", .superName = "Group", .classId = kListTreeItemClassId,

@@ -198,7 +198,7 @@ QzWord nodeDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
 // Header row over the indented children; made expanded, then collapsed once.
 bool nodeSetUp(Qz_Object* object) {
   ListTreeNodeObject* n = asNode(object);
-  n->headerRow = Qz_CreateObject("Group", kGroupSetMode, 2);
+  n->headerRow = Qz_CreateObject("Group", kGroupSetMode, 2, kRootSetWeight, 0);
   n->arrowButton = Qz_CreateObject("Button");
   n->arrow = Qz_CreateObject("VectorImage", kVectorImageSetKind, kNodeArrowExpanded, kFixWidth, 10, kFixHeight, 10);
   Qz_Object* gap = Qz_CreateObject("Space", kFixWidth, 4);
@@ -207,9 +207,9 @@ bool nodeSetUp(Qz_Object* object) {
   Qz_Object* gap2 = Qz_CreateObject("Space", kFixWidth, 4);
   n->nameText = Qz_CreateObject("Text", kRootSetLabel, "");
   Qz_Object* filler = Qz_CreateObject("Space");
-  n->childrenRow = Qz_CreateObject("Group", kGroupSetMode, 2);
+  n->childrenRow = Qz_CreateObject("Group", kGroupSetMode, 2, kRootSetWeight, 0);
   Qz_Object* indent = Qz_CreateObject("Space", kFixWidth, kIndent);
-  n->children = Qz_CreateObject("Group", kGroupSetMode, 1);
+  n->children = Qz_CreateObject("Group", kGroupSetMode, 1, kRootSetWeight, 0);
   Qz_Object* all[] = {n->headerRow, n->arrowButton, n->arrow, gap, n->labelArea, n->picture, gap2,
                       n->nameText, filler, n->childrenRow, indent, n->children};
   for (Qz_Object* o : all) {
@@ -230,7 +230,8 @@ bool nodeSetUp(Qz_Object* object) {
   return true;
 }
 
-const TagItem kNodeSuperTags[] = {{kGroupSetMode, 1}, {kGroupSetFrame, 6}, {TAG_DONE, 0}};
+// Weight 0 throughout: rows of a list keep their own height.
+const TagItem kNodeSuperTags[] = {{kGroupSetMode, 1}, {kGroupSetFrame, 6}, {kRootSetWeight, 0}, {TAG_DONE, 0}};
 
 const qz::kit::ClassDecl kListTreeNodeClass = {
     .name = "ListTreeNode", .superName = "Group", .classId = kListTreeNodeClassId,

@@ -40,7 +40,8 @@ bool pagesSetUp(Qz_Object* object) {
                            kRootSetWeight, 0);
   Qz_Object* lead = Qz_CreateObject("Space", kFixWidth, 2);
   c.filler = Qz_CreateObject("Space", kSpaceSetMinHeight, 1);
-  c.pages = Qz_CreateObject("Group", kGroupSetMode, 4, kGroupSetFrame, 4, kGroupSetAlignment, 16);
+  // Weight 100: the pages take exactly the room the tabs leave (a group's 200 would overflow it).
+  c.pages = Qz_CreateObject("Group", kGroupSetMode, 4, kGroupSetFrame, 4, kGroupSetAlignment, 16, kRootSetWeight, 100);
   if (c.tabs == nullptr || lead == nullptr || c.filler == nullptr || c.pages == nullptr) {
     for (Qz_Object* o : {c.tabs, lead, c.filler, c.pages}) Qz_DisposeObject(o);
     return false;

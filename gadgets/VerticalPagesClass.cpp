@@ -45,7 +45,8 @@ bool verticalPagesSetUp(Qz_Object* object) {
   c.tabs = Qz_CreateObject("Group", kGroupSetMode, 1, kGroupSetAlignment, 4, kGroupSetFrame, 6, kGroupSetSpacing, 0);
   Qz_Object* tabSpace = Qz_CreateObject("Space", kFixHeight, 4);
   Qz_Object* below = Qz_CreateObject("Space");
-  c.pages = Qz_CreateObject("Group", kGroupSetMode, 4, kGroupSetFrame, 4, kGroupSetAlignment, 16);
+  // Weight 100: the pages take exactly the room the tabs leave (a group's 200 would overflow it).
+  c.pages = Qz_CreateObject("Group", kGroupSetMode, 4, kGroupSetFrame, 4, kGroupSetAlignment, 16, kRootSetWeight, 100);
   Qz_Object* all[] = {p->frame, p->topArea, topSpace, c.tabs, tabSpace, below, c.pages};
   for (Qz_Object* o : all) {
     if (o == nullptr) {

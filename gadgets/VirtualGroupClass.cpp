@@ -104,6 +104,18 @@ QzWord bringIntoView(VirtualGroupObject* v, Qz_Object* object) {
   return 1;
 }
 
+// A viewport asks for a moderate size, not its contents' whole size:
+// that is what it scrolls.
+constexpr int16_t kPreferredViewport = 200;
+
+QzWord measure(VirtualGroupObject* v, const QzWord* args) {
+  const QzWord r = Qz_DoMethodA(v->header.super, kRootMeasure, args);
+  Qz_LayoutBox& b = Qz_RootInstance(&v->header)->box;
+  b.width = std::max(b.minWidth, std::min(b.width, kPreferredViewport));
+  b.height = std::max(b.minHeight, std::min(b.height, kPreferredViewport));
+  return r;
+}
+
 QzWord place(VirtualGroupObject* v, const QzWord* args) {
   Qz_Object* self = &v->header;
   Qz_DoMethod(self, kRootMeasure);
@@ -183,6 +195,7 @@ QzWord virtualDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
     case kRootSetBaseColour: return Qz_DoMethodA(v->around, id, args);
     case kRootStoreChildren: Qz_DoMethodA(v->contents, kRootStoreChildren, args); return 1;
     case kRootPlace: return place(v, args);
+    case kRootMeasure: return measure(v, args);
     case kRootHandleIDCMP: return handleInput(v, args);
     default:
       if ((id & kClassIdBits) == 0x470000) return Qz_DoMethodA(v->contents, id, args);

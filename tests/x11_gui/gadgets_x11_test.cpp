@@ -1,10 +1,11 @@
 // Tabbed pages, a radio column and the folder tree of a temporary tree on
-// the X11 host; a synthetic click switches the page. The screenshot is
-// left for people to look at.
+// the X11 host: clicks switch the page and mark a radio row. The
+// screenshot is left for people to look at.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <string>
 
 #include "gadgets/qz_choice.h"
 #include "gadgets/qz_group.h"
@@ -25,6 +26,15 @@ namespace {
 using namespace qztest::x11;
 
 Qz_Object* text(const char* label) { return Qz_CreateObject("Text", kRootSetLabel, label); }
+
+// The child node of a folder node with that shown name.
+Qz_Object* childNamed(Qz_Object* node, const std::string& name) {
+  for (auto* c = reinterpret_cast<Qz_Object*>(Qz_DoMethod(node, kGroupFirst)); c != nullptr;
+       c = reinterpret_cast<Qz_Object*>(Qz_DoMethod(node, kGroupNext, c))) {
+    if (name == reinterpret_cast<const char*>(Qz_DoMethod(c, kListTreeNodeGetName))) return c;
+  }
+  return nullptr;
+}
 
 // Runs a method on the window's own thread.
 void post(Qz_Object* window, Qz_Object* target, uint32_t method, QzWord argument) {
@@ -56,12 +66,21 @@ TEST(X11Gadgets, PagesRadioColumnAndFolderTreeAnswerClicks) {
   Qz_DoMethod(pages, kGroupAddTail, radio);
   Qz_DoMethod(pages, kGroupShowPage, 0);
 
+  // The temporary tree is the home root, so the tree shows it first.
+  const char* home = std::getenv("HOME");
+  const std::string savedHome = home != nullptr ? home : "";
+  setenv("HOME", dir.path().c_str(), 1);
   Qz_Object* tree = Qz_CreateObject("DirTree");
+  setenv("HOME", savedHome.c_str(), 1);
   ASSERT_NE(tree, nullptr);
   const QzWord shown = Qz_DoMethod(tree, kDirTreeShowPath, dir.file("a").c_str());
   ASSERT_NE(shown, 0u);
+  auto* folder = reinterpret_cast<Qz_Object*>(shown);
 
   Qz_Object* row = Qz_CreateObject("Group", kGroupSetMode, 2, kGroupSetSpacing, 8);
+  // Groups weigh 200 by default; an even split keeps both inside the row.
+  Qz_DoMethod(pages, kRootSetWeight, 100);
+  Qz_DoMethod(tree, kRootSetWeight, 100);
   Qz_DoMethod(row, kGroupAddTail, pages);
   Qz_DoMethod(row, kGroupAddTail, tree);
   Qz_Object* win = Qz_CreateObject("Window", kWindowSetTitle, "Gadgets", kWindowSetKind, 1, kWindowSetX, 60,
@@ -78,11 +97,16 @@ TEST(X11Gadgets, PagesRadioColumnAndFolderTreeAnswerClicks) {
   ASSERT_TRUE(clickObject(w, reinterpret_cast<Qz_Object*>(Qz_DoMethod(tabs, kGroupMemberAt, 2))));
   ASSERT_TRUE(settle(win));
   EXPECT_EQ(Qz_DoMethod(reinterpret_cast<Qz_Object*>(Qz_DoMethod(pages, kPagesGetPageGroup)), kGroupGetPageIndex), 1u);
-  // Clicks on the radio rows and the folder nodes are covered by the
-  // headless tests: on this host the window's content is laid out larger
-  // than the window, so their rows can lie outside it.
-  EXPECT_NE(Qz_DoMethod(tree, kListTreeGetSelectedNode), 0u);
+  // A click on the last radio row marks it.
+  auto* lastRow = reinterpret_cast<Qz_Object*>(Qz_DoMethod(radio, kGroupMemberAt, 2));
+  ASSERT_TRUE(clickObject(w, reinterpret_cast<Qz_Object*>(Qz_DoMethod(lastRow, kGroupFirst))));
   ASSERT_TRUE(settle(win));
+  EXPECT_EQ(Qz_DoMethod(radio, kMutualExcludeGetMarked), 2u);
+
+  // The folder shown is the selected node, opened on its sub-folders.
+  EXPECT_EQ(Qz_DoMethod(tree, kListTreeGetSelectedNode), shown);
+  EXPECT_EQ(Qz_DoMethod(folder, kListTreeNodeGetExpanded), 1u);
+  EXPECT_NE(childNamed(folder, "c"), nullptr);
 
   Screenshot shot;
   ASSERT_TRUE(shot.take(screenshotPath("gadgets_screenshot.png")));
