@@ -8,14 +8,17 @@
 
 #include "gadgets/qz_app.h"
 #include "gadgets/qz_choice.h"
+#include "gadgets/qz_colour_edit.h"
 #include "gadgets/qz_group.h"
 #include "gadgets/qz_list_tree.h"
+#include "gadgets/qz_lut_edit.h"
 #include "gadgets/qz_pages.h"
 #include "gadgets/qz_popups.h"
 #include "gadgets/qz_screen.h"
 #include "gadgets/qz_scroller.h"
 #include "gadgets/qz_sliders.h"
 #include "gadgets/qz_text_entry.h"
+#include "gadgets/qz_tip_of_the_day.h"
 #include "gadgets/qz_thread.h"
 #include "gadgets/qz_widgets.h"
 #include "gadgets/qz_window.h"
@@ -59,9 +62,9 @@ const InitRow kRegistrationOrder[] = {
     {"StringEdit", Qz_InitStringEditClass},
     {"PopUpList", Qz_InitPopUpListClass},
     {"PopUpToolList", Qz_InitPopUpToolListClass},
-    {"ColourBox", nullptr},
-    {"ColourEdit", nullptr},
-    {"ColourSpace", nullptr},
+    {"ColourBox", Qz_InitColourBoxClass},
+    {"ColourEdit", Qz_InitColourEditClass},
+    {"ColourSpace", Qz_InitColourSpaceClass},
     {"Menu", Qz_InitMenuClass},
     {"MenuBar", Qz_InitMenuBarClass},
     {"MenuItem", Qz_InitMenuItemClass},
@@ -80,11 +83,11 @@ const InitRow kRegistrationOrder[] = {
     {"VirtualGroup", Qz_InitVirtualGroupClass},
     {"Knob", Qz_InitKnobClass},
     {"Angle", Qz_InitAngleClass},
-    {"LUTEdit", nullptr},
+    {"LUTEdit", Qz_InitLUTEditClass},
     {"DirTree", Qz_InitDirTreeClass},
     {"DirTreeNode", Qz_InitDirTreeNodeClass},
     {"FileRequester", nullptr},
-    {"TipOfTheDay", nullptr},
+    {"TipOfTheDay", Qz_InitTipOfTheDayClass},
     {"Screen", Qz_InitScreenClass},
 };
 
@@ -95,19 +98,19 @@ const CleanupRow kRemovalOrder[] = {
     {"BitMap", Qz_CleanupBitMapClass},
     {"Button", Qz_CleanupButtonClass},
     {"CheckBox", Qz_CleanupCheckBoxClass},
-    {"ColourBox", nullptr},
-    {"ColourEdit", nullptr},
-    {"ColourSpace", nullptr},
+    {"ColourBox", Qz_CleanupColourBoxClass},
+    {"ColourEdit", Qz_CleanupColourEditClass},
+    {"ColourSpace", Qz_CleanupColourSpaceClass},
     {"CompactSlider", Qz_CleanupCompactSliderClass},
     {"DirTree", Qz_CleanupDirTreeClass},
     {"DirTreeNode", Qz_CleanupDirTreeNodeClass},
     {"FileRequester", nullptr},
     {"Knob", Qz_CleanupKnobClass},
-    {"LinkedList", [] { Qz_CleanupLinkedListClass(Qz_GetGlobalData()); }},
+    {"LinkedList", Qz_CleanupLinkedListClass},
     {"ListTree", Qz_CleanupListTreeClass},
     {"ListTreeItem", Qz_CleanupListTreeItemClass},
     {"ListTreeNode", Qz_CleanupListTreeNodeClass},
-    {"LUTEdit", nullptr},
+    {"LUTEdit", Qz_CleanupLUTEditClass},
     {"MeasurementEdit", Qz_CleanupMeasurementEditClass},
     {"MeasurementUnitsPrefs", Qz_CleanupMeasurementUnitsPrefsClass},
     {"MenuItem", Qz_CleanupMenuItemClass},
@@ -127,14 +130,14 @@ const CleanupRow kRemovalOrder[] = {
     {"StringEdit", Qz_CleanupStringEditClass},
     {"Text", Qz_CleanupTextClass},
     {"Thread", Qz_CleanupThreadClass},
-    {"TipOfTheDay", nullptr},
+    {"TipOfTheDay", Qz_CleanupTipOfTheDayClass},
     {"ToolButton", Qz_CleanupToolButtonClass},
-    {"Window", [] { Qz_CleanupWindowClass(Qz_GetGlobalData()); }},
+    {"Window", Qz_CleanupWindowClass},
     {"VerticalPages", Qz_CleanupVerticalPagesClass},
     {"VectorImage", Qz_CleanupVectorImageClass},
     {"VirtualGroup", Qz_CleanupVirtualGroupClass},
     {"Group", Qz_CleanupGroupClass},
-    {"Root", [] { Qz_CleanupRootClass(Qz_GetGlobalData()); }},
+    {"Root", Qz_CleanupRootClass},
     {"App", Qz_CleanupAppClass},
 };
 
