@@ -202,11 +202,11 @@ bool nodeSetUp(Qz_Object* object) {
   n->arrowButton = Qz_CreateObject("Button");
   n->arrow = Qz_CreateObject("VectorImage", kVectorImageSetKind, kNodeArrowExpanded, kFixWidth, 10, kFixHeight, 10);
   Qz_Object* gap = Qz_CreateObject("Space", kFixWidth, 4);
-  n->labelArea = Qz_CreateObject("Group", kGroupSetMode, 2);
+  n->labelArea = Qz_CreateObject("Group", kGroupSetMode, 2, kRootSetWeight, 0);
   n->picture = Qz_CreateObject("BitMap");
   Qz_Object* gap2 = Qz_CreateObject("Space", kFixWidth, 4);
-  n->nameText = Qz_CreateObject("Text", kRootSetLabel, "");
-  Qz_Object* filler = Qz_CreateObject("Space");
+  n->nameText = Qz_CreateObject("Text", kRootSetLabel, "", kRootSetWeight, 0);
+  Qz_Object* filler = Qz_CreateObject("Space", kRootSetWeight, 100);  // takes the rest of the row
   n->childrenRow = Qz_CreateObject("Group", kGroupSetMode, 2, kRootSetWeight, 0);
   Qz_Object* indent = Qz_CreateObject("Space", kFixWidth, kIndent);
   n->children = Qz_CreateObject("Group", kGroupSetMode, 1, kRootSetWeight, 0);
