@@ -52,6 +52,7 @@ constexpr uint32_t kGroupMode = 0x201F4;
 constexpr uint32_t kGroupHorizontal = 2;
 constexpr uint32_t kFirstMember = 0x470050;
 constexpr uint32_t kWindowSetW = 0x90168;
+constexpr uint32_t kWindowSetBelow = 0x901FE;
 constexpr uint32_t kPrefsApply = 0x3E8004A;
 constexpr uint32_t kToolTip = 0x1028A;
 constexpr uint32_t kBitMapLoad = 0x8001E;
@@ -216,7 +217,11 @@ MainWindowResult buildMainWindow(Qz_ImageBase& base, const BoxFn& box) {
     Qz_DoMethod(screen, kAddChild, panels);
     auto* panelWindow = reinterpret_cast<Qz_Object*>(Qz_DoMethod(panels, kFirstMember));
     base.panelWindow = panelWindow;
-    if (panelWindow) Qz_DoMethod(panelWindow, kWindowSetW, 130);
+    if (panelWindow) {
+      Qz_DoMethod(panelWindow, kWindowSetW, 130);
+      // Beside the image, under the tool bar.
+      Qz_DoMethod(panelWindow, kWindowSetBelow, window);
+    }
   }
   // Made once so their classes have settled defaults before the first use.
   for (const char* name : {"PointAction", "MediaSettingsAction", "ColourAction", "PaintMode"})
