@@ -8,6 +8,8 @@
 #include "gadgets/qz_window.h"
 #include "image/app_commands.h"
 #include "image/qz_image.h"
+#include "plugins/plugin_layout.h"
+#include "plugins/qz_root_plugin.h"
 #include "objects/async_methods.h"
 #include "objects/catalogue.h"
 #include "objects/object_text.h"
@@ -50,6 +52,7 @@ constexpr uint32_t kGroupMode = 0x201F4;
 constexpr uint32_t kGroupHorizontal = 2;
 constexpr uint32_t kFirstMember = 0x470050;
 constexpr uint32_t kWindowSetW = 0x90168;
+constexpr uint32_t kWindowSetBelow = 0x901FE;
 constexpr uint32_t kPrefsApply = 0x3E8004A;
 constexpr uint32_t kToolTip = 0x1028A;
 constexpr uint32_t kBitMapLoad = 0x8001E;
@@ -208,12 +211,17 @@ MainWindowResult buildMainWindow(Qz_ImageBase& base, const BoxFn& box) {
   if (Qz_Image* appImage = base.applicationImage)
     Qz_AddNotify(window, kWindowClose, kNotifyAnyValue, &appImage->object, 2, kAsync, kQzAppQuit);
 
-  // The panel layout the user left last time; without the file there is none.
-  if (Qz_Object* panels = Qz_RestoreObjectFromDisk("Data/Prefs/PluginContainerSnapShot.QzStr")) {
+  // The panel layout the user left last time, or the default one.
+  if (Qz_Object* panels = Qz_LoadPluginLayout(kPluginLayoutPath)) {
+    base.panels = panels;
     Qz_DoMethod(screen, kAddChild, panels);
     auto* panelWindow = reinterpret_cast<Qz_Object*>(Qz_DoMethod(panels, kFirstMember));
     base.panelWindow = panelWindow;
-    if (panelWindow) Qz_DoMethod(panelWindow, kWindowSetW, 130);
+    if (panelWindow) {
+      Qz_DoMethod(panelWindow, kWindowSetW, 130);
+      // Beside the image, under the tool bar.
+      Qz_DoMethod(panelWindow, kWindowSetBelow, window);
+    }
   }
   // Made once so their classes have settled defaults before the first use.
   for (const char* name : {"PointAction", "MediaSettingsAction", "ColourAction", "PaintMode"})
@@ -252,6 +260,7 @@ void closeMainWindow(Qz_ImageBase& base) {
 void disposeMainWindow(Qz_ImageBase& base, Qz_Object* app) {
   gMainWindow = nullptr;
   base.mainWindow = base.panelWindow = nullptr;
+  base.panels = nullptr;
   base.screen = nullptr;
   base.currentMedia = nullptr;
   base.currentTool = nullptr;

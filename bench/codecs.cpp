@@ -1,5 +1,5 @@
 // Loads and saves a 6000 x 4000 photo-like picture as baseline and
-// progressive JPEG, PNG and TIFF through the library and through the plain
+// progressive JPEG, PNG, TIFF and GIF through the library and through the plain
 // libraries with the same settings, each side run at least five times in
 // turn; every figure is printed as its minimum and median in milliseconds.
 //
@@ -98,6 +98,7 @@ void StartLibrary() {
     Qz_InitJPEGQZIOClass(nullptr);
     Qz_InitPNGQZIOClass(nullptr);
     Qz_InitTIFFQZIOClass(nullptr);
+    Qz_InitGIFQZIOClass(nullptr);
     QZIO_Init(nullptr);
     return true;
   }();
@@ -419,6 +420,44 @@ void BM_TiffSave(benchmark::State& state) {
                   {"tiffcp", [] { Tiffcp(PathFor("plain.tif"), PathFor("copy.tif")); }}});
 }
 
+// GIF's peers are tools: ImageMagick reducing the same picture (written as
+// PPM beforehand) to 256 colours, and giftopnm reading our file.
+void Shell(const std::string& command) {
+  if (std::system(command.c_str()) != 0) std::abort();
+}
+
+void MegapixelsPerSecond(benchmark::State& state, const char* side) {
+  const double seconds = state.counters[std::string(side) + "_med"] / 1000;
+  state.counters[std::string(side) + "_MP/s"] = double(kWidth) * kHeight / 1e6 / seconds;
+}
+
+void BM_GifLoad(benchmark::State& state) {
+  StartLibrary();
+  const std::string path = PathFor("qzio.gif");
+  QzioSave(path, "GIF");
+  Measure(state, {{"qzio", [&] { QzioLoad(path); }, FreeLoaded},
+                  {"giftopnm", [&] { Shell("giftopnm '" + path + "' > /dev/null"); }}});
+  MegapixelsPerSecond(state, "qzio");
+  MegapixelsPerSecond(state, "giftopnm");
+}
+
+void BM_GifSave(benchmark::State& state) {
+  StartLibrary();
+  const std::string source = PathFor("source.ppm");
+  {
+    std::ofstream out(source, std::ios::binary);
+    out << "P6\n" << kWidth << " " << kHeight << "\n255\n";
+    out.write(reinterpret_cast<const char*>(SourcePicture().data()), std::streamsize(kPictureBytes));
+  }
+  Measure(state, {{"qzio", [] { QzioSave(PathFor("qzio.gif"), "GIF"); }},
+                  {"convert", [&] {
+                     Shell("convert '" + source + "' -colors 256 '" + PathFor("magick.gif") + "'");
+                     Sync(PathFor("magick.gif"));
+                   }}});
+  MegapixelsPerSecond(state, "qzio");
+  MegapixelsPerSecond(state, "convert");
+}
+
 // The row conversions alone, over the whole picture in touched memory.
 void BM_RowConversions(benchmark::State& state) {
   std::vector<uint8_t> interleaved(kPictureBytes, 1);
@@ -438,6 +477,8 @@ BENCHMARK(BM_PngLoad)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisec
 BENCHMARK(BM_PngSave)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TiffLoad)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TiffSave)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GifLoad)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GifSave)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RowConversions)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace

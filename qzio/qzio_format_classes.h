@@ -10,6 +10,8 @@
 QZ_EXTERN_C_BEGIN
 QZ_EXPORT QzWord Qz_InitBMPQZIOClass(Qz_GlobalData* global);
 QZ_EXPORT void Qz_CleanupBMPQZIOClass(void);
+QZ_EXPORT QzWord Qz_InitGIFQZIOClass(Qz_GlobalData* global);
+QZ_EXPORT void Qz_CleanupGIFQZIOClass(void);
 QZ_EXPORT QzWord Qz_InitJPEGQZIOClass(Qz_GlobalData* global);
 QZ_EXPORT void Qz_CleanupJPEGQZIOClass(void);
 QZ_EXPORT QzWord Qz_InitPCXQZIOClass(Qz_GlobalData* global);
@@ -42,6 +44,10 @@ QZ_EXPORT QzWord Qz_InitSGIQZIOClass(Qz_GlobalData* global);
 QZ_EXPORT void Qz_CleanupSGIQZIOClass(void);
 QZ_EXPORT QzWord Qz_InitTARGAQZIOClass(Qz_GlobalData* global);
 QZ_EXPORT void Qz_CleanupTARGAQZIOClass(void);
+QZ_EXPORT QzWord Qz_InitXBMQZIOClass(Qz_GlobalData* global);
+QZ_EXPORT void Qz_CleanupXBMQZIOClass(void);
+QZ_EXPORT QzWord Qz_InitXPMQZIOClass(Qz_GlobalData* global);
+QZ_EXPORT void Qz_CleanupXPMQZIOClass(void);
 QZ_EXPORT QzWord Qz_InitXWDQZIOClass(Qz_GlobalData* global);
 QZ_EXPORT void Qz_CleanupXWDQZIOClass(void);
 QZ_EXTERN_C_END

@@ -57,6 +57,9 @@ inline bool Start() {
   Qz_InitTARGAQZIOClass(global);
   Qz_InitSGIQZIOClass(global);
   Qz_InitXWDQZIOClass(global);
+  Qz_InitGIFQZIOClass(global);
+  Qz_InitXPMQZIOClass(global);
+  Qz_InitXBMQZIOClass(global);
   Qz_InitPCXQZIOClass(global);
   Qz_InitPSDQZIOClass(global);
   Qz_InitPICTQZIOClass(global);
