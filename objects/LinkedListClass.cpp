@@ -156,7 +156,7 @@ const qz::kit::ClassDecl kLinkedList = {
 }  // namespace
 
 QzWord Qz_InitLinkedListClass(Qz_GlobalData*) { return qz::kit::addClass(kLinkedList); }
-void Qz_CleanupLinkedListClass(Qz_GlobalData*) { qz::kit::removeClass(kLinkedList); }
+void Qz_CleanupLinkedListClass(void) { qz::kit::removeClass(kLinkedList); }
 
 Node* Qz__NodeAtOrFirst(List* list, uint32_t n) {
   Node* node = NodeFromIndex(list, n);

@@ -102,7 +102,7 @@ const CleanupRow kRemovalOrder[] = {
     {"DirTreeNode", nullptr},
     {"FileRequester", nullptr},
     {"Knob", Qz_CleanupKnobClass},
-    {"LinkedList", [] { Qz_CleanupLinkedListClass(Qz_GetGlobalData()); }},
+    {"LinkedList", Qz_CleanupLinkedListClass},
     {"ListTree", nullptr},
     {"ListTreeItem", nullptr},
     {"ListTreeNode", nullptr},
@@ -128,12 +128,12 @@ const CleanupRow kRemovalOrder[] = {
     {"Thread", Qz_CleanupThreadClass},
     {"TipOfTheDay", Qz_CleanupTipOfTheDayClass},
     {"ToolButton", Qz_CleanupToolButtonClass},
-    {"Window", [] { Qz_CleanupWindowClass(Qz_GetGlobalData()); }},
+    {"Window", Qz_CleanupWindowClass},
     {"VerticalPages", nullptr},
     {"VectorImage", Qz_CleanupVectorImageClass},
     {"VirtualGroup", nullptr},
     {"Group", Qz_CleanupGroupClass},
-    {"Root", [] { Qz_CleanupRootClass(Qz_GetGlobalData()); }},
+    {"Root", Qz_CleanupRootClass},
     {"App", Qz_CleanupAppClass},
 };
 

@@ -6,7 +6,7 @@
 
 QZ_EXTERN_C_BEGIN
 QZ_EXPORT QzWord Qz_InitRootClass(Qz_GlobalData* globalData);
-QZ_EXPORT void Qz_CleanupRootClass(Qz_GlobalData* globalData);
+QZ_EXPORT void Qz_CleanupRootClass(void);
 QZ_EXPORT QzWord Qz_InitLinkedListClass(Qz_GlobalData* globalData);
-QZ_EXPORT void Qz_CleanupLinkedListClass(Qz_GlobalData* globalData);
+QZ_EXPORT void Qz_CleanupLinkedListClass(void);
 QZ_EXTERN_C_END

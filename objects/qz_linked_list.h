@@ -33,7 +33,7 @@ struct Qz_MemberNode {
 
 QZ_EXTERN_C_BEGIN
 QZ_EXPORT QzWord Qz_InitLinkedListClass(Qz_GlobalData* globalData);
-QZ_EXPORT void Qz_CleanupLinkedListClass(Qz_GlobalData* globalData);
+QZ_EXPORT void Qz_CleanupLinkedListClass(void);
 // Container helpers: the node at position n, or the first entry when n is
 // out of range (the list's head field when empty); a node's position from
 // 0, or 0 when it is not in the list.
