@@ -8,6 +8,8 @@
 #include "gadgets/qz_window.h"
 #include "image/app_commands.h"
 #include "image/qz_image.h"
+#include "plugins/plugin_layout.h"
+#include "plugins/qz_root_plugin.h"
 #include "objects/async_methods.h"
 #include "objects/catalogue.h"
 #include "objects/object_text.h"
@@ -208,8 +210,9 @@ MainWindowResult buildMainWindow(Qz_ImageBase& base, const BoxFn& box) {
   if (Qz_Image* appImage = base.applicationImage)
     Qz_AddNotify(window, kWindowClose, kNotifyAnyValue, &appImage->object, 2, kAsync, kQzAppQuit);
 
-  // The panel layout the user left last time; without the file there is none.
-  if (Qz_Object* panels = Qz_RestoreObjectFromDisk("Data/Prefs/PluginContainerSnapShot.QzStr")) {
+  // The panel layout the user left last time, or the default one.
+  if (Qz_Object* panels = Qz_LoadPluginLayout(kPluginLayoutPath)) {
+    base.panels = panels;
     Qz_DoMethod(screen, kAddChild, panels);
     auto* panelWindow = reinterpret_cast<Qz_Object*>(Qz_DoMethod(panels, kFirstMember));
     base.panelWindow = panelWindow;
@@ -252,6 +255,7 @@ void closeMainWindow(Qz_ImageBase& base) {
 void disposeMainWindow(Qz_ImageBase& base, Qz_Object* app) {
   gMainWindow = nullptr;
   base.mainWindow = base.panelWindow = nullptr;
+  base.panels = nullptr;
   base.screen = nullptr;
   base.currentMedia = nullptr;
   base.currentTool = nullptr;

@@ -127,13 +127,20 @@ QzWord screenDispatch(Qz_Object* self, uint32_t id, const QzWord* args) {
 // Plain settings: stored as given, read back as stored.
 const qz::kit::Attribute kScreenAttributes[] = {
     {.setter = kScreenSetType, .getter = kScreenGetType, .field = qz::kit::field(&ScreenObject::type)},
-    {.setter = kScreenSetValue1, .getter = kScreenGetValue1, .field = qz::kit::field(&ScreenObject::value1)},
-    {.setter = kScreenSetValue2, .getter = kScreenGetValue2, .field = qz::kit::field(&ScreenObject::value2)},
-    {.setter = kScreenSetValue3, .getter = kScreenGetValue3, .field = qz::kit::field(&ScreenObject::value3)},
-    {.setter = kScreenSetWidth, .getter = kScreenGetWidth, .field = qz::kit::field(&ScreenObject::width)},
-    {.setter = kScreenSetHeight, .getter = kScreenGetHeight, .field = qz::kit::field(&ScreenObject::height)},
-    {.setter = kScreenSetDepth, .getter = kScreenGetDepth, .field = qz::kit::field(&ScreenObject::depth)},
-    {.setter = kScreenSetDisplay, .getter = kScreenGetDisplay, .field = qz::kit::field(&ScreenObject::display)},
+    {.setter = kScreenSetValue1, .getter = kScreenGetValue1, .field = qz::kit::field(&ScreenObject::value1),
+     .answersZero = true},
+    {.setter = kScreenSetValue2, .getter = kScreenGetValue2, .field = qz::kit::field(&ScreenObject::value2),
+     .answersZero = true},
+    {.setter = kScreenSetValue3, .getter = kScreenGetValue3, .field = qz::kit::field(&ScreenObject::value3),
+     .answersZero = true},
+    {.setter = kScreenSetWidth, .getter = kScreenGetWidth, .field = qz::kit::field(&ScreenObject::width),
+     .answersZero = true},
+    {.setter = kScreenSetHeight, .getter = kScreenGetHeight, .field = qz::kit::field(&ScreenObject::height),
+     .answersZero = true},
+    {.setter = kScreenSetDepth, .getter = kScreenGetDepth, .field = qz::kit::field(&ScreenObject::depth),
+     .answersZero = true},
+    {.setter = kScreenSetDisplay, .getter = kScreenGetDisplay, .field = qz::kit::field(&ScreenObject::display),
+     .answersZero = true},
 };
 
 void screenTearDown(Qz_Object* object) {

@@ -120,10 +120,10 @@ void Qz__TearDownThread(Qz_Object* object) { Qz__StopThread(Qz__AsThread(object)
 
 // Plain settings: read by the process when it starts.
 const qz::kit::Attribute kThreadAttributes[] = {
-    {.setter = kThreadSetEntry, .field = qz::kit::field(&Qz_ThreadObject::entry)},
-    {.setter = kThreadSetStackSize, .field = qz::kit::field(&Qz_ThreadObject::stackSize)},
-    {.setter = kThreadSetName, .field = qz::kit::field(&Qz_ThreadObject::name)},
-    {.setter = kThreadSetPriority, .field = qz::kit::field(&Qz_ThreadObject::priority)},
+    {.setter = kThreadSetEntry, .field = qz::kit::field(&Qz_ThreadObject::entry), .answersZero = true},
+    {.setter = kThreadSetStackSize, .field = qz::kit::field(&Qz_ThreadObject::stackSize), .answersZero = true},
+    {.setter = kThreadSetName, .field = qz::kit::field(&Qz_ThreadObject::name), .answersZero = true},
+    {.setter = kThreadSetPriority, .field = qz::kit::field(&Qz_ThreadObject::priority), .answersZero = true},
 };
 
 const qz::kit::ClassDecl kThreadClass = {

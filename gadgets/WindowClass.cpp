@@ -13,7 +13,7 @@
 #include "gadgets/qz_window.h"
 #include "gadgets/window_geometry.h"
 #include "gadgets/window_object.h"
-#include "objects/qz_class_record.h"
+#include "objects/qz_class_kit.h"
 #include "objects/async_methods.h"
 #include "objects/draw/qz_draw.h"
 #include "objects/object_services.h"
@@ -28,19 +28,6 @@ using namespace qz::gui::window;
 
 namespace {
 
-const Qz_Method kWindowMethods[] = {
-    {kWindowSetX, "Qz_SetWindowX", kQzMethodSetter, kWindowGetX, "%ld", 0, nullptr, 0, 0},
-    {kWindowGetX, "Qz_GetWindowX", kQzMethodStoredGetter, kWindowSetX, nullptr, 0, "%ld", 0, 0},
-    {kWindowSetY, "Qz_SetWindowY", kQzMethodSetter, kWindowGetY, "%ld", 0, nullptr, 0, 0},
-    {kWindowGetY, "Qz_GetWindowY", kQzMethodStoredGetter, kWindowSetY, nullptr, 0, "%ld", 0, 0},
-    {kWindowSetW, "Qz_SetWindowW", kQzMethodSetter, kWindowGetW, "%ld", 0, nullptr, 0, 0},
-    {kWindowGetW, "Qz_GetWindowW", kQzMethodStoredGetter, kWindowSetW, nullptr, 0, "%ld", 0, 0},
-    {kWindowSetH, "Qz_SetWindowH", kQzMethodSetter, kWindowGetH, "%ld", 0, nullptr, 0, 0},
-    {kWindowGetH, "Qz_GetWindowH", kQzMethodStoredGetter, kWindowSetH, nullptr, 0, "%ld", 0, 0},
-    {0, nullptr, 0, 0, nullptr, 0, nullptr, 0, 0},
-};
-
-Qz_Class gWindowClass;
 
 constexpr uint32_t kFramedFlags = 0x102F;
 constexpr uint32_t kWindowIdcmp = 0x12FC071F;
@@ -95,7 +82,7 @@ void setLimits(WindowObject* win) {
 namespace qz::gui::window {
 
 bool isWindowObject(Qz_Object* o) {
-  return o != nullptr && o->self == reinterpret_cast<QzWord>(o) && o->objectClass == &gWindowClass;
+  return o != nullptr && o->self == reinterpret_cast<QzWord>(o) && qz::kit::declOf(o) == &kWindowClass;
 }
 
 Qz_LayoutBox* contentBox(WindowObject* win) {
@@ -160,18 +147,6 @@ void closeNow(WindowObject* win, bool force) {
     publishPlatformWindow(win, nullptr);
   }
   CloseWindow(w);
-}
-
-void freeWindow(WindowObject* win, bool fromOwnThread) {
-  closeNow(win, true);
-  Qz_DisposeObject(win->children);
-  Qz_DisposeObject(win->content);
-  Qz_FreeSemaphore(win->drawInfo.drawSemaphore);
-  Qz_FreeSemaphore(win->semaphore);
-  // Disposed from its own thread, nobody else stops the Thread object: it
-  // is disposed on a thread of its own once this entry has returned.
-  if (fromOwnThread && win->thread != nullptr) Qz_AsyncDisposeObject(win->thread);
-  Qz_FreeObjectMem(&win->header);
 }
 
 }  // namespace qz::gui::window
@@ -267,8 +242,8 @@ void openNow(WindowObject* win) {
 
   if (Qz_ObtainSemaphore(win->semaphore) == 0) return;
   const char* screenTitle = reinterpret_cast<const char*>(Qz_DoMethod(screenObject, kScreenGetTitle));
-  Window* w = OpenWindowTags(nullptr, WA_Left, box.left, WA_Top, box.top, WA_Width, box.width, WA_Height, box.height,
-                             WA_CustomScreen, screen, WA_ReportMouse, 1, WA_IDCMP, kWindowIdcmp, WA_AutoAdjust, 1,
+  Window* w = OpenWindowTags(nullptr, WA_Left, box.left, WA_Top, box.top, WA_Width, box.width, WA_Height,
+                             box.height, WA_CustomScreen, screen, WA_ReportMouse, 1, WA_IDCMP, kWindowIdcmp, WA_AutoAdjust, 1,
                              WA_Flags, flags, WA_NewLookMenus, 1, WA_Title,
                              win->title[0] != '\0' ? win->title : nullptr, WA_ScreenTitle, screenTitle,
                              WA_TabletMessages, 1, WA_OwnerObject, self, TAG_DONE);
@@ -413,23 +388,32 @@ Window* Qz__OwnerPlatformWindowOf(void* windowObject) {
 
 namespace {
 
-void windowDispose(Qz_Object* object) {
+// Disposed from its own thread (one of its gadgets asked), the window ends
+// its event loop first; the loop then finishes the disposal.
+bool windowDeferDispose(Qz_Object* object) {
   WindowObject* win = asWindow(object);
   openCountOf(win).store(0);
-  if (!threadRuns(win)) {
-    Qz_Object* thread = win->thread;
-    freeWindow(win, false);
-    Qz_DisposeObject(thread);
-    return;
-  }
+  if (!threadRuns(win) || !onOwnThread(win)) return false;
+  std::atomic_ref<int32_t>(win->stop).store(1, std::memory_order_release);
+  Signal(win->threadTask, SIGBREAKF_CTRL_C);
+  return true;
+}
+
+void windowTearDown(Qz_Object* object) {
+  WindowObject* win = asWindow(object);
   if (onOwnThread(win)) {
-    std::atomic_ref<int32_t>(win->stop).store(1, std::memory_order_release);
-    Signal(win->threadTask, SIGBREAKF_CTRL_C);
-    return;
+    // The loop has ended and closed the window; nobody else stops the
+    // Thread object, so it is disposed on a thread of its own once this
+    // entry has returned.
+    if (win->thread != nullptr) Qz_AsyncDisposeObject(win->thread);
+  } else {
+    // The Thread's stop sends the break signal until the event loop has
+    // ended; the loop closes the window on its way out.
+    Qz_DisposeObject(win->thread);
+    closeNow(win, true);
   }
-  // The Thread's stop sends the break signal until the event loop has
-  // ended; the loop frees the window.
-  Qz_DisposeObject(win->thread);
+  win->thread = nullptr;
+  Qz_DisposeObject(win->children);
 }
 
 QzWord setTitle(WindowObject* win, QzWord text) {
@@ -491,26 +475,7 @@ QzWord windowDispatch(Qz_Object* self, uint32_t id, const QzWord* args) {
     }
     case kWindowSetTitle: return setTitle(win, args[0]);
     case kWindowGetTitle: return reinterpret_cast<QzWord>(win->title);
-    case kWindowSetKind: win->kind = static_cast<uint32_t>(args[0]); return 0;
-    case kWindowGetKind: return win->kind;
-    case kWindowSetOptions: win->options = static_cast<uint32_t>(args[0]); return win->options;
-    case kWindowGetOptions: return win->options;
-    case kWindowSetCentreObject: win->centre = reinterpret_cast<Qz_Object*>(args[0]); return 0;
-    case kWindowGetCentreObject: return reinterpret_cast<QzWord>(win->centre);
     case kWindowSetBoxTags: return boxFromTags(win, reinterpret_cast<const QzWord*>(args[0]));
-    case kWindowSetX: win->x = static_cast<int32_t>(args[0]); return 0;
-    case kWindowGetX: return static_cast<uint32_t>(win->x);
-    case kWindowSetY: win->y = static_cast<int32_t>(args[0]); return 0;
-    case kWindowGetY: return static_cast<uint32_t>(win->y);
-    case kWindowSetW: win->w = static_cast<int32_t>(args[0]); return 0;
-    case kWindowGetW: return static_cast<uint32_t>(win->w);
-    case kWindowSetH: win->h = static_cast<int32_t>(args[0]); return 0;
-    case kWindowGetH: return static_cast<uint32_t>(win->h);
-    case kWindowSetXOffset: win->xOffset = static_cast<int32_t>(args[0]); return 0;
-    case kWindowSetYOffset: win->yOffset = static_cast<int32_t>(args[0]); return 0;
-    case kWindowSetDefaultWidth: win->defaultWidth = static_cast<int32_t>(args[0]); return 0;
-    case kWindowSetDefaultHeight: win->defaultHeight = static_cast<int32_t>(args[0]); return 0;
-    case kWindowSetExtraFlags: win->extraFlags = static_cast<uint32_t>(args[0]); return 0;
     case kGroupBeginDrag:
       win->dragObject = reinterpret_cast<Qz_Object*>(args[0]);
       if (win->window != nullptr) {
@@ -520,8 +485,6 @@ QzWord windowDispatch(Qz_Object* self, uint32_t id, const QzWord* args) {
       return 1;
     case kGroupMenuObject: return 0;
     case kWindowChangeBox: return changeBox(win, args);
-    case kWindowSetRightOf: win->rightOf = reinterpret_cast<Qz_Object*>(args[0]); return 0;
-    case kWindowSetBelow: win->below = reinterpret_cast<Qz_Object*>(args[0]); return 0;
     case kWindowSetCursor:
       win->cursor = static_cast<int32_t>(args[0]);
       if (win->window != nullptr && Qz_ObtainSemaphore(win->semaphore) != 0) {
@@ -544,51 +507,73 @@ QzWord windowDispatch(Qz_Object* self, uint32_t id, const QzWord* args) {
     case kGroupRemove:
       if (isWindowObject(reinterpret_cast<Qz_Object*>(args[0]))) return Qz_DoMethodA(win->children, id, args);
       return Qz_DoMethodA(win->content, id, args);
-    default: return Qz_DoMethodA(win->content, id, args);
+    default: return qz::kit::inherited(self, id, args);
   }
 }
 
-Qz_Object* windowNew(Qz_Class* objectClass, const QzWord* args) {
-  (void)args;
-  Qz_Object* object = Qz_AllocObjectMem(objectClass);
-  if (object == nullptr) return nullptr;
+// The content group is the superclass instance; child windows (pop-ups,
+// tool tips) go in a group of their own.
+Qz_Object* windowMakeContent(Qz_Object* object) {
+  asWindow(object)->content = Qz_CreateSubClassObjects(0, kBuildVGroup, kBuildClose, kBuildEnd);
+  return asWindow(object)->content;
+}
+
+bool windowSetUp(Qz_Object* object) {
   WindowObject* win = asWindow(object);
-  win->content = Qz_CreateSubClassObjects(0, kBuildVGroup, kBuildClose, kBuildEnd);
   win->semaphore = Qz_AllocSemaphore();
   win->drawInfo.drawSemaphore = Qz_AllocSemaphore();
   win->children = Qz_CreateObjects(0, kBuildHGroup, kBuildClose, kBuildEnd);
-  if (win->content == nullptr || win->semaphore == nullptr || win->drawInfo.drawSemaphore == nullptr ||
-      win->children == nullptr) {
-    Qz_DisposeObject(win->content);
+  if (win->semaphore == nullptr || win->drawInfo.drawSemaphore == nullptr || win->children == nullptr) {
     Qz_DisposeObject(win->children);
-    Qz_FreeSemaphore(win->semaphore);
-    Qz_FreeSemaphore(win->drawInfo.drawSemaphore);
-    Qz_FreeObjectMem(object);
-    return nullptr;
+    return false;  // the semaphores go with the instance
   }
-  object->super = win->content;
   win->children->owner = object;
   win->info = &win->drawInfo;
   win->drawInfo.windowObject = object;
-  std::snprintf(win->pubName, sizeof win->pubName, "Desktop");
-  std::snprintf(win->threadName, sizeof win->threadName, "Qz Window");
-  win->openCount = 1;
-  return object;
+  return true;
 }
+
+// Plain settings; the box (x, y, w, h) is stored in object text.
+const qz::kit::Attribute kWindowAttributes[] = {
+    {.setter = kWindowSetX, .getter = kWindowGetX, .field = qz::kit::field(&WindowObject::x),
+     .setterName = "Qz_SetWindowX", .getterName = "Qz_GetWindowX", .answersZero = true},
+    {.setter = kWindowSetY, .getter = kWindowGetY, .field = qz::kit::field(&WindowObject::y),
+     .setterName = "Qz_SetWindowY", .getterName = "Qz_GetWindowY", .answersZero = true},
+    {.setter = kWindowSetW, .getter = kWindowGetW, .field = qz::kit::field(&WindowObject::w),
+     .setterName = "Qz_SetWindowW", .getterName = "Qz_GetWindowW", .answersZero = true},
+    {.setter = kWindowSetH, .getter = kWindowGetH, .field = qz::kit::field(&WindowObject::h),
+     .setterName = "Qz_SetWindowH", .getterName = "Qz_GetWindowH", .answersZero = true},
+    {.setter = kWindowSetKind, .getter = kWindowGetKind, .field = qz::kit::field(&WindowObject::kind),
+     .answersZero = true},
+    {.setter = kWindowSetOptions, .getter = kWindowGetOptions, .field = qz::kit::field(&WindowObject::options)},
+    {.setter = kWindowSetCentreObject, .getter = kWindowGetCentreObject,
+     .field = qz::kit::field(&WindowObject::centre), .answersZero = true},
+    {.setter = kWindowSetXOffset, .field = qz::kit::field(&WindowObject::xOffset), .answersZero = true},
+    {.setter = kWindowSetYOffset, .field = qz::kit::field(&WindowObject::yOffset), .answersZero = true},
+    {.setter = kWindowSetDefaultWidth, .field = qz::kit::field(&WindowObject::defaultWidth), .answersZero = true},
+    {.setter = kWindowSetDefaultHeight, .field = qz::kit::field(&WindowObject::defaultHeight), .answersZero = true},
+    {.setter = kWindowSetExtraFlags, .field = qz::kit::field(&WindowObject::extraFlags), .answersZero = true},
+    {.setter = kWindowSetRightOf, .field = qz::kit::field(&WindowObject::rightOf), .answersZero = true},
+    {.setter = kWindowSetBelow, .field = qz::kit::field(&WindowObject::below), .answersZero = true},
+};
 
 }  // namespace
 
-QzWord Qz_InitWindowClass(Qz_GlobalData* globalData) {
-  (void)globalData;
-  static const Qz_ClassSpec spec = {
-      "Window", "A platform window and the gadgets shown in it", kWindowClassId, "Group",
-      windowNew, windowDispose, windowDispatch, kWindowMethods,
-      sizeof(WindowObject), 200};
-  return Qz_RegisterClassRecord(&gWindowClass, &spec);
-}
+namespace qz::gui::window {
 
-void Qz_CleanupWindowClass(Qz_GlobalData* globalData) {
-  (void)globalData;
+const qz::kit::ClassDecl kWindowClass = {
+    .name = "Window", .superName = "Group", .classId = kWindowClassId,
+    .instance = qz::kit::instanceOf<WindowObject>(), .handler = windowDispatch,
+    .attributes = kWindowAttributes, .makeSuper = windowMakeContent, .setUp = windowSetUp,
+    .tearDown = windowTearDown, .deferDispose = windowDeferDispose,
+    .notice = "A platform window and the gadgets shown in it", .classValue = 200};
+
+}  // namespace qz::gui::window
+
+QZ_EXTERN_C_BEGIN
+QZ_EXPORT QzWord Qz_InitWindowClass(Qz_GlobalData*) { return qz::kit::addClass(qz::gui::window::kWindowClass); }
+QZ_EXPORT void Qz_CleanupWindowClass(void) {
   positions().forgetAll();
-  Qz_UnregisterClassRecord(&gWindowClass);
+  qz::kit::removeClass(qz::gui::window::kWindowClass);
 }
+QZ_EXTERN_C_END

@@ -70,7 +70,7 @@ inline constexpr uint32_t kWindowCentred = 0xCECECECE;
 
 QZ_EXTERN_C_BEGIN
 QZ_EXPORT QzWord Qz_InitWindowClass(Qz_GlobalData* globalData);
-QZ_EXPORT void Qz_CleanupWindowClass(Qz_GlobalData* globalData);
+QZ_EXPORT void Qz_CleanupWindowClass(void);
 // The event loop of a window object's thread (the Thread object's entry).
 QZ_EXPORT void Qz__HandleWindow(QzWord windowObject);
 // The platform window of an open Window object, or NULL.

@@ -394,6 +394,10 @@ void Qz__HandleWindow(QzWord windowWord) {
   while (Message* m = GetMsg(port)) Qz_FreeAsyncMsg(m);
   DeleteMsgPort(port);
   removeToolTip(win);
-  freeWindow(win, std::atomic_ref<int32_t>(win->stop).load(std::memory_order_acquire) != 0);
+  closeNow(win, true);
+  // Disposed from its own thread: the disposal put off until now ends here.
+  if (std::atomic_ref<int32_t>(win->stop).load(std::memory_order_acquire) != 0) {
+    qz::kit::finishDispose(&win->header);
+  }
 }
 

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "objects/qz_class_kit.h"
 #include "objects/qz_draw_info.h"
 #include "objects/qz_object.h"
 #include "objects/qz_semaphore.h"
@@ -19,10 +20,18 @@ inline constexpr std::size_t kTitleBytes = 260;
 inline constexpr uint32_t kMoveOverOtherWindows = 0x1;
 
 struct WindowObject {
+  WindowObject() = default;
+  ~WindowObject() {
+    Qz_FreeSemaphore(drawInfo.drawSemaphore);
+    Qz_FreeSemaphore(semaphore);
+  }
+  WindowObject(const WindowObject&) = delete;
+  WindowObject& operator=(const WindowObject&) = delete;
+
   Qz_Object header;
   MsgPort* asyncPort;  // set by the event thread once it runs (atomic access)
   char title[kTitleBytes];
-  char threadName[kTitleBytes];
+  char threadName[kTitleBytes] = "Qz Window";
   Qz_Object* thread;
   Qz_Object* decorations[4];
   Qz_Object* content;
@@ -35,13 +44,13 @@ struct WindowObject {
   Qz_DrawInfo* info;
   Window* window;
   Screen* screen;
-  char pubName[kTitleBytes];
+  char pubName[kTitleBytes] = "Desktop";
   int32_t x, y, w, h;
   int32_t defaultWidth, defaultHeight;
   int32_t xOffset, yOffset;
   int32_t dragX, dragY;
   Qz_Object* popUp;
-  int16_t openCount;
+  int16_t openCount = 1;
   Qz_Semaphore* semaphore;
   Task* threadTask;
   Qz_Object* dragObject;
@@ -71,13 +80,14 @@ inline Window* publishedPlatformWindow(WindowObject* win) {
   return std::atomic_ref<Window*>(win->window).load(std::memory_order_acquire);
 }
 
+extern const qz::kit::ClassDecl kWindowClass;
 
 // Whether o is a live Window object.
 bool isWindowObject(Qz_Object* o);
 
 // The content group's layout box.
 Qz_LayoutBox* contentBox(WindowObject* win);
-// Whether the window's event thread runs, and whether the caller is it.
+// Whether the window's event thread runs.
 bool threadRuns(WindowObject* win);
 // Takes the platform window's outer edges into x, y, w and h.
 void takeEdges(WindowObject* win);
@@ -85,7 +95,5 @@ void takeEdges(WindowObject* win);
 void placeContent(WindowObject* win);
 // Closes the platform window on its own thread (force: whatever the open count).
 void closeNow(WindowObject* win, bool force = false);
-// Closes and frees everything the window holds; the object is gone after.
-void freeWindow(WindowObject* win, bool fromOwnThread);
 
 }  // namespace qz::gui::window

@@ -8,7 +8,7 @@
 
 #include "image/image_internal.h"
 #include "image/image_shell.h"
-#include "objects/qz_class_record.h"
+#include "objects/qz_class_kit.h"
 #include "image/image_text.h"
 
 namespace {
@@ -20,10 +20,6 @@ constexpr uint32_t kImageSetDepth = 0x10001e;
 constexpr uint32_t kImageSelf = 0x100028;
 constexpr uint32_t kListTreeColumns = 0x20190;
 
-const Qz_Method kImageMethods[] = {{0, nullptr, 0, 0, nullptr, 0, nullptr, 0, 0}};
-
-Qz_Class gImageClass;
-
 Qz_Image* Qz__AsImage(Qz_Object* object) { return reinterpret_cast<Qz_Image*>(object); }
 
 // ---- dispatcher -----------------------------------------------------------------
@@ -31,52 +27,50 @@ Qz_Image* Qz__AsImage(Qz_Object* object) { return reinterpret_cast<Qz_Image*>(ob
 QzWord Qz__ImageDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
   Qz_Image* image = Qz__AsImage(object);
   switch (id) {
-    case kImageSetWidth: image->width = int32_t(args[0]); return 0;
-    case kImageSetHeight: image->height = int32_t(args[0]); return 0;
-    case kImageSetDepth: image->depth = int32_t(args[0]); return 0;
-    case kQzImageSetType: image->type = int32_t(args[0]); return 0;
     case kImageSelf: return qz::toWord(image);
-    case kQzImageSetParent: image->parent = reinterpret_cast<Qz_Image*>(args[0]); return 0;
     case kQzImageChanged: return 0;  // the change notice itself
     case kRootSelect: case kRootDeselect: case kRootObjectAtPoint: case kRootObjectAtPoint2:
       return 0;
     default: {
       bool handled = false;
       const QzWord result = qz::imageShellDispatch(image, id, args, handled);
-      return handled ? result : Qz_DoMethodA(object->super, id, args);
+      return handled ? result : qz::kit::inherited(object, id, args);
     }
   }
 }
 
 // ---- creation and disposal --------------------------------------------------------
 
-void Qz__FreeImageObject(Qz_Image* image) {
+// Plain fields, set while a document or layer is built.
+const qz::kit::Attribute kImageAttributes[] = {
+    {.setter = kImageSetWidth, .field = qz::kit::field(&Qz_Image::width), .answersZero = true},
+    {.setter = kImageSetHeight, .field = qz::kit::field(&Qz_Image::height), .answersZero = true},
+    {.setter = kImageSetDepth, .field = qz::kit::field(&Qz_Image::depth), .answersZero = true},
+    {.setter = kQzImageSetType, .field = qz::kit::field(&Qz_Image::type), .answersZero = true},
+    {.setter = kQzImageSetParent, .field = qz::kit::field(&Qz_Image::parent), .answersZero = true},
+};
+
+void Qz__FreeImageParts(Qz_Image* image) {
   Qz_DisposeObject(image->undoList);
   Qz_DisposeObject(image->redoList);
   Qz_FreeSemaphore(image->lockSemaphore);
   CleanupSemaphore(&image->compositorSemaphore);
-  Qz_DisposeObject(image->object.super);
-  Qz_FreeObjectMem(&image->object);
 }
 
-Qz_Object* Qz__NewImage(Qz_Class* objectClass, const QzWord* /*args*/) {
-  Qz_Object* object = Qz_AllocObjectMem(objectClass);
-  if (!object) return nullptr;
+bool Qz__SetUpImage(Qz_Object* object) {
   Qz_Image* image = Qz__AsImage(object);
-  object->super = Qz_CreateObject("Root");
-  if (!object->super) {
-    Qz_FreeObjectMem(object);
-    return nullptr;
-  }
   // The undo and redo lists are list trees; until that class is registered
   // an image simply has none.
-  if (Qz_FindClassFromName("ListTree")) {
+  const bool lists = Qz_FindClassFromName("ListTree") != nullptr;
+  if (lists) {
     image->undoList = Qz_CreateObject("ListTree", kListTreeColumns, 4);
     image->redoList = Qz_CreateObject("ListTree", kListTreeColumns, 4);
-    if (!image->undoList || !image->redoList) {
-      Qz__FreeImageObject(image);
-      return nullptr;
-    }
+  }
+  InitSemaphore(&image->compositorSemaphore);
+  image->lockSemaphore = Qz_AllocSemaphore();
+  if (!image->lockSemaphore || (lists && (!image->undoList || !image->redoList))) {
+    Qz__FreeImageParts(image);
+    return false;
   }
   Qz_ImageBase* base = Qz_GetImageBase();
   image->creator = FindTask(nullptr);
@@ -90,17 +84,11 @@ Qz_Object* Qz__NewImage(Qz_Class* objectClass, const QzWord* /*args*/) {
   image->compositingCount = 1;
   image->displayCount = 1;
   qz::copyName(image->saveFormat, sizeof image->saveFormat, "Quillantrix");
-  InitSemaphore(&image->compositorSemaphore);
-  image->lockSemaphore = Qz_AllocSemaphore();
-  if (!image->lockSemaphore) {
-    Qz__FreeImageObject(image);
-    return nullptr;
-  }
   Qz__AddOpenImage(image);
-  return object;
+  return true;
 }
 
-void Qz__DisposeImage(Qz_Object* object) {
+void Qz__TearDownImage(Qz_Object* object) {
   Qz_Image* image = Qz__AsImage(object);
   Qz_ImageBase* base = Qz_GetImageBase();
   // Dying: lockers are refused from here on, and the watchers let go.
@@ -129,24 +117,27 @@ void Qz__DisposeImage(Qz_Object* object) {
   std::free(image->name);
   image->name = nullptr;
   if (held) Qz_ReleaseSemaphore(image->lockSemaphore);
-  Qz__FreeImageObject(image);
+  Qz__FreeImageParts(image);
 }
+
+const qz::kit::ClassDecl kImageClass = {
+    .name = "Image", .superName = "Root", .classId = kImageClassId,
+    .instance = qz::kit::instanceOf<Qz_Image>(), .handler = Qz__ImageDispatch,
+    .attributes = kImageAttributes, .setUp = Qz__SetUpImage, .tearDown = Qz__TearDownImage,
+    .notice = "Documents and layers"};
 
 }  // namespace
 
 QZ_EXTERN_C_BEGIN
 
-QZ_EXPORT QzWord Qz_InitImageClass(Qz_GlobalData* /*globalData*/) {
-  static const Qz_ClassSpec spec = {
-      "Image", "Documents and layers", kImageClassId, "Root", Qz__NewImage, Qz__DisposeImage,
-      Qz__ImageDispatch, kImageMethods, sizeof(Qz_Image), 0};
-  if (!Qz_RegisterClassRecord(&gImageClass, &spec)) return 0;
+QZ_EXPORT QzWord Qz_InitImageClass(Qz_GlobalData*) {
+  if (!qz::kit::addClass(kImageClass)) return 0;
   return Qz_InitImageViewClass(nullptr);
 }
 
 QZ_EXPORT void Qz_CleanupImageClass(Qz_GlobalData* /*globalData*/) {
   Qz_CleanupImageViewClass(nullptr);
-  Qz_UnregisterClassRecord(&gImageClass);
+  qz::kit::removeClass(kImageClass);
 }
 
 QZ_EXTERN_C_END

@@ -20,7 +20,7 @@
 #include "image/image_view_internal.h"
 #include "objects/async_methods.h"
 #include "objects/object_services.h"
-#include "objects/qz_class_record.h"
+#include "objects/qz_class_kit.h"
 #include "objects/qz_notify.h"
 #include "objects/qz_root.h"
 #include "platform/graphics.h"
@@ -35,16 +35,14 @@ constexpr int32_t kMaxZoomFactor = 8;
 constexpr int32_t kBufferColumns = 2048;
 constexpr int32_t kBandRows = 256;
 
-const Qz_Method kImageViewMethods[] = {{0, nullptr, 0, 0, nullptr, 0, nullptr, 0, 0}};
-Qz_Class gImageViewClass;
+extern const qz::kit::ClassDecl kImageViewClass;
 
 using qz::view::asView;
 using qz::view::Qz_ImageView;
 using qz::view::ViewNode;
 
 bool isView(Qz_Object* object) {
-  return object && object->objectClass == &gImageViewClass &&
-         object->self == reinterpret_cast<QzWord>(object);
+  return object && object->self == reinterpret_cast<QzWord>(object) && qz::kit::declOf(object) == &kImageViewClass;
 }
 
 // ---- the shared redraw buffer ---------------------------------------------------------
@@ -181,17 +179,17 @@ void wakeRedrawThread(Qz_ImageView* view) {
 
 void drawMarked(Qz_ImageView* view) {
   {
-    std::lock_guard<std::mutex> hold(*view->idleMutex);
+    std::lock_guard<std::mutex> hold(view->idleMutex);
     view->drawing = true;
   }
   for (;;) {
-    std::vector<qz::DirtyRect> rects = view->dirty->take();
+    std::vector<qz::DirtyRect> rects = view->dirty.take();
     if (rects.empty()) break;
     for (const qz::DirtyRect& r : rects) Qz_RedrawImageView(&view->object, r.x0, r.y0, r.x1, r.y1);
   }
-  std::lock_guard<std::mutex> hold(*view->idleMutex);
+  std::lock_guard<std::mutex> hold(view->idleMutex);
   view->drawing = false;
-  view->idle->notify_all();
+  view->idle.notify_all();
 }
 
 void redrawThreadEntry(QzWord argument) {
@@ -224,7 +222,7 @@ void onImageChanged(QzWord userData, Qz_Object*, uint32_t, const QzWord* words) 
   Qz_Image* image = view->image;
   if (!image) return;
   if (kind == kQzChangeRect || kind == kQzChangeAll) {
-    if (!view->dirty->mark(int32_t(words[2]), int32_t(words[3]), int32_t(words[4]),
+    if (!view->dirty.mark(int32_t(words[2]), int32_t(words[3]), int32_t(words[4]),
                            int32_t(words[5])))
       return;
     view->dirtyFlag.store(1);
@@ -233,14 +231,14 @@ void onImageChanged(QzWord userData, Qz_Object*, uint32_t, const QzWord* words) 
     else
       drawMarked(view);
   } else if (kind == kQzChangeFormat) {
-    view->dirty->reset(image->width, image->height);
+    view->dirty.reset(image->width, image->height);
     if (view->window) {
       setTitle(view);
       fitToScreen(view, true);
     } else {
       Qz_DoMethod(&view->object, kQzViewZoom, 100, 1);
     }
-    view->dirty->markAll();
+    view->dirty.markAll();
     wakeRedrawThread(view);
   }
 }
@@ -323,7 +321,7 @@ QzWord setImage(Qz_ImageView* view, Qz_Image* image) {
   AddHead(&image->views, &view->node.node);
   view->inViewList = true;
   Qz_SetCurrentView(image, &view->object);
-  view->dirty->reset(image->width, image->height);
+  view->dirty.reset(image->width, image->height);
   view->zoomWidth = view->visibleWidth = image->width;
   view->zoomHeight = view->visibleHeight = image->height;
   view->visibleX = view->visibleY = 0;
@@ -440,7 +438,7 @@ QzWord fitToScreen(Qz_ImageView* view, bool apply) {
 
 void requestFullRedraw(Qz_ImageView* view) {
   if (!view->image) return;
-  view->dirty->markAll();
+  view->dirty.markAll();
   view->dirtyFlag.store(1);
   if (view->port.load(std::memory_order_acquire))
     wakeRedrawThread(view);
@@ -608,11 +606,21 @@ QzWord dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
       postToStatus(view, view->status, kGroupShowPage, 0);
       return 0;
     case kQzAppMakeActiveImage: return 0;
-    default: return Qz_DoMethodA(object->super, id, args);
+    default: return qz::kit::inherited(object, id, args);
   }
 }
 
-void disposeView(Qz_Object* object) {
+// The redraw thread runs from creation to disposal.
+bool setUpView(Qz_Object* object) {
+  Qz_ImageView* view = asView(object);
+  InitRastPort(&view->rastPort);
+  view->thread = Qz_CreateObject("Thread", kThreadSetEntry, reinterpret_cast<Qz_ThreadFunction>(&redrawThreadEntry),
+                                 kThreadSetName, "Image View Redraw Thread", kRootSetUserData, view);
+  if (view->thread) Qz_DoMethod(view->thread, kRootOpen);
+  return true;
+}
+
+void tearDownView(Qz_Object* object) {
   Qz_ImageView* view = asView(object);
   // The thread goes first, so nothing draws while the rest is taken apart.
   Qz_DisposeObject(view->thread);
@@ -624,41 +632,12 @@ void disposeView(Qz_Object* object) {
   setImage(view, nullptr);
   // The last view of a document, closed by the user, takes the document with it.
   if (takeImage) Qz_DisposeObject(qz::imageObject(image));
-  delete view->dirty;
-  delete view->idle;
-  delete view->idleMutex;
-  Qz_DisposeObject(object->super);
-  Qz_FreeObjectMem(object);
 }
 
-Qz_Object* newView(Qz_Class* objectClass, const QzWord*) {
-  Qz_Object* object = Qz_AllocObjectMem(objectClass);
-  if (!object) return nullptr;
-  Qz_ImageView* view = asView(object);
-  object->super = Qz_CreateObject("Root");
-  view->dirty = new (std::nothrow) qz::DirtyRows;
-  view->idleMutex = new (std::nothrow) std::mutex;
-  view->idle = new (std::nothrow) std::condition_variable;
-  view->port.store(nullptr);
-  if (!object->super || !view->dirty || !view->idleMutex || !view->idle) {
-    Qz_DisposeObject(object->super);
-    delete view->dirty;
-    delete view->idle;
-    delete view->idleMutex;
-    Qz_FreeObjectMem(object);
-    return nullptr;
-  }
-  InitRastPort(&view->rastPort);
-  view->thread = Qz_CreateObject("Thread");
-  if (view->thread) {
-    Qz_DoMethod(view->thread, kThreadSetEntry,
-                reinterpret_cast<Qz_ThreadFunction>(&redrawThreadEntry));
-    Qz_DoMethod(view->thread, kThreadSetName, "Image View Redraw Thread");
-    Qz_DoMethod(view->thread, kRootSetUserData, view);
-    Qz_DoMethod(view->thread, kRootOpen);
-  }
-  return object;
-}
+const qz::kit::ClassDecl kImageViewClass = {
+    .name = "ImageView", .superName = "Root", .classId = kImageViewClassId,
+    .instance = qz::kit::instanceOf<Qz_ImageView>(), .handler = dispatch, .setUp = setUpView,
+    .tearDown = tearDownView, .notice = "A document in its window"};
 
 }  // namespace
 
@@ -670,10 +649,7 @@ QZ_EXPORT QzWord Qz_InitImageViewClass(Qz_GlobalData* /*globalData*/) {
   hooks->viewGeometry = &viewGeometry;
   hooks->redrawImageView = &redrawView;
   initRedrawSemaphore();
-  static const Qz_ClassSpec spec = {
-      "ImageView", "A document in its window", kImageViewClassId, "Root", newView, disposeView,
-      dispatch, kImageViewMethods, sizeof(Qz_ImageView), 0};
-  return Qz_RegisterClassRecord(&gImageViewClass, &spec);
+  return qz::kit::addClass(kImageViewClass);
 }
 
 QZ_EXPORT void Qz_CleanupImageViewClass(Qz_GlobalData* /*globalData*/) {
@@ -681,7 +657,7 @@ QZ_EXPORT void Qz_CleanupImageViewClass(Qz_GlobalData* /*globalData*/) {
   if (hooks->startImageThread == &qz::startImageThread) hooks->startImageThread = nullptr;
   if (hooks->viewGeometry == &viewGeometry) hooks->viewGeometry = nullptr;
   if (hooks->redrawImageView == &redrawView) hooks->redrawImageView = nullptr;
-  Qz_UnregisterClassRecord(&gImageViewClass);
+  qz::kit::removeClass(kImageViewClass);
 }
 
 QZ_EXPORT RastPort* Qz__ImageViewRastPort(Qz_Object* view) {
@@ -699,12 +675,12 @@ QZ_EXPORT void Qz__SettleImageView(Qz_Object* object) {
     drawMarked(view);
     return;
   }
-  std::unique_lock<std::mutex> hold(*view->idleMutex);
-  while (view->drawing || !view->dirty->empty()) {
+  std::unique_lock<std::mutex> hold(view->idleMutex);
+  while (view->drawing || !view->dirty.empty()) {
     hold.unlock();
     wakeRedrawThread(view);
     hold.lock();
-    view->idle->wait_for(hold, std::chrono::milliseconds(5));
+    view->idle.wait_for(hold, std::chrono::milliseconds(5));
   }
 }
 

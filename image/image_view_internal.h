@@ -38,8 +38,8 @@ struct Qz_ImageView {
   int32_t left, top;  // the view's position in its window
   Qz_Object* window;
   Qz_Object* thread;
-  std::atomic<MsgPort*> port;
-  qz::DirtyRows* dirty;
+  std::atomic<MsgPort*> port{nullptr};
+  qz::DirtyRows dirty;
   RastPort rastPort;
   QzWord changeNotify;
   int32_t progressValue, progressTotal, progressShown;
@@ -54,8 +54,8 @@ struct Qz_ImageView {
   Qz_Object* progressBar;
   QzWord progressNotifies[3];
   // The redraw thread's progress, for callers that wait for it.
-  std::mutex* idleMutex;
-  std::condition_variable* idle;
+  std::mutex idleMutex;
+  std::condition_variable idle;
   bool drawing;
 
   // Pointer state, kept by the input handler (the window's thread). The

@@ -128,7 +128,9 @@ QzWord lockTree(Qz_RootObject* r) {
 }
 
 QzWord unlockTree(Qz_RootObject* r) {
-  if (r->notify != nullptr) Qz_ReleaseSemaphore(qz::objects::globalData().objectTreeSemaphore);
+  // Pairs with the lock, which made the header: read as it was published.
+  if (std::atomic_ref<Qz_NotifyHeader*>(r->notify).load(std::memory_order_acquire) != nullptr)
+    Qz_ReleaseSemaphore(qz::objects::globalData().objectTreeSemaphore);
   return 1;
 }
 

@@ -7,11 +7,14 @@
 #include <cstddef>
 
 #include "gadgets/qz_app.h"
+#include "gadgets/qz_colour_edit.h"
 #include "gadgets/qz_group.h"
+#include "gadgets/qz_lut_edit.h"
 #include "gadgets/qz_popups.h"
 #include "gadgets/qz_screen.h"
 #include "gadgets/qz_sliders.h"
 #include "gadgets/qz_text_entry.h"
+#include "gadgets/qz_tip_of_the_day.h"
 #include "gadgets/qz_thread.h"
 #include "gadgets/qz_widgets.h"
 #include "gadgets/qz_window.h"
@@ -55,9 +58,9 @@ const InitRow kRegistrationOrder[] = {
     {"StringEdit", Qz_InitStringEditClass},
     {"PopUpList", Qz_InitPopUpListClass},
     {"PopUpToolList", Qz_InitPopUpToolListClass},
-    {"ColourBox", nullptr},
-    {"ColourEdit", nullptr},
-    {"ColourSpace", nullptr},
+    {"ColourBox", Qz_InitColourBoxClass},
+    {"ColourEdit", Qz_InitColourEditClass},
+    {"ColourSpace", Qz_InitColourSpaceClass},
     {"Menu", Qz_InitMenuClass},
     {"MenuBar", Qz_InitMenuBarClass},
     {"MenuItem", Qz_InitMenuItemClass},
@@ -76,11 +79,11 @@ const InitRow kRegistrationOrder[] = {
     {"VirtualGroup", nullptr},
     {"Knob", Qz_InitKnobClass},
     {"Angle", Qz_InitAngleClass},
-    {"LUTEdit", nullptr},
+    {"LUTEdit", Qz_InitLUTEditClass},
     {"DirTree", nullptr},
     {"DirTreeNode", nullptr},
     {"FileRequester", nullptr},
-    {"TipOfTheDay", nullptr},
+    {"TipOfTheDay", Qz_InitTipOfTheDayClass},
     {"Screen", Qz_InitScreenClass},
 };
 
@@ -91,9 +94,9 @@ const CleanupRow kRemovalOrder[] = {
     {"BitMap", Qz_CleanupBitMapClass},
     {"Button", Qz_CleanupButtonClass},
     {"CheckBox", nullptr},
-    {"ColourBox", nullptr},
-    {"ColourEdit", nullptr},
-    {"ColourSpace", nullptr},
+    {"ColourBox", Qz_CleanupColourBoxClass},
+    {"ColourEdit", Qz_CleanupColourEditClass},
+    {"ColourSpace", Qz_CleanupColourSpaceClass},
     {"CompactSlider", Qz_CleanupCompactSliderClass},
     {"DirTree", nullptr},
     {"DirTreeNode", nullptr},
@@ -103,7 +106,7 @@ const CleanupRow kRemovalOrder[] = {
     {"ListTree", nullptr},
     {"ListTreeItem", nullptr},
     {"ListTreeNode", nullptr},
-    {"LUTEdit", nullptr},
+    {"LUTEdit", Qz_CleanupLUTEditClass},
     {"MeasurementEdit", Qz_CleanupMeasurementEditClass},
     {"MeasurementUnitsPrefs", Qz_CleanupMeasurementUnitsPrefsClass},
     {"MenuItem", Qz_CleanupMenuItemClass},
@@ -123,9 +126,9 @@ const CleanupRow kRemovalOrder[] = {
     {"StringEdit", Qz_CleanupStringEditClass},
     {"Text", Qz_CleanupTextClass},
     {"Thread", Qz_CleanupThreadClass},
-    {"TipOfTheDay", nullptr},
+    {"TipOfTheDay", Qz_CleanupTipOfTheDayClass},
     {"ToolButton", Qz_CleanupToolButtonClass},
-    {"Window", [] { Qz_CleanupWindowClass(Qz_GetGlobalData()); }},
+    {"Window", Qz_CleanupWindowClass},
     {"VerticalPages", nullptr},
     {"VectorImage", Qz_CleanupVectorImageClass},
     {"VirtualGroup", nullptr},

@@ -185,6 +185,7 @@ Qz_Object* Qz__NewObject(Qz_Class* objectClass, const QzWord* /*args*/) {
 void Qz__DisposeObject(Qz_Object* object) {
   const Qz__KitClass* kit = Qz__KitClassOf(object->objectClass);
   if (!kit) return;
+  if (kit->decl->deferDispose && kit->decl->deferDispose(object)) return;
   Qz__Unwind(object, *kit->decl, kSetUp);
 }
 
@@ -225,6 +226,11 @@ void removeClass(const ClassDecl& decl) {
   std::lock_guard<std::mutex> lock(gKitLock);
   auto it = Qz__KitClasses().find(&decl);
   if (it != Qz__KitClasses().end()) Qz_UnregisterClassRecord(&it->second->record);
+}
+
+void finishDispose(Qz_Object* object) {
+  const Qz__KitClass* kit = object ? Qz__KitClassOf(object->objectClass) : nullptr;
+  if (kit) Qz__Unwind(object, *kit->decl, kSetUp);
 }
 
 const ClassDecl* declOf(const Qz_Class* objectClass) {

@@ -145,9 +145,26 @@ void fillLiveCopy(NotifyRecord* record, const QzWord* trigger) {
 
 }  // namespace
 
+namespace {
+
+// The header is made on first use by whichever thread adds or locks first,
+// while other threads may be firing: it is published once, atomically.
+std::atomic_ref<Qz_NotifyHeader*> headerSlot(Qz_RootObject* root) {
+  return std::atomic_ref<Qz_NotifyHeader*>(root->notify);
+}
+
+Qz_NotifyHeader* publishedHeader(Qz_RootObject* root) { return headerSlot(root).load(std::memory_order_acquire); }
+
+}  // namespace
+
 Qz_NotifyHeader* notifyHeader(Qz_RootObject* root) {
-  if (root->notify == nullptr) root->notify = new (std::nothrow) Qz_NotifyHeader;
-  return root->notify;
+  if (Qz_NotifyHeader* header = publishedHeader(root)) return header;
+  auto* made = new (std::nothrow) Qz_NotifyHeader;
+  if (made == nullptr) return nullptr;
+  Qz_NotifyHeader* expected = nullptr;
+  if (headerSlot(root).compare_exchange_strong(expected, made, std::memory_order_acq_rel)) return made;
+  delete made;
+  return expected;
 }
 
 void notifySetRestoreText(Qz_NotifyHeader* header, char* text) {
@@ -228,7 +245,7 @@ QzWord notifyAddCallBack(Qz_RootObject* root, const QzWord* args) {
 }
 
 QzWord notifyRemove(Qz_RootObject* root, QzWord handle) {
-  Qz_NotifyHeader* header = root->notify;
+  Qz_NotifyHeader* header = publishedHeader(root);
   if (header == nullptr) return 0;
   if (Qz_ObtainSemaphore(treeSemaphore()) == 0) return 0;
   auto* record = reinterpret_cast<NotifyRecord*>(handle);
@@ -241,7 +258,7 @@ QzWord notifyRemove(Qz_RootObject* root, QzWord handle) {
 }
 
 QzWord notifyFire(Qz_RootObject* root, const QzWord* args) {
-  Qz_NotifyHeader* header = root->notify;
+  Qz_NotifyHeader* header = publishedHeader(root);
   Qz_Object* source = reinterpret_cast<Qz_Object*>(args[0]);
   const auto* trigger = reinterpret_cast<const QzWord*>(args[1]);
   if (header == nullptr || trigger == nullptr) return 0;
@@ -300,9 +317,8 @@ QzWord notifyFire(Qz_RootObject* root, const QzWord* args) {
 }
 
 void notifyDisposeRoot(Qz_RootObject* root) {
-  Qz_NotifyHeader* header = root->notify;
+  Qz_NotifyHeader* header = headerSlot(root).exchange(nullptr, std::memory_order_acq_rel);
   if (header == nullptr) return;
-  root->notify = nullptr;
   const bool locked = obtainTreePatiently();
   // Own notifications: unhook their partners at the targets.
   while (header->own.lh_Head->ln_Succ != nullptr) {

@@ -149,6 +149,10 @@ struct ClassDecl {
   Qz_Object* (*makeSuper)(Qz_Object* self) = nullptr;
   bool (*setUp)(Qz_Object* self) = nullptr;     // after the superclass instance; false fails
   void (*tearDown)(Qz_Object* self) = nullptr;  // before it goes (only after setUp succeeded)
+  // Asked first when the object is disposed: true when it cannot go yet (a
+  // window disposed from its own thread) and will end its disposal itself
+  // with finishDispose once it can.
+  bool (*deferDispose)(Qz_Object* self) = nullptr;
   const void* family = nullptr;  // a family layer's own description of the class
   const char* notice = nullptr;  // NULL: the name
   uint16_t classValue = 0;
@@ -168,6 +172,10 @@ QZ_EXPORT const ClassDecl* declOf(const Qz_Class* objectClass);
 inline const ClassDecl* declOf(const Qz_Object* object) {
   return object ? declOf(object->objectClass) : nullptr;
 }
+
+// Ends a disposal that deferDispose put off: tearDown, the superclass
+// instance, the destructor and the memory, as a plain dispose does.
+QZ_EXPORT void finishDispose(Qz_Object* object);
 
 // What a handler does with an id that is not its own: the attribute rows of
 // the object's class, then the superclass instance.

@@ -21,11 +21,7 @@ uint32_t Qz__ILBMIdentify(const qzio::FormatCall& call, QZIO_Header* header) {
   if (result != kNotThisFormat || header->fileSize <= header->probeSize || !header->probe ||
       !iffFormIs(std::span<const uint8_t>(header->probe, header->probeSize), "ILBM"))
     return result;
-  const std::vector<uint8_t> head = readStreamHead(header, kHeaderSearchBytes);
-  ImageInfo info;
-  const uint32_t found = ilbmIdentify(head, header->fileSize, info);
-  if (found == kOk) fillIdentifiedBuffer(header, info);
-  return found;
+  return identifyFromHead(header, kHeaderSearchBytes, ilbmIdentify);
 }
 
 const qzio::FormatClass kILBMClass = {

@@ -6,7 +6,7 @@
 
 namespace qz::packbits {
 
-RowResult unpackRow(std::span<const uint8_t> input, size_t& position, std::span<uint8_t> row) {
+RowResult unpackRow(std::span<const uint8_t> input, size_t& position, std::span<uint8_t> row, size_t unitBytes) {
   size_t filled = 0;
   bool overrun = false;
   while (filled < row.size()) {
@@ -15,7 +15,7 @@ RowResult unpackRow(std::span<const uint8_t> input, size_t& position, std::span<
     if (control == 128) continue;
     const size_t room = row.size() - filled;
     if (control < 128) {
-      const size_t count = size_t{control} + 1;
+      const size_t count = (size_t{control} + 1) * unitBytes;
       const size_t available = input.size() - position;
       const size_t copied = std::min({count, room, available});
       std::memcpy(row.data() + filled, input.data() + position, copied);
@@ -27,12 +27,15 @@ RowResult unpackRow(std::span<const uint8_t> input, size_t& position, std::span<
       position += count;
       overrun = overrun || count > room;
     } else {
-      const size_t count = 257 - size_t{control};
-      if (position >= input.size()) return RowResult::ShortInput;
-      const size_t copied = std::min(count, room);
-      std::memset(row.data() + filled, input[position++], copied);
-      filled += copied;
-      overrun = overrun || count > room;
+      const size_t repeats = 257 - size_t{control};
+      if (input.size() - position < unitBytes) {
+        position = input.size();
+        return RowResult::ShortInput;
+      }
+      const uint8_t* unit = input.data() + position;
+      position += unitBytes;
+      for (size_t i = 0; i < repeats * unitBytes && filled < row.size(); ++i) row[filled++] = unit[i % unitBytes];
+      overrun = overrun || repeats * unitBytes > room;
     }
   }
   return overrun ? RowResult::Overrun : RowResult::Complete;

@@ -18,8 +18,10 @@ enum class RowResult : uint8_t {
 };
 
 // Fills `row` from `input` starting at `position`, which moves past every
-// byte used (the whole of an overrunning run included). Never reads or
-// writes outside the two spans.
-QZ_EXPORT RowResult unpackRow(std::span<const uint8_t> input, size_t& position, std::span<uint8_t> row);
+// byte used (the whole of an overrunning run included). Counts are in units
+// of unitBytes bytes (2 for the 16-bit pixels of Macintosh pictures). Never
+// reads or writes outside the two spans.
+QZ_EXPORT RowResult unpackRow(std::span<const uint8_t> input, size_t& position, std::span<uint8_t> row,
+                              size_t unitBytes = 1);
 
 }  // namespace qz::packbits

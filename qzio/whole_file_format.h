@@ -35,6 +35,17 @@ uint32_t identifyFromProbe(QZIO_Header* header, Identify identify) {
   return result;
 }
 
+// For formats whose header lies past the probe: identify from the first
+// `limit` bytes of the stream.
+template <typename Identify>
+uint32_t identifyFromHead(QZIO_Header* header, size_t limit, Identify identify) {
+  const std::vector<uint8_t> head = readStreamHead(header, limit);
+  ImageInfo info;
+  const uint32_t result = identify(std::span<const uint8_t>(head), header->fileSize, info);
+  if (result == kOk) fillIdentifiedBuffer(header, info);
+  return result;
+}
+
 // The file is identified again from its bytes, so the load needs nothing
 // kept from identify; a buffer of another size is refused rather than
 // filled from rows of the wrong length.

@@ -11,7 +11,7 @@ packages=(
   libcurl4-openssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-apps
-  imagemagick netpbm libtiff-tools
+  imagemagick netpbm libtiff-tools ghostscript
 )
 
 missing=()

@@ -234,4 +234,33 @@ TEST_F(ClassKit, AClassRegisteredAgainReusesItsRecord) {
   EXPECT_EQ(Qz_FindMethodFromId(first, kSetTarget), nullptr);
 }
 
+// A class that cannot go at once (a window disposed from its own thread)
+// puts its disposal off and ends it later: destroyed once, only then.
+bool gPutOff = false;
+
+const qz::kit::ClassDecl kDeferring = {
+    .name = "KitDeferring", .superName = "Root", .classId = 0x9A0000,
+    .instance = qz::kit::instanceOf<KitProbe>(),
+    .deferDispose = [](Qz_Object*) { return gPutOff; }};
+
+TEST_F(ClassKit, ADeferredDisposalEndsWhenTheClassFinishesIt) {
+  ASSERT_EQ(qz::kit::addClass(kDeferring), 1u);
+  for (const bool putOff : {false, true}) {
+    SCOPED_TRACE(putOff ? "put off" : "at once");
+    gConstructed = gDestroyed = 0;
+    gPutOff = putOff;
+    Qz_Object* object = Qz_CreateObject("KitDeferring");
+    ASSERT_NE(object, nullptr);
+    Qz_DisposeObject(object);
+    EXPECT_EQ(gDestroyed, putOff ? 0 : 1);
+    if (putOff) {
+      EXPECT_EQ(object->self, reinterpret_cast<QzWord>(object));  // still there
+      qz::kit::finishDispose(object);
+      EXPECT_EQ(gDestroyed, 1);
+    }
+  }
+  gPutOff = false;
+  qz::kit::removeClass(kDeferring);
+}
+
 }  // namespace

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "class_test_support.h"
 #include "codec_test_support.h"
 #include "qzio/codec_png.h"
 #include "qzio/qzio.h"
@@ -20,26 +21,9 @@
 
 namespace {
 
+using qztest::Buffer;
+using qztest::imageFrom;
 using qztest::RgbImage;
-
-struct BufferFree {
-  void operator()(QZIO_ImageBuffer* b) const { QZIO_FreeBuffer(b); }
-};
-using Buffer = std::unique_ptr<QZIO_ImageBuffer, BufferFree>;
-
-Buffer bufferFrom(const RgbImage& image) {
-  Buffer b(QZIO_AllocBuffer(image.width, image.height, 24, 0, kQzioFormatRGBPlanes));
-  if (b) QZIO_SetBufferData(b.get(), 0, 0, image.width, image.height, image.width * 3, kQzioLayoutRGB, image.rgb.data());
-  return b;
-}
-
-RgbImage imageFrom(QZIO_ImageBuffer* buffer) {
-  Buffer planes(QZIO_ConvertBufferFormat(buffer, kQzioFormatRGBPlanes));
-  QZIO_ImageBuffer* source = planes ? planes.get() : buffer;
-  RgbImage image(source->width, source->height);
-  QZIO_GetBufferData(source, 0, 0, source->width, source->height, source->width * 3, kQzioLayoutRGB, image.rgb.data());
-  return image;
-}
 
 // Whether the progress display asks to stop; counts the calls.
 int gProgressCalls = 0;
@@ -121,7 +105,7 @@ TEST_F(FormatClasses, DetectsAndLoadsFilesOtherProgramsWrite) {
 }
 
 TEST_F(FormatClasses, SavesReadBackElsewhere) {
-  Buffer b = bufferFrom(source_);
+  Buffer b = qztest::rgbBufferOf(source_);
   ASSERT_NE(b, nullptr);
   struct Case {
     const char* format;
@@ -198,7 +182,7 @@ TEST_F(FormatClasses, OptionIdsClampAndPersist) {
 }
 
 TEST_F(FormatClasses, PngAlphaFlagWritesOpaqueRgbaWithoutAMask) {
-  Buffer b = bufferFrom(source_);
+  Buffer b = qztest::rgbBufferOf(source_);
   qz::codec::pngUseAlphaOption().store(1);
   const std::string path = dir_.file("alpha.png");
   const uint32_t result = save(b.get(), path, "PNG");
@@ -223,7 +207,7 @@ TEST_F(FormatClasses, TiffCompressionChoiceReachesTheFile) {
   if (tiffdump.empty()) GTEST_SKIP() << "libtiff-tools missing";
   const qzio::FormatClass* tiff = qzio::FindFormatClass("TIFFQZIO");
   ASSERT_NE(tiff, nullptr);
-  Buffer b = bufferFrom(source_);
+  Buffer b = qztest::rgbBufferOf(source_);
   struct Case {
     uint32_t entry;
     const char* tag;  // Compression as tiffdump shows it
@@ -247,8 +231,8 @@ TEST_F(FormatClasses, TiffCompressionChoiceReachesTheFile) {
 
 TEST_F(FormatClasses, DirectLoadDeliversTheExifThumbnail) {
   // A 48 x 32 JPEG whose EXIF segment holds a 16 x 8 thumbnail.
-  Buffer thumb = bufferFrom(qztest::makeGradient(16, 8));
-  Buffer full = bufferFrom(qztest::makeGradient(48, 32));
+  Buffer thumb = qztest::rgbBufferOf(qztest::makeGradient(16, 8));
+  Buffer full = qztest::rgbBufferOf(qztest::makeGradient(48, 32));
   ASSERT_EQ(save(thumb.get(), dir_.file("thumb.jpg"), "JPEG"), kQzioSuccess);
   ASSERT_EQ(save(full.get(), dir_.file("full.jpg"), "JPEG"), kQzioSuccess);
   const std::vector<uint8_t> t = qztest::readFile(dir_.file("thumb.jpg"));
@@ -291,7 +275,7 @@ TEST_F(FormatClasses, StopRequestsCancelLoadsAndSaves) {
   hooks.setProgress = setProgress;
   hooks.endProgress = endProgress;
   qzio::SetUiHooks(&hooks);
-  Buffer big = bufferFrom(qztest::makeGradient(40, 200));
+  Buffer big = qztest::rgbBufferOf(qztest::makeGradient(40, 200));
   const char* formats[] = {"JPEG", "PNG", "TIFF", "BMP"};
   for (const char* format : formats) {
     SCOPED_TRACE(format);
@@ -311,7 +295,7 @@ TEST_F(FormatClasses, StopRequestsCancelLoadsAndSaves) {
 }
 
 TEST_F(FormatClasses, DamagedFilesGiveResultCodes) {
-  Buffer b = bufferFrom(qztest::makeGradient(17, 9));
+  Buffer b = qztest::rgbBufferOf(qztest::makeGradient(17, 9));
   const char* formats[][2] = {{"JPEG", "d.jpg"}, {"PNG", "d.png"}, {"TIFF", "d.tif"}, {"BMP", "d.bmp"}};
   for (const auto& f : formats) {
     SCOPED_TRACE(f[0]);
@@ -340,7 +324,7 @@ TEST_F(FormatClasses, LoadProblemsAreToldInTheBoxOnce) {
   qzio::UiHooks hooks;
   hooks.messageBox = recordBox;
   qzio::SetUiHooks(&hooks);
-  Buffer b = bufferFrom(qztest::makeGradient(17, 9));
+  Buffer b = qztest::rgbBufferOf(qztest::makeGradient(17, 9));
   ASSERT_EQ(save(b.get(), dir_.file("good.png"), "PNG"), kQzioSuccess);
   ASSERT_EQ(save(b.get(), dir_.file("good.bmp"), "BMP"), kQzioSuccess);
   std::vector<uint8_t> png = qztest::readFile(dir_.file("good.png"));

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <memory>
 
+#include "class_test_support.h"
 #include "codec_test_support.h"
 #include "platform/byte_order.h"
 #include "qzio/codec_targa.h"
@@ -18,20 +19,9 @@
 
 namespace {
 
+using qztest::Buffer;
+using qztest::imageFrom;
 using qztest::RgbImage;
-
-struct BufferFree {
-  void operator()(QZIO_ImageBuffer* b) const { QZIO_FreeBuffer(b); }
-};
-using Buffer = std::unique_ptr<QZIO_ImageBuffer, BufferFree>;
-
-RgbImage imageFrom(QZIO_ImageBuffer* buffer) {
-  Buffer planes(QZIO_ConvertBufferFormat(buffer, kQzioFormatRGBPlanes));
-  QZIO_ImageBuffer* source = planes ? planes.get() : buffer;
-  RgbImage image(source->width, source->height);
-  QZIO_GetBufferData(source, 0, 0, source->width, source->height, source->width * 3, kQzioLayoutRGB, image.rgb.data());
-  return image;
-}
 
 class RasterClasses : public ::testing::Test {
  protected:
@@ -57,20 +47,10 @@ class RasterClasses : public ::testing::Test {
     Qz_CleanupRootQZIOClass();
   }
   uint32_t save(QZIO_ImageBuffer* buffer, const std::string& path, const char* format) {
-    QZIO_Header header{};
-    header.buffer = buffer;
-    header.fileName = path.c_str();
-    uint32_t flags = kQzioQuiet;
-    return QZIO_SaveBufferA(&header, path.c_str(), format, nullptr, &flags);
+    return qztest::saveAs(buffer, path, format);
   }
-  Buffer load(const std::string& path, uint32_t& result) {
-    return Buffer(QZIO_AutoLoadBuffer(path.c_str(), kQzioQuiet, kQzioTagResult, &result, TAG_DONE));
-  }
-  Buffer rgbBuffer() {
-    Buffer b(QZIO_AllocBuffer(source_.width, source_.height, 24, 0, kQzioFormatRGBPlanes));
-    QZIO_SetBufferData(b.get(), 0, 0, source_.width, source_.height, source_.width * 3, kQzioLayoutRGB, source_.rgb.data());
-    return b;
-  }
+  Buffer load(const std::string& path, uint32_t& result) { return qztest::loadDetected(path, result); }
+  Buffer rgbBuffer() { return qztest::rgbBufferOf(source_); }
   qztest::TempDir dir_;
   RgbImage source_;
 };

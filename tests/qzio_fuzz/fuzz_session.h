@@ -57,6 +57,12 @@ inline bool Start() {
   Qz_InitTARGAQZIOClass(global);
   Qz_InitSGIQZIOClass(global);
   Qz_InitXWDQZIOClass(global);
+  Qz_InitPCXQZIOClass(global);
+  Qz_InitPSDQZIOClass(global);
+  Qz_InitPICTQZIOClass(global);
+  Qz_InitPCDQZIOClass(global);
+  Qz_InitPSQZIOClass(global);
+  Qz_InitEPSQZIOClass(global);
   QZIO_Init(global);
   InputPath() = MakeScratch();
   SavedPath() = MakeScratch();

@@ -7,8 +7,8 @@
 
 namespace {
 
-const char* const kSaveFormats[] = {"Quillantrix", "TIFF", "JPEG", "PNG",   "BMP",   "PPM",
-                                    "ILBM",        "IFFDEEP", "RAS", "SGI", "TARGA", "XWD"};
+const char* const kSaveFormats[] = {"Quillantrix", "TIFF", "JPEG", "PNG", "BMP", "PPM",  "ILBM", "IFFDEEP",
+                                    "RAS",         "SGI",  "TARGA", "XWD", "PSD", "PICT", "PS",   "EPS"};
 
 void SaveAndReload(QZIO_ImageBuffer* picture) {
   for (const char* format : kSaveFormats) {

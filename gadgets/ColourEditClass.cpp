@@ -1,0 +1,177 @@
+// ColourEdit: the colour editor. Colour fields, a box showing the colour,
+// RGB and HSV sliders and an HTML-notation field, kept in step: while the
+// editor sets its own gadgets it ignores what they report back.
+#include <cstdio>
+#include <cstring>
+
+#include "gadgets/colour_space_maths.h"
+#include "gadgets/qz_colour_edit.h"
+#include "gadgets/qz_group.h"
+#include "gadgets/qz_sliders.h"
+#include "gadgets/qz_text_entry.h"
+#include "gadgets/qz_widgets.h"
+#include "objects/object_services.h"
+#include "objects/qz_class_kit.h"
+#include "objects/qz_draw_info.h"
+#include "objects/qz_notify.h"
+#include "objects/qz_root.h"
+
+namespace {
+
+using qz::Hsv;
+
+constexpr const char* kKinds[] = {"HSV", "HSV2", "HK", "HW", "SV"};
+constexpr int kViews = 5;
+constexpr int kSliders = 6;  // R, G, B, H, S, V
+
+struct Qz_ColourEditObject {
+  Qz_Object header;
+  Qz_Object* pages = nullptr;  // the colour fields, one a page
+  Qz_Object* box = nullptr;
+  Qz_Object* views[kViews] = {};
+  Qz_Object* sliders[kSliders] = {};
+  Qz_Object* html = nullptr;
+  uint8_t rgb[3] = {0, 0, 0};
+  Hsv hsv{0, 0, 0};
+  int16_t updating = 0;
+};
+
+Qz_ColourEditObject* Qz__Self(Qz_Object* o) { return qz::kit::self<Qz_ColourEditObject>(o); }
+uint32_t Qz__Colour(const Qz_ColourEditObject* e) { return e->rgb[0] | e->rgb[1] << 8 | e->rgb[2] << 16; }
+
+// Stores the colour with its HSV (as given, so an HSV slider keeps the
+// value it was moved to even where the colour does not determine it),
+// notifies once and shows both in every gadget.
+void Qz__Apply(Qz_ColourEditObject* e, uint32_t colour, Hsv hsv) {
+  e->rgb[0] = uint8_t(colour), e->rgb[1] = uint8_t(colour >> 8), e->rgb[2] = uint8_t(colour >> 16);
+  e->hsv = hsv;
+  if (e->updating) return;
+  Qz_Object* self = &e->header;
+  Qz_DoNotify(self, kQzColourEditColour, Qz__Colour(e));
+  ++e->updating;
+  const int32_t values[kSliders] = {e->rgb[0], e->rgb[1], e->rgb[2], hsv.h, hsv.s, hsv.v};
+  for (int i = 0; i < kSliders; ++i) Qz_DoMethod(e->sliders[i], kValueSet, uint32_t(values[i]));
+  Qz_DoMethod(e->box, kColourBoxSetRGB, e->rgb);
+  for (Qz_Object* view : e->views) Qz_DoMethod(view, kColourSpaceSetColour, Qz__Colour(e));
+  char text[16];
+  std::snprintf(text, sizeof text, "#%02X%02X%02X", e->rgb[0], e->rgb[1], e->rgb[2]);
+  Qz_DoMethod(e->html, kStringEditSetText, text);
+  --e->updating;
+}
+
+QzWord Qz__SetColour(Qz_ColourEditObject* e, uint32_t colour) {
+  if (e->updating) return 0;
+  colour &= 0xFFFFFF;
+  Qz__Apply(e, colour, qz::colours::hsvOf(colour));
+  return 0;
+}
+
+QzWord Qz__SetChannel(Qz_ColourEditObject* e, int channel, QzWord value) {
+  if (e->updating) return 0;
+  uint8_t rgb[3] = {e->rgb[0], e->rgb[1], e->rgb[2]};
+  rgb[channel] = uint8_t(value);
+  return Qz__SetColour(e, rgb[0] | rgb[1] << 8 | rgb[2] << 16);
+}
+
+// Hue is taken modulo 360, saturation and value into 0..255.
+QzWord Qz__SetHsv(Qz_ColourEditObject* e, int component, QzWord value) {
+  if (e->updating) return 0;
+  Hsv hsv = e->hsv;
+  const int32_t v = int32_t(value);
+  if (component == 0) hsv.h = ((v % 360) + 360) % 360;
+  else (component == 1 ? hsv.s : hsv.v) = v < 0 ? 0 : v > 255 ? 255 : v;
+  Qz__Apply(e, qz::colours::colourOf(hsv), hsv);
+  return 0;
+}
+
+QzWord Qz__SetHtml(Qz_ColourEditObject* e, const char* text) {
+  uint32_t colour = 0;
+  if (e->updating || !qz::colours::parseHtmlColour(text, &colour)) return 0;
+  return Qz__SetColour(e, colour);
+}
+
+QzWord Qz__ColourEditDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
+  Qz_ColourEditObject* e = Qz__Self(object);
+  switch (id) {
+    case kQzColourEditColour: return Qz__SetColour(e, uint32_t(args[0]));
+    case kColourEditSetRed:
+    case kColourEditSetRed + 1:
+    case kColourEditSetRed + 2: return Qz__SetChannel(e, int(id - kColourEditSetRed), args[0]);
+    case kColourEditSetHue:
+    case kColourEditSetHue + 1:
+    case kColourEditSetHue + 2: return Qz__SetHsv(e, int(id - kColourEditSetHue), args[0]);
+    case kColourEditSetHtml: return Qz__SetHtml(e, reinterpret_cast<const char*>(args[0]));
+    case kButtonSilent:
+      for (int i = 0; i < 3; ++i) Qz_DoMethodA(e->sliders[i], id, args);
+      return 0;
+    case kColourEditShowViews: return Qz_DoMethod(e->pages, kRootShow);
+    case kColourEditHideViews: return Qz_DoMethod(e->pages, kRootHide);
+    case kRootMeasure: {
+      // Fields need direct colours; elsewhere they are left out.
+      Qz_DrawInfo* info = Qz_LockDrawInfoForInspection(object);
+      if (info) {
+        if (!info->directColours) Qz_DoMethod(e->pages, kRootHide);
+        Qz_UnlockDrawInfoForInspection(object);
+      }
+      return qz::kit::inherited(object, id, args);
+    }
+    default: return qz::kit::inherited(object, id, args);
+  }
+}
+
+Qz_Object* Qz__MakeColumn(Qz_Object*) { return Qz_CreateObject("Group", kGroupSetMode, 1); }
+
+Qz_Object* Qz__Slider(const char* format, int32_t maximum) {
+  return Qz_CreateObject("Slider", kValueSetMinimum, 0, kValueSetMaximum, maximum, kValueSetFormat, format);
+}
+
+// The fields are pages of one group, the first shown; the sliders and the
+// HTML field stand beside the colour box.
+bool Qz__SetUp(Qz_Object* object) {
+  Qz_ColourEditObject* e = Qz__Self(object);
+  e->pages = Qz_CreateObject("Group", kGroupSetMode, 4);
+  e->box = Qz_CreateObject("ColourBox", kColourBoxSetHeight, 20);
+  for (int i = 0; i < kViews; ++i) e->views[i] = Qz_CreateObject("ColourSpace", kColourSpaceSetKind, kKinds[i]);
+  const char* formats[kSliders] = {"R %ld", "G %ld", "B %ld", "H %ld", "S %ld", "V %ld"};
+  for (int i = 0; i < kSliders; ++i) e->sliders[i] = Qz__Slider(formats[i], i == 3 ? 359 : 255);
+  e->html = Qz_CreateObject("StringEdit", kStringEditSetMaxLength, 7);
+  Qz_Object* controls = Qz_CreateObject("Group", kGroupSetMode, 1, kGroupSetSpacing, 2);
+  bool made = e->pages && e->box && e->html && controls;
+  for (Qz_Object* o : e->views) made = made && o;
+  for (Qz_Object* o : e->sliders) made = made && o;
+  if (!made) {
+    for (Qz_Object* o : e->views) Qz_DisposeObject(o);
+    for (Qz_Object* o : e->sliders) Qz_DisposeObject(o);
+    for (Qz_Object* o : {e->pages, e->box, e->html, controls}) Qz_DisposeObject(o);
+    return false;
+  }
+  for (Qz_Object* view : e->views) Qz_DoMethod(e->pages, kGroupAddTail, view);
+  Qz_DoMethod(e->pages, kGroupShowPage, 0);
+  Qz_DoMethod(controls, kGroupAddTail, e->box);
+  for (Qz_Object* s : e->sliders) Qz_DoMethod(controls, kGroupAddTail, s);
+  Qz_DoMethod(controls, kGroupAddTail, e->html);
+  Qz_DoMethod(object->super, kGroupAddTail, e->pages);
+  Qz_DoMethod(object->super, kGroupAddTail, controls);
+  for (int i = 0; i < kSliders; ++i)
+    Qz_AddNotify(e->sliders[i], kValueSet, kNotifyAnyValue, object, 2, kColourEditSetRed + i, kNotifySameWord);
+  for (Qz_Object* view : e->views)
+    Qz_AddNotify(view, kColourSpaceSetColour, kNotifyAnyValue, object, 2, kQzColourEditColour, kNotifySameWord);
+  Qz_AddNotify(e->html, kStringEditSetText, kNotifyAnyValue, object, 2, kColourEditSetHtml, kNotifySameWord);
+  ++e->updating;
+  for (Qz_Object* s : e->sliders) Qz_DoMethod(s, kValueSet, 0);
+  Qz_DoMethod(e->html, kStringEditSetText, "#000000");
+  --e->updating;
+  return true;
+}
+
+const qz::kit::ClassDecl kColourEdit = {
+    .name = "ColourEdit", .superName = "Group", .classId = kColourEditClassId,
+    .instance = qz::kit::instanceOf<Qz_ColourEditObject>(), .handler = Qz__ColourEditDispatch,
+    .makeSuper = Qz__MakeColumn, .setUp = Qz__SetUp, .notice = "Colour editor: fields, sliders and HTML notation"};
+
+}  // namespace
+
+QZ_EXTERN_C_BEGIN
+QZ_EXPORT QzWord Qz_InitColourEditClass(Qz_GlobalData*) { return qz::kit::addClass(kColourEdit); }
+QZ_EXPORT void Qz_CleanupColourEditClass(void) { qz::kit::removeClass(kColourEdit); }
+QZ_EXTERN_C_END

@@ -1,0 +1,72 @@
+// PluginContainerWindow: a floating window holding a panel container. Its
+// close gadget asks before the last one goes (closing it would leave no
+// panels) and refuses for the window holding the options groups.
+#include "gadgets/qz_window.h"
+#include "image/app_commands.h"
+#include "image/qz_image.h"
+#include "objects/async_methods.h"
+#include "objects/object_services.h"
+#include "objects/qz_class_kit.h"
+#include "objects/qz_linked_list.h"
+#include "objects/qz_notify.h"
+#include "objects/qz_root.h"
+#include "plugins/plugin_layout.h"
+#include "plugins/qz_root_plugin.h"
+
+namespace {
+
+constexpr uint32_t kWindowTitleText = 73;
+constexpr uint32_t kRefusedCloseText = 356;
+
+const char* Qz__Text(uint32_t entry) {
+  const char* const* catalogue = Qz_GetImageBase()->catalogue;
+  return catalogue && catalogue[entry] ? catalogue[entry] : "";
+}
+
+QzWord Qz__Close(Qz_Object* object) {
+  Qz_ImageBase* base = Qz_GetImageBase();
+  Qz_Object* outer = Qz_GetTopMostObject(object);
+  Qz_Object* app = base->applicationImage ? &base->applicationImage->object : nullptr;
+  if (base->panels && Qz_DoMethod(base->panels, kLinkedListCount) == 1 &&
+      Qz_DoMethod(base->panels, kLinkedListIndexOf, outer) == 0) {
+    // The last floating window: closing it is quitting, which asks first.
+    if (app) Qz_DoAsyncMethod(app, qz::kQzAppQuit);
+    return 0;
+  }
+  if (Qz_PluginHoldsOptions(Qz_GetTopMostObject(object))) {
+    Qz_MessageBoxA("Quillantrix", Qz__Text(kRefusedCloseText), 1, base->screen);
+    return 0;
+  }
+  if (app) Qz_DoAsyncMethod(app, kQzPluginClose, outer);
+  return 0;
+}
+
+QzWord Qz__WindowDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
+  if (id == kQzPluginClose) return Qz__Close(object);
+  return qz::kit::inherited(object, id, args);
+}
+
+bool Qz__SetUpWindow(Qz_Object* object) {
+  Qz_DoMethod(object->super, kWindowSetTitle, Qz__Text(kWindowTitleText));
+  Qz_AddNotify(object, kWindowClose, kNotifyAnyValue, object, 2, kQzPluginClose, 0);
+  return true;
+}
+
+void Qz__TearDownWindow(Qz_Object* object) {
+  Qz_ImageBase* base = Qz_GetImageBase();
+  Qz_Object* outer = Qz_GetTopMostObject(object);
+  if (base->panels) Qz_DoMethod(base->panels, kLinkedListRemove, outer);
+  if (base->screen) Qz_DoMethod(base->screen, kLinkedListRemove, outer);
+  if (base->panelWindow == outer) base->panelWindow = nullptr;
+}
+
+const qz::kit::ClassDecl kPluginContainerWindow = {
+    .name = "PluginContainerWindow", .superName = "Window", .classId = kPluginContainerWindowClassId,
+    .handler = Qz__WindowDispatch, .setUp = Qz__SetUpWindow, .tearDown = Qz__TearDownWindow};
+
+}  // namespace
+
+QZ_EXTERN_C_BEGIN
+QZ_EXPORT QzWord Qz_InitPluginContainerWindowClass(Qz_GlobalData*) { return qz::kit::addClass(kPluginContainerWindow); }
+QZ_EXPORT void Qz_CleanupPluginContainerWindowClass(void) { qz::kit::removeClass(kPluginContainerWindow); }
+QZ_EXTERN_C_END

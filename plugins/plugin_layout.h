@@ -1,0 +1,23 @@
+// The panel layout: the root list of floating container windows, read from
+// and written to the layout file, with the same default built in code.
+#pragma once
+
+#include "objects/qz_object.h"
+
+QZ_EXTERN_C_BEGIN
+// The layout from the file at path; the built-in default when the file is
+// missing or cannot be read. NULL only when not even the default can be made.
+QZ_EXPORT Qz_Object* Qz_LoadPluginLayout(const char* path);
+// The default: a root list holding the main panel window, whose container
+// has one page for each of the panels built so far.
+QZ_EXPORT Qz_Object* Qz_DefaultPluginLayout(void);
+// Replaces the layout file with the root list as it is now; the old file
+// stays unless the new one is completely written. 1, or 0 without a root
+// list or when the file cannot be written.
+QZ_EXPORT QzWord Qz_SavePluginLayoutTo(const char* path);
+QZ_EXPORT QzWord Qz_SavePluginLayout(void);
+// True when the object's window shows the mode-options group, the
+// tool-options group or the image-control panel: such windows and their
+// containers are never closed.
+QZ_EXPORT bool Qz_PluginHoldsOptions(Qz_Object* object);
+QZ_EXTERN_C_END

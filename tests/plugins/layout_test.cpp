@@ -1,0 +1,201 @@
+// The panel layout: the default built in code and shipped as a file, the
+// fallback for a missing or unreadable file, atomic saves and a byte-exact
+// round trip; and the options panels' hand-back of the panels they show.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "gadgets/qz_group.h"
+#include "image/qz_image.h"
+#include "objects/object_services.h"
+#include "objects/object_text.h"
+#include "objects/qz_linked_list.h"
+#include "objects/qz_root.h"
+#include "platform/paths.h"
+#include "plugins/plugin_layout.h"
+#include "plugins/qz_root_plugin.h"
+#include "support/temp_dir.h"
+#include "support/ui_harness.h"
+
+#define QZ_PANEL_CLASS(name)                          \
+  QZ_EXTERN_C_BEGIN                                   \
+  QzWord Qz_Init##name##Class(Qz_GlobalData*);        \
+  void Qz_Cleanup##name##Class(void);                 \
+  QZ_EXTERN_C_END
+QZ_PANEL_CLASS(RootPlugin)
+QZ_PANEL_CLASS(PluginContainer)
+QZ_PANEL_CLASS(PluginContainerWindow)
+QZ_PANEL_CLASS(ToolOptionsPlugin)
+QZ_PANEL_CLASS(ModeOptionsPlugin)
+QZ_PANEL_CLASS(PreviewPlugin)
+
+namespace {
+
+using Init = QzWord (*)(Qz_GlobalData*);
+using Cleanup = void (*)();
+const std::pair<Init, Cleanup> kClasses[] = {
+    {Qz_InitRootPluginClass, Qz_CleanupRootPluginClass},
+    {Qz_InitPluginContainerClass, Qz_CleanupPluginContainerClass},
+    {Qz_InitPluginContainerWindowClass, Qz_CleanupPluginContainerWindowClass},
+    {Qz_InitToolOptionsPluginClass, Qz_CleanupToolOptionsPluginClass},
+    {Qz_InitModeOptionsPluginClass, Qz_CleanupModeOptionsPluginClass},
+    {Qz_InitPreviewPluginClass, Qz_CleanupPreviewPluginClass}};
+
+std::string textOf(Qz_Object* object) {
+  size_t length = 0;
+  char* text = Qz_StoreObjectToBuffer(object, &length, 0);
+  std::string out = text ? std::string(text, length) : std::string();
+  std::free(text);
+  return out;
+}
+
+Qz_Object* member(Qz_Object* list, uint32_t index) {
+  return reinterpret_cast<Qz_Object*>(Qz_DoMethod(list, kLinkedListMemberAt, index));
+}
+
+class LayoutTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    for (const auto& c : kClasses) ASSERT_EQ(c.first(nullptr), 1u);
+  }
+  void TearDown() override {
+    Qz_GetImageBase()->panels = nullptr;
+    for (const auto& c : kClasses) c.second();
+  }
+  void write(const std::string& path, const std::string& text) { std::ofstream(path) << text; }
+
+  qztest::UiHarness ui;
+  qztest::TempDir dir;
+};
+
+TEST_F(LayoutTest, DefaultHoldsTheMainPanelWindowWithOnePagePerPanel) {
+  Qz_Object* root = Qz_DefaultPluginLayout();
+  ASSERT_NE(root, nullptr);
+  ASSERT_EQ(Qz_DoMethod(root, kLinkedListCount), 1u);
+  Qz_Object* window = member(root, 0);
+  EXPECT_EQ(Qz_GetObjectClassID(window), kPluginContainerWindowClassId);
+  Qz_Object* container = member(window, 0);
+  EXPECT_EQ(Qz_GetObjectClassID(container), kPluginContainerClassId);
+  EXPECT_EQ(Qz_DoMethod(container, kQzContainerPageCount), 3u);
+  const std::string text = textOf(root);
+  for (const char* panel : {"ToolOptionsPlugin", "ModeOptionsPlugin", "PreviewPlugin"})
+    EXPECT_NE(text.find(panel), std::string::npos) << panel;
+  Qz_DisposeObject(root);
+}
+
+TEST_F(LayoutTest, ShippedFileIsTheDefaultInCode) {
+  // Read from the data root: the layout path itself names the per-user state root.
+  char root[4096] = {};
+  ASSERT_GT(Qz_GetDataRoot(root, sizeof root), 0u);
+  const std::string path = std::string(root) + "/" + kPluginLayoutPath;
+  Qz_Object* shipped = Qz_RestoreObjectFromDisk(path.c_str());
+  ASSERT_NE(shipped, nullptr) << "the default layout file ships in Data/Prefs";
+  Qz_Object* built = Qz_DefaultPluginLayout();
+  EXPECT_EQ(textOf(shipped), textOf(built));
+  Qz_DisposeObject(shipped);
+  Qz_DisposeObject(built);
+}
+
+TEST_F(LayoutTest, MissingOrUnreadableFileGivesTheDefault) {
+  Qz_Object* reference = Qz_DefaultPluginLayout();
+  const std::string expected = textOf(reference);
+  Qz_DisposeObject(reference);
+  struct Case { const char* name; const char* text; };
+  const Case cases[] = {{"missing", nullptr}, {"garbage", "}}}{ not object text\n"},
+                        {"empty", ""}, {"not a layout", "Root\n{\n}\n"}};
+  for (const Case& c : cases) {
+    const std::string path = dir.file(c.name);
+    if (c.text) write(path, c.text);
+    Qz_Object* root = Qz_LoadPluginLayout(path.c_str());
+    ASSERT_NE(root, nullptr) << c.name;
+    EXPECT_EQ(textOf(root), expected) << c.name;
+    Qz_DisposeObject(root);
+  }
+}
+
+TEST_F(LayoutTest, TwoPagesRoundTripByteExactAndSavingTwiceLeavesOneFile) {
+  Qz_Object* root = Qz_DefaultPluginLayout();
+  ASSERT_NE(root, nullptr);
+  // A second floating window with two pages.
+  Qz_Object* window = Qz_CreateObject("PluginContainerWindow");
+  Qz_Object* container = Qz_CreateObject("PluginContainer");
+  for (const char* panel : {"PreviewPlugin", "RootPlugin"}) {
+    Qz_Object* group = Qz_CreateObject("Group", kGroupSetMode, kPluginGroupVertical);
+    Qz_DoMethod(group, kLinkedListAddTail, Qz_CreateObject(panel));
+    Qz_DoMethod(container, kLinkedListAddTail, group);
+  }
+  EXPECT_EQ(Qz_DoMethod(container, kQzContainerPageCount), 2u);
+  Qz_DoMethod(window, kLinkedListAddTail, container);
+  Qz_DoMethod(root, kLinkedListAddTail, window);
+  Qz_GetImageBase()->panels = root;
+
+  const std::string path = dir.file("layout.QzStr");
+  ASSERT_EQ(Qz_SavePluginLayoutTo(path.c_str()), 1u);
+  ASSERT_EQ(Qz_SavePluginLayoutTo(path.c_str()), 1u);
+  int files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+    EXPECT_EQ(entry.path().filename(), "layout.QzStr");
+    ++files;
+  }
+  EXPECT_EQ(files, 1);
+
+  Qz_Object* restored = Qz_LoadPluginLayout(path.c_str());
+  ASSERT_NE(restored, nullptr);
+  EXPECT_EQ(textOf(restored), textOf(root));
+  EXPECT_EQ(Qz_DoMethod(member(member(restored, 1), 0), kQzContainerPageCount), 2u);
+  Qz_GetImageBase()->panels = nullptr;
+  Qz_DisposeObject(restored);
+  Qz_DisposeObject(root);
+}
+
+TEST_F(LayoutTest, SaveWithoutALayoutWritesNothing) {
+  const std::string path = dir.file("layout.QzStr");
+  write(path, "old");
+  EXPECT_EQ(Qz_SavePluginLayoutTo(path.c_str()), 0u);
+  std::ifstream in(path);
+  std::string kept((std::istreambuf_iterator<char>(in)), {});
+  EXPECT_EQ(kept, "old");
+}
+
+TEST_F(LayoutTest, AnEmptyPageIsLaidOutWithoutAPanel) {
+  Qz_Object* container = Qz_CreateObject("PluginContainer");
+  ASSERT_NE(container, nullptr);
+  Qz_DoMethod(container, kQzContainerNewPage, " ");
+  Qz_DoMethod(container, kRootMeasure);
+  EXPECT_EQ(Qz_DoMethod(container, kQzContainerPageCount), 1u);
+  Qz_DisposeObject(container);
+}
+
+// The options panels hand the image base their groups and give the panels
+// shown in them back when they go: those belong to the tools and modes.
+TEST_F(LayoutTest, OptionsPanelsLeaveTheShownPanelsToTheirOwners) {
+  Qz_ImageBase* base = Qz_GetImageBase();
+  Qz_Object* tools = Qz_CreateObject("ToolOptionsPlugin");
+  Qz_Object* modes = Qz_CreateObject("ModeOptionsPlugin");
+  ASSERT_NE(tools, nullptr);
+  ASSERT_NE(modes, nullptr);
+  ASSERT_NE(base->panelGroups[0], nullptr);
+  EXPECT_EQ(base->panelGroups[1], tools);
+  ASSERT_NE(base->modePanelGroup, nullptr);
+  EXPECT_EQ(Qz_DoMethod(modes, kQzPreviewGetIcon), 0u);
+  Qz_Object* toolPanels[] = {Qz_CreateObject("Group"), Qz_CreateObject("Group")};
+  Qz_Object* modePanel = Qz_CreateObject("Group");
+  for (Qz_Object* p : toolPanels) Qz_DoMethod(base->panelGroups[0], kLinkedListAddTail, p);
+  Qz_DoMethod(base->modePanelGroup, kLinkedListAddTail, modePanel);
+  Qz_DisposeObject(tools);
+  Qz_DisposeObject(modes);
+  EXPECT_EQ(base->panelGroups[0], nullptr);
+  EXPECT_EQ(base->panelGroups[1], nullptr);
+  EXPECT_EQ(base->modePanelGroup, nullptr);
+  // Still alive (a second dispose of a freed object would be refused).
+  for (Qz_Object* p : toolPanels) {
+    EXPECT_EQ(Qz_GetParentObject(p), nullptr);
+    Qz_DisposeObject(p);
+  }
+  Qz_DisposeObject(modePanel);
+}
+
+}  // namespace

@@ -1,0 +1,175 @@
+// RootPlugin in a headless window: fold and unfold, the click threshold of a
+// drag by the title, the last panel that never tears off, a failed tear-off
+// that keeps the panel, hover and dispose, and the class-name-only object text.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "gadgets/qz_group.h"
+#include "gadgets/qz_window.h"
+#include "host/headless/headless_host.h"
+#include "image/qz_image.h"
+#include "objects/object_services.h"
+#include "objects/object_text.h"
+#include "objects/qz_draw_info.h"
+#include "objects/qz_notify.h"
+#include "objects/qz_root.h"
+#include "platform/windows.h"
+#include "plugins/qz_root_plugin.h"
+#include "support/ui_harness.h"
+
+QZ_EXTERN_C_BEGIN
+QzWord Qz_InitRootPluginClass(Qz_GlobalData*);
+void Qz_CleanupRootPluginClass(void);
+Qz_Object* Qz_LastHoveredPlugin(void);
+QZ_EXTERN_C_END
+
+namespace {
+
+Window* windowOf(Qz_Object* o) {
+  auto* info = reinterpret_cast<Qz_DrawInfo*>(Qz_DoMethod(o, kRootGetDrawInfo));
+  return info ? info->window : nullptr;
+}
+
+class RootPluginTest : public testing::Test {
+ protected:
+  void SetUp() override { ASSERT_EQ(Qz_InitRootPluginClass(nullptr), 1u); }
+  void TearDown() override { Qz_CleanupRootPluginClass(); }
+
+  // A panel titled as given, holding one test gadget as its content.
+  Qz_Object* panel(const char* title) {
+    Qz_Object* p = Qz_CreateObject("RootPlugin", kQzPluginSetTitle, title);
+    if (p) Qz_DoMethod(p, kGroupAddTail, qztest::TestGadget::make({.minWidth = 60, .minHeight = 30}));
+    return p;
+  }
+  Qz_Object* dropGroup(std::vector<Qz_Object*> members) {
+    Qz_Object* g = ui.group(1, std::move(members), 2);
+    Qz_DoMethod(g, kGroupSetAcceptsDrops, 1);
+    return g;
+  }
+
+  // A left press and release over the middle of the title: the press is
+  // where a drag by the title would start.
+  void pressTitle(Qz_Object* win, Qz_Object* p) {
+    Window* w = windowOf(p);
+    ASSERT_NE(w, nullptr);
+    const Qz_LayoutBox b = qztest::UiHarness::box(p);
+    pressX = w->LeftEdge + b.left + b.width / 2;
+    pressY = w->TopEdge + b.top + 4;
+    qz::headless::moveTo(pressX, pressY);
+    qz::headless::press();
+    ASSERT_TRUE(ui.settle(win));
+    qz::headless::release();
+    ASSERT_TRUE(ui.settle(win));
+    ASSERT_TRUE(ui.settle(win));
+  }
+
+  qztest::UiHarness ui;
+  int pressX = 0, pressY = 0;
+};
+
+TEST_F(RootPluginTest, FoldAndUnfoldAreIdempotentAndMoveTheContentOutAndBack) {
+  Qz_Object* gadget = qztest::TestGadget::make({});
+  Qz_Object* p = Qz_CreateObject("RootPlugin");
+  ASSERT_NE(p, nullptr);
+  Qz_DoMethod(p, kGroupAddTail, gadget);
+  ASSERT_EQ(Qz_GetParentObject(gadget) != nullptr, true);
+  struct Step { uint32_t id; bool inBody; };
+  const Step steps[] = {{kQzPluginFold, false}, {kQzPluginFold, false}, {kQzPluginUnfold, true},
+                        {kQzPluginUnfold, true}, {kQzPluginFold, false}};
+  for (const Step& s : steps) {
+    EXPECT_EQ(Qz_DoMethod(p, s.id), 0u);
+    EXPECT_EQ(Qz_GetParentObject(gadget) != nullptr, s.inBody) << std::hex << s.id;
+  }
+  // Disposed while folded, the content goes with the panel (no leak under ASan).
+  Qz_DisposeObject(p);
+}
+
+TEST_F(RootPluginTest, TitlesAndTabPathAreKept) {
+  Qz_Object* p = Qz_CreateObject("RootPlugin", kQzPluginSetTitle, "Preview", kQzPluginSetShortTitle, "Prev",
+                                 kQzPluginSetTabImagePath, "Data/Images/Tabs/ModeOptions");
+  ASSERT_NE(p, nullptr);
+  EXPECT_STREQ(reinterpret_cast<const char*>(Qz_DoMethod(p, kQzPluginGetTitle)), "Preview");
+  EXPECT_STREQ(reinterpret_cast<const char*>(Qz_DoMethod(p, kQzPluginGetShortTitle)), "Prev");
+  EXPECT_STREQ(reinterpret_cast<const char*>(Qz_DoMethod(p, kQzPluginGetTabImagePath)),
+               "Data/Images/Tabs/ModeOptions");
+  Qz_DoMethod(p, kQzPluginSetShortTitle, QzWord(0));
+  EXPECT_STREQ(reinterpret_cast<const char*>(Qz_DoMethod(p, kQzPluginGetShortTitle)), "");
+  Qz_DisposeObject(p);
+}
+
+TEST_F(RootPluginTest, StoredAsItsClassNameAlone) {
+  Qz_Object* p = panel("Stored");
+  ASSERT_NE(p, nullptr);
+  size_t length = 0;
+  char* text = Qz_StoreObjectToBuffer(p, &length, 0);
+  ASSERT_NE(text, nullptr);
+  const std::string stored(text, length);
+  std::free(text);
+  EXPECT_NE(stored.find("RootPlugin"), std::string::npos);
+  EXPECT_EQ(stored.find("Group"), std::string::npos) << stored;
+  EXPECT_EQ(stored.find("Text"), std::string::npos) << stored;
+  Qz_DisposeObject(p);
+}
+
+// A release within 5 pixels of the press in both directions is a click; 6
+// in either direction moves the panel to the group it was dropped on.
+TEST_F(RootPluginTest, ReleaseWithinFivePixelsIsAClick) {
+  struct Case { int dx, dy; bool moves; };
+  const Case cases[] = {{0, 0, false}, {5, 5, false}, {-5, -5, false}, {6, 0, true}, {0, 6, true}, {-6, 3, true}};
+  for (const Case& c : cases) {
+    Qz_Object* a = panel("A");
+    Qz_Object* b = panel("B");
+    Qz_Object* source = dropGroup({a, b});
+    Qz_Object* target = dropGroup({qztest::TestGadget::make({})});
+    Qz_Object* win = ui.window("Panels", 100, 100);
+    Qz_DoMethod(win, kGroupAddTail, ui.group(2, {source, target}, 4));
+    ASSERT_TRUE(ui.open(win));
+    pressTitle(win, a);
+    ASSERT_EQ(Qz_GetParentObject(a), source) << "a click on the title moves nothing";
+    Qz_DoNotify(a, kGroupDrop, qz::toWord(target), pressX + c.dx, pressY + c.dy);
+    EXPECT_EQ(Qz_GetParentObject(a), c.moves ? target : source) << c.dx << "," << c.dy;
+    ui.dispose(win);
+  }
+}
+
+// Dropped outside every window: the only panel stays; a tear-off that cannot
+// make its window puts the panel back where it was.
+TEST_F(RootPluginTest, DropOutsideKeepsTheLastPanelAndSurvivesAFailedTearOff) {
+  for (int panels : {1, 2}) {
+    Qz_Object* a = panel("A");
+    Qz_Object* source = panels == 1 ? dropGroup({a}) : dropGroup({a, panel("B")});
+    Qz_Object* win = ui.window("Panels", 100, 100);
+    Qz_DoMethod(win, kGroupAddTail, source);
+    ASSERT_TRUE(ui.open(win));
+    pressTitle(win, a);
+    Qz_DoNotify(a, kGroupDrop, QzWord(0), pressX + 300, pressY + 200);
+    EXPECT_EQ(Qz_GetParentObject(a), source) << panels;
+    EXPECT_EQ(Qz_DoMethod(source, kGroupIndexOf, a), 0u) << "kept in its place";
+    ui.dispose(win);
+  }
+}
+
+TEST_F(RootPluginTest, HoverUnfoldsOnTheTabAndDisposeForgetsTheLastHovered) {
+  Qz_Object* a = panel("A");
+  Qz_Object* win = ui.window("Panels", 100, 100);
+  Qz_DoMethod(win, kGroupAddTail, dropGroup({a, qztest::TestGadget::make({.minWidth = 60, .minHeight = 60})}));
+  // Command 4 turns hover on, as a chosen menu item with that user data does.
+  Qz_Object* item = Qz_CreateObject("Group", kRootSetUserData, kPluginCommandToggleHover);
+  Qz_DoNotify(a, 0xC0064, qz::toWord(item));
+  Qz_DisposeObject(item);
+  Qz_DoMethod(a, kQzPluginFold);
+  ASSERT_TRUE(ui.open(win));
+  Window* w = windowOf(a);
+  ASSERT_NE(w, nullptr);
+  const Qz_LayoutBox b = qztest::UiHarness::box(a);
+  qz::headless::moveTo(w->LeftEdge + b.left + 10, w->TopEdge + b.top + 4);
+  ASSERT_TRUE(ui.settle(win));
+  ASSERT_TRUE(ui.settle(win));
+  EXPECT_EQ(Qz_LastHoveredPlugin(), a);
+  ui.dispose(win);
+  EXPECT_EQ(Qz_LastHoveredPlugin(), nullptr);
+}
+
+}  // namespace
