@@ -77,7 +77,7 @@ TEST(X11Gadgets, PagesRadioColumnAndFolderTreeAnswerClicks) {
   ASSERT_NE(shown, 0u);
   auto* folder = reinterpret_cast<Qz_Object*>(shown);
 
-  Qz_Object* row = Qz_CreateObject("Group", kGroupSetMode, 2, kGroupSetSpacing, 8);
+  Qz_Object* row = Qz_CreateObject("Group", kGroupSetMode, 2, kGroupSetSpacing, 8, kRootSetWeight, 100);
   // Groups weigh 200 by default; an even split keeps both inside the row.
   Qz_DoMethod(pages, kRootSetWeight, 100);
   Qz_DoMethod(tree, kRootSetWeight, 100);
