@@ -212,4 +212,22 @@ TEST_F(VirtualGroup, ScrollersFollowTheContentsAndHideWhenNotNeeded) {
   EXPECT_EQ(qztest::UiHarness::box(narrow).top, top - (total - shown)) << "held at the last position";
 }
 
+TEST_F(VirtualGroup, ContentsAndScrollersStayInsideTheViewport) {
+  Qz_Object* v = Qz_CreateObject("VirtualGroup");
+  ASSERT_NE(v, nullptr);
+  Qz_Object* wide = qztest::TestGadget::make({.minWidth = 40, .minHeight = 400, .maxWidth = 1000, .maxHeight = 400});
+  Qz_DoMethod(v, kGroupAddTail, wide);
+  Qz_Object* win = ui.window("View", 100, 100, 200, 120);
+  Qz_DoMethod(win, kGroupAddTail, v);
+  ASSERT_TRUE(ui.open(win));
+  const Qz_LayoutBox view = qztest::UiHarness::box(v);
+  const Qz_LayoutBox contents = qztest::UiHarness::box(wide);
+  EXPECT_LE(contents.left + contents.width, view.left + view.width) << "a stretching member fills, not overflows";
+  auto* row = reinterpret_cast<Qz_Object*>(Qz_DoMethod(v->super, kGroupLast));
+  auto* horizontal = reinterpret_cast<Qz_Object*>(Qz_DoMethod(row, kGroupFirst));
+  const Qz_LayoutBox bar = qztest::UiHarness::box(horizontal);
+  EXPECT_LE(bar.left + bar.width, view.left + view.width);
+  EXPECT_LE(bar.top + bar.height, view.top + view.height);
+}
+
 }  // namespace
