@@ -175,7 +175,7 @@ bool Qz__SetUp(Qz_Object* object) {
   Qz__Add(column, Qz_CreateObject("Space", kFixHeight, 4, kRootSetWeight, 0), &ok);
   Qz_Object* row = Qz__Add(column, Qz_CreateObject("Group", kGroupSetMode, 2, kGroupSetSpacing, 4, kRootSetWeight, 0), &ok);
   if (!ok) return false;
-  t->check = Qz__Add(row, Qz_CreateObject("CheckBox", kRootSetLabel, Qz_CatalogString(369)), &ok);
+  t->check = Qz__Add(row, Qz_CreateObject("CheckBox", kRootSetLabel, Qz_CatalogString(369), kRootSetWeight, 0), &ok);
   if (!ok) return false;
   Qz__SetShowAtStart(t, true);
   Qz__Add(row, Qz_CreateObject("Space", kFixHeight, kSpaceZeroSize, kRootSetWeight, 100), &ok);
