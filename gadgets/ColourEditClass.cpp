@@ -140,7 +140,8 @@ bool Qz__Fill(Qz_Object* group, std::initializer_list<Qz_Object*> members) {
 }
 
 // The fields' tabs are narrow strips of the same five fields without a
-// marker; the pages are the full fields, kept as handles.
+// marker, of a fixed size so that all five fit; the pages are the full
+// fields, kept as handles.
 Qz_Object* Qz__FieldPages(Qz_ColourEditObject* e) {
   Qz_Object* pages = Qz_CreateObject("Pages");
   if (pages == nullptr) return nullptr;
@@ -148,7 +149,7 @@ Qz_Object* Qz__FieldPages(Qz_ColourEditObject* e) {
   Qz_DoMethod(pages, kPagesLabelsPhase, 1);
   for (const char* kind : kKinds)
     made = Qz__Fill(pages, {Qz_CreateObject("ColourSpace", kColourSpaceSetKind, kind, kColourSpaceHideMarker, 0,
-                                            kFixHeight, 16)}) && made;
+                                            kFixWidth, 48, kFixHeight, 16)}) && made;
   Qz_DoMethod(pages, kPagesLabelsPhase, 0);
   // The fields keep a fixed height so the sliders below always have their room.
   for (int i = 0; i < kViews; ++i) {
@@ -169,7 +170,8 @@ Qz_Object* Qz__ControlPages(Qz_ColourEditObject* e) {
   if (pages == nullptr) return nullptr;
   Qz_DoMethod(pages, kPagesLabelsPhase, 1);
   bool made = true;
-  for (const char* tab : {"RGB", "HSV", "HTML"}) made = Qz__Fill(pages, {Qz_CreateObject("Text", kRootSetLabel, tab)}) && made;
+  for (const char* tab : {"RGB", "HSV", "HTML"})
+    made = Qz__Fill(pages, {Qz_CreateObject("Text", kRootSetLabel, tab, kFixWidth, 48)}) && made;
   Qz_DoMethod(pages, kPagesLabelsPhase, 0);
   const char* formats[kSliders] = {"R %ld", "G %ld", "B %ld", "H %ld", "S %ld", "V %ld"};
   for (int i = 0; i < kSliders; ++i) e->sliders[i] = Qz__Slider(formats[i], i == 3 ? 359 : 255);
@@ -195,7 +197,8 @@ bool Qz__SetUp(Qz_Object* object) {
   e->pages = Qz__FieldPages(e);
   if (e->pages == nullptr) return false;
   Qz_DoMethod(object->super, kGroupAddTail, e->pages);
-  e->box = Qz_CreateObject("ColourBox", kColourBoxSetHeight, 20);
+  // The box keeps a narrow width: the tabbed sliders take the rest of the row.
+  e->box = Qz_CreateObject("ColourBox", kColourBoxSetWidth, 64, kColourBoxSetHeight, 20);
   Qz_Object* row = Qz_CreateObject("Group", kGroupSetMode, 2, kGroupSetSpacing, 4);
   // The group disposes what it holds when the editor is disposed.
   if (!Qz__Fill(row, {e->box, Qz__ControlPages(e)})) {

@@ -36,7 +36,7 @@ TEST(X11Gui, ColourEditorWithAPickedColour) {
   QzWord picked = 0xFFFFFFFF;
   Qz_AddCallBackNotify(edit, kQzColourEditColour, kNotifyAnyValue, noteColour, reinterpret_cast<QzWord>(&picked));
   Qz_Object* win = Qz_CreateObject("Window", kWindowSetTitle, "Colour", kWindowSetKind, 1, kWindowSetX, 120,
-                                   kWindowSetY, 80, kWindowSetW, 420);
+                                   kWindowSetY, 80, kWindowSetW, 520);
   ASSERT_NE(win, nullptr);
   Qz_DoMethod(win, kGroupAddTail, edit);
   Qz_DoMethod(win, kRootOpen);
