@@ -166,7 +166,8 @@ Qz_Object* Qz__FieldPages(Qz_ColourEditObject* e) {
 
 // The sliders and the HTML field are pages under the tabs "RGB", "HSV" and "HTML".
 Qz_Object* Qz__ControlPages(Qz_ColourEditObject* e) {
-  Qz_Object* pages = Qz_CreateObject("Pages");
+  // A weight like the box's: with a group's larger weight the tabbed controls would be laid out past the row.
+  Qz_Object* pages = Qz_CreateObject("Pages", kRootSetWeight, 100);
   if (pages == nullptr) return nullptr;
   Qz_DoMethod(pages, kPagesLabelsPhase, 1);
   bool made = true;
