@@ -171,8 +171,7 @@ Qz_Object* Qz__ControlPages(Qz_ColourEditObject* e) {
   if (pages == nullptr) return nullptr;
   Qz_DoMethod(pages, kPagesLabelsPhase, 1);
   bool made = true;
-  for (const char* tab : {"RGB", "HSV", "HTML"})
-    made = Qz__Fill(pages, {Qz_CreateObject("Text", kRootSetLabel, tab, kFixWidth, 48)}) && made;
+  for (const char* tab : {"RGB", "HSV", "HTML"}) made = Qz__Fill(pages, {Qz_CreateObject("Text", kRootSetLabel, tab)}) && made;
   Qz_DoMethod(pages, kPagesLabelsPhase, 0);
   const char* formats[kSliders] = {"R %ld", "G %ld", "B %ld", "H %ld", "S %ld", "V %ld"};
   for (int i = 0; i < kSliders; ++i) e->sliders[i] = Qz__Slider(formats[i], i == 3 ? 359 : 255);
