@@ -34,4 +34,15 @@ int32_t histogramBar(uint32_t count, uint32_t largest, int32_t innerHeight) {
   return int32_t(uint64_t(std::min(count, largest)) * uint64_t(innerHeight) / largest);
 }
 
+std::vector<int32_t> histogramBars(const uint32_t* table, uint32_t length, int32_t shown, int32_t innerWidth,
+                                   int32_t innerHeight) {
+  std::vector<int32_t> bars(size_t(std::max(innerWidth, 0)), 0);
+  if (!table || length == 0 || shown <= 0) return bars;
+  const uint32_t readable = uint32_t(std::min<uint64_t>(uint64_t(shown), length));
+  const uint32_t largest = *std::max_element(table, table + readable);
+  for (int32_t x = 0; x < innerWidth; ++x)
+    bars[size_t(x)] = histogramBar(table[histogramEntryFor(x, innerWidth, shown, readable)], largest, innerHeight);
+  return bars;
+}
+
 }  // namespace qz::panelgadgets

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "platform/qz_export.h"
 
@@ -35,5 +36,12 @@ QZ_EXPORT uint32_t histogramEntryFor(int32_t x, int32_t innerWidth, int32_t show
 // A bar's height in an inner height for a count, scaled so the largest
 // count reaches the top; 0 when the largest count is 0 (a flat line).
 QZ_EXPORT int32_t histogramBar(uint32_t count, uint32_t largest, int32_t innerHeight);
+
+// The bar of every pixel column of the graph: the largest of the entries
+// shown reaches the inner height. Only entries below both `shown` and the
+// table's length are read; no table, nothing shown or a zero largest count
+// gives a flat line of zeros.
+QZ_EXPORT std::vector<int32_t> histogramBars(const uint32_t* table, uint32_t length, int32_t shown,
+                                             int32_t innerWidth, int32_t innerHeight);
 
 }  // namespace qz::panelgadgets
