@@ -5,10 +5,13 @@
 // full undo copy of the image. Unanswered ids go to the inner object.
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 #include "actions/action_internal.h"
 #include "gadgets/qz_group.h"
 #include "image/image_internal.h"
+#include "image/polygon_fill.h"
+#include "image/qz_compositor.h"
 #include "objects/catalogue.h"
 #include "objects/qz_linked_list.h"
 
@@ -218,6 +221,26 @@ void Qz__ReplayCurve(RootActionData* a, bool mark) {
   sender.end(nullptr);
 }
 
+// A filled outline: its points filled into the layer's transparency, the
+// other button removing; a marked apply also composites and redraws.
+void Qz__FillOutline(RootActionData* a, bool mark) {
+  std::vector<int32_t> xy;
+  xy.reserve(size_t(Qz__PointCount(a)) * 2);
+  Qz__ForEachPoint(a, [&](const Point& p) {
+    xy.push_back(p.x);
+    xy.push_back(p.y);
+    return true;
+  });
+  qz::FillBounds b{};
+  if (!qz::fillOutline(a->layer, xy.data(), int32_t(xy.size() / 2), a->gradientKind, int16_t(a->gradientLevel),
+                       a->qualifier == 2, &b))
+    return;
+  Qz_ModifiedImageData(a->layer, b.x0, b.y0, b.x1, b.y1);
+  if (!mark) return;
+  Qz_ProcessLayer(a->layer, b.x0, b.y0, b.x1, b.y1);
+  Qz_RedrawLayer(a->layer, b.x0, b.y0, b.x1, b.y1);
+}
+
 QzWord Qz__Apply(RootActionData* a, bool mark) {
   if (!a->layer) return 1;
   switch (a->flags) {
@@ -225,7 +248,8 @@ QzWord Qz__Apply(RootActionData* a, bool mark) {
     case kActionLines:
     case kActionOutline: Qz__ReplayLines(a, 0, mark); break;
     case kActionCurve: Qz__ReplayCurve(a, mark); break;
-    default: break;  // the polygon fill and the subclasses' kinds are not drawn here
+    case kActionPolygon: Qz__FillOutline(a, mark); break;
+    default: break;  // the subclasses' kinds are not drawn here
   }
   return 1;
 }

@@ -115,6 +115,10 @@ inline constexpr uint32_t kColourActionGetRGB = 0x13960014;
 inline constexpr uint32_t kColourActionSetNewRGB = 0x1396001e;
 inline constexpr uint32_t kColourActionGetNewRGB = 0x13960028;
 inline constexpr uint32_t kColourActionRecord = kQzImageSetColour;  // the new colour, recorded
+inline constexpr uint32_t kFloodFillSetTolerance = 0x1391000a;
+inline constexpr uint32_t kFloodFillGetTolerance = 0x13910014;
+inline constexpr uint32_t kFloodFillSetSoftness = 0x1391001e;  // percent
+inline constexpr uint32_t kFloodFillGetSoftness = 0x13910028;
 inline constexpr uint32_t kFillImageActionSetValue = 0x139a000a;
 inline constexpr uint32_t kFillImageActionGetValue = 0x139a0014;
 inline constexpr uint32_t kModeActionSetName = 0x10005a;
@@ -203,6 +207,8 @@ QZ_EXPORT QzWord Qz_InitRootActionClass(Qz_GlobalData* globalData);
 QZ_EXPORT void Qz_CleanupRootActionClass(void);
 QZ_EXPORT QzWord Qz_InitPointActionClass(Qz_GlobalData* globalData);
 QZ_EXPORT void Qz_CleanupPointActionClass(void);
+QZ_EXPORT QzWord Qz_InitFloodFillActionClass(Qz_GlobalData* globalData);
+QZ_EXPORT void Qz_CleanupFloodFillActionClass(void);
 QZ_EXPORT QzWord Qz_InitFillImageActionClass(Qz_GlobalData* globalData);
 QZ_EXPORT void Qz_CleanupFillImageActionClass(void);
 QZ_EXPORT QzWord Qz_InitImageActionClass(Qz_GlobalData* globalData);

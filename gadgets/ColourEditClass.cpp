@@ -23,6 +23,7 @@ using qz::Hsv;
 constexpr const char* kKinds[] = {"HSV", "HSV2", "HK", "HW", "SV"};
 constexpr int kViews = 5;
 constexpr int kSliders = 6;  // R, G, B, H, S, V
+constexpr int32_t kFieldHeight = 160;
 
 struct Qz_ColourEditObject {
   Qz_Object header;
@@ -131,7 +132,9 @@ bool Qz__SetUp(Qz_Object* object) {
   Qz_ColourEditObject* e = Qz__Self(object);
   e->pages = Qz_CreateObject("Group", kGroupSetMode, 4);
   e->box = Qz_CreateObject("ColourBox", kColourBoxSetHeight, 20);
-  for (int i = 0; i < kViews; ++i) e->views[i] = Qz_CreateObject("ColourSpace", kColourSpaceSetKind, kKinds[i]);
+  // The fields keep a fixed height so the sliders below always have their room.
+  for (int i = 0; i < kViews; ++i)
+    e->views[i] = Qz_CreateObject("ColourSpace", kColourSpaceSetKind, kKinds[i], kFixHeight, kFieldHeight);
   const char* formats[kSliders] = {"R %ld", "G %ld", "B %ld", "H %ld", "S %ld", "V %ld"};
   for (int i = 0; i < kSliders; ++i) e->sliders[i] = Qz__Slider(formats[i], i == 3 ? 359 : 255);
   e->html = Qz_CreateObject("StringEdit", kStringEditSetMaxLength, 7);

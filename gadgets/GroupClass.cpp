@@ -508,6 +508,44 @@ void relayout(Qz_Object* self) {
 
 // ---- scrolling -------------------------------------------------------------
 
+// After a scroll by dx, dy: the pixels still shown move with the contents
+// and only the strip they uncover is drawn, under a clip of that strip.
+// A diagonal scroll, or one by the viewport or more, draws everything.
+void drawUncovered(Qz_Object* self, int32_t dx, int32_t dy) {
+  GroupObject* g = asGroup(self);
+  const Region* view = g->box->clipRegion;
+  if (view == nullptr || (dx != 0 && dy != 0)) {
+    draw(self);
+    return;
+  }
+  const Rectangle v = view->bounds;
+  const int32_t width = v.MaxX - v.MinX + 1, height = v.MaxY - v.MinY + 1;
+  if (std::abs(dx) >= width || std::abs(dy) >= height) {
+    draw(self);
+    return;
+  }
+  Rectangle strip = v;
+  if (dy > 0) strip.MinY = to16(v.MaxY - dy + 1);
+  if (dy < 0) strip.MaxY = to16(v.MinY - dy - 1);
+  if (dx > 0) strip.MinX = to16(v.MaxX - dx + 1);
+  if (dx < 0) strip.MaxX = to16(v.MinX - dx - 1);
+  Region* uncovered = NewRegion();
+  if (uncovered == nullptr) {
+    draw(self);
+    return;
+  }
+  ClearRegion(uncovered);
+  OrRectRegion(uncovered, &strip);
+  if (Qz_DrawInfo* info = Qz_LockDrawInfo(self)) {
+    Qz_ScrollRastPort(info->rastPort, dx, dy, v.MinX, v.MinY, v.MaxX, v.MaxY);
+    Qz_UnlockDrawInfo(self);
+  }
+  Qz_DoMethod(self->super, kRootSetClipRegion, uncovered);
+  draw(self);
+  Qz_DoMethod(self->super, kRootSetClipRegion, g->clip);
+  DisposeRegion(uncovered);
+}
+
 QzWord scrollTo(Qz_Object* self, int32_t x, int32_t y) {
   GroupObject* g = asGroup(self);
   const int32_t dx = x - g->scrollX, dy = y - g->scrollY;
@@ -519,7 +557,7 @@ QzWord scrollTo(Qz_Object* self, int32_t x, int32_t y) {
   if ((dx != 0 || dy != 0) && g->layoutEnable > 0 && g->box != nullptr && drawInfoOf(self) != nullptr &&
       drawInfoOf(self)->window != nullptr) {
     place(self, g->box->left, g->box->top, g->box->width, g->box->height);
-    draw(self);
+    drawUncovered(self, dx, dy);
   }
   return 1;
 }

@@ -169,9 +169,10 @@ bool Qz__SetUp(Qz_Object* object) {
   if (!ok) return false;
   Qz_Object* picture = Qz__Add(framed, Qz_CreateObject("BitMap", kRootSetWeight, 0), &ok);
   if (picture) Qz_DoMethod(picture, kBitMapLoad, "Data/Images/DidYouKnow.iff");
-  t->tipsArea = Qz__Add(framed, Qz_CreateObject("Group", kGroupSetMode, 1), &ok);
-  // A strut keeps the framed area as tall as the window's height allows for a long tip.
-  Qz__Add(framed, Qz_CreateObject("Space", kFixWidth, kSpaceZeroSize, kFixHeight, 150, kRootSetWeight, 0), &ok);
+  // A fixed area: a long tip wraps inside it and never pushes the buttons out of the window.
+  t->tipsArea = Qz__Add(framed, Qz_CreateObject("Group", kGroupSetMode, 1, kGroupSetFixedWidth, 1,
+                                                kGroupSetFixedHeight, 1), &ok);
+  Qz__Add(t->tipsArea, Qz_CreateObject("Space", kFixWidth, 240, kFixHeight, kSpaceZeroSize), &ok);
   Qz__Add(column, Qz_CreateObject("Space", kFixHeight, 4, kRootSetWeight, 0), &ok);
   Qz_Object* row = Qz__Add(column, Qz_CreateObject("Group", kGroupSetMode, 2, kGroupSetSpacing, 4, kRootSetWeight, 0), &ok);
   if (!ok) return false;

@@ -135,8 +135,8 @@ QZ_EXPORT QzWord Qz_InitImageClass(Qz_GlobalData*) {
   return Qz_InitImageViewClass(nullptr);
 }
 
-QZ_EXPORT void Qz_CleanupImageClass(Qz_GlobalData* /*globalData*/) {
-  Qz_CleanupImageViewClass(nullptr);
+QZ_EXPORT void Qz_CleanupImageClass(void) {
+  Qz_CleanupImageViewClass();
   qz::kit::removeClass(kImageClass);
 }
 

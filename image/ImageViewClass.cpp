@@ -652,7 +652,7 @@ QZ_EXPORT QzWord Qz_InitImageViewClass(Qz_GlobalData* /*globalData*/) {
   return qz::kit::addClass(kImageViewClass);
 }
 
-QZ_EXPORT void Qz_CleanupImageViewClass(Qz_GlobalData* /*globalData*/) {
+QZ_EXPORT void Qz_CleanupImageViewClass(void) {
   Qz_ImageHooks* hooks = Qz_GetImageHooks();
   if (hooks->startImageThread == &qz::startImageThread) hooks->startImageThread = nullptr;
   if (hooks->viewGeometry == &viewGeometry) hooks->viewGeometry = nullptr;

@@ -38,7 +38,7 @@ QZ_EXTERN_C_BEGIN
 // Registers ImageView and installs the image thread and the view's redraw
 // into the image model's hooks. Called by Qz_InitImageClass.
 QZ_EXPORT QzWord Qz_InitImageViewClass(Qz_GlobalData* globalData);
-QZ_EXPORT void Qz_CleanupImageViewClass(Qz_GlobalData* globalData);
+QZ_EXPORT void Qz_CleanupImageViewClass(void);
 
 // Loading: a new Image (a document unless kQzLoadPlain), or none.
 QZ_EXPORT Qz_Image* Qz__LoadImageA(const char* fileName, const char* secondName, Qz_Object* format,

@@ -457,6 +457,6 @@ QZ_EXPORT void Qz_SplitRGB(uint8_t* r, uint8_t* g, uint8_t* b, const uint8_t* in
 
 // ---- the Image class (creation, disposal, plain fields and the layer list) -----------------
 QZ_EXPORT QzWord Qz_InitImageClass(Qz_GlobalData* globalData);
-QZ_EXPORT void Qz_CleanupImageClass(Qz_GlobalData* globalData);
+QZ_EXPORT void Qz_CleanupImageClass(void);
 
 QZ_EXTERN_C_END

@@ -22,9 +22,9 @@ constexpr size_t kAppHeaderBytes = 512;
 constexpr size_t kFrameAt = kAppHeaderBytes + 2;
 constexpr size_t kVersionAt = kFrameAt + 8;
 constexpr uint16_t kEndOfPicture = 0x00FF;
-// A pen-drawn picture may cover far more pixels than its file has bytes;
-// beyond this many a byte the frame is taken for damage.
-constexpr uint64_t kMostPixelsPerByte = 1 << 16;
+// A pen-drawn picture may cover more pixels than its file has bytes; beyond
+// this many a byte the frame is taken for damage.
+constexpr uint64_t kMostPixelsPerByte = 1024;
 constexpr uint32_t kMostWriteWidth = 0x7FFF / 2;
 
 struct Rect {

@@ -42,4 +42,12 @@ QZ_EXPORT QzWord Qz_InitRootToolClass(Qz_GlobalData* globalData);
 QZ_EXPORT void Qz_CleanupRootToolClass(void);
 QZ_EXPORT QzWord Qz_InitDrawToolClass(Qz_GlobalData* globalData);
 QZ_EXPORT void Qz_CleanupDrawToolClass(void);
+QZ_EXPORT QzWord Qz_InitLineToolClass(Qz_GlobalData* globalData);
+QZ_EXPORT void Qz_CleanupLineToolClass(void);
+QZ_EXPORT QzWord Qz_InitRectangleToolClass(Qz_GlobalData* globalData);
+QZ_EXPORT void Qz_CleanupRectangleToolClass(void);
+QZ_EXPORT QzWord Qz_InitEllipseToolClass(Qz_GlobalData* globalData);
+QZ_EXPORT void Qz_CleanupEllipseToolClass(void);
+QZ_EXPORT QzWord Qz_InitFillToolClass(Qz_GlobalData* globalData);
+QZ_EXPORT void Qz_CleanupFillToolClass(void);
 QZ_EXTERN_C_END

@@ -89,7 +89,7 @@ class ActionEnvironment : public ::testing::Environment {
     Qz_RemoveClass(&gMediaClass);
     qz::app::cleanupClasses(qz::app::classGroup(qz::app::ClassGroup::Media));
     qz::app::cleanupClasses(qz::app::classGroup(qz::app::ClassGroup::Actions));
-    Qz_CleanupImageClass(Qz_GetGlobalData());
+    Qz_CleanupImageClass();
     Qz_CleanupImageBase();
   }
 };

@@ -67,7 +67,7 @@ class AppShellEnvironment : public ::testing::Environment {
     Qz_CleanupRootQZIOClass();
     qz::app::cleanupClasses(qz::app::classGroup(qz::app::ClassGroup::Modes));
     qz::app::cleanupClasses(qz::app::classGroup(qz::app::ClassGroup::Actions));
-    Qz_CleanupImageClass(Qz_GetGlobalData());
+    Qz_CleanupImageClass();
     Qz_CleanupImageBase();
   }
 };

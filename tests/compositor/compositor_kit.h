@@ -32,7 +32,7 @@ class CompositorEnvironment : public ::testing::Environment {
   }
   void TearDown() override {
     qz::app::cleanupClasses(qz::app::classGroup(qz::app::ClassGroup::Modes));
-    Qz_CleanupImageClass(Qz_GetGlobalData());
+    Qz_CleanupImageClass();
     Qz_CleanupImageBase();
   }
 };

@@ -12,7 +12,7 @@ class ImageEnvironment : public ::testing::Environment {
     ASSERT_EQ(Qz_InitImageClass(Qz_GetGlobalData()), 1u);
   }
   void TearDown() override {
-    Qz_CleanupImageClass(Qz_GetGlobalData());
+    Qz_CleanupImageClass();
     Qz_CleanupImageBase();
   }
 };

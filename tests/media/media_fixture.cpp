@@ -24,7 +24,7 @@ class MediaEnvironment : public ::testing::Environment {
     Qz_CleanupRootQZIOClass();
     qz::app::cleanupClasses(qz::app::classGroup(qz::app::ClassGroup::Media));
     qz::app::cleanupClasses(qz::app::classGroup(qz::app::ClassGroup::Actions));
-    Qz_CleanupImageClass(Qz_GetGlobalData());
+    Qz_CleanupImageClass();
     Qz_CleanupImageBase();
   }
 };

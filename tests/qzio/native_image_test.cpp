@@ -48,7 +48,7 @@ class NativeImageTest : public ::testing::Test {
   }
   void TearDown() override {
     for (auto it = made_.rbegin(); it != made_.rend(); ++it) Qz_DisposeObject(&(*it)->object);
-    Qz_CleanupImageClass(Qz_GetGlobalData());
+    Qz_CleanupImageClass();
     Qz_CleanupImageBase();
   }
   Qz_Image* Make(int32_t type, int32_t w, int32_t h, int32_t depth, bool owned = true) {

@@ -289,6 +289,8 @@ TEST(PictInterpreter, BadSizesStopWith8) {
   Bytes reversed = PictBuilder(2, 2).finish();
   reversed[519] = 0, reversed[520] = 0;  // right before left
   EXPECT_EQ(pictIdentify(reversed, reversed.size(), info), kNotThisFormat);
+  const Bytes huge = PictBuilder(30000, 30000).finish();
+  EXPECT_EQ(pictIdentify(huge, huge.size(), info), kReadError);  // far too short for its frame
   Bytes version3 = PictBuilder(2, 2).finish();
   version3[524] = 3;
   EXPECT_EQ(pictIdentify(version3, version3.size(), info), kNotThisFormat);

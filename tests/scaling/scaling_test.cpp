@@ -19,7 +19,7 @@ class ScalingEnvironment : public ::testing::Environment {
   }
   void TearDown() override {
     qz::app::cleanupClasses(qz::app::classGroup(qz::app::ClassGroup::Actions));
-    Qz_CleanupImageClass(Qz_GetGlobalData());
+    Qz_CleanupImageClass();
     Qz_CleanupImageBase();
   }
 };

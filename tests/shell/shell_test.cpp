@@ -53,7 +53,7 @@ class ShellEnvironment : public ::testing::Environment {
     Qz_CleanupPNGQZIOClass();
     Qz_CleanupPPMQZIOClass();
     Qz_CleanupRootQZIOClass();
-    Qz_CleanupImageClass(Qz_GetGlobalData());
+    Qz_CleanupImageClass();
     Qz_CleanupImageBase();
   }
 };

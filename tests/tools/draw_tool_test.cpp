@@ -83,7 +83,7 @@ class ToolEnvironment : public ::testing::Environment {
     Qz_CleanupDrawToolClass();
     Qz_CleanupRootToolClass();
     qz::app::cleanupClasses(qz::app::classGroup(qz::app::ClassGroup::Actions));
-    Qz_CleanupImageClass(Qz_GetGlobalData());
+    Qz_CleanupImageClass();
     Qz_CleanupImageBase();
   }
 
@@ -222,6 +222,28 @@ TEST_F(DrawToolTest, TheFilledVariantAppliesAtReleaseAndTheOtherButtonCancels) {
   EXPECT_EQ(Points(Newest()), (std::vector<Point>{{5, 5}, {5, 5}, {9, 7}}));
   Qz_DoMethod(tool_, kToolButtonSetState, 1u);
   EXPECT_EQ(Qz_DoMethod(tool_, kToolGetBrushOutline), 1u);
+}
+
+// The release fills the outline into the layer's transparency; the other
+// button's outline removes it again.
+TEST_F(DrawToolTest, TheFilledVariantFillsItsOutline) {
+  Qz_DoMethod(tool_, kToolButtonSetState, 2u);
+  const auto square = [&](uint32_t down, uint32_t up) {
+    Press(5, 5, down);
+    Move(15, 5);
+    Move(15, 15);
+    Move(5, 15);
+    Release(5, 15, up);
+  };
+  square(SELECTDOWN, SELECTUP);
+  EXPECT_EQ(layer_->grey[10][10], 255);
+  EXPECT_EQ(layer_->grey[5][5], 255);
+  EXPECT_EQ(layer_->grey[15][10], 0);  // the bottom edge is not filled
+  EXPECT_EQ(layer_->grey[10][15], 0);  // nor the right one
+  EXPECT_EQ(layer_->grey[4][10], 0);
+  square(MENUDOWN, MENUUP);
+  EXPECT_EQ(layer_->grey[10][10], 0);
+  Qz_DoMethod(tool_, kToolButtonSetState, 1u);
 }
 
 TEST_F(DrawToolTest, OptionsShowAndHideNestAndActivationMovesBetweenTools) {

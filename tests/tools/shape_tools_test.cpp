@@ -1,0 +1,196 @@
+// The line, rectangle, ellipse and fill tools: the shapes' geometry (Shift
+// constraints, corners of reversed drags, the traced ellipse) and scripted
+// drags and clicks that each leave one action on the layer's undo list.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "actions/action_internal.h"
+#include "gadgets/qz_input_event.h"
+#include "gadgets/qz_widgets.h"
+#include "image/qz_image.h"
+#include "objects/qz_linked_list.h"
+#include "objects/qz_root.h"
+#include "platform/windows.h"
+#include "tools/qz_root_tool.h"
+#include "tools/shape_geometry.h"
+
+namespace {
+
+using qz::tools::Extent;
+
+TEST(ShapeGeometry, ShiftOnALine) {
+  const struct {
+    Extent in, out;
+  } cases[] = {
+      {{30, 17}, {30, 0}},    // 30 degrees: horizontal
+      {{17, 30}, {0, 30}},    // 60 degrees: vertical
+      {{20, 20}, {20, 20}},   // 45 degrees: diagonal
+      {{-20, 19}, {-20, 20}}, // near 45 up-left keeps the signs
+      {{0, 0}, {0, 0}},
+  };
+  for (const auto& c : cases) {
+    const Extent e = qz::tools::lineExtent(c.in);
+    EXPECT_EQ(e.dx, c.out.dx) << c.in.dx << "," << c.in.dy;
+    EXPECT_EQ(e.dy, c.out.dy) << c.in.dx << "," << c.in.dy;
+  }
+}
+
+TEST(ShapeGeometry, ShiftMakesASquareOfTheLargerMagnitude) {
+  const struct {
+    Extent in, out;
+  } cases[] = {{{-30, -10}, {-30, -30}}, {{10, -5}, {10, -10}}, {{-20, 5}, {-20, 20}}, {{3, 7}, {7, 7}}};
+  for (const auto& c : cases) {
+    const Extent e = qz::tools::squareExtent(c.in);
+    EXPECT_EQ(e.dx, c.out.dx);
+    EXPECT_EQ(e.dy, c.out.dy);
+  }
+}
+
+TEST(ShapeGeometry, ReversedRectangleDragsGiveTheSameCorners) {
+  const std::vector<int32_t> expected = {5, 5, 15, 5, 15, 12, 5, 12};
+  EXPECT_EQ(qz::tools::rectangleCorners(5, 5, {10, 7}), expected);
+  EXPECT_EQ(qz::tools::rectangleCorners(15, 12, {-10, -7}), expected);
+  EXPECT_EQ(qz::tools::rectangleCorners(15, 5, {-10, 7}), expected);
+}
+
+TEST(ShapeGeometry, EllipseOutline) {
+  EXPECT_EQ(qz::tools::ellipseOutline(10, 10, 3, 2),
+            (std::vector<int32_t>{10, 8, 11, 9, 13, 10, 12, 11, 10, 12, 9, 11, 7, 10, 8, 9, 10, 8}));
+  // A zero radius is the line it collapses to, not a division by zero.
+  EXPECT_EQ(qz::tools::ellipseOutline(10, 10, 0, 4), (std::vector<int32_t>{10, 6, 10, 14}));
+  EXPECT_EQ(qz::tools::ellipseOutline(10, 10, 5, 0), (std::vector<int32_t>{5, 10, 15, 10}));
+}
+
+// ---- scripted input ---------------------------------------------------------------
+
+constexpr int32_t kWidth = 40, kHeight = 30;
+
+class ShapeToolTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    Qz_GlobalData* g = Qz_GetGlobalData();
+    Qz_InitLineToolClass(g);
+    Qz_InitRectangleToolClass(g);
+    Qz_InitEllipseToolClass(g);
+    Qz_InitFillToolClass(g);
+  }
+  static void TearDownTestSuite() {
+    Qz_CleanupFillToolClass();
+    Qz_CleanupEllipseToolClass();
+    Qz_CleanupRectangleToolClass();
+    Qz_CleanupLineToolClass();
+  }
+  void SetUp() override {
+    doc_ = reinterpret_cast<Qz_Image*>(Qz_CreateObject("Image", kQzImageSetType, kQzDocument));
+    ASSERT_NE(Qz_AllocImage(doc_, kWidth, kHeight, 24, kQzAllocNoThread, nullptr), nullptr);
+    auto* layer = reinterpret_cast<Qz_Image*>(Qz_CreateObject("Image", kQzImageSetType, kQzPaintLayer));
+    layer->parent = doc_;
+    ASSERT_NE(Qz_AllocImage(layer, kWidth, kHeight, 8, kQzAllocNoThread, nullptr), nullptr);
+    Qz_DoMethod(&doc_->object, kQzImageAddLayer, layer);
+    Qz_DoMethod(&doc_->object, kQzImageMakeActive, layer);
+    layer_ = layer;
+    view_ = Qz_CreateObject("Root");
+    Qz_RootInstance(view_)->userData = qz::toWord(doc_);
+    auto* box = reinterpret_cast<Qz_LayoutBox*>(Qz_DoMethod(view_, kRootGetLayoutBox));
+    box->left = 0, box->top = 0, box->width = kWidth, box->height = kHeight;
+    Qz_SetCurrentView(doc_, view_);
+  }
+  void TearDown() override {
+    Qz_DisposeObject(tool_);
+    Qz_SetCurrentView(doc_, nullptr);
+    Qz_DisposeObject(view_);
+    Qz_DisposeObject(&doc_->object);
+  }
+  void Use(const char* cls, uint32_t state = 0) {
+    tool_ = Qz_CreateObject(cls);
+    ASSERT_NE(tool_, nullptr);
+    if (state) Qz_DoMethod(tool_, kToolButtonSetState, state);
+  }
+  QzWord Input(uint32_t cls, uint32_t code, int16_t x, int16_t y, uint16_t qualifier = 0) {
+    Qz_InputEvent e{};
+    e.cls = cls, e.code = code, e.mouseX = x, e.mouseY = y, e.qualifier = qualifier;
+    return Qz_DoMethod(tool_, kToolInputMethod, doc_, &e);
+  }
+  void Drag(int16_t x0, int16_t y0, int16_t x1, int16_t y1, bool right = false, uint16_t qualifier = 0) {
+    Input(IDCMP_MOUSEBUTTONS, right ? MENUDOWN : SELECTDOWN, x0, y0);
+    Input(IDCMP_MOUSEMOVE, 0, x1, y1, qualifier);
+    Input(IDCMP_MOUSEBUTTONS, right ? MENUUP : SELECTUP, x1, y1, qualifier);
+  }
+  Qz_Object* Newest() { return qz::actions::listFirst(Qz_GetUndoList(doc_)); }
+  uint32_t ListLength() { return uint32_t(Qz_DoMethod(Qz_GetUndoList(doc_), kLinkedListCount)); }
+  static std::vector<int32_t> Points(Qz_Object* action) {
+    std::vector<int32_t> out;
+    auto* list = reinterpret_cast<Qz_Object*>(Qz_DoMethod(action, kActionGetPoints));
+    for (Qz_Object* p = list ? qz::actions::listFirst(list) : nullptr; p; p = qz::actions::listOlder(list, p)) {
+      out.push_back(int32_t(Qz_DoMethod(p, kActionGetX)));
+      out.push_back(int32_t(Qz_DoMethod(p, kActionGetY)));
+    }
+    return out;
+  }
+
+  Qz_Image* doc_ = nullptr;
+  Qz_Image* layer_ = nullptr;
+  Qz_Object* view_ = nullptr;
+  Qz_Object* tool_ = nullptr;
+};
+
+TEST_F(ShapeToolTest, AFilledRectangleIsOneActionWithItsCornersAndFillsTheLayer) {
+  Use("RectangleTool", 2);
+  const uint32_t before = ListLength();
+  Drag(15, 12, 5, 5);  // up and to the left
+  ASSERT_EQ(ListLength(), before + 1);
+  EXPECT_EQ(Qz_DoMethod(Newest(), kActionGetFlags), uint32_t(kActionPolygon));
+  EXPECT_EQ(Points(Newest()), (std::vector<int32_t>{5, 5, 15, 5, 15, 12, 5, 12}));
+  EXPECT_EQ(layer_->grey[8][10], 255);
+  EXPECT_EQ(layer_->grey[12][10], 0);
+  EXPECT_EQ(Qz_DoMethod(tool_, kToolGetBrushOutline), 0u);
+}
+
+TEST_F(ShapeToolTest, TheOtherButtonCancelsAndShiftSquares) {
+  Use("RectangleTool", 1);
+  const uint32_t before = ListLength();
+  Input(IDCMP_MOUSEBUTTONS, SELECTDOWN, 20, 20);
+  Input(IDCMP_MOUSEMOVE, 0, 25, 25);
+  EXPECT_EQ(Input(IDCMP_MOUSEBUTTONS, MENUDOWN, 25, 25), 1u);
+  Input(IDCMP_MOUSEBUTTONS, SELECTUP, 25, 25);  // a release after the cancel is ignored
+  EXPECT_EQ(ListLength(), before);
+  Drag(20, 20, 10, 17, false, IEQUALIFIER_SHIFT);
+  ASSERT_EQ(ListLength(), before + 1);
+  EXPECT_EQ(Qz_DoMethod(Newest(), kActionGetFlags), uint32_t(kActionOutline));
+  EXPECT_EQ(Points(Newest()), (std::vector<int32_t>{10, 10, 20, 10, 20, 20, 10, 20}));
+}
+
+TEST_F(ShapeToolTest, LineAndEllipseGiveTheirPoints) {
+  Use("LineTool");
+  Drag(4, 4, 20, 9, true, IEQUALIFIER_SHIFT);  // flat enough to become horizontal
+  EXPECT_EQ(Qz_DoMethod(Newest(), kActionGetFlags), uint32_t(kActionLines));
+  EXPECT_EQ(Qz_DoMethod(Newest(), kActionGetQualifier), 2u);
+  EXPECT_EQ(Points(Newest()), (std::vector<int32_t>{4, 4, 20, 4}));
+  Qz_DisposeObject(tool_);
+  Use("EllipseTool");
+  Drag(10, 10, 13, 12);
+  EXPECT_EQ(Qz_DoMethod(Newest(), kActionGetFlags), uint32_t(kActionOutline));
+  EXPECT_EQ(Points(Newest()), qz::tools::ellipseOutline(10, 10, 3, 2));
+  Drag(10, 10, 10, 14);  // no width: a line, not a crash
+  EXPECT_EQ(Points(Newest()), (std::vector<int32_t>{10, 6, 10, 14}));
+}
+
+TEST_F(ShapeToolTest, EachFillClickIsOneFloodFillWithTheToolsValues) {
+  Use("FillTool");
+  for (int32_t y = 0; y < kHeight; ++y)
+    for (int32_t x = 0; x < kWidth; ++x) doc_->undoR[y][x] = doc_->undoG[y][x] = doc_->undoB[y][x] = x < 20 ? 0 : 200;
+  const uint32_t before = ListLength();
+  Input(IDCMP_MOUSEBUTTONS, SELECTDOWN, 5, 5);
+  Input(IDCMP_MOUSEBUTTONS, SELECTUP, 5, 5);
+  ASSERT_EQ(ListLength(), before + 1);
+  EXPECT_EQ(qz::actions::classIdOf(Newest()), kFloodFillActionClassId);
+  EXPECT_EQ(Qz_DoMethod(Newest(), kFloodFillGetTolerance), 25u);
+  EXPECT_EQ(Qz_DoMethod(Newest(), kFloodFillGetSoftness), 30u);
+  EXPECT_EQ(layer_->grey[5][5], 255);
+  EXPECT_EQ(layer_->grey[5][25], 0);
+  Input(IDCMP_MOUSEBUTTONS, SELECTDOWN, 100, 100);  // outside the view
+  EXPECT_EQ(ListLength(), before + 1);
+}
+
+}  // namespace

@@ -1,0 +1,125 @@
+// Tabbed pages: the two-phase children, showing by index and by label,
+// and the object text they store and restore.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "gadgets/qz_group.h"
+#include "gadgets/qz_pages.h"
+#include "gadgets/qz_widgets.h"
+#include "objects/object_services.h"
+#include "objects/object_text.h"
+#include "objects/qz_notify.h"
+#include "support/ui_harness.h"
+
+namespace {
+
+class Pages : public testing::Test {
+ protected:
+  // Three tabs "One", "Two", "Three" over three text pages "A", "B", "C".
+  Qz_Object* make(const char* className) {
+    Qz_Object* p = Qz_CreateObject(className);
+    if (p == nullptr) return nullptr;
+    Qz_DoMethod(p, kPagesLabelsPhase, 1);
+    for (const char* label : {"One", "Two", "Three"}) Qz_DoMethod(p, kGroupAddTail, Qz_CreateObject("Text", kRootSetLabel, label));
+    Qz_DoMethod(p, kPagesLabelsPhase, 0);
+    for (const char* page : {"A", "B", "C"}) Qz_DoMethod(p, kGroupAddTail, Qz_CreateObject("Text", kRootSetLabel, page));
+    return p;
+  }
+  static Qz_Object* pageGroup(Qz_Object* p) { return reinterpret_cast<Qz_Object*>(Qz_DoMethod(p, kPagesGetPageGroup)); }
+  static std::vector<std::string> labels(Qz_Object* group) {
+    std::vector<std::string> out;
+    for (auto* m = reinterpret_cast<Qz_Object*>(Qz_DoMethod(group, kGroupFirst)); m != nullptr;
+         m = reinterpret_cast<Qz_Object*>(Qz_DoMethod(group, kGroupNext, m))) {
+      auto* shown = m;
+      if (Qz_GetObjectClassID(m) == kButtonClassId) shown = reinterpret_cast<Qz_Object*>(Qz_DoMethod(m, kGroupFirst));
+      if (Qz_GetObjectClassID(shown) != 0x40000) continue;  // fillers and spaces
+      const char* text = reinterpret_cast<const char*>(Qz_DoMethod(shown, kRootGetLabel));
+      out.push_back(text != nullptr ? text : "");
+    }
+    return out;
+  }
+  static std::string stored(Qz_Object* p) {
+    std::size_t length = 0;
+    char* text = Qz_StoreObjectToBuffer(p, &length, 0);
+    std::string out = text != nullptr ? std::string(text, length) : std::string();
+    std::free(text);
+    return out;
+  }
+
+  qztest::UiHarness ui;
+};
+
+TEST_F(Pages, TabsAndPagesComeFromTheTwoPhases) {
+  for (const char* className : {"Pages", "VerticalPages"}) {
+    SCOPED_TRACE(className);
+    Qz_Object* p = make(className);
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(Qz_DoMethod(p, kGroupAddTail, 0), 0u) << "adding NULL does nothing";
+    const std::vector<std::string> tabs{"One", "Two", "Three"}, pages{"A", "B", "C"};
+    EXPECT_EQ(labels(reinterpret_cast<Qz_Object*>(Qz_DoMethod(p, kPagesGetTabs))), tabs);
+    EXPECT_EQ(labels(pageGroup(p)), pages);
+    Qz_DoMethod(p, kGroupShowPage, 2);
+    EXPECT_EQ(Qz_DoMethod(pageGroup(p), kGroupGetPageIndex), 2u);
+    Qz_DoMethod(p, kGroupShowPage, 5);
+    EXPECT_EQ(Qz_DoMethod(pageGroup(p), kGroupGetPageIndex), 0u) << "past the end: the first page";
+    Qz_DisposeObject(p);
+  }
+}
+
+TEST_F(Pages, StoredAsTwoPhaseObjectTextAndRestored) {
+  Qz_Object* p = make("Pages");
+  ASSERT_NE(p, nullptr);
+  const std::string text = stored(p);
+  const char* expected =
+      "Pages\n{\n"
+      "\tQz_AddingPageLabels,\t\t\t1,\n"
+      "\tText\n\t{\n\t\tQz_SetLabel,\t\t\tOne,\n\t}\n"
+      "\tText\n\t{\n\t\tQz_SetLabel,\t\t\tTwo,\n\t}\n"
+      "\tText\n\t{\n\t\tQz_SetLabel,\t\t\tThree,\n\t}\n"
+      "\tQz_AddingPageLabels,\t\t\t0,\n"
+      "\tText\n\t{\n\t\tQz_SetLabel,\t\t\tA,\n\t}\n"
+      "\tText\n\t{\n\t\tQz_SetLabel,\t\t\tB,\n\t}\n"
+      "\tText\n\t{\n\t\tQz_SetLabel,\t\t\tC,\n\t}\n"
+      "}\n";
+  EXPECT_EQ(text, expected) << "labels in the labels phase, pages after it; the tabs are made again from the labels";
+
+  std::string copy = text;
+  Qz_Object* back = Qz_CreateObjectsFromString(copy.data());
+  ASSERT_NE(back, nullptr) << Qz_GetObjectTextError();
+  EXPECT_EQ(labels(reinterpret_cast<Qz_Object*>(Qz_DoMethod(back, kPagesGetTabs))),
+            (std::vector<std::string>{"One", "Two", "Three"}));
+  EXPECT_EQ(labels(pageGroup(back)), (std::vector<std::string>{"A", "B", "C"}));
+  EXPECT_EQ(stored(back), text) << "a second round gives the same text";
+  Qz_DisposeObject(back);
+  Qz_DisposeObject(p);
+}
+
+TEST_F(Pages, ClickingATabShowsItsPageWithoutReFiring) {
+  Qz_Object* p = make("Pages");
+  ASSERT_NE(p, nullptr);
+  Qz_Object* win = ui.window("Tabs", 100, 100, 240, 120);
+  Qz_DoMethod(win, kGroupAddTail, p);
+  ASSERT_TRUE(ui.open(win));
+  ui.post(win, p, kGroupShowPage, 0);
+  ASSERT_TRUE(ui.settle(win));
+  auto* tabs = reinterpret_cast<Qz_Object*>(Qz_DoMethod(p, kPagesGetTabs));
+  auto* second = reinterpret_cast<Qz_Object*>(Qz_DoMethod(tabs, kGroupMemberAt, 2));  // after the lead space
+  ASSERT_EQ(Qz_GetObjectClassID(second), kButtonClassId);
+  const Qz_LayoutBox b = qztest::UiHarness::box(second);
+  for (int i = 0; i < 2; ++i) {
+    ui.click(win, b.left + b.width / 2, b.top + b.height / 2);
+    ASSERT_TRUE(ui.settle(win));
+    EXPECT_EQ(Qz_DoMethod(pageGroup(p), kGroupGetPageIndex), 1u);
+    EXPECT_NE(Qz_DoMethod(second, kButtonGetSelected), 0u) << "the current tab stays pressed";
+  }
+  auto* page = reinterpret_cast<Qz_Object*>(Qz_DoMethod(pageGroup(p), kGroupMemberAt, 1));
+  EXPECT_EQ(Qz_DoMethod(page, kRootHideCount), 0u) << "the page is shown";
+  EXPECT_GT(qztest::UiHarness::box(page).width, 0);
+  auto* first = reinterpret_cast<Qz_Object*>(Qz_DoMethod(tabs, kGroupMemberAt, 1));
+  EXPECT_EQ(Qz_DoMethod(first, kButtonGetSelected), 0u);
+}
+
+}  // namespace

@@ -1,0 +1,215 @@
+// Scroll bars and scrolled viewports: the knob arithmetic, the setter rules,
+// paging and dragging on the track, and the strip a scroll redraws.
+#include <gtest/gtest.h>
+
+#include <mutex>
+#include <vector>
+
+#include "gadgets/qz_group.h"
+#include "gadgets/qz_scroller.h"
+#include "gadgets/qz_widgets.h"
+#include "host/headless/headless_host.h"
+#include "objects/qz_notify.h"
+#include "platform/windows.h"
+#include "support/ui_harness.h"
+#include "widgets/fired_values.h"
+
+namespace {
+
+using qz::gadgets::dragScrollPosition;
+using qz::gadgets::scrollKnob;
+
+TEST(ScrollerGeometry, KnobLengthAndOffset) {
+  struct Case {
+    int32_t track, total, visible, position, length, offset;
+  };
+  const Case cases[] = {
+      {200, 1000, 50, 0, 11, 0},     // 10 pixels rounded up to the smallest knob
+      {200, 1000, 50, 950, 11, 189},  // the last position touches the track's end
+      {200, 1000, 500, 250, 100, 50},
+      {200, 10, 10, 0, 200, 0},      // everything shown: the knob fills the track
+      {200, 0, 0, 0, 11, 0},         // empty range
+      {5, 1000, 50, 950, 11, 0},     // knob longer than the track
+      {200, 1, 1, 0, 200, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.track << " " << c.total << " " << c.visible << " " << c.position);
+    const qz::gadgets::Knob k = scrollKnob(c.track, 2, c.total, c.visible, c.position);
+    EXPECT_EQ(k.length, c.length);
+    EXPECT_EQ(k.offset, c.offset);
+  }
+}
+
+TEST(ScrollerGeometry, DragMovesInProportionAndNeverDividesByZero) {
+  struct Case {
+    int32_t start, delta, track, knob, total, visible, expected;
+  };
+  const Case cases[] = {
+      {0, 10, 200, 11, 1000, 50, 51},    // room 185: 10 * 950 / 185
+      {0, 1000, 200, 11, 1000, 50, 950},  // held at total - visible
+      {500, -1000, 200, 11, 1000, 50, 0},
+      {0, 3, 15, 11, 100, 10, 90},       // knob fills the room: one-pixel room
+      {0, 3, 4, 11, 100, 10, 90},        // knob longer than the track
+      {0, 5, 200, 11, 0, 0, 0},          // empty range
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.start << "+" << c.delta << " track " << c.track);
+    EXPECT_EQ(dragScrollPosition(c.start, c.delta, c.track, 2, c.knob, 0, c.total, c.visible), c.expected);
+  }
+  EXPECT_EQ(qz::gadgets::sliderKnobOffset(100, 2, 20, 5, 5, 5, false), 0) << "minimum equals total";
+  EXPECT_EQ(qz::gadgets::sliderKnobOffset(100, 2, 20, 0, 10, 10, false), 76);
+  EXPECT_EQ(qz::gadgets::sliderKnobOffset(100, 2, 20, 0, 10, 10, true), 0) << "vertical sliders grow upwards";
+}
+
+using Fired = qztest::FiredValues;
+
+class Scroller : public testing::Test {
+ protected:
+  qztest::UiHarness ui;
+  Fired fired;
+};
+
+TEST_F(Scroller, SetterRules) {
+  Qz_Object* s = Qz_CreateObject("Scroller");
+  ASSERT_NE(s, nullptr);
+  fired.watch(s, kScrollerSetPosition);
+  EXPECT_EQ(Qz_DoMethod(s, kScrollerGetTotal), 1u);
+  EXPECT_EQ(Qz_DoMethod(s, kScrollerGetVisible), 1u);
+  EXPECT_EQ(Qz_DoMethod(s, kScrollerSetTotal, 1000), 1000u);
+  EXPECT_EQ(Qz_DoMethod(s, kScrollerSetVisible, 50), 50u);
+  Qz_DoMethod(s, kScrollerSetPosition, 100);
+  EXPECT_EQ(Qz_DoMethod(s, kScrollerGetPosition), 100u);
+  EXPECT_TRUE(fired.take().empty()) << "the first position set is only recorded";
+  Qz_DoMethod(s, kScrollerSetPosition, 100);
+  EXPECT_TRUE(fired.take().empty()) << "the same position fires nothing";
+  Qz_DoMethod(s, kScrollerSetPosition, 5000);
+  EXPECT_EQ(fired.take(), std::vector<uint32_t>{950}) << "held at total - visible";
+  Qz_DoMethod(s, kScrollerSetPosition, uint32_t(-20));
+  EXPECT_EQ(fired.take(), std::vector<uint32_t>{0}) << "held at the minimum";
+  Qz_DoMethod(s, kScrollerSetPosition, 300);
+  fired.take();
+  EXPECT_EQ(Qz_DoMethod(s, kScrollerSetTotal, 30), 30u);
+  EXPECT_EQ(Qz_DoMethod(s, kScrollerGetVisible), 30u) << "visible cut to the total";
+  EXPECT_EQ(Qz_DoMethod(s, kScrollerGetPosition), 0u);
+  EXPECT_EQ(fired.take(), std::vector<uint32_t>{0});
+  EXPECT_EQ(Qz_DoMethod(s, kScrollerSetVisible, 80), 80u);
+  EXPECT_EQ(Qz_DoMethod(s, kScrollerGetTotal), 80u) << "the total grows to the visible part";
+  Qz_DoMethod(s, kScrollerSetStep, 7);
+  Qz_DoMethod(s, kScrollerSetTotal, 1000);
+  Qz_DoMethod(s, kScrollerSetVisible, 50);
+  Qz_DoMethod(s, kScrollerForward);
+  Qz_DoMethod(s, kScrollerForward);
+  Qz_DoMethod(s, kScrollerBack);
+  EXPECT_EQ(Qz_DoMethod(s, kScrollerGetPosition), 7u);
+  Qz_DisposeObject(s);
+}
+
+TEST_F(Scroller, TrackPressesPageAndTheKnobDrags) {
+  Qz_Object* s = Qz_CreateObject("Scroller", kScrollerSetTotal, 1000, kScrollerSetVisible, 50,
+                                 kScrollerSetPosition, 0);
+  ASSERT_NE(s, nullptr);
+  Qz_Object* win = ui.window("Scroll", 100, 100, 260, 30);
+  Qz_DoMethod(win, kGroupAddTail, s);
+  ASSERT_TRUE(ui.open(win));
+  fired.watch(s, kScrollerSetPosition);
+  auto* track = reinterpret_cast<Qz_Object*>(Qz_DoMethod(s, kGroupFirst));
+  const Qz_LayoutBox t = qztest::UiHarness::box(track);
+  ASSERT_GT(t.width, 100);
+  const int y = t.top + t.height / 2;
+  ui.click(win, t.left + 100, y);  // after the knob
+  ASSERT_TRUE(ui.settle(win));
+  EXPECT_EQ(fired.take(), std::vector<uint32_t>{50});
+  ui.click(win, t.left + 100, y);
+  ASSERT_TRUE(ui.settle(win));
+  EXPECT_EQ(fired.take(), std::vector<uint32_t>{100});
+  ui.click(win, t.left + 3, y);  // before the knob
+  ASSERT_TRUE(ui.settle(win));
+  EXPECT_EQ(fired.take(), std::vector<uint32_t>{50});
+
+  // The knob now starts (L - 11) * 50 / 950 pixels in; drag it 20 pixels on.
+  const qz::gadgets::Knob k = scrollKnob(t.width, 2, 1000, 50, 50);
+  Window* w = ui.platformWindow(win);
+  ASSERT_NE(w, nullptr);
+  const int kx = w->LeftEdge + t.left + 2 + k.offset + k.length / 2, ky = w->TopEdge + y;
+  qz::headless::moveTo(kx, ky);
+  qz::headless::press();
+  ASSERT_TRUE(ui.settle(win));
+  qz::headless::moveTo(kx + 20, ky);
+  qz::headless::release();
+  ASSERT_TRUE(ui.settle(win));
+  const int32_t expected = dragScrollPosition(50, 20, t.width, 2, k.length, 0, 1000, 50);
+  EXPECT_GT(expected, 50);
+  EXPECT_EQ(Qz_DoMethod(s, kScrollerGetPosition), uint32_t(expected));
+}
+
+TEST_F(Scroller, SliderModePagesByOne) {
+  Qz_Object* s = Qz_CreateObject("Scroller", kSliderSetTotal, 10, kSliderSetPosition, 5);
+  ASSERT_NE(s, nullptr);
+  Qz_Object* win = ui.window("Slider", 100, 100, 200, 40);
+  Qz_DoMethod(win, kGroupAddTail, s);
+  ASSERT_TRUE(ui.open(win));
+  EXPECT_EQ(Qz_DoMethod(s, kScrollerGetVisible), 0u);
+  fired.watch(s, kSliderSetPosition);
+  const Qz_LayoutBox t = qztest::UiHarness::box(reinterpret_cast<Qz_Object*>(Qz_DoMethod(s, kGroupFirst)));
+  ui.click(win, t.left + t.width / 2 + 20, t.top + t.height / 2);
+  ASSERT_TRUE(ui.settle(win));
+  EXPECT_EQ(fired.take(), std::vector<uint32_t>{6});
+}
+
+class VirtualGroup : public testing::Test {
+ protected:
+  qztest::UiHarness ui;
+};
+
+TEST_F(VirtualGroup, ScrollingRedrawsOnlyTheUncoveredStrip) {
+  Qz_Object* v = Qz_CreateObject("VirtualGroup");
+  ASSERT_NE(v, nullptr);
+  std::vector<Qz_Object*> rows;
+  for (int i = 0; i < 20; ++i) {
+    rows.push_back(qztest::TestGadget::make({.minWidth = 60, .minHeight = 20, .maxHeight = 20,
+                                             .colour = uint32_t(0x101010 * (i % 8))}));
+    Qz_DoMethod(v, kGroupAddTail, rows.back());
+  }
+  Qz_Object* win = ui.window("View", 100, 100, 200, 120);
+  Qz_DoMethod(win, kGroupAddTail, v);
+  ASSERT_TRUE(ui.open(win));
+  Qz_Object* first = rows[0];
+  const Qz_LayoutBox before = qztest::UiHarness::box(first);
+  std::vector<int> drawn;
+  for (Qz_Object* r : rows) drawn.push_back(qztest::TestGadget::log(r).drawCount());
+  ui.post(win, v, kGroupSetScrollY, 10);
+  ASSERT_TRUE(ui.settle(win));
+  EXPECT_EQ(qztest::UiHarness::box(first).top, before.top - 10) << "the contents moved by the difference";
+  int redrawn = 0;
+  for (std::size_t i = 0; i < rows.size(); ++i) redrawn += qztest::TestGadget::log(rows[i]).drawCount() - drawn[i];
+  EXPECT_GE(redrawn, 1);
+  EXPECT_LE(redrawn, 2) << "only the rows in the 10-pixel strip are drawn";
+}
+
+TEST_F(VirtualGroup, ScrollersFollowTheContentsAndHideWhenNotNeeded) {
+  Qz_Object* v = Qz_CreateObject("VirtualGroup");
+  ASSERT_NE(v, nullptr);
+  Qz_Object* narrow = qztest::TestGadget::make({.minWidth = 40, .minHeight = 400, .maxWidth = 40, .maxHeight = 400});
+  Qz_DoMethod(v, kGroupAddTail, narrow);
+  Qz_Object* win = ui.window("View", 100, 100, 200, 120);
+  Qz_DoMethod(win, kGroupAddTail, v);
+  ASSERT_TRUE(ui.open(win));
+  // The scrollers are the first members of the bar row and column.
+  auto* row = reinterpret_cast<Qz_Object*>(Qz_DoMethod(v->super, kGroupLast));
+  auto* horizontal = reinterpret_cast<Qz_Object*>(Qz_DoMethod(row, kGroupFirst));
+  ASSERT_NE(horizontal, nullptr);
+  EXPECT_EQ(Qz_DoMethod(horizontal, kRootHideCount), 0u);
+  ui.post(win, v, kVirtualGroupUpdateBars);
+  ASSERT_TRUE(ui.settle(win));
+  EXPECT_NE(Qz_DoMethod(horizontal, kRootHideCount), 0u) << "contents narrower than the viewport";
+  const int32_t total = int32_t(Qz_DoMethod(v, kGroupGetNominalHeight));
+  const int32_t shown = int32_t(Qz_DoMethod(v, kGroupGetBoxHeight));
+  EXPECT_GE(total, 400);
+  EXPECT_LT(shown, 400) << "the vertical scroller shows the viewport's height";
+  const int top = qztest::UiHarness::box(narrow).top;
+  ui.post(win, v, kGroupSetScrollY, 100000);
+  ASSERT_TRUE(ui.settle(win));
+  EXPECT_EQ(qztest::UiHarness::box(narrow).top, top - (total - shown)) << "held at the last position";
+}
+
+}  // namespace

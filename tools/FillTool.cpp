@@ -1,0 +1,101 @@
+// FillTool: each click over the view flood-fills from the clicked point with
+// the tool's tolerance and softness, as one FloodFillAction on the active layer.
+#include "actions/qz_actions.h"
+#include "gadgets/qz_input_event.h"
+#include "gadgets/qz_widgets.h"
+#include "objects/catalogue.h"
+#include "objects/qz_class_kit.h"
+#include "objects/qz_notify.h"
+#include "platform/windows.h"
+#include "tools/qz_root_tool.h"
+
+namespace {
+
+constexpr uint32_t kFillToolClassId = 0x177f0000;
+constexpr uint32_t kFillToolTip = 313;  // catalogue: "Fill Tool"
+
+struct FillToolObject {
+  Qz_Object header{};  // super: the RootTool
+  Qz_Object* button = nullptr;
+  int32_t pressed = 0;
+  int32_t tolerance = 25;
+  int32_t softness = 30;
+};
+
+const QzWord kPaintCursorTags[] = {kToolSetCursorKind, kToolCursorPaint, TAG_DONE, 0};
+
+const qz::kit::Attribute kAttributes[] = {
+    {.setter = kFloodFillSetTolerance, .getter = kFloodFillGetTolerance,
+     .initial = 25, .field = qz::kit::field(&FillToolObject::tolerance), .answersZero = true},
+    {.setter = kFloodFillSetSoftness, .getter = kFloodFillGetSoftness,
+     .initial = 30, .field = qz::kit::field(&FillToolObject::softness), .answersZero = true},
+};
+
+FillToolObject* Qz__Self(Qz_Object* object) { return reinterpret_cast<FillToolObject*>(object); }
+
+void Qz__Fill(FillToolObject* t, Qz_Object* tool, Qz_Image* image, Qz_Image* layer, const Qz_InputEvent* e) {
+  Qz_Object* action = Qz_CreateObject("FloodFillAction", kActionSetQualifier, uint32_t(t->pressed), kActionSetTool,
+                                      tool, kFloodFillSetSoftness, uint32_t(t->softness), kFloodFillSetTolerance,
+                                      uint32_t(t->tolerance), kActionSetImage, image, 0u);
+  if (!action) return;
+  Qz_DoMethod(action, kActionStartPoints, kActionSetX, uint32_t(Qz_ToolWindowToLayerX(image, e->mouseX)),
+              kActionSetY, uint32_t(Qz_ToolWindowToLayerY(image, e->mouseY)), 0u);
+  if (!Qz_AddLayerAction(layer, action, 0)) {
+    Qz_DisposeObject(action);
+    return;
+  }
+  Qz_DoMethod(action, kActionApply);
+}
+
+QzWord Qz__Input(FillToolObject* t, Qz_Object* tool, Qz_Image* image, const Qz_InputEvent* e) {
+  Qz_Image* layer = image && e ? image->activeLayer : nullptr;
+  if (!layer || e->cls != IDCMP_MOUSEBUTTONS) return kToolInputDone;
+  if (e->code == SELECTUP || e->code == MENUUP) t->pressed = 0;
+  if (Qz_IsCoordOverObject(Qz_CurrentViewOf(image), e->mouseX, e->mouseY)) {
+    if (e->code == SELECTDOWN) t->pressed = 1;
+    if (e->code == MENUDOWN) t->pressed = 2;
+  }
+  if (t->pressed) Qz__Fill(t, tool, image, layer, e);
+  if (e->code == SELECTUP || e->code == MENUUP) t->pressed = 0;
+  return kToolInputDone;
+}
+
+QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
+  FillToolObject* t = Qz__Self(object);
+  switch (id) {
+    case kToolInputMethod:
+      return Qz__Input(t, Qz_GetTopMostObject(object), reinterpret_cast<Qz_Image*>(args[0]),
+                       reinterpret_cast<const Qz_InputEvent*>(args[1]));
+    case kToolActivate:
+    case kToolDeactivate: {
+      const QzWord result = Qz_DoMethodA(object->super, id, args);
+      const bool lit = Qz_DoMethod(t->button, kToolButtonGetState) != 0;
+      if (id == kToolActivate && !lit) Qz_DoMethod(t->button, kRootSelect);
+      if (id == kToolDeactivate && lit) Qz_DoMethod(t->button, kRootDeselect);
+      return result;
+    }
+    default: return qz::kit::inherited(object, id, args);
+  }
+}
+
+bool Qz__SetUp(Qz_Object* object) {
+  FillToolObject* t = Qz__Self(object);
+  t->button = Qz_AddObject(object->super, "ToolButton", kRootSetToolTip, Qz_CatalogString(kFillToolTip));
+  if (t->button) {
+    Qz_AddObject(t->button, "BitMap", kBitMapLoad, "Data/Images/ToolBar/Fill");
+    Qz_AddNotify(t->button, kRootSelect, kNotifyAnyValue, object, 1, kToolActivate);
+  }
+  return true;
+}
+
+const qz::kit::ClassDecl kFillTool = {
+    .name = "FillTool", .superName = "RootTool", .classId = kFillToolClassId,
+    .instance = qz::kit::instanceOf<FillToolObject>(), .handler = Qz__Dispatch, .attributes = kAttributes,
+    .superTags = reinterpret_cast<const TagItem*>(kPaintCursorTags), .setUp = Qz__SetUp};
+
+}  // namespace
+
+QZ_EXTERN_C_BEGIN
+QZ_EXPORT QzWord Qz_InitFillToolClass(Qz_GlobalData*) { return qz::kit::addClass(kFillTool); }
+QZ_EXPORT void Qz_CleanupFillToolClass(void) { qz::kit::removeClass(kFillTool); }
+QZ_EXTERN_C_END

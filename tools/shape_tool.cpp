@@ -1,0 +1,87 @@
+#include "tools/shape_tool.h"
+
+#include "actions/qz_actions.h"
+#include "gadgets/qz_widgets.h"
+#include "objects/catalogue.h"
+#include "objects/qz_notify.h"
+#include "tools/qz_root_tool.h"
+
+namespace qz::tools {
+namespace {
+
+constexpr uint32_t kFilledState = 2;  // the button's second state chooses the filled variant
+
+struct ShapeToolObject {
+  Qz_Object header{};  // super: the RootTool
+  Qz_Object* button = nullptr;
+  ShapeDrag drag;
+};
+
+const QzWord kPaintCursorTags[] = {kToolSetCursorKind, kToolCursorPaint, TAG_DONE, 0};
+
+ShapeToolObject* Qz__Self(Qz_Object* object) { return reinterpret_cast<ShapeToolObject*>(object); }
+const ShapeToolTraits& Qz__Traits(Qz_Object* object) {
+  return *static_cast<const ShapeToolTraits*>(qz::kit::declOf(object)->family);
+}
+
+bool Qz__Filled(ShapeToolObject* t, const ShapeToolTraits& traits) {
+  return traits.hasFilledVariant && Qz_DoMethod(t->button, kToolButtonGetState) == kFilledState;
+}
+
+uint32_t Qz__StrokeFlags(ShapeToolObject* t, const ShapeToolTraits& traits) {
+  if (traits.shape == Shape::Line) return kActionLines;
+  return Qz__Filled(t, traits) ? kActionPolygon : kActionOutline;
+}
+
+QzWord Qz__Activate(ShapeToolObject* t, uint32_t id, const QzWord* args) {
+  const QzWord result = Qz_DoMethodA(t->header.super, id, args);
+  const bool lit = Qz_DoMethod(t->button, kToolButtonGetState) != 0;
+  if (id == kToolActivate && !lit) Qz_DoMethod(t->button, kRootSelect);
+  if (id == kToolDeactivate && lit) Qz_DoMethod(t->button, kRootDeselect);
+  return result;
+}
+
+QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
+  ShapeToolObject* t = Qz__Self(object);
+  const ShapeToolTraits& traits = Qz__Traits(object);
+  switch (id) {
+    case kToolGetBrushOutline: return Qz__Filled(t, traits) ? 0 : 1;
+    case kToolButtonSetState:
+      if (Qz_DoMethod(t->button, kToolButtonGetState) != args[0]) Qz_DoMethod(t->button, kToolButtonSetState, args[0]);
+      return args[0];
+    case kToolInputMethod: {
+      Qz_Object* outer = Qz_GetTopMostObject(object);
+      return shapeDragInput(t->drag, traits.shape, outer, Qz__StrokeFlags(t, traits),
+                            reinterpret_cast<Qz_Image*>(args[0]), reinterpret_cast<const Qz_InputEvent*>(args[1]));
+    }
+    case kToolActivate:
+    case kToolDeactivate: return Qz__Activate(t, id, args);
+    default: return qz::kit::inherited(object, id, args);
+  }
+}
+
+bool Qz__SetUp(Qz_Object* object) {
+  ShapeToolObject* t = Qz__Self(object);
+  const ShapeToolTraits& traits = Qz__Traits(object);
+  t->button = Qz_AddObject(object->super, "ToolButton", kRootSetToolTip,
+                           traits.tip ? Qz_CatalogString(traits.tip) : "");
+  if (!t->button) return true;
+  for (uint32_t i = 0; i < traits.pictureCount; ++i)
+    Qz_AddObject(t->button, "BitMap", kBitMapLoad, traits.pictures[i]);
+  Qz_AddNotify(t->button, kRootSelect, kNotifyAnyValue, object, 1, kToolActivate);
+  if (traits.hasFilledVariant)
+    Qz_AddNotify(t->button, kToolButtonSetState, kNotifyAnyValue, object, 2, kToolButtonSetState,
+                 kNotifyTriggerValue);
+  return true;
+}
+
+}  // namespace
+
+qz::kit::ClassDecl shapeToolClass(const char* name, uint32_t classId, const ShapeToolTraits& traits) {
+  return {.name = name, .superName = "RootTool", .classId = classId,
+          .instance = qz::kit::instanceOf<ShapeToolObject>(), .handler = Qz__Dispatch,
+          .superTags = reinterpret_cast<const TagItem*>(kPaintCursorTags), .setUp = Qz__SetUp,
+          .family = &traits};
+}
+
+}  // namespace qz::tools
