@@ -102,6 +102,16 @@ bool Qz__SmallScreen() {
   return platform && platform->Height < kSmallScreenHeight;
 }
 
+// The next tab button in the tab column after `after` (from the start when
+// null): the column also holds spacers, which belong to no page.
+Qz_Object* Qz__NextTabButton(Qz_Object* tabs, Qz_Object* after) {
+  auto* member = reinterpret_cast<Qz_Object*>(after ? Qz_DoMethod(tabs, kLinkedListNext, after)
+                                                    : Qz_DoMethod(tabs, kLinkedListFirst));
+  while (member && Qz_GetObjectClassID(member) != kButtonClassId)
+    member = reinterpret_cast<Qz_Object*>(Qz_DoMethod(tabs, kLinkedListNext, member));
+  return member;
+}
+
 // The tabs take their labels and pictures from the panels once, at the first layout.
 void Qz__FillTabs(Qz_PluginContainerObject* c) {
   c->laidOut = 1;
@@ -111,9 +121,11 @@ void Qz__FillTabs(Qz_PluginContainerObject* c) {
   auto* tabs = reinterpret_cast<Qz_Object*>(Qz_DoMethod(c->pages, kPagesTabList));
   const bool small = Qz__SmallScreen();
   auto* page = reinterpret_cast<Qz_Object*>(Qz_DoMethod(pages, kLinkedListFirst));
-  auto* tab = reinterpret_cast<Qz_Object*>(Qz_DoMethod(tabs, kLinkedListFirst));
-  for (; page && tab; page = reinterpret_cast<Qz_Object*>(Qz_DoMethod(pages, kLinkedListNext, page)),
-                      tab = reinterpret_cast<Qz_Object*>(Qz_DoMethod(tabs, kLinkedListNext, tab))) {
+  Qz_Object* button = Qz__NextTabButton(tabs, nullptr);
+  for (; page && button; page = reinterpret_cast<Qz_Object*>(Qz_DoMethod(pages, kLinkedListNext, page)),
+                         button = Qz__NextTabButton(tabs, button)) {
+    // Each button wraps the label group this container made for the page.
+    auto* tab = reinterpret_cast<Qz_Object*>(Qz_DoMethod(button, kLinkedListFirst));
     Qz_Object* panel = Qz__PanelOfPage(page);
     if (!panel) continue;
     auto* label = reinterpret_cast<const char*>(Qz_DoMethod(panel, kQzPluginGetShortTitle));

@@ -7,8 +7,11 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "gadgets/qz_group.h"
+#include "gadgets/qz_pages.h"
+#include "gadgets/qz_widgets.h"
 #include "image/qz_image.h"
 #include "objects/object_services.h"
 #include "objects/object_text.h"
@@ -167,6 +170,55 @@ TEST_F(LayoutTest, AnEmptyPageIsLaidOutWithoutAPanel) {
   Qz_DoMethod(container, kRootMeasure);
   EXPECT_EQ(Qz_DoMethod(container, kQzContainerPageCount), 1u);
   Qz_DisposeObject(container);
+}
+
+// At its first layout a tabbed container labels every tab from its panel
+// and loads the panel's tab picture where that file exists (from the data
+// root, the program's working folder).
+TEST_F(LayoutTest, FirstLayoutLabelsEachTabAndLoadsItsPicture) {
+  char root[4096] = {};
+  ASSERT_GT(Qz_GetDataRoot(root, sizeof root), 0u);
+  const std::filesystem::path before = std::filesystem::current_path();
+  std::filesystem::current_path(root);
+  Qz_Object* container = Qz_CreateObject("PluginContainer");
+  ASSERT_NE(container, nullptr);
+  Qz_Object* panels[] = {Qz_CreateObject("ToolOptionsPlugin"), Qz_CreateObject("ModeOptionsPlugin"),
+                         Qz_CreateObject("PreviewPlugin")};
+  for (Qz_Object* panel : panels) {
+    ASSERT_NE(panel, nullptr);
+    Qz_Object* group = Qz_CreateObject("Group", kGroupSetMode, kPluginGroupVertical);
+    Qz_DoMethod(group, kLinkedListAddTail, panel);
+    Qz_DoMethod(container, kLinkedListAddTail, group);
+  }
+  Qz_DoMethod(container, kRootMeasure);
+
+  // The container hands list methods to its current page: find the tabbed pages from a panel up.
+  Qz_Object* pages = panels[0];
+  while (pages && Qz_GetObjectClassID(pages) != kVerticalPagesClassId) pages = Qz_GetParentObject(pages);
+  ASSERT_NE(pages, nullptr);
+  auto* tabs = reinterpret_cast<Qz_Object*>(Qz_DoMethod(pages, kPagesGetTabs));
+  std::vector<Qz_Object*> buttons;
+  for (auto* m = reinterpret_cast<Qz_Object*>(Qz_DoMethod(tabs, kLinkedListFirst)); m;
+       m = reinterpret_cast<Qz_Object*>(Qz_DoMethod(tabs, kLinkedListNext, m)))
+    if (Qz_GetObjectClassID(m) == kButtonClassId) buttons.push_back(m);
+  ASSERT_EQ(buttons.size(), std::size(panels));
+  int pictures = 0;
+  for (std::size_t i = 0; i < buttons.size(); ++i) {
+    Qz_Object* tab = member(buttons[i], 0);
+    auto* expected = reinterpret_cast<const char*>(Qz_DoMethod(panels[i], kQzPluginGetShortTitle));
+    if (!expected || !*expected) expected = reinterpret_cast<const char*>(Qz_DoMethod(panels[i], kQzPluginGetTitle));
+    auto* path = reinterpret_cast<const char*>(Qz_DoMethod(panels[i], kQzPluginGetTabImagePath));
+    auto* label = reinterpret_cast<const char*>(Qz_DoMethod(member(tab, 4), kRootGetLabel));
+    ASSERT_NE(label, nullptr) << i;
+    EXPECT_STREQ(label, expected ? expected : "") << i;
+    if (i == 0) EXPECT_STREQ(label, "Tool");
+    const bool exists = path && std::filesystem::exists(path);
+    pictures += exists;
+    EXPECT_EQ(Qz_DoMethod(member(tab, 1), kBitMapGetBitMap) != 0, exists) << i << " " << (path ? path : "");
+  }
+  EXPECT_GT(pictures, 0) << "the tab pictures are generated into the data root";
+  Qz_DisposeObject(container);
+  std::filesystem::current_path(before);
 }
 
 // The options panels hand the image base their groups and give the panels
