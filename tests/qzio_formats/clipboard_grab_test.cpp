@@ -26,8 +26,8 @@ namespace {
 using qztest::Buffer;
 using qztest::RgbImage;
 
-// The colour of pixel (x, y) in every block built here.
-uint8_t Qz__Index(uint32_t x, uint32_t y, uint32_t bits) { return static_cast<uint8_t>((x * 3 + y * 5) % (1u << std::min(bits, 8u))); }
+// The colour index of pixel (x, y) in every block built here.
+uint8_t Qz__Index(uint32_t x, uint32_t y, uint32_t tableEntries) { return static_cast<uint8_t>((x * 3 + y * 5) % tableEntries); }
 uint32_t Qz__TableColour(uint32_t i) { return (i * 37 % 256) | (i * 91 % 256) << 8 | (255 - i) << 16; }  // R | G << 8 | B << 16
 
 struct BlockSpec {
@@ -60,7 +60,7 @@ std::vector<uint8_t> Qz__Block(const BlockSpec& s, RgbImage& shows) {
     for (uint32_t x = 0; x < s.width; ++x) {
       uint8_t* px = shows.at(x, y);
       if (s.bits <= 8) {
-        const uint8_t index = Qz__Index(x, y, s.bits);
+        const uint8_t index = Qz__Index(x, y, table);
         const uint32_t c = Qz__TableColour(index);
         px[0] = c & 0xFF, px[1] = c >> 8 & 0xFF, px[2] = c >> 16 & 0xFF;
         if (s.bits == 8) row[x] = index;
@@ -164,7 +164,9 @@ TEST_F(ClipboardTest, DamagedBlocksAreRefusedOrDecodeWithinTheirBytes) {
     const std::vector<uint8_t> good = Qz__Block(spec, shows);
     for (const std::vector<uint8_t>& damaged : qztest::damagedCopies(good)) {
       qz::codec::ImageInfo info;
-      if (damaged.size() < good.size()) EXPECT_EQ(qz::codec::dibIdentify(damaged, info), qz::codec::kNotThisFormat);
+      if (damaged.size() < good.size()) {
+        EXPECT_EQ(qz::codec::dibIdentify(damaged, info), qz::codec::kNotThisFormat);
+      }
       if (qz::codec::dibIdentify(damaged, info) != qz::codec::kOk) continue;
       qztest::PictureRows rows;
       rows.resize(info.width, info.height, info.bitplaneBytesPerRow);
@@ -257,11 +259,10 @@ TEST_F(ScreenGrabTest, SourcesGiveTheDesktopTheWindowOrItsClientArea) {
   EXPECT_EQ(desktop->height, static_cast<uint32_t>(screen_->Height));
   EXPECT_EQ(desktop->depth, 24u);
 
-  Window* w = open(40, 30, 60, 20);
+  Window* w = open(40, 30, 60, 20, WFLG_ACTIVATE);
   ASSERT_NE(w, nullptr);
   SetAPen(w->RPort, kDirectColourFlag | 0x0000FF);  // red
   RectFill(w->RPort, 0, 0, w->Width - 1, w->Height - 1);
-  ActivateWindow(w);
   Buffer frame = grab(1, result);
   ASSERT_NE(frame, nullptr);
   EXPECT_EQ(frame->width, static_cast<uint32_t>(w->Width));
