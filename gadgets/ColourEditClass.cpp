@@ -1,12 +1,14 @@
-// ColourEdit: the colour editor. Colour fields, a box showing the colour,
-// RGB and HSV sliders and an HTML-notation field, kept in step: while the
-// editor sets its own gadgets it ignores what they report back.
+// ColourEdit: the colour editor. Tabbed colour fields, a box showing the
+// colour, and tabbed RGB and HSV sliders and HTML-notation field, kept in
+// step: while the editor sets its own gadgets it ignores what they report back.
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 
 #include "gadgets/colour_space_maths.h"
 #include "gadgets/qz_colour_edit.h"
 #include "gadgets/qz_group.h"
+#include "gadgets/qz_pages.h"
 #include "gadgets/qz_sliders.h"
 #include "gadgets/qz_text_entry.h"
 #include "gadgets/qz_widgets.h"
@@ -126,35 +128,84 @@ Qz_Object* Qz__Slider(const char* format, int32_t maximum) {
   return Qz_CreateObject("Slider", kValueSetMinimum, 0, kValueSetMaximum, maximum, kValueSetFormat, format);
 }
 
-// The fields are pages of one group, the first shown; the sliders and the
-// HTML field stand beside the colour box.
-bool Qz__SetUp(Qz_Object* object) {
-  Qz_ColourEditObject* e = Qz__Self(object);
-  e->pages = Qz_CreateObject("Group", kGroupSetMode, 4);
-  e->box = Qz_CreateObject("ColourBox", kColourBoxSetHeight, 20);
+// Adds each member to the group in turn; false when one of them or the group was not made.
+bool Qz__Fill(Qz_Object* group, std::initializer_list<Qz_Object*> members) {
+  bool made = group != nullptr;
+  for (Qz_Object* m : members) {
+    if (m == nullptr) made = false;
+    else if (group != nullptr) Qz_DoMethod(group, kGroupAddTail, m);
+    else Qz_DisposeObject(m);
+  }
+  return made;
+}
+
+// The fields' tabs are narrow strips of the same five fields without a
+// marker, of a fixed size so that all five fit; the pages are the full
+// fields, kept as handles.
+Qz_Object* Qz__FieldPages(Qz_ColourEditObject* e) {
+  Qz_Object* pages = Qz_CreateObject("Pages");
+  if (pages == nullptr) return nullptr;
+  bool made = true;
+  Qz_DoMethod(pages, kPagesLabelsPhase, 1);
+  for (const char* kind : kKinds)
+    made = Qz__Fill(pages, {Qz_CreateObject("ColourSpace", kColourSpaceSetKind, kind, kColourSpaceHideMarker, 0,
+                                            kFixWidth, 48, kFixHeight, 16)}) && made;
+  Qz_DoMethod(pages, kPagesLabelsPhase, 0);
   // The fields keep a fixed height so the sliders below always have their room.
-  for (int i = 0; i < kViews; ++i)
+  for (int i = 0; i < kViews; ++i) {
     e->views[i] = Qz_CreateObject("ColourSpace", kColourSpaceSetKind, kKinds[i], kFixHeight, kFieldHeight);
+    made = Qz__Fill(pages, {e->views[i]}) && made;
+  }
+  if (!made) {
+    Qz_DisposeObject(pages);
+    return nullptr;
+  }
+  Qz_DoMethod(pages, kGroupShowPage, 0);
+  return pages;
+}
+
+// The sliders and the HTML field are pages under the tabs "RGB", "HSV" and "HTML".
+Qz_Object* Qz__ControlPages(Qz_ColourEditObject* e) {
+  // A weight like the box's: with a group's larger weight the tabbed controls would be laid out past the row.
+  Qz_Object* pages = Qz_CreateObject("Pages", kRootSetWeight, 100);
+  if (pages == nullptr) return nullptr;
+  Qz_DoMethod(pages, kPagesLabelsPhase, 1);
+  bool made = true;
+  for (const char* tab : {"RGB", "HSV", "HTML"}) made = Qz__Fill(pages, {Qz_CreateObject("Text", kRootSetLabel, tab)}) && made;
+  Qz_DoMethod(pages, kPagesLabelsPhase, 0);
   const char* formats[kSliders] = {"R %ld", "G %ld", "B %ld", "H %ld", "S %ld", "V %ld"};
   for (int i = 0; i < kSliders; ++i) e->sliders[i] = Qz__Slider(formats[i], i == 3 ? 359 : 255);
   e->html = Qz_CreateObject("StringEdit", kStringEditSetMaxLength, 7);
-  Qz_Object* controls = Qz_CreateObject("Group", kGroupSetMode, 1, kGroupSetSpacing, 2);
-  bool made = e->pages && e->box && e->html && controls;
-  for (Qz_Object* o : e->views) made = made && o;
-  for (Qz_Object* o : e->sliders) made = made && o;
+  for (int page = 0; page < 2; ++page) {
+    Qz_Object* column = Qz_CreateObject("Group", kGroupSetMode, 1, kGroupSetSpacing, 2);
+    Qz_Object** three = e->sliders + 3 * page;
+    made = Qz__Fill(column, {three[0], three[1], three[2]}) && Qz__Fill(pages, {column}) && made;
+  }
+  Qz_Object* html = Qz_CreateObject("Group", kGroupSetMode, 2, kGroupSetSpacing, 2);
+  made = Qz__Fill(html, {Qz_CreateObject("Text", kRootSetLabel, "#", kRootSetWeight, 0), e->html}) &&
+         Qz__Fill(pages, {html}) && made;
   if (!made) {
-    for (Qz_Object* o : e->views) Qz_DisposeObject(o);
-    for (Qz_Object* o : e->sliders) Qz_DisposeObject(o);
-    for (Qz_Object* o : {e->pages, e->box, e->html, controls}) Qz_DisposeObject(o);
+    Qz_DisposeObject(pages);
+    return nullptr;
+  }
+  Qz_DoMethod(pages, kGroupShowPage, 0);
+  return pages;
+}
+
+bool Qz__SetUp(Qz_Object* object) {
+  Qz_ColourEditObject* e = Qz__Self(object);
+  e->pages = Qz__FieldPages(e);
+  if (e->pages == nullptr) return false;
+  Qz_DoMethod(object->super, kGroupAddTail, e->pages);
+  // The box keeps a narrow width: the tabbed sliders take the rest of the row.
+  e->box = Qz_CreateObject("ColourBox", kColourBoxSetWidth, 64, kColourBoxSetHeight, 20);
+  Qz_Object* row = Qz_CreateObject("Group", kGroupSetMode, 2, kGroupSetSpacing, 4);
+  // The group disposes what it holds when the editor is disposed.
+  if (!Qz__Fill(row, {e->box, Qz__ControlPages(e)})) {
+    if (row) Qz_DisposeObject(row);
     return false;
   }
-  for (Qz_Object* view : e->views) Qz_DoMethod(e->pages, kGroupAddTail, view);
-  Qz_DoMethod(e->pages, kGroupShowPage, 0);
-  Qz_DoMethod(controls, kGroupAddTail, e->box);
-  for (Qz_Object* s : e->sliders) Qz_DoMethod(controls, kGroupAddTail, s);
-  Qz_DoMethod(controls, kGroupAddTail, e->html);
-  Qz_DoMethod(object->super, kGroupAddTail, e->pages);
-  Qz_DoMethod(object->super, kGroupAddTail, controls);
+  Qz_DoMethod(object->super, kGroupAddTail, row);
   for (int i = 0; i < kSliders; ++i)
     Qz_AddNotify(e->sliders[i], kValueSet, kNotifyAnyValue, object, 2, kColourEditSetRed + i, kNotifySameWord);
   for (Qz_Object* view : e->views)

@@ -34,7 +34,6 @@ struct Qz_TipOfTheDayObject {
   Qz_Object* tipsArea = nullptr;
   Qz_Object* tips = nullptr;  // restored at every open
   Qz_Object* check = nullptr;
-  bool checkIsBox = false;    // a CheckBox, else a toggle button standing in for it
   std::string statePath;
   std::string tipsPath;
   int32_t tip = 0;
@@ -61,11 +60,11 @@ void Qz__ShowTip(Qz_TipOfTheDayObject* t) {
 }
 
 bool Qz__ShowAtStart(Qz_TipOfTheDayObject* t) {
-  return Qz_DoMethod(t->check, t->checkIsBox ? kTipCheckGet : kButtonGetSelected) != 0;
+  return Qz_DoMethod(t->check, kTipCheckGet) != 0;
 }
 
 void Qz__SetShowAtStart(Qz_TipOfTheDayObject* t, bool on) {
-  Qz_DoMethod(t->check, t->checkIsBox ? kTipCheckSet : kButtonSetSelected, on ? 1u : 0u);
+  Qz_DoMethod(t->check, kTipCheckSet, on ? 1u : 0u);
 }
 
 void Qz__Advance(Qz_TipOfTheDayObject* t) {
@@ -176,11 +175,8 @@ bool Qz__SetUp(Qz_Object* object) {
   Qz__Add(column, Qz_CreateObject("Space", kFixHeight, 4, kRootSetWeight, 0), &ok);
   Qz_Object* row = Qz__Add(column, Qz_CreateObject("Group", kGroupSetMode, 2, kGroupSetSpacing, 4, kRootSetWeight, 0), &ok);
   if (!ok) return false;
-  t->check = Qz_CreateObject("CheckBox", kRootSetLabel, Qz_CatalogString(369));
-  t->checkIsBox = t->check != nullptr;
-  if (!t->check) t->check = Qz__LabelledButton(Qz_CatalogString(369), 2, &ok);
-  if (t->check && !t->checkIsBox) Qz_DoMethod(t->check, kButtonToggle, 1);
-  Qz__Add(row, t->check, &ok);
+  t->check = Qz__Add(row, Qz_CreateObject("CheckBox", kRootSetLabel, Qz_CatalogString(369), kRootSetWeight, 0), &ok);
+  if (!ok) return false;
   Qz__SetShowAtStart(t, true);
   Qz__Add(row, Qz_CreateObject("Space", kFixHeight, kSpaceZeroSize, kRootSetWeight, 100), &ok);
   t->next = Qz__Add(row, Qz__LabelledButton(Qz_CatalogString(368), 0, &ok), &ok);

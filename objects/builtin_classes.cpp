@@ -29,13 +29,7 @@ namespace qz::objects {
 
 namespace {
 
-typedef QzWord (*InitFunction)(Qz_GlobalData*);
 typedef void (*CleanupFunction)(void);
-
-struct InitRow {
-  const char* name;
-  InitFunction init;
-};
 
 struct CleanupRow {
   const char* name;
@@ -143,12 +137,14 @@ const CleanupRow kRemovalOrder[] = {
 
 }  // namespace
 
-QzWord registerBuiltInClasses(Qz_GlobalData* globalData) {
-  for (const InitRow& row : kRegistrationOrder) {
+QzWord runClassInits(std::span<const InitRow> order, Qz_GlobalData* globalData) {
+  for (const InitRow& row : order) {
     if (row.init != nullptr && row.init(globalData) == 0) return 0;
   }
   return 1;
 }
+
+QzWord registerBuiltInClasses(Qz_GlobalData* globalData) { return runClassInits(kRegistrationOrder, globalData); }
 
 void removeBuiltInClasses(Qz_GlobalData* /*globalData*/) {
   for (const CleanupRow& row : kRemovalOrder) {

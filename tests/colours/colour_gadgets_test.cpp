@@ -7,6 +7,7 @@
 #include "gadgets/colour_space_maths.h"
 #include "gadgets/qz_colour_edit.h"
 #include "gadgets/qz_group.h"
+#include "gadgets/qz_pages.h"
 #include "gadgets/qz_sliders.h"
 #include "gadgets/qz_text_entry.h"
 #include "gadgets/qz_widgets.h"
@@ -256,6 +257,52 @@ TEST(ColourEdit, KeepsItsGadgetsInStepWithoutFeedback) {
   r.clear();
   Qz_DoMethod(edit, kColourEditSetRed + 2, 0x10);  // blue channel
   EXPECT_EQ(r.values(kQzColourEditColour).size(), 1u);
+  Qz_DisposeObject(edit);
+}
+
+// The fields and the controls are tabbed pages: narrow strips of the five
+// fields without a marker as the fields' tabs, and the texts "RGB", "HSV"
+// and "HTML" over the sliders and the HTML field; only the full fields follow the colour.
+TEST(ColourEdit, FieldsAndControlsAreTabbedPages) {
+  qztest::UiHarness ui;
+  Qz_Object* edit = Qz_CreateObject("ColourEdit");
+  ASSERT_NE(edit, nullptr);
+  auto member = [](Qz_Object* group, QzWord after) {
+    return reinterpret_cast<Qz_Object*>(after ? Qz_DoMethod(group, kGroupNext, after) : Qz_DoMethod(group, kGroupFirst));
+  };
+  auto tabs = [](Qz_Object* pages) {  // the tab buttons' labels, without the lead space and the filler
+    std::vector<Qz_Object*> labels;
+    auto* row = reinterpret_cast<Qz_Object*>(Qz_DoMethod(pages, kPagesGetTabs));
+    for (QzWord m = Qz_DoMethod(row, kGroupFirst); m; m = Qz_DoMethod(row, kGroupNext, m)) {
+      auto* tab = reinterpret_cast<Qz_Object*>(m);
+      if (std::string(tab->objectClass->name) == "Button") labels.push_back(reinterpret_cast<Qz_Object*>(Qz_DoMethod(tab, kGroupFirst)));
+    }
+    return labels;
+  };
+  Qz_Object* fields = member(edit, 0);
+  ASSERT_NE(fields, nullptr);
+  ASSERT_STREQ(fields->objectClass->name, "Pages");
+  Qz_DoMethod(edit, kQzColourEditColour, 0x00336699);
+  const std::vector<Qz_Object*> strips = tabs(fields);
+  ASSERT_EQ(strips.size(), 5u);
+  auto* fieldPages = reinterpret_cast<Qz_Object*>(Qz_DoMethod(fields, kPagesGetPageGroup));
+  ASSERT_EQ(Qz_DoMethod(fieldPages, kGroupCount), 5u);
+  for (std::size_t i = 0; i < strips.size(); ++i) {
+    auto* page = reinterpret_cast<Qz_Object*>(Qz_DoMethod(fieldPages, kGroupMemberAt, uint32_t(i)));
+    ASSERT_NE(page, nullptr);
+    EXPECT_STREQ(reinterpret_cast<const char*>(Qz_DoMethod(strips[i], kColourSpaceGetKind)),
+                 reinterpret_cast<const char*>(Qz_DoMethod(page, kColourSpaceGetKind)));
+    EXPECT_EQ(Qz_DoMethod(page, kColourSpaceGetColour), 0x336699u);
+    EXPECT_EQ(Qz_DoMethod(strips[i], kColourSpaceGetColour), 0u);
+  }
+  Qz_Object* row = member(edit, reinterpret_cast<QzWord>(fields));
+  ASSERT_NE(row, nullptr);
+  Qz_Object* controls = member(row, Qz_DoMethod(row, kGroupFirst));
+  ASSERT_NE(controls, nullptr);
+  ASSERT_STREQ(controls->objectClass->name, "Pages");
+  std::vector<std::string> texts;
+  for (Qz_Object* label : tabs(controls)) texts.emplace_back(reinterpret_cast<const char*>(Qz_DoMethod(label, kRootGetLabel)));
+  EXPECT_EQ(texts, (std::vector<std::string>{"RGB", "HSV", "HTML"}));
   Qz_DisposeObject(edit);
 }
 

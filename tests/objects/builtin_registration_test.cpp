@@ -3,7 +3,9 @@
 
 #include <set>
 #include <string>
+#include <vector>
 
+#include "objects/qz_builtin_classes.h"
 #include "objects/qz_class_record.h"
 #include "objects/qz_object.h"
 
@@ -53,6 +55,34 @@ TEST(BuiltInClasses, NestedOpeningsKeepThemUntilTheLastCleanup) {
   Qz_CleanUp();
   for (const char* name : {"ColourBox", "ColourSpace", "ColourEdit", "LUTEdit", "TipOfTheDay", "Screen", "App"})
     EXPECT_EQ(Qz_FindClassFromName(name), nullptr) << name;
+}
+
+// Registration stops at the first Init that fails; rows without a function are passed over.
+std::vector<std::string> gCalled;
+template <QzWord Result>
+QzWord recordInit(Qz_GlobalData*) {
+  gCalled.push_back(Result ? "ok" : "fails");
+  return Result;
+}
+
+TEST(BuiltInClasses, RegistrationStopsAtTheFirstFailure) {
+  using qz::objects::InitRow;
+  struct Case {
+    std::vector<InitRow> order;
+    QzWord result;
+    std::vector<std::string> called;
+  };
+  const Case cases[] = {
+      {{{"A", recordInit<1>}, {"B", nullptr}, {"C", recordInit<1>}}, 1, {"ok", "ok"}},
+      {{{"A", recordInit<1>}, {"B", recordInit<0>}, {"C", recordInit<1>}, {"D", recordInit<0>}}, 0, {"ok", "fails"}},
+      {{{"A", recordInit<0>}, {"B", recordInit<1>}}, 0, {"fails"}},
+      {{}, 1, {}},
+  };
+  for (const Case& c : cases) {
+    gCalled.clear();
+    EXPECT_EQ(qz::objects::runClassInits(c.order, nullptr), c.result);
+    EXPECT_EQ(gCalled, c.called);
+  }
 }
 
 }  // namespace
