@@ -66,7 +66,7 @@ std::vector<uint8_t> Qz__Block(const BlockSpec& s, RgbImage& shows) {
         if (s.bits == 8) row[x] = index;
         if (s.bits == 4) row[x / 2] |= (x & 1) ? index : index << 4;
         if (s.bits == 1) row[x / 8] |= index << (7 - x % 8);
-      } else {
+      } else if (s.bits >= 24) {  // other depths keep zero rows: they are refused
         px[0] = static_cast<uint8_t>(x * 20), px[1] = static_cast<uint8_t>(y * 30), px[2] = static_cast<uint8_t>(x + y);
         const uint32_t step = s.bits / 8;
         row[x * step] = px[2], row[x * step + 1] = px[1], row[x * step + 2] = px[0];
