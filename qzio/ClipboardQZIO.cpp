@@ -2,8 +2,6 @@
 // else a BMP block) and copies a picture there as a 24-bit BMP block. A paste
 // leaves the clipboard as it was: the picture may belong to another program
 // and may be pasted again.
-#include <cstdio>
-#include <memory>
 #include <span>
 #include <vector>
 
@@ -27,11 +25,6 @@ struct ClipboardPicture {
   bool png = false;
 };
 
-struct FileCloser {
-  void operator()(FILE* f) const { std::fclose(f); }
-};
-using File = std::unique_ptr<FILE, FileCloser>;
-
 bool Qz__Fetch(const char* type, std::vector<uint8_t>& bytes) {
   size_t length = 0;
   void* data = Qz_ClipboardGetData(type, &length);
@@ -52,13 +45,9 @@ bool Qz__Picture(ClipboardPicture& picture) {
   return Qz__Fetch(kBmpType, picture.bytes);
 }
 
-File Qz__OpenBytes(std::vector<uint8_t>& bytes) {
-  return File(bytes.empty() ? nullptr : fmemopen(bytes.data(), bytes.size(), "rb"));
-}
-
 uint32_t Qz__Identify(ClipboardPicture& picture, ImageInfo& info) {
   if (!picture.png) return dibIdentify(picture.bytes, info);
-  File file = Qz__OpenBytes(picture.bytes);
+  MemoryStream file = openMemoryStream(picture.bytes);
   if (!file || !pngProbeMatches(picture.bytes)) return kNotThisFormat;
   return pngReadInfo(file.get(), info) == kOk ? kOk : kNotThisFormat;
 }
@@ -81,7 +70,7 @@ uint32_t Qz__ClipboardLoad(const qzio::FormatCall&, QZIO_Header* header) {
     return kBadArguments;
   BufferRows rows(header);
   if (!picture.png) return dibDecode(picture.bytes, rows) == kOk ? kOk : kBadArguments;
-  File file = Qz__OpenBytes(picture.bytes);
+  MemoryStream file = openMemoryStream(picture.bytes);
   if (!file) return kBadArguments;
   return pngDecode(file.get(), rows) == kOk ? kOk : kBadArguments;
 }

@@ -16,11 +16,6 @@ constexpr size_t kFileHeaderBytes = 14;
 constexpr uint32_t kInfoHeaderBytes = 40;
 constexpr uint32_t kLargestHeaderBytes = 124;
 
-struct FileCloser {
-  void operator()(FILE* f) const { std::fclose(f); }
-};
-using File = std::unique_ptr<FILE, FileCloser>;
-
 bool Qz__DepthTaken(uint32_t bits) { return bits == 1 || bits == 4 || bits == 8 || bits == 24 || bits == 32; }
 
 // Whether the block holds everything its headers promise.
@@ -51,12 +46,13 @@ bool Qz__BlockComplete(std::span<const uint8_t> block) {
   return uint64_t{pixelOffset} + rowBytes * side <= block.size();
 }
 
-File Qz__OpenBlock(std::span<const uint8_t> block) {
-  // fmemopen never writes through a read-only mode.
-  return File(fmemopen(const_cast<uint8_t*>(block.data()), block.size(), "rb"));
-}
-
 }  // namespace
+
+MemoryStream openMemoryStream(std::span<const uint8_t> bytes) {
+  if (bytes.empty()) return nullptr;
+  // fmemopen never writes through a read-only mode.
+  return MemoryStream(fmemopen(const_cast<uint8_t*>(bytes.data()), bytes.size(), "rb"));
+}
 
 uint32_t dibIdentify(std::span<const uint8_t> block, ImageInfo& info) {
   if (!Qz__BlockComplete(block)) return kNotThisFormat;
@@ -68,7 +64,7 @@ uint32_t dibDecode(std::span<const uint8_t> block, PixelRows& rows) {
   ImageInfo info;
   BmpLayout layout;
   if (!Qz__BlockComplete(block) || bmpIdentify(block, block.size(), layout, info) != kOk) return kNotThisFormat;
-  File file = Qz__OpenBlock(block);
+  MemoryStream file = openMemoryStream(block);
   if (!file) return kNoMemory;
   return bmpDecode(file.get(), layout, info, rows);
 }

@@ -6,12 +6,22 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
+#include <memory>
 #include <span>
 #include <vector>
 
 #include "qzio/codec_rows.h"
 
 namespace qz::codec {
+
+struct StreamCloser {
+  void operator()(FILE* f) const { std::fclose(f); }
+};
+using MemoryStream = std::unique_ptr<FILE, StreamCloser>;
+// The bytes as a read-only stream for the stdio codecs; null when empty or
+// out of memory. The bytes must outlive the stream.
+QZ_EXPORT MemoryStream openMemoryStream(std::span<const uint8_t> bytes);
 
 // 1 with `info` for an uncompressed block of 1, 4, 8, 24 or 32 bits whose
 // bytes hold its headers, colour table and every row; 8 otherwise.
