@@ -230,8 +230,10 @@ bool nodeSetUp(Qz_Object* object) {
   return true;
 }
 
-// Weight 0 throughout: rows of a list keep their own height.
-const TagItem kNodeSuperTags[] = {{kGroupSetMode, 1}, {kGroupSetFrame, 6}, {kRootSetWeight, 0}, {TAG_DONE, 0}};
+// Weight 0 throughout: rows of a list keep their own height. Aligned to
+// the left, so the indented children start under their node's arrow.
+const TagItem kNodeSuperTags[] = {{kGroupSetMode, 1}, {kGroupSetFrame, 6}, {kRootSetWeight, 0},
+                                  {kGroupSetAlignment, 0}, {TAG_DONE, 0}};
 
 const qz::kit::ClassDecl kListTreeNodeClass = {
     .name = "ListTreeNode", .superName = "Group", .classId = kListTreeNodeClassId,

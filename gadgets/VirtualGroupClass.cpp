@@ -3,6 +3,7 @@
 // notifications keep the scrollers and the contents in step.
 #include <algorithm>
 
+#include "gadgets/group_layout.h"
 #include "gadgets/qz_group.h"
 #include "gadgets/qz_input_event.h"
 #include "gadgets/qz_scroller.h"
@@ -203,21 +204,28 @@ QzWord virtualDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
   }
 }
 
-Qz_Object* group(uint32_t mode) { return Qz_CreateObject("Group", kGroupSetMode, mode); }
+// The viewport's parts stretch by one share (a group's own 200 would ask for
+// twice the spare room and lay the contents past the viewport's edges); the
+// scroller row and column keep their own thickness.
+Qz_Object* group(uint32_t mode, uint32_t weight = 100) {
+  return Qz_CreateObject("Group", kGroupSetMode, mode, kRootSetWeight, weight);
+}
 
 bool virtualSetUp(Qz_Object* object) {
   VirtualGroupObject* v = asVirtual(object);
   Qz_Object* top = group(2);
   Qz_Object* inner = group(1);
-  v->around = Qz_CreateObject("Group", kGroupSetMode, 2, kGroupSetAlignment, 16);
+  // Filling: the viewport is all the room it is given, whatever the contents' maximum.
+  v->around = Qz_CreateObject("Group", kGroupSetMode, 2, kGroupSetAlignment, 16, kRootSetWeight, 100,
+                              kGroupSetOptions, qz::gui::kGroupOptionFill);
   v->contents = group(9);
-  Qz_Object* spaceBelow = Qz_CreateObject("Space", kSpaceSetMinHeight, 1);
-  v->column = group(1);
+  Qz_Object* spaceBelow = Qz_CreateObject("Space", kSpaceSetMinHeight, 1, kRootSetWeight, 0);
+  v->column = group(1, 0);
   v->vertical = Qz_CreateObject("Scroller", kGroupSetMode, kScrollerVertical, kScrollerSetTotal, 1000,
-                                kScrollerSetVisible, 50, kScrollerSetPosition, 0);
-  v->row = Qz_CreateObject("Group", kGroupSetMode, 2, kGroupSetFrame, 6);
+                                kScrollerSetVisible, 50, kScrollerSetPosition, 0, kRootSetWeight, 100);
+  v->row = Qz_CreateObject("Group", kGroupSetMode, 2, kGroupSetFrame, 6, kRootSetWeight, 0);
   v->horizontal = Qz_CreateObject("Scroller", kGroupSetMode, 4, kScrollerSetTotal, 1000, kScrollerSetVisible, 50,
-                                  kScrollerSetPosition, 0);
+                                  kScrollerSetPosition, 0, kRootSetWeight, 100);
   Qz_Object* corner = Qz_CreateObject("Space", kSpaceSetMinWidth, 15, kSpaceSetMinHeight, 1, kFixWidth, 15);
   Qz_Object* all[] = {top, inner, v->around, v->contents, spaceBelow, v->column, v->vertical, v->row,
                       v->horizontal, corner};

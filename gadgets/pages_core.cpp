@@ -19,7 +19,10 @@ int pageAtIndex(std::size_t count, uint32_t index) {
 namespace {
 
 QzWord addTab(Qz_Object* self, PagesCore& core, Qz_Object* label) {
-  Qz_Object* tab = Qz_CreateObject("Button", kButtonSilent, 1, kButtonType, core.verticalTabs ? 14 : 9);
+  // Weight 0: a tab keeps its label's size. A button's own 200 would ask
+  // for twice the spare room and push the last tabs over the neighbours.
+  Qz_Object* tab = Qz_CreateObject("Button", kButtonSilent, 1, kButtonType, core.verticalTabs ? 14 : 9,
+                                   kRootSetWeight, 0);
   if (tab == nullptr) return 0;
   if (core.verticalTabs) Qz_DoMethod(tab, kGroupSetMode, 2);
   core.records.push_back(PageRecord{label, tab});

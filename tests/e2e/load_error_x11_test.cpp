@@ -92,7 +92,9 @@ TEST(ProgramOnX11, LoadErrorBoxesNameTheFileAndAStopEndsAnyBox) {
     const std::string err = readFile(dir.file("err.log"));
     EXPECT_TRUE(std::ifstream(dir.file("box.found")).good()) << "no error box was shown\n" << err;
     EXPECT_EQ(readFile(dir.file("rc")), "0\n") << err;
-    EXPECT_LT(std::atol(readFile(dir.file("stop.ms")).c_str()), 1000) << "the stop took more than a second";
+    // A box that held the stop up would wait for ever; the bound is loose so
+    // that a busy machine cannot fail it (it ends in well under a second).
+    EXPECT_LT(std::atol(readFile(dir.file("stop.ms")).c_str()), 10000) << "the stop waited for the box";
     EXPECT_NE(err.find(c.box), std::string::npos) << err;
   }
 }

@@ -172,4 +172,26 @@ TEST(ListTreeNodes, ChildrenStayHiddenUntilTheNodeOpens) {
   Qz_DisposeObject(tree);
 }
 
+// An opened node lays its children out under its own row, indented by a
+// fixed step from the node's left edge, however wide the tree is.
+TEST(ListTreeNodes, OpenedChildrenStartIndentedUnderTheirNode) {
+  qztest::UiHarness ui;
+  Qz_Object* tree = Qz_CreateObject("ListTree");
+  Qz_Object* node = Qz_CreateObject("ListTreeNode", kListTreeNodeSetName, "Pictures");
+  Qz_Object* inner = Qz_CreateObject("ListTreeNode", kListTreeNodeSetName, "Holidays");
+  ASSERT_TRUE(tree && node && inner);
+  Qz_DoMethod(node, kGroupAddTail, inner);
+  Qz_DoMethod(tree, kGroupAddTail, node);
+  Qz_Object* win = ui.window("Tree", 100, 100, 400, 200);
+  Qz_DoMethod(win, kGroupAddTail, tree);
+  ASSERT_TRUE(ui.open(win));
+  ui.post(win, node, kListTreeNodeExpand, 0);
+  ASSERT_TRUE(ui.settle(win));
+  const Qz_LayoutBox outer = qztest::UiHarness::box(node);
+  const Qz_LayoutBox child = qztest::UiHarness::box(inner);
+  EXPECT_GT(outer.width, child.width + 16) << "the tree is wider than the child's row";
+  EXPECT_EQ(child.left, outer.left + 16);
+  EXPECT_GT(child.top, outer.top);
+}
+
 }  // namespace

@@ -109,6 +109,11 @@ TEST_F(Pages, ClickingATabShowsItsPageWithoutReFiring) {
   auto* second = reinterpret_cast<Qz_Object*>(Qz_DoMethod(tabs, kGroupMemberAt, 2));  // after the lead space
   ASSERT_EQ(Qz_GetObjectClassID(second), kButtonClassId);
   const Qz_LayoutBox b = qztest::UiHarness::box(second);
+  const Qz_LayoutBox whole = qztest::UiHarness::box(p);
+  for (uint32_t i = 1; i <= 3; ++i) {
+    const Qz_LayoutBox tab = qztest::UiHarness::box(reinterpret_cast<Qz_Object*>(Qz_DoMethod(tabs, kGroupMemberAt, i)));
+    EXPECT_LE(tab.left + tab.width, whole.left + whole.width) << "tab " << i << " stays inside the gadget";
+  }
   for (int i = 0; i < 2; ++i) {
     ui.click(win, b.left + b.width / 2, b.top + b.height / 2);
     ASSERT_TRUE(ui.settle(win));

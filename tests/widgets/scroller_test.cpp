@@ -158,7 +158,23 @@ TEST_F(Scroller, SliderModePagesByOne) {
 
 class VirtualGroup : public testing::Test {
  protected:
+  // A viewport over one member in an open 200 x 120 window; NULL on failure.
+  Qz_Object* openOver(Qz_Object* member) {
+    Qz_Object* v = Qz_CreateObject("VirtualGroup");
+    if (v == nullptr) return nullptr;
+    Qz_DoMethod(v, kGroupAddTail, member);
+    win = ui.window("View", 100, 100, 200, 120);
+    Qz_DoMethod(win, kGroupAddTail, v);
+    return ui.open(win) ? v : nullptr;
+  }
+  // The scrollers are the first members of the bar row and column.
+  static Qz_Object* horizontalOf(Qz_Object* v) {
+    auto* row = reinterpret_cast<Qz_Object*>(Qz_DoMethod(v->super, kGroupLast));
+    return reinterpret_cast<Qz_Object*>(Qz_DoMethod(row, kGroupFirst));
+  }
+
   qztest::UiHarness ui;
+  Qz_Object* win = nullptr;
 };
 
 TEST_F(VirtualGroup, ScrollingRedrawsOnlyTheUncoveredStrip) {
@@ -187,16 +203,10 @@ TEST_F(VirtualGroup, ScrollingRedrawsOnlyTheUncoveredStrip) {
 }
 
 TEST_F(VirtualGroup, ScrollersFollowTheContentsAndHideWhenNotNeeded) {
-  Qz_Object* v = Qz_CreateObject("VirtualGroup");
-  ASSERT_NE(v, nullptr);
   Qz_Object* narrow = qztest::TestGadget::make({.minWidth = 40, .minHeight = 400, .maxWidth = 40, .maxHeight = 400});
-  Qz_DoMethod(v, kGroupAddTail, narrow);
-  Qz_Object* win = ui.window("View", 100, 100, 200, 120);
-  Qz_DoMethod(win, kGroupAddTail, v);
-  ASSERT_TRUE(ui.open(win));
-  // The scrollers are the first members of the bar row and column.
-  auto* row = reinterpret_cast<Qz_Object*>(Qz_DoMethod(v->super, kGroupLast));
-  auto* horizontal = reinterpret_cast<Qz_Object*>(Qz_DoMethod(row, kGroupFirst));
+  Qz_Object* v = openOver(narrow);
+  ASSERT_NE(v, nullptr);
+  Qz_Object* horizontal = horizontalOf(v);
   ASSERT_NE(horizontal, nullptr);
   EXPECT_EQ(Qz_DoMethod(horizontal, kRootHideCount), 0u);
   ui.post(win, v, kVirtualGroupUpdateBars);
@@ -210,6 +220,18 @@ TEST_F(VirtualGroup, ScrollersFollowTheContentsAndHideWhenNotNeeded) {
   ui.post(win, v, kGroupSetScrollY, 100000);
   ASSERT_TRUE(ui.settle(win));
   EXPECT_EQ(qztest::UiHarness::box(narrow).top, top - (total - shown)) << "held at the last position";
+}
+
+TEST_F(VirtualGroup, ContentsAndScrollersStayInsideTheViewport) {
+  Qz_Object* wide = qztest::TestGadget::make({.minWidth = 40, .minHeight = 400, .maxHeight = 400});
+  Qz_Object* v = openOver(wide);
+  ASSERT_NE(v, nullptr);
+  const Qz_LayoutBox view = qztest::UiHarness::box(v);
+  const Qz_LayoutBox contents = qztest::UiHarness::box(wide);
+  EXPECT_LE(contents.left + contents.width, view.left + view.width) << "a stretching member fills, not overflows";
+  const Qz_LayoutBox bar = qztest::UiHarness::box(horizontalOf(v));
+  EXPECT_LE(bar.left + bar.width, view.left + view.width);
+  EXPECT_LE(bar.top + bar.height, view.top + view.height);
 }
 
 }  // namespace

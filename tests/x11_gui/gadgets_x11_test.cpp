@@ -77,7 +77,7 @@ TEST(X11Gadgets, PagesRadioColumnAndFolderTreeAnswerClicks) {
   ASSERT_NE(shown, 0u);
   auto* folder = reinterpret_cast<Qz_Object*>(shown);
 
-  Qz_Object* row = Qz_CreateObject("Group", kGroupSetMode, 2, kGroupSetSpacing, 8);
+  Qz_Object* row = Qz_CreateObject("Group", kGroupSetMode, 2, kGroupSetSpacing, 8, kRootSetWeight, 100);
   // Groups weigh 200 by default; an even split keeps both inside the row.
   Qz_DoMethod(pages, kRootSetWeight, 100);
   Qz_DoMethod(tree, kRootSetWeight, 100);
@@ -106,7 +106,14 @@ TEST(X11Gadgets, PagesRadioColumnAndFolderTreeAnswerClicks) {
   // The folder shown is the selected node, opened on its sub-folders.
   EXPECT_EQ(Qz_DoMethod(tree, kListTreeGetSelectedNode), shown);
   EXPECT_EQ(Qz_DoMethod(folder, kListTreeNodeGetExpanded), 1u);
-  EXPECT_NE(childNamed(folder, "c"), nullptr);
+  Qz_Object* c = childNamed(folder, "c");
+  ASSERT_NE(c, nullptr);
+  // A click on the arrow at the start of "c"'s row opens it on its sub-folders.
+  const Qz_LayoutBox cRow = qztest::UiHarness::box(c);
+  ASSERT_TRUE(clickAt(w->LeftEdge + cRow.left + 7, w->TopEdge + cRow.top + 8));
+  ASSERT_TRUE(settle(win));
+  EXPECT_EQ(Qz_DoMethod(c, kListTreeNodeGetExpanded), 1u);
+  EXPECT_NE(childNamed(c, "deep"), nullptr);
 
   Screenshot shot;
   ASSERT_TRUE(shot.take(screenshotPath("gadgets_screenshot.png")));
