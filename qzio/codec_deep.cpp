@@ -63,12 +63,7 @@ uint32_t deepIdentify(std::span<const uint8_t> head, uint64_t fileSize, ImageInf
   const uint32_t width = r.u16be(), height = r.u16be(), compression = r.u16be();
   if (r.failed() || compression != 0 || width == 0 || height == 0) return kNotThisFormat;
   if (!fileCanHold(uint64_t{width} * height * 3, 1, fileSize)) return reportTooShort("IFF DEEP", width, height);
-  ImageInfo found;
-  found.width = width;
-  found.height = height;
-  found.depth = 24;
-  found.kind = PixelKind::TrueColour;
-  info = found;
+  info = trueColourInfo(width, height);
   return kOk;
 }
 

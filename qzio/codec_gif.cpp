@@ -190,12 +190,7 @@ uint32_t gifIdentify(std::span<const uint8_t> head, uint64_t fileSize, ImageInfo
   if (width == 0 || height == 0) return kNotThisFormat;
   if (!fileCanHold(uint64_t{width} * height, kMostPixelsPerByte, fileSize))
     return reportTooShort("GIF", width, height);
-  ImageInfo found;
-  found.width = width;
-  found.height = height;
-  found.depth = 24;
-  found.kind = PixelKind::TrueColour;
-  info = found;
+  info = trueColourInfo(width, height);
   return kOk;
 }
 

@@ -245,11 +245,7 @@ uint32_t pcdIdentify(std::span<const uint8_t> head, uint64_t fileSize, const Pcd
       uint64_t{kStartSector[stored]} * kSector + uint64_t{kBaseWidth[stored]} * kBaseHeight[stored] * 3 / 2;
   const uint32_t w = kBaseWidth[choice.resolution], h = kBaseHeight[choice.resolution];
   if (fileSize < planesEnd) return reportTooShort("Photo CD", w, h);
-  ImageInfo found;
-  found.width = choice.turn ? h : w;
-  found.height = choice.turn ? w : h;
-  found.depth = 24;
-  info = found;
+  info = trueColourInfo(choice.turn ? h : w, choice.turn ? w : h);
   return kOk;
 }
 

@@ -474,11 +474,7 @@ uint32_t pictIdentify(std::span<const uint8_t> head, uint64_t fileSize, ImageInf
   if (uint32_t(frame.width()) > kMaxSide || uint32_t(frame.height()) > kMaxSide) return kNotThisFormat;
   if (!fileCanHold(uint64_t(frame.width()) * uint64_t(frame.height()), kMostPixelsPerByte, fileSize))
     return reportTooShort("PICT", uint32_t(frame.width()), uint32_t(frame.height()));
-  ImageInfo found;
-  found.width = uint32_t(frame.width());
-  found.height = uint32_t(frame.height());
-  found.depth = 24;
-  info = found;
+  info = trueColourInfo(uint32_t(frame.width()), uint32_t(frame.height()));
   return kOk;
 }
 

@@ -62,6 +62,15 @@ struct ImageInfo {
   std::array<uint32_t, 256> colourmap{};
 };
 
+// The header of a picture decoded to 24-bit true colour.
+inline ImageInfo trueColourInfo(uint32_t width, uint32_t height) {
+  ImageInfo info;
+  info.width = width;
+  info.height = height;
+  info.depth = 24;
+  return info;
+}
+
 // Receives decoded rows (top row is 0) and hands back stored rows for
 // decoders that merge passes. Every call may come many times per picture.
 class PixelRows {

@@ -120,12 +120,7 @@ uint32_t targaIdentify(std::span<const uint8_t> head, std::span<const uint8_t> f
   const uint64_t dataBytes = fileSize > kHeaderBytes + kTargaFooterBytes ? fileSize - kHeaderBytes - kTargaFooterBytes : 0;
   if (!fileCanHold(pixelBytes, runLength ? kMostBytesPerByte : 1, dataBytes))
     return reportTooShort("Targa", header.width, header.height);
-  ImageInfo found;
-  found.width = header.width;
-  found.height = header.height;
-  found.depth = 24;
-  found.kind = PixelKind::TrueColour;
-  info = found;
+  info = trueColourInfo(header.width, header.height);
   return kOk;
 }
 

@@ -216,12 +216,7 @@ uint32_t xpmIdentify(std::span<const uint8_t> head, uint64_t fileSize, ImageInfo
   if (!Qz__ReadHeader(head, header)) return kNotThisFormat;
   if (!fileCanHold(uint64_t{header.width} * header.height * header.charsPerPixel, 1, fileSize))
     return reportTooShort("XPM", header.width, header.height);
-  ImageInfo found;
-  found.width = header.width;
-  found.height = header.height;
-  found.depth = 24;
-  found.kind = PixelKind::TrueColour;
-  info = found;
+  info = trueColourInfo(header.width, header.height);
   return kOk;
 }
 

@@ -50,4 +50,8 @@ QZ_EXPORT QzWord Qz_InitXPMQZIOClass(Qz_GlobalData* global);
 QZ_EXPORT void Qz_CleanupXPMQZIOClass(void);
 QZ_EXPORT QzWord Qz_InitXWDQZIOClass(Qz_GlobalData* global);
 QZ_EXPORT void Qz_CleanupXWDQZIOClass(void);
+QZ_EXPORT QzWord Qz_InitClipboardQZIOClass(Qz_GlobalData* global);
+QZ_EXPORT void Qz_CleanupClipboardQZIOClass(void);
+QZ_EXPORT QzWord Qz_InitScreenGrabQZIOClass(Qz_GlobalData* global);
+QZ_EXPORT void Qz_CleanupScreenGrabQZIOClass(void);
 QZ_EXTERN_C_END
