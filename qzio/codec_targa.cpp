@@ -185,7 +185,7 @@ uint32_t targaEncode(uint32_t width, uint32_t height, uint32_t depth, bool runLe
   ByteWriter w(out);
   w.putU8(0), w.putU8(0);  // ID length, colour-map type
   w.putU8(runLength ? kRunLengthTrueColour : kTrueColour);
-  for (int i = 0; i < 5; ++i) w.putU8(0);  // colour-map specification
+  for (int i = 0; i < 5; ++i) w.putU8(0);  // colour-map start, length and entry size
   w.putU16le(0), w.putU16le(0);            // origin
   w.putU16le(static_cast<uint16_t>(width)), w.putU16le(static_cast<uint16_t>(height));
   w.putU8(24), w.putU8(kTopFirst);

@@ -21,7 +21,7 @@ QZ_EXPORT uint32_t xpmIdentify(std::span<const uint8_t> head, uint64_t fileSize,
 // 2 no memory; 8 not XPM; 9 stopped.
 QZ_EXPORT uint32_t xpmDecode(std::span<const uint8_t> file, PixelRows& rows);
 
-// The R, G, B of an XPM colour specification ("#fff", "rgb:", "rgbi:", a
+// The R, G, B of an XPM colour value ("#fff", "rgb:", "rgbi:", a
 // colour name, "None", three fractions); false when it is malformed.
 // Names come from Data/rgb.txt, then the system's rgb.txt; unknown names
 // are white.
