@@ -94,6 +94,9 @@ uint32_t encodeStdioFile(const std::string& path, Encode encode) {
   return result;
 }
 
+// The bytes of a text fixture (XPM, XBM and other text formats).
+inline std::vector<uint8_t> textBytes(const std::string& text) { return {text.begin(), text.end()}; }
+
 // The probe the library gives identify: the first 512 bytes, zero-padded.
 std::vector<uint8_t> probeOf(const std::vector<uint8_t>& file);
 

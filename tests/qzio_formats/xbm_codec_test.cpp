@@ -15,8 +15,6 @@ using qztest::PictureRows;
 using qztest::RgbImage;
 using Bytes = std::vector<uint8_t>;
 
-Bytes text(const std::string& s) { return Bytes(s.begin(), s.end()); }
-
 uint32_t decodeXbm(const Bytes& file, PictureRows& rows, ImageInfo* info = nullptr) {
   return qztest::decodeBytes(file, rows, info, xbmIdentify, xbmDecode);
 }
@@ -50,7 +48,7 @@ TEST(XbmHandBuilt, Reads) {
     takeLoadProblem();
     PictureRows rows;
     ImageInfo info;
-    ASSERT_EQ(decodeXbm(text(c.file), rows, &info), kOk);
+    ASSERT_EQ(decodeXbm(qztest::textBytes(c.file), rows, &info), kOk);
     EXPECT_EQ(info.kind, PixelKind::Grey);
     for (uint32_t y = 0; y < c.rows.size(); ++y) EXPECT_EQ(rowOf(rows.image, y), c.rows[y]);
     EXPECT_EQ(takeLoadProblem().partial, c.partial);
@@ -68,7 +66,7 @@ TEST(XbmHandBuilt, Reads) {
   for (const Refusal& c : refusals) {
     SCOPED_TRACE(c.name);
     ImageInfo info;
-    const Bytes file = text(c.file);
+    const Bytes file = qztest::textBytes(c.file);
     EXPECT_EQ(xbmIdentify(file, file.size(), info), c.result);
   }
 }

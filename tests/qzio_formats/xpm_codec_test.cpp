@@ -18,8 +18,6 @@ using qztest::PictureRows;
 using qztest::RgbImage;
 using Bytes = std::vector<uint8_t>;
 
-Bytes text(const std::string& s) { return Bytes(s.begin(), s.end()); }
-
 uint32_t decodeXpm(const Bytes& file, PictureRows& rows, ImageInfo* info = nullptr) {
   return qztest::decodeBytes(file, rows, info, xpmIdentify, xpmDecode);
 }
@@ -69,7 +67,7 @@ TEST(XpmHandBuilt, HeadersAndColourLines) {
     SCOPED_TRACE(c.name);
     PictureRows rows;
     ImageInfo info;
-    ASSERT_EQ(decodeXpm(text(c.file), rows, &info), kOk);
+    ASSERT_EQ(decodeXpm(qztest::textBytes(c.file), rows, &info), kOk);
     EXPECT_EQ(info.width, 3u);
     EXPECT_EQ(info.height, 2u);
     EXPECT_EQ(rgbOf(rows.image, 0, 0), "ff0000");
@@ -79,7 +77,7 @@ TEST(XpmHandBuilt, HeadersAndColourLines) {
   }
   // Two characters a pixel.
   PictureRows rows;
-  ASSERT_EQ(decodeXpm(text("/* XPM */\nstatic char *x[] = {\"2 1 2 2\", \"ab c red\", \"a  c blue\", \"a ab\"};"), rows), kOk);
+  ASSERT_EQ(decodeXpm(qztest::textBytes("/* XPM */\nstatic char *x[] = {\"2 1 2 2\", \"ab c red\", \"a  c blue\", \"a ab\"};"), rows), kOk);
   EXPECT_EQ(rgbOf(rows.image, 0, 0), "0000ff");
   EXPECT_EQ(rgbOf(rows.image, 1, 0), "ff0000");
 }
@@ -109,7 +107,7 @@ TEST(XpmHandBuilt, RefusalsAndTruncation) {
     SCOPED_TRACE(c.name);
     takeLoadProblem();
     ImageInfo info;
-    const Bytes file = text(c.file);
+    const Bytes file = qztest::textBytes(c.file);
     EXPECT_EQ(xpmIdentify(file, file.size(), info), c.identify);
     if (c.identify != kOk) continue;
     PictureRows rows;
