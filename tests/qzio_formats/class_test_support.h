@@ -2,11 +2,17 @@
 // owned buffers, a buffer's pixels as RGB, and save and load by name.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "codec_test_support.h"
 #include "qzio/qzio.h"
+#include "qzio/root_qzio.h"
+#include "support/temp_dir.h"
 
 namespace qztest {
 
@@ -44,5 +50,38 @@ inline uint32_t saveAs(QZIO_ImageBuffer* buffer, const std::string& path, const 
 inline Buffer loadDetected(const std::string& path, uint32_t& result) {
   return Buffer(QZIO_AutoLoadBuffer(path.c_str(), kQzioQuiet, kQzioTagResult, &result, TAG_DONE));
 }
+
+// A library opened with RootQZIO and the given format classes (registered in
+// order, removed in reverse), the build's detection list, and a 13 x 7
+// gradient to save and load.
+class FormatClassesTest : public ::testing::Test {
+ protected:
+  struct ClassCalls {
+    QzWord (*init)(Qz_GlobalData*);
+    void (*cleanup)(void);
+  };
+  explicit FormatClassesTest(std::vector<ClassCalls> classes) : classes_(std::move(classes)) {}
+  void SetUp() override {
+    Qz_InitRootQZIOClass(nullptr);
+    for (const ClassCalls& c : classes_) c.init(nullptr);
+    QZIO_Init(nullptr);
+    source_ = makeGradient(13, 7);
+  }
+  void TearDown() override {
+    QZIO_Cleanup();
+    for (auto c = classes_.rbegin(); c != classes_.rend(); ++c) c->cleanup();
+    Qz_CleanupRootQZIOClass();
+  }
+  uint32_t save(QZIO_ImageBuffer* buffer, const std::string& path, const char* format) {
+    return saveAs(buffer, path, format);
+  }
+  Buffer load(const std::string& path, uint32_t& result) { return loadDetected(path, result); }
+  Buffer rgbBuffer() { return rgbBufferOf(source_); }
+  TempDir dir_;
+  RgbImage source_;
+
+ private:
+  std::vector<ClassCalls> classes_;
+};
 
 }  // namespace qztest

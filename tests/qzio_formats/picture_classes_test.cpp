@@ -20,37 +20,19 @@ using qztest::Buffer;
 using qztest::imageFrom;
 using qztest::RgbImage;
 
-class PictureClasses : public ::testing::Test {
+class PictureClasses : public qztest::FormatClassesTest {
  protected:
+  PictureClasses()
+      : FormatClassesTest({{Qz_InitPCXQZIOClass, Qz_CleanupPCXQZIOClass},
+                           {Qz_InitPSDQZIOClass, Qz_CleanupPSDQZIOClass},
+                           {Qz_InitPICTQZIOClass, Qz_CleanupPICTQZIOClass},
+                           {Qz_InitPCDQZIOClass, Qz_CleanupPCDQZIOClass},
+                           {Qz_InitPSQZIOClass, Qz_CleanupPSQZIOClass},
+                           {Qz_InitEPSQZIOClass, Qz_CleanupEPSQZIOClass}}) {}
   void SetUp() override {
-    Qz_InitRootQZIOClass(nullptr);
-    Qz_InitPCXQZIOClass(nullptr);
-    Qz_InitPSDQZIOClass(nullptr);
-    Qz_InitPICTQZIOClass(nullptr);
-    Qz_InitPCDQZIOClass(nullptr);
-    Qz_InitPSQZIOClass(nullptr);
-    Qz_InitEPSQZIOClass(nullptr);
-    QZIO_Init(nullptr);
-    source_ = qztest::makeGradient(13, 7);
+    FormatClassesTest::SetUp();
     qztest::writePpm(dir_.file("source.ppm"), source_);
   }
-  void TearDown() override {
-    QZIO_Cleanup();
-    Qz_CleanupEPSQZIOClass();
-    Qz_CleanupPSQZIOClass();
-    Qz_CleanupPCDQZIOClass();
-    Qz_CleanupPICTQZIOClass();
-    Qz_CleanupPSDQZIOClass();
-    Qz_CleanupPCXQZIOClass();
-    Qz_CleanupRootQZIOClass();
-  }
-  uint32_t save(QZIO_ImageBuffer* buffer, const std::string& path, const char* format) {
-    return qztest::saveAs(buffer, path, format);
-  }
-  Buffer load(const std::string& path, uint32_t& result) { return qztest::loadDetected(path, result); }
-  Buffer rgbBuffer() { return qztest::rgbBufferOf(source_); }
-  qztest::TempDir dir_;
-  RgbImage source_;
 };
 
 TEST_F(PictureClasses, PcxLoadsByDetectionAndCannotSave) {

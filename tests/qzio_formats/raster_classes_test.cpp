@@ -23,36 +23,15 @@ using qztest::Buffer;
 using qztest::imageFrom;
 using qztest::RgbImage;
 
-class RasterClasses : public ::testing::Test {
+class RasterClasses : public qztest::FormatClassesTest {
  protected:
-  void SetUp() override {
-    Qz_InitRootQZIOClass(nullptr);
-    Qz_InitILBMQZIOClass(nullptr);
-    Qz_InitIFFDEEPQZIOClass(nullptr);
-    Qz_InitRASQZIOClass(nullptr);
-    Qz_InitTARGAQZIOClass(nullptr);
-    Qz_InitSGIQZIOClass(nullptr);
-    Qz_InitXWDQZIOClass(nullptr);
-    QZIO_Init(nullptr);  // the detection list of the build's Data/
-    source_ = qztest::makeGradient(13, 7);
-  }
-  void TearDown() override {
-    QZIO_Cleanup();
-    Qz_CleanupXWDQZIOClass();
-    Qz_CleanupSGIQZIOClass();
-    Qz_CleanupTARGAQZIOClass();
-    Qz_CleanupRASQZIOClass();
-    Qz_CleanupIFFDEEPQZIOClass();
-    Qz_CleanupILBMQZIOClass();
-    Qz_CleanupRootQZIOClass();
-  }
-  uint32_t save(QZIO_ImageBuffer* buffer, const std::string& path, const char* format) {
-    return qztest::saveAs(buffer, path, format);
-  }
-  Buffer load(const std::string& path, uint32_t& result) { return qztest::loadDetected(path, result); }
-  Buffer rgbBuffer() { return qztest::rgbBufferOf(source_); }
-  qztest::TempDir dir_;
-  RgbImage source_;
+  RasterClasses()
+      : FormatClassesTest({{Qz_InitILBMQZIOClass, Qz_CleanupILBMQZIOClass},
+                           {Qz_InitIFFDEEPQZIOClass, Qz_CleanupIFFDEEPQZIOClass},
+                           {Qz_InitRASQZIOClass, Qz_CleanupRASQZIOClass},
+                           {Qz_InitTARGAQZIOClass, Qz_CleanupTARGAQZIOClass},
+                           {Qz_InitSGIQZIOClass, Qz_CleanupSGIQZIOClass},
+                           {Qz_InitXWDQZIOClass, Qz_CleanupXWDQZIOClass}}) {}
 };
 
 TEST_F(RasterClasses, SavedFilesAreDetectedAndLoadWithTheirPixels) {
