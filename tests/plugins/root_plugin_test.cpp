@@ -65,6 +65,14 @@ class RootPluginTest : public testing::Test {
     ASSERT_TRUE(ui.settle(win));
   }
 
+  // The drop notification, fired on the window's own thread as a real drop
+  // is, so it never races the thread laying the window out.
+  void drop(Qz_Object* win, Qz_Object* p, Qz_Object* target, int x, int y) {
+    const auto packed = qz::packWords(kGroupDrop, qz::toWord(target), x, y);
+    ASSERT_EQ(ui.post(win, p, kRootDoNotify, p, packed.data()), 1u);
+    ASSERT_TRUE(ui.settle(win));
+  }
+
   qztest::UiHarness ui;
   int pressX = 0, pressY = 0;
 };
@@ -128,7 +136,7 @@ TEST_F(RootPluginTest, ReleaseWithinFivePixelsIsAClick) {
     ASSERT_TRUE(ui.open(win));
     pressTitle(win, a);
     ASSERT_EQ(Qz_GetParentObject(a), source) << "a click on the title moves nothing";
-    Qz_DoNotify(a, kGroupDrop, qz::toWord(target), pressX + c.dx, pressY + c.dy);
+    drop(win, a, target, pressX + c.dx, pressY + c.dy);
     EXPECT_EQ(Qz_GetParentObject(a), c.moves ? target : source) << c.dx << "," << c.dy;
     ui.dispose(win);
   }
@@ -144,7 +152,7 @@ TEST_F(RootPluginTest, DropOutsideKeepsTheLastPanelAndSurvivesAFailedTearOff) {
     Qz_DoMethod(win, kGroupAddTail, source);
     ASSERT_TRUE(ui.open(win));
     pressTitle(win, a);
-    Qz_DoNotify(a, kGroupDrop, QzWord(0), pressX + 300, pressY + 200);
+    drop(win, a, nullptr, pressX + 300, pressY + 200);
     EXPECT_EQ(Qz_GetParentObject(a), source) << panels;
     EXPECT_EQ(Qz_DoMethod(source, kGroupIndexOf, a), 0u) << "kept in its place";
     ui.dispose(win);
