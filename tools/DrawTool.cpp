@@ -62,14 +62,7 @@ Qz_Object* Qz__CurrentAction(Qz_DrawToolObject* t, Qz_Image* image) {
 
 // From the last point to the new one, under the view's drawing lock.
 void Qz__RubberBand(Qz_DrawToolObject* t, Qz_Image* image, Qz_Image* layer) {
-  Qz_Object* view = Qz_CurrentViewOf(image);
-  const auto* box = reinterpret_cast<const Qz_LayoutBox*>(Qz_DoMethod(view, kRootGetLayoutBox));
-  Qz_DrawInfo* info = view && box ? Qz_LockDrawInfo(view) : nullptr;
-  if (!info) return;
-  const qz::tools::BandBox band{box->left, box->top, box->left + box->width - 1, box->top + box->height - 1};
-  qz::tools::drawRubberBand(info->rastPort, band, LayerToWindowX(layer, t->lastX), LayerToWindowY(layer, t->lastY),
-                            LayerToWindowX(layer, t->newX), LayerToWindowY(layer, t->newY));
-  Qz_UnlockDrawInfo(view);
+  qz::tools::drawLayerBands(image, layer, {t->lastX, t->lastY, t->newX, t->newY});
 }
 
 // ---- input ---------------------------------------------------------------------------

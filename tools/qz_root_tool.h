@@ -50,4 +50,8 @@ QZ_EXPORT QzWord Qz_InitEllipseToolClass(Qz_GlobalData* globalData);
 QZ_EXPORT void Qz_CleanupEllipseToolClass(void);
 QZ_EXPORT QzWord Qz_InitFillToolClass(Qz_GlobalData* globalData);
 QZ_EXPORT void Qz_CleanupFillToolClass(void);
+QZ_EXPORT QzWord Qz_InitCurveToolClass(Qz_GlobalData* globalData);
+QZ_EXPORT void Qz_CleanupCurveToolClass(void);
+QZ_EXPORT QzWord Qz_InitPolygonToolClass(Qz_GlobalData* globalData);
+QZ_EXPORT void Qz_CleanupPolygonToolClass(void);
 QZ_EXTERN_C_END

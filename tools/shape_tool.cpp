@@ -4,6 +4,9 @@
 #include "gadgets/qz_widgets.h"
 #include "objects/catalogue.h"
 #include "objects/qz_notify.h"
+#include "platform/windows.h"
+#include "tools/curve_drag.h"
+#include "tools/polygon_clicks.h"
 #include "tools/qz_root_tool.h"
 
 namespace qz::tools {
@@ -15,6 +18,8 @@ struct ShapeToolObject {
   Qz_Object header{};  // super: the RootTool
   Qz_Object* button = nullptr;
   ShapeDrag drag;
+  CurveDrag curve;
+  PolygonClicks polygon;
 };
 
 const QzWord kPaintCursorTags[] = {kToolSetCursorKind, kToolCursorPaint, TAG_DONE, 0};
@@ -30,6 +35,7 @@ bool Qz__Filled(ShapeToolObject* t, const ShapeToolTraits& traits) {
 
 uint32_t Qz__StrokeFlags(ShapeToolObject* t, const ShapeToolTraits& traits) {
   if (traits.shape == Shape::Line) return kActionLines;
+  if (traits.shape == Shape::Curve) return kActionCurve;
   return Qz__Filled(t, traits) ? kActionPolygon : kActionOutline;
 }
 
@@ -41,6 +47,15 @@ QzWord Qz__Activate(ShapeToolObject* t, uint32_t id, const QzWord* args) {
   return result;
 }
 
+QzWord Qz__Input(ShapeToolObject* t, const ShapeToolTraits& traits, Qz_Object* tool, Qz_Image* image,
+                 const Qz_InputEvent* e) {
+  switch (traits.shape) {
+    case Shape::Curve: return curveDragInput(t->curve, tool, image, e);
+    case Shape::Polygon: return polygonInput(t->polygon, tool, Qz__StrokeFlags(t, traits), image, e);
+    default: return shapeDragInput(t->drag, traits.shape, tool, Qz__StrokeFlags(t, traits), image, e);
+  }
+}
+
 QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
   ShapeToolObject* t = Qz__Self(object);
   const ShapeToolTraits& traits = Qz__Traits(object);
@@ -49,11 +64,9 @@ QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
     case kToolButtonSetState:
       if (Qz_DoMethod(t->button, kToolButtonGetState) != args[0]) Qz_DoMethod(t->button, kToolButtonSetState, args[0]);
       return args[0];
-    case kToolInputMethod: {
-      Qz_Object* outer = Qz_GetTopMostObject(object);
-      return shapeDragInput(t->drag, traits.shape, outer, Qz__StrokeFlags(t, traits),
-                            reinterpret_cast<Qz_Image*>(args[0]), reinterpret_cast<const Qz_InputEvent*>(args[1]));
-    }
+    case kToolInputMethod:
+      return Qz__Input(t, traits, Qz_GetTopMostObject(object), reinterpret_cast<Qz_Image*>(args[0]),
+                       reinterpret_cast<const Qz_InputEvent*>(args[1]));
     case kToolActivate:
     case kToolDeactivate: return Qz__Activate(t, id, args);
     default: return qz::kit::inherited(object, id, args);
@@ -75,13 +88,21 @@ bool Qz__SetUp(Qz_Object* object) {
   return true;
 }
 
+// A shape half drawn lets the pointer go with the tool.
+void Qz__TearDown(Qz_Object* object) {
+  ShapeToolObject* t = Qz__Self(object);
+  endCurveDrag(t->curve);
+  endPolygon(t->polygon);
+  if (t->drag.window) Qz_UngrabMousePointer(t->drag.window);
+}
+
 }  // namespace
 
 qz::kit::ClassDecl shapeToolClass(const char* name, uint32_t classId, const ShapeToolTraits& traits) {
   return {.name = name, .superName = "RootTool", .classId = classId,
           .instance = qz::kit::instanceOf<ShapeToolObject>(), .handler = Qz__Dispatch,
           .superTags = reinterpret_cast<const TagItem*>(kPaintCursorTags), .setUp = Qz__SetUp,
-          .family = &traits};
+          .tearDown = Qz__TearDown, .family = &traits};
 }
 
 }  // namespace qz::tools

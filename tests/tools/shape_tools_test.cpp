@@ -1,15 +1,17 @@
-// The line, rectangle, ellipse and fill tools: the shapes' geometry (Shift
-// constraints, corners of reversed drags, the traced ellipse) and scripted
-// drags and clicks that each leave one action on the layer's undo list.
+// The shape and fill tools: the shapes' geometry (Shift constraints, corners
+// of reversed drags, the traced ellipse) and scripted drags and clicks that
+// each leave one action on the layer's undo list, taken back by one undo.
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "actions/action_internal.h"
+#include "actions/qz_actions.h"
 #include "gadgets/qz_input_event.h"
 #include "gadgets/qz_widgets.h"
 #include "image/qz_image.h"
 #include "objects/qz_linked_list.h"
+#include "objects/qz_notify.h"
 #include "objects/qz_root.h"
 #include "platform/windows.h"
 #include "tools/qz_root_tool.h"
@@ -74,8 +76,12 @@ class ShapeToolTest : public ::testing::Test {
     Qz_InitRectangleToolClass(g);
     Qz_InitEllipseToolClass(g);
     Qz_InitFillToolClass(g);
+    Qz_InitCurveToolClass(g);
+    Qz_InitPolygonToolClass(g);
   }
   static void TearDownTestSuite() {
+    Qz_CleanupPolygonToolClass();
+    Qz_CleanupCurveToolClass();
     Qz_CleanupFillToolClass();
     Qz_CleanupEllipseToolClass();
     Qz_CleanupRectangleToolClass();
@@ -116,6 +122,10 @@ class ShapeToolTest : public ::testing::Test {
     Input(IDCMP_MOUSEBUTTONS, right ? MENUDOWN : SELECTDOWN, x0, y0);
     Input(IDCMP_MOUSEMOVE, 0, x1, y1, qualifier);
     Input(IDCMP_MOUSEBUTTONS, right ? MENUUP : SELECTUP, x1, y1, qualifier);
+  }
+  void Click(int16_t x, int16_t y, bool right = false) {
+    Input(IDCMP_MOUSEBUTTONS, right ? MENUDOWN : SELECTDOWN, x, y);
+    Input(IDCMP_MOUSEBUTTONS, right ? MENUUP : SELECTUP, x, y);
   }
   Qz_Object* Newest() { return qz::actions::listFirst(Qz_GetUndoList(doc_)); }
   uint32_t ListLength() { return uint32_t(Qz_DoMethod(Qz_GetUndoList(doc_), kLinkedListCount)); }
@@ -190,6 +200,101 @@ TEST_F(ShapeToolTest, EachFillClickIsOneFloodFillWithTheToolsValues) {
   EXPECT_EQ(layer_->grey[5][5], 255);
   EXPECT_EQ(layer_->grey[5][25], 0);
   Input(IDCMP_MOUSEBUTTONS, SELECTDOWN, 100, 100);  // outside the view
+  EXPECT_EQ(ListLength(), before + 1);
+}
+
+// The application hears 1 at the press and 0 at the release or the cancel.
+std::vector<QzWord> gDragging;
+void RecordDragging(QzWord, Qz_Object*, uint32_t, const QzWord* value) { gDragging.push_back(value[0]); }
+
+TEST_F(ShapeToolTest, TheApplicationIsToldWhileADragLastsAndOneUndoTakesTheShapeBack) {
+  Qz_ImageBase* base = Qz_GetImageBase();
+  Qz_Object* const savedApplication = base->application;
+  base->application = Qz_CreateObject("Root");
+  Qz_AddCallBackNotify(base->application, 0x130078, kNotifyAnyValue, RecordDragging, 0);
+  gDragging.clear();
+  Use("RectangleTool", 2);
+  const uint32_t before = ListLength();
+  Input(IDCMP_MOUSEBUTTONS, SELECTDOWN, 5, 5);
+  EXPECT_EQ(gDragging, (std::vector<QzWord>{1}));
+  Input(IDCMP_MOUSEMOVE, 0, 15, 12);
+  Input(IDCMP_MOUSEBUTTONS, SELECTUP, 15, 12);
+  EXPECT_EQ(gDragging, (std::vector<QzWord>{1, 0}));
+  Input(IDCMP_MOUSEBUTTONS, SELECTDOWN, 5, 5);
+  Input(IDCMP_MOUSEBUTTONS, MENUDOWN, 5, 5);  // cancelled
+  EXPECT_EQ(gDragging, (std::vector<QzWord>{1, 0, 1, 0}));
+  Qz_DisposeObject(base->application);
+  base->application = savedApplication;
+
+  ASSERT_EQ(ListLength(), before + 1);
+  EXPECT_EQ(layer_->grey[8][10], 255);
+  ASSERT_EQ(Qz_UndoImageAction(doc_), 1u);
+  EXPECT_EQ(ListLength(), before);
+  EXPECT_EQ(layer_->grey[8][10], 0);
+}
+
+TEST_F(ShapeToolTest, APolygonClosesOnItsFirstOrItsLastVertex) {
+  const std::vector<int32_t> abca = {5, 5, 25, 5, 25, 20, 5, 5};
+  const struct {
+    uint32_t state;
+    int16_t closeX, closeY;  // the closing click
+    uint32_t flags;
+  } cases[] = {{1, 5, 5, kActionOutline}, {2, 25, 20, kActionPolygon}};
+  for (const auto& c : cases) {
+    Qz_DisposeObject(tool_);
+    Use("PolygonTool", c.state);
+    const uint32_t before = ListLength();
+    Click(5, 5);
+    Input(IDCMP_MOUSEMOVE, 0, 25, 5);
+    Click(25, 5);
+    Click(25, 20);
+    EXPECT_EQ(ListLength(), before) << "no action before the polygon closes";
+    Click(c.closeX, c.closeY);
+    ASSERT_EQ(ListLength(), before + 1);
+    EXPECT_EQ(Qz_DoMethod(Newest(), kActionGetFlags), c.flags);
+    EXPECT_EQ(Points(Newest()), abca);
+  }
+  EXPECT_EQ(layer_->grey[8][20], 255);  // inside the filled triangle
+  EXPECT_EQ(layer_->grey[18][8], 0);    // outside it
+}
+
+TEST_F(ShapeToolTest, APolygonIsCancelledByTheOtherButtonAndNeedsThreeVertices) {
+  Use("PolygonTool", 2);
+  const uint32_t before = ListLength();
+  Click(5, 5);
+  Click(25, 5);
+  Input(IDCMP_MOUSEBUTTONS, MENUDOWN, 25, 20);
+  EXPECT_EQ(Input(IDCMP_MOUSEBUTTONS, MENUUP, 25, 20), 1u);
+  Click(25, 20);  // starts a new polygon
+  Click(10, 10);
+  Click(10, 10);  // two vertices enclose nothing
+  EXPECT_EQ(ListLength(), before);
+  Click(5, 5);
+  Click(100, 100);  // outside the view: no vertex
+  Click(25, 5);
+  Click(25, 20);
+  Click(25, 20);
+  ASSERT_EQ(ListLength(), before + 1);
+  EXPECT_EQ(Points(Newest()), (std::vector<int32_t>{5, 5, 25, 5, 25, 20, 5, 5}));
+}
+
+TEST_F(ShapeToolTest, ACurveIsDraggedToItsEndThenBentThroughItsMiddle) {
+  Use("CurveTool");
+  const uint32_t before = ListLength();
+  Input(IDCMP_MOUSEBUTTONS, SELECTDOWN, 5, 5);
+  Input(IDCMP_MOUSEMOVE, 0, 20, 6);
+  Input(IDCMP_MOUSEBUTTONS, SELECTUP, 25, 5);  // the end
+  Input(IDCMP_MOUSEMOVE, 0, 12, 18);
+  EXPECT_EQ(ListLength(), before);
+  Input(IDCMP_MOUSEBUTTONS, SELECTDOWN, 15, 20);  // the middle
+  Input(IDCMP_MOUSEBUTTONS, SELECTUP, 15, 20);    // the idle tool ignores it
+  ASSERT_EQ(ListLength(), before + 1);
+  EXPECT_EQ(Qz_DoMethod(Newest(), kActionGetFlags), uint32_t(kActionCurve));
+  EXPECT_EQ(Points(Newest()), (std::vector<int32_t>{5, 5, 15, 20, 25, 5}));
+  // A window going inactive while the curve bends drops it.
+  Drag(5, 5, 25, 5);
+  Input(IDCMP_INACTIVEWINDOW, 0, 0, 0);
+  Click(15, 20);  // starts a new curve
   EXPECT_EQ(ListLength(), before + 1);
 }
 
