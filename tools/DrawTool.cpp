@@ -19,6 +19,7 @@
 #include "platform/windows.h"
 #include "tools/qz_root_tool.h"
 #include "tools/rubber_band.h"
+#include "tools/tool_button.h"
 
 namespace {
 
@@ -188,15 +189,6 @@ QzWord Qz__ButtonState(Qz_DrawToolObject* t, uint32_t state) {
   return state;
 }
 
-QzWord Qz__Activate(Qz_DrawToolObject* t, uint32_t id, const QzWord* args) {
-  const QzWord result = Qz_DoMethodA(t->header.super, id, args);
-  // The button shows which tool is active, whoever made it so.
-  const bool lit = Qz_DoMethod(t->button, kToolButtonGetState) != 0;
-  if (id == kToolActivate && !lit) Qz_DoMethod(t->button, kRootSelect);
-  if (id == kToolDeactivate && lit) Qz_DoMethod(t->button, kRootDeselect);
-  return result;
-}
-
 QzWord Qz__DrawToolDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
   Qz_DrawToolObject* t = Qz__Self(object);
   switch (id) {
@@ -208,7 +200,7 @@ QzWord Qz__DrawToolDispatch(Qz_Object* object, uint32_t id, const QzWord* args) 
     case kToolInputMethod:
       return Qz__Input(t, reinterpret_cast<Qz_Image*>(args[0]), reinterpret_cast<const Qz_InputEvent*>(args[1]));
     case kToolActivate:
-    case kToolDeactivate: return Qz__Activate(t, id, args);
+    case kToolDeactivate: return qz::tools::activateWithButton(object, t->button, id, args);
     case kRootDraw:
       if (!t->warmed) {
         t->warmed = 1;  // the action class settles its defaults before the first stroke
@@ -222,13 +214,7 @@ QzWord Qz__DrawToolDispatch(Qz_Object* object, uint32_t id, const QzWord* args) 
 // The tool-bar button with its three faces, wired to the tool.
 bool Qz__SetUpDrawTool(Qz_Object* object) {
   Qz_DrawToolObject* t = Qz__Self(object);
-  t->button = Qz_AddObject(object->super, "ToolButton", kRootSetToolTip, Qz_CatalogString(kFreehandTip));
-  if (t->button) {
-    for (const char* picture : kPictures) Qz_AddObject(t->button, "BitMap", kBitMapLoad, picture);
-    Qz_AddNotify(t->button, kRootSelect, kNotifyAnyValue, object, 1, kToolActivate);
-    Qz_AddNotify(t->button, kToolButtonSetState, kNotifyAnyValue, object, 2, kToolButtonSetState,
-                 kNotifyTriggerValue);
-  }
+  t->button = qz::tools::addToolButton(object, kFreehandTip, kPictures, true);
   Qz_ImageBase* base = Qz_GetImageBase();
   if (!base->currentTool) base->currentTool = object;  // the first one is drawn with by default
   return true;

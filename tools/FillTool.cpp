@@ -8,6 +8,7 @@
 #include "objects/qz_notify.h"
 #include "platform/windows.h"
 #include "tools/qz_root_tool.h"
+#include "tools/tool_button.h"
 
 namespace {
 
@@ -67,24 +68,14 @@ QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
       return Qz__Input(t, Qz_GetTopMostObject(object), reinterpret_cast<Qz_Image*>(args[0]),
                        reinterpret_cast<const Qz_InputEvent*>(args[1]));
     case kToolActivate:
-    case kToolDeactivate: {
-      const QzWord result = Qz_DoMethodA(object->super, id, args);
-      const bool lit = Qz_DoMethod(t->button, kToolButtonGetState) != 0;
-      if (id == kToolActivate && !lit) Qz_DoMethod(t->button, kRootSelect);
-      if (id == kToolDeactivate && lit) Qz_DoMethod(t->button, kRootDeselect);
-      return result;
-    }
+    case kToolDeactivate: return qz::tools::activateWithButton(object, t->button, id, args);
     default: return qz::kit::inherited(object, id, args);
   }
 }
 
 bool Qz__SetUp(Qz_Object* object) {
-  FillToolObject* t = Qz__Self(object);
-  t->button = Qz_AddObject(object->super, "ToolButton", kRootSetToolTip, Qz_CatalogString(kFillToolTip));
-  if (t->button) {
-    Qz_AddObject(t->button, "BitMap", kBitMapLoad, "Data/Images/ToolBar/Fill");
-    Qz_AddNotify(t->button, kRootSelect, kNotifyAnyValue, object, 1, kToolActivate);
-  }
+  static constexpr const char* kPictures[] = {"Data/Images/ToolBar/Fill"};
+  Qz__Self(object)->button = qz::tools::addToolButton(object, kFillToolTip, kPictures);
   return true;
 }
 

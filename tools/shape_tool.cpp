@@ -8,6 +8,7 @@
 #include "tools/curve_drag.h"
 #include "tools/polygon_clicks.h"
 #include "tools/qz_root_tool.h"
+#include "tools/tool_button.h"
 
 namespace qz::tools {
 namespace {
@@ -39,14 +40,6 @@ uint32_t Qz__StrokeFlags(ShapeToolObject* t, const ShapeToolTraits& traits) {
   return Qz__Filled(t, traits) ? kActionPolygon : kActionOutline;
 }
 
-QzWord Qz__Activate(ShapeToolObject* t, uint32_t id, const QzWord* args) {
-  const QzWord result = Qz_DoMethodA(t->header.super, id, args);
-  const bool lit = Qz_DoMethod(t->button, kToolButtonGetState) != 0;
-  if (id == kToolActivate && !lit) Qz_DoMethod(t->button, kRootSelect);
-  if (id == kToolDeactivate && lit) Qz_DoMethod(t->button, kRootDeselect);
-  return result;
-}
-
 QzWord Qz__Input(ShapeToolObject* t, const ShapeToolTraits& traits, Qz_Object* tool, Qz_Image* image,
                  const Qz_InputEvent* e) {
   switch (traits.shape) {
@@ -68,23 +61,15 @@ QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
       return Qz__Input(t, traits, Qz_GetTopMostObject(object), reinterpret_cast<Qz_Image*>(args[0]),
                        reinterpret_cast<const Qz_InputEvent*>(args[1]));
     case kToolActivate:
-    case kToolDeactivate: return Qz__Activate(t, id, args);
+    case kToolDeactivate: return activateWithButton(object, t->button, id, args);
     default: return qz::kit::inherited(object, id, args);
   }
 }
 
 bool Qz__SetUp(Qz_Object* object) {
-  ShapeToolObject* t = Qz__Self(object);
   const ShapeToolTraits& traits = Qz__Traits(object);
-  t->button = Qz_AddObject(object->super, "ToolButton", kRootSetToolTip,
-                           traits.tip ? Qz_CatalogString(traits.tip) : "");
-  if (!t->button) return true;
-  for (uint32_t i = 0; i < traits.pictureCount; ++i)
-    Qz_AddObject(t->button, "BitMap", kBitMapLoad, traits.pictures[i]);
-  Qz_AddNotify(t->button, kRootSelect, kNotifyAnyValue, object, 1, kToolActivate);
-  if (traits.hasFilledVariant)
-    Qz_AddNotify(t->button, kToolButtonSetState, kNotifyAnyValue, object, 2, kToolButtonSetState,
-                 kNotifyTriggerValue);
+  Qz__Self(object)->button = addToolButton(object, traits.tip, {traits.pictures, traits.pictureCount},
+                                           traits.hasFilledVariant);
   return true;
 }
 
