@@ -54,4 +54,6 @@ QZ_EXPORT QzWord Qz_InitCurveToolClass(Qz_GlobalData* globalData);
 QZ_EXPORT void Qz_CleanupCurveToolClass(void);
 QZ_EXPORT QzWord Qz_InitPolygonToolClass(Qz_GlobalData* globalData);
 QZ_EXPORT void Qz_CleanupPolygonToolClass(void);
+QZ_EXPORT QzWord Qz_InitSymmetryToolClass(Qz_GlobalData* globalData);
+QZ_EXPORT void Qz_CleanupSymmetryToolClass(void);
 QZ_EXTERN_C_END

@@ -8,6 +8,7 @@
 #include "actions/action_internal.h"
 #include "actions/qz_actions.h"
 #include "gadgets/qz_input_event.h"
+#include "gadgets/qz_sliders.h"
 #include "gadgets/qz_widgets.h"
 #include "image/qz_image.h"
 #include "objects/qz_linked_list.h"
@@ -78,8 +79,10 @@ class ShapeToolTest : public ::testing::Test {
     Qz_InitFillToolClass(g);
     Qz_InitCurveToolClass(g);
     Qz_InitPolygonToolClass(g);
+    Qz_InitSymmetryToolClass(g);
   }
   static void TearDownTestSuite() {
+    Qz_CleanupSymmetryToolClass();
     Qz_CleanupPolygonToolClass();
     Qz_CleanupCurveToolClass();
     Qz_CleanupFillToolClass();
@@ -296,6 +299,25 @@ TEST_F(ShapeToolTest, ACurveIsDraggedToItsEndThenBentThroughItsMiddle) {
   Input(IDCMP_INACTIVEWINDOW, 0, 0, 0);
   Click(15, 20);  // starts a new curve
   EXPECT_EQ(ListLength(), before + 1);
+}
+
+TEST_F(ShapeToolTest, SymmetryStrokesCarryTheSlidersNumberOfCopies) {
+  Use("SymmetryTool");
+  auto* panel = reinterpret_cast<Qz_Object*>(Qz_DoMethod(tool_, kToolGetOptions));
+  ASSERT_NE(panel, nullptr);
+  auto* slider = reinterpret_cast<Qz_Object*>(Qz_DoMethod(panel, kLinkedListLast));
+  const struct {
+    QzWord slider;  // 0: left as made
+    uint32_t copies;
+  } cases[] = {{0, 6}, {1, 1}, {20, 20}};
+  for (const auto& c : cases) {
+    if (c.slider) Qz_DoMethod(slider, kValueSet, c.slider);
+    const uint32_t before = ListLength();
+    Drag(5, 5, 15, 9);
+    ASSERT_EQ(ListLength(), before + 1);
+    EXPECT_EQ(Qz_DoMethod(Newest(), kActionGetFlags), uint32_t(kActionFreehand));
+    EXPECT_EQ(Qz_DoMethod(Newest(), kActionGetSymmetry), c.copies);
+  }
 }
 
 }  // namespace
