@@ -56,4 +56,6 @@ QZ_EXPORT QzWord Qz_InitPolygonToolClass(Qz_GlobalData* globalData);
 QZ_EXPORT void Qz_CleanupPolygonToolClass(void);
 QZ_EXPORT QzWord Qz_InitSymmetryToolClass(Qz_GlobalData* globalData);
 QZ_EXPORT void Qz_CleanupSymmetryToolClass(void);
+QZ_EXPORT QzWord Qz_InitColourPickerToolClass(Qz_GlobalData* globalData);
+QZ_EXPORT void Qz_CleanupColourPickerToolClass(void);
 QZ_EXTERN_C_END
