@@ -3,8 +3,11 @@
 // makes and applies.
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
+#include "gadgets/qz_choice.h"
+#include "gadgets/qz_text_entry.h"
 #include "image/app_commands.h"
 #include "objects/qz_notify.h"
 #include "tools/tool_fixture.h"
@@ -68,6 +71,102 @@ TEST_F(ColourPickerTest, PointsOfALargerViewBeyondThePictureAreIgnored) {
   Input(IDCMP_MOUSEMOVE, 0, 5, qz::test::kHeight);
   Input(IDCMP_MOUSEMOVE, 0, qz::test::kWidth - 1, qz::test::kHeight - 1);
   EXPECT_EQ(gColours, (std::vector<QzWord>{At(qz::test::kWidth - 1, qz::test::kHeight - 1)}));
+}
+
+// ---- the position tool ----------------------------------------------------------------
+
+class PositionToolTest : public qz::test::ToolFixture {
+ protected:
+  static void SetUpTestSuite() { Qz_InitPositionToolClass(Qz_GetGlobalData()); }
+  static void TearDownTestSuite() { Qz_CleanupPositionToolClass(); }
+  void SetUp() override {
+    ToolFixture::SetUp();
+    savedActive_ = Qz_GetImageBase()->activeImage;
+    Qz_GetImageBase()->activeImage = doc_;
+    Use("PositionTool");
+    panel_ = reinterpret_cast<Qz_Object*>(Qz_DoMethod(tool_, kToolGetOptions));
+    ASSERT_NE(panel_, nullptr);
+  }
+  void TearDown() override {
+    Qz_GetImageBase()->activeImage = savedActive_;
+    ToolFixture::TearDown();
+  }
+  // The panel's parts: move label, chooser, position label, X and Y row, reset, live update.
+  static Qz_Object* Child(Qz_Object* group, int index) {
+    auto* child = reinterpret_cast<Qz_Object*>(Qz_DoMethod(group, kLinkedListFirst));
+    while (child && index-- > 0) child = reinterpret_cast<Qz_Object*>(Qz_DoMethod(group, kLinkedListNext, child));
+    return child;
+  }
+  Qz_Object* Chooser() { return Child(panel_, 1); }
+  Qz_Object* Field(int axis) { return Child(Child(panel_, 3), 1 + 2 * axis); }
+  Qz_Object* Reset() { return Child(panel_, 4); }
+  Qz_Object* LiveBox() { return Child(panel_, 5); }
+  std::pair<int32_t, int32_t> LayerAt() { return {layer_->placement.layerX, layer_->placement.layerY}; }
+  std::pair<int32_t, int32_t> Fields() {
+    return {int32_t(Qz_DoMethod(Field(0), kStringEditGetNumber)), int32_t(Qz_DoMethod(Field(1), kStringEditGetNumber))};
+  }
+
+  Qz_Image* savedActive_ = nullptr;
+  Qz_Object* panel_ = nullptr;
+};
+
+using Place = std::pair<int32_t, int32_t>;
+
+TEST_F(PositionToolTest, WithLiveUpdateTheLayerFollowsEveryMoveWithoutItOnlyTheRelease) {
+  const struct {
+    bool live;
+    Place afterFirstMove;
+  } cases[] = {{true, {3, 2}}, {false, {0, 0}}};
+  for (const auto& c : cases) {
+    Qz_DoMethod(LiveBox(), kCheckBoxSetState, c.live ? 1u : 0u);
+    const uint32_t before = ListLength();
+    const Place start = LayerAt();
+    Input(IDCMP_MOUSEBUTTONS, SELECTDOWN, 10, 10);
+    Input(IDCMP_MOUSEMOVE, 0, 13, 12);
+    EXPECT_EQ(LayerAt(), (Place{start.first + c.afterFirstMove.first, start.second + c.afterFirstMove.second}));
+    Input(IDCMP_MOUSEMOVE, 0, 15, 15);
+    Input(IDCMP_MOUSEBUTTONS, SELECTUP, 15, 15);
+    EXPECT_EQ(LayerAt(), (Place{start.first + 5, start.second + 5}));
+    EXPECT_EQ(Fields(), LayerAt());
+    ASSERT_EQ(ListLength(), before + 1);
+    EXPECT_EQ(qz::actions::classIdOf(Newest()), kPositionActionClassId);
+  }
+  ASSERT_EQ(Qz_UndoImageAction(doc_), 1u);
+  EXPECT_EQ(LayerAt(), (Place{5, 5}));
+}
+
+TEST_F(PositionToolTest, APressOutsideTheViewStartsNothing) {
+  const uint32_t before = ListLength();
+  Drag(45, 5, 30, 10);
+  EXPECT_EQ(ListLength(), before);
+  EXPECT_EQ(LayerAt(), (Place{0, 0}));
+}
+
+TEST_F(PositionToolTest, TypedCoordinatesAmendOnlyTheNewestMoveOfTheSameLayerAndTarget) {
+  Drag(10, 10, 14, 13);
+  Qz_Object* dragged = Newest();
+  const uint32_t after = ListLength();
+  Qz_DoMethod(Field(0), kStringEditSetNumber, 9u);
+  EXPECT_EQ(ListLength(), after) << "the newest move is amended";
+  EXPECT_EQ(LayerAt(), (Place{9, 3}));
+  Qz_DoMethod(Chooser(), kMutualExcludeMark, 1u);  // the secondary image now
+  EXPECT_EQ(Fields(), (Place{layer_->placement.secondX, layer_->placement.secondY}));
+  Qz_DoMethod(Field(1), kStringEditSetNumber, 6u);
+  ASSERT_EQ(ListLength(), after + 1) << "a move of another target is a step of its own";
+  EXPECT_EQ(Qz_DoMethod(Newest(), kPositionActionGetKind), 1u);
+  EXPECT_EQ(Qz_DoMethod(dragged, kActionGetY), 3u);
+  EXPECT_EQ(LayerAt(), (Place{9, 3}));
+}
+
+TEST_F(PositionToolTest, ResetMovesTheTargetToTheOriginAsOneStep) {
+  Drag(10, 10, 17, 12);
+  const uint32_t before = ListLength();
+  Qz_DoNotify(Reset(), kButtonPressed, 0u);
+  ASSERT_EQ(ListLength(), before + 1);
+  EXPECT_EQ(LayerAt(), (Place{0, 0}));
+  EXPECT_EQ(Fields(), (Place{0, 0}));
+  ASSERT_EQ(Qz_UndoImageAction(doc_), 1u);
+  EXPECT_EQ(LayerAt(), (Place{7, 2}));
 }
 
 }  // namespace
