@@ -217,6 +217,7 @@ bool Qz__SetUpDrawTool(Qz_Object* object) {
   t->button = qz::tools::addToolButton(object, kFreehandTip, kPictures, true);
   Qz_ImageBase* base = Qz_GetImageBase();
   if (!base->currentTool) base->currentTool = object;  // the first one is drawn with by default
+  if (!base->defaultTool) base->defaultTool = object;
   return true;
 }
 
@@ -227,6 +228,7 @@ void Qz__TearDownDrawTool(Qz_Object* object) {
   Qz_DoMethod(object->super, kToolSetOptions, 0u);
   Qz_ImageBase* base = Qz_GetImageBase();
   if (base->currentTool == object) base->currentTool = nullptr;
+  if (base->defaultTool == object) base->defaultTool = nullptr;
 }
 
 const qz::kit::ClassDecl kDrawTool = {

@@ -60,4 +60,6 @@ QZ_EXPORT QzWord Qz_InitColourPickerToolClass(Qz_GlobalData* globalData);
 QZ_EXPORT void Qz_CleanupColourPickerToolClass(void);
 QZ_EXPORT QzWord Qz_InitPositionToolClass(Qz_GlobalData* globalData);
 QZ_EXPORT void Qz_CleanupPositionToolClass(void);
+QZ_EXPORT QzWord Qz_InitCloneToolClass(Qz_GlobalData* globalData);
+QZ_EXPORT void Qz_CleanupCloneToolClass(void);
 QZ_EXTERN_C_END
