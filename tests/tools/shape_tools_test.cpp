@@ -265,4 +265,34 @@ TEST_F(ShapeToolTest, SymmetryStrokesCarryTheSlidersNumberOfCopies) {
   }
 }
 
+uint32_t PaintedPixels(const Qz_Image* layer) {
+  uint32_t painted = 0;
+  for (int32_t y = 0; y < layer->height; ++y)
+    for (int32_t x = 0; x < layer->width; ++x) painted += layer->grey[y][x] != 0;
+  return painted;
+}
+
+TEST_F(ShapeToolTest, EveryFilledShapeAndFillIsTakenBackByOneUndo) {
+  const struct {
+    const char* tool;
+    void (*draw)(ShapeToolTest&);
+  } cases[] = {
+      {"RectangleTool", [](ShapeToolTest& t) { t.Drag(5, 5, 15, 12); }},
+      {"EllipseTool", [](ShapeToolTest& t) { t.Drag(20, 15, 26, 20); }},
+      {"PolygonTool", [](ShapeToolTest& t) { t.Click(5, 5), t.Click(30, 5), t.Click(15, 25), t.Click(5, 5); }},
+      {"FillTool", [](ShapeToolTest& t) { t.Click(5, 5); }},
+  };
+  for (const auto& c : cases) {
+    Qz_DisposeObject(tool_);
+    Use(c.tool, 2);
+    const uint32_t before = ListLength();
+    c.draw(*this);
+    ASSERT_EQ(ListLength(), before + 1) << c.tool;
+    EXPECT_GT(PaintedPixels(layer_), 0u) << c.tool;
+    ASSERT_EQ(Qz_UndoImageAction(doc_), 1u) << c.tool;
+    EXPECT_EQ(ListLength(), before) << c.tool;
+    EXPECT_EQ(PaintedPixels(layer_), 0u) << c.tool;
+  }
+}
+
 }  // namespace

@@ -21,7 +21,7 @@ namespace qz::test {
 constexpr int32_t kWidth = 40, kHeight = 30;
 
 class ToolFixture : public ::testing::Test {
- protected:
+ public:
   void SetUp() override {
     doc_ = reinterpret_cast<Qz_Image*>(Qz_CreateObject("Image", kQzImageSetType, kQzDocument));
     ASSERT_NE(Qz_AllocImage(doc_, kWidth, kHeight, 24, kQzAllocNoThread, nullptr), nullptr);
