@@ -149,6 +149,17 @@ TEST_F(ShapeToolTest, EachFillClickIsOneFloodFillWithTheToolsValues) {
   EXPECT_EQ(layer_->grey[5][25], 0);
   Input(IDCMP_MOUSEBUTTONS, SELECTDOWN, 100, 100);  // outside the view
   EXPECT_EQ(ListLength(), before + 1);
+  // The options panel's sliders: tolerance then softness, each in a row after the title.
+  auto* panel = reinterpret_cast<Qz_Object*>(Qz_DoMethod(tool_, kToolGetOptions));
+  ASSERT_NE(panel, nullptr);
+  auto* row = reinterpret_cast<Qz_Object*>(Qz_DoMethod(panel, kLinkedListLast));
+  Qz_DoMethod(reinterpret_cast<Qz_Object*>(Qz_DoMethod(row, kLinkedListLast)), kValueSet, 80u);
+  row = reinterpret_cast<Qz_Object*>(Qz_DoMethod(panel, kLinkedListPrevious, row));
+  Qz_DoMethod(reinterpret_cast<Qz_Object*>(Qz_DoMethod(row, kLinkedListLast)), kValueSet, 300u);
+  Click(25, 5);
+  ASSERT_EQ(ListLength(), before + 2);
+  EXPECT_EQ(Qz_DoMethod(Newest(), kFloodFillGetTolerance), 255u) << "the slider keeps to its range";
+  EXPECT_EQ(Qz_DoMethod(Newest(), kFloodFillGetSoftness), 80u);
 }
 
 // The application hears 1 at the press and 0 at the release or the cancel.
