@@ -2,8 +2,6 @@
 
 #include "actions/qz_actions.h"
 #include "gadgets/qz_widgets.h"
-#include "objects/catalogue.h"
-#include "objects/qz_notify.h"
 #include "platform/windows.h"
 #include "tools/curve_drag.h"
 #include "tools/polygon_clicks.h"
