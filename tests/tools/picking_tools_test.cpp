@@ -51,6 +51,21 @@ TEST_F(ColourPickerTest, ALeftPressPicksThePixelAsBlueGreenRed) {
   EXPECT_EQ(Qz_DoMethod(tool_, kToolGetBrushOutline), 0u);
 }
 
+TEST_F(ColourPickerTest, AGreyPicturesSampleIsAllThreeComponents) {
+  auto* grey = reinterpret_cast<Qz_Image*>(Qz_CreateObject("Image", kQzImageSetType, kQzDocument));
+  ASSERT_NE(Qz_AllocImage(grey, 8, 8, 8, kQzAllocNoThread, nullptr), nullptr);
+  grey->grey[2][3] = 128;
+  Qz_RootInstance(view_)->userData = qz::toWord(grey);
+  Qz_SetCurrentView(grey, view_);
+  std::swap(doc_, grey);
+  Input(IDCMP_MOUSEBUTTONS, SELECTDOWN, 3, 2);
+  std::swap(doc_, grey);
+  Qz_SetCurrentView(grey, nullptr);
+  Qz_RootInstance(view_)->userData = qz::toWord(doc_);
+  Qz_DisposeObject(&grey->object);
+  EXPECT_EQ(gColours, (std::vector<QzWord>{0x808080}));
+}
+
 TEST_F(ColourPickerTest, PickingLastsFromALeftPressOverTheViewUntilARelease) {
   Input(IDCMP_MOUSEBUTTONS, SELECTDOWN, 45, 5);  // outside the view: no picking
   Input(IDCMP_MOUSEMOVE, 0, 2, 2);
