@@ -207,7 +207,8 @@ Qz_Object* Qz__MakeOptions(Qz_Object* tool, PositionToolObject* t) {
   t->yField = Qz__Add(row, Qz_CreateObject("StringEdit", kStringEditSetNumeric, 1u));
   t->resetButton = Qz__Add(panel, Qz_CreateObject("Button"));
   Qz__Add(t->resetButton, Qz__Label(kResetText));
-  t->liveBox = Qz__Add(panel, Qz_CreateObject("CheckBox", kRootSetLabel, Qz_CatalogString(kLiveUpdateText)));
+  t->liveBox = Qz__Add(panel, Qz_CreateObject("CheckBox", kRootSetLabel, Qz_CatalogString(kLiveUpdateText),
+                                              kRootSetWeight, 0u));
   Qz_DoMethod(t->liveBox, kCheckBoxSetState, 1u);
   const QzWord self = qz::toWord(tool);
   Qz_AddCallBackNotify(t->xField, kStringEditSetNumber, kNotifyAnyValue, Qz__PanelEvent, self);

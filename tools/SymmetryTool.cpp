@@ -3,6 +3,7 @@
 // copies each new stroke lays.
 #include <algorithm>
 
+#include "gadgets/qz_group.h"
 #include "gadgets/qz_sliders.h"
 #include "objects/catalogue.h"
 #include "objects/qz_class_kit.h"
@@ -50,12 +51,12 @@ QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
 
 // The options panel: a label over the slider of copies.
 Qz_Object* Qz__MakeOptions(Qz_Object* tool) {
-  Qz_Object* slider = nullptr;
-  Qz_Object* panel = Qz_CreateObjects(0, kBuildVGroup, kBuildLabel, Qz_CatalogString(kCopiesLabel), kBuildObject,
-                                      "Slider", kValueSetMinimum, kFewestCopies, kValueSetMaximum, kMostCopies,
-                                      kValueSet, kInitialCopies, kBuildClose, kBuildStoreLast, &slider, kBuildClose,
-                                      kBuildEnd);
-  if (slider) Qz_AddNotify(slider, kValueSet, kNotifyAnyValue, tool, 2, kDrawToolSetActionTag, kNotifyTriggerValue);
+  Qz_Object* panel = Qz_CreateObject("Group", kGroupSetMode, 1u);
+  Qz_AddObject(panel, "Text", kRootSetLabel, Qz_CatalogString(kCopiesLabel));
+  Qz_Object* slider = Qz_AddObject(panel, "Slider", kValueSetMinimum, kFewestCopies, kValueSetMaximum, kMostCopies);
+  if (!slider) return panel;
+  Qz_DoMethod(slider, kValueSet, kInitialCopies);
+  Qz_AddNotify(slider, kValueSet, kNotifyAnyValue, tool, 2, kDrawToolSetActionTag, kNotifyTriggerValue);
   return panel;
 }
 
