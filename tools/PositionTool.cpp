@@ -218,6 +218,17 @@ Qz_Object* Qz__MakeOptions(Qz_Object* tool, PositionToolObject* t) {
   return panel;
 }
 
+// The fields start from where the target is, not empty.
+void Qz__ShowActivePlacement(PositionToolObject* t) {
+  Qz_Image* image = Qz_LockActiveImageA(kQzLockRead, nullptr);
+  if (!image) return;
+  if (image->activeLayer) {
+    const Placement at = Qz__PlacementOf(image->activeLayer, t->target.load());
+    Qz__ShowPlace(t, at.x, at.y);
+  }
+  Qz_UnlockImageA(image, kQzLockRead, nullptr);
+}
+
 // ---- the class -----------------------------------------------------------------------------
 
 QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
@@ -226,7 +237,11 @@ QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
     case kToolInputMethod:
       return Qz__Input(t, Qz_GetTopMostObject(object), reinterpret_cast<Qz_Image*>(args[0]),
                        reinterpret_cast<const Qz_InputEvent*>(args[1]));
-    case kToolActivate:
+    case kToolActivate: {
+      const QzWord result = qz::tools::activateWithButton(object, t->button, id, args);
+      Qz__ShowActivePlacement(t);
+      return result;
+    }
     case kToolDeactivate: return qz::tools::activateWithButton(object, t->button, id, args);
     default: return qz::kit::inherited(object, id, args);
   }

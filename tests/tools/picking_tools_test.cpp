@@ -150,6 +150,14 @@ TEST_F(PositionToolTest, WithLiveUpdateTheLayerFollowsEveryMoveWithoutItOnlyTheR
   EXPECT_EQ(LayerAt(), (Place{5, 5}));
 }
 
+TEST_F(PositionToolTest, ActivationShowsWhereTheLayerIs) {
+  layer_->placement.layerX = 12, layer_->placement.layerY = -4;
+  const uint32_t before = ListLength();
+  Qz_DoMethod(tool_, kToolActivate);
+  EXPECT_EQ(Fields(), (Place{12, -4}));
+  EXPECT_EQ(ListLength(), before) << "showing it moves nothing";
+}
+
 TEST_F(PositionToolTest, APressOutsideTheViewStartsNothing) {
   const uint32_t before = ListLength();
   Drag(45, 5, 30, 10);
