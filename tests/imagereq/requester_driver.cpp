@@ -3,7 +3,6 @@
 #include <chrono>
 #include <cstring>
 
-#include "gadgets/qz_group.h"
 #include "host/headless/headless_host.h"
 #include "platform/exec.h"
 #include "platform/windows.h"
@@ -21,22 +20,6 @@ Qz_Object* WaitForWindow(UiHarness& ui, const char* title) {
     Delay(1);
   }
   return nullptr;
-}
-
-namespace {
-void Collect(Qz_Object* o, const char* className, std::vector<Qz_Object*>& out, int depth) {
-  if (!o || depth > 32) return;
-  if (o->objectClass && std::strcmp(o->objectClass->name, className) == 0) out.push_back(o);
-  for (auto* m = reinterpret_cast<Qz_Object*>(Qz_DoMethod(o, kGroupFirst)); m;
-       m = reinterpret_cast<Qz_Object*>(Qz_DoMethod(o, kGroupNext, m)))
-    Collect(m, className, out, depth + 1);
-}
-}  // namespace
-
-std::vector<Qz_Object*> FindAll(Qz_Object* root, const char* className) {
-  std::vector<Qz_Object*> out;
-  Collect(root, className, out, 0);
-  return out;
 }
 
 void Answer(UiHarness& ui, Qz_Object* window, Reply reply) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "objects/qz_object.h"
+#include "support/object_tree.h"
 #include "support/ui_harness.h"
 
 namespace qztest {
@@ -15,9 +16,6 @@ namespace qztest {
 // The Window object of the active window titled title, once there is one
 // (NULL after five seconds).
 Qz_Object* WaitForWindow(UiHarness& ui, const char* title);
-
-// Every object of the window's tree made from the class, in tree order.
-std::vector<Qz_Object*> FindAll(Qz_Object* root, const char* className);
 
 enum class Reply { Ok, Cancel };
 

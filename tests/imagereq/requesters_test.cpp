@@ -141,7 +141,7 @@ TEST_F(RequestersTest, ARotationByThirtyDegreesIsOneStepThatUndoesExactly) {
   });
   Qz_Object* window = WaitForWindow(ui_, "Rotate");
   ASSERT_NE(window, nullptr);
-  const auto dials = FindAll(window, "Angle");
+  const auto dials = FindAllOf(window, "Angle");
   ASSERT_EQ(dials.size(), 1u);
   ui_.post(window, dials[0], kAngleSet, 30);
   Answer(ui_, window, Reply::Ok);
@@ -161,7 +161,7 @@ TEST_F(RequestersTest, SnapGridSidesAreStoredAndAtLeastOne) {
   auto done = InBackground([] { return Qz_ShowSnapToGridReq(); });
   Qz_Object* window = WaitForWindow(ui_, "Snap to Grid");
   ASSERT_NE(window, nullptr);
-  const auto fields = FindAll(window, "MeasurementEdit");
+  const auto fields = FindAllOf(window, "MeasurementEdit");
   ASSERT_EQ(fields.size(), 4u);
   const float typed[4] = {0.0f, 16.0f, 3.0f, -2.0f};
   for (size_t i = 0; i < 4; ++i) ui_.post(window, fields[i], kMeasurementSetValue, Float(typed[i]));
@@ -190,7 +190,7 @@ TEST_F(RequestersTest, AddingSpaceIsOneUndoableCropWithTheOldPixelsInside) {
   auto done = InBackground([&] { return Qz_DoAddSpaceReq(image); });
   window = WaitForWindow(ui_, "Add Space");
   ASSERT_NE(window, nullptr);
-  const auto fields = FindAll(window, "StringEdit");
+  const auto fields = FindAllOf(window, "StringEdit");
   ASSERT_EQ(fields.size(), 4u);
   const int32_t margins[4] = {2, 3, 4, 5};
   for (size_t i = 0; i < 4; ++i) ui_.post(window, fields[i], kStringEditSetNumber, uint32_t(margins[i]));

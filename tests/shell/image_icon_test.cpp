@@ -5,13 +5,18 @@
 #include "app/icon_geometry.h"
 #include "app/qz_image_icon.h"
 #include "gadgets/qz_group.h"
+#include "gadgets/qz_popups.h"
 #include "image/image_shell.h"
+#include "objects/qz_notify.h"
 #include "objects/qz_class_kit.h"
+#include "support/object_tree.h"
 #include "view_fixture.h"
 
 QZ_EXTERN_C_BEGIN
 QZ_EXPORT QzWord Qz_InitImageIconClass(Qz_GlobalData*);
 QZ_EXPORT void Qz_CleanupImageIconClass(void);
+QZ_EXPORT QzWord Qz_InitImagePopUpClass(Qz_GlobalData*);
+QZ_EXPORT void Qz_CleanupImagePopUpClass(void);
 QZ_EXTERN_C_END
 
 namespace {
@@ -51,12 +56,28 @@ TEST(ImageIconGeometry, PopUpRowsAreHalvedUntilAColumnFitsAndNeverLoop) {
 
 class ImageIconTest : public qztest::ViewFixture {
  protected:
-  void SetUp() override { ASSERT_EQ(Qz_InitImageIconClass(Qz_GetGlobalData()), 1u); }
+  void SetUp() override {
+    ASSERT_EQ(Qz_InitImageIconClass(Qz_GetGlobalData()), 1u);
+    ASSERT_EQ(Qz_InitImagePopUpClass(Qz_GetGlobalData()), 1u);
+  }
   void TearDown() override {
+    for (Qz_Image* other : others_) Qz_DisposeObject(&other->object);
     ViewFixture::TearDown();
+    Qz_CleanupImagePopUpClass();
     Qz_CleanupImageIconClass();
   }
+  Qz_Image* LoadOther(int32_t w, int32_t h) {
+    const std::string path = dir_.file("other" + std::to_string(others_.size()) + ".ppm");
+    qztest::WritePicture(path, w, h);
+    Qz_Image* image = Qz__LoadImageA(path.c_str(), nullptr, nullptr, kQuiet | kQzLoadNoView, nullptr);
+    if (image) others_.push_back(image);
+    return image;
+  }
+  std::vector<Qz_Image*> others_;
 };
+
+void CountCall(QzWord user, Qz_Object*, uint32_t, const QzWord*) { ++*reinterpret_cast<int*>(user); }
+void KeepValue(QzWord user, Qz_Object*, uint32_t, const QzWord* values) { *reinterpret_cast<QzWord*>(user) = values[0]; }
 
 TEST_F(ImageIconTest, ShowsTheDocumentAsAThumbnailInAFixedBox) {
   const std::string path = dir_.file("wide.ppm");
@@ -84,6 +105,52 @@ TEST_F(ImageIconTest, ShowsTheDocumentAsAThumbnailInAFixedBox) {
   EXPECT_EQ(ui_.pixel(win, b.left + 32, b.top + 16), Pixel(20, 10));
   // The thumbnail is not one of the document's views.
   EXPECT_NE(Qz_CurrentViewOf(image_), view);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ImageIconTest, PopUpOffersTheOtherDocumentsAndAnnouncesTheOnePicked) {
+  const std::string path = dir_.file("chosen.ppm");
+  qztest::WritePicture(path, 30, 20);
+  ASSERT_NE(LoadShown(path), nullptr);
+  Qz_Object* popUp = Qz_CreateObject("ImagePopUp", kImagePopUpSetEnabled, 1, kImagePopUpSetImage, image_);
+  ASSERT_NE(popUp, nullptr);
+  int opened = 0;
+  QzWord picked = 0;
+  Qz_AddCallBackNotify(popUp->super, kPopUpOpening, kNotifyAnyValue, CountCall, reinterpret_cast<QzWord>(&opened));
+  Qz_AddCallBackNotify(popUp, kImagePopUpChosen, kNotifyAnyValue, KeepValue, reinterpret_cast<QzWord>(&picked));
+  Qz_Object* win = ui_.window("Pick", 10, 10);
+  Qz_DoMethod(win, kGroupAddTail, popUp);
+  ASSERT_TRUE(ui_.open(win));
+
+  // Only the chosen document is open: nothing to offer, nothing opens.
+  ui_.post(win, popUp, kRootSelect);
+  ASSERT_TRUE(ui_.settle(win));
+  EXPECT_EQ(opened, 0);
+
+  Qz_Image* second = LoadOther(40, 10);
+  Qz_Image* third = LoadOther(10, 40);
+  ASSERT_TRUE(second && third);
+  ui_.post(win, popUp, kRootSelect);
+  ASSERT_TRUE(ui_.settle(win));
+  EXPECT_EQ(opened, 1);
+  // The grid is the pop-up's own content, reached while its members are the content's.
+  ui_.post(win, popUp->super, kPopUpChildrenInPopUp, 1);
+  ASSERT_TRUE(ui_.settle(win));
+  const auto buttons = qztest::FindAllOf(popUp, "Button");
+  ui_.post(win, popUp->super, kPopUpChildrenInPopUp, 0);
+  ASSERT_TRUE(ui_.settle(win));
+  ASSERT_EQ(buttons.size(), 2u) << "one for each other document";
+  EXPECT_EQ(Qz_DoMethod(buttons[0], kRootGetUserData), reinterpret_cast<QzWord>(second));
+  EXPECT_EQ(Qz_DoMethod(buttons[1], kRootGetUserData), reinterpret_cast<QzWord>(third));
+  // Released over the third document's icon.
+  const auto icons = qztest::FindAllOf(buttons[1], "ImageIcon");
+  ASSERT_EQ(icons.size(), 1u);
+  ui_.post(win, popUp->super, kPopUpChosen, icons[0]);
+  ASSERT_TRUE(ui_.settle(win));
+  EXPECT_EQ(picked, reinterpret_cast<QzWord>(third));
 }
 
 }  // namespace
