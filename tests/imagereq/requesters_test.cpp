@@ -174,6 +174,31 @@ TEST_F(RequestersTest, SnapGridSidesAreStoredAndAtLeastOne) {
   EXPECT_EQ(base->gridY.load(), -2);
 }
 
+TEST_F(RequestersTest, ScalingKeepsTheProportionsAndIsOneUndoableStep) {
+  Qz_Image* image = Pattern(10, 5);
+  ASSERT_NE(image, nullptr);
+  const auto before = Bytes(image);
+  int32_t width = 10, height = 5;
+  uint32_t flags = 2;  // in proportion
+  auto done = InBackground([&] { return Qz_DoScaleRequestor(image, &width, &height, &flags); });
+  Qz_Object* window = WaitForWindow(ui_, "Scale");
+  ASSERT_NE(window, nullptr);
+  const auto fields = FindAllOf(window, "StringEdit");
+  ASSERT_EQ(fields.size(), 2u);
+  ui_.post(window, fields[0], kStringEditSetNumber, 30u);
+  ASSERT_TRUE(ui_.settle(window));
+  EXPECT_EQ(Qz_DoMethod(fields[1], kStringEditGetNumber), 15u) << "the height follows";
+  Answer(ui_, window, Reply::Ok);
+  EXPECT_EQ(done.get(), 1u);
+  EXPECT_EQ(width, 30);
+  EXPECT_EQ(height, 15);
+  EXPECT_EQ(image->width, 30);
+  EXPECT_EQ(image->height, 15);
+  ASSERT_EQ(Qz_UndoImageAction(image), 1u);
+  EXPECT_EQ(image->width, 10);
+  EXPECT_EQ(Bytes(image), before);
+}
+
 TEST_F(RequestersTest, AddingSpaceIsOneUndoableCropWithTheOldPixelsInside) {
   Qz_Image* image = Pattern(10, 10);
   ASSERT_NE(image, nullptr);
