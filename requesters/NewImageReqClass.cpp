@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "gadgets/popup_placement.h"
 #include "gadgets/qz_choice.h"
 #include "gadgets/qz_group.h"
 #include "gadgets/qz_popups.h"
@@ -49,6 +50,7 @@ struct NewImageReqObject {
   Qz_Object* fill = nullptr;
   Qz_Object* memory = nullptr;
   std::string memoryBuffer;
+  std::vector<std::string> presetTexts;  // the menu items show these texts, not copies
 };
 
 NewImageReqObject* Qz__Req(Qz_Object* o) { return qz::kit::self<NewImageReqObject>(o); }
@@ -110,13 +112,16 @@ std::vector<std::string> Qz__PresetTexts() {
   return texts;
 }
 
-Qz_Object* Qz__MakePresets() {
-  Qz_Object* popUp = Qz_CreateObject("PopUp");
+Qz_Object* Qz__MakePresets(NewImageReqObject* req) {
+  // Opening below the button, the list starts with nothing under the pointer.
+  Qz_Object* popUp = Qz_CreateObject("PopUp", kPopUpSetPlacement, qz::popups::kPlaceBelow);
   if (!popUp) return nullptr;
   Qz_AddObject(popUp, "VectorImage", kVectorImageDownArrow, 1, kFixWidth, 12, kFixHeight, 10);
   Qz_Object* items = Qz_CreateObject("Group", kGroupSetMode, 1, kGroupSetFrame, 1);
   if (items) {
-    for (const std::string& t : Qz__PresetTexts()) Qz_AddObject(items, "MenuItem", kMenuItemSetText, t.c_str());
+    req->presetTexts = Qz__PresetTexts();
+    for (const std::string& t : req->presetTexts)
+      if (Qz_Object* item = Qz_AddObject(items, "MenuItem")) Qz_DoMethod(item, kMenuItemSetText, t.c_str());
     Qz_DoMethod(popUp, kPopUpChildrenInPopUp, 1);
     Qz_DoMethod(popUp, kLinkedListAddTail, items);
     Qz_DoMethod(popUp, kPopUpChildrenInPopUp, 0);
@@ -143,7 +148,7 @@ bool Qz__SetUp(Qz_Object* object) {
   Qz_Object* column = object->super;
   req->task = FindTask(nullptr);
   constexpr float kResolution = float(qz::measure::kDefaultResolution);
-  req->presets = labelledRow(column, text(kPresetText), Qz__MakePresets());
+  req->presets = labelledRow(column, text(kPresetText), Qz__MakePresets(req));
   req->width = labelledRow(column, text(kWidthText), measurementField(qz::measure::kPixels, 640, kResolution));
   req->height = labelledRow(column, text(kHeightText), measurementField(qz::measure::kPixels, 480, kResolution));
   req->resolution = labelledRow(column, text(kResolutionText),

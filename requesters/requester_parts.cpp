@@ -70,10 +70,11 @@ uint32_t fillColour(uint32_t choice) {
          uint32_t(base->colour[2] & 0xFF) << 16;
 }
 
+// The requester's window stays outside every container: held by the screen
+// object, the pop-ups inside it would not find it as their top window.
 QzWord showOverScreen(const char* title, Qz_Object* content, int32_t width) {
-  Qz_Object* screen = Qz_GetImageBase()->screen;
-  if (width <= 0) return Qz_ShowRequester(title, content, 0, screen, 0);
-  return Qz_ShowRequester(title, content, 0, screen, 0, kRequesterTagDefaultWidth, width);
+  if (width <= 0) return Qz_ShowRequester(title, content, 0, nullptr, 0);
+  return Qz_ShowRequester(title, content, 0, nullptr, 0, kRequesterTagDefaultWidth, width);
 }
 
 }  // namespace qz::requesters
