@@ -256,7 +256,7 @@ class ScalingProgress {
   Qz_ProgressDisplay* display() const { return display_; }
 
  private:
-  static constexpr uint32_t kTitleText = 490, kLayerText = 491, kImageText = 492;
+  static constexpr uint32_t kTitleText = 433, kLayerText = 434, kImageText = 435;
   static const char* Qz__Text(uint32_t n) {
     const char* s = Qz_CatalogString(n);
     return s ? s : "";

@@ -31,8 +31,8 @@ constexpr const char* kPresetFile = "Data/NewImagePresets.QzStr";
 constexpr uint32_t kTitleText = 174;
 constexpr uint32_t kMemoryText = 258;
 constexpr uint32_t kPaintLayerText = 2, kImageLayerText = 3;
-constexpr uint32_t kPresetText = 482, kWidthText = 483, kHeightText = 484, kResolutionText = 485;
-constexpr uint32_t kGreyText = 486, kColourText = 487, kBadSizeText = 488, kFirstLayerText = 489;
+constexpr uint32_t kPresetText = 425, kWidthText = 426, kHeightText = 427, kResolutionText = 428;
+constexpr uint32_t kGreyText = 429, kColourText = 430, kBadSizeText = 431, kFirstLayerText = 432;
 constexpr int32_t kRequesterWidth = 150;
 constexpr uint32_t kFillWhite = 1;
 

@@ -10,7 +10,7 @@ namespace {
 using namespace qz::requesters;
 
 constexpr uint32_t kTitleText = 335;
-constexpr uint32_t kLeftText = 493, kTopText = 494, kRightText = 495, kBottomText = 496;
+constexpr uint32_t kLeftText = 436, kTopText = 437, kRightText = 438, kBottomText = 439;
 constexpr uint32_t kCropSetFill = 0x1399001E;
 constexpr int32_t kRequesterWidth = 100;
 

@@ -10,8 +10,8 @@
 namespace qz::requesters {
 namespace {
 
-constexpr uint32_t kWhiteText = 480;
-constexpr uint32_t kCurrentColourText = 481;
+constexpr uint32_t kWhiteText = 423;
+constexpr uint32_t kCurrentColourText = 424;
 constexpr uint32_t kNoFillText = 78;
 
 }  // namespace

@@ -15,8 +15,8 @@ namespace {
 using namespace qz::requesters;
 
 constexpr uint32_t kTitleText = 220;
-constexpr uint32_t kWidthText = 483, kHeightText = 484;
-constexpr uint32_t kProportionsText = 501, kSmoothText = 502, kLayersText = 503;
+constexpr uint32_t kWidthText = 426, kHeightText = 427;
+constexpr uint32_t kProportionsText = 444, kSmoothText = 445, kLayersText = 446;
 constexpr uint32_t kProportionsFlag = 2;  // kept with the scaling flags, which leave it unused
 
 struct ScaleFields {

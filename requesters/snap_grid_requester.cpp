@@ -13,7 +13,7 @@ namespace {
 using namespace qz::requesters;
 
 constexpr uint32_t kTitleText = 406;
-constexpr uint32_t kGridWidthText = 497, kGridHeightText = 498, kOffsetXText = 499, kOffsetYText = 500;
+constexpr uint32_t kGridWidthText = 440, kGridHeightText = 441, kOffsetXText = 442, kOffsetYText = 443;
 constexpr float kGridResolution = 72.0f;
 
 Qz_Object* Qz__Field(Qz_Object* column, uint32_t label, int32_t pixels) {
