@@ -12,6 +12,7 @@
 #include "gadgets/qz_input_event.h"
 #include "image/qz_image.h"
 #include "objects/qz_linked_list.h"
+#include "objects/qz_notify.h"
 #include "objects/qz_root.h"
 #include "platform/windows.h"
 #include "tools/point_action_edit.h"
@@ -71,6 +72,19 @@ struct Document {
     auto* box = reinterpret_cast<Qz_LayoutBox*>(Qz_DoMethod(view, kRootGetLayoutBox));
     box->left = 0, box->top = 0, box->width = 4000, box->height = 4000;
     Qz_SetCurrentView(doc, view);
+    Qz_DoMethod(&doc->object, kQzImageMakeDocument);
+  }
+  // The document the panels work on.
+  void MakeActive() { Qz_DoMethod(&doc->object, kQzAppMakeActiveImage, doc); }
+  // A gradient background, every byte told apart by its place and plane.
+  void Paint() {
+    for (int32_t y = 0; y < doc->height; ++y)
+      for (int32_t x = 0; x < doc->width; ++x) {
+        doc->undoR[y][x] = doc->r[y][x] = uint8_t(x * 3 + y);
+        doc->undoG[y][x] = doc->g[y][x] = uint8_t(x + y * 5);
+        doc->undoB[y][x] = doc->b[y][x] = uint8_t(x ^ y);
+        layer->grey[y][x] = uint8_t(x * 7 + y * 11);
+      }
   }
   void Close() {
     if (!doc) return;
@@ -97,5 +111,14 @@ inline void Drag(Qz_Object* tool, Qz_Image* doc, int32_t x0, int32_t y0, int32_t
 }
 
 using Points = std::vector<qz::tools::HandlePoint>;
+
+// The gadget of a panel with that class and user data, searched depth first.
+inline Qz_Object* FindGadget(Qz_Object* group, uint32_t classId, uint32_t userData) {
+  if (!group) return nullptr;
+  if (qz::actions::classIdOf(group) == classId && Qz_DoMethod(group, kRootGetUserData) == userData) return group;
+  for (Qz_Object* child = qz::actions::listFirst(group); child; child = qz::actions::listOlder(group, child))
+    if (Qz_Object* found = FindGadget(child, classId, userData)) return found;
+  return nullptr;
+}
 
 }  // namespace handle_tools_test
