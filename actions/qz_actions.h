@@ -119,6 +119,8 @@ inline constexpr uint32_t kFloodFillSetTolerance = 0x1391000a;
 inline constexpr uint32_t kFloodFillGetTolerance = 0x13910014;
 inline constexpr uint32_t kFloodFillSetSoftness = 0x1391001e;  // percent
 inline constexpr uint32_t kFloodFillGetSoftness = 0x13910028;
+inline constexpr uint32_t kCollapseActionSetValue = 0x139b000a;
+inline constexpr uint32_t kCollapseActionGetValue = 0x139b0014;
 inline constexpr uint32_t kCropActionSetFill = 0x1399001e;  // 0x00BBGGRR for new area
 inline constexpr uint32_t kCropActionGetFill = 0x13990028;
 inline constexpr uint32_t kFillImageActionSetValue = 0x139a000a;
@@ -227,6 +229,8 @@ QZ_EXPORT QzWord Qz_InitPositionActionClass(Qz_GlobalData* globalData);
 QZ_EXPORT void Qz_CleanupPositionActionClass(void);
 QZ_EXPORT QzWord Qz_InitDisposeImageActionClass(Qz_GlobalData* globalData);
 QZ_EXPORT void Qz_CleanupDisposeImageActionClass(void);
+QZ_EXPORT QzWord Qz_InitCollapseActionClass(Qz_GlobalData* globalData);
+QZ_EXPORT void Qz_CleanupCollapseActionClass(void);
 QZ_EXPORT QzWord Qz_InitCropActionClass(Qz_GlobalData* globalData);
 QZ_EXPORT void Qz_CleanupCropActionClass(void);
 QZ_EXPORT QzWord Qz_InitTransformActionClass(Qz_GlobalData* globalData);
