@@ -15,6 +15,7 @@
 #include "platform/windows.h"
 #include "tools/box_preview.h"
 #include "tools/crop_box.h"
+#include "tools/handle_overlay.h"
 #include "tools/point_action_edit.h"
 #include "tools/qz_handle_tools.h"
 #include "tools/qz_root_tool.h"
@@ -77,8 +78,7 @@ Qz_Object* Qz__AddCrop(CropToolObject* t, Qz_Image* image) {
   return crop;
 }
 
-QzWord Qz__Input(CropToolObject* t, Qz_Image* image, const Qz_InputEvent* e) {
-  if (!image || !e) return kToolInputDone;
+QzWord Qz__Event(CropToolObject* t, Qz_Image* image, const Qz_InputEvent* e) {
   Qz_Object* outer = Qz__Outer(t);
   if (Qz__PendingCrop(image) && !t->dragging) {
     Qz_DoMethod(t->handleEditor, kToolInputMethod, image, e);
@@ -110,6 +110,13 @@ QzWord Qz__Input(CropToolObject* t, Qz_Image* image, const Qz_InputEvent* e) {
   return kToolInputDone;
 }
 
+QzWord Qz__Input(CropToolObject* t, Qz_Image* image, const Qz_InputEvent* e) {
+  if (!image || !e) return kToolInputDone;
+  const QzWord result = Qz__Event(t, image, e);
+  showHandles(qz::actions::owningDocument(image), Qz__PendingCrop(image));
+  return result;
+}
+
 // Takes the action off the image's undo list and disposes of it.
 void Qz__Remove(Qz_Image* image, Qz_Object* action) {
   Qz_DoMethod(action, kRootDeselect);
@@ -128,6 +135,7 @@ void Qz__CancelPendingCrops() {
   for (Qz_Image* image : images) {
     if (!Qz_LockImageA(image, kQzLockRead, nullptr)) continue;
     if (Qz_Object* crop = Qz__PendingCrop(image)) Qz__Remove(image, crop);
+    showHandles(image, nullptr);
     Qz_UnlockImageA(image, kQzLockRead, nullptr);
   }
 }
@@ -184,6 +192,7 @@ void Qz__PanelEvent(QzWord userData, Qz_Object* source, uint32_t, const QzWord* 
   Qz_Object* crop = Qz__PendingCrop(image);
   if (which <= kHeightEdit) Qz__EditChanged(t, crop, which, int32_t(value[0]));
   if (which == kCropButton) Qz__Commit(t, image, crop);
+  showHandles(qz::actions::owningDocument(image), Qz__PendingCrop(image));
   Qz_UnlockImageA(image, kQzLockRead, nullptr);
 }
 

@@ -12,6 +12,7 @@
 #include "objects/qz_notify.h"
 #include "platform/windows.h"
 #include "tools/handle_geometry.h"
+#include "tools/handle_overlay.h"
 #include "tools/point_action_edit.h"
 #include "tools/qz_handle_tools.h"
 #include "tools/qz_root_tool.h"
@@ -186,9 +187,7 @@ QzWord Qz__ArrowKey(HandleEditorObject* t, Qz_Object* action, uint32_t code) {
   return kToolInputDone;
 }
 
-QzWord Qz__Input(HandleEditorObject* t, Qz_Image* image, const Qz_InputEvent* e) {
-  if (!image || !e) return kToolInputDone;
-  Qz_Object* action = Qz__Current(image);
+QzWord Qz__Event(HandleEditorObject* t, Qz_Image* image, Qz_Object* action, const Qz_InputEvent* e) {
   switch (e->cls) {
     case IDCMP_MOUSEBUTTONS:
       if (e->code == SELECTDOWN && Qz_IsCoordOverObject(Qz_CurrentViewOf(image), e->mouseX, e->mouseY))
@@ -206,6 +205,14 @@ QzWord Qz__Input(HandleEditorObject* t, Qz_Image* image, const Qz_InputEvent* e)
   }
 }
 
+// The view shows the handles of whatever is selected once the event is dealt with.
+QzWord Qz__Input(HandleEditorObject* t, Qz_Image* image, const Qz_InputEvent* e) {
+  if (!image || !e) return kToolInputDone;
+  const QzWord result = Qz__Event(t, image, Qz__Current(image), e);
+  showHandles(qz::actions::owningDocument(image), Qz__Current(image));
+  return result;
+}
+
 // A typed X or Y moves the whole action so that its first point lands there.
 void Qz__EditChanged(QzWord userData, Qz_Object* source, uint32_t, const QzWord* value) {
   auto* t = reinterpret_cast<HandleEditorObject*>(userData);
@@ -219,6 +226,7 @@ void Qz__EditChanged(QzWord userData, Qz_Object* source, uint32_t, const QzWord*
       if (source == t->xEdit) Qz__MoveBy(t, action, typed - points[0].x, 0);
       if (source == t->yEdit) Qz__MoveBy(t, action, 0, typed - points[0].y);
     }
+    showHandles(qz::actions::owningDocument(image), action);
   }
   Qz_UnlockImageA(image, kQzLockRead, nullptr);
 }
