@@ -36,6 +36,7 @@ class ToolsEnvironment : public ::testing::Environment {
     ASSERT_NE(Qz_InitImageBase(), nullptr);
     Qz_GlobalData* global = Qz_GetGlobalData();
     ASSERT_EQ(Qz_InitImageClass(global), 1u);
+    ASSERT_GT(qz::app::initClasses(qz::app::classGroup(qz::app::ClassGroup::Modes), global), 0u);
     ASSERT_GT(qz::app::initClasses(qz::app::classGroup(qz::app::ClassGroup::Actions), global), 0u);
     ASSERT_GT(qz::app::initClasses(qz::app::classGroup(qz::app::ClassGroup::Tools), global), 0u);
     saved_ = Qz_GetImageHooks()->viewGeometry;
@@ -45,6 +46,7 @@ class ToolsEnvironment : public ::testing::Environment {
     Qz_GetImageHooks()->viewGeometry = saved_;
     qz::app::cleanupClasses(qz::app::classGroup(qz::app::ClassGroup::Tools));
     qz::app::cleanupClasses(qz::app::classGroup(qz::app::ClassGroup::Actions));
+    qz::app::cleanupClasses(qz::app::classGroup(qz::app::ClassGroup::Modes));
     Qz_CleanupImageClass();
     Qz_CleanupImageBase();
   }
