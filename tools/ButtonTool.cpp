@@ -16,8 +16,7 @@
 #include "objects/catalogue.h"
 #include "objects/qz_notify.h"
 #include "platform/windows.h"
-#include "tools/box_preview.h"
-#include "tools/crop_box.h"
+#include "tools/box_tool.h"
 #include "tools/handle_overlay.h"
 #include "tools/point_action_edit.h"
 #include "tools/qz_handle_tools.h"
@@ -41,9 +40,7 @@ struct ButtonToolObject {
   Qz_Object* amountSlider = nullptr;
   Qz_Object* softnessSlider = nullptr;
   Qz_Object* handleEditor = nullptr;
-  DragBox box{0, 0, 0, 0};
-  int32_t pressX = 0, pressY = 0;
-  int32_t dragging = 0;
+  BoxDrag drag;
 };
 
 const QzWord kCursorTags[] = {kToolSetCursorKind, kToolCursorPaint, TAG_DONE, 0};
@@ -65,26 +62,20 @@ int32_t Qz__SliderValue(Qz_Object* slider, int32_t fallback) {
   return slider ? int32_t(Qz_DoMethod(slider, kValueGet)) : fallback;
 }
 
-// The stored box from the button's first and last corners, into the edits.
+// The box from the button's corners, into the edits.
 void Qz__RefreshPanel(ButtonToolObject* t, Qz_Image* image) {
   if (Qz_Object* action = Qz__SelectedButton(image)) {
-    const std::vector<HandlePoint> p = actionPoints(action);
-    if (p.size() >= 4)
-      t->box = {std::min(p[0].x, p[1].x), std::min(p[0].y, p[3].y), std::abs(p[1].x - p[0].x),
-                std::abs(p[3].y - p[0].y)};
+    const PointBox b = boxOfCorners(actionPoints(action));
+    t->drag.box = {b.x, b.y, b.width, b.height};
   }
-  const int32_t values[4] = {t->box.x, t->box.y, t->box.width, t->box.height};
-  for (int i = 0; i < 4; ++i) Qz_DoMethod(t->edits[i], kStringEditSetNumber, uint32_t(values[i]));
-}
-
-void Qz__Preview(ButtonToolObject* t, Qz_Image* image) {
-  drawBoxPreview(image, t->box.x, t->box.y, t->box.x + t->box.width, t->box.y + t->box.height);
+  showBox(t->edits, t->drag.box);
 }
 
 // The button is laid out before it joins the undo list: the steps that
 // make its layer come first, so one undo takes the button back.
 void Qz__MakeButton(ButtonToolObject* t, Qz_Image* image) {
-  Qz_Object* action = makeCornerAction("ButtonAction", Qz__Outer(t), {t->box.x, t->box.y, t->box.width, t->box.height});
+  const DragBox& b = t->drag.box;
+  Qz_Object* action = makeCornerAction("ButtonAction", Qz__Outer(t), {b.x, b.y, b.width, b.height});
   if (!action) return;
   Qz_DoMethod(action, kButtonActionSetDepth, uint32_t(Qz__SliderValue(t->depthSlider, 2)));
   Qz_DoMethod(action, kButtonActionSetAmount, uint32_t(Qz__SliderValue(t->amountSlider, 100)));
@@ -99,33 +90,14 @@ void Qz__MakeButton(ButtonToolObject* t, Qz_Image* image) {
 }
 
 QzWord Qz__Event(ButtonToolObject* t, Qz_Image* image, const Qz_InputEvent* e) {
-  Qz_Object* outer = Qz__Outer(t);
-  if (Qz__SelectedButton(image) && !t->dragging) {
-    Qz_DoMethod(t->handleEditor, kToolInputMethod, image, e);
-    Qz_DoMethod(outer, kToolSetCursorKind, uint32_t(Qz_DoMethod(t->handleEditor, kToolGetCursorKind)));
+  if (Qz__SelectedButton(image) && !t->drag.dragging) {
+    handToEditor(Qz__Outer(t), t->handleEditor, image, e);
     if (e->cls != IDCMP_INTUITICKS) Qz__RefreshPanel(t, image);
     return 0;
   }
-  Qz_DoMethod(outer, kToolSetCursorKind, kToolCursorPaint);
-  const int32_t x = Qz_ToolWindowToImageX(image, e->mouseX), y = Qz_ToolWindowToImageY(image, e->mouseY);
-  if (e->cls == IDCMP_MOUSEMOVE && t->dragging) {
-    Qz__RefreshPanel(t, image);
-    Qz__Preview(t, image);
-    t->box = dragBox(t->pressX, t->pressY, x, y);
-    Qz__Preview(t, image);
-  } else if (e->cls == IDCMP_MOUSEBUTTONS) {
-    if (e->code == SELECTDOWN && !t->dragging && Qz_IsCoordOverObject(Qz_CurrentViewOf(image), e->mouseX, e->mouseY)) {
-      t->dragging = 1;
-      t->pressX = x, t->pressY = y;
-      t->box = dragBox(x, y, x, y);
-      Qz__Preview(t, image);
-    } else if ((e->code == SELECTUP || e->code == MENUUP) && t->dragging) {
-      Qz__Preview(t, image);
-      t->box = dragBox(t->pressX, t->pressY, x, y);
-      t->dragging = 0;
-      Qz__MakeButton(t, image);
-    }
-  }
+  Qz_DoMethod(Qz__Outer(t), kToolSetCursorKind, kToolCursorPaint);
+  if (boxDragInput(t->drag, image, e)) Qz__MakeButton(t, image);
+  if (t->drag.dragging) showBox(t->edits, t->drag.box);
   return kToolInputDone;
 }
 
@@ -145,34 +117,14 @@ QzWord Qz__Bevel(uint32_t id, QzWord value) {
   return 0;
 }
 
-void Qz__EditChanged(ButtonToolObject* t, Qz_Object* action, uint32_t which, int32_t value) {
-  DragBox& b = t->box;
-  std::vector<HandlePoint> p = actionPoints(action);
-  if (p.size() < 4) return;
-  // The layer follows the points: the bracket's redo lays the button out again.
-  changeAction(action, false, [&] {
-    switch (which) {
-      case 0: Qz_DoMethod(action, kActionMove, uint32_t(value - b.x), 0u); break;
-      case 1: Qz_DoMethod(action, kActionMove, 0u, uint32_t(value - b.y)); break;
-      case 2: p[1].x = p[2].x = b.x + value, setActionPoints(action, p); break;
-      default: p[2].y = p[3].y = b.y + value, setActionPoints(action, p); break;
-    }
-  });
-  (which == 0 ? b.x : which == 1 ? b.y : which == 2 ? b.width : b.height) = value;
-}
-
 void Qz__PanelEvent(QzWord userData, Qz_Object* source, uint32_t, const QzWord* value) {
   auto* t = reinterpret_cast<ButtonToolObject*>(userData);
   const uint32_t which = uint32_t(Qz_DoMethod(source, kRootGetUserData));
   Qz_Image* image = Qz_LockActiveImageA(kQzLockRead, nullptr);
   if (!image) return;
   if (Qz_Object* action = Qz__SelectedButton(image)) {
-    if (which < 4) Qz__EditChanged(t, action, which, int32_t(value[0]));
-    if (which == kReadEdits)
-      for (uint32_t i = 0; i < 4; ++i) {
-        const int32_t v = int32_t(Qz_DoMethod(t->edits[i], kStringEditGetNumber));
-        (i == 0 ? t->box.x : i == 1 ? t->box.y : i == 2 ? t->box.width : t->box.height) = v;
-      }
+    if (which < 4) editBox(action, t->drag.box, which, int32_t(value[0]));
+    if (which == kReadEdits) readBox(t->edits, t->drag.box);
     showHandles(qz::actions::owningDocument(image), action);
   }
   Qz_UnlockImageA(image, kQzLockRead, nullptr);

@@ -13,8 +13,7 @@
 #include "objects/catalogue.h"
 #include "objects/qz_notify.h"
 #include "platform/windows.h"
-#include "tools/box_preview.h"
-#include "tools/crop_box.h"
+#include "tools/box_tool.h"
 #include "tools/handle_overlay.h"
 #include "tools/point_action_edit.h"
 #include "tools/qz_handle_tools.h"
@@ -35,9 +34,7 @@ struct CropToolObject {
   Qz_Object* button = nullptr;
   Qz_Object* edits[4] = {};
   Qz_Object* handleEditor = nullptr;
-  DragBox box{0, 0, 0, 0};
-  int32_t pressX = 0, pressY = 0;
-  int32_t dragging = 0;
+  BoxDrag drag;
 };
 
 const QzWord kCropCursorTags[] = {kToolSetCursorKind, kToolCursorPaint, TAG_DONE, 0};
@@ -50,27 +47,19 @@ Qz_Object* Qz__PendingCrop(Qz_Image* image) {
   return action && Qz_DoMethod(action, kActionGetQualifier) == 0 ? action : nullptr;
 }
 
-void Qz__ShowBox(CropToolObject* t) {
-  const int32_t values[4] = {t->box.x, t->box.y, t->box.width, t->box.height};
-  for (int i = 0; i < 4; ++i) Qz_DoMethod(t->edits[i], kStringEditSetNumber, uint32_t(values[i]));
-}
-
 // The panel follows the pending crop: x and width from the first and third corners.
 void Qz__RefreshPanel(CropToolObject* t, Qz_Image* image) {
   if (Qz_Object* crop = Qz__PendingCrop(image)) {
     const PointBox b = boxOfCorners(actionPoints(crop));
-    t->box = {b.x, b.y, b.width, b.height};
+    t->drag.box = {b.x, b.y, b.width, b.height};
   }
-  Qz__ShowBox(t);
-}
-
-void Qz__Preview(CropToolObject* t, Qz_Image* image) {
-  drawBoxPreview(image, t->box.x, t->box.y, t->box.x + t->box.width, t->box.y + t->box.height);
+  showBox(t->edits, t->drag.box);
 }
 
 // A new pending crop of the tool's box on the image's undo list, or none.
 Qz_Object* Qz__AddCrop(CropToolObject* t, Qz_Image* image) {
-  Qz_Object* crop = makeCornerAction("CropAction", Qz__Outer(t), {t->box.x, t->box.y, t->box.width, t->box.height});
+  const DragBox& b = t->drag.box;
+  Qz_Object* crop = makeCornerAction("CropAction", Qz__Outer(t), {b.x, b.y, b.width, b.height});
   if (crop && !Qz_AddImageAction(image, crop, 0)) {
     Qz_DisposeObject(crop);
     return nullptr;
@@ -79,34 +68,16 @@ Qz_Object* Qz__AddCrop(CropToolObject* t, Qz_Image* image) {
 }
 
 QzWord Qz__Event(CropToolObject* t, Qz_Image* image, const Qz_InputEvent* e) {
-  Qz_Object* outer = Qz__Outer(t);
-  if (Qz__PendingCrop(image) && !t->dragging) {
-    Qz_DoMethod(t->handleEditor, kToolInputMethod, image, e);
-    Qz_DoMethod(outer, kToolSetCursorKind, uint32_t(Qz_DoMethod(t->handleEditor, kToolGetCursorKind)));
+  if (Qz__PendingCrop(image) && !t->drag.dragging) {
+    handToEditor(Qz__Outer(t), t->handleEditor, image, e);
     if (e->cls != IDCMP_INTUITICKS) Qz__RefreshPanel(t, image);
     return 0;
   }
-  Qz_DoMethod(outer, kToolSetCursorKind, kToolCursorPaint);
-  const int32_t x = Qz_ToolWindowToImageX(image, e->mouseX), y = Qz_ToolWindowToImageY(image, e->mouseY);
-  if (e->cls == IDCMP_MOUSEMOVE && t->dragging) {
-    Qz__ShowBox(t);
-    Qz__Preview(t, image);
-    t->box = dragBox(t->pressX, t->pressY, x, y);
-    Qz__Preview(t, image);
-  } else if (e->cls == IDCMP_MOUSEBUTTONS) {
-    if (e->code == SELECTDOWN && !t->dragging && Qz_IsCoordOverObject(Qz_CurrentViewOf(image), e->mouseX, e->mouseY)) {
-      t->dragging = 1;
-      t->pressX = x, t->pressY = y;
-      t->box = dragBox(x, y, x, y);
-      Qz__Preview(t, image);
-    } else if ((e->code == SELECTUP || e->code == MENUUP) && t->dragging) {
-      Qz__Preview(t, image);
-      t->box = dragBox(t->pressX, t->pressY, x, y);
-      t->dragging = 0;
-      if (Qz_Object* crop = Qz__AddCrop(t, image)) Qz_DoMethod(crop, kRootSelect);
-      Qz__ShowBox(t);
-    }
+  Qz_DoMethod(Qz__Outer(t), kToolSetCursorKind, kToolCursorPaint);
+  if (boxDragInput(t->drag, image, e)) {
+    if (Qz_Object* crop = Qz__AddCrop(t, image)) Qz_DoMethod(crop, kRootSelect);
   }
+  if (t->drag.dragging || e->cls == IDCMP_MOUSEBUTTONS) showBox(t->edits, t->drag.box);
   return kToolInputDone;
 }
 
@@ -140,38 +111,10 @@ void Qz__CancelPendingCrops() {
   }
 }
 
-void Qz__EditChanged(CropToolObject* t, Qz_Object* crop, uint32_t which, int32_t value) {
-  DragBox& b = t->box;
-  int32_t* const fields[4] = {&b.x, &b.y, &b.width, &b.height};
-  if (value == *fields[which]) return;
-  if (crop) {
-    std::vector<HandlePoint> points = actionPoints(crop);
-    if (points.size() < 4) return;
-    changeAction(crop, false, [&] {
-      switch (which) {
-        case kXEdit: Qz_DoMethod(crop, kActionMove, uint32_t(value - b.x), 0u); break;
-        case kYEdit: Qz_DoMethod(crop, kActionMove, 0u, uint32_t(value - b.y)); break;
-        case kWidthEdit:
-          points[1].x = points[2].x = b.x + value;
-          setActionPoints(crop, points);
-          break;
-        default:
-          points[2].y = points[3].y = b.y + value;
-          setActionPoints(crop, points);
-          break;
-      }
-    });
-  }
-  *fields[which] = value;
-}
-
 // The numbers in the edits become the crop; the image is cut to them as one step.
 void Qz__Commit(CropToolObject* t, Qz_Image* image, Qz_Object* crop) {
-  for (int i = 0; i < 4; ++i) {
-    const int32_t v = int32_t(Qz_DoMethod(t->edits[i], kStringEditGetNumber));
-    (i == 0 ? t->box.x : i == 1 ? t->box.y : i == 2 ? t->box.width : t->box.height) = v;
-  }
-  if (t->box.width < 1 || t->box.height < 1) return;
+  readBox(t->edits, t->drag.box);
+  if (t->drag.box.width < 1 || t->drag.box.height < 1) return;
   if (!crop) crop = Qz__AddCrop(t, image);
   if (!crop) return;
   Qz_DoMethod(crop, kRootDeselect);
@@ -190,7 +133,7 @@ void Qz__PanelEvent(QzWord userData, Qz_Object* source, uint32_t, const QzWord* 
   Qz_Image* image = Qz_LockActiveImageA(kQzLockRead, nullptr);
   if (!image) return;
   Qz_Object* crop = Qz__PendingCrop(image);
-  if (which <= kHeightEdit) Qz__EditChanged(t, crop, which, int32_t(value[0]));
+  if (which <= kHeightEdit) editBox(crop, t->drag.box, which, int32_t(value[0]));
   if (which == kCropButton) Qz__Commit(t, image, crop);
   showHandles(qz::actions::owningDocument(image), Qz__PendingCrop(image));
   Qz_UnlockImageA(image, kQzLockRead, nullptr);
