@@ -137,7 +137,10 @@ bool Qz__OutsideWidened(Qz_Image* image, Qz_Object* action, const Qz_InputEvent*
 
 QzWord Qz__Press(HandleEditorObject* t, Qz_Image* image, Qz_Object* action, const Qz_InputEvent* e) {
   if ((t->mode & kHandleEditorChooses) && Qz__OutsideWidened(image, action, e)) {
-    if (Qz_Object* chosen = Qz__ActionAt(t, image, e)) Qz_DoMethod(chosen, kRootSelect);
+    if (Qz_Object* chosen = Qz__ActionAt(t, image, e)) {
+      if (action && action != chosen) Qz_DoMethod(action, kRootDeselect);
+      Qz_DoMethod(chosen, kRootSelect);
+    }
     return kToolInputDone;
   }
   if (!action) return kToolInputDone;

@@ -154,4 +154,21 @@ TEST_F(HandleEditorTest, ArrowsNudgeOnePixel) {
   EXPECT_EQ(actionPoints(action_)[0], (HandlePoint{19, 11}));
 }
 
+TEST_F(HandleEditorTest, WithChoosingOnAPressOutsidePicksTheNewestActionThere) {
+  Qz_DoMethod(tool_, kHandleEditorSetMode, uint32_t(kHandleEditorChooses));
+  Qz_Object* older = action_;
+  Qz_Object* newer = Qz_CreateObject("RecordingBoxAction", kActionSetFlags, uint32_t(kActionBoxHandles), 0u);
+  for (const HandlePoint& p : cornersOf(150, 60, 20, 20))
+    Qz_DoMethod(newer, kActionStartPoints, kActionSetX, uint32_t(p.x), kActionSetY, uint32_t(p.y), 0u);
+  ASSERT_EQ(Qz_AddLayerAction(d_.layer, newer, 0), 1u);
+  Qz_DoMethod(older, kRootSelect);
+  ASSERT_EQ(selectedAction(d_.doc), older);
+  Input(tool_, d_.doc, IDCMP_MOUSEBUTTONS, SELECTDOWN, 160, 70);
+  Input(tool_, d_.doc, IDCMP_MOUSEBUTTONS, SELECTUP, 160, 70);
+  EXPECT_EQ(selectedAction(d_.doc), newer);
+  EXPECT_EQ(actionPoints(newer)[0], (HandlePoint{150, 60}));  // chosen, not moved
+  Input(tool_, d_.doc, IDCMP_MOUSEBUTTONS, SELECTDOWN, 30, 20);  // the older one's box
+  EXPECT_EQ(selectedAction(d_.doc), older);
+}
+
 }  // namespace
