@@ -16,7 +16,6 @@ namespace {
 using namespace handle_tools_test;
 using namespace qz::tools;
 
-const ::testing::Environment* const kEnvironment = ::testing::AddGlobalTestEnvironment(new ToolsEnvironment);
 
 std::atomic<int> gBlurRenders{0};
 

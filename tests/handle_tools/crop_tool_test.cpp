@@ -15,7 +15,6 @@ namespace {
 using namespace handle_tools_test;
 using namespace qz::tools;
 
-const ::testing::Environment* const kEnvironment = ::testing::AddGlobalTestEnvironment(new ToolsEnvironment);
 
 TEST(CropDragBox, BothDirectionsCoverThePressAndReleaseColumns) {
   struct Case {

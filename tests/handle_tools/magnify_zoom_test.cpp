@@ -1,7 +1,12 @@
-// The magnify drag's zoom and scroll: which way zooms, the limits, and
-// sizes of wide pictures that would wrap 32-bit arithmetic.
+// The magnify drag's zoom and scroll: which way zooms, the limits, sizes
+// of wide pictures that would wrap 32-bit arithmetic, and the tool's drags.
 #include <gtest/gtest.h>
 
+#include <vector>
+
+#include "handle_tools/handle_tools_fixture.h"
+#include "image/image_shell.h"
+#include "objects/qz_class_kit.h"
 #include "tools/magnify_zoom.h"
 
 namespace {
@@ -44,6 +49,70 @@ TEST(MagnifyZoom, TheAnchorComesToTheMiddleWithoutOverflow) {
   const auto left = magnifyStep(outside, 100, 0, 100, 100);
   EXPECT_EQ(left.offsetX, 0);
   EXPECT_EQ(left.offsetY, 0);
+}
+
+}  // namespace
+
+// ---- the tool driven through a view that records what it is asked ------------------
+
+namespace {
+
+using namespace handle_tools_test;
+
+
+struct ViewLog {
+  std::vector<uint32_t> zooms;
+  int draws = 0;
+} gView;
+
+QzWord RecordingView(Qz_Object* object, uint32_t id, const QzWord* args) {
+  switch (id) {
+    case kQzViewZoom: gView.zooms.push_back(uint32_t(args[0])); return 0;
+    case kQzViewGetZoom: return 100;
+    case kQzViewFitQuery: return 100;
+    case kRootDraw: ++gView.draws; return 0;
+    default: return qz::kit::inherited(object, id, args);
+  }
+}
+const qz::kit::ClassDecl kRecordingView = {.name = "RecordingImageView", .superName = "Root", .classId = 0x7E340000,
+                                           .handler = RecordingView};
+
+TEST(MagnifyTool, ALeftDragZoomsEachMoveAndTheReleaseRedrawsOnce) {
+  ASSERT_EQ(qz::kit::addClass(kRecordingView), 1u);
+  gZoomPercent = 100;
+  Document d;
+  d.Open(200, 100);
+  Qz_Object* view = Qz_CreateObject("RecordingImageView");
+  Qz_RootInstance(view)->userData = qz::toWord(d.doc);
+  auto* box = reinterpret_cast<Qz_LayoutBox*>(Qz_DoMethod(view, kRootGetLayoutBox));
+  box->left = 0, box->top = 0, box->width = 200, box->height = 100;
+  Qz_SetCurrentView(d.doc, view);
+  Qz_Object* tool = Qz_CreateObject("MagnifyTool");
+  ASSERT_NE(tool, nullptr);
+  gView = {};
+  const int32_t displayCount = d.doc->displayCount.load();
+  EXPECT_EQ(Input(tool, d.doc, IDCMP_MOUSEBUTTONS, SELECTDOWN, 50, 20), 2u);
+  Input(tool, d.doc, IDCMP_MOUSEMOVE, 0, 60, 20);
+  Input(tool, d.doc, IDCMP_MOUSEMOVE, 0, 40, 20);
+  const int drawsBefore = gView.draws;
+  Input(tool, d.doc, IDCMP_MOUSEBUTTONS, SELECTUP, 40, 20);
+  EXPECT_EQ(gView.zooms, (std::vector<uint32_t>{115, 100}));
+  EXPECT_EQ(gView.draws, drawsBefore + 1);
+  EXPECT_EQ(d.doc->displayCount.load(), displayCount);
+  // A right drag pans: no zoom; a press outside the view starts nothing.
+  gView = {};
+  Input(tool, d.doc, IDCMP_MOUSEBUTTONS, MENUDOWN, 50, 20);
+  Input(tool, d.doc, IDCMP_MOUSEMOVE, 0, 70, 20);
+  Input(tool, d.doc, IDCMP_MOUSEBUTTONS, MENUUP, 70, 20);
+  Input(tool, d.doc, IDCMP_MOUSEBUTTONS, SELECTDOWN, 500, 500);
+  Input(tool, d.doc, IDCMP_MOUSEMOVE, 0, 520, 500);
+  EXPECT_TRUE(gView.zooms.empty());
+  EXPECT_EQ(gView.draws, 1);
+  Qz_DisposeObject(tool);
+  Qz_SetCurrentView(d.doc, nullptr);
+  Qz_DisposeObject(view);
+  d.Close();
+  qz::kit::removeClass(kRecordingView);
 }
 
 }  // namespace
