@@ -16,7 +16,6 @@ namespace {
 using namespace handle_tools_test;
 using namespace qz::tools;
 
-
 std::atomic<int> gBlurRenders{0};
 
 QzWord StandInBlur(Qz_Object* object, uint32_t id, const QzWord* args) {

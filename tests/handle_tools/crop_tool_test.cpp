@@ -15,7 +15,6 @@ namespace {
 using namespace handle_tools_test;
 using namespace qz::tools;
 
-
 TEST(CropDragBox, BothDirectionsCoverThePressAndReleaseColumns) {
   struct Case {
     const char* name;

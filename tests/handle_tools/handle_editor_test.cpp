@@ -14,7 +14,6 @@ namespace {
 using namespace handle_tools_test;
 using namespace qz::tools;
 
-
 const Points kBox = {{0, 0}, {100, 0}, {100, 50}, {0, 50}};
 
 TEST(HandleGeometry, HitTestGivesTheCursorKindsAtTwoZooms) {

@@ -59,7 +59,6 @@ namespace {
 
 using namespace handle_tools_test;
 
-
 struct ViewLog {
   std::vector<uint32_t> zooms;
   int draws = 0;
