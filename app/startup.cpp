@@ -21,6 +21,7 @@
 #include "qzio/qzio.h"
 #include "qzio/qzio_ui.h"
 #include "requesters/qz_prefs.h"
+#include "requesters/qz_qzio_options.h"
 
 namespace qz::app {
 namespace {
@@ -96,6 +97,7 @@ bool completeImageBase(Session& s, const StartupOptions& options) {
   base->catalogue = Qz__CatalogStrings(&count);
   qzio::UiHooks ui;
   ui.catalogString = Qz_CatalogString;
+  ui.showRequester = Qz_ShowFormatOptions;
   qzio::SetUiHooks(&ui);
 
   QzInitAllClasses(base->globalData);
