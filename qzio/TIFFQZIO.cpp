@@ -103,7 +103,8 @@ Qz_Object* Qz__TiffOptions(const qzio::FormatCall& call) {
   auto* state = static_cast<TiffState*>(call.state);
   Qz_Object* pages = Qz_CreateObject("Group", kGroupSetMode, 4);
   Qz_Object* quality = qzio::OptionsColumn().label(97, "Quality").slider(0, 100, "%ld", gJpegQuality).take();
-  Qz_Object* predictor = qzio::OptionsColumn().text("Predictor").popUp({"None", "Horizontal"}, gPredictorEntry).take();
+  Qz_Object* predictor =
+      qzio::OptionsColumn().text("Predictor").popUp({"None", "Horizontal"}, gPredictorEntry).take();
   Qz_Object* none = qzio::OptionsColumn().text("").take();
   for (Qz_Object* page : {quality, predictor, none}) {
     if (pages && page) Qz_DoMethod(pages, kGroupAddTail, page);
@@ -128,7 +129,8 @@ const qzio::FormatClass kTiffClass = {
     .className = "TIFFQZIO", .classIdField = 7003, .capabilities = kQzioCapsFile,
     .flags = kQzioFlagFile | kQzioFlagOwnFile, .extension = "tif",
     .identify = Qz__TiffIdentify, .load = Qz__TiffLoad, .save = Qz__TiffSave,
-    .option = Qz__TiffOption, .buildSaveOptions = Qz__TiffOptions, .stateSize = sizeof(TiffState), .initState = Qz__TiffInitState};
+    .option = Qz__TiffOption, .buildSaveOptions = Qz__TiffOptions, .stateSize = sizeof(TiffState),
+    .initState = Qz__TiffInitState};
 
 }  // namespace
 

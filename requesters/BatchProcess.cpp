@@ -26,8 +26,12 @@
 #include "platform/exec.h"
 #include "requesters/batch_conversion.h"
 #include "requesters/qz_qzio_options.h"
+#include "requesters/window_building.h"
 
 namespace {
+
+using qz::requesters::addMember;
+using qz::requesters::labelledButton;
 
 constexpr uint32_t kCatAddFiles = 375, kCatRemove = 376, kCatClear = 377, kCatConvert = 19, kCatCancel = 20;
 constexpr QzWord kReturnKey = 13, kEscapeKey = 27;
@@ -129,7 +133,8 @@ QzWord Qz__Convert(Qz_BatchObject* b) {
   const char* formatName = reinterpret_cast<const char*>(Qz_DoMethod(b->options, kQzioOptionsFormatName));
   auto* format = reinterpret_cast<Qz_Object*>(Qz_DoMethod(b->options, kQzioOptionsFormatObject));
   if (!formatName) return 0;
-  Qz_ProgressDisplay* display = Qz_BeginProgressDisplay(Qz_GetImageBase()->screen, "Converting Files", "Converting File:");
+  Qz_ProgressDisplay* display =
+      Qz_BeginProgressDisplay(Qz_GetImageBase()->screen, "Converting Files", "Converting File:");
   const uint32_t written = qz::batch::convertFiles(
       Qz__Paths(b), folder, formatName, format, [display](uint32_t index, uint32_t count, const std::string& text) {
         return Qz_SetProgressDisplay(display, index, count, text.c_str()) != 0;
@@ -174,22 +179,10 @@ Qz_Object* Qz__MakeWindow(Qz_Object*) {
                          kWindowKindFreeStanding);
 }
 
-Qz_Object* Qz__Add(Qz_Object* parent, Qz_Object* member, bool& ok) {
-  if (!member) ok = false;
-  else if (parent) Qz_DoMethod(parent, kGroupAddTail, member);
-  return member;
-}
 
-// Equal weights share a row out exactly; the default ones push the last button out.
-Qz_Object* Qz__Button(const char* label, const char* name, bool& ok) {
-  Qz_Object* button = Qz_CreateObject("Button", kRootSetObjectName, name, kRootSetWeight, 100);
-  Qz__Add(button, Qz_CreateObject("Text", kRootSetLabel, label), ok);
-  if (!button) ok = false;
-  return button;
-}
 
 Qz_Object* Qz__Row(Qz_Object* parent, bool& ok) {
-  return Qz__Add(parent, Qz_CreateObject("Group", kGroupSetMode, 2, kGroupSetSpacing, 4, kRootSetWeight, 0), ok);
+  return addMember(parent, Qz_CreateObject("Group", kGroupSetMode, 2, kGroupSetSpacing, 4, kRootSetWeight, 0), ok);
 }
 
 void Qz__CallOnPress(Qz_Object* button, Qz_Object* object, uint32_t method) {
@@ -201,37 +194,37 @@ bool Qz__BatchSetUp(Qz_Object* object) {
   bool ok = true;
   // Weights of 100 where the room goes (the file list) and 0 elsewhere: the
   // default weights hand out more room than the window has.
-  Qz_Object* column = Qz__Add(object->super, Qz_CreateObject("Group", kGroupSetMode, 1, kGroupSetSpacing, 4,
+  Qz_Object* column = addMember(object->super, Qz_CreateObject("Group", kGroupSetMode, 1, kGroupSetSpacing, 4,
                                                              kRootSetWeight, 100), ok);
-  Qz_Object* files = Qz__Add(column, Qz_CreateObject("Group", kGroupSetMode, 1, kGroupSetFrame, 6, kRootSetLabel,
+  Qz_Object* files = addMember(column, Qz_CreateObject("Group", kGroupSetMode, 1, kGroupSetFrame, 6, kRootSetLabel,
                                                      "Files to Convert", kGroupSetSpacing, 4, kRootSetWeight, 100), ok);
   if (!ok) return false;  // the window disposes what it holds
-  b->list = Qz__Add(files, Qz_CreateObject("ListTree", kListTreeSetMultiple, 1, kRootSetWeight, 100), ok);
+  b->list = addMember(files, Qz_CreateObject("ListTree", kListTreeSetMultiple, 1, kRootSetWeight, 100), ok);
   Qz_Object* fileButtons = Qz__Row(files, ok);
   if (!ok) return false;
-  Qz_Object* add = Qz__Add(fileButtons, Qz__Button(Qz_CatalogString(kCatAddFiles), "AddFiles", ok), ok);
-  Qz_Object* remove = Qz__Add(fileButtons, Qz__Button(Qz_CatalogString(kCatRemove), "Remove", ok), ok);
-  Qz_Object* clear = Qz__Add(fileButtons, Qz__Button(Qz_CatalogString(kCatClear), "Clear", ok), ok);
-  Qz__Add(files, Qz_CreateObject("Text", kRootSetLabel, kHelpText, kRootSetWeight, 0), ok);
-  Qz_Object* output = Qz__Add(column, Qz_CreateObject("Group", kGroupSetMode, 1, kGroupSetFrame, 6, kRootSetLabel,
+  Qz_Object* add = addMember(fileButtons, labelledButton(Qz_CatalogString(kCatAddFiles), "AddFiles", 0, ok), ok);
+  Qz_Object* remove = addMember(fileButtons, labelledButton(Qz_CatalogString(kCatRemove), "Remove", 0, ok), ok);
+  Qz_Object* clear = addMember(fileButtons, labelledButton(Qz_CatalogString(kCatClear), "Clear", 0, ok), ok);
+  addMember(files, Qz_CreateObject("Text", kRootSetLabel, kHelpText, kRootSetWeight, 0), ok);
+  Qz_Object* output = addMember(column, Qz_CreateObject("Group", kGroupSetMode, 1, kGroupSetFrame, 6, kRootSetLabel,
                                                       "Output Options", kGroupSetSpacing, 4, kRootSetWeight, 0), ok);
   if (!ok) return false;
   Qz_Object* pathRow = Qz__Row(output, ok);
   if (!ok) return false;
-  Qz__Add(pathRow, Qz_CreateObject("Text", kRootSetLabel, "Path:", kRootSetWeight, 0), ok);
+  addMember(pathRow, Qz_CreateObject("Text", kRootSetLabel, "Path:", kRootSetWeight, 0), ok);
   Qz_ImageBase* base = Qz_GetImageBase();
   ObtainSemaphore(&base->semaphore);
   const std::string saveFolder = base->saveFolder;
   ReleaseSemaphore(&base->semaphore);
-  b->pathField = Qz__Add(pathRow, Qz_CreateObject("StringEdit", kStringEditSetText, saveFolder.c_str(),
+  b->pathField = addMember(pathRow, Qz_CreateObject("StringEdit", kStringEditSetText, saveFolder.c_str(),
                                                   kRootSetObjectName, "OutputPath"), ok);
-  Qz_Object* choose = Qz__Add(pathRow, Qz__Button("Choose", "Choose", ok), ok);
+  Qz_Object* choose = addMember(pathRow, labelledButton("Choose", "Choose", 0, ok), ok);
   Qz_DoMethod(choose, kRootSetWeight, 0);
-  b->options = Qz__Add(output, Qz_CreateObject("QZIOOptions", kRootSetWeight, 0), ok);
+  b->options = addMember(output, Qz_CreateObject("QZIOOptions", kRootSetWeight, 0), ok);
   Qz_Object* endRow = Qz__Row(column, ok);
   if (!ok) return false;
-  b->convert = Qz__Add(endRow, Qz__Button(Qz_CatalogString(kCatConvert), "Convert", ok), ok);
-  Qz_Object* cancel = Qz__Add(endRow, Qz__Button(Qz_CatalogString(kCatCancel), "Cancel", ok), ok);
+  b->convert = addMember(endRow, labelledButton(Qz_CatalogString(kCatConvert), "Convert", 0, ok), ok);
+  Qz_Object* cancel = addMember(endRow, labelledButton(Qz_CatalogString(kCatCancel), "Cancel", 0, ok), ok);
   if (!ok) return false;
   Qz_DoMethod(b->convert, kButtonSetKey, kReturnKey);
   Qz_DoMethod(cancel, kButtonSetKey, kEscapeKey);

@@ -22,8 +22,12 @@
 #include "objects/object_text.h"
 #include "objects/qz_class_kit.h"
 #include "objects/qz_notify.h"
+#include "requesters/window_building.h"
 
 namespace {
+
+using qz::requesters::addMember;
+using qz::requesters::labelledButton;
 
 // The check boxes, in the window's order, with the global each one shows.
 enum Box : int { kTabMode, kIconRedraw, kMagnifyRedraw, kAreYouSure, kBackups, kToolTips, kSamePath,
@@ -271,51 +275,41 @@ Qz_Object* Qz__MakeWindow(Qz_Object*) {
                          Qz_CatalogString(kCatTitle), kWindowSetKind, kWindowKindFreeStanding);
 }
 
-Qz_Object* Qz__Add(Qz_Object* parent, Qz_Object* member, bool& ok) {
-  if (!member) ok = false;
-  else if (parent) Qz_DoMethod(parent, kGroupAddTail, member);
-  return member;
-}
 
-Qz_Object* Qz__Button(uint32_t label, QzWord userData, const char* name, bool& ok) {
-  // Equal weights share the row out exactly; the default ones push the last button out.
-  Qz_Object* button =
-      Qz_CreateObject("Button", kRootSetUserData, userData, kRootSetObjectName, name, kRootSetWeight, 100);
-  Qz__Add(button, Qz_CreateObject("Text", kRootSetLabel, Qz_CatalogString(label)), ok);
-  if (!button) ok = false;
-  return button;
-}
 
 bool Qz__PrefsSetUp(Qz_Object* object) {
   Qz_PrefsObject* p = Qz__Self(object);
   bool ok = true;
-  Qz_Object* column = Qz__Add(object->super, Qz_CreateObject("Group", kGroupSetMode, 1, kGroupSetSpacing, 4), ok);
-  Qz_Object* pages = Qz__Add(column, Qz_CreateObject("Pages"), ok);
+  Qz_Object* column = addMember(object->super, Qz_CreateObject("Group", kGroupSetMode, 1, kGroupSetSpacing, 4), ok);
+  Qz_Object* pages = addMember(column, Qz_CreateObject("Pages"), ok);
   if (!ok) return false;  // the window disposes what it holds
   Qz_DoMethod(pages, kPagesLabelsPhase, 1);
-  Qz__Add(pages, Qz_CreateObject("Text", kRootSetLabel, Qz_CatalogString(kCatGeneralPage)), ok);
-  Qz__Add(pages, Qz_CreateObject("Text", kRootSetLabel, Qz_CatalogString(kCatUndoPage)), ok);
+  addMember(pages, Qz_CreateObject("Text", kRootSetLabel, Qz_CatalogString(kCatGeneralPage)), ok);
+  addMember(pages, Qz_CreateObject("Text", kRootSetLabel, Qz_CatalogString(kCatUndoPage)), ok);
   Qz_DoMethod(pages, kPagesLabelsPhase, 0);
-  Qz_Object* general = Qz__Add(pages, Qz_CreateObject("Group", kGroupSetMode, 1, kGroupSetFrame, 6, kRootSetLabel,
+  Qz_Object* general = addMember(pages, Qz_CreateObject("Group", kGroupSetMode, 1, kGroupSetFrame, 6, kRootSetLabel,
                                                       Qz_CatalogString(kCatOptions)), ok);
-  Qz_Object* undo = Qz__Add(pages, Qz_CreateObject("Group", kGroupSetMode, 1, kGroupSetFrame, 6, kRootSetLabel,
+  Qz_Object* undo = addMember(pages, Qz_CreateObject("Group", kGroupSetMode, 1, kGroupSetFrame, 6, kRootSetLabel,
                                                    Qz_CatalogString(kCatUndoFrame)), ok);
   if (!ok) return false;
   for (int box = 0; box < kBoxCount; ++box) {
     const char* label = kBoxes[box].label ? Qz_CatalogString(kBoxes[box].label) : kTabModeText;
-    p->boxes[box] = Qz__Add(general, Qz_CreateObject("CheckBox", kRootSetLabel, label, kRootSetObjectName,
+    p->boxes[box] = addMember(general, Qz_CreateObject("CheckBox", kRootSetLabel, label, kRootSetObjectName,
                                                       kBoxes[box].name), ok);
   }
   Qz_DoMethod(pages, kGroupShowPage, 0);
-  p->undoField = Qz__Add(undo, Qz_CreateObject("StringEdit", kStringEditSetNumeric, 1, kStringEditSetMaxLength, 5), ok);
-  Qz_Object* row = Qz__Add(column, Qz_CreateObject("Group", kGroupSetMode, 2, kGroupSetSpacing, 4), ok);
+  p->undoField =
+      addMember(undo, Qz_CreateObject("StringEdit", kStringEditSetNumeric, 1, kStringEditSetMaxLength, 5), ok);
+  Qz_Object* row = addMember(column, Qz_CreateObject("Group", kGroupSetMode, 2, kGroupSetSpacing, 4), ok);
   if (!ok) return false;
-  p->buttons[kPrefsSave] = Qz__Add(row, Qz__Button(kCatSave, kPrefsSave, "Save", ok), ok);
-  p->buttons[kPrefsUse] = Qz__Add(row, Qz__Button(kCatUse, kPrefsUse, "Use", ok), ok);
-  p->buttons[kPrefsCancel] = Qz__Add(row, Qz__Button(kCatCancel, kPrefsCancel, "Cancel", ok), ok);
+  p->buttons[kPrefsSave] = addMember(row, labelledButton(Qz_CatalogString(kCatSave), "Save", kPrefsSave, ok), ok);
+  p->buttons[kPrefsUse] = addMember(row, labelledButton(Qz_CatalogString(kCatUse), "Use", kPrefsUse, ok), ok);
+  p->buttons[kPrefsCancel] =
+      addMember(row, labelledButton(Qz_CatalogString(kCatCancel), "Cancel", kPrefsCancel, ok), ok);
   if (!ok) return false;
   const QzWord self = reinterpret_cast<QzWord>(object);
-  for (Qz_Object* button : p->buttons) Qz_AddCallBackNotify(button, kButtonPressed, kNotifyAnyValue, Qz__PrefsButton, self);
+  for (Qz_Object* button : p->buttons)
+    Qz_AddCallBackNotify(button, kButtonPressed, kNotifyAnyValue, Qz__PrefsButton, self);
   Qz_AddCallBackNotify(object->super, kWindowClose, kNotifyAnyValue, Qz__PrefsButton, self);
   p->screenDepth = 8;
   Qz__Refresh(p);

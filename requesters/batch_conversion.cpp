@@ -31,7 +31,8 @@ std::string Qz__Numbered(const std::string& fileName, int n) {
 
 std::string Qz__WithFormatExtension(const std::string& fileName, const char* formatName) {
   std::string target(fileName.size() + 64, '\0');
-  if (!Qz_AutoChangeFileExtension(fileName.c_str(), target.data(), formatName, uint32_t(target.size()))) return fileName;
+  if (!Qz_AutoChangeFileExtension(fileName.c_str(), target.data(), formatName, uint32_t(target.size())))
+    return fileName;
   target.resize(std::char_traits<char>::length(target.c_str()));
   return target;
 }
@@ -55,8 +56,8 @@ std::vector<std::string> outputPaths(const std::vector<std::string>& sources, co
 
 uint32_t convertFiles(const std::vector<std::string>& sources, const std::string& folder, const char* formatName,
                       Qz_Object* format, const Progress& progress) {
-  const std::vector<std::string> targets =
-      outputPaths(sources, folder, [formatName](const std::string& name) { return Qz__WithFormatExtension(name, formatName); });
+  const auto rename = [formatName](const std::string& name) { return Qz__WithFormatExtension(name, formatName); };
+  const std::vector<std::string> targets = outputPaths(sources, folder, rename);
   const uint32_t count = uint32_t(sources.size());
   uint32_t written = 0;
   for (uint32_t i = 0; i < count; ++i) {

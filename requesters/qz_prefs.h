@@ -47,9 +47,12 @@ namespace qz::prefs {
 // The global words of the object layer's record that the preferences own:
 // the side tabs follow the pointer, smart refresh and the window spacings.
 inline std::atomic_ref<int32_t> sideTabsFollowPointer() { return std::atomic_ref<int32_t>(Qz_GetGlobalData()->spare); }
-inline std::atomic_ref<int32_t> smartRefresh() { return std::atomic_ref<int32_t>(Qz_GetGlobalData()->windowLayout[0]); }
-inline std::atomic_ref<int32_t> windowXSpacing() { return std::atomic_ref<int32_t>(Qz_GetGlobalData()->windowLayout[1]); }
-inline std::atomic_ref<int32_t> windowYSpacing() { return std::atomic_ref<int32_t>(Qz_GetGlobalData()->windowLayout[2]); }
+inline std::atomic_ref<int32_t> layoutWord(int index) {
+  return std::atomic_ref<int32_t>(Qz_GetGlobalData()->windowLayout[index]);
+}
+inline std::atomic_ref<int32_t> smartRefresh() { return layoutWord(0); }
+inline std::atomic_ref<int32_t> windowXSpacing() { return layoutWord(1); }
+inline std::atomic_ref<int32_t> windowYSpacing() { return layoutWord(2); }
 inline std::atomic_ref<int32_t> toolTips() { return std::atomic_ref<int32_t>(Qz_GetGlobalData()->toolTips); }
 
 }  // namespace qz::prefs
