@@ -237,6 +237,8 @@ MainWindowResult buildMainWindow(Qz_ImageBase& base, const BoxFn& box) {
   fitToScreen(screen, window, platform, box);
   if (base.prefsObject) {
     Qz_DoMethod(screen, kAddChild, base.prefsObject);
+    // The screen opens every window it holds; the preferences wait for the menu.
+    Qz_DoMethod(base.prefsObject, kWindowClose);
     gPrefsInTree = true;  // the screen's child now: it goes with the tree
   }
   return out;

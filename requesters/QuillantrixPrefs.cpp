@@ -214,6 +214,7 @@ QzWord Qz__PrefsDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
     case kPrefsStore: Qz_StoreObjectToDisk(object, kPrefsFile); return 0;
     case kPrefsRefresh: Qz__Refresh(p); return 0;
     case kRootStoreChildren: return 1;  // no shortcut-key list in this window
+    case kRootShow: return 0;  // the screen showing its members leaves this window to the menu
     default: return qz::kit::inherited(object, id, args);
   }
 }
