@@ -174,7 +174,8 @@ QzWord Qz__BatchDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
 }
 
 Qz_Object* Qz__MakeWindow(Qz_Object*) {
-  return Qz_CreateObject("Window", kWindowSetX, 70, kWindowSetY, 40, kWindowSetW, 450, kWindowSetH, 440,
+  return Qz_CreateObject("Window", kWindowSetX, 70, kWindowSetY, 40, kWindowSetDefaultWidth, 450,
+                         kWindowSetDefaultHeight, 440,
                          kWindowSetTitle, kTitle, kWindowSetKind,
                          kWindowKindFreeStanding);
 }
@@ -196,7 +197,7 @@ bool Qz__BatchSetUp(Qz_Object* object) {
   // default weights hand out more room than the window has.
   Qz_Object* column = addMember(object->super, Qz_CreateObject("Group", kGroupSetMode, 1, kGroupSetSpacing, 4,
                                                              kRootSetWeight, 100), ok);
-  Qz_Object* files = addMember(column, Qz_CreateObject("Group", kGroupSetMode, 1, kGroupSetFrame, 6, kRootSetLabel,
+  Qz_Object* files = addMember(column, Qz_CreateObject("Group", kGroupSetMode, 1, kGroupSetFrame, 2, kRootSetLabel,
                                                      "Files to Convert", kGroupSetSpacing, 4, kRootSetWeight, 100), ok);
   if (!ok) return false;  // the window disposes what it holds
   b->list = addMember(files, Qz_CreateObject("ListTree", kListTreeSetMultiple, 1, kRootSetWeight, 100), ok);
@@ -206,7 +207,7 @@ bool Qz__BatchSetUp(Qz_Object* object) {
   Qz_Object* remove = addMember(fileButtons, labelledButton(Qz_CatalogString(kCatRemove), "Remove", 0, ok), ok);
   Qz_Object* clear = addMember(fileButtons, labelledButton(Qz_CatalogString(kCatClear), "Clear", 0, ok), ok);
   addMember(files, Qz_CreateObject("Text", kRootSetLabel, kHelpText, kRootSetWeight, 0), ok);
-  Qz_Object* output = addMember(column, Qz_CreateObject("Group", kGroupSetMode, 1, kGroupSetFrame, 6, kRootSetLabel,
+  Qz_Object* output = addMember(column, Qz_CreateObject("Group", kGroupSetMode, 1, kGroupSetFrame, 2, kRootSetLabel,
                                                       "Output Options", kGroupSetSpacing, 4, kRootSetWeight, 0), ok);
   if (!ok) return false;
   Qz_Object* pathRow = Qz__Row(output, ok);
@@ -217,7 +218,7 @@ bool Qz__BatchSetUp(Qz_Object* object) {
   const std::string saveFolder = base->saveFolder;
   ReleaseSemaphore(&base->semaphore);
   b->pathField = addMember(pathRow, Qz_CreateObject("StringEdit", kStringEditSetText, saveFolder.c_str(),
-                                                  kRootSetObjectName, "OutputPath"), ok);
+                                                    kRootSetObjectName, "OutputPath", kRootSetWeight, 100), ok);
   Qz_Object* choose = addMember(pathRow, labelledButton("Choose", "Choose", 0, ok), ok);
   Qz_DoMethod(choose, kRootSetWeight, 0);
   b->options = addMember(output, Qz_CreateObject("QZIOOptions", kRootSetWeight, 0), ok);

@@ -155,12 +155,12 @@ Qz_Object* Qz__Row(const char* label, Qz_Object* field) {
 }
 
 Qz_Object* Qz__Frame(uint32_t title) {
-  return Qz_CreateObject("Group", kGroupSetMode, 1, kGroupSetFrame, 6, kRootSetLabel, Qz_CatalogString(title));
+  return Qz_CreateObject("Group", kGroupSetMode, 1, kGroupSetFrame, 2, kRootSetLabel, Qz_CatalogString(title));
 }
 
 bool Qz__BuildGadgets(Qz_Object* object, Qz_PageSetupObject* p) {
   p->group = Qz_CreateObject("Group", kGroupSetMode, 1, kGroupSetNominalWidth, 170);
-  p->paperList = Qz_CreateObject("PopUpList");
+  p->paperList = Qz_CreateObject("PopUpList", kRootSetWeight, 0);
   for (int f = 0; f < kFieldCount; ++f)
     p->fields[f] = f == kResolution ? Qz__Measurement(kDotsPerInchUnit, kDotsPerInchUnit)
                                     : Qz__Measurement(p->layout.unit, kMillimetreUnit);

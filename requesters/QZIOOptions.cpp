@@ -36,14 +36,14 @@ struct Qz_QzioOptionsObject {
   Qz_Object* nameField = nullptr;
   QzWord saveBuffer = 0;
   std::string chosenClass;         // the class the gadgets below belong to
-  std::vector<std::string> names;  // the pop-up's entries; each entry's id points at one
+  std::vector<std::string> names;  // the pop-up's entries, in order
 };
 
 Qz_QzioOptionsObject* Qz__Self(Qz_Object* o) { return qz::kit::self<Qz_QzioOptionsObject>(o); }
 
 const char* Qz__ChosenName(const Qz_QzioOptionsObject* o) {
-  auto* entry = reinterpret_cast<Qz_Object*>(Qz_DoMethod(o->popUp, kPopUpListGetEntry));
-  return reinterpret_cast<const char*>(Qz_DoMethod(entry, kRootGetUserData));
+  const uint32_t index = uint32_t(Qz_DoMethod(o->popUp, kPopUpListGetIndex));
+  return index < o->names.size() ? o->names[index].c_str() : nullptr;
 }
 
 void Qz__DropFormat(Qz_QzioOptionsObject* o) {
@@ -116,7 +116,7 @@ QzWord Qz__Reset(Qz_QzioOptionsObject* o, const char* wanted) {
   uint32_t chosen = 0;
   for (uint32_t i = 0; i < o->names.size(); ++i) {
     const char* name = o->names[i].c_str();
-    Qz_DoMethod(o->popUp, kGroupAddTail, Qz_CreateObject("Text", kRootSetLabel, name, kRootSetUserData, name));
+    Qz_DoMethod(o->popUp, kGroupAddTail, Qz_CreateObject("Text", kRootSetLabel, name));
     if (wanted && o->names[i] == wanted) chosen = i;
   }
   Qz_DoMethod(o->popUp, kPopUpListSetIndex, chosen);
@@ -140,15 +140,16 @@ QzWord Qz__QzioOptionsDispatch(Qz_Object* object, uint32_t id, const QzWord* arg
 }
 
 Qz_Object* Qz__MakeGroup(Qz_Object*) {
-  return Qz_CreateObject("Group", kGroupSetMode, 1, kGroupSetFrame, 6, kRootSetLabel, "File Format",
+  return Qz_CreateObject("Group", kGroupSetMode, 1, kGroupSetFrame, 2, kRootSetLabel, "File Format",
                          kGroupSetSpacing, 6);
 }
 
 bool Qz__QzioOptionsSetUp(Qz_Object* object) {
   Qz_QzioOptionsObject* o = Qz__Self(object);
   Qz_Object* row = Qz_CreateObject("Group", kGroupSetMode, 2, kGroupSetSpacing, 6);
-  o->popUp = Qz_CreateObject("PopUpList");
-  o->optionsGroup = Qz_CreateObject("Group", kGroupSetMode, 1);
+  // The pop-up keeps its own width; the options take what is left.
+  o->popUp = Qz_CreateObject("PopUpList", kRootSetWeight, 0);
+  o->optionsGroup = Qz_CreateObject("Group", kGroupSetMode, 1, kRootSetWeight, 100);
   if (!row || !o->popUp || !o->optionsGroup) {
     for (Qz_Object* made : {row, o->popUp, o->optionsGroup}) Qz_DisposeObject(made);
     return false;

@@ -214,6 +214,7 @@ QzWord Qz__PrefsDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
     case kPrefsStore: Qz_StoreObjectToDisk(object, kPrefsFile); return 0;
     case kPrefsRefresh: Qz__Refresh(p); return 0;
     case kRootStoreChildren: return 1;  // no shortcut-key list in this window
+    case kGroupAddTail: return 0;       // its children would be shortcut keys: there is no list to take them
     case kRootShow: return 0;  // the screen showing its members leaves this window to the menu
     default: return qz::kit::inherited(object, id, args);
   }
@@ -288,9 +289,9 @@ bool Qz__PrefsSetUp(Qz_Object* object) {
   addMember(pages, Qz_CreateObject("Text", kRootSetLabel, Qz_CatalogString(kCatGeneralPage)), ok);
   addMember(pages, Qz_CreateObject("Text", kRootSetLabel, Qz_CatalogString(kCatUndoPage)), ok);
   Qz_DoMethod(pages, kPagesLabelsPhase, 0);
-  Qz_Object* general = addMember(pages, Qz_CreateObject("Group", kGroupSetMode, 1, kGroupSetFrame, 6, kRootSetLabel,
+  Qz_Object* general = addMember(pages, Qz_CreateObject("Group", kGroupSetMode, 1, kGroupSetFrame, 2, kRootSetLabel,
                                                       Qz_CatalogString(kCatOptions)), ok);
-  Qz_Object* undo = addMember(pages, Qz_CreateObject("Group", kGroupSetMode, 1, kGroupSetFrame, 6, kRootSetLabel,
+  Qz_Object* undo = addMember(pages, Qz_CreateObject("Group", kGroupSetMode, 1, kGroupSetFrame, 2, kRootSetLabel,
                                                    Qz_CatalogString(kCatUndoFrame)), ok);
   if (!ok) return false;
   for (int box = 0; box < kBoxCount; ++box) {
