@@ -35,6 +35,7 @@ using qz::requesters::labelledButton;
 
 constexpr uint32_t kCatAddFiles = 375, kCatRemove = 376, kCatClear = 377, kCatConvert = 19, kCatCancel = 20;
 constexpr QzWord kReturnKey = 13, kEscapeKey = 27;
+constexpr int kWindowWaitTicks = 250;  // 5 seconds of 20 ms
 constexpr const char* kTitle = "Batch Convert";
 constexpr const char* kHelpText =
     "Press Add Files to select the files you wish to convert.\n"
@@ -135,6 +136,9 @@ QzWord Qz__Convert(Qz_BatchObject* b) {
   if (!formatName) return 0;
   Qz_ProgressDisplay* display =
       Qz_BeginProgressDisplay(Qz_GetImageBase()->screen, "Converting Files", "Converting File:");
+  // Its window opens on its own thread; updates wait until it is up, so they
+  // never draw into a window that is still being made.
+  for (int tick = 0; display && !Qz__PlatformWindowOf(display->window) && tick < kWindowWaitTicks; ++tick) Delay(1);
   const uint32_t written = qz::batch::convertFiles(
       Qz__Paths(b), folder, formatName, format, [display](uint32_t index, uint32_t count, const std::string& text) {
         return Qz_SetProgressDisplay(display, index, count, text.c_str()) != 0;
