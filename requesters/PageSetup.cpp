@@ -145,9 +145,10 @@ Qz_Object* Qz__Measurement(int32_t unit, int32_t keptUnit) {
                          kMeasurementSetResolution, Qz_FloatToULONG(75.0f), kMeasurementSetWord, 3);
 }
 
-// A labelled row: the label and the field.
+// A labelled row: the label and the field. Rows and frames keep their own
+// height (weight 0): the default weights hand out more room than there is.
 Qz_Object* Qz__Row(const char* label, Qz_Object* field) {
-  Qz_Object* row = Qz_CreateObject("Group", kGroupSetMode, 2);
+  Qz_Object* row = Qz_CreateObject("Group", kGroupSetMode, 2, kRootSetWeight, 0);
   if (!row) return nullptr;
   Qz_DoMethod(row, kGroupAddTail, Qz_CreateObject("Text", kRootSetLabel, label));
   Qz_DoMethod(row, kGroupAddTail, field);
@@ -155,7 +156,8 @@ Qz_Object* Qz__Row(const char* label, Qz_Object* field) {
 }
 
 Qz_Object* Qz__Frame(uint32_t title) {
-  return Qz_CreateObject("Group", kGroupSetMode, 1, kGroupSetFrame, 2, kRootSetLabel, Qz_CatalogString(title));
+  return Qz_CreateObject("Group", kGroupSetMode, 1, kGroupSetFrame, 2, kRootSetLabel, Qz_CatalogString(title),
+                         kRootSetWeight, 0);
 }
 
 bool Qz__BuildGadgets(Qz_Object* object, Qz_PageSetupObject* p) {
@@ -164,7 +166,7 @@ bool Qz__BuildGadgets(Qz_Object* object, Qz_PageSetupObject* p) {
   for (int f = 0; f < kFieldCount; ++f)
     p->fields[f] = f == kResolution ? Qz__Measurement(kDotsPerInchUnit, kDotsPerInchUnit)
                                     : Qz__Measurement(p->layout.unit, kMillimetreUnit);
-  p->fitBox = Qz_CreateObject("CheckBox", kRootSetLabel, Qz_CatalogString(kCatFit));
+  p->fitBox = Qz_CreateObject("CheckBox", kRootSetLabel, Qz_CatalogString(kCatFit), kRootSetWeight, 0);
   Qz_Object* paper = Qz__Frame(kCatPaper);
   Qz_Object* size = Qz__Frame(kCatSize);
   Qz_Object* margins = Qz__Frame(kCatMargins);
