@@ -16,11 +16,28 @@ void Qz__PokeOnChange(Qz_Object* gadget, uint32_t change, std::atomic<int32_t>& 
 }
 
 Qz_Object* Qz__PopUpList(std::initializer_list<const char*> entries, uint32_t index) {
-  Qz_Object* list = Qz_CreateObject("PopUpList");
+  Qz_Object* list = Qz_CreateObject("PopUpList", kRootSetWeight, 0);
   if (!list) return nullptr;
   for (const char* entry : entries) Qz_DoMethod(list, kGroupAddTail, Qz_CreateObject("Text", kRootSetLabel, entry));
   Qz_DoMethod(list, kPopUpListSetIndex, index);
   return list;
+}
+
+// A pop-up on a row of its own with room after it: left to the column, the
+// pop-up would stretch across it and show its entry far from its arrow.
+Qz_Object* Qz__AtRowStart(Qz_Object* gadget) {
+  if (!gadget) return nullptr;
+  Qz_Object* row = Qz_CreateObject("Group", kGroupSetMode, 2, kRootSetWeight, 0);
+  Qz_Object* room = Qz_CreateObject("Space", kRootSetWeight, 100);
+  if (!row || !room) {
+    Qz_DisposeObject(row);
+    Qz_DisposeObject(room);
+    Qz_DisposeObject(gadget);
+    return nullptr;
+  }
+  Qz_DoMethod(row, kGroupAddTail, gadget);
+  Qz_DoMethod(row, kGroupAddTail, room);
+  return row;
 }
 
 }  // namespace
@@ -75,13 +92,13 @@ OptionsColumn& OptionsColumn::popUp(std::initializer_list<const char*> entries, 
                                     uint32_t setter) {
   Qz_Object* list = Qz__PopUpList(entries, index);
   if (list) Qz_AddNotify(list, kPopUpListSetIndex, kNotifyAnyValue, target, 2, setter, kNotifySameWord);
-  return add(list);
+  return add(Qz__AtRowStart(list));
 }
 
 OptionsColumn& OptionsColumn::popUp(std::initializer_list<const char*> entries, std::atomic<int32_t>& word) {
   Qz_Object* list = Qz__PopUpList(entries, uint32_t(word.load()));
   Qz__PokeOnChange(list, kPopUpListSetIndex, word);
-  return add(list);
+  return add(Qz__AtRowStart(list));
 }
 
 Qz_Object* OptionsColumn::take() {

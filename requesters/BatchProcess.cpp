@@ -37,6 +37,7 @@ constexpr uint32_t kCatAddFiles = 375, kCatRemove = 376, kCatClear = 377, kCatCo
 constexpr QzWord kReturnKey = 13, kEscapeKey = 27;
 constexpr int kWindowWaitTicks = 250;  // 5 seconds of 20 ms
 constexpr const char* kTitle = "Batch Convert";
+constexpr const char* kDefaultFormat = "Quillantrix";  // what a new picture is saved as
 constexpr const char* kHelpText =
     "Press Add Files to select the files you wish to convert.\n"
     "Tip: Use the shift and control keys to select multiple files at once.";
@@ -225,7 +226,8 @@ bool Qz__BatchSetUp(Qz_Object* object) {
                                                     kRootSetObjectName, "OutputPath", kRootSetWeight, 100), ok);
   Qz_Object* choose = addMember(pathRow, labelledButton("Choose", "Choose", 0, ok), ok);
   Qz_DoMethod(choose, kRootSetWeight, 0);
-  b->options = addMember(output, Qz_CreateObject("QZIOOptions", kRootSetWeight, 0), ok);
+  b->options =
+      addMember(output, Qz_CreateObject("QZIOOptions", kRootSetWeight, 0, kRootSetObjectName, "FileFormat"), ok);
   Qz_Object* endRow = Qz__Row(column, ok);
   if (!ok) return false;
   b->convert = addMember(endRow, labelledButton(Qz_CatalogString(kCatConvert), "Convert", 0, ok), ok);
@@ -233,7 +235,7 @@ bool Qz__BatchSetUp(Qz_Object* object) {
   if (!ok) return false;
   Qz_DoMethod(b->convert, kButtonSetKey, kReturnKey);
   Qz_DoMethod(cancel, kButtonSetKey, kEscapeKey);
-  Qz_DoMethod(b->options, kQzioOptionsReset, "BMP");
+  Qz_DoMethod(b->options, kQzioOptionsReset, kDefaultFormat);
 
   Qz_AddNotify(b->convert, kButtonPressed, kNotifyAnyValue, b->convert, 2, kRootSetUserData, 1);
   for (Qz_Object* ender : {b->convert, cancel})

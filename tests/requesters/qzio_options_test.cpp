@@ -90,7 +90,8 @@ TEST_F(QzioOptionsTest, NativeCompressionChosenInTheGadgetsIsWritten) {
     ASSERT_NE(format, nullptr);
     auto* gadgets = reinterpret_cast<Qz_Object*>(Qz_DoMethod(format, kQzioGetSaveOptions));
     auto* label = reinterpret_cast<Qz_Object*>(Qz_DoMethod(gadgets, kGroupFirst));
-    auto* popUp = reinterpret_cast<Qz_Object*>(Qz_DoMethod(gadgets, kGroupNext, label));
+    auto* row = reinterpret_cast<Qz_Object*>(Qz_DoMethod(gadgets, kGroupNext, label));
+    auto* popUp = reinterpret_cast<Qz_Object*>(Qz_DoMethod(row, kGroupFirst));
     Qz_DoMethod(popUp, kPopUpListSetIndex, c.entry);
     const std::string path = dir.file(std::string("picture") + std::to_string(c.entry) + ".qls");
     ASSERT_EQ(Qz__SaveImageA(image, path.c_str(), "Quillantrix", format, 4 | kQzSaveKeepName, nullptr), 1);

@@ -13,7 +13,9 @@
 
 #include "gadgets/qz_window.h"
 #include "image/qz_image.h"
+#include "objects/async_methods.h"
 #include "objects/catalogue.h"
+#include "objects/qz_root.h"
 #include "platform/windows.h"
 #include "qzio/qzio.h"
 #include "qzio/qzio_format_classes.h"
@@ -76,6 +78,12 @@ TEST(X11Batch, ThreePngsConvertToBmpWithTheSamePixels) {
   ASSERT_NE(win, nullptr);
   ASSERT_TRUE(settle(win));
   Window* w = Qz__PlatformWindowOf(win);
+  // BMP chosen on the window's own thread, as the pop-up would.
+  auto* format = reinterpret_cast<Qz_Object*>(Qz_DoMethod(win, kRootFindByName, "FileFormat"));
+  ASSERT_NE(format, nullptr);
+  Qz_DoMethod(format, kRootSetAsyncPort, Qz_RootInstance(win)->asyncPort);
+  Qz_DoAsyncMethod(format, kQzioOptionsReset, "BMP");
+  ASSERT_TRUE(settle(win));
   for (const char* name : {"AddFiles", "Choose"}) {
     SCOPED_TRACE(name);
     auto* button = reinterpret_cast<Qz_Object*>(Qz_DoMethod(win, kRootFindByName, name));
