@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "image/image_shell.h"
+#include "objects/catalogue.h"
 #include "image/qz_image.h"
 #include "qzio/qzio_format_classes.h"
 #include "qzio/root_qzio.h"
@@ -19,8 +20,11 @@ class WebPrintEnvironment : public ::testing::Environment {
     Qz_InitJPEGQZIOClass(nullptr);
     Qz_InitPNGQZIOClass(nullptr);
     Qz_InitGIFQZIOClass(nullptr);
+    // The texts the windows and boxes show.
+    Qz__LoadCatalog("Data/Lingua/Quillantrix", "");
   }
   void TearDown() override {
+    Qz__FreeCatalog();
     Qz_CleanupGIFQZIOClass();
     Qz_CleanupPNGQZIOClass();
     Qz_CleanupJPEGQZIOClass();
