@@ -62,6 +62,7 @@ Qz_Object* add(Qz_Object* parent, Qz_Object* child) {
 }
 // Equal weights share a group's spare room out exactly; the defaults hand out more than there is.
 constexpr QzWord kWeight = 100;
+constexpr QzWord kRowSpacing = 6;
 
 Qz_Object* group(uint32_t mode) { return Qz_CreateObject("Group", kGroupSetMode, mode, kRootSetWeight, kWeight); }
 Qz_Object* text(const char* label) { return Qz_CreateObject("Text", kRootSetLabel, label, kRootSetWeight, 0); }
@@ -83,6 +84,7 @@ Qz_Object* choice(const char* const* labels, int count) {
 // A labelled row: the label, a small caption and the slider.
 Qz_Object* sliderRow(const char* label, const char* caption, Qz_Object* s) {
   Qz_Object* row = group(kGroupHorizontal);
+  Qz_DoMethod(row, kGroupSetSpacing, kRowSpacing);
   add(row, text(label));
   if (caption != nullptr) add(row, text(caption));
   add(row, s);
@@ -366,6 +368,8 @@ bool WebSaveDialog::saveTrialFile() {
 Qz_Object* WebSaveDialog::gadget(Gadget which) const {
   switch (which) {
     case Gadget::Window: return window_;
+    case Gadget::ImageView: return views_[0];
+    case Gadget::PreviewView: return views_[1];
     case Gadget::FormatChoice: return formatChoice_;
     case Gadget::JpegQuality: return sliders_[0];
     case Gadget::PngLevel: return sliders_[1];

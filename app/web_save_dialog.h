@@ -50,7 +50,9 @@ class QZ_EXPORT WebSaveDialog {
   // copies the trial file; false when nothing was written.
   bool saveTrialFile();
 
-  enum class Gadget { Window, FormatChoice, JpegQuality, PngLevel, GifColours, Save, Cancel, CompressedSize };
+  enum class Gadget {
+    Window, ImageView, PreviewView, FormatChoice, JpegQuality, PngLevel, GifColours, Save, Cancel, CompressedSize
+  };
   Qz_Object* gadget(Gadget which) const;
   const std::string& trialFile() const { return trialFile_; }
   // Estimates finished so far.

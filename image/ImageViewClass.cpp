@@ -107,6 +107,8 @@ void drawRect(Qz_ImageView* view, const DrawTarget& to, uint8_t* buffer, size_t 
   }
 }
 
+bool isInWindowTree(Qz_Object* view) { return Qz_SearchHierachyForClassId(view, kWindowClassId) != nullptr; }
+
 void redrawView(Qz_Object* object, int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
   if (!isView(object)) return;
   Qz_ImageView* view = asView(object);
@@ -130,7 +132,9 @@ void redrawView(Qz_Object* object, int32_t x0, int32_t y0, int32_t x1, int32_t y
   }
   if (base->redrawBuffer) {
     auto* buffer = static_cast<uint8_t*>(base->redrawBuffer);
-    if (view->window) {
+    // A view placed in another window's tree (a dialog's preview) draws
+    // there the same way as one in its own window.
+    if (view->window || isInWindowTree(object)) {
       // Shown in a window: draw into its backing store at the view's box,
       // under the window's draw lock (none while the window is closed).
       if (Qz_DrawInfo* info = Qz_LockDrawInfo(object)) {
@@ -553,7 +557,7 @@ QzWord dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
     case kRootDraw:
       // In a window this runs on the window's thread: the picture is left
       // to the redraw thread, so the window never waits on the image's lock.
-      if (view->window)
+      if (view->window || isInWindowTree(object))
         requestFullRedraw(view);
       else if (view->image)
         Qz_FullRedrawImage(view->image);
