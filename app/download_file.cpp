@@ -20,12 +20,13 @@ extern "C" QZ_EXPORT int32_t Qz__DownloadFile(const char* host, const char* path
                                               const char* proxy, int32_t expectedBytes) {
   const qz::http::DownloadRequest request{host != nullptr ? host : "", path != nullptr ? path : "",
                                           fileName != nullptr ? fileName : "", proxy != nullptr ? proxy : ""};
+  // The display shows this text without copying it: it lives until the display is gone.
+  const std::string text = qz::downloadProgressText(expectedBytes, request.host);
   Qz_ProgressDisplay* display = nullptr;
   if (expectedBytes != 0) {
     Qz_ImageBase* base = Qz_GetImageBase();
     Qz_Object* owner = base != nullptr && base->useCount.load() > 0 ? base->screen : nullptr;
-    display = Qz_BeginProgressDisplay(owner, "Downloading",
-                                      qz::downloadProgressText(expectedBytes, request.host).c_str());
+    display = Qz_BeginProgressDisplay(owner, "Downloading", text.c_str());
   }
   const uint32_t total = static_cast<uint32_t>(expectedBytes);
   const qz::http::Outcome outcome = qz::http::download(request, [&](uint64_t received) {

@@ -1,6 +1,7 @@
 #include "app/web_save_dialog.h"
 
 #include <atomic>
+#include <cstring>
 #include <deque>
 #include <mutex>
 #include <utility>
@@ -11,6 +12,7 @@
 #include "gadgets/qz_thread.h"
 #include "gadgets/qz_widgets.h"
 #include "gadgets/qz_window.h"
+#include "gadgets/window_post.h"
 #include "gadgets/qz_text_entry.h"
 #include "image/image_shell.h"
 #include "objects/catalogue.h"
@@ -29,6 +31,8 @@ constexpr QzWord kReturnKey = 13, kEscapeKey = 27;
 constexpr uint32_t kGroupVertical = 1, kGroupHorizontal = 2, kPagesMode = 4;
 constexpr uint32_t kQuiet = 4;
 constexpr int kWorkerStartTicks = 500;
+// The longest wait for the window's thread to catch up (it may be closing).
+constexpr int kSettleTicks = 500;
 
 // Catalogue texts.
 constexpr uint32_t kTitleText = 364, kCompressionText = 252, kLowText = 155, kNoneText = 78;
@@ -144,7 +148,13 @@ std::unique_ptr<WebSaveDialog> WebSaveDialog::open(Qz_Image* image) {
   for (size_t i = 0; i < std::size(kOptionSlots); ++i)
     if (objects[kOptionSlots[i].format] != nullptr)
       d->savedOptions_[i] = Qz_DoMethod(objects[kOptionSlots[i].format], kOptionSlots[i].get);
-  if (!d->build() || !d->startWorker()) return nullptr;
+  // The first trial, with the formats' current options, gives the preview its image.
+  d->options_.quality = int32_t(d->savedOptions_[0]);
+  d->options_.encoding = d->savedOptions_[1] != 0 ? 1 : 0;
+  if (writeTrialFile(image, d->trialFile_, d->formats_, d->options_) < 0 || (d->preview_ = d->loadTrial()) == nullptr)
+    return nullptr;
+  if (!d->build()) return nullptr;
+  if (!d->startWorker()) return nullptr;
   Qz_AlignRequestorPosition(d->window_);
   Qz_DoMethod(d->window_, kRootOpen);
   Signal(d->workerTask_.load(), kEstimateSignal);
@@ -164,7 +174,7 @@ bool WebSaveDialog::build() {
     Qz_Object* box = add(viewsRow, group(kGroupVertical));
     add(box, text(viewTitles[i]));
     viewGroups_[i] = add(box, Qz_CreateObject("VirtualGroup", kGroupSetFrame, 18, kRootSetWeight, kWeight));
-    views_[i] = add(viewGroups_[i], Qz_CreateObject("ImageView", kQzViewSetImage, image_));
+    views_[i] = add(viewGroups_[i], Qz_CreateObject("ImageView", kQzViewSetImage, i == 0 ? image_ : preview_));
   }
 
   Qz_Object* sizesRow = add(column, group(kGroupHorizontal));
@@ -172,6 +182,7 @@ bool WebSaveDialog::build() {
   add(sizesRow, text(labels_.emplace_back("Uncompressed Size: " + sizeText(rawBytes)).c_str()));
   sizeStatus_ = add(sizesRow, group(kPagesMode));
   compressedSize_ = add(sizeStatus_, text("Compressed Size: ????"));
+  Qz_DoMethod(compressedSize_, kRootSetWeight, kWeight);
   add(sizeStatus_, text("\nWorking...\n"));
 
   Qz_Object* formatBox = add(column, group(kGroupVertical));
@@ -224,6 +235,7 @@ bool WebSaveDialog::build() {
     Qz_Object* row = add(timesBox, group(kGroupHorizontal));
     add(row, text(kTimeLabels[i]));
     times_[i] = add(row, text("????"));
+    Qz_DoMethod(times_[i], kRootSetWeight, kWeight);
   }
 
   Qz_Object* buttons = add(column, group(kGroupHorizontal));
@@ -269,8 +281,9 @@ void WebSaveDialog::workerEntry(QzWord argument) {
     if (got & SIGBREAKF_CTRL_C) break;
     if (got & kEstimateSignal) {
       ObtainSemaphore(&d->semaphore_);
+      const WebOptions options = d->options_;
       ReleaseSemaphore(&d->semaphore_);
-      d->estimate();
+      d->estimate(options);
     }
   }
 }
@@ -279,6 +292,11 @@ void WebSaveDialog::workerEntry(QzWord argument) {
 void WebSaveDialog::onOptionChanged(QzWord self, Qz_Object* source, uint32_t, const QzWord* value) {
   auto* d = reinterpret_cast<WebSaveDialog*>(self);
   if (source == d->formatChoice_) Qz_DoMethod(d->optionPages_, kGroupShowPage, uint32_t(value[0]));
+  // The gadgets are read here, on their own thread; the worker takes the copy.
+  const WebOptions options = d->chosenOptions();
+  ObtainSemaphore(&d->semaphore_);
+  d->options_ = options;
+  ReleaseSemaphore(&d->semaphore_);
   Signal(d->workerTask_.load(), kEstimateSignal);
 }
 
@@ -308,30 +326,57 @@ WebOptions WebSaveDialog::chosenOptions() const {
 }
 
 // The worker's trial: write, read back into the preview, measure.
-void WebSaveDialog::estimate() {
-  Qz_DoMethod(sizeStatus_, kGroupShowPage, 1);
-  Qz_RelayoutAndRedrawObject(sizeStatus_);
-  const int64_t bytes = writeTrialFile(image_, trialFile_, formats_, chosenOptions());
+void WebSaveDialog::estimate(const WebOptions& options) {
+  showPage(sizeStatus_, 1);
+  const int64_t bytes = writeTrialFile(image_, trialFile_, formats_, options);
   showPreview();
   showSizes(bytes);
-  Qz_DoMethod(sizeStatus_, kGroupShowPage, 0);
-  Qz_RelayoutAndRedrawObject(sizeStatus_);
+  showPage(sizeStatus_, 0);
+  settleWindow();
   estimates_.fetch_add(1, std::memory_order_release);
 }
 
+Qz_Image* WebSaveDialog::loadTrial() const {
+  return Qz__LoadImageA(trialFile_.c_str(), nullptr, nullptr, kQzLoadPlain | kQuiet, nullptr);
+}
+
+// The preview view keeps one image for the dialog's life (its redraw thread
+// reads it); each trial's pixels are copied in under the image's lock.
 void WebSaveDialog::showPreview() {
-  // The view lets go of the old preview before it is disposed.
-  Qz_DoMethod(views_[1], kQzViewSetImage, image_);
-  if (preview_ != nullptr) Qz_DisposeObject(&preview_->object);
-  preview_ = Qz__LoadImageA(trialFile_.c_str(), nullptr, nullptr, kQzLoadPlain | kQuiet, nullptr);
-  Qz_DoMethod(views_[1], kQzViewSetImage, preview_ != nullptr ? preview_ : image_);
+  Qz_Image* fresh = loadTrial();
+  if (fresh == nullptr) return;
+  if (fresh->width == preview_->width && fresh->height == preview_->height && fresh->depth == preview_->depth &&
+      Qz_LockImageA(preview_, kQzLockExclusive, nullptr)) {
+    const size_t rowBytes = size_t(preview_->width);
+    for (auto [to, from] : {std::pair{preview_->r, fresh->r}, std::pair{preview_->g, fresh->g},
+                            std::pair{preview_->b, fresh->b}, std::pair{preview_->undoR, fresh->undoR},
+                            std::pair{preview_->undoG, fresh->undoG}, std::pair{preview_->undoB, fresh->undoB}}) {
+      if (to == nullptr || from == nullptr) continue;
+      for (int32_t y = 0; y < preview_->height; ++y) std::memcpy(to[y], from[y], rowBytes);
+    }
+    Qz_UnlockImageA(preview_, kQzLockExclusive, nullptr);
+  }
+  Qz_DisposeObject(&fresh->object);
+  Qz_PostToWindow(window_, views_[1], kRootDraw);
 }
 
 // A label is not copied by its gadget: each text stays alive, unchanged,
 // until the window is gone, so the window's thread never reads one being written.
 void WebSaveDialog::setLabel(Qz_Object* text, std::string label) {
-  Qz_DoMethod(text, kRootSetLabel, labels_.emplace_back(std::move(label)).c_str());
-  Qz_RelayoutAndRedrawObject(text);
+  Qz_PostToWindow(window_, text, kRootSetLabel, labels_.emplace_back(std::move(label)).c_str());
+  Qz_PostToWindow(window_, text, kRootDraw);
+}
+
+// Returns once the window's thread has run everything posted to it so far.
+void WebSaveDialog::settleWindow() {
+  uint32_t done = 0;
+  if (!Qz_PostToWindow(window_, window_, kRootPoke32, &done, 1)) return;
+  for (int tick = 0; tick < kSettleTicks && !isRunning(done); ++tick) Delay(1);
+}
+
+void WebSaveDialog::showPage(Qz_Object* pages, uint32_t page) {
+  Qz_PostToWindow(window_, pages, kGroupShowPage, page);
+  Qz_PostToWindow(window_, pages, kRootDraw);
 }
 
 void WebSaveDialog::showSizes(int64_t bytes) {
@@ -387,10 +432,9 @@ WebSaveDialog::~WebSaveDialog() {
     Qz_DoMethod(worker_, kRootClose);
     Qz_DisposeObject(worker_);
   }
-  if (views_[1] != nullptr) Qz_DoMethod(views_[1], kQzViewSetImage, image_);
+  Qz_DisposeObject(window_);  // the preview view goes before its image
   if (preview_ != nullptr) Qz_DisposeObject(&preview_->object);
   if (!trialFile_.empty()) Qz_DeleteFile(trialFile_.c_str());
-  Qz_DisposeObject(window_);
   Qz_Object* objects[3] = {formats_.jpeg, formats_.png, formats_.gif};
   for (size_t i = 0; i < std::size(kOptionSlots); ++i)
     if (objects[kOptionSlots[i].format] != nullptr)

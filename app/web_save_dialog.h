@@ -63,10 +63,13 @@ class QZ_EXPORT WebSaveDialog {
   bool build();
   bool startWorker();
   WebOptions chosenOptions() const;
-  void estimate();
+  void estimate(const WebOptions& options);
+  Qz_Image* loadTrial() const;
   void showPreview();
   void showSizes(int64_t bytes);
   void setLabel(Qz_Object* text, std::string label);
+  void showPage(Qz_Object* pages, uint32_t page);
+  void settleWindow();
   static void workerEntry(QzWord self);
   static void onOptionChanged(QzWord self, Qz_Object* source, uint32_t method, const QzWord* value);
   static void onScrolled(QzWord self, Qz_Object* source, uint32_t method, const QzWord* value);
@@ -91,8 +94,9 @@ class QZ_EXPORT WebSaveDialog {
   WebFormat pageFormats_[3] = {};    // the format of each entry of the format choice
   Qz_Object* worker_ = nullptr;
   std::atomic<Task*> workerTask_{nullptr};
-  SignalSemaphore semaphore_ = {};
-  Qz_Image* preview_ = nullptr;      // the worker's; read back from the trial file
+  SignalSemaphore semaphore_ = {};  // guards options_
+  WebOptions options_;               // the gadgets' values, read on the window's thread
+  Qz_Image* preview_ = nullptr;      // the trials read back, shown by the preview view
   std::atomic<uint32_t> estimates_{0};
   uint32_t running_ = 1;             // cleared by Save, Cancel and the close box
   bool scrolling_ = false;           // the window thread is passing a scroll on
