@@ -8,14 +8,12 @@
 #include "app/web_save_dialog.h"
 #include "image/image_shell.h"
 #include "image/qz_image.h"
-#include "objects/catalogue.h"
 #include "platform/exec.h"
 #include "platform/windows.h"
-#include "qzio/qzio_format_classes.h"
-#include "qzio/root_qzio.h"
 #include "support/pattern_ppm.h"
 #include "support/temp_dir.h"
 #include "support/ui_harness.h"
+#include "support/web_print_classes.h"
 #include "x11_gui/x11_gui_support.h"
 
 namespace {
@@ -33,14 +31,7 @@ TEST(X11WebSave, ShowsTheImageItsPreviewAndTheCompressedSize) {
   if (!haveTool("xdotool") || !haveTool("import")) GTEST_SKIP() << "xdotool or ImageMagick is missing";
   qztest::ScopedStateRoot stateRoot;
   qztest::TempDir dir;
-  ASSERT_NE(Qz_InitImageBase(), nullptr);
-  ASSERT_EQ(Qz_InitImageClass(Qz_GetGlobalData()), 1u);
-  Qz_InitRootQZIOClass(nullptr);
-  Qz_InitPPMQZIOClass(nullptr);
-  Qz_InitJPEGQZIOClass(nullptr);
-  Qz_InitPNGQZIOClass(nullptr);
-  Qz_InitGIFQZIOClass(nullptr);
-  Qz__LoadCatalog("Data/Lingua/Quillantrix", "");
+  ASSERT_TRUE(qztest::OpenWebPrintClasses());
   ASSERT_NE(OpenScreenTags(nullptr), nullptr);
 
   constexpr int32_t kWidth = 120, kHeight = 90;
@@ -79,14 +70,7 @@ TEST(X11WebSave, ShowsTheImageItsPreviewAndTheCompressedSize) {
     EXPECT_FALSE(dialog->run());
   }
   Qz_DisposeObject(&image->object);
-  Qz__FreeCatalog();
-  Qz_CleanupGIFQZIOClass();
-  Qz_CleanupPNGQZIOClass();
-  Qz_CleanupJPEGQZIOClass();
-  Qz_CleanupPPMQZIOClass();
-  Qz_CleanupRootQZIOClass();
-  Qz_CleanupImageClass();
-  Qz_CleanupImageBase();
+  qztest::CloseWebPrintClasses();
 }
 
 }  // namespace
