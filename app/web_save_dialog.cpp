@@ -174,7 +174,9 @@ bool WebSaveDialog::build() {
     Qz_Object* box = add(viewsRow, group(kGroupVertical));
     add(box, text(viewTitles[i]));
     viewGroups_[i] = add(box, Qz_CreateObject("VirtualGroup", kGroupSetFrame, 18, kRootSetWeight, kWeight));
-    views_[i] = add(viewGroups_[i], Qz_CreateObject("ImageView", kQzViewSetImage, i == 0 ? image_ : preview_));
+    // Thumbnails: drawn in this window, and not among the document's own views.
+    views_[i] = add(viewGroups_[i], Qz_CreateObject("ImageView", kQzViewSetThumbnail, 1, kQzViewSetImage,
+                                                    i == 0 ? image_ : preview_));
   }
 
   Qz_Object* sizesRow = add(column, group(kGroupHorizontal));

@@ -191,6 +191,18 @@ TEST_F(PrintImageTest, AGreyImagePrintsAsGrey) {
   });
 }
 
+TEST_F(PrintImageTest, PageSetupIsMadeOnceAndShownForTheImage) {
+  qztest::WritePattern(dir_.file("p.ppm"), kWidth, kHeight);
+  Qz_Image* image = Load(dir_.file("p.ppm"));
+  ASSERT_NE(image, nullptr);
+  EXPECT_EQ(Qz_ShowPageSetupReq(image), 1u);
+  EXPECT_EQ(gSetImage, image);
+  Qz_Object* made = Qz_GetImageBase()->pageSetup;
+  ASSERT_NE(made, nullptr);
+  EXPECT_EQ(Qz_ShowPageSetupReq(image), 1u);
+  EXPECT_EQ(Qz_GetImageBase()->pageSetup, made);
+}
+
 TEST_F(PrintImageTest, CancelPrintsNothing) {
   qztest::WritePattern(dir_.file("p.ppm"), kWidth, kHeight);
   Qz_Image* image = Load(dir_.file("p.ppm"));
