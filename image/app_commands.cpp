@@ -222,3 +222,7 @@ QzWord appCommandDispatch(Qz_Image* image, uint32_t id, const QzWord* args, bool
 }
 
 }  // namespace qz
+
+QZ_EXTERN_C_BEGIN
+QZ_EXPORT void Qz_PostImageMethod(Qz_Image* image, uint32_t id, QzWord value) { qz::postOrCall(image, id, value); }
+QZ_EXTERN_C_END
