@@ -112,7 +112,7 @@ void Qz__Choose(Qz_PaintModeSelectorPluginObject* p, const char* key) {
   Qz__RememberMode(key);
   Qz__ShowName(p, key);
   if (Qz_Image* layer = Qz__ModeTarget(nullptr))
-    Qz_PostImageMethod(layer, kQzImageSetLayerMode, reinterpret_cast<QzWord>(key));
+    Qz_PostImageMethod(layer, kQzImageSetLayerMode, reinterpret_cast<QzWord>(key), 0);
 }
 
 void Qz__ShowList(Qz_PaintModeSelectorPluginObject* p, Qz_Object* shown, Qz_Object* hidden) {

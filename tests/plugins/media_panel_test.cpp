@@ -1,0 +1,151 @@
+// The media panel: the size range and transparency it shows for an image
+// and a layer, a slider move sent to the active image as one recorded
+// request, and nothing sent back while the panel follows the image.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <vector>
+
+#include "actions/qz_actions.h"
+#include "app/class_registration.h"
+#include "gadgets/qz_group.h"
+#include "gadgets/qz_sliders.h"
+#include "image/qz_image.h"
+#include "objects/object_services.h"
+#include "objects/qz_linked_list.h"
+#include "objects/qz_notify.h"
+#include "objects/qz_root.h"
+#include "platform/paths.h"
+#include "platform/windows.h"
+#include "plugins/media_sliders.h"
+#include "support/ui_harness.h"
+
+QZ_EXTERN_C_BEGIN
+QzWord Qz_InitRootPluginClass(Qz_GlobalData*);
+void Qz_CleanupRootPluginClass(void);
+QzWord Qz_InitMediaPluginClass(Qz_GlobalData*);
+void Qz_CleanupMediaPluginClass(void);
+QZ_EXTERN_C_END
+
+namespace {
+
+Qz_Object* first(Qz_Object* group) { return reinterpret_cast<Qz_Object*>(Qz_DoMethod(group, kGroupFirst)); }
+Qz_Object* next(Qz_Object* group, Qz_Object* m) {
+  return reinterpret_cast<Qz_Object*>(Qz_DoMethod(group, kGroupNext, m));
+}
+
+TEST(MediaSlidersTest, SizeMaximumFollowsTheImage) {
+  struct Case {
+    int32_t width, height, current, maximum;
+  };
+  const Case cases[] = {{600, 300, 170, 250}, {1000, 400, 170, 350}, {100, 100, 420, 450},
+                        {900, 900, 170, 300}, {3000, 10, 170, 1000}, {10, 10, 250, 250}};
+  for (const Case& c : cases)
+    EXPECT_EQ(qz::plugins::mediaSizeMaximum(c.width, c.height, c.current), c.maximum)
+        << c.width << "x" << c.height << " at " << c.current;
+}
+
+TEST(MediaSlidersTest, TransparencyIsTheLevelInPercentFromOpaque) {
+  struct Case {
+    int32_t level, percent;
+  };
+  const Case cases[] = {{255, 0}, {256, 0}, {0, 100}, {128, 50}, {101, 61}, {-5, 100}};
+  for (const Case& c : cases) EXPECT_EQ(qz::plugins::transparencyPercent(c.level), c.percent) << c.level;
+}
+
+class MediaPanelTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_NE(Qz_InitImageBase(), nullptr);
+    ASSERT_EQ(Qz_InitImageClass(Qz_GetGlobalData()), 1u);
+    for (auto group : {qz::app::ClassGroup::Media, qz::app::ClassGroup::Actions})
+      qz::app::initClasses(qz::app::classGroup(group), Qz_GetGlobalData());
+    ASSERT_EQ(Qz_InitRootPluginClass(nullptr), 1u);
+    ASSERT_EQ(Qz_InitMediaPluginClass(nullptr), 1u);
+    doc_ = reinterpret_cast<Qz_Image*>(Qz_CreateObject("Image", kQzImageSetType, kQzDocument));
+    ASSERT_NE(Qz_AllocImage(doc_, 1000, 400, 24, kQzAllocNoThread, nullptr), nullptr);
+    doc_->media = Qz_CreateObject("AirBrushMedia");
+    layer_ = reinterpret_cast<Qz_Image*>(Qz_CreateObject("Image", kQzImageSetType, kQzPaintLayer));
+    layer_->parent = doc_;
+    ASSERT_NE(Qz_AllocImage(layer_, 1000, 400, 8, kQzAllocNoThread, nullptr), nullptr);
+    Qz_DoMethod(&doc_->object, kQzImageAddLayer, layer_);
+    Qz_DoMethod(&doc_->object, kQzImageMakeActive, layer_);
+    setActive(doc_);
+    media_ = Qz_CreateObject("AirBrushMedia", kMediaSetSize, 42u, kMediaSetPressure, 99u);
+    Qz_GetImageBase()->currentMedia = media_;
+    const std::filesystem::path before = std::filesystem::current_path();
+    char root[4096] = {};
+    Qz_GetDataRoot(root, sizeof root);
+    std::filesystem::current_path(root);
+    panel_ = Qz_CreateObject("MediaPlugin");
+    std::filesystem::current_path(before);
+    ASSERT_NE(panel_, nullptr);
+    collect(panel_);
+    ASSERT_EQ(sliders_.size(), 3u);  // strength, size, transparency
+  }
+  void TearDown() override {
+    Qz_DisposeObject(panel_);
+    Qz_GetImageBase()->currentMedia = nullptr;
+    Qz_DisposeObject(media_);
+    setActive(nullptr);
+    Qz_Object* media = doc_->media;
+    Qz_DisposeObject(&doc_->object);
+    Qz_DisposeObject(media);
+    Qz_CleanupMediaPluginClass();
+    Qz_CleanupRootPluginClass();
+    for (auto group : {qz::app::ClassGroup::Actions, qz::app::ClassGroup::Media})
+      qz::app::cleanupClasses(qz::app::classGroup(group));
+    Qz_CleanupImageClass();
+    Qz_CleanupImageBase();
+  }
+  static void setActive(Qz_Image* image) {
+    Qz_ImageBase* base = Qz_GetImageBase();
+    ObtainSemaphore(&base->semaphore);
+    base->activeImage = image;
+    ReleaseSemaphore(&base->semaphore);
+  }
+  void collect(Qz_Object* tree) {
+    if (Qz_GetObjectClassID(tree) == kCompactSliderClassId) {
+      sliders_.push_back(tree);
+      return;
+    }
+    for (Qz_Object* m = first(tree); m; m = next(tree, m)) collect(m);
+  }
+  QzWord requests() { return Qz_DoMethod(Qz_GetUndoList(doc_), kLinkedListCount); }
+  Qz_Object* app() { return &Qz_GetImageBase()->applicationImage->object; }
+  int32_t value(size_t slider) { return int32_t(Qz_DoMethod(sliders_[slider], kValueGet)); }
+
+  qztest::UiHarness ui;
+  Qz_Image* doc_ = nullptr;
+  Qz_Image* layer_ = nullptr;
+  Qz_Object* media_ = nullptr;
+  Qz_Object* panel_ = nullptr;
+  std::vector<Qz_Object*> sliders_;
+};
+
+TEST_F(MediaPanelTest, FollowingTheImageSendsNothingBack) {
+  const QzWord before = requests();
+  Qz_DoNotify(app(), kQzImageChooseMedia, "AirBrush");
+  EXPECT_EQ(value(0), 99);
+  EXPECT_EQ(value(1), 42);
+  // A level whose percentage does not map back onto itself shows any echo.
+  layer_->opacity = 101;
+  Qz_DoNotify(app(), kQzImageMakeActive, layer_);
+  EXPECT_EQ(value(2), 61);
+  EXPECT_EQ(layer_->opacity, 101);
+  EXPECT_EQ(Qz_DoMethod(sliders_[1], kValueGetMaximum), 350u);
+  EXPECT_EQ(requests(), before);
+}
+
+TEST_F(MediaPanelTest, ASliderMoveSendsOneRecordedRequest) {
+  const QzWord before = requests();
+  Qz_DoMethod(sliders_[1], kValueSet, 77u);
+  EXPECT_EQ(requests(), before + 1);
+  EXPECT_EQ(Qz_DoMethod(doc_->media, kMediaGetSize), 77u);
+  Qz_DoMethod(sliders_[0], kValueSet, 200u);
+  EXPECT_EQ(Qz_DoMethod(doc_->media, kMediaGetPressure), 200u);
+  Qz_DoMethod(sliders_[2], kValueSet, 50u);
+  EXPECT_EQ(layer_->opacity, 128);
+}
+
+}  // namespace
