@@ -3,6 +3,7 @@
 // transparency with three sliders. Every change goes to the active image
 // as a request it records; when the media or the layer changes elsewhere
 // the panel follows without sending anything back.
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -31,6 +32,9 @@ constexpr QzWord kMenuBelow = 2;
 constexpr uint32_t kSetLayerTransparency = 0x10006E;  // percent
 // Catalogue texts.
 constexpr uint32_t kTitleText = 59, kSizeText = 41, kStrengthText = 42, kTransparencyText = 43, kChooseTip = 412;
+// The panel's own, run on its window's thread: show the current media;
+// show a layer's level and an image's size range.
+constexpr uint32_t kShowMedia = 0x3E80710, kShowLayer = 0x3E80711;
 // User data of the gadgets.
 constexpr QzWord kPopUp = 0, kTransparency = 1, kSize = 2, kStrength = 3;
 
@@ -120,7 +124,8 @@ void Qz__GadgetEvent(QzWord user, Qz_Object* source, uint32_t, const QzWord* val
   }
 }
 
-// A media was chosen (here or elsewhere): its picture and settings.
+// A media was chosen (here or elsewhere): its picture and settings, on the
+// panel's window thread.
 void Qz__MediaChanged(Qz_MediaPluginObject* p) {
   const std::string name = Qz__CurrentMediaName();
   Qz_Object* entry =
@@ -137,28 +142,29 @@ void Qz__MediaChanged(Qz_MediaPluginObject* p) {
   Qz_DoMethod(p->size, kValueSet, uint32_t(Qz_DoMethod(media, kMediaGetSize)));
 }
 
-// A layer became current or its level changed: its transparency, and the
-// size range the active image calls for.
-void Qz__LayerChanged(Qz_MediaPluginObject* p, Qz_Image* layer) {
-  Qz_Image* image = Qz_LockActiveImageA(kQzLockRead, nullptr);
-  int32_t level = -1, width = 0, height = 0;
-  if (image) {
-    width = image->width;
-    height = image->height;
+// The layer's transparency (level -1: none to show) and the size range for
+// an image whose longer side is given (0: no image).
+void Qz__ShowLayer(Qz_MediaPluginObject* p, int32_t level, int32_t longerSide) {
+  Qz__Following following;
+  if (level >= 0) Qz_DoMethod(p->transparency, kValueSet, uint32_t(qz::plugins::transparencyPercent(level)));
+  if (longerSide <= 0) return;
+  const auto current = int32_t(Qz_DoMethod(p->size, kValueGet));
+  Qz_DoMethod(p->size, kValueSetMaximum, uint32_t(qz::plugins::mediaSizeMaximum(longerSide, 0, current)));
+}
+
+// News from the application image, on the thread that fired it: what it
+// says is read here, under the image's lock, and shown on the panel's thread.
+void Qz__Follow(QzWord user, Qz_Object*, uint32_t method, const QzWord* value) {
+  Qz_MediaPluginObject* p = Qz__FromUser(user);
+  if (method == kQzImageChooseMedia) return qz::plugins::runOnPanelThread(&p->header, kShowMedia, 0, 0);
+  auto* layer = reinterpret_cast<Qz_Image*>(value[0]);
+  int32_t level = -1, longerSide = 0;
+  if (Qz_Image* image = Qz_LockActiveImageA(kQzLockRead, nullptr)) {
+    longerSide = std::max(image->width, image->height);
     if (layer && (layer == image->activeLayer || layer->parent == image)) level = layer->opacity;
     Qz_UnlockImageA(image, kQzLockRead, nullptr);
   }
-  Qz__Following following;
-  if (level >= 0) Qz_DoMethod(p->transparency, kValueSet, uint32_t(qz::plugins::transparencyPercent(level)));
-  if (!image) return;
-  const auto current = int32_t(Qz_DoMethod(p->size, kValueGet));
-  Qz_DoMethod(p->size, kValueSetMaximum, uint32_t(qz::plugins::mediaSizeMaximum(width, height, current)));
-}
-
-void Qz__Follow(QzWord user, Qz_Object*, uint32_t method, const QzWord* value) {
-  Qz_MediaPluginObject* p = Qz__FromUser(user);
-  if (method == kQzImageChooseMedia) Qz__MediaChanged(p);
-  else Qz__LayerChanged(p, reinterpret_cast<Qz_Image*>(value[0]));
+  qz::plugins::runOnPanelThread(&p->header, kShowLayer, uint32_t(level), uint32_t(longerSide));
 }
 
 void Qz__OfferMenu(QzWord user, Qz_Object*, uint32_t, const QzWord* value) {
@@ -245,8 +251,12 @@ void Qz__TearDown(Qz_Object* object) {
 }
 
 QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
-  if (id == kRootStoreChildren) return 1;
-  return qz::kit::inherited(object, id, args);
+  switch (id) {
+    case kRootStoreChildren: return 1;
+    case kShowMedia: Qz__MediaChanged(Qz__Self(object)); return 0;
+    case kShowLayer: Qz__ShowLayer(Qz__Self(object), int32_t(args[0]), int32_t(args[1])); return 0;
+    default: return qz::kit::inherited(object, id, args);
+  }
 }
 
 const qz::kit::ClassDecl kMediaPlugin = {

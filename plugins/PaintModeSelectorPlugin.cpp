@@ -35,10 +35,13 @@ constexpr uint32_t kButtonFrame = 19;
 constexpr QzWord kBelowTheButton = 8;
 constexpr uint32_t kVectorImageSeparator = 0x5003C;
 constexpr int32_t kArrowWidth = 9;
+constexpr int32_t kLabelWidth = 124;
 constexpr uint32_t kMenuLinePadding = 2;
 // Catalogue texts.
 constexpr uint32_t kTitleText = 70, kModeTip = 319, kNextTip = 320, kPreviousTip = 321;
 constexpr uint32_t kWarningTitle = 229, kListTooLongText = 285;
+// The panel's own: shows the mode of a key kept by the panel (on its window's thread).
+constexpr uint32_t kShowMode = 0x3E80510;
 // User data of the gadgets.
 constexpr QzWord kPopUp = 0, kNext = 1, kPrevious = 2;
 
@@ -70,13 +73,16 @@ Qz_Object* Qz__ApplicationImage() {
   return app ? &app->object : nullptr;
 }
 
+// A copy of the key that lives as long as the panel.
+const char* Qz__KeepName(Qz_PaintModeSelectorPluginObject* p, const char* key) {
+  std::lock_guard<std::mutex> guard(p->namesMutex);
+  return p->ownNames.insert(key).first->c_str();
+}
+
+// On the panel's window thread.
 void Qz__ShowName(Qz_PaintModeSelectorPluginObject* p, const char* key) {
   const char* shown = qz::plugins::shownModeName(p->complete, key);
-  if (shown == key) {
-    std::lock_guard<std::mutex> guard(p->namesMutex);
-    shown = p->ownNames.insert(key).first->c_str();
-  }
-  Qz_DoMethod(p->label, kRootSetLabel, shown);
+  Qz_DoMethod(p->label, kRootSetLabel, shown == key ? Qz__KeepName(p, key) : shown);
   Qz_DoMethod(p->popUp, kRootDraw);
 }
 
@@ -166,7 +172,7 @@ void Qz__ModeChanged(QzWord user, Qz_Object*, uint32_t method, const QzWord* val
   Qz_PaintModeSelectorPluginObject* p = Qz__FromUser(user);
   if (method == kQzImageSetLayerMode) {
     const auto* key = reinterpret_cast<const char*>(value[0]);
-    if (key && *key) Qz__ShowName(p, key);
+    if (key && *key) qz::plugins::runOnPanelThread(&p->header, kShowMode, qz::toWord(Qz__KeepName(p, key)), 0);
     return;
   }
   auto* layer = reinterpret_cast<Qz_Image*>(value[0]);
@@ -179,7 +185,7 @@ void Qz__ModeChanged(QzWord user, Qz_Object*, uint32_t method, const QzWord* val
   }
   if (key.empty()) return;
   Qz__RememberMode(key.c_str());
-  Qz__ShowName(p, key.c_str());
+  qz::plugins::runOnPanelThread(&p->header, kShowMode, qz::toWord(Qz__KeepName(p, key.c_str())), 0);
 }
 
 // The lists belong to the panel, whichever the menu group holds.
@@ -196,7 +202,7 @@ void Qz__DisposeLists(Qz_PaintModeSelectorPluginObject* p) {
 Qz_Object* Qz__ReadList(const char* path) {
   Qz_Object* list = Qz_RestoreObjectFromDisk(path);
   if (!list) return nullptr;
-  Qz_DoMethod(list, kGroupSetMode, 1);
+  qz::plugins::arrangeModeList(list);
   // Modes this build lacks stay listed but cannot be chosen.
   qz::plugins::disableMissingModes(list);
   return list;
@@ -216,7 +222,8 @@ Qz_Object* Qz__MakePanel(Qz_Object* object) {
   p->categorised = Qz__ReadList(kCategorisedFile);
   p->complete = Qz__ReadList(kCompleteFile);
   const char* title = qz::plugins::catalogueText(kTitleText);
-  p->label = Qz_CreateObject("Text", kRootSetLabel, title);
+  // Wide enough for the longest name, so that a new name never moves the arrows.
+  p->label = Qz_CreateObject("Text", kRootSetLabel, title, kFixWidth, kLabelWidth);
   p->menuGroup = Qz_CreateObject("Group", kGroupSetMode, 1, kGroupSetFrame, 1);
   p->popUp = Qz_CreateObject("PopUp", kRootSetUserData, kPopUp, kRootSetToolTip, qz::plugins::catalogueText(kModeTip),
                              kGroupSetMode, 2, kGroupSetFrame, kButtonFrame, kPopUpSetPlacement, kBelowTheButton);
@@ -254,6 +261,8 @@ void Qz__OfferMenu(QzWord user, Qz_Object*, uint32_t, const QzWord* value) {
 bool Qz__SetUp(Qz_Object* object) {
   Qz_PaintModeSelectorPluginObject* p = Qz__Self(object);
   Qz_DoMethod(object, kGroupSetFrame, 0);
+  // In the tool bar's row it takes its own width, leaving the rest to the row's filler.
+  Qz_DoMethod(object, kRootSetWeight, 0);
   const QzWord user = reinterpret_cast<QzWord>(p);
   Qz_AddCallBackNotify(p->popUp, kPopUpOpening, kNotifyAnyValue, Qz__OfferMenu, user);
   Qz_AddCallBackNotify(p->popUp, kPopUpChosen, kNotifyAnyValue, Qz__GadgetEvent, user);
@@ -278,6 +287,7 @@ void Qz__TearDown(Qz_Object* object) {
 QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
   switch (id) {
     case kRootStoreChildren: return 1;
+    case kShowMode: Qz__ShowName(Qz__Self(object), reinterpret_cast<const char*>(args[0])); return 0;
     case kRootMeasure: {
       // In a row (the tool bar) the panel goes without its tab bar.
       Qz_Object* parent = Qz_GetParentObject(Qz_GetTopMostObject(object));

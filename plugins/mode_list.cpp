@@ -67,12 +67,19 @@ Qz_Object* stepModeItem(Qz_Object* list, const char* key, bool forward, bool (*a
 void disableMissingModes(Qz_Object* list) {
   if (!list) return;
   for (Qz_Object* m = Qz__Member(list, kGroupFirst); m; m = Qz__Member(list, kGroupNext, m)) {
-    if (Qz_GetObjectClassID(m) != kMenuItemClassId) continue;
-    if (Qz_Object* inner = Qz__Member(m, kGroupFirst); inner && Qz_GetObjectClassID(inner) == kMenuItemClassId)
-      disableMissingModes(m);
-    else if (Qz__IsModeItem(m) && !modeAvailable(modeKeyOf(m)))
-      Qz_DoMethod(m, kRootDisable);
+    if (Qz_GetObjectClassID(m) == kGroupClassId) disableMissingModes(m);  // a family's column
+    else if (Qz__IsModeItem(m) && !modeAvailable(modeKeyOf(m))) Qz_DoMethod(m, kRootDisable);
   }
+}
+
+void arrangeModeList(Qz_Object* list) {
+  bool columns = false;
+  for (Qz_Object* m = Qz__Member(list, kGroupFirst); m; m = Qz__Member(list, kGroupNext, m))
+    if (Qz_GetObjectClassID(m) == kGroupClassId) {
+      Qz_DoMethod(m, kGroupSetMode, 1);
+      columns = true;
+    }
+  Qz_DoMethod(list, kGroupSetMode, columns ? 2 : 1);
 }
 
 bool menuFitsScreen(uint32_t entries, int32_t screenHeight, uint32_t lineHeight) {

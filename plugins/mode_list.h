@@ -33,9 +33,13 @@ QZ_EXPORT bool modeAvailable(const char* key);
 QZ_EXPORT Qz_Object* stepModeItem(Qz_Object* list, const char* key, bool forward,
                                   bool (*available)(const char* key) = nullptr);
 
-// Disables the items, sub-menus included, of modes this program lacks, so
-// they cannot be chosen.
+// Disables the items, in the families' columns too, of modes this program
+// lacks, so they cannot be chosen.
 QZ_EXPORT void disableMissingModes(Qz_Object* list);
+
+// Lays a list out as a menu: a column of items, or the families' columns
+// side by side, each a column of its title and items.
+QZ_EXPORT void arrangeModeList(Qz_Object* list);
 
 // Whether a menu of `entries` lines fits a screen `screenHeight` high with
 // lines `lineHeight` high (padding included).

@@ -2,6 +2,10 @@
 #include "plugins/plugin_family.h"
 
 #include "image/qz_image.h"
+#include "objects/async_methods.h"
+#include "objects/object_services.h"
+#include "objects/qz_draw_info.h"
+#include "objects/qz_root.h"
 
 namespace qz::plugins {
 
@@ -26,6 +30,20 @@ void releaseMembers(Qz_Object* group) {
   if (!group) return;
   while (auto* member = reinterpret_cast<Qz_Object*>(Qz_DoMethod(group, kLinkedListFirst)))
     if (!Qz_DoMethod(group, kLinkedListRemove, member)) break;
+}
+
+void runOnPanelThread(Qz_Object* panel, uint32_t id, QzWord first, QzWord second) {
+  MsgPort* port = nullptr;
+  if (Qz_DrawInfo* info = Qz_LockDrawInfoForInspection(panel)) {
+    if (info->windowObject)
+      port = std::atomic_ref<MsgPort*>(Qz_RootInstance(info->windowObject)->asyncPort).load(std::memory_order_acquire);
+    Qz_UnlockDrawInfoForInspection(panel);
+  }
+  if (port) {
+    Qz_DoMethod(panel, kRootSetAsyncPort, port);
+    if (Qz_DoAsyncMethod(panel, id, first, second)) return;
+  }
+  Qz_DoMethod(panel, id, first, second);
 }
 
 }  // namespace qz::plugins

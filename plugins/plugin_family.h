@@ -26,4 +26,9 @@ Qz_Object* makePanel(const PanelTitles& titles, Qz_Object* content);
 // whoever put them there.
 void releaseMembers(Qz_Object* group);
 
+// Runs a method of the panel on the thread of the window showing it: news
+// from the images arrives on their threads, and a panel's gadgets change
+// only on their window's. Without an open window it runs at once.
+void runOnPanelThread(Qz_Object* panel, uint32_t id, QzWord first, QzWord second);
+
 }  // namespace qz::plugins

@@ -53,14 +53,11 @@ class InDataRoot {
   std::filesystem::path before_;
 };
 
-// Keys of a list's mode items, sub-menus included, in order.
+// Keys of a list's mode items, the families' columns included, in order.
 void collectKeys(Qz_Object* list, std::vector<std::string>& keys, bool nested) {
   for (Qz_Object* m = first(list); m; m = next(list, m)) {
-    if (nested && first(m) && Qz_GetObjectClassID(first(m)) == kMenuItemClassId) {
-      collectKeys(m, keys, nested);
-      continue;
-    }
-    if (const char* key = modeKeyOf(m)) keys.push_back(key);
+    if (nested && Qz_GetObjectClassID(m) == kGroupClassId) collectKeys(m, keys, nested);
+    else if (const char* key = modeKeyOf(m)) keys.push_back(key);
   }
 }
 
