@@ -66,14 +66,6 @@ Qz_Object* Qz__Member(Qz_Object* group, uint32_t id, Qz_Object* from = nullptr) 
 
 Qz_Image* Qz__ApplicationImage() { return Qz_GetImageBase()->applicationImage; }
 
-Qz_Image* Qz__ActiveImage() {
-  Qz_ImageBase* base = Qz_GetImageBase();
-  ObtainSemaphore(&base->semaphore);
-  Qz_Image* image = base->activeImage;
-  ReleaseSemaphore(&base->semaphore);
-  return image;
-}
-
 std::string Qz__CurrentMediaName() {
   Qz_ImageBase* base = Qz_GetImageBase();
   ObtainSemaphore(&base->semaphore);
@@ -93,14 +85,14 @@ void Qz__MediaChosenHere(Qz_MediaPluginObject* p, Qz_Object* chosen) {
   Qz_Object* entry = Qz__EntryOf(p, chosen);
   const auto* name = entry ? reinterpret_cast<const char*>(Qz_DoMethod(entry, kRootGetObjectName)) : nullptr;
   if (!name || !*name) return;
-  Qz_Image* target = Qz__ActiveImage();
+  Qz_Image* target = qz::plugins::activeImage();
   // The name belongs to the list, which lives as long as the panel.
   Qz_PostImageMethod(target ? target : Qz__ApplicationImage(), kQzImageChooseMedia, reinterpret_cast<QzWord>(name), 0);
 }
 
 // The request to the active image that records a new media setting.
 void Qz__SendMediaSetting(uint32_t kind, QzWord value) {
-  if (Qz_Image* image = Qz__ActiveImage()) Qz_PostImageMethod(image, kQzImageRecordMediaSetting, kind, value);
+  if (Qz_Image* image = qz::plugins::activeImage()) Qz_PostImageMethod(image, kQzImageRecordMediaSetting, kind, value);
 }
 
 void Qz__SendTransparency(QzWord percent) {
@@ -233,18 +225,14 @@ bool Qz__SetUp(Qz_Object* object) {
   Qz_AddCallBackNotify(p->popUp, kPopUpChosen, kNotifyAnyValue, Qz__GadgetEvent, user);
   for (Qz_Object* slider : {p->strength, p->size, p->transparency})
     Qz_AddCallBackNotify(slider, kValueSet, kNotifyAnyValue, Qz__GadgetEvent, user);
-  if (Qz_Image* app = Qz__ApplicationImage()) {
-    p->follow[0] = Qz_AddCallBackNotify(&app->object, kQzImageChooseMedia, kNotifyAnyValue, Qz__Follow, user);
-    p->follow[1] = Qz_AddCallBackNotify(&app->object, kQzImageMakeActive, kNotifyAnyValue, Qz__Follow, user);
-  }
+  p->follow[0] = qz::plugins::followApplication(kQzImageChooseMedia, Qz__Follow, user);
+  p->follow[1] = qz::plugins::followApplication(kQzImageMakeActive, Qz__Follow, user);
   return true;
 }
 
 void Qz__TearDown(Qz_Object* object) {
   Qz_MediaPluginObject* p = Qz__Self(object);
-  if (Qz_Image* app = Qz__ApplicationImage())
-    for (QzWord handle : p->follow)
-      if (handle) Qz_RemoveNotify(&app->object, handle);
+  for (QzWord& handle : p->follow) qz::plugins::stopFollowing(handle);
   Qz_DoMethod(p->popUp, kRootDeselect);
   Qz_DisposeObject(p->mediaList);
   p->mediaList = nullptr;

@@ -68,11 +68,6 @@ Qz_PaintModeSelectorPluginObject* Qz__FromUser(QzWord user) {
   return reinterpret_cast<Qz_PaintModeSelectorPluginObject*>(user);
 }
 
-Qz_Object* Qz__ApplicationImage() {
-  Qz_Image* app = Qz_GetImageBase()->applicationImage;
-  return app ? &app->object : nullptr;
-}
-
 // A copy of the key that lives as long as the panel.
 const char* Qz__KeepName(Qz_PaintModeSelectorPluginObject* p, const char* key) {
   std::lock_guard<std::mutex> guard(p->namesMutex);
@@ -268,18 +263,14 @@ bool Qz__SetUp(Qz_Object* object) {
   Qz_AddCallBackNotify(p->popUp, kPopUpChosen, kNotifyAnyValue, Qz__GadgetEvent, user);
   Qz_AddCallBackNotify(p->next, kButtonPressed, kNotifyAnyValue, Qz__GadgetEvent, user);
   Qz_AddCallBackNotify(p->previous, kButtonPressed, kNotifyAnyValue, Qz__GadgetEvent, user);
-  if (Qz_Object* app = Qz__ApplicationImage()) {
-    p->follow[0] = Qz_AddCallBackNotify(app, kQzImageSetLayerMode, kNotifyAnyValue, Qz__ModeChanged, user);
-    p->follow[1] = Qz_AddCallBackNotify(app, kQzImageActiveLayerNotice, kNotifyAnyValue, Qz__ModeChanged, user);
-  }
+  p->follow[0] = qz::plugins::followApplication(kQzImageSetLayerMode, Qz__ModeChanged, user);
+  p->follow[1] = qz::plugins::followApplication(kQzImageActiveLayerNotice, Qz__ModeChanged, user);
   return true;
 }
 
 void Qz__TearDown(Qz_Object* object) {
   Qz_PaintModeSelectorPluginObject* p = Qz__Self(object);
-  if (Qz_Object* app = Qz__ApplicationImage())
-    for (QzWord& handle : p->follow)
-      if (handle) Qz_RemoveNotify(app, handle);
+  for (QzWord& handle : p->follow) qz::plugins::stopFollowing(handle);
   Qz_DoMethod(p->popUp, kRootDeselect);
   Qz__DisposeLists(p);
 }

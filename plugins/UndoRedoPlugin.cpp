@@ -51,22 +51,13 @@ struct Qz_UndoRedoPluginObject {
 Qz_UndoRedoPluginObject* Qz__Self(Qz_Object* o) { return qz::kit::self<Qz_UndoRedoPluginObject>(o); }
 Qz_UndoRedoPluginObject* Qz__FromUser(QzWord user) { return reinterpret_cast<Qz_UndoRedoPluginObject*>(user); }
 
-// The active image, only to aim at: every move locks it for itself.
-Qz_Image* Qz__ActiveImage() {
-  Qz_ImageBase* base = Qz_GetImageBase();
-  ObtainSemaphore(&base->semaphore);
-  Qz_Image* image = base->activeImage;
-  ReleaseSemaphore(&base->semaphore);
-  return image;
-}
-
 Side Qz__SideOf(Qz_UndoRedoPluginObject* p, Qz_Object* source) {
   return source == p->buttons[kRedo] || source == p->popUps[kRedo] ? kRedo : kUndo;
 }
 
 void Qz__ButtonPressed(QzWord user, Qz_Object* source, uint32_t, const QzWord*) {
   Qz_UndoRedoPluginObject* p = Qz__FromUser(user);
-  Qz_Image* image = Qz__ActiveImage();
+  Qz_Image* image = qz::plugins::activeImage();
   if (Qz__SideOf(p, source) == kUndo) Qz_UndoImageAction(image);
   else Qz_RedoImageAction(image);
 }
@@ -84,7 +75,7 @@ Qz_Object* Qz__BuildMenu(Qz_UndoRedoPluginObject* p, Side side) {
   Qz_Object* menu = Qz_CreateObject("Group", kGroupSetMode, 1, kGroupSetFrame, kMenuFrame);
   if (!menu) return nullptr;
   const auto* info = reinterpret_cast<const Qz_DrawInfo*>(Qz_DoMethod(p->popUps[side], kRootGetDrawInfo));
-  Qz_Image* image = Qz__ActiveImage();
+  Qz_Image* image = qz::plugins::activeImage();
   qz::actions::History history;
   if (image && Qz_LockImageA(image, kQzLockRead, nullptr)) {
     history = qz::actions::imageHistory(image, side == kRedo, qz::plugins::historyLines(info));
@@ -134,7 +125,7 @@ void Qz__Chosen(QzWord user, Qz_Object* source, uint32_t, const QzWord* value) {
   Qz_Object* line = Qz__LineOf(p->menus[side], reinterpret_cast<Qz_Object*>(value[0]));
   if (!line) return;
   const QzWord choice = Qz_DoMethod(line, kRootGetUserData);
-  Qz_Image* image = Qz__ActiveImage();
+  Qz_Image* image = qz::plugins::activeImage();
   if (side == kUndo && choice == kFreeUndoMemory) {
     qz::actions::freeUndoMemory(image);
   } else if (choice == kDiscardUndo || choice == kDiscardRedo) {

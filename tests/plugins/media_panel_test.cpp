@@ -3,11 +3,9 @@
 // request, and nothing sent back while the panel follows the image.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <vector>
 
 #include "actions/qz_actions.h"
-#include "app/class_registration.h"
 #include "gadgets/qz_group.h"
 #include "gadgets/qz_sliders.h"
 #include "image/qz_image.h"
@@ -15,24 +13,15 @@
 #include "objects/qz_linked_list.h"
 #include "objects/qz_notify.h"
 #include "objects/qz_root.h"
-#include "platform/paths.h"
-#include "platform/windows.h"
 #include "plugins/media_sliders.h"
-#include "support/ui_harness.h"
+#include "panel_fixture.h"
 
 QZ_EXTERN_C_BEGIN
-QzWord Qz_InitRootPluginClass(Qz_GlobalData*);
-void Qz_CleanupRootPluginClass(void);
 QzWord Qz_InitMediaPluginClass(Qz_GlobalData*);
 void Qz_CleanupMediaPluginClass(void);
 QZ_EXTERN_C_END
 
 namespace {
-
-Qz_Object* first(Qz_Object* group) { return reinterpret_cast<Qz_Object*>(Qz_DoMethod(group, kGroupFirst)); }
-Qz_Object* next(Qz_Object* group, Qz_Object* m) {
-  return reinterpret_cast<Qz_Object*>(Qz_DoMethod(group, kGroupNext, m));
-}
 
 TEST(MediaSlidersTest, SizeMaximumFollowsTheImage) {
   struct Case {
@@ -53,73 +42,28 @@ TEST(MediaSlidersTest, TransparencyIsTheLevelInPercentFromOpaque) {
   for (const Case& c : cases) EXPECT_EQ(qz::plugins::transparencyPercent(c.level), c.percent) << c.level;
 }
 
-class MediaPanelTest : public testing::Test {
+class MediaPanelTest : public qztest::PanelImageTest {
  protected:
   void SetUp() override {
-    ASSERT_NE(Qz_InitImageBase(), nullptr);
-    ASSERT_EQ(Qz_InitImageClass(Qz_GetGlobalData()), 1u);
-    for (auto group : {qz::app::ClassGroup::Media, qz::app::ClassGroup::Actions})
-      qz::app::initClasses(qz::app::classGroup(group), Qz_GetGlobalData());
-    ASSERT_EQ(Qz_InitRootPluginClass(nullptr), 1u);
-    ASSERT_EQ(Qz_InitMediaPluginClass(nullptr), 1u);
-    doc_ = reinterpret_cast<Qz_Image*>(Qz_CreateObject("Image", kQzImageSetType, kQzDocument));
-    ASSERT_NE(Qz_AllocImage(doc_, 1000, 400, 24, kQzAllocNoThread, nullptr), nullptr);
+    media_ = nullptr;
+    StartUp({Qz_InitMediaPluginClass, Qz_CleanupMediaPluginClass, "MediaPlugin"},
+            {qz::app::ClassGroup::Media, qz::app::ClassGroup::Actions}, 1000, 400);
     doc_->media = Qz_CreateObject("AirBrushMedia");
-    layer_ = reinterpret_cast<Qz_Image*>(Qz_CreateObject("Image", kQzImageSetType, kQzPaintLayer));
-    layer_->parent = doc_;
-    ASSERT_NE(Qz_AllocImage(layer_, 1000, 400, 8, kQzAllocNoThread, nullptr), nullptr);
-    Qz_DoMethod(&doc_->object, kQzImageAddLayer, layer_);
-    Qz_DoMethod(&doc_->object, kQzImageMakeActive, layer_);
-    setActive(doc_);
     media_ = Qz_CreateObject("AirBrushMedia", kMediaSetSize, 42u, kMediaSetPressure, 99u);
     Qz_GetImageBase()->currentMedia = media_;
-    const std::filesystem::path before = std::filesystem::current_path();
-    char root[4096] = {};
-    Qz_GetDataRoot(root, sizeof root);
-    std::filesystem::current_path(root);
-    panel_ = Qz_CreateObject("MediaPlugin");
-    std::filesystem::current_path(before);
-    ASSERT_NE(panel_, nullptr);
-    collect(panel_);
+    sliders_ = FindAll(panel_, kCompactSliderClassId);
     ASSERT_EQ(sliders_.size(), 3u);  // strength, size, transparency
   }
   void TearDown() override {
-    Qz_DisposeObject(panel_);
     Qz_GetImageBase()->currentMedia = nullptr;
     Qz_DisposeObject(media_);
-    setActive(nullptr);
-    Qz_Object* media = doc_->media;
-    Qz_DisposeObject(&doc_->object);
-    Qz_DisposeObject(media);
-    Qz_CleanupMediaPluginClass();
-    Qz_CleanupRootPluginClass();
-    for (auto group : {qz::app::ClassGroup::Actions, qz::app::ClassGroup::Media})
-      qz::app::cleanupClasses(qz::app::classGroup(group));
-    Qz_CleanupImageClass();
-    Qz_CleanupImageBase();
-  }
-  static void setActive(Qz_Image* image) {
-    Qz_ImageBase* base = Qz_GetImageBase();
-    ObtainSemaphore(&base->semaphore);
-    base->activeImage = image;
-    ReleaseSemaphore(&base->semaphore);
-  }
-  void collect(Qz_Object* tree) {
-    if (Qz_GetObjectClassID(tree) == kCompactSliderClassId) {
-      sliders_.push_back(tree);
-      return;
-    }
-    for (Qz_Object* m = first(tree); m; m = next(tree, m)) collect(m);
+    PanelImageTest::TearDown();
   }
   QzWord requests() { return Qz_DoMethod(Qz_GetUndoList(doc_), kLinkedListCount); }
   Qz_Object* app() { return &Qz_GetImageBase()->applicationImage->object; }
   int32_t value(size_t slider) { return int32_t(Qz_DoMethod(sliders_[slider], kValueGet)); }
 
-  qztest::UiHarness ui;
-  Qz_Image* doc_ = nullptr;
-  Qz_Image* layer_ = nullptr;
   Qz_Object* media_ = nullptr;
-  Qz_Object* panel_ = nullptr;
   std::vector<Qz_Object*> sliders_;
 };
 

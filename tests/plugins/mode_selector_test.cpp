@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <filesystem>
 #include <set>
 #include <string>
 #include <vector>
@@ -18,14 +17,11 @@
 #include "objects/object_text.h"
 #include "objects/qz_notify.h"
 #include "objects/qz_root.h"
-#include "platform/paths.h"
-#include "platform/windows.h"
 #include "plugins/mode_list.h"
+#include "panel_fixture.h"
 #include "support/ui_harness.h"
 
 QZ_EXTERN_C_BEGIN
-QzWord Qz_InitRootPluginClass(Qz_GlobalData*);
-void Qz_CleanupRootPluginClass(void);
 QzWord Qz_InitPaintModeSelectorPluginClass(Qz_GlobalData*);
 void Qz_CleanupPaintModeSelectorPluginClass(void);
 QZ_EXTERN_C_END
@@ -38,20 +34,6 @@ Qz_Object* first(Qz_Object* group) { return reinterpret_cast<Qz_Object*>(Qz_DoMe
 Qz_Object* next(Qz_Object* group, Qz_Object* m) {
   return reinterpret_cast<Qz_Object*>(Qz_DoMethod(group, kGroupNext, m));
 }
-
-// Reads the data files from the data root, the program's working folder.
-class InDataRoot {
- public:
-  InDataRoot() : before_(std::filesystem::current_path()) {
-    char root[4096] = {};
-    Qz_GetDataRoot(root, sizeof root);
-    std::filesystem::current_path(root);
-  }
-  ~InDataRoot() { std::filesystem::current_path(before_); }
-
- private:
-  std::filesystem::path before_;
-};
 
 // Keys of a list's mode items, the families' columns included, in order.
 void collectKeys(Qz_Object* list, std::vector<std::string>& keys, bool nested) {
@@ -83,7 +65,7 @@ class ModeListTest : public testing::Test {
 };
 
 TEST_F(ModeListTest, ShippedListsNameEveryModeOfTheProgramAndNothingElse) {
-  InDataRoot here;
+  qztest::InDataRoot here;
   std::set<std::string> modes;
   for (const char* name : qz::app::classGroup(qz::app::ClassGroup::Modes))
     if (std::strcmp(name, "RootMode") != 0) modes.insert(std::string(name, std::strlen(name) - 4));
@@ -156,57 +138,17 @@ TEST(ModeMenuTest, TheFlatListIsRefusedWhenItFillsTheScreen) {
         << c.entries << " lines on " << c.screenHeight;
 }
 
-class ModeSelectorPanelTest : public testing::Test {
+class ModeSelectorPanelTest : public qztest::PanelImageTest {
  protected:
   void SetUp() override {
-    ASSERT_NE(Qz_InitImageBase(), nullptr);
-    ASSERT_EQ(Qz_InitImageClass(Qz_GetGlobalData()), 1u);
-    for (auto group : {qz::app::ClassGroup::Modes, qz::app::ClassGroup::Actions})
-      qz::app::initClasses(qz::app::classGroup(group), Qz_GetGlobalData());
-    ASSERT_EQ(Qz_InitRootPluginClass(nullptr), 1u);
-    ASSERT_EQ(Qz_InitPaintModeSelectorPluginClass(nullptr), 1u);
-    doc_ = reinterpret_cast<Qz_Image*>(Qz_CreateObject("Image", kQzImageSetType, kQzDocument));
-    ASSERT_NE(Qz_AllocImage(doc_, 8, 8, 24, kQzAllocNoThread, nullptr), nullptr);
-    layer_ = reinterpret_cast<Qz_Image*>(Qz_CreateObject("Image", kQzImageSetType, kQzPaintLayer));
-    layer_->parent = doc_;
-    ASSERT_NE(Qz_AllocImage(layer_, 8, 8, 8, kQzAllocNoThread, nullptr), nullptr);
-    Qz_DoMethod(&doc_->object, kQzImageAddLayer, layer_);
-    Qz_DoMethod(&doc_->object, kQzImageMakeActive, layer_);
-    setActive(doc_);
-    {
-      InDataRoot here;
-      panel_ = Qz_CreateObject("PaintModeSelectorPlugin");
-    }
-    ASSERT_NE(panel_, nullptr);
-    popUp_ = find(panel_, kPopUpClassId);
+    StartUp({Qz_InitPaintModeSelectorPluginClass, Qz_CleanupPaintModeSelectorPluginClass, "PaintModeSelectorPlugin"},
+            {qz::app::ClassGroup::Modes, qz::app::ClassGroup::Actions}, 8, 8);
+    popUp_ = Find(panel_, kPopUpClassId);
     ASSERT_NE(popUp_, nullptr);
-  }
-  void TearDown() override {
-    Qz_DisposeObject(panel_);
-    setActive(nullptr);
-    Qz_DisposeObject(&doc_->object);
-    Qz_CleanupPaintModeSelectorPluginClass();
-    Qz_CleanupRootPluginClass();
-    for (auto group : {qz::app::ClassGroup::Actions, qz::app::ClassGroup::Modes})
-      qz::app::cleanupClasses(qz::app::classGroup(group));
-    Qz_CleanupImageClass();
-    Qz_CleanupImageBase();
-  }
-  static void setActive(Qz_Image* image) {
-    Qz_ImageBase* base = Qz_GetImageBase();
-    ObtainSemaphore(&base->semaphore);
-    base->activeImage = image;
-    ReleaseSemaphore(&base->semaphore);
-  }
-  static Qz_Object* find(Qz_Object* tree, uint32_t classId) {
-    if (Qz_GetObjectClassID(tree) == classId) return tree;
-    for (Qz_Object* m = first(tree); m; m = next(tree, m))
-      if (Qz_Object* found = find(m, classId)) return found;
-    return nullptr;
   }
   // The name the pop-up's face shows.
   std::string shownName() {
-    Qz_Object* label = find(popUp_, kTextClassId);
+    Qz_Object* label = Find(popUp_, kTextClassId);
     auto* text = label ? reinterpret_cast<const char*>(Qz_DoMethod(label, kRootGetLabel)) : nullptr;
     return text ? text : "";
   }
@@ -218,10 +160,6 @@ class ModeSelectorPanelTest : public testing::Test {
     return buttons;
   }
 
-  qztest::UiHarness ui;
-  Qz_Image* doc_ = nullptr;
-  Qz_Image* layer_ = nullptr;
-  Qz_Object* panel_ = nullptr;
   Qz_Object* popUp_ = nullptr;
 };
 

@@ -19,11 +19,9 @@
 #include "platform/windows.h"
 #include "plugins/history_menu.h"
 #include "plugins/qz_root_plugin.h"
-#include "support/ui_harness.h"
+#include "panel_fixture.h"
 
 QZ_EXTERN_C_BEGIN
-QzWord Qz_InitRootPluginClass(Qz_GlobalData*);
-void Qz_CleanupRootPluginClass(void);
 QzWord Qz_InitUndoRedoPluginClass(Qz_GlobalData*);
 void Qz_CleanupUndoRedoPluginClass(void);
 QZ_EXTERN_C_END
@@ -62,66 +60,30 @@ TEST(HistoryMenuTest, LinesAreHalfTheScreenInTextLines) {
   EXPECT_EQ(qz::plugins::historyLines(nullptr), 10u);
 }
 
-class UndoRedoPanelTest : public testing::Test {
+class UndoRedoPanelTest : public qztest::PanelImageTest {
  protected:
   void SetUp() override {
-    ASSERT_NE(Qz_InitImageBase(), nullptr);
-    ASSERT_EQ(Qz_InitImageClass(Qz_GetGlobalData()), 1u);
-    qz::app::initClasses(qz::app::classGroup(qz::app::ClassGroup::Actions), Qz_GetGlobalData());
-    ASSERT_EQ(Qz_InitRootPluginClass(nullptr), 1u);
-    ASSERT_EQ(Qz_InitUndoRedoPluginClass(nullptr), 1u);
+    StartUp({Qz_InitUndoRedoPluginClass, Qz_CleanupUndoRedoPluginClass, "UndoRedoPlugin"},
+            {qz::app::ClassGroup::Actions}, 8, 8);
     catalogue_.assign(500, nullptr);
     catalogue_[45] = "Undo steps";
     catalogue_[46] = "Undo base";
     catalogue_[47] = "Redo steps";
     base()->catalogue = catalogue_.data();
-    doc_ = reinterpret_cast<Qz_Image*>(Qz_CreateObject("Image", kQzImageSetType, kQzDocument));
-    ASSERT_NE(doc_, nullptr);
-    ASSERT_NE(Qz_AllocImage(doc_, 8, 8, 24, kQzAllocNoThread, nullptr), nullptr);
     // The document's own first step, which nothing undoes.
     Qz_AddImageAction(doc_, Qz_CreateObject("RootAction", kActionSetFlags, kActionPanelStop), 0);
     for (const char* name : {"one", "two", "three"}) {
       steps_.push_back(Qz_CreateObject("RootAction", kActionSetName, name));
       ASSERT_EQ(Qz_AddImageAction(doc_, steps_.back(), 0), 1u);
     }
-    setActive(doc_);
-    panel_ = Qz_CreateObject("UndoRedoPlugin");
-    ASSERT_NE(panel_, nullptr);
   }
   void TearDown() override {
-    Qz_DisposeObject(panel_);
-    setActive(nullptr);
-    Qz_DisposeObject(doc_ ? &doc_->object : nullptr);
     base()->catalogue = nullptr;
-    Qz_CleanupUndoRedoPluginClass();
-    Qz_CleanupRootPluginClass();
-    qz::app::cleanupClasses(qz::app::classGroup(qz::app::ClassGroup::Actions));
-    Qz_CleanupImageClass();
-    Qz_CleanupImageBase();
+    PanelImageTest::TearDown();
   }
   static Qz_ImageBase* base() { return Qz_GetImageBase(); }
-  static void setActive(Qz_Image* image) {
-    ObtainSemaphore(&base()->semaphore);
-    base()->activeImage = image;
-    ReleaseSemaphore(&base()->semaphore);
-  }
-  // The panel's gadgets of a class, in the order they stand.
-  std::vector<Qz_Object*> gadgets(uint32_t classId) {
-    std::vector<Qz_Object*> found;
-    std::vector<Qz_Object*> todo{panel_};
-    while (!todo.empty()) {
-      Qz_Object* o = todo.back();
-      todo.pop_back();
-      if (Qz_GetObjectClassID(o) == classId) {
-        found.insert(found.begin(), o);
-        continue;
-      }
-      for (Qz_Object* m = first(o); m; m = next(o, m)) todo.push_back(m);
-    }
-    return found;
-  }
-  std::vector<Qz_Object*> buttons() { return gadgets(kButtonClassId); }
-  std::vector<Qz_Object*> popUps() { return gadgets(kPopUpClassId); }
+  std::vector<Qz_Object*> buttons() { return FindAll(panel_, kButtonClassId); }
+  std::vector<Qz_Object*> popUps() { return FindAll(panel_, kPopUpClassId); }
   Qz_Object* openMenu(Qz_Object* popUp) {
     Qz_Object* shown = nullptr;
     Qz_DoNotify(popUp, kPopUpOpening, reinterpret_cast<QzWord>(&shown));
@@ -154,10 +116,7 @@ class UndoRedoPanelTest : public testing::Test {
   }
 
   std::vector<const char*> catalogue_;
-  Qz_Image* doc_ = nullptr;
   std::vector<Qz_Object*> steps_;
-  Qz_Object* panel_ = nullptr;
-  qztest::UiHarness ui;
 };
 
 TEST_F(UndoRedoPanelTest, ButtonsUndoAndRedoOneStepOfTheActiveImage) {
@@ -169,7 +128,7 @@ TEST_F(UndoRedoPanelTest, ButtonsUndoAndRedoOneStepOfTheActiveImage) {
   Qz_DoNotify(b[1], kButtonPressed, 0);
   EXPECT_EQ(count(Qz_GetRedoList(doc_)), 1u);
   // Without an active image the buttons do nothing.
-  setActive(nullptr);
+  SetActive(nullptr);
   Qz_DoNotify(b[0], kButtonPressed, 0);
   EXPECT_EQ(count(Qz_GetRedoList(doc_)), 1u);
 }
@@ -224,11 +183,11 @@ TEST_F(UndoRedoPanelTest, AStepFromAnotherImageIsNotUndone) {
   Qz_Object* line = lineNamed(menu, "one");
   auto* other = reinterpret_cast<Qz_Image*>(Qz_CreateObject("Image", kQzImageSetType, kQzDocument));
   ASSERT_NE(Qz_AllocImage(other, 8, 8, 24, kQzAllocNoThread, nullptr), nullptr);
-  setActive(other);
+  SetActive(other);
   Qz_DoNotify(p[0], kPopUpChosen, line);
   Qz_DoNotify(p[0], kPopUpClosed, menu);
   EXPECT_EQ(count(Qz_GetRedoList(doc_)), 0u);
-  setActive(doc_);
+  SetActive(doc_);
   Qz_DisposeObject(&other->object);
 }
 
