@@ -15,6 +15,7 @@
 #include "objects/qz_root.h"
 #include "plugins/media_sliders.h"
 #include "panel_fixture.h"
+#include "support/object_tree.h"
 
 QZ_EXTERN_C_BEGIN
 QzWord Qz_InitMediaPluginClass(Qz_GlobalData*);
@@ -51,7 +52,7 @@ class MediaPanelTest : public qztest::PanelImageTest {
     doc_->media = Qz_CreateObject("AirBrushMedia");
     media_ = Qz_CreateObject("AirBrushMedia", kMediaSetSize, 42u, kMediaSetPressure, 99u);
     Qz_GetImageBase()->currentMedia = media_;
-    sliders_ = FindAll(panel_, kCompactSliderClassId);
+    sliders_ = qztest::FindAllOf(panel_, "CompactSlider");
     ASSERT_EQ(sliders_.size(), 3u);  // strength, size, transparency
   }
   void TearDown() override {

@@ -143,12 +143,12 @@ class ModeSelectorPanelTest : public qztest::PanelImageTest {
   void SetUp() override {
     StartUp({Qz_InitPaintModeSelectorPluginClass, Qz_CleanupPaintModeSelectorPluginClass, "PaintModeSelectorPlugin"},
             {qz::app::ClassGroup::Modes, qz::app::ClassGroup::Actions}, 8, 8);
-    popUp_ = Find(panel_, kPopUpClassId);
+    popUp_ = Find(panel_, "PopUp");
     ASSERT_NE(popUp_, nullptr);
   }
   // The name the pop-up's face shows.
   std::string shownName() {
-    Qz_Object* label = Find(popUp_, kTextClassId);
+    Qz_Object* label = Find(popUp_, "Text");
     auto* text = label ? reinterpret_cast<const char*>(Qz_DoMethod(label, kRootGetLabel)) : nullptr;
     return text ? text : "";
   }

@@ -4,6 +4,7 @@
 #include "objects/object_services.h"
 #include "platform/paths.h"
 #include "platform/windows.h"
+#include "support/object_tree.h"
 
 QZ_EXTERN_C_BEGIN
 QzWord Qz_InitRootPluginClass(Qz_GlobalData*);
@@ -66,20 +67,8 @@ void PanelImageTest::SetActive(Qz_Image* image) {
   ReleaseSemaphore(&base->semaphore);
 }
 
-std::vector<Qz_Object*> PanelImageTest::FindAll(Qz_Object* tree, uint32_t classId) {
-  std::vector<Qz_Object*> found;
-  if (!tree) return found;
-  if (Qz_GetObjectClassID(tree) == classId) return {tree};
-  for (auto* m = reinterpret_cast<Qz_Object*>(Qz_DoMethod(tree, kGroupFirst)); m;
-       m = reinterpret_cast<Qz_Object*>(Qz_DoMethod(tree, kGroupNext, m))) {
-    const std::vector<Qz_Object*> inner = FindAll(m, classId);
-    found.insert(found.end(), inner.begin(), inner.end());
-  }
-  return found;
-}
-
-Qz_Object* PanelImageTest::Find(Qz_Object* tree, uint32_t classId) {
-  const std::vector<Qz_Object*> all = FindAll(tree, classId);
+Qz_Object* PanelImageTest::Find(Qz_Object* tree, const char* className) {
+  const std::vector<Qz_Object*> all = FindAllOf(tree, className);
   return all.empty() ? nullptr : all.front();
 }
 

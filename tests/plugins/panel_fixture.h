@@ -39,10 +39,8 @@ class PanelImageTest : public testing::Test {
                int32_t height);
   void TearDown() override;
   static void SetActive(Qz_Image* image);
-  // The first object of the class in a tree, depth first; null when none.
-  static Qz_Object* Find(Qz_Object* tree, uint32_t classId);
-  // Every object of the class in a tree, in the order they stand.
-  static std::vector<Qz_Object*> FindAll(Qz_Object* tree, uint32_t classId);
+  // The first object made from the class in a tree, in tree order; null when none.
+  static Qz_Object* Find(Qz_Object* tree, const char* className);
 
   UiHarness ui;
   Qz_Image* doc_ = nullptr;

@@ -20,6 +20,7 @@
 #include "plugins/history_menu.h"
 #include "plugins/qz_root_plugin.h"
 #include "panel_fixture.h"
+#include "support/object_tree.h"
 
 QZ_EXTERN_C_BEGIN
 QzWord Qz_InitUndoRedoPluginClass(Qz_GlobalData*);
@@ -82,8 +83,8 @@ class UndoRedoPanelTest : public qztest::PanelImageTest {
     PanelImageTest::TearDown();
   }
   static Qz_ImageBase* base() { return Qz_GetImageBase(); }
-  std::vector<Qz_Object*> buttons() { return FindAll(panel_, kButtonClassId); }
-  std::vector<Qz_Object*> popUps() { return FindAll(panel_, kPopUpClassId); }
+  std::vector<Qz_Object*> buttons() { return qztest::FindAllOf(panel_, "Button"); }
+  std::vector<Qz_Object*> popUps() { return qztest::FindAllOf(panel_, "PopUp"); }
   Qz_Object* openMenu(Qz_Object* popUp) {
     Qz_Object* shown = nullptr;
     Qz_DoNotify(popUp, kPopUpOpening, reinterpret_cast<QzWord>(&shown));
