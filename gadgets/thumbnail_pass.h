@@ -49,9 +49,9 @@ struct FileItem {
   std::string sizeText;
   std::string pixelSizeText;  // empty until the picture's size is known
   Picture thumbnail = nullptr;
-  Qz_Object* listItem = nullptr;  // the row showing it
-  Qz_Object* icon = nullptr;      // the row's picture
-  void* shown = nullptr;          // what the picture gadget draws from, owned by the row's seam
+  Qz_Object* listItem = nullptr;        // the row showing it
+  Qz_Object* icon = nullptr;            // the row's picture
+  Qz_Object* pixelSizeLabel = nullptr;  // the row's line showing pixelSizeText
 };
 
 // The plain files of a folder (no folders, "." or unreadable entries),

@@ -9,64 +9,14 @@
 #include <fstream>
 #include <sstream>
 
+#include "filereq/fake_images.h"
 #include "support/temp_dir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using qz::thumbs::FileItem;
-
-// A "picture" file holds "PIC w h"; anything else is not a picture. The
-// service's thumbnails are files holding "THUMB w h".
-struct FakePicture {
-  int32_t width, height;
-};
-
-class FakeImages : public qz::thumbs::ThumbnailImageService {
- public:
-  int sourceLoads = 0, thumbnailLoads = 0, saves = 0, live = 0;
-
-  Loaded loadThumbnail(const std::string& path) override {
-    ++thumbnailLoads;
-    return read(path, "THUMB");
-  }
-  Loaded loadSource(const std::string& path) override {
-    ++sourceLoads;
-    return read(path, "PIC");
-  }
-  bool scale(qz::thumbs::Picture p, int32_t w, int32_t h) override {
-    *static_cast<FakePicture*>(p) = {w, h};
-    return true;
-  }
-  bool saveJpeg(qz::thumbs::Picture p, const std::string& path) override {
-    ++saves;
-    const auto* f = static_cast<FakePicture*>(p);
-    std::ofstream(path) << "THUMB " << f->width << " " << f->height;
-    return true;
-  }
-  void release(qz::thumbs::Picture p) override {
-    --live;
-    delete static_cast<FakePicture*>(p);
-  }
-
- private:
-  Loaded read(const std::string& path, const std::string& magic) {
-    std::ifstream in(path);
-    const bool opened = in.is_open();
-    std::string word;
-    int32_t w = 0, h = 0;
-    Loaded out;
-    if (!(in >> word >> w >> h) || word != magic) {
-      out.result = opened ? 8 : 10;
-      return out;
-    }
-    ++live;
-    out.picture = new FakePicture{w, h};
-    out.width = w;
-    out.height = h;
-    return out;
-  }
-};
+using qztest::FakeImages;
 
 std::string readText(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -130,7 +80,7 @@ TEST_F(ThumbnailPass, FirstVisitMakesThumbnailsAndNumbersTheFolderOnce) {
   EXPECT_EQ(files[1].sizeText, "File Size: 1KB");
   EXPECT_EQ(readText(thumbnail("b.png")), "THUMB 64 48");
   EXPECT_EQ(readText(thumbnail("A.jpg")), "THUMB 24 48");
-  EXPECT_EQ(images.live, 0);
+  EXPECT_EQ(images.live.load(), 0);
 
   const auto entries = cache.readEntries(1);
   ASSERT_EQ(entries.size(), 3u);
@@ -152,14 +102,14 @@ TEST_F(ThumbnailPass, LaterVisitsReuseRebuildAndDelete) {
   visit();
   images.sourceLoads = images.thumbnailLoads = 0;
   visit();
-  EXPECT_EQ(images.sourceLoads, 0) << "cached thumbnails only; the text file is not tried again";
-  EXPECT_EQ(images.thumbnailLoads, 2);
+  EXPECT_EQ(images.sourceLoads.load(), 0) << "cached thumbnails only; the text file is not tried again";
+  EXPECT_EQ(images.thumbnailLoads.load(), 2);
 
   touch("b.png");
   touch("notes.txt");
   images.sourceLoads = 0;
   visit();
-  EXPECT_EQ(images.sourceLoads, 2) << "both touched files are looked at again";
+  EXPECT_EQ(images.sourceLoads.load(), 2) << "both touched files are looked at again";
 
   fs::remove(pictures + "/b.png");
   visit();
@@ -173,7 +123,7 @@ TEST_F(ThumbnailPass, SwitchedOffShowsCachedThumbnailsAndMakesNone) {
   std::ofstream(pictures + "/c.png") << "PIC 10 10";
   images.sourceLoads = 0;
   const auto files = visit({}, false);
-  EXPECT_EQ(images.sourceLoads, 0);
+  EXPECT_EQ(images.sourceLoads.load(), 0);
   EXPECT_EQ(files[1].pixelSizeText, "640x480");
   EXPECT_EQ(files[2].pixelSizeText, "");
 }
@@ -185,7 +135,7 @@ TEST_F(ThumbnailPass, ClearingTheCacheThenBrowsingCachesAgain) {
   EXPECT_TRUE(fs::is_empty(cacheDir.path()));
   images.sourceLoads = 0;
   visit();
-  EXPECT_EQ(images.sourceLoads, 3);
+  EXPECT_EQ(images.sourceLoads.load(), 3);
   EXPECT_TRUE(fs::exists(thumbnail("b.png")));
   EXPECT_EQ(cache.readEntries(1).size(), 3u);
   EXPECT_EQ(readText(cacheDir.file("Index")), "Highest: 1\r\n1," + pictures + "\r\n");
