@@ -12,6 +12,7 @@
 
 #include "gadgets/file_requester_object.h"
 #include "gadgets/qz_file_requester.h"
+#include "gadgets/thumbnail_icon.h"
 #include "gadgets/qz_group.h"
 #include "gadgets/qz_list_tree.h"
 #include "gadgets/qz_popups.h"
@@ -288,11 +289,13 @@ QZ_EXPORT QzWord Qz_InitFileRequesterClass(Qz_GlobalData*) {
     gCache = std::make_unique<qz::thumbs::ThumbnailCache>(qz::normalizePath("ImageDatabase"));
     gCache->readIndex();
   }
+  registerThumbnailIconClass();
   return qz::kit::addClass(kFileRequesterClass);
 }
 QZ_EXPORT void Qz_CleanupFileRequesterClass(void) {
   using namespace qz::filereq;
   qz::kit::removeClass(kFileRequesterClass);
+  removeThumbnailIconClass();
   gCache.reset();
 }
 QZ_EXTERN_C_END

@@ -110,7 +110,7 @@ void showThumbnail(FileRequesterObject* r, FileListing* listing, size_t index) {
   thumbs::FileItem& f = listing->files[index];
   if (!f.listItem) return;
   Qz_DoMethod(f.pixelSizeLabel, kRootSetLabel, f.pixelSizeText.c_str());
-  showThumbnailPicture(f);
+  showThumbnailPicture(f, *listing->images);
   Qz_RelayoutAndRedrawObject(f.listItem);
 }
 

@@ -30,6 +30,20 @@ class ImageThumbnailService final : public ThumbnailImageService {
   void release(Picture picture) override {
     if (picture) Qz_DisposeObject(&asImage(picture)->object);
   }
+  std::vector<uint32_t> pixels(Picture picture, int32_t& width, int32_t& height) override {
+    const Qz_Image* image = asImage(picture);
+    width = height = 0;
+    if (!image || image->width <= 0 || image->height <= 0 || !image->r || !image->g || !image->b) return {};
+    width = image->width;
+    height = image->height;
+    std::vector<uint32_t> out(size_t(width) * size_t(height));
+    for (int32_t y = 0; y < height; ++y) {
+      for (int32_t x = 0; x < width; ++x)
+        out[size_t(y) * size_t(width) + size_t(x)] =
+            (uint32_t(image->r[y][x]) << 16) | (uint32_t(image->g[y][x]) << 8) | image->b[y][x];
+    }
+    return out;
+  }
 
  private:
   static Loaded load(const std::string& path, uint32_t flags) {

@@ -1,5 +1,7 @@
 // The picture beside a file in the file requester's list: the item's
-// thumbnail once it is there, a blank box of the thumbnail size until then.
+// thumbnail once it is there, a question mark when the file has none, and
+// an empty box of the thumbnail size until the pass gets to it. Drawn by
+// a small class of the requester's own ("FileThumbnail", over Space).
 #pragma once
 
 #include <cstdint>
@@ -8,9 +10,12 @@
 
 namespace qz::filereq {
 
-// A blank picture of the box's size.
+QzWord registerThumbnailIconClass();
+void removeThumbnailIconClass();
+
+// An empty picture of the box's size.
 Qz_Object* makeThumbnailIcon(int32_t boxWidth, int32_t boxHeight);
-// Shows the item's thumbnail in its icon, or marks the icon as having none.
-void showThumbnailPicture(thumbs::FileItem& item);
+// Shows the item's thumbnail in its icon (window thread), or the mark of none.
+void showThumbnailPicture(thumbs::FileItem& item, thumbs::ThumbnailImageService& images);
 
 }  // namespace qz::filereq

@@ -35,6 +35,8 @@ class ThumbnailImageService {
   virtual bool scale(Picture picture, int32_t width, int32_t height) = 0;
   virtual bool saveJpeg(Picture picture, const std::string& path) = 0;
   virtual void release(Picture picture) = 0;
+  // The picture's pixels as 0x00RRGGBB words, row by row; empty when it has none.
+  virtual std::vector<uint32_t> pixels(Picture picture, int32_t& width, int32_t& height) = 0;
 };
 
 // The service over the program's image loading, scaling and saving.

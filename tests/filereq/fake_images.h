@@ -4,6 +4,7 @@
 #include <atomic>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "gadgets/thumbnail_pass.h"
 
@@ -36,6 +37,14 @@ class FakeImages : public qz::thumbs::ThumbnailImageService {
     const auto* f = static_cast<FakePicture*>(p);
     std::ofstream(path) << "THUMB " << f->width << " " << f->height;
     return true;
+  }
+  // A thumbnail shows in one colour.
+  static constexpr uint32_t kColour = 0x3366CC;
+  std::vector<uint32_t> pixels(qz::thumbs::Picture p, int32_t& w, int32_t& h) override {
+    const auto* f = static_cast<FakePicture*>(p);
+    w = f->width;
+    h = f->height;
+    return std::vector<uint32_t>(size_t(w) * size_t(h), kColour);
   }
   void release(qz::thumbs::Picture p) override {
     --live;

@@ -143,13 +143,20 @@ TEST_F(FileRequester, KeysAndChoicesGiveTheAnswer) {
 
 TEST_F(FileRequester, ListsTheFolderWithSizesAndThumbnails) {
   std::vector<std::string> names, pixels;
+  std::vector<uint32_t> shown;
   run(folder, [&](Qz_Object* w) {
     for (Qz_Object* row : rows(named(w, "FileRequesterList"))) {
       names.push_back(itemOf(row).record.name);
       pixels.push_back(reinterpret_cast<const char*>(Qz_DoMethod(itemOf(row).pixelSizeLabel, kRootGetLabel)));
+      const Qz_LayoutBox icon = qztest::UiHarness::box(itemOf(row).icon);
+      shown.push_back(ui.pixel(w, icon.left + icon.width / 2, icon.top + icon.height / 2));
     }
     qz::headless::typeKey(0x1B, 27);
   });
+  ASSERT_EQ(shown.size(), 3u);
+  EXPECT_EQ(shown[0], qztest::FakeImages::kColour) << "the thumbnail is drawn";
+  EXPECT_EQ(shown[1], qztest::FakeImages::kColour);
+  EXPECT_NE(shown[2], qztest::FakeImages::kColour);
   EXPECT_EQ(names, (std::vector<std::string>{"A.jpg", "b.png", "notes.txt"}));
   EXPECT_EQ(pixels, (std::vector<std::string>{"100x200", "640x480", ""}));
   EXPECT_EQ(images.saves.load(), 2);
