@@ -208,7 +208,7 @@ Qz_Object* Qz__LabelledRow(const char* label, Qz_Object** field, bool& ok) {
     return nullptr;
   }
   Qz__Add(row, Qz_CreateObject("Text", kRootSetLabel, label, kRootSetWeight, 0), ok);
-  *field = Qz__Add(row, Qz_CreateObject("StringEdit"), ok);
+  *field = Qz__Add(row, Qz_CreateObject("StringEdit", kRootSetWeight, 100), ok);
   return row;
 }
 
@@ -218,16 +218,21 @@ Qz_Object* Qz__MakeMenu(FileRequesterObject* r, bool& ok) {
   r->clearItem = Qz_CreateObject("MenuItem", kMenuItemSetText, Qz_CatalogString(401));
   Qz_Object* menu = Qz_CreateObject("Menu", kMenuSetTitle, Qz_CatalogString(73));
   Qz_Object* bar = Qz_CreateObject("MenuBar", kRootSetWeight, 0);
-  if (!r->thumbnailItem || !r->clearItem || !menu || !bar) {
-    for (Qz_Object* o : {r->thumbnailItem, r->clearItem, menu, bar}) Qz_DisposeObject(o);
+  // The menu keeps to the left; the rest of its row stays empty.
+  Qz_Object* row = Qz_CreateObject("Group", kGroupSetMode, 2, kRootSetWeight, 0);
+  Qz_Object* rest = Qz_CreateObject("Space", kFixHeight, 1, kRootSetWeight, 100);
+  if (!r->thumbnailItem || !r->clearItem || !menu || !bar || !row || !rest) {
+    for (Qz_Object* o : {r->thumbnailItem, r->clearItem, menu, bar, row, rest}) Qz_DisposeObject(o);
     ok = false;
     return nullptr;
   }
   Qz_DoMethod(menu, kGroupAddTail, r->thumbnailItem);
   Qz_DoMethod(menu, kGroupAddTail, r->clearItem);
   Qz_DoMethod(bar, kGroupAddTail, menu);
+  Qz_DoMethod(row, kGroupAddTail, bar);
+  Qz_DoMethod(row, kGroupAddTail, rest);
   Qz_AddNotify(menu, kPopUpChosen, kNotifyAnyValue, &r->header, 2, kPopUpChosen, kNotifySameWord);
-  return bar;
+  return row;
 }
 
 bool Qz__SetUp(Qz_Object* object) {
@@ -235,10 +240,13 @@ bool Qz__SetUp(Qz_Object* object) {
   Qz_Object* column = object->super;
   bool ok = true;
   Qz__Add(column, Qz__MakeMenu(r, ok), ok);
-  Qz_Object* browser = Qz__Add(column, Qz_CreateObject("Group", kGroupSetMode, 2, kGroupSetSpacing, 4), ok);
+  Qz_Object* browser =
+      Qz__Add(column, Qz_CreateObject("Group", kGroupSetMode, 2, kGroupSetSpacing, 4, kRootSetWeight, 100), ok);
   if (!ok) return false;
-  r->folderTree = Qz__Add(browser, Qz_CreateObject("DirTree", kRootSetWeight, 100), ok);
-  r->fileList = Qz__Add(browser, Qz_CreateObject("ListTree", kRootSetWeight, 200), ok);
+  // Weights share out the spare room as percentages of an equal share:
+  // they average 100, or the members outgrow the window.
+  r->folderTree = Qz__Add(browser, Qz_CreateObject("DirTree", kRootSetWeight, 70), ok);
+  r->fileList = Qz__Add(browser, Qz_CreateObject("ListTree", kRootSetWeight, 130), ok);
   Qz__Add(column, Qz__LabelledRow(" Path:", &r->pathField, ok), ok);
   r->nameRow = Qz__Add(column, Qz__LabelledRow(" File:", &r->nameField, ok), ok);
   r->extraArea = Qz__Add(column, Qz_CreateObject("Group", kGroupSetMode, 1, kRootSetWeight, 0), ok);
@@ -259,7 +267,7 @@ void Qz__TearDown(Qz_Object* object) {
   clearListing(r);
 }
 
-const TagItem kFileRequesterSuperTags[] = {{kGroupSetMode, 1}, {kGroupSetSpacing, 4}, {TAG_DONE, 0}};
+const TagItem kFileRequesterSuperTags[] = {{kGroupSetMode, 1}, {kGroupSetSpacing, 4}, {kRootSetWeight, 100}, {TAG_DONE, 0}};
 
 const qz::kit::ClassDecl kFileRequesterClass = {
     .name = "FileRequester", .superName = "Group", .classId = kFileRequesterClassId,

@@ -35,7 +35,7 @@ Qz_Object* Qz__Line(const char* text) { return Qz_CreateObject("Text", kRootSetL
 Qz_Object* Qz__MakeRow(FileRequesterObject* r, thumbs::FileItem& f, const thumbs::ThumbnailPassSettings& box) {
   Qz_Object* row = Qz_CreateObject("ListTreeItem", kRootSetUserData, &f, kGroupSetSpacing, 6);
   Qz_Object* icon = makeThumbnailIcon(box.boxWidth, box.boxHeight);
-  Qz_Object* lines = Qz_CreateObject("Group", kGroupSetMode, 1, kGroupSetSpacing, 0);
+  Qz_Object* lines = Qz_CreateObject("Group", kGroupSetMode, 1, kGroupSetSpacing, 0, kRootSetWeight, 100);
   Qz_Object* name = Qz__Line(f.record.name.c_str());
   Qz_Object* pixels = Qz__Line("");
   Qz_Object* size = Qz__Line(f.sizeText.c_str());

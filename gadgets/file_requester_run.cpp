@@ -97,7 +97,8 @@ bool Qz__MakeWindow(FileRequesterObject* r) {
   r->window = Qz_CreateObject("Window", kWindowSetX, 70, kWindowSetY, 40, kWindowSetDefaultWidth, 450,
                               kWindowSetDefaultHeight, 440, kWindowSetTitle, r->title.c_str(), kWindowSetKind,
                               kWindowKindFreeStanding, kWindowSetPositionKey, kFileRequesterClassId);
-  r->content = Qz_CreateObject("Group", kGroupSetMode, 1, kGroupSetSpacing, 4, kGroupSetInnerSpacing, spacing);
+  r->content = Qz_CreateObject("Group", kGroupSetMode, 1, kGroupSetSpacing, 4, kGroupSetInnerSpacing, spacing,
+                               kRootSetWeight, 100);
   Qz_Object* row = Qz_CreateObject("Group", kGroupSetMode, 2, kGroupSetSpacing, 4, kRootSetWeight, 0);
   Qz_Object* gap = Qz_CreateObject("Space", kFixHeight, 1, kRootSetWeight, 100);
   Qz_Object* ok = Qz__Button("Ok", kReturnKey, &r->ok);
@@ -108,6 +109,8 @@ bool Qz__MakeWindow(FileRequesterObject* r) {
     return false;
   }
   for (Qz_Object* o : {ok, gap, cancel}) Qz_DoMethod(row, kGroupAddTail, o);
+  Qz_DoMethod(ok, kRootSetObjectName, "FileRequesterOk");
+  Qz_DoMethod(cancel, kRootSetObjectName, "FileRequesterCancel");
   Qz_DoMethod(r->content, kGroupAddTail, row);
   Qz_DoMethod(r->content, kGroupAddHead, &r->header);
   Qz_DoMethod(r->window, kGroupAddTail, r->content);
