@@ -246,12 +246,12 @@ int titleAt(int x) {
 // Highlights the entry under the pointer at that level and opens its sub-menu.
 void hover(std::size_t level, int index) {
   MenuState& s = state();
+  if (s.open[level].hot == index) return;
   while (s.open.size() > level + 1) {
     markDirty(s.open.back().box);
     s.open.pop_back();
   }
   OpenMenu& m = s.open[level];
-  if (m.hot == index) return;
   m.hot = index;
   markDirty(m.box);
   if (index < 0) return;
