@@ -87,7 +87,8 @@ constexpr const char* kTipOfTheDay = "TipOfTheDay";
 std::mutex gMadeMutex;
 std::set<Qz_Image*> gMade;
 
-void forgetMade(QzWord, Qz_Object* source, uint32_t, const QzWord*) {
+void forgetMade(QzWord, Qz_Object* source, uint32_t, const QzWord* words) {
+  if (!words || words[0] != kQzChangeDying) return;
   std::lock_guard<std::mutex> lock(gMadeMutex);
   gMade.erase(reinterpret_cast<Qz_Image*>(source));
 }
@@ -98,7 +99,7 @@ void rememberMade(Qz_Image* image) {
     gMade.insert(image);
   }
   // A made image that goes some other way leaves the set.
-  Qz_AddCallBackNotify(obj(image), kChanged, kQzChangeDying, forgetMade, 0);
+  Qz_AddCallBackNotify(obj(image), kChanged, kNotifyAnyValue, forgetMade, 0);
 }
 
 // The re-render switch (command 142).
