@@ -615,10 +615,11 @@ const MenuCommand* findMenuCommand(uint16_t id) {
   return r ? &r->command : nullptr;
 }
 
-std::string menuLabel(const MenuCommand& command) {
-  std::string label = command.literal ? command.literal : Qz_CatalogString(command.catalogue);
-  return label + command.shortcut;
+const char* menuText(const MenuCommand& command) {
+  return command.literal ? command.literal : Qz_CatalogString(command.catalogue);
 }
+
+std::string menuLabel(const MenuCommand& command) { return std::string(menuText(command)) + command.shortcut; }
 
 bool menuCommandAvailable(uint16_t id) {
   const Row* r = findRow(id);

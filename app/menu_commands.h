@@ -46,6 +46,8 @@ QZ_EXPORT std::span<const MenuCommand> menuCommands();
 QZ_EXPORT const MenuCommand* findMenuCommand(uint16_t id);
 // The label with its shortcut suffix.
 QZ_EXPORT std::string menuLabel(const MenuCommand& command);
+// The label alone, a text that lives as long as the catalogue (gadgets keep the pointer).
+QZ_EXPORT const char* menuText(const MenuCommand& command);
 // False when the build lacks what the command calls (its item stays greyed).
 QZ_EXPORT bool menuCommandAvailable(uint16_t id);
 

@@ -3,6 +3,7 @@
 // image and layer commands. It also wires the main menu: the global keys,
 // the screen's menu notification, and the switch between the bar for no
 // image and the full bar.
+#include <deque>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -70,6 +71,8 @@ struct Qz_ImageControlObject {
   bool layerGadgetsDisabled = false;
   std::vector<Qz_ShortcutKey*> keys;
   std::vector<QzWord> appNotifies;
+  // Texts of the open chooser's entries (labels keep the pointer).
+  std::deque<std::string> labels;
 };
 
 Qz_ImageControlObject* Qz__Self(Qz_Object* o) { return qz::kit::self<Qz_ImageControlObject>(o); }
@@ -81,9 +84,7 @@ bool hasIcons() { return Qz_FindClassFromName("ImageIcon") != nullptr; }
 
 Qz_Object* menuItem(uint16_t id) {
   const qz::app::MenuCommand* c = qz::app::findMenuCommand(id);
-  const std::string label = c ? qz::app::menuLabel(*c) : "";
-  Qz_Object* item = Qz_CreateObject("MenuItem", kMenuItemSetText, label.substr(0, label.find('\t')).c_str(),
-                                    kRootSetUserData, id);
+  Qz_Object* item = Qz_CreateObject("MenuItem", kMenuItemSetText, c ? qz::app::menuText(*c) : "", kRootSetUserData, id);
   if (item && !qz::app::menuCommandAvailable(id)) Qz_DoMethod(item, kRootDisable);
   return item;
 }
@@ -139,11 +140,12 @@ void Qz__MenuPicked(QzWord selector, Qz_Object*, uint32_t, const QzWord* words) 
 // ---- choosers ----------------------------------------------------------------------------
 
 // An entry showing the image: its icon, or its name where icons are not built.
-Qz_Object* imageEntry(const char* kind, Qz_Image* image, const std::string& name) {
+Qz_Object* imageEntry(Qz_ImageControlObject* self, const char* kind, Qz_Image* image, const std::string& name) {
   Qz_Object* entry = Qz_CreateObject(kind, kRootSetUserData, image);
   if (!entry) return nullptr;
+  if (!hasIcons()) self->labels.push_back(name);
   Qz_Object* face = hasIcons() ? Qz_CreateObject("ImageIcon", kIconSetImage, image)
-                               : Qz_CreateObject("Text", kRootSetLabel, name.c_str());
+                               : Qz_CreateObject("Text", kRootSetLabel, self->labels.back().c_str());
   if (face) Qz_DoMethod(entry, kGroupAddTail, face);
   return entry;
 }
@@ -169,9 +171,16 @@ void fillSlot(const QzWord* words, Qz_Object* contents) {
   else Qz_DisposeObject(contents);
 }
 
-void Qz__ImageChooser(QzWord, Qz_Object*, uint32_t method, const QzWord* words) {
+// A chooser's pop-up closed: its contents go, and their texts with them.
+void closeChooser(Qz_ImageControlObject* self, const QzWord* words) {
+  Qz_DisposeObject(asObject(words[0]));
+  self->labels.clear();
+}
+
+void Qz__ImageChooser(QzWord user, Qz_Object*, uint32_t method, const QzWord* words) {
+  auto* self = reinterpret_cast<Qz_ImageControlObject*>(user);
   if (method == kPopUpClosed) {
-    Qz_DisposeObject(asObject(words[0]));
+    closeChooser(self, words);
     return;
   }
   if (method == kPopUpChosen) {
@@ -185,7 +194,7 @@ void Qz__ImageChooser(QzWord, Qz_Object*, uint32_t method, const QzWord* words) 
   for (Node* n = base->documents.lh_Head; group && n && n->ln_Succ; n = n->ln_Succ, ++index) {
     Qz_Image* image = reinterpret_cast<Qz_ImageNode*>(n)->image;
     if (image != base->applicationImage)
-      Qz_DoMethod(group, kGroupAddTail, imageEntry("Button", image, nameOf(image, index)));
+      Qz_DoMethod(group, kGroupAddTail, imageEntry(self, "Button", image, nameOf(image, index)));
   }
   ReleaseSemaphore(&base->semaphore);
   if (group && !Qz_DoMethod(group, kGroupFirst)) {
@@ -195,9 +204,10 @@ void Qz__ImageChooser(QzWord, Qz_Object*, uint32_t method, const QzWord* words) 
   fillSlot(words, group);
 }
 
-void Qz__LayerChooser(QzWord, Qz_Object*, uint32_t method, const QzWord* words) {
+void Qz__LayerChooser(QzWord user, Qz_Object*, uint32_t method, const QzWord* words) {
+  auto* self = reinterpret_cast<Qz_ImageControlObject*>(user);
   if (method == kPopUpClosed) {
-    Qz_DisposeObject(asObject(words[0]));
+    closeChooser(self, words);
     return;
   }
   Qz_Image* image = Qz_LockActiveImageA(kQzLockRead, nullptr);
@@ -215,7 +225,7 @@ void Qz__LayerChooser(QzWord, Qz_Object*, uint32_t method, const QzWord* words) 
     for (Node* n = image->layers.lh_Head; group && n && n->ln_Succ; n = n->ln_Succ, ++index) {
       Qz_Image* layer = reinterpret_cast<Qz_ImageNode*>(n)->image;
       const char* kind = layer == image->activeLayer ? "Group" : "Button";
-      Qz_DoMethod(group, kGroupAddTail, imageEntry(kind, layer, "Layer " + std::to_string(index + 1)));
+      Qz_DoMethod(group, kGroupAddTail, imageEntry(self, kind, layer, "Layer " + std::to_string(index + 1)));
     }
   }
   Qz_UnlockImageA(image, kQzLockRead, nullptr);
@@ -223,9 +233,9 @@ void Qz__LayerChooser(QzWord, Qz_Object*, uint32_t method, const QzWord* words) 
 }
 
 // The alpha (method 0x100230) and secondary (0x100226) choosers.
-void attachedChooser(uint32_t attachMethod, uint32_t method, const QzWord* words) {
+void attachedChooser(Qz_ImageControlObject* self, uint32_t attachMethod, uint32_t method, const QzWord* words) {
   if (method == kPopUpClosed) {
-    Qz_DisposeObject(asObject(words[0]));
+    closeChooser(self, words);
     return;
   }
   Qz_Image* image = Qz_LockActiveImageA(kQzLockRead, nullptr);
@@ -269,22 +279,22 @@ void attachedChooser(uint32_t attachMethod, uint32_t method, const QzWord* words
     position = (position + 1) % columns;
   };
   if (group && attached) {
-    const std::string none = std::string("\n  ") + text(kNoneText) + "  \n";
+    self->labels.push_back(std::string("\n  ") + text(kNoneText) + "  \n");
     place(Qz_CreateObject("Button", kRootSetUserData, layer, kFixWidth, kIconWidth - 2, kFixHeight, kIconHeight - 2,
-                          kGroupAddTail, Qz_CreateObject("Text", kRootSetLabel, none.c_str())));
+                          kGroupAddTail, Qz_CreateObject("Text", kRootSetLabel, self->labels.back().c_str())));
   }
   int index = 0;
   for (Qz_Image* other : others)
-    if (group) place(imageEntry("Button", other, nameOf(other, index++)));
+    if (group) place(imageEntry(self, "Button", other, nameOf(other, index++)));
   Qz_UnlockImageA(image, kQzLockRead, nullptr);
   fillSlot(words, group);
 }
 
-void Qz__AlphaChooser(QzWord, Qz_Object*, uint32_t method, const QzWord* words) {
-  attachedChooser(kAlphaSet, method, words);
+void Qz__AlphaChooser(QzWord user, Qz_Object*, uint32_t method, const QzWord* words) {
+  attachedChooser(reinterpret_cast<Qz_ImageControlObject*>(user), kAlphaSet, method, words);
 }
-void Qz__SecondaryChooser(QzWord, Qz_Object*, uint32_t method, const QzWord* words) {
-  attachedChooser(kSecondarySet, method, words);
+void Qz__SecondaryChooser(QzWord user, Qz_Object*, uint32_t method, const QzWord* words) {
+  attachedChooser(reinterpret_cast<Qz_ImageControlObject*>(user), kSecondarySet, method, words);
 }
 
 // A chooser's pop-up: its face (an icon, else a label) and an arrow.

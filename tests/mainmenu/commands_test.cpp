@@ -261,7 +261,9 @@ TEST_F(Commands, EachIdSendsItsMethodToItsTarget) {
     for (std::string& e : expected)
       if (e == kAppOpenMine) e = std::string("post app 0x13003c \"") + doc->name + "\"";
     EXPECT_EQ(r.log, expected);
-    if (made) EXPECT_TRUE(qz::app::madeByMenu(made));
+    if (made) {
+      EXPECT_TRUE(qz::app::madeByMenu(made));
+    }
     // Every path let the image's lock go.
     ASSERT_TRUE(Qz_LockImageA(doc, kQzLockExclusive, nullptr));
     Qz_UnlockImageA(doc, kQzLockExclusive, nullptr);
