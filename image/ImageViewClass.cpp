@@ -574,6 +574,7 @@ QzWord dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
       return Qz_DoMethodA(object->super, id, args);
     case kRootHandleIDCMP: return qz::view::handleInput(view, args[0]);
     case kQzImageOpenViewWindow: return openWindow(view);
+    case kQzViewWindowShown: return view->window && !view->windowClosed ? 1 : 0;
     case kReopenWindow:
       view->windowClosed = 1;
       if (!view->image) return 1;
