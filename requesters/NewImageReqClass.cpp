@@ -1,6 +1,7 @@
 // NewImageReq: the new-image requester. It asks for the size (typed or from
 // a preset), resolution, depth, first layer and fill, shows the memory the
 // document will take, and Qz_DoNewImageReq makes the document from it.
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -49,7 +50,7 @@ struct NewImageReqObject {
   Qz_Object* layerDepthPages = nullptr;
   Qz_Object* fill = nullptr;
   Qz_Object* memory = nullptr;
-  std::string memoryBuffer;
+  char memoryBuffer[64] = {};  // the memory text shows this buffer, rewritten in place
   std::vector<std::string> presetTexts;  // the menu items show these texts, not copies
 };
 
@@ -68,10 +69,11 @@ QzWord Qz__KindOf(NewImageReqObject* req) {
 }
 
 void Qz__RefreshMemory(NewImageReqObject* req) {
-  req->memoryBuffer = qz::requesters::memoryText(text(kMemoryText), Qz__Pixels(req->width),
-                                                 Qz__Pixels(req->height), int32_t(Qz__KindOf(req)));
+  const std::string memory = qz::requesters::memoryText(text(kMemoryText), Qz__Pixels(req->width),
+                                                        Qz__Pixels(req->height), int32_t(Qz__KindOf(req)));
+  std::snprintf(req->memoryBuffer, sizeof req->memoryBuffer, "%s", memory.c_str());
   if (!req->memory) return;
-  Qz_DoMethod(req->memory, kRootSetLabel, req->memoryBuffer.c_str());
+  Qz_DoMethod(req->memory, kRootSetLabel, req->memoryBuffer);
   Qz_RelayoutAndRedrawObject(req->memory);
 }
 
