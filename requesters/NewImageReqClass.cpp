@@ -31,7 +31,7 @@ using qz::requesters::text;
 constexpr const char* kPresetFile = "Data/NewImagePresets.QzStr";
 constexpr uint32_t kTitleText = 174;
 constexpr uint32_t kMemoryText = 258;
-constexpr uint32_t kPaintLayerText = 2, kImageLayerText = 3;
+constexpr uint32_t kImageText = 0, kLayerText = 1, kPaintLayerText = 2, kImageLayerText = 3;
 constexpr uint32_t kPresetText = 425, kWidthText = 426, kHeightText = 427, kResolutionText = 428;
 constexpr uint32_t kGreyText = 429, kColourText = 430, kBadSizeText = 431, kFirstLayerText = 432;
 constexpr int32_t kRequesterWidth = 150;
@@ -156,11 +156,9 @@ bool Qz__SetUp(Qz_Object* object) {
   req->resolution = labelledRow(column, text(kResolutionText),
                                 measurementField(qz::measure::kDotsPerInch, kResolution, kResolution));
   Qz_AddObject(column, "MeasurementUnitsPrefs");
-  req->depthPages = Qz__TwoPages(text(kGreyText), text(kColourText));
-  if (req->depthPages) Qz_DoMethod(column, kGroupAddTail, req->depthPages);
+  req->depthPages = labelledRow(column, text(kImageText), Qz__TwoPages(text(kGreyText), text(kColourText)));
   req->kind = labelledRow(column, text(kFirstLayerText), radioColumn({text(kPaintLayerText), text(kImageLayerText)}, 0));
-  req->layerDepthPages = Qz__TwoPages(text(kGreyText), text(kColourText));
-  if (req->layerDepthPages) Qz_DoMethod(column, kGroupAddTail, req->layerDepthPages);
+  req->layerDepthPages = labelledRow(column, text(kLayerText), Qz__TwoPages(text(kGreyText), text(kColourText)));
   req->fill = fillChoice(kFillWhite);
   if (req->fill) Qz_DoMethod(column, kGroupAddTail, req->fill);
   req->memory = Qz_AddObject(column, "Text", kRootSetLabel, "");
