@@ -152,6 +152,8 @@ QzWord output(Qz_Image* image) {
     const std::string className = std::string(base->outputPlugin) + "QZIO";
     if (Qz_FindClassFromName(className.c_str())) target = made = Qz_CreateObject(className.c_str());
   }
+  // Without the plug-in there is nothing to output to; a save would ask for a file.
+  if (!target) return 0;
   const int32_t result = Qz__SaveImageA(image, nullptr, base->outputPlugin, target, 0, nullptr);
   Qz_DisposeObject(made);
   return QzWord(uint32_t(result));
