@@ -136,12 +136,18 @@ std::vector<Qz_Object*> Qz__TakeRedoList(Qz_Object* redo) {
   return taken;
 }
 
+// Hands the action the layers as they are now; what it does not take is freed.
+void Qz__GiveReplayStart(Qz_Object* action, Qz_Image* document) {
+  ReplayStart* start = takeReplayStart(document);
+  if (!Qz_DoMethod(action, kActionSetReplayStart, start)) freeReplayStart(start);
+}
+
 // The layers as they are now, when the restore point has nothing newer:
 // where a replay over it will start.
 void Qz__KeepReplayStart(Qz_Object* list, Qz_Object* restorePoint, Qz_Image* image) {
   if (restorePoint && restorePoint == listFirst(list) &&
       !Qz_DoMethod(restorePoint, kActionGetReplayStart))
-    Qz_DoMethod(restorePoint, kActionSetReplayStart, takeReplayStart(Qz__ListOwner(image)));
+    Qz__GiveReplayStart(restorePoint, Qz__ListOwner(image));
 }
 
 // Puts the action at the head of the list, under the image lock the caller
@@ -290,7 +296,7 @@ void Qz__AddRestorePoint(Qz_Image* document, Qz_Object* list) {
   Qz_Object* point = Qz_CreateObject("RootAction", kActionSetFlags, kActionPanelStop, kActionSetUndoable, 0u);
   if (!point) return;
   Qz_DoMethod(point, kActionSetImage, document);
-  Qz_DoMethod(point, kActionSetReplayStart, takeReplayStart(document));
+  Qz__GiveReplayStart(point, document);
   if (!Qz_DoMethod(list, kLinkedListAddHead, point)) Qz_DisposeObject(point);
 }
 
