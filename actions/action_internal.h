@@ -61,6 +61,9 @@ inline constexpr uint32_t kActionGetReplayStart = 0x138901e0;
 // (depth 8), else R, G, B with the low, middle and high byte.
 void fillPlanes(Qz_Image* image, uint32_t colour);
 
+// Marks every row of a paint layer changed over its full width, or none.
+void setChangedSpans(Qz_Image* layer, bool full);
+
 // The fill of an image as the Image class does it (planes, then a paint
 // layer asks for a re-render, any other image takes the result as its undo
 // planes, is composited and marked modified).

@@ -119,6 +119,18 @@ inline constexpr uint32_t kFloodFillSetTolerance = 0x1391000a;
 inline constexpr uint32_t kFloodFillGetTolerance = 0x13910014;
 inline constexpr uint32_t kFloodFillSetSoftness = 0x1391001e;  // percent
 inline constexpr uint32_t kFloodFillGetSoftness = 0x13910028;
+inline constexpr uint32_t kButtonActionSetColour = 0x139a001e;  // 0x00BBGGRR
+inline constexpr uint32_t kButtonActionGetColour = 0x139a0028;
+inline constexpr uint32_t kButtonActionSetAmount = 0x139a0032;  // the bump's strength
+inline constexpr uint32_t kButtonActionGetAmount = 0x139a003c;
+inline constexpr uint32_t kButtonActionSetDepth = 0x139a0046;
+inline constexpr uint32_t kButtonActionGetDepth = 0x139a0050;
+inline constexpr uint32_t kButtonActionSetSoftness = 0x139a005a;  // inset and blur radius, pixels
+inline constexpr uint32_t kButtonActionGetSoftness = 0x139a0064;
+inline constexpr uint32_t kCollapseActionSetValue = 0x139b000a;
+inline constexpr uint32_t kCollapseActionGetValue = 0x139b0014;
+inline constexpr uint32_t kCropActionSetFill = 0x1399001e;  // 0x00BBGGRR for new area
+inline constexpr uint32_t kCropActionGetFill = 0x13990028;
 inline constexpr uint32_t kFillImageActionSetValue = 0x139a000a;
 inline constexpr uint32_t kFillImageActionGetValue = 0x139a0014;
 inline constexpr uint32_t kModeActionSetName = 0x10005a;
@@ -225,6 +237,12 @@ QZ_EXPORT QzWord Qz_InitPositionActionClass(Qz_GlobalData* globalData);
 QZ_EXPORT void Qz_CleanupPositionActionClass(void);
 QZ_EXPORT QzWord Qz_InitDisposeImageActionClass(Qz_GlobalData* globalData);
 QZ_EXPORT void Qz_CleanupDisposeImageActionClass(void);
+QZ_EXPORT QzWord Qz_InitButtonActionClass(Qz_GlobalData* globalData);
+QZ_EXPORT void Qz_CleanupButtonActionClass(void);
+QZ_EXPORT QzWord Qz_InitCollapseActionClass(Qz_GlobalData* globalData);
+QZ_EXPORT void Qz_CleanupCollapseActionClass(void);
+QZ_EXPORT QzWord Qz_InitCropActionClass(Qz_GlobalData* globalData);
+QZ_EXPORT void Qz_CleanupCropActionClass(void);
 QZ_EXPORT QzWord Qz_InitTransformActionClass(Qz_GlobalData* globalData);
 QZ_EXPORT void Qz_CleanupTransformActionClass(void);
 

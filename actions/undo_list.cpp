@@ -282,6 +282,14 @@ bool restoreReplayStart(const ReplayStart* start, Qz_Image* layer) {
   return false;
 }
 
+void setChangedSpans(Qz_Image* layer, bool full) {
+  if (!layer || !layer->spanLeast || !layer->spanGreatest) return;
+  for (int32_t y = 0; y < layer->height; ++y) {
+    layer->spanLeast[y] = full ? 0 : layer->width - 1;
+    layer->spanGreatest[y] = full ? layer->width - 1 : kQzSpanUnchanged;
+  }
+}
+
 void fillPlanes(Qz_Image* image, uint32_t colour) {
   if (!image) return;
   const size_t rowBytes = size_t(image->width);

@@ -17,12 +17,14 @@
 #include "plugins/qz_root_plugin.h"
 #include "objects/async_methods.h"
 #include "objects/catalogue.h"
+#include "objects/object_services.h"
 #include "objects/object_text.h"
 #include "objects/qz_notify.h"
 #include "objects/qz_object.h"
 #include "platform/exec.h"
 #include "platform/menu_bar.h"
 #include "platform/paths.h"
+#include "requesters/qz_prefs.h"
 #include "platform/windows.h"
 
 namespace qz::app {
@@ -59,7 +61,6 @@ constexpr uint32_t kGroupHorizontal = 2;
 constexpr uint32_t kFirstMember = 0x470050;
 constexpr uint32_t kWindowSetW = 0x90168;
 constexpr uint32_t kWindowSetBelow = 0x901FE;
-constexpr uint32_t kPrefsApply = 0x3E8004A;
 constexpr uint32_t kToolTip = 0x1028A;
 constexpr uint32_t kBitMapLoad = 0x8001E;
 constexpr uint32_t kAsync = 0x101B8;
@@ -253,6 +254,8 @@ MainWindowResult buildMainWindow(Qz_ImageBase& base, const BoxFn& box) {
   fitToScreen(screen, window, platform, box);
   if (base.prefsObject) {
     Qz_DoMethod(screen, kAddChild, base.prefsObject);
+    // The screen opens every window it holds; the preferences wait for the menu.
+    Qz_DoMethod(base.prefsObject, kWindowClose);
     gPrefsInTree = true;  // the screen's child now: it goes with the tree
   }
   return out;
@@ -336,9 +339,11 @@ bool hasMainWindow() { return gMainWindow != nullptr; }
 
 Window* mainPlatformWindow() { return gMainWindow ? Qz__PlatformWindowOf(gMainWindow) : nullptr; }
 
+// A pop-up's window is held in its owner window's list of child windows:
+// the first Window object above it is the one it belongs to.
 Window* mainWindowOwnerWindow(void* owner) {
   if (!owner) return nullptr;
-  return Qz__PlatformWindowOf(Qz_GetTopMostObject(static_cast<Qz_Object*>(owner)));
+  return Qz__PlatformWindowOf(Qz_SearchHierachyForClassId(static_cast<Qz_Object*>(owner), kWindowClassId));
 }
 
 }  // namespace qz::app

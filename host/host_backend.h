@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -37,11 +38,27 @@ class Backend {
   virtual void setCursor(int shape) = 0;
 
   // The clipboard, by MIME type ("text/plain;charset=utf-8" travels as UTF8_STRING).
-  virtual bool setClipboard(const std::string& mimeType, const std::vector<uint8_t>& bytes) = 0;
+  // Offering replaces everything offered before; one picture may be offered
+  // in several types at once so that each reader takes the one it knows.
+  using ClipboardOffers = std::map<std::string, std::vector<uint8_t>>;
+  virtual bool offerClipboard(ClipboardOffers offers) = 0;
+  bool setClipboard(const std::string& mimeType, const std::vector<uint8_t>& bytes) {
+    return offerClipboard(ClipboardOffers{{mimeType, bytes}});
+  }
   virtual bool clipboard(const std::string& mimeType, std::vector<uint8_t>* bytes) = 0;
   virtual std::vector<std::string> clipboardTypes() = 0;
 
-  // Reads desktop pixels (0x00RRGGBB, row by row) as the host shows them.
+  // Screen grabs work in the host's screen coordinates: the whole display
+  // (the X root window), of which our desktop may be a part.
+  struct GrabArea {
+    int x = 0, y = 0, width = 0, height = 0;
+  };
+  // The whole screen, and where our desktop's origin lies on it.
+  virtual bool grabScreenArea(GrabArea* screen, int* deskLeft, int* deskTop) = 0;
+  // The window the user works in when it belongs to another program, with
+  // its frame or only its client area; false when it is ours or unknown.
+  virtual bool foreignActiveWindow(bool clientOnly, GrabArea* area) = 0;
+  // Reads screen pixels (0x00RRGGBB, row by row) as the host shows them.
   virtual bool grabScreen(int x, int y, int width, int height, std::vector<uint32_t>* pixels) = 0;
 
   // Pressure axis of a pen tablet, when one is attached.

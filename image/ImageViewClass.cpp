@@ -13,6 +13,7 @@
 #include "gadgets/qz_thread.h"
 #include "gadgets/qz_widgets.h"
 #include "gadgets/qz_window.h"
+#include "gadgets/window_post.h"
 #include "gadgets/window_geometry.h"
 #include "image/dirty_rows.h"
 #include "image/image_internal.h"
@@ -25,6 +26,7 @@
 #include "objects/qz_root.h"
 #include "platform/graphics.h"
 #include "platform/windows.h"
+#include "tools/handle_overlay.h"
 
 namespace {
 
@@ -130,7 +132,7 @@ void redrawView(Qz_Object* object, int32_t x0, int32_t y0, int32_t x1, int32_t y
   }
   if (base->redrawBuffer) {
     auto* buffer = static_cast<uint8_t*>(base->redrawBuffer);
-    if (view->window) {
+    if (view->window || view->thumbnail) {
       // Shown in a window: draw into its backing store at the view's box,
       // under the window's draw lock (none while the window is closed).
       if (Qz_DrawInfo* info = Qz_LockDrawInfo(object)) {
@@ -141,6 +143,7 @@ void redrawView(Qz_Object* object, int32_t x0, int32_t y0, int32_t x1, int32_t y
         if (view->outline.shown) qz::view::drawOutline(info->rastPort, view->outline);
         drawRect(view, {info->rastPort, box->left, box->top, box->width, box->height}, buffer,
                  bytesPerRow, x0, y0, x1, y1);
+        qz::tools::drawHandles(image, info->rastPort, box->left, box->top, box->width, box->height);
         if (view->outline.shown) qz::view::drawOutline(info->rastPort, view->outline);
         Qz_UnlockDrawInfo(object);
       }
@@ -314,6 +317,12 @@ QzWord setImage(Qz_ImageView* view, Qz_Image* image) {
   view->changeNotify = 0;
   view->image = image;
   if (!image) return 1;
+  if (view->thumbnail) {
+    view->zoomWidth = view->visibleWidth = image->width;
+    view->zoomHeight = view->visibleHeight = image->height;
+    view->visibleX = view->visibleY = 0;
+    return 1;
+  }
   view->changeNotify = Qz_AddCallBackNotify(qz::imageObject(image), kQzImageChanged,
                                             kNotifyAnyValue, onImageChanged,
                                             reinterpret_cast<QzWord>(view));
@@ -392,14 +401,7 @@ int32_t statusHeight(Qz_ImageView* view) {
 
 // Runs a method of a status gadget on the window's thread, where gadgets draw.
 void postToStatus(Qz_ImageView* view, Qz_Object* target, uint32_t method, QzWord value) {
-  if (!view->window || !target) return;
-  Qz_RootObject* root = Qz_RootInstance(view->window);
-  if (root && root->asyncPort) {
-    Qz_DoMethod(target, kRootSetAsyncPort, root->asyncPort);
-    Qz_DoAsyncMethod(target, method, value);
-  } else {
-    Qz_DoMethod(target, method, value);
-  }
+  if (view->window) Qz_PostToWindow(view->window, target, method, value);
 }
 
 // Progress notices of the document (a re-render) shown in the status line.
@@ -555,9 +557,12 @@ QzWord dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
       // to the redraw thread, so the window never waits on the image's lock.
       if (view->window)
         requestFullRedraw(view);
+      else if (view->thumbnail && view->image)
+        redrawView(object, 0, 0, view->image->width - 1, view->image->height - 1);
       else if (view->image)
         Qz_FullRedrawImage(view->image);
       return 0;
+    case kQzViewSetThumbnail: view->thumbnail = true; return 0;
     case kRootMeasure: measure(view); return 1;
     case kRootDrawRect:
       Qz_RedrawImageView(object, int32_t(args[0]), int32_t(args[1]), int32_t(args[2]),

@@ -25,9 +25,20 @@ char* Qz_ClipboardGetText(void) {
 }
 
 int32_t Qz_ClipboardSetData(const char* mimeType, const void* bytes, size_t length) {
-  if (!mimeType || (length && !bytes)) return 0;
-  const auto* p = static_cast<const uint8_t*>(bytes);
-  return qz::host::backend().setClipboard(mimeType, std::vector<uint8_t>(p, p + length)) ? 1 : 0;
+  const Qz_ClipboardOffer offer = {mimeType, bytes, length};
+  return Qz_ClipboardSetOffers(&offer, 1);
+}
+
+int32_t Qz_ClipboardSetOffers(const Qz_ClipboardOffer* offers, size_t count) {
+  if (!offers || count == 0) return 0;
+  qz::host::Backend::ClipboardOffers all;
+  for (size_t i = 0; i < count; ++i) {
+    const Qz_ClipboardOffer& o = offers[i];
+    if (!o.mimeType || (o.length && !o.bytes)) return 0;
+    const auto* p = static_cast<const uint8_t*>(o.bytes);
+    all[o.mimeType] = std::vector<uint8_t>(p, p + o.length);
+  }
+  return qz::host::backend().offerClipboard(std::move(all)) ? 1 : 0;
 }
 
 void* Qz_ClipboardGetData(const char* mimeType, size_t* length) {

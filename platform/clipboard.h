@@ -20,6 +20,14 @@ QZ_EXPORT int32_t Qz_ClipboardHoldsImage(void);
 // what the clipboard held; reading gives a copy (free with FreeVec) and its
 // size, or NULL when that type is not on offer.
 QZ_EXPORT int32_t Qz_ClipboardSetData(const char* mimeType, const void* bytes, size_t length);
+// One content in several types at once (a picture as PNG and as BMP), so that
+// each reader takes the type it knows; replaces what the clipboard held.
+typedef struct Qz_ClipboardOffer {
+  const char* mimeType;
+  const void* bytes;
+  size_t length;
+} Qz_ClipboardOffer;
+QZ_EXPORT int32_t Qz_ClipboardSetOffers(const Qz_ClipboardOffer* offers, size_t count);
 QZ_EXPORT void* Qz_ClipboardGetData(const char* mimeType, size_t* length);
 
 QZ_EXTERN_C_END

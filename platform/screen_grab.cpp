@@ -11,28 +11,30 @@ QZ_EXTERN_C_BEGIN
 
 int32_t Qz_ScreenGrabRect(int32_t source, int32_t* left, int32_t* top, int32_t* width, int32_t* height) {
   if (!left || !top || !width || !height) return 0;
-  std::lock_guard<std::recursive_mutex> lock(qz::win::desk().lock);
-  const qz::win::Desk& desk = qz::win::desk();
-  if (!desk.screen) return 0;
-  int32_t x = 0, y = 0, w = desk.screen->Width, h = desk.screen->Height;
-  if (source == kQzGrabActiveWindow || source == kQzGrabActiveClient) {
-    const Window* win = desk.active;
+  if (source != kQzGrabDesktop && source != kQzGrabActiveWindow && source != kQzGrabActiveClient) return 0;
+  qz::host::Backend& host = qz::host::backend();
+  qz::host::Backend::GrabArea screen, area;
+  int deskLeft = 0, deskTop = 0;
+  if (!host.grabScreenArea(&screen, &deskLeft, &deskTop)) return 0;
+  if (source == kQzGrabDesktop) {
+    area = screen;
+  } else if (!host.foreignActiveWindow(source == kQzGrabActiveClient, &area)) {
+    // The user works in one of our windows: it lies on our desktop.
+    std::lock_guard<std::recursive_mutex> lock(qz::win::desk().lock);
+    const Window* win = qz::win::desk().active;
     if (!win) return 0;
-    x = win->LeftEdge, y = win->TopEdge, w = win->Width, h = win->Height;
+    area = {deskLeft + win->LeftEdge, deskTop + win->TopEdge, win->Width, win->Height};
     if (source == kQzGrabActiveClient) {
-      x += win->BorderLeft, y += win->BorderTop;
-      w -= win->BorderLeft + win->BorderRight, h -= win->BorderTop + win->BorderBottom;
+      area.x += win->BorderLeft, area.y += win->BorderTop;
+      area.width -= win->BorderLeft + win->BorderRight, area.height -= win->BorderTop + win->BorderBottom;
     }
-    // Only what lies on the desktop can be read.
-    const int32_t right = std::min<int32_t>(x + w, desk.screen->Width);
-    const int32_t bottom = std::min<int32_t>(y + h, desk.screen->Height);
-    x = std::max(x, 0), y = std::max(y, 0);
-    w = right - x, h = bottom - y;
-  } else if (source != kQzGrabDesktop) {
-    return 0;
   }
-  if (w <= 0 || h <= 0) return 0;
-  *left = x, *top = y, *width = w, *height = h;
+  // Only what lies on the screen can be read.
+  const int32_t right = std::min(area.x + area.width, screen.x + screen.width);
+  const int32_t bottom = std::min(area.y + area.height, screen.y + screen.height);
+  const int32_t x = std::max(area.x, screen.x), y = std::max(area.y, screen.y);
+  if (right <= x || bottom <= y) return 0;
+  *left = x, *top = y, *width = right - x, *height = bottom - y;
   return 1;
 }
 

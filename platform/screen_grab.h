@@ -14,8 +14,10 @@ inline constexpr int32_t kQzGrabActiveClient = 2;   // inside the frame
 
 QZ_EXTERN_C_BEGIN
 
-// The rectangle a grab of `source` takes, in desktop pixels. 0 when there is
-// no desktop or no active window, or for an unknown source.
+// The rectangle a grab of `source` takes, in screen pixels (the whole
+// display, of which our desktop may be a part; the active window may be
+// another program's). 0 when there is no screen or no active window, or for
+// an unknown source.
 QZ_EXPORT int32_t Qz_ScreenGrabRect(int32_t source, int32_t* left, int32_t* top, int32_t* width, int32_t* height);
 // Reads width x height desktop pixels (0x00RRGGBB, top row first) into
 // `pixels`, which holds width * height entries. 0 when the host cannot.

@@ -1,7 +1,10 @@
 // ClipboardQZIO: pastes the desktop clipboard's picture (PNG when offered,
-// else a BMP block) and copies a picture there as a 24-bit BMP block. A paste
+// else a BMP block) and copies a picture there as PNG and as a 24-bit BMP
+// block, so that programs knowing either can paste it. A paste
 // leaves the clipboard as it was: the picture may belong to another program
 // and may be pasted again.
+#include <cstdio>
+#include <cstdlib>
 #include <span>
 #include <vector>
 
@@ -35,7 +38,7 @@ bool Qz__Fetch(const char* type, std::vector<uint8_t>& bytes) {
   return true;
 }
 
-// Other programs offer PNG first; ours offers the BMP block.
+// PNG first: it carries the whole picture in every program that offers it.
 bool Qz__Picture(ClipboardPicture& picture) {
   if (Qz__Fetch(kPngType, picture.bytes)) {
     picture.png = true;
@@ -75,14 +78,35 @@ uint32_t Qz__ClipboardLoad(const qzio::FormatCall&, QZIO_Header* header) {
   return pngDecode(file.get(), rows) == kOk ? kOk : kBadArguments;
 }
 
+// The rows as a PNG file in memory, at a fast compression level: the copy is
+// made while the user waits.
+uint32_t Qz__EncodePng(uint32_t width, uint32_t height, PixelRows& rows, std::vector<uint8_t>& out) {
+  char* data = nullptr;
+  size_t size = 0;
+  FILE* file = open_memstream(&data, &size);
+  if (!file) return kNoMemory;
+  const uint32_t result = pngEncode(file, width, height, PngSaveOptions{.compressionLevel = 1}, rows);
+  const bool closed = std::fclose(file) == 0;
+  if (result == kOk && closed) out.assign(data, data + size);
+  std::free(data);
+  return result == kOk && !closed ? kNoMemory : result;
+}
+
 uint32_t Qz__ClipboardSave(const qzio::FormatCall&, QZIO_Header* header) {
   QZIO_ImageBuffer* buffer = header->buffer;
   if (!buffer || buffer->width == 0 || buffer->height == 0) return kBadArguments;
   std::vector<uint8_t> block;
   BufferRows rows(header);
-  const uint32_t result = dibEncode(buffer->width, buffer->height, rows, block);
+  uint32_t result = dibEncode(buffer->width, buffer->height, rows, block);
   if (result != kOk) return result == kCancelled ? result : kBadArguments;
-  return Qz_ClipboardSetData(kBmpType, block.data(), block.size()) ? kOk : kBadArguments;
+  std::vector<uint8_t> png;
+  BufferRows pngRows(header);
+  result = Qz__EncodePng(buffer->width, buffer->height, pngRows, png);
+  if (result == kCancelled) return result;
+  // The BMP block alone still serves readers when PNG could not be made.
+  std::vector<Qz_ClipboardOffer> offers = {{kBmpType, block.data(), block.size()}};
+  if (result == kOk) offers.push_back({kPngType, png.data(), png.size()});
+  return Qz_ClipboardSetOffers(offers.data(), offers.size()) ? kOk : kBadArguments;
 }
 
 const qzio::FormatClass kClipboardClass = {

@@ -39,11 +39,10 @@ class HeadlessBackend final : public Backend {
   }
   void setCursor(int) override {}
 
-  bool setClipboard(const std::string& type, const std::vector<uint8_t>& bytes) override {
+  bool offerClipboard(ClipboardOffers offers) override {
     std::lock_guard<std::mutex> lock(mutex_);
     // A new owner replaces everything offered before, as on a display.
-    clipboard_.clear();
-    clipboard_[type] = bytes;
+    clipboard_ = std::move(offers);
     return true;
   }
   bool clipboard(const std::string& type, std::vector<uint8_t>* bytes) override {
@@ -59,6 +58,16 @@ class HeadlessBackend final : public Backend {
     for (const auto& entry : clipboard_) types.push_back(entry.first);
     return types;
   }
+
+  // The composed framebuffer is the whole screen, and no other program shows.
+  bool grabScreenArea(GrabArea* screen, int* deskLeft, int* deskTop) override {
+    std::lock_guard<std::recursive_mutex> desk(win::desk().lock);
+    if (!win::desk().screen) return false;
+    *screen = {0, 0, win::desk().screen->Width, win::desk().screen->Height};
+    *deskLeft = *deskTop = 0;
+    return true;
+  }
+  bool foreignActiveWindow(bool, GrabArea*) override { return false; }
 
   bool grabScreen(int x, int y, int width, int height, std::vector<uint32_t>* pixels) override {
     // Its own lock: composing takes the desk's lock, which the clipboard's callers may hold.

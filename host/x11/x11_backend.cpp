@@ -141,12 +141,11 @@ class X11Backend final : public Backend {
     });
   }
 
-  bool setClipboard(const std::string& type, const std::vector<uint8_t>& bytes) override {
+  bool offerClipboard(ClipboardOffers offers) override {
     {
       std::lock_guard<std::mutex> lock(mutex_);
       if (!running_) return false;
-      offered_.clear();
-      offered_[type] = bytes;
+      offered_ = std::move(offers);
     }
     post([this] {
       XSetSelectionOwner(dpy_, atom("CLIPBOARD"), win_, CurrentTime);
@@ -191,6 +190,46 @@ class X11Backend final : public Backend {
     std::vector<std::string> names = atomNames(atoms);
     for (const std::string& nm : names) types.push_back(nm == "UTF8_STRING" ? kTextType : nm);
     return types;
+  }
+
+  bool grabScreenArea(GrabArea* screen, int* deskLeft, int* deskTop) override {
+    bool ok = false;
+    runAndWait([&] {
+      const Window root = DefaultRootWindow(dpy_);
+      Window child = 0;
+      ok = XTranslateCoordinates(dpy_, win_, root, 0, 0, deskLeft, deskTop, &child) != 0;
+      *screen = {0, 0, DisplayWidth(dpy_, DefaultScreen(dpy_)), DisplayHeight(dpy_, DefaultScreen(dpy_))};
+    });
+    return ok;
+  }
+
+  // The window manager names the active window on the root; its frame
+  // widths come from the window itself.
+  bool foreignActiveWindow(bool clientOnly, GrabArea* area) override {
+    bool ok = false;
+    runAndWait([&] {
+      const Window root = DefaultRootWindow(dpy_);
+      std::vector<long> active = cardinals(root, "_NET_ACTIVE_WINDOW", XA_WINDOW, 1);
+      if (active.empty() || active[0] == 0 || static_cast<Window>(active[0]) == win_) return;
+      const Window target = static_cast<Window>(active[0]);
+      XErrorHandler old = XSetErrorHandler(ignoreGoneWindow);  // it may close meanwhile
+      XWindowAttributes attrs{};
+      Window child = 0;
+      int x = 0, y = 0;
+      if (XGetWindowAttributes(dpy_, target, &attrs) && XTranslateCoordinates(dpy_, target, root, 0, 0, &x, &y, &child)) {
+        *area = {x, y, attrs.width, attrs.height};
+        const std::vector<long> frame = clientOnly ? std::vector<long>{} : cardinals(target, "_NET_FRAME_EXTENTS", XA_CARDINAL, 4);
+        if (frame.size() == 4) {  // left, right, top, bottom
+          *area = {x - static_cast<int>(frame[0]), y - static_cast<int>(frame[2]),
+                   attrs.width + static_cast<int>(frame[0] + frame[1]),
+                   attrs.height + static_cast<int>(frame[2] + frame[3])};
+        }
+        ok = true;
+      }
+      XSync(dpy_, False);
+      XSetErrorHandler(old);
+    });
+    return ok;
   }
 
   bool grabScreen(int x, int y, int width, int height, std::vector<uint32_t>* pixels) override {
@@ -252,6 +291,23 @@ class X11Backend final : public Backend {
   }
 
   Atom atom(const char* n) { return XInternAtom(dpy_, n, False); }
+
+  // Up to `count` 32-bit values of a window property; empty when it is absent.
+  std::vector<long> cardinals(Window w, const char* name, Atom type, long count) {
+    Atom actual = 0;
+    int format = 0;
+    unsigned long n = 0, after = 0;
+    unsigned char* data = nullptr;
+    std::vector<long> values;
+    if (XGetWindowProperty(dpy_, w, atom(name), 0, count, False, type, &actual, &format, &n, &after, &data) ==
+            Success &&
+        data && format == 32 && actual == type) {
+      const long* v = reinterpret_cast<const long*>(data);
+      values.assign(v, v + n);
+    }
+    if (data) XFree(data);
+    return values;
+  }
 
   std::vector<std::string> atomNames(const std::vector<long>& atoms) {
     std::vector<std::string> names;
@@ -343,20 +399,14 @@ class X11Backend final : public Backend {
 
   // Desktops with a panel report the area left for windows.
   void workArea() {
-    Atom type;
-    int format;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    if (XGetWindowProperty(dpy_, DefaultRootWindow(dpy_), atom("_NET_WORKAREA"), 0, 4, False, XA_CARDINAL, &type,
-                           &format, &count, &after, &data) == Success && data && count >= 4 && format == 32) {
-      const long* v = reinterpret_cast<const long*>(data);
-      if (v[2] > 0 && v[3] > 0) {
-        width_ = static_cast<int>(v[2]);
-        height_ = static_cast<int>(v[3]);
-      }
+    const std::vector<long> v = cardinals(DefaultRootWindow(dpy_), "_NET_WORKAREA", XA_CARDINAL, 4);
+    if (v.size() == 4 && v[2] > 0 && v[3] > 0) {
+      width_ = static_cast<int>(v[2]);
+      height_ = static_cast<int>(v[3]);
     }
-    if (data) XFree(data);
   }
+
+  static int ignoreGoneWindow(Display*, XErrorEvent*) { return 0; }
 
   static int ignoreXError(Display*, XErrorEvent*) {
     shmFailed_ = true;

@@ -175,7 +175,9 @@ TEST_F(ClipboardTest, DamagedBlocksAreRefusedOrDecodeWithinTheirBytes) {
   }
 }
 
-TEST_F(ClipboardTest, CopyOffersA24BitBlockThatPastesBack) {
+// A copy offers the picture both ways: other programs read PNG or the BMP
+// block, and each must give the same pixels.
+TEST_F(ClipboardTest, CopyOffersPngAndA24BitBlockThatBothGiveThePicture) {
   const RgbImage picture = qztest::makeGradient(3, 5);
   Buffer b = qztest::rgbBufferOf(picture);
   ASSERT_NE(b, nullptr);
@@ -195,8 +197,17 @@ TEST_F(ClipboardTest, CopyOffersA24BitBlockThatPastesBack) {
   EXPECT_EQ(r.s32le(), 5);  // bottom row first
   EXPECT_EQ(r.u16le(), 1u);
   EXPECT_EQ(r.u16le(), 24u);
+  qz::codec::ImageInfo info;
+  ASSERT_EQ(qz::codec::dibIdentify(block, info), qz::codec::kOk);
+  qztest::PictureRows blockRows;
+  blockRows.resize(info.width, info.height, info.bitplaneBytesPerRow);
+  ASSERT_EQ(qz::codec::dibDecode(block, blockRows), qz::codec::kOk);
+  EXPECT_EQ(qztest::maxDifference(blockRows.image, picture), 0);
+
+  const std::vector<uint8_t> png = offered("image/png");
+  ASSERT_TRUE(qz::codec::pngProbeMatches(png));
   uint32_t result = 0;
-  Buffer back = paste(result);
+  Buffer back = paste(result);  // PNG is preferred
   ASSERT_NE(back, nullptr);
   EXPECT_EQ(qztest::maxDifference(qztest::imageFrom(back.get()), picture), 0);
 }
