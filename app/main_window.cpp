@@ -24,6 +24,7 @@
 #include "platform/exec.h"
 #include "platform/menu_bar.h"
 #include "platform/paths.h"
+#include "requesters/qz_prefs.h"
 #include "platform/windows.h"
 #include "requesters/qz_prefs.h"
 
