@@ -104,7 +104,8 @@ QzWord Qz__Event(ButtonToolObject* t, Qz_Image* image, const Qz_InputEvent* e) {
 QzWord Qz__Input(ButtonToolObject* t, Qz_Image* image, const Qz_InputEvent* e) {
   if (!image || !e) return kToolInputDone;
   const QzWord result = Qz__Event(t, image, e);
-  showHandles(qz::actions::owningDocument(image), Qz__SelectedButton(image));
+  // The handle editor shows the handles itself, also while they are dragged.
+  if (result != 0) showHandles(qz::actions::owningDocument(image), Qz__SelectedButton(image));
   return result;
 }
 
@@ -148,8 +149,12 @@ void Qz__BuildPanel(ButtonToolObject* t, Qz_Object* object) {
       kValueSetMaximum, 200, kValueSet, 100, kValueSetFormat, "%ld", kBuildStoreLast, &t->amountSlider, kBuildClose,
       kBuildLabel, "Softness", kBuildObject, "CompactSlider", kValueSetMinimum, 0, kValueSetMaximum, 29, kValueSet, 5,
       kValueSetFormat, "%ld", kBuildStoreLast, &t->softnessSlider, kBuildClose,
-      kBuildHGroup, kBuildObject, "Button", kRootSetLabel, "Button", kBuildStoreLast, &read, kBuildClose,
-      kBuildObject, "Button", kRootSetLabel, label(kCancelLabel), kBuildStoreLast, &spare, kBuildClose, kBuildClose,
+      kBuildHGroup,
+      kBuildObject, "Button", kBuildStoreLast, &read, kBuildObject, "Text", kRootSetLabel, "Button", kBuildClose,
+      kBuildClose,
+      kBuildObject, "Button", kBuildStoreLast, &spare, kBuildObject, "Text", kRootSetLabel, label(kCancelLabel),
+      kBuildClose, kBuildClose,
+      kBuildClose,
       kBuildClose, kBuildClose);
   if (!panel) {
     for (Qz_Object*& edit : t->edits) edit = nullptr;

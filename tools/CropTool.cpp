@@ -84,7 +84,8 @@ QzWord Qz__Event(CropToolObject* t, Qz_Image* image, const Qz_InputEvent* e) {
 QzWord Qz__Input(CropToolObject* t, Qz_Image* image, const Qz_InputEvent* e) {
   if (!image || !e) return kToolInputDone;
   const QzWord result = Qz__Event(t, image, e);
-  showHandles(qz::actions::owningDocument(image), Qz__PendingCrop(image));
+  // The handle editor shows the handles itself, also while they are dragged.
+  if (result != 0) showHandles(qz::actions::owningDocument(image), Qz__PendingCrop(image));
   return result;
 }
 
@@ -155,8 +156,11 @@ void Qz__BuildPanel(CropToolObject* t, Qz_Object* object) {
       kStringEditSetNumeric, 1, kBuildStoreLast, &t->edits[2], kBuildClose, kBuildClose, kBuildClose,
       kBuildVGroup, kBuildLabel, row(kHeightLabel), kBuildHGroup, kGroupSetFrame, 11, kBuildObject, "StringEdit",
       kStringEditSetNumeric, 1, kBuildStoreLast, &t->edits[3], kBuildClose, kBuildClose, kBuildClose,
-      kBuildClose, kBuildVGroup, kBuildObject, "Button", kRootSetLabel, row(kCropLabel), kBuildStoreLast, &crop,
-      kBuildClose, kBuildObject, "Button", kRootSetLabel, row(kCancelLabel), kBuildStoreLast, &cancel, kBuildClose,
+      kBuildClose, kBuildVGroup,
+      kBuildObject, "Button", kBuildStoreLast, &crop, kBuildObject, "Text", kRootSetLabel, row(kCropLabel), kBuildClose,
+      kBuildClose,
+      kBuildObject, "Button", kBuildStoreLast, &cancel, kBuildObject, "Text", kRootSetLabel, row(kCancelLabel),
+      kBuildClose, kBuildClose,
       kBuildClose, kBuildClose);
   if (!panel) {
     for (Qz_Object*& edit : t->edits) edit = nullptr;

@@ -24,11 +24,11 @@ struct Overlay {
 std::mutex gOverlayMutex;
 std::map<const Qz_Image*, Overlay> gOverlays;
 
-Overlay Qz__OverlayOf(Qz_Object* action) {
+Overlay Qz__OverlayOf(Qz_Object* action, std::span<const HandlePoint> points) {
   Overlay o;
   if (!action) return o;
   const uint32_t flags = uint32_t(Qz_DoMethod(action, kActionGetFlags));
-  o.points = actionPoints(action);
+  o.points.assign(points.begin(), points.end());
   o.fourCorner = (flags & kActionBoxHandles) != 0;
   Qz_Image* layer = qz::actions::layerOf(action);
   if (!(flags & kActionRestorePoint) && layer)
@@ -62,8 +62,12 @@ void Qz__Line(RastPort* rp, const WindowBox& clip, int32_t x0, int32_t y0, int32
 }  // namespace
 
 void showHandles(Qz_Image* document, Qz_Object* action) {
+  showHandlePoints(document, action, action ? actionPoints(action) : std::vector<HandlePoint>{});
+}
+
+void showHandlePoints(Qz_Image* document, Qz_Object* action, std::span<const HandlePoint> points) {
   if (!document) return;
-  Overlay o = Qz__OverlayOf(action);
+  Overlay o = Qz__OverlayOf(action, points);
   {
     std::lock_guard<std::mutex> hold(gOverlayMutex);
     auto found = gOverlays.find(document);
