@@ -183,8 +183,8 @@ QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
     case kButtonActionSetAmount:
     case kButtonActionSetDepth:
     case kButtonActionSetSoftness: return Qz__Bevel(id, args[0]);
-    case kToolActivate:
-    case kToolDeactivate: return activateWithButton(object, t->button, id, args);
+    case kToolDeactivate: hideAllHandles(); return activateWithButton(object, t->button, id, args);
+    case kToolActivate: return activateWithButton(object, t->button, id, args);
     default: return qz::kit::inherited(object, id, args);
   }
 }

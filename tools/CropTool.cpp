@@ -183,7 +183,10 @@ QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
     case kToolGetBrushOutline: return 0;
     case kToolInputMethod:
       return Qz__Input(t, reinterpret_cast<Qz_Image*>(args[0]), reinterpret_cast<const Qz_InputEvent*>(args[1]));
-    case kToolDeactivate: Qz__CancelPendingCrops(); return activateWithButton(object, t->button, id, args);
+    case kToolDeactivate:
+      Qz__CancelPendingCrops();
+      hideAllHandles();
+      return activateWithButton(object, t->button, id, args);
     case kToolActivate: return activateWithButton(object, t->button, id, args);
     default: return qz::kit::inherited(object, id, args);
   }

@@ -269,8 +269,8 @@ QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
   switch (id) {
     case kToolInputMethod:
       return Qz__Input(t, reinterpret_cast<Qz_Image*>(args[0]), reinterpret_cast<const Qz_InputEvent*>(args[1]));
-    case kToolActivate:
-    case kToolDeactivate: return activateWithButton(object, t->button, id, args);
+    case kToolDeactivate: hideAllHandles(); return activateWithButton(object, t->button, id, args);
+    case kToolActivate: return activateWithButton(object, t->button, id, args);
     default: return qz::kit::inherited(object, id, args);
   }
 }

@@ -82,6 +82,21 @@ void showHandlePoints(Qz_Image* document, Qz_Object* action, std::span<const Han
   Qz_FullRedrawImage(document);
 }
 
+void hideAllHandles() {
+  std::vector<Qz_Image*> shown;
+  {
+    std::lock_guard<std::mutex> hold(gOverlayMutex);
+    for (const auto& [document, overlay] : gOverlays) shown.push_back(const_cast<Qz_Image*>(document));
+    gOverlays.clear();
+  }
+  // Only a document still open is redrawn: the lock refuses one that has gone.
+  for (Qz_Image* document : shown)
+    if (Qz_LockImageA(document, kQzLockRead, nullptr)) {
+      Qz_FullRedrawImage(document);
+      Qz_UnlockImageA(document, kQzLockRead, nullptr);
+    }
+}
+
 void drawHandles(Qz_Image* document, RastPort* rp, int32_t left, int32_t top, int32_t width, int32_t height) {
   Overlay o;
   {
