@@ -1,12 +1,8 @@
 // TransformAction: rotates and/or scales the image after taking a full undo
 // copy, which its undo restores.
 #include "actions/action_internal.h"
+#include "image/qz_rotation.h"
 #include "image/qz_scaling.h"
-
-QZ_EXTERN_C_BEGIN
-QZ_EXPORT int32_t Qz__RotateImage(Qz_Image* image, int32_t hundredthsOfDegree, uint32_t flags)
-    __attribute__((weak));
-QZ_EXTERN_C_END
 
 namespace {
 
@@ -37,7 +33,7 @@ QzWord Qz__Apply(Qz_Object* self, TransformData* t) {
   if (!image) return 0;
   Qz_DoMethod(self->super, kActionTakeUndoCopy);
   int32_t ok = 1;
-  if (t->angle != 0 && &Qz__RotateImage != nullptr) {
+  if (t->angle != 0) {
     ok = Qz__RotateImage(image, t->angle * 100, t->flags);
     if (ok) Qz_DoMethod(&image->object, kQzImageRerender);
   }

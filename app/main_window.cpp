@@ -12,6 +12,7 @@
 #include "plugins/qz_root_plugin.h"
 #include "objects/async_methods.h"
 #include "objects/catalogue.h"
+#include "objects/object_services.h"
 #include "objects/object_text.h"
 #include "objects/qz_notify.h"
 #include "objects/qz_object.h"
@@ -274,9 +275,11 @@ bool hasMainWindow() { return gMainWindow != nullptr; }
 
 Window* mainPlatformWindow() { return gMainWindow ? Qz__PlatformWindowOf(gMainWindow) : nullptr; }
 
+// A pop-up's window is held in its owner window's list of child windows:
+// the first Window object above it is the one it belongs to.
 Window* mainWindowOwnerWindow(void* owner) {
   if (!owner) return nullptr;
-  return Qz__PlatformWindowOf(Qz_GetTopMostObject(static_cast<Qz_Object*>(owner)));
+  return Qz__PlatformWindowOf(Qz_SearchHierachyForClassId(static_cast<Qz_Object*>(owner), kWindowClassId));
 }
 
 }  // namespace qz::app

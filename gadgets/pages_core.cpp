@@ -73,22 +73,27 @@ QzWord showRecord(PagesCore& core, int record) {
   return 1;
 }
 
-void phaseLine(Qz_StoreObjectData* state, int on) {
-  for (int32_t i = 0; i < state->depth; ++i) std::fputc('\t', state->file);
-  std::fprintf(state->file, "Qz_AddingPageLabels,\t\t\t%ld,\n", long(on));
-}
-
 QzWord store(PagesCore& core, const QzWord* args) {
-  auto* state = reinterpret_cast<Qz_StoreObjectData*>(args[0]);
-  if (state == nullptr || state->file == nullptr) return 0;
-  phaseLine(state, 1);
-  for (const PageRecord& r : core.records) Qz_DoMethod(r.tab, kRootStoreChildren, state);
-  phaseLine(state, 0);
-  Qz_DoMethod(core.pages, kRootStoreChildren, state);
-  return 1;
+  std::vector<Qz_Object*> tabs;
+  for (const PageRecord& r : core.records) tabs.push_back(r.tab);
+  return storeTabbedPages(reinterpret_cast<Qz_StoreObjectData*>(args[0]), tabs, core.pages, true);
 }
 
 }  // namespace
+
+QzWord storeTabbedPages(Qz_StoreObjectData* state, std::span<Qz_Object* const> tabs, Qz_Object* pages,
+                        bool indented) {
+  if (state == nullptr || state->file == nullptr) return 0;
+  const auto phaseLine = [&](int on) {
+    for (int32_t i = 0; indented && i < state->depth; ++i) std::fputc('\t', state->file);
+    std::fprintf(state->file, "Qz_AddingPageLabels,\t\t\t%ld,\n", long(on));
+  };
+  phaseLine(1);
+  for (Qz_Object* tab : tabs) Qz_DoMethod(tab, kRootStoreChildren, state);
+  phaseLine(0);
+  Qz_DoMethod(pages, kRootStoreChildren, state);
+  return 1;
+}
 
 QzWord pagesMethod(Qz_Object* self, PagesCore& core, uint32_t id, const QzWord* args, bool& handled) {
   handled = true;

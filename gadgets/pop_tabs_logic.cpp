@@ -1,6 +1,8 @@
 #include "gadgets/pop_tabs_logic.h"
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 
 namespace qz::poptabs {
 
@@ -10,6 +12,20 @@ Placement popUpPlacement(int32_t pageWidth, int32_t pageHeight, int32_t windowMi
   width = std::clamp(width, 0, kPopUpMaxWidth);  // the right edge always stays at kPopUpRight
   return {kPopUpRight - width, 0, width, height};
 }
+
+namespace {
+
+uint32_t monotonicTicks() {
+  using namespace std::chrono;
+  return uint32_t(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+std::atomic<TickSource> gTickSource{&monotonicTicks};
+
+}  // namespace
+
+uint32_t ticksNow() { return gTickSource.load()(); }
+void setTickSource(TickSource source) { gTickSource.store(source ? source : &monotonicTicks); }
 
 void TabChooser::close(uint32_t now) {
   state_ = PopUpState::Closed;

@@ -32,6 +32,12 @@ enum class Choice : uint8_t {
   Open,            // the tab becomes current and its page opens
 };
 
+// The millisecond tick the guard measures with (a monotonic clock, wrapping
+// at 32 bits); tests put a clock of their own in its place.
+using TickSource = uint32_t (*)();
+QZ_EXPORT uint32_t ticksNow();
+QZ_EXPORT void setTickSource(TickSource source);  // null: the monotonic clock
+
 // Tabs are identified by non-zero handles; 0 is none.
 class QZ_EXPORT TabChooser {
  public:

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "objects/qz_object.h"
@@ -47,6 +48,12 @@ struct PagesCore {
 
 // The record a 0-based index names: past the end the first, -1 with none.
 QZ_EXPORT int pageAtIndex(std::size_t count, uint32_t index);
+
+// The two-phase object text of tabbed pages: the labels phase line, each
+// tab's label (stored as the tab's children), the pages phase line, then
+// the pages. Phase lines are indented to the writer's depth when asked.
+QZ_EXPORT QzWord storeTabbedPages(Qz_StoreObjectData* state, std::span<Qz_Object* const> tabs, Qz_Object* pages,
+                                  bool indented);
 
 // The ids both classes answer alike; handled says whether the id was one.
 QZ_EXPORT QzWord pagesMethod(Qz_Object* self, PagesCore& core, uint32_t id, const QzWord* args, bool& handled);

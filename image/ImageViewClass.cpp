@@ -131,7 +131,7 @@ void redrawView(Qz_Object* object, int32_t x0, int32_t y0, int32_t x1, int32_t y
   }
   if (base->redrawBuffer) {
     auto* buffer = static_cast<uint8_t*>(base->redrawBuffer);
-    if (view->window) {
+    if (view->window || view->thumbnail) {
       // Shown in a window: draw into its backing store at the view's box,
       // under the window's draw lock (none while the window is closed).
       if (Qz_DrawInfo* info = Qz_LockDrawInfo(object)) {
@@ -316,6 +316,12 @@ QzWord setImage(Qz_ImageView* view, Qz_Image* image) {
   view->changeNotify = 0;
   view->image = image;
   if (!image) return 1;
+  if (view->thumbnail) {
+    view->zoomWidth = view->visibleWidth = image->width;
+    view->zoomHeight = view->visibleHeight = image->height;
+    view->visibleX = view->visibleY = 0;
+    return 1;
+  }
   view->changeNotify = Qz_AddCallBackNotify(qz::imageObject(image), kQzImageChanged,
                                             kNotifyAnyValue, onImageChanged,
                                             reinterpret_cast<QzWord>(view));
@@ -557,9 +563,12 @@ QzWord dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
       // to the redraw thread, so the window never waits on the image's lock.
       if (view->window)
         requestFullRedraw(view);
+      else if (view->thumbnail && view->image)
+        redrawView(object, 0, 0, view->image->width - 1, view->image->height - 1);
       else if (view->image)
         Qz_FullRedrawImage(view->image);
       return 0;
+    case kQzViewSetThumbnail: view->thumbnail = true; return 0;
     case kRootMeasure: measure(view); return 1;
     case kRootDrawRect:
       Qz_RedrawImageView(object, int32_t(args[0]), int32_t(args[1]), int32_t(args[2]),

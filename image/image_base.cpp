@@ -28,7 +28,8 @@ void Qz__ClearImageBase(Qz_ImageBase& base) {
   base.mainWindow = base.panelWindow = nullptr;
   base.autoRedo = 0;
   base.currentMedia = nullptr;
-  base.currentTool = nullptr;
+  base.currentTool = base.defaultTool = nullptr;
+  base.liveUpdate = 1;
   base.panelGroups[0] = base.panelGroups[1] = nullptr;
   base.modePanelGroup = base.panels = nullptr;
   base.panelSetting = 0;

@@ -46,6 +46,9 @@ struct Qz_ImageView {
   // The view was the last one of its document when its window was closed:
   // disposing the view disposes the document.
   int32_t ownsImage;
+  // A thumbnail inside another gadget's window: not one of the document's
+  // views, drawn through that window's drawing info.
+  bool thumbnail = false;
   std::atomic<int32_t> dirtyFlag;
   int32_t windowClosed;
   QzWord closeNotify;

@@ -250,6 +250,8 @@ struct Qz_ImageBase {
   Qz_Object* currentMedia;
   // Owned by the tools and panels.
   Qz_Object* currentTool;
+  Qz_Object* defaultTool;          // the first freehand tool made
+  std::atomic<int32_t> liveUpdate;  // clone offsets re-render during a drag
   Qz_Object* panelGroups[2];
   Qz_Object* modePanelGroup;
   Qz_Object* panels;

@@ -9,7 +9,10 @@
 
 #include "actions/qz_actions.h"
 #include "image/image_internal.h"
+#include "objects/catalogue.h"
+#include "image/progress_display.h"
 #include "image/qz_scaling.h"
+#include "image/resize_planes.h"
 
 namespace {
 
@@ -18,21 +21,23 @@ struct PlaneRef {
   int64_t width, height;
 };
 
-// Stops a pass when the user breaks it; checked every twentieth of the rows.
+// Shows the progress every twentieth of the rows and stops the pass when
+// the user breaks it (the display's button, or the break signal).
 class BreakCheck {
  public:
-  BreakCheck(bool enabled, int64_t rows)
-      : enabled_(enabled), step_(rows < 40 ? 1 : rows / 20) {}
+  BreakCheck(bool enabled, int64_t rows, Qz_ProgressDisplay* display = nullptr)
+      : enabled_(enabled), rows_(rows), step_(rows < 40 ? 1 : rows / 20), display_(display) {}
   bool stopped(int64_t row) const {
     if (!enabled_ || row % step_ != 0) return false;
-    if (!(SetSignal(0, 0) & SIGBREAKF_CTRL_C)) return false;
+    if (Qz_SetProgressDisplay(display_, uint32_t(row), uint32_t(rows_), nullptr)) return false;
     SetSignal(0, SIGBREAKF_CTRL_C);
     return true;
   }
 
  private:
   bool enabled_;
-  int64_t step_;
+  int64_t rows_, step_;
+  Qz_ProgressDisplay* display_;
 };
 
 bool Qz__Nearest(const PlaneRef& src, const PlaneRef& dst, const BreakCheck& check) {
@@ -182,10 +187,7 @@ bool Qz__ScalePlane(const PlaneRef& src, const PlaneRef& dst, bool smooth,
   return Qz__AverageBoth(src, dst, check);
 }
 
-struct Planes {
-  Qz_Plane r, g, b, grey;
-  int32_t width, height, depth;
-};
+using Planes = qz::ResizePlanes;
 
 // Depth pairs: 24 from 24 channel by channel, 24 from 8 the grey into each,
 // 8 from 24 the green plane, 8 from 8 the grey.
@@ -207,20 +209,6 @@ bool Qz__ScalePlanes(const Planes& src, const Planes& dst, bool smooth, const Br
   } catch (const std::bad_alloc&) {
     return false;
   }
-}
-
-Planes Qz__MainPlanes(const Qz_Image* image) {
-  return {image->r, image->g, image->b, image->grey, image->width, image->height, image->depth};
-}
-
-// The pixels a resize replaced: a paint layer keeps them as its undo planes,
-// other images aside until the resize ends.
-Planes Qz__OldPlanes(const Qz_Image* image) {
-  if (image->type == kQzPaintLayer)
-    return {image->undoR, image->undoG, image->undoB, image->undoGrey, image->width,
-            image->height, image->depth};
-  return {image->resizeStash[0], image->resizeStash[1], image->resizeStash[2],
-          image->resizeStash[3], image->width, image->height, image->depth};
 }
 
 int32_t Qz__Proportional(int32_t value, int32_t newSize, int32_t oldSize) {
@@ -253,6 +241,29 @@ void Qz__Suspend(const std::vector<ScaleJob>& jobs, int32_t by) {
   for (const ScaleJob& job : jobs) job.image->notifySuspend.fetch_add(by);
 }
 
+// The progress window of a scaling, in the main window, while it runs.
+class ScalingProgress {
+ public:
+  ScalingProgress(const Qz_Image* image, uint32_t flags) {
+    Qz_Object* owner = Qz_GetImageBase()->mainWindow;
+    if ((flags & kQzScaleNoProgress) || !owner) return;
+    const uint32_t what = image->type == kQzDocument ? kImageText : kLayerText;
+    display_ = Qz_BeginProgressDisplay(owner, Qz__Text(kTitleText), Qz__Text(what));
+  }
+  ~ScalingProgress() { Qz_EndProgressDisplay(display_); }
+  ScalingProgress(const ScalingProgress&) = delete;
+  ScalingProgress& operator=(const ScalingProgress&) = delete;
+  Qz_ProgressDisplay* display() const { return display_; }
+
+ private:
+  static constexpr uint32_t kTitleText = 433, kLayerText = 434, kImageText = 435;
+  static const char* Qz__Text(uint32_t n) {
+    const char* s = Qz_CatalogString(n);
+    return s ? s : "";
+  }
+  Qz_ProgressDisplay* display_ = nullptr;
+};
+
 int32_t Qz__ScaleUndoably(Qz_Image* image, int32_t width, int32_t height, uint32_t flags) {
   Qz_Object* action = Qz_CreateObject("TransformAction", kTransformActionSetWidth, width,
                                       kTransformActionSetHeight, height, kTransformActionSetFlags,
@@ -271,7 +282,7 @@ QZ_EXTERN_C_BEGIN
 
 QZ_EXPORT int32_t Qz__ScaleImageToImage(Qz_Image* dst, Qz_Image* src, uint32_t flags) {
   if (!dst || !src) return 0;
-  return Qz__ScalePlanes(Qz__MainPlanes(src), Qz__MainPlanes(dst), flags & kQzScaleSmooth,
+  return Qz__ScalePlanes(qz::mainPlanes(src), qz::mainPlanes(dst), flags & kQzScaleSmooth,
                          BreakCheck(false, 0))
              ? 1
              : 0;
@@ -291,6 +302,7 @@ QZ_EXPORT int32_t Qz__ScaleImage(Qz_Image* image, int32_t width, int32_t height,
   }
   // Every image begins its resize before any pixel moves, so a failure
   // anywhere aborts them all and the document keeps its old size throughout.
+  ScalingProgress progress(image, flags);
   size_t begun = 0;
   for (; begun < jobs.size(); ++begun)
     if (!Qz_BeginNewImageSize(jobs[begun].image, jobs[begun].width, jobs[begun].height)) break;
@@ -298,15 +310,15 @@ QZ_EXPORT int32_t Qz__ScaleImage(Qz_Image* image, int32_t width, int32_t height,
     for (size_t i = begun; i-- > 0;) Qz_AbortNewImageSize(jobs[i].image);
     return 0;
   }
-  const BreakCheck check(!(flags & kQzScaleNoProgress), std::max(image->height, height));
+  const BreakCheck check(!(flags & kQzScaleNoProgress), std::max(image->height, height), progress.display());
   Qz__Suspend(jobs, 1);
   bool ok = true;
   for (size_t i = 0; ok && i < jobs.size(); ++i) {
     Qz_Image* target = jobs[i].image;
-    Planes planes = Qz__MainPlanes(target);
+    Planes planes = qz::mainPlanes(target);
     planes.width = jobs[i].width;
     planes.height = jobs[i].height;
-    ok = Qz__ScalePlanes(Qz__OldPlanes(target), planes, flags & kQzScaleSmooth, check);
+    ok = Qz__ScalePlanes(qz::oldPlanes(target), planes, flags & kQzScaleSmooth, check);
   }
   Qz__Suspend(jobs, -1);
   if (!ok) {

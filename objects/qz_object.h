@@ -129,6 +129,7 @@ struct Qz_GlobalData {
   List classListStore;
   List searchPathStore;
   List shortcutStore;
+  int32_t sideTabHover;           // preference: a side tab opens its page when the pointer passes over it
 };
 
 // Layout box held by every Root object (Root 0x1008C returns it).

@@ -27,6 +27,8 @@ namespace {
 
 using namespace qz::tools;
 
+const char* const kButtonPictures[] = {"Data/Images/ToolBar/Button"};
+
 // Catalogue: "X:", "Y:", width, height; "Amount", "Cancel".
 constexpr uint32_t kLabels[4] = {7, 8, 9, 10};
 constexpr uint32_t kAmountLabel = 88, kCancelLabel = 20;
@@ -191,7 +193,7 @@ QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
 
 bool Qz__SetUp(Qz_Object* object) {
   ButtonToolObject* t = Qz__Self(object);
-  t->button = addToolButton(object, 0, {"Data/Images/ToolBar/Button"});
+  t->button = addToolButton(object, 0, kButtonPictures);
   // Mode 0: the button's handles only, no replay and no choosing of other actions.
   t->handleEditor = Qz_CreateObject("PositionActionTool", kHandleEditorSetMode, 0u, 0u);
   Qz__BuildPanel(t, object);

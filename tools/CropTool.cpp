@@ -24,6 +24,8 @@ namespace {
 
 using namespace qz::tools;
 
+const char* const kCropPictures[] = {"Data/Images/ToolBar/Crop"};
+
 constexpr uint32_t kCropTip = 314;  // catalogue: "Crop Tool"
 // Catalogue: "X:", "Y:", width, height, "Crop", "Cancel".
 constexpr uint32_t kXLabel = 7, kYLabel = 8, kWidthLabel = 9, kHeightLabel = 10, kCropLabel = 124, kCancelLabel = 20;
@@ -194,7 +196,7 @@ QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
 
 bool Qz__SetUp(Qz_Object* object) {
   CropToolObject* t = Qz__Self(object);
-  t->button = addToolButton(object, kCropTip, {"Data/Images/ToolBar/Crop"});
+  t->button = addToolButton(object, kCropTip, kCropPictures);
   // Mode 0: the crop's handles only, no replay and no choosing of other actions.
   t->handleEditor = Qz_CreateObject("PositionActionTool", kHandleEditorSetMode, 0u, 0u);
   Qz__BuildPanel(t, object);

@@ -21,6 +21,8 @@
 namespace {
 
 using namespace qz::tools;
+
+const char* const kPictures[] = {"Data/Images/ToolBar/PositionAction"};
 using qz::actions::classIdOf;
 using qz::actions::layerOf;
 
@@ -277,7 +279,7 @@ QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
 
 bool Qz__SetUp(Qz_Object* object) {
   HandleEditorObject* t = Qz__Self(object);
-  t->button = addToolButton(object, 0, {"Data/Images/ToolBar/PositionAction"});
+  t->button = addToolButton(object, 0, kPictures);
   Qz__BuildPanel(t, object);
   return true;
 }

@@ -1,10 +1,12 @@
 // Build-time generator of the interface pictures: draws every picture of the
-// table and writes it as an ILBM file below the given Data/Images folder.
+// table and writes it as an ILBM file below the given Data/Images folder,
+// and the default palette beside it (Data/Palettes/Default.iff).
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <string>
 
+#include "default_palette.h"
 #include "ilbm_writer.h"
 #include "picture_table.h"
 
@@ -44,6 +46,15 @@ int main(int argc, char** argv) {
       std::cerr << (folder / spec.name).string() << ": cannot write\n";
       return 1;
     }
+  }
+  // The palette file is a 16 x 16 picture of its own colours, so any ILBM viewer shows it.
+  std::vector<uint8_t> swatches(256);
+  for (size_t i = 0; i < swatches.size(); ++i) swatches[i] = uint8_t(i);
+  const std::vector<uint8_t> palette = qz::pictures::defaultPalette();
+  const std::filesystem::path palettePath = folder.parent_path() / "Palettes" / "Default.iff";
+  if (!writeFile(palettePath, qz::pictures::encodeIlbm(16, 16, swatches, palette))) {
+    std::cerr << palettePath.string() << ": cannot write\n";
+    return 1;
   }
   return 0;
 }
