@@ -132,6 +132,13 @@ std::string absolutePath(const std::string& path, const std::string& startFolder
   return p.lexically_normal().string();
 }
 
+std::string unquotedPath(const std::string& path) {
+  // Only a matching pair around the whole path is quoting; anything else is the name.
+  if (path.size() >= 2 && (path.front() == '"' || path.front() == '\'') && path.back() == path.front())
+    return path.substr(1, path.size() - 2);
+  return path;
+}
+
 CommandLine parseCommandLine(const std::vector<std::string>& args, const std::string& startFolder) {
   CommandLine out;
   bool help = false;
@@ -153,7 +160,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& args, const std::st
       out.problem = "unknown option " + arg;
       return out;
     } else if (document.empty()) {
-      document = arg;
+      document = unquotedPath(arg);
     }
   }
   if (help) {
