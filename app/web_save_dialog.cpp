@@ -235,7 +235,8 @@ bool WebSaveDialog::build() {
   add(timesBox, text("Approximate Download Times"));
   for (int i = 0; i < 3; ++i) {
     Qz_Object* row = add(timesBox, group(kGroupHorizontal));
-    add(row, text(kTimeLabels[i]));
+    // Two equal columns: the time has room to grow beyond "????".
+    Qz_DoMethod(add(row, text(kTimeLabels[i])), kRootSetWeight, kWeight);
     times_[i] = add(row, text("????"));
     Qz_DoMethod(times_[i], kRootSetWeight, kWeight);
   }
