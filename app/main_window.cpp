@@ -17,6 +17,7 @@
 #include "objects/qz_notify.h"
 #include "objects/qz_object.h"
 #include "platform/exec.h"
+#include "requesters/qz_prefs.h"
 #include "platform/paths.h"
 #include "platform/windows.h"
 
@@ -54,7 +55,6 @@ constexpr uint32_t kGroupHorizontal = 2;
 constexpr uint32_t kFirstMember = 0x470050;
 constexpr uint32_t kWindowSetW = 0x90168;
 constexpr uint32_t kWindowSetBelow = 0x901FE;
-constexpr uint32_t kPrefsApply = 0x3E8004A;
 constexpr uint32_t kToolTip = 0x1028A;
 constexpr uint32_t kBitMapLoad = 0x8001E;
 constexpr uint32_t kAsync = 0x101B8;
@@ -238,6 +238,8 @@ MainWindowResult buildMainWindow(Qz_ImageBase& base, const BoxFn& box) {
   fitToScreen(screen, window, platform, box);
   if (base.prefsObject) {
     Qz_DoMethod(screen, kAddChild, base.prefsObject);
+    // The screen opens every window it holds; the preferences wait for the menu.
+    Qz_DoMethod(base.prefsObject, kWindowClose);
     gPrefsInTree = true;  // the screen's child now: it goes with the tree
   }
   return out;

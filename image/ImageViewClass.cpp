@@ -26,6 +26,7 @@
 #include "objects/qz_root.h"
 #include "platform/graphics.h"
 #include "platform/windows.h"
+#include "tools/handle_overlay.h"
 
 namespace {
 
@@ -142,6 +143,7 @@ void redrawView(Qz_Object* object, int32_t x0, int32_t y0, int32_t x1, int32_t y
         if (view->outline.shown) qz::view::drawOutline(info->rastPort, view->outline);
         drawRect(view, {info->rastPort, box->left, box->top, box->width, box->height}, buffer,
                  bytesPerRow, x0, y0, x1, y1);
+        qz::tools::drawHandles(image, info->rastPort, box->left, box->top, box->width, box->height);
         if (view->outline.shown) qz::view::drawOutline(info->rastPort, view->outline);
         Qz_UnlockDrawInfo(object);
       }

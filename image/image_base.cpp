@@ -28,7 +28,8 @@ void Qz__ClearImageBase(Qz_ImageBase& base) {
   base.mainWindow = base.panelWindow = nullptr;
   base.autoRedo = 0;
   base.currentMedia = nullptr;
-  base.currentTool = nullptr;
+  base.currentTool = base.defaultTool = nullptr;
+  base.liveUpdate = 1;
   base.panelGroups[0] = base.panelGroups[1] = nullptr;
   base.modePanelGroup = base.panels = nullptr;
   base.panelSetting = 0;
@@ -126,6 +127,7 @@ QZ_EXPORT Qz_ImageBase* Qz_InitImageBase(void) {
   qz::copyName(base.defaultMode, sizeof base.defaultMode, "Paint");
   qz::copyName(base.currentMediaName, sizeof base.currentMediaName, "AirBrush");
   base.undoLevels = 1;
+  base.steppedZoom = 1;  // zoom steps of 25 % until the preferences say otherwise
   base.gradientLevel = 255;
 
   // The application image takes the application-level commands; it needs

@@ -434,7 +434,9 @@ void postKey(uint16_t vk, char32_t character, bool down, Window* mainWindow) {
   Desk& d = desk();
   // Alt turns keys into the menu bar's; they make no key message.
   if (vk == kVkMenu || (d.modifiers & kModAlt)) return;
-  Window* focus = inStack(d.focus) ? d.focus : nullptr;
+  // The focus stays with the window last clicked only while no other window
+  // is active: a requester opened from a tool bar takes the keys at once.
+  Window* focus = inStack(d.focus) && (!d.active || d.active == d.focus) ? d.focus : nullptr;
   if (!down) {
     Window* target = focus ? focus : d.active;
     if (target) postSimple(target, IDCMP_RAWKEYUP, vk, kRepeatCount);

@@ -10,15 +10,12 @@
 #include "gadgets/qz_input_event.h"
 #include "gadgets/qz_widgets.h"
 #include "media/qz_root_media.h"
-#include "objects/catalogue.h"
-#include "objects/object_services.h"
 #include "objects/qz_class_kit.h"
-#include "objects/qz_draw_info.h"
-#include "objects/qz_notify.h"
 #include "platform/graphics.h"
 #include "platform/windows.h"
 #include "tools/qz_root_tool.h"
 #include "tools/rubber_band.h"
+#include "tools/tool_button.h"
 
 namespace {
 
@@ -62,14 +59,7 @@ Qz_Object* Qz__CurrentAction(Qz_DrawToolObject* t, Qz_Image* image) {
 
 // From the last point to the new one, under the view's drawing lock.
 void Qz__RubberBand(Qz_DrawToolObject* t, Qz_Image* image, Qz_Image* layer) {
-  Qz_Object* view = Qz_CurrentViewOf(image);
-  const auto* box = reinterpret_cast<const Qz_LayoutBox*>(Qz_DoMethod(view, kRootGetLayoutBox));
-  Qz_DrawInfo* info = view && box ? Qz_LockDrawInfo(view) : nullptr;
-  if (!info) return;
-  const qz::tools::BandBox band{box->left, box->top, box->left + box->width - 1, box->top + box->height - 1};
-  qz::tools::drawRubberBand(info->rastPort, band, LayerToWindowX(layer, t->lastX), LayerToWindowY(layer, t->lastY),
-                            LayerToWindowX(layer, t->newX), LayerToWindowY(layer, t->newY));
-  Qz_UnlockDrawInfo(view);
+  qz::tools::drawLayerBands(image, layer, {t->lastX, t->lastY, t->newX, t->newY});
 }
 
 // ---- input ---------------------------------------------------------------------------
@@ -195,15 +185,6 @@ QzWord Qz__ButtonState(Qz_DrawToolObject* t, uint32_t state) {
   return state;
 }
 
-QzWord Qz__Activate(Qz_DrawToolObject* t, uint32_t id, const QzWord* args) {
-  const QzWord result = Qz_DoMethodA(t->header.super, id, args);
-  // The button shows which tool is active, whoever made it so.
-  const bool lit = Qz_DoMethod(t->button, kToolButtonGetState) != 0;
-  if (id == kToolActivate && !lit) Qz_DoMethod(t->button, kRootSelect);
-  if (id == kToolDeactivate && lit) Qz_DoMethod(t->button, kRootDeselect);
-  return result;
-}
-
 QzWord Qz__DrawToolDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
   Qz_DrawToolObject* t = Qz__Self(object);
   switch (id) {
@@ -215,7 +196,7 @@ QzWord Qz__DrawToolDispatch(Qz_Object* object, uint32_t id, const QzWord* args) 
     case kToolInputMethod:
       return Qz__Input(t, reinterpret_cast<Qz_Image*>(args[0]), reinterpret_cast<const Qz_InputEvent*>(args[1]));
     case kToolActivate:
-    case kToolDeactivate: return Qz__Activate(t, id, args);
+    case kToolDeactivate: return qz::tools::activateWithButton(object, t->button, id, args);
     case kRootDraw:
       if (!t->warmed) {
         t->warmed = 1;  // the action class settles its defaults before the first stroke
@@ -229,15 +210,10 @@ QzWord Qz__DrawToolDispatch(Qz_Object* object, uint32_t id, const QzWord* args) 
 // The tool-bar button with its three faces, wired to the tool.
 bool Qz__SetUpDrawTool(Qz_Object* object) {
   Qz_DrawToolObject* t = Qz__Self(object);
-  t->button = Qz_AddObject(object->super, "ToolButton", kRootSetToolTip, Qz_CatalogString(kFreehandTip));
-  if (t->button) {
-    for (const char* picture : kPictures) Qz_AddObject(t->button, "BitMap", kBitMapLoad, picture);
-    Qz_AddNotify(t->button, kRootSelect, kNotifyAnyValue, object, 1, kToolActivate);
-    Qz_AddNotify(t->button, kToolButtonSetState, kNotifyAnyValue, object, 2, kToolButtonSetState,
-                 kNotifyTriggerValue);
-  }
+  t->button = qz::tools::addToolButton(object, kFreehandTip, kPictures, true);
   Qz_ImageBase* base = Qz_GetImageBase();
   if (!base->currentTool) base->currentTool = object;  // the first one is drawn with by default
+  if (!base->defaultTool) base->defaultTool = object;
   return true;
 }
 
@@ -248,6 +224,7 @@ void Qz__TearDownDrawTool(Qz_Object* object) {
   Qz_DoMethod(object->super, kToolSetOptions, 0u);
   Qz_ImageBase* base = Qz_GetImageBase();
   if (base->currentTool == object) base->currentTool = nullptr;
+  if (base->defaultTool == object) base->defaultTool = nullptr;
 }
 
 const qz::kit::ClassDecl kDrawTool = {

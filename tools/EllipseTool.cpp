@@ -7,7 +7,7 @@
 namespace {
 
 constexpr const char* kPictures[] = {"Data/Images/ToolBar/EllipseMain", "Data/Images/ToolBar/EllipseUnfilled", "Data/Images/ToolBar/EllipseFilled"};
-const qz::tools::ShapeToolTraits kTraits = {qz::tools::Shape::Ellipse, 0, kPictures, std::size(kPictures), true};
+const qz::tools::ShapeToolTraits kTraits = {qz::tools::Shape::Ellipse, 131, kPictures, std::size(kPictures), true};
 const qz::kit::ClassDecl kEllipseTool = qz::tools::shapeToolClass("EllipseTool", 0x17810000, kTraits);
 
 }  // namespace

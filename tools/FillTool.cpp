@@ -1,13 +1,16 @@
 // FillTool: each click over the view flood-fills from the clicked point with
 // the tool's tolerance and softness, as one FloodFillAction on the active layer.
 #include "actions/qz_actions.h"
+#include "gadgets/qz_group.h"
 #include "gadgets/qz_input_event.h"
+#include "gadgets/qz_sliders.h"
 #include "gadgets/qz_widgets.h"
 #include "objects/catalogue.h"
 #include "objects/qz_class_kit.h"
 #include "objects/qz_notify.h"
 #include "platform/windows.h"
 #include "tools/qz_root_tool.h"
+#include "tools/tool_button.h"
 
 namespace {
 
@@ -20,6 +23,16 @@ struct FillToolObject {
   int32_t pressed = 0;
   int32_t tolerance = 25;
   int32_t softness = 30;
+};
+
+// The options panel's two sliders.
+constexpr uint32_t kFillPanelTitle = 126;  // catalogue: "Flood Fill"
+struct SliderRow {
+  uint32_t label, minimum, maximum, initial, method;
+};
+constexpr SliderRow kSliderRows[] = {
+    {149, 1, 255, 25, kFloodFillSetTolerance},  // catalogue: "Tolerance"
+    {150, 1, 100, 30, kFloodFillSetSoftness},   // catalogue: "Softness", per cent
 };
 
 const QzWord kPaintCursorTags[] = {kToolSetCursorKind, kToolCursorPaint, TAG_DONE, 0};
@@ -67,24 +80,30 @@ QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
       return Qz__Input(t, Qz_GetTopMostObject(object), reinterpret_cast<Qz_Image*>(args[0]),
                        reinterpret_cast<const Qz_InputEvent*>(args[1]));
     case kToolActivate:
-    case kToolDeactivate: {
-      const QzWord result = Qz_DoMethodA(object->super, id, args);
-      const bool lit = Qz_DoMethod(t->button, kToolButtonGetState) != 0;
-      if (id == kToolActivate && !lit) Qz_DoMethod(t->button, kRootSelect);
-      if (id == kToolDeactivate && lit) Qz_DoMethod(t->button, kRootDeselect);
-      return result;
-    }
+    case kToolDeactivate: return qz::tools::activateWithButton(object, t->button, id, args);
     default: return qz::kit::inherited(object, id, args);
   }
 }
 
+// One row of the options panel: a label and a compact slider whose value
+// goes to the tool under the action's own method id.
+void Qz__AddSliderRow(Qz_Object* panel, Qz_Object* tool, const SliderRow& row) {
+  Qz_Object* line = Qz_AddObject(panel, "Group", kGroupSetMode, 2u);
+  Qz_AddObject(line, "Text", kRootSetLabel, Qz_CatalogString(row.label));
+  Qz_Object* slider = Qz_AddObject(line, "CompactSlider", kValueSetMinimum, row.minimum, kValueSetMaximum,
+                                   row.maximum, kValueSetFormat, "%ld");
+  if (!slider) return;
+  Qz_DoMethod(slider, kValueSet, row.initial);
+  Qz_AddNotify(slider, kValueSet, kNotifyAnyValue, tool, 2, row.method, kNotifyTriggerValue);
+}
+
 bool Qz__SetUp(Qz_Object* object) {
-  FillToolObject* t = Qz__Self(object);
-  t->button = Qz_AddObject(object->super, "ToolButton", kRootSetToolTip, Qz_CatalogString(kFillToolTip));
-  if (t->button) {
-    Qz_AddObject(t->button, "BitMap", kBitMapLoad, "Data/Images/ToolBar/Fill");
-    Qz_AddNotify(t->button, kRootSelect, kNotifyAnyValue, object, 1, kToolActivate);
-  }
+  static constexpr const char* kPictures[] = {"Data/Images/ToolBar/Fill"};
+  Qz__Self(object)->button = qz::tools::addToolButton(object, kFillToolTip, kPictures);
+  Qz_Object* panel = Qz_CreateObject("Group", kGroupSetMode, 1u);
+  Qz_AddObject(panel, "Text", kRootSetLabel, Qz_CatalogString(kFillPanelTitle));
+  for (const SliderRow& row : kSliderRows) Qz__AddSliderRow(panel, object, row);
+  Qz_DoMethod(object, kToolSetOptions, panel);
   return true;
 }
 

@@ -7,7 +7,9 @@
 #include "actions/qz_actions.h"
 #include "image/qz_image.h"
 #include "objects/qz_class_kit.h"
+#include "objects/object_services.h"
 #include "objects/qz_linked_list.h"
+#include "gadgets/qz_window.h"
 #include "tools/qz_root_tool.h"
 
 namespace {
@@ -38,9 +40,18 @@ Qz_Object* Qz__Outer(Qz_RootToolObject* t) { return Qz_GetTopMostObject(&t->head
 Qz_Object* Qz__OptionsGroup() { return Qz_GetImageBase()->panelGroups[0]; }
 Qz_Object* Qz__OptionsPanel() { return Qz_GetImageBase()->panelGroups[1]; }
 
+// A panel came or went: the options group's window is laid out again.
+void Qz__RelayoutOptions() {
+  if (Qz_Object* window = Qz_SearchHierachyForClassId(Qz__OptionsGroup(), kWindowClassId))
+    Qz_RelayoutAndRedrawObject(window);
+}
+
 QzWord Qz__ShowOptions(Qz_RootToolObject* t) {
   if (!t->options) return QzWord(uint32_t(int32_t(t->showCount)));
-  if (--t->showCount == -1) Qz_DoMethod(Qz__OptionsGroup(), kLinkedListAddHead, t->options);
+  if (--t->showCount == -1) {
+    Qz_DoMethod(Qz__OptionsGroup(), kLinkedListAddHead, t->options);
+    Qz__RelayoutOptions();
+  }
   Qz_DoMethod(Qz__OptionsPanel(), kPanelRelayout);
   return QzWord(uint32_t(int32_t(t->showCount)));
 }
@@ -51,6 +62,7 @@ QzWord Qz__HideOptions(Qz_RootToolObject* t) {
     const auto* box = reinterpret_cast<const Qz_LayoutBox*>(Qz_DoMethod(t->options, kRootGetLayoutBox));
     Qz_Object* parent = box && box->parent ? box->parent : Qz__OptionsGroup();
     Qz_DoMethod(Qz_GetTopMostObject(parent), kLinkedListRemove, t->options);
+    Qz__RelayoutOptions();
   }
   return QzWord(uint32_t(int32_t(t->showCount)));
 }

@@ -50,4 +50,16 @@ QZ_EXPORT QzWord Qz_InitEllipseToolClass(Qz_GlobalData* globalData);
 QZ_EXPORT void Qz_CleanupEllipseToolClass(void);
 QZ_EXPORT QzWord Qz_InitFillToolClass(Qz_GlobalData* globalData);
 QZ_EXPORT void Qz_CleanupFillToolClass(void);
+QZ_EXPORT QzWord Qz_InitCurveToolClass(Qz_GlobalData* globalData);
+QZ_EXPORT void Qz_CleanupCurveToolClass(void);
+QZ_EXPORT QzWord Qz_InitPolygonToolClass(Qz_GlobalData* globalData);
+QZ_EXPORT void Qz_CleanupPolygonToolClass(void);
+QZ_EXPORT QzWord Qz_InitSymmetryToolClass(Qz_GlobalData* globalData);
+QZ_EXPORT void Qz_CleanupSymmetryToolClass(void);
+QZ_EXPORT QzWord Qz_InitColourPickerToolClass(Qz_GlobalData* globalData);
+QZ_EXPORT void Qz_CleanupColourPickerToolClass(void);
+QZ_EXPORT QzWord Qz_InitPositionToolClass(Qz_GlobalData* globalData);
+QZ_EXPORT void Qz_CleanupPositionToolClass(void);
+QZ_EXPORT QzWord Qz_InitCloneToolClass(Qz_GlobalData* globalData);
+QZ_EXPORT void Qz_CleanupCloneToolClass(void);
 QZ_EXTERN_C_END

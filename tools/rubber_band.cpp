@@ -2,6 +2,10 @@
 
 #include <algorithm>
 
+#include "objects/object_services.h"
+#include "objects/qz_draw_info.h"
+#include "objects/qz_root.h"
+
 namespace qz::tools {
 namespace {
 
@@ -25,6 +29,18 @@ void drawRubberBand(RastPort* rp, const BandBox& box, int32_t x0, int32_t y0, in
   }
   SetABPenDrMd(rp, savedPen, rp->BgPen, savedMode);
   rp->cp_x = savedX, rp->cp_y = savedY;
+}
+
+void drawLayerBands(Qz_Image* image, Qz_Image* layer, const std::vector<int32_t>& p) {
+  Qz_Object* view = image ? Qz_CurrentViewOf(image) : nullptr;
+  const auto* box = reinterpret_cast<const Qz_LayoutBox*>(Qz_DoMethod(view, kRootGetLayoutBox));
+  Qz_DrawInfo* info = view && box ? Qz_LockDrawInfo(view) : nullptr;
+  if (!info) return;
+  const BandBox band{box->left, box->top, box->left + box->width - 1, box->top + box->height - 1};
+  for (size_t i = 2; i + 1 < p.size(); i += 2)
+    drawRubberBand(info->rastPort, band, LayerToWindowX(layer, p[i - 2]), LayerToWindowY(layer, p[i - 1]),
+                   LayerToWindowX(layer, p[i]), LayerToWindowY(layer, p[i + 1]));
+  Qz_UnlockDrawInfo(view);
 }
 
 }  // namespace qz::tools

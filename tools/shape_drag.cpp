@@ -10,6 +10,7 @@
 #include "objects/qz_root.h"
 #include "platform/windows.h"
 #include "tools/rubber_band.h"
+#include "tools/shape_action.h"
 
 namespace qz::tools {
 namespace {
@@ -28,12 +29,15 @@ std::vector<int32_t> Qz__PreviewPoints(const ShapeDrag& d, Shape shape) {
     case Shape::Line: return {x, y, x + d.extent.dx, y + d.extent.dy};
     case Shape::Rectangle: return rectangleCorners(x, y, d.extent);
     case Shape::Ellipse: return ellipseOutline(x, y, d.extent.dx, d.extent.dy);
+    case Shape::Curve:
+    case Shape::Polygon: break;
   }
   return {};
 }
 
 // Draws the preview, or takes it away: complement mode, so twice is nothing.
 void Qz__Preview(const ShapeDrag& d, Shape shape, Qz_Image* image, Qz_Image* layer) {
+  if (shape != Shape::Rectangle) return drawLayerBands(image, layer, Qz__PreviewPoints(d, shape));
   Qz_Object* view = Qz_CurrentViewOf(image);
   const auto* box = reinterpret_cast<const Qz_LayoutBox*>(Qz_DoMethod(view, kRootGetLayoutBox));
   Qz_DrawInfo* info = view && box ? Qz_LockDrawInfo(view) : nullptr;
@@ -41,16 +45,14 @@ void Qz__Preview(const ShapeDrag& d, Shape shape, Qz_Image* image, Qz_Image* lay
   const BandBox band{box->left, box->top, box->left + box->width - 1, box->top + box->height - 1};
   std::vector<int32_t> p = Qz__PreviewPoints(d, shape);
   for (size_t i = 0; i < p.size(); i += 2) p[i] = LayerToWindowX(layer, p[i]), p[i + 1] = LayerToWindowY(layer, p[i + 1]);
-  if (shape == Shape::Rectangle && p[0] != p[2] && p[1] != p[5]) {
+  if (p[0] != p[2] && p[1] != p[5]) {
     // Four runs that share no pixel: top, right, bottom, left.
     drawRubberBand(info->rastPort, band, p[0], p[1], p[2] - 1, p[1]);
     drawRubberBand(info->rastPort, band, p[2], p[1], p[2], p[5] - 1);
     drawRubberBand(info->rastPort, band, p[2], p[5], p[0] + 1, p[5]);
     drawRubberBand(info->rastPort, band, p[0], p[5], p[0], p[1] + 1);
-  } else if (shape == Shape::Rectangle) {
-    drawRubberBand(info->rastPort, band, p[0], p[1], p[4], p[5]);
   } else {
-    for (size_t i = 2; i < p.size(); i += 2) drawRubberBand(info->rastPort, band, p[i - 2], p[i - 1], p[i], p[i + 1]);
+    drawRubberBand(info->rastPort, band, p[0], p[1], p[4], p[5]);
   }
   Qz_UnlockDrawInfo(view);
 }
@@ -71,18 +73,7 @@ void Qz__Finish(ShapeDrag& d, Shape shape, Qz_Object* tool, uint32_t strokeFlags
   const uint32_t button = uint32_t(d.pressed);
   const std::vector<int32_t> points = Qz__PreviewPoints(d, shape);
   Qz__End(d);
-  Qz_Object* action = Qz_CreateObject("RootAction", kActionSetTool, tool, kActionSetQualifier, button,
-                                      kActionSetFlags, strokeFlags, 0u);
-  if (!action) return;
-  for (size_t i = 0; i < points.size(); i += 2)
-    Qz_DoMethod(action, kActionStartPoints, kActionSetX, uint32_t(points[i]), kActionSetY, uint32_t(points[i + 1]),
-                0u);
-  Qz_DoMethod(action, kActionRecomputeBounds);
-  if (!Qz_AddLayerAction(layer, action, 0)) {
-    Qz_DisposeObject(action);
-    return;
-  }
-  Qz_DoMethod(action, kActionApply);
+  drawShape(tool, button, strokeFlags, layer, points);
 }
 
 }  // namespace

@@ -12,7 +12,8 @@
 
 namespace qz::tools {
 
-enum class Shape { Line, Rectangle, Ellipse };
+// Line, rectangle and ellipse are drags; the curve and the polygon are clicked.
+enum class Shape { Line, Rectangle, Ellipse, Curve, Polygon };
 
 // Told to the application at the press (1) and the release or cancel (0).
 inline constexpr uint32_t kToolDragging = 0x130078;

@@ -2,9 +2,11 @@
 
 #include "actions/qz_actions.h"
 #include "gadgets/qz_widgets.h"
-#include "objects/catalogue.h"
-#include "objects/qz_notify.h"
+#include "platform/windows.h"
+#include "tools/curve_drag.h"
+#include "tools/polygon_clicks.h"
 #include "tools/qz_root_tool.h"
+#include "tools/tool_button.h"
 
 namespace qz::tools {
 namespace {
@@ -15,6 +17,8 @@ struct ShapeToolObject {
   Qz_Object header{};  // super: the RootTool
   Qz_Object* button = nullptr;
   ShapeDrag drag;
+  CurveDrag curve;
+  PolygonClicks polygon;
 };
 
 const QzWord kPaintCursorTags[] = {kToolSetCursorKind, kToolCursorPaint, TAG_DONE, 0};
@@ -30,15 +34,17 @@ bool Qz__Filled(ShapeToolObject* t, const ShapeToolTraits& traits) {
 
 uint32_t Qz__StrokeFlags(ShapeToolObject* t, const ShapeToolTraits& traits) {
   if (traits.shape == Shape::Line) return kActionLines;
+  if (traits.shape == Shape::Curve) return kActionCurve;
   return Qz__Filled(t, traits) ? kActionPolygon : kActionOutline;
 }
 
-QzWord Qz__Activate(ShapeToolObject* t, uint32_t id, const QzWord* args) {
-  const QzWord result = Qz_DoMethodA(t->header.super, id, args);
-  const bool lit = Qz_DoMethod(t->button, kToolButtonGetState) != 0;
-  if (id == kToolActivate && !lit) Qz_DoMethod(t->button, kRootSelect);
-  if (id == kToolDeactivate && lit) Qz_DoMethod(t->button, kRootDeselect);
-  return result;
+QzWord Qz__Input(ShapeToolObject* t, const ShapeToolTraits& traits, Qz_Object* tool, Qz_Image* image,
+                 const Qz_InputEvent* e) {
+  switch (traits.shape) {
+    case Shape::Curve: return curveDragInput(t->curve, tool, image, e);
+    case Shape::Polygon: return polygonInput(t->polygon, tool, Qz__StrokeFlags(t, traits), image, e);
+    default: return shapeDragInput(t->drag, traits.shape, tool, Qz__StrokeFlags(t, traits), image, e);
+  }
 }
 
 QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
@@ -49,30 +55,28 @@ QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
     case kToolButtonSetState:
       if (Qz_DoMethod(t->button, kToolButtonGetState) != args[0]) Qz_DoMethod(t->button, kToolButtonSetState, args[0]);
       return args[0];
-    case kToolInputMethod: {
-      Qz_Object* outer = Qz_GetTopMostObject(object);
-      return shapeDragInput(t->drag, traits.shape, outer, Qz__StrokeFlags(t, traits),
-                            reinterpret_cast<Qz_Image*>(args[0]), reinterpret_cast<const Qz_InputEvent*>(args[1]));
-    }
+    case kToolInputMethod:
+      return Qz__Input(t, traits, Qz_GetTopMostObject(object), reinterpret_cast<Qz_Image*>(args[0]),
+                       reinterpret_cast<const Qz_InputEvent*>(args[1]));
     case kToolActivate:
-    case kToolDeactivate: return Qz__Activate(t, id, args);
+    case kToolDeactivate: return activateWithButton(object, t->button, id, args);
     default: return qz::kit::inherited(object, id, args);
   }
 }
 
 bool Qz__SetUp(Qz_Object* object) {
-  ShapeToolObject* t = Qz__Self(object);
   const ShapeToolTraits& traits = Qz__Traits(object);
-  t->button = Qz_AddObject(object->super, "ToolButton", kRootSetToolTip,
-                           traits.tip ? Qz_CatalogString(traits.tip) : "");
-  if (!t->button) return true;
-  for (uint32_t i = 0; i < traits.pictureCount; ++i)
-    Qz_AddObject(t->button, "BitMap", kBitMapLoad, traits.pictures[i]);
-  Qz_AddNotify(t->button, kRootSelect, kNotifyAnyValue, object, 1, kToolActivate);
-  if (traits.hasFilledVariant)
-    Qz_AddNotify(t->button, kToolButtonSetState, kNotifyAnyValue, object, 2, kToolButtonSetState,
-                 kNotifyTriggerValue);
+  Qz__Self(object)->button = addToolButton(object, traits.tip, {traits.pictures, traits.pictureCount},
+                                           traits.hasFilledVariant);
   return true;
+}
+
+// A shape half drawn lets the pointer go with the tool.
+void Qz__TearDown(Qz_Object* object) {
+  ShapeToolObject* t = Qz__Self(object);
+  endCurveDrag(t->curve);
+  endPolygon(t->polygon);
+  if (t->drag.window) Qz_UngrabMousePointer(t->drag.window);
 }
 
 }  // namespace
@@ -81,7 +85,7 @@ qz::kit::ClassDecl shapeToolClass(const char* name, uint32_t classId, const Shap
   return {.name = name, .superName = "RootTool", .classId = classId,
           .instance = qz::kit::instanceOf<ShapeToolObject>(), .handler = Qz__Dispatch,
           .superTags = reinterpret_cast<const TagItem*>(kPaintCursorTags), .setUp = Qz__SetUp,
-          .family = &traits};
+          .tearDown = Qz__TearDown, .family = &traits};
 }
 
 }  // namespace qz::tools

@@ -34,6 +34,7 @@ QZ_PANEL_CLASS(PluginContainerWindow)
 QZ_PANEL_CLASS(ToolOptionsPlugin)
 QZ_PANEL_CLASS(ModeOptionsPlugin)
 QZ_PANEL_CLASS(PreviewPlugin)
+QZ_PANEL_CLASS(MediaPlugin)
 
 namespace {
 
@@ -45,7 +46,8 @@ const std::pair<Init, Cleanup> kClasses[] = {
     {Qz_InitPluginContainerWindowClass, Qz_CleanupPluginContainerWindowClass},
     {Qz_InitToolOptionsPluginClass, Qz_CleanupToolOptionsPluginClass},
     {Qz_InitModeOptionsPluginClass, Qz_CleanupModeOptionsPluginClass},
-    {Qz_InitPreviewPluginClass, Qz_CleanupPreviewPluginClass}};
+    {Qz_InitPreviewPluginClass, Qz_CleanupPreviewPluginClass},
+    {Qz_InitMediaPluginClass, Qz_CleanupMediaPluginClass}};
 
 std::string textOf(Qz_Object* object) {
   size_t length = 0;
@@ -82,9 +84,9 @@ TEST_F(LayoutTest, DefaultHoldsTheMainPanelWindowWithOnePagePerPanel) {
   EXPECT_EQ(Qz_GetObjectClassID(window), kPluginContainerWindowClassId);
   Qz_Object* container = member(window, 0);
   EXPECT_EQ(Qz_GetObjectClassID(container), kPluginContainerClassId);
-  EXPECT_EQ(Qz_DoMethod(container, kQzContainerPageCount), 3u);
+  EXPECT_EQ(Qz_DoMethod(container, kQzContainerPageCount), 4u);
   const std::string text = textOf(root);
-  for (const char* panel : {"ToolOptionsPlugin", "ModeOptionsPlugin", "PreviewPlugin"})
+  for (const char* panel : {"ToolOptionsPlugin", "ModeOptionsPlugin", "MediaPlugin", "PreviewPlugin"})
     EXPECT_NE(text.find(panel), std::string::npos) << panel;
   Qz_DisposeObject(root);
 }

@@ -21,10 +21,11 @@
 #include "raster/canvas.h"
 #include "tools/qz_root_tool.h"
 #include "tools/rubber_band.h"
+#include "tools/tool_fixture.h"
 
 namespace {
 
-constexpr int32_t kWidth = 40, kHeight = 30;
+constexpr int32_t kWidth = qz::test::kWidth, kHeight = qz::test::kHeight;
 
 // ---- a media that records the stroke messages it gets ------------------------------
 
@@ -97,33 +98,18 @@ struct Point {
   bool operator==(const Point&) const = default;
 };
 
-class DrawToolTest : public ::testing::Test {
+class DrawToolTest : public qz::test::ToolFixture {
  protected:
   void SetUp() override {
     gMessages.clear();
-    doc_ = reinterpret_cast<Qz_Image*>(Qz_CreateObject("Image", kQzImageSetType, kQzDocument));
-    ASSERT_NE(Qz_AllocImage(doc_, kWidth, kHeight, 24, kQzAllocNoThread, nullptr), nullptr);
-    auto* layer = reinterpret_cast<Qz_Image*>(Qz_CreateObject("Image", kQzImageSetType, kQzPaintLayer));
-    layer->parent = doc_;
-    ASSERT_NE(Qz_AllocImage(layer, kWidth, kHeight, 8, kQzAllocNoThread, nullptr), nullptr);
-    Qz_DoMethod(&doc_->object, kQzImageAddLayer, layer);
-    Qz_DoMethod(&doc_->object, kQzImageMakeActive, layer);
-    layer_ = layer;
+    ToolFixture::SetUp();
     doc_->media = Qz_CreateObject("RecordingMedia");
-    view_ = Qz_CreateObject("Root");
-    Qz_RootInstance(view_)->userData = qz::toWord(doc_);
-    auto* box = reinterpret_cast<Qz_LayoutBox*>(Qz_DoMethod(view_, kRootGetLayoutBox));
-    box->left = 0, box->top = 0, box->width = kWidth, box->height = kHeight;
-    Qz_SetCurrentView(doc_, view_);
     tool_ = Qz_CreateObject("DrawTool");
     ASSERT_NE(tool_, nullptr);
   }
   void TearDown() override {
-    Qz_DisposeObject(tool_);
-    Qz_SetCurrentView(doc_, nullptr);
-    Qz_DisposeObject(view_);
     Qz_Object* media = doc_->media;
-    Qz_DisposeObject(&doc_->object);
+    ToolFixture::TearDown();
     Qz_DisposeObject(media);
   }
   QzWord Input(uint32_t cls, uint32_t code, int16_t x, int16_t y, QzTabletData* tablet = nullptr,
@@ -135,8 +121,6 @@ class DrawToolTest : public ::testing::Test {
   QzWord Press(int16_t x, int16_t y, uint32_t code = SELECTDOWN) { return Input(IDCMP_MOUSEBUTTONS, code, x, y); }
   QzWord Move(int16_t x, int16_t y) { return Input(IDCMP_MOUSEMOVE, 0, x, y); }
   QzWord Release(int16_t x, int16_t y, uint32_t code = SELECTUP) { return Input(IDCMP_MOUSEBUTTONS, code, x, y); }
-  Qz_Object* Newest() { return qz::actions::listFirst(Qz_GetUndoList(doc_)); }
-  uint32_t ListLength() { return uint32_t(Qz_DoMethod(Qz_GetUndoList(doc_), kLinkedListCount)); }
   static std::vector<Point> Points(Qz_Object* action) {
     std::vector<Point> out;
     auto* list = reinterpret_cast<Qz_Object*>(Qz_DoMethod(action, kActionGetPoints));
@@ -145,10 +129,6 @@ class DrawToolTest : public ::testing::Test {
     return out;
   }
 
-  Qz_Image* doc_ = nullptr;
-  Qz_Image* layer_ = nullptr;
-  Qz_Object* view_ = nullptr;
-  Qz_Object* tool_ = nullptr;
 };
 
 TEST_F(DrawToolTest, AMouseStrokeRecordsItsPointsAndEndsTheMediaStroke) {

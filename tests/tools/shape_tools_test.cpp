@@ -1,19 +1,23 @@
-// The line, rectangle, ellipse and fill tools: the shapes' geometry (Shift
-// constraints, corners of reversed drags, the traced ellipse) and scripted
-// drags and clicks that each leave one action on the layer's undo list.
+// The shape and fill tools: the shapes' geometry (Shift constraints, corners
+// of reversed drags, the traced ellipse) and scripted drags and clicks that
+// each leave one action on the layer's undo list, taken back by one undo.
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "actions/action_internal.h"
+#include "actions/qz_actions.h"
 #include "gadgets/qz_input_event.h"
+#include "gadgets/qz_sliders.h"
 #include "gadgets/qz_widgets.h"
 #include "image/qz_image.h"
 #include "objects/qz_linked_list.h"
+#include "objects/qz_notify.h"
 #include "objects/qz_root.h"
 #include "platform/windows.h"
 #include "tools/qz_root_tool.h"
 #include "tools/shape_geometry.h"
+#include "tools/tool_fixture.h"
 
 namespace {
 
@@ -64,9 +68,7 @@ TEST(ShapeGeometry, EllipseOutline) {
 
 // ---- scripted input ---------------------------------------------------------------
 
-constexpr int32_t kWidth = 40, kHeight = 30;
-
-class ShapeToolTest : public ::testing::Test {
+class ShapeToolTest : public qz::test::ToolFixture {
  protected:
   static void SetUpTestSuite() {
     Qz_GlobalData* g = Qz_GetGlobalData();
@@ -74,66 +76,22 @@ class ShapeToolTest : public ::testing::Test {
     Qz_InitRectangleToolClass(g);
     Qz_InitEllipseToolClass(g);
     Qz_InitFillToolClass(g);
+    Qz_InitCurveToolClass(g);
+    Qz_InitPolygonToolClass(g);
+    Qz_InitSymmetryToolClass(g);
   }
   static void TearDownTestSuite() {
+    Qz_CleanupSymmetryToolClass();
+    Qz_CleanupPolygonToolClass();
+    Qz_CleanupCurveToolClass();
     Qz_CleanupFillToolClass();
     Qz_CleanupEllipseToolClass();
     Qz_CleanupRectangleToolClass();
     Qz_CleanupLineToolClass();
   }
-  void SetUp() override {
-    doc_ = reinterpret_cast<Qz_Image*>(Qz_CreateObject("Image", kQzImageSetType, kQzDocument));
-    ASSERT_NE(Qz_AllocImage(doc_, kWidth, kHeight, 24, kQzAllocNoThread, nullptr), nullptr);
-    auto* layer = reinterpret_cast<Qz_Image*>(Qz_CreateObject("Image", kQzImageSetType, kQzPaintLayer));
-    layer->parent = doc_;
-    ASSERT_NE(Qz_AllocImage(layer, kWidth, kHeight, 8, kQzAllocNoThread, nullptr), nullptr);
-    Qz_DoMethod(&doc_->object, kQzImageAddLayer, layer);
-    Qz_DoMethod(&doc_->object, kQzImageMakeActive, layer);
-    layer_ = layer;
-    view_ = Qz_CreateObject("Root");
-    Qz_RootInstance(view_)->userData = qz::toWord(doc_);
-    auto* box = reinterpret_cast<Qz_LayoutBox*>(Qz_DoMethod(view_, kRootGetLayoutBox));
-    box->left = 0, box->top = 0, box->width = kWidth, box->height = kHeight;
-    Qz_SetCurrentView(doc_, view_);
-  }
-  void TearDown() override {
-    Qz_DisposeObject(tool_);
-    Qz_SetCurrentView(doc_, nullptr);
-    Qz_DisposeObject(view_);
-    Qz_DisposeObject(&doc_->object);
-  }
-  void Use(const char* cls, uint32_t state = 0) {
-    tool_ = Qz_CreateObject(cls);
-    ASSERT_NE(tool_, nullptr);
-    if (state) Qz_DoMethod(tool_, kToolButtonSetState, state);
-  }
-  QzWord Input(uint32_t cls, uint32_t code, int16_t x, int16_t y, uint16_t qualifier = 0) {
-    Qz_InputEvent e{};
-    e.cls = cls, e.code = code, e.mouseX = x, e.mouseY = y, e.qualifier = qualifier;
-    return Qz_DoMethod(tool_, kToolInputMethod, doc_, &e);
-  }
-  void Drag(int16_t x0, int16_t y0, int16_t x1, int16_t y1, bool right = false, uint16_t qualifier = 0) {
-    Input(IDCMP_MOUSEBUTTONS, right ? MENUDOWN : SELECTDOWN, x0, y0);
-    Input(IDCMP_MOUSEMOVE, 0, x1, y1, qualifier);
-    Input(IDCMP_MOUSEBUTTONS, right ? MENUUP : SELECTUP, x1, y1, qualifier);
-  }
-  Qz_Object* Newest() { return qz::actions::listFirst(Qz_GetUndoList(doc_)); }
-  uint32_t ListLength() { return uint32_t(Qz_DoMethod(Qz_GetUndoList(doc_), kLinkedListCount)); }
-  static std::vector<int32_t> Points(Qz_Object* action) {
-    std::vector<int32_t> out;
-    auto* list = reinterpret_cast<Qz_Object*>(Qz_DoMethod(action, kActionGetPoints));
-    for (Qz_Object* p = list ? qz::actions::listFirst(list) : nullptr; p; p = qz::actions::listOlder(list, p)) {
-      out.push_back(int32_t(Qz_DoMethod(p, kActionGetX)));
-      out.push_back(int32_t(Qz_DoMethod(p, kActionGetY)));
-    }
-    return out;
-  }
-
-  Qz_Image* doc_ = nullptr;
-  Qz_Image* layer_ = nullptr;
-  Qz_Object* view_ = nullptr;
-  Qz_Object* tool_ = nullptr;
 };
+
+constexpr int32_t kWidth = qz::test::kWidth, kHeight = qz::test::kHeight;
 
 TEST_F(ShapeToolTest, AFilledRectangleIsOneActionWithItsCornersAndFillsTheLayer) {
   Use("RectangleTool", 2);
@@ -191,6 +149,161 @@ TEST_F(ShapeToolTest, EachFillClickIsOneFloodFillWithTheToolsValues) {
   EXPECT_EQ(layer_->grey[5][25], 0);
   Input(IDCMP_MOUSEBUTTONS, SELECTDOWN, 100, 100);  // outside the view
   EXPECT_EQ(ListLength(), before + 1);
+  // The options panel's sliders: tolerance then softness, each in a row after the title.
+  auto* panel = reinterpret_cast<Qz_Object*>(Qz_DoMethod(tool_, kToolGetOptions));
+  ASSERT_NE(panel, nullptr);
+  auto* row = reinterpret_cast<Qz_Object*>(Qz_DoMethod(panel, kLinkedListLast));
+  Qz_DoMethod(reinterpret_cast<Qz_Object*>(Qz_DoMethod(row, kLinkedListLast)), kValueSet, 80u);
+  row = reinterpret_cast<Qz_Object*>(Qz_DoMethod(panel, kLinkedListPrevious, row));
+  Qz_DoMethod(reinterpret_cast<Qz_Object*>(Qz_DoMethod(row, kLinkedListLast)), kValueSet, 300u);
+  Click(25, 5);
+  ASSERT_EQ(ListLength(), before + 2);
+  EXPECT_EQ(Qz_DoMethod(Newest(), kFloodFillGetTolerance), 255u) << "the slider keeps to its range";
+  EXPECT_EQ(Qz_DoMethod(Newest(), kFloodFillGetSoftness), 80u);
+}
+
+// The application hears 1 at the press and 0 at the release or the cancel.
+std::vector<QzWord> gDragging;
+void RecordDragging(QzWord, Qz_Object*, uint32_t, const QzWord* value) { gDragging.push_back(value[0]); }
+
+TEST_F(ShapeToolTest, TheApplicationIsToldWhileADragLastsAndOneUndoTakesTheShapeBack) {
+  Qz_ImageBase* base = Qz_GetImageBase();
+  Qz_Object* const savedApplication = base->application;
+  base->application = Qz_CreateObject("Root");
+  Qz_AddCallBackNotify(base->application, 0x130078, kNotifyAnyValue, RecordDragging, 0);
+  gDragging.clear();
+  Use("RectangleTool", 2);
+  const uint32_t before = ListLength();
+  Input(IDCMP_MOUSEBUTTONS, SELECTDOWN, 5, 5);
+  EXPECT_EQ(gDragging, (std::vector<QzWord>{1}));
+  Input(IDCMP_MOUSEMOVE, 0, 15, 12);
+  Input(IDCMP_MOUSEBUTTONS, SELECTUP, 15, 12);
+  EXPECT_EQ(gDragging, (std::vector<QzWord>{1, 0}));
+  Input(IDCMP_MOUSEBUTTONS, SELECTDOWN, 5, 5);
+  Input(IDCMP_MOUSEBUTTONS, MENUDOWN, 5, 5);  // cancelled
+  EXPECT_EQ(gDragging, (std::vector<QzWord>{1, 0, 1, 0}));
+  Qz_DisposeObject(base->application);
+  base->application = savedApplication;
+
+  ASSERT_EQ(ListLength(), before + 1);
+  EXPECT_EQ(layer_->grey[8][10], 255);
+  ASSERT_EQ(Qz_UndoImageAction(doc_), 1u);
+  EXPECT_EQ(ListLength(), before);
+  EXPECT_EQ(layer_->grey[8][10], 0);
+}
+
+TEST_F(ShapeToolTest, APolygonClosesOnItsFirstOrItsLastVertex) {
+  const std::vector<int32_t> abca = {5, 5, 25, 5, 25, 20, 5, 5};
+  const struct {
+    uint32_t state;
+    int16_t closeX, closeY;  // the closing click
+    uint32_t flags;
+  } cases[] = {{1, 5, 5, kActionOutline}, {2, 25, 20, kActionPolygon}};
+  for (const auto& c : cases) {
+    Qz_DisposeObject(tool_);
+    Use("PolygonTool", c.state);
+    const uint32_t before = ListLength();
+    Click(5, 5);
+    Input(IDCMP_MOUSEMOVE, 0, 25, 5);
+    Click(25, 5);
+    Click(25, 20);
+    EXPECT_EQ(ListLength(), before) << "no action before the polygon closes";
+    Click(c.closeX, c.closeY);
+    ASSERT_EQ(ListLength(), before + 1);
+    EXPECT_EQ(Qz_DoMethod(Newest(), kActionGetFlags), c.flags);
+    EXPECT_EQ(Points(Newest()), abca);
+  }
+  EXPECT_EQ(layer_->grey[8][20], 255);  // inside the filled triangle
+  EXPECT_EQ(layer_->grey[18][8], 0);    // outside it
+}
+
+TEST_F(ShapeToolTest, APolygonIsCancelledByTheOtherButtonAndNeedsThreeVertices) {
+  Use("PolygonTool", 2);
+  const uint32_t before = ListLength();
+  Click(5, 5);
+  Click(25, 5);
+  Input(IDCMP_MOUSEBUTTONS, MENUDOWN, 25, 20);
+  EXPECT_EQ(Input(IDCMP_MOUSEBUTTONS, MENUUP, 25, 20), 1u);
+  Click(25, 20);  // starts a new polygon
+  Click(10, 10);
+  Click(10, 10);  // two vertices enclose nothing
+  EXPECT_EQ(ListLength(), before);
+  Click(5, 5);
+  Click(100, 100);  // outside the view: no vertex
+  Click(25, 5);
+  Click(25, 20);
+  Click(25, 20);
+  ASSERT_EQ(ListLength(), before + 1);
+  EXPECT_EQ(Points(Newest()), (std::vector<int32_t>{5, 5, 25, 5, 25, 20, 5, 5}));
+}
+
+TEST_F(ShapeToolTest, ACurveIsDraggedToItsEndThenBentThroughItsMiddle) {
+  Use("CurveTool");
+  const uint32_t before = ListLength();
+  Input(IDCMP_MOUSEBUTTONS, SELECTDOWN, 5, 5);
+  Input(IDCMP_MOUSEMOVE, 0, 20, 6);
+  Input(IDCMP_MOUSEBUTTONS, SELECTUP, 25, 5);  // the end
+  Input(IDCMP_MOUSEMOVE, 0, 12, 18);
+  EXPECT_EQ(ListLength(), before);
+  Input(IDCMP_MOUSEBUTTONS, SELECTDOWN, 15, 20);  // the middle
+  Input(IDCMP_MOUSEBUTTONS, SELECTUP, 15, 20);    // the idle tool ignores it
+  ASSERT_EQ(ListLength(), before + 1);
+  EXPECT_EQ(Qz_DoMethod(Newest(), kActionGetFlags), uint32_t(kActionCurve));
+  EXPECT_EQ(Points(Newest()), (std::vector<int32_t>{5, 5, 15, 20, 25, 5}));
+  // A window going inactive while the curve bends drops it.
+  Drag(5, 5, 25, 5);
+  Input(IDCMP_INACTIVEWINDOW, 0, 0, 0);
+  Click(15, 20);  // starts a new curve
+  EXPECT_EQ(ListLength(), before + 1);
+}
+
+TEST_F(ShapeToolTest, SymmetryStrokesCarryTheSlidersNumberOfCopies) {
+  Use("SymmetryTool");
+  auto* panel = reinterpret_cast<Qz_Object*>(Qz_DoMethod(tool_, kToolGetOptions));
+  ASSERT_NE(panel, nullptr);
+  auto* slider = reinterpret_cast<Qz_Object*>(Qz_DoMethod(panel, kLinkedListLast));
+  const struct {
+    QzWord slider;  // 0: left as made
+    uint32_t copies;
+  } cases[] = {{0, 6}, {1, 1}, {20, 20}};
+  for (const auto& c : cases) {
+    if (c.slider) Qz_DoMethod(slider, kValueSet, c.slider);
+    const uint32_t before = ListLength();
+    Drag(5, 5, 15, 9);
+    ASSERT_EQ(ListLength(), before + 1);
+    EXPECT_EQ(Qz_DoMethod(Newest(), kActionGetFlags), uint32_t(kActionFreehand));
+    EXPECT_EQ(Qz_DoMethod(Newest(), kActionGetSymmetry), c.copies);
+  }
+}
+
+uint32_t PaintedPixels(const Qz_Image* layer) {
+  uint32_t painted = 0;
+  for (int32_t y = 0; y < layer->height; ++y)
+    for (int32_t x = 0; x < layer->width; ++x) painted += layer->grey[y][x] != 0;
+  return painted;
+}
+
+TEST_F(ShapeToolTest, EveryFilledShapeAndFillIsTakenBackByOneUndo) {
+  const struct {
+    const char* tool;
+    void (*draw)(ShapeToolTest&);
+  } cases[] = {
+      {"RectangleTool", [](ShapeToolTest& t) { t.Drag(5, 5, 15, 12); }},
+      {"EllipseTool", [](ShapeToolTest& t) { t.Drag(20, 15, 26, 20); }},
+      {"PolygonTool", [](ShapeToolTest& t) { t.Click(5, 5), t.Click(30, 5), t.Click(15, 25), t.Click(5, 5); }},
+      {"FillTool", [](ShapeToolTest& t) { t.Click(5, 5); }},
+  };
+  for (const auto& c : cases) {
+    Qz_DisposeObject(tool_);
+    Use(c.tool, 2);
+    const uint32_t before = ListLength();
+    c.draw(*this);
+    ASSERT_EQ(ListLength(), before + 1) << c.tool;
+    EXPECT_GT(PaintedPixels(layer_), 0u) << c.tool;
+    ASSERT_EQ(Qz_UndoImageAction(doc_), 1u) << c.tool;
+    EXPECT_EQ(ListLength(), before) << c.tool;
+    EXPECT_EQ(PaintedPixels(layer_), 0u) << c.tool;
+  }
 }
 
 }  // namespace
