@@ -97,7 +97,7 @@ class UndoMovesTest : public ActionTest {
 struct Probe {
   const char* name;
   uint32_t flags;
-  bool failUndo, failRedo, notUndoable;
+  bool failUndo = false, failRedo = false, notUndoable = false;
 };
 
 TEST_F(UndoMovesTest, UndoAndRedoMoveWholeStepsAndKeepWhatFails) {
@@ -280,8 +280,12 @@ TEST_F(UndoMovesTest, UndoAndRedoDownToAChosenStep) {
     SCOPED_TRACE(c.name);
     Qz_Image* doc = MakeDocument(4, 4, 1);
     const auto probes = AddProbes(doc, c.probes);
-    if (c.undoTo >= 0) EXPECT_EQ(Qz_UndoImageActionsTo(doc, probes[size_t(c.undoTo)]), 1u);
-    if (c.redoTo >= 0) Qz_RedoImageActionsTo(doc, probes[size_t(c.redoTo)]);
+    if (c.undoTo >= 0) {
+      EXPECT_EQ(Qz_UndoImageActionsTo(doc, probes[size_t(c.undoTo)]), 1u);
+    }
+    if (c.redoTo >= 0) {
+      Qz_RedoImageActionsTo(doc, probes[size_t(c.redoTo)]);
+    }
     EXPECT_EQ(Names(Qz_GetUndoList(doc)), c.undoList);
     EXPECT_EQ(Names(Qz_GetRedoList(doc)), c.redoList);
     TearDown();

@@ -215,7 +215,9 @@ TEST_F(LayoutTest, FirstLayoutLabelsEachTabAndLoadsItsPicture) {
     auto* label = reinterpret_cast<const char*>(Qz_DoMethod(member(tab, 4), kRootGetLabel));
     ASSERT_NE(label, nullptr) << i;
     EXPECT_STREQ(label, expected ? expected : "") << i;
-    if (i == 0) EXPECT_STREQ(label, "Tool");
+    if (i == 0) {
+      EXPECT_STREQ(label, "Tool");
+    }
     const bool exists = path && std::filesystem::exists(path);
     pictures += exists;
     EXPECT_EQ(Qz_DoMethod(member(tab, 1), kBitMapGetBitMap) != 0, exists) << i << " " << (path ? path : "");
