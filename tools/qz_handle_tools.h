@@ -11,6 +11,9 @@ inline constexpr uint32_t kPositionActionToolClassId = 0x17790000;
 inline constexpr uint32_t kButtonToolClassId = 0x17820000;
 inline constexpr uint32_t kCropToolClassId = 0x177d0000;
 inline constexpr uint32_t kMagnifyToolClassId = 0x17750000;
+inline constexpr uint32_t kTextToolClassId = 0x17780000;
+// Its own id: the one first given to it belongs to the ellipse tool.
+inline constexpr uint32_t kTransformToolClassId = 0x17830000;
 
 // The handle editor's mode word: bit 1 replays the layer after each change,
 // bit 2 lets a press outside the current action choose another one.
@@ -29,4 +32,8 @@ QZ_EXPORT QzWord Qz_InitMagnifyToolClass(Qz_GlobalData* globalData);
 QZ_EXPORT void Qz_CleanupMagnifyToolClass(void);
 QZ_EXPORT QzWord Qz_InitButtonToolClass(Qz_GlobalData* globalData);
 QZ_EXPORT void Qz_CleanupButtonToolClass(void);
+QZ_EXPORT QzWord Qz_InitTextToolClass(Qz_GlobalData* globalData);
+QZ_EXPORT void Qz_CleanupTextToolClass(void);
+QZ_EXPORT QzWord Qz_InitTransformToolClass(Qz_GlobalData* globalData);
+QZ_EXPORT void Qz_CleanupTransformToolClass(void);
 QZ_EXTERN_C_END
