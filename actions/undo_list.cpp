@@ -76,6 +76,13 @@ void Qz__CapUndoMemory(Qz_Image* image, Qz_Object* list, Qz_Object* added) {
   }
 }
 
+// A fix lays down what was painted with the settings in force; the layer
+// then takes the colour and mode chosen since, so that the next stroke is
+// painted with them (a re-render does the same on its own path).
+void Qz__TakeChosenSettings(Qz_Image* layer) {
+  if (Qz_DoLayerDoesntNeedsFixing) Qz_DoLayerDoesntNeedsFixing(layer);
+}
+
 void Qz__FixPendingChanges(Qz_Image* layer, Qz_Image* document) {
   const bool needs = layer->needsFixing.load() != 0 ||
                      (layer->activeLayer && layer->activeLayer->needsFixing.load() != 0);
@@ -83,6 +90,7 @@ void Qz__FixPendingChanges(Qz_Image* layer, Qz_Image* document) {
   Qz_Object* documentObject = qz::imageObject(document);
   if (document->compositingSuspended.load()) {
     Qz_DoMethod(documentObject, kQzImageFix, 0u);
+    Qz__TakeChosenSettings(layer);
     return;
   }
   Qz_ImageBase* base = Qz_GetImageBase();
@@ -92,9 +100,10 @@ void Qz__FixPendingChanges(Qz_Image* layer, Qz_Image* document) {
   }
   Qz_Image* active = document->activeLayer;
   if (!active) return;
-  if (active->type == kQzImageLayer || (!next_layer(active) && !prev_layer(active)))
+  if (active->type == kQzImageLayer || (!next_layer(active) && !prev_layer(active))) {
     Qz_DoMethod(documentObject, kQzImageFix, 0u);
-  else
+    Qz__TakeChosenSettings(layer);
+  } else
     Qz_RedoLayerChanges(active);
 }
 
