@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <mutex>
 
 #include "actions/qz_actions.h"
 #include "objects/qz_class_kit.h"
@@ -34,6 +35,9 @@ inline Qz_Object* listOlder(Qz_Object* list, Qz_Object* entry) {
 inline Qz_Object* listNewer(Qz_Object* list, Qz_Object* entry) {
   return reinterpret_cast<Qz_Object*>(Qz_DoMethod(list, kLinkedListPrevious, entry));
 }
+
+// Guards the links of every undo and redo list.
+std::recursive_mutex& undoListMutex();
 
 // The document whose undo list and media a layer uses.
 inline Qz_Image* owningDocument(Qz_Image* layer) {

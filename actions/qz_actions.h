@@ -195,6 +195,14 @@ QZ_EXPORT void Qz_EndUndoAtNewestActions(Qz_Image* image, uint32_t count);
 // one that fails stays. 1 when anything moved. Any new step empties the redo list.
 QZ_EXPORT uint32_t Qz_UndoImageAction(Qz_Image* image);
 QZ_EXPORT uint32_t Qz_RedoImageAction(Qz_Image* image);
+// Undo (redo) whole steps until the step holding `action` has moved; 0 when
+// the action is not on the image's undo (redo) list or nothing moved.
+QZ_EXPORT uint32_t Qz_UndoImageActionsTo(Qz_Image* image, Qz_Object* action);
+QZ_EXPORT uint32_t Qz_RedoImageActionsTo(Qz_Image* image, Qz_Object* action);
+// Disposes every action of the image's undo list (redoList 0) or redo list;
+// the undo list keeps a restore point of the layers as they are. 1 when
+// anything went, 0 when the list was empty or the image refused its lock.
+QZ_EXPORT uint32_t Qz_DiscardImageActions(Qz_Image* image, uint32_t redoList);
 
 // Stores the document's undo list as object text at path; 0 for a null image
 // or path, or when the file cannot be written.

@@ -111,6 +111,9 @@ QzWord handleInput(ListTreeObject* t, const QzWord* args) {
   Qz_Object* view = t->header.super;
   const auto* e = reinterpret_cast<const Qz_InputEvent*>(args[0]);
   if (e != nullptr && e->cls == IDCMP_MOUSEBUTTONS && e->code == SELECTDOWN) {
+    // An entry scrolled out of view still has its box there: a press
+    // outside the list belongs to the gadgets around it.
+    if (Qz_IsCoordOverObject(view, e->mouseX, e->mouseY) == 0) return 2;
     for (auto* entry = reinterpret_cast<Qz_Object*>(Qz_DoMethod(view, kGroupFirst)); entry != nullptr;
          entry = reinterpret_cast<Qz_Object*>(Qz_DoMethod(view, kGroupNext, entry))) {
       if (Qz_DoMethod(entry, kRootHideCount) != 0 || Qz_IsCoordOverObject(entry, e->mouseX, e->mouseY) == 0) continue;

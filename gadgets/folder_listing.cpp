@@ -32,11 +32,13 @@ std::vector<std::string> listSubFolders(const std::string& path) {
     std::error_code kind;
     if (it->is_directory(kind)) names.push_back(name);
   }
-  std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-    const std::string la = lowered(a), lb = lowered(b);
-    return la != lb ? la < lb : a < b;
-  });
+  std::sort(names.begin(), names.end(), sortsBeforeByLowerCase);
   return names;
+}
+
+bool sortsBeforeByLowerCase(const std::string& a, const std::string& b) {
+  const std::string la = lowered(a), lb = lowered(b);
+  return la != lb ? la < lb : a < b;
 }
 
 std::string folderDisplayName(const std::string& path) {

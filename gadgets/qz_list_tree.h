@@ -82,6 +82,10 @@ QZ_EXPORT std::vector<std::size_t> selectionRange(std::size_t count, long anchor
 // folders count as folders. Empty when the folder cannot be read.
 QZ_EXPORT std::vector<std::string> listSubFolders(const std::string& path);
 
+// The order of the folder tree and the file list: by lower-cased name
+// (ASCII letters), names equal so compared as they are.
+QZ_EXPORT bool sortsBeforeByLowerCase(const std::string& a, const std::string& b);
+
 // The name a folder node shows for its path: the text after the last "/",
 // or "/" for the root.
 QZ_EXPORT std::string folderDisplayName(const std::string& path);

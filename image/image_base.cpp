@@ -127,6 +127,7 @@ QZ_EXPORT Qz_ImageBase* Qz_InitImageBase(void) {
   qz::copyName(base.defaultMode, sizeof base.defaultMode, "Paint");
   qz::copyName(base.currentMediaName, sizeof base.currentMediaName, "AirBrush");
   base.undoLevels = 1;
+  base.steppedZoom = 1;  // zoom steps of 25 % until the preferences say otherwise
   base.gradientLevel = 255;
 
   // The application image takes the application-level commands; it needs

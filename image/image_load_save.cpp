@@ -9,6 +9,7 @@
 #include <string>
 
 #include "actions/qz_actions.h"
+#include "image/file_choice.h"
 #include "image/image_internal.h"
 #include "image/image_text.h"
 #include "image/image_shell.h"
@@ -346,13 +347,11 @@ QZ_EXPORT int32_t Qz___LoadImageA(Qz_Image* image, const char* fileName, const c
   return loaded;
 }
 
-QZ_EXPORT Qz_Image* Qz__LoadImageA(const char* fileName, const char* /*secondName*/, Qz_Object* format,
+QZ_EXPORT Qz_Image* Qz__LoadImageA(const char* fileName, const char* secondName, Qz_Object* format,
                                    uint32_t flags, const TagItem* tags) {
   using namespace qz;
-  // Choosing files needs the file requester, which this program shows
-  // through its window layer; without a name and a format there is nothing to load.
   if ((!fileName || !*fileName) && (!format || capabilities(format) == kQzioCapsDetect))
-    return nullptr;
+    return loadChosenFiles(secondName, format, flags, tags);
   auto* image = reinterpret_cast<Qz_Image*>(Qz_CreateObject("Image"));
   if (!image) return nullptr;
   std::string notice;
@@ -411,6 +410,28 @@ QZ_EXPORT int32_t Qz__SaveImageA(Qz_Image* image, const char* fileName, const ch
                                  Qz_Object* format, uint32_t flags, const TagItem* /*tags*/) {
   using namespace qz;
   if (!image || image->state.load() != kQzImageAllocated) return 0;
+  // Without a name, or with a format that cannot save, the user chooses
+  // (a format nobody knows becomes JPEG, the name's extension with it).
+  SaveTarget chosen;
+  std::string asJpeg;
+  const bool outputOnly = format && capabilities(format) == kQzioCapsOutputOnly;
+  bool ask = !outputOnly && (!fileName || !*fileName);
+  if (!outputOnly && !format && !formatCanSave(formatName)) {
+    formatName = "JPEG";
+    if (fileName && *fileName) {
+      asJpeg.assign(std::strlen(fileName) + 16, '\0');
+      Qz_AutoChangeFileExtension(fileName, asJpeg.data(), formatName, uint32_t(asJpeg.size()));
+      asJpeg.resize(std::strlen(asJpeg.c_str()));
+    }
+    ask = true;
+  }
+  if (ask) {
+    const std::string startName = asJpeg.empty() ? std::string(image->name ? image->name : "") : asJpeg;
+    if (!chooseSaveTarget(startName, formatName, chosen)) return 0;
+    fileName = chosen.path.c_str();
+    formatName = chosen.formatName.c_str();
+    if (chosen.format) format = chosen.format;
+  }
   auto* header = static_cast<QZIO_Header*>(std::calloc(1, sizeof(QZIO_Header)));
   auto* buffer = static_cast<QZIO_ImageBuffer*>(std::calloc(1, sizeof(QZIO_ImageBuffer)));
   auto release = [&] {
@@ -455,8 +476,7 @@ QZ_EXPORT int32_t Qz__SaveImageA(Qz_Image* image, const char* fileName, const ch
     release();
     return 1;
   }
-  // Every format whose class the library has can save; a name it does not
-  // know needs the user to choose, which only the requesters can ask.
+  // The user may have chosen a format that cannot save after all.
   if (!format && !formatCanSave(formatName)) {
     release();
     return 0;

@@ -372,6 +372,9 @@ QZ_EXPORT int32_t Qz_SnapToGrid(int32_t c, int32_t grid, int32_t offset);
 QZ_EXPORT int32_t Qz_LockImageA(Qz_Image* image, uint32_t mode, const TagItem* tags);
 QZ_EXPORT int32_t Qz_UnlockImageA(Qz_Image* image, uint32_t mode, const TagItem* tags);
 QZ_EXPORT Qz_Image* Qz_LockActiveImageA(uint32_t mode, const TagItem* tags);
+// Runs a method of up to two words on the image on its document's thread
+// when it has one (queued), else at once on this thread. Nothing for a null image.
+QZ_EXPORT void Qz_PostImageMethod(Qz_Image* image, uint32_t id, QzWord first, QzWord second);
 
 // Adds an Image object to the open-image list / removes it (the Image class's
 // creation and disposal). Removal marks the image dying and waits until no

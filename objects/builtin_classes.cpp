@@ -9,6 +9,7 @@
 #include "gadgets/qz_app.h"
 #include "gadgets/qz_choice.h"
 #include "gadgets/qz_colour_edit.h"
+#include "gadgets/qz_file_requester.h"
 #include "gadgets/qz_group.h"
 #include "gadgets/qz_list_tree.h"
 #include "gadgets/qz_lut_edit.h"
@@ -80,7 +81,7 @@ const InitRow kRegistrationOrder[] = {
     {"LUTEdit", Qz_InitLUTEditClass},
     {"DirTree", Qz_InitDirTreeClass},
     {"DirTreeNode", Qz_InitDirTreeNodeClass},
-    {"FileRequester", nullptr},
+    {"FileRequester", Qz_InitFileRequesterClass},
     {"TipOfTheDay", Qz_InitTipOfTheDayClass},
     {"Screen", Qz_InitScreenClass},
 };
@@ -98,7 +99,7 @@ const CleanupRow kRemovalOrder[] = {
     {"CompactSlider", Qz_CleanupCompactSliderClass},
     {"DirTree", Qz_CleanupDirTreeClass},
     {"DirTreeNode", Qz_CleanupDirTreeNodeClass},
-    {"FileRequester", nullptr},
+    {"FileRequester", Qz_CleanupFileRequesterClass},
     {"Knob", Qz_CleanupKnobClass},
     {"LinkedList", Qz_CleanupLinkedListClass},
     {"ListTree", Qz_CleanupListTreeClass},

@@ -2,6 +2,11 @@
 #include "plugins/plugin_family.h"
 
 #include "image/qz_image.h"
+#include "platform/windows.h"
+#include "objects/async_methods.h"
+#include "objects/object_services.h"
+#include "objects/qz_draw_info.h"
+#include "objects/qz_root.h"
 
 namespace qz::plugins {
 
@@ -26,6 +31,39 @@ void releaseMembers(Qz_Object* group) {
   if (!group) return;
   while (auto* member = reinterpret_cast<Qz_Object*>(Qz_DoMethod(group, kLinkedListFirst)))
     if (!Qz_DoMethod(group, kLinkedListRemove, member)) break;
+}
+
+Qz_Image* activeImage() {
+  Qz_ImageBase* base = Qz_GetImageBase();
+  ObtainSemaphore(&base->semaphore);
+  Qz_Image* image = base->activeImage;
+  ReleaseSemaphore(&base->semaphore);
+  return image;
+}
+
+QzWord followApplication(uint32_t method, Qz_NotifyCallBack callBack, QzWord userData) {
+  Qz_Image* app = Qz_GetImageBase()->applicationImage;
+  return app ? Qz_AddCallBackNotify(&app->object, method, kNotifyAnyValue, callBack, userData) : 0;
+}
+
+void stopFollowing(QzWord& handle) {
+  Qz_Image* app = Qz_GetImageBase()->applicationImage;
+  if (handle && app) Qz_RemoveNotify(&app->object, handle);
+  handle = 0;
+}
+
+void runOnPanelThread(Qz_Object* panel, uint32_t id, QzWord first, QzWord second) {
+  MsgPort* port = nullptr;
+  if (Qz_DrawInfo* info = Qz_LockDrawInfoForInspection(panel)) {
+    if (info->windowObject)
+      port = std::atomic_ref<MsgPort*>(Qz_RootInstance(info->windowObject)->asyncPort).load(std::memory_order_acquire);
+    Qz_UnlockDrawInfoForInspection(panel);
+  }
+  if (port) {
+    Qz_DoMethod(panel, kRootSetAsyncPort, port);
+    if (Qz_DoAsyncMethod(panel, id, first, second)) return;
+  }
+  Qz_DoMethod(panel, id, first, second);
 }
 
 }  // namespace qz::plugins

@@ -34,6 +34,8 @@ QZ_PANEL_CLASS(PluginContainerWindow)
 QZ_PANEL_CLASS(ToolOptionsPlugin)
 QZ_PANEL_CLASS(ModeOptionsPlugin)
 QZ_PANEL_CLASS(PreviewPlugin)
+QZ_PANEL_CLASS(MediaPlugin)
+QZ_PANEL_CLASS(ImageControlPlugin)
 
 namespace {
 
@@ -45,7 +47,9 @@ const std::pair<Init, Cleanup> kClasses[] = {
     {Qz_InitPluginContainerWindowClass, Qz_CleanupPluginContainerWindowClass},
     {Qz_InitToolOptionsPluginClass, Qz_CleanupToolOptionsPluginClass},
     {Qz_InitModeOptionsPluginClass, Qz_CleanupModeOptionsPluginClass},
-    {Qz_InitPreviewPluginClass, Qz_CleanupPreviewPluginClass}};
+    {Qz_InitPreviewPluginClass, Qz_CleanupPreviewPluginClass},
+    {Qz_InitMediaPluginClass, Qz_CleanupMediaPluginClass},
+    {Qz_InitImageControlPluginClass, Qz_CleanupImageControlPluginClass}};
 
 std::string textOf(Qz_Object* object) {
   size_t length = 0;
@@ -82,9 +86,9 @@ TEST_F(LayoutTest, DefaultHoldsTheMainPanelWindowWithOnePagePerPanel) {
   EXPECT_EQ(Qz_GetObjectClassID(window), kPluginContainerWindowClassId);
   Qz_Object* container = member(window, 0);
   EXPECT_EQ(Qz_GetObjectClassID(container), kPluginContainerClassId);
-  EXPECT_EQ(Qz_DoMethod(container, kQzContainerPageCount), 3u);
+  EXPECT_EQ(Qz_DoMethod(container, kQzContainerPageCount), 5u);
   const std::string text = textOf(root);
-  for (const char* panel : {"ToolOptionsPlugin", "ModeOptionsPlugin", "PreviewPlugin"})
+  for (const char* panel : {"ImageControlPlugin", "ToolOptionsPlugin", "ModeOptionsPlugin", "MediaPlugin", "PreviewPlugin"})
     EXPECT_NE(text.find(panel), std::string::npos) << panel;
   Qz_DisposeObject(root);
 }
@@ -211,7 +215,9 @@ TEST_F(LayoutTest, FirstLayoutLabelsEachTabAndLoadsItsPicture) {
     auto* label = reinterpret_cast<const char*>(Qz_DoMethod(member(tab, 4), kRootGetLabel));
     ASSERT_NE(label, nullptr) << i;
     EXPECT_STREQ(label, expected ? expected : "") << i;
-    if (i == 0) EXPECT_STREQ(label, "Tool");
+    if (i == 0) {
+      EXPECT_STREQ(label, "Tool");
+    }
     const bool exists = path && std::filesystem::exists(path);
     pictures += exists;
     EXPECT_EQ(Qz_DoMethod(member(tab, 1), kBitMapGetBitMap) != 0, exists) << i << " " << (path ? path : "");

@@ -25,6 +25,7 @@
 #include "objects/qz_class_record.h"
 #include "objects/qz_root.h"
 #include "objects/qz_object.h"
+#include "platform/exec.h"
 #include "platform/graphics.h"
 #include "qzio/qzio.h"
 #include "qzio/qzio_format_classes.h"
@@ -35,6 +36,15 @@
 namespace {
 
 constexpr uint32_t kQuiet = 4;  // the library shows no boxes
+
+// A save that shows the file requester, answered as a stopping program
+// answers it: the calling task's break signal ends the requester unchosen.
+int32_t SaveWithRequesterCancelled(Qz_Image* image, const char* target, const char* format) {
+  SetSignal(SIGBREAKF_CTRL_C, SIGBREAKF_CTRL_C);
+  const int32_t result = Qz__SaveImageA(image, target, format, nullptr, kQuiet, nullptr);
+  SetSignal(0, SIGBREAKF_CTRL_C);
+  return result;
+}
 constexpr uint32_t kMakeLayer = 0x100078;
 constexpr uint32_t kMakeActiveImage = 0x13001e;
 
@@ -218,21 +228,22 @@ TEST_F(ShellTest, BackupKeepsTheOldFileAndFailuresLeaveEverythingAsItWas) {
   const std::string saved = ReadAll(target);
   EXPECT_EQ(saved.substr(0, 2), "P6");
 
-  // A format that cannot write, and one the library does not know: nothing
-  // changes, not even the backup, and no temporary file is left.
+  // A format that cannot write, and one the library does not know, ask for
+  // a name as JPEG; refused, nothing changes, not even the backup, and no
+  // temporary file is left.
   const std::vector<std::string> before = Listing(dir_.path());
   std::free(image->name);
   image->name = strdup("kept-name");
   for (const char* format : {"Root", "NoSuchFormat"}) {
     SCOPED_TRACE(format);
-    EXPECT_EQ(Qz__SaveImageA(image, target.c_str(), format, nullptr, kQuiet, nullptr), 0);
+    EXPECT_EQ(SaveWithRequesterCancelled(image, target.c_str(), format), 0);
     EXPECT_EQ(ReadAll(target), saved);
     EXPECT_EQ(ReadAll(backup), "old contents");
     EXPECT_EQ(Listing(dir_.path()), before);
     EXPECT_STREQ(image->name, "kept-name");
   }
-  // No name means the requester, which cannot be shown here: nothing is written.
-  EXPECT_EQ(Qz__SaveImageA(image, nullptr, "PPM", nullptr, kQuiet, nullptr), 0);
+  // No name means the requester; cancelled, nothing is written.
+  EXPECT_EQ(SaveWithRequesterCancelled(image, nullptr, "PPM"), 0);
   EXPECT_EQ(Listing(dir_.path()), before);
   // Flag 0x40: no backup; flag 0x20: the name stays.
   std::ofstream(backup) << "older";

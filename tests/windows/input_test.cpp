@@ -205,6 +205,19 @@ TEST_F(InputTest, KeysWithNoActiveWindow) {
   EXPECT_EQ(drain(b_), (std::vector<Msg>{{IDCMP_CHAR, 19, 1}, {IDCMP_VANILLAKEY, 's', IEQUALIFIER_CONTROL}}));
 }
 
+TEST_F(InputTest, AWindowOpenedActiveTakesTheKeysFromTheOneLastClicked) {
+  // A tool-bar press gives its window the focus, then a requester opens active.
+  hl::click(cx(a_), cy(a_));
+  hl::click(cx(a_), cy(a_));
+  Window* c = open(100, 400, 100, 50, WFLG_ACTIVATE);
+  drain(a_);
+  drain(c);
+  hl::typeKey(0x1B, U'\x1b');
+  EXPECT_TRUE(drain(a_).empty());
+  EXPECT_FALSE(drain(c).empty());
+  close(c);
+}
+
 TEST_F(InputTest, AWindowHoldingTheFocusPostsItsCharactersEvenWithNoneActive) {
   // A second press on the active window gives it the focus; activating c
   // moves activation but not the focus, and closing c leaves none active.
