@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "gadgets/qz_file_requester.h"
 #include "gadgets/qz_group.h"
 #include "gadgets/qz_list_tree.h"
 #include "gadgets/qz_text_entry.h"
@@ -42,11 +43,48 @@ constexpr const char* kHelpText =
     "Press Add Files to select the files you wish to convert.\n"
     "Tip: Use the shift and control keys to select multiple files at once.";
 
-std::vector<std::string> Qz__NoFiles(Qz_Object*) { return {}; }
-std::string Qz__NoFolder(Qz_Object*, const std::string&) { return {}; }
+constexpr uint32_t kCatLoadTitle = 25;
+constexpr const char* kFolderTitle = "Select Output Directory";
 
-std::atomic<qz::batch::FileChooser> gFileChooser{Qz__NoFiles};
-std::atomic<qz::batch::FolderChooser> gFolderChooser{Qz__NoFolder};
+// A text copied into a requester buffer; one that does not fit starts empty.
+void Qz__Fill(char (&buffer)[kFileRequestBufferBytes], const std::string& text) {
+  buffer[0] = '\0';
+  if (text.size() < sizeof buffer) std::memcpy(buffer, text.c_str(), text.size() + 1);
+}
+
+// The file requester over the load folder, several files at once; the
+// folder chosen becomes the load folder.
+std::vector<std::string> Qz__RequestFiles(Qz_Object*) {
+  Qz_ImageBase* base = Qz_GetImageBase();
+  char folder[kFileRequestBufferBytes], file[kFileRequestBufferBytes];
+  ObtainSemaphore(&base->semaphore);
+  Qz__Fill(folder, base->loadFolder);
+  Qz__Fill(file, base->lastLoaded);
+  ReleaseSemaphore(&base->semaphore);
+  QzWord selections = 0;
+  if (Qz_FileRequest(Qz_CatalogString(kCatLoadTitle), folder, file, nullptr, 0, kFileRequesterTagSelections,
+                     &selections) != 1)
+    return {};
+  std::vector<std::string> paths;
+  for (const char* name = Qz_GetFirstFileRequestSelection(selections); name;
+       name = Qz_GetNextFileRequestSelection(selections, name))
+    if (*name) paths.push_back(qz::joinedPath(folder, name));
+  Qz_EndFileRequest(selections);
+  ObtainSemaphore(&base->semaphore);
+  base->loadFolder = folder;
+  ReleaseSemaphore(&base->semaphore);
+  return paths;
+}
+
+std::string Qz__RequestFolder(Qz_Object*, const std::string& start) {
+  char folder[kFileRequestBufferBytes], file[kFileRequestBufferBytes] = "";
+  Qz__Fill(folder, start);
+  if (Qz_FileRequest(kFolderTitle, folder, file, nullptr, 0, kFileRequesterFolderOnly, 1) != 1) return {};
+  return folder;
+}
+
+std::atomic<qz::batch::FileChooser> gFileChooser{Qz__RequestFiles};
+std::atomic<qz::batch::FolderChooser> gFolderChooser{Qz__RequestFolder};
 
 struct Qz_BatchObject {
   Qz_Object header;
@@ -258,8 +296,8 @@ const qz::kit::ClassDecl kBatchProcess = {
 
 namespace qz::batch {
 void setChoosers(FileChooser files, FolderChooser folder) {
-  gFileChooser.store(files ? files : Qz__NoFiles);
-  gFolderChooser.store(folder ? folder : Qz__NoFolder);
+  gFileChooser.store(files ? files : Qz__RequestFiles);
+  gFolderChooser.store(folder ? folder : Qz__RequestFolder);
 }
 }  // namespace qz::batch
 

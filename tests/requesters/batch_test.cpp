@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -13,6 +14,9 @@
 #include <future>
 #include <sstream>
 
+#include "gadgets/qz_file_requester.h"
+#include "gadgets/qz_group.h"
+#include "gadgets/qz_list_tree.h"
 #include "host/headless/headless_host.h"
 #include "platform/exec.h"
 #include "platform/windows.h"
@@ -138,18 +142,31 @@ std::string gChosenFolder;
 std::vector<std::string> ScriptedFiles(Qz_Object*) { return gChosenFiles; }
 std::string ScriptedFolder(Qz_Object*, const std::string&) { return gChosenFolder; }
 
-// The batch window once it is open and active.
-Qz_Object* ShownWindow(qztest::UiHarness& ui) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+// The window titled so once it is open, active and settled.
+Qz_Object* ShownWindow(qztest::UiHarness& ui, const char* title = "Batch Convert") {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
   while (std::chrono::steady_clock::now() < deadline) {
     Window* active = Qz_GetActiveWindow();
-    if (active && active->Title && std::strcmp(active->Title, "Batch Convert") == 0) {
+    if (active && active->Title && std::strcmp(active->Title, title) == 0) {
       auto* owner = static_cast<Qz_Object*>(active->OwnerObject);
-      if (owner && ui.settle(owner)) return owner;
+      if (owner) {
+        ui.settle(owner);
+        return owner;
+      }
     }
     Delay(1);
   }
+  ADD_FAILURE() << title << " did not come up";
   return nullptr;
+}
+
+// The requester's list once it shows at least count files.
+Qz_Object* ListedFiles(qztest::UiHarness& ui, Qz_Object* requester, int count) {
+  auto* list = reinterpret_cast<Qz_Object*>(Qz_DoMethod(requester, kRootFindByName, "FileRequesterList"));
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (list && int(Qz_DoMethod(list, kGroupCount)) < count && std::chrono::steady_clock::now() < deadline) Delay(1);
+  ui.settle(requester);
+  return list;
 }
 
 TEST_F(BatchTest, TheWindowListsFilesOnceAndConvertsThem) {
@@ -183,6 +200,57 @@ TEST_F(BatchTest, TheWindowListsFilesOnceAndConvertsThem) {
     EXPECT_EQ(std::distance(fs::directory_iterator(dir_.file("out")), fs::directory_iterator()), c.outputs);
     Qz_DisposeObject(batch);
   }
+  Qz_GetImageBase()->screen = nullptr;
+  Qz_DisposeObject(screen);
+}
+
+// Without scripted choosers the window asks through the file requester:
+// several files from the load folder, then the output folder.
+TEST_F(BatchTest, AddFilesAndChooseAskTheFileRequester) {
+  if (!Shell("convert -version >/dev/null 2>&1")) GTEST_SKIP() << "ImageMagick missing";
+  const std::vector<std::string> made = Sources();
+  fs::create_directory(dir_.file("in"));
+  for (const std::string& source : made) fs::copy_file(source, dir_.file("in/" + fs::path(source).filename().string()));
+  Qz_GetImageBase()->loadFolder = dir_.file("in");
+  Qz_Object* screen = Qz_CreateObject("LinkedList");
+  Qz_GetImageBase()->screen = screen;
+  Qz_Object* batch = Qz_CreateObject("BatchProcess");
+  ASSERT_NE(batch, nullptr);
+  auto run = std::async(std::launch::async, [batch] { return Qz_DoMethod(batch, kBatchRun); });
+  Qz_Object* window = ShownWindow(ui_);
+  ASSERT_NE(window, nullptr);
+
+  ui_.post(window, batch, kBatchAddFiles);
+  if (Qz_Object* r = ShownWindow(ui_, Qz_CatalogString(25))) {
+    Qz_Object* list = ListedFiles(ui_, r, 3);
+    ASSERT_NE(list, nullptr);
+    auto* first = reinterpret_cast<Qz_Object*>(Qz_DoMethod(list, kGroupFirst));
+    auto* second = reinterpret_cast<Qz_Object*>(Qz_DoMethod(list, kGroupNext, first));
+    auto* third = reinterpret_cast<Qz_Object*>(Qz_DoMethod(list, kGroupNext, second));
+    ui_.post(r, list, kListTreeAddSelected, third);
+    ui_.post(r, list, kListTreeAddSelected, first);
+    ui_.settle(r);
+    qz::headless::typeKey(0x0D, 13);
+  }
+  ASSERT_TRUE(ui_.settle(window));
+  ui_.post(window, batch, kBatchChooseFolder);
+  if (Qz_Object* r = ShownWindow(ui_, "Select Output Directory")) {
+    ui_.post(r, reinterpret_cast<Qz_Object*>(Qz_DoMethod(r, kRootFindByName, "FileRequester")),
+             kFileRequesterSetFolder, dir_.file("out").c_str());
+    ui_.settle(r);
+    qz::headless::typeKey(0x0D, 13);
+  }
+  ASSERT_TRUE(ui_.settle(window));
+  const Qz_LayoutBox convert =
+      qztest::UiHarness::box(reinterpret_cast<Qz_Object*>(Qz_DoMethod(window, kRootFindByName, "Convert")));
+  ui_.click(window, convert.left + convert.width / 2, convert.top + convert.height / 2);
+  EXPECT_EQ(run.get(), 2u);
+  std::vector<std::string> written;
+  for (const auto& entry : fs::directory_iterator(dir_.file("out"))) written.push_back(entry.path().stem().string());
+  std::sort(written.begin(), written.end());
+  EXPECT_EQ(written, (std::vector<std::string>{"picture0", "picture2"}));
+  EXPECT_EQ(Qz_GetImageBase()->loadFolder, dir_.file("in"));
+  Qz_DisposeObject(batch);
   Qz_GetImageBase()->screen = nullptr;
   Qz_DisposeObject(screen);
 }
