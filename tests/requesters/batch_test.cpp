@@ -234,9 +234,10 @@ TEST_F(BatchTest, AddFilesAndChooseAskTheFileRequester) {
   }
   ASSERT_TRUE(ui_.settle(window));
   ui_.post(window, batch, kBatchChooseFolder);
+  const std::string out = dir_.file("out");  // read by the requester's thread
   if (Qz_Object* r = ShownWindow(ui_, "Select Output Directory")) {
     ui_.post(r, reinterpret_cast<Qz_Object*>(Qz_DoMethod(r, kRootFindByName, "FileRequester")),
-             kFileRequesterSetFolder, dir_.file("out").c_str());
+             kFileRequesterSetFolder, out.c_str());
     ui_.settle(r);
     qz::headless::typeKey(0x0D, 13);
   }
