@@ -5,6 +5,8 @@
 #include <atomic>
 
 #include "qzio/codec_gif.h"
+#include "qzio/format_options.h"
+#include "qzio/qzio_internal.h"
 #include "qzio/root_qzio.h"
 #include "qzio/whole_file_format.h"
 
@@ -27,17 +29,29 @@ uint32_t Qz__GifEncode(uint32_t width, uint32_t height, uint32_t depth, PixelRow
 
 using Methods = WholeFileMethods<gifIdentify, gifDecode, Qz__GifEncode>;
 
+constexpr uint32_t kSetColours = 7013, kSetDithering = 7033, kSetInterlaced = 7053;
+
+Qz_Object* Qz__GifOptions(const qzio::FormatCall& call) {
+  return qzio::OptionsColumn()
+      .text("Colours")
+      .slider(2, 256, gColours.load(), "%ld", call.self, kSetColours)
+      .text("Dithering")
+      .slider(0, 100, gDithering.load(), "%ld%%", call.self, kSetDithering)
+      .checkBox(qzio::CatalogText(253, "Interlaced"), gInterlaced.load() != 0, call.self, kSetInterlaced)
+      .take();
+}
+
 const qzio::FormatOptionRow kGifOptions[] = {
-    {7013, 7023, 2, 256, false, &gColours},
-    {7033, 7043, 0, 100, false, &gDithering},
-    {7053, 7063, 0, 1, true, &gInterlaced},
+    {kSetColours, 7023, 2, 256, false, &gColours},
+    {kSetDithering, 7043, 0, 100, false, &gDithering},
+    {kSetInterlaced, 7063, 0, 1, true, &gInterlaced},
 };
 
 const qzio::FormatClass kGifClass = {
     .className = "GIFQZIO", .classIdField = 7003, .capabilities = kQzioCapsFile,
     .flags = kQzioFlagFile, .extension = "gif",
     .identify = Methods::identify, .load = Methods::load, .save = Methods::save,
-    .option = qzio::optionRows<kGifOptions>};
+    .option = qzio::optionRows<kGifOptions>, .buildSaveOptions = Qz__GifOptions};
 
 }  // namespace
 

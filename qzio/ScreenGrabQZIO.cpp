@@ -10,7 +10,9 @@
 
 #include "platform/screen_grab.h"
 #include "qzio/codec_buffer_rows.h"
+#include "qzio/format_options.h"
 #include "qzio/qzio.h"
+#include "qzio/qzio_internal.h"
 #include "qzio/root_qzio.h"
 
 namespace {
@@ -81,6 +83,19 @@ uint32_t Qz__GrabLoad(const qzio::FormatCall& call, QZIO_Header* header) {
 
 uint32_t Qz__GrabSave(const qzio::FormatCall&, QZIO_Header*) { return kNotHandled; }
 
+// Shown before a grab, on the last source and delay. Made while the object
+// itself is being made, so the choices go straight into the process-wide words.
+Qz_Object* Qz__GrabOptions(const qzio::FormatCall&) {
+  return qzio::OptionsColumn()
+      .label(351, "Source")
+      .popUp({qzio::CatalogText(353, "Whole Desktop"), qzio::CatalogText(354, "Foreground Window"),
+              qzio::CatalogText(355, "Window Contents")},
+             gSource)
+      .label(352, "Delay")
+      .slider(0, kMostDelaySeconds, "%lds", gDelay)
+      .take();
+}
+
 const qzio::FormatOptionRow kGrabOptions[] = {
     {kSetSource, kGetSource, kQzGrabDesktop, kQzGrabActiveClient, false, &gSource},
     {kSetDelay, kGetDelay, 0, kMostDelaySeconds, false, &gDelay},
@@ -90,7 +105,7 @@ const qzio::FormatClass kScreenGrabClass = {
     .className = "ScreenGrabQZIO", .classIdField = 7003, .capabilities = kQzioCapsScreenGrab,
     .flags = kQzioFlagNoProgress, .extension = nullptr,
     .identify = Qz__GrabIdentify, .load = Qz__GrabLoad, .save = Qz__GrabSave,
-    .option = qzio::optionRows<kGrabOptions>, .stateSize = sizeof(GrabState)};
+    .option = qzio::optionRows<kGrabOptions>, .buildLoadOptions = Qz__GrabOptions, .stateSize = sizeof(GrabState)};
 
 }  // namespace
 

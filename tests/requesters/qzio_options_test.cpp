@@ -6,11 +6,15 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "gadgets/qz_group.h"
+#include "gadgets/qz_choice.h"
 #include "gadgets/qz_popups.h"
+#include "gadgets/qz_sliders.h"
 #include "gadgets/qz_text_entry.h"
 #include "image/image_shell.h"
+#include "support/object_tree.h"
 #include "support/temp_dir.h"
 #include "format_env.h"
 
@@ -104,6 +108,53 @@ TEST_F(QzioOptionsTest, NativeCompressionChosenInTheGadgetsIsWritten) {
     EXPECT_GE(count, 1);
   }
   Qz_DisposeObject(&image->object);
+}
+
+// The gadgets of the indexed and screen-grab formats set the options the
+// next save or grab reads, as the object's own getters answer them.
+TEST_F(QzioOptionsTest, GifAndScreenGrabGadgetsSetTheirOptions) {
+  ASSERT_EQ(Qz_InitGIFQZIOClass(nullptr), 1u);
+  ASSERT_EQ(Qz_InitScreenGrabQZIOClass(nullptr), 1u);
+  struct Change {
+    const char* gadgetClass;
+    size_t index;      // among the gadgets of that class, in tree order
+    uint32_t method;   // what the user's change sends to the gadget
+    QzWord value;
+    uint32_t getter;   // the format's own getter
+    QzWord before;     // put back afterwards: the options are process-wide
+  };
+  struct Case {
+    const char* className;
+    uint32_t optionsId;
+    std::vector<Change> changes;
+  };
+  const Case cases[] = {
+      {"GIFQZIO", kQzioGetSaveOptions,
+       {{"CompactSlider", 0, kValueSet, 16, 7023, 256},
+        {"CompactSlider", 1, kValueSet, 0, 7043, 70},
+        {"CheckBox", 0, kCheckBoxSetState, 1, 7063, 0}}},
+      {"ScreenGrabQZIO", kQzioGetLoadOptions,
+       {{"CompactSlider", 0, kValueSet, 0, 7050, 2}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.className);
+    Qz_Object* format = Qz_CreateObject(c.className);
+    ASSERT_NE(format, nullptr);
+    auto* gadgets = reinterpret_cast<Qz_Object*>(Qz_DoMethod(format, c.optionsId));
+    ASSERT_NE(gadgets, nullptr);
+    for (const Change& change : c.changes) {
+      SCOPED_TRACE(change.getter);
+      const std::vector<Qz_Object*> found = qztest::FindAllOf(gadgets, change.gadgetClass);
+      ASSERT_GT(found.size(), change.index);
+      EXPECT_EQ(Qz_DoMethod(format, change.getter), change.before) << "the gadget starts on the option";
+      Qz_DoMethod(found[change.index], change.method, change.value);
+      EXPECT_EQ(Qz_DoMethod(format, change.getter), change.value);
+      Qz_DoMethod(found[change.index], change.method, change.before);
+    }
+    Qz_DisposeObject(format);
+  }
+  Qz_CleanupScreenGrabQZIOClass();
+  Qz_CleanupGIFQZIOClass();
 }
 
 }  // namespace
