@@ -10,6 +10,7 @@
 
 #include "app/main_menu.h"
 #include "app/menu_commands.h"
+#include "app/tip_window.h"
 #include "gadgets/qz_window.h"
 #include "image/app_commands.h"
 #include "image/qz_image.h"
@@ -136,8 +137,10 @@ void buildToolBar(Qz_ImageBase& base, Qz_Object* window) {
   Qz_Object* fix = addButton(row, "Data/Images/ToolBar/Fix", 317);
   Qz_Object* autoRedo = addButton(row, "Data/Images/ToolBar/AutoRedo", 318, true);
   addSpace(row);
-  // The undo/redo panel travels at the end of the paint-mode selector.
+  // The undo/redo panel travels at the end of the paint-mode selector; the
+  // tip of the day comes up with it.
   Qz_Object* undoPanel = Qz_CreateObject("UndoRedoPlugin");
+  qz::app::tipOfTheDay();
   Qz_Object* modePanel = Qz_CreateObject("PaintModeSelectorPlugin");
   if (modePanel && undoPanel) {
     Qz_DoMethod(modePanel, kAddChild, undoPanel);
@@ -283,6 +286,7 @@ void closeMainWindow(Qz_ImageBase& base) {
 
 void disposeMainWindow(Qz_ImageBase& base, Qz_Object* app) {
   gMainWindow = nullptr;
+  qz::app::forgetTipOfTheDay();
   destroyMainMenuBars();
   {
     std::lock_guard<std::mutex> lock(gShellMutex);

@@ -11,9 +11,9 @@
 
 #include "app/main_menu.h"
 #include "app/print_image.h"
+#include "app/tip_window.h"
 #include "app/update_check.h"
 #include "app/web_save_dialog.h"
-#include "gadgets/qz_tip_of_the_day.h"
 #include "image/image_shell.h"
 #include "image/qz_image.h"
 #include "image/qz_scaling.h"
@@ -547,17 +547,9 @@ QzWord throughFormat(const char* className, Qz_Image* image, bool save) {
   return result;
 }
 
-Qz_Object* gTips = nullptr;  // made on first use, a child of the screen
-
 QzWord showTips() {
-  Qz_ImageBase* base = Qz_GetImageBase();
-  if (!gTips) {
-    gTips = Qz_CreateObject("TipOfTheDay", kTipOfTheDaySetTipsFile, "Data/Lingua/TipOfTheDay.QzStr",
-                            kTipOfTheDaySetStateFile, "Data/Prefs/TipOfTheDay.txt");
-    if (!gTips) return 0;
-    if (base->screen) Qz_DoMethod(base->screen, kAddChild, gTips);
-  }
-  return Qz_DoMethod(gTips, kWindowOpen);
+  Qz_Object* tips = qz::app::tipOfTheDay();
+  return tips ? Qz_DoMethod(tips, kWindowOpen) : 0;
 }
 
 class ProgramEffects final : public MenuEffects {

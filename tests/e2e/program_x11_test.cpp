@@ -47,7 +47,10 @@ TEST(ProgramOnX11, StartHandOverAndStop) {
                          "xc:'#0000FF' '" + dir.file("blue.png") + "'").c_str()),
             0);
   const std::string state = dir.file("state");
-  ASSERT_EQ(std::system(("mkdir -p '" + state + "'").c_str()), 0);
+  // The tip of the day is turned off, as a returning user would have it, so nothing covers the picture.
+  ASSERT_EQ(std::system(("mkdir -p '" + state + "/Data/Prefs' && echo 0,0 > '" + state +
+                         "/Data/Prefs/TipOfTheDay.txt'").c_str()),
+            0);
   const std::string socket = qz::handover::socketPath(state);
   {
     std::ofstream script(dir.file("run.sh"));

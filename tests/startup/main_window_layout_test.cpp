@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <cstring>
 #include <set>
 #include <thread>
@@ -8,12 +10,15 @@
 
 #include "app/main_window.h"
 #include "app/startup.h"
+#include "app/tip_window.h"
 #include "gadgets/qz_group.h"
+#include "gadgets/qz_window.h"
 #include "host/headless/headless_host.h"
 #include "image/qz_image.h"
 #include "objects/qz_object.h"
 #include "objects/qz_root.h"
 #include "platform/windows.h"
+#include "support/object_tree.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -101,6 +106,48 @@ TEST(MainWindowLayout, ToolBarFitsTheScreenAndShowsItsPictures) {
     EXPECT_GE(m.pictureColours.size(), 4u) << "the button's picture is not on the screen";
   }
   EXPECT_GE(buttons, 6);
+}
+
+// Start-up makes the one tip of the day on the screen, the one the menu
+// shows; it comes up unless the user turned it off last time.
+TEST(MainWindowLayout, StartUpMakesTheTipOfTheDay) {
+  struct Case {
+    const char* name;
+    const char* state;  // the stored "tip,show"; null: none yet
+    bool shown;
+  } cases[] = {{"first start", nullptr, true}, {"turned on", "2,1", true}, {"turned off", "2,0", false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    qztest::ScopedStateRoot state;
+    if (c.state) {
+      std::filesystem::create_directories(state.path() + "/Data/Prefs");
+      std::ofstream(state.path() + "/Data/Prefs/TipOfTheDay.txt") << c.state << "\n";
+    }
+    qz::app::Session s = startWithMainWindow();
+    ASSERT_EQ(s.exitCode, qz::app::kExitOk);
+    std::vector<Qz_Object*> tips;
+    bool shown = false;
+    Qz_Object* shared = nullptr;
+    std::thread closer([&] {
+      for (int i = 0; i < 1000 && qz::app::hasMainWindow() && !qz::app::mainPlatformWindow(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      qz::headless::settle();
+      tips = qztest::FindAllOf(Qz_GetImageBase()->screen, "TipOfTheDay");
+      shared = qz::app::tipOfTheDay();
+      // The screen opens what it holds as it comes up; a window turned off never does.
+      for (int i = 0; i < 400 && !tips.empty() && !shown; ++i) {
+        shown = Qz__PlatformWindowOf(tips[0]->super) != nullptr;
+        if (!shown) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      }
+      if (s.app) Qz_DoMethod(s.app, kRootClose);
+    });
+    qz::app::run(s);
+    closer.join();
+    qz::app::shutDown(s);
+    ASSERT_EQ(tips.size(), 1u);
+    EXPECT_EQ(shared, tips[0]) << "the menu shows the same window";
+    EXPECT_EQ(shown, c.shown);
+  }
 }
 
 }  // namespace
