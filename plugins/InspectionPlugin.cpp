@@ -108,10 +108,10 @@ void Qz__FollowZoom(Qz_InspectionObject* p) {
   Qz_Image* shown = nullptr;
   int32_t width = 0, height = 0, x = 0, y = 0;
   Qz_ImageHooks* hooks = Qz_GetImageHooks();
-  if (main && hooks->viewGeometry && hooks->viewGeometry(main, &shown, &width, &height, &x, &y) && shown) {
+  // Without a main view yet the factor keeps its last value.
+  if (main && hooks->viewGeometry && hooks->viewGeometry(main, &shown, &width, &height, &x, &y) && shown)
     p->factor = qz::plugins::inspectorFactor(width, shown->width);
-    Qz_DoMethod(p->view, kQzViewZoom, uint32_t(p->factor * 100), 0u);
-  }
+  Qz_DoMethod(p->view, kQzViewZoom, uint32_t(p->factor * 100), 0u);
   Qz_DoMethod(p->scroll, kGroupSetScroll, 0u, 0u);
   Qz_RelayoutAndRedrawObject(&p->header);
 }
