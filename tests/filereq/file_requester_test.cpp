@@ -202,6 +202,26 @@ TEST_F(FileRequester, SeveralSelectionsComeInListOrderThenNull) {
   Qz_EndFileRequest(0);
 }
 
+TEST_F(FileRequester, AFolderRequestHidesTheFilesAndAnswersTheFolder) {
+  std::strcpy(path, folder.c_str());
+  auto answer = std::async(std::launch::async, [&] {
+    return Qz_FileRequest("Folder", path, file, nullptr, 0, kFileRequesterFolderOnly, 1);
+  });
+  Qz_Object* window = nullptr;
+  ASSERT_TRUE(waitUntil([&] {
+    Window* active = Qz_GetActiveWindow();
+    if (!active || !active->Title || std::strcmp(active->Title, "Folder") != 0) return false;
+    window = static_cast<Qz_Object*>(active->OwnerObject);
+    return true;
+  }));
+  ui.settle(window);
+  EXPECT_NE(Qz_DoMethod(named(window, "FileRequesterList"), kRootHideCount), 0u);
+  EXPECT_NE(Qz_DoMethod(named(window, "FileRequesterName"), kRootHideCount), 0u);
+  qz::headless::typeKey(0x0D, 13);
+  EXPECT_EQ(answer.get(), 1u);
+  EXPECT_STREQ(path, folder.c_str());
+}
+
 TEST_F(FileRequester, ACancelledRunKeepsNothingAndStopsItsThread) {
   Qz_Class* requesterClass = Qz_FindClassFromName("FileRequester");
   Qz_Class* threadClass = Qz_FindClassFromName("Thread");
