@@ -20,24 +20,15 @@ const qz::kit::Attribute kAttributes[] = {
 
 FillImageData* asFill(Qz_Object* object) { return reinterpret_cast<FillImageData*>(object); }
 
-// Every row changed over the full width, or none.
-void Qz__SetSpans(Qz_Image* layer, bool full) {
-  if (!layer->spanLeast || !layer->spanGreatest) return;
-  for (int32_t y = 0; y < layer->height; ++y) {
-    layer->spanLeast[y] = full ? 0 : layer->width - 1;
-    layer->spanGreatest[y] = full ? layer->width - 1 : kQzSpanUnchanged;
-  }
-}
-
 QzWord Qz__Apply(FillImageData* f) {
   Qz_Image* layer = f->layer;
   if (!layer) return 1;
   if (f->value != 0) {
-    Qz__SetSpans(layer, true);
+    setChangedSpans(layer, true);
     fillImage(layer, f->value);
     return 1;
   }
-  Qz__SetSpans(layer, false);
+  setChangedSpans(layer, false);
   Qz_Image* parent = layer->parent ? layer->parent : layer;
   Qz_CopyUndoToImageData(parent, 0, 0, parent->width - 1, parent->height - 1, 0, 0);
   if (!parent->compositingSuspended.load()) {
@@ -57,7 +48,7 @@ QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
     case kActionApply: case kActionApplyQuiet: case kActionRedo: return Qz__Apply(f);
     case kActionUndo:
       if (f->layer) {
-        Qz__SetSpans(f->layer, false);
+        setChangedSpans(f->layer, false);
         Qz_RedoAllLayerActions(f->layer);
       }
       return 1;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <mutex>
 
 #include "actions/qz_actions.h"
 #include "objects/qz_class_kit.h"
@@ -35,6 +36,9 @@ inline Qz_Object* listNewer(Qz_Object* list, Qz_Object* entry) {
   return reinterpret_cast<Qz_Object*>(Qz_DoMethod(list, kLinkedListPrevious, entry));
 }
 
+// Guards the links of every undo and redo list.
+std::recursive_mutex& undoListMutex();
+
 // The document whose undo list and media a layer uses.
 inline Qz_Image* owningDocument(Qz_Image* layer) {
   if (!layer) return nullptr;
@@ -60,6 +64,9 @@ inline constexpr uint32_t kActionGetReplayStart = 0x138901e0;
 // Fills every pixel of the image's planes: the grey plane with the low byte
 // (depth 8), else R, G, B with the low, middle and high byte.
 void fillPlanes(Qz_Image* image, uint32_t colour);
+
+// Marks every row of a paint layer changed over its full width, or none.
+void setChangedSpans(Qz_Image* layer, bool full);
 
 // The fill of an image as the Image class does it (planes, then a paint
 // layer asks for a re-render, any other image takes the result as its undo

@@ -55,6 +55,9 @@ QZ_EXPORT int32_t Qz__ApplyLayerMode(Qz_Image* layer, const char* name) {
   Qz_DoNotify(&layer->object, kQzImageSetLayerMode, layer->chosenModeName);
   if (base && base->application)
     Qz_DoNotify(base->application, kQzImageSetLayerMode, layer->chosenModeName);
+  // Application-wide listeners (the mode selector) watch the application image.
+  if (base && base->applicationImage)
+    Qz_DoNotify(&base->applicationImage->object, kQzImageSetLayerMode, layer->chosenModeName);
   Qz_LayerNeedsFixing(layer);
   return 1;
 }

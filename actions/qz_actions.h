@@ -115,10 +115,41 @@ inline constexpr uint32_t kColourActionGetRGB = 0x13960014;
 inline constexpr uint32_t kColourActionSetNewRGB = 0x1396001e;
 inline constexpr uint32_t kColourActionGetNewRGB = 0x13960028;
 inline constexpr uint32_t kColourActionRecord = kQzImageSetColour;  // the new colour, recorded
+inline constexpr uint32_t kTextActionSetFontSize = 0x138c001e;
+inline constexpr uint32_t kTextActionGetFontSize = 0x138c0028;
+inline constexpr uint32_t kTextActionSetString = 0x138c0032;  // UTF-8
+inline constexpr uint32_t kTextActionGetString = 0x138c003c;
+inline constexpr uint32_t kTextActionSetFontName = 0x138c0046;
+inline constexpr uint32_t kTextActionGetFontName = 0x138c0050;
+inline constexpr uint32_t kTextActionSetTrans = 0x138c005a;  // glyph strength, 255 full
+inline constexpr uint32_t kTextActionGetTrans = 0x138c0064;
+inline constexpr uint32_t kTextActionSetAntiAlias = 0x138c006e;  // drawn at n times the size
+inline constexpr uint32_t kTextActionGetAntiAlias = 0x138c0078;
+inline constexpr uint32_t kTextActionSetLive = 0x138c0082;
+inline constexpr uint32_t kTextActionGetLive = 0x138c008c;
+inline constexpr uint32_t kTextActionDrawCursor = 0x138c0096;
+inline constexpr uint32_t kTextActionEraseCursor = 0x138c00a0;
+inline constexpr uint32_t kTextActionSetStyle = 0x138c00aa;  // 1 bold, 2 italic, 4 underline
+inline constexpr uint32_t kTextActionGetStyle = 0x138c00b4;
+inline constexpr uint32_t kTextActionSetKeyValue = 0x138c00be;
+inline constexpr uint32_t kTextActionGetKeyValue = 0x138c00c8;
+inline constexpr uint32_t kTextActionGetCursor = 0x138c00d2;
 inline constexpr uint32_t kFloodFillSetTolerance = 0x1391000a;
 inline constexpr uint32_t kFloodFillGetTolerance = 0x13910014;
 inline constexpr uint32_t kFloodFillSetSoftness = 0x1391001e;  // percent
 inline constexpr uint32_t kFloodFillGetSoftness = 0x13910028;
+inline constexpr uint32_t kButtonActionSetColour = 0x139a001e;  // 0x00BBGGRR
+inline constexpr uint32_t kButtonActionGetColour = 0x139a0028;
+inline constexpr uint32_t kButtonActionSetAmount = 0x139a0032;  // the bump's strength
+inline constexpr uint32_t kButtonActionGetAmount = 0x139a003c;
+inline constexpr uint32_t kButtonActionSetDepth = 0x139a0046;
+inline constexpr uint32_t kButtonActionGetDepth = 0x139a0050;
+inline constexpr uint32_t kButtonActionSetSoftness = 0x139a005a;  // inset and blur radius, pixels
+inline constexpr uint32_t kButtonActionGetSoftness = 0x139a0064;
+inline constexpr uint32_t kCollapseActionSetValue = 0x139b000a;
+inline constexpr uint32_t kCollapseActionGetValue = 0x139b0014;
+inline constexpr uint32_t kCropActionSetFill = 0x1399001e;  // 0x00BBGGRR for new area
+inline constexpr uint32_t kCropActionGetFill = 0x13990028;
 inline constexpr uint32_t kFillImageActionSetValue = 0x139a000a;
 inline constexpr uint32_t kFillImageActionGetValue = 0x139a0014;
 inline constexpr uint32_t kModeActionSetName = 0x10005a;
@@ -183,6 +214,14 @@ QZ_EXPORT void Qz_EndUndoAtNewestActions(Qz_Image* image, uint32_t count);
 // one that fails stays. 1 when anything moved. Any new step empties the redo list.
 QZ_EXPORT uint32_t Qz_UndoImageAction(Qz_Image* image);
 QZ_EXPORT uint32_t Qz_RedoImageAction(Qz_Image* image);
+// Undo (redo) whole steps until the step holding `action` has moved; 0 when
+// the action is not on the image's undo (redo) list or nothing moved.
+QZ_EXPORT uint32_t Qz_UndoImageActionsTo(Qz_Image* image, Qz_Object* action);
+QZ_EXPORT uint32_t Qz_RedoImageActionsTo(Qz_Image* image, Qz_Object* action);
+// Disposes every action of the image's undo list (redoList 0) or redo list;
+// the undo list keeps a restore point of the layers as they are. 1 when
+// anything went, 0 when the list was empty or the image refused its lock.
+QZ_EXPORT uint32_t Qz_DiscardImageActions(Qz_Image* image, uint32_t redoList);
 
 // Stores the document's undo list as object text at path; 0 for a null image
 // or path, or when the file cannot be written.
@@ -225,6 +264,12 @@ QZ_EXPORT QzWord Qz_InitPositionActionClass(Qz_GlobalData* globalData);
 QZ_EXPORT void Qz_CleanupPositionActionClass(void);
 QZ_EXPORT QzWord Qz_InitDisposeImageActionClass(Qz_GlobalData* globalData);
 QZ_EXPORT void Qz_CleanupDisposeImageActionClass(void);
+QZ_EXPORT QzWord Qz_InitButtonActionClass(Qz_GlobalData* globalData);
+QZ_EXPORT void Qz_CleanupButtonActionClass(void);
+QZ_EXPORT QzWord Qz_InitCollapseActionClass(Qz_GlobalData* globalData);
+QZ_EXPORT void Qz_CleanupCollapseActionClass(void);
+QZ_EXPORT QzWord Qz_InitCropActionClass(Qz_GlobalData* globalData);
+QZ_EXPORT void Qz_CleanupCropActionClass(void);
 QZ_EXPORT QzWord Qz_InitTransformActionClass(Qz_GlobalData* globalData);
 QZ_EXPORT void Qz_CleanupTransformActionClass(void);
 

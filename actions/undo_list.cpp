@@ -14,16 +14,22 @@ QZ_EXTERN_C_BEGIN
 QZ_EXPORT void Qz_DoLayerDoesntNeedsFixing(Qz_Image* layer) __attribute__((weak));
 QZ_EXTERN_C_END
 
+namespace qz::actions {
+
+// Actions are added from the window thread and the image thread alike, and
+// the image lock is taken only shared while adding.
+std::recursive_mutex& undoListMutex() {
+  static std::recursive_mutex mutex;
+  return mutex;
+}
+
+}  // namespace qz::actions
+
 namespace {
 
 using namespace qz::actions;
 
-// Guards the lists' links: actions are added from the window thread and the
-// image thread alike, and the image lock is taken only shared while adding.
-std::recursive_mutex& listMutex() {
-  static std::recursive_mutex mutex;
-  return mutex;
-}
+std::recursive_mutex& listMutex() { return undoListMutex(); }
 
 Qz_Image* Qz__ListOwner(Qz_Image* image) {
   return image->document ? image->document : image;
@@ -70,6 +76,13 @@ void Qz__CapUndoMemory(Qz_Image* image, Qz_Object* list, Qz_Object* added) {
   }
 }
 
+// A fix lays down what was painted with the settings in force; the layer
+// then takes the colour and mode chosen since, so that the next stroke is
+// painted with them (a re-render does the same on its own path).
+void Qz__TakeChosenSettings(Qz_Image* layer) {
+  if (Qz_DoLayerDoesntNeedsFixing) Qz_DoLayerDoesntNeedsFixing(layer);
+}
+
 void Qz__FixPendingChanges(Qz_Image* layer, Qz_Image* document) {
   const bool needs = layer->needsFixing.load() != 0 ||
                      (layer->activeLayer && layer->activeLayer->needsFixing.load() != 0);
@@ -77,6 +90,7 @@ void Qz__FixPendingChanges(Qz_Image* layer, Qz_Image* document) {
   Qz_Object* documentObject = qz::imageObject(document);
   if (document->compositingSuspended.load()) {
     Qz_DoMethod(documentObject, kQzImageFix, 0u);
+    Qz__TakeChosenSettings(layer);
     return;
   }
   Qz_ImageBase* base = Qz_GetImageBase();
@@ -86,9 +100,10 @@ void Qz__FixPendingChanges(Qz_Image* layer, Qz_Image* document) {
   }
   Qz_Image* active = document->activeLayer;
   if (!active) return;
-  if (active->type == kQzImageLayer || (!next_layer(active) && !prev_layer(active)))
+  if (active->type == kQzImageLayer || (!next_layer(active) && !prev_layer(active))) {
     Qz_DoMethod(documentObject, kQzImageFix, 0u);
-  else
+    Qz__TakeChosenSettings(layer);
+  } else
     Qz_RedoLayerChanges(active);
 }
 
@@ -130,12 +145,18 @@ std::vector<Qz_Object*> Qz__TakeRedoList(Qz_Object* redo) {
   return taken;
 }
 
+// Hands the action the layers as they are now; what it does not take is freed.
+void Qz__GiveReplayStart(Qz_Object* action, Qz_Image* document) {
+  ReplayStart* start = takeReplayStart(document);
+  if (!Qz_DoMethod(action, kActionSetReplayStart, start)) freeReplayStart(start);
+}
+
 // The layers as they are now, when the restore point has nothing newer:
 // where a replay over it will start.
 void Qz__KeepReplayStart(Qz_Object* list, Qz_Object* restorePoint, Qz_Image* image) {
   if (restorePoint && restorePoint == listFirst(list) &&
       !Qz_DoMethod(restorePoint, kActionGetReplayStart))
-    Qz_DoMethod(restorePoint, kActionSetReplayStart, takeReplayStart(Qz__ListOwner(image)));
+    Qz__GiveReplayStart(restorePoint, Qz__ListOwner(image));
 }
 
 // Puts the action at the head of the list, under the image lock the caller
@@ -206,6 +227,86 @@ bool Qz__UndoOne(Qz_Image* document, Qz_Object* undo, Qz_Object* redo, Qz_Object
       std::find(rebuild.begin(), rebuild.end(), replayed) == rebuild.end())
     rebuild.push_back(replayed);
   return done;
+}
+
+bool Qz__OnList(Qz_Object* list, Qz_Object* action) {
+  std::lock_guard<std::recursive_mutex> guard(listMutex());
+  for (Qz_Object* entry = listFirst(list); entry; entry = listOlder(list, entry))
+    if (entry == action) return true;
+  return false;
+}
+
+// Undoes one step: the newest action and the older ones chained to it (each
+// belongs to the one before it), until one of them cannot be undone. Notes
+// when `target` was among them; false when an action refused.
+bool Qz__UndoStep(Qz_Image* document, Qz_Object* undo, Qz_Object* redo, Qz_Object* target,
+                  std::vector<Qz_Image*>& rebuild, uint32_t& moved, bool& reached) {
+  while (Qz_Object* action = Qz__First(undo)) {
+    const bool chained = Qz_DoMethod(action, kActionGetFlags) & kActionWithStepBefore;
+    if (!Qz__UndoOne(document, undo, redo, action, rebuild)) return false;
+    ++moved;
+    reached = reached || action == target;
+    if (!chained) return true;
+  }
+  return false;
+}
+
+// Redoes one step: the redo list's first action and the newer ones chained
+// to it. A redo that fails leaves its action where it is.
+bool Qz__RedoStep(Qz_Image* document, Qz_Object* undo, Qz_Object* redo, Qz_Object* target,
+                  uint32_t& moved, bool& reached) {
+  for (Qz_Object* action = Qz__First(redo); action;) {
+    if (!Qz_DoMethod(action, kActionRedo)) return false;
+    {
+      std::lock_guard<std::recursive_mutex> guard(listMutex());
+      Qz_DoMethod(redo, kLinkedListRemove, action);
+    }
+    // Under the lock already held the addition cannot be refused; a list
+    // that fails to take the action still frees it.
+    if (!Qz__AddLocked(document, undo, action, false)) Qz_DisposeObject(action);
+    ++moved;
+    reached = reached || action == target;
+    action = Qz__First(redo);
+    if (action && !(Qz_DoMethod(action, kActionGetFlags) & kActionWithStepBefore)) return true;
+  }
+  return moved > 0;
+}
+
+// Undoes (or redoes) whole steps: one, or with a target every step down to
+// the one holding it. The target must still be on this document's list: a
+// history entry may name a step of an image closed or changed since. Both
+// directions hold the exclusive lock, taken at once and never upgraded.
+uint32_t Qz__MoveSteps(Qz_Image* image, Qz_Object* target, bool forward) {
+  if (!image) return 0;
+  Qz_Image* document = Qz__ListOwner(image);
+  Qz_Object* undo = Qz_GetUndoList(document);
+  Qz_Object* redo = Qz_GetRedoList(document);
+  if (!undo || !redo || !Qz_LockImageA(document, kQzLockExclusive, nullptr)) return 0;
+  uint32_t moved = 0;
+  if (!target || Qz__OnList(forward ? redo : undo, target)) {
+    ++tMoving;
+    std::vector<Qz_Image*> rebuild;
+    bool reached = false;
+    for (;;) {
+      const bool whole = forward ? Qz__RedoStep(document, undo, redo, target, moved, reached)
+                                 : Qz__UndoStep(document, undo, redo, target, rebuild, moved, reached);
+      if (!whole || !target || reached) break;
+    }
+    for (Qz_Image* layer : rebuild) Qz_RedoAllLayerActions(layer);
+    --tMoving;
+  }
+  Qz_UnlockImageA(document, kQzLockExclusive, nullptr);
+  return moved > 0 ? 1 : 0;
+}
+
+// A step that nothing undoes, holding the document's layers as they are now,
+// under the list lock the caller holds.
+void Qz__AddRestorePoint(Qz_Image* document, Qz_Object* list) {
+  Qz_Object* point = Qz_CreateObject("RootAction", kActionSetFlags, kActionPanelStop, kActionSetUndoable, 0u);
+  if (!point) return;
+  Qz_DoMethod(point, kActionSetImage, document);
+  Qz__GiveReplayStart(point, document);
+  if (!Qz_DoMethod(list, kLinkedListAddHead, point)) Qz_DisposeObject(point);
 }
 
 }  // namespace
@@ -280,6 +381,14 @@ bool restoreReplayStart(const ReplayStart* start, Qz_Image* layer) {
     return true;
   }
   return false;
+}
+
+void setChangedSpans(Qz_Image* layer, bool full) {
+  if (!layer || !layer->spanLeast || !layer->spanGreatest) return;
+  for (int32_t y = 0; y < layer->height; ++y) {
+    layer->spanLeast[y] = full ? 0 : layer->width - 1;
+    layer->spanGreatest[y] = full ? layer->width - 1 : kQzSpanUnchanged;
+  }
 }
 
 void fillPlanes(Qz_Image* image, uint32_t colour) {
@@ -404,54 +513,34 @@ QZ_EXPORT void Qz_EndUndoAtNewestActions(Qz_Image* image, uint32_t count) {
     Qz_DoMethod(action, kActionSetUndoable, 0);
 }
 
-QZ_EXPORT uint32_t Qz_UndoImageAction(Qz_Image* image) {
-  if (!image) return 0;
-  Qz_Image* document = Qz__ListOwner(image);
-  Qz_Object* undo = Qz_GetUndoList(document);
-  Qz_Object* redo = Qz_GetRedoList(document);
-  if (!undo || !redo || !Qz_LockImageA(document, kQzLockExclusive, nullptr)) return 0;
-  ++tMoving;
-  uint32_t undone = 0;
-  std::vector<Qz_Image*> rebuild;
-  // A step is the newest action and the older ones chained to it (each
-  // belongs to the one before it), undone until one of them cannot be.
-  while (Qz_Object* action = Qz__First(undo)) {
-    const bool chained = Qz_DoMethod(action, kActionGetFlags) & kActionWithStepBefore;
-    if (!Qz__UndoOne(document, undo, redo, action, rebuild)) break;
-    ++undone;
-    if (!chained) break;
-  }
-  for (Qz_Image* layer : rebuild) Qz_RedoAllLayerActions(layer);
-  --tMoving;
-  Qz_UnlockImageA(document, kQzLockExclusive, nullptr);
-  return undone > 0 ? 1 : 0;
+QZ_EXPORT uint32_t Qz_UndoImageAction(Qz_Image* image) { return Qz__MoveSteps(image, nullptr, false); }
+QZ_EXPORT uint32_t Qz_RedoImageAction(Qz_Image* image) { return Qz__MoveSteps(image, nullptr, true); }
+QZ_EXPORT uint32_t Qz_UndoImageActionsTo(Qz_Image* image, Qz_Object* action) {
+  return action ? Qz__MoveSteps(image, action, false) : 0;
+}
+QZ_EXPORT uint32_t Qz_RedoImageActionsTo(Qz_Image* image, Qz_Object* action) {
+  return action ? Qz__MoveSteps(image, action, true) : 0;
 }
 
-QZ_EXPORT uint32_t Qz_RedoImageAction(Qz_Image* image) {
+QZ_EXPORT uint32_t Qz_DiscardImageActions(Qz_Image* image, uint32_t redoList) {
   if (!image) return 0;
   Qz_Image* document = Qz__ListOwner(image);
-  Qz_Object* undo = Qz_GetUndoList(document);
-  Qz_Object* redo = Qz_GetRedoList(document);
-  if (!undo || !redo || !Qz_LockImageA(document, kQzLockRead, nullptr)) return 0;
-  ++tMoving;
-  uint32_t redone = 0;
-  for (Qz_Object* action = Qz__First(redo); action;) {
-    // A redo that fails leaves the step where it is.
-    if (!Qz_DoMethod(action, kActionRedo)) break;
-    {
-      std::lock_guard<std::recursive_mutex> guard(listMutex());
-      Qz_DoMethod(redo, kLinkedListRemove, action);
-    }
-    // Under the lock already held the addition cannot be refused; a list
-    // that fails to take the action still frees it.
-    if (!Qz__AddLocked(document, undo, action, false)) Qz_DisposeObject(action);
-    ++redone;
-    action = Qz__First(redo);
-    if (action && !(Qz_DoMethod(action, kActionGetFlags) & kActionWithStepBefore)) break;
+  Qz_Object* list = redoList ? Qz_GetRedoList(document) : Qz_GetUndoList(document);
+  if (!list || !Qz_LockImageA(document, kQzLockExclusive, nullptr)) return 0;
+  std::vector<Qz_Object*> gone;
+  {
+    std::lock_guard<std::recursive_mutex> guard(listMutex());
+    gone = Qz__TakeRedoList(list);
+    // The replay of a layer starts at the newest restore point: one that
+    // holds the layers as they are keeps the picture once the history is gone.
+    if (!redoList && !gone.empty()) Qz__AddRestorePoint(document, list);
   }
-  --tMoving;
-  Qz_UnlockImageA(document, kQzLockRead, nullptr);
-  return redone > 0 ? 1 : 0;
+  for (Qz_Object* action : gone) {
+    Qz_DoMethod(action, kRootDeselect);
+    Qz_DisposeObject(action);
+  }
+  Qz_UnlockImageA(document, kQzLockExclusive, nullptr);
+  return gone.empty() ? 0 : 1;
 }
 
 QZ_EXTERN_C_END

@@ -2,9 +2,14 @@
 
 #include <dlfcn.h>
 
+#include <atomic>
 #include <cstring>
+#include <mutex>
 #include <string>
+#include <utility>
 
+#include "app/main_menu.h"
+#include "app/menu_commands.h"
 #include "gadgets/qz_window.h"
 #include "image/app_commands.h"
 #include "image/qz_image.h"
@@ -17,8 +22,11 @@
 #include "objects/qz_notify.h"
 #include "objects/qz_object.h"
 #include "platform/exec.h"
+#include "platform/menu_bar.h"
 #include "platform/paths.h"
+#include "requesters/qz_prefs.h"
 #include "platform/windows.h"
+#include "requesters/qz_prefs.h"
 
 namespace qz::app {
 
@@ -54,7 +62,6 @@ constexpr uint32_t kGroupHorizontal = 2;
 constexpr uint32_t kFirstMember = 0x470050;
 constexpr uint32_t kWindowSetW = 0x90168;
 constexpr uint32_t kWindowSetBelow = 0x901FE;
-constexpr uint32_t kPrefsApply = 0x3E8004A;
 constexpr uint32_t kToolTip = 0x1028A;
 constexpr uint32_t kBitMapLoad = 0x8001E;
 constexpr uint32_t kAsync = 0x101B8;
@@ -66,8 +73,16 @@ const char* const kTools[] = {"DrawTool",     "LineTool",     "CurveTool",      
                               "PositionTool", "MagnifyTool",  "MagnifyPlugin",    "ColourPickerTool",
                               "SymmetryTool", "CloneTool",    "CropTool"};
 
+constexpr uint32_t kScreenMenuCommand = 0x4601CC;
+
 Qz_Object* gMainWindow = nullptr;
 bool gPrefsInTree = false;
+
+std::mutex gShellMutex;
+std::string gPendingDocument;
+bool gPanelPresent = false;
+std::atomic<bool> gPanelDrawn{false};
+Qz_Object* gMenuScreen = nullptr;  // the screen MenuFunc listens on
 
 const char* text(uint32_t n) { return Qz_CatalogString(n); }
 
@@ -205,6 +220,8 @@ MainWindowResult buildMainWindow(Qz_ImageBase& base, const BoxFn& box) {
   base.mainWindow = window;
   gMainWindow = window;
   if (!window) return out;
+  // The main window comes with its menu bar, the one for no image first.
+  Qz_SetMainMenu(Qz__CreateMainMenuBar());
   buildToolBar(base, window);
   // Closing the main window asks the application image to quit, which asks
   // the user first; it runs on the image's thread, so the window's own
@@ -238,6 +255,8 @@ MainWindowResult buildMainWindow(Qz_ImageBase& base, const BoxFn& box) {
   fitToScreen(screen, window, platform, box);
   if (base.prefsObject) {
     Qz_DoMethod(screen, kAddChild, base.prefsObject);
+    // The screen opens every window it holds; the preferences wait for the menu.
+    Qz_DoMethod(base.prefsObject, kWindowClose);
     gPrefsInTree = true;  // the screen's child now: it goes with the tree
   }
   return out;
@@ -260,6 +279,13 @@ void closeMainWindow(Qz_ImageBase& base) {
 
 void disposeMainWindow(Qz_ImageBase& base, Qz_Object* app) {
   gMainWindow = nullptr;
+  destroyMainMenuBars();
+  {
+    std::lock_guard<std::mutex> lock(gShellMutex);
+    gMenuScreen = nullptr;
+  }
+  gPanelDrawn = false;
+  takePendingDocument();
   base.mainWindow = base.panelWindow = nullptr;
   base.panels = nullptr;
   base.screen = nullptr;
@@ -269,6 +295,45 @@ void disposeMainWindow(Qz_ImageBase& base, Qz_Object* app) {
   base.application = nullptr;
   if (gPrefsInTree) base.prefsObject = nullptr;
   gPrefsInTree = false;
+}
+
+void setPendingDocument(const std::string& absolutePath) {
+  {
+    std::lock_guard<std::mutex> lock(gShellMutex);
+    // Kept for the panel's first draw, unless that has happened already.
+    if (!gPanelDrawn) {
+      gPendingDocument = absolutePath;
+      return;
+    }
+  }
+  openDocumentLater(absolutePath);
+}
+
+std::string takePendingDocument() {
+  std::lock_guard<std::mutex> lock(gShellMutex);
+  return std::exchange(gPendingDocument, std::string());
+}
+
+void registerImageControlPanel(bool present) {
+  std::lock_guard<std::mutex> lock(gShellMutex);
+  gPanelPresent = present;
+}
+
+bool imageControlPanelPresent() {
+  std::lock_guard<std::mutex> lock(gShellMutex);
+  return gPanelPresent;
+}
+
+bool firstPanelDraw() {
+  std::lock_guard<std::mutex> lock(gShellMutex);
+  return gMainWindow && !gPanelDrawn.exchange(true);
+}
+
+void registerScreenMenuFunc() {
+  Qz_Object* screen = Qz_GetImageBase()->screen;
+  std::lock_guard<std::mutex> lock(gShellMutex);
+  if (!screen || gMenuScreen == screen) return;
+  if (Qz_AddCallBackNotify(screen, kScreenMenuCommand, kNotifyAnyValue, MenuFunc, kSelectImage)) gMenuScreen = screen;
 }
 
 bool hasMainWindow() { return gMainWindow != nullptr; }

@@ -39,6 +39,18 @@ QZ_EXPORT bool openDocumentLater(const std::string& absolutePath);
 QZ_EXPORT void closeMainWindow(Qz_ImageBase& base);
 QZ_EXPORT void disposeMainWindow(Qz_ImageBase& base, Qz_Object* app);
 
+// The command-line document waits for the image control panel's first draw
+// when there is such a panel; taking it empties it.
+QZ_EXPORT void setPendingDocument(const std::string& absolutePath);
+QZ_EXPORT std::string takePendingDocument();
+// The image control panel says it exists (or is gone).
+QZ_EXPORT void registerImageControlPanel(bool present);
+QZ_EXPORT bool imageControlPanelPresent();
+// True on the first call after the main window was built: the panel's first draw.
+QZ_EXPORT bool firstPanelDraw();
+// Registers MenuFunc once on the screen's menu notification.
+QZ_EXPORT void registerScreenMenuFunc();
+
 // True when a main Window object exists whose platform window can be asked for.
 QZ_EXPORT bool hasMainWindow();
 // Window-layer hooks that need the main window.

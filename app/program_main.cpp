@@ -62,7 +62,11 @@ int Qz_ProgramMain(int argc, char** argv) {
     stopStopSignalWatch();
     return session.exitCode;
   }
-  if (!line.path.empty()) openDocumentLater(line.path);
+  // The image control panel opens it on its first draw; without one it opens now.
+  if (!line.path.empty()) {
+    if (imageControlPanelPresent()) setPendingDocument(line.path);
+    else openDocumentLater(line.path);
+  }
   if (!setStopTarget(session.app)) run(session);
   stopStopSignalWatch();
   shutDown(session);

@@ -20,6 +20,8 @@
 #include "platform/windows.h"
 #include "qzio/qzio.h"
 #include "qzio/qzio_ui.h"
+#include "requesters/qz_prefs.h"
+#include "requesters/qz_qzio_options.h"
 
 namespace qz::app {
 namespace {
@@ -27,11 +29,8 @@ namespace {
 constexpr uint32_t kScannerBlock = 0x131388;  // on the application image: a scanned picture
 constexpr uint32_t kWindowGetKind = 0x900FA;
 constexpr uint32_t kAppRun = 0x100A0;
-constexpr uint32_t kPrefsStore = 0x3E80176;
-constexpr uint32_t kPrefsBeforeStore = 0x3E8018A;
 
 const char* const kCatalogue = "Data\\Lingua\\Quillantrix.etf";
-const char* const kPrefsFile = "Data/Prefs/QuillantrixPrefs.QzStr";
 
 // Searched in this order when a class is asked for by name and not known.
 const char* const kClassSearchPaths[] = {"Data/Modes/", "Data/Media/Classes/", "Data/Tools/",
@@ -98,6 +97,7 @@ bool completeImageBase(Session& s, const StartupOptions& options) {
   base->catalogue = Qz__CatalogStrings(&count);
   qzio::UiHooks ui;
   ui.catalogString = Qz_CatalogString;
+  ui.showRequester = Qz_ShowFormatOptions;
   qzio::SetUiHooks(&ui);
 
   QzInitAllClasses(base->globalData);
@@ -112,9 +112,7 @@ bool completeImageBase(Session& s, const StartupOptions& options) {
   base->ioGlobalData = io;
 
   // A missing or unreadable preferences file is no error: the defaults hold.
-  Qz_Object* prefs = Qz_RestoreObjectFromDisk(kPrefsFile);
-  if (!prefs) prefs = Qz_CreateObject("QuillantrixPrefs");
-  base->prefsObject = prefs;
+  base->prefsObject = Qz_RestorePrefs(kPrefsFile);
   return true;
 }
 
@@ -132,6 +130,13 @@ std::string absolutePath(const std::string& path, const std::string& startFolder
   std::filesystem::path p(path);
   if (p.is_relative()) p = std::filesystem::path(startFolder) / p;
   return p.lexically_normal().string();
+}
+
+std::string unquotedPath(const std::string& path) {
+  // Only a matching pair around the whole path is quoting; anything else is the name.
+  if (path.size() >= 2 && (path.front() == '"' || path.front() == '\'') && path.back() == path.front())
+    return path.substr(1, path.size() - 2);
+  return path;
 }
 
 CommandLine parseCommandLine(const std::vector<std::string>& args, const std::string& startFolder) {
@@ -155,7 +160,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& args, const std::st
       out.problem = "unknown option " + arg;
       return out;
     } else if (document.empty()) {
-      document = arg;
+      document = unquotedPath(arg);
     }
   }
   if (help) {
@@ -224,7 +229,7 @@ void shutDown(Session& s) {
 
   if (s.imageBase) {
     if (Qz_Object* prefs = base->prefsObject) {
-      Qz_DoMethod(prefs, kPrefsBeforeStore);
+      Qz_DoMethod(prefs, kPrefsRefresh);
       Qz_DoMethod(prefs, kPrefsStore);
     }
     closeMainWindow(*base);

@@ -29,6 +29,9 @@ struct CommandLine {
   std::string problem;  // for Usage: what was wrong
 };
 
+// The path without one pair of matching quotes around it (a launcher may
+// hand them over); any other path is kept whole.
+QZ_EXPORT std::string unquotedPath(const std::string& path);
 // A relative path is taken against the folder the program was started in.
 QZ_EXPORT std::string absolutePath(const std::string& path, const std::string& startFolder);
 // args without the program's own name. "-decrypt" counts only as an argument

@@ -38,6 +38,8 @@ bool Qz__ToSlider(uint32_t id) {
     case kRootGetUserData:
     case kValueSetMinimum:
     case kValueSetMaximum:
+    case kValueGetMinimum:
+    case kValueGetMaximum:
     case kValueGet: return true;
     default: return false;
   }

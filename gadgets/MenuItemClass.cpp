@@ -197,6 +197,13 @@ QzWord Qz__MenuItemDispatch(Qz_Object* object, uint32_t id, const QzWord* args) 
   }
 }
 
+// The text is what a stored menu names its items by.
+const Qz_Method kMenuItemMethods[] = {
+    {kMenuItemSetText, "Qz_SetMenuItemText", kQzMethodSetter, kMenuItemGetText, "%s", 0, nullptr, 0, 0},
+    {kMenuItemGetText, "Qz_GetMenuItemText", kQzMethodStoredGetter, kMenuItemSetText, nullptr, 0, "%s", 0, 0},
+    {0, nullptr, 0, 0, nullptr, 0, nullptr, 0, 0},
+};
+
 Qz_Object* Qz__MakeButton(Qz_Object*) {
   return Qz_CreateObject("Button", kGroupSetMode, 2, kGroupSetSpacing, 0, kGroupSetFrame, 19);
 }
@@ -224,6 +231,7 @@ void Qz__TearDown(Qz_Object* object) {
 const qz::kit::ClassDecl kMenuItem = {
     .name = "MenuItem", .superName = "PopUp", .classId = kMenuItemClassId,
     .instance = qz::kit::instanceOf<Qz_MenuItemObject>(), .handler = Qz__MenuItemDispatch,
+    .methods = kMenuItemMethods,
     .makeSuper = Qz__MakeButton, .setUp = Qz__SetUp, .tearDown = Qz__TearDown,
     .notice = "One line of a menu", .classValue = 100};
 

@@ -162,20 +162,30 @@ void maybeShowToolTip(WindowObject* win) {
   Qz_DoMethod(tipWindow, kWindowOpen);
 }
 
-void runShortcut(uint32_t code) {
+// A key code names a typed character (with Ctrl) or a raw key (F1 is 112,
+// as 'p' is): a record whose qualifier word says which (0 raw, else a
+// character) is preferred, so F1 and Ctrl+P can both have one.
+void runShortcut(uint32_t code, bool rawKey) {
   Qz_GlobalData* g = Qz_GetGlobalData();
   if (g->shortcutList == nullptr) return;
   // Found under the lock, called without it: the call may open a requester.
   Qz_Object* target = nullptr;
   std::vector<QzWord> words;
   ObtainSemaphore(&g->classListLock);
+  Qz_ShortcutKey* found = nullptr;
   for (Node* n = g->shortcutList->lh_Head; n->ln_Succ != nullptr; n = n->ln_Succ) {
     auto* key = reinterpret_cast<Qz_ShortcutKey*>(n);
     if (key->keyCode != code || key->count == 0) continue;
-    target = key->target;
-    const QzWord* w = Qz_ShortcutKeyWords(key);
-    words.assign(w, w + key->count);
-    break;
+    if ((key->value == 0) == rawKey) {
+      found = key;
+      break;
+    }
+    if (!found) found = key;
+  }
+  if (found) {
+    target = found->target;
+    const QzWord* w = Qz_ShortcutKeyWords(found);
+    words.assign(w, w + found->count);
   }
   ReleaseSemaphore(&g->classListLock);
   if (target == nullptr || words.empty()) return;
@@ -269,7 +279,7 @@ void handleMessage(WindowObject* win, InputMessage* im) {
       const QzWord result = Qz_DoMethod(win->content, kRootHandleIDCMP, eventWord);
       if ((result == 2 && (im->Qualifier & IEQUALIFIER_CONTROL) != 0 && im->Class != IDCMP_RAWKEYUP) ||
           (im->Class == IDCMP_RAWKEY && im->Code == 112)) {
-        runShortcut(im->Code);
+        runShortcut(im->Code, im->Class == IDCMP_RAWKEY);
       }
       return;
     }

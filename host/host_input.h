@@ -72,4 +72,14 @@ QZ_EXPORT raster::IntRect composeDesktop(raster::PixelBuffer& out);
 // Makes the next composition cover the whole desktop.
 QZ_EXPORT void invalidateDesktop();
 
+// Once a menu bar has been shown, a strip kMenuStripHeight rows high lies
+// above the desktop (the host window keeps it from then on); pointer input
+// there arrives with y from -kMenuStripHeight to -1.
+inline constexpr int kMenuStripHeight = 20;
+// The strip's height now: 0 before the first menu bar, then kMenuStripHeight.
+QZ_EXPORT int menuStripHeight();
+// Draws the strip into out (desktop width x kMenuStripHeight) when it changed;
+// the area drawn (empty when nothing changed).
+QZ_EXPORT raster::IntRect composeMenuStrip(raster::PixelBuffer& out);
+
 }  // namespace qz::host

@@ -13,6 +13,7 @@
 #include "gadgets/qz_thread.h"
 #include "gadgets/qz_widgets.h"
 #include "gadgets/qz_window.h"
+#include "gadgets/window_post.h"
 #include "gadgets/window_geometry.h"
 #include "image/dirty_rows.h"
 #include "image/image_internal.h"
@@ -25,6 +26,7 @@
 #include "objects/qz_root.h"
 #include "platform/graphics.h"
 #include "platform/windows.h"
+#include "tools/handle_overlay.h"
 
 namespace {
 
@@ -141,6 +143,7 @@ void redrawView(Qz_Object* object, int32_t x0, int32_t y0, int32_t x1, int32_t y
         if (view->outline.shown) qz::view::drawOutline(info->rastPort, view->outline);
         drawRect(view, {info->rastPort, box->left, box->top, box->width, box->height}, buffer,
                  bytesPerRow, x0, y0, x1, y1);
+        qz::tools::drawHandles(image, info->rastPort, box->left, box->top, box->width, box->height);
         if (view->outline.shown) qz::view::drawOutline(info->rastPort, view->outline);
         Qz_UnlockDrawInfo(object);
       }
@@ -398,14 +401,7 @@ int32_t statusHeight(Qz_ImageView* view) {
 
 // Runs a method of a status gadget on the window's thread, where gadgets draw.
 void postToStatus(Qz_ImageView* view, Qz_Object* target, uint32_t method, QzWord value) {
-  if (!view->window || !target) return;
-  Qz_RootObject* root = Qz_RootInstance(view->window);
-  if (root && root->asyncPort) {
-    Qz_DoMethod(target, kRootSetAsyncPort, root->asyncPort);
-    Qz_DoAsyncMethod(target, method, value);
-  } else {
-    Qz_DoMethod(target, method, value);
-  }
+  if (view->window) Qz_PostToWindow(view->window, target, method, value);
 }
 
 // Progress notices of the document (a re-render) shown in the status line.
@@ -578,6 +574,7 @@ QzWord dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
       return Qz_DoMethodA(object->super, id, args);
     case kRootHandleIDCMP: return qz::view::handleInput(view, args[0]);
     case kQzImageOpenViewWindow: return openWindow(view);
+    case kQzViewWindowShown: return view->window && !view->windowClosed ? 1 : 0;
     case kReopenWindow:
       view->windowClosed = 1;
       if (!view->image) return 1;

@@ -37,12 +37,7 @@ uint32_t packColour(const int32_t colour[3]) {
 
 // Runs a method on an image on its document's thread when it has one (its
 // asynchronous port), else here.
-void postOrCall(Qz_Image* target, uint32_t id, QzWord value) {
-  if (!target) return;
-  Qz_RootObject* root = Qz_RootInstance(imageObject(target));
-  if (root && root->asyncPort && Qz_DoAsyncMethod(imageObject(target), id, value)) return;
-  Qz_DoMethod(imageObject(target), id, value);
-}
+void postOrCall(Qz_Image* target, uint32_t id, QzWord value) { Qz_PostImageMethod(target, id, value, 0); }
 
 // A layer of the active image, read under its lock (pick chooses which).
 template <class Pick>
@@ -224,3 +219,12 @@ QzWord appCommandDispatch(Qz_Image* image, uint32_t id, const QzWord* args, bool
 }
 
 }  // namespace qz
+
+QZ_EXTERN_C_BEGIN
+QZ_EXPORT void Qz_PostImageMethod(Qz_Image* image, uint32_t id, QzWord first, QzWord second) {
+  if (!image) return;
+  Qz_RootObject* root = Qz_RootInstance(qz::imageObject(image));
+  if (root && root->asyncPort && Qz_DoAsyncMethod(qz::imageObject(image), id, first, second)) return;
+  Qz_DoMethod(qz::imageObject(image), id, first, second);
+}
+QZ_EXTERN_C_END

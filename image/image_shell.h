@@ -29,6 +29,7 @@ inline constexpr uint32_t kQzViewZoomIn = 0x440050;
 inline constexpr uint32_t kQzViewZoomOut = 0x44005a;
 // Makes the view a thumbnail (before its image is set): see Qz_ImageView::thumbnail.
 inline constexpr uint32_t kQzViewSetThumbnail = 0x440064;
+inline constexpr uint32_t kQzViewWindowShown = 0x44006e;  // 1 while the view's window is open
 inline constexpr uint32_t kQzProgressStart = 0x130096;
 inline constexpr uint32_t kQzProgressStep = 0x1300a0;
 inline constexpr uint32_t kQzProgressDone = 0x1300aa;

@@ -1,10 +1,12 @@
 #include "image/progress_display.h"
 
+#include <atomic>
 #include <cstdlib>
 
 #include "gadgets/qz_group.h"
 #include "gadgets/qz_widgets.h"
 #include "gadgets/qz_window.h"
+#include "gadgets/window_post.h"
 #include "objects/catalogue.h"
 #include "objects/object_services.h"
 #include "objects/qz_notify.h"
@@ -17,11 +19,18 @@ constexpr uint32_t kStopTextNumber = 20;
 // The working thread's break: bits 12 and 15.
 constexpr uint32_t kStopSignals = 0x1000 | 0x8000;
 
-// The window the display was added to, kept for taking it out again.
+// The window the display was added to, kept for taking it out again, and
+// whether the user asked to stop (set on the window's thread, read by the
+// working one).
 struct Record {
   Qz_ProgressDisplay shown;
   Qz_Object* owner;
+  std::atomic<bool> stopped;
 };
+
+void onStop(QzWord userData, Qz_Object*, uint32_t, const QzWord*) {
+  reinterpret_cast<Record*>(userData)->stopped.store(true, std::memory_order_release);
+}
 
 }  // namespace
 
@@ -55,6 +64,8 @@ QZ_EXPORT Qz_ProgressDisplay* Qz_BeginProgressDisplay(Qz_Object* owner, const ch
   if (owner != nullptr) Qz_DoMethod(owner, kGroupAddTail, window);
   Qz_AddNotify(window, kWindowClose, kNotifyAnyValue, button, 2, kRootSetUserData, 0);
   Qz_AddNotify(button, kButtonPressed, kNotifyAnyValue, button, 2, kRootSetUserData, 0);
+  Qz_AddCallBackNotify(window, kWindowClose, kNotifyAnyValue, onStop, reinterpret_cast<QzWord>(record));
+  Qz_AddCallBackNotify(button, kButtonPressed, kNotifyAnyValue, onStop, reinterpret_cast<QzWord>(record));
   Qz_DoMethod(window, kRootOpen);
   return &record->shown;
 }
@@ -63,13 +74,14 @@ QZ_EXPORT QzWord Qz_SetProgressDisplay(Qz_ProgressDisplay* record, uint32_t valu
                                        const char* text) {
   if ((SetSignal(0, 0) & kStopSignals) != 0) return 0;
   if (record == nullptr) return 1;
-  Qz_DoMethod(record->bar, kProgressBarSetMax, total);
-  Qz_DoMethod(record->bar, kProgressBarSetValue, value);
+  // The bar is drawn by the window's thread; the working thread only queues.
+  Qz_PostToWindow(record->window, record->bar, kProgressBarSetMax, total);
+  Qz_PostToWindow(record->window, record->bar, kProgressBarSetValue, value);
   if (text != nullptr) {
-    Qz_DoMethod(record->bar, kProgressBarSetText, text);
-    Qz_RelayoutAndRedrawObject(record->bar);
+    Qz_PostToWindow(record->window, record->bar, kProgressBarSetText, text);
+    Qz_PostToWindow(record->window, record->bar, kRootDraw);
   }
-  return Qz_DoMethod(record->button, kRootGetUserData) != 0 ? 1 : 0;
+  return reinterpret_cast<Record*>(record)->stopped.load(std::memory_order_acquire) ? 0 : 1;
 }
 
 QZ_EXPORT void Qz_EndProgressDisplay(Qz_ProgressDisplay* shown) {

@@ -19,6 +19,8 @@ QZ_EXTERN_C_BEGIN
 QZ_EXPORT Qz_ProgressDisplay* Qz_BeginProgressDisplay(Qz_Object* owner, const char* title, const char* text);
 // 1 to go on, 0 to stop (the button was pressed, the window closed, or the
 // calling thread has a break pending). NULL record: 1 unless a break is pending.
+// Callable from any thread: the window's thread draws the change, so a
+// text must stay valid until the display ends.
 QZ_EXPORT QzWord Qz_SetProgressDisplay(Qz_ProgressDisplay* record, uint32_t value, uint32_t total,
                                        const char* text);
 // Closes and frees; NULL does nothing.

@@ -62,24 +62,6 @@ std::size_t previousBoundary(const std::string& s, std::size_t i) {
   return i;
 }
 
-void appendUtf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
 RastPort textPort(EditControl* e) {
   RastPort rp{};
   Qz_AttachRastPort(&rp, &e->surface);
@@ -267,7 +249,7 @@ bool editKey(uint16_t vk, char32_t ch) {
         paste(e->handle);
       } else if (!ctrl && ch >= 0x20 && ch != 0x7F) {
         std::string typed;
-        appendUtf8(typed, ch);
+        qz::fonts::appendUtf8(typed, ch);
         replaceSelection(e, typed);
       } else {
         return true;  // keys the control ignores still belong to it

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "host/host_input.h"
+#include "platform/menu_bar_internal.h"
 #include "platform/windows_internal.h"
 
 namespace qz::win {
@@ -116,6 +117,7 @@ using namespace qz::win;
 void invalidateDesktop() {
   std::lock_guard<std::recursive_mutex> lock(desk().lock);
   desk().composedOnce = false;
+  markMenuStripDirty();
 }
 
 raster::IntRect composeDesktop(raster::PixelBuffer& out) {
@@ -168,6 +170,7 @@ raster::IntRect composeDesktop(raster::PixelBuffer& out) {
       for (int x = 0; x < r.width(); ++x) dst[x] ^= src[x];
     }
   }
+  composeMenus(out, area);
   out.addDirty(area);
   return area;
 }

@@ -13,6 +13,8 @@
 #include "host/host_backend.h"
 #include "host/host_input.h"
 #include "platform/clipboard.h"
+#include "platform/menu_bar.h"
+#include "platform/menu_bar_internal.h"
 #include "platform/scanner_block.h"
 #include "platform/windows_internal.h"
 
@@ -287,6 +289,17 @@ void resizeStore(Window* w, int width, int height) {
   drawFrame(w);
 }
 
+// The menus take pointer input unless a window holds the pointer (a drag,
+// a frame being moved, text being selected).
+bool menusTake(int x, int y, MenuInput input, uint16_t* picked) {
+  Desk& d = desk();
+  if (d.capture || d.drag != FrameDrag::None || d.selectingEdit) return false;
+  bool consumed = false;
+  const uint16_t id = menuPointer(x, y, input, &consumed);
+  if (picked) *picked = id;
+  return consumed;
+}
+
 }  // namespace qz::win
 
 namespace qz::host {
@@ -305,7 +318,9 @@ void pointerMoved(int x, int y) {
     Desk& d = desk();
     d.pointerX = x;
     d.pointerY = y;
-    if (d.drag != FrameDrag::None) {
+    if (menusTake(x, y, MenuInput::Move, nullptr)) {
+      after.present = true;
+    } else if (d.drag != FrameDrag::None) {
       frameDragMove(x, y);
       after.present = true;
     } else if (d.selectingEdit) {
@@ -326,6 +341,19 @@ void pointerMoved(int x, int y) {
 void buttonEvent(Button button, bool down, int x, int y) {
   // The wheel and the middle button have no input message.
   if (button != Button::Left && button != Button::Right) return;
+  {
+    uint16_t picked = 0;
+    bool taken = false;
+    {
+      Procedure proc;
+      taken = menusTake(x, y, down ? MenuInput::Press : MenuInput::Release, &picked);
+    }
+    if (taken) {
+      if (picked) Qz__PostMenuCommand(picked);
+      backend().presentLater();
+      return;
+    }
+  }
   if (down && button == Button::Left) {
     // A click beside the focused control takes its focus first, so the
     // control's last text is asked for before the click is handled.
@@ -409,7 +437,9 @@ void keyEvent(uint16_t vk, char32_t character, bool down) {
     Procedure proc;
     Desk& d = desk();
     trackModifier(vk, down);
-    if (d.focusedEdit) {
+    if (menuKey(vk, down)) {
+      present = true;
+    } else if (d.focusedEdit) {
       // The focused control takes its keys; Enter and Tab move the focus on.
       if (down && (vk == kVkReturn || vk == kVkTab)) lost = editFocusKey(vk);
       else if (down) editKey(vk, character);

@@ -10,7 +10,9 @@ namespace {
 
 constexpr uint32_t kPreviewClassId = 0x3E8000B;
 constexpr uint32_t kTitleText = 232;
-constexpr uint32_t kShortTitleText = 70;
+// Its tab reads "Preview": under the mode panel's "Method" two tabs would
+// look the same.
+constexpr uint32_t kShortTitleText = kTitleText;
 constexpr uint32_t kIconSetImage = 0x19000A;
 
 struct Qz_PreviewPluginObject {

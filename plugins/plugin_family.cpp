@@ -2,6 +2,13 @@
 #include "plugins/plugin_family.h"
 
 #include "image/qz_image.h"
+#include "platform/windows.h"
+#include "objects/async_methods.h"
+#include "objects/object_services.h"
+#include "objects/qz_draw_info.h"
+#include "objects/qz_root.h"
+#include "gadgets/qz_group.h"
+#include "gadgets/qz_sliders.h"
 
 namespace qz::plugins {
 
@@ -26,6 +33,77 @@ void releaseMembers(Qz_Object* group) {
   if (!group) return;
   while (auto* member = reinterpret_cast<Qz_Object*>(Qz_DoMethod(group, kLinkedListFirst)))
     if (!Qz_DoMethod(group, kLinkedListRemove, member)) break;
+}
+
+Qz_Image* activeImage() {
+  Qz_ImageBase* base = Qz_GetImageBase();
+  ObtainSemaphore(&base->semaphore);
+  Qz_Image* image = base->activeImage;
+  ReleaseSemaphore(&base->semaphore);
+  return image;
+}
+
+QzWord followApplication(uint32_t method, Qz_NotifyCallBack callBack, QzWord userData) {
+  Qz_Image* app = Qz_GetImageBase()->applicationImage;
+  return app ? Qz_AddCallBackNotify(&app->object, method, kNotifyAnyValue, callBack, userData) : 0;
+}
+
+void stopFollowing(QzWord& handle) {
+  Qz_Image* app = Qz_GetImageBase()->applicationImage;
+  if (handle && app) Qz_RemoveNotify(&app->object, handle);
+  handle = 0;
+}
+
+void runOnPanelThread(Qz_Object* panel, uint32_t id, QzWord first, QzWord second) {
+  MsgPort* port = nullptr;
+  if (Qz_DrawInfo* info = Qz_LockDrawInfoForInspection(panel)) {
+    if (info->windowObject)
+      port = std::atomic_ref<MsgPort*>(Qz_RootInstance(info->windowObject)->asyncPort).load(std::memory_order_acquire);
+    Qz_UnlockDrawInfoForInspection(panel);
+  }
+  if (port) {
+    Qz_DoMethod(panel, kRootSetAsyncPort, port);
+    if (Qz_DoAsyncMethod(panel, id, first, second)) return;
+  }
+  Qz_DoMethod(panel, id, first, second);
+}
+
+namespace {
+thread_local int tFollowing = 0;
+}  // namespace
+
+FollowGuard::FollowGuard() { ++tFollowing; }
+FollowGuard::~FollowGuard() { --tFollowing; }
+bool FollowGuard::active() { return tFollowing > 0; }
+
+Qz_Object* labelledSlider(const SliderSpec& spec, Qz_Object** slider) {
+  *slider = Qz_CreateObject("CompactSlider", kRootSetUserData, spec.userData, kValueSetMinimum,
+                            uint32_t(spec.minimum), kValueSetMaximum, uint32_t(spec.maximum), kValueSet,
+                            uint32_t(spec.initial), kValueSetFormat, spec.format, kNotifyWhileDragging,
+                            spec.whileDragging ? 1 : 0);
+  Qz_Object* text = Qz_CreateObject("Text", kRootSetLabel, catalogueText(spec.label));
+  Qz_Object* column = Qz_CreateObject("Group", kGroupSetMode, 1);
+  if (!*slider || !text || !column) {
+    for (Qz_Object* o : {*slider, text, column}) Qz_DisposeObject(o);
+    *slider = nullptr;
+    return nullptr;
+  }
+  if (spec.colour) Qz_DoMethod(*slider, kRootDeriveColours, spec.colour);
+  Qz_DoMethod(column, kGroupAddTail, text);
+  Qz_DoMethod(column, kGroupAddTail, *slider);
+  return column;
+}
+
+Qz_Image* activeLayer() {
+  Qz_Image* image = Qz_LockActiveImageA(kQzLockRead, nullptr);
+  if (!image) return nullptr;
+  Qz_Image* layer = image->activeLayer;
+  Qz_UnlockImageA(image, kQzLockRead, nullptr);
+  return layer;
+}
+
+void sendToActiveLayer(uint32_t method, QzWord value) {
+  if (Qz_Image* layer = activeLayer()) Qz_PostImageMethod(layer, method, value, 0);
 }
 
 }  // namespace qz::plugins

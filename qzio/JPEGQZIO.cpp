@@ -1,14 +1,16 @@
 // JPEGQZIO: baseline and progressive JPEG through libjpeg, and the EXIF
 // thumbnail for quick previews (the direct load path, 7052 / 7072).
 // Answers its two process-wide options: quality (7013 / 7023) and
-// progressive output (7033 / 7043).
+// progressive output (7033 / 7043), which its options gadgets set.
 #include <atomic>
 #include <cstdio>
 #include <vector>
 
 #include "qzio/codec_buffer_rows.h"
 #include "qzio/codec_jpeg.h"
+#include "qzio/format_options.h"
 #include "qzio/qzio.h"
+#include "qzio/qzio_internal.h"
 #include "qzio/root_qzio.h"
 
 namespace {
@@ -90,6 +92,14 @@ uint32_t Qz__JpegLoadDirect(const qzio::FormatCall& call, QZIO_Header* header) {
   return Qz__JpegLoad(call, header);
 }
 
+Qz_Object* Qz__JpegOptions(const qzio::FormatCall& call) {
+  return qzio::OptionsColumn()
+      .label(97, "Quality")
+      .slider(1, 100, gQuality.load(), "%ld%%", call.self, kSetQuality)
+      .checkBox(qzio::CatalogText(253, "Progressive"), gProgressive.load() != 0, call.self, kSetProgressive)
+      .take();
+}
+
 const qzio::FormatOptionRow kJpegOptions[] = {
     {kSetQuality, kGetQuality, 1, 100, false, &gQuality},  // libjpeg's range
     {kSetProgressive, kGetProgressive, 0, 1, true, &gProgressive},
@@ -100,7 +110,7 @@ const qzio::FormatClass kJpegClass = {
     .flags = kQzioFlagFile | kQzioFlagOwnFile | kQzioFlagDirect, .extension = "jpg",
     .identify = Qz__JpegIdentify, .load = Qz__JpegLoad, .save = Qz__JpegSave,
     .identifyDirect = Qz__JpegIdentifyDirect, .loadDirect = Qz__JpegLoadDirect,
-    .option = qzio::optionRows<kJpegOptions>};
+    .option = qzio::optionRows<kJpegOptions>, .buildSaveOptions = Qz__JpegOptions};
 
 }  // namespace
 

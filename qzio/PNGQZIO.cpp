@@ -6,7 +6,9 @@
 
 #include "qzio/codec_buffer_rows.h"
 #include "qzio/codec_png.h"
+#include "qzio/format_options.h"
 #include "qzio/qzio.h"
+#include "qzio/qzio_internal.h"
 #include "qzio/root_qzio.h"
 
 namespace {
@@ -58,6 +60,15 @@ uint32_t Qz__PngSave(const qzio::FormatCall&, QZIO_Header* header) {
   return result;
 }
 
+Qz_Object* Qz__PngOptions(const qzio::FormatCall& call) {
+  return qzio::OptionsColumn()
+      .label(252, "Compression")
+      .slider(0, kMaxLevel, gLevel.load(), " %ld ", call.self, kSetLevel)
+      .checkBox(qzio::CatalogText(253, "Interlaced"), gInterlace.load() != 0, call.self, kSetInterlace)
+      .checkBox("Use Alpha Channel as Transparency", gUseAlpha)
+      .take();
+}
+
 const qzio::FormatOptionRow kPngOptions[] = {
     {kSetLevel, kGetLevel, 0, kMaxLevel, false, &gLevel},  // zlib's levels
     {kSetInterlace, kGetInterlace, 0, 1, true, &gInterlace},
@@ -67,7 +78,7 @@ const qzio::FormatClass kPngClass = {
     .className = "PNGQZIO", .classIdField = 7010, .capabilities = kQzioCapsFile,
     .flags = kQzioFlagFile | kQzioFlagOwnFile, .extension = "png",
     .identify = Qz__PngIdentify, .load = Qz__PngLoad, .save = Qz__PngSave,
-    .option = qzio::optionRows<kPngOptions>};
+    .option = qzio::optionRows<kPngOptions>, .buildSaveOptions = Qz__PngOptions};
 
 }  // namespace
 

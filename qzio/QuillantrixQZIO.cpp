@@ -19,6 +19,7 @@
 #include "image/qz_image.h"
 #include "objects/qz_object.h"
 #include "qzio/codec_rows.h"
+#include "qzio/format_options.h"
 #include "qzio/load_problem.h"
 #include "qzio/native_block.h"
 #include "qzio/qzio.h"
@@ -607,6 +608,14 @@ bool Qz__Option(const FormatCall& call, uint32_t id, const QzWord* args, QzWord*
   return true;
 }
 
+Qz_Object* Qz__Options(const FormatCall& call) {
+  const auto* state = static_cast<const NativeState*>(call.state);
+  return qzio::OptionsColumn()
+      .label(252, "Compression")
+      .popUp({"None", "Packbits RLE", "Deflate"}, state ? state->compressionEntry : 0, call.self, kSetCompression)
+      .take();
+}
+
 const FormatClass kClass = {
     .className = "QuillantrixQZIO",
     .classIdField = 7003,
@@ -619,6 +628,7 @@ const FormatClass kClass = {
     .identifyDirect = Qz__IdentifyThumbnail,
     .loadDirect = Qz__LoadThumbnail,
     .option = Qz__Option,
+    .buildSaveOptions = Qz__Options,
     .stateSize = sizeof(NativeState),
 };
 

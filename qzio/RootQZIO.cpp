@@ -99,6 +99,7 @@ struct FormatObject {
   Qz_Object header;
   const FormatClass* spec = nullptr;
   void* state = nullptr;  // stateSize bytes, zeroed
+  bool saveOptionsAsked = false;
   ~FormatObject() {
     if (!state) return;
     if (spec->freeState) spec->freeState(state);
@@ -129,6 +130,14 @@ QzWord Qz__FormatDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
     case kQzioLoadOutermost:
       if (cls->loadDirect) return cls->loadDirect(call, header);
       break;
+    case kQzioGetSaveOptions:
+      // Built when first asked for, once the object is whole: most format
+      // objects only load and never show them.
+      if (cls->buildSaveOptions && !f->saveOptionsAsked) {
+        f->saveOptionsAsked = true;
+        if (Qz_Object* options = cls->buildSaveOptions(call)) Qz_DoMethod(object->super, kQzioSetSaveOptions, options);
+      }
+      break;
     default:
       break;
   }
@@ -148,17 +157,13 @@ Qz_Object* Qz__MakeFormatPart(Qz_Object* object) {
     if (spec->initState) spec->initState(f->state);
   }
   // Options are optional: a panel that cannot be built leaves the format
-  // working with its defaults.
+  // working with its defaults. The save options wait until they are asked for.
   const FormatCall call{object, f->state};
-  Qz_Object* saveOptions = spec->buildSaveOptions ? spec->buildSaveOptions(call) : nullptr;
   Qz_Object* loadOptions = spec->buildLoadOptions ? spec->buildLoadOptions(call) : nullptr;
   Qz_Object* root = Qz_CreateObject("RootQZIO", kQzioSetCapabilities, spec->capabilities, kQzioSetFlags,
-                                    spec->flags, kQzioSetExtension, spec->extension, kQzioSetSaveOptions,
-                                    saveOptions, kQzioSetLoadOptions, loadOptions, TAG_DONE);
-  if (!root) {
-    Qz_DisposeObject(saveOptions);
-    Qz_DisposeObject(loadOptions);
-  }
+                                    spec->flags, kQzioSetExtension, spec->extension, kQzioSetLoadOptions,
+                                    loadOptions, TAG_DONE);
+  if (!root) Qz_DisposeObject(loadOptions);
   return root;
 }
 

@@ -1,9 +1,11 @@
 // TARGAQZIO: Targa files ending in the "TRUEVISION-XFILE" footer, 24 or 32
 // bits, plain or run-length encoded; saves 24-bit files, run-length encoded
-// when the process-wide option says so.
+// when the process-wide option (its one check box) says so.
 #include <atomic>
 
 #include "qzio/codec_targa.h"
+#include "qzio/format_options.h"
+#include "qzio/qzio_internal.h"
 #include "qzio/root_qzio.h"
 #include "qzio/whole_file_format.h"
 
@@ -39,10 +41,16 @@ uint32_t Qz__TARGASave(const qzio::FormatCall&, QZIO_Header* header) {
   });
 }
 
+// One check box for run-length encoding.
+Qz_Object* Qz__TARGAOptions(const qzio::FormatCall&) {
+  return qzio::OptionsColumn().checkBox(qzio::CatalogText(252, "Compression"), gRunLength).take();
+}
+
 const qzio::FormatClass kTARGAClass = {
     .className = "TARGAQZIO", .classIdField = 7004, .capabilities = kQzioCapsFile,
     .flags = kQzioFlagFile, .extension = "tga",
-    .identify = Qz__TARGAIdentify, .load = Qz__TARGALoad, .save = Qz__TARGASave};
+    .identify = Qz__TARGAIdentify, .load = Qz__TARGALoad, .save = Qz__TARGASave,
+    .buildSaveOptions = Qz__TARGAOptions};
 
 }  // namespace
 

@@ -4,9 +4,13 @@
 #include <atomic>
 #include <new>
 
+#include "gadgets/qz_group.h"
+
 #include "qzio/codec_buffer_rows.h"
 #include "qzio/codec_tiff.h"
+#include "qzio/format_options.h"
 #include "qzio/qzio.h"
+#include "qzio/qzio_internal.h"
 #include "qzio/root_qzio.h"
 
 namespace {
@@ -38,6 +42,7 @@ std::atomic<int32_t> gPredictorEntry{0};  // 0 "None", 1 "Horizontal"
 struct TiffState {
   uint8_t compressionEntry;  // this object's choice
   uint8_t page;              // the options page the entry shows
+  Qz_Object* pages;          // the paged part of the options group (owned by it)
 };
 
 void Qz__TiffInitState(void* memory) {
@@ -85,17 +90,47 @@ bool Qz__TiffOption(const qzio::FormatCall& call, uint32_t id, const QzWord* arg
     if (auto* state = static_cast<TiffState*>(call.state)) {
       state->compressionEntry = static_cast<uint8_t>(entry);
       state->page = static_cast<uint8_t>(kCompressionEntries[entry].page);
+      Qz_DoMethod(state->pages, kGroupShowPage, state->page);
     }
   }
   *answer = 0;
   return true;
 }
 
+// The quality slider, the predictor pop-up or nothing, one page each, below
+// the compression pop-up that turns them.
+Qz_Object* Qz__TiffOptions(const qzio::FormatCall& call) {
+  auto* state = static_cast<TiffState*>(call.state);
+  Qz_Object* pages = Qz_CreateObject("Group", kGroupSetMode, 4);
+  Qz_Object* quality = qzio::OptionsColumn().label(97, "Quality").slider(0, 100, "%ld", gJpegQuality).take();
+  Qz_Object* predictor =
+      qzio::OptionsColumn().text("Predictor").popUp({"None", "Horizontal"}, gPredictorEntry).take();
+  Qz_Object* none = qzio::OptionsColumn().text("").take();
+  for (Qz_Object* page : {quality, predictor, none}) {
+    if (pages && page) Qz_DoMethod(pages, kGroupAddTail, page);
+    else Qz_DisposeObject(page);
+  }
+  if (!pages || !quality || !predictor || !none) {
+    Qz_DisposeObject(pages);
+    return nullptr;
+  }
+  Qz_DoMethod(pages, kGroupShowPage, state->page);
+  state->pages = pages;
+  return qzio::OptionsColumn()
+      .label(252, "Compression")
+      .popUp({kCompressionEntries[0].label, kCompressionEntries[1].label, kCompressionEntries[2].label,
+              kCompressionEntries[3].label},
+             state->compressionEntry, call.self, kCompressionChanged)
+      .add(pages)
+      .take();
+}
+
 const qzio::FormatClass kTiffClass = {
     .className = "TIFFQZIO", .classIdField = 7003, .capabilities = kQzioCapsFile,
     .flags = kQzioFlagFile | kQzioFlagOwnFile, .extension = "tif",
     .identify = Qz__TiffIdentify, .load = Qz__TiffLoad, .save = Qz__TiffSave,
-    .option = Qz__TiffOption, .stateSize = sizeof(TiffState), .initState = Qz__TiffInitState};
+    .option = Qz__TiffOption, .buildSaveOptions = Qz__TiffOptions, .stateSize = sizeof(TiffState),
+    .initState = Qz__TiffInitState};
 
 }  // namespace
 

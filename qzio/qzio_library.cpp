@@ -461,6 +461,19 @@ std::vector<std::string> MemberNames(Qz_Object* list) {
   return names;
 }
 
+namespace {
+// The formats offered for saving: JPEG first (the default), then every
+// format of the detection list whose class is here and writes files.
+std::vector<std::string> Qz__SaveFormatNames(const std::vector<std::string>& detectionOrder) {
+  std::vector<std::string> names = {"JPEG"};
+  for (const std::string& name : detectionOrder) {
+    const FormatClass* cls = FindFormatClass((name + "QZIO").c_str());
+    if (name != "JPEG" && cls && cls->save) names.push_back(name);
+  }
+  return names;
+}
+}  // namespace
+
 QZIO_GlobalData* QZIO_Init(Qz_GlobalData*) {
   LibraryState& s = State();
   std::lock_guard<std::mutex> lock(s.lock);
@@ -469,7 +482,7 @@ QZIO_GlobalData* QZIO_Init(Qz_GlobalData*) {
     s.global.formatList = Qz_RestoreObjectFromDisk("Data/QZIOList.QzStr");
     s.global.loadersList = Qz_RestoreObjectFromDisk("Data/LoadersList.QzStr");
     s.formatNames = s.global.formatList ? MemberNames(s.global.formatList) : std::vector<std::string>{};
-    s.global.saveFormatList = NamedList({"JPEG"});
+    s.global.saveFormatList = NamedList(Qz__SaveFormatNames(s.formatNames));
   }
   return &s.global;
 }

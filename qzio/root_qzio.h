@@ -122,7 +122,7 @@ struct FormatClass {
   FormatMethod identifyDirect = nullptr;  // 7052 when set (else RootQZIO's)
   FormatMethod loadDirect = nullptr;      // 7072 when set (else RootQZIO's)
   FormatOption option = nullptr;          // the class's own ids, asked first
-  FormatOptionsBuilder buildSaveOptions = nullptr;
+  FormatOptionsBuilder buildSaveOptions = nullptr;  // on the first 7151
   FormatOptionsBuilder buildLoadOptions = nullptr;
   size_t stateSize = 0;
   FormatStateHook initState = nullptr;   // after zeroing

@@ -1,6 +1,7 @@
 // NewImageReq: the new-image requester. It asks for the size (typed or from
 // a preset), resolution, depth, first layer and fill, shows the memory the
 // document will take, and Qz_DoNewImageReq makes the document from it.
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -30,7 +31,7 @@ using qz::requesters::text;
 constexpr const char* kPresetFile = "Data/NewImagePresets.QzStr";
 constexpr uint32_t kTitleText = 174;
 constexpr uint32_t kMemoryText = 258;
-constexpr uint32_t kPaintLayerText = 2, kImageLayerText = 3;
+constexpr uint32_t kImageText = 0, kLayerText = 1, kPaintLayerText = 2, kImageLayerText = 3;
 constexpr uint32_t kPresetText = 425, kWidthText = 426, kHeightText = 427, kResolutionText = 428;
 constexpr uint32_t kGreyText = 429, kColourText = 430, kBadSizeText = 431, kFirstLayerText = 432;
 constexpr int32_t kRequesterWidth = 150;
@@ -49,7 +50,7 @@ struct NewImageReqObject {
   Qz_Object* layerDepthPages = nullptr;
   Qz_Object* fill = nullptr;
   Qz_Object* memory = nullptr;
-  std::string memoryBuffer;
+  char memoryBuffer[64] = {};  // the memory text shows this buffer, rewritten in place
   std::vector<std::string> presetTexts;  // the menu items show these texts, not copies
 };
 
@@ -68,10 +69,11 @@ QzWord Qz__KindOf(NewImageReqObject* req) {
 }
 
 void Qz__RefreshMemory(NewImageReqObject* req) {
-  req->memoryBuffer = qz::requesters::memoryText(text(kMemoryText), Qz__Pixels(req->width),
-                                                 Qz__Pixels(req->height), int32_t(Qz__KindOf(req)));
+  const std::string memory = qz::requesters::memoryText(text(kMemoryText), Qz__Pixels(req->width),
+                                                        Qz__Pixels(req->height), int32_t(Qz__KindOf(req)));
+  std::snprintf(req->memoryBuffer, sizeof req->memoryBuffer, "%s", memory.c_str());
   if (!req->memory) return;
-  Qz_DoMethod(req->memory, kRootSetLabel, req->memoryBuffer.c_str());
+  Qz_DoMethod(req->memory, kRootSetLabel, req->memoryBuffer);
   Qz_RelayoutAndRedrawObject(req->memory);
 }
 
@@ -154,11 +156,9 @@ bool Qz__SetUp(Qz_Object* object) {
   req->resolution = labelledRow(column, text(kResolutionText),
                                 measurementField(qz::measure::kDotsPerInch, kResolution, kResolution));
   Qz_AddObject(column, "MeasurementUnitsPrefs");
-  req->depthPages = Qz__TwoPages(text(kGreyText), text(kColourText));
-  if (req->depthPages) Qz_DoMethod(column, kGroupAddTail, req->depthPages);
+  req->depthPages = labelledRow(column, text(kImageText), Qz__TwoPages(text(kGreyText), text(kColourText)));
   req->kind = labelledRow(column, text(kFirstLayerText), radioColumn({text(kPaintLayerText), text(kImageLayerText)}, 0));
-  req->layerDepthPages = Qz__TwoPages(text(kGreyText), text(kColourText));
-  if (req->layerDepthPages) Qz_DoMethod(column, kGroupAddTail, req->layerDepthPages);
+  req->layerDepthPages = labelledRow(column, text(kLayerText), Qz__TwoPages(text(kGreyText), text(kColourText)));
   req->fill = fillChoice(kFillWhite);
   if (req->fill) Qz_DoMethod(column, kGroupAddTail, req->fill);
   req->memory = Qz_AddObject(column, "Text", kRootSetLabel, "");

@@ -25,18 +25,19 @@ void Qz__Stop(QzWord user, Qz_Object*, uint32_t, const QzWord*) {
   reinterpret_cast<std::atomic<bool>*>(user)->store(false);
 }
 
-Qz_Object* Qz__MakeAboutWindow(Qz_Object** okButton) {
+// Labels keep the texts they are given, so the release line lives in the caller.
+Qz_Object* Qz__MakeAboutWindow(const std::string& release, Qz_Object** okButton) {
+  // Free-standing like a requester: in front of the documents and active.
   Qz_Object* window = Qz_CreateObject("Window", kWindowSetX, kWindowCentred, kWindowSetY, kWindowCentred,
-                                      kWindowSetTitle, text(kTitleText));
+                                      kWindowSetTitle, text(kTitleText), kWindowSetKind, kWindowKindFreeStanding);
   Qz_Object* column = window ? Qz_AddObject(window, "Group", kGroupSetMode, 1) : nullptr;
   if (!column) {
     Qz_DisposeObject(window);
     return nullptr;
   }
-  const std::string release = "Release " + std::to_string(Qz_GetImageBase()->release);
-  const std::string lines[] = {"", text(226), release, text(227), text(22), text(228), "", text(176),
+  const char* const lines[] = {"", text(226), release.c_str(), text(227), text(22), text(228), "", text(176),
                                "", text(178), "", kWebAddress, ""};
-  for (const std::string& line : lines) Qz_AddObject(column, "Text", kRootSetLabel, line.c_str());
+  for (const char* line : lines) Qz_AddObject(column, "Text", kRootSetLabel, line);
   Qz_AddObject(column, "Space");
   Qz_Object* ok = Qz_AddObject(column, "Button", kButtonSetKey, kReturnKey);
   if (ok) Qz_AddObject(ok, "Text", kRootSetLabel, text(kOkText));
@@ -49,8 +50,9 @@ Qz_Object* Qz__MakeAboutWindow(Qz_Object** okButton) {
 QZ_EXTERN_C_BEGIN
 
 QZ_EXPORT void Qz__AboutQuillantrix(void) {
+  const std::string release = "Release " + std::to_string(Qz_GetImageBase()->release);
   Qz_Object* ok = nullptr;
-  Qz_Object* window = Qz__MakeAboutWindow(&ok);
+  Qz_Object* window = Qz__MakeAboutWindow(release, &ok);
   if (!window) return;
   std::atomic<bool> running{true};
   const auto user = reinterpret_cast<QzWord>(&running);

@@ -11,7 +11,6 @@ using namespace qz::requesters;
 
 constexpr uint32_t kTitleText = 335;
 constexpr uint32_t kLeftText = 436, kTopText = 437, kRightText = 438, kBottomText = 439;
-constexpr uint32_t kCropSetFill = 0x1399001E;
 constexpr int32_t kRequesterWidth = 100;
 
 struct Margins {
@@ -45,7 +44,8 @@ QZ_EXPORT uint32_t Qz_DoAddSpaceReq(Qz_Image* image) {
   if (!image) return 0;
   Margins m;
   if (!Qz__AskMargins(m) || (m.left == 0 && m.top == 0 && m.right == 0 && m.bottom == 0)) return 0;
-  Qz_Object* crop = Qz_CreateObject("CropAction", kCropSetFill, m.fill);
+  // Committed from the start (qualifier 1): a crop without it is one still being adjusted, which changes nothing.
+  Qz_Object* crop = Qz_CreateObject("CropAction", kCropActionSetFill, m.fill, kActionSetQualifier, 1u);
   if (!crop) return 0;
   for (const Corner& c : addSpaceCorners(image->width, image->height, m.left, m.top, m.right, m.bottom))
     Qz_DoMethod(crop, kActionStartPoints, kActionSetX, uint32_t(c.x), kActionSetY, uint32_t(c.y), TAG_DONE);

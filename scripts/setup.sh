@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build ccache pkg-config clang libclang-rt-14-dev
   libtiff-dev libjpeg62-turbo-dev libpng-dev zlib1g-dev nettle-dev
-  libfreetype-dev libfontconfig-dev fonts-dejavu-core
+  libfreetype-dev libfontconfig-dev fonts-dejavu-core fonts-liberation
   libx11-dev libxext-dev libxi-dev libxtst-dev
   libcurl4-openssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <span>
 
 #include "objects/qz_object.h"
@@ -15,6 +16,9 @@ namespace qz::tools {
 // state changes are sent to the tool too. None when it could not be made.
 QZ_EXPORT Qz_Object* addToolButton(Qz_Object* tool, uint32_t tip, std::span<const char* const> pictures,
                                    bool withStates = false);
+inline Qz_Object* addToolButton(Qz_Object* tool, uint32_t tip, std::initializer_list<const char*> pictures) {
+  return addToolButton(tool, tip, std::span<const char* const>(pictures.begin(), pictures.size()));
+}
 // Passes activation or deactivation (id) to the tool's RootTool and lights or darkens the button.
 QZ_EXPORT QzWord activateWithButton(Qz_Object* tool, Qz_Object* button, uint32_t id, const QzWord* args);
 

@@ -65,6 +65,13 @@ void drawTabImageControl(PictureCanvas& c);
 void drawFolderContracted(PictureCanvas& c);
 void drawDidYouKnow(PictureCanvas& c);
 
+// The media pop-up's pictures (media_pictures.cpp).
+void drawMediaAirBrush(PictureCanvas& c);
+void drawMediaPencil(PictureCanvas& c);
+void drawMediaPicture(PictureCanvas& c);
+void drawMediaSmear(PictureCanvas& c);
+void drawMediaSoft(PictureCanvas& c);
+
 // The start-up picture with the program's name (splash_picture.cpp).
 void drawSplash(PictureCanvas& c);
 

@@ -9,6 +9,7 @@ namespace {
 
 constexpr int kToolBar = 24;  // tool-bar buttons and action pictures
 constexpr int kTab = 16;      // panel tabs and list pictures
+constexpr int kMedia = 48;    // the media pop-up's face and list
 
 }  // namespace
 
@@ -71,6 +72,12 @@ std::span<const PictureSpec> pictureTable() {
       {"Tabs/Vignette", kTab, kTab, icons, drawTabVignette},
       {"Tabs/QZIO", kTab, kTab, icons, drawTabQzio},
       {"Tabs/ImageControl256", kTab, kTab, icons, drawTabImageControl},
+      // The media pop-up, one per shipped preset.
+      {"Media/AirBrush", kMedia, kMedia, icons, drawMediaAirBrush},
+      {"Media/Pencil", kMedia, kMedia, icons, drawMediaPencil},
+      {"Media/Picture", kMedia, kMedia, icons, drawMediaPicture},
+      {"Media/Smear", kMedia, kMedia, icons, drawMediaSmear},
+      {"Media/Soft", kMedia, kMedia, icons, drawMediaSoft},
       // Everything else.
       {"FolderContracted.iff", kTab, kTab, icons, drawFolderContracted},
       {"DidYouKnow.iff", 64, 64, icons, drawDidYouKnow},

@@ -51,5 +51,7 @@ QZ_EXPORT Font& defaultFont();
 // UTF-8 decoding one code point at a time; a malformed or cut sequence gives
 // U+FFFD for its first byte and decoding resumes at the next byte.
 QZ_EXPORT char32_t decodeUtf8(const char* text, int length, int& index);
+// The code point's UTF-8 bytes appended to out.
+QZ_EXPORT void appendUtf8(std::string& out, char32_t c);
 
 }  // namespace qz::fonts

@@ -1,4 +1,4 @@
-// The process-wide default face and UTF-8 decoding shared by every text call.
+// The process-wide default face and UTF-8 decoding and encoding shared by every text call.
 #include <atomic>
 #include <cstdio>
 
@@ -72,6 +72,24 @@ char32_t decodeUtf8(const char* text, int length, int& index) {
   }
   index += extra + 1;
   return cp;
+}
+
+void appendUtf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
 }
 
 }  // namespace qz::fonts

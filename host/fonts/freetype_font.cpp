@@ -14,9 +14,9 @@
 #include <unordered_map>
 
 #include "host/fonts/font.h"
+#include "host/fonts/freetype_faces.h"
 
 namespace qz::fonts {
-namespace {
 
 // FreeType's library object is not safe for concurrent face creation, and a
 // face is not safe for concurrent rendering: one lock covers both, as glyphs
@@ -26,7 +26,7 @@ std::mutex& freeTypeLock() {
   return m;
 }
 
-FT_Library library() {
+FT_Library freeTypeLibrary() {
   static FT_Library lib = [] {
     FT_Library l = nullptr;
     if (FT_Init_FreeType(&l) != 0) l = nullptr;
@@ -34,6 +34,8 @@ FT_Library library() {
   }();
   return lib;
 }
+
+namespace {
 
 class FreeTypeFont final : public Font {
  public:
@@ -88,8 +90,10 @@ class FreeTypeFont final : public Font {
   std::unordered_map<char32_t, Glyph> cache_;
 };
 
-// The file and face index fontconfig offers for a family; false when none.
-bool locateFace(const std::string& family, int pixelSize, std::string& file, int& index, std::string& found) {
+}  // namespace
+
+bool locateFace(const std::string& family, int pixelSize, std::string& file, int& index, std::string& found,
+                FaceStyle* style) {
   // fontconfig keeps caches until FcFini; release them at exit so leak checks see only real leaks.
   static const bool started = [] {
     if (!FcInit()) return false;
@@ -101,6 +105,10 @@ bool locateFace(const std::string& family, int pixelSize, std::string& file, int
   if (pattern == nullptr) return false;
   FcPatternAddDouble(pattern, FC_PIXEL_SIZE, pixelSize);
   FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
+  if (style) {
+    FcPatternAddInteger(pattern, FC_WEIGHT, style->bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+    FcPatternAddInteger(pattern, FC_SLANT, style->italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+  }
   FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
   FcDefaultSubstitute(pattern);
   FcResult result = FcResultNoMatch;
@@ -116,12 +124,15 @@ bool locateFace(const std::string& family, int pixelSize, std::string& file, int
     found = FcPatternGetString(match, FC_FAMILY, 0, &name) == FcResultMatch && name != nullptr
                 ? reinterpret_cast<const char*>(name)
                 : family;
+    int weight = FC_WEIGHT_REGULAR, slant = FC_SLANT_ROMAN;
+    FcPatternGetInteger(match, FC_WEIGHT, 0, &weight);
+    FcPatternGetInteger(match, FC_SLANT, 0, &slant);
+    // What the face found lacks the caller makes up (emboldening, shearing).
+    if (style) style->bold = weight >= FC_WEIGHT_DEMIBOLD, style->italic = slant != FC_SLANT_ROMAN;
   }
   FcPatternDestroy(match);
   return ok;
 }
-
-}  // namespace
 
 Font* openFreeTypeFont(const std::string& family, int pixelSize) {
   if (pixelSize <= 0 || pixelSize > 1000) return nullptr;
@@ -139,9 +150,9 @@ Font* openFreeTypeFont(const std::string& family, int pixelSize) {
   };
   std::string file, found;
   int index = 0;
-  if (!locateFace(family, pixelSize, file, index, found)) return fail("fontconfig found no face");
+  if (!locateFace(family, pixelSize, file, index, found, nullptr)) return fail("fontconfig found no face");
   std::lock_guard<std::mutex> ft(freeTypeLock());
-  FT_Library lib = library();
+  FT_Library lib = freeTypeLibrary();
   if (lib == nullptr) return fail("FreeType did not start");
   FT_Face face = nullptr;
   if (FT_New_Face(lib, file.c_str(), index, &face) != 0 || face == nullptr) return fail("the face file cannot be read");

@@ -86,7 +86,7 @@ class X11Backend final : public Backend {
       running_ = true;
     }
     *width = width_;
-    *height = height_;
+    *height = desktopHeight();
     return true;
   }
 
@@ -461,6 +461,7 @@ class X11Backend final : public Backend {
     }
     frame_ = raster::PixelBuffer::wrap(reinterpret_cast<uint32_t*>(image_->data), width_, height_,
                                        image_->bytes_per_line / 4);
+    splitFrame();
     return true;
   }
 
@@ -474,6 +475,16 @@ class X11Backend final : public Backend {
     image_ = XCreateImage(dpy_, visual, static_cast<unsigned>(depth), ZPixmap, 0,
                           reinterpret_cast<char*>(frame_.pixels()), static_cast<unsigned>(width_),
                           static_cast<unsigned>(height_), 32, static_cast<int>(frame_.strideBytes()));
+    splitFrame();
+  }
+
+  // The menu strip takes the top rows of the host window; the desktop lies below it.
+  int desktopHeight() const { return std::max(1, height_ - strip_); }
+  void splitFrame() {
+    const int strip = std::min(strip_, height_);
+    stripView_ = raster::PixelBuffer::wrap(frame_.pixels(), width_, strip, frame_.stridePixels());
+    desktop_ = raster::PixelBuffer::wrap(frame_.pixels() + static_cast<std::size_t>(strip) * frame_.stridePixels(),
+                                         width_, height_ - strip, frame_.stridePixels());
   }
 
   void putArea(int x, int y, int width, int height) {
@@ -530,14 +541,23 @@ class X11Backend final : public Backend {
     uint32_t buttons = 0;
     for (int b = 1; b < ev->buttons.mask_len * 8 && b < 32; ++b)
       if (XIMaskIsSet(ev->buttons.mask, b)) buttons |= 1u << (b - 1);
-    tabletSample({0, buttons, static_cast<int32_t>(ev->event_x), static_cast<int32_t>(ev->event_y),
+    tabletSample({0, buttons, static_cast<int32_t>(ev->event_x), static_cast<int32_t>(ev->event_y) - strip_,
                   static_cast<uint32_t>(std::max(0.0, value))});
   }
 
   void present() {
-    const raster::IntRect r = composeDesktop(frame_);
-    if (r.empty()) return;
-    putArea(r.x0, r.y0, r.width(), r.height());
+    // The strip appears with the first menu bar: the desktop moves down under it.
+    if (menuStripHeight() != strip_) {
+      strip_ = menuStripHeight();
+      splitFrame();
+      hostResized(width_, desktopHeight());
+      invalidateDesktop();
+    }
+    const raster::IntRect s = strip_ > 0 ? composeMenuStrip(stripView_) : raster::IntRect{};
+    const raster::IntRect r = composeDesktop(desktop_);
+    if (s.empty() && r.empty()) return;
+    if (!s.empty()) putArea(s.x0, s.y0, s.width(), s.height());
+    if (!r.empty()) putArea(r.x0, r.y0 + strip_, r.width(), r.height());
     XFlush(dpy_);
   }
 
@@ -739,7 +759,7 @@ class X11Backend final : public Backend {
           XNextEvent(dpy_, &e);
         }
         setModifiers(modifiersOf(e.xmotion.state));
-        pointerMoved(e.xmotion.x, e.xmotion.y);
+        pointerMoved(e.xmotion.x, e.xmotion.y - strip_);
         break;
       }
       case ButtonPress:
@@ -748,7 +768,7 @@ class X11Backend final : public Backend {
         const unsigned b = e.xbutton.button;
         const Button button = b == 1 ? Button::Left : b == 2 ? Button::Middle : b == 3 ? Button::Right
                             : b == 4 ? Button::WheelUp : Button::WheelDown;
-        if (b <= 5) buttonEvent(button, e.type == ButtonPress, e.xbutton.x, e.xbutton.y);
+        if (b <= 5) buttonEvent(button, e.type == ButtonPress, e.xbutton.x, e.xbutton.y - strip_);
         break;
       }
       case KeyPress: keyEvent(e.xkey, true); break;
@@ -771,7 +791,7 @@ class X11Backend final : public Backend {
           width_ = e.xconfigure.width;
           height_ = e.xconfigure.height;
           makeImage();
-          hostResized(width_, height_);
+          hostResized(width_, desktopHeight());
         }
         break;
       case Expose:
@@ -891,6 +911,8 @@ class X11Backend final : public Backend {
   Atom deleteAtom_ = 0;
   int width_ = 0, height_ = 0;
   raster::PixelBuffer frame_;
+  raster::PixelBuffer stripView_, desktop_;  // views of frame_
+  int strip_ = 0;                            // rows the menu strip takes (display thread)
   std::map<int, Cursor> cursors_;
 
   std::map<std::string, std::vector<uint8_t>> offered_;

@@ -190,6 +190,7 @@ TEST_F(LayerCommandTest, DeletedLayerComesBackInItsPlaceWithItsColour) {
 }
 
 TEST_F(LayerCommandTest, FixNeedsTheCollapseClassAndPassesTheFlagAsQualifier) {
+  Qz_CleanupCollapseActionClass();  // this test brings its own stand-in
   Qz_Image* doc = MakeDocument(6, 6, 1);
   Stroke(Layer(doc, 0), {{0, 0}, {5, 5}});
   const auto pixels = Snapshot(doc);
@@ -211,6 +212,7 @@ TEST_F(LayerCommandTest, FixNeedsTheCollapseClassAndPassesTheFlagAsQualifier) {
   Qz_Image* empty = MakeDocument(4, 4, 0);
   EXPECT_EQ(Qz_DoMethod(&empty->object, kQzImageFix), 0u) << "no active layer";
   TearDown();  // the stand-ins on the list go before their class
+  Qz_InitCollapseActionClass(Qz_GetGlobalData());
 }
 
 TEST_F(LayerCommandTest, ModeChoiceReusesTheNewestChoiceOfTheLayer) {

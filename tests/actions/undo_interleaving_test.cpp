@@ -117,7 +117,7 @@ class UndoInterleavingTest : public ActionTest {
         const auto [w, h] = kSizes[pick(3)];
         e.width = w;
         e.height = h;
-        e.value = kQzScaleLayers | kQzScaleNoProgress | (pick(2) ? kQzScaleSmooth : 0);
+        e.value = kQzScaleLayers | kQzScaleNoProgress | (pick(2) ? uint32_t(kQzScaleSmooth) : 0u);
         break;
       }
       default: break;

@@ -1,8 +1,11 @@
 // The undo and redo moves between the two lists, with probe actions that
 // log what they are sent and answer the undo notice and the redo as told.
+#include <atomic>
 #include <string>
+#include <thread>
 
 #include "action_fixture.h"
+#include "actions/undo_history.h"
 #include "objects/qz_linked_list.h"
 
 namespace qztest {
@@ -13,6 +16,7 @@ constexpr uint32_t kProbeSetFlags = 0x7d000002;
 constexpr uint32_t kProbeFailUndo = 0x7d000003;
 constexpr uint32_t kProbeFailRedo = 0x7d000004;
 constexpr uint32_t kProbeNotUndoable = 0x7d000005;
+constexpr uint32_t kProbeSetSizes = 0x7d000006;  // base, total
 
 std::string gLog;
 int gDisposed = 0;
@@ -22,6 +26,7 @@ struct MoveProbe {
   const char* name;
   uint32_t flags;
   bool failUndo, failRedo, notUndoable;
+  uint32_t baseBytes, totalBytes;
 };
 
 QzWord MoveProbeDispatch(Qz_Object* o, uint32_t id, const QzWord* args) {
@@ -32,6 +37,13 @@ QzWord MoveProbeDispatch(Qz_Object* o, uint32_t id, const QzWord* args) {
     case kProbeFailUndo: p->failUndo = args[0] != 0; return 0;
     case kProbeFailRedo: p->failRedo = args[0] != 0; return 0;
     case kProbeNotUndoable: p->notUndoable = args[0] != 0; return 0;
+    case kProbeSetSizes:
+      p->baseBytes = uint32_t(args[0]);
+      p->totalBytes = uint32_t(args[1]);
+      return 0;
+    case kActionGetName: return reinterpret_cast<QzWord>(p->name);
+    case kActionBaseSize: return p->baseBytes;
+    case kActionTotalSize: return p->totalBytes;
     case kActionGetFlags: return p->flags;
     case kActionGetUndoable: return p->notUndoable ? 0 : 1;
     case kRootDeselect: gLog += std::string(" off ") + p->name; return 0;
@@ -85,7 +97,7 @@ class UndoMovesTest : public ActionTest {
 struct Probe {
   const char* name;
   uint32_t flags;
-  bool failUndo, failRedo, notUndoable;
+  bool failUndo = false, failRedo = false, notUndoable = false;
 };
 
 TEST_F(UndoMovesTest, UndoAndRedoMoveWholeStepsAndKeepWhatFails) {
@@ -186,6 +198,173 @@ TEST_F(UndoMovesTest, ATransformRedoneCanBeUndoneAgain) {
   EXPECT_EQ(Qz_DoMethod(first, kActionGetUndoable), 0u);
   EXPECT_EQ(Qz_DoMethod(second, kActionGetUndoable), 1u);
   base->undoLevels = saved;
+}
+
+// Probes added oldest first, named by letter; returned oldest first.
+std::vector<Qz_Object*> AddProbes(Qz_Image* doc, const std::vector<Probe>& probes) {
+  std::vector<Qz_Object*> added;
+  for (const Probe& p : probes) {
+    Qz_Object* a = Qz_CreateObject("MoveProbeAction", kProbeSetName, p.name, kProbeSetFlags, p.flags,
+                                   kProbeFailUndo, p.failUndo, kProbeFailRedo, p.failRedo, kProbeNotUndoable,
+                                   p.notUndoable);
+    EXPECT_EQ(Qz_AddImageAction(doc, a, 0), 1u);
+    added.push_back(a);
+  }
+  return added;
+}
+
+std::string EntryNames(const qz::actions::History& history) {
+  std::string names;
+  for (const auto& e : history.entries) names += (names.empty() ? "" : " ") + e.name;
+  return names;
+}
+
+TEST_F(UndoMovesTest, HistoryListsStepsDownToTheFirstThatCannotBeUndone) {
+  struct Case {
+    const char* name;
+    std::vector<Probe> probes;  // oldest first
+    uint32_t lines;
+    const char* listed;
+  };
+  const Case cases[] = {
+      {"every step", {{"a", 1}, {"b", 1}, {"c", 0x201}}, 20, "c b a"},
+      {"stops at one that cannot be undone", {{"a", 1}, {"b", 1, false, false, true}, {"c", 1}}, 20, "c"},
+      {"stops at the panel's end mark", {{"a", 1}, {"b", kActionPanelStop}, {"c", 1}, {"d", 1}}, 20, "d c"},
+      {"one entry past the lines that fit", {{"a", 1}, {"b", 1}, {"c", 1}, {"d", 1}}, 2, "d c b"},
+      {"exactly the lines that fit", {{"a", 1}, {"b", 1}}, 2, "b a"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Qz_Image* doc = MakeDocument(4, 4, 1);
+    AddProbes(doc, c.probes);
+    EXPECT_EQ(EntryNames(qz::actions::imageHistory(doc, false, c.lines)), c.listed);
+    TearDown();
+  }
+}
+
+TEST_F(UndoMovesTest, HistorySumsTheMemoryOfTheWholeList) {
+  Qz_Image* doc = MakeDocument(4, 4, 1);
+  const auto probes = AddProbes(doc, {{"a", 1}, {"b", 1, false, false, true}, {"c", 1}});
+  // What the new document's own steps hold counts too.
+  const qz::actions::History start = qz::actions::imageHistory(doc, false, 20);
+  Qz_DoMethod(probes[0], kProbeSetSizes, 1000u, 5000u);
+  Qz_DoMethod(probes[1], kProbeSetSizes, 2048u, 4096u);
+  Qz_DoMethod(probes[2], kProbeSetSizes, 100u, 100u);
+  const qz::actions::History undo = qz::actions::imageHistory(doc, false, 20);
+  EXPECT_EQ(undo.baseBytes - start.baseBytes, 3148u);
+  EXPECT_EQ(undo.totalBytes - start.totalBytes, 9196u);
+  ASSERT_EQ(Qz_UndoImageAction(doc), 1u);
+  const qz::actions::History redo = qz::actions::imageHistory(doc, true, 20);
+  EXPECT_EQ(EntryNames(redo), "c");
+  EXPECT_EQ(redo.baseBytes, 100u);
+}
+
+TEST_F(UndoMovesTest, UndoAndRedoDownToAChosenStep) {
+  struct Case {
+    const char* name;
+    std::vector<Probe> probes;  // oldest first
+    int undoTo;                 // index of the chosen probe, -1 none
+    int redoTo;
+    const char* undoList;
+    const char* redoList;
+  };
+  const Case cases[] = {
+      {"down to the oldest", {{"a", 1}, {"b", 1}, {"c", 1}}, 0, -1, "", "a b c"},
+      {"down to the middle", {{"a", 1}, {"b", 1}, {"c", 1}}, 1, -1, "a", "b c"},
+      {"a chosen action takes its whole chain", {{"a", 1}, {"b", 1}, {"c", 0x201}}, 2, -1, "a", "b c"},
+      {"stops where an undo fails", {{"a", 1}, {"b", 1, true}, {"c", 1}}, 0, -1, "b a", "c"},
+      {"redo back up to a chosen step", {{"a", 1}, {"b", 1}, {"c", 1}}, 0, 1, "b a", "c"},
+      {"a redo that fails keeps its step", {{"a", 1}, {"b", 1, false, true}, {"c", 1}}, 0, 2, "a", "b c"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Qz_Image* doc = MakeDocument(4, 4, 1);
+    const auto probes = AddProbes(doc, c.probes);
+    if (c.undoTo >= 0) {
+      EXPECT_EQ(Qz_UndoImageActionsTo(doc, probes[size_t(c.undoTo)]), 1u);
+    }
+    if (c.redoTo >= 0) {
+      Qz_RedoImageActionsTo(doc, probes[size_t(c.redoTo)]);
+    }
+    EXPECT_EQ(Names(Qz_GetUndoList(doc)), c.undoList);
+    EXPECT_EQ(Names(Qz_GetRedoList(doc)), c.redoList);
+    TearDown();
+  }
+}
+
+// A history menu may outlive its image's steps: a step of another image, or
+// one no longer on the list, moves nothing.
+TEST_F(UndoMovesTest, AStepNotOnTheImagesListMovesNothing) {
+  Qz_Image* doc = MakeDocument(4, 4, 1);
+  Qz_Image* other = MakeDocument(4, 4, 1);
+  AddProbes(doc, {{"a", 1}, {"b", 1}});
+  const auto foreign = AddProbes(other, {{"x", 1}});
+  gLog.clear();
+  EXPECT_EQ(Qz_UndoImageActionsTo(doc, foreign[0]), 0u);
+  EXPECT_EQ(Qz_RedoImageActionsTo(doc, foreign[0]), 0u);
+  EXPECT_EQ(Qz_UndoImageActionsTo(doc, nullptr), 0u);
+  EXPECT_EQ(gLog, "");
+  EXPECT_EQ(Names(Qz_GetUndoList(doc)), "b a");
+  EXPECT_EQ(Names(Qz_GetUndoList(other)), "x");
+}
+
+TEST_F(UndoMovesTest, DiscardingEmptiesAListAndDisposesItsSteps) {
+  Qz_Image* doc = MakeDocument(4, 4, 1);
+  AddProbes(doc, {{"a", 1}, {"b", 1}, {"c", 1}});
+  ASSERT_EQ(Qz_UndoImageAction(doc), 1u);
+  EXPECT_EQ(Qz_DiscardImageActions(doc, 1), 1u);
+  EXPECT_EQ(Names(Qz_GetRedoList(doc)), "");
+  EXPECT_EQ(gDisposed, 1);
+  EXPECT_EQ(Qz_DiscardImageActions(doc, 0), 1u);
+  EXPECT_EQ(Names(Qz_GetUndoList(doc)), "");
+  EXPECT_EQ(gDisposed, 3);
+  EXPECT_EQ(Qz_UndoImageAction(doc), 0u);
+  EXPECT_EQ(Qz_DiscardImageActions(doc, 1), 0u);
+}
+
+// Discarding the history keeps the picture: the layer's replay starts from
+// the layers as they were when the history went.
+TEST_F(UndoMovesTest, DiscardedHistoryKeepsThePicture) {
+  Qz_Image* doc = MakeDocument(8, 8, 1);
+  Qz_Image* layer = Layer(doc, 0);
+  Stroke(layer, {{0, 0}, {7, 7}});
+  Stroke(layer, {{0, 7}, {7, 0}});
+  const std::vector<uint8_t> painted = Plane(layer->grey, 8, 8);
+  ASSERT_EQ(Qz_DiscardImageActions(doc, 0), 1u);
+  Qz_RedoAllLayerActions(layer);
+  EXPECT_EQ(Plane(layer->grey, 8, 8), painted);
+  Stroke(layer, {{3, 0}, {3, 7}});
+  ASSERT_EQ(Qz_UndoImageAction(doc), 1u);
+  EXPECT_EQ(Plane(layer->grey, 8, 8), painted);
+  EXPECT_EQ(Qz_UndoImageAction(doc), 0u);
+}
+
+// Undo and redo from two threads while a third reads the history: each move
+// takes the exclusive lock outright, so none waits on another's shared hold.
+TEST_F(UndoMovesTest, UndoAndRedoFromTwoThreadsNeverDeadlock) {
+  Qz_Image* doc = MakeDocument(16, 16, 1);
+  Qz_Image* layer = Layer(doc, 0);
+  for (int i = 0; i < 6; ++i) Stroke(layer, {{i, 0}, {15 - i, 15}});
+  const auto count = [](Qz_Object* list) { return Qz_DoMethod(list, kLinkedListCount); };
+  const QzWord steps = count(Qz_GetUndoList(doc));
+  std::atomic<bool> stop{false};
+  auto mover = [&](bool undo) {
+    for (int i = 0; i < 150; ++i) undo ? Qz_UndoImageAction(doc) : Qz_RedoImageAction(doc);
+  };
+  std::thread reader([&] {
+    while (!stop.load())
+      if (Qz_LockImageA(doc, kQzLockRead, nullptr)) {
+        qz::actions::imageHistory(doc, false, 20);
+        Qz_UnlockImageA(doc, kQzLockRead, nullptr);
+      }
+  });
+  std::thread undoer(mover, true), redoer(mover, false);
+  undoer.join();
+  redoer.join();
+  stop = true;
+  reader.join();
+  // Every step is on one list or the other.
+  EXPECT_EQ(count(Qz_GetUndoList(doc)) + count(Qz_GetRedoList(doc)), steps);
 }
 
 }  // namespace

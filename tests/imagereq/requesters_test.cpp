@@ -3,12 +3,14 @@
 // snap grid, and space added around the image.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
 
 #include "actions/qz_actions.h"
 #include "app/class_registration.h"
 #include "gadgets/qz_sliders.h"
 #include "gadgets/qz_text_entry.h"
+#include "gadgets/qz_window.h"
 #include "image/image_shell.h"
 #include "objects/catalogue.h"
 #include "objects/message_box.h"
@@ -197,6 +199,26 @@ TEST_F(RequestersTest, ScalingKeepsTheProportionsAndIsOneUndoableStep) {
   ASSERT_EQ(Qz_UndoImageAction(image), 1u);
   EXPECT_EQ(image->width, 10);
   EXPECT_EQ(Bytes(image), before);
+}
+
+TEST_F(RequestersTest, TheAboutBoxNamesTheReleaseAndGoesWithOkOrItsCloseBox) {
+  for (const bool viaOk : {true, false}) {
+    SCOPED_TRACE(viaOk ? "OK" : "close box");
+    auto done = InBackground([] { Qz__AboutQuillantrix(); });
+    Qz_Object* window = WaitForWindow(ui_, "About Quillantrix");
+    ASSERT_NE(window, nullptr);
+    bool release = false;
+    for (Qz_Object* line : FindAllOf(window, "Text")) {
+      const auto* label = reinterpret_cast<const char*>(Qz_DoMethod(line, kRootGetLabel));
+      release = release || (label && std::strncmp(label, "Release ", 8) == 0);
+    }
+    EXPECT_TRUE(release);
+    if (viaOk)
+      Answer(ui_, window, Reply::Ok);
+    else
+      ui_.post(window, window, kWindowFireClose);
+    EXPECT_EQ(done.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+  }
 }
 
 TEST_F(RequestersTest, AddingSpaceIsOneUndoableCropWithTheOldPixelsInside) {

@@ -437,7 +437,9 @@ TEST_F(ObjectText, MillionsOfSeparatorsAreReadWithoutPerSeparatorMemory) {
       Qz_Object* root = read(text);
       const long peak = PeakSinceMark(false);
       EXPECT_EQ(root != nullptr, closed) << Qz_GetObjectTextError();
-      if (root) EXPECT_EQ(Qz_DoMethod(root, kGetValue), 7u);
+      if (root) {
+        EXPECT_EQ(Qz_DoMethod(root, kGetValue), 7u);
+      }
       Qz_DisposeObject(root);
       if (before >= 0 && peak >= 0) {
         // The text and its copy are all that may be resident.

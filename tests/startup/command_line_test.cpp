@@ -37,6 +37,13 @@ TEST(CommandLine, OutcomeOfEachForm) {
       // Folders and missing files are documents; their load says what is wrong.
       {{"/tmp"}, Mode::Run, "/tmp"},
       {{"missing.png"}, Mode::Run, "/home/u/pics/missing.png"},
+      // A document handed over in quotes loses the pair and nothing else.
+      {{"\"/tmp/a b.png\""}, Mode::Run, "/tmp/a b.png"},
+      {{"'x.png'"}, Mode::Run, "/home/u/pics/x.png"},
+      {{"\"half.png"}, Mode::Run, "/home/u/pics/\"half.png"},
+      {{"\"mixed.png'"}, Mode::Run, "/home/u/pics/\"mixed.png'"},
+      {{"ab"}, Mode::Run, "/home/u/pics/ab"},
+      {{"\"\""}, Mode::Run, ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::PrintToString(c.args));

@@ -77,7 +77,8 @@ TEST_F(InterfacePictures, EveryPictureReadsBackAsDrawn) {
     std::set<uint32_t> shown;
     for (uint8_t c : used) shown.insert(colorRef(spec.palette, c));
     EXPECT_EQ(shown.size(), used.size()) << "two of its colours look alike";
-    EXPECT_FALSE(spec.width == 48 && spec.height == 48) << "48 x 48 pictures keep colour 0 as stored";
+    if (spec.width == 48 && spec.height == 48)
+      EXPECT_EQ(used.count(0), 0u) << "48 x 48 pictures show colour 0 as stored: they must paint every pixel";
   }
 }
 

@@ -68,6 +68,7 @@ TEST_F(Progress, DisplayStopsOnceItsButtonIsPressed) {
   ASSERT_TRUE(ui.settle(d->window));
   EXPECT_EQ(Qz_SetProgressDisplay(d, 10, 100, nullptr), 1u);
   EXPECT_EQ(Qz_SetProgressDisplay(d, 100, 100, "Almost done"), 1u);
+  ASSERT_TRUE(ui.settle(d->window));  // the window's thread takes the values
   EXPECT_EQ(Qz_DoMethod(d->bar, kProgressBarGetValue), 100u);
   EXPECT_EQ(Qz_DoMethod(d->bar, kProgressBarGetMax), 100u);
   const Qz_LayoutBox b = qztest::UiHarness::box(d->button);

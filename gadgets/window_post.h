@@ -1,0 +1,20 @@
+// Running a gadget's method on its window's thread, where gadgets lay out
+// and draw, from any other thread.
+#pragma once
+
+#include "objects/async_methods.h"
+#include "objects/qz_object.h"
+#include "objects/qz_root.h"
+
+// Queues method on target (a gadget of window's tree) for the window's
+// thread; while the window has no thread the method runs here at once.
+// Pointer arguments must stay valid until the window's thread has run it.
+template <typename... Args>
+inline QzWord Qz_PostToWindow(Qz_Object* window, Qz_Object* target, uint32_t method, Args... args) {
+  if (target == nullptr) return 0;
+  Qz_RootObject* root = window != nullptr ? Qz_RootInstance(window) : nullptr;
+  MsgPort* port = root != nullptr ? root->asyncPort : nullptr;
+  if (port == nullptr) return Qz_DoMethod(target, method, args...);
+  Qz_DoMethod(target, kRootSetAsyncPort, port);
+  return Qz_DoAsyncMethod(target, method, args...);
+}

@@ -1,0 +1,141 @@
+// The button tool and ButtonAction, with stand-ins for the blur and bump
+// modes that leave their pixels alone and count their renders: the dragged
+// box either way, the layer's colour and inset mask, moves and repeated
+// settings that do not render again, panel edits, and undo.
+#include <gtest/gtest.h>
+
+#include <atomic>
+
+#include "gadgets/qz_text_entry.h"
+#include "handle_tools/handle_tools_fixture.h"
+#include "image/qz_compositor.h"
+#include "objects/qz_class_kit.h"
+
+namespace {
+
+using namespace handle_tools_test;
+using namespace qz::tools;
+
+std::atomic<int> gBlurRenders{0};
+
+QzWord StandInBlur(Qz_Object* object, uint32_t id, const QzWord* args) {
+  if (id == kQzModeRender) return ++gBlurRenders, 1;  // writes nothing: the source stays
+  return qz::kit::inherited(object, id, args);
+}
+QzWord StandInBump(Qz_Object* object, uint32_t id, const QzWord* args) {
+  if (id == kQzModeRender) return 1;
+  return qz::kit::inherited(object, id, args);
+}
+const qz::kit::ClassDecl kBlur = {.name = "GaussianBlurMode", .superName = "RootMode", .classId = 0x7E320000,
+                                  .handler = StandInBlur};
+const qz::kit::ClassDecl kBump = {.name = "BumpMapMode", .superName = "RootMode", .classId = 0x7E330000,
+                                  .handler = StandInBump};
+
+class ButtonTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(qz::kit::addClass(kBlur), 1u);
+    ASSERT_EQ(qz::kit::addClass(kBump), 1u);
+    gZoomPercent = 100;
+    d_.Open(60, 40);
+    d_.MakeActive();
+    tool_ = Qz_CreateObject("ButtonTool");
+    ASSERT_NE(tool_, nullptr);
+    panel_ = reinterpret_cast<Qz_Object*>(Qz_DoMethod(tool_, kToolGetOptions));
+  }
+  void TearDown() override {
+    Qz_DisposeObject(tool_);
+    d_.Close();
+    qz::kit::removeClass(kBump);
+    qz::kit::removeClass(kBlur);
+  }
+  Qz_Object* Button() {
+    Qz_Object* a = selectedAction(d_.doc);
+    return qz::actions::classIdOf(a) == kFillImageActionClassId ? a : nullptr;
+  }
+  void Type(uint32_t which, int32_t value) {
+    Qz_Object* edit = FindGadget(panel_, kStringEditClassId, which);
+    ASSERT_NE(edit, nullptr);
+    Qz_DoMethod(edit, kStringEditSetNumber, uint32_t(value));
+    Qz_DoNotify(edit, kStringEditSetNumber, uint32_t(value));
+  }
+
+  Document d_;
+  Qz_Object* tool_ = nullptr;
+  Qz_Object* panel_ = nullptr;
+};
+
+TEST_F(ButtonTest, EitherDragGivesTheSameButtonWithItsColourAndInsetMask) {
+  Drag(tool_, d_.doc, 19, 17, 10, 10);  // bottom right to top left
+  Qz_Object* button = Button();
+  ASSERT_NE(button, nullptr);
+  EXPECT_EQ(actionPoints(button), (Points{{10, 10}, {20, 10}, {20, 18}, {10, 18}}));
+  Qz_Image* layer = qz::actions::layerOf(button);
+  ASSERT_NE(layer, nullptr);
+  ASSERT_EQ(layer->type, kQzImageLayer);
+  // Points 0 and 2 with both ends: 11 x 9 at (10, 10).
+  EXPECT_EQ(layer->width, 11);
+  EXPECT_EQ(layer->height, 9);
+  EXPECT_EQ(layer->placement.layerX, 10);
+  EXPECT_EQ(layer->placement.layerY, 10);
+  EXPECT_GT(gBlurRenders.load(), 0);
+  // Softness 5 leaves an inner 1 x ... box: softness 2 gives a clearer picture.
+  Qz_DoMethod(button, kButtonActionSetSoftness, 2u);
+  ASSERT_NE(layer->inner, nullptr);
+  for (int32_t y = 0; y < 9; ++y)
+    for (int32_t x = 0; x < 11; ++x) {
+      const bool inside = x >= 2 && x <= 8 && y >= 2 && y <= 6;
+      ASSERT_EQ(layer->inner->grey[y][x], inside ? 255 : 0) << x << "," << y;
+      ASSERT_EQ(layer->r[y][x], inside ? 0x7F : 0);  // the colour, premultiplied by the mask
+      ASSERT_EQ(layer->b[y][x], inside ? 0xC8 : 0);
+    }
+  // Softness 0: the white rectangle fills the box.
+  Qz_DoMethod(button, kButtonActionSetSoftness, 0u);
+  EXPECT_EQ(layer->inner->grey[0][0], 255);
+  EXPECT_EQ(layer->inner->grey[8][10], 255);
+}
+
+TEST_F(ButtonTest, MovingAndRepeatedSettingsDoNotRenderAgain) {
+  Drag(tool_, d_.doc, 10, 10, 29, 19);
+  Qz_Object* button = Button();
+  ASSERT_NE(button, nullptr);
+  Qz_Image* layer = qz::actions::layerOf(button);
+  const int renders = gBlurRenders.load();
+  Drag(tool_, d_.doc, 15, 15, 20, 18);  // inside: the handle editor moves it
+  EXPECT_EQ(layer->placement.layerX, 15);
+  EXPECT_EQ(layer->placement.layerY, 13);
+  EXPECT_EQ(layer->width, 21);  // the button's box takes both corners in
+  Qz_DoMethod(button, kButtonActionSetAmount, 100u);  // the value it has
+  EXPECT_EQ(gBlurRenders.load(), renders);
+  Qz_DoMethod(tool_, kButtonActionSetAmount, 150u);  // through the tool, as its slider sends it
+  EXPECT_EQ(Qz_DoMethod(button, kButtonActionGetAmount), 150u);
+  EXPECT_GT(gBlurRenders.load(), renders);
+}
+
+TEST_F(ButtonTest, PanelEditsMoveOrSizeTheSelectedButtonOnly) {
+  Type(0, 30);  // nothing selected: nothing happens
+  EXPECT_EQ(Button(), nullptr);
+  Drag(tool_, d_.doc, 10, 10, 29, 19);
+  Qz_Object* button = Button();
+  ASSERT_NE(button, nullptr);
+  Qz_Image* layer = qz::actions::layerOf(button);
+  Type(0, 14);  // a new x moves the whole button
+  EXPECT_EQ(actionPoints(button), (Points{{14, 10}, {34, 10}, {34, 20}, {14, 20}}));
+  EXPECT_EQ(layer->placement.layerX, 14);
+  EXPECT_EQ(layer->width, 21);
+  Type(2, 10);  // a new width moves only the right edge
+  EXPECT_EQ(actionPoints(button), (Points{{14, 10}, {24, 10}, {24, 20}, {14, 20}}));
+  EXPECT_EQ(layer->width, 11);
+  EXPECT_EQ(layer->placement.layerX, 14);
+}
+
+TEST_F(ButtonTest, OneUndoHidesTheButtonAndRedoShowsIt) {
+  Drag(tool_, d_.doc, 10, 10, 29, 19);
+  Qz_Image* layer = qz::actions::layerOf(Button());
+  ASSERT_EQ(Qz_UndoImageAction(d_.doc), 1u);
+  EXPECT_EQ(layer->visible, 0);
+  ASSERT_EQ(Qz_RedoImageAction(d_.doc), 1u);
+  EXPECT_NE(layer->visible, 0);
+}
+
+}  // namespace

@@ -1,0 +1,135 @@
+// The text tool: boxes from clicks and drags either way, then typing, keys,
+// pasted text and the tick that draws it, undone in one step; the family a
+// new box starts with.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "gadgets/qz_choice.h"
+#include "gadgets/qz_text_entry.h"
+#include "handle_tools/handle_tools_fixture.h"
+#include "platform/clipboard.h"
+#include "tools/text_font_choice.h"
+
+namespace {
+
+using namespace handle_tools_test;
+using namespace qz::tools;
+
+TEST(TextFamilyChoice, ArialThenItsStandInsThenTheFirst) {
+  using F = std::vector<std::string>;
+  struct Case {
+    F families;
+    const char* expected;
+  } cases[] = {
+      {F{"Arial", "DejaVu Sans", "Liberation Sans"}, "Arial"},
+      {F{"DejaVu Sans", "Liberation Sans", "Noto"}, "Liberation Sans"},
+      {F{"Cantarell", "DejaVu Sans"}, "DejaVu Sans"},
+      {F{"Cantarell", "Noto"}, "Cantarell"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(chooseTextFamily(c.families), c.expected);
+}
+
+class TextToolTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    gZoomPercent = 100;
+    d_.Open(60, 50);
+    d_.MakeActive();
+    tool_ = Qz_CreateObject("TextTool");
+    ASSERT_NE(tool_, nullptr);
+    panel_ = reinterpret_cast<Qz_Object*>(Qz_DoMethod(tool_, kToolGetOptions));
+  }
+  void TearDown() override {
+    Qz_DisposeObject(tool_);
+    d_.Close();
+  }
+  void SetSize(int32_t size) {
+    Qz_Object* edit = FindGadget(panel_, kStringEditClassId, 2);
+    ASSERT_NE(edit, nullptr);
+    Qz_DoMethod(edit, kStringEditSetNumber, uint32_t(size));
+  }
+  void NewBoxMode() {
+    Qz_Object* chooser = FindGadget(panel_, kMutualExcludeClassId, 14);
+    ASSERT_NE(chooser, nullptr);
+    Qz_DoMethod(chooser, kMutualExcludeMark, 0u);
+    Qz_DoNotify(chooser, kMutualExcludeMark, 0u);
+  }
+  void Key(uint32_t code, uint16_t qualifier = 0, uint32_t cls = IDCMP_VANILLAKEY) {
+    Qz_InputEvent e{};
+    e.cls = cls, e.code = code, e.qualifier = qualifier;
+    Qz_DoMethod(tool_, kToolInputMethod, d_.doc, &e);
+  }
+  void Type(const char* text) {
+    for (const char* p = text; *p; ++p) Key(uint8_t(*p));
+  }
+  std::string Text(Qz_Object* action) {
+    return reinterpret_cast<const char*>(Qz_DoMethod(action, kTextActionGetString));
+  }
+  Document d_;
+  Qz_Object* tool_ = nullptr;
+  Qz_Object* panel_ = nullptr;
+};
+
+TEST_F(TextToolTest, ClicksAndDragsEitherWayGiveTheSameBoxes) {
+  struct Case {
+    const char* name;
+    int32_t size, x0, y0, x1, y1;
+    Points corners;
+  } cases[] = {
+      {"a click gives s by s", 8, 10, 12, 10, 12, Points{{10, 12}, {18, 12}, {18, 20}, {10, 20}}},
+      {"a drag", 8, 5, 4, 30, 25, Points{{5, 4}, {30, 4}, {30, 25}, {5, 25}}},
+      {"the reversed drag", 8, 30, 25, 5, 4, Points{{5, 4}, {30, 4}, {30, 25}, {5, 25}}},
+      {"a short drag keeps s", 8, 20, 20, 22, 17, Points{{20, 12}, {28, 12}, {28, 20}, {20, 20}}},
+      {"a size of 0 counts as 1", 0, 7, 7, 7, 7, Points{{7, 7}, {8, 7}, {8, 8}, {7, 8}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    NewBoxMode();
+    SetSize(c.size);
+    const uint32_t before = d_.Steps();
+    Drag(tool_, d_.doc, c.x0, c.y0, c.x1, c.y1);
+    ASSERT_EQ(d_.Steps(), before + 1);
+    Qz_Object* action = selectedActionOf(d_.doc, kTextActionClassId);
+    ASSERT_EQ(action, d_.Newest());
+    EXPECT_EQ(actionPoints(action), c.corners);
+    EXPECT_EQ(Qz_DoMethod(FindGadget(panel_, kMutualExcludeClassId, 14), kMutualExcludeGetMarked), 1u);
+  }
+}
+
+TEST_F(TextToolTest, TypingKeysAndPasteEditTheBoxAndOneUndoTakesItAway) {
+  SetSize(10);
+  std::vector<uint8_t> before(size_t(d_.layer->width) * size_t(d_.layer->height));
+  for (int32_t y = 0; y < d_.layer->height; ++y)
+    std::copy_n(d_.layer->grey[y], d_.layer->width, &before[size_t(y) * size_t(d_.layer->width)]);
+  const uint32_t steps = d_.Steps();
+  Drag(tool_, d_.doc, 2, 2, 57, 45);
+  Qz_Object* action = d_.Newest();
+  ASSERT_NE(action, nullptr);
+  Input(tool_, d_.doc, IDCMP_MOUSEBUTTONS, SELECTDOWN, 5, 5);  // inside: the caret, not the handles
+  Input(tool_, d_.doc, IDCMP_MOUSEBUTTONS, SELECTUP, 5, 5);
+  Type("Hallo");
+  Key(79, 0, IDCMP_ARROWKEY);
+  Key(8);  // backspace
+  EXPECT_EQ(Text(action), "Halo");
+  Key(127, 1);  // shift delete: everything from the caret
+  EXPECT_EQ(Text(action), "Hal");
+  ASSERT_EQ(Qz_ClipboardSetText("p\xC3\xA9st"), 1);
+  Key(22);  // Ctrl+V
+  EXPECT_EQ(Text(action), "Halp\xC3\xA9st");
+  EXPECT_EQ(Qz_DoMethod(action, kTextActionGetCursor), 7u);
+  Key(0, 0, IDCMP_INTUITICKS);  // the edits are drawn
+  bool changed = false;
+  for (int32_t y = 0; y < d_.layer->height; ++y)
+    for (int32_t x = 0; x < d_.layer->width; ++x)
+      changed |= d_.layer->grey[y][x] != before[size_t(y) * size_t(d_.layer->width) + size_t(x)];
+  EXPECT_TRUE(changed);
+  EXPECT_EQ(d_.Steps(), steps + 1);
+  ASSERT_EQ(Qz_UndoImageAction(d_.doc), 1u);
+  EXPECT_EQ(d_.Steps(), steps);
+  for (int32_t y = 0; y < d_.layer->height; ++y)
+    for (int32_t x = 0; x < d_.layer->width; ++x)
+      ASSERT_EQ(d_.layer->grey[y][x], before[size_t(y) * size_t(d_.layer->width) + size_t(x)]) << x << "," << y;
+}
+
+}  // namespace

@@ -1,0 +1,259 @@
+// TextTool: in its first mode a drag (or a click, giving a box of the size
+// edit's value each way) makes a TextAction on the active layer and switches
+// to the second mode, where a press inside the newest box, typing and the
+// ticks go to that action and everything else to the inner handle editor,
+// which moves and sizes the box. The panel chooses the mode, size and style.
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+
+#include "actions/action_internal.h"
+#include "gadgets/qz_choice.h"
+#include "gadgets/qz_group.h"
+#include "gadgets/qz_input_event.h"
+#include "gadgets/qz_text_entry.h"
+#include "gadgets/qz_widgets.h"
+#include "host/fonts/text_face.h"
+#include "objects/catalogue.h"
+#include "objects/qz_notify.h"
+#include "platform/windows.h"
+#include "tools/box_preview.h"
+#include "tools/box_tool.h"
+#include "tools/handle_overlay.h"
+#include "tools/point_action_edit.h"
+#include "tools/qz_handle_tools.h"
+#include "tools/qz_root_tool.h"
+#include "tools/text_font_choice.h"
+#include "tools/tool_button.h"
+
+namespace {
+
+using namespace qz::tools;
+
+constexpr uint32_t kSizeLabel = 41;  // catalogue: "Size"
+constexpr int32_t kInitialSize = 100;
+enum : uint32_t { kModeNew = 0, kModeEdit = 1 };
+enum : uint32_t { kSizeEdit = 2, kBoldBox = 6, kItalicBox = 7, kUnderlineBox = 8, kModeChooser = 14 };
+
+struct TextToolObject {
+  Qz_Object header{};  // super: the RootTool
+  Qz_Object* button = nullptr;
+  Qz_Object* handleEditor = nullptr;
+  Qz_Object* modeChooser = nullptr;
+  Qz_Object* sizeEdit = nullptr;
+  Qz_Object* styleBoxes[3] = {};
+  std::string family;
+  uint32_t mode = kModeNew;
+  bool dragging = false, typing = false;
+  int32_t startX = 0, startY = 0, width = 0, height = 0;
+};
+
+const QzWord kCursorTags[] = {kToolSetCursorKind, 3, TAG_DONE, 0};
+
+TextToolObject* Qz__Self(Qz_Object* object) { return reinterpret_cast<TextToolObject*>(object); }
+Qz_Object* Qz__Outer(TextToolObject* t) { return Qz_GetTopMostObject(&t->header); }
+
+// The box size: the size edit's value, at least one pixel.
+int32_t Qz__Size(TextToolObject* t) {
+  const int32_t s = t->sizeEdit ? int32_t(Qz_DoMethod(t->sizeEdit, kStringEditGetNumber)) : kInitialSize;
+  return std::max(1, s);
+}
+
+uint32_t Qz__Style(TextToolObject* t) {
+  uint32_t style = 0;
+  for (uint32_t i = 0; i < 3; ++i)
+    if (t->styleBoxes[i] && Qz_DoMethod(t->styleBoxes[i], kCheckBoxGetState)) style |= 1u << i;
+  return style;
+}
+
+// A magnitude of at least s, keeping the sign.
+int32_t Qz__AtLeast(int32_t v, int32_t s) { return v < 0 ? std::min(v, -s) : std::max(v, s); }
+
+Qz_Object* Qz__SelectedText(Qz_Image* image) { return selectedActionOf(image, kTextActionClassId); }
+
+void Qz__Preview(TextToolObject* t, Qz_Image* image) {
+  Qz_Image* layer = image->activeLayer;
+  const int32_t dx = layer ? layer->placement.layerX : 0, dy = layer ? layer->placement.layerY : 0;
+  const int32_t x0 = t->startX + dx, y0 = t->startY + dy;
+  drawBoxPreview(image, std::min(x0, x0 + t->width), std::min(y0, y0 + t->height), std::max(x0, x0 + t->width),
+                 std::max(y0, y0 + t->height));
+}
+
+void Qz__SetMode(TextToolObject* t, uint32_t mode) {
+  t->mode = mode;
+  if (t->modeChooser && Qz_DoMethod(t->modeChooser, kMutualExcludeGetMarked) != mode)
+    Qz_DoMethod(t->modeChooser, kMutualExcludeMark, mode);
+}
+
+void Qz__MakeText(TextToolObject* t, Qz_Image* image) {
+  int32_t x = t->startX, y = t->startY, w = t->width, h = t->height;
+  if (w < 0) x += w, w = -w;
+  if (h < 0) y += h, h = -h;
+  Qz_Object* action = makeCornerAction("TextAction", Qz__Outer(t), {x, y, w, h});
+  if (action) {
+    Qz_DoMethod(action, kTextActionSetLive, 0u);
+    Qz_DoMethod(action, kTextActionSetFontName, t->family.c_str());
+    Qz_DoMethod(action, kTextActionSetFontSize, uint32_t(Qz__Size(t)));
+    Qz_DoMethod(action, kTextActionSetStyle, Qz__Style(t));
+    Qz_DoMethod(action, kTextActionSetLive, 1u);
+    if (Qz_AddLayerAction(image->activeLayer, action, 0))
+      Qz_DoMethod(action, kRootSelect);
+    else
+      Qz_DisposeObject(action);
+  }
+  Qz__SetMode(t, kModeEdit);
+}
+
+QzWord Qz__NewBox(TextToolObject* t, Qz_Image* image, const Qz_InputEvent* e) {
+  Qz_Image* layer = image->activeLayer;
+  if (!layer) return kToolInputDone;
+  const int32_t s = Qz__Size(t);
+  const int32_t x = Qz_ToolWindowToLayerX(layer, e->mouseX), y = Qz_ToolWindowToLayerY(layer, e->mouseY);
+  if (e->cls == IDCMP_MOUSEBUTTONS && e->code == SELECTDOWN) {
+    if (Qz_Object* old = Qz__SelectedText(image)) Qz_DoMethod(old, kRootDeselect);
+    showHandles(qz::actions::owningDocument(image), nullptr);
+    t->dragging = true, t->startX = x, t->startY = y, t->width = s, t->height = s;
+    Qz__Preview(t, image);
+    return kToolInputDone;
+  }
+  if (!t->dragging || (e->cls != IDCMP_MOUSEMOVE && e->cls != IDCMP_MOUSEBUTTONS)) return kToolInputDone;
+  Qz__Preview(t, image);  // takes the old outline away
+  // A click makes an s x s box; a drag keeps at least s each way.
+  const int32_t dragX = x - t->startX, dragY = y - t->startY;
+  t->width = dragX == 0 ? s : Qz__AtLeast(dragX, s), t->height = dragY == 0 ? s : Qz__AtLeast(dragY, s);
+  if (e->cls == IDCMP_MOUSEMOVE) {
+    Qz__Preview(t, image);
+    return kToolInputDone;
+  }
+  t->dragging = false;
+  Qz__MakeText(t, image);
+  return kToolInputDone;
+}
+
+bool Qz__Inside(Qz_Object* action, Qz_Image* layer, const Qz_InputEvent* e) {
+  const PointBox b = boxOfCorners(actionPoints(action));
+  const int32_t x = Qz_ToolWindowToLayerX(layer, e->mouseX), y = Qz_ToolWindowToLayerY(layer, e->mouseY);
+  return x >= b.x && x <= b.x + b.width && y >= b.y && y <= b.y + b.height;
+}
+
+QzWord Qz__EditBox(TextToolObject* t, Qz_Image* image, const Qz_InputEvent* e) {
+  Qz_Object* action = Qz__SelectedText(image);
+  Qz_Image* layer = image->activeLayer;
+  if (!action || !layer || qz::actions::layerOf(action) != layer) {
+    handToEditor(Qz__Outer(t), t->handleEditor, image, e);
+    return 0;
+  }
+  if (t->typing && !(e->qualifier & IEQUALIFIER_LEFTBUTTON) && e->cls != IDCMP_MOUSEBUTTONS) t->typing = false;
+  const bool keyOrTick = e->cls == IDCMP_VANILLAKEY || e->cls == IDCMP_ARROWKEY || e->cls == IDCMP_INTUITICKS;
+  const bool pressInside = e->cls == IDCMP_MOUSEBUTTONS && e->code == SELECTDOWN && Qz__Inside(action, layer, e);
+  if (pressInside) t->typing = true;
+  if (t->typing || keyOrTick || pressInside) {
+    Qz_DoMethod(action, kActionInputEvent, Qz__Outer(t), e);
+    if (e->cls == IDCMP_MOUSEBUTTONS && e->code != SELECTDOWN) t->typing = false;
+    return 0;
+  }
+  handToEditor(Qz__Outer(t), t->handleEditor, image, e);
+  return 0;
+}
+
+QzWord Qz__Input(TextToolObject* t, Qz_Image* image, const Qz_InputEvent* e) {
+  if (!image || !e || !image->activeLayer) return kToolInputDone;
+  if (t->mode == kModeNew || t->dragging) return Qz__NewBox(t, image, e);
+  const QzWord result = Qz__EditBox(t, image, e);
+  if (e->cls != IDCMP_INTUITICKS) showHandles(qz::actions::owningDocument(image), Qz__SelectedText(image));
+  return result;
+}
+
+// A setting from the panel goes to the selected text box, if any.
+void Qz__PanelEvent(QzWord userData, Qz_Object* source, uint32_t, const QzWord* value) {
+  auto* t = reinterpret_cast<TextToolObject*>(userData);
+  const uint32_t which = uint32_t(Qz_DoMethod(source, kRootGetUserData));
+  if (which == kModeChooser) {
+    t->mode = uint32_t(value[0]) == kModeEdit ? kModeEdit : kModeNew;
+    return;
+  }
+  Qz_Image* image = Qz_LockActiveImageA(kQzLockRead, nullptr);
+  if (!image) return;
+  if (Qz_Object* action = Qz__SelectedText(image)) {
+    if (which == kSizeEdit) Qz_DoMethod(action, kTextActionSetFontSize, uint32_t(Qz__Size(t)));
+    if (which >= kBoldBox && which <= kUnderlineBox) Qz_DoMethod(action, kTextActionSetStyle, Qz__Style(t));
+  }
+  Qz_UnlockImageA(image, kQzLockRead, nullptr);
+}
+
+Qz_Object* Qz__Add(Qz_Object* parent, Qz_Object* child) {
+  if (parent && child) Qz_DoMethod(parent, kGroupAddTail, child);
+  return child;
+}
+
+void Qz__BuildPanel(TextToolObject* t, Qz_Object* object) {
+  for (const char* cls : {"StringEdit", "Group", "MutualExclude", "CheckBox", "Text"})
+    if (!Qz_FindClassFromName(cls)) return;
+  Qz_Object* panel = Qz_CreateObject("Group", kGroupSetMode, 1u);
+  if (!panel) return;
+  const QzWord self = qz::toWord(t);
+  Qz__Add(panel, Qz_CreateObject("Text", kRootSetLabel, "Tool Mode"));
+  t->modeChooser = Qz__Add(panel, Qz_CreateObject("MutualExclude"));
+  if (t->modeChooser) {
+    for (const char* label : {"New Text Box", "Edit Text Box"})
+      Qz_DoMethod(t->modeChooser, kGroupAddTail, Qz_CreateObject("Text", kRootSetLabel, label));
+    Qz_DoMethod(t->modeChooser, kMutualExcludeMark, 0u);
+    Qz_DoMethod(t->modeChooser, kRootSetUserData, uint32_t(kModeChooser));
+    Qz_AddCallBackNotify(t->modeChooser, kMutualExcludeMark, kNotifyAnyValue, Qz__PanelEvent, self);
+  }
+  Qz__Add(panel, Qz_CreateObject("Text", kRootSetLabel, Qz_CatalogString(kSizeLabel)));
+  t->sizeEdit = Qz__Add(panel, Qz_CreateObject("StringEdit", kStringEditSetNumeric, 1u));
+  if (t->sizeEdit) {
+    Qz_DoMethod(t->sizeEdit, kStringEditSetNumber, uint32_t(kInitialSize));
+    Qz_DoMethod(t->sizeEdit, kRootSetUserData, uint32_t(kSizeEdit));
+    Qz_AddCallBackNotify(t->sizeEdit, kStringEditSetNumber, kNotifyAnyValue, Qz__PanelEvent, self);
+  }
+  const char* styleLabels[3] = {"Bold", "Italic", "Underline"};
+  for (uint32_t i = 0; i < 3; ++i) {
+    t->styleBoxes[i] = Qz__Add(panel, Qz_CreateObject("CheckBox", kRootSetLabel, styleLabels[i], kRootSetWeight, 0u));
+    if (!t->styleBoxes[i]) continue;
+    Qz_DoMethod(t->styleBoxes[i], kRootSetUserData, kBoldBox + i);
+    Qz_AddCallBackNotify(t->styleBoxes[i], kCheckBoxSetState, kNotifyAnyValue, Qz__PanelEvent, self);
+  }
+  Qz_DoMethod(object->super, kToolSetOptions, panel);
+}
+
+QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
+  TextToolObject* t = Qz__Self(object);
+  switch (id) {
+    case kToolInputMethod:
+      return Qz__Input(t, reinterpret_cast<Qz_Image*>(args[0]), reinterpret_cast<const Qz_InputEvent*>(args[1]));
+    case kToolActivate:
+    case kToolDeactivate: return activateWithButton(object, t->button, id, args);
+    default: return qz::kit::inherited(object, id, args);
+  }
+}
+
+bool Qz__SetUp(Qz_Object* object) {
+  TextToolObject* t = Qz__Self(object);
+  t->button = addToolButton(object, 0, {"Data/Images/ToolBar/Text"});
+  t->handleEditor = Qz_CreateObject("PositionActionTool", kHandleEditorSetMode,
+                                    uint32_t(kHandleEditorReplays | kHandleEditorChooses),
+                                    kHandleEditorSetClassFilter, kTextActionClassId, 0u);
+  t->family = chooseTextFamily(qz::fonts::scalableFamilies());
+  Qz__BuildPanel(t, object);
+  return true;
+}
+
+void Qz__TearDown(Qz_Object* object) {
+  TextToolObject* t = Qz__Self(object);
+  Qz_DisposeObject(t->handleEditor);
+  t->handleEditor = nullptr;
+}
+
+const qz::kit::ClassDecl kTextTool = {
+    .name = "TextTool", .superName = "RootTool", .classId = kTextToolClassId,
+    .instance = qz::kit::instanceOf<TextToolObject>(), .handler = Qz__Dispatch,
+    .superTags = reinterpret_cast<const TagItem*>(kCursorTags), .setUp = Qz__SetUp, .tearDown = Qz__TearDown};
+
+}  // namespace
+
+QZ_EXTERN_C_BEGIN
+QZ_EXPORT QzWord Qz_InitTextToolClass(Qz_GlobalData*) { return qz::kit::addClass(kTextTool); }
+QZ_EXPORT void Qz_CleanupTextToolClass(void) { qz::kit::removeClass(kTextTool); }
+QZ_EXTERN_C_END

@@ -1,0 +1,219 @@
+// TransformTool: a drag over the view makes a pending TransformAction of the
+// dragged rectangle; while it is the selected action its handles (the inner
+// handle editor) and the panel's four edits adjust it, apply commits it and
+// cancel removes it. Choosing another tool removes the tool's pending
+// transforms of every open image; applied ones stay. Not in the program's
+// class list: whoever wants it registers it.
+#include <vector>
+
+#include "actions/action_internal.h"
+#include "gadgets/qz_group.h"
+#include "gadgets/qz_input_event.h"
+#include "gadgets/qz_text_entry.h"
+#include "gadgets/qz_widgets.h"
+#include "objects/catalogue.h"
+#include "objects/qz_notify.h"
+#include "platform/windows.h"
+#include "tools/box_tool.h"
+#include "tools/handle_overlay.h"
+#include "tools/point_action_edit.h"
+#include "tools/qz_handle_tools.h"
+#include "tools/qz_root_tool.h"
+#include "tools/tool_button.h"
+
+namespace {
+
+using namespace qz::tools;
+
+// Catalogue: "X:", "Y:", width, height, "Cancel".
+constexpr uint32_t kXLabel = 7, kYLabel = 8, kWidthLabel = 9, kHeightLabel = 10, kCancelLabel = 20;
+constexpr const char* kTitle = "Transform";
+enum : uint32_t { kXEdit = 0, kYEdit = 1, kWidthEdit = 2, kHeightEdit = 3, kApplyButton = 4, kCancelButton = 5 };
+
+struct TransformToolObject {
+  Qz_Object header{};  // super: the RootTool
+  Qz_Object* button = nullptr;
+  Qz_Object* edits[4] = {};
+  Qz_Object* handleEditor = nullptr;
+  BoxDrag drag;
+};
+
+const QzWord kTransformCursorTags[] = {kToolSetCursorKind, kToolCursorPaint, TAG_DONE, 0};
+
+TransformToolObject* Qz__Self(Qz_Object* object) { return reinterpret_cast<TransformToolObject*>(object); }
+Qz_Object* Qz__Outer(TransformToolObject* t) { return Qz_GetTopMostObject(&t->header); }
+
+// The pending transform is one this tool made and has not applied: transforms
+// of other makers, and applied ones, are never the tool's to remove.
+Qz_Object* Qz__PendingTransform(Qz_Image* image, Qz_Object* tool) {
+  Qz_Object* action = selectedActionOf(image, kTransformActionClassId);
+  return action && Qz_DoMethod(action, kActionGetQualifier) == 0 &&
+                 reinterpret_cast<Qz_Object*>(Qz_DoMethod(action, kActionGetTool)) == tool
+             ? action
+             : nullptr;
+}
+
+// The panel follows the pending transform: x and width from the first and third corners.
+void Qz__RefreshPanel(TransformToolObject* t, Qz_Image* image) {
+  if (Qz_Object* action = Qz__PendingTransform(image, Qz__Outer(t))) {
+    const PointBox b = boxOfCorners(actionPoints(action));
+    t->drag.box = {b.x, b.y, b.width, b.height};
+  }
+  showBox(t->edits, t->drag.box);
+}
+
+// A new pending transform of the tool's box on the image's undo list, or none.
+Qz_Object* Qz__AddTransform(TransformToolObject* t, Qz_Image* image) {
+  const DragBox& b = t->drag.box;
+  Qz_Object* action = makeCornerAction("TransformAction", Qz__Outer(t), {b.x, b.y, b.width, b.height});
+  if (action && !Qz_AddImageAction(image, action, 0)) {
+    Qz_DisposeObject(action);
+    return nullptr;
+  }
+  return action;
+}
+
+QzWord Qz__Event(TransformToolObject* t, Qz_Image* image, const Qz_InputEvent* e) {
+  if (Qz__PendingTransform(image, Qz__Outer(t)) && !t->drag.dragging) {
+    handToEditor(Qz__Outer(t), t->handleEditor, image, e);
+    if (e->cls != IDCMP_INTUITICKS) Qz__RefreshPanel(t, image);
+    return 0;
+  }
+  Qz_DoMethod(Qz__Outer(t), kToolSetCursorKind, kToolCursorPaint);
+  if (boxDragInput(t->drag, image, e)) {
+    if (Qz_Object* action = Qz__AddTransform(t, image)) Qz_DoMethod(action, kRootSelect);
+  }
+  if (t->drag.dragging || e->cls == IDCMP_MOUSEBUTTONS) showBox(t->edits, t->drag.box);
+  return kToolInputDone;
+}
+
+QzWord Qz__Input(TransformToolObject* t, Qz_Image* image, const Qz_InputEvent* e) {
+  if (!image || !e) return kToolInputDone;
+  const QzWord result = Qz__Event(t, image, e);
+  showHandles(qz::actions::owningDocument(image), Qz__PendingTransform(image, Qz__Outer(t)));
+  return result;
+}
+
+// Takes the action off the image's undo list and disposes of it.
+void Qz__Remove(Qz_Image* image, Qz_Object* action) {
+  Qz_DoMethod(action, kRootDeselect);
+  Qz_DoMethod(Qz_GetUndoList(image), kLinkedListRemove, action);
+  Qz_DisposeObject(action);
+}
+
+// Every open image's pending transform goes; applied ones stay on their lists.
+void Qz__CancelPendingTransforms(Qz_Object* tool) {
+  Qz_ImageBase* base = Qz_GetImageBase();
+  std::vector<Qz_Image*> images;
+  ObtainSemaphore(&base->semaphore);
+  for (Qz_Image* image = first_image(base); image; image = next_image(image)) images.push_back(image);
+  ReleaseSemaphore(&base->semaphore);
+  // The lock refuses an image closed since it was listed.
+  for (Qz_Image* image : images) {
+    if (!Qz_LockImageA(image, kQzLockRead, nullptr)) continue;
+    if (Qz_Object* action = Qz__PendingTransform(image, tool)) Qz__Remove(image, action);
+    showHandles(image, nullptr);
+    Qz_UnlockImageA(image, kQzLockRead, nullptr);
+  }
+}
+
+// The numbers in the edits become the rectangle; the transform is applied as one step.
+void Qz__Commit(TransformToolObject* t, Qz_Image* image, Qz_Object* action) {
+  readBox(t->edits, t->drag.box);
+  if (t->drag.box.width < 1 || t->drag.box.height < 1) return;
+  if (!action) action = Qz__AddTransform(t, image);
+  if (!action) return;
+  Qz_DoMethod(action, kRootDeselect);
+  Qz_DoMethod(action, kActionSetQualifier, 1u);
+  // A transform that could not be carried out leaves no step behind that undo would stumble on.
+  if (!Qz_DoMethod(action, kActionApply)) Qz__Remove(image, action);
+}
+
+void Qz__PanelEvent(QzWord userData, Qz_Object* source, uint32_t, const QzWord* value) {
+  auto* t = reinterpret_cast<TransformToolObject*>(userData);
+  const uint32_t which = uint32_t(Qz_DoMethod(source, kRootGetUserData));
+  if (which == kCancelButton) {
+    Qz__CancelPendingTransforms(Qz__Outer(t));
+    return;
+  }
+  Qz_Image* image = Qz_LockActiveImageA(kQzLockRead, nullptr);
+  if (!image) return;
+  Qz_Object* action = Qz__PendingTransform(image, Qz__Outer(t));
+  if (which <= kHeightEdit) editBox(action, t->drag.box, which, int32_t(value[0]));
+  if (which == kApplyButton) Qz__Commit(t, image, action);
+  showHandles(qz::actions::owningDocument(image), Qz__PendingTransform(image, Qz__Outer(t)));
+  Qz_UnlockImageA(image, kQzLockRead, nullptr);
+}
+
+void Qz__BuildPanel(TransformToolObject* t, Qz_Object* object) {
+  if (!Qz_FindClassFromName("StringEdit") || !Qz_FindClassFromName("Group") || !Qz_FindClassFromName("Button"))
+    return;
+  Qz_Object* apply = nullptr;
+  Qz_Object* cancel = nullptr;
+  auto row = [](uint32_t label) { return Qz_CatalogString(label); };
+  Qz_Object* panel = Qz_CreateObjects(
+      0, kBuildVGroup, kBuildVGroup, kGroupSetFrame, 1, kRootSetLabel, kTitle,
+      kBuildVGroup, kBuildLabel, row(kXLabel), kBuildHGroup, kGroupSetFrame, 11, kBuildObject, "StringEdit",
+      kStringEditSetNumeric, 1, kBuildStoreLast, &t->edits[0], kBuildClose, kBuildClose, kBuildClose,
+      kBuildVGroup, kBuildLabel, row(kYLabel), kBuildHGroup, kGroupSetFrame, 11, kBuildObject, "StringEdit",
+      kStringEditSetNumeric, 1, kBuildStoreLast, &t->edits[1], kBuildClose, kBuildClose, kBuildClose,
+      kBuildVGroup, kBuildLabel, row(kWidthLabel), kBuildHGroup, kGroupSetFrame, 11, kBuildObject, "StringEdit",
+      kStringEditSetNumeric, 1, kBuildStoreLast, &t->edits[2], kBuildClose, kBuildClose, kBuildClose,
+      kBuildVGroup, kBuildLabel, row(kHeightLabel), kBuildHGroup, kGroupSetFrame, 11, kBuildObject, "StringEdit",
+      kStringEditSetNumeric, 1, kBuildStoreLast, &t->edits[3], kBuildClose, kBuildClose, kBuildClose,
+      kBuildClose, kBuildVGroup, kBuildObject, "Button", kRootSetLabel, kTitle, kBuildStoreLast, &apply,
+      kBuildClose, kBuildObject, "Button", kRootSetLabel, row(kCancelLabel), kBuildStoreLast, &cancel, kBuildClose,
+      kBuildClose, kBuildClose);
+  if (!panel) {
+    for (Qz_Object*& edit : t->edits) edit = nullptr;
+    return;
+  }
+  for (uint32_t i = 0; i < 4; ++i) {
+    Qz_DoMethod(t->edits[i], kRootSetUserData, i);
+    Qz_AddCallBackNotify(t->edits[i], kStringEditSetNumber, kNotifyAnyValue, Qz__PanelEvent, qz::toWord(t));
+  }
+  Qz_DoMethod(apply, kRootSetUserData, uint32_t(kApplyButton));
+  Qz_DoMethod(cancel, kRootSetUserData, uint32_t(kCancelButton));
+  for (Qz_Object* button : {apply, cancel})
+    Qz_AddCallBackNotify(button, kButtonPressed, kNotifyAnyValue, Qz__PanelEvent, qz::toWord(t));
+  Qz_DoMethod(object->super, kToolSetOptions, panel);
+}
+
+QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
+  TransformToolObject* t = Qz__Self(object);
+  switch (id) {
+    case kToolGetBrushOutline: return 0;
+    case kToolInputMethod:
+      return Qz__Input(t, reinterpret_cast<Qz_Image*>(args[0]), reinterpret_cast<const Qz_InputEvent*>(args[1]));
+    case kToolDeactivate: Qz__CancelPendingTransforms(object); return activateWithButton(object, t->button, id, args);
+    case kToolActivate: return activateWithButton(object, t->button, id, args);
+    default: return qz::kit::inherited(object, id, args);
+  }
+}
+
+bool Qz__SetUp(Qz_Object* object) {
+  TransformToolObject* t = Qz__Self(object);
+  t->button = addToolButton(object, 0, {"Data/Images/ToolBar/Transform"});
+  // Mode 0: the transform's handles only, no replay and no choosing of other actions.
+  t->handleEditor = Qz_CreateObject("PositionActionTool", kHandleEditorSetMode, 0u, 0u);
+  Qz__BuildPanel(t, object);
+  return true;
+}
+
+void Qz__TearDown(Qz_Object* object) {
+  TransformToolObject* t = Qz__Self(object);
+  Qz_DisposeObject(t->handleEditor);
+  t->handleEditor = nullptr;
+}
+
+const qz::kit::ClassDecl kTransformTool = {
+    .name = "TransformTool", .superName = "RootTool", .classId = kTransformToolClassId,
+    .instance = qz::kit::instanceOf<TransformToolObject>(), .handler = Qz__Dispatch,
+    .superTags = reinterpret_cast<const TagItem*>(kTransformCursorTags), .setUp = Qz__SetUp, .tearDown = Qz__TearDown};
+
+}  // namespace
+
+QZ_EXTERN_C_BEGIN
+QZ_EXPORT QzWord Qz_InitTransformToolClass(Qz_GlobalData*) { return qz::kit::addClass(kTransformTool); }
+QZ_EXPORT void Qz_CleanupTransformToolClass(void) { qz::kit::removeClass(kTransformTool); }
+QZ_EXTERN_C_END

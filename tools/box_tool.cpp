@@ -1,0 +1,93 @@
+#include "tools/box_tool.h"
+
+#include <vector>
+
+#include "actions/qz_actions.h"
+#include "gadgets/qz_text_entry.h"
+#include "platform/windows.h"
+#include "tools/box_preview.h"
+#include "tools/point_action_edit.h"
+#include "tools/qz_root_tool.h"
+
+namespace qz::tools {
+namespace {
+
+void Qz__Outline(const BoxDrag& d, Qz_Image* image) {
+  drawBoxPreview(image, d.box.x, d.box.y, d.box.x + d.box.width, d.box.y + d.box.height);
+}
+
+}  // namespace
+
+bool boxDragInput(BoxDrag& d, Qz_Image* image, const Qz_InputEvent* e) {
+  const int32_t x = Qz_ToolWindowToImageX(image, e->mouseX), y = Qz_ToolWindowToImageY(image, e->mouseY);
+  if (e->cls == IDCMP_MOUSEMOVE && d.dragging) {
+    Qz__Outline(d, image);
+    d.box = dragBox(d.pressX, d.pressY, x, y);
+    Qz__Outline(d, image);
+    return false;
+  }
+  if (e->cls != IDCMP_MOUSEBUTTONS) return false;
+  if (e->code == SELECTDOWN && !d.dragging && Qz_IsCoordOverObject(Qz_CurrentViewOf(image), e->mouseX, e->mouseY)) {
+    d.dragging = 1;
+    d.pressX = x, d.pressY = y;
+    d.box = dragBox(x, y, x, y);
+    Qz__Outline(d, image);
+    return false;
+  }
+  if ((e->code == SELECTUP || e->code == MENUUP) && d.dragging) {
+    Qz__Outline(d, image);
+    d.box = dragBox(d.pressX, d.pressY, x, y);
+    d.dragging = 0;
+    return true;
+  }
+  return false;
+}
+
+void handToEditor(Qz_Object* tool, Qz_Object* editor, Qz_Image* image, const Qz_InputEvent* e) {
+  Qz_DoMethod(editor, kToolInputMethod, image, e);
+  Qz_DoMethod(tool, kToolSetCursorKind, uint32_t(Qz_DoMethod(editor, kToolGetCursorKind)));
+}
+
+int32_t& boxField(DragBox& b, uint32_t which) {
+  switch (which) {
+    case 0: return b.x;
+    case 1: return b.y;
+    case 2: return b.width;
+    default: return b.height;
+  }
+}
+
+void showBox(Qz_Object* const (&edits)[4], const DragBox& box) {
+  DragBox b = box;
+  for (uint32_t i = 0; i < 4; ++i) Qz_DoMethod(edits[i], kStringEditSetNumber, uint32_t(boxField(b, i)));
+}
+
+void readBox(Qz_Object* const (&edits)[4], DragBox& box) {
+  for (uint32_t i = 0; i < 4; ++i)
+    if (edits[i]) boxField(box, i) = int32_t(Qz_DoMethod(edits[i], kStringEditGetNumber));
+}
+
+void editBox(Qz_Object* action, DragBox& box, uint32_t which, int32_t value) {
+  int32_t& field = boxField(box, which);
+  if (value == field) return;
+  std::vector<HandlePoint> p = actionPoints(action);
+  if (action && p.size() >= 4) {
+    changeAction(action, false, [&] {
+      switch (which) {
+        case 0: Qz_DoMethod(action, kActionMove, uint32_t(value - box.x), 0u); break;
+        case 1: Qz_DoMethod(action, kActionMove, 0u, uint32_t(value - box.y)); break;
+        case 2:
+          p[1].x = p[2].x = box.x + value;
+          setActionPoints(action, p);
+          break;
+        default:
+          p[2].y = p[3].y = box.y + value;
+          setActionPoints(action, p);
+          break;
+      }
+    });
+  }
+  field = value;
+}
+
+}  // namespace qz::tools
