@@ -6,11 +6,13 @@
 #include <algorithm>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "actions/action_internal.h"
 #include "gadgets/qz_choice.h"
 #include "gadgets/qz_group.h"
 #include "gadgets/qz_input_event.h"
+#include "gadgets/qz_list_tree.h"
 #include "gadgets/qz_text_entry.h"
 #include "gadgets/qz_widgets.h"
 #include "host/fonts/text_face.h"
@@ -33,7 +35,7 @@ using namespace qz::tools;
 constexpr uint32_t kSizeLabel = 41;  // catalogue: "Size"
 constexpr int32_t kInitialSize = 100;
 enum : uint32_t { kModeNew = 0, kModeEdit = 1 };
-enum : uint32_t { kSizeEdit = 2, kBoldBox = 6, kItalicBox = 7, kUnderlineBox = 8, kModeChooser = 14 };
+enum : uint32_t { kSizeEdit = 2, kFontList = 11, kBoldBox = 6, kItalicBox = 7, kUnderlineBox = 8, kModeChooser = 14 };
 
 struct TextToolObject {
   Qz_Object header{};  // super: the RootTool
@@ -41,6 +43,7 @@ struct TextToolObject {
   Qz_Object* handleEditor = nullptr;
   Qz_Object* modeChooser = nullptr;
   Qz_Object* sizeEdit = nullptr;
+  Qz_Object* fontList = nullptr;
   Qz_Object* styleBoxes[3] = {};
   std::string family;
   uint32_t mode = kModeNew;
@@ -172,9 +175,16 @@ void Qz__PanelEvent(QzWord userData, Qz_Object* source, uint32_t, const QzWord* 
     t->mode = uint32_t(value[0]) == kModeEdit ? kModeEdit : kModeNew;
     return;
   }
+  if (which == kFontList) {
+    auto* item = reinterpret_cast<Qz_Object*>(value[0]);
+    const char* name = item ? reinterpret_cast<const char*>(Qz_DoMethod(item, kRootGetObjectName)) : nullptr;
+    if (!name) return;
+    t->family = name;
+  }
   Qz_Image* image = Qz_LockActiveImageA(kQzLockRead, nullptr);
   if (!image) return;
   if (Qz_Object* action = Qz__SelectedText(image)) {
+    if (which == kFontList) Qz_DoMethod(action, kTextActionSetFontName, t->family.c_str());
     if (which == kSizeEdit) Qz_DoMethod(action, kTextActionSetFontSize, uint32_t(Qz__Size(t)));
     if (which >= kBoldBox && which <= kUnderlineBox) Qz_DoMethod(action, kTextActionSetStyle, Qz__Style(t));
   }
@@ -186,7 +196,22 @@ Qz_Object* Qz__Add(Qz_Object* parent, Qz_Object* child) {
   return child;
 }
 
-void Qz__BuildPanel(TextToolObject* t, Qz_Object* object) {
+// The families fontconfig knows, the starting one chosen.
+void Qz__BuildFontList(TextToolObject* t, Qz_Object* panel, const std::vector<std::string>& families) {
+  if (!Qz_FindClassFromName("ListTree") || !Qz_FindClassFromName("ListTreeItem")) return;
+  t->fontList = Qz__Add(panel, Qz_CreateObject("ListTree", kRootSetWeight, 100u));
+  if (!t->fontList) return;
+  Qz_Object* chosen = nullptr;
+  for (const std::string& family : families) {
+    Qz_Object* item = Qz__Add(t->fontList, Qz_CreateObject("ListTreeItem", kRootSetObjectName, family.c_str()));
+    if (family == t->family) chosen = item;
+  }
+  if (chosen) Qz_DoMethod(t->fontList, kListTreeSetCurrentItem, chosen);
+  Qz_DoMethod(t->fontList, kRootSetUserData, uint32_t(kFontList));
+  Qz_AddCallBackNotify(t->fontList, kListTreeSetCurrentItem, kNotifyAnyValue, Qz__PanelEvent, qz::toWord(t));
+}
+
+void Qz__BuildPanel(TextToolObject* t, Qz_Object* object, const std::vector<std::string>& families) {
   for (const char* cls : {"StringEdit", "Group", "MutualExclude", "CheckBox", "Text"})
     if (!Qz_FindClassFromName(cls)) return;
   Qz_Object* panel = Qz_CreateObject("Group", kGroupSetMode, 1u);
@@ -201,6 +226,7 @@ void Qz__BuildPanel(TextToolObject* t, Qz_Object* object) {
     Qz_DoMethod(t->modeChooser, kRootSetUserData, uint32_t(kModeChooser));
     Qz_AddCallBackNotify(t->modeChooser, kMutualExcludeMark, kNotifyAnyValue, Qz__PanelEvent, self);
   }
+  Qz__BuildFontList(t, panel, families);
   Qz__Add(panel, Qz_CreateObject("Text", kRootSetLabel, Qz_CatalogString(kSizeLabel)));
   t->sizeEdit = Qz__Add(panel, Qz_CreateObject("StringEdit", kStringEditSetNumeric, 1u));
   if (t->sizeEdit) {
@@ -235,8 +261,9 @@ bool Qz__SetUp(Qz_Object* object) {
   t->handleEditor = Qz_CreateObject("PositionActionTool", kHandleEditorSetMode,
                                     uint32_t(kHandleEditorReplays | kHandleEditorChooses),
                                     kHandleEditorSetClassFilter, kTextActionClassId, 0u);
-  t->family = chooseTextFamily(qz::fonts::scalableFamilies());
-  Qz__BuildPanel(t, object);
+  const std::vector<std::string> families = textFamilyList(qz::fonts::scalableFamilies());
+  t->family = chooseTextFamily(families);
+  Qz__BuildPanel(t, object, families);
   return true;
 }
 

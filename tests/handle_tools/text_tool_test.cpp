@@ -28,6 +28,8 @@ TEST(TextFamilyChoice, ArialThenItsStandInsThenTheFirst) {
       {F{"Cantarell", "Noto"}, "Cantarell"},
   };
   for (const Case& c : cases) EXPECT_EQ(chooseTextFamily(c.families), c.expected);
+  EXPECT_EQ(textFamilyList({"Noto", "DejaVu Sans", "Noto", "Arial", "DejaVu Sans"}),
+            (F{"Arial", "DejaVu Sans", "Noto"}));
 }
 
 class TextToolTest : public ::testing::Test {
