@@ -8,6 +8,7 @@
 #include "gadgets/qz_choice.h"
 #include "gadgets/qz_text_entry.h"
 #include "handle_tools/handle_tools_fixture.h"
+#include "objects/object_text.h"
 #include "platform/clipboard.h"
 #include "tools/text_font_choice.h"
 
@@ -132,6 +133,32 @@ TEST_F(TextToolTest, TypingKeysAndPasteEditTheBoxAndOneUndoTakesItAway) {
   for (int32_t y = 0; y < d_.layer->height; ++y)
     for (int32_t x = 0; x < d_.layer->width; ++x)
       ASSERT_EQ(d_.layer->grey[y][x], before[size_t(y) * size_t(d_.layer->width) + size_t(x)]) << x << "," << y;
+}
+
+}  // namespace
+
+namespace {
+
+TEST(TextActionText, StoredAndRestoredAsUtf8) {
+  for (const char* text : {"plain", "caf\xC3\xA9 \xE2\x82\xAC\nzweite \"Zeile\"\\", ""}) {
+    SCOPED_TRACE(text);
+    Qz_Object* action = Qz_CreateObject("TextAction", kTextActionSetLive, 0u);
+    ASSERT_NE(action, nullptr);
+    Qz_DoMethod(action, kTextActionSetString, text);
+    Qz_DoMethod(action, kTextActionSetFontName, "Liberation Sans");
+    Qz_DoMethod(action, kTextActionSetStyle, 5u);
+    size_t length = 0;
+    char* stored = Qz_StoreObjectToBuffer(action, &length, 0);
+    ASSERT_NE(stored, nullptr);
+    Qz_Object* back = Qz_CreateObjectsFromString(stored);
+    ASSERT_NE(back, nullptr) << stored;
+    EXPECT_STREQ(reinterpret_cast<const char*>(Qz_DoMethod(back, kTextActionGetString)), text);
+    EXPECT_STREQ(reinterpret_cast<const char*>(Qz_DoMethod(back, kTextActionGetFontName)), "Liberation Sans");
+    EXPECT_EQ(Qz_DoMethod(back, kTextActionGetStyle), 5u);
+    FreeVec(stored);
+    Qz_DisposeObject(back);
+    Qz_DisposeObject(action);
+  }
 }
 
 }  // namespace
