@@ -4,6 +4,7 @@
 // ticks go to that action and everything else to the inner handle editor,
 // which moves and sizes the box. The panel chooses the mode, size and style.
 #include <algorithm>
+#include <iterator>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "gadgets/qz_group.h"
 #include "gadgets/qz_input_event.h"
 #include "gadgets/qz_list_tree.h"
+#include "gadgets/qz_popups.h"
 #include "gadgets/qz_text_entry.h"
 #include "gadgets/qz_widgets.h"
 #include "host/fonts/text_face.h"
@@ -35,7 +37,12 @@ using namespace qz::tools;
 constexpr uint32_t kSizeLabel = 41;  // catalogue: "Size"
 constexpr int32_t kInitialSize = 100;
 enum : uint32_t { kModeNew = 0, kModeEdit = 1 };
-enum : uint32_t { kSizeEdit = 2, kFontList = 11, kBoldBox = 6, kItalicBox = 7, kUnderlineBox = 8, kModeChooser = 14 };
+constexpr uint32_t kSizes[] = {12, 14, 16, 18, 24, 36, 48, 72, 144};
+// The smoothing pop-up's entries: the factor the text is drawn large by.
+constexpr const char* kSmoothingLabels[] = {"Off", "2x", "4x", "8x"};
+constexpr uint32_t kSmoothingFactors[] = {1, 2, 4, 8};
+constexpr uint32_t kInitialSmoothing = 1;
+enum : uint32_t { kSizeEdit = 2, kSizeChoice = 3, kSmoothing = 10, kFontList = 11, kBoldBox = 6, kItalicBox = 7, kUnderlineBox = 8, kModeChooser = 14 };
 
 struct TextToolObject {
   Qz_Object header{};  // super: the RootTool
@@ -44,6 +51,7 @@ struct TextToolObject {
   Qz_Object* modeChooser = nullptr;
   Qz_Object* sizeEdit = nullptr;
   Qz_Object* fontList = nullptr;
+  Qz_Object* smoothing = nullptr;
   Qz_Object* styleBoxes[3] = {};
   std::string family;
   uint32_t mode = kModeNew;
@@ -60,6 +68,11 @@ Qz_Object* Qz__Outer(TextToolObject* t) { return Qz_GetTopMostObject(&t->header)
 int32_t Qz__Size(TextToolObject* t) {
   const int32_t s = t->sizeEdit ? int32_t(Qz_DoMethod(t->sizeEdit, kStringEditGetNumber)) : kInitialSize;
   return std::max(1, s);
+}
+
+uint32_t Qz__Factor(TextToolObject* t) {
+  const uint32_t index = t->smoothing ? uint32_t(Qz_DoMethod(t->smoothing, kPopUpListGetIndex)) : kInitialSmoothing;
+  return kSmoothingFactors[std::min<uint32_t>(index, 3)];
 }
 
 uint32_t Qz__Style(TextToolObject* t) {
@@ -98,6 +111,7 @@ void Qz__MakeText(TextToolObject* t, Qz_Image* image) {
     Qz_DoMethod(action, kTextActionSetFontName, t->family.c_str());
     Qz_DoMethod(action, kTextActionSetFontSize, uint32_t(Qz__Size(t)));
     Qz_DoMethod(action, kTextActionSetStyle, Qz__Style(t));
+    Qz_DoMethod(action, kTextActionSetAntiAlias, Qz__Factor(t));
     Qz_DoMethod(action, kTextActionSetLive, 1u);
     if (Qz_AddLayerAction(image->activeLayer, action, 0))
       Qz_DoMethod(action, kRootSelect);
@@ -181,11 +195,17 @@ void Qz__PanelEvent(QzWord userData, Qz_Object* source, uint32_t, const QzWord* 
     if (!name) return;
     t->family = name;
   }
+  if (which == kSizeChoice && t->sizeEdit) {
+    Qz_DoMethod(t->sizeEdit, kStringEditSetNumber, kSizes[std::min<size_t>(size_t(value[0]), std::size(kSizes) - 1)]);
+    Qz_DoNotify(t->sizeEdit, kStringEditSetNumber, uint32_t(Qz__Size(t)));
+    return;
+  }
   Qz_Image* image = Qz_LockActiveImageA(kQzLockRead, nullptr);
   if (!image) return;
   if (Qz_Object* action = Qz__SelectedText(image)) {
     if (which == kFontList) Qz_DoMethod(action, kTextActionSetFontName, t->family.c_str());
     if (which == kSizeEdit) Qz_DoMethod(action, kTextActionSetFontSize, uint32_t(Qz__Size(t)));
+    if (which == kSmoothing) Qz_DoMethod(action, kTextActionSetAntiAlias, Qz__Factor(t));
     if (which >= kBoldBox && which <= kUnderlineBox) Qz_DoMethod(action, kTextActionSetStyle, Qz__Style(t));
   }
   Qz_UnlockImageA(image, kQzLockRead, nullptr);
@@ -194,6 +214,14 @@ void Qz__PanelEvent(QzWord userData, Qz_Object* source, uint32_t, const QzWord* 
 Qz_Object* Qz__Add(Qz_Object* parent, Qz_Object* child) {
   if (parent && child) Qz_DoMethod(parent, kGroupAddTail, child);
   return child;
+}
+
+Qz_Object* Qz__PopUpList(Qz_Object* panel, uint32_t which, TextToolObject* t) {
+  Qz_Object* list = Qz__Add(panel, Qz_CreateObject("PopUpList", kRootSetWeight, 0u));
+  if (!list) return nullptr;
+  Qz_DoMethod(list, kRootSetUserData, which);
+  Qz_AddCallBackNotify(list, kPopUpListSetIndex, kNotifyAnyValue, Qz__PanelEvent, qz::toWord(t));
+  return list;
 }
 
 // The families fontconfig knows, the starting one chosen.
@@ -212,7 +240,7 @@ void Qz__BuildFontList(TextToolObject* t, Qz_Object* panel, const std::vector<st
 }
 
 void Qz__BuildPanel(TextToolObject* t, Qz_Object* object, const std::vector<std::string>& families) {
-  for (const char* cls : {"StringEdit", "Group", "MutualExclude", "CheckBox", "Text"})
+  for (const char* cls : {"StringEdit", "Group", "MutualExclude", "CheckBox", "Text", "PopUpList"})
     if (!Qz_FindClassFromName(cls)) return;
   Qz_Object* panel = Qz_CreateObject("Group", kGroupSetMode, 1u);
   if (!panel) return;
@@ -234,6 +262,9 @@ void Qz__BuildPanel(TextToolObject* t, Qz_Object* object, const std::vector<std:
     Qz_DoMethod(t->sizeEdit, kRootSetUserData, uint32_t(kSizeEdit));
     Qz_AddCallBackNotify(t->sizeEdit, kStringEditSetNumber, kNotifyAnyValue, Qz__PanelEvent, self);
   }
+  Qz_Object* sizes = Qz__PopUpList(panel, kSizeChoice, t);
+  for (uint32_t size : kSizes)
+    if (sizes) Qz_DoMethod(sizes, kGroupAddTail, Qz_CreateObject("Text", kRootSetLabel, std::to_string(size).c_str()));
   const char* styleLabels[3] = {"Bold", "Italic", "Underline"};
   for (uint32_t i = 0; i < 3; ++i) {
     t->styleBoxes[i] = Qz__Add(panel, Qz_CreateObject("CheckBox", kRootSetLabel, styleLabels[i], kRootSetWeight, 0u));
@@ -241,6 +272,10 @@ void Qz__BuildPanel(TextToolObject* t, Qz_Object* object, const std::vector<std:
     Qz_DoMethod(t->styleBoxes[i], kRootSetUserData, kBoldBox + i);
     Qz_AddCallBackNotify(t->styleBoxes[i], kCheckBoxSetState, kNotifyAnyValue, Qz__PanelEvent, self);
   }
+  t->smoothing = Qz__PopUpList(panel, kSmoothing, t);
+  for (const char* label : kSmoothingLabels)
+    if (t->smoothing) Qz_DoMethod(t->smoothing, kGroupAddTail, Qz_CreateObject("Text", kRootSetLabel, label));
+  if (t->smoothing) Qz_DoMethod(t->smoothing, kPopUpListSetIndex, kInitialSmoothing);
   Qz_DoMethod(object->super, kToolSetOptions, panel);
 }
 

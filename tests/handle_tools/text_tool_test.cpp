@@ -6,6 +6,7 @@
 #include <string>
 
 #include "gadgets/qz_choice.h"
+#include "gadgets/qz_popups.h"
 #include "gadgets/qz_text_entry.h"
 #include "handle_tools/handle_tools_fixture.h"
 #include "objects/object_text.h"
@@ -98,6 +99,24 @@ TEST_F(TextToolTest, ClicksAndDragsEitherWayGiveTheSameBoxes) {
     EXPECT_EQ(actionPoints(action), c.corners);
     EXPECT_EQ(Qz_DoMethod(FindGadget(panel_, kMutualExcludeClassId, 14), kMutualExcludeGetMarked), 1u);
   }
+}
+
+TEST_F(TextToolTest, ThePopUpsSetTheSizeAndSmoothingOfNewAndSelectedBoxes) {
+  Qz_Object* sizes = FindGadget(panel_, kPopUpListClassId, 3);
+  Qz_Object* smoothing = FindGadget(panel_, kPopUpListClassId, 10);
+  ASSERT_NE(sizes, nullptr);
+  ASSERT_NE(smoothing, nullptr);
+  Qz_DoNotify(sizes, kPopUpListSetIndex, 4u);  // "24"
+  Drag(tool_, d_.doc, 3, 4, 3, 4);
+  Qz_Object* action = d_.Newest();
+  EXPECT_EQ(actionPoints(action), (Points{{3, 4}, {27, 4}, {27, 28}, {3, 28}}));
+  EXPECT_EQ(Qz_DoMethod(action, kTextActionGetFontSize), 24u);
+  EXPECT_EQ(Qz_DoMethod(action, kTextActionGetAntiAlias), 2u);  // the second entry at first
+  Qz_DoMethod(smoothing, kPopUpListSetIndex, 3u);
+  Qz_DoNotify(smoothing, kPopUpListSetIndex, 3u);
+  EXPECT_EQ(Qz_DoMethod(action, kTextActionGetAntiAlias), 8u);
+  Qz_DoNotify(sizes, kPopUpListSetIndex, 0u);  // "12" for the selected box too
+  EXPECT_EQ(Qz_DoMethod(action, kTextActionGetFontSize), 12u);
 }
 
 TEST_F(TextToolTest, TypingKeysAndPasteEditTheBoxAndOneUndoTakesItAway) {
