@@ -54,6 +54,9 @@ struct TextToolObject {
   Qz_Object* smoothing = nullptr;
   Qz_Object* styleBoxes[3] = {};
   std::string family;
+  // Labels keep pointers to their texts: these live as long as the panel.
+  std::vector<std::string> families;
+  std::vector<std::string> sizeLabels;
   uint32_t mode = kModeNew;
   bool dragging = false, typing = false;
   int32_t startX = 0, startY = 0, width = 0, height = 0;
@@ -232,6 +235,7 @@ void Qz__BuildFontList(TextToolObject* t, Qz_Object* panel, const std::vector<st
   Qz_Object* chosen = nullptr;
   for (const std::string& family : families) {
     Qz_Object* item = Qz__Add(t->fontList, Qz_CreateObject("ListTreeItem", kRootSetObjectName, family.c_str()));
+    Qz__Add(item, Qz_CreateObject("Text", kRootSetLabel, family.c_str()));
     if (family == t->family) chosen = item;
   }
   if (chosen) Qz_DoMethod(t->fontList, kListTreeSetCurrentItem, chosen);
@@ -254,7 +258,6 @@ void Qz__BuildPanel(TextToolObject* t, Qz_Object* object, const std::vector<std:
     Qz_DoMethod(t->modeChooser, kRootSetUserData, uint32_t(kModeChooser));
     Qz_AddCallBackNotify(t->modeChooser, kMutualExcludeMark, kNotifyAnyValue, Qz__PanelEvent, self);
   }
-  Qz__BuildFontList(t, panel, families);
   Qz__Add(panel, Qz_CreateObject("Text", kRootSetLabel, Qz_CatalogString(kSizeLabel)));
   t->sizeEdit = Qz__Add(panel, Qz_CreateObject("StringEdit", kStringEditSetNumeric, 1u));
   if (t->sizeEdit) {
@@ -263,8 +266,9 @@ void Qz__BuildPanel(TextToolObject* t, Qz_Object* object, const std::vector<std:
     Qz_AddCallBackNotify(t->sizeEdit, kStringEditSetNumber, kNotifyAnyValue, Qz__PanelEvent, self);
   }
   Qz_Object* sizes = Qz__PopUpList(panel, kSizeChoice, t);
-  for (uint32_t size : kSizes)
-    if (sizes) Qz_DoMethod(sizes, kGroupAddTail, Qz_CreateObject("Text", kRootSetLabel, std::to_string(size).c_str()));
+  for (uint32_t size : kSizes) t->sizeLabels.push_back(std::to_string(size));
+  for (const std::string& label : t->sizeLabels)
+    if (sizes) Qz_DoMethod(sizes, kGroupAddTail, Qz_CreateObject("Text", kRootSetLabel, label.c_str()));
   const char* styleLabels[3] = {"Bold", "Italic", "Underline"};
   for (uint32_t i = 0; i < 3; ++i) {
     t->styleBoxes[i] = Qz__Add(panel, Qz_CreateObject("CheckBox", kRootSetLabel, styleLabels[i], kRootSetWeight, 0u));
@@ -276,6 +280,7 @@ void Qz__BuildPanel(TextToolObject* t, Qz_Object* object, const std::vector<std:
   for (const char* label : kSmoothingLabels)
     if (t->smoothing) Qz_DoMethod(t->smoothing, kGroupAddTail, Qz_CreateObject("Text", kRootSetLabel, label));
   if (t->smoothing) Qz_DoMethod(t->smoothing, kPopUpListSetIndex, kInitialSmoothing);
+  Qz__BuildFontList(t, panel, families);  // last: it takes the height left
   Qz_DoMethod(object->super, kToolSetOptions, panel);
 }
 
@@ -296,9 +301,9 @@ bool Qz__SetUp(Qz_Object* object) {
   t->handleEditor = Qz_CreateObject("PositionActionTool", kHandleEditorSetMode,
                                     uint32_t(kHandleEditorReplays | kHandleEditorChooses),
                                     kHandleEditorSetClassFilter, kTextActionClassId, 0u);
-  const std::vector<std::string> families = textFamilyList(qz::fonts::scalableFamilies());
-  t->family = chooseTextFamily(families);
-  Qz__BuildPanel(t, object, families);
+  t->families = textFamilyList(qz::fonts::scalableFamilies());
+  t->family = chooseTextFamily(t->families);
+  Qz__BuildPanel(t, object, t->families);
   return true;
 }
 
