@@ -284,13 +284,21 @@ void Qz__BuildPanel(TextToolObject* t, Qz_Object* object, const std::vector<std:
   Qz_DoMethod(object->super, kToolSetOptions, panel);
 }
 
+// Another tool takes over: the caret of the box being typed into goes.
+void Qz__HideCaret() {
+  Qz_Image* image = Qz_LockActiveImageA(kQzLockRead, nullptr);
+  if (!image) return;
+  if (Qz_Object* action = Qz__SelectedText(image)) Qz_DoMethod(action, kTextActionEraseCursor);
+  Qz_UnlockImageA(image, kQzLockRead, nullptr);
+}
+
 QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
   TextToolObject* t = Qz__Self(object);
   switch (id) {
     case kToolInputMethod:
       return Qz__Input(t, reinterpret_cast<Qz_Image*>(args[0]), reinterpret_cast<const Qz_InputEvent*>(args[1]));
-    case kToolActivate:
-    case kToolDeactivate: return activateWithButton(object, t->button, id, args);
+    case kToolDeactivate: Qz__HideCaret(); return activateWithButton(object, t->button, id, args);
+    case kToolActivate: return activateWithButton(object, t->button, id, args);
     default: return qz::kit::inherited(object, id, args);
   }
 }
