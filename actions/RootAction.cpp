@@ -574,10 +574,9 @@ Qz_Object* Qz__MakeInnerObject(Qz_Object*) {
 
 bool Qz__SetUpRootAction(Qz_Object* object) {
   RootActionData* a = asAction(object);
-  if (Qz_ImageBase* base = Qz_GetImageBase()) {
-    a->gradientKind = base->gradientKind;
-    a->gradientLevel = uint16_t(base->gradientLevel);
-  }
+  const Qz_GradientSettings gradient = Qz_GetGradientSettings();
+  a->gradientKind = gradient.kind;
+  a->gradientLevel = uint16_t(gradient.level);
   return true;
 }
 

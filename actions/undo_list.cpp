@@ -76,6 +76,13 @@ void Qz__CapUndoMemory(Qz_Image* image, Qz_Object* list, Qz_Object* added) {
   }
 }
 
+// A fix lays down what was painted with the settings in force; the layer
+// then takes the colour and mode chosen since, so that the next stroke is
+// painted with them (a re-render does the same on its own path).
+void Qz__TakeChosenSettings(Qz_Image* layer) {
+  if (Qz_DoLayerDoesntNeedsFixing) Qz_DoLayerDoesntNeedsFixing(layer);
+}
+
 void Qz__FixPendingChanges(Qz_Image* layer, Qz_Image* document) {
   const bool needs = layer->needsFixing.load() != 0 ||
                      (layer->activeLayer && layer->activeLayer->needsFixing.load() != 0);
@@ -83,6 +90,7 @@ void Qz__FixPendingChanges(Qz_Image* layer, Qz_Image* document) {
   Qz_Object* documentObject = qz::imageObject(document);
   if (document->compositingSuspended.load()) {
     Qz_DoMethod(documentObject, kQzImageFix, 0u);
+    Qz__TakeChosenSettings(layer);
     return;
   }
   Qz_ImageBase* base = Qz_GetImageBase();
@@ -92,9 +100,10 @@ void Qz__FixPendingChanges(Qz_Image* layer, Qz_Image* document) {
   }
   Qz_Image* active = document->activeLayer;
   if (!active) return;
-  if (active->type == kQzImageLayer || (!next_layer(active) && !prev_layer(active)))
+  if (active->type == kQzImageLayer || (!next_layer(active) && !prev_layer(active))) {
     Qz_DoMethod(documentObject, kQzImageFix, 0u);
-  else
+    Qz__TakeChosenSettings(layer);
+  } else
     Qz_RedoLayerChanges(active);
 }
 
@@ -136,12 +145,18 @@ std::vector<Qz_Object*> Qz__TakeRedoList(Qz_Object* redo) {
   return taken;
 }
 
+// Hands the action the layers as they are now; what it does not take is freed.
+void Qz__GiveReplayStart(Qz_Object* action, Qz_Image* document) {
+  ReplayStart* start = takeReplayStart(document);
+  if (!Qz_DoMethod(action, kActionSetReplayStart, start)) freeReplayStart(start);
+}
+
 // The layers as they are now, when the restore point has nothing newer:
 // where a replay over it will start.
 void Qz__KeepReplayStart(Qz_Object* list, Qz_Object* restorePoint, Qz_Image* image) {
   if (restorePoint && restorePoint == listFirst(list) &&
       !Qz_DoMethod(restorePoint, kActionGetReplayStart))
-    Qz_DoMethod(restorePoint, kActionSetReplayStart, takeReplayStart(Qz__ListOwner(image)));
+    Qz__GiveReplayStart(restorePoint, Qz__ListOwner(image));
 }
 
 // Puts the action at the head of the list, under the image lock the caller
@@ -290,7 +305,7 @@ void Qz__AddRestorePoint(Qz_Image* document, Qz_Object* list) {
   Qz_Object* point = Qz_CreateObject("RootAction", kActionSetFlags, kActionPanelStop, kActionSetUndoable, 0u);
   if (!point) return;
   Qz_DoMethod(point, kActionSetImage, document);
-  Qz_DoMethod(point, kActionSetReplayStart, takeReplayStart(document));
+  Qz__GiveReplayStart(point, document);
   if (!Qz_DoMethod(list, kLinkedListAddHead, point)) Qz_DisposeObject(point);
 }
 

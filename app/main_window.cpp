@@ -13,8 +13,6 @@
 #include "gadgets/qz_window.h"
 #include "image/app_commands.h"
 #include "image/qz_image.h"
-#include "plugins/plugin_layout.h"
-#include "plugins/qz_root_plugin.h"
 #include "objects/async_methods.h"
 #include "objects/catalogue.h"
 #include "objects/object_services.h"
@@ -25,6 +23,8 @@
 #include "platform/menu_bar.h"
 #include "platform/paths.h"
 #include "platform/windows.h"
+#include "plugins/plugin_layout.h"
+#include "plugins/qz_root_plugin.h"
 #include "requesters/qz_prefs.h"
 
 namespace qz::app {
@@ -123,6 +123,11 @@ void buildToolBar(Qz_ImageBase& base, Qz_Object* window) {
   for (const char* tool : kTools) {
     Qz_Object* t = Qz_AddObject(row, tool);
     if (t && std::strcmp(tool, "DrawTool") == 0) Qz_DoMethod(t, kSelected, 1);
+    // The zoom panel sits among the tools as its gadgets alone, at their width.
+    if (t && std::strcmp(tool, "MagnifyPlugin") == 0) {
+      Qz_DoMethod(t, kQzPluginHideTabBar, 1);
+      Qz_DoMethod(t, kRootSetWeight, 0);
+    }
   }
   addSpace(row);
   Qz_Object* fill = addButton(row, "Data/Images/ToolBar/FillLayer", 315);

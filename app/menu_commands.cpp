@@ -10,6 +10,9 @@
 #include <set>
 
 #include "app/main_menu.h"
+#include "app/print_image.h"
+#include "app/update_check.h"
+#include "app/web_save_dialog.h"
 #include "gadgets/qz_tip_of_the_day.h"
 #include "image/image_shell.h"
 #include "image/qz_image.h"
@@ -21,6 +24,7 @@
 #include "objects/qz_object.h"
 #include "platform/exec.h"
 #include "platform/paths.h"
+#include "requesters/qz_requesters.h"
 
 namespace qz::app {
 namespace {
@@ -81,6 +85,18 @@ constexpr const char* kLoadForLayer = "Qz__LoadImageA:layer";
 constexpr const char* kBatchProcess = "BatchProcess";
 constexpr const char* kPrefs = "QuillantrixPrefs";
 constexpr const char* kTipOfTheDay = "TipOfTheDay";
+constexpr const char* kWebSave = "Qz__SaveImageForTheWeb";
+constexpr const char* kPageSetup = "Qz_ShowPageSetupReq";
+constexpr const char* kPrint = "Qz_PrintImage";
+constexpr const char* kGrabScreen = "ScreenGrabQZIO:load";
+constexpr const char* kUpdates = "Qz__ShowAutoUpdateRequester";
+constexpr const char* kScaleRequester = "Qz_DoScaleRequestor";
+constexpr const char* kGridRequester = "Qz_ShowSnapToGridReq";
+constexpr const char* kTransform = "Qz__TransformImage";
+constexpr const char* kRotateRequester = "Qz_DoTransformRequestor";
+constexpr const char* kAddSpace = "Qz_DoAddSpaceReq";
+constexpr const char* kAbout = "Qz__AboutQuillantrix";
+constexpr uint32_t kTurnLayersToo = 4;
 
 // ---- images the menu made --------------------------------------------------------
 
@@ -168,6 +184,14 @@ void send(MenuCommandContext& c, Qz_Image* target, uint32_t method, std::vector<
 void requester(MenuCommandContext& c, const char* function, Qz_Image* image) {
   c.releaseLock();
   c.effects->call(function, image, {});
+}
+
+// A quarter or half turn of the image with its layers; positive turns anticlockwise.
+void turn(MenuCommandContext& c, int32_t degrees) {
+  Qz_Image* image = c.chosen;
+  if (!image) return;
+  c.releaseLock();  // the turn takes the image's exclusive lock
+  c.effects->call(kTransform, image, {word(degrees), kTurnLayersToo});
 }
 
 void closeDocument(MenuCommandContext& c, Qz_Image* image) {
@@ -333,12 +357,12 @@ const Row kRows[] = {
       "0x130047 to the image: save as"}, ""},
     {{54, 341, nullptr, "", T::Chosen, nullptr, true, [](C& c) { post(c, c.chosen, kSaveCopy); },
       "0x130048 to the image: save a copy"}, ""},
-    {{55, 364, nullptr, "", T::Chosen, "Qz__SaveImageForTheWeb", true, [](C&) {},
-      "save for the web with the image"}, "wait:Qz__SaveImageForTheWeb"},
-    {{56, 392, nullptr, "", T::Chosen, "Qz_ShowPageSetupReq", true, [](C&) {},
-      "page setup requester with the image"}, "wait:Qz_ShowPageSetupReq"},
-    {{57, 393, nullptr, "\tCtrl+P", T::Chosen, "Qz_PrintImage", true, [](C&) {},
-      "print the image"}, "wait:Qz_PrintImage"},
+    {{55, 364, nullptr, "", T::Chosen, kWebSave, true, [](C& c) { requester(c, kWebSave, c.chosen); },
+      "the save-for-the-web requester with the image"}, ""},
+    {{56, 392, nullptr, "", T::Chosen, kPageSetup, true, [](C& c) { requester(c, kPageSetup, c.chosen); },
+      "the page-setup requester with the image"}, ""},
+    {{57, 393, nullptr, "\tCtrl+P", T::Chosen, kPrint, true, [](C& c) { requester(c, kPrint, c.chosen); },
+      "the print requester with the image"}, ""},
     {{59, 374, nullptr, "", T::None, kBatchProcess, false,
       [](C& c) { requester(c, kBatchProcess, nullptr); },
       "a BatchProcess object runs (0x570046), then is disposed"}, "class:BatchProcess"},
@@ -353,8 +377,8 @@ const Row kRows[] = {
     {{63, 0, "Select Source...", "", T::None, "Qz__SendScannerRequest", false,
       [](C&) { Qz__SendScannerRequest(2025, 0, 0); }, "scanner message 2025 (no scanner program here)"},
      "wait:scanner"},
-    {{64, 350, nullptr, "", T::None, "Qz_DoScreenGrabReq", false, [](C&) {},
-      "the screen-grab requester"}, "wait:Qz_DoScreenGrabReq"},
+    {{64, 350, nullptr, "", T::None, kGrabScreen, false, [](C& c) { requester(c, kGrabScreen, nullptr); },
+      "a new image loaded through a ScreenGrabQZIO object (flags 4)"}, "class:ScreenGrabQZIO"},
     {{65, 195, nullptr, "", T::Chosen, nullptr, true,
       [](C& c) {
         if (c.base->closeQuestion.load() && !c.effects->confirm(Qz_CatalogString(kCloseQuestion))) return;
@@ -365,8 +389,8 @@ const Row kRows[] = {
       "every image disposed (asked first when the are-you-sure flag is set)"}, ""},
     {{67, 194, nullptr, "", T::None, kPrefs, false,
       [](C& c) { requester(c, kPrefs, nullptr); }, "0x90028 to the preferences object"}, "class:QuillantrixPrefs"},
-    {{68, 0, "Check for Updates...", "", T::None, "Qz__ShowAutoUpdateRequester", false, [](C&) {},
-      "the update requester"}, "wait:Qz__ShowAutoUpdateRequester"},
+    {{68, 0, "Check for Updates...", "", T::None, kUpdates, false, [](C& c) { requester(c, kUpdates, nullptr); },
+      "the update requester"}, ""},
     {{69, 197, nullptr, "", T::App, nullptr, false, [](C& c) { post(c, c.app, kAppQuit); },
       "App 0x7000a: quit, asking first"}, ""},
     {{73, 2, nullptr, "", T::Document, nullptr, false,
@@ -390,12 +414,12 @@ const Row kRows[] = {
       "the image scaled to twice its size"}, "fn:Qz__ScaleImage"},
     {{79, 222, nullptr, "", T::Chosen, kScaleImage, false, [](C& c) { scale(c, false); },
       "the image scaled to half its size (at least 1)"}, "fn:Qz__ScaleImage"},
-    {{80, 223, nullptr, "", T::Chosen, "Qz_DoScaleRequestor", false, [](C&) {},
-      "the scale requester with the image"}, "wait:Qz_DoScaleRequestor"},
-    {{81, 220, nullptr, "", T::Layer, "Qz_DoScaleRequestor", false, [](C&) {},
-      "the scale requester with the layer"}, "wait:Qz_DoScaleRequestor"},
-    {{83, 405, nullptr, "", T::None, "Qz_ShowSnapToGridReq", false, [](C&) {},
-      "the grid requester"}, "wait:Qz_ShowSnapToGridReq"},
+    {{80, 223, nullptr, "", T::Chosen, kScaleRequester, false, [](C& c) { requester(c, kScaleRequester, c.chosen); },
+      "the scale requester with the image (its size to start from)"}, ""},
+    {{81, 220, nullptr, "", T::Layer, kScaleRequester, false, [](C& c) { requester(c, kScaleRequester, c.layer); },
+      "the scale requester with the layer"}, ""},
+    {{83, 405, nullptr, "", T::None, kGridRequester, false, [](C& c) { requester(c, kGridRequester, nullptr); },
+      "the grid requester"}, ""},
     {{84, 404, nullptr, "", T::None, nullptr, false, snap, "snap-to-grid word and the check mark toggle"}, ""},
     {{85, 191, nullptr, "", T::Chosen, nullptr, false, [](C& c) { send(c, c.chosen, kNewView); },
       "0x100302 to the image: a new view"}, ""},
@@ -417,22 +441,22 @@ const Row kRows[] = {
      "wait:Qz__TransformImage"},
     {{94, 217, nullptr, "", T::Layer, "Qz__TransformImage", false, [](C&) {}, "flip the layer vertically"},
      "wait:Qz__TransformImage"},
-    {{95, 251, nullptr, "", T::Chosen, "Qz__TransformImage", false, [](C&) {}, "rotate 90 degrees clockwise"},
-     "wait:Qz__TransformImage"},
-    {{96, 248, nullptr, "", T::Chosen, "Qz__TransformImage", false, [](C&) {}, "rotate 90 degrees anticlockwise"},
-     "wait:Qz__TransformImage"},
-    {{97, 250, nullptr, "", T::Chosen, "Qz__TransformImage", false, [](C&) {}, "rotate 180 degrees"},
-     "wait:Qz__TransformImage"},
-    {{98, 249, nullptr, "", T::Chosen, "Qz_DoTransformRequestor", false, [](C&) {}, "the rotate requester"},
-     "wait:Qz_DoTransformRequestor"},
-    {{100, 335, nullptr, "", T::Chosen, "Qz_DoAddSpaceReq", false, [](C&) {}, "the add-space requester"},
-     "wait:Qz_DoAddSpaceReq"},
+    {{95, 251, nullptr, "", T::Chosen, kTransform, false, [](C& c) { turn(c, -90); },
+      "the image and its layers turned 90 degrees clockwise (one undoable step)"}, ""},
+    {{96, 248, nullptr, "", T::Chosen, kTransform, false, [](C& c) { turn(c, 90); },
+      "the image and its layers turned 90 degrees anticlockwise"}, ""},
+    {{97, 250, nullptr, "", T::Chosen, kTransform, false, [](C& c) { turn(c, 180); },
+      "the image and its layers turned 180 degrees"}, ""},
+    {{98, 249, nullptr, "", T::Chosen, kRotateRequester, false, [](C& c) { requester(c, kRotateRequester, c.chosen); },
+      "the rotate requester with the image"}, ""},
+    {{100, 335, nullptr, "", T::Chosen, kAddSpace, false, [](C& c) { requester(c, kAddSpace, c.chosen); },
+      "the add-space requester with the image"}, ""},
     {{101, 206, nullptr, "", T::Layer, nullptr, false, [](C& c) { send(c, c.layer, kHideLayer); },
       "0x1002c6 to the layer"}, ""},
     {{102, 207, nullptr, "", T::Layer, nullptr, false, [](C& c) { send(c, c.layer, kShowLayer); },
       "0x1002bc to the layer"}, ""},
-    {{103, 0, "About Quillantrix...", "", T::None, "Qz__AboutQuillantrix", false, [](C&) {}, "the about box"},
-     "wait:Qz__AboutQuillantrix"},
+    {{103, 0, "About Quillantrix...", "", T::None, kAbout, false, [](C& c) { requester(c, kAbout, nullptr); },
+      "the about box"}, ""},
     {{104, 187, nullptr, "", T::Layer, kLoadForLayer, false, [](C& c) { openAttached(c, kSetSecondary); },
       "a file loaded without a view, then 0x100226 {it} to the layer"}, ""},
     {{105, 188, nullptr, "", T::Chosen, nullptr, false, [](C& c) { post(c, c.chosen, kSave); },
@@ -512,8 +536,9 @@ const Row* findRow(uint16_t id) {
 
 // ---- the program's effects ------------------------------------------------------------
 
-QzWord withClipboardFormat(Qz_Image* image, bool save) {
-  Qz_Object* format = Qz_CreateObject("ClipboardQZIO");
+// Saves the image through, or loads a new one from, a format object of that class.
+QzWord throughFormat(const char* className, Qz_Image* image, bool save) {
+  Qz_Object* format = Qz_CreateObject(className);
   if (!format) return 0;
   QzWord result;
   if (save) result = QzWord(Qz__SaveImageA(image, nullptr, nullptr, format, 0, nullptr));
@@ -555,8 +580,34 @@ class ProgramEffects final : public MenuEffects {
     if (name == kScaleImage) return QzWord(Qz__ScaleImage(image, int32_t(a[0]), int32_t(a[1]), uint32_t(a[2])));
     if (name == kUndo) return Qz_UndoImageAction(image);
     if (name == kRedo) return Qz_RedoImageAction(image);
-    if (name == kCopyToClipboard) return withClipboardFormat(image, true);
-    if (name == kPasteFromClipboard) return withClipboardFormat(nullptr, false);
+    if (name == kCopyToClipboard) return throughFormat("ClipboardQZIO", image, true);
+    if (name == kPasteFromClipboard) return throughFormat("ClipboardQZIO", nullptr, false);
+    if (name == kGrabScreen) return throughFormat("ScreenGrabQZIO", nullptr, false);
+    if (name == kWebSave) {
+      Qz__SaveImageForTheWeb(image);
+      return 1;
+    }
+    if (name == kPageSetup) return Qz_ShowPageSetupReq(image);
+    if (name == kPrint) return QzWord(uint32_t(Qz_PrintImage(image)));
+    if (name == kUpdates) return QzWord(uint32_t(Qz__ShowAutoUpdateRequester()));
+    if (name == kGridRequester) return Qz_ShowSnapToGridReq();
+    if (name == kAddSpace) return Qz_DoAddSpaceReq(image);
+    if (name == kAbout) {
+      Qz__AboutQuillantrix();
+      return 1;
+    }
+    if (name == kScaleRequester && image) {
+      int32_t w = image->width, h = image->height;
+      uint32_t flags = 0;
+      return Qz_DoScaleRequestor(image, &w, &h, &flags);
+    }
+    if (name == kRotateRequester && image) {
+      int32_t w = image->width, h = image->height, a3 = 0, a4 = 0, angle = 0, a6 = 0, a7 = 0;
+      uint32_t flags = kTurnLayersToo;
+      return Qz_DoTransformRequestor(image, &w, &h, &a3, &a4, &angle, &a6, &a7, &flags);
+    }
+    if (name == kTransform && image)
+      return Qz__TransformImage(image, image->width, image->height, 0, 0, int32_t(a[0]), 0, 0, uint32_t(a[1]));
     if (name == kLoadForLayer) return reinterpret_cast<QzWord>(Qz__LoadImageA(nullptr, nullptr, nullptr, kQzLoadNoView, nullptr));
     if (name == kTipOfTheDay) return showTips();
     if (name == kPrefs) {

@@ -17,19 +17,10 @@
 #include "objects/requester.h"
 #include "platform/atomic_file_writer.h"
 #include "platform/filesystem.h"
+#include "requesters/qz_page_setup.h"
 
 namespace qz::print {
 namespace {
-
-// The page set-up's methods: the image it measures, its requester, and
-// the picture's place on paper (float bits of millimetres).
-constexpr uint32_t kPageSetupSetImage = 5868;
-constexpr uint32_t kPageSetupGetImage = 5878;
-constexpr uint32_t kPageSetupRun = 5888;
-constexpr uint32_t kPageSetupGetLeft = 5908;
-constexpr uint32_t kPageSetupGetTop = 5928;
-constexpr uint32_t kPageSetupGetPrintWidth = 5818;
-constexpr uint32_t kPageSetupGetPrintHeight = 5838;
 
 constexpr const char* kToFile = "Print to file";
 constexpr int32_t kMostCopies = 99;
@@ -144,8 +135,8 @@ extern "C" {
 QZ_EXPORT QzWord Qz_ShowPageSetupReq(Qz_Image* image) {
   Qz_Object* setup = qz::print::pageSetup();
   if (setup == nullptr) return 0;
-  Qz_DoMethod(setup, qz::print::kPageSetupSetImage, image);
-  return Qz_DoMethod(setup, qz::print::kPageSetupRun);
+  Qz_DoMethod(setup, kPageSetupSetImage, image);
+  return Qz_DoMethod(setup, kPageSetupRun);
 }
 
 QZ_EXPORT int32_t Qz_PrintImage(Qz_Image* image) {

@@ -7,13 +7,13 @@
 #include <utility>
 
 #include "gadgets/qz_choice.h"
+#include "gadgets/qz_file_requester.h"
 #include "gadgets/qz_group.h"
 #include "gadgets/qz_sliders.h"
 #include "gadgets/qz_thread.h"
 #include "gadgets/qz_widgets.h"
 #include "gadgets/qz_window.h"
 #include "gadgets/window_post.h"
-#include "gadgets/qz_text_entry.h"
 #include "image/image_shell.h"
 #include "objects/catalogue.h"
 #include "objects/object_services.h"
@@ -100,20 +100,15 @@ bool isRunning(const uint32_t& flag) {
   return std::atomic_ref<uint32_t>(const_cast<uint32_t&>(flag)).load(std::memory_order_acquire) != 0;
 }
 
-// Until the file requester takes over: the destination as one path in a text field.
-bool askWithPathField(std::string& folder, std::string& name) {
-  Qz_Object* field = Qz_CreateObject("StringEdit", kStringEditSetMaxLength, 4095);
-  if (field == nullptr) return false;
-  const std::string start = folder.empty() ? name : folder + "/" + name;
-  Qz_DoMethod(field, kStringEditSetText, start.c_str());
-  const bool ok = Qz_ShowRequester(Qz_CatalogString(kSaveTitleText), field, 0, nullptr, 0,
-                                   kRequesterTagDefaultWidth, 400, kRequesterTagDefaultHeight, 80) == 1;
-  std::string path = ok ? reinterpret_cast<const char*>(Qz_DoMethod(field, kStringEditGetText)) : "";
-  Qz_DisposeObject(field);
-  if (path.empty()) return false;
-  const size_t slash = path.find_last_of('/');
-  folder = slash == std::string::npos ? folder : path.substr(0, slash);
-  name = slash == std::string::npos ? path : path.substr(slash + 1);
+// The program's save file requester, starting in the folder with the name.
+bool askWithFileRequester(std::string& folder, std::string& name) {
+  char path[kFileRequestBufferBytes] = {}, file[kFileRequestBufferBytes] = {};
+  folder.copy(path, sizeof path - 1);
+  name.copy(file, sizeof file - 1);
+  if (Qz_FileRequestA(Qz_CatalogString(kSaveTitleText), path, file, nullptr, kFileRequestSave, nullptr) != 1)
+    return false;
+  folder = path;
+  name = file;
   return !name.empty();
 }
 
@@ -123,7 +118,7 @@ bool askSaveName(std::string& folder, std::string& name) {
     std::lock_guard lock(gRequestMutex);
     request = gSaveNameRequest;
   }
-  return request ? request(folder, name) : askWithPathField(folder, name);
+  return request ? request(folder, name) : askWithFileRequester(folder, name);
 }
 
 }  // namespace
@@ -235,7 +230,8 @@ bool WebSaveDialog::build() {
   add(timesBox, text("Approximate Download Times"));
   for (int i = 0; i < 3; ++i) {
     Qz_Object* row = add(timesBox, group(kGroupHorizontal));
-    add(row, text(kTimeLabels[i]));
+    // Two equal columns: the time has room to grow beyond "????".
+    Qz_DoMethod(add(row, text(kTimeLabels[i])), kRootSetWeight, kWeight);
     times_[i] = add(row, text("????"));
     Qz_DoMethod(times_[i], kRootSetWeight, kWeight);
   }

@@ -29,7 +29,7 @@ namespace qz::web {
 // Asks where to save: starts with the folder and name given and leaves the
 // chosen ones there; false when the user cancelled.
 using SaveNameRequest = std::function<bool(std::string& folder, std::string& name)>;
-// Replaces how the destination is asked for (empty: the built-in requester).
+// Replaces how the destination is asked for (empty: the file requester).
 QZ_EXPORT void setSaveNameRequest(SaveNameRequest request);
 
 class QZ_EXPORT WebSaveDialog {

@@ -49,11 +49,6 @@ std::string Qz__ParentFolder(const std::string& path) {
   return path.substr(0, slash);
 }
 
-std::string Qz__Joined(const std::string& folder, const std::string& name) {
-  if (folder.empty()) return name;
-  return folder.back() == '/' ? folder + name : folder + "/" + name;
-}
-
 QzWord Qz__SetFolder(FileRequesterObject* r, const char* text) {
   if (r->settingPathField) return 0;
   std::string path = text ? text : "";
@@ -93,7 +88,7 @@ QzWord Qz__ItemChosen(FileRequesterObject* r, const char* name) {
     path = Qz__ParentFolder(path);
     leaf.clear();
   }
-  const std::string full = leaf.empty() ? path : Qz__Joined(path, leaf);
+  const std::string full = leaf.empty() ? path : joinedPath(path, leaf);
   struct stat st;
   if (stat(full.c_str(), &st) != 0) return 0;
   if (S_ISDIR(st.st_mode)) return Qz__SetFolder(r, full.c_str());

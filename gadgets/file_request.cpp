@@ -49,6 +49,14 @@ const char* text(QzWord word) { return word ? reinterpret_cast<const char*>(word
 
 }  // namespace
 
+std::string joinedPath(const std::string& folder, const std::string& name) {
+  std::string path(folder.size() + name.size() + 2, '\0');
+  std::memcpy(path.data(), folder.c_str(), folder.size() + 1);
+  AddPart(path.data(), name.c_str(), uint32_t(path.size()));
+  path.resize(std::strlen(path.c_str()));
+  return path;
+}
+
 FileRequestResult requestFiles(const FileRequest& request) {
   FileRequestResult result;
   Qz_Object* r = runRequester(request);

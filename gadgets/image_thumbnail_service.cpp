@@ -25,6 +25,8 @@ class ImageThumbnailService final : public ThumbnailImageService {
     return Qz__ScaleImage(asImage(picture), width, height, kScaleFlags) != 0;
   }
   bool saveJpeg(Picture picture, const std::string& path) override {
+    // Without the JPEG class a save would ask the user for a format.
+    if (!qz::formatCanSave("JPEG")) return false;
     return Qz__SaveImageA(asImage(picture), path.c_str(), "JPEG", nullptr, kSaveFlags, nullptr) == 1;
   }
   void release(Picture picture) override {

@@ -88,6 +88,9 @@ struct FileRequestResult {
 
 QZ_EXPORT FileRequestResult requestFiles(const FileRequest& request);
 
+// The folder and a name in it, with one "/" between them, however long.
+QZ_EXPORT std::string joinedPath(const std::string& folder, const std::string& name);
+
 namespace thumbs {
 class ThumbnailImageService;
 }

@@ -5,6 +5,7 @@
 #include "image/image_shell.h"
 #include "objects/catalogue.h"
 #include "platform/filesystem.h"
+#include "platform/lists.h"
 
 namespace qz {
 
@@ -15,17 +16,6 @@ constexpr uint32_t kOptionsFormatName = 0x3e8002a;
 constexpr uint32_t kOptionsFormat = 0x3e8003e;
 constexpr uint32_t kOkCancel = 2;
 constexpr uint32_t kOkOnly = 1;
-
-std::string joined(const std::string& folder, const std::string& name) {
-  if (folder.empty()) return name;
-  return folder.back() == '/' ? folder + name : folder + "/" + name;
-}
-
-std::string namePart(const char* path) {
-  const std::string p = path ? path : "";
-  const size_t slash = p.find_last_of('/');
-  return slash == std::string::npos ? p : p.substr(slash + 1);
-}
 
 Qz_ImageBase* liveBase() {
   Qz_ImageBase* base = Qz_GetImageBase();
@@ -55,7 +45,7 @@ Qz_Image* loadChosenFiles(const char* secondName, Qz_Object* format, uint32_t fl
   for (const std::string& name : chosen.names) {
     if (name.empty()) continue;
     if (base) base->lastLoaded = name;
-    if (Qz_Image* image = Qz__LoadImageA(joined(chosen.folder, name).c_str(), secondName, format, flags, tags))
+    if (Qz_Image* image = Qz__LoadImageA(joinedPath(chosen.folder, name).c_str(), secondName, format, flags, tags))
       last = image;
   }
   return last;
@@ -68,7 +58,7 @@ bool chooseSaveTarget(const std::string& startName, const char* formatName, Save
   FileRequest request;
   request.title = Qz_CatalogString(26);
   request.save = true;
-  request.name = namePart(startName.c_str());
+  request.name = FilePart(startName.c_str());
   if (base) request.folder = base->saveFolder;
   request.extra = target.options;
   if (target.options) request.nameField = reinterpret_cast<Qz_Object**>(Qz_DoMethod(target.options, kOptionsNameField));
@@ -89,7 +79,7 @@ bool chooseSaveTarget(const std::string& startName, const char* formatName, Save
     base->saveFolder = chosen.folder;
     if (base->foldersFollow.load()) base->loadFolder = chosen.folder;
   }
-  target.path = joined(chosen.folder, name);
+  target.path = joinedPath(chosen.folder, name);
   if (Qz_DoesFileExist(target.path.c_str()) &&
       Qz_MessageBoxA("Quillantrix", Qz_CatalogString(339), kOkCancel, nullptr) != 1)
     return false;

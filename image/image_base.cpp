@@ -1,5 +1,7 @@
 // The application record: one static Qz_ImageBase for the process, filled
 // on the first Qz_InitImageBase and torn down by the last cleanup.
+#include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 
@@ -175,6 +177,23 @@ QZ_EXPORT void Qz_CleanupImageBase(void) {
   CloseLibrary(static_cast<Library*>(base.objectLibrary));
   base.objectLibrary = nullptr;
   CleanupSemaphore(&base.semaphore);
+}
+
+QZ_EXTERN_C_END
+
+QZ_EXTERN_C_BEGIN
+
+QZ_EXPORT void Qz_SetGradientKind(int32_t kind) {
+  std::atomic_ref<int32_t>(Qz_GetImageBase()->gradientKind).store(kind);
+}
+
+QZ_EXPORT void Qz_SetGradientLevel(int32_t level) {
+  std::atomic_ref<int32_t>(Qz_GetImageBase()->gradientLevel).store(std::clamp(level, 0, 255));
+}
+
+QZ_EXPORT Qz_GradientSettings Qz_GetGradientSettings(void) {
+  Qz_ImageBase* base = Qz_GetImageBase();
+  return {std::atomic_ref<int32_t>(base->gradientKind).load(), std::atomic_ref<int32_t>(base->gradientLevel).load()};
 }
 
 QZ_EXTERN_C_END

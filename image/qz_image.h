@@ -316,6 +316,17 @@ QZ_EXPORT void Qz_CleanupImageBase(void);
 QZ_EXPORT Qz_ImageBase* Qz_GetImageBase(void);
 QZ_EXPORT Qz_ImageHooks* Qz_GetImageHooks(void);
 
+// The transparency gradient that new shapes are filled with: its kind and
+// its level (255 opaque). Set by the gradient panel, read by the shapes,
+// on any thread.
+struct Qz_GradientSettings {
+  int32_t kind;
+  int32_t level;
+};
+QZ_EXPORT void Qz_SetGradientKind(int32_t kind);
+QZ_EXPORT void Qz_SetGradientLevel(int32_t level);
+QZ_EXPORT Qz_GradientSettings Qz_GetGradientSettings(void);
+
 // ---- planes and images ----------------------------------------------------------
 // A zeroed plane of `rows` rows; depth 8 or 24 sets the bytes per row. None on failure.
 QZ_EXPORT Qz_Plane Qz_AllocImageData(int32_t width, int32_t rows, int32_t depth);

@@ -3,14 +3,17 @@
 // image and layer commands. It also wires the main menu: the global keys,
 // the screen's menu notification, and the switch between the bar for no
 // image and the full bar.
+#include <algorithm>
 #include <deque>
 #include <mutex>
 #include <string>
 #include <vector>
 
+#include "app/icon_geometry.h"
 #include "app/main_menu.h"
 #include "app/main_window.h"
 #include "app/menu_commands.h"
+#include "app/qz_image_icon.h"
 #include "gadgets/qz_group.h"
 #include "gadgets/qz_popups.h"
 #include "gadgets/qz_screen.h"
@@ -23,7 +26,6 @@
 #include "objects/qz_class_kit.h"
 #include "objects/qz_notify.h"
 #include "objects/qz_root.h"
-#include "plugins/image_chooser_layout.h"
 #include "plugins/plugin_family.h"
 
 namespace {
@@ -204,6 +206,11 @@ void Qz__ImageChooser(QzWord user, Qz_Object*, uint32_t method, const QzWord* wo
   fillSlot(words, group);
 }
 
+// The ImagePopUp's pick: the image is announced as selected.
+void Qz__ImagePicked(QzWord, Qz_Object*, uint32_t, const QzWord* words) {
+  if (Qz_Object* image = words ? asObject(words[0]) : nullptr) Qz_DoAsyncMethod(image, kShowImage);
+}
+
 void Qz__LayerChooser(QzWord user, Qz_Object*, uint32_t method, const QzWord* words) {
   auto* self = reinterpret_cast<Qz_ImageControlObject*>(user);
   if (method == kPopUpClosed) {
@@ -264,8 +271,8 @@ void attachedChooser(Qz_ImageControlObject* self, uint32_t attachMethod, uint32_
   const int32_t count = int32_t(others.size()) + (attached ? 1 : 0);
   const int32_t screenWidth = base->screen ? int32_t(Qz_DoMethod(base->screen, kScreenGetWidth)) : 1024;
   const int32_t panelWidth = base->panelWindow ? int32_t(Qz_DoMethod(base->panelWindow, kWindowGetW)) : 0;
-  const int32_t columns =
-      qz::plugins::chooserColumns(count, qz::plugins::chooserRoom(screenWidth, panelWidth), kIconWidth);
+  // The room beside the panel window; a screen too narrow for one icon still gets one column.
+  const int32_t columns = std::max(1, qz::app::popUpRowLength(count, screenWidth - 60 - panelWidth, kIconWidth));
   Qz_Object* group = count > 0 ? Qz_CreateObject("Group", kGroupSetMode, 1) : nullptr;
   Qz_Object* row = nullptr;
   int32_t position = 0;
@@ -351,6 +358,8 @@ void imageState(Qz_ImageControlObject* self) {
 void Qz__ImageSelected(QzWord user, Qz_Object*, uint32_t, const QzWord*) {
   auto* self = reinterpret_cast<Qz_ImageControlObject*>(user);
   Qz_Image* image = Qz_LockActiveImageA(kQzLockRead, nullptr);
+  if (Qz_GetObjectClassID(self->imageChooser) == kImagePopUpClassId)
+    Qz_DoMethod(self->imageChooser, kImagePopUpSetImage, image);
   if (!image) {
     noImageState(self);
     return;
@@ -412,8 +421,13 @@ Qz_Object* Qz__MakePanel(Qz_Object* object) {
   self->layerMenu = layerMenu();
   self->alphaMenu = attachedMenu(4, 108, 109, 110, 111);
   self->secondaryMenu = attachedMenu(6, 106, 104, 105, 107);
-  self->imageChooser = Qz_CreateObject("PopUp", kRootSetToolTip, text(408), kGroupAddTail,
-                                       Qz_CreateObject("Text", kRootSetLabel, text(408)));
+  // The image chooser is an ImagePopUp over the open images where the build has one.
+  Qz_ImageBase* base = Qz_GetImageBase();
+  self->imageChooser = Qz_FindClassFromName("ImagePopUp")
+                           ? Qz_CreateObject("ImagePopUp", kImagePopUpSetSemaphore, &base->semaphore,
+                                             kImagePopUpSetEnabled, 1, kRootSetToolTip, text(408))
+                           : Qz_CreateObject("PopUp", kRootSetToolTip, text(408), kGroupAddTail,
+                                             Qz_CreateObject("Text", kRootSetLabel, text(408)));
   self->layerChooser = chooser(&self->layerIcon, 409);
   self->alphaChooser = chooser(&self->alphaIcon, 410);
   self->secondaryChooser = chooser(&self->secondaryIcon, 411);
@@ -433,7 +447,10 @@ bool Qz__SetUp(Qz_Object* object) {
                                                        {self->secondaryMenu, qz::app::kSelectSecondary}};
   for (const auto& [menu, selector] : menus)
     if (menu) Qz_AddCallBackNotify(menu, kPopUpChosen, kNotifyAnyValue, Qz__MenuPicked, selector);
-  const std::pair<Qz_Object*, Qz_NotifyCallBack> choosers[] = {{self->imageChooser, Qz__ImageChooser},
+  const bool imagePopUp = Qz_GetObjectClassID(self->imageChooser) == kImagePopUpClassId;
+  if (imagePopUp) Qz_AddCallBackNotify(self->imageChooser, kImagePopUpChosen, kNotifyAnyValue, Qz__ImagePicked, me);
+  const std::pair<Qz_Object*, Qz_NotifyCallBack> choosers[] = {{imagePopUp ? nullptr : self->imageChooser,
+                                                                Qz__ImageChooser},
                                                                {self->layerChooser, Qz__LayerChooser},
                                                                {self->alphaChooser, Qz__AlphaChooser},
                                                                {self->secondaryChooser, Qz__SecondaryChooser}};

@@ -38,15 +38,6 @@ constexpr uint32_t kShowMedia = 0x3E80710, kShowLayer = 0x3E80711;
 // User data of the gadgets.
 constexpr QzWord kPopUp = 0, kTransparency = 1, kSize = 2, kStrength = 3;
 
-// Raised while the panel sets its own sliders. A slider tells of its new
-// value on the thread that set it, so the guard belongs to that thread.
-thread_local int tFollowing = 0;
-
-struct Qz__Following {
-  Qz__Following() { ++tFollowing; }
-  ~Qz__Following() { --tFollowing; }
-};
-
 struct Qz_MediaPluginObject {
   Qz_Object header{};
   Qz_Object* strength = nullptr;
@@ -95,23 +86,15 @@ void Qz__SendMediaSetting(uint32_t kind, QzWord value) {
   if (Qz_Image* image = qz::plugins::activeImage()) Qz_PostImageMethod(image, kQzImageRecordMediaSetting, kind, value);
 }
 
-void Qz__SendTransparency(QzWord percent) {
-  Qz_Image* image = Qz_LockActiveImageA(kQzLockRead, nullptr);
-  if (!image) return;
-  Qz_Image* layer = image->activeLayer;
-  Qz_UnlockImageA(image, kQzLockRead, nullptr);
-  if (layer) Qz_PostImageMethod(layer, kSetLayerTransparency, percent, 0);
-}
-
 void Qz__GadgetEvent(QzWord user, Qz_Object* source, uint32_t, const QzWord* value) {
   Qz_MediaPluginObject* p = Qz__FromUser(user);
   const QzWord which = Qz_DoMethod(source, kRootGetUserData);
   if (which == kPopUp) return Qz__MediaChosenHere(p, reinterpret_cast<Qz_Object*>(value[0]));
-  if (tFollowing > 0) return;
+  if (qz::plugins::FollowGuard::active()) return;
   switch (which) {
     case kSize: return Qz__SendMediaSetting(kMediaSetSize, value[0]);
     case kStrength: return Qz__SendMediaSetting(kMediaSetPressure, value[0]);
-    case kTransparency: return Qz__SendTransparency(value[0]);
+    case kTransparency: return qz::plugins::sendToActiveLayer(kSetLayerTransparency, value[0]);
     default: return;
   }
 }
@@ -129,7 +112,7 @@ void Qz__MediaChanged(Qz_MediaPluginObject* p) {
   }
   Qz_Object* media = Qz_GetImageBase()->currentMedia;
   if (!media) return;
-  Qz__Following following;
+  qz::plugins::FollowGuard following;
   Qz_DoMethod(p->strength, kValueSet, uint32_t(Qz_DoMethod(media, kMediaGetPressure)));
   Qz_DoMethod(p->size, kValueSet, uint32_t(Qz_DoMethod(media, kMediaGetSize)));
 }
@@ -137,7 +120,7 @@ void Qz__MediaChanged(Qz_MediaPluginObject* p) {
 // The layer's transparency (level -1: none to show) and the size range for
 // an image whose longer side is given (0: no image).
 void Qz__ShowLayer(Qz_MediaPluginObject* p, int32_t level, int32_t longerSide) {
-  Qz__Following following;
+  qz::plugins::FollowGuard following;
   if (level >= 0) Qz_DoMethod(p->transparency, kValueSet, uint32_t(qz::plugins::transparencyPercent(level)));
   if (longerSide <= 0) return;
   const auto current = int32_t(Qz_DoMethod(p->size, kValueGet));
@@ -175,23 +158,6 @@ Qz_Object* Qz__ReadMediaList() {
   return list;
 }
 
-Qz_Object* Qz__LabelledSlider(uint32_t label, QzWord which, int32_t minimum, int32_t maximum, int32_t initial,
-                              const char* format, bool whileDragging, Qz_Object** slider) {
-  *slider = Qz_CreateObject("CompactSlider", kRootSetUserData, which, kValueSetMinimum, uint32_t(minimum),
-                            kValueSetMaximum, uint32_t(maximum), kValueSet, uint32_t(initial), kValueSetFormat,
-                            format, kNotifyWhileDragging, whileDragging ? 1 : 0);
-  Qz_Object* text = Qz_CreateObject("Text", kRootSetLabel, qz::plugins::catalogueText(label));
-  Qz_Object* column = Qz_CreateObject("Group", kGroupSetMode, 1);
-  if (!*slider || !text || !column) {
-    for (Qz_Object* o : {*slider, text, column}) Qz_DisposeObject(o);
-    *slider = nullptr;
-    return nullptr;
-  }
-  Qz_DoMethod(column, kGroupAddTail, text);
-  Qz_DoMethod(column, kGroupAddTail, *slider);
-  return column;
-}
-
 Qz_Object* Qz__MakePanel(Qz_Object* object) {
   Qz_MediaPluginObject* p = Qz__Self(object);
   p->mediaList = Qz__ReadMediaList();
@@ -200,10 +166,11 @@ Qz_Object* Qz__MakePanel(Qz_Object* object) {
   if (p->face) Qz_DoMethod(p->face, kBitMapLoad, picture.c_str());
   p->popUp = Qz_CreateObject("PopUp", kRootSetUserData, kPopUp, kPopUpSetPlacement, kMenuBelow, kRootSetToolTip,
                              qz::plugins::catalogueText(kChooseTip), kGroupAddTail, p->face);
-  Qz_Object* strength = Qz__LabelledSlider(kStrengthText, kStrength, 1, 255, 10, "%ld", true, &p->strength);
-  Qz_Object* size = Qz__LabelledSlider(kSizeText, kSize, 1, 300, 170, "%ld", false, &p->size);
+  using qz::plugins::labelledSlider;
+  Qz_Object* strength = labelledSlider({kStrengthText, kStrength, 1, 255, 10, "%ld", true}, &p->strength);
+  Qz_Object* size = labelledSlider({kSizeText, kSize, 1, 300, 170, "%ld", false}, &p->size);
   Qz_Object* transparency =
-      Qz__LabelledSlider(kTransparencyText, kTransparency, 0, 100, 0, "%ld%%", true, &p->transparency);
+      labelledSlider({kTransparencyText, kTransparency, 0, 100, 0, "%ld%%", true}, &p->transparency);
   Qz_Object* column = Qz_CreateObject("Group", kGroupSetMode, 1);
   if (!p->face || !p->popUp || !strength || !size || !transparency || !column) {
     if (!p->popUp) Qz_DisposeObject(p->face);

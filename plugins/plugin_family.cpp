@@ -7,6 +7,8 @@
 #include "objects/object_services.h"
 #include "objects/qz_draw_info.h"
 #include "objects/qz_root.h"
+#include "gadgets/qz_group.h"
+#include "gadgets/qz_sliders.h"
 
 namespace qz::plugins {
 
@@ -64,6 +66,44 @@ void runOnPanelThread(Qz_Object* panel, uint32_t id, QzWord first, QzWord second
     if (Qz_DoAsyncMethod(panel, id, first, second)) return;
   }
   Qz_DoMethod(panel, id, first, second);
+}
+
+namespace {
+thread_local int tFollowing = 0;
+}  // namespace
+
+FollowGuard::FollowGuard() { ++tFollowing; }
+FollowGuard::~FollowGuard() { --tFollowing; }
+bool FollowGuard::active() { return tFollowing > 0; }
+
+Qz_Object* labelledSlider(const SliderSpec& spec, Qz_Object** slider) {
+  *slider = Qz_CreateObject("CompactSlider", kRootSetUserData, spec.userData, kValueSetMinimum,
+                            uint32_t(spec.minimum), kValueSetMaximum, uint32_t(spec.maximum), kValueSet,
+                            uint32_t(spec.initial), kValueSetFormat, spec.format, kNotifyWhileDragging,
+                            spec.whileDragging ? 1 : 0);
+  Qz_Object* text = Qz_CreateObject("Text", kRootSetLabel, catalogueText(spec.label));
+  Qz_Object* column = Qz_CreateObject("Group", kGroupSetMode, 1);
+  if (!*slider || !text || !column) {
+    for (Qz_Object* o : {*slider, text, column}) Qz_DisposeObject(o);
+    *slider = nullptr;
+    return nullptr;
+  }
+  if (spec.colour) Qz_DoMethod(*slider, kRootDeriveColours, spec.colour);
+  Qz_DoMethod(column, kGroupAddTail, text);
+  Qz_DoMethod(column, kGroupAddTail, *slider);
+  return column;
+}
+
+Qz_Image* activeLayer() {
+  Qz_Image* image = Qz_LockActiveImageA(kQzLockRead, nullptr);
+  if (!image) return nullptr;
+  Qz_Image* layer = image->activeLayer;
+  Qz_UnlockImageA(image, kQzLockRead, nullptr);
+  return layer;
+}
+
+void sendToActiveLayer(uint32_t method, QzWord value) {
+  if (Qz_Image* layer = activeLayer()) Qz_PostImageMethod(layer, method, value, 0);
 }
 
 }  // namespace qz::plugins

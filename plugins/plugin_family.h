@@ -41,4 +41,34 @@ void stopFollowing(QzWord& handle);
 // only on their window's. Without an open window it runs at once.
 void runOnPanelThread(Qz_Object* panel, uint32_t id, QzWord first, QzWord second);
 
+// A CompactSlider under its catalogue label, in a column; null (nothing
+// left over) when either cannot be made. The slider is given back through `slider`.
+struct SliderSpec {
+  uint32_t label = 0;
+  QzWord userData = 0;
+  int32_t minimum = 0, maximum = 100, initial = 0;
+  const char* format = "%ld%%";
+  bool whileDragging = true;
+  uint32_t colour = 0;  // base colour (0x00BBGGRR), 0: the usual one
+};
+Qz_Object* labelledSlider(const SliderSpec& spec, Qz_Object** slider);
+
+// Raised while a panel sets its own gadgets. A gadget tells of its new value
+// on the thread that set it, so the guard belongs to that thread.
+class FollowGuard {
+ public:
+  FollowGuard();
+  ~FollowGuard();
+  FollowGuard(const FollowGuard&) = delete;
+  FollowGuard& operator=(const FollowGuard&) = delete;
+  // True while a panel on this thread is following the image.
+  static bool active();
+};
+
+// The active image's active layer, read under the image's lock; null without one.
+Qz_Image* activeLayer();
+
+// Posts a method to the active image's active layer, to run on its thread.
+void sendToActiveLayer(uint32_t method, QzWord value);
+
 }  // namespace qz::plugins

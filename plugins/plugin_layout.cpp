@@ -14,8 +14,10 @@ namespace {
 constexpr int32_t kPanelWindowWidth = 130;
 
 // The pages of the default container, one panel each, in tab order.
-constexpr const char* kDefaultPanels[] = {"ImageControlPlugin", "ToolOptionsPlugin", "ModeOptionsPlugin", "MediaPlugin",
-                                         "PreviewPlugin"};
+constexpr const char* kDefaultPanels[] = {
+    "ImageControlPlugin", "ToolOptionsPlugin", "ModeOptionsPlugin", "MediaPlugin",  "PreviewPlugin",
+    "TransparencyPlugin", "ChannelsPlugin",    "ColourChooserPlugin", "PalettePlugin", "InspectionPlugin",
+    "CoordsPlugin",       "MagnifyPlugin",     "VignettePlugin",    "TransGradientPlugin", "QZIOPlugin"};
 
 Qz_Object* Qz__WindowOf(Qz_Object* object) {
   return object ? Qz_SearchHierachyForClassId(object, kWindowClassId) : nullptr;

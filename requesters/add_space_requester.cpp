@@ -44,9 +44,9 @@ QZ_EXPORT uint32_t Qz_DoAddSpaceReq(Qz_Image* image) {
   if (!image) return 0;
   Margins m;
   if (!Qz__AskMargins(m) || (m.left == 0 && m.top == 0 && m.right == 0 && m.bottom == 0)) return 0;
-  Qz_Object* crop = Qz_CreateObject("CropAction", kCropActionSetFill, m.fill);
+  // Committed from the start (qualifier 1): a crop without it is one still being adjusted, which changes nothing.
+  Qz_Object* crop = Qz_CreateObject("CropAction", kCropActionSetFill, m.fill, kActionSetQualifier, 1u);
   if (!crop) return 0;
-  Qz_DoMethod(crop, kActionSetQualifier, 1u);  // committed at once, not a pending crop of the crop tool
   for (const Corner& c : addSpaceCorners(image->width, image->height, m.left, m.top, m.right, m.bottom))
     Qz_DoMethod(crop, kActionStartPoints, kActionSetX, uint32_t(c.x), kActionSetY, uint32_t(c.y), TAG_DONE);
   if (!Qz_AddImageAction(image, crop, 0)) {

@@ -46,7 +46,9 @@ namespace qz::prefs {
 
 // The global words of the object layer's record that the preferences own:
 // the side tabs follow the pointer, smart refresh and the window spacings.
-inline std::atomic_ref<int32_t> sideTabsFollowPointer() { return std::atomic_ref<int32_t>(Qz_GetGlobalData()->spare); }
+inline std::atomic_ref<int32_t> sideTabsFollowPointer() {
+  return std::atomic_ref<int32_t>(Qz_GetGlobalData()->sideTabHover);
+}
 inline std::atomic_ref<int32_t> layoutWord(int index) {
   return std::atomic_ref<int32_t>(Qz_GetGlobalData()->windowLayout[index]);
 }

@@ -27,6 +27,8 @@ namespace {
 
 using namespace qz::tools;
 
+const char* const kButtonPictures[] = {"Data/Images/ToolBar/Button"};
+
 // Catalogue: "X:", "Y:", width, height; "Amount", "Cancel".
 constexpr uint32_t kLabels[4] = {7, 8, 9, 10};
 constexpr uint32_t kAmountLabel = 88, kCancelLabel = 20;
@@ -104,7 +106,8 @@ QzWord Qz__Event(ButtonToolObject* t, Qz_Image* image, const Qz_InputEvent* e) {
 QzWord Qz__Input(ButtonToolObject* t, Qz_Image* image, const Qz_InputEvent* e) {
   if (!image || !e) return kToolInputDone;
   const QzWord result = Qz__Event(t, image, e);
-  showHandles(qz::actions::owningDocument(image), Qz__SelectedButton(image));
+  // The handle editor shows the handles itself, also while they are dragged.
+  if (result != 0) showHandles(qz::actions::owningDocument(image), Qz__SelectedButton(image));
   return result;
 }
 
@@ -148,8 +151,12 @@ void Qz__BuildPanel(ButtonToolObject* t, Qz_Object* object) {
       kValueSetMaximum, 200, kValueSet, 100, kValueSetFormat, "%ld", kBuildStoreLast, &t->amountSlider, kBuildClose,
       kBuildLabel, "Softness", kBuildObject, "CompactSlider", kValueSetMinimum, 0, kValueSetMaximum, 29, kValueSet, 5,
       kValueSetFormat, "%ld", kBuildStoreLast, &t->softnessSlider, kBuildClose,
-      kBuildHGroup, kBuildObject, "Button", kRootSetLabel, "Button", kBuildStoreLast, &read, kBuildClose,
-      kBuildObject, "Button", kRootSetLabel, label(kCancelLabel), kBuildStoreLast, &spare, kBuildClose, kBuildClose,
+      kBuildHGroup,
+      kBuildObject, "Button", kBuildStoreLast, &read, kBuildObject, "Text", kRootSetLabel, "Button", kBuildClose,
+      kBuildClose,
+      kBuildObject, "Button", kBuildStoreLast, &spare, kBuildObject, "Text", kRootSetLabel, label(kCancelLabel),
+      kBuildClose, kBuildClose,
+      kBuildClose,
       kBuildClose, kBuildClose);
   if (!panel) {
     for (Qz_Object*& edit : t->edits) edit = nullptr;
@@ -178,15 +185,15 @@ QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
     case kButtonActionSetAmount:
     case kButtonActionSetDepth:
     case kButtonActionSetSoftness: return Qz__Bevel(id, args[0]);
-    case kToolActivate:
-    case kToolDeactivate: return activateWithButton(object, t->button, id, args);
+    case kToolDeactivate: hideAllHandles(); return activateWithButton(object, t->button, id, args);
+    case kToolActivate: return activateWithButton(object, t->button, id, args);
     default: return qz::kit::inherited(object, id, args);
   }
 }
 
 bool Qz__SetUp(Qz_Object* object) {
   ButtonToolObject* t = Qz__Self(object);
-  t->button = addToolButton(object, 0, {"Data/Images/ToolBar/Button"});
+  t->button = addToolButton(object, 0, kButtonPictures);
   // Mode 0: the button's handles only, no replay and no choosing of other actions.
   t->handleEditor = Qz_CreateObject("PositionActionTool", kHandleEditorSetMode, 0u, 0u);
   Qz__BuildPanel(t, object);

@@ -24,6 +24,8 @@ namespace {
 
 using namespace qz::tools;
 
+const char* const kCropPictures[] = {"Data/Images/ToolBar/Crop"};
+
 constexpr uint32_t kCropTip = 314;  // catalogue: "Crop Tool"
 // Catalogue: "X:", "Y:", width, height, "Crop", "Cancel".
 constexpr uint32_t kXLabel = 7, kYLabel = 8, kWidthLabel = 9, kHeightLabel = 10, kCropLabel = 124, kCancelLabel = 20;
@@ -84,7 +86,8 @@ QzWord Qz__Event(CropToolObject* t, Qz_Image* image, const Qz_InputEvent* e) {
 QzWord Qz__Input(CropToolObject* t, Qz_Image* image, const Qz_InputEvent* e) {
   if (!image || !e) return kToolInputDone;
   const QzWord result = Qz__Event(t, image, e);
-  showHandles(qz::actions::owningDocument(image), Qz__PendingCrop(image));
+  // The handle editor shows the handles itself, also while they are dragged.
+  if (result != 0) showHandles(qz::actions::owningDocument(image), Qz__PendingCrop(image));
   return result;
 }
 
@@ -155,8 +158,11 @@ void Qz__BuildPanel(CropToolObject* t, Qz_Object* object) {
       kStringEditSetNumeric, 1, kBuildStoreLast, &t->edits[2], kBuildClose, kBuildClose, kBuildClose,
       kBuildVGroup, kBuildLabel, row(kHeightLabel), kBuildHGroup, kGroupSetFrame, 11, kBuildObject, "StringEdit",
       kStringEditSetNumeric, 1, kBuildStoreLast, &t->edits[3], kBuildClose, kBuildClose, kBuildClose,
-      kBuildClose, kBuildVGroup, kBuildObject, "Button", kRootSetLabel, row(kCropLabel), kBuildStoreLast, &crop,
-      kBuildClose, kBuildObject, "Button", kRootSetLabel, row(kCancelLabel), kBuildStoreLast, &cancel, kBuildClose,
+      kBuildClose, kBuildVGroup,
+      kBuildObject, "Button", kBuildStoreLast, &crop, kBuildObject, "Text", kRootSetLabel, row(kCropLabel), kBuildClose,
+      kBuildClose,
+      kBuildObject, "Button", kBuildStoreLast, &cancel, kBuildObject, "Text", kRootSetLabel, row(kCancelLabel),
+      kBuildClose, kBuildClose,
       kBuildClose, kBuildClose);
   if (!panel) {
     for (Qz_Object*& edit : t->edits) edit = nullptr;
@@ -179,7 +185,10 @@ QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
     case kToolGetBrushOutline: return 0;
     case kToolInputMethod:
       return Qz__Input(t, reinterpret_cast<Qz_Image*>(args[0]), reinterpret_cast<const Qz_InputEvent*>(args[1]));
-    case kToolDeactivate: Qz__CancelPendingCrops(); return activateWithButton(object, t->button, id, args);
+    case kToolDeactivate:
+      Qz__CancelPendingCrops();
+      hideAllHandles();
+      return activateWithButton(object, t->button, id, args);
     case kToolActivate: return activateWithButton(object, t->button, id, args);
     default: return qz::kit::inherited(object, id, args);
   }
@@ -187,7 +196,7 @@ QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
 
 bool Qz__SetUp(Qz_Object* object) {
   CropToolObject* t = Qz__Self(object);
-  t->button = addToolButton(object, kCropTip, {"Data/Images/ToolBar/Crop"});
+  t->button = addToolButton(object, kCropTip, kCropPictures);
   // Mode 0: the crop's handles only, no replay and no choosing of other actions.
   t->handleEditor = Qz_CreateObject("PositionActionTool", kHandleEditorSetMode, 0u, 0u);
   Qz__BuildPanel(t, object);

@@ -20,6 +20,8 @@ namespace {
 
 using namespace qz::tools;
 
+const char* const kMagnifyPictures[] = {"Data/Images/ToolBar/Magnify"};
+
 constexpr uint32_t kMagnifyTip = 306;  // catalogue: "Magnify Tool"
 constexpr uint32_t kPrefsGetMagnifyRedraw = 0x3e80090;
 constexpr uint32_t kScrolledGroup = 0x100;  // group mode bit: its contents scroll
@@ -129,7 +131,7 @@ QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
 }
 
 bool Qz__SetUp(Qz_Object* object) {
-  Qz__Self(object)->button = addToolButton(object, kMagnifyTip, {"Data/Images/ToolBar/Magnify"});
+  Qz__Self(object)->button = addToolButton(object, kMagnifyTip, kMagnifyPictures);
   return true;
 }
 

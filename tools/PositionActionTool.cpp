@@ -21,6 +21,8 @@
 namespace {
 
 using namespace qz::tools;
+
+const char* const kPictures[] = {"Data/Images/ToolBar/PositionAction"};
 using qz::actions::classIdOf;
 using qz::actions::layerOf;
 
@@ -169,6 +171,17 @@ QzWord Qz__Release(HandleEditorObject* t, Qz_Image* image, Qz_Object* action, co
   return kToolInputDone;
 }
 
+// While a handle is dragged the view shows where the points will go.
+QzWord Qz__Follow(HandleEditorObject* t, Qz_Image* image, Qz_Object* action, const Qz_InputEvent* e) {
+  if (action != t->dragAction) return kToolInputDone;
+  const HandlePoint p = Qz__Pointer(image, action, e);
+  const HandleHit whole{HandleKind::Inside, 0};
+  const HandleHit& hit = t->grabbed.kind == HandleKind::Inside ? whole : t->grabbed;
+  showHandlePoints(qz::actions::owningDocument(image), action,
+                   dragHandle(t->original, Qz__FourCorner(action), hit, p.x - t->pressX, p.y - t->pressY));
+  return kToolInputDone;
+}
+
 QzWord Qz__Hover(HandleEditorObject* t, Qz_Image* image, Qz_Object* action, const Qz_InputEvent* e) {
   uint32_t kind = kCursorNone;
   if (action) {
@@ -197,7 +210,7 @@ QzWord Qz__Event(HandleEditorObject* t, Qz_Image* image, Qz_Object* action, cons
         return Qz__Press(t, image, action, e);
       if (e->code == SELECTUP && t->dragAction) return Qz__Release(t, image, action, e);
       return kToolInputDone;
-    case IDCMP_MOUSEMOVE: return t->dragAction ? kToolInputDone : Qz__Hover(t, image, action, e);
+    case IDCMP_MOUSEMOVE: return t->dragAction ? Qz__Follow(t, image, action, e) : Qz__Hover(t, image, action, e);
     case IDCMP_ARROWKEY: return action ? Qz__ArrowKey(t, action, e->code) : kToolInputDone;
     case IDCMP_RAWKEY:
     case IDCMP_RAWKEYUP:
@@ -212,7 +225,7 @@ QzWord Qz__Event(HandleEditorObject* t, Qz_Image* image, Qz_Object* action, cons
 QzWord Qz__Input(HandleEditorObject* t, Qz_Image* image, const Qz_InputEvent* e) {
   if (!image || !e) return kToolInputDone;
   const QzWord result = Qz__Event(t, image, Qz__Current(image), e);
-  showHandles(qz::actions::owningDocument(image), Qz__Current(image));
+  if (!t->dragAction) showHandles(qz::actions::owningDocument(image), Qz__Current(image));
   return result;
 }
 
@@ -258,15 +271,15 @@ QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
   switch (id) {
     case kToolInputMethod:
       return Qz__Input(t, reinterpret_cast<Qz_Image*>(args[0]), reinterpret_cast<const Qz_InputEvent*>(args[1]));
-    case kToolActivate:
-    case kToolDeactivate: return activateWithButton(object, t->button, id, args);
+    case kToolDeactivate: hideAllHandles(); return activateWithButton(object, t->button, id, args);
+    case kToolActivate: return activateWithButton(object, t->button, id, args);
     default: return qz::kit::inherited(object, id, args);
   }
 }
 
 bool Qz__SetUp(Qz_Object* object) {
   HandleEditorObject* t = Qz__Self(object);
-  t->button = addToolButton(object, 0, {"Data/Images/ToolBar/PositionAction"});
+  t->button = addToolButton(object, 0, kPictures);
   Qz__BuildPanel(t, object);
   return true;
 }

@@ -24,11 +24,11 @@ struct Overlay {
 std::mutex gOverlayMutex;
 std::map<const Qz_Image*, Overlay> gOverlays;
 
-Overlay Qz__OverlayOf(Qz_Object* action) {
+Overlay Qz__OverlayOf(Qz_Object* action, std::span<const HandlePoint> points) {
   Overlay o;
   if (!action) return o;
   const uint32_t flags = uint32_t(Qz_DoMethod(action, kActionGetFlags));
-  o.points = actionPoints(action);
+  o.points.assign(points.begin(), points.end());
   o.fourCorner = (flags & kActionBoxHandles) != 0;
   Qz_Image* layer = qz::actions::layerOf(action);
   if (!(flags & kActionRestorePoint) && layer)
@@ -62,8 +62,12 @@ void Qz__Line(RastPort* rp, const WindowBox& clip, int32_t x0, int32_t y0, int32
 }  // namespace
 
 void showHandles(Qz_Image* document, Qz_Object* action) {
+  showHandlePoints(document, action, action ? actionPoints(action) : std::vector<HandlePoint>{});
+}
+
+void showHandlePoints(Qz_Image* document, Qz_Object* action, std::span<const HandlePoint> points) {
   if (!document) return;
-  Overlay o = Qz__OverlayOf(action);
+  Overlay o = Qz__OverlayOf(action, points);
   {
     std::lock_guard<std::mutex> hold(gOverlayMutex);
     auto found = gOverlays.find(document);
@@ -76,6 +80,21 @@ void showHandles(Qz_Image* document, Qz_Object* action) {
     }
   }
   Qz_FullRedrawImage(document);
+}
+
+void hideAllHandles() {
+  std::vector<Qz_Image*> shown;
+  {
+    std::lock_guard<std::mutex> hold(gOverlayMutex);
+    for (const auto& [document, overlay] : gOverlays) shown.push_back(const_cast<Qz_Image*>(document));
+    gOverlays.clear();
+  }
+  // Only a document still open is redrawn: the lock refuses one that has gone.
+  for (Qz_Image* document : shown)
+    if (Qz_LockImageA(document, kQzLockRead, nullptr)) {
+      Qz_FullRedrawImage(document);
+      Qz_UnlockImageA(document, kQzLockRead, nullptr);
+    }
 }
 
 void drawHandles(Qz_Image* document, RastPort* rp, int32_t left, int32_t top, int32_t width, int32_t height) {

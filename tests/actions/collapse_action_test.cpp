@@ -3,6 +3,8 @@
 // fix, and an undo that puts the background back byte for byte.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "actions/action_internal.h"
 #include "tests/actions/action_fixture.h"
 
@@ -74,6 +76,33 @@ TEST_F(CollapseActionTest, NothingChangedSavesNothingAndStaysUndoable) {
   EXPECT_EQ(Saved(second), 30u);
   EXPECT_EQ(Qz_DoMethod(second, kActionDropUndoData), 30u + 8 * 8);
   EXPECT_EQ(Qz_DoMethod(second, kActionGetUndoable), 0u);
+}
+
+TEST_F(CollapseActionTest, AnImageLayerTakesItsPaintIntoItsMaskAndGivesItBack) {
+  Qz_Image* doc = MakeDocument(8, 6, 1);
+  auto* picture = reinterpret_cast<Qz_Image*>(Qz_DoMethod(&doc->object, kQzImageMakeLayer, kQzImageLayer, 8, 6, 24));
+  ASSERT_NE(picture, nullptr);
+  ASSERT_NE(picture->inner, nullptr);
+  Qz_Image* paint = picture->activeLayer;
+  ASSERT_NE(paint, nullptr);
+  for (int32_t y = 0; y < 6; ++y) {
+    std::fill(picture->inner->grey[y], picture->inner->grey[y] + 8, uint8_t(50));
+    std::fill(paint->grey[y], paint->grey[y] + 8, uint8_t(0));
+    paint->spanLeast[y] = 7, paint->spanGreatest[y] = kQzSpanUnchanged;
+  }
+  for (int32_t x = 2; x <= 4; ++x) paint->grey[1][x] = 100;
+  paint->spanLeast[1] = 2, paint->spanGreatest[1] = 4;
+  const auto mask = Plane(picture->inner->grey, 8, 6);
+  Qz_Object* collapse = Qz_CreateObject("CollapseAction", kActionSetQualifier, 2u);
+  Qz_DoMethod(collapse, kActionSetLayer, picture);
+  Qz_DoMethod(collapse, kActionSetImage, doc);
+  ASSERT_EQ(Qz_DoMethod(collapse, kActionApply), 1u);
+  ASSERT_EQ(Qz_AddImageAction(doc, collapse, 0), 1u);
+  EXPECT_EQ(Saved(collapse), 3u * 4);  // three pixels: R, G, B and the mask
+  EXPECT_EQ(picture->inner->grey[1][3], 50 + 100 * 205 / 255);
+  EXPECT_EQ(picture->inner->grey[2][3], 50);
+  ASSERT_EQ(Qz_UndoImageAction(doc), 1u);
+  EXPECT_EQ(Plane(picture->inner->grey, 8, 6), mask);
 }
 
 }  // namespace

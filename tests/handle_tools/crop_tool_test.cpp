@@ -5,10 +5,12 @@
 #include <gtest/gtest.h>
 
 #include "actions/crop_image.h"
+#include "raster/canvas.h"
 #include "gadgets/qz_text_entry.h"
 #include "gadgets/qz_widgets.h"
 #include "handle_tools/handle_tools_fixture.h"
 #include "tools/crop_box.h"
+#include "tools/handle_overlay.h"
 
 namespace {
 
@@ -206,6 +208,19 @@ TEST_F(CropToolTest, OffsetLayersAreCutAtTheirPlaceAndOtherLayersMove) {
   EXPECT_EQ(picture->placement.layerX, -8);
   EXPECT_EQ(picture->placement.layerY, -6);
   EXPECT_EQ(picture->width, 4);
+}
+
+TEST_F(CropToolTest, TheViewShowsThePendingCropsHandlesUntilItGoes) {
+  Drag(tool_, d_.doc, 5, 4, 25, 20);  // corners (5, 4) and (26, 21)
+  rastertest::Canvas cv(48, 40);
+  drawHandles(d_.doc, &cv.rp, 0, 0, 48, 40);
+  EXPECT_EQ(cv.at(15, 4), 0x000000u);   // the outline
+  EXPECT_EQ(cv.at(30, 25), 0xFFFFFFu);  // inside the bottom-right handle, outside the corner
+  EXPECT_EQ(cv.at(15, 10), rastertest::kPaper);  // the picture inside is left alone
+  Press(5);  // cancel
+  rastertest::Canvas after(48, 40);
+  drawHandles(d_.doc, &after.rp, 0, 0, 48, 40);
+  EXPECT_TRUE(after.allPaper());
 }
 
 }  // namespace

@@ -15,6 +15,8 @@
 #include "objects/async_methods.h"
 #include "platform/exec.h"
 #include "platform/menu_bar.h"
+#include "image/image_shell.h"
+#include "support/pattern_ppm.h"
 
 namespace qztest {
 namespace {
@@ -33,6 +35,7 @@ class Recorder final : public MenuEffects {
     if (w == 0) return "0";
     if (auto it = names.find(w); it != names.end()) return it->second;
     if (w < 0x10000) return std::to_string(w);
+    if (w > 0xFFFF0000u && w <= 0xFFFFFFFFu) return std::to_string(int32_t(uint32_t(w)));  // a negative word
     return "ptr";
   }
   std::string words(const std::vector<QzWord>& args) {
@@ -120,19 +123,19 @@ const Case kCases[] = {
     {52, 1, kNothing, {"post doc 0x130046"}},
     {53, 1, kNothing, {"post doc 0x130047"}},
     {54, 1, kNothing, {"post doc 0x130048"}},
-    {55, 1, kNothing, {}},
-    {56, 1, kNothing, {}},
-    {57, 1, kNothing, {}},
+    {55, 1, kNothing, {"call Qz__SaveImageForTheWeb doc"}},
+    {56, 1, kNothing, {"call Qz_ShowPageSetupReq doc"}},
+    {57, 1, kNothing, {"call Qz_PrintImage doc"}},
     {59, 1, kNothing, {"call BatchProcess -"}},
     {60, 1, kNothing, {"call Qz_DoNewImageReq -"}},
     {61, 1, kNothing, {"dispose doc", kAppOpenMine}},
     {62, 1, kNothing, {}},
     {63, 1, kNothing, {}},
-    {64, 1, kNothing, {}},
+    {64, 1, kNothing, {"call ScreenGrabQZIO:load -"}},
     {65, 1, kNothing, {"dispose doc"}},
     {66, 1, kNothing, {"dispose doc"}},
     {67, 1, kNothing, {"call QuillantrixPrefs -"}},
-    {68, 1, kNothing, {}},
+    {68, 1, kNothing, {"call Qz__ShowAutoUpdateRequester -"}},
     {69, 1, kNothing, {"post app 0x7000a"}},
     {73, 1, kNothing, {"send doc 0x100078 1 8 6 8"}},
     {74, 1, kNothing, {"send doc 0x100078 2 8 6 24"}},
@@ -141,9 +144,9 @@ const Case kCases[] = {
     {77, 1, kNothing, {"send layer 0x10024e 0 0 8 6"}},
     {78, 1, kNothing, {"call Qz__ScaleImage doc 16 12 0"}},
     {79, 1, kNothing, {"call Qz__ScaleImage doc 4 3 0"}},
-    {80, 1, kNothing, {}},
-    {81, 1, kNothing, {}},
-    {83, 1, kNothing, {}},
+    {80, 1, kNothing, {"call Qz_DoScaleRequestor doc"}},
+    {81, 1, kNothing, {"call Qz_DoScaleRequestor layer"}},
+    {83, 1, kNothing, {"call Qz_ShowSnapToGridReq -"}},
     {84, 1, kNothing, {}},
     {85, 1, kNothing, {"send doc 0x100302"}},
     {86, 1, kNothing, {"send doc 0x1002ee"}},
@@ -155,14 +158,14 @@ const Case kCases[] = {
     {92, 1, kNothing, {}},
     {93, 1, kNothing, {}},
     {94, 1, kNothing, {}},
-    {95, 1, kNothing, {}},
-    {96, 1, kNothing, {}},
-    {97, 1, kNothing, {}},
-    {98, 1, kNothing, {}},
-    {100, 1, kNothing, {}},
+    {95, 1, kNothing, {"call Qz__TransformImage doc -90 4"}},
+    {96, 1, kNothing, {"call Qz__TransformImage doc 90 4"}},
+    {97, 1, kNothing, {"call Qz__TransformImage doc 180 4"}},
+    {98, 1, kNothing, {"call Qz_DoTransformRequestor doc"}},
+    {100, 1, kNothing, {"call Qz_DoAddSpaceReq doc"}},
     {101, 1, kNothing, {"send layer 0x1002c6"}},
     {102, 1, kNothing, {"send layer 0x1002bc"}},
-    {103, 1, kNothing, {}},
+    {103, 1, kNothing, {"call Qz__AboutQuillantrix -"}},
     {104, 4, kNothing, {"call Qz__LoadImageA:layer -"}},
     {105, 4, kSecondary, {"post sec 0x130046"}},
     {106, 4, kNothing, {kMade, kMadeMode, kMadeDocument, "send layer 0x100226 new"}},
@@ -371,6 +374,35 @@ TEST_F(Commands, ApplyAlphaDisposesOnlyAnAlphaImageTheMenuMade) {
   qz::app::runMenuCommand(120, 2, program);
   EXPECT_EQ(layer->firstSource, nullptr);
   EXPECT_TRUE(listed(other));
+}
+
+}  // namespace
+}  // namespace qztest
+
+namespace qztest {
+namespace {
+
+TEST_F(Commands, QuarterTurnsGoTheWayTheirLabelsSay) {
+  struct Case {
+    uint16_t id;
+    int32_t width, height;
+    int32_t fromX, fromY;  // the old pixel that lands top left
+  };
+  // A 3 x 2 picture: clockwise brings the bottom-left corner to the top left,
+  // anticlockwise the top-right one, a half turn the bottom-right one.
+  const Case cases[] = {{95, 2, 3, 0, 1}, {96, 2, 3, 2, 0}, {97, 3, 2, 2, 1}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.id);
+    Qz_Image* doc = Document(3, 2);
+    ASSERT_NE(doc, nullptr);
+    qz::app::runMenuCommand(c.id, 1, qz::app::programMenuEffects());
+    Qz__SettleImage(doc);
+    EXPECT_EQ(doc->width, c.width);
+    EXPECT_EQ(doc->height, c.height);
+    EXPECT_EQ(doc->r[0][0], PatternRed(c.fromX, c.fromY));
+    EXPECT_EQ(doc->g[0][0], PatternGreen(c.fromX, c.fromY));
+    DisposeAll();
+  }
 }
 
 }  // namespace

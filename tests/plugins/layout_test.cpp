@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "gadgets/qz_colour_swatches.h"
 #include "gadgets/qz_group.h"
 #include "gadgets/qz_pages.h"
 #include "gadgets/qz_widgets.h"
@@ -36,12 +37,23 @@ QZ_PANEL_CLASS(ModeOptionsPlugin)
 QZ_PANEL_CLASS(PreviewPlugin)
 QZ_PANEL_CLASS(MediaPlugin)
 QZ_PANEL_CLASS(ImageControlPlugin)
+QZ_PANEL_CLASS(TransparencyPlugin)
+QZ_PANEL_CLASS(ChannelsPlugin)
+QZ_PANEL_CLASS(ColourChooserPlugin)
+QZ_PANEL_CLASS(PalettePlugin)
+QZ_PANEL_CLASS(InspectionPlugin)
+QZ_PANEL_CLASS(CoordsPlugin)
+QZ_PANEL_CLASS(MagnifyPlugin)
+QZ_PANEL_CLASS(VignettePlugin)
+QZ_PANEL_CLASS(TransGradientPlugin)
+QZ_PANEL_CLASS(QZIOPlugin)
 
 namespace {
 
 using Init = QzWord (*)(Qz_GlobalData*);
 using Cleanup = void (*)();
 const std::pair<Init, Cleanup> kClasses[] = {
+    {Qz_InitImageClass, Qz_CleanupImageClass},  // the inspector's view
     {Qz_InitRootPluginClass, Qz_CleanupRootPluginClass},
     {Qz_InitPluginContainerClass, Qz_CleanupPluginContainerClass},
     {Qz_InitPluginContainerWindowClass, Qz_CleanupPluginContainerWindowClass},
@@ -49,7 +61,18 @@ const std::pair<Init, Cleanup> kClasses[] = {
     {Qz_InitModeOptionsPluginClass, Qz_CleanupModeOptionsPluginClass},
     {Qz_InitPreviewPluginClass, Qz_CleanupPreviewPluginClass},
     {Qz_InitMediaPluginClass, Qz_CleanupMediaPluginClass},
-    {Qz_InitImageControlPluginClass, Qz_CleanupImageControlPluginClass}};
+    {Qz_InitImageControlPluginClass, Qz_CleanupImageControlPluginClass},
+    {Qz_InitColourSwatchesClass, Qz_CleanupColourSwatchesClass},
+    {Qz_InitTransparencyPluginClass, Qz_CleanupTransparencyPluginClass},
+    {Qz_InitChannelsPluginClass, Qz_CleanupChannelsPluginClass},
+    {Qz_InitColourChooserPluginClass, Qz_CleanupColourChooserPluginClass},
+    {Qz_InitPalettePluginClass, Qz_CleanupPalettePluginClass},
+    {Qz_InitInspectionPluginClass, Qz_CleanupInspectionPluginClass},
+    {Qz_InitCoordsPluginClass, Qz_CleanupCoordsPluginClass},
+    {Qz_InitMagnifyPluginClass, Qz_CleanupMagnifyPluginClass},
+    {Qz_InitVignettePluginClass, Qz_CleanupVignettePluginClass},
+    {Qz_InitTransGradientPluginClass, Qz_CleanupTransGradientPluginClass},
+    {Qz_InitQZIOPluginClass, Qz_CleanupQZIOPluginClass}};
 
 std::string textOf(Qz_Object* object) {
   size_t length = 0;
@@ -86,9 +109,13 @@ TEST_F(LayoutTest, DefaultHoldsTheMainPanelWindowWithOnePagePerPanel) {
   EXPECT_EQ(Qz_GetObjectClassID(window), kPluginContainerWindowClassId);
   Qz_Object* container = member(window, 0);
   EXPECT_EQ(Qz_GetObjectClassID(container), kPluginContainerClassId);
-  EXPECT_EQ(Qz_DoMethod(container, kQzContainerPageCount), 5u);
+  const char* const panels[] = {"ImageControlPlugin", "ToolOptionsPlugin", "ModeOptionsPlugin", "MediaPlugin",
+                                "PreviewPlugin", "TransparencyPlugin", "ChannelsPlugin", "ColourChooserPlugin",
+                                "PalettePlugin", "InspectionPlugin", "CoordsPlugin", "MagnifyPlugin",
+                                "VignettePlugin", "TransGradientPlugin", "QZIOPlugin"};
+  EXPECT_EQ(Qz_DoMethod(container, kQzContainerPageCount), std::size(panels));
   const std::string text = textOf(root);
-  for (const char* panel : {"ImageControlPlugin", "ToolOptionsPlugin", "ModeOptionsPlugin", "MediaPlugin", "PreviewPlugin"})
+  for (const char* panel : panels)
     EXPECT_NE(text.find(panel), std::string::npos) << panel;
   Qz_DisposeObject(root);
 }

@@ -134,6 +134,18 @@ TEST_F(UndoRedoPanelTest, ButtonsUndoAndRedoOneStepOfTheActiveImage) {
   EXPECT_EQ(count(Qz_GetRedoList(doc_)), 1u);
 }
 
+// A step whose actions are chained to the one before goes back whole.
+TEST_F(UndoRedoPanelTest, OnePressUndoesAChainedStep) {
+  Qz_Object* chained = Qz_CreateObject("RootAction", kActionSetName, "four", kActionSetFlags, 0x201u);
+  ASSERT_EQ(Qz_AddImageAction(doc_, chained, 0), 1u);
+  const auto b = buttons();
+  ASSERT_EQ(b.size(), 2u);
+  Qz_DoNotify(b[0], kButtonPressed, 0);
+  EXPECT_EQ(count(Qz_GetRedoList(doc_)), 2u);
+  Qz_DoNotify(b[1], kButtonPressed, 0);
+  EXPECT_EQ(count(Qz_GetRedoList(doc_)), 0u);
+}
+
 TEST_F(UndoRedoPanelTest, MenusListTheStepsAndTheMemoryTexts) {
   const auto p = popUps();
   ASSERT_EQ(p.size(), 2u);

@@ -8,6 +8,7 @@
 
 #include "app/class_registration.h"
 #include "host/headless/headless_host.h"
+#include "image/app_commands.h"
 #include "image/qz_image.h"
 #include "media/qz_root_media.h"
 #include "platform/windows.h"
@@ -96,6 +97,46 @@ TEST_F(PaintStrokeTest, AMouseStrokeShowsAtOnceAndUndoAndRedoAreByteExact) {
   ASSERT_TRUE(Settle(window));
   EXPECT_EQ(LayerPlane(), planeAfter);
   EXPECT_EQ(Screen(window), screenAfter);
+}
+
+// A pen colour chosen after a stroke (as the colour picker and the panels
+// choose it, through the application) is the colour of the next stroke.
+TEST_F(PaintStrokeTest, AStrokeAfterAColourChangeIsDrawnInTheNewColour) {
+  const std::string path = dir_.file("pic.ppm");
+  WritePicture(path, 80, 60);
+  Qz_Object* window = LoadShown(path);
+  ASSERT_NE(window, nullptr);
+  ASSERT_NE(image_->activeLayer, nullptr);
+  image_->media = media_;
+  Qz_Object* view = Qz_CurrentViewOf(image_);
+  const Qz_LayoutBox b = qztest::UiHarness::box(view);
+  ui_.click(window, b.left + 70, b.top + 55);
+  ASSERT_TRUE(Settle(window));
+  Qz_Object* app = &Qz_GetImageBase()->applicationImage->object;
+  struct Case {
+    uint32_t colour;  // 0x00BBGGRR
+    int32_t y;
+  };
+  for (const Case& c : {Case{0x0000FF, 15}, Case{0xFF0000, 40}}) {
+    SCOPED_TRACE(c.colour);
+    Qz_DoMethod(app, qz::kQzAppSetColour, c.colour);
+    ASSERT_TRUE(Settle(window));
+    ui_.moveTo(window, b.left + 10, b.top + c.y);
+    ASSERT_TRUE(Settle(window));
+    qz::headless::press();
+    ASSERT_TRUE(Settle(window));
+    for (int i = 1; i <= 6; ++i) {
+      ui_.moveTo(window, b.left + 10 + i * 8, b.top + c.y);
+      ASSERT_TRUE(Settle(window));
+    }
+    qz::headless::release();
+    ASSERT_TRUE(Settle(window));
+    const int32_t x = ImageViewToImageX(view, b.left + 34), y = ImageViewToImageY(view, b.top + c.y);
+    ASSERT_GT(image_->activeLayer->grey[y][x], 200) << x << "," << y;
+    const uint8_t red = image_->r[y][x], blue = image_->b[y][x];
+    if (c.colour == 0x0000FF) EXPECT_GT(red, blue + 100);
+    else EXPECT_GT(blue, red + 100);
+  }
 }
 
 }  // namespace

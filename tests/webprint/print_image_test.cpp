@@ -15,6 +15,7 @@
 #include "app/print_page.h"
 #include "image/qz_image.h"
 #include "objects/qz_class_kit.h"
+#include "requesters/qz_page_setup.h"
 #include "support/pattern_ppm.h"
 #include "support/temp_dir.h"
 #include "web_print_support.h"
@@ -59,15 +60,15 @@ std::function<void()> gOnRead;
 
 QzWord StandInDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
   switch (id) {
-    case 5868: gSetImage = reinterpret_cast<Qz_Image*>(args[0]); return 0;
-    case 5878: return reinterpret_cast<QzWord>(gSetImage);
-    case 5888: return 1;
-    case 5908:
+    case kPageSetupSetImage: gSetImage = reinterpret_cast<Qz_Image*>(args[0]); return 0;
+    case kPageSetupGetImage: return reinterpret_cast<QzWord>(gSetImage);
+    case kPageSetupRun: return 1;
+    case kPageSetupGetLeft:
       if (gOnRead) std::exchange(gOnRead, nullptr)();
       return Qz_FloatToULONG(gPage.left);
-    case 5928: return Qz_FloatToULONG(gPage.top);
-    case 5818: return Qz_FloatToULONG(gPage.width);
-    case 5838: return Qz_FloatToULONG(gPage.height);
+    case kPageSetupGetTop: return Qz_FloatToULONG(gPage.top);
+    case kPageSetupGetPrintWidth: return Qz_FloatToULONG(gPage.width);
+    case kPageSetupGetPrintHeight: return Qz_FloatToULONG(gPage.height);
     default: return Qz_DoMethodA(object->super, id, args);
   }
 }
@@ -144,8 +145,11 @@ class PrintImageTest : public ::testing::Test {
   }
   // Every image pixel, sampled at the middle of the device pixels it covers.
   void ExpectPrinted(const Raster& page, const std::function<uint32_t(int32_t, int32_t)>& expected) {
+    ExpectPrintedAt(page, qz::print::deviceRect(gPage, Device{}), expected);
+  }
+  void ExpectPrintedAt(const Raster& page, const DeviceRect& rect,
+                       const std::function<uint32_t(int32_t, int32_t)>& expected) {
     ASSERT_GT(page.width, 0) << "Ghostscript rendered nothing";
-    const DeviceRect rect = qz::print::deviceRect(gPage, Device{});
     int wrong = 0;
     for (int32_t y = 0; y < kHeight; ++y)
       for (int32_t x = 0; x < kWidth; ++x) {
@@ -175,6 +179,39 @@ TEST_F(PrintImageTest, GhostscriptRendersThePageToTheImagesPixels) {
     return uint32_t(qztest::PatternRed(x, y)) << 16 | uint32_t(qztest::PatternGreen(x, y)) << 8 |
            qztest::PatternBlue(x, y);
   });
+}
+
+TEST_F(PrintImageTest, ThePageSetupsOwnPlaceIsWherePrintingPutsThePicture) {
+  qz::kit::removeClass(kStandIn);
+  ASSERT_EQ(Qz_InitPageSetupClass(nullptr), 1u);
+  qztest::WritePattern(dir_.file("p.ppm"), kWidth, kHeight);
+  Qz_Image* image = Load(dir_.file("p.ppm"));
+  ASSERT_NE(image, nullptr);
+  // As the page set-up requester leaves it: made for the image, then moved.
+  Qz_Object* setup = Qz_CreateObject("PageSetup");
+  ASSERT_NE(setup, nullptr);
+  Qz_GetImageBase()->pageSetup = setup;
+  Qz_DoMethod(setup, kPageSetupSetImage, image);
+  Qz_DoMethod(setup, kPageSetupSetLeft, Qz_FloatToULONG(12.7f));
+  Qz_DoMethod(setup, kPageSetupSetTop, Qz_FloatToULONG(6.35f));
+  const auto millimetres = [&](uint32_t method) {
+    const uint32_t bits = uint32_t(Qz_DoMethod(setup, method));
+    float value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+  };
+  const PageMillimetres page{millimetres(kPageSetupGetLeft), millimetres(kPageSetupGetTop),
+                             millimetres(kPageSetupGetPrintWidth), millimetres(kPageSetupGetPrintHeight)};
+  EXPECT_FLOAT_EQ(page.left, 12.7f);
+  const bool printed = Qz_PrintImage(image) == 1;
+  ResetPageSetup();
+  Qz_CleanupPageSetupClass();
+  ASSERT_TRUE(printed);
+  ExpectPrintedAt(Render(dir_.file("page.ps"), dir_.file("page.ppm")), qz::print::deviceRect(page, Device{}),
+                  [](int32_t x, int32_t y) {
+                    return uint32_t(qztest::PatternRed(x, y)) << 16 | uint32_t(qztest::PatternGreen(x, y)) << 8 |
+                           qztest::PatternBlue(x, y);
+                  });
 }
 
 TEST_F(PrintImageTest, AGreyImagePrintsAsGrey) {

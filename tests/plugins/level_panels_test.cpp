@@ -1,0 +1,93 @@
+// The transparency and channels panels: the current layer's levels shown as
+// percentages without anything sent back, a slider move sent to the active
+// layer, and the reset button sending 0 % for every level.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "gadgets/qz_sliders.h"
+#include "gadgets/qz_widgets.h"
+#include "image/qz_image.h"
+#include "objects/qz_notify.h"
+#include "objects/qz_root.h"
+#include "panel_fixture.h"
+#include "plugins/level_panel.h"
+#include "support/object_tree.h"
+
+QZ_EXTERN_C_BEGIN
+QzWord Qz_InitTransparencyPluginClass(Qz_GlobalData*);
+void Qz_CleanupTransparencyPluginClass(void);
+QzWord Qz_InitChannelsPluginClass(Qz_GlobalData*);
+void Qz_CleanupChannelsPluginClass(void);
+QZ_EXTERN_C_END
+
+namespace {
+
+using qz::plugins::kLevelSliders;
+using qz::plugins::layerLevel;
+
+struct PanelCase {
+  qztest::PanelClass panel;
+  size_t firstSlider;  // of the transparency panel's seven
+};
+
+class LevelPanelTest : public qztest::PanelImageTest, public testing::WithParamInterface<PanelCase> {
+ protected:
+  void SetUp() override {
+    StartUp(GetParam().panel, {qz::app::ClassGroup::Actions}, 40, 30);
+    sliders_ = qztest::FindAllOf(panel_, "CompactSlider");
+    ASSERT_EQ(sliders_.size(), std::size(kLevelSliders) - GetParam().firstSlider);
+  }
+  uint32_t method(size_t slider) const { return kLevelSliders[GetParam().firstSlider + slider].method; }
+  void SetLevels(int32_t level) {
+    for (size_t i = 0; i < sliders_.size(); ++i) {
+      const uint32_t m = method(i);
+      uint16_t& word = m == 0x10006E ? layer_->opacity
+                       : m <= 0x100348 ? layer_->blend[(m - 0x100320) / 0x14]
+                                       : layer_->blend[6 + (m - 0x100398) / 0x14];
+      word = uint16_t(level);
+    }
+  }
+  std::vector<Qz_Object*> sliders_;
+};
+
+TEST_P(LevelPanelTest, TheLayersLevelsShowAsPercentagesAndNothingGoesBack) {
+  struct Case {
+    int32_t level, percent;
+  };
+  for (const Case& c : {Case{255, 0}, Case{256, 0}, Case{0, 100}, Case{128, 50}, Case{101, 61}}) {
+    SCOPED_TRACE(c.level);
+    SetLevels(c.level);
+    Qz_DoNotify(&Qz_GetImageBase()->applicationImage->object, kQzImageMakeActive, layer_);
+    for (size_t i = 0; i < sliders_.size(); ++i) {
+      EXPECT_EQ(int32_t(Qz_DoMethod(sliders_[i], kValueGet)), c.percent) << i;
+      EXPECT_EQ(layerLevel(layer_, method(i)), c.level) << "sent back by slider " << i;
+    }
+  }
+}
+
+TEST_P(LevelPanelTest, ASliderSendsItsLevelAndResetSendsZeroForEvery) {
+  for (size_t i = 0; i < sliders_.size(); ++i) {
+    Qz_DoMethod(sliders_[i], kValueSet, 50u);
+    EXPECT_EQ(layerLevel(layer_, method(i)), 128) << i;
+  }
+  SetLevels(7);  // the sliders still show 50 %: reset must send whatever they show
+  Qz_Object* reset = nullptr;
+  for (Qz_Object* b : qztest::FindAllOf(panel_, "Button"))
+    if (Qz_DoMethod(b, kRootGetUserData) == 100) reset = b;  // the tab bar has buttons too
+  ASSERT_NE(reset, nullptr);
+  Qz_DoNotify(reset, kButtonPressed, 1u);
+  for (size_t i = 0; i < sliders_.size(); ++i) {
+    EXPECT_EQ(layerLevel(layer_, method(i)), 256) << i;
+    EXPECT_EQ(Qz_DoMethod(sliders_[i], kValueGet), 0u) << i;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Panels, LevelPanelTest,
+    testing::Values(
+        PanelCase{{Qz_InitTransparencyPluginClass, Qz_CleanupTransparencyPluginClass, "TransparencyPlugin"}, 0},
+        PanelCase{{Qz_InitChannelsPluginClass, Qz_CleanupChannelsPluginClass, "ChannelsPlugin"}, 1}),
+    [](const testing::TestParamInfo<PanelCase>& info) { return std::string(info.param.panel.name); });
+
+}  // namespace

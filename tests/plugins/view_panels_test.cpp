@@ -1,0 +1,150 @@
+// The inspector and the coordinates panel driven by the pointer reports of
+// the application image: the readout of the pixel under the pointer, its
+// magnification after the main view's zoom, and relative coordinates.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "gadgets/qz_colour_edit.h"
+#include "gadgets/qz_widgets.h"
+#include "image/image_shell.h"
+#include "objects/qz_notify.h"
+#include "objects/qz_root.h"
+#include "panel_fixture.h"
+#include "support/object_tree.h"
+
+QZ_EXTERN_C_BEGIN
+QzWord Qz_InitInspectionPluginClass(Qz_GlobalData*);
+void Qz_CleanupInspectionPluginClass(void);
+QzWord Qz_InitCoordsPluginClass(Qz_GlobalData*);
+void Qz_CleanupCoordsPluginClass(void);
+QZ_EXTERN_C_END
+
+namespace {
+
+constexpr uint32_t kPointerMoved = 0x130064;
+constexpr uint32_t kCoordinateMode = 0x130078;
+constexpr uint32_t kGetCoordinateMode = 0x130082;
+
+Qz_Object* App() { return &Qz_GetImageBase()->applicationImage->object; }
+std::string LabelOf(Qz_Object* text) {
+  const auto* label = reinterpret_cast<const char*>(Qz_DoMethod(text, kRootGetLabel));
+  return label ? label : "";
+}
+
+class InspectionPanelTest : public qztest::PanelImageTest {
+ protected:
+  static constexpr int32_t kWidth = 10, kHeight = 8;
+  void SetUp() override {
+    StartUp({Qz_InitInspectionPluginClass, Qz_CleanupInspectionPluginClass, "InspectionPlugin"}, {}, kWidth, kHeight);
+    for (int32_t y = 0; y < kHeight; ++y)
+      for (int32_t x = 0; x < kWidth; ++x) doc_->r[y][x] = uint8_t(x * 10), doc_->g[y][x] = uint8_t(y * 10), doc_->b[y][x] = 7;
+    doc_->r[3][4] = 200, doc_->g[3][4] = 100, doc_->b[3][4] = 50;
+    texts_ = qztest::FindAllOf(panel_, "Text");
+  }
+  void TearDown() override {
+    if (mainView_) {
+      Qz_SetCurrentView(doc_, nullptr);
+      Qz_DisposeObject(mainView_);
+    }
+    PanelImageTest::TearDown();
+  }
+  // The readout's texts by their labels ("R %ld" ...) and the hex text.
+  int32_t Number(const char* label) {
+    for (Qz_Object* t : texts_)
+      if (LabelOf(t) == label) return int32_t(Qz_DoMethod(t, kTextGetNumber));
+    ADD_FAILURE() << label;
+    return -1;
+  }
+  std::string Hex() {
+    for (Qz_Object* t : texts_)
+      if (LabelOf(t).starts_with("#")) return LabelOf(t);
+    return "";
+  }
+  uint32_t Box() {
+    Qz_Object* box = Find(panel_, "ColourBox");
+    return uint32_t(Qz_DoMethod(box, kColourBoxGetRed)) | uint32_t(Qz_DoMethod(box, kColourBoxGetRed + 1)) << 8 |
+           uint32_t(Qz_DoMethod(box, kColourBoxGetRed + 2)) << 16;
+  }
+  std::vector<Qz_Object*> texts_;
+  Qz_Object* mainView_ = nullptr;
+};
+
+TEST_F(InspectionPanelTest, ThePixelUnderThePointerShowsAsRgbHsvHexAndColour) {
+  Qz_DoNotify(App(), kPointerMoved, 4u, 3u);
+  EXPECT_EQ(Number("R %ld"), 200);
+  EXPECT_EQ(Number("G %ld"), 100);
+  EXPECT_EQ(Number("B %ld"), 50);
+  EXPECT_EQ(Number("H %ld"), 20);
+  EXPECT_EQ(Number("S %ld"), 191);
+  EXPECT_EQ(Number("V %ld"), 200);
+  EXPECT_EQ(Hex(), "#C86432");
+  EXPECT_EQ(Box(), 0x3264C8u);
+}
+
+TEST_F(InspectionPanelTest, APointerBeyondAnEdgeReadsTheEdgePixel) {
+  struct Case {
+    int32_t x, y, readX, readY;
+  };
+  for (const Case& c : {Case{-3, 2, 0, 2}, Case{5, -9, 5, 0}, Case{kWidth, 4, kWidth - 1, 4},
+                        Case{2, kHeight + 50, 2, kHeight - 1}, Case{-1, -1, 0, 0}}) {
+    SCOPED_TRACE(testing::Message() << c.x << "," << c.y);
+    Qz_DoNotify(App(), kPointerMoved, uint32_t(c.x), uint32_t(c.y));
+    EXPECT_EQ(Number("R %ld"), c.readX * 10);
+    EXPECT_EQ(Number("G %ld"), c.readY * 10);
+  }
+}
+
+TEST_F(InspectionPanelTest, TheFactorFollowsTheMainViewsZoom) {
+  mainView_ = Qz_CreateObject("ImageView");
+  ASSERT_NE(mainView_, nullptr);
+  Qz_DoMethod(mainView_, kQzViewSetImage, doc_);
+  Qz_SetCurrentView(doc_, mainView_);
+  Qz_Object* view = Find(panel_, "ImageView");
+  ASSERT_NE(view, nullptr);
+  struct Case {
+    int32_t mainWidth;
+    uint32_t zoom;
+  };
+  for (const Case& c : {Case{3 * kWidth, 100}, Case{3 * kWidth - 1, 600}, Case{8 * kWidth, 100}, Case{kWidth, 600}}) {
+    Qz__SetImageViewWidthHeight(mainView_, c.mainWidth, kHeight);
+    Qz_DoNotify(App(), kQzViewZoom, 0u);
+    EXPECT_EQ(Qz_DoMethod(view, kQzViewGetZoom), c.zoom) << c.mainWidth;
+  }
+}
+
+TEST_F(InspectionPanelTest, SwitchingTheCoordinateModeRereadsTheMarkedPixel) {
+  Qz_DoNotify(App(), kPointerMoved, 4u, 3u);
+  doc_->r[3][4] = 9;
+  EXPECT_EQ(Qz_DoMethod(panel_, kCoordinateMode, 1u), 1u);
+  EXPECT_EQ(Qz_DoMethod(panel_, kGetCoordinateMode), 1u);
+  EXPECT_EQ(Number("R %ld"), 9);
+}
+
+class CoordsPanelTest : public qztest::PanelImageTest {
+ protected:
+  void SetUp() override {
+    StartUp({Qz_InitCoordsPluginClass, Qz_CleanupCoordsPluginClass, "CoordsPlugin"}, {}, 10, 8);
+    for (Qz_Object* t : qztest::FindAllOf(panel_, "Text"))
+      if (LabelOf(t).starts_with("(")) text_ = t;
+    ASSERT_NE(text_, nullptr);
+  }
+  Qz_Object* text_ = nullptr;
+};
+
+TEST_F(CoordsPanelTest, RelativeModeShowsTheDistanceFromWhereItBegan) {
+  struct Step {
+    uint32_t method, a, b;
+    const char* shown;
+  };
+  const Step steps[] = {{kPointerMoved, 5, 7, "(5,7)"},  {kCoordinateMode, 1, 0, "(0,0)"},
+                        {kPointerMoved, 8, 3, "(3,-4)"}, {kPointerMoved, 2, 7, "(-3,0)"},
+                        {kCoordinateMode, 0, 0, "(5,7)"}, {kPointerMoved, 1, 2, "(1,2)"}};
+  for (const Step& s : steps) {
+    Qz_DoNotify(App(), s.method, s.a, s.b);
+    EXPECT_EQ(LabelOf(text_), s.shown);
+  }
+  EXPECT_EQ(Qz_DoMethod(panel_, kGetCoordinateMode), 0u);
+}
+
+}  // namespace
