@@ -34,6 +34,8 @@ namespace {
 
 using namespace qz::tools;
 
+const char* const kTextPictures[] = {"Data/Images/ToolBar/Text"};
+
 constexpr uint32_t kSizeLabel = 41;  // catalogue: "Size"
 constexpr int32_t kInitialSize = 100;
 enum : uint32_t { kModeNew = 0, kModeEdit = 1 };
@@ -180,7 +182,8 @@ QzWord Qz__Input(TextToolObject* t, Qz_Image* image, const Qz_InputEvent* e) {
   if (!image || !e || !image->activeLayer) return kToolInputDone;
   if (t->mode == kModeNew || t->dragging) return Qz__NewBox(t, image, e);
   const QzWord result = Qz__EditBox(t, image, e);
-  if (e->cls != IDCMP_INTUITICKS) showHandles(qz::actions::owningDocument(image), Qz__SelectedText(image));
+  if (e->cls != IDCMP_INTUITICKS && result != 0)
+    showHandles(qz::actions::owningDocument(image), Qz__SelectedText(image));
   return result;
 }
 
@@ -297,7 +300,10 @@ QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
   switch (id) {
     case kToolInputMethod:
       return Qz__Input(t, reinterpret_cast<Qz_Image*>(args[0]), reinterpret_cast<const Qz_InputEvent*>(args[1]));
-    case kToolDeactivate: Qz__HideCaret(); return activateWithButton(object, t->button, id, args);
+    case kToolDeactivate:
+      Qz__HideCaret();
+      hideAllHandles();
+      return activateWithButton(object, t->button, id, args);
     case kToolActivate: return activateWithButton(object, t->button, id, args);
     default: return qz::kit::inherited(object, id, args);
   }
@@ -305,7 +311,7 @@ QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
 
 bool Qz__SetUp(Qz_Object* object) {
   TextToolObject* t = Qz__Self(object);
-  t->button = addToolButton(object, 0, {"Data/Images/ToolBar/Text"});
+  t->button = addToolButton(object, 0, kTextPictures);
   t->handleEditor = Qz_CreateObject("PositionActionTool", kHandleEditorSetMode,
                                     uint32_t(kHandleEditorReplays | kHandleEditorChooses),
                                     kHandleEditorSetClassFilter, kTextActionClassId, 0u);

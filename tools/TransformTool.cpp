@@ -26,6 +26,8 @@ namespace {
 using namespace qz::tools;
 
 // Catalogue: "X:", "Y:", width, height, "Cancel".
+const char* const kTransformPictures[] = {"Data/Images/ToolBar/Transform"};
+
 constexpr uint32_t kXLabel = 7, kYLabel = 8, kWidthLabel = 9, kHeightLabel = 10, kCancelLabel = 20;
 constexpr const char* kTitle = "Transform";
 enum : uint32_t { kXEdit = 0, kYEdit = 1, kWidthEdit = 2, kHeightEdit = 3, kApplyButton = 4, kCancelButton = 5 };
@@ -90,7 +92,8 @@ QzWord Qz__Event(TransformToolObject* t, Qz_Image* image, const Qz_InputEvent* e
 QzWord Qz__Input(TransformToolObject* t, Qz_Image* image, const Qz_InputEvent* e) {
   if (!image || !e) return kToolInputDone;
   const QzWord result = Qz__Event(t, image, e);
-  showHandles(qz::actions::owningDocument(image), Qz__PendingTransform(image, Qz__Outer(t)));
+  // The handle editor shows the handles itself, also while they are dragged.
+  if (result != 0) showHandles(qz::actions::owningDocument(image), Qz__PendingTransform(image, Qz__Outer(t)));
   return result;
 }
 
@@ -161,8 +164,11 @@ void Qz__BuildPanel(TransformToolObject* t, Qz_Object* object) {
       kStringEditSetNumeric, 1, kBuildStoreLast, &t->edits[2], kBuildClose, kBuildClose, kBuildClose,
       kBuildVGroup, kBuildLabel, row(kHeightLabel), kBuildHGroup, kGroupSetFrame, 11, kBuildObject, "StringEdit",
       kStringEditSetNumeric, 1, kBuildStoreLast, &t->edits[3], kBuildClose, kBuildClose, kBuildClose,
-      kBuildClose, kBuildVGroup, kBuildObject, "Button", kRootSetLabel, kTitle, kBuildStoreLast, &apply,
-      kBuildClose, kBuildObject, "Button", kRootSetLabel, row(kCancelLabel), kBuildStoreLast, &cancel, kBuildClose,
+      kBuildClose, kBuildVGroup,
+      kBuildObject, "Button", kBuildStoreLast, &apply, kBuildObject, "Text", kRootSetLabel, kTitle, kBuildClose,
+      kBuildClose,
+      kBuildObject, "Button", kBuildStoreLast, &cancel, kBuildObject, "Text", kRootSetLabel, row(kCancelLabel),
+      kBuildClose, kBuildClose,
       kBuildClose, kBuildClose);
   if (!panel) {
     for (Qz_Object*& edit : t->edits) edit = nullptr;
@@ -185,7 +191,10 @@ QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
     case kToolGetBrushOutline: return 0;
     case kToolInputMethod:
       return Qz__Input(t, reinterpret_cast<Qz_Image*>(args[0]), reinterpret_cast<const Qz_InputEvent*>(args[1]));
-    case kToolDeactivate: Qz__CancelPendingTransforms(object); return activateWithButton(object, t->button, id, args);
+    case kToolDeactivate:
+      Qz__CancelPendingTransforms(object);
+      hideAllHandles();
+      return activateWithButton(object, t->button, id, args);
     case kToolActivate: return activateWithButton(object, t->button, id, args);
     default: return qz::kit::inherited(object, id, args);
   }
@@ -193,7 +202,7 @@ QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
 
 bool Qz__SetUp(Qz_Object* object) {
   TransformToolObject* t = Qz__Self(object);
-  t->button = addToolButton(object, 0, {"Data/Images/ToolBar/Transform"});
+  t->button = addToolButton(object, 0, kTransformPictures);
   // Mode 0: the transform's handles only, no replay and no choosing of other actions.
   t->handleEditor = Qz_CreateObject("PositionActionTool", kHandleEditorSetMode, 0u, 0u);
   Qz__BuildPanel(t, object);
