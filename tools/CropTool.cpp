@@ -3,7 +3,6 @@
 // four edits adjust it, the crop button commits it as one undoable step
 // and cancel removes it. Choosing another tool removes the pending crops of
 // every open image. Answers no brush outline.
-#include <vector>
 
 #include "actions/action_internal.h"
 #include "gadgets/qz_group.h"
@@ -91,27 +90,9 @@ QzWord Qz__Input(CropToolObject* t, Qz_Image* image, const Qz_InputEvent* e) {
   return result;
 }
 
-// Takes the action off the image's undo list and disposes of it.
-void Qz__Remove(Qz_Image* image, Qz_Object* action) {
-  Qz_DoMethod(action, kRootDeselect);
-  Qz_DoMethod(Qz_GetUndoList(image), kLinkedListRemove, action);
-  Qz_DisposeObject(action);
-}
-
 // Every open image's pending crop goes; committed crops stay on their lists.
 void Qz__CancelPendingCrops() {
-  Qz_ImageBase* base = Qz_GetImageBase();
-  std::vector<Qz_Image*> images;
-  ObtainSemaphore(&base->semaphore);
-  for (Qz_Image* image = first_image(base); image; image = next_image(image)) images.push_back(image);
-  ReleaseSemaphore(&base->semaphore);
-  // The lock refuses an image closed since it was listed.
-  for (Qz_Image* image : images) {
-    if (!Qz_LockImageA(image, kQzLockRead, nullptr)) continue;
-    if (Qz_Object* crop = Qz__PendingCrop(image)) Qz__Remove(image, crop);
-    showHandles(image, nullptr);
-    Qz_UnlockImageA(image, kQzLockRead, nullptr);
-  }
+  removePendingActions([](Qz_Image* image) { return Qz__PendingCrop(image); });
 }
 
 // The numbers in the edits become the crop; the image is cut to them as one step.
@@ -123,7 +104,7 @@ void Qz__Commit(CropToolObject* t, Qz_Image* image, Qz_Object* crop) {
   Qz_DoMethod(crop, kRootDeselect);
   Qz_DoMethod(crop, kActionSetQualifier, 1u);
   // A crop that could not be carried out leaves no step behind that undo would stumble on.
-  if (!Qz_DoMethod(crop, kActionApply)) Qz__Remove(image, crop);
+  if (!Qz_DoMethod(crop, kActionApply)) removeAction(image, crop);
 }
 
 void Qz__PanelEvent(QzWord userData, Qz_Object* source, uint32_t, const QzWord* value) {

@@ -4,7 +4,6 @@
 // cancel removes it. Choosing another tool removes the tool's pending
 // transforms of every open image; applied ones stay. Not in the program's
 // class list: whoever wants it registers it.
-#include <vector>
 
 #include "actions/action_internal.h"
 #include "gadgets/qz_group.h"
@@ -97,27 +96,9 @@ QzWord Qz__Input(TransformToolObject* t, Qz_Image* image, const Qz_InputEvent* e
   return result;
 }
 
-// Takes the action off the image's undo list and disposes of it.
-void Qz__Remove(Qz_Image* image, Qz_Object* action) {
-  Qz_DoMethod(action, kRootDeselect);
-  Qz_DoMethod(Qz_GetUndoList(image), kLinkedListRemove, action);
-  Qz_DisposeObject(action);
-}
-
 // Every open image's pending transform goes; applied ones stay on their lists.
 void Qz__CancelPendingTransforms(Qz_Object* tool) {
-  Qz_ImageBase* base = Qz_GetImageBase();
-  std::vector<Qz_Image*> images;
-  ObtainSemaphore(&base->semaphore);
-  for (Qz_Image* image = first_image(base); image; image = next_image(image)) images.push_back(image);
-  ReleaseSemaphore(&base->semaphore);
-  // The lock refuses an image closed since it was listed.
-  for (Qz_Image* image : images) {
-    if (!Qz_LockImageA(image, kQzLockRead, nullptr)) continue;
-    if (Qz_Object* action = Qz__PendingTransform(image, tool)) Qz__Remove(image, action);
-    showHandles(image, nullptr);
-    Qz_UnlockImageA(image, kQzLockRead, nullptr);
-  }
+  removePendingActions([tool](Qz_Image* image) { return Qz__PendingTransform(image, tool); });
 }
 
 // The numbers in the edits become the rectangle; the transform is applied as one step.
@@ -129,7 +110,7 @@ void Qz__Commit(TransformToolObject* t, Qz_Image* image, Qz_Object* action) {
   Qz_DoMethod(action, kRootDeselect);
   Qz_DoMethod(action, kActionSetQualifier, 1u);
   // A transform that could not be carried out leaves no step behind that undo would stumble on.
-  if (!Qz_DoMethod(action, kActionApply)) Qz__Remove(image, action);
+  if (!Qz_DoMethod(action, kActionApply)) removeAction(image, action);
 }
 
 void Qz__PanelEvent(QzWord userData, Qz_Object* source, uint32_t, const QzWord* value) {

@@ -4,8 +4,10 @@
 
 #include "actions/qz_actions.h"
 #include "gadgets/qz_text_entry.h"
+#include "objects/qz_linked_list.h"
 #include "platform/windows.h"
 #include "tools/box_preview.h"
+#include "tools/handle_overlay.h"
 #include "tools/point_action_edit.h"
 #include "tools/qz_root_tool.h"
 
@@ -88,6 +90,27 @@ void editBox(Qz_Object* action, DragBox& box, uint32_t which, int32_t value) {
     });
   }
   field = value;
+}
+
+void removeAction(Qz_Image* image, Qz_Object* action) {
+  Qz_DoMethod(action, kRootDeselect);
+  Qz_DoMethod(Qz_GetUndoList(image), kLinkedListRemove, action);
+  Qz_DisposeObject(action);
+}
+
+void removePendingActions(const std::function<Qz_Object*(Qz_Image*)>& pendingOf) {
+  Qz_ImageBase* base = Qz_GetImageBase();
+  std::vector<Qz_Image*> images;
+  ObtainSemaphore(&base->semaphore);
+  for (Qz_Image* image = first_image(base); image; image = next_image(image)) images.push_back(image);
+  ReleaseSemaphore(&base->semaphore);
+  // The lock refuses an image closed since it was listed.
+  for (Qz_Image* image : images) {
+    if (!Qz_LockImageA(image, kQzLockRead, nullptr)) continue;
+    if (Qz_Object* action = pendingOf(image)) removeAction(image, action);
+    showHandles(image, nullptr);
+    Qz_UnlockImageA(image, kQzLockRead, nullptr);
+  }
 }
 
 }  // namespace qz::tools

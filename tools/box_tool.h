@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "gadgets/qz_input_event.h"
 #include "image/qz_image.h"
@@ -34,5 +35,11 @@ void readBox(Qz_Object* const (&edits)[4], DragBox& box);
 // height its bottom edge (through the handles' bracket); the box follows.
 // Without an action only the box changes.
 void editBox(Qz_Object* action, DragBox& box, uint32_t which, int32_t value);
+
+// Takes the action off the image's undo list and disposes of it.
+void removeAction(Qz_Image* image, Qz_Object* action);
+// For every open image that can still be locked: removes the action
+// pendingOf finds there, if any, and takes its handles away.
+void removePendingActions(const std::function<Qz_Object*(Qz_Image*)>& pendingOf);
 
 }  // namespace qz::tools
