@@ -27,8 +27,8 @@ const char* const kCropPictures[] = {"Data/Images/ToolBar/Crop"};
 
 constexpr uint32_t kCropTip = 314;  // catalogue: "Crop Tool"
 // Catalogue: "X:", "Y:", width, height, "Crop", "Cancel".
-constexpr uint32_t kXLabel = 7, kYLabel = 8, kWidthLabel = 9, kHeightLabel = 10, kCropLabel = 124, kCancelLabel = 20;
-enum : uint32_t { kXEdit = 0, kYEdit = 1, kWidthEdit = 2, kHeightEdit = 3, kCropButton = 4, kCancelButton = 5 };
+constexpr uint32_t kCropLabel = 124;
+enum : uint32_t { kHeightEdit = 3, kCropButton = kBoxCommitButton, kCancelButton = kBoxCancelButton };
 
 struct CropToolObject {
   Qz_Object header{};  // super: the RootTool
@@ -124,40 +124,8 @@ void Qz__PanelEvent(QzWord userData, Qz_Object* source, uint32_t, const QzWord* 
 }
 
 void Qz__BuildPanel(CropToolObject* t, Qz_Object* object) {
-  if (!Qz_FindClassFromName("StringEdit") || !Qz_FindClassFromName("Group") || !Qz_FindClassFromName("Button"))
-    return;
-  Qz_Object* crop = nullptr;
-  Qz_Object* cancel = nullptr;
-  auto row = [](uint32_t label) { return Qz_CatalogString(label); };
-  Qz_Object* panel = Qz_CreateObjects(
-      0, kBuildVGroup, kBuildVGroup, kGroupSetFrame, 1, kRootSetLabel, row(kCropLabel),
-      kBuildVGroup, kBuildLabel, row(kXLabel), kBuildHGroup, kGroupSetFrame, 11, kBuildObject, "StringEdit",
-      kStringEditSetNumeric, 1, kBuildStoreLast, &t->edits[0], kBuildClose, kBuildClose, kBuildClose,
-      kBuildVGroup, kBuildLabel, row(kYLabel), kBuildHGroup, kGroupSetFrame, 11, kBuildObject, "StringEdit",
-      kStringEditSetNumeric, 1, kBuildStoreLast, &t->edits[1], kBuildClose, kBuildClose, kBuildClose,
-      kBuildVGroup, kBuildLabel, row(kWidthLabel), kBuildHGroup, kGroupSetFrame, 11, kBuildObject, "StringEdit",
-      kStringEditSetNumeric, 1, kBuildStoreLast, &t->edits[2], kBuildClose, kBuildClose, kBuildClose,
-      kBuildVGroup, kBuildLabel, row(kHeightLabel), kBuildHGroup, kGroupSetFrame, 11, kBuildObject, "StringEdit",
-      kStringEditSetNumeric, 1, kBuildStoreLast, &t->edits[3], kBuildClose, kBuildClose, kBuildClose,
-      kBuildClose, kBuildVGroup,
-      kBuildObject, "Button", kBuildStoreLast, &crop, kBuildObject, "Text", kRootSetLabel, row(kCropLabel), kBuildClose,
-      kBuildClose,
-      kBuildObject, "Button", kBuildStoreLast, &cancel, kBuildObject, "Text", kRootSetLabel, row(kCancelLabel),
-      kBuildClose, kBuildClose,
-      kBuildClose, kBuildClose);
-  if (!panel) {
-    for (Qz_Object*& edit : t->edits) edit = nullptr;
-    return;
-  }
-  for (uint32_t i = 0; i < 4; ++i) {
-    Qz_DoMethod(t->edits[i], kRootSetUserData, i);
-    Qz_AddCallBackNotify(t->edits[i], kStringEditSetNumber, kNotifyAnyValue, Qz__PanelEvent, qz::toWord(t));
-  }
-  Qz_DoMethod(crop, kRootSetUserData, uint32_t(kCropButton));
-  Qz_DoMethod(cancel, kRootSetUserData, uint32_t(kCancelButton));
-  for (Qz_Object* button : {crop, cancel})
-    Qz_AddCallBackNotify(button, kButtonPressed, kNotifyAnyValue, Qz__PanelEvent, qz::toWord(t));
-  Qz_DoMethod(object->super, kToolSetOptions, panel);
+  Qz_Object* panel = buildBoxPanel(Qz_CatalogString(kCropLabel), Qz_CatalogString(kCropLabel), t->edits, Qz__PanelEvent, qz::toWord(t));
+  if (panel) Qz_DoMethod(object->super, kToolSetOptions, panel);
 }
 
 QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {

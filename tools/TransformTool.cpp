@@ -27,9 +27,8 @@ using namespace qz::tools;
 // Catalogue: "X:", "Y:", width, height, "Cancel".
 const char* const kTransformPictures[] = {"Data/Images/ToolBar/Transform"};
 
-constexpr uint32_t kXLabel = 7, kYLabel = 8, kWidthLabel = 9, kHeightLabel = 10, kCancelLabel = 20;
 constexpr const char* kTitle = "Transform";
-enum : uint32_t { kXEdit = 0, kYEdit = 1, kWidthEdit = 2, kHeightEdit = 3, kApplyButton = 4, kCancelButton = 5 };
+enum : uint32_t { kHeightEdit = 3, kApplyButton = kBoxCommitButton, kCancelButton = kBoxCancelButton };
 
 struct TransformToolObject {
   Qz_Object header{};  // super: the RootTool
@@ -130,40 +129,8 @@ void Qz__PanelEvent(QzWord userData, Qz_Object* source, uint32_t, const QzWord* 
 }
 
 void Qz__BuildPanel(TransformToolObject* t, Qz_Object* object) {
-  if (!Qz_FindClassFromName("StringEdit") || !Qz_FindClassFromName("Group") || !Qz_FindClassFromName("Button"))
-    return;
-  Qz_Object* apply = nullptr;
-  Qz_Object* cancel = nullptr;
-  auto row = [](uint32_t label) { return Qz_CatalogString(label); };
-  Qz_Object* panel = Qz_CreateObjects(
-      0, kBuildVGroup, kBuildVGroup, kGroupSetFrame, 1, kRootSetLabel, kTitle,
-      kBuildVGroup, kBuildLabel, row(kXLabel), kBuildHGroup, kGroupSetFrame, 11, kBuildObject, "StringEdit",
-      kStringEditSetNumeric, 1, kBuildStoreLast, &t->edits[0], kBuildClose, kBuildClose, kBuildClose,
-      kBuildVGroup, kBuildLabel, row(kYLabel), kBuildHGroup, kGroupSetFrame, 11, kBuildObject, "StringEdit",
-      kStringEditSetNumeric, 1, kBuildStoreLast, &t->edits[1], kBuildClose, kBuildClose, kBuildClose,
-      kBuildVGroup, kBuildLabel, row(kWidthLabel), kBuildHGroup, kGroupSetFrame, 11, kBuildObject, "StringEdit",
-      kStringEditSetNumeric, 1, kBuildStoreLast, &t->edits[2], kBuildClose, kBuildClose, kBuildClose,
-      kBuildVGroup, kBuildLabel, row(kHeightLabel), kBuildHGroup, kGroupSetFrame, 11, kBuildObject, "StringEdit",
-      kStringEditSetNumeric, 1, kBuildStoreLast, &t->edits[3], kBuildClose, kBuildClose, kBuildClose,
-      kBuildClose, kBuildVGroup,
-      kBuildObject, "Button", kBuildStoreLast, &apply, kBuildObject, "Text", kRootSetLabel, kTitle, kBuildClose,
-      kBuildClose,
-      kBuildObject, "Button", kBuildStoreLast, &cancel, kBuildObject, "Text", kRootSetLabel, row(kCancelLabel),
-      kBuildClose, kBuildClose,
-      kBuildClose, kBuildClose);
-  if (!panel) {
-    for (Qz_Object*& edit : t->edits) edit = nullptr;
-    return;
-  }
-  for (uint32_t i = 0; i < 4; ++i) {
-    Qz_DoMethod(t->edits[i], kRootSetUserData, i);
-    Qz_AddCallBackNotify(t->edits[i], kStringEditSetNumber, kNotifyAnyValue, Qz__PanelEvent, qz::toWord(t));
-  }
-  Qz_DoMethod(apply, kRootSetUserData, uint32_t(kApplyButton));
-  Qz_DoMethod(cancel, kRootSetUserData, uint32_t(kCancelButton));
-  for (Qz_Object* button : {apply, cancel})
-    Qz_AddCallBackNotify(button, kButtonPressed, kNotifyAnyValue, Qz__PanelEvent, qz::toWord(t));
-  Qz_DoMethod(object->super, kToolSetOptions, panel);
+  Qz_Object* panel = buildBoxPanel(kTitle, kTitle, t->edits, Qz__PanelEvent, qz::toWord(t));
+  if (panel) Qz_DoMethod(object->super, kToolSetOptions, panel);
 }
 
 QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
