@@ -265,8 +265,10 @@ void openNow(WindowObject* win) {
     const int16_t mx = Qz_WindowMouseX(w), my = Qz_WindowMouseY(w);
     const bool inside = mx >= 0 && my >= 0 && mx < w->Width && my < w->Height;
     win->popUp = inside ? reinterpret_cast<Qz_Object*>(Qz_DoMethod(win->content, kRootObjectAtPoint, mx, my)) : nullptr;
-    win->dragX = w->LeftEdge + Qz_WindowMouseX(w);
-    win->dragY = w->TopEdge + Qz_WindowMouseY(w);
+    // Where the lit object was found, in the pop-up's own coordinates as the
+    // moves that follow keep it: the first move darkens it there.
+    win->dragX = mx;
+    win->dragY = my;
   }
 }
 
