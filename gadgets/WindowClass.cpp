@@ -503,6 +503,13 @@ QzWord windowDispatch(Qz_Object* self, uint32_t id, const QzWord* args) {
       return 0;
     case kWindowInertA:
     case kWindowInertB: return 0;
+    case kWindowRelayout:
+      if (win->window == nullptr) return 0;
+      Qz_DoMethod(win->content, kRootMeasure);
+      fit(win);
+      placeContent(win);
+      Qz_DoMethod(win->content, kRootDraw);
+      return 1;
     case kRootLockTree: return Qz_ObtainSemaphore(win->semaphore) != 0 ? 1 : 0;
     case kRootUnlockTree: Qz_ReleaseSemaphore(win->semaphore); return 1;
     case kGroupAddTail:
