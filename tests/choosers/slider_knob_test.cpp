@@ -6,7 +6,9 @@
 #include "gadgets/qz_sliders.h"
 #include "gadgets/qz_window.h"
 #include "host/headless/headless_host.h"
+#include "platform/windows.h"
 #include "chooser_support.h"
+#include "support/object_tree.h"
 #include "support/ui_harness.h"
 
 namespace {
@@ -161,6 +163,24 @@ TEST_F(Sliders, CompactSliderHandsItsValueToItsSlider) {
   Qz_DoMethod(win2, kGroupAddTail, s);
   ASSERT_TRUE(ui.open(win2));
   EXPECT_EQ(Qz_DoMethod(s, kValueGet), 3u);
+}
+
+// In a narrow panel the number takes the spare room and both arrows stay in sight.
+TEST_F(Sliders, CompactSliderKeepsBothArrowsInANarrowWindow) {
+  Qz_Object* c = Qz_CreateObject("CompactSlider", kValueSetMinimum, 0, kValueSetMaximum, 100, kValueSet, 40);
+  ASSERT_NE(c, nullptr);
+  Qz_Object* win = ui.window("Narrow", 100, 100, 130, 30);
+  Qz_DoMethod(win, kGroupAddTail, c);
+  ASSERT_TRUE(ui.open(win));
+  const Window* w = ui.platformWindow(win);
+  ASSERT_NE(w, nullptr);
+  const std::vector<Qz_Object*> arrows = qztest::FindAllOf(win, "Button");
+  ASSERT_EQ(arrows.size(), 2u);
+  for (Qz_Object* arrow : arrows) {
+    const Qz_LayoutBox b = qztest::UiHarness::box(arrow);
+    EXPECT_GT(b.width, 0);
+    EXPECT_LE(b.left + b.width, w->Width - w->BorderRight);
+  }
 }
 
 }  // namespace
