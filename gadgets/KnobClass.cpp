@@ -139,7 +139,8 @@ QzWord Qz__KnobDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
       if (!Qz_IsCoordOverObject(object, int32_t(int16_t(args[0])), int32_t(int16_t(args[1])))) return 0;
       k->pressed = 1;
       k->valueAtPress = k->value;
-      return 1;
+      // The window keeps the answer as the object it releases later.
+      return reinterpret_cast<QzWord>(Qz_GetTopMostObject(object));
     case kRootObjectAtPoint2: return 0;
     case kRootHandleIDCMP: return Qz__Input(k, reinterpret_cast<const Qz_InputEvent*>(args[0]));
     default: return qz::kit::inherited(object, id, args);

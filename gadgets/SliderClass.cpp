@@ -238,7 +238,10 @@ QzWord Qz__SliderDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
     case kRootDeselect: return Qz__Release(s);
     case kRootObjectAtPoint:
       if (!Qz_IsCoordOverObject(object, int32_t(int16_t(args[0])), int32_t(int16_t(args[1])))) return 0;
-      return Qz__Press(s, int16_t(args[0]), int16_t(args[1]));
+      // Under the pointer in a pop-up the knob is taken at once; the window
+      // keeps the answer as the object it releases later.
+      Qz__Press(s, int16_t(args[0]), int16_t(args[1]));
+      return reinterpret_cast<QzWord>(Qz_GetTopMostObject(object));
     case kRootObjectAtPoint2: return 0;
     case kRootHandleIDCMP: return Qz__Input(s, reinterpret_cast<const Qz_InputEvent*>(args[0]));
     default: return qz::kit::inherited(object, id, args);

@@ -214,6 +214,10 @@ void openNow(WindowObject* win) {
   request.yOffset = win->yOffset;
   request.bottomAnchored = win->kind == kWindowKindBottomAnchoredPopUp;
   request.popUp = (win->kind & kWindowKindPopUp) != 0;
+  // A pop-up opens at the size its content asks for (a slider's one pixel
+  // a value), not squeezed to its minimum.
+  if (request.popUp && request.defaultWidth == 0) request.defaultWidth = b->width;
+  if (request.popUp && request.defaultHeight == 0) request.defaultHeight = b->height;
   const std::optional<qz::gui::WindowBox> remembered =
       win->positionKey != 0 ? positions().recall(win->positionKey) : std::nullopt;
   qz::gui::WindowBox box = qz::gui::openingBox(request, limits, remembered);
