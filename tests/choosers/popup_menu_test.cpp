@@ -41,6 +41,15 @@ class PopUps : public testing::Test {
     ASSERT_TRUE(ui.settle(win));
     ASSERT_TRUE(ui.settle(win));
   }
+  // A list of "One", "Two" and "Three" in a window of its own, open.
+  void openList(Qz_Object** list, Qz_Object** win) {
+    *list = Qz_CreateObject("PopUpList");
+    ASSERT_NE(*list, nullptr);
+    for (const char* label : {"One", "Two", "Three"}) Qz_DoMethod(*list, kGroupAddTail, text(label));
+    *win = ui.window("List", 100, 100);
+    Qz_DoMethod(*win, kGroupAddTail, *list);
+    ASSERT_TRUE(ui.open(*win));
+  }
   qztest::UiHarness ui;
 };
 
@@ -105,12 +114,9 @@ TEST_F(PopUps, OpensBelowOrBesideTheButton) {
 }
 
 TEST_F(PopUps, ListChosenByReleaseOverALineFiresOnce) {
-  Qz_Object* list = Qz_CreateObject("PopUpList");
-  ASSERT_NE(list, nullptr);
-  for (const char* label : {"One", "Two", "Three"}) Qz_DoMethod(list, kGroupAddTail, text(label));
-  Qz_Object* win = ui.window("List", 100, 100);
-  Qz_DoMethod(win, kGroupAddTail, list);
-  ASSERT_TRUE(ui.open(win));
+  Qz_Object* list = nullptr;
+  Qz_Object* win = nullptr;
+  ASSERT_NO_FATAL_FAILURE(openList(&list, &win));
   qztest::Recorder r;
   r.watch(list, kPopUpListSetEntry);
   r.watch(list, kPopUpListSetIndex);
@@ -154,12 +160,9 @@ TEST_F(PopUps, ListChosenByReleaseOverALineFiresOnce) {
 // The line opened under the pointer goes dark again once the pointer,
 // button held, moves on to another line.
 TEST_F(PopUps, HeldPointerMovesTheLitLineAlongTheList) {
-  Qz_Object* list = Qz_CreateObject("PopUpList");
-  ASSERT_NE(list, nullptr);
-  for (const char* label : {"One", "Two", "Three"}) Qz_DoMethod(list, kGroupAddTail, text(label));
-  Qz_Object* win = ui.window("List", 100, 100);
-  Qz_DoMethod(win, kGroupAddTail, list);
-  ASSERT_TRUE(ui.open(win));
+  Qz_Object* list = nullptr;
+  Qz_Object* win = nullptr;
+  ASSERT_NO_FATAL_FAILURE(openList(&list, &win));
   moveOver(list);
   qz::headless::press();
   step(win);
