@@ -6,7 +6,10 @@
 #include "gadgets/qz_sliders.h"
 #include "gadgets/qz_window.h"
 #include "host/headless/headless_host.h"
+#include "objects/qz_draw_info.h"
+#include "platform/windows.h"
 #include "chooser_support.h"
+#include "support/object_tree.h"
 #include "support/ui_harness.h"
 
 namespace {
@@ -161,6 +164,63 @@ TEST_F(Sliders, CompactSliderHandsItsValueToItsSlider) {
   Qz_DoMethod(win2, kGroupAddTail, s);
   ASSERT_TRUE(ui.open(win2));
   EXPECT_EQ(Qz_DoMethod(s, kValueGet), 3u);
+}
+
+// A pop-up window keeps what "object at point" answers as the object under
+// the pointer and releases it later: sliders and knobs answer themselves.
+TEST_F(Sliders, SlidersAndKnobsAnswerThemselvesAsTheObjectAtAPoint) {
+  for (const char* cls : {"Slider", "Knob"}) {
+    SCOPED_TRACE(cls);
+    Qz_Object* o = Qz_CreateObject(cls, kValueSetMinimum, 0, kValueSetMaximum, 100);
+    ASSERT_NE(o, nullptr);
+    // Placed by hand: outside a window nothing measures it.
+    auto* box = reinterpret_cast<Qz_LayoutBox*>(Qz_DoMethod(o, kRootGetLayoutBox));
+    ASSERT_NE(box, nullptr);
+    box->left = box->top = 0;
+    box->width = box->height = 60;
+    EXPECT_EQ(Qz_DoMethod(o, kRootObjectAtPoint, 5, 5), qz::toWord(o));
+    EXPECT_EQ(Qz_DoMethod(o, kRootObjectAtPoint, 500, 500), 0u) << "outside: nothing";
+    Qz_DoMethod(o, kRootDeselect);
+    Qz_DisposeObject(o);
+  }
+}
+
+// In a narrow panel at the top of the screen the number takes the spare
+// room and both arrows stay in sight; pressing the number opens the slider
+// at its full height, whole on the screen.
+TEST_F(Sliders, CompactSliderFitsANarrowWindowAndOpensWhole) {
+  Qz_Object* c = Qz_CreateObject("CompactSlider", kValueSetMinimum, 0, kValueSetMaximum, 100, kValueSet, 40);
+  ASSERT_NE(c, nullptr);
+  Qz_Object* win = ui.window("Narrow", 100, 0, 130, 30);
+  Qz_DoMethod(win, kGroupAddTail, c);
+  ASSERT_TRUE(ui.open(win));
+  const Window* w = ui.platformWindow(win);
+  ASSERT_NE(w, nullptr);
+  const std::vector<Qz_Object*> arrows = qztest::FindAllOf(win, "Button");
+  ASSERT_EQ(arrows.size(), 2u);
+  for (Qz_Object* arrow : arrows) {
+    const Qz_LayoutBox a = qztest::UiHarness::box(arrow);
+    EXPECT_GT(a.width, 0);
+    EXPECT_LE(a.left + a.width, w->Width - w->BorderRight);
+  }
+  Qz_Object* number = qztest::FindAllOf(win, "PopUp").at(0);
+  const Qz_LayoutBox b = qztest::UiHarness::box(number);
+  ui.moveTo(win, b.left + b.width / 2, b.top + b.height / 2);
+  ASSERT_TRUE(ui.settle(win));
+  qz::headless::press();
+  ASSERT_TRUE(ui.settle(win));
+  ASSERT_TRUE(ui.settle(win));
+  Qz_Object* slider = qztest::FindAllOf(number, "Slider").at(0);
+  const auto* info = reinterpret_cast<Qz_DrawInfo*>(Qz_DoMethod(slider, kRootGetDrawInfo));
+  ASSERT_NE(info, nullptr);
+  Window* popUp = info->window;
+  ASSERT_NE(popUp, nullptr) << "the slider is open";
+  ASSERT_NE(popUp, ui.platformWindow(win));
+  EXPECT_GE(popUp->TopEdge, 0);
+  EXPECT_LE(popUp->TopEdge + popUp->Height, popUp->WScreen->Height);
+  EXPECT_GT(popUp->Height, 100) << "one pixel for each value";
+  qz::headless::release();
+  ASSERT_TRUE(ui.settle(win));
 }
 
 }  // namespace
