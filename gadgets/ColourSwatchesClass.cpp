@@ -6,6 +6,7 @@
 #include "gadgets/panel_gadget_maths.h"
 #include "gadgets/qz_colour_swatches.h"
 #include "gadgets/qz_input_event.h"
+#include "image/palette_reader.h"
 #include "objects/draw/qz_draw.h"
 #include "objects/object_services.h"
 #include "objects/qz_class_kit.h"
@@ -95,9 +96,10 @@ QzWord Qz__Measure(Qz_ColourSwatchesObject* s) {
   return 0;
 }
 
-// No palette reader exists yet: the table keeps its colours, and the grid is
-// redrawn and notified as after a palette that cannot be read.
-QzWord Qz__LoadPalette(Qz_ColourSwatchesObject* s) {
+// The file's colours replace the first of the table; a file that cannot be
+// read leaves it as it was. Either way the grid is redrawn and notified.
+QzWord Qz__LoadPalette(Qz_ColourSwatchesObject* s, const char* path) {
+  if (path) Qz_ReadPalette(path, s->colours);
   Qz__DrawGrid(s);
   Qz_DoNotify(&s->header, kSwatchesSelect, s->selected);
   return 0;
@@ -117,7 +119,7 @@ QzWord Qz__ColourSwatchesDispatch(Qz_Object* object, uint32_t id, const QzWord* 
     case kSwatchesGetHeight: return s->grid.swatchHeight;
     case kSwatchesSelect: return Qz__Select(s, args[0]);
     case kSwatchesGetSelected: return s->selected;
-    case kSwatchesLoadPalette: return Qz__LoadPalette(s);
+    case kSwatchesLoadPalette: return Qz__LoadPalette(s, reinterpret_cast<const char*>(args[0]));
     case kRootDraw: return Qz__DrawGrid(s);
     case kRootHandleIDCMP: return Qz__Input(s, reinterpret_cast<const Qz_InputEvent*>(args[0]));
     case kRootMeasure: return Qz__Measure(s);

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <fstream>
+#include <string>
 #include <vector>
 
 #include "gadgets/panel_gadget_maths.h"
@@ -9,6 +11,7 @@
 #include "objects/qz_notify.h"
 #include "objects/qz_root.h"
 #include "platform/windows.h"
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -109,13 +112,32 @@ TEST_F(Swatches, IndicesPastTheGridClampToTheLastSwatch) {
   EXPECT_EQ(picks.seen, (std::vector<uint32_t>{3, 255, 255}));
 }
 
-// Without a palette reader a load keeps every colour and still notifies.
+// A file that cannot be read keeps every colour and still notifies.
 TEST_F(Swatches, PaletteLoadKeepsColoursWhenUnreadable) {
   Qz_DoMethod(s, kSwatchesSelect, 7);
   EXPECT_EQ(Qz_DoMethod(s, kSwatchesLoadPalette, reinterpret_cast<QzWord>("/nonexistent/Default.iff")), 0u);
   for (uint32_t i : {0u, 1u, 16u, 255u})
     EXPECT_EQ(Qz_DoMethod(s, kSwatchesGetColour, i), qz::panelgadgets::initialSwatchColour(i));
   EXPECT_EQ(picks.seen, (std::vector<uint32_t>{7, 7}));
+}
+
+// A two-colour palette replaces the first two swatches only, then notifies.
+TEST_F(Swatches, PaletteLoadReplacesOnlyItsColours) {
+  // FORM ILBM: a header of one plane and a map of two colours.
+  std::vector<uint8_t> file = {'F', 'O', 'R', 'M', 0, 0, 0, 46, 'I', 'L', 'B', 'M', 'B', 'M', 'H', 'D', 0, 0, 0, 20};
+  const std::vector<uint8_t> header = {0, 16, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  file.insert(file.end(), header.begin(), header.end());
+  file.insert(file.end(), {'C', 'M', 'A', 'P', 0, 0, 0, 6, 0x11, 0x22, 0x33, 0xAA, 0xBB, 0xCC});
+  qztest::TempDir dir;
+  const std::string path = dir.file("two.iff");
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file.data()), std::streamsize(file.size()));
+  Qz_DoMethod(s, kSwatchesSelect, 5);
+  EXPECT_EQ(Qz_DoMethod(s, kSwatchesLoadPalette, reinterpret_cast<QzWord>(path.c_str())), 0u);
+  EXPECT_EQ(Qz_DoMethod(s, kSwatchesGetColour, 0), 0x332211u);
+  EXPECT_EQ(Qz_DoMethod(s, kSwatchesGetColour, 1), 0xCCBBAAu);
+  for (uint32_t i : {2u, 16u, 255u})
+    EXPECT_EQ(Qz_DoMethod(s, kSwatchesGetColour, i), qz::panelgadgets::initialSwatchColour(i));
+  EXPECT_EQ(picks.seen, (std::vector<uint32_t>{5, 5}));
 }
 
 }  // namespace
