@@ -59,10 +59,13 @@ TEST(ProgramOnX11, StartHandOverAndStop) {
            << "'" << program << "' red.png >first.log 2>&1 &\n"
            << "P=$!\n"
            << "i=0; while [ ! -S '" << socket << "' ] && [ $i -lt 300 ]; do sleep 0.1; i=$((i+1)); done\n"
-           // The picture shows some time after the socket opens; on a busy
-           // machine that can take seconds, so look until it is there.
+           // The picture shows some time after the socket opens and is drawn
+           // in bands; on a busy machine that can take seconds, so look until
+           // it is there.
            << "i=0; while [ $i -lt 120 ]; do xwd -root -silent > shot.xwd; "
-              "convert shot.xwd -format %c histogram:info:- 2>/dev/null | grep -qi '#FF0000' && break; "
+              "n=$(convert shot.xwd -fill black +opaque '#FF0000' -fill white -opaque '#FF0000' "
+              "-format '%[fx:round(mean*w*h)]' info: 2>/dev/null); "
+              "[ \"${n:-0}\" -ge 4800 ] && break; "  // half the picture drawn, not its first pixel
               "sleep 0.25; i=$((i+1)); done\n"
            << "'" << program << "' blue.png >second.log 2>&1; echo $? > second.rc\n"
            << "kill -TERM $P; wait $P; echo $? > first.rc\n";
