@@ -69,14 +69,16 @@ void syncScrollers(VirtualGroupObject* v) {
 void showOrHide(Qz_Object* o, bool hide) { Qz_DoMethod(o, hide ? kRootForceHidden : kRootResetHiding); }
 
 // A scroller is needed only while the contents are larger than the viewport.
-QzWord updateBars(VirtualGroupObject* v) {
+// True when a bar came or went.
+bool updateBars(VirtualGroupObject* v) {
   const bool hideH = word(v->contents, kGroupGetNominalWidth) <= word(v->around, kGroupGetBoxWidth);
   const bool hideV = word(v->contents, kGroupGetNominalHeight) <= word(v->around, kGroupGetBoxHeight);
+  const bool changed = hideH != v->horizontalHidden || hideV != v->verticalHidden;
   if (hideH != v->horizontalHidden) showOrHide(v->horizontal, hideH);
   if (hideV != v->verticalHidden) showOrHide(v->vertical, hideV);
   v->horizontalHidden = hideH;
   v->verticalHidden = hideV;
-  return 1;
+  return changed;
 }
 
 QzWord setExtra(Qz_Object* holder, Qz_Object*& current, QzWord gadget) {
@@ -126,8 +128,15 @@ QzWord place(VirtualGroupObject* v, const QzWord* args) {
       if (h > 0) Qz_DoMethod(v->vertical, kScrollerSetStep, h);
     }
   }
-  const QzWord r = Qz_DoMethodA(self->super, kRootPlace, args);
+  QzWord r = Qz_DoMethodA(self->super, kRootPlace, args);
   syncScrollers(v);
+  // Every layout, not only the first: a zoom or a resize may make a bar
+  // needed or not; the viewport then takes or gives the bar's room.
+  if (updateBars(v)) {
+    Qz_DoMethod(self, kRootMeasure);
+    r = Qz_DoMethodA(self->super, kRootPlace, args);
+    syncScrollers(v);
+  }
   return r;
 }
 
@@ -171,7 +180,7 @@ QzWord virtualDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
     case kVirtualGroupShowObject: return bringIntoView(v, reinterpret_cast<Qz_Object*>(args[0]));
     case kGroupGetBoxWidth: return Qz_DoMethod(v->horizontal, kScrollerGetVisible);
     case kGroupGetBoxHeight: return Qz_DoMethod(v->vertical, kScrollerGetVisible);
-    case kVirtualGroupUpdateBars: return updateBars(v);
+    case kVirtualGroupUpdateBars: updateBars(v); return 1;
     case kVirtualGroupSetHorizontalGadget: return setExtra(v->row, v->rowGadget, args[0]);
     case kVirtualGroupSetVerticalGadget: return setExtra(v->column, v->columnGadget, args[0]);
     case kVirtualGroupGetHorizontalGadget: return reinterpret_cast<QzWord>(v->rowGadget);
@@ -248,6 +257,15 @@ bool virtualSetUp(Qz_Object* object) {
   Qz_AddNotify(v->contents, kGroupSetNominalWidth, kNotifyAnyValue, v->horizontal, 2, kScrollerSetTotal,
                kNotifyTriggerValue);
   Qz_AddNotify(v->contents, kGroupSetNominalHeight, kNotifyAnyValue, v->vertical, 2, kScrollerSetTotal,
+               kNotifyTriggerValue);
+  Qz_AddNotify(v->contents, kGroupScrolledNotifyX, kNotifyAnyValue, v->horizontal, 2, kScrollerSetVisible,
+               kNotifyTriggerValue);
+  Qz_AddNotify(v->contents, kGroupScrolledNotifyY, kNotifyAnyValue, v->vertical, 2, kScrollerSetVisible,
+               kNotifyTriggerValue);
+  // A scroll asked of the contents themselves (a panning tool) moves the bars too.
+  Qz_AddNotify(v->contents, kGroupSetScrollX, kNotifyAnyValue, v->horizontal, 2, kScrollerSetPosition,
+               kNotifyTriggerValue);
+  Qz_AddNotify(v->contents, kGroupSetScrollY, kNotifyAnyValue, v->vertical, 2, kScrollerSetPosition,
                kNotifyTriggerValue);
   return true;
 }

@@ -37,6 +37,9 @@ struct Qz_ImageView {
   int32_t zoomWidth, zoomHeight;
   int32_t left, top;  // the view's position in its window
   Qz_Object* window;
+  Qz_Object* viewport;  // the scrolled group the view sits in inside its window
+  int32_t fitTries;     // rounds left to fit the window to its viewport after a zoom
+  int32_t fitWidth, fitHeight;  // the outer size last asked for in fitting
   Qz_Object* thread;
   std::atomic<MsgPort*> port{nullptr};
   qz::DirtyRows dirty;
