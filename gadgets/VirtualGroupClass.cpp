@@ -252,21 +252,27 @@ bool virtualSetUp(Qz_Object* object) {
   Qz_DoMethod(v->row, kGroupAddTail, corner);
   Qz_DoMethod(object->super, kGroupAddTail, top);
   Qz_DoMethod(object->super, kGroupAddTail, v->row);
-  Qz_AddNotify(v->horizontal, kScrollerSetPosition, kNotifyAnyValue, object, 2, kGroupSetScrollX, kNotifyTriggerValue);
-  Qz_AddNotify(v->vertical, kScrollerSetPosition, kNotifyAnyValue, object, 2, kGroupSetScrollY, kNotifyTriggerValue);
-  Qz_AddNotify(v->contents, kGroupSetNominalWidth, kNotifyAnyValue, v->horizontal, 2, kScrollerSetTotal,
-               kNotifyTriggerValue);
-  Qz_AddNotify(v->contents, kGroupSetNominalHeight, kNotifyAnyValue, v->vertical, 2, kScrollerSetTotal,
-               kNotifyTriggerValue);
-  Qz_AddNotify(v->contents, kGroupScrolledNotifyX, kNotifyAnyValue, v->horizontal, 2, kScrollerSetVisible,
-               kNotifyTriggerValue);
-  Qz_AddNotify(v->contents, kGroupScrolledNotifyY, kNotifyAnyValue, v->vertical, 2, kScrollerSetVisible,
-               kNotifyTriggerValue);
-  // A scroll asked of the contents themselves (a panning tool) moves the bars too.
-  Qz_AddNotify(v->contents, kGroupSetScrollX, kNotifyAnyValue, v->horizontal, 2, kScrollerSetPosition,
-               kNotifyTriggerValue);
-  Qz_AddNotify(v->contents, kGroupSetScrollY, kNotifyAnyValue, v->vertical, 2, kScrollerSetPosition,
-               kNotifyTriggerValue);
+  // Each link passes the value on: source's method -> target's method.
+  // The contents' scroll position links are for a scroll asked of the
+  // contents themselves (a panning tool), so the bars move with it.
+  struct Link {
+    Qz_Object* source;
+    uint32_t method;
+    Qz_Object* target;
+    uint32_t targetMethod;
+  };
+  const Link links[] = {
+      {v->horizontal, kScrollerSetPosition, object, kGroupSetScrollX},
+      {v->vertical, kScrollerSetPosition, object, kGroupSetScrollY},
+      {v->contents, kGroupSetNominalWidth, v->horizontal, kScrollerSetTotal},
+      {v->contents, kGroupSetNominalHeight, v->vertical, kScrollerSetTotal},
+      {v->contents, kGroupScrolledNotifyX, v->horizontal, kScrollerSetVisible},
+      {v->contents, kGroupScrolledNotifyY, v->vertical, kScrollerSetVisible},
+      {v->contents, kGroupSetScrollX, v->horizontal, kScrollerSetPosition},
+      {v->contents, kGroupSetScrollY, v->vertical, kScrollerSetPosition},
+  };
+  for (const Link& l : links)
+    Qz_AddNotify(l.source, l.method, kNotifyAnyValue, l.target, 2, l.targetMethod, kNotifyTriggerValue);
   return true;
 }
 

@@ -560,6 +560,15 @@ bool requestStripRedraw(Qz_ImageView* view) {
   return true;
 }
 
+bool pressOutsideShownPart(Qz_ImageView* view, const Qz_InputEvent* e) {
+  if (!e || e->cls != IDCMP_MOUSEBUTTONS || !scrollArea(view)) return false;
+  if (e->code != SELECTDOWN && e->code != MENUDOWN) return false;
+  const Qz_LayoutBox* box = boxOf(view);
+  if (!box) return false;
+  const DrawTarget shown = shownPart(nullptr, box);
+  return e->mouseX < shown.clipX0 || e->mouseX > shown.clipX1 || e->mouseY < shown.clipY0 || e->mouseY > shown.clipY1;
+}
+
 // Scrolls the picture in its viewport by a step of the arrow keys.
 bool scrollByKey(Qz_ImageView* view, const Qz_InputEvent* e) {
   if (!e || e->cls != IDCMP_ARROWKEY) return false;
@@ -734,6 +743,8 @@ QzWord dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
       return Qz_DoMethodA(object->super, id, args);
     }
     case kRootHandleIDCMP: {
+      // The view's box runs on under the scroll bars: a press there is theirs.
+      if (pressOutsideShownPart(view, reinterpret_cast<const Qz_InputEvent*>(args[0]))) return 2;
       const QzWord result = qz::view::handleInput(view, args[0]);
       if (result != 1 && scrollByKey(view, reinterpret_cast<const Qz_InputEvent*>(args[0]))) return 1;
       return result;

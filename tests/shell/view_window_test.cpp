@@ -9,6 +9,7 @@
 #include <string>
 
 #include "gadgets/qz_group.h"
+#include "gadgets/qz_input_event.h"
 #include "gadgets/qz_scroller.h"
 #include "gadgets/qz_widgets.h"
 #include "gadgets/qz_window.h"
@@ -21,6 +22,8 @@
 #include "objects/qz_object.h"
 #include "platform/exec.h"
 #include "platform/windows.h"
+#include "tools/qz_handle_tools.h"
+#include "tools/qz_root_tool.h"
 #include "view_fixture.h"
 
 namespace {
@@ -161,6 +164,50 @@ TEST_F(ViewWindowTest, AZoomedPictureScrollsInsideItsWindow) {
   for (int i = 0; i < 3; ++i) qz::headless::typeKey(qz::host::kVkUp);
   ASSERT_TRUE(Settle(window));
   EXPECT_EQ(qztest::UiHarness::box(view).top, pic.top);
+}
+
+// The magnifier's right drag pans the picture inside its window, the bars
+// following.
+TEST_F(ViewWindowTest, TheMagnifiersRightDragPansTheScrolledPicture) {
+  const std::string path = dir_.file("pic.ppm");
+  WritePicture(path, 300, 200);
+  Qz_Object* window = LoadShown(path);
+  ASSERT_NE(window, nullptr);
+  Qz_Object* view = Qz_CurrentViewOf(image_);
+  Qz_DoMethod(view, kQzViewZoom, 400, 0);
+  ASSERT_TRUE(Settle(window));
+  ASSERT_EQ(Qz_InitRootToolClass(Qz_GetGlobalData()), 1u);
+  ASSERT_EQ(Qz_InitMagnifyToolClass(Qz_GetGlobalData()), 1u);
+  Qz_Object* tool = Qz_CreateObject("MagnifyTool");
+  ASSERT_NE(tool, nullptr);
+  Qz_GetImageBase()->currentTool = tool;
+  const Qz_LayoutBox pic = qztest::UiHarness::box(view);
+  const Qz_LayoutBox area = qztest::UiHarness::box(Qz_GetParentObject(view));
+  const int16_t x = int16_t(area.left + area.width / 2), y = int16_t(area.top + area.height / 2);
+  struct Step {
+    uint32_t cls;
+    uint16_t code;
+    int16_t x, y;
+  };
+  for (const Step& st : {Step{IDCMP_MOUSEBUTTONS, MENUDOWN, x, y}, Step{IDCMP_MOUSEMOVE, 0, int16_t(x - 40), int16_t(y - 30)},
+                         Step{IDCMP_MOUSEBUTTONS, MENUUP, int16_t(x - 40), int16_t(y - 30)}}) {
+    Qz_InputEvent e{};
+    e.cls = st.cls;
+    e.code = st.code;
+    e.mouseX = st.x;
+    e.mouseY = st.y;
+    ASSERT_NE(ui_.post(window, view, kRootHandleIDCMP, &e), 0u);
+    ASSERT_TRUE(Settle(window));
+  }
+  Qz_GetImageBase()->currentTool = nullptr;
+  Qz_DisposeObject(tool);
+  Qz_CleanupMagnifyToolClass();
+  Qz_CleanupRootToolClass();
+  const Qz_LayoutBox moved = qztest::UiHarness::box(view);
+  EXPECT_EQ(moved.left, pic.left - 40);
+  EXPECT_EQ(moved.top, pic.top - 30);
+  EXPECT_EQ(Qz_DoMethod(ViewportOf(view).vertical, kScrollerGetPosition), 30u);
+  EXPECT_EQ(ui_.pixel(window, area.left + 1, area.top + 1), Pixel(41 / 4, 31 / 4));
 }
 
 TEST_F(ViewWindowTest, DisposingTheDocumentClosesItsWindow) {
