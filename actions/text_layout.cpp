@@ -12,6 +12,7 @@ bool isBreakAfter(char32_t c) { return c < 0x80 && std::u32string_view(U" +,-.:;
 // How far past `end` a line that stops there continues: one line end, "\r\n" as one.
 size_t passLineEnd(const std::u32string& text, size_t end) {
   if (end >= text.size() || !isLineEnd(text[end])) return end;
+  if (text[end] == 0) return end + 1;
   if (text[end] == U'\r' && end + 1 < text.size() && text[end + 1] == U'\n') return end + 2;
   return end + 1;
 }
@@ -38,31 +39,28 @@ int measureRun(GlyphMetrics& metrics, const std::u32string& text, size_t start, 
 
 TextLine nextLine(GlyphMetrics& metrics, const std::u32string& text, size_t start, int availableWidth) {
   TextLine line{start, 0, start, 0};
-  size_t lastBreak = 0;  // characters up to and including the last opportunity
+  size_t lastBreak = 0;  // characters up to and including the last opportunity that fits
   size_t n = 0;
   for (; start + n < text.size(); ++n) {
     const char32_t c = text[start + n];
     if (isLineEnd(c)) {
       line.length = n;
       line.next = passLineEnd(text, start + n);
-      if (c == 0) line.next = start + n + 1;
       return line;
     }
     if (measureRun(metrics, text, start, n + 1) > availableWidth) break;
     if (isBreakAfter(c)) lastBreak = n + 1;
   }
-  if (start + n >= text.size()) {
-    line.length = line.next = n;
+  if (start + n >= text.size()) {  // the rest fits
+    line.length = n;
     line.next = text.size();
     return line;
   }
-  if (text[start + n] == U' ' && n > 0) {
+  if (text[start + n] == U' ' && n > 0)
     line.length = n + 1;  // the overflowing blank ends the line
-  } else {
+  else
     line.length = lastBreak > 0 ? lastBreak : n;
-  }
-  line.next = start + (line.length > 0 ? line.length : 1);
-  line.next = passLineEnd(text, line.next);
+  line.next = passLineEnd(text, start + std::max<size_t>(line.length, 1));
   return line;
 }
 

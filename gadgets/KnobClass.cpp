@@ -135,11 +135,11 @@ QzWord Qz__KnobDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
       k->valueAtPress = k->value;
       return 1;
     case kRootDeselect: k->pressed = 0; return 0;
-    case kRootObjectAtPoint:
+    case kRootObjectAtPoint:  // answers the knob, the object under the pointer
       if (!Qz_IsCoordOverObject(object, int32_t(int16_t(args[0])), int32_t(int16_t(args[1])))) return 0;
       k->pressed = 1;
       k->valueAtPress = k->value;
-      return 1;
+      return reinterpret_cast<QzWord>(Qz_GetTopMostObject(object));
     case kRootObjectAtPoint2: return 0;
     case kRootHandleIDCMP: return Qz__Input(k, reinterpret_cast<const Qz_InputEvent*>(args[0]));
     default: return qz::kit::inherited(object, id, args);

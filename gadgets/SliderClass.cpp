@@ -236,9 +236,12 @@ QzWord Qz__SliderDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
       return qz::kit::inherited(object, id, args);
     case kRootSelect: return Qz__Press(s, 0, 0);
     case kRootDeselect: return Qz__Release(s);
+    // Answers the slider itself: whoever asked keeps it as the object under
+    // the pointer and later releases it.
     case kRootObjectAtPoint:
       if (!Qz_IsCoordOverObject(object, int32_t(int16_t(args[0])), int32_t(int16_t(args[1])))) return 0;
-      return Qz__Press(s, int16_t(args[0]), int16_t(args[1]));
+      Qz__Press(s, int16_t(args[0]), int16_t(args[1]));
+      return reinterpret_cast<QzWord>(Qz_GetTopMostObject(object));
     case kRootObjectAtPoint2: return 0;
     case kRootHandleIDCMP: return Qz__Input(s, reinterpret_cast<const Qz_InputEvent*>(args[0]));
     default: return qz::kit::inherited(object, id, args);

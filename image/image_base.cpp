@@ -163,6 +163,10 @@ QZ_EXPORT void Qz_CleanupImageBase(void) {
   base.mediaList = nullptr;
   std::free(base.penBlock);
   base.penBlock = nullptr;
+  // The views' shared drawing buffer (new[] by the first redraw).
+  delete[] static_cast<uint8_t*>(base.redrawBuffer);
+  base.redrawBuffer = nullptr;
+  base.redrawBufferWidth = base.redrawBufferHeight = 0;
   Qz_DisposeObject(base.pageSetup);
   base.pageSetup = nullptr;
   if (base.globalData) {

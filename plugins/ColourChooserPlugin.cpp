@@ -46,14 +46,8 @@ void Qz__PenColour(QzWord user, Qz_Object*, uint32_t, const QzWord* value) {
 void Qz__LayerColour(QzWord user, Qz_Object*, uint32_t, const QzWord* value) {
   auto* layer = reinterpret_cast<Qz_Image*>(value[0]);
   uint32_t colour = 0;
-  bool shown = false;
-  if (Qz_Image* image = Qz_LockActiveImageA(kQzLockRead, nullptr)) {
-    if (layer && (layer == image->activeLayer || layer->parent == image)) {
-      colour = Qz__Packed(layer->chosenColour);
-      shown = true;
-    }
-    Qz_UnlockImageA(image, kQzLockRead, nullptr);
-  }
+  const bool shown =
+      qz::plugins::readLayerOfActiveImage(layer, [&colour](Qz_Image* l) { colour = Qz__Packed(l->chosenColour); });
   if (shown) qz::plugins::runOnPanelThread(&Qz__FromUser(user)->header, kShowColour, colour, 0);
 }
 

@@ -19,6 +19,8 @@
 #include "objects/qz_class_kit.h"
 #include "objects/qz_notify.h"
 #include "objects/qz_root.h"
+#include "platform/graphics.h"
+#include "plugins/inspection_viewport.h"
 #include "plugins/plugin_family.h"
 #include "plugins/view_panel_maths.h"
 
@@ -50,6 +52,7 @@ struct Qz_InspectionObject {
   std::atomic<int32_t> markerX{0}, markerY{0};
   // The image the view shows, for the threads that report the pointer.
   std::atomic<Qz_Image*> shown{nullptr};
+  Region* clip = nullptr;  // the viewport's box: the view draws itself, and only there
   QzWord follow[4] = {};
 };
 
@@ -100,6 +103,8 @@ void Qz__ImageChanged(QzWord user, Qz_Object*, uint32_t, const QzWord* value) {
   qz::plugins::runOnPanelThread(&Qz__FromUser(user)->header, kShowImage, value[0], 0);
 }
 
+void Qz__ClipView(Qz_InspectionObject* p);
+
 // The main view of the shown image changed its zoom: magnify while it shows
 // the image at less than three times its width.
 void Qz__FollowZoom(Qz_InspectionObject* p) {
@@ -108,10 +113,11 @@ void Qz__FollowZoom(Qz_InspectionObject* p) {
   Qz_Image* shown = nullptr;
   int32_t width = 0, height = 0, x = 0, y = 0;
   Qz_ImageHooks* hooks = Qz_GetImageHooks();
-  if (main && hooks->viewGeometry && hooks->viewGeometry(main, &shown, &width, &height, &x, &y) && shown) {
+  // Without a main view yet the factor keeps its last value.
+  if (main && hooks->viewGeometry && hooks->viewGeometry(main, &shown, &width, &height, &x, &y) && shown)
     p->factor = qz::plugins::inspectorFactor(width, shown->width);
-    Qz_DoMethod(p->view, kQzViewZoom, uint32_t(p->factor * 100), 0u);
-  }
+  Qz_DoMethod(p->view, kQzViewZoom, uint32_t(p->factor * 100), 0u);
+  Qz__ClipView(p);
   Qz_DoMethod(p->scroll, kGroupSetScroll, 0u, 0u);
   Qz_RelayoutAndRedrawObject(&p->header);
 }
@@ -128,6 +134,18 @@ void Qz__ShowImage(Qz_InspectionObject* p, Qz_Image* image, bool zoomOnly) {
   if (zoomOnly || image) Qz__FollowZoom(p);  // a new image's factor comes from its own main view
 }
 
+// The magnified view is far larger than the viewport: its own drawing is
+// kept inside the viewport's box.
+void Qz__ClipView(Qz_InspectionObject* p) {
+  const auto* box = reinterpret_cast<const Qz_LayoutBox*>(Qz_DoMethod(p->scroll, kRootGetLayoutBox));
+  if (!box || box->width <= 0 || box->height <= 0) return;
+  if (!p->clip && !(p->clip = NewRegion())) return;
+  ClearRegion(p->clip);
+  const Rectangle r{box->left, box->top, int16_t(box->left + box->width - 1), int16_t(box->top + box->height - 1)};
+  OrRectRegion(p->clip, &r);
+  Qz_DoMethod(p->view, kRootSetClipRegion, p->clip);
+}
+
 // Centres the magnified view on the pixel and scrolls the group there.
 void Qz__Centre(Qz_InspectionObject* p, int32_t x, int32_t y) {
   const auto w = int32_t(Qz_DoMethod(p->scroll, kGroupGetBoxWidth));
@@ -138,6 +156,7 @@ void Qz__Centre(Qz_InspectionObject* p, int32_t x, int32_t y) {
   if (!hooks->viewGeometry || !hooks->viewGeometry(p->view, &shown, &zoomW, &zoomH, &ox, &oy)) return;
   const int32_t sx = std::clamp(p->factor * x - w / 2, 0, std::max(0, zoomW - w));
   const int32_t sy = std::clamp(p->factor * y - h / 2, 0, std::max(0, zoomH - h));
+  Qz__ClipView(p);
   Qz_DoMethod(p->scroll, kGroupSetScroll, uint32_t(sx), uint32_t(sy));
 }
 
@@ -173,7 +192,7 @@ Qz_Object* Qz__MakePanel(Qz_Object* object) {
   Qz_Object* column = Qz_CreateObject("Group", kGroupSetMode, 1);
   if (!column) return nullptr;
   Qz_Object* frame = Qz__Add(column, Qz_CreateObject("Group", kGroupSetMode, 1, kGroupSetFrame, 2), ok);
-  p->scroll = Qz__Add(frame, Qz_CreateObject("Group", kGroupSetMode, 9), ok);
+  p->scroll = Qz__Add(frame, Qz_CreateObject("InspectionViewport", kGroupSetMode, 9), ok);
   p->view = Qz_CreateObject("ImageView");
   if (p->view) Qz_DoMethod(p->view, kQzViewSetThumbnail);
   Qz__Add(p->scroll, p->view, ok);
@@ -221,7 +240,12 @@ bool Qz__SetUp(Qz_Object* object) {
 }
 
 void Qz__TearDown(Qz_Object* object) {
-  for (QzWord& handle : Qz__Self(object)->follow) qz::plugins::stopFollowing(handle);
+  Qz_InspectionObject* p = Qz__Self(object);
+  for (QzWord& handle : p->follow) qz::plugins::stopFollowing(handle);
+  if (!p->clip) return;
+  Qz_DoMethod(p->view, kRootSetClipRegion, 0u);
+  DisposeRegion(p->clip);
+  p->clip = nullptr;
 }
 
 QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
@@ -247,6 +271,14 @@ const qz::kit::ClassDecl kInspectionPlugin = {
 }  // namespace
 
 QZ_EXTERN_C_BEGIN
-QZ_EXPORT QzWord Qz_InitInspectionPluginClass(Qz_GlobalData*) { return qz::kit::addClass(kInspectionPlugin); }
-QZ_EXPORT void Qz_CleanupInspectionPluginClass(void) { qz::kit::removeClass(kInspectionPlugin); }
+QZ_EXPORT QzWord Qz_InitInspectionPluginClass(Qz_GlobalData*) {
+  if (!qz::plugins::addInspectionViewportClass()) return 0;
+  const QzWord added = qz::kit::addClass(kInspectionPlugin);
+  if (!added) qz::plugins::removeInspectionViewportClass();
+  return added;
+}
+QZ_EXPORT void Qz_CleanupInspectionPluginClass(void) {
+  qz::kit::removeClass(kInspectionPlugin);
+  qz::plugins::removeInspectionViewportClass();
+}
 QZ_EXTERN_C_END

@@ -145,6 +145,9 @@ QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
   switch (id) {
     case kRootStoreChildren: return 1;
     case kShowZoom: Qz__ShowZoom(Qz__Self(object)); return 0;
+    case kRootMeasure:
+      qz::plugins::hideTabBarInRow(object);  // it sits in the tool bar
+      return qz::kit::inherited(object, id, args);
     default: return qz::kit::inherited(object, id, args);
   }
 }

@@ -27,8 +27,7 @@ QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
   switch (id) {
     case kRootStoreChildren: return 1;
     case kRootMeasure: {
-      Qz_Object* parent = Qz_GetParentObject(Qz_GetTopMostObject(object));
-      if (parent && Qz_DoMethod(parent, kGroupGetMode) == 2) Qz_DoMethod(object, kQzPluginHideTabBar, 1);
+      qz::plugins::hideTabBarInRow(object);
       return qz::kit::inherited(object, id, args);
     }
     default: return qz::kit::inherited(object, id, args);

@@ -281,8 +281,7 @@ QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
     case kShowMode: Qz__ShowName(Qz__Self(object), reinterpret_cast<const char*>(args[0])); return 0;
     case kRootMeasure: {
       // In a row (the tool bar) the panel goes without its tab bar.
-      Qz_Object* parent = Qz_GetParentObject(Qz_GetTopMostObject(object));
-      if (parent && Qz_DoMethod(parent, kGroupGetMode) == 2) Qz_DoMethod(object, kQzPluginHideTabBar, 1);
+      qz::plugins::hideTabBarInRow(object);
       return qz::kit::inherited(object, id, args);
     }
     default: return qz::kit::inherited(object, id, args);

@@ -42,15 +42,10 @@ void Qz__Changed(QzWord method, Qz_Object*, uint32_t, const QzWord* value) {
 void Qz__Follow(QzWord user, Qz_Object*, uint32_t, const QzWord* value) {
   auto* layer = reinterpret_cast<Qz_Image*>(value[0]);
   QzWord packed = 0;
-  bool shown = false;
-  if (Qz_Image* image = Qz_LockActiveImageA(kQzLockRead, nullptr)) {
-    if (layer && (layer == image->activeLayer || layer->parent == image)) {
-      shown = true;
-      const int32_t settings[] = {layer->edgeShape, layer->edgeSize, layer->edgeSoftness, layer->edgeInvert};
-      for (int i = 0; i < 4; ++i) packed |= QzWord(uint16_t(settings[i])) << (16 * i);
-    }
-    Qz_UnlockImageA(image, kQzLockRead, nullptr);
-  }
+  const bool shown = qz::plugins::readLayerOfActiveImage(layer, [&packed](Qz_Image* l) {
+    const int32_t settings[] = {l->edgeShape, l->edgeSize, l->edgeSoftness, l->edgeInvert};
+    for (int i = 0; i < 4; ++i) packed |= QzWord(uint16_t(settings[i])) << (16 * i);
+  });
   if (shown) qz::plugins::runOnPanelThread(&Qz__FromUser(user)->header, kShowEdge, packed, 0);
 }
 

@@ -46,15 +46,10 @@ void follow(QzWord user, Qz_Object*, uint32_t, const QzWord* value) {
   LevelPanelObject* p = fromUser(user);
   auto* layer = reinterpret_cast<Qz_Image*>(value[0]);
   QzWord packed = 0;
-  bool shown = false;
-  if (Qz_Image* image = Qz_LockActiveImageA(kQzLockRead, nullptr)) {
-    if (layer && (layer == image->activeLayer || layer->parent == image)) {
-      shown = true;
-      for (size_t i = 0; i < p->count; ++i)
-        packed |= QzWord(transparencyPercent(layerLevel(layer, p->specs[i].method))) << (8 * i);
-    }
-    Qz_UnlockImageA(image, kQzLockRead, nullptr);
-  }
+  const bool shown = readLayerOfActiveImage(layer, [p, &packed](Qz_Image* l) {
+    for (size_t i = 0; i < p->count; ++i)
+      packed |= QzWord(transparencyPercent(layerLevel(l, p->specs[i].method))) << (8 * i);
+  });
   if (shown) runOnPanelThread(&p->header, kShowLevels, packed, 0);
 }
 

@@ -94,6 +94,11 @@ Qz_Object* labelledSlider(const SliderSpec& spec, Qz_Object** slider) {
   return column;
 }
 
+void hideTabBarInRow(Qz_Object* panel) {
+  Qz_Object* parent = Qz_GetParentObject(Qz_GetTopMostObject(panel));
+  if (parent && Qz_DoMethod(parent, kGroupGetMode) == 2) Qz_DoMethod(panel, kQzPluginHideTabBar, 1);
+}
+
 Qz_Image* activeLayer() {
   Qz_Image* image = Qz_LockActiveImageA(kQzLockRead, nullptr);
   if (!image) return nullptr;

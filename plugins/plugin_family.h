@@ -41,6 +41,10 @@ void stopFollowing(QzWord& handle);
 // only on their window's. Without an open window it runs at once.
 void runOnPanelThread(Qz_Object* panel, uint32_t id, QzWord first, QzWord second);
 
+// In a row of panels (the tool bar) a panel goes without its tab bar; called
+// as the panel is measured, when it knows where it was put.
+void hideTabBarInRow(Qz_Object* panel);
+
 // A CompactSlider under its catalogue label, in a column; null (nothing
 // left over) when either cannot be made. The slider is given back through `slider`.
 struct SliderSpec {
@@ -67,6 +71,19 @@ class FollowGuard {
 
 // The active image's active layer, read under the image's lock; null without one.
 Qz_Image* activeLayer();
+
+// Reads a layer the application tells of (as current) under the active
+// image's lock: read(layer) runs when it is a layer of that image. False,
+// with nothing read, for any other.
+template <class Read>
+bool readLayerOfActiveImage(Qz_Image* layer, Read read) {
+  Qz_Image* image = Qz_LockActiveImageA(kQzLockRead, nullptr);
+  if (!image) return false;
+  const bool ours = layer && (layer == image->activeLayer || layer->parent == image);
+  if (ours) read(layer);
+  Qz_UnlockImageA(image, kQzLockRead, nullptr);
+  return ours;
+}
 
 // Posts a method to the active image's active layer, to run on its thread.
 void sendToActiveLayer(uint32_t method, QzWord value);

@@ -3,7 +3,6 @@
 // four edits adjust it, the crop button commits it as one undoable step
 // and cancel removes it. Choosing another tool removes the pending crops of
 // every open image. Answers no brush outline.
-#include <vector>
 
 #include "actions/action_internal.h"
 #include "gadgets/qz_group.h"
@@ -28,8 +27,8 @@ const char* const kCropPictures[] = {"Data/Images/ToolBar/Crop"};
 
 constexpr uint32_t kCropTip = 314;  // catalogue: "Crop Tool"
 // Catalogue: "X:", "Y:", width, height, "Crop", "Cancel".
-constexpr uint32_t kXLabel = 7, kYLabel = 8, kWidthLabel = 9, kHeightLabel = 10, kCropLabel = 124, kCancelLabel = 20;
-enum : uint32_t { kXEdit = 0, kYEdit = 1, kWidthEdit = 2, kHeightEdit = 3, kCropButton = 4, kCancelButton = 5 };
+constexpr uint32_t kCropLabel = 124;
+enum : uint32_t { kHeightEdit = 3, kCropButton = kBoxCommitButton, kCancelButton = kBoxCancelButton };
 
 struct CropToolObject {
   Qz_Object header{};  // super: the RootTool
@@ -91,27 +90,9 @@ QzWord Qz__Input(CropToolObject* t, Qz_Image* image, const Qz_InputEvent* e) {
   return result;
 }
 
-// Takes the action off the image's undo list and disposes of it.
-void Qz__Remove(Qz_Image* image, Qz_Object* action) {
-  Qz_DoMethod(action, kRootDeselect);
-  Qz_DoMethod(Qz_GetUndoList(image), kLinkedListRemove, action);
-  Qz_DisposeObject(action);
-}
-
 // Every open image's pending crop goes; committed crops stay on their lists.
 void Qz__CancelPendingCrops() {
-  Qz_ImageBase* base = Qz_GetImageBase();
-  std::vector<Qz_Image*> images;
-  ObtainSemaphore(&base->semaphore);
-  for (Qz_Image* image = first_image(base); image; image = next_image(image)) images.push_back(image);
-  ReleaseSemaphore(&base->semaphore);
-  // The lock refuses an image closed since it was listed.
-  for (Qz_Image* image : images) {
-    if (!Qz_LockImageA(image, kQzLockRead, nullptr)) continue;
-    if (Qz_Object* crop = Qz__PendingCrop(image)) Qz__Remove(image, crop);
-    showHandles(image, nullptr);
-    Qz_UnlockImageA(image, kQzLockRead, nullptr);
-  }
+  removePendingActions([](Qz_Image* image) { return Qz__PendingCrop(image); });
 }
 
 // The numbers in the edits become the crop; the image is cut to them as one step.
@@ -123,7 +104,7 @@ void Qz__Commit(CropToolObject* t, Qz_Image* image, Qz_Object* crop) {
   Qz_DoMethod(crop, kRootDeselect);
   Qz_DoMethod(crop, kActionSetQualifier, 1u);
   // A crop that could not be carried out leaves no step behind that undo would stumble on.
-  if (!Qz_DoMethod(crop, kActionApply)) Qz__Remove(image, crop);
+  if (!Qz_DoMethod(crop, kActionApply)) removeAction(image, crop);
 }
 
 void Qz__PanelEvent(QzWord userData, Qz_Object* source, uint32_t, const QzWord* value) {
@@ -143,40 +124,8 @@ void Qz__PanelEvent(QzWord userData, Qz_Object* source, uint32_t, const QzWord* 
 }
 
 void Qz__BuildPanel(CropToolObject* t, Qz_Object* object) {
-  if (!Qz_FindClassFromName("StringEdit") || !Qz_FindClassFromName("Group") || !Qz_FindClassFromName("Button"))
-    return;
-  Qz_Object* crop = nullptr;
-  Qz_Object* cancel = nullptr;
-  auto row = [](uint32_t label) { return Qz_CatalogString(label); };
-  Qz_Object* panel = Qz_CreateObjects(
-      0, kBuildVGroup, kBuildVGroup, kGroupSetFrame, 1, kRootSetLabel, row(kCropLabel),
-      kBuildVGroup, kBuildLabel, row(kXLabel), kBuildHGroup, kGroupSetFrame, 11, kBuildObject, "StringEdit",
-      kStringEditSetNumeric, 1, kBuildStoreLast, &t->edits[0], kBuildClose, kBuildClose, kBuildClose,
-      kBuildVGroup, kBuildLabel, row(kYLabel), kBuildHGroup, kGroupSetFrame, 11, kBuildObject, "StringEdit",
-      kStringEditSetNumeric, 1, kBuildStoreLast, &t->edits[1], kBuildClose, kBuildClose, kBuildClose,
-      kBuildVGroup, kBuildLabel, row(kWidthLabel), kBuildHGroup, kGroupSetFrame, 11, kBuildObject, "StringEdit",
-      kStringEditSetNumeric, 1, kBuildStoreLast, &t->edits[2], kBuildClose, kBuildClose, kBuildClose,
-      kBuildVGroup, kBuildLabel, row(kHeightLabel), kBuildHGroup, kGroupSetFrame, 11, kBuildObject, "StringEdit",
-      kStringEditSetNumeric, 1, kBuildStoreLast, &t->edits[3], kBuildClose, kBuildClose, kBuildClose,
-      kBuildClose, kBuildVGroup,
-      kBuildObject, "Button", kBuildStoreLast, &crop, kBuildObject, "Text", kRootSetLabel, row(kCropLabel), kBuildClose,
-      kBuildClose,
-      kBuildObject, "Button", kBuildStoreLast, &cancel, kBuildObject, "Text", kRootSetLabel, row(kCancelLabel),
-      kBuildClose, kBuildClose,
-      kBuildClose, kBuildClose);
-  if (!panel) {
-    for (Qz_Object*& edit : t->edits) edit = nullptr;
-    return;
-  }
-  for (uint32_t i = 0; i < 4; ++i) {
-    Qz_DoMethod(t->edits[i], kRootSetUserData, i);
-    Qz_AddCallBackNotify(t->edits[i], kStringEditSetNumber, kNotifyAnyValue, Qz__PanelEvent, qz::toWord(t));
-  }
-  Qz_DoMethod(crop, kRootSetUserData, uint32_t(kCropButton));
-  Qz_DoMethod(cancel, kRootSetUserData, uint32_t(kCancelButton));
-  for (Qz_Object* button : {crop, cancel})
-    Qz_AddCallBackNotify(button, kButtonPressed, kNotifyAnyValue, Qz__PanelEvent, qz::toWord(t));
-  Qz_DoMethod(object->super, kToolSetOptions, panel);
+  Qz_Object* panel = buildBoxPanel(Qz_CatalogString(kCropLabel), Qz_CatalogString(kCropLabel), t->edits, Qz__PanelEvent, qz::toWord(t));
+  if (panel) Qz_DoMethod(object->super, kToolSetOptions, panel);
 }
 
 QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {

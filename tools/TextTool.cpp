@@ -4,13 +4,17 @@
 // ticks go to that action and everything else to the inner handle editor,
 // which moves and sizes the box. The panel chooses the mode, size and style.
 #include <algorithm>
+#include <iterator>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "actions/action_internal.h"
 #include "gadgets/qz_choice.h"
 #include "gadgets/qz_group.h"
 #include "gadgets/qz_input_event.h"
+#include "gadgets/qz_list_tree.h"
+#include "gadgets/qz_popups.h"
 #include "gadgets/qz_text_entry.h"
 #include "gadgets/qz_widgets.h"
 #include "host/fonts/text_face.h"
@@ -30,10 +34,17 @@ namespace {
 
 using namespace qz::tools;
 
+const char* const kTextPictures[] = {"Data/Images/ToolBar/Text"};
+
 constexpr uint32_t kSizeLabel = 41;  // catalogue: "Size"
 constexpr int32_t kInitialSize = 100;
 enum : uint32_t { kModeNew = 0, kModeEdit = 1 };
-enum : uint32_t { kSizeEdit = 2, kBoldBox = 6, kItalicBox = 7, kUnderlineBox = 8, kModeChooser = 14 };
+constexpr uint32_t kSizes[] = {12, 14, 16, 18, 24, 36, 48, 72, 144};
+// The smoothing pop-up's entries: the factor the text is drawn large by.
+constexpr const char* kSmoothingLabels[] = {"Off", "2x", "4x", "8x"};
+constexpr uint32_t kSmoothingFactors[] = {1, 2, 4, 8};
+constexpr uint32_t kInitialSmoothing = 1;
+enum : uint32_t { kSizeEdit = 2, kSizeChoice = 3, kSmoothing = 10, kFontList = 11, kBoldBox = 6, kItalicBox = 7, kUnderlineBox = 8, kModeChooser = 14 };
 
 struct TextToolObject {
   Qz_Object header{};  // super: the RootTool
@@ -41,8 +52,13 @@ struct TextToolObject {
   Qz_Object* handleEditor = nullptr;
   Qz_Object* modeChooser = nullptr;
   Qz_Object* sizeEdit = nullptr;
+  Qz_Object* fontList = nullptr;
+  Qz_Object* smoothing = nullptr;
   Qz_Object* styleBoxes[3] = {};
   std::string family;
+  // Labels keep pointers to their texts: these live as long as the panel.
+  std::vector<std::string> families;
+  std::vector<std::string> sizeLabels;
   uint32_t mode = kModeNew;
   bool dragging = false, typing = false;
   int32_t startX = 0, startY = 0, width = 0, height = 0;
@@ -57,6 +73,11 @@ Qz_Object* Qz__Outer(TextToolObject* t) { return Qz_GetTopMostObject(&t->header)
 int32_t Qz__Size(TextToolObject* t) {
   const int32_t s = t->sizeEdit ? int32_t(Qz_DoMethod(t->sizeEdit, kStringEditGetNumber)) : kInitialSize;
   return std::max(1, s);
+}
+
+uint32_t Qz__Factor(TextToolObject* t) {
+  const uint32_t index = t->smoothing ? uint32_t(Qz_DoMethod(t->smoothing, kPopUpListGetIndex)) : kInitialSmoothing;
+  return kSmoothingFactors[std::min<uint32_t>(index, 3)];
 }
 
 uint32_t Qz__Style(TextToolObject* t) {
@@ -95,6 +116,7 @@ void Qz__MakeText(TextToolObject* t, Qz_Image* image) {
     Qz_DoMethod(action, kTextActionSetFontName, t->family.c_str());
     Qz_DoMethod(action, kTextActionSetFontSize, uint32_t(Qz__Size(t)));
     Qz_DoMethod(action, kTextActionSetStyle, Qz__Style(t));
+    Qz_DoMethod(action, kTextActionSetAntiAlias, Qz__Factor(t));
     Qz_DoMethod(action, kTextActionSetLive, 1u);
     if (Qz_AddLayerAction(image->activeLayer, action, 0))
       Qz_DoMethod(action, kRootSelect);
@@ -160,7 +182,8 @@ QzWord Qz__Input(TextToolObject* t, Qz_Image* image, const Qz_InputEvent* e) {
   if (!image || !e || !image->activeLayer) return kToolInputDone;
   if (t->mode == kModeNew || t->dragging) return Qz__NewBox(t, image, e);
   const QzWord result = Qz__EditBox(t, image, e);
-  if (e->cls != IDCMP_INTUITICKS) showHandles(qz::actions::owningDocument(image), Qz__SelectedText(image));
+  if (e->cls != IDCMP_INTUITICKS && result != 0)
+    showHandles(qz::actions::owningDocument(image), Qz__SelectedText(image));
   return result;
 }
 
@@ -172,10 +195,23 @@ void Qz__PanelEvent(QzWord userData, Qz_Object* source, uint32_t, const QzWord* 
     t->mode = uint32_t(value[0]) == kModeEdit ? kModeEdit : kModeNew;
     return;
   }
+  if (which == kFontList) {
+    auto* item = reinterpret_cast<Qz_Object*>(value[0]);
+    const char* name = item ? reinterpret_cast<const char*>(Qz_DoMethod(item, kRootGetObjectName)) : nullptr;
+    if (!name) return;
+    t->family = name;
+  }
+  if (which == kSizeChoice && t->sizeEdit) {
+    Qz_DoMethod(t->sizeEdit, kStringEditSetNumber, kSizes[std::min<size_t>(size_t(value[0]), std::size(kSizes) - 1)]);
+    Qz_DoNotify(t->sizeEdit, kStringEditSetNumber, uint32_t(Qz__Size(t)));
+    return;
+  }
   Qz_Image* image = Qz_LockActiveImageA(kQzLockRead, nullptr);
   if (!image) return;
   if (Qz_Object* action = Qz__SelectedText(image)) {
+    if (which == kFontList) Qz_DoMethod(action, kTextActionSetFontName, t->family.c_str());
     if (which == kSizeEdit) Qz_DoMethod(action, kTextActionSetFontSize, uint32_t(Qz__Size(t)));
+    if (which == kSmoothing) Qz_DoMethod(action, kTextActionSetAntiAlias, Qz__Factor(t));
     if (which >= kBoldBox && which <= kUnderlineBox) Qz_DoMethod(action, kTextActionSetStyle, Qz__Style(t));
   }
   Qz_UnlockImageA(image, kQzLockRead, nullptr);
@@ -186,8 +222,32 @@ Qz_Object* Qz__Add(Qz_Object* parent, Qz_Object* child) {
   return child;
 }
 
-void Qz__BuildPanel(TextToolObject* t, Qz_Object* object) {
-  for (const char* cls : {"StringEdit", "Group", "MutualExclude", "CheckBox", "Text"})
+Qz_Object* Qz__PopUpList(Qz_Object* panel, uint32_t which, TextToolObject* t) {
+  Qz_Object* list = Qz__Add(panel, Qz_CreateObject("PopUpList", kRootSetWeight, 0u));
+  if (!list) return nullptr;
+  Qz_DoMethod(list, kRootSetUserData, which);
+  Qz_AddCallBackNotify(list, kPopUpListSetIndex, kNotifyAnyValue, Qz__PanelEvent, qz::toWord(t));
+  return list;
+}
+
+// The families fontconfig knows, the starting one chosen.
+void Qz__BuildFontList(TextToolObject* t, Qz_Object* panel, const std::vector<std::string>& families) {
+  if (!Qz_FindClassFromName("ListTree") || !Qz_FindClassFromName("ListTreeItem")) return;
+  t->fontList = Qz__Add(panel, Qz_CreateObject("ListTree", kRootSetWeight, 100u));
+  if (!t->fontList) return;
+  Qz_Object* chosen = nullptr;
+  for (const std::string& family : families) {
+    Qz_Object* item = Qz__Add(t->fontList, Qz_CreateObject("ListTreeItem", kRootSetObjectName, family.c_str()));
+    Qz__Add(item, Qz_CreateObject("Text", kRootSetLabel, family.c_str()));
+    if (family == t->family) chosen = item;
+  }
+  if (chosen) Qz_DoMethod(t->fontList, kListTreeSetCurrentItem, chosen);
+  Qz_DoMethod(t->fontList, kRootSetUserData, uint32_t(kFontList));
+  Qz_AddCallBackNotify(t->fontList, kListTreeSetCurrentItem, kNotifyAnyValue, Qz__PanelEvent, qz::toWord(t));
+}
+
+void Qz__BuildPanel(TextToolObject* t, Qz_Object* object, const std::vector<std::string>& families) {
+  for (const char* cls : {"StringEdit", "Group", "MutualExclude", "CheckBox", "Text", "PopUpList"})
     if (!Qz_FindClassFromName(cls)) return;
   Qz_Object* panel = Qz_CreateObject("Group", kGroupSetMode, 1u);
   if (!panel) return;
@@ -208,6 +268,10 @@ void Qz__BuildPanel(TextToolObject* t, Qz_Object* object) {
     Qz_DoMethod(t->sizeEdit, kRootSetUserData, uint32_t(kSizeEdit));
     Qz_AddCallBackNotify(t->sizeEdit, kStringEditSetNumber, kNotifyAnyValue, Qz__PanelEvent, self);
   }
+  Qz_Object* sizes = Qz__PopUpList(panel, kSizeChoice, t);
+  for (uint32_t size : kSizes) t->sizeLabels.push_back(std::to_string(size));
+  for (const std::string& label : t->sizeLabels)
+    if (sizes) Qz_DoMethod(sizes, kGroupAddTail, Qz_CreateObject("Text", kRootSetLabel, label.c_str()));
   const char* styleLabels[3] = {"Bold", "Italic", "Underline"};
   for (uint32_t i = 0; i < 3; ++i) {
     t->styleBoxes[i] = Qz__Add(panel, Qz_CreateObject("CheckBox", kRootSetLabel, styleLabels[i], kRootSetWeight, 0u));
@@ -215,7 +279,20 @@ void Qz__BuildPanel(TextToolObject* t, Qz_Object* object) {
     Qz_DoMethod(t->styleBoxes[i], kRootSetUserData, kBoldBox + i);
     Qz_AddCallBackNotify(t->styleBoxes[i], kCheckBoxSetState, kNotifyAnyValue, Qz__PanelEvent, self);
   }
+  t->smoothing = Qz__PopUpList(panel, kSmoothing, t);
+  for (const char* label : kSmoothingLabels)
+    if (t->smoothing) Qz_DoMethod(t->smoothing, kGroupAddTail, Qz_CreateObject("Text", kRootSetLabel, label));
+  if (t->smoothing) Qz_DoMethod(t->smoothing, kPopUpListSetIndex, kInitialSmoothing);
+  Qz__BuildFontList(t, panel, families);  // last: it takes the height left
   Qz_DoMethod(object->super, kToolSetOptions, panel);
+}
+
+// Another tool takes over: the caret of the box being typed into goes.
+void Qz__HideCaret() {
+  Qz_Image* image = Qz_LockActiveImageA(kQzLockRead, nullptr);
+  if (!image) return;
+  if (Qz_Object* action = Qz__SelectedText(image)) Qz_DoMethod(action, kTextActionEraseCursor);
+  Qz_UnlockImageA(image, kQzLockRead, nullptr);
 }
 
 QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
@@ -223,20 +300,24 @@ QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
   switch (id) {
     case kToolInputMethod:
       return Qz__Input(t, reinterpret_cast<Qz_Image*>(args[0]), reinterpret_cast<const Qz_InputEvent*>(args[1]));
-    case kToolActivate:
-    case kToolDeactivate: return activateWithButton(object, t->button, id, args);
+    case kToolDeactivate:
+      Qz__HideCaret();
+      hideAllHandles();
+      return activateWithButton(object, t->button, id, args);
+    case kToolActivate: return activateWithButton(object, t->button, id, args);
     default: return qz::kit::inherited(object, id, args);
   }
 }
 
 bool Qz__SetUp(Qz_Object* object) {
   TextToolObject* t = Qz__Self(object);
-  t->button = addToolButton(object, 0, {"Data/Images/ToolBar/Text"});
+  t->button = addToolButton(object, 0, kTextPictures);
   t->handleEditor = Qz_CreateObject("PositionActionTool", kHandleEditorSetMode,
                                     uint32_t(kHandleEditorReplays | kHandleEditorChooses),
                                     kHandleEditorSetClassFilter, kTextActionClassId, 0u);
-  t->family = chooseTextFamily(qz::fonts::scalableFamilies());
-  Qz__BuildPanel(t, object);
+  t->families = textFamilyList(qz::fonts::scalableFamilies());
+  t->family = chooseTextFamily(t->families);
+  Qz__BuildPanel(t, object, t->families);
   return true;
 }
 

@@ -4,7 +4,6 @@
 // cancel removes it. Choosing another tool removes the tool's pending
 // transforms of every open image; applied ones stay. Not in the program's
 // class list: whoever wants it registers it.
-#include <vector>
 
 #include "actions/action_internal.h"
 #include "gadgets/qz_group.h"
@@ -26,9 +25,10 @@ namespace {
 using namespace qz::tools;
 
 // Catalogue: "X:", "Y:", width, height, "Cancel".
-constexpr uint32_t kXLabel = 7, kYLabel = 8, kWidthLabel = 9, kHeightLabel = 10, kCancelLabel = 20;
+const char* const kTransformPictures[] = {"Data/Images/ToolBar/Transform"};
+
 constexpr const char* kTitle = "Transform";
-enum : uint32_t { kXEdit = 0, kYEdit = 1, kWidthEdit = 2, kHeightEdit = 3, kApplyButton = 4, kCancelButton = 5 };
+enum : uint32_t { kHeightEdit = 3, kApplyButton = kBoxCommitButton, kCancelButton = kBoxCancelButton };
 
 struct TransformToolObject {
   Qz_Object header{};  // super: the RootTool
@@ -90,31 +90,14 @@ QzWord Qz__Event(TransformToolObject* t, Qz_Image* image, const Qz_InputEvent* e
 QzWord Qz__Input(TransformToolObject* t, Qz_Image* image, const Qz_InputEvent* e) {
   if (!image || !e) return kToolInputDone;
   const QzWord result = Qz__Event(t, image, e);
-  showHandles(qz::actions::owningDocument(image), Qz__PendingTransform(image, Qz__Outer(t)));
+  // The handle editor shows the handles itself, also while they are dragged.
+  if (result != 0) showHandles(qz::actions::owningDocument(image), Qz__PendingTransform(image, Qz__Outer(t)));
   return result;
-}
-
-// Takes the action off the image's undo list and disposes of it.
-void Qz__Remove(Qz_Image* image, Qz_Object* action) {
-  Qz_DoMethod(action, kRootDeselect);
-  Qz_DoMethod(Qz_GetUndoList(image), kLinkedListRemove, action);
-  Qz_DisposeObject(action);
 }
 
 // Every open image's pending transform goes; applied ones stay on their lists.
 void Qz__CancelPendingTransforms(Qz_Object* tool) {
-  Qz_ImageBase* base = Qz_GetImageBase();
-  std::vector<Qz_Image*> images;
-  ObtainSemaphore(&base->semaphore);
-  for (Qz_Image* image = first_image(base); image; image = next_image(image)) images.push_back(image);
-  ReleaseSemaphore(&base->semaphore);
-  // The lock refuses an image closed since it was listed.
-  for (Qz_Image* image : images) {
-    if (!Qz_LockImageA(image, kQzLockRead, nullptr)) continue;
-    if (Qz_Object* action = Qz__PendingTransform(image, tool)) Qz__Remove(image, action);
-    showHandles(image, nullptr);
-    Qz_UnlockImageA(image, kQzLockRead, nullptr);
-  }
+  removePendingActions([tool](Qz_Image* image) { return Qz__PendingTransform(image, tool); });
 }
 
 // The numbers in the edits become the rectangle; the transform is applied as one step.
@@ -126,7 +109,7 @@ void Qz__Commit(TransformToolObject* t, Qz_Image* image, Qz_Object* action) {
   Qz_DoMethod(action, kRootDeselect);
   Qz_DoMethod(action, kActionSetQualifier, 1u);
   // A transform that could not be carried out leaves no step behind that undo would stumble on.
-  if (!Qz_DoMethod(action, kActionApply)) Qz__Remove(image, action);
+  if (!Qz_DoMethod(action, kActionApply)) removeAction(image, action);
 }
 
 void Qz__PanelEvent(QzWord userData, Qz_Object* source, uint32_t, const QzWord* value) {
@@ -146,37 +129,8 @@ void Qz__PanelEvent(QzWord userData, Qz_Object* source, uint32_t, const QzWord* 
 }
 
 void Qz__BuildPanel(TransformToolObject* t, Qz_Object* object) {
-  if (!Qz_FindClassFromName("StringEdit") || !Qz_FindClassFromName("Group") || !Qz_FindClassFromName("Button"))
-    return;
-  Qz_Object* apply = nullptr;
-  Qz_Object* cancel = nullptr;
-  auto row = [](uint32_t label) { return Qz_CatalogString(label); };
-  Qz_Object* panel = Qz_CreateObjects(
-      0, kBuildVGroup, kBuildVGroup, kGroupSetFrame, 1, kRootSetLabel, kTitle,
-      kBuildVGroup, kBuildLabel, row(kXLabel), kBuildHGroup, kGroupSetFrame, 11, kBuildObject, "StringEdit",
-      kStringEditSetNumeric, 1, kBuildStoreLast, &t->edits[0], kBuildClose, kBuildClose, kBuildClose,
-      kBuildVGroup, kBuildLabel, row(kYLabel), kBuildHGroup, kGroupSetFrame, 11, kBuildObject, "StringEdit",
-      kStringEditSetNumeric, 1, kBuildStoreLast, &t->edits[1], kBuildClose, kBuildClose, kBuildClose,
-      kBuildVGroup, kBuildLabel, row(kWidthLabel), kBuildHGroup, kGroupSetFrame, 11, kBuildObject, "StringEdit",
-      kStringEditSetNumeric, 1, kBuildStoreLast, &t->edits[2], kBuildClose, kBuildClose, kBuildClose,
-      kBuildVGroup, kBuildLabel, row(kHeightLabel), kBuildHGroup, kGroupSetFrame, 11, kBuildObject, "StringEdit",
-      kStringEditSetNumeric, 1, kBuildStoreLast, &t->edits[3], kBuildClose, kBuildClose, kBuildClose,
-      kBuildClose, kBuildVGroup, kBuildObject, "Button", kRootSetLabel, kTitle, kBuildStoreLast, &apply,
-      kBuildClose, kBuildObject, "Button", kRootSetLabel, row(kCancelLabel), kBuildStoreLast, &cancel, kBuildClose,
-      kBuildClose, kBuildClose);
-  if (!panel) {
-    for (Qz_Object*& edit : t->edits) edit = nullptr;
-    return;
-  }
-  for (uint32_t i = 0; i < 4; ++i) {
-    Qz_DoMethod(t->edits[i], kRootSetUserData, i);
-    Qz_AddCallBackNotify(t->edits[i], kStringEditSetNumber, kNotifyAnyValue, Qz__PanelEvent, qz::toWord(t));
-  }
-  Qz_DoMethod(apply, kRootSetUserData, uint32_t(kApplyButton));
-  Qz_DoMethod(cancel, kRootSetUserData, uint32_t(kCancelButton));
-  for (Qz_Object* button : {apply, cancel})
-    Qz_AddCallBackNotify(button, kButtonPressed, kNotifyAnyValue, Qz__PanelEvent, qz::toWord(t));
-  Qz_DoMethod(object->super, kToolSetOptions, panel);
+  Qz_Object* panel = buildBoxPanel(kTitle, kTitle, t->edits, Qz__PanelEvent, qz::toWord(t));
+  if (panel) Qz_DoMethod(object->super, kToolSetOptions, panel);
 }
 
 QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
@@ -185,7 +139,10 @@ QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
     case kToolGetBrushOutline: return 0;
     case kToolInputMethod:
       return Qz__Input(t, reinterpret_cast<Qz_Image*>(args[0]), reinterpret_cast<const Qz_InputEvent*>(args[1]));
-    case kToolDeactivate: Qz__CancelPendingTransforms(object); return activateWithButton(object, t->button, id, args);
+    case kToolDeactivate:
+      Qz__CancelPendingTransforms(object);
+      hideAllHandles();
+      return activateWithButton(object, t->button, id, args);
     case kToolActivate: return activateWithButton(object, t->button, id, args);
     default: return qz::kit::inherited(object, id, args);
   }
@@ -193,7 +150,7 @@ QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
 
 bool Qz__SetUp(Qz_Object* object) {
   TransformToolObject* t = Qz__Self(object);
-  t->button = addToolButton(object, 0, {"Data/Images/ToolBar/Transform"});
+  t->button = addToolButton(object, 0, kTransformPictures);
   // Mode 0: the transform's handles only, no replay and no choosing of other actions.
   t->handleEditor = Qz_CreateObject("PositionActionTool", kHandleEditorSetMode, 0u, 0u);
   Qz__BuildPanel(t, object);

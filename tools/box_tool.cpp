@@ -3,9 +3,14 @@
 #include <vector>
 
 #include "actions/qz_actions.h"
+#include "gadgets/qz_group.h"
 #include "gadgets/qz_text_entry.h"
+#include "gadgets/qz_widgets.h"
+#include "objects/catalogue.h"
+#include "objects/qz_linked_list.h"
 #include "platform/windows.h"
 #include "tools/box_preview.h"
+#include "tools/handle_overlay.h"
 #include "tools/point_action_edit.h"
 #include "tools/qz_root_tool.h"
 
@@ -88,6 +93,71 @@ void editBox(Qz_Object* action, DragBox& box, uint32_t which, int32_t value) {
     });
   }
   field = value;
+}
+
+void removeAction(Qz_Image* image, Qz_Object* action) {
+  Qz_DoMethod(action, kRootDeselect);
+  Qz_DoMethod(Qz_GetUndoList(image), kLinkedListRemove, action);
+  Qz_DisposeObject(action);
+}
+
+void removePendingActions(const std::function<Qz_Object*(Qz_Image*)>& pendingOf) {
+  Qz_ImageBase* base = Qz_GetImageBase();
+  std::vector<Qz_Image*> images;
+  ObtainSemaphore(&base->semaphore);
+  for (Qz_Image* image = first_image(base); image; image = next_image(image)) images.push_back(image);
+  ReleaseSemaphore(&base->semaphore);
+  // The lock refuses an image closed since it was listed.
+  for (Qz_Image* image : images) {
+    if (!Qz_LockImageA(image, kQzLockRead, nullptr)) continue;
+    if (Qz_Object* action = pendingOf(image)) removeAction(image, action);
+    showHandles(image, nullptr);
+    Qz_UnlockImageA(image, kQzLockRead, nullptr);
+  }
+}
+
+Qz_Object* buildBoxPanel(const char* title, const char* commitLabel, Qz_Object* (&edits)[4],
+                         Qz_NotifyCallBack event, QzWord user) {
+  constexpr uint32_t kLabels[4] = {7, 8, 9, 10};  // catalogue: "X:", "Y:", and the width and height
+  constexpr uint32_t kCancelLabel = 20;
+  for (Qz_Object*& edit : edits) edit = nullptr;
+  if (!Qz_FindClassFromName("StringEdit") || !Qz_FindClassFromName("Group") || !Qz_FindClassFromName("Button"))
+    return nullptr;
+  Qz_Object* commit = nullptr;
+  Qz_Object* cancel = nullptr;
+  const auto number = [&](uint32_t i) {
+    return std::vector<QzWord>{kBuildVGroup, kBuildLabel, qz::toWord(Qz_CatalogString(kLabels[i])), kBuildHGroup,
+                               kGroupSetFrame, 11, kBuildObject, qz::toWord("StringEdit"), kStringEditSetNumeric, 1,
+                               kBuildStoreLast, qz::toWord(&edits[i]), kBuildClose, kBuildClose, kBuildClose};
+  };
+  std::vector<QzWord> build = {kBuildVGroup, kBuildVGroup, kGroupSetFrame, 1, kRootSetLabel, qz::toWord(title)};
+  for (uint32_t i = 0; i < 4; ++i) {
+    const std::vector<QzWord> rows = number(i);
+    build.insert(build.end(), rows.begin(), rows.end());
+  }
+  const QzWord buttons[] = {kBuildClose, kBuildVGroup,
+                            kBuildObject, qz::toWord("Button"), kBuildStoreLast, qz::toWord(&commit),
+                            kBuildObject, qz::toWord("Text"), kRootSetLabel, qz::toWord(commitLabel), kBuildClose,
+                            kBuildClose,
+                            kBuildObject, qz::toWord("Button"), kBuildStoreLast, qz::toWord(&cancel),
+                            kBuildObject, qz::toWord("Text"), kRootSetLabel,
+                            qz::toWord(Qz_CatalogString(kCancelLabel)), kBuildClose, kBuildClose,
+                            kBuildClose, kBuildClose, kBuildEnd};
+  build.insert(build.end(), std::begin(buttons), std::end(buttons));
+  build.push_back(0);  // the builder reads a little past the end
+  Qz_Object* panel = Qz_CreateObjectsA(build.data(), 0);
+  if (!panel) {
+    for (Qz_Object*& edit : edits) edit = nullptr;
+    return nullptr;
+  }
+  for (uint32_t i = 0; i < 4; ++i) {
+    Qz_DoMethod(edits[i], kRootSetUserData, i);
+    Qz_AddCallBackNotify(edits[i], kStringEditSetNumber, kNotifyAnyValue, event, user);
+  }
+  Qz_DoMethod(commit, kRootSetUserData, uint32_t(kBoxCommitButton));
+  Qz_DoMethod(cancel, kRootSetUserData, uint32_t(kBoxCancelButton));
+  for (Qz_Object* button : {commit, cancel}) Qz_AddCallBackNotify(button, kButtonPressed, kNotifyAnyValue, event, user);
+  return panel;
 }
 
 }  // namespace qz::tools

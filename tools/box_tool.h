@@ -5,9 +5,11 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "gadgets/qz_input_event.h"
 #include "image/qz_image.h"
+#include "objects/qz_notify.h"
 #include "tools/crop_box.h"
 
 namespace qz::tools {
@@ -34,5 +36,22 @@ void readBox(Qz_Object* const (&edits)[4], DragBox& box);
 // height its bottom edge (through the handles' bracket); the box follows.
 // Without an action only the box changes.
 void editBox(Qz_Object* action, DragBox& box, uint32_t which, int32_t value);
+
+// What a box tool's panel reports: its user data, 0-3 for the edits (as
+// boxField numbers them), then the commit and the cancel button.
+enum : uint32_t { kBoxCommitButton = 4, kBoxCancelButton = 5 };
+
+// A framed panel titled `title` with the four numbers and two buttons, the
+// commit button labelled `commitLabel` and the other "Cancel"; every edit and
+// button reports to `event` with `user`. The edits are stored in `edits`
+// (none, and no panel, when a gadget class is missing).
+Qz_Object* buildBoxPanel(const char* title, const char* commitLabel, Qz_Object* (&edits)[4],
+                         Qz_NotifyCallBack event, QzWord user);
+
+// Takes the action off the image's undo list and disposes of it.
+void removeAction(Qz_Image* image, Qz_Object* action);
+// For every open image that can still be locked: removes the action
+// pendingOf finds there, if any, and takes its handles away.
+void removePendingActions(const std::function<Qz_Object*(Qz_Image*)>& pendingOf);
 
 }  // namespace qz::tools

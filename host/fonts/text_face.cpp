@@ -8,7 +8,6 @@
 #include FT_OUTLINE_H
 
 #include <algorithm>
-#include <set>
 
 #include "host/fonts/freetype_faces.h"
 
@@ -101,7 +100,7 @@ std::unique_ptr<TextFace> openTextFace(const std::string& family, int pixelSize,
 }
 
 std::vector<std::string> scalableFamilies() {
-  std::set<std::string> names;
+  std::vector<std::string> names;
   if (!FcInit()) return {};
   FcPattern* pattern = FcPatternCreate();
   FcObjectSet* wanted = FcObjectSetBuild(FC_FAMILY, nullptr);
@@ -111,14 +110,14 @@ std::vector<std::string> scalableFamilies() {
       for (int i = 0; i < set->nfont; ++i) {
         FcChar8* family = nullptr;
         if (FcPatternGetString(set->fonts[i], FC_FAMILY, 0, &family) == FcResultMatch && family)
-          names.insert(reinterpret_cast<const char*>(family));
+          names.emplace_back(reinterpret_cast<const char*>(family));
       }
       FcFontSetDestroy(set);
     }
   }
   if (wanted) FcObjectSetDestroy(wanted);
   if (pattern) FcPatternDestroy(pattern);
-  return {names.begin(), names.end()};
+  return names;
 }
 
 }  // namespace qz::fonts

@@ -35,7 +35,7 @@ class TextFace {
 // Not thread-safe by itself: one caller at a time per face.
 QZ_EXPORT std::unique_ptr<TextFace> openTextFace(const std::string& family, int pixelSize, bool bold, bool italic);
 
-// The scalable families fontconfig lists, each once, in byte order.
+// The family of every scalable face fontconfig lists (a family with several faces comes several times).
 QZ_EXPORT std::vector<std::string> scalableFamilies();
 
 }  // namespace qz::fonts

@@ -163,4 +163,23 @@ TEST_F(Sliders, CompactSliderHandsItsValueToItsSlider) {
   EXPECT_EQ(Qz_DoMethod(s, kValueGet), 3u);
 }
 
+// A pop-up window keeps what "object at point" answers as the object under
+// the pointer and releases it later: sliders and knobs answer themselves.
+TEST_F(Sliders, SlidersAndKnobsAnswerThemselvesAsTheObjectAtAPoint) {
+  for (const char* cls : {"Slider", "Knob"}) {
+    SCOPED_TRACE(cls);
+    Qz_Object* o = Qz_CreateObject(cls, kValueSetMinimum, 0, kValueSetMaximum, 100);
+    ASSERT_NE(o, nullptr);
+    // Placed by hand: outside a window nothing measures it.
+    auto* box = reinterpret_cast<Qz_LayoutBox*>(Qz_DoMethod(o, kRootGetLayoutBox));
+    ASSERT_NE(box, nullptr);
+    box->left = box->top = 0;
+    box->width = box->height = 60;
+    EXPECT_EQ(Qz_DoMethod(o, kRootObjectAtPoint, 5, 5), qz::toWord(o));
+    EXPECT_EQ(Qz_DoMethod(o, kRootObjectAtPoint, 500, 500), 0u) << "outside: nothing";
+    Qz_DoMethod(o, kRootDeselect);
+    Qz_DisposeObject(o);
+  }
+}
+
 }  // namespace

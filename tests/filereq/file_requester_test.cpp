@@ -37,6 +37,18 @@ bool waitUntil(Ready ready) {
   return true;
 }
 
+// The window of the requester with that title once it is up and active.
+Qz_Object* activeWindowTitled(const char* title) {
+  Qz_Object* window = nullptr;
+  waitUntil([&] {
+    Window* active = Qz_GetActiveWindow();
+    if (!active || !active->Title || std::strcmp(active->Title, title) != 0) return false;
+    window = static_cast<Qz_Object*>(active->OwnerObject);
+    return true;
+  });
+  return window;
+}
+
 Qz_Object* named(Qz_Object* window, const char* name) {
   return reinterpret_cast<Qz_Object*>(Qz_DoMethod(window, kRootFindByName, name));
 }
@@ -83,13 +95,8 @@ class FileRequester : public testing::Test {
       return handle ? Qz_FileRequest("Pick", path, file, nullptr, 0, kFileRequesterTagSelections, handle)
                     : Qz_FileRequest("Pick", path, file, nullptr, 0);
     });
-    Qz_Object* window = nullptr;
-    EXPECT_TRUE(waitUntil([&] {
-      Window* active = Qz_GetActiveWindow();
-      if (!active || !active->Title || std::strcmp(active->Title, "Pick") != 0) return false;
-      window = static_cast<Qz_Object*>(active->OwnerObject);
-      return true;
-    }));
+    Qz_Object* window = activeWindowTitled("Pick");
+    EXPECT_NE(window, nullptr);
     if (window) {
       // A or b and the text file: two looked at on every visit.
       EXPECT_TRUE(waitUntil([&] { return images.sourceLoads + images.thumbnailLoads >= loadsBefore + 2; }));
@@ -200,6 +207,21 @@ TEST_F(FileRequester, SeveralSelectionsComeInListOrderThenNull) {
   EXPECT_EQ(Qz_GetNextFileRequestSelection(handle, second), nullptr);
   Qz_EndFileRequest(handle);
   Qz_EndFileRequest(0);
+}
+
+TEST_F(FileRequester, AFolderRequestHidesTheFilesAndAnswersTheFolder) {
+  std::strcpy(path, folder.c_str());
+  auto answer = std::async(std::launch::async, [&] {
+    return Qz_FileRequest("Folder", path, file, nullptr, 0, kFileRequesterFolderOnly, 1);
+  });
+  Qz_Object* window = activeWindowTitled("Folder");
+  ASSERT_NE(window, nullptr);
+  ui.settle(window);
+  EXPECT_NE(Qz_DoMethod(named(window, "FileRequesterList"), kRootHideCount), 0u);
+  EXPECT_NE(Qz_DoMethod(named(window, "FileRequesterName"), kRootHideCount), 0u);
+  qz::headless::typeKey(0x0D, 13);
+  EXPECT_EQ(answer.get(), 1u);
+  EXPECT_STREQ(path, folder.c_str());
 }
 
 TEST_F(FileRequester, ACancelledRunKeepsNothingAndStopsItsThread) {

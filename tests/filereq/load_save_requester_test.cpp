@@ -73,13 +73,24 @@ class LoadSaveRequester : public testing::Test {
     return nullptr;
   }
 
+  void loadingLoadsEveryChosenFileInListOrder();
+  void loadingCancelledLoadsNothing();
+  void savingAsksBeforeReplacing();
+
   qztest::UiHarness ui;
   qztest::TempDir dir;
   std::vector<Qz_Image*> made;
 };
 
-TEST_F(LoadSaveRequester, LoadingWithoutANameLoadsEveryChosenFileInListOrder) {
-  std::vector<std::string> loaded;
+// One test: the image base and the library are opened once per program.
+TEST_F(LoadSaveRequester, LoadingAndSavingWithoutANameGoThroughTheRequester) {
+  loadingLoadsEveryChosenFileInListOrder();
+  loadingCancelledLoadsNothing();
+  savingAsksBeforeReplacing();
+}
+
+void LoadSaveRequester::loadingLoadsEveryChosenFileInListOrder() {
+  SCOPED_TRACE("loading");
   auto answer = std::async(std::launch::async, [] {
     return Qz__LoadImageA(nullptr, nullptr, nullptr, kQzLoadPlain | kQuiet, nullptr);
   });
@@ -100,7 +111,8 @@ TEST_F(LoadSaveRequester, LoadingWithoutANameLoadsEveryChosenFileInListOrder) {
   EXPECT_EQ(Qz_GetImageBase()->lastLoaded, "two.ppm");
 }
 
-TEST_F(LoadSaveRequester, LoadingCancelledLoadsNothing) {
+void LoadSaveRequester::loadingCancelledLoadsNothing() {
+  SCOPED_TRACE("cancelled");
   auto answer = std::async(std::launch::async, [] {
     return Qz__LoadImageA(nullptr, nullptr, nullptr, kQzLoadPlain | kQuiet, nullptr);
   });
@@ -108,7 +120,8 @@ TEST_F(LoadSaveRequester, LoadingCancelledLoadsNothing) {
   EXPECT_EQ(answer.get(), nullptr);
 }
 
-TEST_F(LoadSaveRequester, SavingWithoutANameAsksBeforeReplacing) {
+void LoadSaveRequester::savingAsksBeforeReplacing() {
+  SCOPED_TRACE("saving");
   Qz_Image* image = Qz__LoadImageA(dir.file("one.ppm").c_str(), nullptr, nullptr, kQzLoadPlain | kQuiet, nullptr);
   ASSERT_NE(image, nullptr);
   made.push_back(image);

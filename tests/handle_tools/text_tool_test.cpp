@@ -6,8 +6,10 @@
 #include <string>
 
 #include "gadgets/qz_choice.h"
+#include "gadgets/qz_popups.h"
 #include "gadgets/qz_text_entry.h"
 #include "handle_tools/handle_tools_fixture.h"
+#include "objects/object_text.h"
 #include "platform/clipboard.h"
 #include "tools/text_font_choice.h"
 
@@ -28,6 +30,8 @@ TEST(TextFamilyChoice, ArialThenItsStandInsThenTheFirst) {
       {F{"Cantarell", "Noto"}, "Cantarell"},
   };
   for (const Case& c : cases) EXPECT_EQ(chooseTextFamily(c.families), c.expected);
+  EXPECT_EQ(textFamilyList({"Noto", "DejaVu Sans", "Noto", "Arial", "DejaVu Sans"}),
+            (F{"Arial", "DejaVu Sans", "Noto"}));
 }
 
 class TextToolTest : public ::testing::Test {
@@ -97,6 +101,24 @@ TEST_F(TextToolTest, ClicksAndDragsEitherWayGiveTheSameBoxes) {
   }
 }
 
+TEST_F(TextToolTest, ThePopUpsSetTheSizeAndSmoothingOfNewAndSelectedBoxes) {
+  Qz_Object* sizes = FindGadget(panel_, kPopUpListClassId, 3);
+  Qz_Object* smoothing = FindGadget(panel_, kPopUpListClassId, 10);
+  ASSERT_NE(sizes, nullptr);
+  ASSERT_NE(smoothing, nullptr);
+  Qz_DoNotify(sizes, kPopUpListSetIndex, 4u);  // "24"
+  Drag(tool_, d_.doc, 3, 4, 3, 4);
+  Qz_Object* action = d_.Newest();
+  EXPECT_EQ(actionPoints(action), (Points{{3, 4}, {27, 4}, {27, 28}, {3, 28}}));
+  EXPECT_EQ(Qz_DoMethod(action, kTextActionGetFontSize), 24u);
+  EXPECT_EQ(Qz_DoMethod(action, kTextActionGetAntiAlias), 2u);  // the second entry at first
+  Qz_DoMethod(smoothing, kPopUpListSetIndex, 3u);
+  Qz_DoNotify(smoothing, kPopUpListSetIndex, 3u);
+  EXPECT_EQ(Qz_DoMethod(action, kTextActionGetAntiAlias), 8u);
+  Qz_DoNotify(sizes, kPopUpListSetIndex, 0u);  // "12" for the selected box too
+  EXPECT_EQ(Qz_DoMethod(action, kTextActionGetFontSize), 12u);
+}
+
 TEST_F(TextToolTest, TypingKeysAndPasteEditTheBoxAndOneUndoTakesItAway) {
   SetSize(10);
   std::vector<uint8_t> before(size_t(d_.layer->width) * size_t(d_.layer->height));
@@ -130,6 +152,32 @@ TEST_F(TextToolTest, TypingKeysAndPasteEditTheBoxAndOneUndoTakesItAway) {
   for (int32_t y = 0; y < d_.layer->height; ++y)
     for (int32_t x = 0; x < d_.layer->width; ++x)
       ASSERT_EQ(d_.layer->grey[y][x], before[size_t(y) * size_t(d_.layer->width) + size_t(x)]) << x << "," << y;
+}
+
+}  // namespace
+
+namespace {
+
+TEST(TextActionText, StoredAndRestoredAsUtf8) {
+  for (const char* text : {"plain", "caf\xC3\xA9 \xE2\x82\xAC\nzweite \"Zeile\"\\", ""}) {
+    SCOPED_TRACE(text);
+    Qz_Object* action = Qz_CreateObject("TextAction", kTextActionSetLive, 0u);
+    ASSERT_NE(action, nullptr);
+    Qz_DoMethod(action, kTextActionSetString, text);
+    Qz_DoMethod(action, kTextActionSetFontName, "Liberation Sans");
+    Qz_DoMethod(action, kTextActionSetStyle, 5u);
+    size_t length = 0;
+    char* stored = Qz_StoreObjectToBuffer(action, &length, 0);
+    ASSERT_NE(stored, nullptr);
+    Qz_Object* back = Qz_CreateObjectsFromString(stored);
+    ASSERT_NE(back, nullptr) << stored;
+    EXPECT_STREQ(reinterpret_cast<const char*>(Qz_DoMethod(back, kTextActionGetString)), text);
+    EXPECT_STREQ(reinterpret_cast<const char*>(Qz_DoMethod(back, kTextActionGetFontName)), "Liberation Sans");
+    EXPECT_EQ(Qz_DoMethod(back, kTextActionGetStyle), 5u);
+    FreeVec(stored);
+    Qz_DisposeObject(back);
+    Qz_DisposeObject(action);
+  }
 }
 
 }  // namespace

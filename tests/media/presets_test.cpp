@@ -8,19 +8,14 @@
 #include "image/qz_image.h"
 #include "media_fixture.h"
 #include "objects/object_text.h"
+#include "support/stored_text.h"
 
 namespace qztest {
 namespace {
 
 using PresetTest = MediaTest;
 
-std::string Stored(Qz_Object* object) {
-  size_t length = 0;
-  char* text = Qz_StoreObjectToBuffer(object, &length, 0);
-  std::string out = text ? std::string(text, length) : std::string();
-  Qz_FreeStoredObjectBuffer(reinterpret_cast<Qz_Plane>(text));
-  return out;
-}
+std::string Stored(Qz_Object* object) { return qztest::storedText(object); }
 
 Qz_Object* Restored(const std::string& text) {
   // The restored objects keep pointing into the text, so it lives on.

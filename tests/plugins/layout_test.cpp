@@ -3,7 +3,6 @@
 // round trip; and the options panels' hand-back of the panels they show.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -21,6 +20,7 @@
 #include "platform/paths.h"
 #include "plugins/plugin_layout.h"
 #include "plugins/qz_root_plugin.h"
+#include "support/stored_text.h"
 #include "support/temp_dir.h"
 #include "support/ui_harness.h"
 
@@ -74,13 +74,7 @@ const std::pair<Init, Cleanup> kClasses[] = {
     {Qz_InitTransGradientPluginClass, Qz_CleanupTransGradientPluginClass},
     {Qz_InitQZIOPluginClass, Qz_CleanupQZIOPluginClass}};
 
-std::string textOf(Qz_Object* object) {
-  size_t length = 0;
-  char* text = Qz_StoreObjectToBuffer(object, &length, 0);
-  std::string out = text ? std::string(text, length) : std::string();
-  std::free(text);
-  return out;
-}
+std::string textOf(Qz_Object* object) { return qztest::storedText(object); }
 
 Qz_Object* member(Qz_Object* list, uint32_t index) {
   return reinterpret_cast<Qz_Object*>(Qz_DoMethod(list, kLinkedListMemberAt, index));

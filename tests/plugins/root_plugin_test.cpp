@@ -3,7 +3,6 @@
 // that keeps the panel, hover and dispose, and the class-name-only object text.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 
 #include "gadgets/qz_group.h"
@@ -17,6 +16,7 @@
 #include "objects/qz_root.h"
 #include "platform/windows.h"
 #include "plugins/qz_root_plugin.h"
+#include "support/stored_text.h"
 #include "support/ui_harness.h"
 
 QZ_EXTERN_C_BEGIN
@@ -110,11 +110,8 @@ TEST_F(RootPluginTest, TitlesAndTabPathAreKept) {
 TEST_F(RootPluginTest, StoredAsItsClassNameAlone) {
   Qz_Object* p = panel("Stored");
   ASSERT_NE(p, nullptr);
-  size_t length = 0;
-  char* text = Qz_StoreObjectToBuffer(p, &length, 0);
-  ASSERT_NE(text, nullptr);
-  const std::string stored(text, length);
-  std::free(text);
+  const std::string stored = qztest::storedText(p);
+  ASSERT_FALSE(stored.empty());
   EXPECT_NE(stored.find("RootPlugin"), std::string::npos);
   EXPECT_EQ(stored.find("Group"), std::string::npos) << stored;
   EXPECT_EQ(stored.find("Text"), std::string::npos) << stored;

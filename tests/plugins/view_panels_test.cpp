@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "gadgets/qz_colour_edit.h"
 #include "gadgets/qz_widgets.h"
@@ -110,6 +111,19 @@ TEST_F(InspectionPanelTest, TheFactorFollowsTheMainViewsZoom) {
     Qz__SetImageViewWidthHeight(mainView_, c.mainWidth, kHeight);
     Qz_DoNotify(App(), kQzViewZoom, 0u);
     EXPECT_EQ(Qz_DoMethod(view, kQzViewGetZoom), c.zoom) << c.mainWidth;
+  }
+}
+
+TEST_F(InspectionPanelTest, ANewActiveImageIsMagnifiedAsItsOwnMainViewShowsIt) {
+  mainView_ = Qz_CreateObject("ImageView");
+  ASSERT_NE(mainView_, nullptr);
+  Qz_DoMethod(mainView_, kQzViewSetImage, doc_);
+  Qz_SetCurrentView(doc_, mainView_);
+  Qz_Object* view = Find(panel_, "ImageView");
+  for (const auto& [mainWidth, zoom] : {std::pair{3 * kWidth, 100u}, std::pair{3 * kWidth - 1, 600u}}) {
+    Qz__SetImageViewWidthHeight(mainView_, mainWidth, kHeight);
+    Qz_DoNotify(App(), kQzAppMakeActiveImage, doc_);
+    EXPECT_EQ(Qz_DoMethod(view, kQzViewGetZoom), zoom) << mainWidth;
   }
 }
 

@@ -120,6 +120,7 @@ TEST_F(PaintStrokeTest, AStrokeAfterAColourChangeIsDrawnInTheNewColour) {
   for (const Case& c : {Case{0x0000FF, 15}, Case{0xFF0000, 40}}) {
     SCOPED_TRACE(c.colour);
     Qz_DoMethod(app, qz::kQzAppSetColour, c.colour);
+    Qz__SettleImage(image_);  // the layer takes the colour on the document's thread
     ASSERT_TRUE(Settle(window));
     ui_.moveTo(window, b.left + 10, b.top + c.y);
     ASSERT_TRUE(Settle(window));

@@ -2,7 +2,6 @@
 // and the object text they store and restore.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -15,6 +14,7 @@
 #include "objects/object_text.h"
 #include "objects/qz_notify.h"
 #include "platform/windows.h"
+#include "support/stored_text.h"
 #include "support/ui_harness.h"
 
 namespace {
@@ -44,13 +44,7 @@ class Pages : public testing::Test {
     }
     return out;
   }
-  static std::string stored(Qz_Object* p) {
-    std::size_t length = 0;
-    char* text = Qz_StoreObjectToBuffer(p, &length, 0);
-    std::string out = text != nullptr ? std::string(text, length) : std::string();
-    std::free(text);
-    return out;
-  }
+  static std::string stored(Qz_Object* p) { return qztest::storedText(p); }
 
   qztest::UiHarness ui;
 };

@@ -3,7 +3,6 @@
 // guard after the pop-up lost the focus; the two-phase object text.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -18,6 +17,7 @@
 #include "objects/object_text.h"
 #include "objects/qz_notify.h"
 #include "platform/windows.h"
+#include "support/stored_text.h"
 #include "support/ui_harness.h"
 
 namespace {
@@ -85,13 +85,7 @@ class PopTabs : public testing::Test {
     if (w == nullptr) return {false, 0, 0, 0, 0};
     return {true, w->LeftEdge, w->TopEdge, w->Width, w->Height};
   }
-  static std::string stored(Qz_Object* p) {
-    std::size_t length = 0;
-    char* text = Qz_StoreObjectToBuffer(p, &length, 0);
-    std::string out = text != nullptr ? std::string(text, length) : std::string();
-    std::free(text);
-    return out;
-  }
+  static std::string stored(Qz_Object* p) { return qztest::storedText(p); }
 
   qztest::UiHarness ui;
   std::vector<Qz_Object*> made_;
