@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <mutex>
 #include <new>
+#include <tuple>
 
 #include "gadgets/group_layout.h"
 #include "gadgets/qz_group.h"
@@ -373,21 +374,33 @@ constexpr int32_t kFitTries = 4;
 Qz_Object* scrollArea(Qz_ImageView* view);
 void fitWindowToViewport(Qz_ImageView* view);
 
+// Room kept for the status line under the picture.
+constexpr int32_t kStatusReserve = 24;
+
 // Room the viewport's frame and scroll bars take round the picture.
 constexpr int32_t kViewportReserve = 32;
 
 // The part of the zoomed picture its window shows: all of it where the
 // screen has room, else what fits; the rest scrolls into sight.
+// The screen's room is taken by takeScreenRoom when the window is fitted to
+// the screen, so the screen's lock is never taken under the window's.
 std::pair<int32_t, int32_t> shownSize(Qz_ImageView* view) {
   int32_t w = view->zoomWidth, h = view->zoomHeight;
-  if (!view->viewport) return {w, h};
-  if (Screen* screen = LockPubScreen(nullptr)) {
-    const auto [roomW, roomH] =
-        qz::gui::documentRoom(screen->Width, screen->Height, documentCorner(), statusHeight(view));
-    w = std::min(w, std::max(16, roomW - kViewportReserve));
-    h = std::min(h, std::max(16, roomH - kViewportReserve));
-  }
+  if (!view->viewport || view->roomWidth <= 0) return {w, h};
+  w = std::min(w, std::max(16, view->roomWidth - kViewportReserve));
+  h = std::min(h, std::max(16, view->roomHeight - kViewportReserve));
   return {w, h};
+}
+
+void takeScreenRoom(Qz_ImageView* view) {
+  Screen* screen = LockPubScreen(nullptr);
+  if (!screen) return;
+  view->screenWidth = screen->Width;
+  view->screenHeight = screen->Height;
+  // Before the window first opens the status line has no height yet: room is kept for one.
+  const int32_t status = std::max(statusHeight(view), kStatusReserve);
+  std::tie(view->roomWidth, view->roomHeight) =
+      qz::gui::documentRoom(screen->Width, screen->Height, documentCorner(), status);
 }
 
 // The layout box is the zoomed size; the minimum is the part shown, so the
@@ -476,9 +489,13 @@ void resizeWindow(Qz_ImageView* view) {
     Qz_DoMethod(view->window, kWindowSetH, height);
     return;
   }
-  // The box is the outer one: the frame is added.
-  Qz_DoMethod(view->window, kWindowChangeBox, w->LeftEdge, w->TopEdge, width + w->BorderLeft + w->BorderRight,
-              height + w->BorderTop + w->BorderBottom);
+  // The box is the outer one: the frame is added, kept on the screen.
+  int32_t outerW = width + w->BorderLeft + w->BorderRight, outerH = height + w->BorderTop + w->BorderBottom;
+  if (view->viewport && view->screenWidth > 0) {
+    outerW = std::min<int32_t>(outerW, view->screenWidth - w->LeftEdge);
+    outerH = std::min<int32_t>(outerH, view->screenHeight - w->TopEdge);
+  }
+  Qz_DoMethod(view->window, kWindowChangeBox, w->LeftEdge, w->TopEdge, outerW, outerH);
 }
 
 // The viewport's frame and bars are known only once laid out: after a zoom
@@ -505,9 +522,9 @@ void fitWindowToViewport(Qz_ImageView* view) {
   --view->fitTries;
   view->fitWidth = w->Width + dw;
   view->fitHeight = w->Height + dh;
-  if (Screen* screen = LockPubScreen(nullptr)) {  // never past the screen's edges
-    view->fitWidth = std::min<int32_t>(view->fitWidth, screen->Width - w->LeftEdge);
-    view->fitHeight = std::min<int32_t>(view->fitHeight, screen->Height - w->TopEdge);
+  if (view->screenWidth > 0) {  // never past the screen's edges
+    view->fitWidth = std::min<int32_t>(view->fitWidth, view->screenWidth - w->LeftEdge);
+    view->fitHeight = std::min<int32_t>(view->fitHeight, view->screenHeight - w->TopEdge);
   }
   if (view->fitWidth == w->Width && view->fitHeight == w->Height) {
     view->fitTries = 0;
@@ -518,6 +535,7 @@ void fitWindowToViewport(Qz_ImageView* view) {
 
 QzWord fitToScreen(Qz_ImageView* view, bool apply) {
   const int32_t percent = fitPercent(view);
+  if (view->window) takeScreenRoom(view);
   if (!apply || !view->image) return QzWord(uint32_t(percent));
   Qz_Image* image = view->image;
   setSize(view, std::max<int32_t>(1, int32_t(int64_t(image->width) * percent / 100)),
