@@ -16,6 +16,7 @@
 namespace {
 
 constexpr int32_t kRepeatAfterTicks = 4;
+constexpr uint32_t kOneShare = 100;
 
 struct Qz_CompactSliderObject {
   Qz_Object header;
@@ -96,6 +97,9 @@ bool Qz__SetUp(Qz_Object* object) {
     for (Qz_Object* o : {c->down, c->up, c->valueText, c->slider, c->popUp}) Qz_DisposeObject(o);
     return false;
   }
+  // One even share of the row: a group's default weight asks twice the
+  // spare room and pushes the right arrow out of a narrow window.
+  Qz_DoMethod(c->popUp, kRootSetWeight, kOneShare);
   Qz_DoMethod(c->popUp, kGroupAddTail, c->valueText);
   Qz_DoMethod(c->popUp, kPopUpChildrenInPopUp, 1);
   Qz_DoMethod(c->popUp, kGroupAddTail, c->slider);

@@ -6,12 +6,14 @@
 #include <cstdio>
 
 #include "gadgets/qz_group.h"
+#include "gadgets/qz_input_event.h"
 #include "gadgets/qz_popups.h"
 #include "gadgets/qz_widgets.h"
 #include "objects/object_services.h"
 #include "objects/qz_class_kit.h"
 #include "objects/qz_notify.h"
 #include "objects/qz_root.h"
+#include "platform/windows.h"
 
 namespace {
 
@@ -165,6 +167,15 @@ QzWord Qz__Chosen(Qz_MenuItemObject* m) {
   return 1;
 }
 
+// With the button still held from opening the menu, the pointer sliding
+// onto a sub-menu opens it: no press comes to open it otherwise.
+void Qz__SlideOnto(Qz_MenuItemObject* m, const Qz_InputEvent* e) {
+  Qz_Object* self = &m->header;
+  if (!m->subMenu || !e || e->cls != IDCMP_MOUSEMOVE || (e->qualifier & IEQUALIFIER_LEFTBUTTON) == 0) return;
+  if (Qz_IsCoordOverObject(self, e->mouseX, e->mouseY) && !Qz_DoMethod(self, kRootDisableCount))
+    Qz_DoMethod(m->header.super, kRootSelect);
+}
+
 QzWord Qz__MenuItemDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
   Qz_MenuItemObject* m = Qz__Self(object);
   switch (id) {
@@ -182,6 +193,9 @@ QzWord Qz__MenuItemDispatch(Qz_Object* object, uint32_t id, const QzWord* args) 
     case kGroupAddHead:
     case kGroupAddTail: return Qz__AddChild(m, id, args);
     case kPopUpChosen: return Qz__Chosen(m);
+    case kRootHandleIDCMP:
+      Qz__SlideOnto(m, reinterpret_cast<const Qz_InputEvent*>(args[0]));
+      return qz::kit::inherited(object, id, args);
     // Under the pointer in an open menu the item lights up and is what a
     // release chooses; a disabled one is never chosen.
     case kRootObjectAtPoint:

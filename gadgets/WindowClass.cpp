@@ -214,6 +214,10 @@ void openNow(WindowObject* win) {
   request.yOffset = win->yOffset;
   request.bottomAnchored = win->kind == kWindowKindBottomAnchoredPopUp;
   request.popUp = (win->kind & kWindowKindPopUp) != 0;
+  // A pop-up opens at the size its content asks for (a slider's one pixel
+  // a value), not squeezed to its minimum.
+  if (request.popUp && request.defaultWidth == 0) request.defaultWidth = b->width;
+  if (request.popUp && request.defaultHeight == 0) request.defaultHeight = b->height;
   const std::optional<qz::gui::WindowBox> remembered =
       win->positionKey != 0 ? positions().recall(win->positionKey) : std::nullopt;
   qz::gui::WindowBox box = qz::gui::openingBox(request, limits, remembered);
@@ -265,8 +269,10 @@ void openNow(WindowObject* win) {
     const int16_t mx = Qz_WindowMouseX(w), my = Qz_WindowMouseY(w);
     const bool inside = mx >= 0 && my >= 0 && mx < w->Width && my < w->Height;
     win->popUp = inside ? reinterpret_cast<Qz_Object*>(Qz_DoMethod(win->content, kRootObjectAtPoint, mx, my)) : nullptr;
-    win->dragX = w->LeftEdge + Qz_WindowMouseX(w);
-    win->dragY = w->TopEdge + Qz_WindowMouseY(w);
+    // Where the lit object was found, in the pop-up's own coordinates as the
+    // moves that follow keep it: the first move darkens it there.
+    win->dragX = mx;
+    win->dragY = my;
   }
 }
 
@@ -501,6 +507,13 @@ QzWord windowDispatch(Qz_Object* self, uint32_t id, const QzWord* args) {
       return 0;
     case kWindowInertA:
     case kWindowInertB: return 0;
+    case kWindowRelayout:
+      if (win->window == nullptr) return 0;
+      Qz_DoMethod(win->content, kRootMeasure);
+      fit(win);
+      placeContent(win);
+      Qz_DoMethod(win->content, kRootDraw);
+      return 1;
     case kRootLockTree: return Qz_ObtainSemaphore(win->semaphore) != 0 ? 1 : 0;
     case kRootUnlockTree: Qz_ReleaseSemaphore(win->semaphore); return 1;
     case kGroupAddTail:

@@ -56,6 +56,9 @@ inline constexpr uint32_t kWindowToFront = 0x9023A;
 // Answered with 0, with no effect.
 inline constexpr uint32_t kWindowInertA = 0x90244;
 inline constexpr uint32_t kWindowInertB = 0x9024E;
+// Measures, fits, places and draws the whole tree again; queue it to the
+// window's own thread (Qz_DoAsyncMethod) from any other.
+inline constexpr uint32_t kWindowRelayout = 0x90258;
 
 // Window kinds.
 inline constexpr uint32_t kWindowKindFramed = 0x01;

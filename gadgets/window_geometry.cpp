@@ -54,6 +54,13 @@ WindowBox placeOnScreen(WindowBox box, const OpeningRequest& request, const Size
   box.top = centred(request.y) ? (sh - box.height - bh) / 2 : box.top + request.yOffset;
   if (around.rightOf) box.left = around.rightOf->left + around.rightOf->width;
   if (around.below) box.top = around.below->top + around.below->height;
+  // A pop-up keeps its size and moves to stay whole on the screen: shrunk,
+  // the line or knob meant to come under the pointer would be cut off.
+  if (request.popUp) {
+    if (box.top + box.height + bh > sh) box.top = sh - box.height - bh;
+    box.top = std::max(0, box.top);
+    box.left = std::max(0, box.left);
+  }
   if (box.top + box.height + bh > sh) box.height = std::max<int32_t>(limits.minHeight, sh - box.top - bh);
   if (box.top < 0) {
     box.height = std::max<int32_t>(limits.minHeight, box.height + box.top);

@@ -13,11 +13,20 @@ namespace {
 
 constexpr int32_t kPanelWindowWidth = 130;
 
-// The pages of the default container, one panel each, in tab order.
-constexpr const char* kDefaultPanels[] = {
-    "ImageControlPlugin", "ToolOptionsPlugin", "ModeOptionsPlugin", "MediaPlugin",  "PreviewPlugin",
-    "TransparencyPlugin", "ChannelsPlugin",    "ColourChooserPlugin", "PalettePlugin", "InspectionPlugin",
-    "CoordsPlugin",       "MagnifyPlugin",     "VignettePlugin",    "TransGradientPlugin", "QZIOPlugin"};
+// The pages of the default container in tab order, each with its panels
+// from the top. Related panels share a page so that every tab fits on the
+// screen; the zoom panel lives in the tool bar.
+constexpr int kMostPanelsOnAPage = 4;
+constexpr const char* kDefaultPages[][kMostPanelsOnAPage] = {
+    {"ImageControlPlugin"},
+    {"ToolOptionsPlugin"},
+    {"ModeOptionsPlugin"},
+    {"MediaPlugin"},
+    {"ColourChooserPlugin", "PalettePlugin"},
+    {"TransparencyPlugin", "ChannelsPlugin", "TransGradientPlugin", "VignettePlugin"},
+    {"PreviewPlugin", "InspectionPlugin", "CoordsPlugin"},
+    {"QZIOPlugin"},
+};
 
 Qz_Object* Qz__WindowOf(Qz_Object* object) {
   return object ? Qz_SearchHierachyForClassId(object, kWindowClassId) : nullptr;
@@ -43,15 +52,17 @@ QZ_EXPORT Qz_Object* Qz_DefaultPluginLayout(void) {
     Qz_DisposeObject(container);
     return nullptr;
   }
-  for (const char* name : kDefaultPanels) {
-    Qz_Object* panel = Qz_CreateObject(name);
-    if (!panel) continue;  // a panel class missing from this build leaves its page out
+  for (const auto& page : kDefaultPages) {
     Qz_Object* group = Qz_CreateObject("Group", kGroupSetMode, kPluginGroupVertical);
-    if (!group) {
-      Qz_DisposeObject(panel);
+    if (!group) continue;
+    for (const char* name : page) {
+      // A panel class missing from this build is left out, and a page left empty goes.
+      if (Qz_Object* panel = name ? Qz_CreateObject(name) : nullptr) Qz_DoMethod(group, kLinkedListAddTail, panel);
+    }
+    if (Qz_DoMethod(group, kLinkedListCount) == 0) {
+      Qz_DisposeObject(group);
       continue;
     }
-    Qz_DoMethod(group, kLinkedListAddTail, panel);
     Qz_DoMethod(container, kLinkedListAddTail, group);
   }
   Qz_DoMethod(window, kWindowSetW, kPanelWindowWidth);

@@ -13,6 +13,7 @@ namespace {
 constexpr uint32_t kWhiteText = 423;
 constexpr uint32_t kCurrentColourText = 424;
 constexpr uint32_t kNoFillText = 78;
+constexpr uint32_t kOneShare = 100;
 
 }  // namespace
 
@@ -28,7 +29,12 @@ Qz_Object* labelledRow(Qz_Object* column, const char* label, Qz_Object* field) {
     return nullptr;
   }
   Qz_AddObject(row, "Text", kRootSetLabel, label, kRootSetWeight, 0);
-  if (field) Qz_DoMethod(row, kGroupAddTail, field);
+  if (field) {
+    // One even share: a group's default weight asks twice the row's spare
+    // room and pushes the field past the window's edge.
+    Qz_DoMethod(field, kRootSetWeight, kOneShare);
+    Qz_DoMethod(row, kGroupAddTail, field);
+  }
   return field;
 }
 

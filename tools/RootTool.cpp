@@ -6,9 +6,11 @@
 
 #include "actions/qz_actions.h"
 #include "image/qz_image.h"
+#include "objects/async_methods.h"
 #include "objects/qz_class_kit.h"
 #include "objects/object_services.h"
 #include "objects/qz_linked_list.h"
+#include "gadgets/qz_group.h"
 #include "gadgets/qz_window.h"
 #include "tools/qz_root_tool.h"
 
@@ -40,16 +42,21 @@ Qz_Object* Qz__Outer(Qz_RootToolObject* t) { return Qz_GetTopMostObject(&t->head
 Qz_Object* Qz__OptionsGroup() { return Qz_GetImageBase()->panelGroups[0]; }
 Qz_Object* Qz__OptionsPanel() { return Qz_GetImageBase()->panelGroups[1]; }
 
-// A panel came or went: the options group's window is laid out again.
+// A panel came or went: the options group's window is laid out again, on
+// its own thread, which may be drawing it meanwhile.
 void Qz__RelayoutOptions() {
   if (Qz_Object* window = Qz_SearchHierachyForClassId(Qz__OptionsGroup(), kWindowClassId))
-    Qz_RelayoutAndRedrawObject(window);
+    Qz_DoAsyncMethod(window, kWindowRelayout);
 }
 
 QzWord Qz__ShowOptions(Qz_RootToolObject* t) {
   if (!t->options) return QzWord(uint32_t(int32_t(t->showCount)));
   if (--t->showCount == -1) {
+    // The group would lay itself out on this thread at once; its window's
+    // thread does that instead.
+    Qz_DoMethod(Qz__OptionsGroup(), kGroupDisableLayout);
     Qz_DoMethod(Qz__OptionsGroup(), kLinkedListAddHead, t->options);
+    Qz_DoMethod(Qz__OptionsGroup(), kGroupEnableLayout, 1u);
     Qz__RelayoutOptions();
   }
   Qz_DoMethod(Qz__OptionsPanel(), kPanelRelayout);

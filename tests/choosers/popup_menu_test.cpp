@@ -41,6 +41,15 @@ class PopUps : public testing::Test {
     ASSERT_TRUE(ui.settle(win));
     ASSERT_TRUE(ui.settle(win));
   }
+  // A list of "One", "Two" and "Three" in a window of its own, open.
+  void openList(Qz_Object** list, Qz_Object** win) {
+    *list = Qz_CreateObject("PopUpList");
+    ASSERT_NE(*list, nullptr);
+    for (const char* label : {"One", "Two", "Three"}) Qz_DoMethod(*list, kGroupAddTail, text(label));
+    *win = ui.window("List", 100, 100);
+    Qz_DoMethod(*win, kGroupAddTail, *list);
+    ASSERT_TRUE(ui.open(*win));
+  }
   qztest::UiHarness ui;
 };
 
@@ -105,12 +114,9 @@ TEST_F(PopUps, OpensBelowOrBesideTheButton) {
 }
 
 TEST_F(PopUps, ListChosenByReleaseOverALineFiresOnce) {
-  Qz_Object* list = Qz_CreateObject("PopUpList");
-  ASSERT_NE(list, nullptr);
-  for (const char* label : {"One", "Two", "Three"}) Qz_DoMethod(list, kGroupAddTail, text(label));
-  Qz_Object* win = ui.window("List", 100, 100);
-  Qz_DoMethod(win, kGroupAddTail, list);
-  ASSERT_TRUE(ui.open(win));
+  Qz_Object* list = nullptr;
+  Qz_Object* win = nullptr;
+  ASSERT_NO_FATAL_FAILURE(openList(&list, &win));
   qztest::Recorder r;
   r.watch(list, kPopUpListSetEntry);
   r.watch(list, kPopUpListSetIndex);
@@ -149,6 +155,35 @@ TEST_F(PopUps, ListChosenByReleaseOverALineFiresOnce) {
   ui.post(win, list, kPopUpListSetIndex, 1);
   step(win);
   EXPECT_EQ(r.values(kPopUpListSetIndex), std::vector<QzWord>{1});
+}
+
+// The line opened under the pointer goes dark again once the pointer,
+// button held, moves on to another line.
+TEST_F(PopUps, HeldPointerMovesTheLitLineAlongTheList) {
+  Qz_Object* list = nullptr;
+  Qz_Object* win = nullptr;
+  ASSERT_NO_FATAL_FAILURE(openList(&list, &win));
+  moveOver(list);
+  qz::headless::press();
+  step(win);
+  Window* listWindow = Qz_FindWindowUnderMouse(ui.platformWindow(win));
+  ASSERT_NE(listWindow, nullptr);
+  Qz_Object* lines = asObject(Qz_DoMethod(static_cast<Qz_Object*>(listWindow->OwnerObject), kGroupFirst));
+  ASSERT_EQ(Qz_DoMethod(lines, kGroupCount), 3u);
+  // A pixel at the left end of a line, where no letter is drawn.
+  auto edgeOf = [&](uint32_t index) {
+    const Qz_LayoutBox b = qztest::UiHarness::box(asObject(Qz_DoMethod(lines, kGroupMemberAt, index)));
+    return qz::headless::screenPixel(listWindow->LeftEdge + b.left + 1, listWindow->TopEdge + b.top + b.height / 2);
+  };
+  const uint32_t lit = edgeOf(0), dark = edgeOf(1);
+  ASSERT_NE(lit, dark) << "the line under the pointer is lit";
+  moveOver(asObject(Qz_DoMethod(lines, kGroupMemberAt, 2)));
+  step(win);
+  EXPECT_EQ(edgeOf(0), dark) << "the first line went dark";
+  EXPECT_EQ(edgeOf(2), lit) << "the line under the pointer is lit";
+  qz::headless::release();
+  step(win);
+  EXPECT_EQ(Qz_DoMethod(list, kPopUpListGetIndex), 2u);
 }
 
 TEST_F(PopUps, ToolListShowsAndReportsTheChosenTool) {
@@ -294,6 +329,33 @@ TEST_F(Menus, ShortcutsRunTheirItemUntilTheMenuGoes) {
   ctrlKey('Q', 'q');  // would reach the disposed item
   step(win);
   EXPECT_EQ(shortcutsFor('o'), 1);
+}
+
+TEST_F(Menus, HeldButtonSlidesIntoASubMenuAndChoosesThere) {
+  Qz_Object* more = item("More");
+  Qz_Object* inner = item("Inner");
+  Qz_Object* m = menu("Menu", {item("A"), more});
+  Qz_DoMethod(more, kGroupAddTail, inner);
+  Qz_Object* bar = Qz_CreateObject("MenuBar", kGroupAddTail, m);
+  Qz_Object* win = ui.window("Menus", 100, 100, 300, 0);
+  Qz_DoMethod(win, kGroupAddTail, bar);
+  Qz_DoMethod(win, kGroupAddTail, Qz_CreateObject("Space", kFixHeight, 100));
+  ASSERT_TRUE(ui.open(win));
+  qztest::Recorder r;
+  r.watch(m, kPopUpChosen);
+  moveOver(m);
+  qz::headless::press();
+  step(win);
+  ASSERT_NE(windowOf(more), nullptr) << "the menu is open";
+  moveOver(more);  // the button still held
+  step(win);
+  ASSERT_NE(windowOf(inner), nullptr) << "the sub-menu opened";
+  moveOver(inner);
+  step(win);
+  qz::headless::release();
+  step(win);
+  EXPECT_EQ(r.values(kPopUpChosen), std::vector<QzWord>{reinterpret_cast<QzWord>(inner)});
+  EXPECT_EQ(windowOf(inner), nullptr);
 }
 
 TEST_F(Menus, FirstChildMakesASubMenuInPlace) {

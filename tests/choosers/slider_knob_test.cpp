@@ -6,7 +6,10 @@
 #include "gadgets/qz_sliders.h"
 #include "gadgets/qz_window.h"
 #include "host/headless/headless_host.h"
+#include "objects/qz_draw_info.h"
+#include "platform/windows.h"
 #include "chooser_support.h"
+#include "support/object_tree.h"
 #include "support/ui_harness.h"
 
 namespace {
@@ -180,6 +183,44 @@ TEST_F(Sliders, SlidersAndKnobsAnswerThemselvesAsTheObjectAtAPoint) {
     Qz_DoMethod(o, kRootDeselect);
     Qz_DisposeObject(o);
   }
+}
+
+// In a narrow panel at the top of the screen the number takes the spare
+// room and both arrows stay in sight; pressing the number opens the slider
+// at its full height, whole on the screen.
+TEST_F(Sliders, CompactSliderFitsANarrowWindowAndOpensWhole) {
+  Qz_Object* c = Qz_CreateObject("CompactSlider", kValueSetMinimum, 0, kValueSetMaximum, 100, kValueSet, 40);
+  ASSERT_NE(c, nullptr);
+  Qz_Object* win = ui.window("Narrow", 100, 0, 130, 30);
+  Qz_DoMethod(win, kGroupAddTail, c);
+  ASSERT_TRUE(ui.open(win));
+  const Window* w = ui.platformWindow(win);
+  ASSERT_NE(w, nullptr);
+  const std::vector<Qz_Object*> arrows = qztest::FindAllOf(win, "Button");
+  ASSERT_EQ(arrows.size(), 2u);
+  for (Qz_Object* arrow : arrows) {
+    const Qz_LayoutBox a = qztest::UiHarness::box(arrow);
+    EXPECT_GT(a.width, 0);
+    EXPECT_LE(a.left + a.width, w->Width - w->BorderRight);
+  }
+  Qz_Object* number = qztest::FindAllOf(win, "PopUp").at(0);
+  const Qz_LayoutBox b = qztest::UiHarness::box(number);
+  ui.moveTo(win, b.left + b.width / 2, b.top + b.height / 2);
+  ASSERT_TRUE(ui.settle(win));
+  qz::headless::press();
+  ASSERT_TRUE(ui.settle(win));
+  ASSERT_TRUE(ui.settle(win));
+  Qz_Object* slider = qztest::FindAllOf(number, "Slider").at(0);
+  const auto* info = reinterpret_cast<Qz_DrawInfo*>(Qz_DoMethod(slider, kRootGetDrawInfo));
+  ASSERT_NE(info, nullptr);
+  Window* popUp = info->window;
+  ASSERT_NE(popUp, nullptr) << "the slider is open";
+  ASSERT_NE(popUp, ui.platformWindow(win));
+  EXPECT_GE(popUp->TopEdge, 0);
+  EXPECT_LE(popUp->TopEdge + popUp->Height, popUp->WScreen->Height);
+  EXPECT_GT(popUp->Height, 100) << "one pixel for each value";
+  qz::headless::release();
+  ASSERT_TRUE(ui.settle(win));
 }
 
 }  // namespace

@@ -67,6 +67,9 @@ TEST(WindowGeometry, PlacementCentresFollowsNeighboursAndKeepsToTheScreen) {
       {"too tall gives up height down to the minimum", {0, 550, 100, 80}, {}, {}, {0, 550, 100, 40}},
       {"above the screen moves down and shrinks", {0, -30, 100, 80}, {}, {}, {0, 0, 100, 50}},
       {"a pop-up moves left of the right edge", {750, 10, 100, 80}, {.popUp = true}, {}, {684, 10, 100, 80}},
+      {"a pop-up moves up from the bottom edge", {300, 560, 100, 80}, {.popUp = true}, {}, {300, 494, 100, 80}},
+      {"a pop-up moves down from above the screen", {300, -500, 100, 80}, {.popUp = true}, {}, {300, 0, 100, 80}},
+      {"a pop-up moves right from the left edge", {-60, 10, 100, 80}, {.popUp = true}, {}, {0, 10, 100, 80}},
       {"a window shrinks at the right edge", {750, 10, 100, 80}, {}, {}, {750, 10, 50, 80}},
       {"left of the screen moves right and shrinks", {-20, 10, 100, 80}, {}, {}, {0, 10, 80, 80}},
   };

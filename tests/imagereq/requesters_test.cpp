@@ -14,6 +14,7 @@
 #include "image/image_shell.h"
 #include "objects/catalogue.h"
 #include "objects/message_box.h"
+#include "platform/windows.h"
 #include "requester_driver.h"
 #include "requesters/qz_requesters.h"
 
@@ -108,6 +109,29 @@ TEST_F(RequestersTest, NewImageMakesTheTypedDocumentWhiteWithItsResolution) {
   EXPECT_EQ(first_layer(image_)->type, kQzPaintLayer);
   EXPECT_EQ(Qz_GetImageBase()->activeImage, image_);
   EXPECT_NE(Qz_CurrentViewOf(image_), nullptr);
+}
+
+TEST_F(RequestersTest, NewImageWindowIsWideEnoughForEveryField) {
+  Qz_Object* request = Qz_CreateObject("NewImageReq");
+  ASSERT_NE(request, nullptr);
+  auto shown = InBackground([&] { return Qz_ShowNewImageReq(request); });
+  Qz_Object* window = WaitForWindow(ui_, "New Image");
+  ASSERT_NE(window, nullptr);
+  const Window* w = ui_.platformWindow(window);
+  ASSERT_NE(w, nullptr);
+  const int innerRight = w->Width - w->BorderRight;
+  for (const char* cls : {"StringEdit", "PopUp", "PopUpList", "Button"}) {
+    const std::vector<Qz_Object*> found = FindAllOf(window, cls);
+    EXPECT_FALSE(found.empty()) << cls;
+    for (Qz_Object* gadget : found) {
+      const Qz_LayoutBox b = UiHarness::box(gadget);
+      EXPECT_LE(b.left + b.width, innerRight) << cls << " runs past the window's edge";
+      EXPECT_GE(b.width, b.minWidth) << cls << " is squeezed below its minimum";
+    }
+  }
+  Answer(ui_, window, Reply::Cancel);
+  EXPECT_EQ(shown.get(), nullptr);
+  Qz_DisposeObject(request);
 }
 
 TEST_F(RequestersTest, ASizeOfNothingIsRefusedAndTheRequesterShownAgain) {
