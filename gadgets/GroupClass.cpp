@@ -423,11 +423,18 @@ QzWord place(Qz_Object* self, int32_t left, int32_t top, int32_t width, int32_t 
     const LayoutRect& m = r.members[i];
     Qz_DoMethod(members[i], kRootPlace, m.x, m.y, m.width, m.height);
   }
+  const int16_t oldWidth = b->width, oldHeight = b->height;
   b->left = to16(r.box.x);
   b->top = to16(r.box.y);
   b->width = to16(r.box.width);
   b->height = to16(r.box.height);
   if (!isPages(g)) setClip(self, r.clipped ? &r.clip : nullptr);
+  // Scrolled contents tell what part of them is shown, for the scroll bars.
+  if ((g->mode & qz::gui::kGroupModeScrolled) != 0) {
+    Qz_Object* o = outer(self);
+    if (b->width != oldWidth) Qz_DoNotify(o, kGroupScrolledNotifyX, static_cast<uint32_t>(b->width));
+    if (b->height != oldHeight) Qz_DoNotify(o, kGroupScrolledNotifyY, static_cast<uint32_t>(b->height));
+  }
   return 1;
 }
 
@@ -462,8 +469,8 @@ QzWord draw(Qz_Object* self) {
   if ((g->mode & qz::gui::kGroupModeScrolled) != 0 && g->scrollGuard == 0) {
     g->scrollGuard = 1;
     Qz_Object* o = outer(self);
-    Qz_DoNotify(o, kGroupScrolledNotifyX, static_cast<uint32_t>(g->scrollX));
-    Qz_DoNotify(o, kGroupScrolledNotifyY, static_cast<uint32_t>(g->scrollY));
+    Qz_DoNotify(o, kGroupScrolledNotifyX, static_cast<uint32_t>(b->width));
+    Qz_DoNotify(o, kGroupScrolledNotifyY, static_cast<uint32_t>(b->height));
     Qz_DoNotify(o, kGroupSetNominalWidth, static_cast<uint32_t>(g->nominalWidth));
     Qz_DoNotify(o, kGroupSetNominalHeight, static_cast<uint32_t>(g->nominalHeight));
   }
@@ -552,8 +559,9 @@ QzWord scrollTo(Qz_Object* self, int32_t x, int32_t y) {
   g->scrollX = x;
   g->scrollY = y;
   Qz_Object* o = outer(self);
-  if (dx != 0) Qz_DoNotify(o, kGroupScrolledNotifyX, static_cast<uint32_t>(x));
-  if (dy != 0) Qz_DoNotify(o, kGroupScrolledNotifyY, static_cast<uint32_t>(y));
+  // The position, so scroll bars follow a scroll asked of the contents directly.
+  if (dx != 0) Qz_DoNotify(o, kGroupSetScrollX, static_cast<uint32_t>(x));
+  if (dy != 0) Qz_DoNotify(o, kGroupSetScrollY, static_cast<uint32_t>(y));
   if ((dx != 0 || dy != 0) && g->layoutEnable > 0 && g->box != nullptr && drawInfoOf(self) != nullptr &&
       drawInfoOf(self)->window != nullptr) {
     place(self, g->box->left, g->box->top, g->box->width, g->box->height);

@@ -13,6 +13,7 @@
 #include "gadgets/qz_pop_tabs.h"
 #include "gadgets/qz_widgets.h"
 #include "gadgets/qz_window.h"
+#include "gadgets/tab_hover.h"
 #include "objects/async_methods.h"
 #include "objects/qz_class_kit.h"
 #include "objects/qz_draw_info.h"
@@ -28,8 +29,6 @@ using qz::poptabs::PopUpState;
 // Run on the pop-up's thread: show the page at this position and place and
 // open the pop-up for it.
 constexpr uint32_t kShowOnPopUp = 0x982001;
-constexpr uint16_t kLeftButtonQualifier = 0x4000;
-constexpr uint16_t kRightButtonQualifier = 0x2000;
 
 struct TabRecord {
   Qz_Object* label;
@@ -202,28 +201,13 @@ QzWord showOnPopUp(PopTabsObject* p, int tab) {
   return 0;
 }
 
-// With the hover preference on, passing over a tab with no button held
-// chooses it, as a click would.
 QzWord handleInput(Qz_Object* object, PopTabsObject* p, const QzWord* args) {
-  const auto* e = reinterpret_cast<const Qz_InputEvent*>(args[0]);
-  const Qz_GlobalData* global = Qz_GetGlobalData();
-  if (e != nullptr && global != nullptr && std::atomic_ref<const int32_t>(global->sideTabHover).load() != 0 &&
-      e->cls == IDCMP_MOUSEMOVE && (e->qualifier & (kLeftButtonQualifier | kRightButtonQualifier)) == 0 &&
-      Qz_IsCoordOverObject(p->tabColumn, e->mouseX, e->mouseY) != 0) {
-    Qz_DoMethod(p->tabColumn, kRootObjectAtPoint, e->mouseX, e->mouseY);
-    return 2;
-  }
+  if (qz::gadgets::hoverChoosesTab(p->tabColumn, reinterpret_cast<const Qz_InputEvent*>(args[0]))) return 2;
   return qz::kit::inherited(object, kRootHandleIDCMP, args);
 }
 
-// The window showing the tabs passes pointer moves on while the pop-up is
-// the active window, so hovering goes on from tab to tab.
 QzWord measure(Qz_Object* object, const QzWord* args) {
-  const auto* info = reinterpret_cast<const Qz_DrawInfo*>(Qz_DoMethod(object, kRootGetDrawInfo));
-  if (info != nullptr && info->windowObject != nullptr) {
-    const QzWord options = Qz_DoMethod(info->windowObject, kWindowGetOptions);
-    Qz_DoMethod(info->windowObject, kWindowSetOptions, options | 1);
-  }
+  qz::gadgets::reportPointerMoves(object);
   return qz::kit::inherited(object, kRootMeasure, args);
 }
 

@@ -3,6 +3,7 @@
 #include "gadgets/qz_group.h"
 #include "gadgets/qz_pages.h"
 #include "gadgets/qz_widgets.h"
+#include "gadgets/tab_hover.h"
 #include "objects/qz_class_kit.h"
 
 namespace {
@@ -29,6 +30,10 @@ QzWord setTopGadget(VerticalPagesObject* p, QzWord object) {
 QzWord verticalPagesDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
   VerticalPagesObject* p = asPages(object);
   if (id == kPagesSetFiller) return setTopGadget(p, args[0]);
+  if (id == kRootHandleIDCMP &&
+      qz::gadgets::hoverChoosesTab(p->core.tabs, reinterpret_cast<const Qz_InputEvent*>(args[0])))
+    return 2;
+  if (id == kRootMeasure) qz::gadgets::reportPointerMoves(object);
   bool handled = false;
   const QzWord r = qz::gadgets::pagesMethod(object, p->core, id, args, handled);
   if (handled && (id == kGroupShowPage || id == kGroupShowPageObject)) Qz_DoMethod(p->frame, kRootDraw);

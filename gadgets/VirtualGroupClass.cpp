@@ -69,14 +69,16 @@ void syncScrollers(VirtualGroupObject* v) {
 void showOrHide(Qz_Object* o, bool hide) { Qz_DoMethod(o, hide ? kRootForceHidden : kRootResetHiding); }
 
 // A scroller is needed only while the contents are larger than the viewport.
-QzWord updateBars(VirtualGroupObject* v) {
+// True when a bar came or went.
+bool updateBars(VirtualGroupObject* v) {
   const bool hideH = word(v->contents, kGroupGetNominalWidth) <= word(v->around, kGroupGetBoxWidth);
   const bool hideV = word(v->contents, kGroupGetNominalHeight) <= word(v->around, kGroupGetBoxHeight);
+  const bool changed = hideH != v->horizontalHidden || hideV != v->verticalHidden;
   if (hideH != v->horizontalHidden) showOrHide(v->horizontal, hideH);
   if (hideV != v->verticalHidden) showOrHide(v->vertical, hideV);
   v->horizontalHidden = hideH;
   v->verticalHidden = hideV;
-  return 1;
+  return changed;
 }
 
 QzWord setExtra(Qz_Object* holder, Qz_Object*& current, QzWord gadget) {
@@ -126,8 +128,15 @@ QzWord place(VirtualGroupObject* v, const QzWord* args) {
       if (h > 0) Qz_DoMethod(v->vertical, kScrollerSetStep, h);
     }
   }
-  const QzWord r = Qz_DoMethodA(self->super, kRootPlace, args);
+  QzWord r = Qz_DoMethodA(self->super, kRootPlace, args);
   syncScrollers(v);
+  // Every layout, not only the first: a zoom or a resize may make a bar
+  // needed or not; the viewport then takes or gives the bar's room.
+  if (updateBars(v)) {
+    Qz_DoMethod(self, kRootMeasure);
+    r = Qz_DoMethodA(self->super, kRootPlace, args);
+    syncScrollers(v);
+  }
   return r;
 }
 
@@ -171,7 +180,7 @@ QzWord virtualDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
     case kVirtualGroupShowObject: return bringIntoView(v, reinterpret_cast<Qz_Object*>(args[0]));
     case kGroupGetBoxWidth: return Qz_DoMethod(v->horizontal, kScrollerGetVisible);
     case kGroupGetBoxHeight: return Qz_DoMethod(v->vertical, kScrollerGetVisible);
-    case kVirtualGroupUpdateBars: return updateBars(v);
+    case kVirtualGroupUpdateBars: updateBars(v); return 1;
     case kVirtualGroupSetHorizontalGadget: return setExtra(v->row, v->rowGadget, args[0]);
     case kVirtualGroupSetVerticalGadget: return setExtra(v->column, v->columnGadget, args[0]);
     case kVirtualGroupGetHorizontalGadget: return reinterpret_cast<QzWord>(v->rowGadget);
@@ -243,12 +252,27 @@ bool virtualSetUp(Qz_Object* object) {
   Qz_DoMethod(v->row, kGroupAddTail, corner);
   Qz_DoMethod(object->super, kGroupAddTail, top);
   Qz_DoMethod(object->super, kGroupAddTail, v->row);
-  Qz_AddNotify(v->horizontal, kScrollerSetPosition, kNotifyAnyValue, object, 2, kGroupSetScrollX, kNotifyTriggerValue);
-  Qz_AddNotify(v->vertical, kScrollerSetPosition, kNotifyAnyValue, object, 2, kGroupSetScrollY, kNotifyTriggerValue);
-  Qz_AddNotify(v->contents, kGroupSetNominalWidth, kNotifyAnyValue, v->horizontal, 2, kScrollerSetTotal,
-               kNotifyTriggerValue);
-  Qz_AddNotify(v->contents, kGroupSetNominalHeight, kNotifyAnyValue, v->vertical, 2, kScrollerSetTotal,
-               kNotifyTriggerValue);
+  // Each link passes the value on: source's method -> target's method.
+  // The contents' scroll position links are for a scroll asked of the
+  // contents themselves (a panning tool), so the bars move with it.
+  struct Link {
+    Qz_Object* source;
+    uint32_t method;
+    Qz_Object* target;
+    uint32_t targetMethod;
+  };
+  const Link links[] = {
+      {v->horizontal, kScrollerSetPosition, object, kGroupSetScrollX},
+      {v->vertical, kScrollerSetPosition, object, kGroupSetScrollY},
+      {v->contents, kGroupSetNominalWidth, v->horizontal, kScrollerSetTotal},
+      {v->contents, kGroupSetNominalHeight, v->vertical, kScrollerSetTotal},
+      {v->contents, kGroupScrolledNotifyX, v->horizontal, kScrollerSetVisible},
+      {v->contents, kGroupScrolledNotifyY, v->vertical, kScrollerSetVisible},
+      {v->contents, kGroupSetScrollX, v->horizontal, kScrollerSetPosition},
+      {v->contents, kGroupSetScrollY, v->vertical, kScrollerSetPosition},
+  };
+  for (const Link& l : links)
+    Qz_AddNotify(l.source, l.method, kNotifyAnyValue, l.target, 2, l.targetMethod, kNotifyTriggerValue);
   return true;
 }
 

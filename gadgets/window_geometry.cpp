@@ -102,16 +102,22 @@ std::pair<int32_t, int32_t> documentWindowCorner(const WindowBox& panel, const W
   return {left, top};
 }
 
-int32_t fittingZoomPercent(int32_t pictureWidth, int32_t pictureHeight, int32_t screenWidth,
-                           int32_t screenHeight, std::pair<int32_t, int32_t> corner, int32_t statusHeight,
-                           bool stepped) {
-  if (pictureWidth <= 0 || pictureHeight <= 0) return 100;
+std::pair<int32_t, int32_t> documentRoom(int32_t screenWidth, int32_t screenHeight,
+                                         std::pair<int32_t, int32_t> corner, int32_t statusHeight) {
   const auto [left, top] = corner;
   const int32_t freeW = std::max<int32_t>(
       1, screenWidth - 2 * kFrameWidth - (left > screenWidth / 2 ? 0 : left) - kScreenMargin);
   const int32_t freeH = std::max<int32_t>(1, screenHeight - 2 * kFrameWidth - kCaptionHeight -
                                                  (top > screenHeight / 2 ? 0 : top) - kScreenMargin -
                                                  statusHeight);
+  return {freeW, freeH};
+}
+
+int32_t fittingZoomPercent(int32_t pictureWidth, int32_t pictureHeight, int32_t screenWidth,
+                           int32_t screenHeight, std::pair<int32_t, int32_t> corner, int32_t statusHeight,
+                           bool stepped) {
+  if (pictureWidth <= 0 || pictureHeight <= 0) return 100;
+  const auto [freeW, freeH] = documentRoom(screenWidth, screenHeight, corner, statusHeight);
   const int64_t iw = pictureWidth, ih = pictureHeight;
   int64_t w = std::min<int64_t>(freeW, iw), h = std::min<int64_t>(freeH, ih);
   // The largest size of the picture's proportions inside the free room.

@@ -66,6 +66,11 @@ QZ_EXPORT std::optional<WindowBox> grownToContent(const WindowBox& inner, const 
 // box is a window's last outer edges (all 0 for none).
 QZ_EXPORT std::pair<int32_t, int32_t> documentWindowCorner(const WindowBox& panel, const WindowBox& main);
 
+// The room (inner width, height) a document's picture has on the screen
+// from the given corner, with statusHeight taken under it.
+QZ_EXPORT std::pair<int32_t, int32_t> documentRoom(int32_t screenWidth, int32_t screenHeight,
+                                                   std::pair<int32_t, int32_t> corner, int32_t statusHeight);
+
 // The zoom (percent, 1 to 100) at which a picture fits the screen from the
 // given corner, with statusHeight taken under it; stepped zooms above 25 %
 // fall to a multiple of 25.

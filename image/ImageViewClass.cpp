@@ -2,12 +2,15 @@
 // notices into redraws on its own redraw thread, keeps the progress state
 // of a re-render, and hands pointer and key input to the current tool.
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <new>
+#include <tuple>
 
+#include "gadgets/group_layout.h"
 #include "gadgets/qz_group.h"
 #include "gadgets/qz_input_event.h"
 #include "gadgets/qz_thread.h"
@@ -63,6 +66,9 @@ int32_t scaleDown(int64_t c, int64_t num, int64_t den) { return den ? int32_t(c 
 struct DrawTarget {
   RastPort* rp;
   int32_t left, top, width, height;
+  // The part of the window the view shows through (inclusive), smaller than
+  // its box while it scrolls inside a viewport.
+  int32_t clipX0 = INT32_MIN, clipY0 = INT32_MIN, clipX1 = INT32_MAX, clipY1 = INT32_MAX;
 };
 
 void drawRect(Qz_ImageView* view, const DrawTarget& to, uint8_t* buffer, size_t bytesPerRow,
@@ -78,10 +84,10 @@ void drawRect(Qz_ImageView* view, const DrawTarget& to, uint8_t* buffer, size_t 
   int32_t wx1 = std::max(wx0, scaleDown(int64_t(x1) + 1, zw, iw) + left - 1);
   int32_t wy0 = scaleDown(y0, zh, ih) + top;
   int32_t wy1 = std::max(wy0, scaleDown(int64_t(y1) + 1, zh, ih) + top - 1);
-  wx0 = std::max({wx0, left + view->visibleX, left, 0});
-  wy0 = std::max({wy0, top + view->visibleY, top, 0});
-  wx1 = std::min({wx1, left + view->visibleX + view->visibleWidth - 1, left + to.width - 1});
-  wy1 = std::min({wy1, top + view->visibleY + view->visibleHeight - 1, top + to.height - 1});
+  wx0 = std::max({wx0, left + view->visibleX, left, 0, to.clipX0});
+  wy0 = std::max({wy0, top + view->visibleY, top, 0, to.clipY0});
+  wx1 = std::min({wx1, left + view->visibleX + view->visibleWidth - 1, left + to.width - 1, to.clipX1});
+  wy1 = std::min({wy1, top + view->visibleY + view->visibleHeight - 1, top + to.height - 1, to.clipY1});
   if (wx1 < wx0 || wy1 < wy0) return;
   const int32_t step = int32_t((int64_t(iw) << 10) / zw);
   for (int32_t cx0 = wx0; cx0 <= wx1; cx0 += kBufferColumns) {
@@ -107,6 +113,25 @@ void drawRect(Qz_ImageView* view, const DrawTarget& to, uint8_t* buffer, size_t 
                       bandEnd - band + 1, kPixelFormatBGR24);
     }
   }
+}
+
+// The box narrowed by every enclosing box: what of the view its window shows.
+DrawTarget shownPart(RastPort* rp, const Qz_LayoutBox* box) {
+  DrawTarget to{rp, box->left, box->top, box->width, box->height};
+  to.clipX0 = box->left, to.clipY0 = box->top;
+  to.clipX1 = box->left + box->width - 1, to.clipY1 = box->top + box->height - 1;
+  for (Qz_Object* up = box->parent; up != nullptr;) {
+    const auto* b = reinterpret_cast<const Qz_LayoutBox*>(Qz_DoMethod(up, kRootGetLayoutBox));
+    if (!b) break;
+    if (b->width > 0 && b->height > 0) {
+      to.clipX0 = std::max<int32_t>(to.clipX0, b->left);
+      to.clipY0 = std::max<int32_t>(to.clipY0, b->top);
+      to.clipX1 = std::min<int32_t>(to.clipX1, b->left + b->width - 1);
+      to.clipY1 = std::min<int32_t>(to.clipY1, b->top + b->height - 1);
+    }
+    up = b->parent;
+  }
+  return to;
 }
 
 void redrawView(Qz_Object* object, int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
@@ -141,8 +166,7 @@ void redrawView(Qz_Object* object, int32_t x0, int32_t y0, int32_t x1, int32_t y
         // The brush outline is taken off and put back over the new pixels,
         // so erasing it later gives back the picture, not stale inverted pixels.
         if (view->outline.shown) qz::view::drawOutline(info->rastPort, view->outline);
-        drawRect(view, {info->rastPort, box->left, box->top, box->width, box->height}, buffer,
-                 bytesPerRow, x0, y0, x1, y1);
+        drawRect(view, shownPart(info->rastPort, box), buffer, bytesPerRow, x0, y0, x1, y1);
         qz::tools::drawHandles(image, info->rastPort, box->left, box->top, box->width, box->height);
         if (view->outline.shown) qz::view::drawOutline(info->rastPort, view->outline);
         Qz_UnlockDrawInfo(object);
@@ -214,6 +238,7 @@ void redrawThreadEntry(QzWord argument) {
 
 void resizeWindow(Qz_ImageView* view);
 int32_t statusHeight(Qz_ImageView* view);
+std::pair<int32_t, int32_t> documentCorner();
 void requestFullRedraw(Qz_ImageView* view);
 void setTitle(Qz_ImageView* view);
 QzWord fitToScreen(Qz_ImageView* view, bool apply);
@@ -339,19 +364,55 @@ QzWord setImage(Qz_ImageView* view, Qz_Image* image) {
 
 // ---- the document window -------------------------------------------------------------------
 
-Qz_LayoutBox* boxOf(Qz_ImageView* view) {
-  return reinterpret_cast<Qz_LayoutBox*>(Qz_DoMethod(&view->object, kRootGetLayoutBox));
+Qz_LayoutBox* boxOf_(Qz_Object* object) {
+  return reinterpret_cast<Qz_LayoutBox*>(Qz_DoMethod(object, kRootGetLayoutBox));
+}
+Qz_LayoutBox* boxOf(Qz_ImageView* view) { return boxOf_(&view->object); }
+
+// Rounds of fitting the window to its viewport after a zoom.
+constexpr int32_t kFitTries = 4;
+Qz_Object* scrollArea(Qz_ImageView* view);
+void fitWindowToViewport(Qz_ImageView* view);
+
+// Room kept for the status line under the picture.
+constexpr int32_t kStatusReserve = 24;
+
+// Room the viewport's frame and scroll bars take round the picture.
+constexpr int32_t kViewportReserve = 32;
+
+// The part of the zoomed picture its window shows: all of it where the
+// screen has room, else what fits; the rest scrolls into sight.
+// The screen's room is taken by takeScreenRoom when the window is fitted to
+// the screen, so the screen's lock is never taken under the window's.
+std::pair<int32_t, int32_t> shownSize(Qz_ImageView* view) {
+  int32_t w = view->zoomWidth, h = view->zoomHeight;
+  if (!view->viewport || view->roomWidth <= 0) return {w, h};
+  w = std::min(w, std::max(16, view->roomWidth - kViewportReserve));
+  h = std::min(h, std::max(16, view->roomHeight - kViewportReserve));
+  return {w, h};
 }
 
-// The layout box is the zoomed size: the window has no scrolling, so the
-// picture is never squeezed by what shares the window with it.
+void takeScreenRoom(Qz_ImageView* view) {
+  Screen* screen = LockPubScreen(nullptr);
+  if (!screen) return;
+  view->screenWidth = screen->Width;
+  view->screenHeight = screen->Height;
+  // Before the window first opens the status line has no height yet: room is kept for one.
+  const int32_t status = std::max(statusHeight(view), kStatusReserve);
+  std::tie(view->roomWidth, view->roomHeight) =
+      qz::gui::documentRoom(screen->Width, screen->Height, documentCorner(), status);
+}
+
+// The layout box is the zoomed size; the minimum is the part shown, so the
+// window grows to show the picture whole where the screen has room.
 void measure(Qz_ImageView* view) {
   Qz_LayoutBox* box = boxOf(view);
   if (!box) return;
   const int32_t w = std::clamp(view->zoomWidth, 1, 0x7FFF);
   const int32_t h = std::clamp(view->zoomHeight, 1, 0x7FFF);
-  box->minWidth = int16_t(w);
-  box->minHeight = int16_t(h);
+  const auto [shownW, shownH] = shownSize(view);
+  box->minWidth = int16_t(std::clamp(shownW, 1, w));
+  box->minHeight = int16_t(std::clamp(shownH, 1, h));
   box->maxWidth = int16_t(w);
   box->maxHeight = int16_t(h);
   box->width = int16_t(w);
@@ -414,28 +475,144 @@ void onProgress(QzWord userData, Qz_Object*, uint32_t method, const QzWord* word
     Qz_DoMethod(view, method, words[0], 0);
 }
 
-// Brings the window to the zoomed size (its inner size).
+// Brings the window to the shown part of the picture (its inner size); the
+// window grows from there to what its viewport and status line need.
 void resizeWindow(Qz_ImageView* view) {
   if (!view->window) return;
   measure(view);
+  const auto [width, shownHeight] = shownSize(view);
+  const int32_t height = shownHeight + statusHeight(view);
+  view->fitTries = kFitTries;
   Window* w = Qz__PlatformWindowOf(view->window);
   if (!w) {
-    Qz_DoMethod(view->window, kWindowSetW, view->zoomWidth);
-    Qz_DoMethod(view->window, kWindowSetH, view->zoomHeight + statusHeight(view));
+    Qz_DoMethod(view->window, kWindowSetW, width);
+    Qz_DoMethod(view->window, kWindowSetH, height);
     return;
   }
-  Qz_DoMethod(view->window, kWindowChangeBox, w->LeftEdge, w->TopEdge, view->zoomWidth,
-              view->zoomHeight + statusHeight(view));
+  // The box is the outer one: the frame is added, kept on the screen.
+  int32_t outerW = width + w->BorderLeft + w->BorderRight, outerH = height + w->BorderTop + w->BorderBottom;
+  if (view->viewport && view->screenWidth > 0) {
+    outerW = std::min<int32_t>(outerW, view->screenWidth - w->LeftEdge);
+    outerH = std::min<int32_t>(outerH, view->screenHeight - w->TopEdge);
+  }
+  Qz_DoMethod(view->window, kWindowChangeBox, w->LeftEdge, w->TopEdge, outerW, outerH);
+}
+
+// The viewport's frame and bars are known only once laid out: after a zoom
+// the window is grown or shrunk by what its viewport lacks or has over the
+// part to show. A few rounds at most (a bar coming or going changes the
+// room again); a size the user gives the window later is left alone.
+void fitWindowToViewport(Qz_ImageView* view) {
+  if (view->fitTries <= 0 || !view->window || !scrollArea(view)) return;
+  const Qz_LayoutBox* area = boxOf_(scrollArea(view));
+  Window* w = Qz__PlatformWindowOf(view->window);
+  if (!area || !w || area->width <= 0 || area->height <= 0) return;
+  if (w->Width != view->fitWidth || w->Height != view->fitHeight) {
+    // The last change has not landed (or the screen would not allow it).
+    if (view->fitWidth != 0) --view->fitTries;
+    view->fitWidth = view->fitHeight = 0;
+    if (view->fitTries <= 0) return;
+  }
+  const auto [shownW, shownH] = shownSize(view);
+  const int32_t dw = shownW - area->width, dh = shownH - area->height;
+  if (dw == 0 && dh == 0) {
+    view->fitTries = 0;
+    return;
+  }
+  --view->fitTries;
+  view->fitWidth = w->Width + dw;
+  view->fitHeight = w->Height + dh;
+  if (view->screenWidth > 0) {  // never past the screen's edges
+    view->fitWidth = std::min<int32_t>(view->fitWidth, view->screenWidth - w->LeftEdge);
+    view->fitHeight = std::min<int32_t>(view->fitHeight, view->screenHeight - w->TopEdge);
+  }
+  if (view->fitWidth == w->Width && view->fitHeight == w->Height) {
+    view->fitTries = 0;
+    return;
+  }
+  Qz_DoMethod(view->window, kWindowChangeBox, w->LeftEdge, w->TopEdge, view->fitWidth, view->fitHeight);
 }
 
 QzWord fitToScreen(Qz_ImageView* view, bool apply) {
   const int32_t percent = fitPercent(view);
+  if (view->window) takeScreenRoom(view);
   if (!apply || !view->image) return QzWord(uint32_t(percent));
   Qz_Image* image = view->image;
   setSize(view, std::max<int32_t>(1, int32_t(int64_t(image->width) * percent / 100)),
           std::max<int32_t>(1, int32_t(int64_t(image->height) * percent / 100)));
   resizeWindow(view);
   return QzWord(uint32_t(percent));
+}
+
+// The contents group the view scrolls in, when it has one.
+Qz_Object* scrollArea(Qz_ImageView* view) {
+  const Qz_LayoutBox* box = boxOf(view);
+  Qz_Object* area = box ? box->parent : nullptr;
+  return area && view->viewport && (Qz_DoMethod(area, kGroupGetMode) & qz::gui::kGroupModeScrolled) ? area : nullptr;
+}
+
+// A draw under the viewport's clip after a scroll: only the uncovered strip
+// (in window pixels) is marked, the rest was moved on the screen.
+bool requestStripRedraw(Qz_ImageView* view) {
+  Qz_Object* area = scrollArea(view);
+  const Qz_LayoutBox* areaBox = area ? boxOf_(area) : nullptr;
+  const Qz_LayoutBox* box = boxOf(view);
+  Qz_Image* image = view->image;
+  if (!areaBox || !areaBox->clipRegion || !box || !image || view->zoomWidth <= 0 || view->zoomHeight <= 0)
+    return false;
+  const Rectangle& strip = areaBox->clipRegion->bounds;
+  const auto toImage = [](int32_t c, int32_t size, int32_t zoomed) {
+    return int32_t(int64_t(c) * size / zoomed);
+  };
+  const int32_t x0 = std::max(0, toImage(strip.MinX - box->left, image->width, view->zoomWidth) - 1);
+  const int32_t y0 = std::max(0, toImage(strip.MinY - box->top, image->height, view->zoomHeight) - 1);
+  const int32_t x1 = std::min(image->width - 1, toImage(strip.MaxX - box->left, image->width, view->zoomWidth) + 1);
+  const int32_t y1 = std::min(image->height - 1, toImage(strip.MaxY - box->top, image->height, view->zoomHeight) + 1);
+  if (x1 < x0 || y1 < y0) return true;
+  if (!view->dirty.mark(x0, y0, x1, y1)) return true;
+  view->dirtyFlag.store(1);
+  if (view->port.load(std::memory_order_acquire))
+    wakeRedrawThread(view);
+  else
+    drawMarked(view);
+  return true;
+}
+
+bool pressOutsideShownPart(Qz_ImageView* view, const Qz_InputEvent* e) {
+  if (!e || e->cls != IDCMP_MOUSEBUTTONS || !scrollArea(view)) return false;
+  if (e->code != SELECTDOWN && e->code != MENUDOWN) return false;
+  const Qz_LayoutBox* box = boxOf(view);
+  if (!box) return false;
+  const DrawTarget shown = shownPart(nullptr, box);
+  return e->mouseX < shown.clipX0 || e->mouseX > shown.clipX1 || e->mouseY < shown.clipY0 || e->mouseY > shown.clipY1;
+}
+
+// Scrolls the picture in its viewport by a step of the arrow keys.
+bool scrollByKey(Qz_ImageView* view, const Qz_InputEvent* e) {
+  if (!e || e->cls != IDCMP_ARROWKEY) return false;
+  int32_t dx = 0, dy = 0;
+  switch (e->code) {
+    case CURSORLEFT: dx = -1; break;
+    case CURSORRIGHT: dx = 1; break;
+    case CURSORUP: dy = -1; break;
+    case CURSORDOWN: dy = 1; break;
+    default: return false;
+  }
+  Qz_Object* area = scrollArea(view);
+  const Qz_LayoutBox* areaBox = area ? boxOf_(area) : nullptr;
+  const Qz_LayoutBox* box = boxOf(view);
+  if (!areaBox || !box) return false;
+  // A tenth of what is shown, so a step keeps most of the picture in sight.
+  const int32_t stepX = std::max(1, areaBox->width / 10), stepY = std::max(1, areaBox->height / 10);
+  const int32_t maxX = std::max(0, view->zoomWidth - areaBox->width);
+  const int32_t maxY = std::max(0, view->zoomHeight - areaBox->height);
+  const int32_t x = std::clamp(areaBox->left - box->left + dx * stepX, 0, maxX);
+  const int32_t y = std::clamp(areaBox->top - box->top + dy * stepY, 0, maxY);
+  // One axis at a time: the bars' echo of a two-axis scroll would move the
+  // contents while their layout is held.
+  if (dx != 0) Qz_DoMethod(view->viewport, kGroupSetScrollX, uint32_t(x));
+  if (dy != 0) Qz_DoMethod(view->viewport, kGroupSetScrollY, uint32_t(y));
+  return true;
 }
 
 void requestFullRedraw(Qz_ImageView* view) {
@@ -492,8 +669,14 @@ QzWord openWindow(Qz_ImageView* view) {
       view->progressNotifies[i] = Qz_AddCallBackNotify(qz::imageObject(image), notices[i], kNotifyAnyValue,
                                                        onProgress, reinterpret_cast<QzWord>(view));
   }
+  view->viewport = Qz_CreateObject("VirtualGroup");
+  if (view->viewport) {
+    Qz_DoMethod(view->viewport, kGroupAddTail, &view->object);
+    Qz_DoMethod(window, kGroupAddTail, view->viewport);
+  } else {
+    Qz_DoMethod(window, kGroupAddTail, &view->object);
+  }
   fitToScreen(view, true);
-  Qz_DoMethod(window, kGroupAddTail, &view->object);
   if (view->status) Qz_DoMethod(window, kGroupAddTail, view->status);
   setTitle(view);
   view->closeNotify = Qz_AddCallBackNotify(window, kWindowClose, kNotifyAnyValue, onWindowClosed,
@@ -517,16 +700,19 @@ void disposeWindow(Qz_ImageView* view) {
   }
   Qz_RootObject* root = Qz_RootInstance(window);
   bool removed = false;
+  // The view leaves whatever holds it; the viewport goes with the window.
+  Qz_Object* holder = view->viewport ? view->viewport : window;
   if (root && root->asyncPort) {
     uint32_t done = 0;
-    if (Qz_DoAsyncMethod(window, kGroupRemove, &view->object) &&
+    if (Qz_DoAsyncMethod(holder, kGroupRemove, &view->object) &&
         Qz_DoAsyncMethod(window, kRootPoke32, &done, 1)) {
       for (int i = 0; i < 250 && std::atomic_ref<uint32_t>(done).load() == 0; ++i) Delay(1);
       removed = std::atomic_ref<uint32_t>(done).load() != 0;
     }
   }
-  if (!removed) Qz_DoMethod(window, kGroupRemove, &view->object);
+  if (!removed) Qz_DoMethod(holder, kGroupRemove, &view->object);
   view->window = nullptr;
+  view->viewport = nullptr;
   view->status = view->progressBar = nullptr;  // they go with the window
   Qz_DisposeObject(window);
 }
@@ -555,9 +741,10 @@ QzWord dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
     case kRootDraw:
       // In a window this runs on the window's thread: the picture is left
       // to the redraw thread, so the window never waits on the image's lock.
-      if (view->window)
-        requestFullRedraw(view);
-      else if (view->thumbnail && view->image)
+      if (view->window) {
+        fitWindowToViewport(view);
+        if (!requestStripRedraw(view)) requestFullRedraw(view);
+      } else if (view->thumbnail && view->image)
         redrawView(object, 0, 0, view->image->width - 1, view->image->height - 1);
       else if (view->image)
         Qz_FullRedrawImage(view->image);
@@ -568,11 +755,18 @@ QzWord dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
       Qz_RedrawImageView(object, int32_t(args[0]), int32_t(args[1]), int32_t(args[2]),
                          int32_t(args[3]));
       return 0;
-    case kRootPlace:
+    case kRootPlace: {
       view->left = int32_t(args[0]);
       view->top = int32_t(args[1]);
       return Qz_DoMethodA(object->super, id, args);
-    case kRootHandleIDCMP: return qz::view::handleInput(view, args[0]);
+    }
+    case kRootHandleIDCMP: {
+      // The view's box runs on under the scroll bars: a press there is theirs.
+      if (pressOutsideShownPart(view, reinterpret_cast<const Qz_InputEvent*>(args[0]))) return 2;
+      const QzWord result = qz::view::handleInput(view, args[0]);
+      if (result != 1 && scrollByKey(view, reinterpret_cast<const Qz_InputEvent*>(args[0]))) return 1;
+      return result;
+    }
     case kQzImageOpenViewWindow: return openWindow(view);
     case kQzViewWindowShown: return view->window && !view->windowClosed ? 1 : 0;
     case kReopenWindow:

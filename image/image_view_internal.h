@@ -37,6 +37,11 @@ struct Qz_ImageView {
   int32_t zoomWidth, zoomHeight;
   int32_t left, top;  // the view's position in its window
   Qz_Object* window;
+  Qz_Object* viewport;  // the scrolled group the view sits in inside its window
+  int32_t fitTries;     // rounds left to fit the window to its viewport after a zoom
+  int32_t fitWidth, fitHeight;  // the outer size last asked for in fitting
+  int32_t roomWidth, roomHeight;      // the screen's room for the picture, taken at the last zoom
+  int32_t screenWidth, screenHeight;  // and the screen's size
   Qz_Object* thread;
   std::atomic<MsgPort*> port{nullptr};
   qz::DirtyRows dirty;

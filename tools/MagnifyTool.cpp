@@ -24,7 +24,7 @@ const char* const kMagnifyPictures[] = {"Data/Images/ToolBar/Magnify"};
 
 constexpr uint32_t kMagnifyTip = 306;  // catalogue: "Magnify Tool"
 constexpr uint32_t kPrefsGetMagnifyRedraw = 0x3e80090;
-constexpr uint32_t kScrolledGroup = 0x100;  // group mode bit: its contents scroll
+constexpr uint32_t kScrolledGroup = 0x08;  // group mode bit: its contents scroll
 
 enum class DragMode { None, Zooming, Panning };
 
@@ -52,11 +52,18 @@ Qz_Object* Qz__ScrollArea(Qz_Object* view) {
   return area && (Qz_DoMethod(area, kGroupGetMode) & kScrolledGroup) ? area : nullptr;
 }
 
-void Qz__ScrollTo(Qz_Object* area, int32_t x, int32_t y) {
+// Kept within the contents; quietly (no layout, no drawing) while zooming,
+// which draws once itself.
+void Qz__ScrollTo(Qz_Object* area, int32_t x, int32_t y, bool quiet) {
   if (!area) return;
-  Qz_DoMethod(area, kGroupDisableLayout);
-  Qz_DoMethod(area, kGroupSetScroll, uint32_t(std::max(x, 0)), uint32_t(std::max(y, 0)));
-  Qz_DoMethod(area, kGroupEnableLayout, 1u);
+  const int32_t maxX = int32_t(Qz_DoMethod(area, kGroupGetNominalWidth)) - int32_t(Qz_DoMethod(area, kGroupGetBoxWidth));
+  const int32_t maxY =
+      int32_t(Qz_DoMethod(area, kGroupGetNominalHeight)) - int32_t(Qz_DoMethod(area, kGroupGetBoxHeight));
+  x = std::clamp(x, 0, std::max(0, maxX));
+  y = std::clamp(y, 0, std::max(0, maxY));
+  if (quiet) Qz_DoMethod(area, kGroupDisableLayout);
+  Qz_DoMethod(area, kGroupSetScroll, uint32_t(x), uint32_t(y));
+  if (quiet) Qz_DoMethod(area, kGroupEnableLayout, 1u);
 }
 
 bool Qz__LiveRedraw() {
@@ -87,7 +94,7 @@ void Qz__Zoom(MagnifyToolObject* t, Qz_Image* image, Qz_Object* view, const Qz_I
       magnifyStep(t->start, e->mouseX - t->pressX, e->mouseY - t->pressY, visibleWidth, visibleHeight);
   image->displayCount.fetch_sub(1);  // nothing is drawn while the size and scroll change
   Qz_DoMethod(view, kQzViewZoom, step.zoom, 1u);
-  Qz__ScrollTo(area, step.offsetX, step.offsetY);
+  Qz__ScrollTo(area, step.offsetX, step.offsetY, true);
   image->displayCount.fetch_add(1);
   if (t->liveRedraw && step.zoom != t->lastZoom) Qz_DoMethod(view, kRootDraw);
   t->lastZoom = step.zoom;
@@ -96,7 +103,7 @@ void Qz__Zoom(MagnifyToolObject* t, Qz_Image* image, Qz_Object* view, const Qz_I
 void Qz__Pan(MagnifyToolObject* t, Qz_Image* image, Qz_Object* view, const Qz_InputEvent* e) {
   if (!t->liveRedraw) image->displayCount.fetch_sub(1);
   Qz__ScrollTo(Qz__ScrollArea(view), t->startOffsetX - (e->mouseX - t->pressX),
-               t->startOffsetY - (e->mouseY - t->pressY));
+               t->startOffsetY - (e->mouseY - t->pressY), false);
   if (!t->liveRedraw) image->displayCount.fetch_add(1);
 }
 

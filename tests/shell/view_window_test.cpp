@@ -9,6 +9,8 @@
 #include <string>
 
 #include "gadgets/qz_group.h"
+#include "gadgets/qz_input_event.h"
+#include "gadgets/qz_scroller.h"
 #include "gadgets/qz_widgets.h"
 #include "gadgets/qz_window.h"
 #include "host/headless/headless_host.h"
@@ -20,6 +22,8 @@
 #include "objects/qz_object.h"
 #include "platform/exec.h"
 #include "platform/windows.h"
+#include "tools/qz_handle_tools.h"
+#include "tools/qz_root_tool.h"
 #include "view_fixture.h"
 
 namespace {
@@ -88,6 +92,122 @@ TEST_F(ViewWindowTest, ALargePictureIsFittedToTheScreen) {
   EXPECT_LT(zoom, 100);
   EXPECT_EQ(b.width, 2000 * zoom / 100);
   EXPECT_LE(b.width, 1024);
+}
+
+// The viewport the document's view scrolls in, and its two scroll bars.
+struct Viewport {
+  Qz_Object* group = nullptr;
+  Qz_Object* horizontal = nullptr;
+  Qz_Object* vertical = nullptr;
+};
+
+Viewport ViewportOf(Qz_Object* view) {
+  Viewport v;
+  v.group = Qz_SearchHierachyForClassId(view, kVirtualGroupClassId);
+  if (!v.group) return v;
+  const auto child = [](Qz_Object* g, uint32_t which) { return reinterpret_cast<Qz_Object*>(Qz_DoMethod(g, which)); };
+  v.horizontal = child(child(v.group->super, kGroupLast), kGroupFirst);
+  v.vertical = child(child(child(v.group->super, kGroupFirst), kGroupLast), kGroupFirst);
+  return v;
+}
+
+// Zoomed past the screen, the window keeps to the screen and the picture
+// scrolls inside it: the arrow keys move it by a step, and only the strip
+// that comes into sight is drawn afresh (the rest is moved on the screen).
+TEST_F(ViewWindowTest, AZoomedPictureScrollsInsideItsWindow) {
+  const std::string path = dir_.file("pic.ppm");
+  WritePicture(path, 300, 200);
+  Qz_Object* window = LoadShown(path);
+  ASSERT_NE(window, nullptr);
+  Qz_Object* view = Qz_CurrentViewOf(image_);
+  const Viewport port = ViewportOf(view);
+  ASSERT_NE(port.vertical, nullptr);
+  EXPECT_NE(Qz_DoMethod(port.horizontal, kRootHideCount), 0u) << "the picture fits: no bars";
+  EXPECT_NE(Qz_DoMethod(port.vertical, kRootHideCount), 0u);
+
+  Qz_DoMethod(view, kQzViewZoom, 400, 0);
+  ASSERT_TRUE(Settle(window));
+  Window* pw = Qz__PlatformWindowOf(window);
+  ASSERT_NE(pw, nullptr);
+  EXPECT_LE(pw->LeftEdge + pw->Width, 1024);
+  EXPECT_LE(pw->TopEdge + pw->Height, 768);
+  EXPECT_EQ(Qz_DoMethod(port.horizontal, kRootHideCount), 0u) << "wider than its window: a bar";
+  EXPECT_EQ(Qz_DoMethod(port.vertical, kRootHideCount), 0u);
+  const Qz_LayoutBox pic = qztest::UiHarness::box(view);
+  EXPECT_EQ(pic.width, 1200);
+  EXPECT_EQ(pic.height, 800);
+  Qz_Object* contents = Qz_GetParentObject(view);
+  const Qz_LayoutBox area = qztest::UiHarness::box(contents);
+  ASSERT_LT(area.height, 800);
+  EXPECT_EQ(Qz_DoMethod(port.vertical, kScrollerGetVisible), QzWord(area.height)) << "the bar knows what is shown";
+  EXPECT_EQ(ui_.pixel(window, area.left + 9, area.top + 9), Pixel(2, 2));
+
+  // The picture turns black unannounced: what is redrawn shows black.
+  for (int32_t y = 0; y < 200; ++y)
+    for (int32_t x = 0; x < 300; ++x) image_->r[y][x] = image_->g[y][x] = image_->b[y][x] = 0;
+  qz::headless::typeKey(qz::host::kVkDown);
+  ASSERT_TRUE(Settle(window));
+  const int32_t step = area.height / 10;
+  EXPECT_EQ(qztest::UiHarness::box(view).top, pic.top - step);
+  EXPECT_EQ(Qz_DoMethod(port.vertical, kScrollerGetPosition), QzWord(step)) << "the bar follows";
+  EXPECT_EQ(ui_.pixel(window, area.left + 9, area.top + 1), Pixel(2, (step + 1) / 4)) << "moved, not redrawn";
+  EXPECT_EQ(ui_.pixel(window, area.left + 9, area.top + area.height - 2 * step), Pixel(2, (area.height - step) / 4));
+  EXPECT_EQ(ui_.pixel(window, area.left + 9, area.top + area.height - 2), 0u) << "the strip come into sight";
+
+  qz::headless::typeKey(qz::host::kVkRight);
+  ASSERT_TRUE(Settle(window));
+  EXPECT_EQ(qztest::UiHarness::box(view).left, pic.left - area.width / 10);
+  EXPECT_EQ(ui_.pixel(window, area.left + area.width - 2, area.top + area.height / 2), 0u);
+  EXPECT_NE(ui_.pixel(window, area.left + 1, area.top + area.height / 2), 0u);
+
+  // Up at the top stays there.
+  for (int i = 0; i < 3; ++i) qz::headless::typeKey(qz::host::kVkUp);
+  ASSERT_TRUE(Settle(window));
+  EXPECT_EQ(qztest::UiHarness::box(view).top, pic.top);
+}
+
+// The magnifier's right drag pans the picture inside its window, the bars
+// following.
+TEST_F(ViewWindowTest, TheMagnifiersRightDragPansTheScrolledPicture) {
+  const std::string path = dir_.file("pic.ppm");
+  WritePicture(path, 300, 200);
+  Qz_Object* window = LoadShown(path);
+  ASSERT_NE(window, nullptr);
+  Qz_Object* view = Qz_CurrentViewOf(image_);
+  Qz_DoMethod(view, kQzViewZoom, 400, 0);
+  ASSERT_TRUE(Settle(window));
+  ASSERT_EQ(Qz_InitRootToolClass(Qz_GetGlobalData()), 1u);
+  ASSERT_EQ(Qz_InitMagnifyToolClass(Qz_GetGlobalData()), 1u);
+  Qz_Object* tool = Qz_CreateObject("MagnifyTool");
+  ASSERT_NE(tool, nullptr);
+  Qz_GetImageBase()->currentTool = tool;
+  const Qz_LayoutBox pic = qztest::UiHarness::box(view);
+  const Qz_LayoutBox area = qztest::UiHarness::box(Qz_GetParentObject(view));
+  const int16_t x = int16_t(area.left + area.width / 2), y = int16_t(area.top + area.height / 2);
+  struct Step {
+    uint32_t cls;
+    uint16_t code;
+    int16_t x, y;
+  };
+  for (const Step& st : {Step{IDCMP_MOUSEBUTTONS, MENUDOWN, x, y}, Step{IDCMP_MOUSEMOVE, 0, int16_t(x - 40), int16_t(y - 30)},
+                         Step{IDCMP_MOUSEBUTTONS, MENUUP, int16_t(x - 40), int16_t(y - 30)}}) {
+    Qz_InputEvent e{};
+    e.cls = st.cls;
+    e.code = st.code;
+    e.mouseX = st.x;
+    e.mouseY = st.y;
+    ASSERT_NE(ui_.post(window, view, kRootHandleIDCMP, &e), 0u);
+    ASSERT_TRUE(Settle(window));
+  }
+  Qz_GetImageBase()->currentTool = nullptr;
+  Qz_DisposeObject(tool);
+  Qz_CleanupMagnifyToolClass();
+  Qz_CleanupRootToolClass();
+  const Qz_LayoutBox moved = qztest::UiHarness::box(view);
+  EXPECT_EQ(moved.left, pic.left - 40);
+  EXPECT_EQ(moved.top, pic.top - 30);
+  EXPECT_EQ(Qz_DoMethod(ViewportOf(view).vertical, kScrollerGetPosition), 30u);
+  EXPECT_EQ(ui_.pixel(window, area.left + 1, area.top + 1), Pixel(41 / 4, 31 / 4));
 }
 
 TEST_F(ViewWindowTest, DisposingTheDocumentClosesItsWindow) {

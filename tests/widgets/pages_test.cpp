@@ -6,11 +6,14 @@
 #include <vector>
 
 #include "gadgets/qz_group.h"
+#include "gadgets/qz_input_event.h"
+#include "gadgets/qz_window.h"
 #include "gadgets/qz_pages.h"
 #include "gadgets/qz_widgets.h"
 #include "objects/object_services.h"
 #include "objects/object_text.h"
 #include "objects/qz_notify.h"
+#include "platform/windows.h"
 #include "support/stored_text.h"
 #include "support/ui_harness.h"
 
@@ -119,6 +122,42 @@ TEST_F(Pages, ClickingATabShowsItsPageWithoutReFiring) {
   EXPECT_GT(qztest::UiHarness::box(page).width, 0);
   auto* first = reinterpret_cast<Qz_Object*>(Qz_DoMethod(tabs, kGroupMemberAt, 1));
   EXPECT_EQ(Qz_DoMethod(first, kButtonGetSelected), 0u);
+}
+
+// With the side-tab preference on, a pointer move over a vertical tab with
+// no button held shows its page; with a button held, the preference off, or
+// the pointer off the tabs, nothing changes.
+TEST_F(Pages, HoveringOverAVerticalTabShowsItsPageWhenThePreferenceIsOn) {
+  Qz_Object* p = make("VerticalPages");
+  ASSERT_NE(p, nullptr);
+  Qz_Object* win = ui.window("Tabs", 100, 100, 240, 160);
+  Qz_DoMethod(win, kGroupAddTail, p);
+  ASSERT_TRUE(ui.open(win));
+  ui.post(win, p, kGroupShowPage, 0);
+  ASSERT_TRUE(ui.settle(win));
+  EXPECT_NE(Qz_DoMethod(win, kWindowGetOptions) & 1, 0u) << "the window passes pointer moves on";
+  auto* tabs = reinterpret_cast<Qz_Object*>(Qz_DoMethod(p, kPagesGetTabs));
+  const Qz_LayoutBox third = qztest::UiHarness::box(reinterpret_cast<Qz_Object*>(Qz_DoMethod(tabs, kGroupMemberAt, 3)));
+  const Qz_LayoutBox pages = qztest::UiHarness::box(pageGroup(p));
+  struct Case {
+    int32_t hover;
+    uint16_t qualifier;
+    bool overTab;
+    uint32_t page;
+  };
+  const Case cases[] = {{0, 0, true, 0}, {1, 0x4000, true, 0}, {1, 0x2000, true, 0}, {1, 0, false, 0}, {1, 0, true, 2}};
+  for (const Case& c : cases) {
+    Qz_GetGlobalData()->sideTabHover = c.hover;
+    Qz_InputEvent e{};
+    e.cls = IDCMP_MOUSEMOVE;
+    e.qualifier = c.qualifier;
+    e.mouseX = int16_t(c.overTab ? third.left + third.width / 2 : pages.left + pages.width / 2);
+    e.mouseY = int16_t(c.overTab ? third.top + third.height / 2 : pages.top + pages.height / 2);
+    ASSERT_EQ(ui.post(win, p, kRootHandleIDCMP, &e), 1u);
+    ASSERT_TRUE(ui.settle(win));
+    EXPECT_EQ(Qz_DoMethod(pageGroup(p), kGroupGetPageIndex), c.page) << c.hover << " " << c.qualifier << " " << c.overTab;
+  }
+  Qz_GetGlobalData()->sideTabHover = 0;
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "gadgets/qz_scroller.h"
 #include "gadgets/qz_widgets.h"
 #include "host/headless/headless_host.h"
+#include "objects/object_services.h"
 #include "objects/qz_notify.h"
 #include "platform/windows.h"
 #include "support/ui_harness.h"
@@ -208,7 +209,6 @@ TEST_F(VirtualGroup, ScrollersFollowTheContentsAndHideWhenNotNeeded) {
   ASSERT_NE(v, nullptr);
   Qz_Object* horizontal = horizontalOf(v);
   ASSERT_NE(horizontal, nullptr);
-  EXPECT_EQ(Qz_DoMethod(horizontal, kRootHideCount), 0u);
   ui.post(win, v, kVirtualGroupUpdateBars);
   ASSERT_TRUE(ui.settle(win));
   EXPECT_NE(Qz_DoMethod(horizontal, kRootHideCount), 0u) << "contents narrower than the viewport";
@@ -220,6 +220,26 @@ TEST_F(VirtualGroup, ScrollersFollowTheContentsAndHideWhenNotNeeded) {
   ui.post(win, v, kGroupSetScrollY, 100000);
   ASSERT_TRUE(ui.settle(win));
   EXPECT_EQ(qztest::UiHarness::box(narrow).top, top - (total - shown)) << "held at the last position";
+}
+
+// Every layout decides the bars, and the bars follow what the contents
+// report: their shown size, and a scroll asked of the contents directly.
+TEST_F(VirtualGroup, BarsFollowTheContentsOnEveryLayout) {
+  Qz_Object* tall = qztest::TestGadget::make({.minWidth = 40, .minHeight = 400, .maxWidth = 40, .maxHeight = 400});
+  Qz_Object* v = openOver(tall);
+  ASSERT_NE(v, nullptr);
+  ASSERT_TRUE(ui.settle(win));
+  Qz_Object* horizontal = horizontalOf(v);
+  EXPECT_NE(Qz_DoMethod(horizontal, kRootHideCount), 0u) << "narrow contents hide the bar without being asked";
+  Qz_Object* contents = Qz_GetParentObject(tall);
+  const int32_t shown = qztest::UiHarness::box(contents).height;
+  EXPECT_EQ(Qz_DoMethod(v, kGroupGetBoxHeight), QzWord(shown)) << "the bar's visible amount is the shown height";
+  ui.post(win, contents, kGroupSetScrollY, 30);
+  ASSERT_TRUE(ui.settle(win));
+  auto* top = reinterpret_cast<Qz_Object*>(Qz_DoMethod(v->super, kGroupFirst));
+  auto* column = reinterpret_cast<Qz_Object*>(Qz_DoMethod(top, kGroupLast));
+  auto* vertical = reinterpret_cast<Qz_Object*>(Qz_DoMethod(column, kGroupFirst));
+  EXPECT_EQ(Qz_DoMethod(vertical, kScrollerGetPosition), 30u);
 }
 
 TEST_F(VirtualGroup, ContentsAndScrollersStayInsideTheViewport) {
