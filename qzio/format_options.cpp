@@ -11,8 +11,11 @@ namespace qzio {
 namespace {
 
 // Root's poke stores through an atomic reference, as the save reads the word.
+// The value stands second in the poke, so it is named as the trigger's value:
+// "the same word" would take the trigger's second word, which a pop-up list's
+// choice does not have.
 void Qz__PokeOnChange(Qz_Object* gadget, uint32_t change, std::atomic<int32_t>& word) {
-  if (gadget) Qz_AddNotify(gadget, change, kNotifyAnyValue, gadget, 3, kRootPoke32, &word, kNotifySameWord);
+  if (gadget) Qz_AddNotify(gadget, change, kNotifyAnyValue, gadget, 3, kRootPoke32, &word, kNotifyTriggerValue);
 }
 
 Qz_Object* Qz__PopUpList(std::initializer_list<const char*> entries, uint32_t index) {

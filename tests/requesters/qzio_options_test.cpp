@@ -134,7 +134,7 @@ TEST_F(QzioOptionsTest, GifAndScreenGrabGadgetsSetTheirOptions) {
         {"CompactSlider", 1, kValueSet, 0, 7043, 70},
         {"CheckBox", 0, kCheckBoxSetState, 1, 7063, 0}}},
       {"ScreenGrabQZIO", kQzioGetLoadOptions,
-       {{"CompactSlider", 0, kValueSet, 0, 7050, 2}}},
+       {{"CompactSlider", 0, kValueSet, 0, 7050, 2}, {"PopUpList", 0, kPopUpListSetIndex, 2, 7030, 0}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.className);
