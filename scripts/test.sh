@@ -9,4 +9,7 @@ build=${1:-$root/build}
 "$root/scripts/build.sh" "$build"
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+# Libraries that keep caches for the life of the process (fontconfig) are
+# not leaks of ours.
+export LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}suppressions=$root/tests/lsan.supp"
 ctest --test-dir "$build" --output-on-failure -j "$(nproc)" --timeout 60
