@@ -10,6 +10,7 @@
 #include "objects/qz_class_kit.h"
 #include "qzio/qzio_format_classes.h"
 #include "qzio/root_qzio.h"
+#include "support/documents.h"
 
 namespace qztest {
 namespace {
@@ -96,14 +97,7 @@ Qz_Image* AppShellTest::LoadPatternDocument(int32_t width, int32_t height) {
 }
 
 void AppShellTest::DisposeAll() {
-  Qz_ImageBase* base = Qz_GetImageBase();
-  for (;;) {
-    ObtainSemaphore(&base->semaphore);
-    Qz_Image* document = first_image(base);
-    ReleaseSemaphore(&base->semaphore);
-    if (!document) break;
-    Qz_DisposeObject(&document->object);
-  }
+  disposeAllDocuments();
   for (Qz_Image* image : made_) Qz_DisposeObject(&image->object);
   made_.clear();
 }

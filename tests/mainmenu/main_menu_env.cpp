@@ -7,6 +7,7 @@
 #include "qzio/qzio_format_classes.h"
 #include "qzio/root_qzio.h"
 #include "support/pattern_ppm.h"
+#include "support/documents.h"
 
 namespace qztest {
 namespace {
@@ -57,14 +58,7 @@ void MainMenuTest::MakeActive(Qz_Image* image) {
 }
 
 void MainMenuTest::DisposeAll() {
-  Qz_ImageBase* base = Qz_GetImageBase();
-  for (;;) {
-    ObtainSemaphore(&base->semaphore);
-    Qz_Image* document = first_image(base);
-    ReleaseSemaphore(&base->semaphore);
-    if (!document) break;
-    Qz_DisposeObject(&document->object);
-  }
+  disposeAllDocuments();
 }
 
 }  // namespace qztest
