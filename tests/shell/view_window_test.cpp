@@ -6,7 +6,9 @@
 
 #include <atomic>
 #include <cstring>
+#include <mutex>
 #include <string>
+#include <vector>
 
 #include "gadgets/qz_group.h"
 #include "gadgets/qz_input_event.h"
@@ -92,6 +94,38 @@ TEST_F(ViewWindowTest, ALargePictureIsFittedToTheScreen) {
   EXPECT_LT(zoom, 100);
   EXPECT_EQ(b.width, 2000 * zoom / 100);
   EXPECT_LE(b.width, 1024);
+}
+
+// Panels that show the zoom hear of every zoom of a document's view, the
+// fit on opening included.
+TEST_F(ViewWindowTest, EveryZoomOfADocumentsViewIsAnnounced) {
+  struct Heard {
+    std::mutex lock;
+    std::vector<uint32_t> zooms;
+    static void Record(QzWord self, Qz_Object*, uint32_t, const QzWord* value) {
+      auto* h = reinterpret_cast<Heard*>(self);
+      std::lock_guard<std::mutex> hold(h->lock);
+      h->zooms.push_back(uint32_t(value[0]));
+    }
+    uint32_t last() {
+      std::lock_guard<std::mutex> hold(lock);
+      return zooms.empty() ? 0 : zooms.back();
+    }
+  } heard;
+  Qz_Object* app = &Qz_GetImageBase()->applicationImage->object;
+  const QzWord handle = Qz_AddCallBackNotify(app, kQzViewZoom, kNotifyAnyValue, &Heard::Record, QzWord(&heard));
+  const std::string path = dir_.file("big.ppm");
+  WritePicture(path, 2000, 500);
+  Qz_Object* window = LoadShown(path);
+  ASSERT_NE(window, nullptr);
+  Qz_Object* view = Qz_CurrentViewOf(image_);
+  const auto fitted = uint32_t(Qz_DoMethod(view, kQzViewGetZoom));
+  EXPECT_LT(fitted, 100u);
+  EXPECT_EQ(heard.last(), fitted);
+  Qz_DoMethod(view, kQzViewZoom, 200, 0);
+  ASSERT_TRUE(Settle(window));
+  EXPECT_EQ(heard.last(), 200u);
+  Qz_RemoveNotify(app, handle);
 }
 
 // The viewport the document's view scrolls in, and its two scroll bars.
