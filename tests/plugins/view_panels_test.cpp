@@ -236,6 +236,22 @@ TEST_F(CoordsPanelTest, RelativeModeShowsTheDistanceFromWhereItBegan) {
   EXPECT_EQ(Qz_DoMethod(panel_, kGetCoordinateMode), 0u);
 }
 
+// In the narrow panel column the position shows inside the panel, drawn.
+TEST_F(CoordsPanelTest, ThePositionShowsInsideANarrowPanel) {
+  OpenPanelWindow();
+  Qz_DoNotify(App(), kPointerMoved, 123u, 45u);
+  ASSERT_TRUE(ui.settle(window_));
+  const Qz_LayoutBox text = qztest::UiHarness::box(text_), panel = qztest::UiHarness::box(panel_);
+  EXPECT_GE(text.left, panel.left);
+  EXPECT_LE(text.left + text.width, panel.left + panel.width);
+  EXPECT_LE(text.top + text.height, panel.top + panel.height);
+  const uint32_t background = ui.pixel(window_, text.left, text.top);
+  int inked = 0;
+  for (int y = text.top; y < text.top + text.height; ++y)
+    for (int x = text.left; x < text.left + text.width; ++x) inked += ui.pixel(window_, x, y) != background;
+  EXPECT_GT(inked, 0);
+}
+
 class MagnifyPanelTest : public qztest::PanelImageTest {
  protected:
   static constexpr int32_t kWidth = 200, kHeight = 100;

@@ -79,6 +79,8 @@ TEST_F(ViewWindowTest, OpensAWindowShowingThePicture) {
   }
   const Qz_LayoutBox k = qztest::UiHarness::box(Qz_CurrentViewOf(image_));
   EXPECT_EQ(ui_.pixel(window, k.left + 59, k.top + 44), Pixel(39, 29));
+  // Each view column shows the image column the pointer maps it to.
+  for (int32_t c : {1, 2, 3, 4, 5, 6, 44, 58}) EXPECT_EQ(ui_.pixel(window, k.left + c, k.top + 3), Pixel(c * 2 / 3, 2)) << c;
 }
 
 TEST_F(ViewWindowTest, ALargePictureIsFittedToTheScreen) {
