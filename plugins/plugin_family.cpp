@@ -1,6 +1,9 @@
 // Shared parts of the concrete panel classes.
 #include "plugins/plugin_family.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "image/qz_image.h"
 #include "platform/windows.h"
 #include "objects/async_methods.h"
@@ -69,12 +72,15 @@ void runOnPanelThread(Qz_Object* panel, uint32_t id, QzWord first, QzWord second
 }
 
 namespace {
-thread_local int tFollowing = 0;
+thread_local std::vector<const void*> tGuardOwners;  // null: every panel
 }  // namespace
 
-FollowGuard::FollowGuard() { ++tFollowing; }
-FollowGuard::~FollowGuard() { --tFollowing; }
-bool FollowGuard::active() { return tFollowing > 0; }
+FollowGuard::FollowGuard(const void* owner) { tGuardOwners.push_back(owner); }
+FollowGuard::~FollowGuard() { tGuardOwners.pop_back(); }
+bool FollowGuard::active() { return active(nullptr); }
+bool FollowGuard::active(const void* owner) {
+  return std::ranges::any_of(tGuardOwners, [owner](const void* o) { return !o || o == owner; });
+}
 
 Qz_Object* labelledSlider(const SliderSpec& spec, Qz_Object** slider) {
   *slider = Qz_CreateObject("CompactSlider", kRootSetUserData, spec.userData, kValueSetMinimum,
