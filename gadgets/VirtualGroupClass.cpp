@@ -28,6 +28,7 @@ struct VirtualGroupObject {
   Qz_Object* selected = nullptr;
   bool horizontalHidden = false;
   bool verticalHidden = false;
+  bool settingBoth = false;  // both bars are being set: the contents move once, after
   int32_t stepRow = 0;  // -1: the vertical step follows the first member's height
 };
 
@@ -39,6 +40,7 @@ int32_t word(Qz_Object* o, uint32_t id) { return int32_t(Qz_DoMethod(o, id)); }
 // The contents follow a scroller: the position it settled on, not the one asked for.
 QzWord scrollAxis(VirtualGroupObject* v, bool horizontalAxis, QzWord value) {
   Qz_Object* self = &v->header;
+  if (v->settingBoth) return 0;
   Qz_Object* bar = horizontalAxis ? v->horizontal : v->vertical;
   const uint32_t id = horizontalAxis ? kGroupSetScrollX : kGroupSetScrollY;
   Qz_DoNotify(self, id, value);
@@ -51,8 +53,13 @@ QzWord scrollBoth(VirtualGroupObject* v, QzWord x, QzWord y) {
   Qz_DoMethod(v->contents, kGroupDisableLayout);
   Qz_DoNotify(self, kGroupSetScrollX, x);
   Qz_DoNotify(self, kGroupSetScrollY, y);
+  // Each bar's own notice would scroll the contents on its axis while their
+  // layout is held: the position would be taken but nothing placed or drawn,
+  // and the scroll below would then find nothing left to do.
+  v->settingBoth = true;
   Qz_DoMethod(v->horizontal, kScrollerSetPosition, x);
   Qz_DoMethod(v->vertical, kScrollerSetPosition, y);
+  v->settingBoth = false;
   Qz_DoMethod(v->contents, kGroupEnableLayout, 1);
   return Qz_DoMethod(v->contents, kGroupSetScroll, Qz_DoMethod(v->horizontal, kScrollerGetPosition),
                      Qz_DoMethod(v->vertical, kScrollerGetPosition));

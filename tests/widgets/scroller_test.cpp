@@ -173,6 +173,11 @@ class VirtualGroup : public testing::Test {
     auto* row = reinterpret_cast<Qz_Object*>(Qz_DoMethod(v->super, kGroupLast));
     return reinterpret_cast<Qz_Object*>(Qz_DoMethod(row, kGroupFirst));
   }
+  static Qz_Object* verticalOf(Qz_Object* v) {
+    auto* top = reinterpret_cast<Qz_Object*>(Qz_DoMethod(v->super, kGroupFirst));
+    auto* column = reinterpret_cast<Qz_Object*>(Qz_DoMethod(top, kGroupLast));
+    return reinterpret_cast<Qz_Object*>(Qz_DoMethod(column, kGroupFirst));
+  }
 
   qztest::UiHarness ui;
   Qz_Object* win = nullptr;
@@ -201,6 +206,32 @@ TEST_F(VirtualGroup, ScrollingRedrawsOnlyTheUncoveredStrip) {
   for (std::size_t i = 0; i < rows.size(); ++i) redrawn += qztest::TestGadget::log(rows[i]).drawCount() - drawn[i];
   EXPECT_GE(redrawn, 1);
   EXPECT_LE(redrawn, 2) << "only the rows in the 10-pixel strip are drawn";
+}
+
+// Both axes at once: the bars take both positions and the contents move
+// (and are drawn) once, by both differences.
+TEST_F(VirtualGroup, ScrollingBothAxesMovesTheContentsOnce) {
+  Qz_Object* big = qztest::TestGadget::make({.minWidth = 500, .minHeight = 400, .maxWidth = 500, .maxHeight = 400});
+  Qz_Object* v = openOver(big);
+  ASSERT_NE(v, nullptr);
+  ASSERT_TRUE(ui.settle(win));
+  const Qz_LayoutBox before = qztest::UiHarness::box(big);
+  const int drawn = qztest::TestGadget::log(big).drawCount();
+  ui.post(win, v, kGroupSetScroll, 30, 40);
+  ASSERT_TRUE(ui.settle(win));
+  const Qz_LayoutBox after = qztest::UiHarness::box(big);
+  EXPECT_EQ(after.left, before.left - 30);
+  EXPECT_EQ(after.top, before.top - 40);
+  EXPECT_EQ(Qz_DoMethod(horizontalOf(v), kScrollerGetPosition), 30u);
+  EXPECT_EQ(Qz_DoMethod(verticalOf(v), kScrollerGetPosition), 40u);
+  EXPECT_EQ(qztest::TestGadget::log(big).drawCount(), drawn + 1) << "drawn once at its new place";
+
+  ui.post(win, v, kGroupSetScroll, 100000, 100000);  // held at the far corner
+  ASSERT_TRUE(ui.settle(win));
+  const Qz_LayoutBox far = qztest::UiHarness::box(big);
+  const Qz_LayoutBox shown = qztest::UiHarness::box(Qz_GetParentObject(big));
+  EXPECT_EQ(far.left + far.width, shown.left + shown.width);
+  EXPECT_EQ(far.top + far.height, shown.top + shown.height);
 }
 
 TEST_F(VirtualGroup, ScrollersFollowTheContentsAndHideWhenNotNeeded) {
