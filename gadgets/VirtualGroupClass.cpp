@@ -21,6 +21,8 @@ struct VirtualGroupObject {
   Qz_Object* horizontal = nullptr;
   Qz_Object* vertical = nullptr;
   Qz_Object* around = nullptr;  // takes the frame and background colour
+  Qz_Object* inner = nullptr;   // the column of the viewport and the space below it
+  Qz_Object* top = nullptr;     // that column and the vertical gadget column
   Qz_Object* row = nullptr;     // horizontal scroller and its extra gadget
   Qz_Object* column = nullptr;  // vertical scroller and its extra gadget
   Qz_Object* rowGadget = nullptr;
@@ -120,6 +122,8 @@ constexpr int16_t kPreferredViewport = 200;
 
 QzWord measure(VirtualGroupObject* v, const QzWord* args) {
   const QzWord r = Qz_DoMethodA(v->header.super, kRootMeasure, args);
+  // A filling group stops at 1280 pixels; the viewport fills all its room.
+  for (Qz_Object* o : {v->around, v->inner, v->top, &v->header}) qz::gadgets::stretchWithoutLimit(o, true, true);
   Qz_LayoutBox& b = Qz_RootInstance(&v->header)->box;
   b.width = std::max(b.minWidth, std::min(b.width, kPreferredViewport));
   b.height = std::max(b.minHeight, std::min(b.height, kPreferredViewport));
@@ -229,8 +233,8 @@ Qz_Object* group(uint32_t mode, uint32_t weight = 100) {
 
 bool virtualSetUp(Qz_Object* object) {
   VirtualGroupObject* v = asVirtual(object);
-  Qz_Object* top = group(2);
-  Qz_Object* inner = group(1);
+  Qz_Object* top = v->top = group(2);
+  Qz_Object* inner = v->inner = group(1);
   // Filling: the viewport is all the room it is given, whatever the contents' maximum.
   v->around = Qz_CreateObject("Group", kGroupSetMode, 2, kGroupSetAlignment, 16, kRootSetWeight, 100,
                               kGroupSetOptions, qz::gui::kGroupOptionFill);
@@ -283,7 +287,9 @@ bool virtualSetUp(Qz_Object* object) {
   return true;
 }
 
-const TagItem kVirtualSuperTags[] = {{kGroupSetMode, 1}, {kGroupSetFrame, 6}, {kGroupSetFrame, 18}, {TAG_DONE, 0}};
+// One share of spare room, so a viewport alone in its window ends where the window does.
+const TagItem kVirtualSuperTags[] = {
+    {kGroupSetMode, 1}, {kGroupSetFrame, 6}, {kGroupSetFrame, 18}, {kRootSetWeight, 100}, {TAG_DONE, 0}};
 
 const qz::kit::ClassDecl kVirtualGroupClass = {
     .name = "VirtualGroup", .superName = "Group", .classId = kVirtualGroupClassId,
