@@ -49,6 +49,11 @@ class LevelPanelTest : public qztest::PanelImageTest, public testing::WithParamI
       word = uint16_t(level);
     }
   }
+  Qz_Object* ResetButton() {
+    for (Qz_Object* b : qztest::FindAllOf(panel_, "Button"))
+      if (Qz_DoMethod(b, kRootGetUserData) == 100) return b;  // the tab bar has buttons too
+    return nullptr;
+  }
   std::vector<Qz_Object*> sliders_;
 };
 
@@ -73,9 +78,7 @@ TEST_P(LevelPanelTest, ASliderSendsItsLevelAndResetSendsZeroForEvery) {
     EXPECT_EQ(layerLevel(layer_, method(i)), 128) << i;
   }
   SetLevels(7);  // the sliders still show 50 %: reset must send whatever they show
-  Qz_Object* reset = nullptr;
-  for (Qz_Object* b : qztest::FindAllOf(panel_, "Button"))
-    if (Qz_DoMethod(b, kRootGetUserData) == 100) reset = b;  // the tab bar has buttons too
+  Qz_Object* reset = ResetButton();
   ASSERT_NE(reset, nullptr);
   Qz_DoNotify(reset, kButtonPressed, 1u);
   for (size_t i = 0; i < sliders_.size(); ++i) {
@@ -111,6 +114,14 @@ TEST_P(LevelPanelTest, ThePointerMovesASliderAndTheLayerFollows) {
   ASSERT_TRUE(ui.settle(window_));
   EXPECT_EQ(int32_t(Qz_DoMethod(sliders_[0], kValueGet)), dragged + 1);
   EXPECT_EQ(layerLevel(layer_, method(0)), 256 - (dragged + 1) * 256 / 100);
+}
+
+// Its label was once drawn over a frame a few pixels wide.
+TEST_P(LevelPanelTest, TheResetButtonSpansTheColumn) {
+  OpenPanelWindow();
+  Qz_Object* reset = ResetButton();
+  ASSERT_NE(reset, nullptr);
+  EXPECT_GT(qztest::UiHarness::box(reset).width, qztest::UiHarness::box(panel_).width / 2);
 }
 
 INSTANTIATE_TEST_SUITE_P(
