@@ -71,7 +71,7 @@ void Qz__LoadPressed(QzWord user, Qz_Object*, uint32_t, const QzWord*) {
 Qz_Object* Qz__MakePanel(Qz_Object* object) {
   Qz_PalettePluginObject* p = Qz__Self(object);
   p->swatches = Qz_CreateObject("ColourSwatches");
-  p->load = Qz_CreateObject("Button", kRootSetLabel, qz::plugins::catalogueText(kLoadText));
+  p->load = qz::plugins::textButton(qz::plugins::catalogueText(kLoadText));
   Qz_Object* column = Qz_CreateObject("Group", kGroupSetMode, 1);
   if (!p->swatches || !p->load || !column) {
     for (Qz_Object* o : {p->swatches, p->load, column}) Qz_DisposeObject(o);

@@ -82,6 +82,18 @@ bool FollowGuard::active(const void* owner) {
   return std::ranges::any_of(tGuardOwners, [owner](const void* o) { return !o || o == owner; });
 }
 
+// The text is a member: a button's own label is not measured.
+Qz_Object* textButton(const char* label, QzWord userData) {
+  Qz_Object* button = Qz_CreateObject("Button", kRootSetUserData, userData);
+  Qz_Object* text = button ? Qz_CreateObject("Text", kRootSetLabel, label) : nullptr;
+  if (!text) {
+    Qz_DisposeObject(button);
+    return nullptr;
+  }
+  Qz_DoMethod(button, kGroupAddTail, text);
+  return button;
+}
+
 Qz_Object* labelledSlider(const SliderSpec& spec, Qz_Object** slider) {
   *slider = Qz_CreateObject("CompactSlider", kRootSetUserData, spec.userData, kValueSetMinimum,
                             uint32_t(spec.minimum), kValueSetMaximum, uint32_t(spec.maximum), kValueSet,

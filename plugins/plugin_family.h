@@ -57,6 +57,9 @@ struct SliderSpec {
 };
 Qz_Object* labelledSlider(const SliderSpec& spec, Qz_Object** slider);
 
+// A push button showing a text, sized to it; null when it cannot be made.
+Qz_Object* textButton(const char* label, QzWord userData = 0);
+
 // Raised while a panel sets its own gadgets. A gadget tells of its new value
 // on the thread that set it, so the guard belongs to that thread. A guard
 // with an owner holds back only that panel: panels sharing a window thread
