@@ -12,6 +12,7 @@
 #include "gadgets/qz_text_entry.h"
 #include "gadgets/qz_widgets.h"
 #include "handle_tools/handle_tools_fixture.h"
+#include "objects/object_text.h"
 
 namespace {
 
@@ -173,6 +174,27 @@ TEST_F(TransformToolTest, CrossedCornersTransformNothingAndLeaveNoStep) {
   Press(4);
   EXPECT_EQ(d_.Steps(), steps - 1);
   EXPECT_EQ(d_.Bytes(), original);
+}
+
+// A stored undo list keeps what the transform moves apart from where it goes.
+TEST(TransformActionText, TheRectangleAndTheMovedCornersAreStoredAndRestored) {
+  Qz_Object* action = makeCornerAction("TransformAction", nullptr, {5, 4, 8, 6});
+  ASSERT_NE(action, nullptr);
+  const Points moved{{15, 9}, {23, 9}, {30, 20}, {15, 15}};
+  setActionPoints(action, moved);
+  size_t length = 0;
+  char* stored = Qz_StoreObjectToBuffer(action, &length, 0);
+  ASSERT_NE(stored, nullptr);
+  Qz_Object* back = Qz_CreateObjectsFromString(stored);
+  ASSERT_NE(back, nullptr) << stored;
+  EXPECT_EQ(actionPoints(back), moved);
+  const uint32_t source[] = {kTransformActionGetSourceX, kTransformActionGetSourceY, kTransformActionGetSourceWidth,
+                             kTransformActionGetSourceHeight};
+  const uint32_t expected[] = {5, 4, 8, 6};
+  for (size_t i = 0; i < std::size(source); ++i) EXPECT_EQ(Qz_DoMethod(back, source[i]), expected[i]) << i;
+  FreeVec(stored);
+  Qz_DisposeObject(back);
+  Qz_DisposeObject(action);
 }
 
 }  // namespace
