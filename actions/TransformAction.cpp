@@ -3,6 +3,7 @@
 // it instead moves the rectangle they first formed onto the quadrilateral
 // they form when it is committed (qualifier 1), on its layer; pending it
 // changes nothing and only shows its handles.
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <optional>

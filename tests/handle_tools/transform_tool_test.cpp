@@ -12,6 +12,7 @@
 #include "gadgets/qz_text_entry.h"
 #include "gadgets/qz_widgets.h"
 #include "handle_tools/handle_tools_fixture.h"
+#include "objects/object_text.h"
 
 namespace {
 
@@ -173,6 +174,48 @@ TEST_F(TransformToolTest, CrossedCornersTransformNothingAndLeaveNoStep) {
   Press(4);
   EXPECT_EQ(d_.Steps(), steps - 1);
   EXPECT_EQ(d_.Bytes(), original);
+}
+
+// On the background the three colour planes move together.
+TEST_F(TransformToolTest, TheBackgroundMovesInEveryColourPlane) {
+  const std::vector<uint8_t> original = d_.Bytes();
+  Qz_Object* action = makeCornerAction("TransformAction", nullptr, {5, 4, 8, 6});
+  ASSERT_NE(action, nullptr);
+  Qz_DoMethod(action, kActionSetLayer, d_.doc);
+  ASSERT_EQ(Qz_AddImageAction(d_.doc, action, 0), 1u);
+  setActionPoints(action, Points{{15, 9}, {23, 9}, {23, 15}, {15, 15}});
+  Qz_DoMethod(action, kActionSetQualifier, 1u);
+  ASSERT_EQ(Qz_DoMethod(action, kActionApply), 1u);
+  for (int32_t y = 9; y < 15; ++y)
+    for (int32_t x = 15; x < 23; ++x) {
+      ASSERT_EQ(d_.doc->undoR[y][x], uint8_t((x - 10) * 3 + y - 5)) << x << "," << y;
+      ASSERT_EQ(d_.doc->undoG[y][x], uint8_t(x - 10 + (y - 5) * 5)) << x << "," << y;
+      ASSERT_EQ(d_.doc->undoB[y][x], uint8_t((x - 10) ^ (y - 5))) << x << "," << y;
+    }
+  EXPECT_EQ(d_.doc->undoR[4][5], 0);  // lifted, left empty
+  ASSERT_EQ(Qz_UndoImageAction(d_.doc), 1u);
+  EXPECT_EQ(d_.Bytes(), original);
+}
+
+// A stored undo list keeps what the transform moves apart from where it goes.
+TEST(TransformActionText, TheRectangleAndTheMovedCornersAreStoredAndRestored) {
+  Qz_Object* action = makeCornerAction("TransformAction", nullptr, {5, 4, 8, 6});
+  ASSERT_NE(action, nullptr);
+  const Points moved{{15, 9}, {23, 9}, {30, 20}, {15, 15}};
+  setActionPoints(action, moved);
+  size_t length = 0;
+  char* stored = Qz_StoreObjectToBuffer(action, &length, 0);
+  ASSERT_NE(stored, nullptr);
+  Qz_Object* back = Qz_CreateObjectsFromString(stored);
+  ASSERT_NE(back, nullptr) << stored;
+  EXPECT_EQ(actionPoints(back), moved);
+  const uint32_t source[] = {kTransformActionGetSourceX, kTransformActionGetSourceY, kTransformActionGetSourceWidth,
+                             kTransformActionGetSourceHeight};
+  const uint32_t expected[] = {5, 4, 8, 6};
+  for (size_t i = 0; i < std::size(source); ++i) EXPECT_EQ(Qz_DoMethod(back, source[i]), expected[i]) << i;
+  FreeVec(stored);
+  Qz_DisposeObject(back);
+  Qz_DisposeObject(action);
 }
 
 }  // namespace
