@@ -6,6 +6,7 @@
 #include "gadgets/qz_colour_swatches.h"
 #include "gadgets/qz_file_requester.h"
 #include "gadgets/qz_group.h"
+#include "gadgets/qz_scroller.h"
 #include "gadgets/qz_widgets.h"
 #include "image/app_commands.h"
 #include "objects/qz_class_kit.h"
@@ -18,6 +19,7 @@ namespace {
 constexpr uint32_t kPaletteClassId = 0x3E80001;
 constexpr const char* kDefaultPalette = "Data/Palettes/Default.iff";
 constexpr const char* kPaletteFolder = "Data/Palettes";
+constexpr uint32_t kSwatchScrollStep = 12;  // pixels a scroll-bar arrow moves the grid
 // Catalogue texts.
 constexpr uint32_t kTitleText = 63, kLoadText = 55, kLoadTitleText = 326;
 // The panel's own, run on its window's thread: a new pen colour.
@@ -72,14 +74,17 @@ Qz_Object* Qz__MakePanel(Qz_Object* object) {
   Qz_PalettePluginObject* p = Qz__Self(object);
   p->swatches = Qz_CreateObject("ColourSwatches");
   p->load = qz::plugins::textButton(qz::plugins::catalogueText(kLoadText));
+  // The grid is far taller than a panel column: it scrolls in a list.
+  Qz_Object* list = Qz_CreateObject("ListTree", kVirtualGroupSetStepRow, kSwatchScrollStep);
   Qz_Object* column = Qz_CreateObject("Group", kGroupSetMode, 1);
-  if (!p->swatches || !p->load || !column) {
-    for (Qz_Object* o : {p->swatches, p->load, column}) Qz_DisposeObject(o);
+  if (!p->swatches || !p->load || !list || !column) {
+    for (Qz_Object* o : {p->swatches, p->load, list, column}) Qz_DisposeObject(o);
     p->swatches = p->load = nullptr;
     return nullptr;
   }
   Qz_DoMethod(p->swatches, kSwatchesLoadPalette, kDefaultPalette);
-  Qz_DoMethod(column, kGroupAddTail, p->swatches);
+  Qz_DoMethod(list, kGroupAddTail, p->swatches);
+  Qz_DoMethod(column, kGroupAddTail, list);
   Qz_DoMethod(column, kGroupAddTail, p->load);
   const char* title = qz::plugins::catalogueText(kTitleText);
   return qz::plugins::makePanel({title, title, "Data/Images/Tabs/Colour"}, column);

@@ -12,6 +12,8 @@
 #include "image/app_commands.h"
 #include "objects/qz_notify.h"
 #include "panel_fixture.h"
+#include "platform/windows.h"
+#include "support/object_tree.h"
 
 QZ_EXTERN_C_BEGIN
 QzWord Qz_InitPalettePluginClass(Qz_GlobalData*);
@@ -119,6 +121,20 @@ TEST_F(PalettePanelTest, TheDefaultPaletteIsLoaded) {
   for (uint32_t i = 0; i < 256; ++i) colours.push_back(Qz_DoMethod(swatches_, kSwatchesGetColour, i) & 0xFFFFFF);
   std::sort(colours.begin(), colours.end());
   EXPECT_GT(std::unique(colours.begin(), colours.end()) - colours.begin(), 200);
+}
+
+// The grid is far taller than a panel column: it scrolls, and the Load
+// button below it stays inside a column of 480 pixels.
+TEST_F(PalettePanelTest, TheGridScrollsSoItsLoadButtonStaysInAShortColumn) {
+  OpenPanelWindow();
+  const Window* w = ui.platformWindow(window_);
+  ASSERT_NE(w, nullptr);
+  EXPECT_LE(w->Height, 480 + w->BorderTop + w->BorderBottom);
+  const std::vector<Qz_Object*> buttons = qztest::FindAllOf(panel_, "Button");
+  ASSERT_FALSE(buttons.empty());
+  const Qz_LayoutBox load = qztest::UiHarness::box(buttons.back());
+  EXPECT_GT(load.height, 0);
+  EXPECT_LE(load.top + load.height, w->Height - w->BorderBottom) << "the Load button is out of sight";
 }
 
 class ColourChooserPanelTest : public qztest::PanelImageTest {
