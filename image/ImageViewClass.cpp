@@ -556,10 +556,10 @@ void fitWindowToViewport(Qz_ImageView* view) {
     view->fitTries = 0;
     return;
   }
-  // After the drawing under way: the rest of it would land in the resized
-  // window at the old layout's places, its frame included.
-  Qz_PostToWindow(view->window, view->window, kWindowChangeBox, w->LeftEdge, w->TopEdge, inner.width,
-                  inner.height);
+  // After the drawing under way (this runs on the window's thread, whose
+  // port the window has): the rest of it would land in the resized window
+  // at the old layout's places, its frame included.
+  Qz_DoAsyncMethod(view->window, kWindowChangeBox, w->LeftEdge, w->TopEdge, inner.width, inner.height);
 }
 
 QzWord fitToScreen(Qz_ImageView* view, bool apply) {
