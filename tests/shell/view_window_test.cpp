@@ -147,6 +147,42 @@ Viewport ViewportOf(Qz_Object* view) {
   return v;
 }
 
+// A document window is its picture's view plus the viewport's frame and the
+// status line: no blank room beside or below the picture, whether the
+// picture is shown at 100 % or fitted to the screen.
+TEST_F(ViewWindowTest, TheWindowFitsItsPictureExactly) {
+  struct Case {
+    int32_t width, height;
+  };
+  for (const Case& c : {Case{300, 200}, Case{2000, 1500}, Case{1200, 2400}, Case{2000, 500}}) {
+    SCOPED_TRACE(testing::Message() << c.width << "x" << c.height);
+    const std::string path = dir_.file("fit" + std::to_string(c.width) + ".ppm");
+    WritePicture(path, c.width, c.height);
+    Qz_Object* window = LoadShown(path);
+    ASSERT_NE(window, nullptr);
+    Qz_Image* image = image_;
+    Qz_Object* view = Qz_CurrentViewOf(image_);
+    const Viewport port = ViewportOf(view);
+    ASSERT_NE(port.group, nullptr);
+    EXPECT_NE(Qz_DoMethod(port.horizontal, kRootHideCount), 0u) << "the whole picture is shown: no bars";
+    EXPECT_NE(Qz_DoMethod(port.vertical, kRootHideCount), 0u);
+    const Qz_LayoutBox pic = qztest::UiHarness::box(view);
+    // The viewport round the scrolled contents: what the window shows of the picture.
+    const Qz_LayoutBox shown = qztest::UiHarness::box(Qz_GetParentObject(Qz_GetParentObject(view)));
+    EXPECT_EQ(shown.width, pic.width);
+    EXPECT_EQ(shown.height, pic.height);
+    Window* pw = Qz__PlatformWindowOf(window);
+    ASSERT_NE(pw, nullptr);
+    const Qz_LayoutBox vg = qztest::UiHarness::box(port.group);
+    EXPECT_EQ(vg.left + vg.width, pw->Width - pw->BorderRight) << "the viewport reaches the window's side";
+    EXPECT_LE(pw->LeftEdge + pw->Width, 1024);
+    EXPECT_LE(pw->TopEdge + pw->Height, 768);
+    Qz_DisposeObject(&image_->object);
+    image_ = nullptr;
+    ASSERT_TRUE(WaitUntilDisposed(image));
+  }
+}
+
 // Zoomed past the screen, the window keeps to the screen and the picture
 // scrolls inside it: the arrow keys move it by a step, and only the strip
 // that comes into sight is drawn afresh (the rest is moved on the screen).
