@@ -358,6 +358,44 @@ TEST_F(Menus, HeldButtonSlidesIntoASubMenuAndChoosesThere) {
   EXPECT_EQ(windowOf(inner), nullptr);
 }
 
+// With the button held, the pointer leaving a sub-menu for another item of
+// its parent closes the sub-menu; that item is what a release chooses, and
+// a sub-menu item reached that way opens its own.
+TEST_F(Menus, SubMenuClosesWhenThePointerMovesToAnotherItemOfItsParent) {
+  Qz_Object* a = item("A");
+  Qz_Object* more = item("More");
+  Qz_Object* inner = item("Inner");
+  Qz_Object* other = item("Other");
+  Qz_Object* second = item("Second");
+  Qz_Object* m = menu("Menu", {a, more, other});
+  Qz_DoMethod(more, kGroupAddTail, inner);
+  Qz_DoMethod(other, kGroupAddTail, second);
+  Qz_Object* win = ui.window("Menus", 100, 100, 300, 0);
+  Qz_DoMethod(win, kGroupAddTail, Qz_CreateObject("MenuBar", kGroupAddTail, m));
+  Qz_DoMethod(win, kGroupAddTail, Qz_CreateObject("Space", kFixHeight, 150));
+  ASSERT_TRUE(ui.open(win));
+  qztest::Recorder r;
+  r.watch(m, kPopUpChosen);
+  moveOver(m);
+  qz::headless::press();
+  step(win);
+  moveOver(more);
+  step(win);
+  ASSERT_NE(windowOf(inner), nullptr) << "the sub-menu opened";
+  moveOver(inner);
+  step(win);
+  moveOver(other);
+  step(win);
+  EXPECT_EQ(windowOf(inner), nullptr) << "the first sub-menu closed";
+  EXPECT_NE(windowOf(second), nullptr) << "the other item's sub-menu opened";
+  moveOver(a);
+  step(win);
+  EXPECT_EQ(windowOf(second), nullptr);
+  qz::headless::release();
+  step(win);
+  EXPECT_EQ(r.values(kPopUpChosen), std::vector<QzWord>{reinterpret_cast<QzWord>(a)});
+}
+
 TEST_F(Menus, FirstChildMakesASubMenuInPlace) {
   Qz_Object* a = item("A");
   Qz_Object* more = item("More");
