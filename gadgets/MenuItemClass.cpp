@@ -167,8 +167,8 @@ QzWord Qz__Chosen(Qz_MenuItemObject* m) {
   return 1;
 }
 
-// The sub-menus other items of the same menu have open close: the pointer
-// has left them for this item.
+// The sub-menus other items of the same menu have open close (with those
+// open inside them): the pointer has left them for this item.
 void Qz__CloseSiblingSubMenus(Qz_Object* self) {
   Qz_Object* outer = Qz_GetTopMostObject(self);
   Qz_Object* parent = Qz_GetParentObject(outer);

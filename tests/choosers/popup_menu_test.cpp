@@ -332,16 +332,21 @@ TEST_F(Menus, ShortcutsRunTheirItemUntilTheMenuGoes) {
 }
 
 // With the button held, sliding onto a sub-menu item opens its sub-menu;
-// sliding on to another item of the parent closes it again (that item lit,
-// its own sub-menu opened), and a release in a sub-menu chooses there.
+// sliding on to another item of the parent closes it again, with any open
+// inside it (that item lit, its own sub-menu opened), and a release in a
+// sub-menu chooses there.
 TEST_F(Menus, HeldButtonSlidesThroughSubMenusAndChoosesThere) {
   Qz_Object* a = item("A");
   Qz_Object* more = item("More");
   Qz_Object* inner = item("Inner");
   Qz_Object* other = item("Other");
   Qz_Object* second = item("Second");
+  Qz_Object* deeper = item("Deeper");
+  Qz_Object* deepest = item("Deepest");
   Qz_Object* m = menu("Menu", {a, more, other});
   Qz_DoMethod(more, kGroupAddTail, inner);
+  Qz_DoMethod(more, kGroupAddTail, deeper);
+  Qz_DoMethod(deeper, kGroupAddTail, deepest);
   Qz_DoMethod(other, kGroupAddTail, second);
   Qz_Object* bar = Qz_CreateObject("MenuBar", kGroupAddTail, m);
   Qz_Object* win = ui.window("Menus", 100, 100, 300, 0);
@@ -357,11 +362,13 @@ TEST_F(Menus, HeldButtonSlidesThroughSubMenusAndChoosesThere) {
   moveOver(more);  // the button still held
   step(win);
   ASSERT_NE(windowOf(inner), nullptr) << "the sub-menu opened";
-  moveOver(inner);
+  moveOver(deeper);
   step(win);
+  ASSERT_NE(windowOf(deepest), nullptr) << "a sub-menu inside the sub-menu opened";
   moveOver(other);
   step(win);
   EXPECT_EQ(windowOf(inner), nullptr) << "the first sub-menu closed";
+  EXPECT_EQ(windowOf(deepest), nullptr) << "with the one open inside it";
   ASSERT_NE(windowOf(second), nullptr) << "the other item's sub-menu opened";
   moveOver(a);
   step(win);
@@ -377,6 +384,9 @@ TEST_F(Menus, HeldButtonSlidesThroughSubMenusAndChoosesThere) {
   step(win);
   ASSERT_NE(windowOf(inner), nullptr) << "back on its item, the sub-menu opens again";
   EXPECT_EQ(edgeOf(a), edgeOf(other)) << "the first item went dark";
+  moveOver(deeper);
+  step(win);
+  EXPECT_NE(windowOf(deepest), nullptr) << "and the one inside it too";
   moveOver(inner);
   step(win);
   qz::headless::release();
