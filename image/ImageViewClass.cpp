@@ -71,6 +71,27 @@ struct DrawTarget {
   int32_t clipX0 = INT32_MIN, clipY0 = INT32_MIN, clipX1 = INT32_MAX, clipY1 = INT32_MAX;
 };
 
+// View columns from..to of a zoomed row as B, G, R, column c from image
+// column c * iw / zw exactly: a fixed-point step drifts a column off the
+// cell edges that pointer positions and overlays are placed by.
+void zoomedRow(const uint8_t* r, const uint8_t* g, const uint8_t* b, uint8_t* out, int32_t from, int32_t to,
+               int32_t iw, int32_t zw) {
+  const int64_t start = int64_t(from) * iw;
+  int64_t source = start / zw, rest = start % zw;
+  const int32_t whole = iw / zw, part = iw % zw;  // image columns a view column moves
+  for (int32_t c = from; c <= to; ++c, out += 3) {
+    out[0] = b[source];
+    out[1] = g[source];
+    out[2] = r[source];
+    source += whole;
+    rest += part;
+    if (rest >= zw) {
+      rest -= zw;
+      ++source;
+    }
+  }
+}
+
 void drawRect(Qz_ImageView* view, const DrawTarget& to, uint8_t* buffer, size_t bytesPerRow,
               int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
   Qz_Image* image = view->image;
@@ -89,7 +110,6 @@ void drawRect(Qz_ImageView* view, const DrawTarget& to, uint8_t* buffer, size_t 
   wx1 = std::min({wx1, left + view->visibleX + view->visibleWidth - 1, left + to.width - 1, to.clipX1});
   wy1 = std::min({wy1, top + view->visibleY + view->visibleHeight - 1, top + to.height - 1, to.clipY1});
   if (wx1 < wx0 || wy1 < wy0) return;
-  const int32_t step = int32_t((int64_t(iw) << 10) / zw);
   for (int32_t cx0 = wx0; cx0 <= wx1; cx0 += kBufferColumns) {
     const int32_t cx1 = std::min(wx1, cx0 + kBufferColumns - 1);
     const int32_t count = cx1 - cx0 + 1;
@@ -103,10 +123,9 @@ void drawRect(Qz_ImageView* view, const DrawTarget& to, uint8_t* buffer, size_t 
             Qz_MakeRGBLine(image->r[iy] + (cx0 - left), image->g[iy] + (cx0 - left),
                            image->b[iy] + (cx0 - left), out, count);
           else
-            Qz_MakeScaledRGBLine(image->r[iy], image->g[iy], image->b[iy], out, cx0 - left,
-                                 cx1 - left, step);
+            zoomedRow(image->r[iy], image->g[iy], image->b[iy], out, cx0 - left, cx1 - left, iw, zw);
         } else {
-          Qz_MakeScaledGreyLine(out, image->grey[iy], cx0 - left, cx1 - left, step);
+          zoomedRow(image->grey[iy], image->grey[iy], image->grey[iy], out, cx0 - left, cx1 - left, iw, zw);
         }
       }
       WritePixelArray(buffer, 0, 0, int32_t(bytesPerRow), rp, cx0, band, count,
@@ -289,6 +308,10 @@ int32_t setSize(Qz_ImageView* view, int32_t width, int32_t height) {
   view->visibleHeight = height;
   view->visibleX = std::clamp(view->visibleX, 0, std::max(0, width - view->visibleWidth));
   view->visibleY = std::clamp(view->visibleY, 0, std::max(0, height - view->visibleHeight));
+  // A document's own view tells the panels that show its zoom (a fit too).
+  if (view->window)
+    if (Qz_Image* app = Qz_GetImageBase()->applicationImage)
+      Qz_DoNotify(qz::imageObject(app), kQzViewZoom, uint32_t(zoomPercent(view)));
   return 0;
 }
 

@@ -34,22 +34,23 @@ Qz_PalettePluginObject* Qz__Self(Qz_Object* o) { return qz::kit::self<Qz_Palette
 Qz_PalettePluginObject* Qz__FromUser(QzWord user) { return reinterpret_cast<Qz_PalettePluginObject*>(user); }
 
 void Qz__Picked(QzWord user, Qz_Object*, uint32_t, const QzWord* value) {
-  if (qz::plugins::FollowGuard::active()) return;
+  Qz_PalettePluginObject* p = Qz__FromUser(user);
+  if (qz::plugins::FollowGuard::active(p)) return;
   Qz_Image* app = Qz_GetImageBase()->applicationImage;
   if (!app) return;
-  const QzWord colour = Qz_DoMethod(Qz__FromUser(user)->swatches, kSwatchesGetColour, uint32_t(value[0]));
-  qz::plugins::FollowGuard own;  // the swatch holds the colour already
+  const QzWord colour = Qz_DoMethod(p->swatches, kSwatchesGetColour, uint32_t(value[0]));
+  qz::plugins::FollowGuard own(p);  // the swatch holds the colour already
   Qz_DoMethod(&app->object, qz::kQzAppSetColour, uint32_t(colour) & 0xFFFFFF);
 }
 
 void Qz__PenColour(QzWord user, Qz_Object*, uint32_t, const QzWord* value) {
-  if (qz::plugins::FollowGuard::active()) return;  // the pick made here
   Qz_PalettePluginObject* p = Qz__FromUser(user);
+  if (qz::plugins::FollowGuard::active(p)) return;  // the pick made here
   qz::plugins::runOnPanelThread(&p->header, kShowColour, value[0], 0);
 }
 
 void Qz__ShowColour(Qz_PalettePluginObject* p, uint32_t colour) {
-  qz::plugins::FollowGuard following;
+  qz::plugins::FollowGuard following(p);
   const QzWord selected = Qz_DoMethod(p->swatches, kSwatchesGetSelected);
   Qz_DoMethod(p->swatches, kSwatchesSetColour, uint32_t(selected), colour & 0xFFFFFF);
 }
@@ -70,7 +71,7 @@ void Qz__LoadPressed(QzWord user, Qz_Object*, uint32_t, const QzWord*) {
 Qz_Object* Qz__MakePanel(Qz_Object* object) {
   Qz_PalettePluginObject* p = Qz__Self(object);
   p->swatches = Qz_CreateObject("ColourSwatches");
-  p->load = Qz_CreateObject("Button", kRootSetLabel, qz::plugins::catalogueText(kLoadText));
+  p->load = qz::plugins::textButton(qz::plugins::catalogueText(kLoadText));
   Qz_Object* column = Qz_CreateObject("Group", kGroupSetMode, 1);
   if (!p->swatches || !p->load || !column) {
     for (Qz_Object* o : {p->swatches, p->load, column}) Qz_DisposeObject(o);

@@ -6,7 +6,9 @@
 
 #include <atomic>
 #include <cstring>
+#include <mutex>
 #include <string>
+#include <vector>
 
 #include "gadgets/qz_group.h"
 #include "gadgets/qz_input_event.h"
@@ -77,6 +79,8 @@ TEST_F(ViewWindowTest, OpensAWindowShowingThePicture) {
   }
   const Qz_LayoutBox k = qztest::UiHarness::box(Qz_CurrentViewOf(image_));
   EXPECT_EQ(ui_.pixel(window, k.left + 59, k.top + 44), Pixel(39, 29));
+  // Each view column shows the image column the pointer maps it to.
+  for (int32_t c : {1, 2, 3, 4, 5, 6, 44, 58}) EXPECT_EQ(ui_.pixel(window, k.left + c, k.top + 3), Pixel(c * 2 / 3, 2)) << c;
 }
 
 TEST_F(ViewWindowTest, ALargePictureIsFittedToTheScreen) {
@@ -92,6 +96,38 @@ TEST_F(ViewWindowTest, ALargePictureIsFittedToTheScreen) {
   EXPECT_LT(zoom, 100);
   EXPECT_EQ(b.width, 2000 * zoom / 100);
   EXPECT_LE(b.width, 1024);
+}
+
+// Panels that show the zoom hear of every zoom of a document's view, the
+// fit on opening included.
+TEST_F(ViewWindowTest, EveryZoomOfADocumentsViewIsAnnounced) {
+  struct Heard {
+    std::mutex lock;
+    std::vector<uint32_t> zooms;
+    static void Record(QzWord self, Qz_Object*, uint32_t, const QzWord* value) {
+      auto* h = reinterpret_cast<Heard*>(self);
+      std::lock_guard<std::mutex> hold(h->lock);
+      h->zooms.push_back(uint32_t(value[0]));
+    }
+    uint32_t last() {
+      std::lock_guard<std::mutex> hold(lock);
+      return zooms.empty() ? 0 : zooms.back();
+    }
+  } heard;
+  Qz_Object* app = &Qz_GetImageBase()->applicationImage->object;
+  const QzWord handle = Qz_AddCallBackNotify(app, kQzViewZoom, kNotifyAnyValue, &Heard::Record, QzWord(&heard));
+  const std::string path = dir_.file("big.ppm");
+  WritePicture(path, 2000, 500);
+  Qz_Object* window = LoadShown(path);
+  ASSERT_NE(window, nullptr);
+  Qz_Object* view = Qz_CurrentViewOf(image_);
+  const auto fitted = uint32_t(Qz_DoMethod(view, kQzViewGetZoom));
+  EXPECT_LT(fitted, 100u);
+  EXPECT_EQ(heard.last(), fitted);
+  Qz_DoMethod(view, kQzViewZoom, 200, 0);
+  ASSERT_TRUE(Settle(window));
+  EXPECT_EQ(heard.last(), 200u);
+  Qz_RemoveNotify(app, handle);
 }
 
 // The viewport the document's view scrolls in, and its two scroll bars.
