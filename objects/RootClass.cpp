@@ -9,7 +9,9 @@
 
 #include "objects/object_internal.h"
 #include "objects/qz_class_kit.h"
+#include "objects/object_services.h"
 #include "objects/qz_builtin_classes.h"
+#include "objects/qz_draw_info.h"
 #include "objects/qz_semaphore.h"
 
 namespace {
@@ -38,6 +40,19 @@ const char kEmptyLabel[] = "";
 Qz_RootObject* asRoot(Qz_Object* object) { return reinterpret_cast<Qz_RootObject*>(object); }
 
 Qz_Object* outermost(Qz_Object* object) { return Qz_GetTopMostObject(object); }
+
+// A gadget has no port of its own: the thread of the window it is shown in
+// runs its calls. None while it is in no open window.
+MsgPort* windowPortOf(Qz_Object* object) {
+  Qz_Object* gadget = outermost(object);
+  MsgPort* port = nullptr;
+  if (Qz_DrawInfo* info = Qz_LockDrawInfoForInspection(gadget)) {
+    if (info->windowObject && outermost(info->windowObject) != gadget)
+      port = std::atomic_ref<MsgPort*>(Qz_RootInstance(info->windowObject)->asyncPort).load(std::memory_order_acquire);
+    Qz_UnlockDrawInfoForInspection(gadget);
+  }
+  return port;
+}
 
 void setHidden(Qz_RootObject* r, bool hidden) {
   if (hidden) {
@@ -192,9 +207,11 @@ QzWord rootDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
     }
     case kRootSetClipRegion: r->box.clipRegion = reinterpret_cast<Region*>(args[0]); return 0;
     case kRootSetAsyncPort: r->asyncPort = reinterpret_cast<MsgPort*>(args[0]); return 0;
-    case kRootAsyncCall:
-      if (r->asyncPort == nullptr || args == nullptr) return 0;
-      return Qz__QueueAsyncMethod(outermost(object), r->asyncPort, args);
+    case kRootAsyncCall: {
+      if (args == nullptr) return 0;
+      MsgPort* port = r->asyncPort ? r->asyncPort : windowPortOf(object);
+      return port ? Qz__QueueAsyncMethod(outermost(object), port, args) : 0;
+    }
     case kRootSetBaseColour: r->baseColour = static_cast<uint32_t>(args[0]); return 1;
     case kRootSetLightColour: r->lightColour = static_cast<uint32_t>(args[0]); return 1;
     case kRootSetDarkColour: r->darkColour = static_cast<uint32_t>(args[0]); return 1;

@@ -58,16 +58,7 @@ void stopFollowing(QzWord& handle) {
 }
 
 void runOnPanelThread(Qz_Object* panel, uint32_t id, QzWord first, QzWord second) {
-  MsgPort* port = nullptr;
-  if (Qz_DrawInfo* info = Qz_LockDrawInfoForInspection(panel)) {
-    if (info->windowObject)
-      port = std::atomic_ref<MsgPort*>(Qz_RootInstance(info->windowObject)->asyncPort).load(std::memory_order_acquire);
-    Qz_UnlockDrawInfoForInspection(panel);
-  }
-  if (port) {
-    Qz_DoMethod(panel, kRootSetAsyncPort, port);
-    if (Qz_DoAsyncMethod(panel, id, first, second)) return;
-  }
+  if (Qz_DoAsyncMethod(panel, id, first, second)) return;  // queued to its window's thread
   Qz_DoMethod(panel, id, first, second);
 }
 

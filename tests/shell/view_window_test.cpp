@@ -130,6 +130,20 @@ TEST_F(ViewWindowTest, EveryZoomOfADocumentsViewIsAnnounced) {
   Qz_RemoveNotify(app, handle);
 }
 
+// The zoom buttons and field ask the active view to zoom through its
+// window's queue: the request arrives and the view zooms.
+TEST_F(ViewWindowTest, AZoomAskedThroughTheViewsQueueZooms) {
+  const std::string path = dir_.file("queued.ppm");
+  WritePicture(path, 200, 100);
+  Qz_Object* window = LoadShown(path);
+  ASSERT_NE(window, nullptr);
+  Qz_Object* view = Qz_CurrentViewOf(image_);
+  ASSERT_EQ(Qz_DoMethod(view, kQzViewGetZoom), 100u);
+  EXPECT_NE(Qz_DoMethod(view, kRootAsyncCall, kQzViewZoomIn, 0u, 0u), 0u) << "the request was not queued";
+  ASSERT_TRUE(Settle(window));
+  EXPECT_EQ(Qz_DoMethod(view, kQzViewGetZoom), 150u);
+}
+
 // The viewport the document's view scrolls in, and its two scroll bars.
 struct Viewport {
   Qz_Object* group = nullptr;
