@@ -338,13 +338,18 @@ void handleMessage(WindowObject* win, InputMessage* im) {
       if (targetObject != nullptr) {
         result = Qz_DoMethod(targetObject, kGroupDrop, win->dragObject, sx - target->LeftEdge, sy - target->TopEdge);
       }
+      win->dragFrame.hide();
       Qz_Object* dragged = win->dragObject;
       win->dragObject = nullptr;
       Qz_DoNotify(dragged, kGroupDrop, result, static_cast<uint32_t>(sx), static_cast<uint32_t>(sy));
-    } else if (im->Class == IDCMP_MOUSEMOVE && targetObject != nullptr) {
-      Qz_DoMethod(targetObject, kGroupDragOver, win->dragObject, sx - target->LeftEdge, sy - target->TopEdge);
+    } else if (im->Class == IDCMP_MOUSEMOVE) {
+      // Off the drag frame while the target draws its insertion marker.
+      win->dragFrame.hide();
+      if (targetObject != nullptr)
+        Qz_DoMethod(targetObject, kGroupDragOver, win->dragObject, sx - target->LeftEdge, sy - target->TopEdge);
       win->dragX = sx;
       win->dragY = sy;
+      showDragFrame(win, sx, sy);
     }
     return;
   }
