@@ -79,7 +79,10 @@ bool routeToChildren(WindowObject* win, Window* source, const Qz_InputEvent& eve
     } else if (event.cls == IDCMP_INACTIVEWINDOW) {
       Qz_DoNotify(kids[i], kWindowPopUpChoice, 0);
     } else if (over) {
-      if (child->popUp == nullptr || Qz_IsCoordOverObject(child->popUp, e.mouseX, e.mouseY) == 0) {
+      // A plain group is never the choice: met on its frame or between its
+      // items, it is asked again, as the pointer may be on an item by now.
+      if (child->popUp == nullptr || Qz_IsCoordOverObject(child->popUp, e.mouseX, e.mouseY) == 0 ||
+          Qz_GetObjectClassID(child->popUp) == kGroupClassId) {
         if (child->popUp != nullptr) Qz_DoMethod(child->content, kRootObjectAtPoint2, child->dragX, child->dragY);
         child->popUp = reinterpret_cast<Qz_Object*>(Qz_DoMethod(child->content, kRootObjectAtPoint, e.mouseX, e.mouseY));
         child->dragX = e.mouseX;
