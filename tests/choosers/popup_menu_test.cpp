@@ -186,6 +186,42 @@ TEST_F(PopUps, HeldPointerMovesTheLitLineAlongTheList) {
   EXPECT_EQ(Qz_DoMethod(list, kPopUpListGetIndex), 2u);
 }
 
+// A menu whose items sit in a framed group: the pointer meets the group's
+// own frame first, and the item it then moves onto is still what a release
+// chooses (the group itself never is).
+TEST_F(PopUps, ItemInAFramedGroupIsChosenAfterThePointerCrossesTheFrame) {
+  Qz_Object* popUp = Qz_CreateObject("PopUp", kGroupAddTail, text("Menu"));
+  Qz_Object* items = Qz_CreateObject("Group", kGroupSetMode, 1, kGroupSetFrame, 1, kGroupSetSpacing, 4);
+  ASSERT_TRUE(popUp && items);
+  std::vector<Qz_Object*> entries;
+  for (const char* label : {"One", "Two", "Three"}) {
+    entries.push_back(Qz_CreateObject("MenuItem", kMenuItemSetText, label));
+    Qz_DoMethod(items, kGroupAddTail, entries.back());
+  }
+  Qz_DoMethod(popUp, kPopUpChildrenInPopUp, 1);
+  Qz_DoMethod(popUp, kGroupAddTail, items);
+  Qz_DoMethod(popUp, kPopUpChildrenInPopUp, 0);
+  Qz_Object* win = ui.window("Menu", 100, 100);
+  Qz_DoMethod(win, kGroupAddTail, popUp);
+  ASSERT_TRUE(ui.open(win));
+  qztest::Recorder r;
+  r.watch(popUp, kPopUpChosen);
+  moveOver(popUp);
+  qz::headless::press();
+  step(win);
+  Window* menu = windowOf(items);
+  ASSERT_NE(menu, nullptr);
+  ASSERT_NE(menu, ui.platformWindow(win)) << "the menu opened in a window of its own";
+  const Qz_LayoutBox frame = qztest::UiHarness::box(items);
+  qz::headless::moveTo(menu->LeftEdge + frame.left, menu->TopEdge + frame.top);
+  step(win);
+  moveOver(entries[1]);
+  step(win);
+  qz::headless::release();
+  step(win);
+  EXPECT_EQ(r.values(kPopUpChosen), std::vector<QzWord>{qz::toWord(entries[1])});
+}
+
 TEST_F(PopUps, ToolListShowsAndReportsTheChosenTool) {
   Qz_Object* tools = Qz_CreateObject("PopUpToolList");
   ASSERT_NE(tools, nullptr);
