@@ -164,6 +164,16 @@ inline constexpr uint32_t kTransformActionSetWidth = 0x139d0046;
 inline constexpr uint32_t kTransformActionGetWidth = 0x139d0050;
 inline constexpr uint32_t kTransformActionSetHeight = 0x139d005a;
 inline constexpr uint32_t kTransformActionGetHeight = 0x139d0064;
+// The rectangle a corner transform moves (image coordinates): the one its
+// first four corners gave, the corners then being where it goes.
+inline constexpr uint32_t kTransformActionSetSourceX = 0x139d006e;
+inline constexpr uint32_t kTransformActionGetSourceX = 0x139d0078;
+inline constexpr uint32_t kTransformActionSetSourceY = 0x139d0082;
+inline constexpr uint32_t kTransformActionGetSourceY = 0x139d008c;
+inline constexpr uint32_t kTransformActionSetSourceWidth = 0x139d0096;
+inline constexpr uint32_t kTransformActionGetSourceWidth = 0x139d00a0;
+inline constexpr uint32_t kTransformActionSetSourceHeight = 0x139d00aa;
+inline constexpr uint32_t kTransformActionGetSourceHeight = 0x139d00b4;
 
 // Image methods the actions send (answered by the Image class).
 inline constexpr uint32_t kQzImageFill = 0x1001fe;

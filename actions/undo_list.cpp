@@ -296,6 +296,10 @@ uint32_t Qz__MoveSteps(Qz_Image* image, Qz_Object* target, bool forward) {
     --tMoving;
   }
   Qz_UnlockImageA(document, kQzLockExclusive, nullptr);
+  // Thumbnails of the document follow the step, as they follow a stroke.
+  if (moved > 0)
+    if (Qz_Image* app = Qz_GetImageBase()->applicationImage)
+      Qz_DoNotify(&app->object, kQzAppPixelsSettled, document);
   return moved > 0 ? 1 : 0;
 }
 

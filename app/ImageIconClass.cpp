@@ -18,7 +18,6 @@
 
 namespace {
 
-constexpr uint32_t kLayerFilledOrCleared = 0x13008C;  // on the application image
 constexpr uint32_t kNoImageText = 78;
 
 struct ImageIconObject {
@@ -120,7 +119,7 @@ bool Qz__SetUp(Qz_Object* object) {
   const Qz_ImageBase* base = Qz_GetImageBase();
   Qz_DoMethod(object->super, kGroupAddTail, icon->view);  // disposed with the group
   if (Qz_Image* app = base->applicationImage)
-    icon->redrawNotify = Qz_AddNotify(&app->object, kLayerFilledOrCleared, kNotifyAnyValue, object, 1, kRootDraw);
+    icon->redrawNotify = Qz_AddNotify(&app->object, kQzAppPixelsSettled, kNotifyAnyValue, object, 1, kRootDraw);
   return true;
 }
 

@@ -3,6 +3,7 @@
 #include "gadgets/qz_choice.h"
 #include "gadgets/qz_group.h"
 #include "gadgets/qz_widgets.h"
+#include "objects/draw/qz_draw.h"
 #include "objects/qz_class_kit.h"
 #include "objects/qz_notify.h"
 
@@ -44,24 +45,32 @@ Qz_Object* makeButton(Qz_Object*) {
   return Qz_CreateObject("Button", kGroupSetMode, 2, kButtonImmediate, 1, kButtonToggle, 1);
 }
 
-// The row of mark, gap and label, then a weighted space; pressing and
-// releasing the button switches the state on and off.
+// The row of boxed mark, gap and label, then a weighted space; pressing and
+// releasing the button switches the state on and off. The marks draw a tick
+// or nothing (menus show them bare), so the box round the mark is a sunken
+// frame of its own: unchecked, the box is what shows there is a choice.
 bool checkBoxSetUp(Qz_Object* object) {
   CheckBoxObject* c = asCheckBox(object);
   c->button = object->super;
-  Qz_Object* row = Qz_CreateObject("Group", kGroupSetMode, 2);
+  Qz_Object* row = Qz_CreateObject("Group", kGroupSetMode, 2, kRootSetWeight, 0);
+  // The same frame while the button is pressed or under the pointer, then
+  // over the button's highlight (0x80: not erased), which the tick is drawn for.
+  constexpr uint32_t kOverHighlight = kQzFrameIndent | 0x80;
+  Qz_Object* box = Qz_CreateObject("Group", kGroupSetFrame, kQzFrameIndent, kGroupSetSelectedFrame, kOverHighlight,
+                                   kGroupSetHighlightedFrame, kOverHighlight, kRootSetWeight, 0);
   c->mark = Qz_CreateObject("VectorImage", kVectorImageSetKind, kMarkCheckOff, kFixWidth, 12, kFixHeight, 12);
   Qz_Object* gap = Qz_CreateObject("Space", kFixWidth, 2);
-  c->label = Qz_CreateObject("Text");
+  c->label = Qz_CreateObject("Text", kRootSetWeight, 0);  // beside the box, not centred in the row
   Qz_Object* filler = Qz_CreateObject("Space");
-  Qz_Object* parts[] = {row, c->mark, gap, c->label, filler};
+  Qz_Object* parts[] = {row, box, c->mark, gap, c->label, filler};
   for (Qz_Object* p : parts) {
     if (p == nullptr) {
       for (Qz_Object* o : parts) Qz_DisposeObject(o);
       return false;
     }
   }
-  for (Qz_Object* p : {c->mark, gap, c->label}) Qz_DoMethod(row, kGroupAddTail, p);
+  Qz_DoMethod(box, kGroupAddTail, c->mark);
+  for (Qz_Object* p : {box, gap, c->label}) Qz_DoMethod(row, kGroupAddTail, p);
   Qz_DoMethod(c->button, kGroupAddTail, row);
   Qz_DoMethod(c->button, kGroupAddTail, filler);
   Qz_AddNotify(c->button, kRootSelect, kNotifyAnyValue, object, 2, kCheckBoxSetState, 1);

@@ -286,6 +286,15 @@ QzWord measureSlider(ScrollerObject* s) {
   return Qz_DoMethod(s->header.super, kRootMeasure);
 }
 
+// A Space stops at 1280 pixels; the track, and so the bar, runs the whole
+// length along its axis that the window gives it, the arrows at its far end.
+QzWord measure(ScrollerObject* s, const QzWord* args) {
+  const QzWord r = s->sliderMode ? measureSlider(s) : Qz_DoMethodA(s->header.super, kRootMeasure, args);
+  for (Qz_Object* o : {s->trackSpace, s->track, &s->header})
+    qz::gadgets::stretchWithoutLimit(o, !vertical(s), vertical(s));
+  return r;
+}
+
 QzWord scrollerDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
   ScrollerObject* s = asScroller(object);
   switch (id) {
@@ -329,9 +338,7 @@ QzWord scrollerDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
       drawKnob(s);
       return r;
     }
-    case kRootMeasure:
-      if (s->sliderMode) return measureSlider(s);
-      return Qz_DoMethodA(object->super, id, args);
+    case kRootMeasure: return measure(s, args);
     case kRootHandleIDCMP: return handleInput(s, args);
     default: return qz::kit::inherited(object, id, args);
   }
@@ -354,7 +361,9 @@ Qz_Object* arrowButton(Qz_Object** image, uint32_t kind) {
 bool scrollerSetUp(Qz_Object* object) {
   ScrollerObject* s = asScroller(object);
   s->trackSpace = Qz_CreateObject("Space", kSpaceSetMinWidth, 11, kSpaceSetMinHeight, 11);
-  s->track = Qz_CreateObject("Group", kGroupSetMode, 1, kGroupSetFrame, 6);
+  // One share of the spare room: a group's own two shares would push the
+  // track past the bar's end and the arrows out of sight.
+  s->track = Qz_CreateObject("Group", kGroupSetMode, 1, kGroupSetFrame, 6, kRootSetWeight, 100);
   s->back = arrowButton(&s->backImage, kVectorImageLeftArrow);
   s->forward = arrowButton(&s->forwardImage, kVectorImageRightArrow);
   if (s->trackSpace == nullptr || s->track == nullptr || s->back == nullptr || s->forward == nullptr) {
@@ -371,7 +380,8 @@ bool scrollerSetUp(Qz_Object* object) {
   return true;
 }
 
-const TagItem kScrollerSuperTags[] = {{kGroupSetMode, 2}, {TAG_DONE, 0}};
+// A bar takes one share of spare room, so alone in a row it ends where the row does.
+const TagItem kScrollerSuperTags[] = {{kGroupSetMode, 2}, {kRootSetWeight, 100}, {TAG_DONE, 0}};
 
 const qz::kit::ClassDecl kScrollerClass = {
     .name = "Scroller", .superName = "Group", .classId = kScrollerClassId,

@@ -21,6 +21,8 @@ struct VirtualGroupObject {
   Qz_Object* horizontal = nullptr;
   Qz_Object* vertical = nullptr;
   Qz_Object* around = nullptr;  // takes the frame and background colour
+  Qz_Object* inner = nullptr;   // the column of the viewport and the space below it
+  Qz_Object* top = nullptr;     // that column and the vertical gadget column
   Qz_Object* row = nullptr;     // horizontal scroller and its extra gadget
   Qz_Object* column = nullptr;  // vertical scroller and its extra gadget
   Qz_Object* rowGadget = nullptr;
@@ -28,6 +30,7 @@ struct VirtualGroupObject {
   Qz_Object* selected = nullptr;
   bool horizontalHidden = false;
   bool verticalHidden = false;
+  bool settingBoth = false;  // both bars are being set: the contents move once, after
   int32_t stepRow = 0;  // -1: the vertical step follows the first member's height
 };
 
@@ -39,6 +42,7 @@ int32_t word(Qz_Object* o, uint32_t id) { return int32_t(Qz_DoMethod(o, id)); }
 // The contents follow a scroller: the position it settled on, not the one asked for.
 QzWord scrollAxis(VirtualGroupObject* v, bool horizontalAxis, QzWord value) {
   Qz_Object* self = &v->header;
+  if (v->settingBoth) return 0;
   Qz_Object* bar = horizontalAxis ? v->horizontal : v->vertical;
   const uint32_t id = horizontalAxis ? kGroupSetScrollX : kGroupSetScrollY;
   Qz_DoNotify(self, id, value);
@@ -51,8 +55,13 @@ QzWord scrollBoth(VirtualGroupObject* v, QzWord x, QzWord y) {
   Qz_DoMethod(v->contents, kGroupDisableLayout);
   Qz_DoNotify(self, kGroupSetScrollX, x);
   Qz_DoNotify(self, kGroupSetScrollY, y);
+  // Each bar's own notice would scroll the contents on its axis while their
+  // layout is held: the position would be taken but nothing placed or drawn,
+  // and the scroll below would then find nothing left to do.
+  v->settingBoth = true;
   Qz_DoMethod(v->horizontal, kScrollerSetPosition, x);
   Qz_DoMethod(v->vertical, kScrollerSetPosition, y);
+  v->settingBoth = false;
   Qz_DoMethod(v->contents, kGroupEnableLayout, 1);
   return Qz_DoMethod(v->contents, kGroupSetScroll, Qz_DoMethod(v->horizontal, kScrollerGetPosition),
                      Qz_DoMethod(v->vertical, kScrollerGetPosition));
@@ -113,6 +122,8 @@ constexpr int16_t kPreferredViewport = 200;
 
 QzWord measure(VirtualGroupObject* v, const QzWord* args) {
   const QzWord r = Qz_DoMethodA(v->header.super, kRootMeasure, args);
+  // A filling group stops at 1280 pixels; the viewport fills all its room.
+  for (Qz_Object* o : {v->around, v->inner, v->top, &v->header}) qz::gadgets::stretchWithoutLimit(o, true, true);
   Qz_LayoutBox& b = Qz_RootInstance(&v->header)->box;
   b.width = std::max(b.minWidth, std::min(b.width, kPreferredViewport));
   b.height = std::max(b.minHeight, std::min(b.height, kPreferredViewport));
@@ -222,8 +233,8 @@ Qz_Object* group(uint32_t mode, uint32_t weight = 100) {
 
 bool virtualSetUp(Qz_Object* object) {
   VirtualGroupObject* v = asVirtual(object);
-  Qz_Object* top = group(2);
-  Qz_Object* inner = group(1);
+  Qz_Object* top = v->top = group(2);
+  Qz_Object* inner = v->inner = group(1);
   // Filling: the viewport is all the room it is given, whatever the contents' maximum.
   v->around = Qz_CreateObject("Group", kGroupSetMode, 2, kGroupSetAlignment, 16, kRootSetWeight, 100,
                               kGroupSetOptions, qz::gui::kGroupOptionFill);
@@ -276,7 +287,9 @@ bool virtualSetUp(Qz_Object* object) {
   return true;
 }
 
-const TagItem kVirtualSuperTags[] = {{kGroupSetMode, 1}, {kGroupSetFrame, 6}, {kGroupSetFrame, 18}, {TAG_DONE, 0}};
+// One share of spare room, so a viewport alone in its window ends where the window does.
+const TagItem kVirtualSuperTags[] = {
+    {kGroupSetMode, 1}, {kGroupSetFrame, 6}, {kGroupSetFrame, 18}, {kRootSetWeight, 100}, {TAG_DONE, 0}};
 
 const qz::kit::ClassDecl kVirtualGroupClass = {
     .name = "VirtualGroup", .superName = "Group", .classId = kVirtualGroupClassId,

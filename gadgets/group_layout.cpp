@@ -245,8 +245,10 @@ PlaceResult placeGroup(const GroupParams& g, const std::vector<LayoutMember>& me
     }
   }
 
-  const int64_t usedW = (row ? total : widest) + borderW;
-  const int64_t usedH = (row ? tallest : total) + borderH;
+  // Never below the group's own minimum: a label wider than the members
+  // (a button whose face is its label) still gets its width.
+  const int64_t usedW = std::max<int64_t>((row ? total : widest) + borderW, own.minWidth);
+  const int64_t usedH = std::max<int64_t>((row ? tallest : total) + borderH, own.minHeight);
   r.box.x = given.x;
   r.box.y = given.y;
   if ((g.options & kGroupOptionFill) != 0) {

@@ -80,4 +80,8 @@ QZ_EXPORT int32_t dragScrollPosition(int32_t startPosition, int32_t pointerDelta
                                      int32_t frame, int32_t knobLength, int32_t minimum, int32_t total,
                                      int32_t visible);
 
+// After measuring: the object's maximum width and/or height become the
+// layout's largest size, so it stretches as far as it is given room.
+QZ_EXPORT void stretchWithoutLimit(Qz_Object* object, bool width, bool height);
+
 }  // namespace qz::gadgets

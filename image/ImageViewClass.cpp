@@ -657,7 +657,8 @@ QzWord openWindow(Qz_ImageView* view) {
       Qz_CreateObject("Window", kWindowSetKind, kWindowKindFramed, kWindowSetX, left, kWindowSetY, top);
   if (!window) return 0;
   view->window = window;
-  view->status = Qz_CreateObject("Group", kGroupSetMode, uint32_t(4));
+  // The status line keeps its height; the picture's viewport takes the window's room.
+  view->status = Qz_CreateObject("Group", kGroupSetMode, uint32_t(4), kGroupSetFixedHeight, 1);
   if (view->status) {
     Qz_Object* done = Qz_CreateObject("Text", kRootSetLabel, "Done.");
     view->progressBar = Qz_CreateObject("ProgressBar", kProgressBarSetMax, 100);

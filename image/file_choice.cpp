@@ -13,6 +13,7 @@ namespace {
 
 constexpr uint32_t kOptionsNameField = 0x4e00be;   // the options' slot for the name field
 constexpr uint32_t kOptionsFormatName = 0x3e8002a;
+constexpr uint32_t kOptionsReset = 0x3e80020;  // format name: list the formats, choose it
 constexpr uint32_t kOptionsFormat = 0x3e8003e;
 constexpr uint32_t kOkCancel = 2;
 constexpr uint32_t kOkOnly = 1;
@@ -55,6 +56,8 @@ bool chooseSaveTarget(const std::string& startName, const char* formatName, Save
   Qz_ImageBase* base = liveBase();
   target.formatName = formatName ? formatName : "";
   target.options = Qz_CreateObject("QZIOOptions");
+  // The pop-up starts filled, on the format the image would be saved in.
+  if (target.options) Qz_DoMethod(target.options, kOptionsReset, target.formatName.c_str());
   FileRequest request;
   request.title = Qz_CatalogString(26);
   request.save = true;

@@ -28,7 +28,6 @@ constexpr uint32_t kCloneOffsetX = 0x1b5a0014;
 constexpr uint32_t kCloneOffsetY = 0x1b5a0028;
 constexpr int32_t kCrossImagePixels = 12;
 constexpr uint32_t kPointerMoved = 0x130064;   // on the application image: image x, y
-constexpr uint32_t kButtonReleased = 0x13008c;  // on the application image: the image
 constexpr uint16_t kLeftOrMiddleHeld = 0x6000;
 // Inverts whatever lies under it: lines draw "not xor" with the pen.
 constexpr uint32_t kInvertPen = kDirectColourFlag | 0x000000;
@@ -240,7 +239,7 @@ QzWord handleInput(Qz_ImageView* view, QzWord message) {
   }
   if (event->cls == IDCMP_MOUSEBUTTONS && (event->code == SELECTUP || event->code == MENUUP) &&
       !base->redrawWithoutWindow.load()) {
-    if (Qz_Object* app = applicationImage()) Qz_DoNotify(app, kButtonReleased, image);
+    if (Qz_Object* app = applicationImage()) Qz_DoNotify(app, kQzAppPixelsSettled, image);
   }
   return result;
 }

@@ -22,7 +22,6 @@ constexpr uint32_t kInvertLayer = 0x1000e6;
 constexpr uint32_t kSetRed = 0x130050;
 constexpr uint32_t kSetGreen = 0x130051;
 constexpr uint32_t kSetBlue = 0x130052;
-constexpr uint32_t kLayerFilled = 0x13008c;  // notified on the application image
 constexpr uint32_t kMediaGetKind = 0x110186;
 // "Fill Layer" makes a paint layer wholly opaque (and an image layer white).
 constexpr uint32_t kFullFill = 0xFFFFFF;
@@ -72,7 +71,7 @@ QzWord fillLayer(Qz_Image* image, Qz_Image* layer, bool fill) {
   Qz_DoMethod(action, kFillImageActionSetValue, fill ? kFullFill : 0u);
   if (!addAndApply(layer, action)) return 0;
   if (Qz_Image* app = Qz_GetImageBase()->applicationImage)
-    Qz_DoNotify(imageObject(app), kLayerFilled, layer);
+    Qz_DoNotify(imageObject(app), kQzAppPixelsSettled, layer);
   return 1;
 }
 

@@ -72,6 +72,10 @@ inline constexpr uint32_t kQzImageCloseViewWindow = 0x1002e4;
 inline constexpr uint32_t kQzImageCloseView = 0x10030c;
 // Sent to the application image: the image (or none) becomes the active image.
 inline constexpr uint32_t kQzAppMakeActiveImage = 0x13001e;
+// Notified on the application image with a document whose pixels changed as
+// a whole step (a stroke ended, a layer filled or cleared, an undo or redo):
+// thumbnails redraw on it.
+inline constexpr uint32_t kQzAppPixelsSettled = 0x13008c;
 // Sent to the application image: open the path (an AllocVec block it frees), or the requester.
 inline constexpr uint32_t kQzAppOpenFile = 0x13003c;
 // Sent to the current tool: input over a view of the image.

@@ -30,7 +30,7 @@ Qz_Object* Qz__AddKeyPopUp() {
     Qz_DisposeObject(menu);
     return nullptr;
   }
-  Qz_AddObject(popUp, "VectorImage", kFixWidth, 12, kFixHeight, 10);
+  Qz_AddObject(popUp, "VectorImage", kVectorImageSetKind, kVectorImageDownArrow, kFixWidth, 12, kFixHeight, 10);
   Qz_AddObject(popUp, "Text", kRootSetLabel, "Add Key");
   Qz_AddObject(menu, "MenuItem", kRootSetLabel, qz::plugins::catalogueText(kNoneText));
   for (const char* key : {"LumaKey", "ChromaKey", "RGBKey", "HSVKey", "Stencil"})

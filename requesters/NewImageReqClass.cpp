@@ -118,7 +118,7 @@ Qz_Object* Qz__MakePresets(NewImageReqObject* req) {
   // Opening below the button, the list starts with nothing under the pointer.
   Qz_Object* popUp = Qz_CreateObject("PopUp", kPopUpSetPlacement, qz::popups::kPlaceBelow);
   if (!popUp) return nullptr;
-  Qz_AddObject(popUp, "VectorImage", kVectorImageDownArrow, 1, kFixWidth, 12, kFixHeight, 10);
+  Qz_AddObject(popUp, "VectorImage", kVectorImageSetKind, kVectorImageDownArrow, kFixWidth, 12, kFixHeight, 10);
   Qz_Object* items = Qz_CreateObject("Group", kGroupSetMode, 1, kGroupSetFrame, 1);
   if (items) {
     req->presetTexts = Qz__PresetTexts();
@@ -150,12 +150,13 @@ bool Qz__SetUp(Qz_Object* object) {
   Qz_Object* column = object->super;
   req->task = FindTask(nullptr);
   constexpr float kResolution = float(qz::measure::kDefaultResolution);
+  Qz_Object* units = unitChooser(qz::measure::kPixels);
   req->presets = labelledRow(column, text(kPresetText), Qz__MakePresets(req));
   req->width = labelledRow(column, text(kWidthText), measurementField(qz::measure::kPixels, 640, kResolution));
   req->height = labelledRow(column, text(kHeightText), measurementField(qz::measure::kPixels, 480, kResolution));
   req->resolution = labelledRow(column, text(kResolutionText),
                                 measurementField(qz::measure::kDotsPerInch, kResolution, kResolution));
-  Qz_AddObject(column, "MeasurementUnitsPrefs");
+  if (units) Qz_DoMethod(column, kGroupAddTail, units);
   req->depthPages = labelledRow(column, text(kImageText), Qz__TwoPages(text(kGreyText), text(kColourText)));
   req->kind = labelledRow(column, text(kFirstLayerText), radioColumn({text(kPaintLayerText), text(kImageLayerText)}, 0));
   req->layerDepthPages = labelledRow(column, text(kLayerText), Qz__TwoPages(text(kGreyText), text(kColourText)));

@@ -48,6 +48,12 @@ float measurementValue(Qz_Object* field) {
   return field ? Qz_ULONGToFloat(Qz_DoMethod(field, kMeasurementGetValue)) : 0.0f;
 }
 
+Qz_Object* unitChooser(int32_t shown) {
+  Qz_Object* chooser = Qz_CreateObject("MeasurementUnitsPrefs");
+  if (chooser) Qz_DoMethod(chooser, kMeasurementUnitChosen, uint32_t(shown));
+  return chooser;
+}
+
 Qz_Object* numberField(int32_t value) {
   return Qz_CreateObject("StringEdit", kStringEditSetNumeric, 1, kStringEditSetNumber, uint32_t(value));
 }

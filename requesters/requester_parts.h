@@ -22,6 +22,11 @@ Qz_Object* labelledRow(Qz_Object* column, const char* label, Qz_Object* field);
 Qz_Object* measurementField(int32_t internalUnit, float value, float resolution);
 float measurementValue(Qz_Object* field);
 
+// The chooser of the unit every length field shows, showing `shown`: the unit
+// the requester's fields start in. Make it before those fields (and add it to
+// the column where it belongs), so that what it shows changes no field.
+Qz_Object* unitChooser(int32_t shown);
+
 // A whole-number text field.
 Qz_Object* numberField(int32_t value);
 int32_t numberValue(Qz_Object* field);

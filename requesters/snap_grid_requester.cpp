@@ -33,11 +33,12 @@ QZ_EXPORT uint32_t Qz_ShowSnapToGridReq(void) {
   Qz_ImageBase* base = Qz_GetImageBase();
   Qz_Object* column = Qz_CreateObject("Group", kGroupSetMode, 1);
   if (!column) return 0;
+  Qz_Object* units = unitChooser(qz::measure::kPixels);
   Qz_Object* width = Qz__Field(column, kGridWidthText, base->gridWidth.load());
   Qz_Object* height = Qz__Field(column, kGridHeightText, base->gridHeight.load());
   Qz_Object* x = Qz__Field(column, kOffsetXText, base->gridX.load());
   Qz_Object* y = Qz__Field(column, kOffsetYText, base->gridY.load());
-  Qz_AddObject(column, "MeasurementUnitsPrefs");
+  if (units) Qz_DoMethod(column, kGroupAddTail, units);
   const bool ok = showOverScreen(text(kTitleText), column, 0) == 1 && width && height && x && y;
   if (ok) {
     base->gridWidth.store(gridSide(measurementValue(width)));

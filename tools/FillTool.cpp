@@ -90,8 +90,10 @@ QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
 void Qz__AddSliderRow(Qz_Object* panel, Qz_Object* tool, const SliderRow& row) {
   Qz_Object* line = Qz_AddObject(panel, "Group", kGroupSetMode, 2u);
   Qz_AddObject(line, "Text", kRootSetLabel, Qz_CatalogString(row.label));
+  // One share of the row's spare room, as the label has: a group's default
+  // two shares would push the slider's right arrow out of the panel.
   Qz_Object* slider = Qz_AddObject(line, "CompactSlider", kValueSetMinimum, row.minimum, kValueSetMaximum,
-                                   row.maximum, kValueSetFormat, "%ld");
+                                   row.maximum, kValueSetFormat, "%ld", kRootSetWeight, 100);
   if (!slider) return;
   Qz_DoMethod(slider, kValueSet, row.initial);
   Qz_AddNotify(slider, kValueSet, kNotifyAnyValue, tool, 2, row.method, kNotifyTriggerValue);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "actions/action_internal.h"
+#include "gadgets/popup_placement.h"
 #include "gadgets/qz_choice.h"
 #include "gadgets/qz_group.h"
 #include "gadgets/qz_input_event.h"
@@ -19,6 +20,7 @@
 #include "gadgets/qz_widgets.h"
 #include "host/fonts/text_face.h"
 #include "objects/catalogue.h"
+#include "objects/qz_linked_list.h"
 #include "objects/qz_notify.h"
 #include "platform/windows.h"
 #include "tools/box_preview.h"
@@ -201,8 +203,12 @@ void Qz__PanelEvent(QzWord userData, Qz_Object* source, uint32_t, const QzWord* 
     if (!name) return;
     t->family = name;
   }
-  if (which == kSizeChoice && t->sizeEdit) {
-    Qz_DoMethod(t->sizeEdit, kStringEditSetNumber, kSizes[std::min<size_t>(size_t(value[0]), std::size(kSizes) - 1)]);
+  if (which == kSizeChoice) {
+    // A menu item of the sizes pop-up, its user data its size: the edit takes it.
+    auto* item = reinterpret_cast<Qz_Object*>(value[0]);
+    const uint32_t size = item ? uint32_t(Qz_DoMethod(item, kRootGetUserData)) : 0;
+    if (size == 0 || !t->sizeEdit) return;
+    Qz_DoMethod(t->sizeEdit, kStringEditSetNumber, size);
     Qz_DoNotify(t->sizeEdit, kStringEditSetNumber, uint32_t(Qz__Size(t)));
     return;
   }
@@ -230,6 +236,30 @@ Qz_Object* Qz__PopUpList(Qz_Object* panel, uint32_t which, TextToolObject* t) {
   return list;
 }
 
+// An arrow whose menu offers the usual sizes: it shows no size of its own,
+// so the edit beside it is the one place the size is read.
+Qz_Object* Qz__SizesPopUp(TextToolObject* t) {
+  Qz_Object* popUp = Qz_CreateObject("PopUp", kPopUpSetPlacement, qz::popups::kPlaceBelow, kRootSetWeight, 0u);
+  if (!popUp) return nullptr;
+  Qz_DoMethod(popUp, kRootSetUserData, uint32_t(kSizeChoice));
+  Qz_AddObject(popUp, "VectorImage", kVectorImageSetKind, kVectorImageDownArrow, kFixWidth, 12, kFixHeight, 10);
+  if (Qz_Object* items = Qz_CreateObject("Group", kGroupSetMode, 1, kGroupSetFrame, 1)) {
+    t->sizeLabels.reserve(std::size(kSizes));  // the items keep pointers to these texts
+    for (uint32_t size : kSizes) {
+      t->sizeLabels.push_back(std::to_string(size));
+      if (Qz_Object* item = Qz_AddObject(items, "MenuItem")) {
+        Qz_DoMethod(item, kMenuItemSetText, t->sizeLabels.back().c_str());
+        Qz_DoMethod(item, kRootSetUserData, size);
+      }
+    }
+    Qz_DoMethod(popUp, kPopUpChildrenInPopUp, 1);
+    Qz_DoMethod(popUp, kLinkedListAddTail, items);
+    Qz_DoMethod(popUp, kPopUpChildrenInPopUp, 0);
+  }
+  Qz_AddCallBackNotify(popUp, kPopUpChosen, kNotifyAnyValue, Qz__PanelEvent, qz::toWord(t));
+  return popUp;
+}
+
 // The families fontconfig knows, the starting one chosen.
 void Qz__BuildFontList(TextToolObject* t, Qz_Object* panel, const std::vector<std::string>& families) {
   if (!Qz_FindClassFromName("ListTree") || !Qz_FindClassFromName("ListTreeItem")) return;
@@ -247,7 +277,7 @@ void Qz__BuildFontList(TextToolObject* t, Qz_Object* panel, const std::vector<st
 }
 
 void Qz__BuildPanel(TextToolObject* t, Qz_Object* object, const std::vector<std::string>& families) {
-  for (const char* cls : {"StringEdit", "Group", "MutualExclude", "CheckBox", "Text", "PopUpList"})
+  for (const char* cls : {"StringEdit", "Group", "MutualExclude", "CheckBox", "Text", "PopUpList", "PopUp", "MenuItem"})
     if (!Qz_FindClassFromName(cls)) return;
   Qz_Object* panel = Qz_CreateObject("Group", kGroupSetMode, 1u);
   if (!panel) return;
@@ -262,16 +292,14 @@ void Qz__BuildPanel(TextToolObject* t, Qz_Object* object, const std::vector<std:
     Qz_AddCallBackNotify(t->modeChooser, kMutualExcludeMark, kNotifyAnyValue, Qz__PanelEvent, self);
   }
   Qz__Add(panel, Qz_CreateObject("Text", kRootSetLabel, Qz_CatalogString(kSizeLabel)));
-  t->sizeEdit = Qz__Add(panel, Qz_CreateObject("StringEdit", kStringEditSetNumeric, 1u));
+  Qz_Object* sizeRow = Qz__Add(panel, Qz_CreateObject("Group", kGroupSetMode, 2u, kRootSetWeight, 0u));
+  t->sizeEdit = Qz__Add(sizeRow, Qz_CreateObject("StringEdit", kStringEditSetNumeric, 1u));
   if (t->sizeEdit) {
     Qz_DoMethod(t->sizeEdit, kStringEditSetNumber, uint32_t(kInitialSize));
     Qz_DoMethod(t->sizeEdit, kRootSetUserData, uint32_t(kSizeEdit));
     Qz_AddCallBackNotify(t->sizeEdit, kStringEditSetNumber, kNotifyAnyValue, Qz__PanelEvent, self);
   }
-  Qz_Object* sizes = Qz__PopUpList(panel, kSizeChoice, t);
-  for (uint32_t size : kSizes) t->sizeLabels.push_back(std::to_string(size));
-  for (const std::string& label : t->sizeLabels)
-    if (sizes) Qz_DoMethod(sizes, kGroupAddTail, Qz_CreateObject("Text", kRootSetLabel, label.c_str()));
+  Qz__Add(sizeRow, Qz__SizesPopUp(t));
   const char* styleLabels[3] = {"Bold", "Italic", "Underline"};
   for (uint32_t i = 0; i < 3; ++i) {
     t->styleBoxes[i] = Qz__Add(panel, Qz_CreateObject("CheckBox", kRootSetLabel, styleLabels[i], kRootSetWeight, 0u));

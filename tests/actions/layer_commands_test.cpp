@@ -163,10 +163,12 @@ TEST_F(LayerCommandTest, CommandsLeaveStepsThatUndoAndRedo) {
     }
     const auto after = Snapshot(doc);
     EXPECT_NE(after, before);
+    const int filledAfter = filled;
     ASSERT_EQ(Qz_UndoImageAction(doc), 1u);
     EXPECT_EQ(Snapshot(doc), before);
     ASSERT_EQ(Qz_RedoImageAction(doc), 1u);
     EXPECT_EQ(Snapshot(doc), after);
+    EXPECT_EQ(filled, filledAfter + 2) << "thumbnails are told of the undo and of the redo";
     TearDown();
   }
   Qz_RemoveNotify(&app->object, note);

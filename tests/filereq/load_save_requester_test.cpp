@@ -18,15 +18,23 @@
 #include "objects/message_box.h"
 #include "platform/exec.h"
 #include "platform/windows.h"
+#include "qzio/qzio.h"
 #include "qzio/qzio_format_classes.h"
 #include "qzio/root_qzio.h"
+#include "support/object_tree.h"
 #include "support/pattern_ppm.h"
 #include "support/temp_dir.h"
 #include "support/ui_harness.h"
 
+QZ_EXTERN_C_BEGIN
+QZ_EXPORT QzWord Qz_InitQZIOOptionsClass(Qz_GlobalData*);
+QZ_EXPORT void Qz_CleanupQZIOOptionsClass(void);
+QZ_EXTERN_C_END
+
 namespace {
 
 constexpr uint32_t kQuiet = 4;
+constexpr uint32_t kOptionsFormatName = 0x3e8002a;
 
 std::string readAll(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -42,6 +50,8 @@ class LoadSaveRequester : public testing::Test {
     ASSERT_EQ(Qz_InitImageClass(Qz_GetGlobalData()), 1u);
     Qz_InitRootQZIOClass(nullptr);
     Qz_InitPPMQZIOClass(nullptr);
+    ASSERT_EQ(Qz_InitQZIOOptionsClass(Qz_GetGlobalData()), 1u);
+    Qz_GetImageBase()->ioGlobalData = QZIO_Init(nullptr);  // the save-format list
     qztest::WritePattern(dir.file("one.ppm"), 5, 3);
     qztest::WritePattern(dir.file("two.ppm"), 4, 6);
     Qz_GetImageBase()->loadFolder = dir.path();
@@ -50,6 +60,9 @@ class LoadSaveRequester : public testing::Test {
   }
   void TearDown() override {
     for (Qz_Image* image : made) Qz_DisposeObject(&image->object);
+    QZIO_Cleanup();
+    Qz_GetImageBase()->ioGlobalData = nullptr;
+    Qz_CleanupQZIOOptionsClass();
     Qz_CleanupPPMQZIOClass();
     Qz_CleanupRootQZIOClass();
     Qz_CleanupImageClass();
@@ -140,6 +153,11 @@ void LoadSaveRequester::savingAsksBeforeReplacing() {
       return Qz__SaveImageA(image, nullptr, "PPM", nullptr, kQuiet, nullptr);
     });
     if (Qz_Object* w = requester(Qz_CatalogString(26))) {
+      const std::vector<Qz_Object*> options = qztest::FindAllOf(w, "QZIOOptions");
+      EXPECT_EQ(options.size(), 1u);
+      const auto* format = options.empty() ? nullptr
+                                           : reinterpret_cast<const char*>(Qz_DoMethod(options[0], kOptionsFormatName));
+      EXPECT_STREQ(format ? format : "(none)", "PPM") << "the format pop-up lists the formats, the image's chosen";
       ui.post(w, reinterpret_cast<Qz_Object*>(Qz_DoMethod(w, kRootFindByName, "FileRequesterName")),
               kStringEditSetText, "two.ppm");
       ui.settle(w);

@@ -100,16 +100,8 @@ TEST_F(CropToolTest, TypedXMovesAllPointsAndTypedWidthTheRightEdge) {
   EXPECT_EQ(actionPoints(crop), (Points{{8, 4}, {28, 4}, {28, 9}, {8, 9}}));
 }
 
-// Every byte of the background planes and the layer, in one list.
-std::vector<uint8_t> Bytes(const Document& d) {
-  std::vector<uint8_t> out;
-  for (Qz_Plane plane : {d.doc->undoR, d.doc->undoG, d.doc->undoB, d.layer->grey})
-    for (int32_t y = 0; y < d.doc->height; ++y) out.insert(out.end(), plane[y], plane[y] + d.doc->width);
-  return out;
-}
-
 TEST_F(CropToolTest, TheCropButtonCutsAsOneStepAndOneUndoRestoresEveryByte) {
-  const std::vector<uint8_t> original = Bytes(d_);
+  const std::vector<uint8_t> original = d_.Bytes();
   Drag(tool_, d_.doc, 5, 4, 14, 13);
   const uint32_t steps = d_.Steps();
   Press(4);
@@ -125,7 +117,7 @@ TEST_F(CropToolTest, TheCropButtonCutsAsOneStepAndOneUndoRestoresEveryByte) {
   ASSERT_EQ(Qz_UndoImageAction(d_.doc), 1u);
   ASSERT_EQ(d_.doc->width, kWidth);
   ASSERT_EQ(d_.layer->width, kWidth);
-  EXPECT_EQ(Bytes(d_), original);
+  EXPECT_EQ(d_.Bytes(), original);
 }
 
 TEST_F(CropToolTest, TheCropButtonWithNothingPendingUsesTheEditsAndRefusesAnEmptyBox) {

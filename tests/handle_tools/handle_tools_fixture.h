@@ -95,6 +95,13 @@ struct Document {
     Qz_DisposeObject(&doc->object);
     doc = nullptr;
   }
+  // Every byte of the background planes and the layer, in one list.
+  std::vector<uint8_t> Bytes() const {
+    std::vector<uint8_t> out;
+    for (Qz_Plane plane : {doc->undoR, doc->undoG, doc->undoB, layer->grey})
+      for (int32_t y = 0; y < doc->height; ++y) out.insert(out.end(), plane[y], plane[y] + doc->width);
+    return out;
+  }
   Qz_Object* UndoList() const { return Qz_GetUndoList(doc); }
   Qz_Object* Newest() const { return qz::actions::listFirst(UndoList()); }
   uint32_t Steps() const { return uint32_t(Qz_DoMethod(UndoList(), kLinkedListCount)); }

@@ -8,6 +8,7 @@
 #include "gadgets/qz_choice.h"
 #include "gadgets/qz_popups.h"
 #include "gadgets/qz_text_entry.h"
+#include "gadgets/qz_widgets.h"
 #include "handle_tools/handle_tools_fixture.h"
 #include "objects/object_text.h"
 #include "platform/clipboard.h"
@@ -52,6 +53,17 @@ class TextToolTest : public ::testing::Test {
     Qz_Object* edit = FindGadget(panel_, kStringEditClassId, 2);
     ASSERT_NE(edit, nullptr);
     Qz_DoMethod(edit, kStringEditSetNumber, uint32_t(size));
+  }
+  // The menu item of the sizes pop-up that reads `size`, chosen.
+  void ChooseSize(uint32_t size) {
+    Qz_Object* sizes = FindGadget(panel_, kPopUpClassId, 3);
+    ASSERT_NE(sizes, nullptr);
+    Qz_DoMethod(sizes, kPopUpChildrenInPopUp, 1u);
+    Qz_Object* item = FindGadget(qz::actions::listFirst(sizes), kMenuItemClassId, size);
+    Qz_DoMethod(sizes, kPopUpChildrenInPopUp, 0u);
+    ASSERT_NE(item, nullptr);
+    ASSERT_STREQ(reinterpret_cast<const char*>(Qz_DoMethod(item, kMenuItemGetText)), std::to_string(size).c_str());
+    Qz_DoNotify(sizes, kPopUpChosen, item);
   }
   void NewBoxMode() {
     Qz_Object* chooser = FindGadget(panel_, kMutualExcludeClassId, 14);
@@ -102,11 +114,10 @@ TEST_F(TextToolTest, ClicksAndDragsEitherWayGiveTheSameBoxes) {
 }
 
 TEST_F(TextToolTest, ThePopUpsSetTheSizeAndSmoothingOfNewAndSelectedBoxes) {
-  Qz_Object* sizes = FindGadget(panel_, kPopUpListClassId, 3);
   Qz_Object* smoothing = FindGadget(panel_, kPopUpListClassId, 10);
-  ASSERT_NE(sizes, nullptr);
   ASSERT_NE(smoothing, nullptr);
-  Qz_DoNotify(sizes, kPopUpListSetIndex, 4u);  // "24"
+  ChooseSize(24);
+  EXPECT_EQ(Qz_DoMethod(FindGadget(panel_, kStringEditClassId, 2), kStringEditGetNumber), 24u);
   Drag(tool_, d_.doc, 3, 4, 3, 4);
   Qz_Object* action = d_.Newest();
   EXPECT_EQ(actionPoints(action), (Points{{3, 4}, {27, 4}, {27, 28}, {3, 28}}));
@@ -115,8 +126,24 @@ TEST_F(TextToolTest, ThePopUpsSetTheSizeAndSmoothingOfNewAndSelectedBoxes) {
   Qz_DoMethod(smoothing, kPopUpListSetIndex, 3u);
   Qz_DoNotify(smoothing, kPopUpListSetIndex, 3u);
   EXPECT_EQ(Qz_DoMethod(action, kTextActionGetAntiAlias), 8u);
-  Qz_DoNotify(sizes, kPopUpListSetIndex, 0u);  // "12" for the selected box too
+  ChooseSize(12);  // for the selected box too
   EXPECT_EQ(Qz_DoMethod(action, kTextActionGetFontSize), 12u);
+}
+
+// The size is shown in one place: the sizes pop-up is an arrow over a menu of
+// the usual sizes, with no chosen entry that could disagree with the edit.
+TEST_F(TextToolTest, TheSizesPopUpShowsNoSizeOfItsOwnAndFillsTheEdit) {
+  EXPECT_EQ(FindGadget(panel_, kPopUpListClassId, 3), nullptr);
+  Qz_Object* sizes = FindGadget(panel_, kPopUpClassId, 3);
+  ASSERT_NE(sizes, nullptr);
+  EXPECT_EQ(FindGadget(sizes, kTextClassId, 0), nullptr);  // its face: the arrow alone
+  Qz_Object* edit = FindGadget(panel_, kStringEditClassId, 2);
+  ASSERT_NE(edit, nullptr);
+  EXPECT_EQ(Qz_DoMethod(edit, kStringEditGetNumber), 100u);
+  for (uint32_t size : {12u, 144u, 36u}) {
+    ChooseSize(size);
+    EXPECT_EQ(Qz_DoMethod(edit, kStringEditGetNumber), size);
+  }
 }
 
 TEST_F(TextToolTest, TypingKeysAndPasteEditTheBoxAndOneUndoTakesItAway) {

@@ -8,6 +8,8 @@
 
 #include "actions/qz_actions.h"
 #include "app/class_registration.h"
+#include "gadgets/measurement_units.h"
+#include "gadgets/qz_popups.h"
 #include "gadgets/qz_sliders.h"
 #include "gadgets/qz_text_entry.h"
 #include "gadgets/qz_window.h"
@@ -129,6 +131,25 @@ TEST_F(RequestersTest, NewImageWindowIsWideEnoughForEveryField) {
       EXPECT_GE(b.width, b.minWidth) << cls << " is squeezed below its minimum";
     }
   }
+  Answer(ui_, window, Reply::Cancel);
+  EXPECT_EQ(shown.get(), nullptr);
+  Qz_DisposeObject(request);
+}
+
+TEST_F(RequestersTest, TheUnitChooserShowsTheUnitTheFieldsAreIn) {
+  Qz_Object* request = Qz_CreateObject("NewImageReq");
+  ASSERT_NE(request, nullptr);
+  auto shown = InBackground([&] { return Qz_ShowNewImageReq(request); });
+  Qz_Object* window = WaitForWindow(ui_, "New Image");
+  ASSERT_NE(window, nullptr);
+  const std::vector<Qz_Object*> choosers = FindAllOf(window, "MeasurementUnitsPrefs");
+  ASSERT_EQ(choosers.size(), 1u);
+  const std::vector<Qz_Object*> lists = FindAllOf(choosers[0], "PopUpList");
+  ASSERT_EQ(lists.size(), 1u);
+  EXPECT_EQ(Qz_DoMethod(lists[0], kPopUpListGetIndex) + 1, uint32_t(qz::measure::kPixels)) << "the list shows Pixels";
+  const std::vector<Qz_Object*> fields = FindAllOf(window, "MeasurementEdit");
+  ASSERT_FALSE(fields.empty());
+  EXPECT_EQ(Qz_DoMethod(fields[0], kMeasurementGetUnit), uint32_t(qz::measure::kPixels));
   Answer(ui_, window, Reply::Cancel);
   EXPECT_EQ(shown.get(), nullptr);
   Qz_DisposeObject(request);

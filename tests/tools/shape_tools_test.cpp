@@ -7,6 +7,7 @@
 
 #include "actions/action_internal.h"
 #include "actions/qz_actions.h"
+#include "gadgets/qz_group.h"
 #include "gadgets/qz_input_event.h"
 #include "gadgets/qz_sliders.h"
 #include "gadgets/qz_widgets.h"
@@ -18,6 +19,8 @@
 #include "tools/qz_root_tool.h"
 #include "tools/shape_geometry.h"
 #include "tools/tool_fixture.h"
+#include "support/object_tree.h"
+#include "support/ui_harness.h"
 
 namespace {
 
@@ -160,6 +163,37 @@ TEST_F(ShapeToolTest, EachFillClickIsOneFloodFillWithTheToolsValues) {
   ASSERT_EQ(ListLength(), before + 2);
   EXPECT_EQ(Qz_DoMethod(Newest(), kFloodFillGetTolerance), 255u) << "the slider keeps to its range";
   EXPECT_EQ(Qz_DoMethod(Newest(), kFloodFillGetSoftness), 80u);
+}
+
+// Each options panel fits a narrow panel column: no slider or field runs
+// past the column's right edge (a row's default weights ask for more room
+// than the row has and push the last gadget out of sight).
+TEST_F(ShapeToolTest, OptionsPanelsFitANarrowColumn) {
+  constexpr int32_t kColumnWidth = 230;
+  for (const char* cls : {"LineTool", "RectangleTool", "EllipseTool", "FillTool", "CurveTool", "PolygonTool",
+                          "SymmetryTool"}) {
+    SCOPED_TRACE(cls);
+    Qz_Object* tool = Qz_CreateObject(cls);
+    ASSERT_NE(tool, nullptr);
+    auto* panel = reinterpret_cast<Qz_Object*>(Qz_DoMethod(tool, kToolGetOptions));
+    if (panel) {
+      qztest::UiHarness ui;
+      Qz_Object* window = ui.window("Options", 10, 10, kColumnWidth, 300);
+      Qz_DoMethod(window, kGroupAddTail, panel);
+      ASSERT_TRUE(ui.open(window));
+      const Window* w = ui.platformWindow(window);
+      ASSERT_NE(w, nullptr);
+      const int innerRight = w->Width - w->BorderRight;
+      for (const char* gadget : {"CompactSlider", "Slider", "StringEdit", "CheckBox", "Button"})
+        for (Qz_Object* found : qztest::FindAllOf(panel, gadget)) {
+          const Qz_LayoutBox b = qztest::UiHarness::box(found);
+          EXPECT_LE(b.left + b.width, innerRight) << gadget << " runs past the column's edge";
+        }
+      ui.post(window, window, kGroupRemove, panel);
+      ui.settle(window);
+    }
+    Qz_DisposeObject(tool);
+  }
 }
 
 // The application hears 1 at the press and 0 at the release or the cancel.

@@ -26,3 +26,22 @@ TEST(ButtonFace, AButtonShowsItsLabel) {
 }
 
 }  // namespace
+
+namespace {
+
+// A button given only a label (no face members) shows the label as its face:
+// it is as wide as the label, and the label's ink lies inside its box.
+TEST(ButtonFace, AButtonLabelledDirectlyIsAsWideAsItsLabel) {
+  qztest::UiHarness ui;
+  Qz_Object* button = Qz_CreateObject("Button", kRootSetLabel, "Reset");
+  Qz_Object* column = Qz_CreateObject("Group", kGroupSetMode, 1);
+  Qz_DoMethod(column, kGroupAddTail, button);
+  Qz_Object* win = ui.window("Face", 160, 100);
+  Qz_DoMethod(win, kGroupAddTail, column);
+  ASSERT_TRUE(ui.open(win));
+  const Qz_LayoutBox b = qztest::UiHarness::box(button);
+  EXPECT_GE(b.width, 30) << b.left << "," << b.top << " " << b.width << "x" << b.height;
+  EXPECT_GE(b.height, 12);
+}
+
+}  // namespace

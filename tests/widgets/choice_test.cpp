@@ -51,6 +51,44 @@ TEST_F(Choice, CheckBoxSwitchesOnEachClick) {
   EXPECT_EQ(Qz_DoMethod(box, kCheckBoxGetState), 0u);
 }
 
+// The box round the mark shows there is a choice, also while unchecked
+// (when the mark itself draws nothing); checked, the tick is inside it.
+TEST_F(Choice, CheckBoxDrawsItsBoxInBothStates) {
+  Qz_Object* box = Qz_CreateObject("CheckBox", kRootSetLabel, "Bold", kRootSetWeight, 0u);
+  ASSERT_NE(box, nullptr);
+  Qz_Object* win = ui.window("Check", 100, 100, 160, 60);
+  Qz_DoMethod(win, kGroupAddTail, box);
+  ASSERT_TRUE(ui.open(win));
+  auto* row = reinterpret_cast<Qz_Object*>(Qz_DoMethod(box, kGroupMemberAt, 0u));
+  auto* frame = reinterpret_cast<Qz_Object*>(Qz_DoMethod(row, kGroupMemberAt, 0u));
+  ASSERT_NE(frame, nullptr);
+  const Qz_LayoutBox b = qztest::UiHarness::box(frame);
+  ASSERT_GE(b.width, 12);
+  ASSERT_GE(b.height, 12);
+  const Qz_LayoutBox whole = qztest::UiHarness::box(box);
+  const uint32_t background = ui.pixel(win, whole.left + whole.width - 2, whole.top + whole.height / 2);
+  const auto edgesDrawn = [&] {
+    int blank = 0;
+    for (int x = b.left; x < b.left + b.width; ++x)
+      blank += (ui.pixel(win, x, b.top) == background) + (ui.pixel(win, x, b.top + b.height - 1) == background);
+    for (int y = b.top; y < b.top + b.height; ++y)
+      blank += (ui.pixel(win, b.left, y) == background) + (ui.pixel(win, b.left + b.width - 1, y) == background);
+    return blank;
+  };
+  const auto inkInside = [&] {
+    int ink = 0;
+    for (int y = b.top + 3; y < b.top + b.height - 3; ++y)
+      for (int x = b.left + 3; x < b.left + b.width - 3; ++x) ink += ui.pixel(win, x, y) != ui.pixel(win, b.left + 2, b.top + 2);
+    return ink;
+  };
+  EXPECT_EQ(edgesDrawn(), 0) << "unchecked";
+  EXPECT_EQ(inkInside(), 0) << "unchecked: an empty box";
+  ui.post(win, box, kCheckBoxSetState, 1);
+  ASSERT_TRUE(ui.settle(win));
+  EXPECT_EQ(edgesDrawn(), 0) << "checked";
+  EXPECT_GT(inkInside(), 0) << "checked: the tick";
+}
+
 TEST_F(Choice, RadioColumnMarksTheClickedRowOnce) {
   Qz_Object* column = Qz_CreateObject("MutualExclude");
   ASSERT_NE(column, nullptr);

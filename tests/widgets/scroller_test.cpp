@@ -157,6 +157,109 @@ TEST_F(Scroller, SliderModePagesByOne) {
   EXPECT_EQ(fired.take(), std::vector<uint32_t>{6});
 }
 
+// A viewport's scrollers: the first members of its bar row and column.
+Qz_Object* horizontalBarOf(Qz_Object* v) {
+  auto* row = reinterpret_cast<Qz_Object*>(Qz_DoMethod(v->super, kGroupLast));
+  return reinterpret_cast<Qz_Object*>(Qz_DoMethod(row, kGroupFirst));
+}
+Qz_Object* verticalBarOf(Qz_Object* v) {
+  auto* top = reinterpret_cast<Qz_Object*>(Qz_DoMethod(v->super, kGroupFirst));
+  auto* column = reinterpret_cast<Qz_Object*>(Qz_DoMethod(top, kGroupLast));
+  return reinterpret_cast<Qz_Object*>(Qz_DoMethod(column, kGroupFirst));
+}
+
+// A desktop larger than the default for bars longer than 1280 pixels: the
+// screen a test before left open is closed, so the next one takes the size.
+struct TallDesktop {
+  TallDesktop() { resize(2000, 2000); }
+  ~TallDesktop() { resize(1024, 768); }
+  static void resize(int width, int height) {
+    qz::headless::setDesktopSize(width, height);
+    CloseScreen(LockPubScreen(nullptr));
+  }
+};
+
+class LongScroller : public testing::Test {
+ protected:
+  TallDesktop desktop;
+  qztest::UiHarness ui;
+  Fired fired;
+};
+
+// A bar as long as its window: the track runs to the arrows at the far end,
+// the knob reaches the track's end, and presses on the far part of the
+// track and on the far arrow land.
+TEST_F(LongScroller, TheTrackRunsTheWholeLengthOfALongBar) {
+  for (const bool vertical : {false, true}) {
+    SCOPED_TRACE(vertical ? "vertical" : "horizontal");
+    Qz_Object* s = Qz_CreateObject("Scroller", kGroupSetMode, vertical ? kScrollerVertical : 4, kScrollerSetTotal,
+                                   10000, kScrollerSetVisible, 100, kScrollerSetPosition, 0);
+    ASSERT_NE(s, nullptr);
+    Qz_Object* win = vertical ? ui.window("Long", 10, 10, 40, 1800) : ui.window("Long", 10, 10, 1800, 40);
+    Qz_DoMethod(win, kGroupAddTail, s);
+    ASSERT_TRUE(ui.open(win));
+    fired.watch(s, kScrollerSetPosition);
+    const Qz_LayoutBox bar = qztest::UiHarness::box(s);
+    const Qz_LayoutBox t = qztest::UiHarness::box(reinterpret_cast<Qz_Object*>(Qz_DoMethod(s, kGroupFirst)));
+    const int32_t barLength = vertical ? bar.height : bar.width;
+    const int32_t trackLength = vertical ? t.height : t.width;
+    Window* w = ui.platformWindow(win);
+    ASSERT_NE(w, nullptr);
+    const int32_t inner = vertical ? w->Height - w->BorderBottom : w->Width - w->BorderRight;
+    EXPECT_GE(barLength, 1790) << "the bar spans its window";
+    EXPECT_LE((vertical ? bar.top : bar.left) + barLength, inner) << "and ends inside it";
+    EXPECT_GE(trackLength, barLength - 30) << "the track fills the bar but for the two arrows";
+    const qz::gadgets::Knob end = scrollKnob(trackLength, 2, 10000, 100, 9900);
+    EXPECT_EQ(end.offset + end.length, trackLength) << "the knob can reach the track's end";
+
+    // Near the far end of the track: a page forward.
+    auto at = [&](int32_t along) {
+      return vertical ? std::pair{t.left + t.width / 2, t.top + along} : std::pair{t.left + along, t.top + t.height / 2};
+    };
+    const auto [px, py] = at(trackLength - 5);
+    ui.click(win, px, py);
+    ASSERT_TRUE(ui.settle(win));
+    EXPECT_EQ(fired.take(), std::vector<uint32_t>{100});
+
+    // The far arrow, past the track: a step forward.
+    auto* arrow = reinterpret_cast<Qz_Object*>(Qz_DoMethod(s, kGroupLast));
+    const Qz_LayoutBox a = qztest::UiHarness::box(arrow);
+    EXPECT_GE(vertical ? a.top : a.left, (vertical ? t.top + t.height : t.left + t.width)) << "after the track";
+    EXPECT_EQ(vertical ? a.top + a.height : a.left + a.width, (vertical ? bar.top : bar.left) + barLength)
+        << "at the bar's end";
+    ui.click(win, a.left + a.width / 2, a.top + a.height / 2);
+    ASSERT_TRUE(ui.settle(win));
+    EXPECT_EQ(fired.take(), std::vector<uint32_t>{101});
+    ui.dispose(win);
+  }
+}
+
+// A viewport in a window larger than 1280 pixels fills it, its bars along
+// its whole length and width.
+TEST_F(LongScroller, AViewportFillsALargeWindow) {
+  Qz_Object* big = qztest::TestGadget::make({.minWidth = 3000, .minHeight = 3000, .maxWidth = 3000, .maxHeight = 3000});
+  Qz_Object* v = Qz_CreateObject("VirtualGroup");
+  ASSERT_NE(v, nullptr);
+  Qz_DoMethod(v, kGroupAddTail, big);
+  Qz_Object* win = ui.window("Large", 10, 10, 1800, 1700);
+  Qz_DoMethod(win, kGroupAddTail, v);
+  ASSERT_TRUE(ui.open(win));
+  Window* w = ui.platformWindow(win);
+  ASSERT_NE(w, nullptr);
+  const Qz_LayoutBox view = qztest::UiHarness::box(v);
+  EXPECT_EQ(view.left + view.width, w->Width - w->BorderRight);
+  EXPECT_EQ(view.top + view.height, w->Height - w->BorderBottom);
+  const Qz_LayoutBox shown = qztest::UiHarness::box(Qz_GetParentObject(big));
+  EXPECT_GE(shown.width, 1750);
+  EXPECT_GE(shown.height, 1650);
+  for (Qz_Object* bar : {horizontalBarOf(v), verticalBarOf(v)}) {
+    const Qz_LayoutBox b = qztest::UiHarness::box(bar);
+    const bool vertical = bar != horizontalBarOf(v);
+    EXPECT_GE(vertical ? b.height : b.width, (vertical ? shown.height : shown.width) - 2) << "as long as the view";
+    EXPECT_LE(vertical ? b.top + b.height : b.left + b.width, vertical ? view.top + view.height : view.left + view.width);
+  }
+}
+
 class VirtualGroup : public testing::Test {
  protected:
   // A viewport over one member in an open 200 x 120 window; NULL on failure.
@@ -168,11 +271,8 @@ class VirtualGroup : public testing::Test {
     Qz_DoMethod(win, kGroupAddTail, v);
     return ui.open(win) ? v : nullptr;
   }
-  // The scrollers are the first members of the bar row and column.
-  static Qz_Object* horizontalOf(Qz_Object* v) {
-    auto* row = reinterpret_cast<Qz_Object*>(Qz_DoMethod(v->super, kGroupLast));
-    return reinterpret_cast<Qz_Object*>(Qz_DoMethod(row, kGroupFirst));
-  }
+  static Qz_Object* horizontalOf(Qz_Object* v) { return horizontalBarOf(v); }
+  static Qz_Object* verticalOf(Qz_Object* v) { return verticalBarOf(v); }
 
   qztest::UiHarness ui;
   Qz_Object* win = nullptr;
@@ -201,6 +301,32 @@ TEST_F(VirtualGroup, ScrollingRedrawsOnlyTheUncoveredStrip) {
   for (std::size_t i = 0; i < rows.size(); ++i) redrawn += qztest::TestGadget::log(rows[i]).drawCount() - drawn[i];
   EXPECT_GE(redrawn, 1);
   EXPECT_LE(redrawn, 2) << "only the rows in the 10-pixel strip are drawn";
+}
+
+// Both axes at once: the bars take both positions and the contents move
+// (and are drawn) once, by both differences.
+TEST_F(VirtualGroup, ScrollingBothAxesMovesTheContentsOnce) {
+  Qz_Object* big = qztest::TestGadget::make({.minWidth = 500, .minHeight = 400, .maxWidth = 500, .maxHeight = 400});
+  Qz_Object* v = openOver(big);
+  ASSERT_NE(v, nullptr);
+  ASSERT_TRUE(ui.settle(win));
+  const Qz_LayoutBox before = qztest::UiHarness::box(big);
+  const int drawn = qztest::TestGadget::log(big).drawCount();
+  ui.post(win, v, kGroupSetScroll, 30, 40);
+  ASSERT_TRUE(ui.settle(win));
+  const Qz_LayoutBox after = qztest::UiHarness::box(big);
+  EXPECT_EQ(after.left, before.left - 30);
+  EXPECT_EQ(after.top, before.top - 40);
+  EXPECT_EQ(Qz_DoMethod(horizontalOf(v), kScrollerGetPosition), 30u);
+  EXPECT_EQ(Qz_DoMethod(verticalOf(v), kScrollerGetPosition), 40u);
+  EXPECT_EQ(qztest::TestGadget::log(big).drawCount(), drawn + 1) << "drawn once at its new place";
+
+  ui.post(win, v, kGroupSetScroll, 100000, 100000);  // held at the far corner
+  ASSERT_TRUE(ui.settle(win));
+  const Qz_LayoutBox far = qztest::UiHarness::box(big);
+  const Qz_LayoutBox shown = qztest::UiHarness::box(Qz_GetParentObject(big));
+  EXPECT_EQ(far.left + far.width, shown.left + shown.width);
+  EXPECT_EQ(far.top + far.height, shown.top + shown.height);
 }
 
 TEST_F(VirtualGroup, ScrollersFollowTheContentsAndHideWhenNotNeeded) {
