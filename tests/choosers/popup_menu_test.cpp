@@ -50,6 +50,18 @@ class PopUps : public testing::Test {
     Qz_DoMethod(*win, kGroupAddTail, *list);
     ASSERT_TRUE(ui.open(*win));
   }
+  // The gadget in a window of its own, open, with the button pressed over
+  // it; the recorder watches the method from before the press.
+  Qz_Object* pressIn(Qz_Object* gadget, qztest::Recorder& r, uint32_t method) {
+    Qz_Object* win = ui.window("Pressed", 100, 100);
+    Qz_DoMethod(win, kGroupAddTail, gadget);
+    EXPECT_TRUE(ui.open(win));
+    r.watch(gadget, method);
+    moveOver(gadget);
+    qz::headless::press();
+    step(win);
+    return win;
+  }
   qztest::UiHarness ui;
 };
 
@@ -201,14 +213,8 @@ TEST_F(PopUps, ItemInAFramedGroupIsChosenAfterThePointerCrossesTheFrame) {
   Qz_DoMethod(popUp, kPopUpChildrenInPopUp, 1);
   Qz_DoMethod(popUp, kGroupAddTail, items);
   Qz_DoMethod(popUp, kPopUpChildrenInPopUp, 0);
-  Qz_Object* win = ui.window("Menu", 100, 100);
-  Qz_DoMethod(win, kGroupAddTail, popUp);
-  ASSERT_TRUE(ui.open(win));
   qztest::Recorder r;
-  r.watch(popUp, kPopUpChosen);
-  moveOver(popUp);
-  qz::headless::press();
-  step(win);
+  Qz_Object* win = pressIn(popUp, r, kPopUpChosen);
   Window* menu = windowOf(items);
   ASSERT_NE(menu, nullptr);
   ASSERT_NE(menu, ui.platformWindow(win)) << "the menu opened in a window of its own";
@@ -231,14 +237,8 @@ TEST_F(PopUps, ToolListShowsAndReportsTheChosenTool) {
     buttons.push_back(Qz_CreateObject("Button", kGroupAddTail, picture));
     Qz_DoMethod(tools, kGroupAddTail, buttons.back());
   }
-  Qz_Object* win = ui.window("Tools", 100, 100);
-  Qz_DoMethod(win, kGroupAddTail, tools);
-  ASSERT_TRUE(ui.open(win));
   qztest::Recorder r;
-  r.watch(tools, kPopUpToolListChosen);
-  moveOver(tools);
-  qz::headless::press();
-  step(win);
+  Qz_Object* win = pressIn(tools, r, kPopUpToolListChosen);
   ASSERT_NE(windowOf(buttons[1]), nullptr) << "the palette is open";
   moveOver(buttons[1]);
   step(win);
