@@ -18,7 +18,6 @@ class QZ_EXPORT DragFrame {
   void show(Screen* screen, int32_t width, int32_t height, int32_t pointerX, int32_t pointerY);
   // Erases the outline; nothing when none is shown.
   void hide();
-  bool shown() const { return screen_ != nullptr; }
 
  private:
   void invert() const;

@@ -346,8 +346,6 @@ void handleMessage(WindowObject* win, InputMessage* im) {
       win->dragObject = nullptr;
       Qz_DoNotify(dragged, kGroupDrop, result, static_cast<uint32_t>(sx), static_cast<uint32_t>(sy));
     } else if (im->Class == IDCMP_MOUSEMOVE) {
-      // Off the drag frame while the target draws its insertion marker.
-      win->dragFrame.hide();
       if (targetObject != nullptr)
         Qz_DoMethod(targetObject, kGroupDragOver, win->dragObject, sx - target->LeftEdge, sy - target->TopEdge);
       win->dragX = sx;

@@ -1,7 +1,8 @@
 // PluginContainer: a column of pages, one tab each, every page holding a
 // group of panels. Its header menu adds panels by class name, opens a new
-// page, saves and restores the panel layout and closes the container. Added objects each
-// get a page of their own, which is how the layout file rebuilds it.
+// page, saves and restores the panel layout and closes the container.
+// Added objects each get a page of their own, which is how the layout file
+// rebuilds it.
 #include <cstring>
 
 #include "gadgets/qz_group.h"
