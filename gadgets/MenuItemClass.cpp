@@ -167,13 +167,28 @@ QzWord Qz__Chosen(Qz_MenuItemObject* m) {
   return 1;
 }
 
+// The sub-menus other items of the same menu have open close (with those
+// open inside them): the pointer has left them for this item.
+void Qz__CloseSiblingSubMenus(Qz_Object* self) {
+  Qz_Object* outer = Qz_GetTopMostObject(self);
+  Qz_Object* parent = Qz_GetParentObject(outer);
+  if (!parent) return;
+  for (auto* c = reinterpret_cast<Qz_Object*>(Qz_DoMethod(parent, kGroupFirst)); c;
+       c = reinterpret_cast<Qz_Object*>(Qz_DoMethod(parent, kGroupNext, c))) {
+    if (c == outer || Qz_GetObjectClassID(c) != kMenuItemClassId) continue;
+    if (Qz__Self(c)->subMenu) Qz_DoMethod(c->super, kRootDeselect);
+  }
+}
+
 // With the button still held from opening the menu, the pointer sliding
-// onto a sub-menu opens it: no press comes to open it otherwise.
+// onto an item closes the sub-menu another item has open, and onto a
+// sub-menu item opens its sub-menu: no press comes to open it otherwise.
 void Qz__SlideOnto(Qz_MenuItemObject* m, const Qz_InputEvent* e) {
   Qz_Object* self = &m->header;
-  if (!m->subMenu || !e || e->cls != IDCMP_MOUSEMOVE || (e->qualifier & IEQUALIFIER_LEFTBUTTON) == 0) return;
-  if (Qz_IsCoordOverObject(self, e->mouseX, e->mouseY) && !Qz_DoMethod(self, kRootDisableCount))
-    Qz_DoMethod(m->header.super, kRootSelect);
+  if (!e || e->cls != IDCMP_MOUSEMOVE || (e->qualifier & IEQUALIFIER_LEFTBUTTON) == 0) return;
+  if (!Qz_IsCoordOverObject(self, e->mouseX, e->mouseY)) return;
+  Qz__CloseSiblingSubMenus(self);
+  if (m->subMenu && !Qz_DoMethod(self, kRootDisableCount)) Qz_DoMethod(m->header.super, kRootSelect);
 }
 
 QzWord Qz__MenuItemDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {

@@ -191,6 +191,23 @@ PlaceResult placeGroup(const GroupParams& g, const std::vector<LayoutMember>& me
   const int64_t spare = std::max<int64_t>(0, along - fixed);
   const int64_t share = spare / stretchable;
 
+  // Each member asks weight / 100 shares, up to its maximum. Weights above
+  // one share (a group's 200, a space's 400) can ask for more than the spare
+  // room; then every grant shrinks in proportion, so that no member is
+  // pushed past the group's edge.
+  std::vector<int64_t> grant(members.size(), 0);
+  int64_t granted = 0;
+  for (std::size_t i = 0; i < members.size(); ++i) {
+    const LayoutMember& m = members[i];
+    if (m.hidden) continue;
+    const int64_t room = row ? int64_t{m.sizes.maxWidth} - m.sizes.minWidth
+                             : int64_t{m.sizes.maxHeight} - m.sizes.minHeight;
+    grant[i] = std::clamp<int64_t>(static_cast<int64_t>(m.weight) * share / 100, 0, std::max<int64_t>(room, 0));
+    granted += grant[i];
+  }
+  if (granted > spare)
+    for (int64_t& g : grant) g = g * spare / granted;
+
   // Sizes first, then positions (alignment needs the widest and tallest).
   int64_t total = 0;
   int32_t widest = 0, tallest = 0;
@@ -199,7 +216,7 @@ PlaceResult placeGroup(const GroupParams& g, const std::vector<LayoutMember>& me
     const LayoutMember& m = members[i];
     if (m.hidden) continue;
     LayoutRect& rect = r.members[i];
-    const int64_t extra = static_cast<int64_t>(m.weight) * share / 100;
+    const int64_t extra = grant[i];
     if (row) {
       rect.width = clampSize(std::min<int64_t>(m.sizes.minWidth + extra, m.sizes.maxWidth));
       rect.height = std::min(area.height, m.sizes.maxHeight);

@@ -115,9 +115,11 @@ std::pair<int32_t, int32_t> documentRoom(int32_t screenWidth, int32_t screenHeig
 
 int32_t fittingZoomPercent(int32_t pictureWidth, int32_t pictureHeight, int32_t screenWidth,
                            int32_t screenHeight, std::pair<int32_t, int32_t> corner, int32_t statusHeight,
-                           bool stepped) {
+                           bool stepped, int32_t frame) {
   if (pictureWidth <= 0 || pictureHeight <= 0) return 100;
-  const auto [freeW, freeH] = documentRoom(screenWidth, screenHeight, corner, statusHeight);
+  auto [freeW, freeH] = documentRoom(screenWidth, screenHeight, corner, statusHeight);
+  freeW = std::max<int32_t>(1, freeW - frame);
+  freeH = std::max<int32_t>(1, freeH - frame);
   const int64_t iw = pictureWidth, ih = pictureHeight;
   int64_t w = std::min<int64_t>(freeW, iw), h = std::min<int64_t>(freeH, ih);
   // The largest size of the picture's proportions inside the free room.

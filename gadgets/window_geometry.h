@@ -72,11 +72,11 @@ QZ_EXPORT std::pair<int32_t, int32_t> documentRoom(int32_t screenWidth, int32_t 
                                                    std::pair<int32_t, int32_t> corner, int32_t statusHeight);
 
 // The zoom (percent, 1 to 100) at which a picture fits the screen from the
-// given corner, with statusHeight taken under it; stepped zooms above 25 %
-// fall to a multiple of 25.
+// given corner, with statusHeight taken under it and frame pixels round it
+// on each axis; stepped zooms above 25 % fall to a multiple of 25.
 QZ_EXPORT int32_t fittingZoomPercent(int32_t pictureWidth, int32_t pictureHeight, int32_t screenWidth,
                                      int32_t screenHeight, std::pair<int32_t, int32_t> corner,
-                                     int32_t statusHeight, bool stepped);
+                                     int32_t statusHeight, bool stepped, int32_t frame = 0);
 
 // Where windows with a position key were last closed, for the next opening.
 class QZ_EXPORT PositionMemory {

@@ -71,6 +71,27 @@ struct DrawTarget {
   int32_t clipX0 = INT32_MIN, clipY0 = INT32_MIN, clipX1 = INT32_MAX, clipY1 = INT32_MAX;
 };
 
+// View columns from..to of a zoomed row as B, G, R, column c from image
+// column c * iw / zw exactly: a fixed-point step drifts a column off the
+// cell edges that pointer positions and overlays are placed by.
+void zoomedRow(const uint8_t* r, const uint8_t* g, const uint8_t* b, uint8_t* out, int32_t from, int32_t to,
+               int32_t iw, int32_t zw) {
+  const int64_t start = int64_t(from) * iw;
+  int64_t source = start / zw, rest = start % zw;
+  const int32_t whole = iw / zw, part = iw % zw;  // image columns a view column moves
+  for (int32_t c = from; c <= to; ++c, out += 3) {
+    out[0] = b[source];
+    out[1] = g[source];
+    out[2] = r[source];
+    source += whole;
+    rest += part;
+    if (rest >= zw) {
+      rest -= zw;
+      ++source;
+    }
+  }
+}
+
 void drawRect(Qz_ImageView* view, const DrawTarget& to, uint8_t* buffer, size_t bytesPerRow,
               int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
   Qz_Image* image = view->image;
@@ -89,7 +110,6 @@ void drawRect(Qz_ImageView* view, const DrawTarget& to, uint8_t* buffer, size_t 
   wx1 = std::min({wx1, left + view->visibleX + view->visibleWidth - 1, left + to.width - 1, to.clipX1});
   wy1 = std::min({wy1, top + view->visibleY + view->visibleHeight - 1, top + to.height - 1, to.clipY1});
   if (wx1 < wx0 || wy1 < wy0) return;
-  const int32_t step = int32_t((int64_t(iw) << 10) / zw);
   for (int32_t cx0 = wx0; cx0 <= wx1; cx0 += kBufferColumns) {
     const int32_t cx1 = std::min(wx1, cx0 + kBufferColumns - 1);
     const int32_t count = cx1 - cx0 + 1;
@@ -103,10 +123,9 @@ void drawRect(Qz_ImageView* view, const DrawTarget& to, uint8_t* buffer, size_t 
             Qz_MakeRGBLine(image->r[iy] + (cx0 - left), image->g[iy] + (cx0 - left),
                            image->b[iy] + (cx0 - left), out, count);
           else
-            Qz_MakeScaledRGBLine(image->r[iy], image->g[iy], image->b[iy], out, cx0 - left,
-                                 cx1 - left, step);
+            zoomedRow(image->r[iy], image->g[iy], image->b[iy], out, cx0 - left, cx1 - left, iw, zw);
         } else {
-          Qz_MakeScaledGreyLine(out, image->grey[iy], cx0 - left, cx1 - left, step);
+          zoomedRow(image->grey[iy], image->grey[iy], image->grey[iy], out, cx0 - left, cx1 - left, iw, zw);
         }
       }
       WritePixelArray(buffer, 0, 0, int32_t(bytesPerRow), rp, cx0, band, count,
@@ -238,6 +257,7 @@ void redrawThreadEntry(QzWord argument) {
 
 void resizeWindow(Qz_ImageView* view);
 int32_t statusHeight(Qz_ImageView* view);
+int32_t reservedStatusHeight(Qz_ImageView* view);
 std::pair<int32_t, int32_t> documentCorner();
 void requestFullRedraw(Qz_ImageView* view);
 void setTitle(Qz_ImageView* view);
@@ -289,6 +309,10 @@ int32_t setSize(Qz_ImageView* view, int32_t width, int32_t height) {
   view->visibleHeight = height;
   view->visibleX = std::clamp(view->visibleX, 0, std::max(0, width - view->visibleWidth));
   view->visibleY = std::clamp(view->visibleY, 0, std::max(0, height - view->visibleHeight));
+  // A document's own view tells the panels that show its zoom (a fit too).
+  if (view->window)
+    if (Qz_Image* app = Qz_GetImageBase()->applicationImage)
+      Qz_DoNotify(qz::imageObject(app), kQzViewZoom, uint32_t(zoomPercent(view)));
   return 0;
 }
 
@@ -377,16 +401,21 @@ void fitWindowToViewport(Qz_ImageView* view);
 // Room kept for the status line under the picture.
 constexpr int32_t kStatusReserve = 24;
 
-// Room the viewport's frame and scroll bars take round the picture.
+// Room the viewport takes round the picture without its bars (its frame,
+// and below the picture a spacer and the emptied bar row), and with them.
+constexpr int32_t kViewportFrameWidth = 4;
+constexpr int32_t kViewportFrameHeight = 6;
 constexpr int32_t kViewportReserve = 32;
 
 // The part of the zoomed picture its window shows: all of it where the
-// screen has room, else what fits; the rest scrolls into sight.
+// screen has room inside the viewport's frame, else what fits beside the
+// bars; the rest scrolls into sight.
 // The screen's room is taken by takeScreenRoom when the window is fitted to
 // the screen, so the screen's lock is never taken under the window's.
 std::pair<int32_t, int32_t> shownSize(Qz_ImageView* view) {
   int32_t w = view->zoomWidth, h = view->zoomHeight;
   if (!view->viewport || view->roomWidth <= 0) return {w, h};
+  if (w <= view->roomWidth - kViewportFrameWidth && h <= view->roomHeight - kViewportFrameHeight) return {w, h};
   w = std::min(w, std::max(16, view->roomWidth - kViewportReserve));
   h = std::min(h, std::max(16, view->roomHeight - kViewportReserve));
   return {w, h};
@@ -397,10 +426,8 @@ void takeScreenRoom(Qz_ImageView* view) {
   if (!screen) return;
   view->screenWidth = screen->Width;
   view->screenHeight = screen->Height;
-  // Before the window first opens the status line has no height yet: room is kept for one.
-  const int32_t status = std::max(statusHeight(view), kStatusReserve);
   std::tie(view->roomWidth, view->roomHeight) =
-      qz::gui::documentRoom(screen->Width, screen->Height, documentCorner(), status);
+      qz::gui::documentRoom(screen->Width, screen->Height, documentCorner(), reservedStatusHeight(view));
 }
 
 // The layout box is the zoomed size; the minimum is the part shown, so the
@@ -449,8 +476,13 @@ int32_t fitPercent(Qz_ImageView* view) {
   Screen* screen = LockPubScreen(nullptr);
   if (!screen) return 100;
   return qz::gui::fittingZoomPercent(image->width, image->height, screen->Width, screen->Height, documentCorner(),
-                                     statusHeight(view), Qz_GetImageBase()->steppedZoom.load() != 0);
+                                     reservedStatusHeight(view), Qz_GetImageBase()->steppedZoom.load() != 0,
+                                     std::max(kViewportFrameWidth, kViewportFrameHeight));
 }
+
+// Before the window first opens the status line has no height yet: room is
+// kept for one. The zoom that fits and the part shown take the same room.
+int32_t reservedStatusHeight(Qz_ImageView* view) { return std::max(statusHeight(view), kStatusReserve); }
 
 // The height the status line takes under the picture.
 int32_t statusHeight(Qz_ImageView* view) {
@@ -475,6 +507,23 @@ void onProgress(QzWord userData, Qz_Object*, uint32_t method, const QzWord* word
     Qz_DoMethod(view, method, words[0], 0);
 }
 
+// The inner size the window is to take (a window's box is changed by its
+// inner size), its frame kept on the screen when capped; the outer size it
+// will have is kept, to tell when the change has landed.
+struct InnerSize {
+  int32_t width, height;
+};
+InnerSize cappedInnerSize(Qz_ImageView* view, const Window* w, InnerSize wanted, bool capped) {
+  const int32_t bw = w->BorderLeft + w->BorderRight, bh = w->BorderTop + w->BorderBottom;
+  if (capped && view->screenWidth > 0) {
+    wanted.width = std::min<int32_t>(wanted.width, view->screenWidth - w->LeftEdge - bw);
+    wanted.height = std::min<int32_t>(wanted.height, view->screenHeight - w->TopEdge - bh);
+  }
+  view->fitWidth = wanted.width + bw;
+  view->fitHeight = wanted.height + bh;
+  return wanted;
+}
+
 // Brings the window to the shown part of the picture (its inner size); the
 // window grows from there to what its viewport and status line need.
 void resizeWindow(Qz_ImageView* view) {
@@ -489,13 +538,13 @@ void resizeWindow(Qz_ImageView* view) {
     Qz_DoMethod(view->window, kWindowSetH, height);
     return;
   }
-  // The box is the outer one: the frame is added, kept on the screen.
-  int32_t outerW = width + w->BorderLeft + w->BorderRight, outerH = height + w->BorderTop + w->BorderBottom;
-  if (view->viewport && view->screenWidth > 0) {
-    outerW = std::min<int32_t>(outerW, view->screenWidth - w->LeftEdge);
-    outerH = std::min<int32_t>(outerH, view->screenHeight - w->TopEdge);
+  InnerSize wanted{width, height};
+  if (view->viewport) {  // the viewport's frame round the picture; bars come later if needed
+    wanted.width += kViewportFrameWidth;
+    wanted.height += kViewportFrameHeight;
   }
-  Qz_DoMethod(view->window, kWindowChangeBox, w->LeftEdge, w->TopEdge, outerW, outerH);
+  const InnerSize inner = cappedInnerSize(view, w, wanted, view->viewport != nullptr);
+  Qz_DoMethod(view->window, kWindowChangeBox, w->LeftEdge, w->TopEdge, inner.width, inner.height);
 }
 
 // The viewport's frame and bars are known only once laid out: after a zoom
@@ -504,7 +553,11 @@ void resizeWindow(Qz_ImageView* view) {
 // room again); a size the user gives the window later is left alone.
 void fitWindowToViewport(Qz_ImageView* view) {
   if (view->fitTries <= 0 || !view->window || !scrollArea(view)) return;
-  const Qz_LayoutBox* area = boxOf_(scrollArea(view));
+  // What the viewport shows, not the contents: the contents go no wider
+  // than the picture, while the viewport keeps the room a bar no longer
+  // needed has left.
+  const Qz_LayoutBox* contents = boxOf_(scrollArea(view));
+  const Qz_LayoutBox* area = contents && contents->parent ? boxOf_(contents->parent) : contents;
   Window* w = Qz__PlatformWindowOf(view->window);
   if (!area || !w || area->width <= 0 || area->height <= 0) return;
   if (w->Width != view->fitWidth || w->Height != view->fitHeight) {
@@ -520,17 +573,16 @@ void fitWindowToViewport(Qz_ImageView* view) {
     return;
   }
   --view->fitTries;
-  view->fitWidth = w->Width + dw;
-  view->fitHeight = w->Height + dh;
-  if (view->screenWidth > 0) {  // never past the screen's edges
-    view->fitWidth = std::min<int32_t>(view->fitWidth, view->screenWidth - w->LeftEdge);
-    view->fitHeight = std::min<int32_t>(view->fitHeight, view->screenHeight - w->TopEdge);
-  }
-  if (view->fitWidth == w->Width && view->fitHeight == w->Height) {
+  const int32_t innerW = w->Width - w->BorderLeft - w->BorderRight, innerH = w->Height - w->BorderTop - w->BorderBottom;
+  const InnerSize inner = cappedInnerSize(view, w, {innerW + dw, innerH + dh}, true);
+  if (inner.width == innerW && inner.height == innerH) {
     view->fitTries = 0;
     return;
   }
-  Qz_DoMethod(view->window, kWindowChangeBox, w->LeftEdge, w->TopEdge, view->fitWidth, view->fitHeight);
+  // After the drawing under way (this runs on the window's thread, whose
+  // port the window has): the rest of it would land in the resized window
+  // at the old layout's places, its frame included.
+  Qz_DoAsyncMethod(view->window, kWindowChangeBox, w->LeftEdge, w->TopEdge, inner.width, inner.height);
 }
 
 QzWord fitToScreen(Qz_ImageView* view, bool apply) {

@@ -61,6 +61,9 @@ struct MenuState {
   std::map<QzMenu*, std::shared_ptr<QzMenu>> handles;
   std::shared_ptr<QzMenu> bar;
   int openTitle = -1;
+  // A press opened the title's menu (not the pointer passing over it): a
+  // press on that title again closes it.
+  bool openedByPress = false;
   std::vector<OpenMenu> open;  // the title's drop-down, then its open sub-menus
   bool stripDirty = true;
 };
@@ -159,6 +162,7 @@ void closeAll() {
   s.open.clear();
   if (s.openTitle >= 0) s.stripDirty = true;
   s.openTitle = -1;
+  s.openedByPress = false;
 }
 
 // Asks the clipboard, away from the thread that delivers input (which the
@@ -320,8 +324,14 @@ uint16_t menuPointer(int x, int y, MenuInput input, bool* consumed) {
     *consumed = true;
     const int title = titleAt(x);
     if (input == MenuInput::Press) {
-      if (title >= 0 && title != s.openTitle) openTitle(title);
-      else closeAll();
+      // The pointer on its way here may have switched to this title's menu
+      // already; the press that follows is still the one meant to open it.
+      if (title < 0 || (title == s.openTitle && s.openedByPress)) {
+        closeAll();
+      } else {
+        if (title != s.openTitle) openTitle(title);
+        s.openedByPress = true;
+      }
     } else if (input == MenuInput::Move && s.openTitle >= 0 && title >= 0 && title != s.openTitle) {
       openTitle(title);
     }

@@ -29,17 +29,19 @@ uint32_t Qz__Packed(const uint8_t (&colour)[3]) {
   return uint32_t(colour[0]) | uint32_t(colour[1]) << 8 | uint32_t(colour[2]) << 16;
 }
 
-void Qz__Edited(QzWord, Qz_Object*, uint32_t, const QzWord* value) {
-  if (qz::plugins::FollowGuard::active()) return;
+void Qz__Edited(QzWord user, Qz_Object*, uint32_t, const QzWord* value) {
+  Qz_ColourChooserObject* p = Qz__FromUser(user);
+  if (qz::plugins::FollowGuard::active(p)) return;
   Qz_Image* app = Qz_GetImageBase()->applicationImage;
   if (!app) return;
-  qz::plugins::FollowGuard own;  // the editor shows the colour already
+  qz::plugins::FollowGuard own(p);  // the editor shows the colour already
   Qz_DoMethod(&app->object, qz::kQzAppSetColour, uint32_t(value[0]) & 0xFFFFFF);
 }
 
 void Qz__PenColour(QzWord user, Qz_Object*, uint32_t, const QzWord* value) {
-  if (qz::plugins::FollowGuard::active()) return;
-  qz::plugins::runOnPanelThread(&Qz__FromUser(user)->header, kShowColour, value[0], 0);
+  Qz_ColourChooserObject* p = Qz__FromUser(user);
+  if (qz::plugins::FollowGuard::active(p)) return;
+  qz::plugins::runOnPanelThread(&p->header, kShowColour, value[0], 0);
 }
 
 // A layer made current: its paint colour, read under its image's lock.
@@ -75,7 +77,7 @@ QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
   switch (id) {
     case kRootStoreChildren: return 1;
     case kShowColour: {
-      qz::plugins::FollowGuard following;
+      qz::plugins::FollowGuard following(Qz__Self(object));
       Qz_DoMethod(Qz__Self(object)->editor, kQzColourEditColour, uint32_t(args[0]) & 0xFFFFFF);
       return 0;
     }

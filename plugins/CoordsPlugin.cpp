@@ -21,6 +21,7 @@ constexpr uint32_t kRelativeMode = 0x130078;  // the mode; answered by 0x130082
 constexpr uint32_t kGetRelativeMode = 0x130082;
 // The panel's own, run on its window's thread: show the position.
 constexpr uint32_t kShowPosition = 0x3E80717;
+constexpr uint32_t kEvenShare = 100;
 
 struct Qz_CoordsObject {
   Qz_Object header{};
@@ -86,9 +87,11 @@ Qz_Object* Qz__MakePanel(Qz_Object* object) {
     p->text = nullptr;
     return nullptr;
   }
-  Qz_AddObject(row, "Space");
+  // Spaces that centre the text without growing the row: a space's own
+  // weight asks four shares of the room and would push the text out.
+  Qz_AddObject(row, "Space", kFixHeight, kSpaceZeroSize, kRootSetWeight, kEvenShare);
   Qz_DoMethod(row, kGroupAddTail, p->text);
-  Qz_AddObject(row, "Space");
+  Qz_AddObject(row, "Space", kFixHeight, kSpaceZeroSize, kRootSetWeight, kEvenShare);
   const char* title = qz::plugins::catalogueText(kTitleText);
   return qz::plugins::makePanel({title, title, nullptr}, row);
 }

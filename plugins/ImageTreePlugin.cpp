@@ -83,7 +83,7 @@ Qz_Object* Qz__MakePanel(Qz_Object* object) {
   Qz_Object* menu = Qz_CreateObject("Group", kGroupSetMode, 1, kGroupSetFrame, 1);
   p->area = Qz_CreateObject("Group", kGroupSetMode, 1);
   p->placeholder = Qz_CreateObject("Space");
-  p->button = Qz_CreateObject("Button", kRootSetLabel, "Recalculate", kRootSetUserData, QzWord(0));
+  p->button = qz::plugins::textButton("Recalculate");
   if (!column || !p->popUp || !menu || !p->area || !p->placeholder || !p->button) {
     for (Qz_Object* o : {column, p->popUp, menu, p->area, p->placeholder, p->button}) Qz_DisposeObject(o);
     p->popUp = p->area = p->placeholder = p->button = nullptr;

@@ -178,6 +178,7 @@ void Qz__ShowPixel(Qz_InspectionObject* p, QzWord pixel, QzWord at) {
   uint8_t bytes[3] = {uint8_t(rgb[0]), uint8_t(rgb[1]), uint8_t(rgb[2])};
   Qz_DoMethod(p->colourBox, kColourBoxSetRGB, bytes);
   Qz__Centre(p, x, y);
+  Qz_DoMethod(p->scroll, qz::plugins::kViewportMark, uint32_t(x), uint32_t(y));
 }
 
 Qz_Object* Qz__Add(Qz_Object* group, Qz_Object* member, bool& ok) {

@@ -51,8 +51,8 @@ Qz_Object* Qz__MakePanel(Qz_Object*) {
                         Qz__Slider(kLevelText, "%ld"),
                         Qz_CreateObject("CheckBox", kRootSetLabel, qz::plugins::catalogueText(kInvertText))};
   Qz_Object* addKey = Qz__AddKeyPopUp();
-  Qz_Object* remove = Qz_CreateObject("Button", kRootSetLabel, "Remove");
-  Qz_Object* removeAll = Qz_CreateObject("Button", kRootSetLabel, "Remove All");
+  Qz_Object* remove = qz::plugins::textButton("Remove");
+  Qz_Object* removeAll = qz::plugins::textButton("Remove All");
   bool made = column && keys && addKey && remove && removeAll;
   for (Qz_Object* part : parts) made = made && part;
   if (!made) {

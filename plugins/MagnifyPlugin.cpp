@@ -27,7 +27,8 @@ constexpr int32_t kButtonFrame = 19;
 constexpr QzWord kZoomIn = 1, kZoomOut = 2, kField = 3;
 constexpr QzWord kFit = 0;
 constexpr uint32_t kPresets[] = {800, 400, 200, 100, 75, 50, 25, 10};
-// The panel's own, run on its window's thread: show the active view's zoom.
+// The panel's own, run on its window's thread: show a zoom (0: the active
+// view's own).
 constexpr uint32_t kShowZoom = 0x3E80719;
 
 struct Qz_MagnifyObject {
@@ -72,12 +73,17 @@ void Qz__Chosen(QzWord user, Qz_Object*, uint32_t, const QzWord* value) {
   Qz_DoMethod(Qz__FromUser(user)->field, kStringEditSetNumber, uint32_t(zoom));
 }
 
-void Qz__ZoomChanged(QzWord user, Qz_Object*, uint32_t, const QzWord*) {
+// A document view announces its zoom, fits included.
+void Qz__ZoomChanged(QzWord user, Qz_Object*, uint32_t, const QzWord* value) {
+  qz::plugins::runOnPanelThread(&Qz__FromUser(user)->header, kShowZoom, value[0], 0);
+}
+
+void Qz__ImageChanged(QzWord user, Qz_Object*, uint32_t, const QzWord*) {
   qz::plugins::runOnPanelThread(&Qz__FromUser(user)->header, kShowZoom, 0, 0);
 }
 
-void Qz__ShowZoom(Qz_MagnifyObject* p) {
-  const uint32_t zoom = Qz__CurrentZoom();
+void Qz__ShowZoom(Qz_MagnifyObject* p, uint32_t announced) {
+  const uint32_t zoom = announced ? announced : Qz__CurrentZoom();
   if (!zoom) return;
   qz::plugins::FollowGuard following;
   Qz_DoMethod(p->field, kStringEditSetNumber, zoom);
@@ -132,8 +138,9 @@ bool Qz__SetUp(Qz_Object* object) {
   for (Qz_Object* button : p->buttons) Qz_AddCallBackNotify(button, kButtonPressed, kNotifyAnyValue, Qz__Pressed, user);
   Qz_AddCallBackNotify(p->field, kStringEditSetNumber, kNotifyAnyValue, Qz__Entered, user);
   Qz_AddCallBackNotify(p->popUp, kPopUpChosen, kNotifyAnyValue, Qz__Chosen, user);
-  p->follow[0] = qz::plugins::followApplication(kQzAppMakeActiveImage, Qz__ZoomChanged, user);
+  p->follow[0] = qz::plugins::followApplication(kQzAppMakeActiveImage, Qz__ImageChanged, user);
   p->follow[1] = qz::plugins::followApplication(kQzViewZoom, Qz__ZoomChanged, user);
+  Qz__ShowZoom(p, 0);
   return true;
 }
 
@@ -144,7 +151,7 @@ void Qz__TearDown(Qz_Object* object) {
 QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
   switch (id) {
     case kRootStoreChildren: return 1;
-    case kShowZoom: Qz__ShowZoom(Qz__Self(object)); return 0;
+    case kShowZoom: Qz__ShowZoom(Qz__Self(object), uint32_t(args[0])); return 0;
     case kRootMeasure:
       qz::plugins::hideTabBarInRow(object);  // it sits in the tool bar
       return qz::kit::inherited(object, id, args);

@@ -6,6 +6,7 @@
 #include "gadgets/qz_colour_swatches.h"
 #include "gadgets/qz_file_requester.h"
 #include "gadgets/qz_group.h"
+#include "gadgets/qz_scroller.h"
 #include "gadgets/qz_widgets.h"
 #include "image/app_commands.h"
 #include "objects/qz_class_kit.h"
@@ -18,6 +19,7 @@ namespace {
 constexpr uint32_t kPaletteClassId = 0x3E80001;
 constexpr const char* kDefaultPalette = "Data/Palettes/Default.iff";
 constexpr const char* kPaletteFolder = "Data/Palettes";
+constexpr uint32_t kSwatchScrollStep = 12;  // pixels a scroll-bar arrow moves the grid
 // Catalogue texts.
 constexpr uint32_t kTitleText = 63, kLoadText = 55, kLoadTitleText = 326;
 // The panel's own, run on its window's thread: a new pen colour.
@@ -34,22 +36,23 @@ Qz_PalettePluginObject* Qz__Self(Qz_Object* o) { return qz::kit::self<Qz_Palette
 Qz_PalettePluginObject* Qz__FromUser(QzWord user) { return reinterpret_cast<Qz_PalettePluginObject*>(user); }
 
 void Qz__Picked(QzWord user, Qz_Object*, uint32_t, const QzWord* value) {
-  if (qz::plugins::FollowGuard::active()) return;
+  Qz_PalettePluginObject* p = Qz__FromUser(user);
+  if (qz::plugins::FollowGuard::active(p)) return;
   Qz_Image* app = Qz_GetImageBase()->applicationImage;
   if (!app) return;
-  const QzWord colour = Qz_DoMethod(Qz__FromUser(user)->swatches, kSwatchesGetColour, uint32_t(value[0]));
-  qz::plugins::FollowGuard own;  // the swatch holds the colour already
+  const QzWord colour = Qz_DoMethod(p->swatches, kSwatchesGetColour, uint32_t(value[0]));
+  qz::plugins::FollowGuard own(p);  // the swatch holds the colour already
   Qz_DoMethod(&app->object, qz::kQzAppSetColour, uint32_t(colour) & 0xFFFFFF);
 }
 
 void Qz__PenColour(QzWord user, Qz_Object*, uint32_t, const QzWord* value) {
-  if (qz::plugins::FollowGuard::active()) return;  // the pick made here
   Qz_PalettePluginObject* p = Qz__FromUser(user);
+  if (qz::plugins::FollowGuard::active(p)) return;  // the pick made here
   qz::plugins::runOnPanelThread(&p->header, kShowColour, value[0], 0);
 }
 
 void Qz__ShowColour(Qz_PalettePluginObject* p, uint32_t colour) {
-  qz::plugins::FollowGuard following;
+  qz::plugins::FollowGuard following(p);
   const QzWord selected = Qz_DoMethod(p->swatches, kSwatchesGetSelected);
   Qz_DoMethod(p->swatches, kSwatchesSetColour, uint32_t(selected), colour & 0xFFFFFF);
 }
@@ -70,15 +73,18 @@ void Qz__LoadPressed(QzWord user, Qz_Object*, uint32_t, const QzWord*) {
 Qz_Object* Qz__MakePanel(Qz_Object* object) {
   Qz_PalettePluginObject* p = Qz__Self(object);
   p->swatches = Qz_CreateObject("ColourSwatches");
-  p->load = Qz_CreateObject("Button", kRootSetLabel, qz::plugins::catalogueText(kLoadText));
+  p->load = qz::plugins::textButton(qz::plugins::catalogueText(kLoadText));
+  // The grid is far taller than a panel column: it scrolls in a list.
+  Qz_Object* list = Qz_CreateObject("ListTree", kVirtualGroupSetStepRow, kSwatchScrollStep);
   Qz_Object* column = Qz_CreateObject("Group", kGroupSetMode, 1);
-  if (!p->swatches || !p->load || !column) {
-    for (Qz_Object* o : {p->swatches, p->load, column}) Qz_DisposeObject(o);
+  if (!p->swatches || !p->load || !list || !column) {
+    for (Qz_Object* o : {p->swatches, p->load, list, column}) Qz_DisposeObject(o);
     p->swatches = p->load = nullptr;
     return nullptr;
   }
   Qz_DoMethod(p->swatches, kSwatchesLoadPalette, kDefaultPalette);
-  Qz_DoMethod(column, kGroupAddTail, p->swatches);
+  Qz_DoMethod(list, kGroupAddTail, p->swatches);
+  Qz_DoMethod(column, kGroupAddTail, list);
   Qz_DoMethod(column, kGroupAddTail, p->load);
   const char* title = qz::plugins::catalogueText(kTitleText);
   return qz::plugins::makePanel({title, title, "Data/Images/Tabs/Colour"}, column);

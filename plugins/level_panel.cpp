@@ -79,7 +79,7 @@ Qz_Object* makeLevelPanel(Qz_Object* object, std::span<const LevelSlider> slider
   p->specs = sliders.data();
   p->count = std::min(sliders.size(), kMostLevelSliders);
   Qz_Object* column = Qz_CreateObject("Group", kGroupSetMode, 1);
-  p->reset = Qz_CreateObject("Button", kRootSetUserData, kResetButton, kRootSetLabel, catalogueText(kResetText));
+  p->reset = textButton(catalogueText(kResetText), kResetButton);
   bool made = column && p->reset;
   for (size_t i = 0; made && i < p->count; ++i) {
     const SliderSpec spec{.label = sliders[i].label, .userData = i, .colour = sliders[i].colour};

@@ -1,6 +1,9 @@
 // Shared parts of the concrete panel classes.
 #include "plugins/plugin_family.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "image/qz_image.h"
 #include "platform/windows.h"
 #include "objects/async_methods.h"
@@ -69,12 +72,27 @@ void runOnPanelThread(Qz_Object* panel, uint32_t id, QzWord first, QzWord second
 }
 
 namespace {
-thread_local int tFollowing = 0;
+thread_local std::vector<const void*> tGuardOwners;  // null: every panel
 }  // namespace
 
-FollowGuard::FollowGuard() { ++tFollowing; }
-FollowGuard::~FollowGuard() { --tFollowing; }
-bool FollowGuard::active() { return tFollowing > 0; }
+FollowGuard::FollowGuard(const void* owner) { tGuardOwners.push_back(owner); }
+FollowGuard::~FollowGuard() { tGuardOwners.pop_back(); }
+bool FollowGuard::active() { return active(nullptr); }
+bool FollowGuard::active(const void* owner) {
+  return std::ranges::any_of(tGuardOwners, [owner](const void* o) { return !o || o == owner; });
+}
+
+// The text is a member: a button's own label is not measured.
+Qz_Object* textButton(const char* label, QzWord userData) {
+  Qz_Object* button = Qz_CreateObject("Button", kRootSetUserData, userData);
+  Qz_Object* text = button ? Qz_CreateObject("Text", kRootSetLabel, label) : nullptr;
+  if (!text) {
+    Qz_DisposeObject(button);
+    return nullptr;
+  }
+  Qz_DoMethod(button, kGroupAddTail, text);
+  return button;
+}
 
 Qz_Object* labelledSlider(const SliderSpec& spec, Qz_Object** slider) {
   *slider = Qz_CreateObject("CompactSlider", kRootSetUserData, spec.userData, kValueSetMinimum,

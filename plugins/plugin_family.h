@@ -57,16 +57,23 @@ struct SliderSpec {
 };
 Qz_Object* labelledSlider(const SliderSpec& spec, Qz_Object** slider);
 
+// A push button showing a text, sized to it; null when it cannot be made.
+Qz_Object* textButton(const char* label, QzWord userData = 0);
+
 // Raised while a panel sets its own gadgets. A gadget tells of its new value
-// on the thread that set it, so the guard belongs to that thread.
+// on the thread that set it, so the guard belongs to that thread. A guard
+// with an owner holds back only that panel: panels sharing a window thread
+// still follow a change another one sends out.
 class FollowGuard {
  public:
-  FollowGuard();
+  explicit FollowGuard(const void* owner = nullptr);
   ~FollowGuard();
   FollowGuard(const FollowGuard&) = delete;
   FollowGuard& operator=(const FollowGuard&) = delete;
-  // True while a panel on this thread is following the image.
+  // True while a guard without an owner is raised on this thread.
   static bool active();
+  // True while the owner's guard, or one without an owner, is raised here.
+  static bool active(const void* owner);
 };
 
 // The active image's active layer, read under the image's lock; null without one.

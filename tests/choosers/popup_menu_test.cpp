@@ -367,15 +367,27 @@ TEST_F(Menus, ShortcutsRunTheirItemUntilTheMenuGoes) {
   EXPECT_EQ(shortcutsFor('o'), 1);
 }
 
-TEST_F(Menus, HeldButtonSlidesIntoASubMenuAndChoosesThere) {
+// With the button held, sliding onto a sub-menu item opens its sub-menu;
+// sliding on to another item of the parent closes it again, with any open
+// inside it (that item lit, its own sub-menu opened), and a release in a
+// sub-menu chooses there.
+TEST_F(Menus, HeldButtonSlidesThroughSubMenusAndChoosesThere) {
+  Qz_Object* a = item("A");
   Qz_Object* more = item("More");
   Qz_Object* inner = item("Inner");
-  Qz_Object* m = menu("Menu", {item("A"), more});
+  Qz_Object* other = item("Other");
+  Qz_Object* second = item("Second");
+  Qz_Object* deeper = item("Deeper");
+  Qz_Object* deepest = item("Deepest");
+  Qz_Object* m = menu("Menu", {a, more, other});
   Qz_DoMethod(more, kGroupAddTail, inner);
+  Qz_DoMethod(more, kGroupAddTail, deeper);
+  Qz_DoMethod(deeper, kGroupAddTail, deepest);
+  Qz_DoMethod(other, kGroupAddTail, second);
   Qz_Object* bar = Qz_CreateObject("MenuBar", kGroupAddTail, m);
   Qz_Object* win = ui.window("Menus", 100, 100, 300, 0);
   Qz_DoMethod(win, kGroupAddTail, bar);
-  Qz_DoMethod(win, kGroupAddTail, Qz_CreateObject("Space", kFixHeight, 100));
+  Qz_DoMethod(win, kGroupAddTail, Qz_CreateObject("Space", kFixHeight, 150));
   ASSERT_TRUE(ui.open(win));
   qztest::Recorder r;
   r.watch(m, kPopUpChosen);
@@ -386,6 +398,31 @@ TEST_F(Menus, HeldButtonSlidesIntoASubMenuAndChoosesThere) {
   moveOver(more);  // the button still held
   step(win);
   ASSERT_NE(windowOf(inner), nullptr) << "the sub-menu opened";
+  moveOver(deeper);
+  step(win);
+  ASSERT_NE(windowOf(deepest), nullptr) << "a sub-menu inside the sub-menu opened";
+  moveOver(other);
+  step(win);
+  EXPECT_EQ(windowOf(inner), nullptr) << "the first sub-menu closed";
+  EXPECT_EQ(windowOf(deepest), nullptr) << "with the one open inside it";
+  ASSERT_NE(windowOf(second), nullptr) << "the other item's sub-menu opened";
+  moveOver(a);
+  step(win);
+  EXPECT_EQ(windowOf(second), nullptr);
+  // A plain item is lit under the pointer: a pixel at its left end, where no letter is drawn.
+  auto edgeOf = [&](Qz_Object* o) {
+    Window* w = windowOf(o);
+    const Qz_LayoutBox b = qztest::UiHarness::box(o);
+    return qz::headless::screenPixel(w->LeftEdge + b.left + 1, w->TopEdge + b.top + b.height / 2);
+  };
+  EXPECT_NE(edgeOf(a), edgeOf(more)) << "the item under the pointer is lit";
+  moveOver(more);
+  step(win);
+  ASSERT_NE(windowOf(inner), nullptr) << "back on its item, the sub-menu opens again";
+  EXPECT_EQ(edgeOf(a), edgeOf(other)) << "the first item went dark";
+  moveOver(deeper);
+  step(win);
+  EXPECT_NE(windowOf(deepest), nullptr) << "and the one inside it too";
   moveOver(inner);
   step(win);
   qz::headless::release();

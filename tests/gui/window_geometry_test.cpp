@@ -138,6 +138,7 @@ TEST(WindowGeometry, DocumentZoomFitsThePictureBesideThePanels) {
     int32_t status;
     bool stepped;
     int32_t want;
+    int32_t frame = 0;
   };
   // A 1024 x 768 screen leaves 1001 x 727 from its corner.
   const Case cases[] = {
@@ -150,10 +151,11 @@ TEST(WindowGeometry, DocumentZoomFitsThePictureBesideThePanels) {
       {"a corner past the middle takes no room", 2002, 100, {600, 0}, 0, false, 50},
       {"never below 1 %", 1000000, 10, {0, 0}, 0, false, 1},
       {"no picture", 0, 0, {0, 0}, 0, false, 100},
+      {"a frame round the picture takes its room", 2002, 100, {0, 0}, 0, false, 49, 6},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    EXPECT_EQ(fittingZoomPercent(c.width, c.height, 1024, 768, c.corner, c.status, c.stepped), c.want);
+    EXPECT_EQ(fittingZoomPercent(c.width, c.height, 1024, 768, c.corner, c.status, c.stepped, c.frame), c.want);
   }
 }
 

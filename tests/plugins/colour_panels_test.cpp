@@ -12,6 +12,8 @@
 #include "image/app_commands.h"
 #include "objects/qz_notify.h"
 #include "panel_fixture.h"
+#include "platform/windows.h"
+#include "support/object_tree.h"
 
 QZ_EXTERN_C_BEGIN
 QzWord Qz_InitPalettePluginClass(Qz_GlobalData*);
@@ -88,11 +90,51 @@ TEST_F(PalettePanelTest, APenColourSetElsewhereFillsTheSelectedSwatchAndSendsNoP
   EXPECT_EQ(Qz_DoMethod(swatches_, kSwatchesGetColour, 8u), before);
 }
 
+// Panels on one window thread: a pick in the palette shows in the colour
+// chooser, and a colour chosen there fills the palette's selected swatch.
+TEST_F(PalettePanelTest, ThePaletteAndTheColourChooserFollowEachOther) {
+  ASSERT_EQ(Qz_InitColourChooserPluginClass(nullptr), 1u);
+  Qz_Object* chooser = nullptr;
+  {
+    qztest::InDataRoot here;
+    chooser = Qz_CreateObject("ColourChooserPlugin");
+  }
+  ASSERT_NE(chooser, nullptr);
+  Qz_Object* editor = Find(chooser, "ColourEdit");
+  ASSERT_NE(editor, nullptr);
+  const auto editorColour = [editor] {
+    uint32_t rgb = 0;
+    for (uint32_t i = 0; i < 3; ++i) rgb |= uint32_t(Qz_DoMethod(Find(editor, "ColourBox"), kColourBoxGetRed + i)) << (8 * i);
+    return rgb;
+  };
+  Qz_DoMethod(swatches_, kSwatchesSelect, 40u);
+  EXPECT_EQ(editorColour(), uint32_t(Qz_DoMethod(swatches_, kSwatchesGetColour, 40u)) & 0xFFFFFF);
+  Qz_DoMethod(editor, kQzColourEditColour, 0x214365u);
+  EXPECT_EQ(Qz_DoMethod(swatches_, kSwatchesGetColour, 40u) & 0xFFFFFF, 0x214365u);
+  EXPECT_EQ(Qz_DoMethod(App(), qz::kQzAppGetColour), 0x214365u);
+  Qz_DisposeObject(chooser);
+  Qz_CleanupColourChooserPluginClass();
+}
+
 TEST_F(PalettePanelTest, TheDefaultPaletteIsLoaded) {
   std::vector<QzWord> colours;
   for (uint32_t i = 0; i < 256; ++i) colours.push_back(Qz_DoMethod(swatches_, kSwatchesGetColour, i) & 0xFFFFFF);
   std::sort(colours.begin(), colours.end());
   EXPECT_GT(std::unique(colours.begin(), colours.end()) - colours.begin(), 200);
+}
+
+// The grid is far taller than a panel column: it scrolls, and the Load
+// button below it stays inside a column of 480 pixels.
+TEST_F(PalettePanelTest, TheGridScrollsSoItsLoadButtonStaysInAShortColumn) {
+  OpenPanelWindow();
+  const Window* w = ui.platformWindow(window_);
+  ASSERT_NE(w, nullptr);
+  EXPECT_LE(w->Height, 480 + w->BorderTop + w->BorderBottom);
+  const std::vector<Qz_Object*> buttons = qztest::FindAllOf(panel_, "Button");
+  ASSERT_FALSE(buttons.empty());
+  const Qz_LayoutBox load = qztest::UiHarness::box(buttons.back());
+  EXPECT_GT(load.height, 0);
+  EXPECT_LE(load.top + load.height, w->Height - w->BorderBottom) << "the Load button is out of sight";
 }
 
 class ColourChooserPanelTest : public qztest::PanelImageTest {

@@ -7,6 +7,7 @@
 
 #include "gadgets/qz_sliders.h"
 #include "gadgets/qz_widgets.h"
+#include "host/headless/headless_host.h"
 #include "image/qz_image.h"
 #include "objects/qz_notify.h"
 #include "objects/qz_root.h"
@@ -48,6 +49,11 @@ class LevelPanelTest : public qztest::PanelImageTest, public testing::WithParamI
       word = uint16_t(level);
     }
   }
+  Qz_Object* ResetButton() {
+    for (Qz_Object* b : qztest::FindAllOf(panel_, "Button"))
+      if (Qz_DoMethod(b, kRootGetUserData) == 100) return b;  // the tab bar has buttons too
+    return nullptr;
+  }
   std::vector<Qz_Object*> sliders_;
 };
 
@@ -72,15 +78,50 @@ TEST_P(LevelPanelTest, ASliderSendsItsLevelAndResetSendsZeroForEvery) {
     EXPECT_EQ(layerLevel(layer_, method(i)), 128) << i;
   }
   SetLevels(7);  // the sliders still show 50 %: reset must send whatever they show
-  Qz_Object* reset = nullptr;
-  for (Qz_Object* b : qztest::FindAllOf(panel_, "Button"))
-    if (Qz_DoMethod(b, kRootGetUserData) == 100) reset = b;  // the tab bar has buttons too
+  Qz_Object* reset = ResetButton();
   ASSERT_NE(reset, nullptr);
   Qz_DoNotify(reset, kButtonPressed, 1u);
   for (size_t i = 0; i < sliders_.size(); ++i) {
     EXPECT_EQ(layerLevel(layer_, method(i)), 256) << i;
     EXPECT_EQ(Qz_DoMethod(sliders_[i], kValueGet), 0u) << i;
   }
+}
+
+// As a user moves it: a press on the number opens the slider under the
+// pointer, dragging up raises the percentage and the layer takes it; a click
+// on an arrow steps it by one.
+TEST_P(LevelPanelTest, ThePointerMovesASliderAndTheLayerFollows) {
+  OpenPanelWindow();
+  Qz_Object* number = Find(sliders_[0], "PopUp");
+  ASSERT_NE(number, nullptr);
+  const Qz_LayoutBox at = qztest::UiHarness::box(number);
+  const int x = at.left + at.width / 2, y = at.top + at.height / 2;
+  ui.moveTo(window_, x, y);
+  qz::headless::press();
+  ASSERT_TRUE(ui.settle(window_));  // the slider opens where the press was
+  for (int step = 1; step <= 10; ++step) ui.moveTo(window_, x, y - 4 * step);
+  qz::headless::release();
+  ASSERT_TRUE(ui.settle(window_));
+  const auto dragged = int32_t(Qz_DoMethod(sliders_[0], kValueGet));
+  ASSERT_GT(dragged, 0);
+  ASSERT_LT(dragged, 100) << "room for the arrow's step";
+  EXPECT_EQ(layerLevel(layer_, method(0)), 256 - dragged * 256 / 100);
+
+  const std::vector<Qz_Object*> arrows = qztest::FindAllOf(sliders_[0], "Button");
+  ASSERT_GE(arrows.size(), 2u);
+  const Qz_LayoutBox right = qztest::UiHarness::box(arrows.back());
+  ui.click(window_, right.left + right.width / 2, right.top + right.height / 2);
+  ASSERT_TRUE(ui.settle(window_));
+  EXPECT_EQ(int32_t(Qz_DoMethod(sliders_[0], kValueGet)), dragged + 1);
+  EXPECT_EQ(layerLevel(layer_, method(0)), 256 - (dragged + 1) * 256 / 100);
+}
+
+// Its label was once drawn over a frame a few pixels wide.
+TEST_P(LevelPanelTest, TheResetButtonSpansTheColumn) {
+  OpenPanelWindow();
+  Qz_Object* reset = ResetButton();
+  ASSERT_NE(reset, nullptr);
+  EXPECT_GT(qztest::UiHarness::box(reset).width, qztest::UiHarness::box(panel_).width / 2);
 }
 
 INSTANTIATE_TEST_SUITE_P(

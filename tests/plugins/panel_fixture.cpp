@@ -45,7 +45,18 @@ void PanelImageTest::StartUp(const PanelClass& panel, std::initializer_list<qz::
   ASSERT_NE(panel_, nullptr);
 }
 
+void PanelImageTest::OpenPanelWindow() {
+  window_ = ui.window(panelClass_.name, 40, 40, 240, 480);  // the panel column's size
+  ASSERT_NE(window_, nullptr);
+  Qz_DoMethod(window_, kGroupAddTail, panel_);
+  ASSERT_TRUE(ui.open(window_));
+}
+
 void PanelImageTest::TearDown() {
+  if (window_) {
+    ui.dispose(window_);  // the panel goes with it
+    window_ = panel_ = nullptr;
+  }
   Qz_DisposeObject(panel_);
   SetActive(nullptr);
   if (doc_) {

@@ -41,11 +41,15 @@ class PanelImageTest : public testing::Test {
   static void SetActive(Qz_Image* image);
   // The first object made from the class in a tree, in tree order; null when none.
   static Qz_Object* Find(Qz_Object* tree, const char* className);
+  // Puts the panel in a window of its own and opens it (window_); the
+  // window goes with the panel at tear-down.
+  void OpenPanelWindow();
 
   UiHarness ui;
   Qz_Image* doc_ = nullptr;
   Qz_Image* layer_ = nullptr;
   Qz_Object* panel_ = nullptr;
+  Qz_Object* window_ = nullptr;
 
  private:
   PanelClass panelClass_{};

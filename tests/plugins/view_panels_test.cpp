@@ -1,12 +1,14 @@
-// The inspector and the coordinates panel driven by the pointer reports of
-// the application image: the readout of the pixel under the pointer, its
-// magnification after the main view's zoom, and relative coordinates.
+// The inspector, the coordinates panel and the magnifier driven by the
+// reports of the application image: the readout of the pixel under the
+// pointer, its magnification after the main view's zoom, relative
+// coordinates and the zoom field following the document's view.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <utility>
 
 #include "gadgets/qz_colour_edit.h"
+#include "gadgets/qz_text_entry.h"
 #include "gadgets/qz_widgets.h"
 #include "image/image_shell.h"
 #include "objects/qz_notify.h"
@@ -19,6 +21,8 @@ QzWord Qz_InitInspectionPluginClass(Qz_GlobalData*);
 void Qz_CleanupInspectionPluginClass(void);
 QzWord Qz_InitCoordsPluginClass(Qz_GlobalData*);
 void Qz_CleanupCoordsPluginClass(void);
+QzWord Qz_InitMagnifyPluginClass(Qz_GlobalData*);
+void Qz_CleanupMagnifyPluginClass(void);
 QZ_EXTERN_C_END
 
 namespace {
@@ -44,12 +48,40 @@ class InspectionPanelTest : public qztest::PanelImageTest {
     texts_ = qztest::FindAllOf(panel_, "Text");
   }
   void TearDown() override {
+    if (shown_) doc_->displayCount.fetch_sub(1);
     if (mainView_) {
       Qz_SetCurrentView(doc_, nullptr);
       Qz_DisposeObject(mainView_);
     }
     PanelImageTest::TearDown();
   }
+  // The panel in a window of its own, the document counted as shown (as
+  // with its own window open) so that the magnified view draws it.
+  void OpenPanel() {
+    doc_->displayCount.fetch_add(1);
+    shown_ = true;
+    OpenPanelWindow();
+  }
+  void PointAt(uint32_t x, uint32_t y) {
+    Qz_DoNotify(App(), kPointerMoved, x, y);
+    ASSERT_TRUE(ui.settle(window_));
+  }
+  void MakeMainView() {
+    mainView_ = Qz_CreateObject("ImageView");
+    ASSERT_NE(mainView_, nullptr);
+    Qz_DoMethod(mainView_, kQzViewSetImage, doc_);
+    Qz_SetCurrentView(doc_, mainView_);
+  }
+  // What the window shows at the view's image pixel x, y, offset by dx, dy window pixels.
+  uint32_t Shown(int32_t x, int32_t y, int32_t dx = 0, int32_t dy = 0) {
+    Qz_Object* view = Find(panel_, "ImageView");
+    return ui.pixel(window_, ImageToImageViewX(view, x) + dx, ImageToImageViewY(view, y) + dy);
+  }
+  // The document's pixel as 0x00RRGGBB.
+  uint32_t Doc(int32_t x, int32_t y) const {
+    return uint32_t(doc_->r[y][x]) << 16 | uint32_t(doc_->g[y][x]) << 8 | doc_->b[y][x];
+  }
+  bool shown_ = false;
   // The readout's texts by their labels ("R %ld" ...) and the hex text.
   int32_t Number(const char* label) {
     for (Qz_Object* t : texts_)
@@ -97,10 +129,7 @@ TEST_F(InspectionPanelTest, APointerBeyondAnEdgeReadsTheEdgePixel) {
 }
 
 TEST_F(InspectionPanelTest, TheFactorFollowsTheMainViewsZoom) {
-  mainView_ = Qz_CreateObject("ImageView");
-  ASSERT_NE(mainView_, nullptr);
-  Qz_DoMethod(mainView_, kQzViewSetImage, doc_);
-  Qz_SetCurrentView(doc_, mainView_);
+  MakeMainView();
   Qz_Object* view = Find(panel_, "ImageView");
   ASSERT_NE(view, nullptr);
   struct Case {
@@ -115,16 +144,62 @@ TEST_F(InspectionPanelTest, TheFactorFollowsTheMainViewsZoom) {
 }
 
 TEST_F(InspectionPanelTest, ANewActiveImageIsMagnifiedAsItsOwnMainViewShowsIt) {
-  mainView_ = Qz_CreateObject("ImageView");
-  ASSERT_NE(mainView_, nullptr);
-  Qz_DoMethod(mainView_, kQzViewSetImage, doc_);
-  Qz_SetCurrentView(doc_, mainView_);
+  MakeMainView();
   Qz_Object* view = Find(panel_, "ImageView");
   for (const auto& [mainWidth, zoom] : {std::pair{3 * kWidth, 100u}, std::pair{3 * kWidth - 1, 600u}}) {
     Qz__SetImageViewWidthHeight(mainView_, mainWidth, kHeight);
     Qz_DoNotify(App(), kQzAppMakeActiveImage, doc_);
     EXPECT_EQ(Qz_DoMethod(view, kQzViewGetZoom), zoom) << mainWidth;
   }
+}
+
+// Magnified, the pixel's cell gets an inverted frame and keeps its colour
+// inside; the cell marked before shows the picture again.
+TEST_F(InspectionPanelTest, TheInspectedCellIsFramedInTheMagnifiedView) {
+  OpenPanel();
+  PointAt(4, 3);
+  Qz_Object* view = Find(panel_, "ImageView");
+  ASSERT_EQ(ImageToImageViewX(view, 5) - ImageToImageViewX(view, 4), 6) << "600 %";
+  // Window pixels from the cell's corner; the frame's right and bottom
+  // edges lie on the next cells' first pixels.
+  struct Probe {
+    int32_t dx, dy;
+    bool frame;
+  };
+  const Probe probes[] = {{0, 0, true},   {3, 0, true},   {0, 4, true},   {6, 3, true},  {3, 6, true},
+                          {1, 1, false},  {3, 3, false},  {5, 5, false},  {7, 3, false}};
+  const auto expected = [this](const Probe& p, bool marked) {
+    return Doc(4 + p.dx / 6, 3 + p.dy / 6) ^ (marked && p.frame ? 0xFFFFFFu : 0u);
+  };
+  for (const Probe& p : probes) EXPECT_EQ(Shown(4, 3, p.dx, p.dy), expected(p, true)) << p.dx << "," << p.dy;
+
+  PointAt(1, 6);
+  EXPECT_EQ(Shown(1, 6), Doc(1, 6) ^ 0xFFFFFFu);
+  for (const Probe& p : probes)
+    EXPECT_EQ(Shown(4, 3, p.dx, p.dy), expected(p, false)) << "left behind at " << p.dx << "," << p.dy;
+}
+
+// At 100 % an inverted crosshair runs through the pixel over the picture,
+// leaving the pixel itself as it is.
+TEST_F(InspectionPanelTest, AtFullSizeACrosshairRunsThroughThePixel) {
+  MakeMainView();
+  Qz__SetImageViewWidthHeight(mainView_, 3 * kWidth, 3 * kHeight);
+  OpenPanel();
+  Qz_DoNotify(App(), kQzViewZoom, 0u);
+  PointAt(4, 3);
+  Qz_Object* view = Find(panel_, "ImageView");
+  ASSERT_EQ(ImageToImageViewX(view, 5) - ImageToImageViewX(view, 4), 1) << "100 %";
+  for (int32_t x = 0; x < kWidth; ++x)
+    EXPECT_EQ(Shown(x, 3), x == 4 ? Doc(x, 3) : 0xFFFFFFu ^ Doc(x, 3)) << "row, x " << x;
+  for (int32_t y = 0; y < kHeight; ++y)
+    EXPECT_EQ(Shown(4, y), y == 3 ? Doc(4, y) : 0xFFFFFFu ^ Doc(4, y)) << "column, y " << y;
+  EXPECT_EQ(Shown(2, 5), Doc(2, 5));
+  EXPECT_EQ(Shown(kWidth, 3), Shown(kWidth, 2)) << "nothing beyond the picture";
+
+  PointAt(7, 6);
+  EXPECT_EQ(Shown(1, 3), Doc(1, 3)) << "the old crosshair is gone";
+  EXPECT_EQ(Shown(4, 1), Doc(4, 1));
+  EXPECT_EQ(Shown(1, 6), 0xFFFFFFu ^ Doc(1, 6));
 }
 
 TEST_F(InspectionPanelTest, SwitchingTheCoordinateModeRereadsTheMarkedPixel) {
@@ -159,6 +234,58 @@ TEST_F(CoordsPanelTest, RelativeModeShowsTheDistanceFromWhereItBegan) {
     EXPECT_EQ(LabelOf(text_), s.shown);
   }
   EXPECT_EQ(Qz_DoMethod(panel_, kGetCoordinateMode), 0u);
+}
+
+// In the narrow panel column the position shows inside the panel, drawn.
+TEST_F(CoordsPanelTest, ThePositionShowsInsideANarrowPanel) {
+  OpenPanelWindow();
+  Qz_DoNotify(App(), kPointerMoved, 123u, 45u);
+  ASSERT_TRUE(ui.settle(window_));
+  const Qz_LayoutBox text = qztest::UiHarness::box(text_), panel = qztest::UiHarness::box(panel_);
+  EXPECT_GE(text.left, panel.left);
+  EXPECT_LE(text.left + text.width, panel.left + panel.width);
+  EXPECT_LE(text.top + text.height, panel.top + panel.height);
+  const uint32_t background = ui.pixel(window_, text.left, text.top);
+  int inked = 0;
+  for (int y = text.top; y < text.top + text.height; ++y)
+    for (int x = text.left; x < text.left + text.width; ++x) inked += ui.pixel(window_, x, y) != background;
+  EXPECT_GT(inked, 0);
+}
+
+class MagnifyPanelTest : public qztest::PanelImageTest {
+ protected:
+  static constexpr int32_t kWidth = 200, kHeight = 100;
+  void SetUp() override {
+    StartUp({Qz_InitMagnifyPluginClass, Qz_CleanupMagnifyPluginClass, "MagnifyPlugin"}, {}, kWidth, kHeight);
+    field_ = Find(panel_, "StringEdit");
+    ASSERT_NE(field_, nullptr);
+    mainView_ = Qz_CreateObject("ImageView");
+    ASSERT_NE(mainView_, nullptr);
+    Qz_DoMethod(mainView_, kQzViewSetImage, doc_);
+    Qz_SetCurrentView(doc_, mainView_);
+  }
+  void TearDown() override {
+    Qz_SetCurrentView(doc_, nullptr);
+    Qz_DisposeObject(mainView_);
+    PanelImageTest::TearDown();
+  }
+  uint32_t Shown() { return uint32_t(Qz_DoMethod(field_, kStringEditGetNumber)); }
+  Qz_Object* field_ = nullptr;
+  Qz_Object* mainView_ = nullptr;
+};
+
+// A view fitted to its window is rarely at 100 %: the field shows the
+// view's own zoom, and every zoom a document's view announces.
+TEST_F(MagnifyPanelTest, TheFieldShowsTheActiveViewsZoomAndFollowsItsChanges) {
+  Qz__SetImageViewWidthHeight(mainView_, kWidth * 47 / 100, kHeight * 47 / 100);
+  Qz_DoNotify(App(), kQzAppMakeActiveImage, doc_);
+  EXPECT_EQ(Shown(), 47u);
+  for (uint32_t zoom : {250u, 33u, 800u}) {
+    Qz_DoNotify(App(), kQzViewZoom, zoom);
+    EXPECT_EQ(Shown(), zoom);
+  }
+  Qz_DoNotify(App(), kQzViewZoom, 0u);  // no word: the active view is asked
+  EXPECT_EQ(Shown(), 47u);
 }
 
 }  // namespace

@@ -6,7 +6,9 @@
 
 #include <atomic>
 #include <cstring>
+#include <mutex>
 #include <string>
+#include <vector>
 
 #include "gadgets/qz_group.h"
 #include "gadgets/qz_input_event.h"
@@ -77,6 +79,8 @@ TEST_F(ViewWindowTest, OpensAWindowShowingThePicture) {
   }
   const Qz_LayoutBox k = qztest::UiHarness::box(Qz_CurrentViewOf(image_));
   EXPECT_EQ(ui_.pixel(window, k.left + 59, k.top + 44), Pixel(39, 29));
+  // Each view column shows the image column the pointer maps it to.
+  for (int32_t c : {1, 2, 3, 4, 5, 6, 44, 58}) EXPECT_EQ(ui_.pixel(window, k.left + c, k.top + 3), Pixel(c * 2 / 3, 2)) << c;
 }
 
 TEST_F(ViewWindowTest, ALargePictureIsFittedToTheScreen) {
@@ -94,6 +98,38 @@ TEST_F(ViewWindowTest, ALargePictureIsFittedToTheScreen) {
   EXPECT_LE(b.width, 1024);
 }
 
+// Panels that show the zoom hear of every zoom of a document's view, the
+// fit on opening included.
+TEST_F(ViewWindowTest, EveryZoomOfADocumentsViewIsAnnounced) {
+  struct Heard {
+    std::mutex lock;
+    std::vector<uint32_t> zooms;
+    static void Record(QzWord self, Qz_Object*, uint32_t, const QzWord* value) {
+      auto* h = reinterpret_cast<Heard*>(self);
+      std::lock_guard<std::mutex> hold(h->lock);
+      h->zooms.push_back(uint32_t(value[0]));
+    }
+    uint32_t last() {
+      std::lock_guard<std::mutex> hold(lock);
+      return zooms.empty() ? 0 : zooms.back();
+    }
+  } heard;
+  Qz_Object* app = &Qz_GetImageBase()->applicationImage->object;
+  const QzWord handle = Qz_AddCallBackNotify(app, kQzViewZoom, kNotifyAnyValue, &Heard::Record, QzWord(&heard));
+  const std::string path = dir_.file("big.ppm");
+  WritePicture(path, 2000, 500);
+  Qz_Object* window = LoadShown(path);
+  ASSERT_NE(window, nullptr);
+  Qz_Object* view = Qz_CurrentViewOf(image_);
+  const auto fitted = uint32_t(Qz_DoMethod(view, kQzViewGetZoom));
+  EXPECT_LT(fitted, 100u);
+  EXPECT_EQ(heard.last(), fitted);
+  Qz_DoMethod(view, kQzViewZoom, 200, 0);
+  ASSERT_TRUE(Settle(window));
+  EXPECT_EQ(heard.last(), 200u);
+  Qz_RemoveNotify(app, handle);
+}
+
 // The viewport the document's view scrolls in, and its two scroll bars.
 struct Viewport {
   Qz_Object* group = nullptr;
@@ -109,6 +145,42 @@ Viewport ViewportOf(Qz_Object* view) {
   v.horizontal = child(child(v.group->super, kGroupLast), kGroupFirst);
   v.vertical = child(child(child(v.group->super, kGroupFirst), kGroupLast), kGroupFirst);
   return v;
+}
+
+// A document window is its picture's view plus the viewport's frame and the
+// status line: no blank room beside or below the picture, whether the
+// picture is shown at 100 % or fitted to the screen.
+TEST_F(ViewWindowTest, TheWindowFitsItsPictureExactly) {
+  struct Case {
+    int32_t width, height;
+  };
+  for (const Case& c : {Case{300, 200}, Case{2000, 1500}, Case{1200, 2400}, Case{2000, 500}}) {
+    SCOPED_TRACE(testing::Message() << c.width << "x" << c.height);
+    const std::string path = dir_.file("fit" + std::to_string(c.width) + ".ppm");
+    WritePicture(path, c.width, c.height);
+    Qz_Object* window = LoadShown(path);
+    ASSERT_NE(window, nullptr);
+    Qz_Image* image = image_;
+    Qz_Object* view = Qz_CurrentViewOf(image_);
+    const Viewport port = ViewportOf(view);
+    ASSERT_NE(port.group, nullptr);
+    EXPECT_NE(Qz_DoMethod(port.horizontal, kRootHideCount), 0u) << "the whole picture is shown: no bars";
+    EXPECT_NE(Qz_DoMethod(port.vertical, kRootHideCount), 0u);
+    const Qz_LayoutBox pic = qztest::UiHarness::box(view);
+    // The viewport round the scrolled contents: what the window shows of the picture.
+    const Qz_LayoutBox shown = qztest::UiHarness::box(Qz_GetParentObject(Qz_GetParentObject(view)));
+    EXPECT_EQ(shown.width, pic.width);
+    EXPECT_EQ(shown.height, pic.height);
+    Window* pw = Qz__PlatformWindowOf(window);
+    ASSERT_NE(pw, nullptr);
+    const Qz_LayoutBox vg = qztest::UiHarness::box(port.group);
+    EXPECT_EQ(vg.left + vg.width, pw->Width - pw->BorderRight) << "the viewport reaches the window's side";
+    EXPECT_LE(pw->LeftEdge + pw->Width, 1024);
+    EXPECT_LE(pw->TopEdge + pw->Height, 768);
+    Qz_DisposeObject(&image_->object);
+    image_ = nullptr;
+    ASSERT_TRUE(WaitUntilDisposed(image));
+  }
 }
 
 // Zoomed past the screen, the window keeps to the screen and the picture

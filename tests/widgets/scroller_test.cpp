@@ -214,7 +214,8 @@ TEST_F(LongScroller, TheTrackRunsTheWholeLengthOfALongBar) {
 
     // Near the far end of the track: a page forward.
     auto at = [&](int32_t along) {
-      return vertical ? std::pair{t.left + t.width / 2, t.top + along} : std::pair{t.left + along, t.top + t.height / 2};
+      return vertical ? std::pair{t.left + t.width / 2, t.top + along}
+                      : std::pair{t.left + along, t.top + t.height / 2};
     };
     const auto [px, py] = at(trackLength - 5);
     ui.click(win, px, py);
@@ -256,7 +257,8 @@ TEST_F(LongScroller, AViewportFillsALargeWindow) {
     const Qz_LayoutBox b = qztest::UiHarness::box(bar);
     const bool vertical = bar != horizontalBarOf(v);
     EXPECT_GE(vertical ? b.height : b.width, (vertical ? shown.height : shown.width) - 2) << "as long as the view";
-    EXPECT_LE(vertical ? b.top + b.height : b.left + b.width, vertical ? view.top + view.height : view.left + view.width);
+    EXPECT_LE(vertical ? b.top + b.height : b.left + b.width,
+              vertical ? view.top + view.height : view.left + view.width);
   }
 }
 

@@ -129,6 +129,59 @@ TEST_F(MenuBarTest, HoverOpensSubMenusAndTheStripSwitchesMenus) {
   EXPECT_EQ(picks(), (std::vector<Msg>{{IDCMP_MENUCOMMAND, 137, 0}}));
 }
 
+// A pointer that passes over another title on its way there has already
+// switched to that menu: the click that follows keeps it open. A second
+// click on the title of a menu a click opened closes it.
+TEST_F(MenuBarTest, ClickOnAnotherTitleOpensItAtOnce) {
+  qz::headless::click(kEditX, kStripY);
+  qz::headless::moveTo(kFileX, kStripY);
+  qz::headless::click(kFileX, kStripY);
+  ASSERT_TRUE(qz::menus::dropDownOpen());
+  qz::headless::click(30, rowY(0));
+  EXPECT_EQ(picks(), (std::vector<Msg>{{IDCMP_MENUCOMMAND, 51, 0}}));
+
+  // Pressed open, held onto the other title and released there: it stays.
+  qz::headless::moveTo(kFileX, kStripY);
+  qz::headless::press();
+  qz::headless::moveTo(kEditX, kStripY);
+  qz::headless::release();
+  ASSERT_TRUE(qz::menus::dropDownOpen());
+  qz::headless::click(kEditX, kStripY);
+  EXPECT_TRUE(qz::menus::dropDownOpen()) << "the menu the pointer switched to stays for its click";
+  qz::headless::click(kEditX, kStripY);
+  EXPECT_FALSE(qz::menus::dropDownOpen()) << "a second click on its title closes it";
+  EXPECT_TRUE(picks().empty());
+}
+
+// An open sub-menu closes once the pointer rests on another item of its
+// parent, held or not; coming back to its own item opens it again.
+TEST_F(MenuBarTest, SubMenuClosesWhenThePointerMovesToAnotherItemOfItsParent) {
+  const int subX = 200;
+  for (const bool held : {false, true}) {
+    SCOPED_TRACE(held ? "button held" : "button released");
+    if (held) {
+      qz::headless::moveTo(kFileX, kStripY);
+      qz::headless::press();
+    } else {
+      qz::headless::click(kFileX, kStripY);
+    }
+    qz::headless::moveTo(30, kMoreY);
+    qz::headless::moveTo(subX, kMoreY);  // into the sub-menu, onto "Grab"
+    qz::headless::moveTo(30, rowY(1));   // back onto "Save" of the parent
+    qz::headless::moveTo(subX, kMoreY);  // where "Grab" was: outside every menu now
+    if (held) qz::headless::release();
+    qz::headless::click(subX, kMoreY);
+    EXPECT_TRUE(picks().empty()) << "the sub-menu had closed";
+    EXPECT_FALSE(qz::menus::dropDownOpen());
+  }
+  qz::headless::click(kFileX, kStripY);
+  qz::headless::moveTo(30, kMoreY);
+  qz::headless::moveTo(30, rowY(0));
+  qz::headless::moveTo(30, kMoreY);
+  qz::headless::click(subX, kMoreY);
+  EXPECT_EQ(picks(), (std::vector<Msg>{{IDCMP_MENUCOMMAND, 64, 0}}));
+}
+
 TEST_F(MenuBarTest, PasteItemFollowsTheClipboardEachTimeAMenuOpens) {
   for (const bool picture : {false, true, false}) {
     SCOPED_TRACE(picture ? "a picture" : "text");
