@@ -89,6 +89,12 @@ Qz_LayoutBox* contentBox(WindowObject* win) {
   return reinterpret_cast<Qz_LayoutBox*>(Qz_DoMethod(win->content, kRootGetLayoutBox));
 }
 
+void showDragFrame(WindowObject* win, int32_t x, int32_t y) {
+  auto* box = reinterpret_cast<Qz_LayoutBox*>(Qz_DoMethod(win->dragObject, kRootGetLayoutBox));
+  if (box == nullptr) return;
+  win->dragFrame.show(win->screen, box->width, box->height, x, y);
+}
+
 bool threadRuns(WindowObject* win) { return asyncPortOf(win).load(std::memory_order_acquire) != nullptr; }
 
 // Other threads (an image view's redraw thread) read the boxes under the
@@ -116,6 +122,9 @@ void closeNow(WindowObject* win, bool force) {
   const bool go = (force || count >= 0) && win->window != nullptr;
   Qz_ReleaseSemaphore(win->semaphore);
   if (!go) return;
+  // A drag cannot outlive its window: its outline would stay on the screen.
+  win->dragFrame.hide();
+  win->dragObject = nullptr;
   Window* w = win->window;
   if (win->positionKey != 0) {
     positions().keep(win->positionKey, {w->LeftEdge, w->TopEdge, w->Width - w->BorderLeft - w->BorderRight,
@@ -487,6 +496,7 @@ QzWord windowDispatch(Qz_Object* self, uint32_t id, const QzWord* args) {
       if (win->window != nullptr) {
         win->dragX = win->window->LeftEdge + Qz_WindowMouseX(win->window);
         win->dragY = win->window->TopEdge + Qz_WindowMouseY(win->window);
+        showDragFrame(win, win->dragX, win->dragY);
       }
       return 1;
     case kGroupMenuObject: return 0;

@@ -79,7 +79,10 @@ bool routeToChildren(WindowObject* win, Window* source, const Qz_InputEvent& eve
     } else if (event.cls == IDCMP_INACTIVEWINDOW) {
       Qz_DoNotify(kids[i], kWindowPopUpChoice, 0);
     } else if (over) {
-      if (child->popUp == nullptr || Qz_IsCoordOverObject(child->popUp, e.mouseX, e.mouseY) == 0) {
+      // A plain group is never the choice: met on its frame or between its
+      // items, it is asked again, as the pointer may be on an item by now.
+      if (child->popUp == nullptr || Qz_IsCoordOverObject(child->popUp, e.mouseX, e.mouseY) == 0 ||
+          Qz_GetObjectClassID(child->popUp) == kGroupClassId) {
         if (child->popUp != nullptr) Qz_DoMethod(child->content, kRootObjectAtPoint2, child->dragX, child->dragY);
         child->popUp = reinterpret_cast<Qz_Object*>(Qz_DoMethod(child->content, kRootObjectAtPoint, e.mouseX, e.mouseY));
         child->dragX = e.mouseX;
@@ -338,13 +341,16 @@ void handleMessage(WindowObject* win, InputMessage* im) {
       if (targetObject != nullptr) {
         result = Qz_DoMethod(targetObject, kGroupDrop, win->dragObject, sx - target->LeftEdge, sy - target->TopEdge);
       }
+      win->dragFrame.hide();
       Qz_Object* dragged = win->dragObject;
       win->dragObject = nullptr;
       Qz_DoNotify(dragged, kGroupDrop, result, static_cast<uint32_t>(sx), static_cast<uint32_t>(sy));
-    } else if (im->Class == IDCMP_MOUSEMOVE && targetObject != nullptr) {
-      Qz_DoMethod(targetObject, kGroupDragOver, win->dragObject, sx - target->LeftEdge, sy - target->TopEdge);
+    } else if (im->Class == IDCMP_MOUSEMOVE) {
+      if (targetObject != nullptr)
+        Qz_DoMethod(targetObject, kGroupDragOver, win->dragObject, sx - target->LeftEdge, sy - target->TopEdge);
       win->dragX = sx;
       win->dragY = sy;
+      showDragFrame(win, sx, sy);
     }
     return;
   }

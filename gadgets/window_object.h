@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "gadgets/drag_frame.h"
 #include "objects/qz_class_kit.h"
 #include "objects/qz_draw_info.h"
 #include "objects/qz_object.h"
@@ -54,6 +55,7 @@ struct WindowObject {
   Qz_Semaphore* semaphore;
   Task* threadTask;
   Qz_Object* dragObject;
+  DragFrame dragFrame;  // shown while dragObject is set
   int32_t stop;
   int32_t ticks;
   Qz_Object* tipWindow;
@@ -95,5 +97,7 @@ void takeEdges(WindowObject* win);
 void placeContent(WindowObject* win);
 // Closes the platform window on its own thread (force: whatever the open count).
 void closeNow(WindowObject* win, bool force = false);
+// Draws the dragged object's outline at a desktop point (moved when shown).
+void showDragFrame(WindowObject* win, int32_t x, int32_t y);
 
 }  // namespace qz::gui::window

@@ -72,8 +72,17 @@ const qz::kit::Attribute kSettings[] = {
     Qz__Setting<&Qz_RootModeObject::threshold>(kQzModeSetThreshold, kQzModeGetThreshold),
 };
 
+void Qz__HidePanel(Qz_RootModeObject* self);
+
+bool Qz__InGroup(Qz_Object* group, Qz_Object* member) {
+  return group && Qz_DoMethod(group, kLinkedListIndexOf, member) < Qz_DoMethod(group, kLinkedListCount);
+}
+
 QzWord Qz__ActiveImageChanged(Qz_RootModeObject* self, Qz_Image* active) {
   Qz_Object* group = Qz__ModePanelGroup();
+  // A restored panel layout brings a new mode-options group: the panel
+  // leaves the old one and is shown again in the new.
+  if (self->panelShown && group && !Qz__InGroup(group, self->panel)) Qz__HidePanel(self);
   if (active != self->image && self->panelShown) {
     if (group) Qz_DoMethod(group, kLinkedListRemove, self->panel);
     self->panelShown = 0;

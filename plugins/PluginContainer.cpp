@@ -1,7 +1,8 @@
 // PluginContainer: a column of pages, one tab each, every page holding a
 // group of panels. Its header menu adds panels by class name, opens a new
-// page, saves the panel layout and closes the container. Added objects each
-// get a page of their own, which is how the layout file rebuilds it.
+// page, saves and restores the panel layout and closes the container.
+// Added objects each get a page of their own, which is how the layout file
+// rebuilds it.
 #include <cstring>
 
 #include "gadgets/qz_group.h"
@@ -158,6 +159,7 @@ void Qz__MenuChoice(QzWord userData, Qz_Object*, uint32_t, const QzWord* words) 
     case 0: return;
     case kContainerCommandNewPage: Qz_DoMethod(object, kQzContainerNewPage, " "); return;
     case kContainerCommandSaveLayout: Qz_SavePluginLayout(); return;
+    case kContainerCommandRestoreLayout: Qz_RestorePluginLayout(); return;
     case kContainerCommandClose: Qz_DoMethod(object, kQzContainerClose); return;
     default: break;
   }
@@ -208,12 +210,13 @@ Qz_Object* Qz__MakeMenu() {
       {qz::toWord("MediaPlugin"), 59, false}, {qz::toWord("PaintModeSelectorPlugin"), 60, false},
       {qz::toWord("PalettePlugin"), 63, false}, {qz::toWord("PreviewPlugin"), 232, false},
       {qz::toWord("TransGradientPlugin"), 265, false}, {qz::toWord("VignettePlugin"), 379, false},
-      {kContainerCommandNewPage, 66, true}, {kContainerCommandSaveLayout, 68, true}};
+      {kContainerCommandNewPage, 66, true}, {kContainerCommandSaveLayout, 68, true},
+      {kContainerCommandRestoreLayout, 69, false}};
   Qz_Object* list = Qz_CreateObject("Group", kGroupSetMode, kPluginGroupVertical, kGroupSetFrame, 1);
   if (!list) return nullptr;
   for (const Item& item : kItems) {
     if (item.spaceBefore) Qz_AddObject(list, "Space", kSpaceSetEtched, 1, kSpaceSetSize, 4);
-    Qz_AddObject(list, "MenuItem", kRootSetUserData, item.data, kRootSetLabel, Qz__Text(item.label));
+    Qz_AddObject(list, "MenuItem", kRootSetUserData, item.data, kMenuItemSetText, Qz__Text(item.label));
   }
   return list;
 }

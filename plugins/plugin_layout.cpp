@@ -4,10 +4,14 @@
 #include "gadgets/qz_group.h"
 #include "gadgets/qz_window.h"
 #include "image/qz_image.h"
+#include "modes/qz_root_mode.h"
+#include "objects/async_methods.h"
 #include "objects/object_services.h"
 #include "objects/object_text.h"
 #include "objects/qz_linked_list.h"
+#include "objects/qz_notify.h"
 #include "plugins/qz_root_plugin.h"
+#include "tools/qz_root_tool.h"
 
 namespace {
 
@@ -36,6 +40,29 @@ Qz_Object* Qz__WindowOf(Qz_Object* object) {
 bool Qz__IsLayout(Qz_Object* root) {
   auto* first = reinterpret_cast<Qz_Object*>(Qz_DoMethod(root, kLinkedListFirst));
   return first && Qz_GetObjectClassID(first) == kPluginContainerWindowClassId;
+}
+
+// The active tool's and the active layer's options panels move into the
+// options groups of a restored layout (before its windows open, so no
+// window thread lays them out meanwhile): those of the old one go with it.
+void Qz__ShowOptionsAgain(Qz_ImageBase* base, Qz_Image* layer) {
+  if (Qz_Object* tool = base->currentTool) {
+    Qz_DoMethod(tool, kToolHideOptionsPanel);
+    Qz_DoMethod(tool, kToolShowOptionsPanel);
+  }
+  if (!layer) return;
+  // The chosen mode, until the layer is fixed, is the one showing its panel.
+  Qz_Object* mode = layer->chosenMode ? layer->chosenMode : layer->mode;
+  if (mode) Qz_DoMethod(mode, kQzModeActiveImageChanged, layer);
+}
+
+// The restored panels that follow the active image learn which it is, as
+// they would when it changes.
+void Qz__AnnounceActiveImage(Qz_ImageBase* base, Qz_Image* active, Qz_Image* layer) {
+  Qz_Image* app = base->applicationImage;
+  if (!app || !active) return;
+  Qz_DoNotify(&app->object, kQzAppMakeActiveImage, active);
+  Qz_DoNotify(&app->object, kQzImageMakeActive, layer);
 }
 
 }  // namespace
@@ -86,6 +113,39 @@ QZ_EXPORT QzWord Qz_SavePluginLayoutTo(const char* path) {
 }
 
 QZ_EXPORT QzWord Qz_SavePluginLayout(void) { return Qz_SavePluginLayoutTo(kPluginLayoutPath); }
+
+QZ_EXPORT QzWord Qz_RestorePluginLayoutFrom(const char* path) {
+  Qz_Object* restored = path ? Qz_RestoreObjectFromDisk(path) : nullptr;
+  if (!restored || !Qz__IsLayout(restored)) {
+    Qz_DisposeObject(restored);
+    return 0;
+  }
+  Qz_ImageBase* base = Qz_GetImageBase();
+  Qz_Object* old = base->panels;
+  Qz_Object* screen = base->screen;
+  if (old && screen) Qz_DoMethod(screen, kLinkedListRemove, old);
+  base->panels = restored;
+  auto* panelWindow = reinterpret_cast<Qz_Object*>(Qz_DoMethod(restored, kLinkedListFirst));
+  base->panelWindow = panelWindow;
+  Qz_DoMethod(panelWindow, kWindowSetW, kPanelWindowWidth);
+  if (base->mainWindow) Qz_DoMethod(panelWindow, kWindowSetBelow, base->mainWindow);
+  ObtainSemaphore(&base->semaphore);
+  Qz_Image* active = base->activeImage;
+  Qz_Image* layer = active ? active->paintLayer : nullptr;
+  ReleaseSemaphore(&base->semaphore);
+  Qz__ShowOptionsAgain(base, layer);
+  if (screen) {
+    Qz_DoMethod(screen, kLinkedListAddTail, restored);
+    Qz_DoMethod(restored, kRootOpen);
+  }
+  Qz__AnnounceActiveImage(base, active, layer);
+  // This may run on the thread of one of the old windows (its container's
+  // menu): they close once that thread is back in its event loop.
+  if (old) Qz_AsyncDisposeObject(old);
+  return 1;
+}
+
+QZ_EXPORT QzWord Qz_RestorePluginLayout(void) { return Qz_RestorePluginLayoutFrom(kPluginLayoutPath); }
 
 QZ_EXPORT bool Qz_PluginHoldsOptions(Qz_Object* object) {
   Qz_Object* window = Qz__WindowOf(object);

@@ -16,6 +16,11 @@ QZ_EXPORT Qz_Object* Qz_DefaultPluginLayout(void);
 // list or when the file cannot be written.
 QZ_EXPORT QzWord Qz_SavePluginLayoutTo(const char* path);
 QZ_EXPORT QzWord Qz_SavePluginLayout(void);
+// Replaces the whole layout, floating windows included, with the one in the
+// file; the options panels of the active tool and layer move into it. 1, or
+// 0 (and the layout stays) when the file holds no layout.
+QZ_EXPORT QzWord Qz_RestorePluginLayoutFrom(const char* path);
+QZ_EXPORT QzWord Qz_RestorePluginLayout(void);
 // True when the object's window shows the mode-options group, the
 // tool-options group or the image-control panel: such windows and their
 // containers are never closed.

@@ -50,6 +50,18 @@ class PopUps : public testing::Test {
     Qz_DoMethod(*win, kGroupAddTail, *list);
     ASSERT_TRUE(ui.open(*win));
   }
+  // The gadget in a window of its own, open, with the button pressed over
+  // it; the recorder watches the method from before the press.
+  Qz_Object* pressIn(Qz_Object* gadget, qztest::Recorder& r, uint32_t method) {
+    Qz_Object* win = ui.window("Pressed", 100, 100);
+    Qz_DoMethod(win, kGroupAddTail, gadget);
+    EXPECT_TRUE(ui.open(win));
+    r.watch(gadget, method);
+    moveOver(gadget);
+    qz::headless::press();
+    step(win);
+    return win;
+  }
   qztest::UiHarness ui;
 };
 
@@ -186,6 +198,36 @@ TEST_F(PopUps, HeldPointerMovesTheLitLineAlongTheList) {
   EXPECT_EQ(Qz_DoMethod(list, kPopUpListGetIndex), 2u);
 }
 
+// A menu whose items sit in a framed group: the pointer meets the group's
+// own frame first, and the item it then moves onto is still what a release
+// chooses (the group itself never is).
+TEST_F(PopUps, ItemInAFramedGroupIsChosenAfterThePointerCrossesTheFrame) {
+  Qz_Object* popUp = Qz_CreateObject("PopUp", kGroupAddTail, text("Menu"));
+  Qz_Object* items = Qz_CreateObject("Group", kGroupSetMode, 1, kGroupSetFrame, 1, kGroupSetSpacing, 4);
+  ASSERT_TRUE(popUp && items);
+  std::vector<Qz_Object*> entries;
+  for (const char* label : {"One", "Two", "Three"}) {
+    entries.push_back(Qz_CreateObject("MenuItem", kMenuItemSetText, label));
+    Qz_DoMethod(items, kGroupAddTail, entries.back());
+  }
+  Qz_DoMethod(popUp, kPopUpChildrenInPopUp, 1);
+  Qz_DoMethod(popUp, kGroupAddTail, items);
+  Qz_DoMethod(popUp, kPopUpChildrenInPopUp, 0);
+  qztest::Recorder r;
+  Qz_Object* win = pressIn(popUp, r, kPopUpChosen);
+  Window* menu = windowOf(items);
+  ASSERT_NE(menu, nullptr);
+  ASSERT_NE(menu, ui.platformWindow(win)) << "the menu opened in a window of its own";
+  const Qz_LayoutBox frame = qztest::UiHarness::box(items);
+  qz::headless::moveTo(menu->LeftEdge + frame.left, menu->TopEdge + frame.top);
+  step(win);
+  moveOver(entries[1]);
+  step(win);
+  qz::headless::release();
+  step(win);
+  EXPECT_EQ(r.values(kPopUpChosen), std::vector<QzWord>{qz::toWord(entries[1])});
+}
+
 TEST_F(PopUps, ToolListShowsAndReportsTheChosenTool) {
   Qz_Object* tools = Qz_CreateObject("PopUpToolList");
   ASSERT_NE(tools, nullptr);
@@ -195,14 +237,8 @@ TEST_F(PopUps, ToolListShowsAndReportsTheChosenTool) {
     buttons.push_back(Qz_CreateObject("Button", kGroupAddTail, picture));
     Qz_DoMethod(tools, kGroupAddTail, buttons.back());
   }
-  Qz_Object* win = ui.window("Tools", 100, 100);
-  Qz_DoMethod(win, kGroupAddTail, tools);
-  ASSERT_TRUE(ui.open(win));
   qztest::Recorder r;
-  r.watch(tools, kPopUpToolListChosen);
-  moveOver(tools);
-  qz::headless::press();
-  step(win);
+  Qz_Object* win = pressIn(tools, r, kPopUpToolListChosen);
   ASSERT_NE(windowOf(buttons[1]), nullptr) << "the palette is open";
   moveOver(buttons[1]);
   step(win);

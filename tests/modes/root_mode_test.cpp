@@ -181,6 +181,35 @@ TEST_F(RootModeTest, PanelFollowsTheActiveLayer) {
   Qz_DisposeObject(group);
 }
 
+// A new mode-options group (a restored panel layout): the next
+// active-image notice moves the shown panel out of the old group into it.
+TEST_F(RootModeTest, ShownPanelMovesToANewOptionsGroup) {
+  Qz_ImageBase* base = Qz_GetImageBase();
+  // Groups, as the options panels make: a member knows its group.
+  Qz_Object* oldGroup = Qz_CreateObject("Group");
+  Qz_Object* newGroup = Qz_CreateObject("Group");
+  ASSERT_TRUE(oldGroup && newGroup);
+  base->modePanelGroup = oldGroup;
+  Qz_Object* mode = Qz_CreateObject("DarkenMode");
+  Qz_Object* panel = Qz_CreateObject("Root");
+  ASSERT_TRUE(mode && panel);
+  Qz_DoMethod(mode, kQzModeSetPanel, panel);
+  Qz_DoMethod(mode, kQzModeSetImage, layer);
+  Qz_DoMethod(mode, kQzModeActiveImageChanged, layer);
+  ASSERT_EQ(Qz_DoMethod(oldGroup, kLinkedListCount), 1u);
+  base->modePanelGroup = newGroup;
+  Qz_DoMethod(mode, kQzModeActiveImageChanged, layer);
+  EXPECT_EQ(Qz_DoMethod(oldGroup, kLinkedListCount), 0u);
+  EXPECT_EQ(Qz_DoMethod(newGroup, kLinkedListFirst), qz::toWord(panel));
+  Qz_DoMethod(mode, kQzModeActiveImageChanged, layer);
+  EXPECT_EQ(Qz_DoMethod(newGroup, kLinkedListCount), 1u) << "shown once";
+  Qz_DisposeObject(mode);
+  EXPECT_EQ(Qz_DoMethod(newGroup, kLinkedListCount), 0u);
+  base->modePanelGroup = nullptr;
+  Qz_DisposeObject(oldGroup);
+  Qz_DisposeObject(newGroup);
+}
+
 TEST(ModeClasses, EveryModeIsMadeByNameAndAnswersRootModeIds) {
   struct Case {
     const char* name;

@@ -1,25 +1,34 @@
 // The panel layout: the default built in code and shipped as a file, the
-// fallback for a missing or unreadable file, atomic saves and a byte-exact
-// round trip; and the options panels' hand-back of the panels they show.
+// fallback for a missing or unreadable file, atomic saves, a byte-exact
+// round trip and a restore that replaces the layout in place; and the
+// options panels' hand-back of the panels they show.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "gadgets/qz_colour_swatches.h"
 #include "gadgets/qz_group.h"
 #include "gadgets/qz_pages.h"
+#include "gadgets/qz_popups.h"
+#include "gadgets/qz_screen.h"
 #include "gadgets/qz_widgets.h"
+#include "gadgets/qz_window.h"
 #include "image/qz_image.h"
 #include "objects/object_services.h"
 #include "objects/object_text.h"
 #include "objects/qz_linked_list.h"
+#include "objects/qz_notify.h"
 #include "objects/qz_root.h"
 #include "platform/paths.h"
 #include "plugins/plugin_layout.h"
 #include "plugins/qz_root_plugin.h"
+#include "support/object_tree.h"
 #include "support/stored_text.h"
 #include "support/temp_dir.h"
 #include "support/ui_harness.h"
@@ -247,6 +256,97 @@ TEST_F(LayoutTest, FirstLayoutLabelsEachTabAndLoadsItsPicture) {
   EXPECT_GT(pictures, 0) << "the tab pictures are generated into the data root";
   Qz_DisposeObject(container);
   std::filesystem::current_path(before);
+}
+
+int32_t liveObjects(const char* className) {
+  return std::atomic_ref<int32_t>(Qz_FindClassFromName(className)->liveCount).load();
+}
+
+// Restore from the container's menu, after a panel was torn off: the layout
+// of the file replaces the whole current one, so the torn-off window goes,
+// every panel is in one list only and the old windows are disposed.
+TEST_F(LayoutTest, RestoreReplacesTheLayoutTornOffWindowsIncluded) {
+  Qz_ImageBase* base = Qz_GetImageBase();
+  Qz_Object* screen = Qz_CreateObject("Screen", kScreenSetTitle, "Main", kScreenSetType, 0);
+  ASSERT_NE(screen, nullptr);
+  ASSERT_EQ(Qz_DoMethod(screen, kScreenOpen), 1u);
+  base->screen = screen;
+  const int32_t windowsBefore = liveObjects("PluginContainerWindow");
+  // One window, its container with two pages.
+  Qz_Object* root = Qz_CreateObject("Group");
+  Qz_Object* window = Qz_CreateObject("PluginContainerWindow", kWindowSetX, 10, kWindowSetY, 10);
+  Qz_Object* container = Qz_CreateObject("PluginContainer");
+  Qz_Object* preview = Qz_CreateObject("PreviewPlugin");
+  Qz_Object* coords = Qz_CreateObject("CoordsPlugin");
+  for (Qz_Object* panel : {preview, coords}) {
+    Qz_Object* group = Qz_CreateObject("Group", kGroupSetMode, kPluginGroupVertical);
+    Qz_DoMethod(group, kLinkedListAddTail, panel);
+    Qz_DoMethod(container, kLinkedListAddTail, group);
+  }
+  Qz_DoMethod(window, kLinkedListAddTail, container);
+  Qz_DoMethod(root, kLinkedListAddTail, window);
+  base->panels = root;
+  // Saved where the menu's restore reads (the harness's own state root).
+  ASSERT_EQ(Qz_SavePluginLayout(), 1u);
+  Qz_DoMethod(screen, kGroupAddTail, root);
+  ASSERT_TRUE(ui.open(window->super));  // the Window instance: the harness reads its platform window
+
+  ASSERT_EQ(ui.post(window, preview, kQzPluginTearOff), 1u);
+  ASSERT_TRUE(ui.settle(window));
+  ASSERT_EQ(Qz_DoMethod(root, kLinkedListCount), 2u) << "torn off into a window of its own";
+
+  // The menu's choice, on the container window's own thread.
+  // Its group instance: the container hands list walks to its current page.
+  const std::vector<Qz_Object*> popUps = qztest::FindAllOf(container->super, "PopUp");
+  ASSERT_FALSE(popUps.empty());
+  Qz_Object* item = Qz_CreateObject("Group", kRootSetUserData, kContainerCommandRestoreLayout);
+  const auto chosen = qz::packWords(kPopUpChosen, qz::toWord(item));
+  ASSERT_EQ(ui.post(window, popUps.front(), kRootDoNotify, popUps.front(), chosen.data()), 1u);
+  // The old windows, the torn-off one included, go on a thread of their own
+  // (the window is not waited on: it may be gone by then).
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (liveObjects("PluginContainerWindow") > windowsBefore + 1 && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  ASSERT_EQ(liveObjects("PluginContainerWindow"), windowsBefore + 1);
+  Qz_DisposeObject(item);
+
+  Qz_Object* restored = base->panels;
+  ASSERT_NE(restored, root);
+  ASSERT_NE(restored, nullptr);
+  EXPECT_EQ(Qz_DoMethod(screen, kLinkedListCount), 1u) << "the old layout left the screen";
+  EXPECT_EQ(Qz_DoMethod(screen, kLinkedListFirst), qz::toWord(restored));
+  EXPECT_EQ(base->panelWindow, member(restored, 0));
+  // The file's one window with its two pages, and each panel made once.
+  const std::string text = textOf(restored);
+  auto occurrences = [&](const std::string& what) {
+    int n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+  };
+  EXPECT_EQ(occurrences("PluginContainerWindow"), 1);
+  for (const char* panel : {"PreviewPlugin", "CoordsPlugin"}) {
+    EXPECT_EQ(occurrences(panel), 1) << panel;
+    EXPECT_EQ(liveObjects(panel), 1) << panel;
+  }
+
+  Qz_DoMethod(screen, kScreenClose);
+  base->screen = nullptr;
+  base->panels = base->panelWindow = nullptr;
+  Qz_DisposeObject(screen);
+}
+
+// A file that holds no layout restores nothing: the layout stays.
+TEST_F(LayoutTest, RestoreOfAFileWithoutALayoutKeepsTheCurrentOne) {
+  Qz_Object* root = Qz_DefaultPluginLayout();
+  ASSERT_NE(root, nullptr);
+  Qz_GetImageBase()->panels = root;
+  const std::string path = dir.file("layout.QzStr");
+  EXPECT_EQ(Qz_RestorePluginLayoutFrom(path.c_str()), 0u) << "missing";
+  write(path, "}}}{ not object text\n");
+  EXPECT_EQ(Qz_RestorePluginLayoutFrom(path.c_str()), 0u) << "garbage";
+  EXPECT_EQ(Qz_GetImageBase()->panels, root);
+  Qz_GetImageBase()->panels = nullptr;
+  Qz_DisposeObject(root);
 }
 
 // The options panels hand the image base their groups and give the panels

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "gadgets/qz_group.h"
 #include "gadgets/qz_window.h"
@@ -154,6 +155,50 @@ TEST_F(RootPluginTest, DropOutsideKeepsTheLastPanelAndSurvivesAFailedTearOff) {
     EXPECT_EQ(Qz_DoMethod(source, kGroupIndexOf, a), 0u) << "kept in its place";
     ui.dispose(win);
   }
+}
+
+// While the title is dragged an outline of the panel hangs below the
+// pointer, centred on it, and follows it; the release takes it away.
+TEST_F(RootPluginTest, DragShowsAnOutlineThatFollowsThePointerUntilTheDrop) {
+  Qz_Object* a = panel("A");
+  Qz_Object* win = ui.window("Panels", 100, 100);
+  Qz_DoMethod(win, kGroupAddTail, dropGroup({a}));
+  ASSERT_TRUE(ui.open(win));
+  Window* w = windowOf(a);
+  ASSERT_NE(w, nullptr);
+  const Qz_LayoutBox b = qztest::UiHarness::box(a);
+  const int x = w->LeftEdge + b.left + b.width / 2, y = w->TopEdge + b.top + 4;
+  // Probes of an outline at (px, py): its top edge, its left and right
+  // edges, its inside, and a point just below it.
+  struct Probe { int dx, dy; bool onOutline; };
+  const Probe probes[] = {{0, 0, true}, {-(b.width / 2), b.height / 2, true},
+                          {b.width - b.width / 2 - 1, b.height / 2, true}, {0, b.height / 2, false},
+                          {0, b.height + 2, false}};
+  auto desktop = [&](int px, int py) {
+    std::vector<uint32_t> out;
+    for (const Probe& p : probes) out.push_back(qz::headless::screenPixel(px + p.dx, py + p.dy));
+    return out;
+  };
+  const int far[][2] = {{x + 400, y + 150}, {x + 500, y + 250}};
+  const auto before0 = desktop(far[0][0], far[0][1]), before1 = desktop(far[1][0], far[1][1]);
+  qz::headless::moveTo(x, y);
+  qz::headless::press();
+  ASSERT_TRUE(ui.settle(win));
+  for (const auto& at : far) {
+    qz::headless::moveTo(at[0], at[1]);
+    ASSERT_TRUE(ui.settle(win));
+    const auto& before = &at == &far[0] ? before0 : before1;
+    const auto during = desktop(at[0], at[1]);
+    for (size_t i = 0; i < during.size(); ++i)
+      EXPECT_EQ(during[i], probes[i].onOutline ? before[i] ^ 0xFFFFFFu : before[i]) << "probe " << i;
+  }
+  EXPECT_EQ(desktop(far[0][0], far[0][1]), before0) << "the outline left the place the pointer left";
+  qz::headless::release();
+  ASSERT_TRUE(ui.settle(win));
+  ASSERT_TRUE(ui.settle(win));
+  EXPECT_EQ(desktop(far[1][0], far[1][1]), before1) << "the drop takes the outline away";
+  EXPECT_NE(Qz_GetParentObject(a), nullptr) << "the only panel stays";
+  ui.dispose(win);
 }
 
 TEST_F(RootPluginTest, HoverUnfoldsOnTheTabAndDisposeForgetsTheLastHovered) {
