@@ -100,7 +100,7 @@ Qz_Object* Qz__MakePanel(Qz_Object* object) {
     if (!item.label)
       Qz_AddObject(menu, "Space", kSpaceSetEtched, 1, kSpaceSetSize, 4);
     else
-      Qz_AddObject(menu, "MenuItem", kRootSetUserData, item.data, kRootSetLabel, item.label);
+      Qz_AddObject(menu, "MenuItem", kRootSetUserData, item.data, kMenuItemSetText, item.label);
   }
   Qz_DoMethod(p->popUp, kPopUpChildrenInPopUp, 1);
   Qz_DoMethod(p->popUp, kLinkedListAddTail, menu);

@@ -32,9 +32,9 @@ Qz_Object* Qz__AddKeyPopUp() {
   }
   Qz_AddObject(popUp, "VectorImage", kVectorImageSetKind, kVectorImageDownArrow, kFixWidth, 12, kFixHeight, 10);
   Qz_AddObject(popUp, "Text", kRootSetLabel, "Add Key");
-  Qz_AddObject(menu, "MenuItem", kRootSetLabel, qz::plugins::catalogueText(kNoneText));
+  Qz_AddObject(menu, "MenuItem", kMenuItemSetText, qz::plugins::catalogueText(kNoneText));
   for (const char* key : {"LumaKey", "ChromaKey", "RGBKey", "HSVKey", "Stencil"})
-    Qz_AddObject(menu, "MenuItem", kRootSetLabel, key);
+    Qz_AddObject(menu, "MenuItem", kMenuItemSetText, key);
   Qz_DoMethod(popUp, kPopUpChildrenInPopUp, 1);
   Qz_DoMethod(popUp, kLinkedListAddTail, menu);
   Qz_DoMethod(popUp, kPopUpChildrenInPopUp, 0);

@@ -26,7 +26,12 @@ constexpr int32_t kButtonFrame = 19;
 // User data of the gadgets.
 constexpr QzWord kZoomIn = 1, kZoomOut = 2, kField = 3;
 constexpr QzWord kFit = 0;
-constexpr uint32_t kPresets[] = {800, 400, 200, 100, 75, 50, 25, 10};
+struct Preset {
+  uint32_t zoom;
+  const char* label;  // kept by the menu item: it must outlive it
+};
+constexpr Preset kPresets[] = {{800, "800%"}, {400, "400%"}, {200, "200%"}, {100, "100%"},
+                               {75, "75%"},   {50, "50%"},   {25, "25%"},   {10, "10%"}};
 // The panel's own, run on its window's thread: show a zoom (0: the active
 // view's own).
 constexpr uint32_t kShowZoom = 0x3E80719;
@@ -92,14 +97,11 @@ void Qz__ShowZoom(Qz_MagnifyObject* p, uint32_t announced) {
 Qz_Object* Qz__MakeMenu() {
   Qz_Object* list = Qz_CreateObject("Group", kGroupSetMode, kPluginGroupVertical, kGroupSetFrame, 1);
   if (!list) return nullptr;
-  Qz_AddObject(list, "MenuItem", kRootSetUserData, QzWord(100), kRootSetLabel, "100%");
-  Qz_AddObject(list, "MenuItem", kRootSetUserData, kFit, kRootSetLabel, qz::plugins::catalogueText(kFitText));
+  Qz_AddObject(list, "MenuItem", kRootSetUserData, QzWord(100), kMenuItemSetText, "100%");
+  Qz_AddObject(list, "MenuItem", kRootSetUserData, kFit, kMenuItemSetText, qz::plugins::catalogueText(kFitText));
   Qz_AddObject(list, "Space", kSpaceSetEtched, 1, kSpaceSetSize, 4);
-  char label[16];
-  for (uint32_t zoom : kPresets) {
-    std::snprintf(label, sizeof label, "%u%%", zoom);
-    Qz_AddObject(list, "MenuItem", kRootSetUserData, QzWord(zoom), kRootSetLabel, label);
-  }
+  for (const Preset& preset : kPresets)
+    Qz_AddObject(list, "MenuItem", kRootSetUserData, QzWord(preset.zoom), kMenuItemSetText, preset.label);
   return list;
 }
 

@@ -6,8 +6,10 @@
 
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "gadgets/qz_colour_edit.h"
+#include "gadgets/qz_popups.h"
 #include "gadgets/qz_text_entry.h"
 #include "gadgets/qz_widgets.h"
 #include "image/image_shell.h"
@@ -286,6 +288,24 @@ TEST_F(MagnifyPanelTest, TheFieldShowsTheActiveViewsZoomAndFollowsItsChanges) {
   }
   Qz_DoNotify(App(), kQzViewZoom, 0u);  // no word: the active view is asked
   EXPECT_EQ(Shown(), 47u);
+}
+
+// The presets' menu shows each entry's text (a menu item's own text, kept
+// as long as the item: a label alone shows only while the item is lit).
+TEST_F(MagnifyPanelTest, ThePresetsMenuShowsItsEntriesTexts) {
+  Qz_Object* popUp = Find(panel_, "PopUp");
+  ASSERT_NE(popUp, nullptr);
+  Qz_DoMethod(popUp, kPopUpChildrenInPopUp, 1);
+  std::vector<std::string> texts;
+  for (Qz_Object* item : qztest::FindAllOf(popUp, "MenuItem")) {
+    const auto* text = reinterpret_cast<const char*>(Qz_DoMethod(item, kMenuItemGetText));
+    texts.emplace_back(text ? text : "");
+  }
+  Qz_DoMethod(popUp, kPopUpChildrenInPopUp, 0);
+  ASSERT_EQ(texts.size(), 10u);
+  EXPECT_EQ(texts[0], "100%");
+  EXPECT_EQ(texts[2], "800%");
+  EXPECT_EQ(texts[9], "10%");
 }
 
 }  // namespace
