@@ -1,5 +1,5 @@
-// TransformAction: rotates and/or scales the image after taking a full undo
-// copy, which its undo restores. Given four corners (by the transform tool)
+// TransformAction: rotates, mirrors and/or scales the image (or mirrors only
+// its layer) after taking a full undo copy, which its undo restores. Given four corners (by the transform tool)
 // it instead moves the rectangle they first formed onto the quadrilateral
 // they form when it is committed (qualifier 1), on its layer; pending it
 // changes nothing and only shows its handles.
@@ -10,6 +10,7 @@
 
 #include "actions/action_internal.h"
 #include "image/image_internal.h"
+#include "image/qz_mirror.h"
 #include "image/quad_warp.h"
 #include "image/qz_rotation.h"
 #include "image/qz_scaling.h"
@@ -17,6 +18,8 @@
 namespace {
 
 using namespace qz::actions;
+
+constexpr uint32_t kFlipText = 215;
 
 struct TransformData {
   Qz_Object header;
@@ -136,16 +139,39 @@ QzWord Qz__Undo(Qz_Object* self, TransformData* t) {
   return Qz_DoMethod(self->super, kActionRestoreUndoCopy);
 }
 
+bool Qz__Flips(uint32_t flags) { return (flags & (kQzFlipHorizontally | kQzFlipVertically)) != 0; }
+
+// The whole image with its layers, or the action's layer alone in its place.
+// A flip that fails part way is put back, so nothing is left half mirrored.
+int32_t Qz__Flip(Qz_Object* self, Qz_Image* image, uint32_t flags) {
+  Qz_Object* outer = Qz_GetTopMostObject(self);
+  Qz_Image* layer = (flags & kQzFlipCurrentLayer) ? layerOf(outer) : nullptr;
+  if ((flags & kQzFlipCurrentLayer) && !layer) return 0;
+  if (!Qz__MirrorImage(layer ? layer : image, layer ? flags & ~kQzFlipLayers : flags)) {
+    Qz_DoMethod(outer, kActionRestoreUndoCopy);
+    return 0;
+  }
+  // The layers moved after their image was recomposited.
+  Qz_Image* document = qz::topDocument(layer ? layer : image);
+  qz::fullProcessImage(document);
+  Qz_ModifiedAllImageData(layer ? layer : document);
+  Qz_FullRedrawImage(document);
+  if (!layer) Qz_DoMethod(&image->object, kQzImageRerender);
+  return 1;
+}
+
 QzWord Qz__Apply(Qz_Object* self, TransformData* t) {
   if (Qz__CornersGiven(t)) return Qz__ApplyCorners(self, t);
   auto* image = reinterpret_cast<Qz_Image*>(Qz_DoMethod(self->super, kActionGetImage));
   if (!image) return 0;
-  Qz_DoMethod(self->super, kActionTakeUndoCopy);
+  // Without its undo copy a flip could not be taken back.
+  if (!Qz_DoMethod(self->super, kActionTakeUndoCopy) && Qz__Flips(t->flags)) return 0;
   int32_t ok = 1;
   if (t->angle != 0) {
     ok = Qz__RotateImage(image, t->angle * 100, t->flags);
     if (ok) Qz_DoMethod(&image->object, kQzImageRerender);
   }
+  if (ok && Qz__Flips(t->flags)) ok = Qz__Flip(self, image, t->flags);
   if (ok && t->scaleWidth != 0)
     ok = Qz__ScaleImage(image, int32_t(t->scaleWidth), int32_t(t->scaleHeight),
                         t->flags & ~kQzScaleUndoable);
@@ -163,7 +189,8 @@ QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
       Qz__NoteSource(object, t);
       return point;
     }
-    case kActionGetName: return qz::toWord(Qz__ActionText(t->angle != 0 ? 240 : 179));
+    case kActionGetName:
+      return qz::toWord(Qz__ActionText(Qz__Flips(t->flags) ? kFlipText : t->angle != 0 ? 240 : 179));
     default: break;
   }
   return qz::kit::inherited(object, id, args);

@@ -16,6 +16,7 @@
 #include "app/web_save_dialog.h"
 #include "image/image_shell.h"
 #include "image/qz_image.h"
+#include "image/qz_mirror.h"
 #include "image/qz_scaling.h"
 #include "objects/async_methods.h"
 #include "objects/catalogue.h"
@@ -186,12 +187,23 @@ void requester(MenuCommandContext& c, const char* function, Qz_Image* image) {
   c.effects->call(function, image, {});
 }
 
-// A quarter or half turn of the image with its layers; positive turns anticlockwise.
-void turn(MenuCommandContext& c, int32_t degrees) {
-  Qz_Image* image = c.chosen;
+// One undoable TransformAction on the image; the action takes the image's
+// exclusive lock, so ours goes first.
+void transform(MenuCommandContext& c, Qz_Image* image, int32_t degrees, uint32_t flags) {
   if (!image) return;
-  c.releaseLock();  // the turn takes the image's exclusive lock
-  c.effects->call(kTransform, image, {word(degrees), kTurnLayersToo});
+  c.releaseLock();
+  c.effects->call(kTransform, image, {word(degrees), flags});
+}
+
+// A quarter or half turn of the image with its layers; positive turns anticlockwise.
+void turn(MenuCommandContext& c, int32_t degrees) { transform(c, c.chosen, degrees, kTurnLayersToo); }
+
+// The image mirrored with its layers, each layer's place mirrored about the image's centre.
+void flip(MenuCommandContext& c, uint32_t directions) { transform(c, c.chosen, 0, directions | kQzFlipLayers); }
+
+// The current layer mirrored where it lies.
+void flipLayer(MenuCommandContext& c, uint32_t directions) {
+  transform(c, c.layer ? c.document : nullptr, 0, directions | kQzFlipCurrentLayer);
 }
 
 void closeDocument(MenuCommandContext& c, Qz_Image* image) {
@@ -429,18 +441,20 @@ const Row kRows[] = {
       "0x44003c to the image: its view fits the screen"}, ""},
     {{88, 209, nullptr, "", T::Layer, nullptr, false, flipLayerFlag,
       "0x1002c6 when the layer's flag is set, else 0x1002bc; the label follows"}, ""},
-    {{89, 216, nullptr, "", T::Chosen, "Qz__TransformImage", false, [](C&) {}, "flip horizontally"},
-     "wait:Qz__TransformImage"},
-    {{90, 218, nullptr, "", T::Chosen, "Qz__TransformImage", false, [](C&) {}, "flip both ways"},
-     "wait:Qz__TransformImage"},
-    {{91, 217, nullptr, "", T::Chosen, "Qz__TransformImage", false, [](C&) {}, "flip vertically"},
-     "wait:Qz__TransformImage"},
-    {{92, 216, nullptr, "", T::Layer, "Qz__TransformImage", false, [](C&) {}, "flip the layer horizontally"},
-     "wait:Qz__TransformImage"},
-    {{93, 218, nullptr, "", T::Layer, "Qz__TransformImage", false, [](C&) {}, "flip the layer both ways"},
-     "wait:Qz__TransformImage"},
-    {{94, 217, nullptr, "", T::Layer, "Qz__TransformImage", false, [](C&) {}, "flip the layer vertically"},
-     "wait:Qz__TransformImage"},
+    {{89, 216, nullptr, "", T::Chosen, kTransform, true, [](C& c) { flip(c, kQzFlipHorizontally); },
+      "the image and its layers mirrored left to right (one undoable step)"}, ""},
+    {{90, 218, nullptr, "", T::Chosen, kTransform, true,
+      [](C& c) { flip(c, kQzFlipHorizontally | kQzFlipVertically); },
+      "the image and its layers mirrored both ways"}, ""},
+    {{91, 217, nullptr, "", T::Chosen, kTransform, true, [](C& c) { flip(c, kQzFlipVertically); },
+      "the image and its layers mirrored top to bottom"}, ""},
+    {{92, 216, nullptr, "", T::Layer, kTransform, true, [](C& c) { flipLayer(c, kQzFlipHorizontally); },
+      "the current layer mirrored left to right where it lies (one undoable step)"}, ""},
+    {{93, 218, nullptr, "", T::Layer, kTransform, true,
+      [](C& c) { flipLayer(c, kQzFlipHorizontally | kQzFlipVertically); },
+      "the current layer mirrored both ways"}, ""},
+    {{94, 217, nullptr, "", T::Layer, kTransform, true, [](C& c) { flipLayer(c, kQzFlipVertically); },
+      "the current layer mirrored top to bottom"}, ""},
     {{95, 251, nullptr, "", T::Chosen, kTransform, false, [](C& c) { turn(c, -90); },
       "the image and its layers turned 90 degrees clockwise (one undoable step)"}, ""},
     {{96, 248, nullptr, "", T::Chosen, kTransform, false, [](C& c) { turn(c, 90); },

@@ -24,4 +24,23 @@ inline ResizePlanes oldPlanes(const Qz_Image* image) {
           image->resizeStash[3], image->width, image->height, image->depth};
 }
 
+// What a resize makes the new pixels from: a document's background (its
+// undo planes, while the main ones hold the composite of its layers), else
+// the old planes.
+inline ResizePlanes sourcePlanes(const Qz_Image* image) {
+  const bool background = image->type != kQzPaintLayer && (image->depth == 8 ? image->undoGrey : image->undoR);
+  if (!background) return oldPlanes(image);
+  return {image->undoR, image->undoG, image->undoB, image->undoGrey, image->width, image->height, image->depth};
+}
+
+// Calls fn(old, new) for every plane the image has, stopping at the first false.
+template <typename Fn>
+bool forEachPlane(const ResizePlanes& from, const ResizePlanes& to, Fn fn) {
+  const Qz_Plane in[4] = {from.r, from.g, from.b, from.grey};
+  const Qz_Plane out[4] = {to.r, to.g, to.b, to.grey};
+  for (int i = 0; i < 4; ++i)
+    if (in[i] && out[i] && !fn(in[i], out[i])) return false;
+  return true;
+}
+
 }  // namespace qz

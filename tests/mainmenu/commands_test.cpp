@@ -152,12 +152,12 @@ const Case kCases[] = {
     {86, 1, kNothing, {"send doc 0x1002ee"}},
     {87, 1, kNothing, {"post doc 0x44003c"}},
     {88, 1, kNothing, {"send layer 0x1002c6"}},
-    {89, 1, kNothing, {}},
-    {90, 1, kNothing, {}},
-    {91, 1, kNothing, {}},
-    {92, 1, kNothing, {}},
-    {93, 1, kNothing, {}},
-    {94, 1, kNothing, {}},
+    {89, 1, kNothing, {"call Qz__TransformImage doc 0 260"}},
+    {90, 1, kNothing, {"call Qz__TransformImage doc 0 772"}},
+    {91, 1, kNothing, {"call Qz__TransformImage doc 0 516"}},
+    {92, 1, kNothing, {"call Qz__TransformImage doc 0 1280"}},
+    {93, 1, kNothing, {"call Qz__TransformImage doc 0 1792"}},
+    {94, 1, kNothing, {"call Qz__TransformImage doc 0 1536"}},
     {95, 1, kNothing, {"call Qz__TransformImage doc -90 4"}},
     {96, 1, kNothing, {"call Qz__TransformImage doc 90 4"}},
     {97, 1, kNothing, {"call Qz__TransformImage doc 180 4"}},
@@ -278,7 +278,7 @@ TEST_F(Commands, NothingHappensWithoutTheirTarget) {
   Recorder r;
   r.names = {{w(Qz_GetImageBase()->applicationImage), "app"}};
   // No image: the commands that need one do nothing; the others still run.
-  for (uint16_t id : {52, 57, 61, 65, 73, 75, 88, 112, 119, 120, 133, 135, 136, 137, 143})
+  for (uint16_t id : {52, 57, 61, 65, 73, 75, 88, 89, 92, 112, 119, 120, 133, 135, 136, 137, 143})
     qz::app::runMenuCommand(id, 1, r);
   EXPECT_TRUE(r.log.empty());
   qz::app::runMenuCommand(51, 1, r);
