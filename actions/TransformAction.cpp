@@ -80,6 +80,15 @@ void Qz__NoteSource(Qz_Object* self, TransformData* t) {
   t->source = {std::min(a.x, c.x), std::min(a.y, c.y), int32_t(width), int32_t(height)};
 }
 
+// What the document shows is made anew from its background and layers:
+// layers change after their image was recomposited.
+void Qz__Recomposite(Qz_Image* changed) {
+  Qz_Image* document = qz::topDocument(changed);
+  qz::fullProcessImage(document);
+  Qz_ModifiedAllImageData(changed);
+  Qz_FullRedrawImage(document);
+}
+
 // The planes an edit of the image changes: its undo planes when it keeps
 // them (the main ones are made from those), else the main ones.
 bool Qz__WarpPlanes(Qz_Image* image, const qz::QuadWarp& warp, int32_t originX, int32_t originY) {
@@ -103,10 +112,7 @@ bool Qz__WarpLayer(Qz_Image* layer, const qz::QuadWarp& warp) {
   if (mask && mask->width == layer->width && mask->height == layer->height &&
       !Qz__WarpPlanes(mask, warp, originX, originY))
     return false;
-  Qz_Image* document = qz::topDocument(layer);
-  qz::fullProcessImage(document);
-  Qz_ModifiedAllImageData(layer);
-  Qz_FullRedrawImage(document);
+  Qz__Recomposite(layer);
   return true;
 }
 
@@ -151,11 +157,7 @@ int32_t Qz__Flip(Qz_Object* self, Qz_Image* image, uint32_t flags) {
     Qz_DoMethod(outer, kActionRestoreUndoCopy);
     return 0;
   }
-  // The layers moved after their image was recomposited.
-  Qz_Image* document = qz::topDocument(layer ? layer : image);
-  qz::fullProcessImage(document);
-  Qz_ModifiedAllImageData(layer ? layer : document);
-  Qz_FullRedrawImage(document);
+  Qz__Recomposite(layer ? layer : image);
   if (!layer) Qz_DoMethod(&image->object, kQzImageRerender);
   return 1;
 }
@@ -169,7 +171,10 @@ QzWord Qz__Apply(Qz_Object* self, TransformData* t) {
   int32_t ok = 1;
   if (t->angle != 0) {
     ok = Qz__RotateImage(image, t->angle * 100, t->flags);
-    if (ok) Qz_DoMethod(&image->object, kQzImageRerender);
+    if (ok) {
+      Qz__Recomposite(image);
+      Qz_DoMethod(&image->object, kQzImageRerender);
+    }
   }
   if (ok && Qz__Flips(t->flags)) ok = Qz__Flip(self, image, t->flags);
   if (ok && t->scaleWidth != 0)

@@ -104,7 +104,7 @@ bool Qz__TurnOne(Qz_Image* image, const Turn& t) {
   const int32_t w = image->width, h = image->height;
   if (!Qz_BeginNewImageSize(image, t.width, t.height)) return false;
   const BreakCheck check(t.height);
-  const bool ok = qz::forEachPlane(qz::oldPlanes(image), qz::mainPlanes(image),
+  const bool ok = qz::forEachPlane(qz::sourcePlanes(image), qz::mainPlanes(image),
                                    [&](Qz_Plane in, Qz_Plane out) { return Qz__TurnPlane(in, w, h, out, t, check); });
   if (!ok) {
     Qz_AbortNewImageSize(image);
@@ -174,7 +174,7 @@ QZ_EXPORT uint32_t Qz__ShearImage(Qz_Image* image, int32_t sx, int32_t sy) {
   const int64_t width = std::abs(int64_t(sx)) + w, height = std::abs(int64_t(sy)) + h;
   if (width > INT32_MAX || height > INT32_MAX) return 0;
   if (!Qz_BeginNewImageSize(image, int32_t(width), int32_t(height))) return 0;
-  qz::forEachPlane(qz::oldPlanes(image), qz::mainPlanes(image), [&](Qz_Plane in, Qz_Plane out) {
+  qz::forEachPlane(qz::sourcePlanes(image), qz::mainPlanes(image), [&](Qz_Plane in, Qz_Plane out) {
     return Qz__ShearPlane(in, w, h, out, int32_t(width), int32_t(height), sx, sy);
   });
   return Qz_EndNewImageSize(image, int32_t(width), int32_t(height)) ? 1 : 0;

@@ -165,20 +165,21 @@ TEST_F(Flips, EachFlipMirrorsItsPixelsAndOnlyItsLayers) {
   }
 }
 
+// The half turn (97) keeps the layers out of the background as the flips do.
 TEST_F(Flips, TwiceIsTheOriginalAndOneUndoRestoresTheBytes) {
-  for (const Flip& f : kFlips) {
-    SCOPED_TRACE("command " + std::to_string(f.id));
+  for (uint16_t id : {89, 90, 91, 92, 93, 94, 97}) {
+    SCOPED_TRACE("command " + std::to_string(id));
     Qz_Image* doc = MarkedDocument();
     ASSERT_NE(doc, nullptr);
     const Snapshot before = snapshot(doc);
 
-    Run(f.id);
+    Run(id);
     const Snapshot flipped = snapshot(doc);
     EXPECT_NE(flipped, before);
-    Run(f.id);
+    Run(id);
     EXPECT_EQ(snapshot(doc), before) << "a flip twice";
 
-    Run(f.id);
+    Run(id);
     ASSERT_EQ(snapshot(doc), flipped);
     EXPECT_EQ(Qz_UndoImageAction(doc), 1u);
     EXPECT_EQ(snapshot(doc), before) << "one undo";
