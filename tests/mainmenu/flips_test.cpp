@@ -1,6 +1,9 @@
 // The Flip commands run for real on a small marked document: where a marked
 // pixel lands, which layers move, and that a flip twice or one undo gives
 // back the same bytes.
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -185,6 +188,35 @@ TEST_F(Flips, TwiceIsTheOriginalAndOneUndoRestoresTheBytes) {
     EXPECT_EQ(snapshot(doc), before) << "one undo";
     EXPECT_EQ(Qz_RedoImageAction(doc), 1u);
     EXPECT_EQ(snapshot(doc), flipped) << "redo";
+    DisposeAll();
+  }
+}
+
+// ImageMagick mirrors the same file the same way.
+TEST_F(Flips, TheImageFlipsMatchImageMagick) {
+  if (std::system("convert -version >/dev/null 2>&1") != 0) GTEST_SKIP() << "ImageMagick missing";
+  struct Case {
+    uint16_t id;
+    const char* options;
+  };
+  const Case cases[] = {{89, "-flop"}, {90, "-flop -flip"}, {91, "-flip"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.options);
+    Qz_Image* doc = Document(7, 5);
+    ASSERT_NE(doc, nullptr);
+    const std::string raw = dir_.file("magick.rgb");
+    const std::string command = "convert '" + std::string(doc->name) + "' " + c.options + " -depth 8 'rgb:" + raw + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    std::ifstream in(raw, std::ios::binary);
+    const std::vector<uint8_t> expected{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    ASSERT_EQ(expected.size(), std::size_t(7 * 5 * 3));
+
+    Run(c.id);
+    Qz__SettleImage(doc);
+    std::vector<uint8_t> ours;
+    for (int32_t y = 0; y < doc->height; ++y)
+      for (int32_t x = 0; x < doc->width; ++x) ours.insert(ours.end(), {doc->r[y][x], doc->g[y][x], doc->b[y][x]});
+    EXPECT_EQ(ours, expected);
     DisposeAll();
   }
 }
