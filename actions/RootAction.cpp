@@ -350,6 +350,29 @@ void Qz__CopyLayerPlanes(Qz_Image* to, Qz_Image* from) {
     Qz_BlitImageToImage(to, 0, 0, from, 0, 0, from->width, from->height, 255, 0);
 }
 
+// The copy holds each image's background as its pixels: an image layer
+// takes them back as its background too, and its own layers with it.
+void Qz__RestoreLayers(Qz_Image* image, Qz_Image* copy) {
+  Qz_Image* layer = first_layer(image);
+  Qz_Image* from = first_layer(copy);
+  for (; layer && from; layer = next_layer(layer), from = next_layer(from)) {
+    layer->notifySuspend.fetch_add(1);
+    if (Qz__SizeDiffers(layer, from)) Qz__Resize(layer, from->width, from->height);
+    if (layer->inner && from->inner) {
+      if (Qz__SizeDiffers(layer->inner, from->inner))
+        Qz__Resize(layer->inner, from->inner->width, from->inner->height);
+      Qz__CopyLayerPlanes(layer->inner, from->inner);
+    }
+    Qz__CopyLayerPlanes(layer, from);
+    if (layer->type == kQzImageLayer && layer->undoR) {
+      Qz_CopyImageToUndoData(layer, 0, 0, layer->width - 1, layer->height - 1, 0, 0);
+      Qz__RestoreLayers(layer, from);
+    }
+    layer->placement = from->placement;
+    layer->notifySuspend.fetch_sub(1);
+  }
+}
+
 QzWord Qz__RestoreUndoCopy(RootActionData* a) {
   Qz_Image* image = a->image;
   Qz_Image* copy = a->undoCopy;
@@ -366,20 +389,7 @@ QzWord Qz__RestoreUndoCopy(RootActionData* a) {
   Qz_BlitImageToImage(image, 0, 0, copy, 0, 0, copy->width, copy->height, 255, 0);
   Qz_CopyImageToUndoData(image, 0, 0, image->width - 1, image->height - 1, 0, 0);
   image->notifySuspend.fetch_add(1);
-  Qz_Image* layer = first_layer(image);
-  Qz_Image* from = first_layer(copy);
-  for (; layer && from; layer = next_layer(layer), from = next_layer(from)) {
-    layer->notifySuspend.fetch_add(1);
-    if (Qz__SizeDiffers(layer, from)) Qz__Resize(layer, from->width, from->height);
-    if (layer->inner && from->inner) {
-      if (Qz__SizeDiffers(layer->inner, from->inner))
-        Qz__Resize(layer->inner, from->inner->width, from->inner->height);
-      Qz__CopyLayerPlanes(layer->inner, from->inner);
-    }
-    Qz__CopyLayerPlanes(layer, from);
-    layer->placement = from->placement;
-    layer->notifySuspend.fetch_sub(1);
-  }
+  Qz__RestoreLayers(image, copy);
   image->notifySuspend.fetch_sub(1);
   qz::fullProcessImage(image);
   Qz_ModifiedAllImageData(image);

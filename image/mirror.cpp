@@ -31,20 +31,30 @@ bool Qz__MirrorOne(Qz_Image* image, Directions d) {
   return Qz_EndNewImageSize(image, w, h) != 0;
 }
 
-// An image layer's mask mirrors with it.
-bool Qz__MirrorWithMask(Qz_Image* image, Directions d) {
-  if (image->inner && !Qz__MirrorOne(image->inner, d)) return false;
-  return Qz__MirrorOne(image, d);
-}
-
 int16_t Qz__Offset(int64_t at) { return int16_t(std::clamp<int64_t>(at, INT16_MIN, INT16_MAX)); }
 
-// The layer's rectangle mirrors about the document's centre, so its pixels
-// stay over the same document pixels.
-void Qz__MirrorPlace(Qz_Image* layer, int32_t docWidth, int32_t docHeight, Directions d) {
+// The layer's rectangle mirrors about its owner's centre, so its pixels
+// stay over the same pixels of its owner.
+void Qz__MirrorPlace(Qz_Image* layer, int32_t ownerWidth, int32_t ownerHeight, Directions d) {
   Qz_Placement& p = layer->placement;
-  if (d.across) p.layerX = Qz__Offset(int64_t(docWidth) - p.layerX - layer->width);
-  if (d.down) p.layerY = Qz__Offset(int64_t(docHeight) - p.layerY - layer->height);
+  if (d.across) p.layerX = Qz__Offset(int64_t(ownerWidth) - p.layerX - layer->width);
+  if (d.down) p.layerY = Qz__Offset(int64_t(ownerHeight) - p.layerY - layer->height);
+}
+
+// The image with its mask and, when asked, its layers; an image layer's own
+// layers always go with it.
+bool Qz__MirrorTree(Qz_Image* image, Directions d, bool withLayers) {
+  if (image->inner && !Qz__MirrorOne(image->inner, d)) return false;
+  if (!Qz__MirrorOne(image, d)) return false;
+  if (!withLayers && image->type != kQzImageLayer) return true;
+  for (Qz_Image* layer = first_layer(image); layer; layer = next_layer(layer)) {
+    layer->notifySuspend.fetch_add(1);
+    const bool ok = Qz__MirrorTree(layer, d, true);
+    layer->notifySuspend.fetch_sub(1);
+    if (!ok) return false;
+    Qz__MirrorPlace(layer, image->width, image->height, d);
+  }
+  return true;
 }
 
 }  // namespace
@@ -55,16 +65,7 @@ QZ_EXPORT int32_t Qz__MirrorImage(Qz_Image* image, uint32_t flags) {
   if (!image || image->width <= 0 || image->height <= 0) return 0;
   const Directions d{(flags & kQzFlipHorizontally) != 0, (flags & kQzFlipVertically) != 0};
   if (!d.across && !d.down) return 1;
-  if (!Qz__MirrorWithMask(image, d)) return 0;
-  if (!(flags & kQzFlipLayers)) return 1;
-  for (Qz_Image* layer = first_layer(image); layer; layer = next_layer(layer)) {
-    layer->notifySuspend.fetch_add(1);
-    const bool ok = Qz__MirrorWithMask(layer, d);
-    layer->notifySuspend.fetch_sub(1);
-    if (!ok) return 0;
-    Qz__MirrorPlace(layer, image->width, image->height, d);
-  }
-  return 1;
+  return Qz__MirrorTree(image, d, (flags & kQzFlipLayers) != 0) ? 1 : 0;
 }
 
 QZ_EXTERN_C_END

@@ -16,9 +16,9 @@ enum : uint32_t {
 };
 
 QZ_EXTERN_C_BEGIN
-// Mirrors the image (and an image layer's mask) as the flags say; with
-// kQzFlipLayers every layer mirrors too and its place mirrors about the
-// document's centre. 1 when done (also when no direction is asked for); 0 for
+// Mirrors the image (with an image layer's mask and own layers) as the flags
+// say; with kQzFlipLayers every layer mirrors too and its place mirrors
+// about the image's centre. 1 when done (also when no direction is asked for); 0 for
 // no image or a failed step (layers mirrored before a failure stay mirrored).
 QZ_EXPORT int32_t Qz__MirrorImage(Qz_Image* image, uint32_t flags);
 QZ_EXTERN_C_END

@@ -20,6 +20,7 @@ namespace {
 
 constexpr int32_t kWidth = 5, kHeight = 4;  // odd width: the middle column stays
 constexpr uint32_t kNewLayer = 0x100078, kPlaceLayer = 0x10024E;
+constexpr uint32_t kPaintLayer = 1, kImageLayer = 2;
 constexpr uint8_t kMark = 200;
 
 struct Spot {
@@ -57,18 +58,22 @@ Snapshot snapshot(Qz_Image* doc) {
   for (Qz_Plane p : {doc->undoR, doc->undoG, doc->undoB, doc->r, doc->g, doc->b})
     addPlane(s.bytes, p, doc->width, doc->height);
   for (Qz_Image* l : layersOf(doc)) {
-    addPlane(s.bytes, l->grey, l->width, l->height);
+    for (Qz_Plane p : {l->grey, l->r, l->g, l->b, l->undoR, l->undoG, l->undoB})
+      addPlane(s.bytes, p, l->width, l->height);
     s.places.insert(s.places.end(), {l->placement.layerX, l->placement.layerY, l->width, l->height});
   }
   return s;
 }
+
+// A paint layer's transparency, an image layer's own red.
+Qz_Plane markedPlane(Qz_Image* layer) { return layer->grey ? layer->grey : layer->undoR; }
 
 // The one marked pixel of a layer, or (-1, -1).
 Spot markOf(Qz_Image* layer) {
   Spot found{-1, -1};
   for (int32_t y = 0; y < layer->height; ++y)
     for (int32_t x = 0; x < layer->width; ++x)
-      if (layer->grey[y][x] == kMark) found = {x, y};
+      if (markedPlane(layer)[y][x] == kMark) found = {x, y};
   return found;
 }
 
@@ -93,20 +98,25 @@ class Flips : public MainMenuTest {
   }
 
   // The pattern background, its own full-size layer marked top left, a
-  // second full layer marked bottom right and a 2 x 3 layer at (1, 0)
-  // marked at its top-left pixel; the small layer is the current one.
+  // second full layer marked bottom right, an image layer marked bottom
+  // left and a 2 x 3 paint layer at (1, 0) marked at its top-left pixel; the
+  // small layer is the current one.
   Qz_Image* MarkedDocument() {
     Qz_Image* doc = Document(kWidth, kHeight);
     if (!doc) return nullptr;
-    auto add = [&](int32_t w, int32_t h) {
-      return reinterpret_cast<Qz_Image*>(Qz_DoMethod(&doc->object, kNewLayer, 1, w, h, 8));
+    auto add = [&](uint32_t kind, int32_t w, int32_t h) {
+      return reinterpret_cast<Qz_Image*>(
+          Qz_DoMethod(&doc->object, kNewLayer, kind, w, h, kind == kImageLayer ? 24 : 8));
     };
-    Qz_Image* second = add(kWidth, kHeight);
-    Qz_Image* small = add(2, 3);
-    if (!second || !small) return nullptr;
+    Qz_Image* second = add(kPaintLayer, kWidth, kHeight);
+    Qz_Image* image = add(kImageLayer, kWidth, kHeight);
+    Qz_Image* small = add(kPaintLayer, 2, 3);
+    if (!second || !image || !image->undoR || !small) return nullptr;
     Qz_DoMethod(&small->object, kPlaceLayer, 1, 0, 2, 3);
     first_layer(doc)->grey[0][0] = kMark;
     second->grey[kHeight - 1][kWidth - 1] = kMark;
+    image->undoR[kHeight - 1][0] = kMark;
+    Qz_CopyUndoToImageData(image, 0, 0, kWidth - 1, kHeight - 1, 0, 0);
     small->grey[0][0] = kMark;
     for (Qz_Image* l : layersOf(doc)) Qz_ModifiedAllImageData(l);
     return doc;
@@ -121,14 +131,14 @@ TEST_F(Flips, EachFlipMirrorsItsPixelsAndOnlyItsLayers) {
     Qz_Image* doc = MarkedDocument();
     ASSERT_NE(doc, nullptr);
     const std::vector<Qz_Image*> layers = layersOf(doc);
-    ASSERT_EQ(layers.size(), 3u);
-    ASSERT_EQ(doc->activeLayer, layers[2]);
+    ASSERT_EQ(layers.size(), 4u);
+    ASSERT_EQ(doc->activeLayer, layers[3]);
     std::vector<Spot> marks, places;
     for (Qz_Image* l : layers) {
       marks.push_back(markOf(l));
       places.push_back({l->placement.layerX, l->placement.layerY});
     }
-    ASSERT_EQ(places[2], (Spot{1, 0}));
+    ASSERT_EQ(places[3], (Spot{1, 0}));
     Qz__SettleImage(doc);
     std::vector<uint8_t> red, green, shown;
     addPlane(red, doc->undoR, kWidth, kHeight);
