@@ -1,8 +1,9 @@
 // TransformAction: rotates, mirrors and/or scales the image (or mirrors only
-// its layer) after taking a full undo copy, which its undo restores. Given four corners (by the transform tool)
-// it instead moves the rectangle they first formed onto the quadrilateral
-// they form when it is committed (qualifier 1), on its layer; pending it
-// changes nothing and only shows its handles.
+// its layer) after taking a full undo copy, which its undo restores. Given
+// four corners (by the transform tool) it instead moves the rectangle they
+// first formed onto the quadrilateral they form when it is committed
+// (qualifier 1), on its layer; pending it changes nothing and only shows its
+// handles.
 #include <algorithm>
 #include <array>
 #include <cstdlib>
@@ -10,8 +11,8 @@
 
 #include "actions/action_internal.h"
 #include "image/image_internal.h"
-#include "image/qz_mirror.h"
 #include "image/quad_warp.h"
+#include "image/qz_mirror.h"
 #include "image/qz_rotation.h"
 #include "image/qz_scaling.h"
 

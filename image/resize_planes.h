@@ -24,9 +24,9 @@ inline ResizePlanes oldPlanes(const Qz_Image* image) {
           image->resizeStash[3], image->width, image->height, image->depth};
 }
 
-// What a resize makes the new pixels from: a document's background (its
-// undo planes, while the main ones hold the composite of its layers), else
-// the old planes.
+// What a resize makes the new pixels from: the background of a document or
+// image layer (its undo planes; the main ones hold the composite of its
+// layers), else the old planes.
 inline ResizePlanes sourcePlanes(const Qz_Image* image) {
   const bool background = image->type != kQzPaintLayer && (image->depth == 8 ? image->undoGrey : image->undoR);
   if (!background) return oldPlanes(image);
