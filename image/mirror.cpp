@@ -28,7 +28,9 @@ bool Qz__MirrorOne(Qz_Image* image, Directions d) {
     Qz__MirrorPlane(in, out, w, h, d);
     return true;
   });
-  return Qz_EndNewImageSize(image, w, h) != 0;
+  if (!Qz_EndNewImageSize(image, w, h)) return false;
+  qz::markPixelsMoved(image);
+  return true;
 }
 
 int16_t Qz__Offset(int64_t at) { return int16_t(std::clamp<int64_t>(at, INT16_MIN, INT16_MAX)); }

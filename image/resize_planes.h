@@ -33,6 +33,12 @@ inline ResizePlanes sourcePlanes(const Qz_Image* image) {
   return {image->undoR, image->undoG, image->undoB, image->undoGrey, image->width, image->height, image->depth};
 }
 
+// Once a resize has moved the pixels, a layer's record of its changed rows
+// and columns no longer says where its paint lies.
+inline void markPixelsMoved(Qz_Image* image) {
+  if (image->type != kQzDocument) Qz_ModifiedLayer(image, 0, 0, image->width - 1, image->height - 1);
+}
+
 // Calls fn(old, new) for every plane the image has, stopping at the first false.
 template <typename Fn>
 bool forEachPlane(const ResizePlanes& from, const ResizePlanes& to, Fn fn) {

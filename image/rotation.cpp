@@ -110,7 +110,9 @@ bool Qz__TurnOne(Qz_Image* image, const Turn& t) {
     Qz_AbortNewImageSize(image);
     return false;
   }
-  return Qz_EndNewImageSize(image, t.width, t.height) != 0;
+  if (!Qz_EndNewImageSize(image, t.width, t.height)) return false;
+  qz::markPixelsMoved(image);
+  return true;
 }
 
 // A layer turns about the document's centre: its centre goes where the
