@@ -3,6 +3,8 @@
 #include "actions/qz_actions.h"
 #include "gadgets/qz_choice.h"
 #include "gadgets/qz_sliders.h"
+#include "image/qz_image.h"
+#include "objects/qz_notify.h"
 #include "requesters/qz_requesters.h"
 #include "requesters/requester_parts.h"
 #include "requesters/small_requests.h"
@@ -55,7 +57,11 @@ QZ_EXPORT uint32_t Qz__TransformImage(Qz_Image* image, int32_t, int32_t, int32_t
     Qz_DisposeObject(action);
     return 0;
   }
-  return uint32_t(Qz_DoMethod(action, kActionApply));
+  const uint32_t applied = uint32_t(Qz_DoMethod(action, kActionApply));
+  // Thumbnails of the image follow the step, as they follow a stroke.
+  if (Qz_Image* app = Qz_GetImageBase()->applicationImage; applied && app)
+    Qz_DoNotify(&app->object, kQzAppPixelsSettled, image);
+  return applied;
 }
 
 QZ_EXPORT uint32_t Qz_DoTransformRequestor(Qz_Image* image, int32_t* width, int32_t* height, int32_t* a3,
