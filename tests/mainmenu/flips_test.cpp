@@ -1,6 +1,6 @@
-// The Flip commands run for real on a small marked document: where a marked
-// pixel lands, which layers move, and that a flip twice or one undo gives
-// back the same bytes.
+// The Flip commands (and the half turn, a flip both ways) run for real on a
+// small marked document: where a marked pixel lands, which layers move, what
+// the image shows, and that a flip twice or one undo gives back the bytes.
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
