@@ -43,14 +43,14 @@ QzWord Qz__Close(Qz_Object* object) {
 }
 
 // The main panel window (the layout's first) is part of the main window's
-// face and has no frame; every other one floats above the documents with a
-// caption to move it by and a close box, as the requesters do. Decided at
-// each open, as a restored layout stores only the windows' boxes.
+// face and has no frame; every other one is framed like a document window,
+// with a caption to move it by and a close box. Decided at each open, as a
+// restored layout stores only the windows' boxes.
 void Qz__ChooseKind(Qz_Object* object) {
   Qz_Object* outer = Qz_GetTopMostObject(object);
   Qz_Object* panels = Qz_GetImageBase()->panels;
   const bool docked = panels && Qz_DoMethod(panels, kLinkedListFirst) == qz::toWord(outer);
-  if (!docked) Qz_DoMethod(object->super, kWindowSetKind, kWindowKindFreeStanding);
+  if (!docked) Qz_DoMethod(object->super, kWindowSetKind, kWindowKindFramed);
 }
 
 QzWord Qz__WindowDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
