@@ -26,6 +26,7 @@
 #include "objects/qz_notify.h"
 #include "objects/qz_root.h"
 #include "platform/paths.h"
+#include "platform/windows.h"
 #include "plugins/plugin_layout.h"
 #include "plugins/qz_root_plugin.h"
 #include "support/object_tree.h"
@@ -332,6 +333,47 @@ TEST_F(LayoutTest, RestoreReplacesTheLayoutTornOffWindowsIncluded) {
   Qz_DoMethod(screen, kScreenClose);
   base->screen = nullptr;
   base->panels = base->panelWindow = nullptr;
+  Qz_DisposeObject(screen);
+}
+
+// The main panel window (the layout's first) lies undecorated under the
+// tool bar; every other panel window opens with a caption to move it by and
+// a close box, whether torn off or read back from the layout file.
+TEST_F(LayoutTest, OnlyTheLayoutsFirstWindowOpensWithoutAFrame) {
+  Qz_ImageBase* base = Qz_GetImageBase();
+  Qz_Object* screen = Qz_CreateObject("Screen", kScreenSetTitle, "Main", kScreenSetType, 0);
+  ASSERT_NE(screen, nullptr);
+  ASSERT_EQ(Qz_DoMethod(screen, kScreenOpen), 1u);
+  base->screen = screen;
+  Qz_Object* root = Qz_CreateObject("Group");
+  std::vector<Qz_Object*> windows;
+  for (const char* name : {"PreviewPlugin", "CoordsPlugin"}) {
+    Qz_Object* window = Qz_CreateObject("PluginContainerWindow", kWindowSetX, 10 + 300 * int(windows.size()),
+                                        kWindowSetY, 10);
+    Qz_Object* container = Qz_CreateObject("PluginContainer");
+    Qz_Object* group = Qz_CreateObject("Group", kGroupSetMode, kPluginGroupVertical);
+    Qz_DoMethod(group, kLinkedListAddTail, Qz_CreateObject(name));
+    Qz_DoMethod(container, kLinkedListAddTail, group);
+    Qz_DoMethod(window, kLinkedListAddTail, container);
+    Qz_DoMethod(root, kLinkedListAddTail, window);
+    windows.push_back(window);
+  }
+  base->panels = root;
+  Qz_DoMethod(screen, kGroupAddTail, root);
+  Qz_DoMethod(root, kRootOpen);
+  std::vector<int> captions;
+  for (Qz_Object* window : windows) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!ui.platformWindow(window->super) && std::chrono::steady_clock::now() < deadline)
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    ASSERT_TRUE(ui.settle(window->super));
+    captions.push_back(ui.platformWindow(window->super)->BorderTop);
+  }
+  EXPECT_EQ(captions, (std::vector<int>{0, kFrameWidth + kCaptionHeight}));
+
+  Qz_DoMethod(screen, kScreenClose);
+  base->screen = nullptr;
+  base->panels = nullptr;
   Qz_DisposeObject(screen);
 }
 
