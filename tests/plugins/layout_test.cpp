@@ -100,6 +100,24 @@ class LayoutTest : public testing::Test {
     for (const auto& c : kClasses) c.second();
   }
   void write(const std::string& path, const std::string& text) { std::ofstream(path) << text; }
+  // The image base's screen, open; null when it cannot be made.
+  static Qz_Object* openScreen() {
+    Qz_Object* screen = Qz_CreateObject("Screen", kScreenSetTitle, "Main", kScreenSetType, 0);
+    if (screen && Qz_DoMethod(screen, kScreenOpen) != 1) {
+      Qz_DisposeObject(screen);
+      screen = nullptr;
+    }
+    Qz_GetImageBase()->screen = screen;
+    return screen;
+  }
+  // Closes it with the layout it holds.
+  static void closeScreen(Qz_Object* screen) {
+    Qz_ImageBase* base = Qz_GetImageBase();
+    Qz_DoMethod(screen, kScreenClose);
+    base->screen = nullptr;
+    base->panels = base->panelWindow = nullptr;
+    Qz_DisposeObject(screen);
+  }
 
   qztest::UiHarness ui;
   qztest::TempDir dir;
@@ -268,10 +286,8 @@ int32_t liveObjects(const char* className) {
 // every panel is in one list only and the old windows are disposed.
 TEST_F(LayoutTest, RestoreReplacesTheLayoutTornOffWindowsIncluded) {
   Qz_ImageBase* base = Qz_GetImageBase();
-  Qz_Object* screen = Qz_CreateObject("Screen", kScreenSetTitle, "Main", kScreenSetType, 0);
+  Qz_Object* screen = openScreen();
   ASSERT_NE(screen, nullptr);
-  ASSERT_EQ(Qz_DoMethod(screen, kScreenOpen), 1u);
-  base->screen = screen;
   const int32_t windowsBefore = liveObjects("PluginContainerWindow");
   // One window, its container with two pages.
   Qz_Object* root = Qz_CreateObject("Group");
@@ -330,10 +346,7 @@ TEST_F(LayoutTest, RestoreReplacesTheLayoutTornOffWindowsIncluded) {
     EXPECT_EQ(liveObjects(panel), 1) << panel;
   }
 
-  Qz_DoMethod(screen, kScreenClose);
-  base->screen = nullptr;
-  base->panels = base->panelWindow = nullptr;
-  Qz_DisposeObject(screen);
+  closeScreen(screen);
 }
 
 // The main panel window (the layout's first) lies undecorated under the
@@ -341,10 +354,8 @@ TEST_F(LayoutTest, RestoreReplacesTheLayoutTornOffWindowsIncluded) {
 // a close box, whether torn off or read back from the layout file.
 TEST_F(LayoutTest, OnlyTheLayoutsFirstWindowOpensWithoutAFrame) {
   Qz_ImageBase* base = Qz_GetImageBase();
-  Qz_Object* screen = Qz_CreateObject("Screen", kScreenSetTitle, "Main", kScreenSetType, 0);
+  Qz_Object* screen = openScreen();
   ASSERT_NE(screen, nullptr);
-  ASSERT_EQ(Qz_DoMethod(screen, kScreenOpen), 1u);
-  base->screen = screen;
   Qz_Object* root = Qz_CreateObject("Group");
   std::vector<Qz_Object*> windows;
   for (const char* name : {"PreviewPlugin", "CoordsPlugin"}) {
@@ -371,10 +382,7 @@ TEST_F(LayoutTest, OnlyTheLayoutsFirstWindowOpensWithoutAFrame) {
   }
   EXPECT_EQ(captions, (std::vector<int>{0, kFrameWidth + kCaptionHeight}));
 
-  Qz_DoMethod(screen, kScreenClose);
-  base->screen = nullptr;
-  base->panels = nullptr;
-  Qz_DisposeObject(screen);
+  closeScreen(screen);
 }
 
 // A file that holds no layout restores nothing: the layout stays.
