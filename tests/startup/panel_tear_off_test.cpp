@@ -3,6 +3,7 @@
 // dropped, with a frame to move it by and a close box that closes it.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <thread>
 #include <vector>
@@ -23,6 +24,7 @@
 #include "plugins/qz_root_plugin.h"
 #include "support/object_tree.h"
 #include "support/temp_dir.h"
+#include "support/ui_harness.h"
 
 namespace {
 
@@ -42,6 +44,10 @@ std::vector<Qz_Object*> panelsOf(Qz_Object* window, const char* className) {
     found.insert(found.end(), more.begin(), more.end());
   }
   return found;
+}
+
+int32_t panelWindows() {
+  return std::atomic_ref<int32_t>(Qz_FindClassFromName("PluginContainerWindow")->liveCount).load();
 }
 
 template <typename Done>
@@ -85,17 +91,18 @@ TEST(PanelTearOff, MainPanelWindowStaysAndTheNewWindowIsFramedWhereDropped) {
       // The release the window's thread reports after a drag by the title.
       const auto dropped = qz::packWords(kGroupDrop, QzWord(0), column->LeftEdge, kDropY);
       postTo(base->panelWindow, preview, kRootDoNotify, preview, dropped.data());
-      auto* window = waitFor([&] { return Qz_DoMethod(base->panels, kLinkedListCount) == 2; })
-                         ? reinterpret_cast<Qz_Object*>(Qz_DoMethod(base->panels, kLinkedListLast))
-                         : nullptr;
+      // The tear-off runs on the main panel window's thread, which adds the
+      // new window to the layout's list.
+      const bool made = waitFor([] { return panelWindows() == 2; }) && qztest::settleWindow(base->panelWindow);
+      auto* window = made ? reinterpret_cast<Qz_Object*>(Qz_DoMethod(base->panels, kLinkedListLast)) : nullptr;
       Window* w = nullptr;
-      if (window && waitFor([&] { return (w = Qz__PlatformWindowOf(window->super)) != nullptr; })) {
-        qz::headless::settle();
+      if (window && waitFor([&] { return (w = Qz__PlatformWindowOf(window->super)) != nullptr; }) &&
+          qztest::settleWindow(window)) {
         after = edgesOf(column);
         torn = edgesOf(w);
         tornBorderTop = w->BorderTop;
         qz::headless::click(w->LeftEdge + w->Width - 13, w->TopEdge + 13);  // the close box
-        closed = waitFor([&] { return Qz_DoMethod(base->panels, kLinkedListCount) == 1; });
+        closed = waitFor([] { return panelWindows() == 1; });
       }
     }
     if (s.app) Qz_DoMethod(s.app, kRootClose);
