@@ -171,9 +171,14 @@ void Qz__MenuChoice(QzWord userData, Qz_Object*, uint32_t, const QzWord* words) 
                                                           kGroupSetAcceptsDrops, 1));
   auto* inner = reinterpret_cast<Qz_Object*>(Qz_DoMethod(page, kLinkedListFirst));
   Qz_Object* panel = Qz_CreateObject(reinterpret_cast<const char*>(choice));
-  if (inner && panel) Qz_DoMethod(inner, kLinkedListAddTail, panel);
-  else Qz_DisposeObject(panel);
+  if (!inner || !panel) {
+    Qz_DisposeObject(panel);
+    return;
+  }
+  Qz_DoMethod(inner, kLinkedListAddTail, panel);
   Qz_RelayoutAndRedrawObject(Qz_GetTopMostObject(&c->header));
+  // A panel that follows the active image shows it at once, not at its next change.
+  Qz_AnnounceActiveImageToPanels();
 }
 
 QzWord Qz__StoreChildren(Qz_PluginContainerObject* c, const QzWord* args) {

@@ -1,6 +1,7 @@
-// PluginContainerWindow: a floating window holding a panel container. Its
-// close gadget asks before the last one goes (closing it would leave no
-// panels) and refuses for the window holding the options groups.
+// PluginContainerWindow: a window holding a panel container, either the
+// main panel window docked under the tool bar or a floating one. Its close
+// gadget asks before the last one goes (closing it would leave no panels)
+// and refuses for the window holding the options groups.
 #include "gadgets/qz_window.h"
 #include "image/app_commands.h"
 #include "image/qz_image.h"
@@ -41,8 +42,20 @@ QzWord Qz__Close(Qz_Object* object) {
   return 0;
 }
 
+// The main panel window (the layout's first) is part of the main window's
+// face and has no frame; every other one is framed like a document window,
+// with a caption to move it by and a close box. Decided at each open, as a
+// restored layout stores only the windows' boxes.
+void Qz__ChooseKind(Qz_Object* object) {
+  Qz_Object* outer = Qz_GetTopMostObject(object);
+  Qz_Object* panels = Qz_GetImageBase()->panels;
+  const bool docked = panels && Qz_DoMethod(panels, kLinkedListFirst) == qz::toWord(outer);
+  if (!docked) Qz_DoMethod(object->super, kWindowSetKind, kWindowKindFramed);
+}
+
 QzWord Qz__WindowDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
   if (id == kQzPluginClose) return Qz__Close(object);
+  if (id == kRootOpen) Qz__ChooseKind(object);
   return qz::kit::inherited(object, id, args);
 }
 

@@ -19,6 +19,7 @@
 #include "objects/qz_notify.h"
 #include "objects/qz_root.h"
 #include "platform/windows.h"
+#include "plugins/plugin_layout.h"
 #include "plugins/qz_root_plugin.h"
 
 namespace {
@@ -44,6 +45,9 @@ struct Qz_RootPluginObject {
   uint16_t hover = 0;
   int16_t pressX = 0, pressY = 0;
   int16_t windowX = 0, windowY = 0;
+  // Whether windowX and windowY hold a place: a drop straight below the
+  // column gives x 0, which is a place like any other.
+  bool placed = false;
 };
 
 // Shared by every panel of every window: the user's pointer is in one window at a time.
@@ -109,7 +113,7 @@ QzWord Qz__TearOff(Qz_RootPluginObject* p) {
   }
   Qz_DoMethod(group, kLinkedListAddTail, outer);
   p->home = window;
-  if (p->windowX != 0) {
+  if (p->placed) {
     const TagItem box[] = {{kWindowSetX, QzWord(int32_t(p->windowX))},
                            {kWindowSetY, QzWord(int32_t(p->windowY))},
                            {TAG_DONE, 0}};
@@ -184,7 +188,7 @@ void Qz__Dropped(Qz_RootPluginObject* p, Qz_Object* target, int32_t screenX, int
   Qz_DrawInfo* info = Qz_LockDrawInfoForInspection(outer);
   if (!info) return;
   const Window* w = info->window;
-  const int32_t left = w ? w->LeftEdge : 0, top = w ? w->TopEdge : 0, border = w ? w->BorderTop : 0;
+  const int32_t left = w ? w->LeftEdge : 0, top = w ? w->TopEdge : 0;
   Qz_UnlockDrawInfoForInspection(outer);
   const int32_t x = screenX - left, y = screenY - top;
   if (std::abs(p->pressX - x) <= kPluginDragThreshold && std::abs(p->pressY - y) <= kPluginDragThreshold) return;
@@ -205,8 +209,10 @@ void Qz__Dropped(Qz_RootPluginObject* p, Qz_Object* target, int32_t screenX, int
   // The last panel of a container stays: a container is never left empty.
   if (Qz_DoMethod(container, kQzContainerPageCount) <= 1 && Qz_DoMethod(parent, kLinkedListCount) <= 1) return;
   const Qz_LayoutBox& box = Qz_RootInstance(outer)->box;
+  // The torn-off window is framed: its caption goes above the panel's title.
   p->windowX = int16_t(left - p->pressX + x);
-  p->windowY = int16_t(box.top - border - p->pressY + top + y);
+  p->windowY = int16_t(box.top - (kFrameWidth + kCaptionHeight) - p->pressY + top + y);
+  p->placed = true;
   Qz__TearOff(p);
 }
 
@@ -222,8 +228,9 @@ void Qz__Command(Qz_RootPluginObject* p, QzWord command) {
     case kPluginCommandToggleFold: Qz_DoMethod(outer, p->folded ? kQzPluginUnfold : kQzPluginFold); break;
     case kPluginCommandToggleHover: p->hover = uint16_t(1 - p->hover); break;
     case kPluginCommandDuplicate:
-      if (const char* name = outer->objectClass ? outer->objectClass->name : nullptr)
-        Qz_CreateObject(name, kQzPluginTearOff, 1);
+      if (const char* name = outer->objectClass ? outer->objectClass->name : nullptr) {
+        if (Qz_CreateObject(name, kQzPluginTearOff, 1)) Qz_AnnounceActiveImageToPanels();
+      }
       break;
     case kPluginCommandClose: Qz_DoMethod(outer, kQzPluginClose); break;
     default: break;

@@ -56,15 +56,6 @@ void Qz__ShowOptionsAgain(Qz_ImageBase* base, Qz_Image* layer) {
   if (mode) Qz_DoMethod(mode, kQzModeActiveImageChanged, layer);
 }
 
-// The restored panels that follow the active image learn which it is, as
-// they would when it changes.
-void Qz__AnnounceActiveImage(Qz_ImageBase* base, Qz_Image* active, Qz_Image* layer) {
-  Qz_Image* app = base->applicationImage;
-  if (!app || !active) return;
-  Qz_DoNotify(&app->object, kQzAppMakeActiveImage, active);
-  Qz_DoNotify(&app->object, kQzImageMakeActive, layer);
-}
-
 }  // namespace
 
 QZ_EXTERN_C_BEGIN
@@ -138,11 +129,24 @@ QZ_EXPORT QzWord Qz_RestorePluginLayoutFrom(const char* path) {
     Qz_DoMethod(screen, kLinkedListAddTail, restored);
     Qz_DoMethod(restored, kRootOpen);
   }
-  Qz__AnnounceActiveImage(base, active, layer);
+  Qz_AnnounceActiveImageToPanels();
   // This may run on the thread of one of the old windows (its container's
   // menu): they close once that thread is back in its event loop.
   if (old) Qz_AsyncDisposeObject(old);
   return 1;
+}
+
+QZ_EXPORT void Qz_AnnounceActiveImageToPanels(void) {
+  Qz_ImageBase* base = Qz_GetImageBase();
+  Qz_Image* app = base->applicationImage;
+  if (!app) return;
+  ObtainSemaphore(&base->semaphore);
+  Qz_Image* active = base->activeImage;
+  Qz_Image* layer = active ? active->paintLayer : nullptr;
+  ReleaseSemaphore(&base->semaphore);
+  if (!active) return;
+  Qz_DoNotify(&app->object, kQzAppMakeActiveImage, active);
+  Qz_DoNotify(&app->object, kQzImageMakeActive, layer);
 }
 
 QZ_EXPORT QzWord Qz_RestorePluginLayout(void) { return Qz_RestorePluginLayoutFrom(kPluginLayoutPath); }

@@ -21,6 +21,11 @@ QZ_EXPORT QzWord Qz_SavePluginLayout(void);
 // 0 (and the layout stays) when the file holds no layout.
 QZ_EXPORT QzWord Qz_RestorePluginLayoutFrom(const char* path);
 QZ_EXPORT QzWord Qz_RestorePluginLayout(void);
+// Tells the panels that follow the active image which it is, as they are
+// told when it changes: for panels that joined a container since, which
+// would otherwise show nothing until the next change. Nothing without an
+// active image.
+QZ_EXPORT void Qz_AnnounceActiveImageToPanels(void);
 // True when the object's window shows the mode-options group, the
 // tool-options group or the image-control panel: such windows and their
 // containers are never closed.

@@ -26,6 +26,7 @@
 #include "objects/qz_notify.h"
 #include "objects/qz_root.h"
 #include "platform/paths.h"
+#include "platform/windows.h"
 #include "plugins/plugin_layout.h"
 #include "plugins/qz_root_plugin.h"
 #include "support/object_tree.h"
@@ -99,6 +100,24 @@ class LayoutTest : public testing::Test {
     for (const auto& c : kClasses) c.second();
   }
   void write(const std::string& path, const std::string& text) { std::ofstream(path) << text; }
+  // The image base's screen, open; null when it cannot be made.
+  static Qz_Object* openScreen() {
+    Qz_Object* screen = Qz_CreateObject("Screen", kScreenSetTitle, "Main", kScreenSetType, 0);
+    if (screen && Qz_DoMethod(screen, kScreenOpen) != 1) {
+      Qz_DisposeObject(screen);
+      screen = nullptr;
+    }
+    Qz_GetImageBase()->screen = screen;
+    return screen;
+  }
+  // Closes it with the layout it holds.
+  static void closeScreen(Qz_Object* screen) {
+    Qz_ImageBase* base = Qz_GetImageBase();
+    Qz_DoMethod(screen, kScreenClose);
+    base->screen = nullptr;
+    base->panels = base->panelWindow = nullptr;
+    Qz_DisposeObject(screen);
+  }
 
   qztest::UiHarness ui;
   qztest::TempDir dir;
@@ -267,10 +286,8 @@ int32_t liveObjects(const char* className) {
 // every panel is in one list only and the old windows are disposed.
 TEST_F(LayoutTest, RestoreReplacesTheLayoutTornOffWindowsIncluded) {
   Qz_ImageBase* base = Qz_GetImageBase();
-  Qz_Object* screen = Qz_CreateObject("Screen", kScreenSetTitle, "Main", kScreenSetType, 0);
+  Qz_Object* screen = openScreen();
   ASSERT_NE(screen, nullptr);
-  ASSERT_EQ(Qz_DoMethod(screen, kScreenOpen), 1u);
-  base->screen = screen;
   const int32_t windowsBefore = liveObjects("PluginContainerWindow");
   // One window, its container with two pages.
   Qz_Object* root = Qz_CreateObject("Group");
@@ -329,10 +346,43 @@ TEST_F(LayoutTest, RestoreReplacesTheLayoutTornOffWindowsIncluded) {
     EXPECT_EQ(liveObjects(panel), 1) << panel;
   }
 
-  Qz_DoMethod(screen, kScreenClose);
-  base->screen = nullptr;
-  base->panels = base->panelWindow = nullptr;
-  Qz_DisposeObject(screen);
+  closeScreen(screen);
+}
+
+// The main panel window (the layout's first) lies undecorated under the
+// tool bar; every other panel window opens with a caption to move it by and
+// a close box, whether torn off or read back from the layout file.
+TEST_F(LayoutTest, OnlyTheLayoutsFirstWindowOpensWithoutAFrame) {
+  Qz_ImageBase* base = Qz_GetImageBase();
+  Qz_Object* screen = openScreen();
+  ASSERT_NE(screen, nullptr);
+  Qz_Object* root = Qz_CreateObject("Group");
+  std::vector<Qz_Object*> windows;
+  for (const char* name : {"PreviewPlugin", "CoordsPlugin"}) {
+    Qz_Object* window = Qz_CreateObject("PluginContainerWindow", kWindowSetX, 10 + 300 * int(windows.size()),
+                                        kWindowSetY, 10);
+    Qz_Object* container = Qz_CreateObject("PluginContainer");
+    Qz_Object* group = Qz_CreateObject("Group", kGroupSetMode, kPluginGroupVertical);
+    Qz_DoMethod(group, kLinkedListAddTail, Qz_CreateObject(name));
+    Qz_DoMethod(container, kLinkedListAddTail, group);
+    Qz_DoMethod(window, kLinkedListAddTail, container);
+    Qz_DoMethod(root, kLinkedListAddTail, window);
+    windows.push_back(window);
+  }
+  base->panels = root;
+  Qz_DoMethod(screen, kGroupAddTail, root);
+  Qz_DoMethod(root, kRootOpen);
+  std::vector<int> captions;
+  for (Qz_Object* window : windows) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!ui.platformWindow(window->super) && std::chrono::steady_clock::now() < deadline)
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    ASSERT_TRUE(ui.settle(window->super));
+    captions.push_back(ui.platformWindow(window->super)->BorderTop);
+  }
+  EXPECT_EQ(captions, (std::vector<int>{0, kFrameWidth + kCaptionHeight}));
+
+  closeScreen(screen);
 }
 
 // A file that holds no layout restores nothing: the layout stays.

@@ -217,7 +217,9 @@ bool UiHarness::open(Qz_Object* window) {
   return Qz__PlatformWindowOf(window) != nullptr && settle(window);
 }
 
-bool UiHarness::settle(Qz_Object* window) {
+bool UiHarness::settle(Qz_Object* window) { return settleWindow(window); }
+
+bool settleWindow(Qz_Object* window) {
   // Two rounds: what the first round's messages caused is queued by the
   // time the second barrier runs.
   for (int round = 0; round < 2; ++round) {

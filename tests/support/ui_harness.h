@@ -83,6 +83,10 @@ Qz_Object* make(const GadgetSpec& spec);
 GadgetLog& log(Qz_Object* gadget);
 }  // namespace TestGadget
 
+// Waits until the window's event thread has handled everything queued so
+// far (also for a window no harness made, such as the program's own).
+bool settleWindow(Qz_Object* window);
+
 class UiHarness {
  public:
   UiHarness();   // opens the object layer and the headless screen
