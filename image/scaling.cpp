@@ -318,7 +318,9 @@ QZ_EXPORT int32_t Qz__ScaleImage(Qz_Image* image, int32_t width, int32_t height,
     Planes planes = qz::mainPlanes(target);
     planes.width = jobs[i].width;
     planes.height = jobs[i].height;
-    ok = Qz__ScalePlanes(qz::oldPlanes(target), planes, flags & kQzScaleSmooth, check);
+    // A document's or image layer's own pixels are its background; its main
+    // planes show the layers over it and are made anew once it ends.
+    ok = Qz__ScalePlanes(qz::sourcePlanes(target), planes, flags & kQzScaleSmooth, check);
   }
   Qz__Suspend(jobs, -1);
   if (!ok) {
@@ -335,8 +337,16 @@ QZ_EXPORT int32_t Qz__ScaleImage(Qz_Image* image, int32_t width, int32_t height,
     }
   }
   // The layers end first, so the document composites their new pixels last.
-  for (size_t i = jobs.size(); i-- > 0;)
-    if (!Qz_EndNewImageSize(jobs[i].image, jobs[i].width, jobs[i].height)) ok = false;
+  // Until a document or image layer ends, its main planes hold its new
+  // background, which its end keeps as such: a layer ending before it must
+  // not composite over them, or its paint would be baked into the background.
+  for (const ScaleJob& job : jobs)
+    if (job.image->type != kQzPaintLayer) job.image->compositingSuspended.fetch_add(1);
+  for (size_t i = jobs.size(); i-- > 0;) {
+    Qz_Image* target = jobs[i].image;
+    if (target->type != kQzPaintLayer) target->compositingSuspended.fetch_sub(1);
+    if (!Qz_EndNewImageSize(target, jobs[i].width, jobs[i].height)) ok = false;
+  }
   return ok ? 1 : 0;
 }
 

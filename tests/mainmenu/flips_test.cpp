@@ -11,6 +11,7 @@
 #include "app/main_menu.h"
 #include "app/menu_commands.h"
 #include "image/image_shell.h"
+#include "image/qz_scaling.h"
 #include "main_menu_env.h"
 #include "platform/menu_bar.h"
 #include "support/pattern_ppm.h"
@@ -252,4 +253,29 @@ TEST_F(Flips, EntriesAreEnabledWithAnImageOpenAndGreyedWithout) {
 }
 
 }  // namespace
+// Scaling the image with its layers scales its background, not what it
+// shows: the layers' paint is not baked into the background (where it
+// would show twice, once from the background and once from the layer).
+TEST_F(Flips, ScalingWithTheLayersKeepsTheirPaintOutOfTheBackground) {
+  Qz_Image* doc = MarkedDocument();
+  ASSERT_NE(doc, nullptr);
+  Qz__SettleImage(doc);
+  std::vector<uint8_t> red;
+  addPlane(red, doc->undoR, kWidth, kHeight);
+  ASSERT_NE(doc->r[0][0], doc->undoR[0][0]) << "the first layer's mark shows over the background";
+  ASSERT_EQ(Qz__ScaleImage(doc, 2 * kWidth, 2 * kHeight, kQzScaleLayers | kQzScaleNoProgress | kQzScaleUndoable), 1);
+  Qz__SettleImage(doc);
+  ASSERT_EQ(doc->width, 2 * kWidth);
+  for (int32_t y = 0; y < 2 * kHeight; ++y)
+    for (int32_t x = 0; x < 2 * kWidth; ++x)
+      ASSERT_EQ(doc->undoR[y][x], red[std::size_t((y / 2) * kWidth + x / 2)]) << x << "," << y;
+  EXPECT_NE(doc->r[0][0], doc->undoR[0][0]) << "the scaled layer's mark still shows";
+  ASSERT_EQ(Qz_UndoImageAction(doc), 1u);
+  Qz__SettleImage(doc);
+  std::vector<uint8_t> undone;
+  addPlane(undone, doc->undoR, kWidth, kHeight);
+  EXPECT_EQ(undone, red) << "one undo gives the background back";
+  DisposeAll();
+}
+
 }  // namespace qztest
