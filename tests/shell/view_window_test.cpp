@@ -376,6 +376,18 @@ TEST_F(ViewWindowTest, TheStatusLineFollowsTheDocumentsProgress) {
   ASSERT_TRUE(Settle(window));
   EXPECT_EQ(Qz_DoMethod(status, kGroupGetPageIndex), 0u);
   EXPECT_EQ(Qz_DoMethod(bar, kProgressBarGetValue), 100u);
+  // Only the one "Done." is drawn: nothing of the bar's page, nor a second
+  // text at another place, is left in the status line.
+  auto* done = reinterpret_cast<Qz_Object*>(Qz_DoMethod(status, kGroupFirst));
+  const Qz_LayoutBox line = qztest::UiHarness::box(status), text = qztest::UiHarness::box(done);
+  const uint32_t paper = ui_.pixel(window, line.left, line.top);
+  int stray = 0;
+  for (int32_t y = line.top; y < line.top + line.height; ++y)
+    for (int32_t x = line.left; x < line.left + line.width; ++x) {
+      const bool inText = x >= text.left && x < text.left + text.width && y >= text.top && y < text.top + text.height;
+      if (!inText && ui_.pixel(window, x, y) != paper) ++stray;
+    }
+  EXPECT_EQ(stray, 0);
 }
 
 
