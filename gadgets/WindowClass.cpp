@@ -112,12 +112,8 @@ void takeEdges(WindowObject* win) {
   if (win->window == nullptr) return;
   win->x = win->window->LeftEdge;
   win->y = win->window->TopEdge;
-  // The size kept is the inner one, as an opening asks for and a closing
-  // keeps: a stored outer size would grow a framed window by its frame at
-  // each reopening.
-  const Window* w = win->window;
-  win->w = w->Width - w->BorderLeft - w->BorderRight;
-  win->h = w->Height - w->BorderTop - w->BorderBottom;
+  win->w = win->window->Width;
+  win->h = win->window->Height;
 }
 
 void closeNow(WindowObject* win, bool force) {
@@ -135,6 +131,8 @@ void closeNow(WindowObject* win, bool force) {
                                         w->Height - w->BorderTop - w->BorderBottom});
   }
   takeEdges(win);
+  win->w = w->Width - w->BorderLeft - w->BorderRight;
+  win->h = w->Height - w->BorderTop - w->BorderBottom;
   Qz_DoMethod(win->content, kRootSetDrawInfo, 0);
   // Readers of sizes and fonts lower this count under the class-list lock;
   // the wait sleeps without any lock so they can.

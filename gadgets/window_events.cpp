@@ -253,8 +253,7 @@ void handleMessage(WindowObject* win, InputMessage* im) {
       // A new size repaints the whole window.
       RefreshDrawLock hold(win);
       beginRefresh(w, 0, 0, w->Width - 1, w->Height - 1);
-      const bool resized = w->Width - w->BorderLeft - w->BorderRight != win->w ||
-                           w->Height - w->BorderTop - w->BorderBottom != win->h;
+      const bool resized = w->Width != win->w || w->Height != win->h;
       takeEdges(win);
       if (resized) {
         placeContent(win);

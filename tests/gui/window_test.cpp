@@ -253,30 +253,6 @@ TEST_F(WindowTest, PositionKeyRemembersTheLastBox) {
   EXPECT_EQ(w->Height - w->BorderTop - w->BorderBottom, 200);
 }
 
-// A framed window's size, read while it is open (as a stored layout reads
-// it) and given to a new window, opens a window of the same size: the size
-// kept is the inner one, not the inner one plus the frame.
-TEST_F(WindowTest, ASizeReadWhileOpenReopensTheSameWindow) {
-  Qz_Object* first = build("Framed", 10, 10, 300, 200);
-  Qz_DoMethod(first, kWindowSetKind, kWindowKindFramed);
-  ASSERT_TRUE(ui.open(first));
-  const Window* w = ui.platformWindow(first);
-  ASSERT_NE(w, nullptr);
-  ASSERT_GT(w->BorderTop, 0) << "a framed window has a caption";
-  const int outerWidth = w->Width, outerHeight = w->Height;
-  const auto width = Qz_DoMethod(first, kWindowGetW), height = Qz_DoMethod(first, kWindowGetH);
-  EXPECT_EQ(width, uint32_t(300));
-  EXPECT_EQ(height, uint32_t(200));
-
-  Qz_Object* second = build("Framed again", 10, 10, int(width), int(height));
-  Qz_DoMethod(second, kWindowSetKind, kWindowKindFramed);
-  ASSERT_TRUE(ui.open(second));
-  const Window* again = ui.platformWindow(second);
-  ASSERT_NE(again, nullptr);
-  EXPECT_EQ(again->Width, outerWidth);
-  EXPECT_EQ(again->Height, outerHeight);
-}
-
 TEST_F(WindowTest, ClosingFromItsOwnGadgetKeepsTheThread) {
   Qz_Object* win = build("Self close", 10, 10);
   TestGadget::log(a).onPress = [win](Qz_Object*) { Qz_DoMethod(win, kWindowClose); };
