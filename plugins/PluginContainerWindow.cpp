@@ -2,6 +2,8 @@
 // main panel window docked under the tool bar or a floating one. Its close
 // gadget asks before the last one goes (closing it would leave no panels)
 // and refuses for the window holding the options groups.
+#include <algorithm>
+
 #include "gadgets/qz_window.h"
 #include "image/app_commands.h"
 #include "image/qz_image.h"
@@ -11,6 +13,7 @@
 #include "objects/qz_linked_list.h"
 #include "objects/qz_notify.h"
 #include "objects/qz_root.h"
+#include "platform/windows.h"
 #include "plugins/plugin_layout.h"
 #include "plugins/qz_root_plugin.h"
 
@@ -53,9 +56,21 @@ void Qz__ChooseKind(Qz_Object* object) {
   if (!docked) Qz_DoMethod(object->super, kWindowSetKind, kWindowKindFramed);
 }
 
+// The size a layout stores is the one inside the frame, which is what
+// opening the window asks for: while open the window keeps its outer size,
+// which would grow a framed window by its frame at each restore.
+QzWord Qz__InnerSize(Qz_Object* object, uint32_t id, const QzWord* args) {
+  const Window* w = Qz__PlatformWindowOf(object->super);
+  if (!w) return qz::kit::inherited(object, id, args);  // closed: it keeps the inner size
+  const int32_t inner = id == kWindowGetW ? w->Width - w->BorderLeft - w->BorderRight
+                                          : w->Height - w->BorderTop - w->BorderBottom;
+  return uint32_t(std::max(inner, 1));
+}
+
 QzWord Qz__WindowDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
   if (id == kQzPluginClose) return Qz__Close(object);
   if (id == kRootOpen) Qz__ChooseKind(object);
+  if (id == kWindowGetW || id == kWindowGetH) return Qz__InnerSize(object, id, args);
   return qz::kit::inherited(object, id, args);
 }
 

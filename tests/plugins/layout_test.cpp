@@ -378,7 +378,11 @@ TEST_F(LayoutTest, OnlyTheLayoutsFirstWindowOpensWithoutAFrame) {
     while (!ui.platformWindow(window->super) && std::chrono::steady_clock::now() < deadline)
       std::this_thread::sleep_for(std::chrono::milliseconds(2));
     ASSERT_TRUE(ui.settle(window->super));
-    captions.push_back(ui.platformWindow(window->super)->BorderTop);
+    const Window* w = ui.platformWindow(window->super);
+    captions.push_back(w->BorderTop);
+    // A stored layout keeps the size inside the frame, which reopening asks for.
+    EXPECT_EQ(Qz_DoMethod(window, kWindowGetW), uint32_t(w->Width - w->BorderLeft - w->BorderRight));
+    EXPECT_EQ(Qz_DoMethod(window, kWindowGetH), uint32_t(w->Height - w->BorderTop - w->BorderBottom));
   }
   EXPECT_EQ(captions, (std::vector<int>{0, kFrameWidth + kCaptionHeight}));
 
