@@ -485,10 +485,14 @@ int32_t fitPercent(Qz_ImageView* view) {
 int32_t reservedStatusHeight(Qz_ImageView* view) { return std::max(statusHeight(view), kStatusReserve); }
 
 // The height the status line takes under the picture.
+// Measured here only until the window has laid it out: measuring resets its
+// text's box to the text's own width, and done off the window's thread (a
+// flip's new format) a redraw before the next layout showed a second
+// "Done." at the line's left.
 int32_t statusHeight(Qz_ImageView* view) {
   if (!view->status) return 0;
-  Qz_DoMethod(view->status, kRootMeasure);
   const auto* box = reinterpret_cast<const Qz_LayoutBox*>(Qz_DoMethod(view->status, kRootGetLayoutBox));
+  if (box && box->minHeight <= 0) Qz_DoMethod(view->status, kRootMeasure);
   return box ? std::max<int32_t>(0, box->minHeight) : 0;
 }
 
