@@ -11,13 +11,6 @@ namespace {
 
 class UndoListTextTest : public ActionTest {};
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 TEST_F(UndoListTextTest, StoredListLoadsInOrderAndAppliesEachActionOnceOldestFirst) {
   TempDir dir;
   Qz_Image* doc = MakeDocument(12, 12, 1);
@@ -31,7 +24,7 @@ TEST_F(UndoListTextTest, StoredListLoadsInOrderAndAppliesEachActionOnceOldestFir
   const std::string first = dir.file("first.QzStr"), second = dir.file("second.QzStr");
   ASSERT_EQ(Qz_SaveImageActions(doc, first.c_str()), 1u);
   const QzWord stored = Qz_DoMethod(Qz_GetUndoList(doc), kLinkedListCount);
-  const std::string text = ReadFile(first);
+  const std::string text = qztest::fileContents(first);
   EXPECT_NE(text.find("Qz_SetActionFlags"), std::string::npos);
   EXPECT_NE(text.find("PointAction"), std::string::npos);
 
@@ -46,7 +39,7 @@ TEST_F(UndoListTextTest, StoredListLoadsInOrderAndAppliesEachActionOnceOldestFir
   EXPECT_EQ(starts, (std::vector<int32_t>{1, 2, 9}));
   EXPECT_EQ(Plane(Layer(copy, 0)->grey, 12, 12), painted) << "the old stroke is gone, the loaded ones are there";
   ASSERT_EQ(Qz_SaveImageActions(copy, second.c_str()), 1u);
-  EXPECT_EQ(ReadFile(second), text);
+  EXPECT_EQ(qztest::fileContents(second), text);
 }
 
 TEST_F(UndoListTextTest, MissingOrHostileFilesKeepTheList) {

@@ -20,13 +20,6 @@
 namespace {
 
 void writeFile(const std::string& path, const std::string& text) { std::ofstream(path) << text; }
-std::string readFile(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 TEST(TipState, ReadsChecksAndSteps) {
   qztest::TempDir dir;
   struct Case {
@@ -55,7 +48,7 @@ TEST(TipState, ReadsChecksAndSteps) {
   EXPECT_EQ(qz::tips::nextTip(5000, 12), 0);
   EXPECT_EQ(qz::tips::nextTip(0, 0), 0);
   ASSERT_TRUE(qz::tips::writeTipState(dir.file("out").c_str(), 4, false));
-  EXPECT_EQ(readFile(dir.file("out")), "4,0\n");
+  EXPECT_EQ(qztest::fileContents(dir.file("out")), "4,0\n");
 }
 
 // The shipped tips: a tabbed object with 10 to 20 pages, read through the real tabbed class.
@@ -125,7 +118,7 @@ TEST_F(TipWindow, NextWrapsAndCloseSavesTheFollowingTip) {
   press("TipNext");  // after the last, the first
   EXPECT_EQ(tipShown(), 0u);
   press("TipClose");
-  EXPECT_EQ(readFile(statePath), "1,1\n");
+  EXPECT_EQ(qztest::fileContents(statePath), "1,1\n");
   EXPECT_EQ(tipShown(), 1u);
 }
 
@@ -148,7 +141,7 @@ TEST_F(TipWindow, NotShownAtStartWhenAskedSo) {
   ASSERT_TRUE(open());
   EXPECT_EQ(tipShown(), 2u);  // 3 is past the three tips
   press("TipClose");
-  EXPECT_EQ(readFile(statePath), "0,0\n");
+  EXPECT_EQ(qztest::fileContents(statePath), "0,0\n");
 }
 
 TEST_F(TipWindow, MissingTipsFileStillOpens) {

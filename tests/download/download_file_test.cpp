@@ -22,11 +22,6 @@ std::string thousandBytes() {
 
 bool exists(const std::string& path) { return std::ifstream(path).good(); }
 
-std::string readAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
 TEST(DownloadFile, WholeBodyArrivesWithRisingProgress) {
   LoopbackHttpServer server({{"/AutoUpdate/file.bin", {200, thousandBytes(), 100}}});
   qztest::TempDir dir;
@@ -37,7 +32,7 @@ TEST(DownloadFile, WholeBodyArrivesWithRisingProgress) {
                                             return true;
                                           });
   EXPECT_EQ(outcome, qz::http::Outcome::Done);
-  EXPECT_EQ(readAll(dir.file("got.bin")), thousandBytes());
+  EXPECT_EQ(qztest::fileContents(dir.file("got.bin")), thousandBytes());
   ASSERT_FALSE(seen.empty());
   EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
   EXPECT_EQ(seen.back(), 1000u);
@@ -71,7 +66,7 @@ TEST(DownloadFile, FailureKeepsAnEarlierFileOfTheSameName) {
   testing::internal::CaptureStderr();
   EXPECT_EQ(Qz__DownloadFile(server.host().c_str(), "/missing", dir.file("kept").c_str(), nullptr, 0), 0);
   testing::internal::GetCapturedStderr();
-  EXPECT_EQ(readAll(dir.file("kept")), "older");
+  EXPECT_EQ(qztest::fileContents(dir.file("kept")), "older");
 }
 
 TEST(DownloadFile, RefusedConnectionWritesTheErrorLine) {
@@ -109,7 +104,7 @@ TEST(DownloadFile, ProxyIsAskedForTheWholeAddress) {
   LoopbackHttpServer proxy({{"http://quillantrix.invalid/f", {200, "through the proxy", 0}}});
   qztest::TempDir dir;
   EXPECT_EQ(Qz__DownloadFile("quillantrix.invalid", "/f", dir.file("f").c_str(), proxy.host().c_str(), 0), 1);
-  EXPECT_EQ(readAll(dir.file("f")), "through the proxy");
+  EXPECT_EQ(qztest::fileContents(dir.file("f")), "through the proxy");
 }
 
 TEST(DownloadFile, AddressesThatWouldChangeTheRequestAreRefused) {

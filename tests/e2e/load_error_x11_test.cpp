@@ -8,22 +8,12 @@
 #include <string>
 
 #include "support/temp_dir.h"
+#include "support/external_tools.h"
 
 namespace {
 
 // The colour of an active window's title bar, which the box has.
 constexpr const char* kBoxTitleColour = "#0A246A";
-
-bool haveTool(const char* name) {
-  return std::system(("command -v " + std::string(name) + " >/dev/null 2>&1").c_str()) == 0;
-}
-
-std::string readFile(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 // Under a virtual X server: a picture that cannot be loaded gives a box
 // that names the file and its own reason, and a stop signal while a box
@@ -31,13 +21,13 @@ std::string readFile(const std::string& path) {
 // second (the box's text kept on stderr).
 TEST(ProgramOnX11, LoadErrorBoxesNameTheFileAndAStopEndsAnyBox) {
   for (const char* tool : {"xvfb-run", "xwd", "convert"}) {
-    if (!haveTool(tool)) GTEST_SKIP() << tool << " is not installed";
+    if (!qztest::haveTool(tool)) GTEST_SKIP() << tool << " is not installed";
   }
   qztest::TempDir dir;
   const std::string program = std::string(QZ_BINARY_DIR) + "/Quillantrix";
   // A PNG whose signature is right and whose header chunk's checksum is not.
   ASSERT_EQ(std::system(("convert -size 60x40 xc:'#00FF00' '" + dir.file("good.png") + "'").c_str()), 0);
-  std::string png = readFile(dir.file("good.png"));
+  std::string png = qztest::fileContents(dir.file("good.png"));
   ASSERT_GT(png.size(), 33u);
   png[30] = static_cast<char>(png[30] ^ 0xFF);
   { std::ofstream(dir.file("damaged.png"), std::ios::binary) << png; }
@@ -89,12 +79,12 @@ TEST(ProgramOnX11, LoadErrorBoxesNameTheFileAndAStopEndsAnyBox) {
     const int status = std::system(("timeout 120 xvfb-run -a -s '-screen 0 1024x768x24' sh '" +
                                     dir.file("run.sh") + "' >/dev/null 2>&1").c_str());
     ASSERT_TRUE(WIFEXITED(status));
-    const std::string err = readFile(dir.file("err.log"));
+    const std::string err = qztest::fileContents(dir.file("err.log"));
     EXPECT_TRUE(std::ifstream(dir.file("box.found")).good()) << "no error box was shown\n" << err;
-    EXPECT_EQ(readFile(dir.file("rc")), "0\n") << err;
+    EXPECT_EQ(qztest::fileContents(dir.file("rc")), "0\n") << err;
     // A box that held the stop up would wait for ever; the bound is loose so
     // that a busy machine cannot fail it (it ends in well under a second).
-    EXPECT_LT(std::atol(readFile(dir.file("stop.ms")).c_str()), 10000) << "the stop waited for the box";
+    EXPECT_LT(std::atol(qztest::fileContents(dir.file("stop.ms")).c_str()), 10000) << "the stop waited for the box";
     EXPECT_NE(err.find(c.box), std::string::npos) << err;
   }
 }

@@ -9,19 +9,9 @@
 
 #include "platform/handover.h"
 #include "support/temp_dir.h"
+#include "support/external_tools.h"
 
 namespace {
-
-bool haveTool(const char* name) {
-  return std::system(("command -v " + std::string(name) + " >/dev/null 2>&1").c_str()) == 0;
-}
-
-std::string readFile(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 // Pixels of exactly that colour in a screenshot (read through ImageMagick).
 long countColour(const std::string& shot, const std::string& hex) {
@@ -39,7 +29,7 @@ long countColour(const std::string& shot, const std::string& hex) {
 // hands its picture over, and a stop that ends the first cleanly.
 TEST(ProgramOnX11, StartHandOverAndStop) {
   for (const char* tool : {"xvfb-run", "xwd", "convert"}) {
-    if (!haveTool(tool)) GTEST_SKIP() << tool << " is not installed";
+    if (!qztest::haveTool(tool)) GTEST_SKIP() << tool << " is not installed";
   }
   qztest::TempDir dir;
   const std::string program = std::string(QZ_BINARY_DIR) + "/Quillantrix";
@@ -73,8 +63,8 @@ TEST(ProgramOnX11, StartHandOverAndStop) {
   const int status = std::system(("timeout 120 xvfb-run -a -s '-screen 0 1024x768x24' sh '" + dir.file("run.sh") +
                                   "' >/dev/null 2>&1").c_str());
   ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(readFile(dir.file("second.rc")), "0\n") << readFile(dir.file("second.log"));
-  EXPECT_EQ(readFile(dir.file("first.rc")), "0\n") << readFile(dir.file("first.log"));
+  EXPECT_EQ(qztest::fileContents(dir.file("second.rc")), "0\n") << qztest::fileContents(dir.file("second.log"));
+  EXPECT_EQ(qztest::fileContents(dir.file("first.rc")), "0\n") << qztest::fileContents(dir.file("first.log"));
   const long red = countColour(dir.file("shot.xwd"), "#FF0000");
   ASSERT_GE(red, 0) << "the screenshot could not be read";
   EXPECT_GE(red, 120 * 80 / 2) << "the document window did not show the picture";

@@ -36,13 +36,6 @@ namespace {
 constexpr uint32_t kQuiet = 4;
 constexpr uint32_t kOptionsFormatName = 0x3e8002a;
 
-std::string readAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 class LoadSaveRequester : public testing::Test {
  protected:
   void SetUp() override {
@@ -138,7 +131,7 @@ void LoadSaveRequester::savingAsksBeforeReplacing() {
   Qz_Image* image = Qz__LoadImageA(dir.file("one.ppm").c_str(), nullptr, nullptr, kQzLoadPlain | kQuiet, nullptr);
   ASSERT_NE(image, nullptr);
   made.push_back(image);
-  const std::string before = readAll(dir.file("two.ppm"));
+  const std::string before = qztest::fileContents(dir.file("two.ppm"));
   struct Case {
     const char* name;
     qz::msgbox::Answer answer;
@@ -165,7 +158,7 @@ void LoadSaveRequester::savingAsksBeforeReplacing() {
     }
     EXPECT_EQ(saved.get(), c.replaced ? 1 : 0);
     ASSERT_EQ(qz::msgbox::shownBoxes().size(), 1u);
-    EXPECT_EQ(readAll(dir.file("two.ppm")) != before, c.replaced);
+    EXPECT_EQ(qztest::fileContents(dir.file("two.ppm")) != before, c.replaced);
   }
   EXPECT_EQ(Qz_GetImageBase()->lastSaved, "two.ppm");
 }

@@ -22,13 +22,6 @@ void writeFile(const std::string& path, const std::string& content) {
   std::ofstream(path, std::ios::binary) << content;
 }
 
-std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
 bool isLink(const std::string& p) {
   struct stat st;
   return lstat(p.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
@@ -54,7 +47,7 @@ std::map<std::string, std::string> snapshot(const std::string& root, const std::
       auto sub = snapshot(root, r);
       out.insert(sub.begin(), sub.end());
     } else {
-      out[r] = readFile(full);
+      out[r] = qztest::fileContents(full);
     }
   }
   Qz_CloseDirectory(e);
@@ -118,7 +111,7 @@ TEST_F(TreeFixture, DeleteDirNeverFollowsLinks) {
   EXPECT_EQ(Qz_DeleteDir((a + "/b/").c_str()), 1);
   EXPECT_TRUE(snapshot(a + "/b").empty());
   EXPECT_EQ(Qz_DoesFileExist((a + "/b").c_str()), 1);
-  EXPECT_EQ(readFile(outside + "/keep.txt"), "keep");
+  EXPECT_EQ(qztest::fileContents(outside + "/keep.txt"), "keep");
   // Without it the folder goes too.
   EXPECT_EQ(Qz_DeleteDir((a + "/b").c_str()), 1);
   EXPECT_EQ(Qz_DoesFileExist((a + "/b").c_str()), 0);
@@ -128,7 +121,7 @@ TEST_F(TreeFixture, DeleteDirNeverFollowsLinks) {
   EXPECT_EQ(Qz_DeleteDir((link + "/").c_str()), 0);
   EXPECT_EQ(Qz_DeleteDir(link.c_str()), 1);
   EXPECT_FALSE(isLink(link));
-  EXPECT_EQ(readFile(outside + "/keep.txt"), "keep");
+  EXPECT_EQ(qztest::fileContents(outside + "/keep.txt"), "keep");
 }
 
 TEST(Files, ScanEmptyDirectoryListsDotEntries) {
@@ -150,15 +143,15 @@ TEST(Files, SingleFileCalls) {
   writeFile(f, "hello");
   EXPECT_EQ(Qz_DoesFileExist(f.c_str()), 1);
   EXPECT_EQ(Qz_CopyFile(f.c_str(), g.c_str()), 1);
-  EXPECT_EQ(readFile(g), "hello");
+  EXPECT_EQ(qztest::fileContents(g), "hello");
   writeFile(f, "second");
   EXPECT_EQ(Qz_CopyFile(f.c_str(), g.c_str()), 1);  // overwrites
-  EXPECT_EQ(readFile(g), "second");
+  EXPECT_EQ(qztest::fileContents(g), "second");
   EXPECT_EQ(Qz_CopyFile(tmp.file("none").c_str(), g.c_str()), 0);
-  EXPECT_EQ(readFile(g), "second");  // a failed copy leaves the target alone
+  EXPECT_EQ(qztest::fileContents(g), "second");  // a failed copy leaves the target alone
   // Rename never replaces an existing file.
   EXPECT_EQ(Qz_RenameFile(f.c_str(), g.c_str()), 0);
-  EXPECT_EQ(readFile(g), "second");
+  EXPECT_EQ(qztest::fileContents(g), "second");
   EXPECT_EQ(Qz_RenameFile(f.c_str(), tmp.file("h.txt").c_str()), 1);
   EXPECT_EQ(Qz_DoesFileExist(f.c_str()), 0);
   // Folders: one level, and deleting an empty one with the file call.
@@ -196,9 +189,9 @@ TEST(AtomicWriter, CommitReplacesAbortKeepsOld) {
     qz::AtomicFileWriter w(target);
     ASSERT_TRUE(w.ok());
     std::fputs("half written", w.stream());
-    EXPECT_EQ(readFile(target), "old");  // nothing visible before the commit
+    EXPECT_EQ(qztest::fileContents(target), "old");  // nothing visible before the commit
   }  // dropped without commit
-  EXPECT_EQ(readFile(target), "old");
+  EXPECT_EQ(qztest::fileContents(target), "old");
   EXPECT_EQ(snapshot(tmp.path()).size(), 1u);  // no temporary file left
   {
     qz::AtomicFileWriter w(target);
@@ -207,7 +200,7 @@ TEST(AtomicWriter, CommitReplacesAbortKeepsOld) {
     ASSERT_EQ(write(w.fd(), "bytes", 5), 5);  // both reach the one file
     EXPECT_TRUE(w.commit());
   }
-  EXPECT_EQ(readFile(target), "new bytes");
+  EXPECT_EQ(qztest::fileContents(target), "new bytes");
   EXPECT_EQ(snapshot(tmp.path()).size(), 1u);
   // A name of the longest length a folder takes still gets its temporary file.
   const std::string longName = tmp.file(std::string(255, 'n'));
@@ -217,7 +210,7 @@ TEST(AtomicWriter, CommitReplacesAbortKeepsOld) {
     std::fputs("long", w.stream());
     EXPECT_TRUE(w.commit());
   }
-  EXPECT_EQ(readFile(longName), "long");
+  EXPECT_EQ(qztest::fileContents(longName), "long");
   // A folder that does not exist: no writer, and nothing is made.
   qz::AtomicFileWriter bad(tmp.file("missing/x.png"));
   EXPECT_FALSE(bad.ok());
@@ -262,8 +255,8 @@ TEST(AtomicWriter, BackupKeepsTheOldFile) {
     qz::AtomicFileWriter w(target, true);
     std::fputs("new", w.stream());
     ASSERT_TRUE(w.commit());
-    EXPECT_EQ(readFile(target), "new");
-    EXPECT_EQ(readFile(tmp.file(c.backup)), "old");
+    EXPECT_EQ(qztest::fileContents(target), "new");
+    EXPECT_EQ(qztest::fileContents(tmp.file(c.backup)), "old");
   }
   EXPECT_EQ(qz::backupFileName("dir.v2/name"), "dir.v2/name.bak");
   // No old file: nothing to back up, the commit still works.
@@ -314,7 +307,7 @@ TEST(AtomicWriter, NextWriterRemovesADeadWritersLeftoverOnly) {
   }
   const auto names = snapshot(tmp.path());
   EXPECT_EQ(Qz_DoesFileExist(leftover.c_str()), 0) << "the dead writer's leftover stays";
-  EXPECT_EQ(readFile(otherTarget), "not ours");
+  EXPECT_EQ(qztest::fileContents(otherTarget), "not ours");
   const std::string liveMark = ".picture.png.qztmp-" + std::to_string(live) + "-";
   const std::string ownMark = ".picture.png.qztmp-" + std::to_string(getpid()) + "-";
   int liveFiles = 0, ownFiles = 0;
@@ -324,7 +317,7 @@ TEST(AtomicWriter, NextWriterRemovesADeadWritersLeftoverOnly) {
   }
   EXPECT_EQ(liveFiles, 1) << "another process's live temporary file was removed";
   EXPECT_EQ(ownFiles, 1) << "this process's live temporary file was removed";
-  EXPECT_EQ(readFile(target), "new");
+  EXPECT_EQ(qztest::fileContents(target), "new");
   ASSERT_EQ(write(toChild[1], "x", 1), 1);
   ASSERT_EQ(waitpid(live, nullptr, 0), live);
   for (int fd : {toChild[0], toChild[1], fromChild[0], fromChild[1]}) close(fd);

@@ -24,6 +24,7 @@
 #include "support/pattern_ppm.h"
 #include "support/temp_dir.h"
 #include "format_env.h"
+#include "support/external_tools.h"
 
 namespace {
 
@@ -37,16 +38,6 @@ std::string ReadAll(const std::string& path) {
 }
 
 bool Shell(const std::string& command) { return std::system(command.c_str()) == 0; }
-
-// Pixels that differ between two pictures, as ImageMagick counts them.
-long Differences(const std::string& a, const std::string& b) {
-  FILE* pipe = popen(("compare -metric AE '" + a + "' '" + b + "' null: 2>&1").c_str(), "r");
-  if (!pipe) return -1;
-  double count = -1;
-  if (fscanf(pipe, "%lf", &count) != 1) count = -1;
-  pclose(pipe);
-  return long(count);
-}
 
 TEST(BatchOutputs, NeverOverASourceNorOnEachOther) {
   const auto toBmp = [](const std::string& name) { return name.substr(0, name.find_last_of('.')) + ".bmp"; };
@@ -108,7 +99,7 @@ TEST_F(BatchTest, PngToBmpKeepsThePixels) {
   for (int i = 0; i < 3; ++i) {
     const std::string bmp = dir_.file("out/picture" + std::to_string(i) + ".bmp");
     ASSERT_TRUE(fs::exists(bmp)) << bmp;
-    EXPECT_EQ(Differences(sources[i], bmp), 0) << bmp;
+    EXPECT_EQ(qztest::pixelDifferences(sources[i], bmp), 0) << bmp;
   }
 }
 
@@ -130,7 +121,7 @@ TEST_F(BatchTest, ASourceIsNeverOverwritten) {
   const std::string before = ReadAll(sources[0]);
   EXPECT_EQ(qz::batch::convertFiles({sources[0]}, dir_.path(), "PNG", nullptr, nullptr), 1u);
   EXPECT_EQ(ReadAll(sources[0]), before);
-  EXPECT_EQ(Differences(sources[0], dir_.file("picture0 (2).png")), 0);
+  EXPECT_EQ(qztest::pixelDifferences(sources[0], dir_.file("picture0 (2).png")), 0);
   // A file that does not load is skipped.
   std::ofstream(dir_.file("broken.png")) << "not a picture";
   EXPECT_EQ(qz::batch::convertFiles({dir_.file("broken.png")}, dir_.file("out"), "BMP", nullptr, nullptr), 0u);

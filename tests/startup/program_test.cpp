@@ -16,11 +16,6 @@
 
 namespace {
 
-std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 struct ProgramRun {
   int code = -1;
   std::string out, err;
@@ -36,8 +31,8 @@ ProgramRun runProgram(const std::string& folder, const std::string& env, const s
   const int status = std::system(command.c_str());
   ProgramRun run;
   run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  run.out = readFile(out);
-  run.err = readFile(err);
+  run.out = qztest::fileContents(out);
+  run.err = qztest::fileContents(err);
   std::remove(out.c_str());
   std::remove(err.c_str());
   return run;
@@ -100,8 +95,8 @@ TEST(Program, DecryptingAPlainFileKeepsItAsABackup) {
   { std::ofstream(file, std::ios::binary) << plain; }
   const ProgramRun run = runProgram(dir.path(), "QZ_STATE_DIR='" + dir.path() + "'", "-decrypt picture.png");
   EXPECT_EQ(run.code, 0);
-  EXPECT_EQ(readFile(dir.file("picture.bak.png")), plain);
-  EXPECT_NE(readFile(file), plain);
+  EXPECT_EQ(qztest::fileContents(dir.file("picture.bak.png")), plain);
+  EXPECT_NE(qztest::fileContents(file), plain);
   // One line, naming the file written and the backup.
   const std::string canonical = std::filesystem::canonical(dir.path()).string();
   EXPECT_EQ(run.err, "Quillantrix: deciphered " + canonical + "/picture.png in place; its previous content is kept in " +
@@ -115,10 +110,10 @@ TEST(Program, DecryptsARelativePathInPlace) {
   const std::string file = dir.file("secret.bin");
   { std::ofstream(file, std::ios::binary) << plain; }
   ASSERT_EQ(Qz_EncryptFile(file.c_str()), 1);
-  ASSERT_NE(readFile(file), plain);
+  ASSERT_NE(qztest::fileContents(file), plain);
   // The path is the user's: relative to the starting folder, not the data root.
   EXPECT_EQ(runProgram(dir.path(), "QZ_STATE_DIR='" + dir.path() + "'", "-decrypt secret.bin").code, 0);
-  EXPECT_EQ(readFile(file), plain);
+  EXPECT_EQ(qztest::fileContents(file), plain);
 }
 
 TEST(Program, SecondStartHandsItsAbsolutePathOver) {

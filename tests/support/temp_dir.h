@@ -20,6 +20,9 @@ class TempDir {
   std::string path_;
 };
 
+// The whole content of a file, byte for byte; empty when it cannot be read.
+std::string fileContents(const std::string& path);
+
 // Points QZ_STATE_DIR at a fresh temporary folder for the lifetime of the
 // object, so tests never write into the build tree and can run in parallel.
 class ScopedStateRoot {

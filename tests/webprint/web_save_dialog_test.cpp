@@ -21,11 +21,6 @@ namespace {
 using qz::web::WebSaveDialog;
 using Gadget = WebSaveDialog::Gadget;
 
-std::string readAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
 class WebSaveDialogTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -114,13 +109,13 @@ TEST_F(WebSaveDialogTest, SaveCopiesTheTrialFileAndAsksBeforeReplacing) {
   press(*d, Gadget::Save);
   ASSERT_TRUE(d->run());
   ASSERT_TRUE(d->saveTrialFile());
-  EXPECT_EQ(readAll(dir_.file("web.jpg")), readAll(d->trialFile()));
+  EXPECT_EQ(qztest::fileContents(dir_.file("web.jpg")), qztest::fileContents(d->trialFile()));
   EXPECT_TRUE(qz::msgbox::shownBoxes().empty());
 
   std::ofstream(dir_.file("web.jpg")) << "kept";
   qz::msgbox::scriptAnswer(qz::msgbox::Answer::Cancel);
   EXPECT_FALSE(d->saveTrialFile());
-  EXPECT_EQ(readAll(dir_.file("web.jpg")), "kept");
+  EXPECT_EQ(qztest::fileContents(dir_.file("web.jpg")), "kept");
   ASSERT_EQ(qz::msgbox::shownBoxes().size(), 1u);
   EXPECT_EQ(qz::msgbox::shownBoxes()[0].text, "The file already exists. Replace it?");
 }

@@ -25,6 +25,7 @@
 #include "support/pattern_ppm.h"
 #include "support/temp_dir.h"
 #include "x11_gui/x11_gui_support.h"
+#include "support/external_tools.h"
 
 namespace {
 
@@ -36,18 +37,9 @@ std::string gFolder;
 std::vector<std::string> ChosenFiles(Qz_Object*) { return gSources; }
 std::string ChosenFolder(Qz_Object*, const std::string&) { return gFolder; }
 
-long Differences(const std::string& a, const std::string& b) {
-  FILE* pipe = popen(("compare -metric AE '" + a + "' '" + b + "' null: 2>&1").c_str(), "r");
-  if (!pipe) return -1;
-  double count = -1;
-  if (fscanf(pipe, "%lf", &count) != 1) count = -1;
-  pclose(pipe);
-  return long(count);
-}
-
 TEST(X11Batch, ThreePngsConvertToBmpWithTheSamePixels) {
   if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display";
-  if (!haveTool("xdotool") || !haveTool("import") || !haveTool("compare")) GTEST_SKIP() << "tools missing";
+  if (!qztest::haveTool("xdotool") || !qztest::haveTool("import") || !qztest::haveTool("compare")) GTEST_SKIP() << "tools missing";
   qztest::ScopedStateRoot stateRoot;
   qztest::TempDir dir;
   fs::create_directory(dir.file("out"));
@@ -99,7 +91,7 @@ TEST(X11Batch, ThreePngsConvertToBmpWithTheSamePixels) {
   for (int i = 0; i < 3; ++i) {
     const std::string bmp = dir.file("out/picture" + std::to_string(i) + ".bmp");
     ASSERT_TRUE(fs::exists(bmp)) << bmp;
-    EXPECT_EQ(Differences(gSources[i], bmp), 0) << bmp;
+    EXPECT_EQ(qztest::pixelDifferences(gSources[i], bmp), 0) << bmp;
   }
 
   Qz_DisposeObject(batch);

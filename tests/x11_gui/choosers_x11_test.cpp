@@ -40,7 +40,7 @@ bool shownInAWindow(Qz_Object* o) {
 
 TEST(X11Gui, ChoosersOpenAndTakeTypedText) {
   if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display";
-  if (!haveTool("xdotool")) GTEST_SKIP() << "no xdotool";
+  if (!qztest::haveTool("xdotool")) GTEST_SKIP() << "no xdotool";
   qztest::ScopedStateRoot stateRoot;
   Qz_Init();
   QzWindowHooks hooks{};

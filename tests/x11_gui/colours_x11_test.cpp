@@ -27,7 +27,7 @@ void noteColour(QzWord user, Qz_Object*, uint32_t, const QzWord* value) { *reint
 
 TEST(X11Gui, ColourEditorWithAPickedColour) {
   if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display";
-  if (!haveTool("xdotool")) GTEST_SKIP() << "no xdotool";
+  if (!qztest::haveTool("xdotool")) GTEST_SKIP() << "no xdotool";
   qztest::ScopedStateRoot stateRoot;
   Qz_Init();
   ASSERT_NE(OpenScreenTags(nullptr), nullptr);

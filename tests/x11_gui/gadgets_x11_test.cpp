@@ -44,7 +44,7 @@ void post(Qz_Object* window, Qz_Object* target, uint32_t method, QzWord argument
 
 TEST(X11Gadgets, PagesRadioColumnAndFolderTreeAnswerClicks) {
   if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display";
-  if (!haveTool("xdotool") || !haveTool("import")) GTEST_SKIP() << "xdotool or ImageMagick is missing";
+  if (!qztest::haveTool("xdotool") || !qztest::haveTool("import")) GTEST_SKIP() << "xdotool or ImageMagick is missing";
   qztest::ScopedStateRoot stateRoot;
   qztest::TempDir dir;
   for (const char* name : {"a/B", "a/c/deep", "a/c/deeper", "a/.hidden", "a/d", "a/e", "a/f", "a/g", "a/h"}) {

@@ -46,7 +46,7 @@ class X11MessageBox : public testing::Test {
  protected:
   void SetUp() override {
     if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display";
-    if (!haveTool("xdotool")) GTEST_SKIP() << "xdotool is missing";
+    if (!qztest::haveTool("xdotool")) GTEST_SKIP() << "xdotool is missing";
     Qz_Init();
     initialised_ = true;
     ASSERT_NE(OpenScreenTags(nullptr), nullptr);

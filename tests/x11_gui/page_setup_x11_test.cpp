@@ -21,7 +21,7 @@ using namespace qztest::x11;
 
 TEST(X11PageSetup, OkGivesThePictureTheResolution) {
   if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display";
-  if (!haveTool("xdotool") || !haveTool("import")) GTEST_SKIP() << "xdotool or ImageMagick is missing";
+  if (!qztest::haveTool("xdotool") || !qztest::haveTool("import")) GTEST_SKIP() << "xdotool or ImageMagick is missing";
   qztest::ScopedStateRoot stateRoot;
   ASSERT_NE(Qz_InitImageBase(), nullptr);
   ASSERT_NE(OpenScreenTags(nullptr), nullptr);

@@ -74,7 +74,7 @@ std::vector<Sample> samplesOf(const std::string& path) {
 
 TEST(X11Requester, ShowsPictureTextAndButtonsAndOkAnswersIt) {
   if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display";
-  if (!haveTool("xdotool") || !haveTool("import")) GTEST_SKIP() << "xdotool or ImageMagick is missing";
+  if (!qztest::haveTool("xdotool") || !qztest::haveTool("import")) GTEST_SKIP() << "xdotool or ImageMagick is missing";
   qztest::ScopedStateRoot stateRoot;
   qztest::TempDir dir;
   Qz_Init();

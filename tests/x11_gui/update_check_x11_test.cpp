@@ -49,7 +49,7 @@ void answerOk(const char* screenshot) {
 
 TEST(X11UpdateCheck, OffersDownloadsAndTellsWhereTheReleaseIs) {
   if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display";
-  if (!haveTool("xdotool") || !haveTool("import")) GTEST_SKIP() << "xdotool or ImageMagick is missing";
+  if (!qztest::haveTool("xdotool") || !qztest::haveTool("import")) GTEST_SKIP() << "xdotool or ImageMagick is missing";
   qztest::ScopedStateRoot stateRoot;
   ASSERT_TRUE(qztest::OpenWebPrintClasses());
   ASSERT_NE(OpenScreenTags(nullptr), nullptr);

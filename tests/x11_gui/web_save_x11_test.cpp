@@ -28,7 +28,7 @@ uint32_t patternPixel(int32_t x, int32_t y) {
 
 TEST(X11WebSave, ShowsTheImageItsPreviewAndTheCompressedSize) {
   if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display";
-  if (!haveTool("xdotool") || !haveTool("import")) GTEST_SKIP() << "xdotool or ImageMagick is missing";
+  if (!qztest::haveTool("xdotool") || !qztest::haveTool("import")) GTEST_SKIP() << "xdotool or ImageMagick is missing";
   qztest::ScopedStateRoot stateRoot;
   qztest::TempDir dir;
   ASSERT_TRUE(qztest::OpenWebPrintClasses());

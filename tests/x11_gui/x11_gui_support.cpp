@@ -91,10 +91,6 @@ bool waitForInk(int x, int y, int w, int h, int atLeast) {
 
 int xdotool(const std::string& args) { return std::system(("xdotool " + args + " >/dev/null 2>&1").c_str()); }
 
-bool haveTool(const char* name) {
-  return std::system(("command -v " + std::string(name) + " >/dev/null 2>&1").c_str()) == 0;
-}
-
 bool clickAt(int x, int y) {
   return xdotool("mousemove " + std::to_string(x) + " " + std::to_string(y) + " click 1") == 0;
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "objects/qz_object.h"
+#include "support/external_tools.h"
 
 struct Window;
 
@@ -25,7 +26,6 @@ bool waitForInk(int x, int y, int w, int h, int atLeast);
 
 // Runs xdotool with the arguments; its exit status.
 int xdotool(const std::string& args);
-bool haveTool(const char* name);
 
 // Clicks the left button at an X screen position (the host window covers
 // the screen from its top-left corner, so desktop and X positions agree).

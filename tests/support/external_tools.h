@@ -1,0 +1,16 @@
+// The independent tools some tests check our output against (ImageMagick,
+// netpbm, xdotool...), found on the PATH.
+#pragma once
+
+#include <string>
+
+namespace qztest {
+
+// Whether the shell finds the tool.
+bool haveTool(const char* name);
+
+// How many pixels differ between two pictures, as ImageMagick's compare
+// counts them; -1 when it cannot tell.
+long pixelDifferences(const std::string& a, const std::string& b);
+
+}  // namespace qztest
