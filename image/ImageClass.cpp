@@ -3,6 +3,7 @@
 // the plain fields; the document methods (image_shell.h) and the layer
 // methods (layer_messages.h) answer the rest, and every other id goes to the
 // Root part.
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 
@@ -12,6 +13,9 @@
 #include "image/image_text.h"
 
 namespace {
+
+// Image serials start at 1, so 0 never names an image.
+std::atomic<uint32_t> gImageSerials{0};
 
 constexpr uint32_t kImageClassId = 0x100000;
 constexpr uint32_t kImageSetWidth = 0x10000a;
@@ -83,6 +87,7 @@ bool Qz__SetUpImage(Qz_Object* object) {
   NewList(&image->layers);
   image->compositingCount = 1;
   image->displayCount = 1;
+  image->serial = gImageSerials.fetch_add(1) + 1;
   qz::copyName(image->saveFormat, sizeof image->saveFormat, "Quillantrix");
   Qz__AddOpenImage(image);
   return true;

@@ -529,6 +529,8 @@ QZ_EXPORT int32_t Qz_CheckImageMsgPort(Qz_Image* image, uint32_t /*flags*/) {
   return waiting ? 1 : 0;
 }
 
-QZ_EXPORT uint32_t Qz_CompositingPassSerial(void) { return qz::tPassSerial; }
+QZ_EXPORT uint32_t Qz_CompositingPassSerial(void) {
+  return qz::tPassDepth > 0 ? qz::tPassSerial : 0;
+}
 
 QZ_EXTERN_C_END

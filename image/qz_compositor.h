@@ -67,8 +67,9 @@ QZ_EXPORT Qz_ImageLock* Qz_GetImageDataBelowLayer(Qz_ImageLock* lock);
 // Frees what the fetch allocated for the lock; none is allowed.
 QZ_EXPORT void Qz_FreeImageLock(Qz_ImageLock* lock);
 
-// A number that changes with every outermost compositing pass on the calling
-// thread; a mode may reuse what it fetched while it stays the same.
+// The serial of the outermost compositing pass the calling thread works for
+// (its strip workers share it), or 0 outside a pass; a mode may reuse what
+// it made while it stays the same.
 QZ_EXPORT uint32_t Qz_CompositingPassSerial(void);
 
 // Test seam: called with every lock handed to Qz_GetImageDataBelowLayer

@@ -206,6 +206,10 @@ struct Qz_Image {
   Qz_Plane resizeStash[4];
   // The parent's watch on this layer's change notices (a notify record), while linked.
   QzWord layerWatch;
+  // Set once when the image is made and never reused in a process: what
+  // effect modes seed their per-row noise from, and what tells a kept
+  // record of an image from one made later at the same address.
+  uint32_t serial;
 };
 
 // The document's current view: a window thread sets it when its view comes

@@ -4,6 +4,8 @@
 // render accepts exactly what it fetched. Also the pass serial.
 #include <gtest/gtest.h>
 
+#include <atomic>
+
 #include "compositor_kit.h"
 
 namespace {
@@ -11,9 +13,13 @@ namespace {
 using qztest::Document;
 using qztest::Rgb;
 
+// The pass serial the last render saw.
+std::atomic<uint32_t> gSeenSerial{0};
+
 // Writes, for each pixel, the pixel one row up in the data below its layer.
 QzWord ShiftDownDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
   if (id != kQzModeRender) return Qz_DoMethodA(object->super, id, args);
+  gSeenSerial = Qz_CompositingPassSerial();
   Qz_ModeRenderMessage* message = qz::modes::renderMessage(args);
   const Qz_ImageLock* block = message->block;
   Qz_ImageLock* spare = message->spare;
@@ -62,12 +68,19 @@ TEST_F(SpareFetch, ModeReadsTheCompositeBelowItsLayer) {
   EXPECT_EQ(qztest::StrictRender(doc, shift, 1, 4, 3, 3)[0], red);
 }
 
-TEST_F(SpareFetch, EachPassHasItsOwnSerial) {
+TEST_F(SpareFetch, EachPassHasItsOwnSerialAndNoneOutsideOne) {
   Document doc(4, 2, [](int32_t, int32_t) { return Rgb{1, 2, 3}; });
+  ASSERT_NE(doc.AddPaintLayer("ShiftDown", {0, 0, 0}, 0, 0, 4, 2,
+                              [](int32_t, int32_t) { return uint8_t(255); }),
+            nullptr);
+  EXPECT_EQ(Qz_CompositingPassSerial(), 0u);
   doc.Composite();
-  const uint32_t first = Qz_CompositingPassSerial();
+  const uint32_t first = gSeenSerial;
+  EXPECT_NE(first, 0u);
+  EXPECT_EQ(Qz_CompositingPassSerial(), 0u);
   doc.Composite();
-  EXPECT_NE(Qz_CompositingPassSerial(), first);
+  EXPECT_NE(gSeenSerial.load(), first);
+  EXPECT_NE(gSeenSerial.load(), 0u);
 }
 
 }  // namespace

@@ -180,7 +180,9 @@ TEST_F(Flips, EachFlipMirrorsItsPixelsAndOnlyItsLayers) {
         const std::size_t at = std::size_t(from.y * kWidth + from.x);
         ASSERT_EQ(doc->undoR[y][x], red[at]) << x << "," << y;
         ASSERT_EQ(doc->undoG[y][x], green[at]) << x << "," << y;
-        if (f.wholeImage) ASSERT_EQ(doc->r[y][x], shown[at]) << x << "," << y;
+        if (f.wholeImage) {
+          ASSERT_EQ(doc->r[y][x], shown[at]) << x << "," << y;
+        }
       }
     DisposeAll();
   }
