@@ -10,13 +10,12 @@
 #include "actions/action_internal.h"
 #include "image/image_internal.h"
 #include "image/qz_compositor.h"
+#include "modes/qz_bump_map_mode.h"
 #include "modes/qz_root_mode.h"
 
 namespace {
 
 using namespace qz::actions;
-
-constexpr uint32_t kBumpAmountAttribute = 0x812, kBumpDepthAttribute = 0x826;
 
 struct ButtonData {
   Qz_Object header;
@@ -100,8 +99,8 @@ void Qz__Render(Qz_Object* self, ButtonData* b) {
   Qz_Image* lit = layer->activeLayer;
   if (Qz_Object* bump = Qz__UseMode(lit, "BumpMap")) {
     Qz_DoMethod(&lit->object, kQzImageSetSecondSource, b->work);
-    Qz_DoMethod(bump, kBumpAmountAttribute, uint32_t(b->amount));
-    Qz_DoMethod(bump, kBumpDepthAttribute, uint32_t(b->depth));
+    Qz_DoMethod(bump, kQzBumpMapSetAmount, uint32_t(b->amount));
+    Qz_DoMethod(bump, kQzBumpMapSetRadius, uint32_t(b->depth));
     Qz__Opaque(lit);
     Qz_CopyImageToUndoData(layer, 0, 0, layer->width - 1, layer->height - 1, 0, 0);
     Qz_FullProcessImage(layer);

@@ -10,6 +10,7 @@
 #include "image/image_shell.h"
 #include "image/image_text.h"
 #include "image/image_view_internal.h"
+#include "modes/qz_clone_mode.h"
 #include "objects/object_services.h"
 #include "objects/qz_root.h"
 #include "platform/windows.h"
@@ -23,9 +24,6 @@ constexpr uint32_t kToolDrawsOutline = 0x1;  // bit 0 of the tool's answer
 constexpr uint32_t kMediaSmearMode = 0x110186;
 constexpr uint32_t kMediaBrushWidth = 0x1101d6;
 constexpr uint32_t kMediaBrushHeight = 0x1101ea;
-constexpr uint32_t kCloneModeClassId = 0x1b5a0000;
-constexpr uint32_t kCloneOffsetX = 0x1b5a0014;
-constexpr uint32_t kCloneOffsetY = 0x1b5a0028;
 constexpr int32_t kCrossImagePixels = 12;
 constexpr uint32_t kPointerMoved = 0x130064;   // on the application image: image x, y
 constexpr uint16_t kLeftOrMiddleHeld = 0x6000;
@@ -67,7 +65,7 @@ int32_t zoomedLength(int64_t length, int32_t zoomed, int32_t imageSide) {
 Qz_Object* cloneModeOf(Qz_Image* image) {
   Qz_Image* layer = image->activeLayer;
   Qz_Object* mode = layer ? layer->mode : nullptr;
-  return mode && mode->objectClass && mode->objectClass->classId == kCloneModeClassId ? mode : nullptr;
+  return mode && mode->objectClass && mode->objectClass->classId == kQzCloneModeClassId ? mode : nullptr;
 }
 
 // The outline for a pointer at window x, y: an ellipse of the brush's size
@@ -82,8 +80,8 @@ BrushOutline outlineAt(Qz_ImageView* view, int32_t x, int32_t y, int32_t brushWi
   o.radiusX = zoomedLength(std::max(brushWidth, 0), view->zoomWidth, image->width) / 2;
   o.radiusY = zoomedLength(std::max(brushHeight, 0), view->zoomHeight, image->height) / 2;
   if (Qz_Object* clone = cloneModeOf(image)) {
-    const int32_t ix = ImageViewToImageX(&view->object, x) - int32_t(Qz_DoMethod(clone, kCloneOffsetX));
-    const int32_t iy = ImageViewToImageY(&view->object, y) - int32_t(Qz_DoMethod(clone, kCloneOffsetY));
+    const int32_t ix = ImageViewToImageX(&view->object, x) - int32_t(Qz_DoMethod(clone, kQzCloneGetX));
+    const int32_t iy = ImageViewToImageY(&view->object, y) - int32_t(Qz_DoMethod(clone, kQzCloneGetY));
     o.cross = true;
     o.crossX = ImageToImageViewX(&view->object, ix);
     o.crossY = ImageToImageViewY(&view->object, iy);

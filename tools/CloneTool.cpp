@@ -9,6 +9,7 @@
 #include "gadgets/qz_text_entry.h"
 #include "gadgets/qz_widgets.h"
 #include "image/qz_image.h"
+#include "modes/qz_clone_mode.h"
 #include "objects/catalogue.h"
 #include "objects/draw/qz_draw.h"
 #include "objects/qz_class_kit.h"
@@ -28,12 +29,6 @@ constexpr const char* kCloneModeName = "Clone";
 constexpr const char* kHelp =
     "\nHold down the\nControl key over\nwhere on the image\nyou want to clone\nfrom, and draw a\nline to where you\n"
     "want this part of\nthe image to be\ncopied to.\n";
-
-// The clone mode's methods.
-constexpr uint32_t kCloneModeClassId = 0x1b5a0000;
-constexpr uint32_t kCloneSetX = 0x1b5a000a, kCloneGetX = 0x1b5a0014;
-constexpr uint32_t kCloneSetY = 0x1b5a001e, kCloneGetY = 0x1b5a0028;
-constexpr uint32_t kCloneQuiet = 0x1b5a0046;  // 1 around a pair of changes that should not re-render
 
 constexpr int32_t kPointerArrow = 0, kPointerCross = 3;
 
@@ -55,7 +50,7 @@ struct CloneToolObject {
 CloneToolObject* Qz__Self(Qz_Object* object) { return reinterpret_cast<CloneToolObject*>(object); }
 
 bool Qz__IsCloneMode(Qz_Object* mode) {
-  return mode && mode->objectClass && mode->objectClass->classId == kCloneModeClassId;
+  return mode && mode->objectClass && mode->objectClass->classId == kQzCloneModeClassId;
 }
 
 // The layer's clone mode: the one in force, else the one chosen; none when neither is one.
@@ -74,10 +69,10 @@ void Qz__ShowOffsets(CloneToolObject* t, int32_t x, int32_t y) {
 
 // Both offsets as one change: the mode is told to stay quiet in between.
 void Qz__SendOffsets(Qz_Object* mode, int32_t dx, int32_t dy) {
-  Qz_DoMethod(mode, kCloneQuiet, 1u);
-  Qz_DoMethod(mode, kCloneSetX, uint32_t(dx));
-  Qz_DoMethod(mode, kCloneSetY, uint32_t(dy));
-  Qz_DoMethod(mode, kCloneQuiet, 0u);
+  Qz_DoMethod(mode, kQzCloneSetQuiet, 1u);
+  Qz_DoMethod(mode, kQzCloneSetX, uint32_t(dx));
+  Qz_DoMethod(mode, kQzCloneSetY, uint32_t(dy));
+  Qz_DoMethod(mode, kQzCloneSetQuiet, 0u);
 }
 
 // An offset typed into a field goes to the active layer's clone mode.
@@ -155,7 +150,7 @@ bool Qz__FollowLayer(CloneToolObject* t) {
   Qz_Image* layer = image->activeLayer;
   const bool clone = !layer || std::strcmp(layer->chosenModeName, kCloneModeName) == 0;
   if (Qz_Object* mode = Qz__CloneModeOf(layer))
-    Qz__ShowOffsets(t, int32_t(Qz_DoMethod(mode, kCloneGetX)), int32_t(Qz_DoMethod(mode, kCloneGetY)));
+    Qz__ShowOffsets(t, int32_t(Qz_DoMethod(mode, kQzCloneGetX)), int32_t(Qz_DoMethod(mode, kQzCloneGetY)));
   Qz_UnlockImageA(image, kQzLockRead, nullptr);
   return clone;
 }
@@ -184,8 +179,8 @@ QzWord Qz__Dispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
   switch (id) {
     case kToolInputMethod:
       return Qz__Input(t, reinterpret_cast<Qz_Image*>(args[0]), reinterpret_cast<const Qz_InputEvent*>(args[1]));
-    case kCloneSetX:
-    case kCloneSetY: return Qz__Typed(t, id, args[0]);
+    case kQzCloneSetX:
+    case kQzCloneSetY: return Qz__Typed(t, id, args[0]);
     case kToolGetBrushOutline: return t->offsetSet.load() ? 1 : 0;
     case kToolGetCursorKind: return t->offsetSet.load() ? 0 : kToolCursorPaint;
     case kToolActivate: return Qz__Activate(object, t, args);
@@ -209,8 +204,8 @@ Qz_Object* Qz__MakeOptions(Qz_Object* tool, CloneToolObject* t) {
   Qz__OffsetRow(panel, kXText, &t->xField);
   Qz__OffsetRow(panel, kYText, &t->yField);
   Qz_AddObject(panel, "Text", kRootSetLabel, kHelp);
-  if (t->xField) Qz_AddNotify(t->xField, kStringEditSetNumber, kNotifyAnyValue, tool, 2, kCloneSetX, kNotifyTriggerValue);
-  if (t->yField) Qz_AddNotify(t->yField, kStringEditSetNumber, kNotifyAnyValue, tool, 2, kCloneSetY, kNotifyTriggerValue);
+  if (t->xField) Qz_AddNotify(t->xField, kStringEditSetNumber, kNotifyAnyValue, tool, 2, kQzCloneSetX, kNotifyTriggerValue);
+  if (t->yField) Qz_AddNotify(t->yField, kStringEditSetNumber, kNotifyAnyValue, tool, 2, kQzCloneSetY, kNotifyTriggerValue);
   return panel;
 }
 

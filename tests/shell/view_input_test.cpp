@@ -16,6 +16,7 @@
 #include "image/image_shell.h"
 #include "objects/qz_class_record.h"
 #include "image/qz_image.h"
+#include "modes/qz_clone_mode.h"
 #include "objects/qz_notify.h"
 #include "objects/qz_object.h"
 #include "platform/exec.h"
@@ -32,9 +33,6 @@ constexpr uint32_t kToolPointer = 0x17710050;
 constexpr uint32_t kMediaSmearMode = 0x110186;
 constexpr uint32_t kMediaBrushWidth = 0x1101d6;
 constexpr uint32_t kMediaBrushHeight = 0x1101ea;
-constexpr uint32_t kCloneModeClassId = 0x1b5a0000;
-constexpr uint32_t kCloneOffsetX = 0x1b5a0014;
-constexpr uint32_t kCloneOffsetY = 0x1b5a0028;
 constexpr uint32_t kPointerMoved = 0x130064;
 constexpr uint32_t kButtonReleased = 0x13008c;
 constexpr uint32_t kScannedPicture = 0x131388;
@@ -87,8 +85,8 @@ QzWord MediaDispatch(Qz_Object* self, uint32_t id, const QzWord* args) {
 QzWord CloneDispatch(Qz_Object* self, uint32_t id, const QzWord* args) {
   StandIns& s = *gStandIns;
   switch (id) {
-    case kCloneOffsetX: return QzWord(uint32_t(s.cloneX));
-    case kCloneOffsetY: return QzWord(uint32_t(s.cloneY));
+    case kQzCloneGetX: return QzWord(uint32_t(s.cloneX));
+    case kQzCloneGetY: return QzWord(uint32_t(s.cloneY));
     default: return Qz_DoMethodA(self->super, id, args);
   }
 }
@@ -110,7 +108,7 @@ class ViewInputTest : public qztest::ViewFixture {
                                ToolDispatch, kNoMethods, sizeof(Qz_Object), 0};
     const Qz_ClassSpec media = {"TestBrushMedia", "", 0x7E110000, "Root", NewStandIn, DisposeStandIn,
                                 MediaDispatch, kNoMethods, sizeof(Qz_Object), 0};
-    const Qz_ClassSpec clone = {"TestCloneMode", "", kCloneModeClassId, "Root", NewStandIn, DisposeStandIn,
+    const Qz_ClassSpec clone = {"TestCloneMode", "", kQzCloneModeClassId, "Root", NewStandIn, DisposeStandIn,
                                 CloneDispatch, kNoMethods, sizeof(Qz_Object), 0};
     ASSERT_EQ(Qz_RegisterClassRecord(&gToolClass, &tool), 1u);
     ASSERT_EQ(Qz_RegisterClassRecord(&gMediaClass, &media), 1u);

@@ -8,14 +8,11 @@
 #include <vector>
 
 #include "gadgets/qz_text_entry.h"
+#include "modes/qz_clone_mode.h"
 #include "objects/qz_class_record.h"
 #include "tools/tool_fixture.h"
 
 namespace {
-
-constexpr uint32_t kCloneModeClassId = 0x1b5a0000;
-constexpr uint32_t kSetX = 0x1b5a000a, kGetX = 0x1b5a0014, kSetY = 0x1b5a001e, kGetY = 0x1b5a0028;
-constexpr uint32_t kQuiet = 0x1b5a0046;
 
 struct Call {
   uint32_t id;
@@ -27,11 +24,11 @@ int32_t gOffsetX = 0, gOffsetY = 0;
 
 QzWord CloneDispatch(Qz_Object* self, uint32_t id, const QzWord* args) {
   switch (id) {
-    case kSetX: gOffsetX = int32_t(args[0]); break;
-    case kSetY: gOffsetY = int32_t(args[0]); break;
-    case kQuiet: break;
-    case kGetX: return QzWord(uint32_t(gOffsetX));
-    case kGetY: return QzWord(uint32_t(gOffsetY));
+    case kQzCloneSetX: gOffsetX = int32_t(args[0]); break;
+    case kQzCloneSetY: gOffsetY = int32_t(args[0]); break;
+    case kQzCloneSetQuiet: break;
+    case kQzCloneGetX: return QzWord(uint32_t(gOffsetX));
+    case kQzCloneGetY: return QzWord(uint32_t(gOffsetY));
     default: return Qz_DoMethodA(self->super, id, args);
   }
   gCalls.push_back({id, int32_t(args[0])});
@@ -49,7 +46,7 @@ Qz_Class gCloneClass, gOtherClass;
 class CloneToolTest : public qz::test::ToolFixture {
  protected:
   static void SetUpTestSuite() {
-    const Qz_ClassSpec clone = {"CloneMode", "", kCloneModeClassId, "Root", NewStandIn, DisposeStandIn,
+    const Qz_ClassSpec clone = {"CloneMode", "", kQzCloneModeClassId, "Root", NewStandIn, DisposeStandIn,
                                 CloneDispatch, kNoMethods, sizeof(Qz_Object), 0};
     const Qz_ClassSpec other = {"OtherMode", "", 0x7E210000, "Root", NewStandIn, DisposeStandIn,
                                 PlainDispatch, kNoMethods, sizeof(Qz_Object), 0};
@@ -105,7 +102,7 @@ class CloneToolTest : public qz::test::ToolFixture {
 TEST_F(CloneToolTest, ActivationChoosesTheCloneModeForTheLayer) {
   EXPECT_STREQ(layer_->chosenModeName, "Clone");
   ASSERT_NE(layer_->chosenMode, nullptr);
-  EXPECT_EQ(layer_->chosenMode->objectClass->classId, kCloneModeClassId);
+  EXPECT_EQ(layer_->chosenMode->objectClass->classId, kQzCloneModeClassId);
   EXPECT_EQ(Qz_GetImageBase()->currentTool, tool_);
   EXPECT_EQ(Field(0), 3) << "the fields show the mode's offsets";
   EXPECT_EQ(Field(1), 4);
@@ -113,13 +110,13 @@ TEST_F(CloneToolTest, ActivationChoosesTheCloneModeForTheLayer) {
 }
 
 TEST_F(CloneToolTest, AControlDragSendsTheOffsetLiveOrAtTheRelease) {
-  const std::vector<Call> atRelease = {{kQuiet, 1}, {kSetX, 20}, {kSetY, 15}, {kQuiet, 0}};
+  const std::vector<Call> atRelease = {{kQzCloneSetQuiet, 1}, {kQzCloneSetX, 20}, {kQzCloneSetY, 15}, {kQzCloneSetQuiet, 0}};
   const struct {
     int32_t live;
     std::vector<Call> calls;
   } cases[] = {
       {0, atRelease},
-      {1, {{kQuiet, 1}, {kSetX, 4}, {kSetY, 6}, {kQuiet, 0}, {kQuiet, 1}, {kSetX, 20}, {kSetY, 15}, {kQuiet, 0}}},
+      {1, {{kQzCloneSetQuiet, 1}, {kQzCloneSetX, 4}, {kQzCloneSetY, 6}, {kQzCloneSetQuiet, 0}, {kQzCloneSetQuiet, 1}, {kQzCloneSetX, 20}, {kQzCloneSetY, 15}, {kQzCloneSetQuiet, 0}}},
   };
   for (const auto& c : cases) {
     Qz_GetImageBase()->liveUpdate = c.live;
@@ -138,7 +135,7 @@ TEST_F(CloneToolTest, AControlDragSendsTheOffsetLiveOrAtTheRelease) {
 
 TEST_F(CloneToolTest, ATypedOffsetGoesToTheModeAlone) {
   Qz_DoMethod(fields_[0], kStringEditSetNumber, 7u);
-  EXPECT_EQ(gCalls, (std::vector<Call>{{kSetX, 7}}));
+  EXPECT_EQ(gCalls, (std::vector<Call>{{kQzCloneSetX, 7}}));
   EXPECT_EQ(Field(1), 4);
 }
 
