@@ -143,6 +143,9 @@ void Qz__Collapse(Qz_Object* self, CollapseData* c) {
   c->spans = Qz__ChangedSpans(target, fixing);
   Qz__SaveAndBake(c, target);
   Qz__MergeMask(target);
+  // The background took in the layers and their change spans were reset.
+  Qz_NoteImageChange(target);
+  if (target->inner) Qz_NoteImageChange(target->inner);
   if (!fixing) return;
   for (Qz_Image* layer = first_layer(target); layer; layer = next_layer(layer)) {
     commitLayerMode(layer);
@@ -193,6 +196,8 @@ bool Qz__Restore(CollapseData* c, Qz_Image* target) {
     }
     if (mask) std::memcpy(mask[y] + s.least, in, n), in += n;
   }
+  Qz_NoteImageChange(target);
+  if (target->inner) Qz_NoteImageChange(target->inner);
   return true;
 }
 

@@ -19,6 +19,7 @@ void Qz__PromoteChosenMode(Qz_Image* layer) {
     layer->mode = layer->chosenMode;
     qz::copyName(layer->modeName, sizeof layer->modeName, layer->chosenModeName);
     layer->chosenMode = nullptr;
+    Qz_NoteImageChange(layer);
     Qz_UnlockImageA(document, kQzLockExclusive, nullptr);
     Qz_DisposeObject(old);
   } else {

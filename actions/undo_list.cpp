@@ -294,6 +294,8 @@ uint32_t Qz__MoveSteps(Qz_Image* image, Qz_Object* target, bool forward) {
     }
     for (Qz_Image* layer : rebuild) Qz_RedoAllLayerActions(layer);
     --tMoving;
+    // Whatever the steps put back, below which layer, counts as changed.
+    Qz_NoteImageChange(document);
   }
   Qz_UnlockImageA(document, kQzLockExclusive, nullptr);
   // Thumbnails of the document follow the step, as they follow a stroke.

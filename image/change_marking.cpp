@@ -1,5 +1,6 @@
-// Change marking: a layer's per-row change spans grow, and listeners hear of
-// the change through the image's change notice (kind, image, rectangle).
+// Change marking: a layer's per-row change spans grow, the image's change
+// counts rise, and listeners hear of the change through the image's change
+// notice (kind, image, rectangle).
 #include "image/image_internal.h"
 
 namespace {
@@ -12,10 +13,27 @@ bool Qz__NoticesSuspended(const Qz_Image* image) { return image->notifySuspend.l
 
 }  // namespace
 
+namespace qz {
+
+void markRecomposited(Qz_Image* document, int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
+  if (!document) return;
+  noteShownChange(document);
+  if (Qz__NoticesSuspended(document)) return;
+  x0 = std::max(x0, 0);
+  y0 = std::max(y0, 0);
+  x1 = std::min(x1, document->width - 1);
+  y1 = std::min(y1, document->height - 1);
+  if (x0 <= x1 && y0 <= y1) Qz__Notice(document, kQzChangeRect, x0, y0, x1, y1);
+}
+
+}  // namespace qz
+
 QZ_EXTERN_C_BEGIN
 
 QZ_EXPORT void Qz_ModifiedLayer(Qz_Image* image, int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
-  if (!image || !image->spanLeast || !image->spanGreatest) return;
+  if (!image) return;
+  Qz_NoteImageChange(image);
+  if (!image->spanLeast || !image->spanGreatest) return;
   if (image->width <= 0 || image->height <= 0) return;
   // A rectangle wholly outside the layer changes nothing (clamping it would
   // mark the edge row or column).
@@ -32,7 +50,10 @@ QZ_EXPORT void Qz_ModifiedLayer(Qz_Image* image, int32_t x0, int32_t y0, int32_t
 
 QZ_EXPORT void Qz_ModifiedImageData(Qz_Image* image, int32_t x0, int32_t y0, int32_t x1,
                                     int32_t y1) {
-  if (!image || Qz__NoticesSuspended(image)) return;
+  if (!image) return;
+  // Counted also while notices are held: a replay's pixels change all the same.
+  Qz_NoteImageChange(image);
+  if (Qz__NoticesSuspended(image)) return;
   x0 = std::max(x0, 0);
   y0 = std::max(y0, 0);
   x1 = std::min(x1, image->width - 1);
@@ -43,15 +64,27 @@ QZ_EXPORT void Qz_ModifiedImageData(Qz_Image* image, int32_t x0, int32_t y0, int
 }
 
 QZ_EXPORT void Qz_ModifiedAllImageData(Qz_Image* image) {
-  if (!image || Qz__NoticesSuspended(image) || image->width <= 0 || image->height <= 0) return;
+  if (!image) return;
+  Qz_NoteImageChange(image);
+  if (Qz__NoticesSuspended(image) || image->width <= 0 || image->height <= 0) return;
   if (image->type != kQzDocument)
     Qz_ModifiedLayer(image, 0, 0, image->width - 1, image->height - 1);
   Qz__Notice(image, kQzChangeAll, 0, 0, image->width - 1, image->height - 1);
 }
 
 QZ_EXPORT void Qz_ModifiedImageFormat(Qz_Image* image) {
-  if (!image || Qz__NoticesSuspended(image)) return;
+  if (!image) return;
+  Qz_NoteImageChange(image);
+  if (Qz__NoticesSuspended(image)) return;
   Qz__Notice(image, kQzChangeFormat, 0, 0, image->width - 1, image->height - 1);
+}
+
+QZ_EXPORT void Qz_NoteImageChange(Qz_Image* image) {
+  if (!image) return;
+  // Ordered after the change itself: a count read before a fetch that saw
+  // the old pixels is then lower than the one read next time.
+  image->ownChanges.fetch_add(1, std::memory_order_acq_rel);
+  image->shownChanges.fetch_add(1, std::memory_order_acq_rel);
 }
 
 QZ_EXPORT int32_t Qz_LayerNeedsFixing(Qz_Image* layer) {

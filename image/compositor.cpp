@@ -398,11 +398,9 @@ void compositePass(Qz_Image* image, int32_t x0, int32_t y0, int32_t x1, int32_t 
   for (Qz_Image* layer = first_layer(image); layer; layer = next_layer(layer)) {
     for (Qz_Image** slot : {&layer->secondSource, &layer->firstSource}) {
       if (!*slot || Qz_LockImageA(*slot, kQzLockComposite, nullptr)) continue;
-      QzWord& notify = slot == &layer->firstSource ? layer->firstSourceNotify
-                                                   : layer->secondSourceNotify;
-      if (notify) Qz_RemoveNotify(imageObject(*slot), notify);
-      notify = 0;
+      unwatchSource(layer, slot == &layer->secondSource);
       *slot = nullptr;  // closed or dying: gone for this and later passes
+      Qz_NoteImageChange(layer);
     }
   }
   ObtainSemaphore(&image->compositorSemaphore);
@@ -497,6 +495,8 @@ QZ_EXPORT int32_t Qz_CopyImageDataRGB(Qz_Image* image, int32_t x, int32_t y, int
 
 QZ_EXPORT void Qz_DoLayerDoesntNeedsFixing(Qz_Image* layer) {
   if (!layer) return;
+  // Counted only when something changes: every re-render commits its layer.
+  bool changed = std::memcmp(layer->committedColour, layer->chosenColour, sizeof layer->committedColour) != 0;
   if (layer->chosenMode) {
     Qz_Image* document = qz::topDocument(layer);
     // The swap waits for every pass (they hold mode 2); a refused lock leaves
@@ -509,12 +509,15 @@ QZ_EXPORT void Qz_DoLayerDoesntNeedsFixing(Qz_Image* layer) {
       std::memcpy(layer->modeName, layer->chosenModeName, sizeof layer->modeName);
       layer->modeName[sizeof layer->modeName - 1] = 0;
       layer->chosenMode = nullptr;
+      changed = true;
     }
     std::memcpy(layer->committedColour, layer->chosenColour, sizeof layer->committedColour);
+    if (changed) Qz_NoteImageChange(layer);
     Qz_UnlockImageA(document, kQzLockExclusive, nullptr);
     Qz_DisposeObject(old);
   } else {
     std::memcpy(layer->committedColour, layer->chosenColour, sizeof layer->committedColour);
+    if (changed) Qz_NoteImageChange(layer);
   }
   layer->needsFixing = 0;
   if (layer->parent && layer->parent->type == kQzImageLayer) layer->parent->needsFixing = 0;

@@ -236,6 +236,7 @@ QZ_EXPORT Qz_Image* Qz_AllocImage(Qz_Image* image, int32_t width, int32_t height
   image->edgeSize = 30;
   image->edgeSoftness = 50;
   image->state = kQzImageAllocated;
+  Qz_NoteImageChange(image);
   return image;
 }
 
@@ -247,11 +248,8 @@ QZ_EXPORT void Qz_DeallocImage(Qz_Image* image) {
   if (base->activeImage == image) base->activeImage = nullptr;
   ReleaseSemaphore(&base->semaphore);
 
-  if (image->firstSource && image->firstSourceNotify)
-    Qz_RemoveNotify(imageObject(image->firstSource), image->firstSourceNotify);
-  if (image->secondSource && image->secondSourceNotify)
-    Qz_RemoveNotify(imageObject(image->secondSource), image->secondSourceNotify);
-  image->firstSourceNotify = image->secondSourceNotify = 0;
+  unwatchSource(image, false);
+  unwatchSource(image, true);
   image->firstSource = image->secondSource = nullptr;
 
   for (Qz_Image* layer = first_layer(image); layer;) {
@@ -302,6 +300,7 @@ QZ_EXPORT int32_t Qz_BeginNewImageSize(Qz_Image* image, int32_t width, int32_t h
   }
   Qz__PutMainPlanes(image, made);
   Qz__PointScratchRows(image, height);
+  Qz_NoteImageChange(image);
   return 1;
 }
 
@@ -311,6 +310,7 @@ QZ_EXPORT int32_t Qz_AbortNewImageSize(Qz_Image* image) {
   Qz__RestoreOldPlanes(image);
   if (image->type != kQzPaintLayer && Qz__HasUndo(image))
     Qz_CopyUndoToImageData(image, 0, 0, image->width - 1, image->height - 1, 0, 0);
+  Qz_NoteImageChange(image);
   Qz_UnlockImageA(image, kQzLockExclusive, nullptr);
   Qz__RecompositeAndShow(image);
   return 1;
@@ -337,6 +337,7 @@ QZ_EXPORT int32_t Qz_EndNewImageSize(Qz_Image* image, int32_t width, int32_t hei
     undo.free();
     std::free(lineBuffer);
     Qz__RestoreOldPlanes(image);
+    Qz_NoteImageChange(image);
     Qz_UnlockImageA(image, kQzLockExclusive, nullptr);
     return 0;
   }
@@ -358,6 +359,7 @@ QZ_EXPORT int32_t Qz_EndNewImageSize(Qz_Image* image, int32_t width, int32_t hei
   }
   Qz__PointScratchRows(image, height);
   if (!paintLayer && hadUndo) Qz_CopyImageToUndoData(image, 0, 0, width - 1, height - 1, 0, 0);
+  Qz_NoteImageChange(image);
   Qz_UnlockImageA(image, kQzLockExclusive, nullptr);
 
   if (image->type != kQzDocument) Qz_ModifiedAllImageData(image);

@@ -93,6 +93,7 @@ int32_t Qz__CombineImages(Qz_Image* dst, int32_t dx, int32_t dy, Qz_Image* src, 
   if (count == 0) return 0;
   if (!Qz__PairsPresent(pairs, count)) return 1;  // released storage: nothing to do
   Qz__RunRows(pairs, count, c, kernel);
+  Qz_NoteImageChange(dst);
   return 1;
 }
 
@@ -126,6 +127,12 @@ int32_t Qz__CopyWithinImage(Qz_Image* image, int32_t x0, int32_t y0, int32_t x1,
   for (int i = 0; i < count; ++i)
     copied |= Qz__CopyPlaneRect(pairs[i].dst, image->width, image->height, pairs[i].src,
                                 image->width, image->height, x0, y0, x1, y1, dx, dy);
+  if (!copied) return 0;
+  // A document's planes are only its composite; its background is the undo planes.
+  if (image->type == kQzDocument && !toUndo)
+    noteShownChange(image);
+  else
+    Qz_NoteImageChange(image);
   return copied;
 }
 
@@ -170,12 +177,14 @@ QZ_EXPORT int32_t Qz_BlitImageToImage(Qz_Image* dst, int32_t dx, int32_t dy, Qz_
       for (int32_t row = 0; row < c.h; ++row)
         mergeKernels().mergeBytes(pairs[i].dst[c.dy + row] + c.dx, pairs[i].src[c.sy + row] + c.sx,
                                   size_t(c.w), strength);
+    Qz_NoteImageChange(dst);
     return 1;
   }
   if (Qz__PairsPresent(pairs, count)) Qz__RunRows(pairs, count, c, Qz__CopyLine);
   PlanePair undo[3];
   const int undoCount = Qz__UndoPairs(dst, src, undo);
   if (Qz__PairsPresent(undo, undoCount)) Qz__RunRows(undo, undoCount, c, Qz__CopyLine);
+  Qz_NoteImageChange(dst);
   return 1;
 }
 
@@ -198,6 +207,7 @@ QZ_EXPORT int32_t Qz__MergeImagesViaAlphaAndTrans(Qz_Image* dst, int32_t dx, int
     for (int32_t row = 0; row < c.h; ++row)
       mergeKernels().mergeViaAlpha(pairs[i].dst[c.dy + row] + c.dx, pairs[i].src[c.sy + row] + c.sx,
                                    alpha->grey[c.sy + row] + c.sx, trans & 0xFFFF, size_t(c.w));
+  Qz_NoteImageChange(dst);
   return 1;
 }
 

@@ -62,6 +62,22 @@ inline bool clipRect(int64_t sx, int64_t sy, int64_t dx, int64_t dy, int64_t w, 
 // Frees the planes, line buffer, span tables and tone table; clears the pointers.
 void freeImageStorage(Qz_Image* image);
 
+// What the image shows changed, though what it holds did not: a document
+// composited again, or a layer list reordered (the layers themselves are
+// named one by one where what lies below a layer is compared).
+inline void noteShownChange(Qz_Image* image) {
+  image->shownChanges.fetch_add(1, std::memory_order_acq_rel);
+}
+
+// The change notice of a rectangle of a document that was composited again
+// because one of its layers changed: only the document's shown changes
+// count it (its background and layers are what they were).
+void markRecomposited(Qz_Image* document, int32_t x0, int32_t y0, int32_t x1, int32_t y1);
+
+// Removes the watches a layer keeps on its first or second source; the
+// source stays in its slot.
+void unwatchSource(Qz_Image* layer, bool second);
+
 }  // namespace qz
 
 namespace qz {

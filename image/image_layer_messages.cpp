@@ -39,6 +39,7 @@ QzWord setEdge(Qz_Image* layer, const EdgeSetting& setting, int32_t value) {
   int32_t& field = layer->*setting.field;
   const bool changed = field != value;
   field = value;
+  if (changed) Qz_NoteImageChange(layer);
   if (changed) Qz_RedoLayerChanges(layer);
   return uint32_t(value);
 }
@@ -53,6 +54,7 @@ QzWord setOpacity(Qz_Image* layer, const OpacityPair& pair, bool percent, int32_
   const bool changed = word != stored;
   word = stored;
   if (pair.word >= 6) layer->toneTableFlag = 1;
+  if (changed) Qz_NoteImageChange(layer);
   if (changed) Qz_RedoLayerChanges(layer);
   return stored;
 }
@@ -68,6 +70,7 @@ QzWord moveAfter(Qz_Image* layer, Qz_Image* after) {
     Insert(&parent->layers, &layer->listNode.node, &after->listNode.node);
   else
     AddHead(&parent->layers, &layer->listNode.node);
+  noteShownChange(parent);
   Qz_UnlockImageA(parent, kQzLockExclusive, nullptr);
   // Re-compositing takes its own locks, so it comes after the exclusive hold.
   if (layer->type == kQzPaintLayer) {

@@ -116,6 +116,7 @@ void applySettings(Qz_Image* layer, QZIO_ImageBuffer* buffer) {
     layer->edgeInvert = int32_t(s.edgeMaskInvert);
     layer->toneTableFlag = 1;
   }
+  Qz_NoteImageChange(layer);  // pixels, spans and settings written in place
 }
 
 // A buffer in three 8-bit planes: the buffer itself, or a converted copy
@@ -210,6 +211,7 @@ void addLayerFromBuffer(Qz_Image* image, QZIO_ImageBuffer* source) {
       if (std::strcmp(image->loadFormat, "PSD") == 0 && layer->inner)
         Qz_MultiplyImageByImage(layer, 0, 0, layer->inner, 0, 0, layer->width, layer->height);
       Qz_CopyImageToUndoData(layer, 0, 0, layer->width - 1, layer->height - 1, 0, 0);
+      if (layer->inner) Qz_NoteImageChange(layer->inner);
       layer->compositingCount.fetch_add(1);
       Node* sub = source->layers.lh_Head;
       if (sub && sub->ln_Succ && layer->paintLayer && layer->paintLayer != layer) {
@@ -326,6 +328,7 @@ int32_t loadInto(Qz_Image* image, const char* fileName, Qz_Object* format, uint3
   for (Node* node = loaded->layers.lh_Head; node && node->ln_Succ; node = node->ln_Succ)
     addLayerFromBuffer(image, reinterpret_cast<QZIO_ImageBuffer*>(node));
   image->compositingCount.fetch_add(1);
+  Qz_NoteImageChange(image);  // its background was put in place of the one allocated
   if (image->activeLayer) {
     fullProcessImage(image);
     addRestorePoint(image);

@@ -62,7 +62,7 @@ void compositeLayerRect(Qz_Image* layer, int32_t x0, int32_t y0, int32_t x1, int
   y1 = std::min(y1, document->height - 1);
   if (x0 > x1 || y0 > y1) return;
   Qz_ProcessImage(document, x0, y0, x1, y1);
-  Qz_ModifiedImageData(document, x0, y0, x1, y1);
+  markRecomposited(document, x0, y0, x1, y1);
 }
 
 QzWord rerender(Qz_Image* image) {

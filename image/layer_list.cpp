@@ -112,6 +112,8 @@ QzWord linkLayer(Qz_Image* image, Qz_Image* layer) {
   layer->visible = 1;
   if (!layer->document) layer->document = topDocument(image);
   setActive(image, layer);
+  noteShownChange(image);
+  Qz_NoteImageChange(layer);
   Qz_UnlockImageA(image, kQzLockExclusive, nullptr);
 
   Qz_Image* document = owningDocumentOf(layer);
@@ -139,6 +141,8 @@ QzWord unlinkLayer(Qz_Image* image, Qz_Image* layer) {
   if (image->activeLayer == layer) image->activeLayer = nullptr;
   if (image->paintLayer == layer || (image->paintLayer && image->paintLayer->parent == layer))
     image->paintLayer = nullptr;
+  noteShownChange(image);
+  Qz_NoteImageChange(layer);
   Qz_UnlockImageA(image, kQzLockExclusive, nullptr);
   if (layer->layerWatch) Qz_RemoveNotify(imageObject(layer), layer->layerWatch);
   layer->layerWatch = 0;

@@ -1,7 +1,8 @@
 // Where a layer lies and what it draws from: its two source images (watched,
-// so that their changes re-render the layer and a source that goes away is
-// let go before it is freed), the rectangles they are placed at, moving the
-// layer, and hiding and showing it.
+// so that their changes re-render the layer, the second one's end of a strip
+// pass reaches the layer's mode, and a source that goes away is let go before
+// it is freed), the rectangles they are placed at, moving the layer, and
+// hiding and showing it.
 #include <mutex>
 
 #include "image/image_internal.h"
@@ -15,6 +16,10 @@ namespace {
 
 constexpr uint32_t kFirstSourceChanged = 0x1002a8;
 constexpr uint32_t kSecondSourceChanged = 0x1002b2;
+// The second source's end-of-pass notice (its progress-done) as it reaches
+// the layer, carrying the source; the mode hears it under the same id.
+constexpr uint32_t kSecondSourcePassDone = kQzModeSourcePassDone;
+static_assert(kQzModeSourcePassDone == kQzProgressDone, "the mode hears the pass's own notice");
 constexpr uint32_t kPlaceFirst = 0x100244;
 constexpr uint32_t kPlaceSecond = 0x10023a;
 constexpr uint32_t kPlaceLayer = 0x10024e;
@@ -30,6 +35,7 @@ std::mutex gSourceMutex;
 struct SourceSlot {
   Qz_Image* Qz_Image::*image;
   QzWord Qz_Image::*notify;
+  QzWord Qz_Image::*passWatch;  // null for the first source
   int16_t Qz_Placement::*rectWidth;
   int16_t Qz_Placement::*rectHeight;
   int16_t Qz_Placement::*sourceWidth;
@@ -38,10 +44,12 @@ struct SourceSlot {
   uint32_t changedId;  // what the source's change notices become on the layer
 };
 constexpr SourceSlot kFirst = {&Qz_Image::firstSource,       &Qz_Image::firstSourceNotify,
+                               nullptr,
                                &Qz_Placement::firstWidth,    &Qz_Placement::firstHeight,
                                &Qz_Placement::firstSourceWidth, &Qz_Placement::firstSourceHeight,
                                kQzImageSetFirstSource,       kFirstSourceChanged};
 constexpr SourceSlot kSecond = {&Qz_Image::secondSource,       &Qz_Image::secondSourceNotify,
+                                &Qz_Image::secondSourcePassWatch,
                                 &Qz_Placement::secondWidth,    &Qz_Placement::secondHeight,
                                 &Qz_Placement::secondSourceWidth, &Qz_Placement::secondSourceHeight,
                                 kQzImageSetSecondSource,       kSecondSourceChanged};
@@ -50,7 +58,20 @@ bool modeTakesSource(Qz_Image* layer) {
   return layer->mode && (Qz_DoMethod(layer->mode, kQzModeGetFlags) & kQzModeCombinesSource);
 }
 
+const SourceSlot& slotOf(bool second) { return second ? kSecond : kFirst; }
+
+// Removes the slot's watches from its source, if any.
+void unwatch(Qz_Image* layer, const SourceSlot& slot) {
+  Qz_Image* source = layer->*slot.image;
+  for (QzWord Qz_Image::*watch : {slot.notify, slot.passWatch}) {
+    if (!watch) continue;
+    if (source && layer->*watch) Qz_RemoveNotify(imageObject(source), layer->*watch);
+    layer->*watch = 0;
+  }
+}
+
 void announceSource(Qz_Image* layer, const SourceSlot& slot, Qz_Image* source) {
+  Qz_NoteImageChange(layer);
   const bool second = slot.attachId == kQzImageSetSecondSource;
   if (second && modeTakesSource(layer)) Qz_DoMethod(layer->mode, slot.attachId, source);
   Qz_RedoLayerChanges(layer);
@@ -72,8 +93,7 @@ bool releaseSource(Qz_Image* layer, const SourceSlot& slot, Qz_Image* expected, 
     Qz_Image* source = layer->*slot.image;
     if (source && (!expected || source == expected)) {
       // Still alive here: its own dying notice waits for this lock or is this call.
-      if (layer->*slot.notify) Qz_RemoveNotify(imageObject(source), layer->*slot.notify);
-      layer->*slot.notify = 0;
+      unwatch(layer, slot);
       layer->*slot.image = nullptr;
       released = true;
     }
@@ -100,16 +120,22 @@ QzWord attachSource(Qz_Image* layer, const SourceSlot& slot, Qz_Image* source) {
       imageObject(source), kQzImageChanged, kNotifyAnyValue, imageObject(layer), 7, slot.changedId,
       kNotifySameWord, kNotifySameWord, kNotifySameWord, kNotifySameWord, kNotifySameWord,
       kNotifySameWord);
+  // Every strip pass of the source ends with this notice; the layer hands it
+  // to its mode with the source, which widens its region notices then.
+  const QzWord passWatch =
+      slot.passWatch ? Qz_AddNotify(imageObject(source), kQzProgressDone, kNotifyAnyValue,
+                                    imageObject(layer), 2, kSecondSourcePassDone, source)
+                     : 0;
   bool attached = false;
   {
     std::lock_guard<std::mutex> guard(gSourceMutex);
     // A source that started dying after it was locked may have sent its
     // dying notice before the watch was in place.
-    if (watch && source->state.load() != kQzImageDying) {
-      if (Qz_Image* old = layer->*slot.image; old && layer->*slot.notify)
-        Qz_RemoveNotify(imageObject(old), layer->*slot.notify);
+    if (watch && (passWatch || !slot.passWatch) && source->state.load() != kQzImageDying) {
+      unwatch(layer, slot);
       layer->*slot.image = source;
       layer->*slot.notify = watch;
+      if (slot.passWatch) layer->*slot.passWatch = passWatch;
       Qz_Placement& p = layer->placement;
       p.*slot.rectWidth = p.*slot.sourceWidth = int16_t(std::min(source->width, kQzMaxLayerSide));
       p.*slot.rectHeight = p.*slot.sourceHeight =
@@ -117,7 +143,10 @@ QzWord attachSource(Qz_Image* layer, const SourceSlot& slot, Qz_Image* source) {
       attached = true;
     }
   }
-  if (!attached && watch) Qz_RemoveNotify(imageObject(source), watch);
+  if (!attached) {
+    Qz_RemoveNotify(imageObject(source), watch);
+    Qz_RemoveNotify(imageObject(source), passWatch);
+  }
   Qz_UnlockImageA(source, kQzLockRead, nullptr);
   Qz_UnlockImageA(document, kQzLockExclusive, nullptr);
   if (!attached) return 0;
@@ -146,12 +175,19 @@ QzWord sourceChanged(Qz_Image* layer, const SourceSlot& slot, const QzWord* args
   return 0;
 }
 
+// The second source ended a strip pass (also one cut short).
+QzWord sourcePassDone(Qz_Image* layer, Qz_Image* source) {
+  if (!source || source != layer->secondSource || !modeTakesSource(layer)) return 0;
+  return Qz_DoMethod(layer->mode, kQzModeSourcePassDone, source);
+}
+
 // Stores placement values under the document's exclusive lock (passes read them).
 template <typename Store>
 bool storePlacement(Qz_Image* layer, Store store) {
   Qz_Image* document = topDocument(layer);
   if (!Qz_LockImageA(document, kQzLockExclusive, nullptr)) return false;
   store(layer->placement);
+  Qz_NoteImageChange(layer);
   Qz_UnlockImageA(document, kQzLockExclusive, nullptr);
   return true;
 }
@@ -219,7 +255,7 @@ QzWord placeLayer(Qz_Image* layer, const QzWord* args) {
   restoreBackground(parent, x0, y0, x1, y1);
   if (layer->type == kQzImageLayer) Qz_ModifiedAllImageData(layer);
   Qz_ProcessImage(parent, x0, y0, x1, y1);
-  Qz_ModifiedImageData(parent, x0, y0, x1, y1);
+  markRecomposited(parent, x0, y0, x1, y1);
   return 1;
 }
 
@@ -227,6 +263,7 @@ bool setVisible(Qz_Image* layer, int32_t visible) {
   Qz_Image* document = topDocument(layer);
   if (!Qz_LockImageA(document, kQzLockExclusive, nullptr)) return false;
   layer->visible = visible;
+  Qz_NoteImageChange(layer);
   Qz_UnlockImageA(document, kQzLockExclusive, nullptr);
   return true;
 }
@@ -254,6 +291,8 @@ QzWord showLayer(Qz_Image* layer) {
 
 }  // namespace
 
+void unwatchSource(Qz_Image* layer, bool second) { unwatch(layer, slotOf(second)); }
+
 QzWord layerPlacementDispatch(Qz_Image* layer, uint32_t id, const QzWord* args, bool& handled) {
   handled = true;
   switch (id) {
@@ -261,6 +300,7 @@ QzWord layerPlacementDispatch(Qz_Image* layer, uint32_t id, const QzWord* args, 
     case kQzImageSetSecondSource: return attachSource(layer, kSecond, asImage(args[0]));
     case kFirstSourceChanged: return sourceChanged(layer, kFirst, args);
     case kSecondSourceChanged: return sourceChanged(layer, kSecond, args);
+    case kSecondSourcePassDone: return sourcePassDone(layer, asImage(args[0]));
     case kPlaceFirst: return placeFirst(layer, args);
     case kPlaceSecond: return placeSecond(layer, args);
     case kPlaceLayer: return placeLayer(layer, args);

@@ -191,6 +191,7 @@ struct Qz_Image {
   Task* creator;
   QzWord firstSourceNotify;  // notify records watching the sources
   QzWord secondSourceNotify;
+  QzWord secondSourcePassWatch;  // the second source's end-of-pass notice, passed to the mode
   Qz_Semaphore* lockSemaphore;
 
   struct Qz_ImageBase* base;
@@ -210,6 +211,16 @@ struct Qz_Image {
   // effect modes seed their per-row noise from, and what tells a kept
   // record of an image from one made later at the same address.
   uint32_t serial;
+  // Change counts, only ever raised, after the change (Qz_NoteImageChange):
+  // ownChanges by every change of what the image holds (its pixels, planes,
+  // size, mode and its settings, colour, place, visibility, sources; for a
+  // document its background, and every undo or redo); shownChanges by those
+  // and also by a document's re-composite or a change of its layer list.
+  // What lies below a layer is the document's own changes and the shown
+  // changes of the layers under it, each named, so painting a layer never
+  // counts as a change below it.
+  std::atomic<uint64_t> ownChanges;
+  std::atomic<uint64_t> shownChanges;
 };
 
 // The document's current view: a window thread sets it when its view comes
@@ -454,6 +465,10 @@ QZ_EXPORT void Qz_ModifiedImageData(Qz_Image* image, int32_t x0, int32_t y0, int
 QZ_EXPORT void Qz_ModifiedAllImageData(Qz_Image* image);
 QZ_EXPORT void Qz_ModifiedImageFormat(Qz_Image* image);
 QZ_EXPORT int32_t Qz_LayerNeedsFixing(Qz_Image* layer);
+// Raises the image's change counts: for writes of pixels, planes or layer
+// settings that no marking call above reports (the marking calls raise them
+// themselves, also while notices are suspended). Call after the change.
+QZ_EXPORT void Qz_NoteImageChange(Qz_Image* image);
 QZ_EXPORT QzWord Qz_RedoLayerChanges(Qz_Image* layer);
 QZ_EXPORT QzWord Qz_FixLayerChanges(Qz_Image* layer);
 

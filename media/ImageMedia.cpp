@@ -85,7 +85,10 @@ void Qz__PictureDab(Qz_RootMediaObject* m, Qz_Image* image, Qz_Image* layer, uin
       }
     }
   }
-  if (!(flags & kStrokeFlagQuiet)) Qz_ModifiedImageData(image, r.x0, r.y0, r.x1, r.y1);
+  if (flags & kStrokeFlagQuiet)
+    Qz_NoteImageChange(image);  // the line's caller reports the rectangle
+  else
+    Qz_ModifiedImageData(image, r.x0, r.y0, r.x1, r.y1);
 }
 
 QzWord Qz__Stroke(Qz_ImageMediaObject* self, const QzWord* w) {

@@ -238,7 +238,10 @@ void Qz__StandardDab(Qz_RootMediaObject* m, Qz_Image* layer, uint32_t button, ui
         qz::media::eraseDabRow(target->grey[row] + r.x0, brushRow, strength, count);
     }
   }
-  if (flags & kStrokeFlagQuiet) return;
+  if (flags & kStrokeFlagQuiet) {
+    Qz_NoteImageChange(target);  // the line's caller reports the rectangle
+    return;
+  }
   Qz_ModifiedImageData(target, r.x0, r.y0, r.x1, r.y1);
   if (m->smear || m->imageMode) {
     Qz_Image* document = qz::topDocument(target);

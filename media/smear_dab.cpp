@@ -92,7 +92,10 @@ void smearDab(Qz_RootMediaObject* m, Qz_Image* image, Qz_Image* layer, uint32_t 
       }
     }
   }
-  if (!(flags & kStrokeFlagQuiet)) Qz_ModifiedImageData(target, r.x0, r.y0, r.x1, r.y1);
+  if (flags & kStrokeFlagQuiet)
+    Qz_NoteImageChange(target);  // the line's caller reports the rectangle
+  else
+    Qz_ModifiedImageData(target, r.x0, r.y0, r.x1, r.y1);
 }
 
 }  // namespace qz::media

@@ -29,6 +29,9 @@ QzWord Qz__SetTarget(Qz_ColouriseModeObject* self, int channel, QzWord value) {
   while (!self->target.compare_exchange_weak(old, (old & ~(0xFFu << shift)) | byte)) {
   }
   self->state.store(kTargetJustSet);
+  // No re-render is asked for, but the layer shows otherwise from its next one on.
+  if (auto* layer = reinterpret_cast<Qz_Image*>(Qz_DoMethod(&self->header, kQzModeGetImage)))
+    Qz_NoteImageChange(layer);
   return 0;
 }
 

@@ -140,14 +140,10 @@ QzWord Qz__SourceRegionChanged(Qz_RootModeObject* self, const QzWord* args) {
   const int32_t ox = layer->placement.secondX, oy = layer->placement.secondY;
   const int32_t x0 = int32_t(args[2]), y0 = int32_t(args[3]);
   const int32_t x1 = int32_t(args[4]), y1 = int32_t(args[5]);
-  if ((self->flags.load() & kQzModeFullWidthNotices) && source &&
-      source->interruptible.load()) {
-    // Once per strip pass, when it reaches the source's last row.
-    if (y1 < source->height - 1) return 0;
-    Qz_DoNotify(&layer->object, kQzImageChanged, kQzChangeRect, layer, 0, oy, layer->width - 1,
-                y1 + oy, 0, 0);
+  // In a strip pass of the source, its end notice (which the layer passes
+  // on, also for a pass cut short) brings the one full-width notice.
+  if ((self->flags.load() & kQzModeFullWidthNotices) && source && source->interruptible.load())
     return 0;
-  }
   Qz_DoNotify(&layer->object, kQzImageChanged, kQzChangeRect, layer, x0 + ox, y0 + oy, x1 + ox,
               y1 + oy, 0, 0);
   return 0;

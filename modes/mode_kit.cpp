@@ -22,6 +22,8 @@ QZ_EXTERN_C_END
 namespace qz::modes {
 
 void postRerender(Qz_Image* layer) {
+  // The layer's mode changed what the layer shows (its settings, its tables).
+  Qz_NoteImageChange(layer);
   Qz_Image* document = layer->document ? layer->document : qz::topDocument(layer);
   if (!document) return;
   if (auto* poster = gRerenderPoster.load()) {

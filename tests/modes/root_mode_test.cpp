@@ -133,14 +133,18 @@ TEST_F(RootModeTest, SourceRegionChangesLandInTheLayer) {
     EXPECT_EQ(Qz_DoMethod(mode, kQzModeSourceRegionChanged, c.kind, source.image, 1, 2, 3, 4), 0u);
     EXPECT_EQ(rects, c.expected);
   }
-  // Flag 4 in a strip pass of 10-row strips: one notice, at the last strip,
-  // over the layer's whole width.
+  // Flag 4 in a strip pass of 10-row strips: the strips' notices wait, and
+  // the pass's end brings one notice over the layer's whole width (also
+  // for a pass cut short, whose strips never reach the last row).
   rects.clear();
   Qz_DoMethod(mode, kQzModeSetFlags, 5);
   source.image->interruptible = 1;
   for (int32_t top = 0; top < 35; top += 10)
     Qz_DoMethod(mode, kQzModeSourceRegionChanged, 0, source.image, 0, top, 29,
                 std::min(top + 9, 34));
+  EXPECT_EQ(rects, std::vector<Rect>{});
+  source.image->interruptible = 0;
+  Qz_DoMethod(mode, kQzModeSourcePassDone, source.image);
   EXPECT_EQ(rects, (std::vector<Rect>{{0, -3, 7, 31}}));
   Qz_RemoveNotify(&layer->object, handle);
 }
