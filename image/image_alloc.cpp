@@ -6,6 +6,7 @@
 
 #include "image/image_internal.h"
 #include "image/image_text.h"
+#include "modes/shared_below.h"
 
 namespace qz {
 namespace {
@@ -247,6 +248,7 @@ QZ_EXPORT void Qz_DeallocImage(Qz_Image* image) {
   ObtainSemaphore(&base->semaphore);
   if (base->activeImage == image) base->activeImage = nullptr;
   ReleaseSemaphore(&base->semaphore);
+  Qz__ForgetSharedBelow(image);
 
   unwatchSource(image, false);
   unwatchSource(image, true);

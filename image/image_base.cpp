@@ -7,6 +7,7 @@
 
 #include "image/qz_image.h"
 #include "image/image_text.h"
+#include "modes/shared_below.h"
 
 namespace {
 
@@ -154,6 +155,7 @@ QZ_EXPORT void Qz_CleanupImageBase(void) {
   Qz_ImageBase& base = gImageBase;
   if (base.useCount.load() <= 0) return;
   if (--base.useCount != 0) return;
+  Qz__ForgetSharedBelow(nullptr);
   // Shut-down normally disposes these first; whatever is left goes here.
   if (base.applicationImage) {
     Qz_DisposeObject(&base.applicationImage->object);
