@@ -11,6 +11,15 @@ void Qz__Notice(Qz_Image* image, uint32_t kind, int32_t x0, int32_t y0, int32_t 
 
 bool Qz__NoticesSuspended(const Qz_Image* image) { return image->notifySuspend.load() >= 1; }
 
+// Clamps the rectangle to the image; false when nothing is left.
+bool Qz__ClampToImage(const Qz_Image* image, int32_t& x0, int32_t& y0, int32_t& x1, int32_t& y1) {
+  x0 = std::max(x0, 0);
+  y0 = std::max(y0, 0);
+  x1 = std::min(x1, image->width - 1);
+  y1 = std::min(y1, image->height - 1);
+  return x0 <= x1 && y0 <= y1;
+}
+
 }  // namespace
 
 namespace qz {
@@ -18,12 +27,8 @@ namespace qz {
 void markRecomposited(Qz_Image* document, int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
   if (!document) return;
   noteShownChange(document);
-  if (Qz__NoticesSuspended(document)) return;
-  x0 = std::max(x0, 0);
-  y0 = std::max(y0, 0);
-  x1 = std::min(x1, document->width - 1);
-  y1 = std::min(y1, document->height - 1);
-  if (x0 <= x1 && y0 <= y1) Qz__Notice(document, kQzChangeRect, x0, y0, x1, y1);
+  if (!Qz__NoticesSuspended(document) && Qz__ClampToImage(document, x0, y0, x1, y1))
+    Qz__Notice(document, kQzChangeRect, x0, y0, x1, y1);
 }
 
 }  // namespace qz
@@ -38,10 +43,7 @@ QZ_EXPORT void Qz_ModifiedLayer(Qz_Image* image, int32_t x0, int32_t y0, int32_t
   // A rectangle wholly outside the layer changes nothing (clamping it would
   // mark the edge row or column).
   if (x1 < x0 || y1 < y0 || x1 < 0 || y1 < 0 || x0 >= image->width || y0 >= image->height) return;
-  x0 = std::max(x0, 0);
-  y0 = std::max(y0, 0);
-  x1 = std::min(x1, image->width - 1);
-  y1 = std::min(y1, image->height - 1);
+  Qz__ClampToImage(image, x0, y0, x1, y1);
   for (int32_t y = y0; y <= y1; ++y) {
     image->spanLeast[y] = std::min(image->spanLeast[y], x0);
     image->spanGreatest[y] = std::max(image->spanGreatest[y], x1);
@@ -53,12 +55,7 @@ QZ_EXPORT void Qz_ModifiedImageData(Qz_Image* image, int32_t x0, int32_t y0, int
   if (!image) return;
   // Counted also while notices are held: a replay's pixels change all the same.
   Qz_NoteImageChange(image);
-  if (Qz__NoticesSuspended(image)) return;
-  x0 = std::max(x0, 0);
-  y0 = std::max(y0, 0);
-  x1 = std::min(x1, image->width - 1);
-  y1 = std::min(y1, image->height - 1);
-  if (x0 > x1 || y0 > y1) return;
+  if (Qz__NoticesSuspended(image) || !Qz__ClampToImage(image, x0, y0, x1, y1)) return;
   if (image->type != kQzDocument) Qz_ModifiedLayer(image, x0, y0, x1, y1);
   Qz__Notice(image, kQzChangeRect, x0, y0, x1, y1);
 }

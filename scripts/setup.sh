@@ -12,6 +12,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-apps xclip
   imagemagick netpbm libtiff-tools ghostscript
+  libvips-dev libvips-tools graphicsmagick
 )
 
 missing=()
