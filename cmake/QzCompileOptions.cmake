@@ -12,6 +12,8 @@ endif()
 if(QZ_SANITIZE_FLAGS)
   add_compile_options(${QZ_SANITIZE_FLAGS})
   add_link_options(${QZ_SANITIZE_FLAGS})
+  # The modes' reads through the kit's views are checked against what they fetched.
+  add_compile_definitions(QZ_DEBUG_READS=1)
 endif()
 
 add_compile_options(-ffp-contract=off)

@@ -8,6 +8,7 @@
 #include "gadgets/qz_group.h"
 #include "image/image_internal.h"
 #include "modes/mode_kit.h"
+#include "modes/mode_settings.h"
 #include "objects/qz_linked_list.h"
 #include "objects/qz_notify.h"
 #include "objects/qz_root.h"
@@ -200,7 +201,28 @@ const qz::kit::ClassDecl kRootMode = {
     .attributes = kSettings, .makeSuper = Qz__MakeRootModeSuper,
     .tearDown = Qz__DisposeRootMode};
 
+int32_t Qz__Load(const int16_t& field) { return qz::modes::loadSetting(field); }
+
 }  // namespace
+
+namespace qz::modes {
+
+bool loadRootSettings(Qz_Object* mode, RootSettings* settings) {
+  // The RootMode instance is the innermost mode instance of the chain.
+  for (int guard = 0; mode && guard < 64; mode = mode->super, ++guard) {
+    if (qz::kit::declOf(mode) != &kRootMode) continue;
+    const Qz_RootModeObject* self = Qz__Self(mode);
+    *settings = {.amount = Qz__Load(self->amount), .radius = Qz__Load(self->radius),
+                 .angle = Qz__Load(self->angle), .quality = Qz__Load(self->quality),
+                 .colourMode = Qz__Load(self->colourMode), .threshold = Qz__Load(self->threshold),
+                 .xRadius = Qz__Load(self->xRadius), .yRadius = Qz__Load(self->yRadius),
+                 .xPosition = Qz__Load(self->xPosition), .yPosition = Qz__Load(self->yPosition)};
+    return true;
+  }
+  return false;
+}
+
+}  // namespace qz::modes
 
 QZ_EXTERN_C_BEGIN
 QZ_EXPORT QzWord Qz_InitRootModeClass(Qz_GlobalData*) { return qz::kit::addClass(kRootMode); }

@@ -1,8 +1,11 @@
 // Test kit for the compositor and the modes: documents with layers built
-// from small arrays, compositing whole or in blocks, plane comparison, and a
-// strict render that fails the test when a mode's output depends on pixels
-// outside the rows and columns it was given or asked for, or when it writes
-// past its block. Header-only, so every test program can include it.
+// from small arrays and secondary pictures, compositing whole or in blocks,
+// plane comparison, a strict render that fails the test when a mode's output
+// depends on pixels outside the rows and columns it was given or asked for
+// (of the document, the secondary picture and the layer itself), or when it
+// writes past its block; the same-however-cut check over block sizes and
+// worker counts; and a counter of re-render requests. Header-only, so every
+// test program can include it.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,12 +16,15 @@
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <mutex>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "image/qz_compositor.h"
 #include "image/qz_image.h"
 #include "app/class_registration.h"
+#include "image/strip_pool.h"
 #include "modes/mode_kit.h"
 
 namespace qztest {
@@ -122,6 +128,17 @@ class Document {
     return layer;
   }
 
+  // Attaches `picture` as the layer's secondary image (image method
+  // 0x100226) and places it at (dx, dy) inside the layer (0x10023a).
+  void AttachSecondary(Qz_Image* layer, Qz_Image* picture, int32_t dx, int32_t dy) {
+    constexpr uint32_t kPlaceSecond = 0x10023a;
+    ASSERT_EQ(Qz_DoMethod(&layer->object, kQzImageSetSecondSource, picture), 1u);
+    ASSERT_EQ(Qz_DoMethod(&layer->object, kPlaceSecond, uint32_t(dx), uint32_t(dy),
+                          uint32_t(picture ? picture->width : 0),
+                          uint32_t(picture ? picture->height : 0)),
+              1u);
+  }
+
   void Composite() { Qz_FullProcessImage(image); }
 
   // Composites the whole image in blocks of the given size, after clearing
@@ -158,55 +175,117 @@ class Document {
 
 // Renders rows y0..y1, columns x0..x1 of the layer's mode directly, with
 // the document's background as the data below. It runs three times: with
-// the true pixels, then twice with every pixel outside the block and outside
-// the rectangles the mode fetched replaced by two different noises. A
-// difference, or a write past the block's last column, fails the test.
-// Returns the output of the first run, row after row.
+// the true pixels, then twice with two different noises in place of every
+// pixel the mode may not read: of the document outside the block and the
+// rectangles fetched from it; of the layer's secondary picture outside the
+// rectangles fetched from it (a fetch whose lock image is the picture); and
+// of the layer's own planes outside the part of the block that lies on the
+// layer and the rectangles fetched from them. A difference, or a write past
+// the block's last column, fails the test. Returns the output of the first
+// run, row after row.
 inline std::vector<Rgb> StrictRender(Document& doc, Qz_Image* layer, int32_t x0, int32_t x1,
                                      int32_t y0, int32_t y1) {
   Qz_Image* image = doc.image;
-  const int32_t w = image->width, h = image->height;
   const int32_t count = x1 - x0 + 1, rows = y1 - y0 + 1;
   constexpr int32_t kGuard = 16;
   constexpr uint8_t kGuardByte = 0xA5;
-  std::vector<Qz_ImageLock> fetched;
+  // Filled from every thread: a fetch below an upper layer runs a pass of
+  // its own, whose strips may fetch again on the workers.
+  struct Fetched {
+    std::mutex mutex;
+    std::vector<Qz_ImageLock> locks;
+  } record;
+  std::vector<Qz_ImageLock>& fetched = record.locks;
   Qz__SetImageDataObserver(
       [](const Qz_ImageLock* lock, void* data) {
-        static_cast<std::vector<Qz_ImageLock>*>(data)->push_back(*lock);
+        auto* r = static_cast<Fetched*>(data);
+        std::lock_guard<std::mutex> guard(r->mutex);
+        r->locks.push_back(*lock);
       },
-      &fetched);
+      &record);
 
-  auto inside = [&](int32_t x, int32_t y) {
-    if (x >= x0 && x <= x1 && y >= y0 && y <= y1) return true;
+  // Whether a fetch from `owner` covers (x, y) of it; rows outside the
+  // image were handed out as the nearest edge row.
+  auto fetchedFrom = [&](const Qz_Image* owner, int32_t x, int32_t y) {
     for (const Qz_ImageLock& l : fetched) {
-      // Rows outside the image were handed out as the nearest edge row.
-      const int32_t top = std::clamp(l.y0, 0, h - 1), bottom = std::clamp(l.y1, 0, h - 1);
-      if (x >= std::max(0, l.x0) && x <= std::min(w - 1, l.x1) && y >= top && y <= bottom)
+      if (l.image != owner) continue;
+      const int32_t top = std::clamp(l.y0, 0, owner->height - 1);
+      const int32_t bottom = std::clamp(l.y1, 0, owner->height - 1);
+      if (x >= std::max(0, l.x0) && x <= std::min(owner->width - 1, l.x1) && y >= top &&
+          y <= bottom)
         return true;
     }
     return false;
   };
-  // Saved planes: the background and the composite, restored after each run.
-  Qz_Plane planes[6] = {image->undoR, image->undoG, image->undoB, image->r, image->g, image->b};
-  std::vector<std::vector<uint8_t>> saved;
-  for (Qz_Plane p : planes)
-    for (int32_t y = 0; y < h; ++y) saved.emplace_back(p[y], p[y] + w);
+  // The planes noised, each with what the mode may read of it.
+  struct Group {
+    const Qz_Image* owner;
+    std::vector<Qz_Plane> planes;
+    std::function<bool(int32_t x, int32_t y)> readable;
+    std::vector<std::vector<uint8_t>> saved;  // plane after plane, row after row
+  };
+  std::vector<Group> groups;
+  groups.push_back({image,
+                    {image->undoR, image->undoG, image->undoB, image->r, image->g, image->b},
+                    [&](int32_t x, int32_t y) {
+                      return (x >= x0 && x <= x1 && y >= y0 && y <= y1) ||
+                             fetchedFrom(image, x, y);
+                    },
+                    {}});
+  Qz_Image* picture = layer->secondSource;
+  if (picture && picture != image) {
+    std::vector<Qz_Plane> own = picture->depth == 8 ? std::vector<Qz_Plane>{picture->grey}
+                                                    : std::vector<Qz_Plane>{picture->r, picture->g,
+                                                                            picture->b};
+    groups.push_back({picture, own,
+                      [&](int32_t x, int32_t y) { return fetchedFrom(picture, x, y); }, {}});
+  }
+  {
+    std::vector<Qz_Plane> own = layer->depth == 8 ? std::vector<Qz_Plane>{layer->grey}
+                                                  : std::vector<Qz_Plane>{layer->r, layer->g,
+                                                                          layer->b};
+    const int32_t lx = layer->placement.layerX, ly = layer->placement.layerY;
+    groups.push_back({layer, own,
+                      [&, lx, ly](int32_t x, int32_t y) {
+                        return (x + lx >= x0 && x + lx <= x1 && y + ly >= y0 && y + ly <= y1) ||
+                               fetchedFrom(layer, x, y);
+                      },
+                      {}});
+  }
+  for (Group& g : groups) {
+    std::erase(g.planes, nullptr);
+    for (Qz_Plane p : g.planes)
+      for (int32_t y = 0; y < g.owner->height; ++y)
+        g.saved.emplace_back(p[y], p[y] + g.owner->width);
+  }
+  auto fill = [&](int noise) {
+    int salt = 0;
+    for (Group& g : groups) {
+      const int32_t w = g.owner->width, h = g.owner->height;
+      for (size_t p = 0; p < g.planes.size(); ++p, ++salt)
+        for (int32_t y = 0; y < h; ++y)
+          for (int32_t x = 0; x < w; ++x) {
+            const uint8_t truth = g.saved[p * size_t(h) + size_t(y)][size_t(x)];
+            g.planes[p][y][x] =
+                noise == 0 || g.readable(x, y)
+                    ? truth
+                    : uint8_t((x * 37 + y * 101 + salt * 13) * (noise == 1 ? 7 : 11) + noise * 91);
+          }
+    }
+  };
 
   auto run = [&](int noise) {
+    const int32_t w = image->width, h = image->height;
+    fill(noise);
+    // The data below: the background as it now stands.
     std::vector<std::vector<uint8_t>> source(3, std::vector<uint8_t>(size_t(w) * h));
     std::vector<uint8_t*> tables[3];
+    const Qz_Plane background[3] = {image->undoR, image->undoG, image->undoB};
     for (int c = 0; c < 3; ++c)
-      for (int32_t y = 0; y < h; ++y) tables[c].push_back(source[c].data() + size_t(y) * w);
-    for (int p = 0; p < 6; ++p)
-      for (int32_t y = 0; y < h; ++y)
-        for (int32_t x = 0; x < w; ++x) {
-          const uint8_t truth = saved[size_t(p) * h + y][x];
-          const uint8_t v = noise == 0 || inside(x, y) ? truth
-                                                       : uint8_t((x * 37 + y * 101 + p * 13) *
-                                                                 (noise == 1 ? 7 : 11) + noise * 91);
-          planes[p][y][x] = v;
-          if (p < 3) tables[p][y][x] = v;
-        }
+      for (int32_t y = 0; y < h; ++y) {
+        tables[c].push_back(source[c].data() + size_t(y) * w);
+        std::memcpy(tables[c][y], background[c][y], size_t(w));
+      }
     std::vector<std::vector<uint8_t>> out(4, std::vector<uint8_t>(size_t(count + kGuard) * rows,
                                                                    kGuardByte));
     std::vector<uint8_t*> outRows[4];
@@ -236,14 +315,123 @@ inline std::vector<Rgb> StrictRender(Document& doc, Qz_Image* layer, int32_t x0,
   };
   const std::vector<Rgb> truth = run(0);
   const size_t requests = fetched.size();
+  std::string noises;
   for (int noise = 1; noise <= 2; ++noise) {
     fetched.resize(requests);
-    EXPECT_EQ(run(noise), truth) << "the output depends on pixels the mode did not ask for";
+    if (run(noise) != truth) noises += noises.empty() ? std::to_string(noise) : " and 2";
   }
+  EXPECT_TRUE(noises.empty()) << "the output depends on pixels the mode did not ask for (noise "
+                              << noises << ")";
   Qz__SetImageDataObserver(nullptr, nullptr);
-  for (int p = 0; p < 6; ++p)
-    for (int32_t y = 0; y < h; ++y) std::memcpy(planes[p][y], saved[size_t(p) * h + y].data(), size_t(w));
+  fill(0);
   return truth;
 }
+
+// A transparency pattern of bands 30 columns wide with clear gaps of 70
+// (more than the compositor's 64) between them, so each row of a wide layer
+// is rendered as several runs, the same columns from row to row.
+inline uint8_t GappedAlpha(int32_t x, int32_t y) {
+  return x % 100 < 30 ? uint8_t(40 + (x * 13 + y * 29) % 216) : 0;
+}
+
+// True when some row of the 8-bit layer holds painted pixels on both sides
+// of a clear gap of 64 columns or more.
+inline bool RowsSplitIntoRuns(const Qz_Image* layer) {
+  if (!layer || layer->depth != 8 || !layer->grey) return false;
+  for (int32_t y = 0; y < layer->height; ++y) {
+    int32_t zeros = 0;
+    bool painted = false;
+    for (int32_t x = 0; x < layer->width; ++x) {
+      if (layer->grey[y][x] == 0) {
+        ++zeros;
+        continue;
+      }
+      if (painted && zeros >= 64) return true;
+      painted = true;
+      zeros = 0;
+    }
+  }
+  return false;
+}
+
+struct BlockSize {
+  int32_t width, height;
+};
+inline constexpr BlockSize kCutBlocks[] = {{1, 4}, {3, 2}, {16, 7}, {37, 1}, {5, 40}, {1000, 1000}};
+
+// Composites the document whole with one worker (the reference), then whole
+// and in blocks of each size with 1, 2 and 8 workers: every one must give
+// the reference's bytes. Some layer's rows must split into several runs
+// (paint it with GappedAlpha on a layer wider than 100 pixels). Returns the
+// reference planes.
+inline std::vector<uint8_t> ExpectSameHoweverCut(Document& doc,
+                                                 std::span<const BlockSize> blocks = kCutBlocks) {
+  bool split = false;
+  for (Qz_Image* layer = first_layer(doc.image); layer; layer = next_layer(layer))
+    split = split || RowsSplitIntoRuns(layer);
+  EXPECT_TRUE(split) << "no layer's rows split into runs: give one long clear gaps";
+  const int32_t before = Qz__SetCompositorWorkers(1);
+  doc.ClearResult();
+  doc.Composite();
+  const std::vector<uint8_t> reference = doc.Planes();
+  std::string differing;  // every cut that differs, in one failure
+  auto note = [&](int32_t workers, const std::string& cut) {
+    if (doc.Planes() != reference) differing += "\n  " + std::to_string(workers) + " workers, " + cut;
+  };
+  for (int32_t workers : {1, 2, 8}) {
+    Qz__SetCompositorWorkers(workers);
+    doc.ClearResult();
+    doc.Composite();
+    note(workers, "whole");
+    for (const BlockSize& b : blocks) {
+      doc.CompositeInBlocks(b.width, b.height);
+      note(workers, std::to_string(b.width) + " x " + std::to_string(b.height) + " blocks");
+    }
+  }
+  Qz__SetCompositorWorkers(before);
+  EXPECT_TRUE(differing.empty()) << "differs from the whole image with 1 worker:" << differing;
+  return reference;
+}
+
+// Counts the re-render requests that changed modes post (through the
+// poster seam, so nothing is queued) while it lives. One at a time.
+class RerenderCounter {
+ public:
+  RerenderCounter() {
+    Reset();
+    Qz__SetModeRerenderPoster(Record);
+  }
+  ~RerenderCounter() { Qz__SetModeRerenderPoster(nullptr); }
+  RerenderCounter(const RerenderCounter&) = delete;
+  RerenderCounter& operator=(const RerenderCounter&) = delete;
+
+  // Requests so far, for any document or for one.
+  size_t Count() const {
+    std::lock_guard<std::mutex> guard(Mutex());
+    return Posts().size();
+  }
+  size_t Count(const Qz_Image* document) const {
+    std::lock_guard<std::mutex> guard(Mutex());
+    return size_t(std::count(Posts().begin(), Posts().end(), document));
+  }
+  void Reset() {
+    std::lock_guard<std::mutex> guard(Mutex());
+    Posts().clear();
+  }
+
+ private:
+  static std::mutex& Mutex() {
+    static std::mutex mutex;
+    return mutex;
+  }
+  static std::vector<const Qz_Image*>& Posts() {
+    static std::vector<const Qz_Image*> posts;
+    return posts;
+  }
+  static void Record(Qz_Image* document) {
+    std::lock_guard<std::mutex> guard(Mutex());
+    Posts().push_back(document);
+  }
+};
 
 }  // namespace qztest
