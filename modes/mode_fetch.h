@@ -80,15 +80,15 @@ struct SourceRow {
 // they hold. width and height are the size of the image they come from,
 // for clampX and clampY (0: the rectangle's own edges).
 struct SourceView {
-  uint8_t** r = nullptr;
-  uint8_t** g = nullptr;
-  uint8_t** b = nullptr;
+  const uint8_t* const* r = nullptr;
+  const uint8_t* const* g = nullptr;
+  const uint8_t* const* b = nullptr;
   int32_t x0 = 0, y0 = 0, x1 = -1, y1 = -1;
   int32_t width = 0, height = 0;
-  uint8_t** grey = nullptr;  // an 8-bit image's plane
+  const uint8_t* const* grey = nullptr;  // an 8-bit image's plane
 
   // Channel 0 red, 1 green, 2 blue, 3 grey.
-  uint8_t** table(int channel) const {
+  const uint8_t* const* table(int channel) const {
     return channel == 0 ? r : channel == 1 ? g : channel == 2 ? b : grey;
   }
   bool holds(int32_t x, int32_t y) const { return x >= x0 && x <= x1 && y >= y0 && y <= y1; }
@@ -116,6 +116,14 @@ inline SourceView viewOf(const Qz_ImageLock* lock) {
   const Qz_Image* image = lock->image;
   return {lock->r,  lock->g, lock->b, lock->x0, lock->y0, lock->x1, lock->y1,
           image ? image->width : 0, image ? image->height : 0, lock->grey};
+}
+
+// The checked view of a whole image below (SharedBelow's view: rows
+// 0..H-1, columns 0..W-1 of the document).
+//   const qz::modes::SourceView view = qz::modes::wholeView(below.view());
+template <class WholeView>
+SourceView wholeView(const WholeView& whole) {
+  return {whole.r, whole.g, whole.b, whole.x0, whole.y0, whole.x1, whole.y1, whole.x1 + 1, whole.y1 + 1};
 }
 
 // One channel of a view read with its coordinates limited to the image:

@@ -9,6 +9,7 @@
 
 #include "compositor/compositor_kit.h"
 #include "modes/mode_fetch.h"
+#include "modes/shared_below.h"
 
 namespace {
 
@@ -145,6 +146,21 @@ TEST(SourceViewTest, ClampsToTheImageAndStopsAReadOutsideTheFetch) {
   EXPECT_DEATH(view.row(2, 1), "outside what it fetched");
   EXPECT_DEATH(view.row(0, 3)[0], "outside what it fetched");
   EXPECT_DEATH(view.row(0, 3).from(2, 3), "outside what it fetched");
+}
+
+TEST_F(Fetches, TheWholeImageBelowReadsThroughAView) {
+  ASSERT_NE(doc.AddPaintLayer("Multiply", {0, 0, 0}, 0, 0, 16, 8, Opaque), nullptr);  // black below
+  Qz_Image* upper = doc.AddPaintLayer("Multiply", {1, 2, 3}, 0, 0, 16, 8, Opaque);
+  ASSERT_NE(upper, nullptr);
+  const Qz_ModeRenderMessage message = Message(upper);
+  const qz::modes::SharedBelow below(&message);
+  ASSERT_TRUE(below.ok());
+  const SourceView view = qz::modes::wholeView(below.view());
+  EXPECT_EQ(view.width, 16);
+  EXPECT_EQ(view.height, 8);
+  EXPECT_EQ(view.at(0, 15, 7), 0);
+  EXPECT_EQ(view.at(1, view.clampX(20), view.clampY(-3)), 0);
+  EXPECT_EQ(view.row(2, 4).from(0, 16)[9], 0);
 }
 
 // ---- the secondary picture --------------------------------------------------------
