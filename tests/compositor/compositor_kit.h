@@ -50,6 +50,16 @@ using Rgb = std::array<uint8_t, 3>;
 using PixelFn = std::function<Rgb(int32_t x, int32_t y)>;
 using AlphaFn = std::function<uint8_t(int32_t x, int32_t y)>;
 
+// A byte of hashed noise at (x, y), one pattern per salt; a busy picture
+// that no mode maps onto itself by chance.
+inline uint8_t Noise(int32_t x, int32_t y, int32_t salt) {
+  uint32_t v = uint32_t(x) * 73856093u ^ uint32_t(y) * 19349663u ^ uint32_t(salt) * 83492791u;
+  v ^= v >> 13;
+  v *= 0x5bd1e995u;
+  return uint8_t(v >> 24);
+}
+inline Rgb NoisePixel(int32_t x, int32_t y) { return {Noise(x, y, 1), Noise(x, y, 2), Noise(x, y, 3)}; }
+
 // The mode names of the paint and colour-blend modes.
 inline const std::vector<std::string>& ColourModeNames() {
   static const std::vector<std::string> names = {

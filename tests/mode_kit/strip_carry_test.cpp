@@ -15,7 +15,8 @@
 namespace {
 
 using qztest::Document;
-using qztest::Rgb;
+using qztest::Noise;
+using qztest::NoisePixel;
 
 struct Sums {
   std::vector<int32_t> values;
@@ -164,14 +165,6 @@ const qz::kit::ClassDecl kCarriedMean = {.name = "CarriedMeanMode", .superName =
                                          .classId = 0x8F10000, .handler = ColumnMeanDispatch<true>};
 const qz::kit::ClassDecl kFreshMean = {.name = "FreshMeanMode", .superName = "RootMode",
                                        .classId = 0x8F10000, .handler = ColumnMeanDispatch<false>};
-
-uint8_t Noise(int32_t x, int32_t y, int32_t salt) {
-  uint32_t v = uint32_t(x) * 73856093u ^ uint32_t(y) * 19349663u ^ uint32_t(salt) * 83492791u;
-  v ^= v >> 13;
-  v *= 0x5bd1e995u;
-  return uint8_t(v >> 24);
-}
-Rgb NoisePixel(int32_t x, int32_t y) { return {Noise(x, y, 1), Noise(x, y, 2), Noise(x, y, 3)}; }
 
 class CarriedSums : public ::testing::Test {
  protected:

@@ -9,16 +9,9 @@
 namespace {
 
 using qztest::Document;
+using qztest::Noise;
+using qztest::NoisePixel;
 using qztest::Rgb;
-
-uint8_t Noise(int32_t x, int32_t y, int32_t salt) {
-  uint32_t v = uint32_t(x) * 73856093u ^ uint32_t(y) * 19349663u ^ uint32_t(salt) * 83492791u;
-  v ^= v >> 13;
-  v *= 0x5bd1e995u;
-  return uint8_t(v >> 24);
-}
-
-Rgb NoisePixel(int32_t x, int32_t y) { return {Noise(x, y, 1), Noise(x, y, 2), Noise(x, y, 3)}; }
 
 TEST(CompositingBlocks, SameOutputHoweverTheStripsAreCut) {
   Document doc(37, 23, NoisePixel);
