@@ -241,11 +241,11 @@ int32_t BelowCache::count() {
 
 // A view of the document's own planes: the background for the bottom
 // layer, the composite without a layer.
-BelowView Qz__PlanesView(const Qz_Image* document, bool background) {
-  BelowView v;
+SourceView Qz__PlanesView(const Qz_Image* document, bool background) {
+  SourceView v;
   if (document->depth == 8) {
     const Qz_Plane grey = background ? document->undoGrey : document->grey;
-    v.r = v.g = v.b = grey;
+    v.r = v.g = v.b = v.grey = grey;
   } else if (document->depth == 24) {
     v.r = background ? document->undoR : document->r;
     v.g = background ? document->undoG : document->g;
@@ -253,6 +253,7 @@ BelowView Qz__PlanesView(const Qz_Image* document, bool background) {
   }
   if (!v.r || !v.g || !v.b) return {};
   v.x0 = 0, v.y0 = 0, v.x1 = document->width - 1, v.y1 = document->height - 1;
+  v.width = document->width, v.height = document->height;
   return v;
 }
 
@@ -282,6 +283,7 @@ SharedBelow::SharedBelow(const Qz_ImageLock* block) {
   const Qz_ImageLock& lock = image_->lock;
   view_.r = lock.r, view_.g = lock.g, view_.b = lock.b;
   view_.x0 = lock.x0, view_.y0 = lock.y0, view_.x1 = lock.x1, view_.y1 = lock.y1;
+  view_.width = document->width, view_.height = document->height;
 }
 
 }  // namespace qz::modes

@@ -6,16 +6,18 @@
 //
 //   qz::modes::SharedBelow below(message);   // in the render method
 //   if (!below.ok()) return 1;               // nothing below to be had: write nothing
-//   const qz::modes::BelowView v = below.view();
-//   out[x - x0] = v.r[std::clamp(y - dy, 0, H - 1)][std::clamp(x - dx, 0, W - 1)];
+//   const qz::modes::SourceView& v = below.view();
+//   out[x - x0] = v.at(0, v.clampX(x - dx), v.clampY(y - dy));
 //
 // What the view holds: rows 0..H-1 and columns 0..W-1 of the document (the
 // block lock's image), as row tables indexed by absolute row and column,
-// exactly what Qz_GetImageDataBelowLayer gives for that rectangle. Rows and
-// columns outside it are not there: a mode clamps (or wraps) its reads.
-// Grey documents (depth 8) give their grey plane as r, g and b alike. The
-// object keeps what it answered alive until it goes, so keep it for the
-// whole render call and nothing of it afterwards; it is cheap to make.
+// exactly what Qz_GetImageDataBelowLayer gives for that rectangle, with the
+// document's size for clampX and clampY; its reads are checked like any
+// fetch's (mode_fetch.h). Rows and columns outside it are not there: a mode
+// clamps (or wraps) its reads. Grey documents (depth 8) give their grey
+// plane as grey and as r, g and b alike. The object keeps what it answered
+// alive until it goes, so keep it for the whole render call and nothing of
+// it afterwards; it is cheap to make.
 //
 // When it is fetched again: one fetch serves every strip of a pass, and later
 // passes while nothing below has changed, keyed by a change count of what
@@ -47,19 +49,12 @@
 #include <memory>
 
 #include "image/qz_compositor.h"
+#include "modes/mode_fetch.h"
 #include "platform/qz_export.h"
 
 namespace qz::modes {
 
 inline constexpr int kMaxSharedBelow = 3;
-
-// Rows and columns of the image below, indexed by absolute row and column.
-struct BelowView {
-  const uint8_t* const* r = nullptr;
-  const uint8_t* const* g = nullptr;
-  const uint8_t* const* b = nullptr;
-  int32_t x0 = 0, y0 = 0, x1 = -1, y1 = -1;  // inclusive: 0, 0, W - 1, H - 1
-};
 
 struct BelowImage;
 
@@ -72,11 +67,11 @@ class QZ_EXPORT SharedBelow {
   // False when there is nothing to read: no block or image, an 8-bit
   // document with layers below, or no memory. view() is then empty.
   bool ok() const { return view_.r != nullptr; }
-  const BelowView& view() const { return view_; }
+  const SourceView& view() const { return view_; }
 
  private:
   std::shared_ptr<const BelowImage> image_;  // null when the document's planes are read directly
-  BelowView view_;
+  SourceView view_;
 };
 
 }  // namespace qz::modes

@@ -49,27 +49,28 @@ QzWord Qz__RenderMirror(Qz_Object* self, const Qz_ModeRenderMessage* message) {
   const Qz_ImageLock* block = message->block;
   const int32_t w = block->image->width, h = block->image->height;
   const int32_t shift = int32_t(int16_t(Qz_DoMethod(self, kQzModeGetAmount)));
-  qz::modes::BelowView view;
+  qz::modes::SourceView view;
   std::unique_ptr<qz::modes::SharedBelow> shared;
   Qz_ImageLock fresh{};
   if (gFreshFetches) {
     fresh.image = block->image, fresh.layer = block->layer;
     fresh.x0 = 0, fresh.y0 = 0, fresh.x1 = w - 1, fresh.y1 = h - 1;
     if (!Qz_GetImageDataBelowLayer(&fresh)) return 1;
-    view = {fresh.r, fresh.g, fresh.b, 0, 0, w - 1, h - 1};
+    view = qz::modes::viewOf(&fresh);
   } else {
     shared = std::make_unique<qz::modes::SharedBelow>(message);
     if (!shared->ok()) return 1;
     view = shared->view();
     EXPECT_EQ(view.x1, w - 1);
     EXPECT_EQ(view.y1, h - 1);
+    EXPECT_EQ(view.width, w);
   }
   for (int32_t y = block->y0; y <= block->y1; ++y)
     for (int32_t x = block->x0; x <= block->x1; ++x) {
       const int32_t sx = (((w - 1 - x + shift) % w) + w) % w, sy = h - 1 - y;
-      message->r[y - block->y0][x - block->x0] = view.r[sy][sx];
-      message->g[y - block->y0][x - block->x0] = view.g[sy][sx];
-      message->b[y - block->y0][x - block->x0] = view.b[sy][sx];
+      message->r[y - block->y0][x - block->x0] = view.at(0, sx, sy);
+      message->g[y - block->y0][x - block->x0] = view.at(1, sx, sy);
+      message->b[y - block->y0][x - block->x0] = view.at(2, sx, sy);
     }
   Qz_FreeImageLock(&fresh);
   return 1;
