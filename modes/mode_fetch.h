@@ -118,14 +118,6 @@ inline SourceView viewOf(const Qz_ImageLock* lock) {
           image ? image->width : 0, image ? image->height : 0, lock->grey};
 }
 
-// The checked view of a whole image below (SharedBelow's view: rows
-// 0..H-1, columns 0..W-1 of the document).
-//   const qz::modes::SourceView view = qz::modes::wholeView(below.view());
-template <class WholeView>
-SourceView wholeView(const WholeView& whole) {
-  return {whole.r, whole.g, whole.b, whole.x0, whole.y0, whole.x1, whole.y1, whole.x1 + 1, whole.y1 + 1};
-}
-
 // One channel of a view read with its coordinates limited to the image:
 // the sampler of reliefSum.
 struct PlaneSampler {

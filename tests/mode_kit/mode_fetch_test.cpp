@@ -155,7 +155,7 @@ TEST_F(Fetches, TheWholeImageBelowReadsThroughAView) {
   const Qz_ModeRenderMessage message = Message(upper);
   const qz::modes::SharedBelow below(&message);
   ASSERT_TRUE(below.ok());
-  const SourceView view = qz::modes::wholeView(below.view());
+  const SourceView& view = below.view();
   EXPECT_EQ(view.width, 16);
   EXPECT_EQ(view.height, 8);
   EXPECT_EQ(view.at(0, 15, 7), 0);
