@@ -1,0 +1,81 @@
+// The point and tonal modes' shared tables, histogram and document read.
+#include "modes/point_tonal.h"
+
+#include "image/image_internal.h"
+
+namespace qz::modes::tonal {
+
+QzWord renderThroughTables(const Qz_ModeRenderMessage* message, const ChannelTables& tables,
+                           bool grey, QzWord greyAnswer) {
+  const Qz_ImageLock* lock = message ? message->block : nullptr;
+  if (lock && lock->image && lock->image->depth == 8) {
+    if (!grey) return greyAnswer;
+    const uint8_t* lut = tables.lut[0].data();
+    return renderGreyRows(message, [&](const uint8_t* src, uint8_t* dst, int32_t count) {
+      for (int32_t i = 0; i < count; ++i) dst[i] = lut[src[i]];
+    });
+  }
+  return renderRows(message, greyAnswer, [&](const uint8_t* const src[3], uint8_t* const dst[3],
+                                             int32_t count) {
+    for (int c = 0; c < 3; ++c) {
+      const uint8_t* lut = tables.lut[c].data();
+      const uint8_t* s = src[c];
+      uint8_t* d = dst[c];
+      for (int32_t i = 0; i < count; ++i) d[i] = lut[s[i]];
+    }
+  });
+}
+
+int32_t lowClip(const BrightnessHistogram& histogram, uint64_t target) {
+  uint64_t sum = 0;
+  for (int32_t i = 0; i < 255; ++i) {
+    sum += histogram.counts[size_t(i)];
+    if (sum >= target) return i;
+  }
+  return 255;
+}
+
+int32_t highClip(const BrightnessHistogram& histogram, uint64_t target) {
+  uint64_t sum = 0;
+  for (int32_t i = 255; i >= 0; --i) {
+    sum += histogram.counts[size_t(i)];
+    if (sum >= target) return i;
+  }
+  return -1;
+}
+
+DocumentRead::DocumentRead(Qz_Image* layer, Planes planes) {
+  if (!layer) return;
+  Qz_Image* document = layer->document ? layer->document : qz::topDocument(layer);
+  if (!document || document == layer || document->type != kQzDocument) return;
+  if (document->width <= 0 || document->height <= 0) return;
+  if (document->depth != 8 && document->depth != 24) return;
+  // Another thread may paint or composite meanwhile: the hold keeps the planes in place.
+  if (!Qz_LockImageA(document, kQzLockRead, nullptr)) return;
+  document_ = document;
+  held_ = true;
+  width_ = document->width, height_ = document->height, depth_ = document->depth;
+  // The background is what lies below the bottom layer; a document without layers shows its own.
+  Qz_Image* below = planes == Planes::Background ? first_layer(document) : nullptr;
+  if (below && depth_ == 8) below = nullptr;  // a grey document's layers are not composited
+  fetch_.emplace(&lock_, document, below, FetchRect{0, 0, width_ - 1, height_ - 1});
+  if (fetch_->ok() && depth_ == 8 && !fetch_->view().grey) fetch_.reset();
+}
+
+DocumentRead::~DocumentRead() {
+  fetch_.reset();
+  if (held_) Qz_UnlockImageA(document_, kQzLockRead, nullptr);
+}
+
+BrightnessHistogram sampleBrightness(const DocumentRead& read, int32_t step) {
+  BrightnessHistogram histogram;
+  read.forEachRow(step, [&](const uint8_t* r, const uint8_t* g, const uint8_t* b, int32_t width) {
+    for (int32_t x = 0; x < width; x += step) {
+      ++histogram.counts[size_t((r[x] + g[x] + b[x]) / 3)];
+      ++histogram.samples;
+    }
+  });
+  return histogram;
+}
+
+}  // namespace qz::modes::tonal
