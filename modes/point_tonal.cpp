@@ -1,6 +1,8 @@
 // The point and tonal modes' shared tables, histogram and document read.
 #include "modes/point_tonal.h"
 
+#include <algorithm>
+
 #include "image/image_internal.h"
 
 namespace qz::modes::tonal {
@@ -73,9 +75,51 @@ BrightnessHistogram sampleBrightness(const DocumentRead& read, int32_t step) {
     for (int32_t x = 0; x < width; x += step) {
       ++histogram.counts[size_t((r[x] + g[x] + b[x]) / 3)];
       ++histogram.samples;
+      const int32_t hi = std::max({r[x], g[x], b[x]}), lo = std::min({r[x], g[x], b[x]});
+      if (hi > 0) histogram.saturationSum += uint64_t((hi - lo) * 255 / hi);
     }
   });
   return histogram;
+}
+
+StretchStatistics analyseStretch(Qz_Image* layer, int32_t step, int32_t* saturationReference) {
+  const DocumentRead read(layer, DocumentRead::Planes::Background);
+  const BrightnessHistogram histogram = sampleBrightness(read, step);
+  // Counted samples, not width * height / step^2: odd sizes take one more row or column.
+  if (histogram.samples == 0) return {};
+  const uint64_t target = histogram.samples * 5 / 1000;
+  StretchStatistics stats;
+  stats.low = int16_t(lowClip(histogram, target));
+  stats.high = int16_t(highClip(histogram, target));
+  if (saturationReference) {
+    const auto mean = int32_t(histogram.saturationSum / histogram.samples);
+    stats.boost = int16_t(std::max(0, *saturationReference - mean));
+    *saturationReference = mean;
+  }
+  stats.valid = 1;
+  return stats;
+}
+
+QzWord renderAutoStretch(const Qz_ModeRenderMessage* message, StretchStatistics stats,
+                         StretchTables& tables, bool boostSaturation) {
+  const Qz_ImageLock* lock = message ? message->block : nullptr;
+  if (!lock || !lock->image || lock->image->depth != 24) return 1;
+  // The divisor is high - low + 1, so a channel at the high point gives 254 or less.
+  const int32_t divisor = stats.high - stats.low + 1 < 2 ? 1 : stats.high - stats.low + 1;
+  const auto table = stats.valid ? stretchTablesFor(tables, {stats.low, divisor}) : nullptr;
+  if (!table) {
+    copySourceToOutput(message);
+    return 1;
+  }
+  if (!boostSaturation || stats.boost == 0) return renderThroughTables(message, *table, false, 1);
+  const int32_t boost = stats.boost;
+  return renderRows(message, 1, [&](const uint8_t* const src[3], uint8_t* const dst[3], int32_t count) {
+    for (int32_t i = 0; i < count; ++i) {
+      uint8_t out[3];
+      shiftHueSaturation(src[0][i], src[1][i], src[2][i], 0, boost, out);
+      for (int c = 0; c < 3; ++c) dst[c][i] = table->lut[c][out[c]];
+    }
+  });
 }
 
 }  // namespace qz::modes::tonal

@@ -13,6 +13,7 @@
 #include "image/hsv.h"
 #include "modes/mode_fetch.h"
 #include "modes/mode_kit.h"
+#include "modes/shared_table.h"
 #include "platform/qz_export.h"
 
 namespace qz::modes::tonal {
@@ -57,10 +58,22 @@ inline ChannelTables stretchTables(int32_t low, int32_t divisor) {
   return sameForEachChannel([&](int32_t i) { return stretch(i, low, divisor); });
 }
 
-// Counts of the brightness (R + G + B) / 3 of the samples taken.
+// The stretch tables of one low point and divisor, made once per pair.
+struct StretchKey {
+  int32_t low = 0, divisor = 1;
+  bool operator==(const StretchKey&) const = default;
+};
+using StretchTables = SharedTable<StretchKey, ChannelTables>;
+inline std::shared_ptr<const ChannelTables> stretchTablesFor(StretchTables& cache, StretchKey key) {
+  return cache.get(key, [&] { return stretchTables(key.low, key.divisor); });
+}
+
+// Counts of the brightness (R + G + B) / 3 of the samples taken, and the sum
+// of their saturations ((max - min) * 255) / max (0 for black).
 struct BrightnessHistogram {
   std::array<uint32_t, 256> counts{};
   uint64_t samples = 0;
+  uint64_t saturationSum = 0;
 };
 
 // The smallest index 0..254 at which the counts from bin 0 up reach
@@ -127,5 +140,26 @@ class DocumentRead {
 
 // The brightness histogram of every step-th column of every step-th row.
 QZ_EXPORT BrightnessHistogram sampleBrightness(const DocumentRead& read, int32_t step);
+
+// What the automatic stretch takes from its document: the brightness range
+// with 0.5 % of the samples clipped at each end, and a saturation boost.
+// Published whole (8 bytes), so a render reads one consistent set.
+struct StretchStatistics {
+  int16_t low = 0, high = 255, boost = 0;
+  int16_t valid = 0;  // 0: nothing was read, the pixels stay as they are
+};
+
+// Samples every step-th column of every step-th row of the layer's document
+// background. With a saturation reference, the boost is what the samples'
+// mean saturation falls short of it (never below 0), and the mean becomes
+// the new reference.
+QZ_EXPORT StretchStatistics analyseStretch(Qz_Image* layer, int32_t step, int32_t* saturationReference);
+
+// The automatic stretch of a 24-bit block (other depths: answer 1, nothing
+// written): each channel from low to high + 1 onto 0..255, after the
+// saturation boost when `boostSaturation` is set. Without statistics the
+// block shows what lies below.
+QZ_EXPORT QzWord renderAutoStretch(const Qz_ModeRenderMessage* message, StretchStatistics stats,
+                                   StretchTables& tables, bool boostSaturation);
 
 }  // namespace qz::modes::tonal
