@@ -1,0 +1,72 @@
+// Settings changed on another thread while passes render on eight workers:
+// no render sees a torn state, and once the changes stop a pass gives the
+// bytes a fresh document gives with the final settings.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "blur_test_kit.h"
+#include "image/strip_pool.h"
+
+namespace {
+
+using namespace blurtest;
+
+struct Setting {
+  uint32_t setter;
+  int32_t low, high, final;
+};
+
+struct Case {
+  const char* mode;
+  std::vector<Setting> settings;
+};
+
+const std::vector<Case>& Cases() {
+  static const std::vector<Case> cases = {
+      {"Blur", {{kQzModeSetXRadius, -3, 40, 5}, {kQzModeSetYRadius, 0, 300, 2}}},
+      {"Glow", {{kQzModeSetXRadius, 0, 9, 1}, {kQzModeSetYRadius, 0, 9, 4}}},
+      {"UnsharpMask", {{kQzModeSetRadius, 0, 30, 2}, {kQzModeSetAmount, 0, 100, 50}, {kQzModeSetThreshold, 0, 9, 3}}},
+  };
+  return cases;
+}
+
+void Apply(Qz_Object* mode, const Setting& s, int32_t value) { Qz_DoMethod(mode, s.setter, uint32_t(value)); }
+
+TEST(SettingsWhileRendering, PassesStayWholeAndEndOnTheFinalSettings) {
+  qztest::RerenderCounter quiet;  // nothing is queued for the documents' absent threads
+  const int32_t before = Qz__SetCompositorWorkers(8);
+  for (const Case& c : Cases()) {
+    SCOPED_TRACE(c.mode);
+    Document doc(160, 48, qztest::NoisePixel);
+    Qz_Image* layer = doc.AddPaintLayer(c.mode, {200, 120, 40}, 0, 0, 160, 48, qztest::GappedAlpha);
+    ASSERT_NE(layer, nullptr);
+    std::atomic<bool> stop{false};
+    std::thread hammer([&] {
+      uint32_t step = 0;
+      while (!stop.load()) {
+        for (const Setting& s : c.settings) Apply(layer->mode, s, s.low + int32_t(step % uint32_t(s.high - s.low + 1)));
+        ++step;
+      }
+    });
+    for (int pass = 0; pass < 6; ++pass) doc.Composite();
+    stop = true;
+    hammer.join();
+    for (const Setting& s : c.settings) Apply(layer->mode, s, s.final);
+    doc.ClearResult();
+    doc.Composite();
+
+    Document fresh(160, 48, qztest::NoisePixel);
+    Qz_Image* freshLayer = fresh.AddPaintLayer(c.mode, {200, 120, 40}, 0, 0, 160, 48, qztest::GappedAlpha);
+    ASSERT_NE(freshLayer, nullptr);
+    for (const Setting& s : c.settings) Apply(freshLayer->mode, s, s.final);
+    fresh.Composite();
+    EXPECT_EQ(doc.Planes(), fresh.Planes());
+  }
+  Qz__SetCompositorWorkers(before);
+}
+
+}  // namespace
