@@ -121,3 +121,20 @@ QzWord renderWindowMean(Qz_Object* mode, const Qz_ModeRenderMessage* message, co
 }
 
 }  // namespace qz::modes
+
+namespace qz::modes {
+
+GaussianWeights gaussianWeights(int32_t radius) {
+  GaussianWeights k;
+  k.radius = std::clamp(radius, 0, 29);
+  const int32_t r = k.radius;
+  for (int32_t j = 0; j <= 2 * r; ++j) {
+    const uint32_t d = uint32_t(std::min(j, 2 * r - j) + 1);
+    k.w[j] = d * d;
+    k.sum += k.w[j];
+  }
+  for (int32_t j = 0; j <= 2 * r; ++j) k.normaliser += uint32_t(uint64_t(k.w[j]) * k.sum / k.w[r]);
+  return k;
+}
+
+}  // namespace qz::modes

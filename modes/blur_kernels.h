@@ -73,3 +73,17 @@ void forEachBlockRow(const Qz_ModeRenderMessage* message, RowFn fn) {
 }
 
 }  // namespace qz::modes
+
+namespace qz::modes {
+
+// The Gaussian blur's kernel for a radius (0..29): weights
+// w[j] = (min(j, 2r - j) + 1)^2 for j = 0..2r, their sum S, and the
+// normaliser N = the sum of floor(w[j] S / w[r]).
+struct GaussianWeights {
+  int32_t radius = 0;
+  uint32_t w[59] = {};
+  uint32_t sum = 0, normaliser = 0;
+};
+QZ_EXPORT GaussianWeights gaussianWeights(int32_t radius);
+
+}  // namespace qz::modes
