@@ -30,6 +30,8 @@ const std::vector<Case>& Cases() {
       {"Blur", {{kQzModeSetXRadius, -3, 40, 5}, {kQzModeSetYRadius, 0, 300, 2}}},
       {"Glow", {{kQzModeSetXRadius, 0, 9, 1}, {kQzModeSetYRadius, 0, 9, 4}}},
       {"UnsharpMask", {{kQzModeSetRadius, 0, 30, 2}, {kQzModeSetAmount, 0, 100, 50}, {kQzModeSetThreshold, 0, 9, 3}}},
+      {"GaussianBlur", {{kQzModeSetRadius, -2, 40, 4}}},
+      {"BloomBlur", {{2458, -1, 30, 2}, {2478, 0, 30, 5}, {2498, 0, 120, 70}}},
   };
   return cases;
 }
