@@ -32,6 +32,11 @@ const std::vector<Case>& Cases() {
       {"UnsharpMask", {{kQzModeSetRadius, 0, 30, 2}, {kQzModeSetAmount, 0, 100, 50}, {kQzModeSetThreshold, 0, 9, 3}}},
       {"GaussianBlur", {{kQzModeSetRadius, -2, 40, 4}}},
       {"BloomBlur", {{2458, -1, 30, 2}, {2478, 0, 30, 5}, {2498, 0, 120, 70}}},
+      {"MotionBlur", {{2086, -2, 40, 9}, {2106, -400, 400, 33}}},
+      {"PanBlur", {{2086, -2, 40, 6}, {2106, -400, 400, 100}}},
+      {"CrossBlur", {{2086, 0, 40, 12}, {2106, -400, 400, 20}, {2126, 0, 120, 45}}},
+      {"PlusBlur", {{2066, 0, 40, 8}, {2086, 0, 120, 70}}},
+      {"StarBlur", {{2086, 0, 40, 11}, {2106, -400, 400, 75}, {2126, 0, 120, 80}}},
   };
   return cases;
 }

@@ -1,0 +1,58 @@
+// PlusBlurMode: the cross blur fixed at angle 0, an upright plus. Its
+// length (1..255, 15 at first) and percentage (1..100, 60) have ids of
+// their own and are passed on to its CrossBlurMode instance. Not kept in
+// object text.
+#include <atomic>
+
+#include "modes/blur_kernels.h"
+#include "modes/mode_settings.h"
+#include "modes/mode_kit.h"
+
+namespace {
+
+constexpr uint32_t kSetLength = 2066, kGetLength = 2076;
+// The cross blur's length ids name the percentage here.
+constexpr uint32_t kSetPercent = kQzDirectionalSetLength, kGetPercent = kQzDirectionalGetLength;
+constexpr int32_t kDefaultLength = 15, kDefaultPercent = 60;
+
+struct Qz_PlusBlurModeObject {
+  Qz_Object header;
+  int16_t length = 0, percent = 0;
+};
+
+using Self = Qz_PlusBlurModeObject;
+
+// Kept here as given and answered as the cross blur answers it (which limits it to its range).
+QzWord Qz__Forward(Qz_Object* object, int16_t Self::*field, uint32_t crossSetter, QzWord value) {
+  std::atomic_ref<int16_t>(qz::kit::self<Self>(object)->*field).store(int16_t(uint32_t(value)), std::memory_order_relaxed);
+  return Qz_DoMethod(object->super, crossSetter, value);
+}
+
+QzWord Qz__PlusBlurDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
+  Self* self = qz::kit::self<Self>(object);
+  switch (id) {
+    case kSetLength: return Qz__Forward(object, &Self::length, kQzDirectionalSetLength, args[0]);
+    case kSetPercent: return Qz__Forward(object, &Self::percent, kQzDirectionalSetPercent, args[0]);
+    case kGetLength: return QzWord(uint32_t(int32_t(qz::modes::loadSetting(self->length))));
+    case kGetPercent: return QzWord(uint32_t(int32_t(qz::modes::loadSetting(self->percent))));
+    default: return qz::kit::inherited(object, id, args);
+  }
+}
+
+bool Qz__SetUpPlusBlur(Qz_Object* object) {
+  Qz_DoMethod(object->super, kQzDirectionalSetAngle, 0u);
+  Qz_DoMethod(object, kSetLength, uint32_t(kDefaultLength));
+  Qz_DoMethod(object, kSetPercent, uint32_t(kDefaultPercent));
+  return true;
+}
+
+const qz::kit::ClassDecl kPlusBlurMode = {
+    .name = "PlusBlurMode", .superName = "CrossBlurMode", .classId = kQzDirectionalBlurClassId,
+    .instance = qz::kit::instanceOf<Self>(), .handler = Qz__PlusBlurDispatch, .setUp = Qz__SetUpPlusBlur};
+
+}  // namespace
+
+QZ_EXTERN_C_BEGIN
+QZ_EXPORT QzWord Qz_InitPlusBlurModeClass(Qz_GlobalData*) { return qz::kit::addClass(kPlusBlurMode); }
+QZ_EXPORT void Qz_CleanupPlusBlurModeClass(void) { qz::kit::removeClass(kPlusBlurMode); }
+QZ_EXTERN_C_END
