@@ -327,3 +327,58 @@ TEST(BoxBlur, RadiiAndUnsharpMaskSettingsLiveInObjectText) {
 }
 
 }  // namespace
+
+namespace {
+
+// An 8-bit document renders on its grey rows: the blurs take the same
+// window there (checked against the colour result of the same values).
+TEST(BlurFamily, GreyDocumentsBlurTheirGreyRows) {
+  constexpr int32_t kW = 9, kH = 5;
+  auto value = [](int32_t x, int32_t y) { return uint8_t(x * 25 + y * 7 + (x == 4 && y == 2 ? 30 : 0)); };
+  auto* grey = reinterpret_cast<Qz_Image*>(Qz_CreateObject("Image", kQzImageSetType, kQzDocument));
+  ASSERT_NE(grey, nullptr);
+  ASSERT_NE(Qz_AllocImage(grey, kW, kH, 8, kQzAllocNoThread, nullptr), nullptr);
+  for (int32_t y = 0; y < kH; ++y)
+    for (int32_t x = 0; x < kW; ++x) grey->grey[y][x] = value(x, y);
+  struct Case {
+    const char* mode;
+    uint32_t setter;
+    int32_t setting;
+  };
+  // The Gaussian last: it then flattens the grey picture.
+  const Case cases[] = {{"Blur", kQzModeSetXRadius, 2}, {"BloomBlur", 2458, 2}, {"MotionBlur", 2086, 3},
+                        {"StarBlur", 2086, 4}, {"GaussianBlur", kQzModeSetRadius, 2}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.mode);
+    Document colour(kW, kH, [&](int32_t x, int32_t y) { return Rgb{value(x, y), value(x, y), value(x, y)}; });
+    Qz_Image* layer = colour.AddPaintLayer(c.mode, {0, 0, 0}, 0, 0, kW, kH, Opaque);
+    ASSERT_NE(layer, nullptr);
+    Qz_DoMethod(layer->mode, c.setter, uint32_t(c.setting));
+    colour.Composite();
+    std::vector<uint8_t> out(size_t(kW) * kH, 7);
+    std::vector<uint8_t*> rows;
+    for (int32_t y = 0; y < kH; ++y) rows.push_back(out.data() + size_t(y) * kW);
+    Qz_ImageLock block{};
+    block.image = grey;
+    block.x0 = 0, block.x1 = kW - 1, block.y0 = 0, block.y1 = kH - 1;
+    block.grey = grey->grey;
+    Qz_ImageLock spare{};
+    spare.image = grey;
+    Qz_ModeRenderMessage message{&block, &spare, nullptr, nullptr, nullptr, rows.data()};
+    EXPECT_EQ(Qz_RenderMode(layer->mode, &message), 1u);
+    Qz_FreeImageLock(&spare);
+    for (int32_t y = 0; y < kH; ++y)
+      for (int32_t x = 0; x < kW; ++x) ASSERT_EQ(rows[y][x], colour.Pixel(x, y)[0]) << x << "," << y;
+    if (std::string(c.mode) != "GaussianBlur") continue;
+    // At radius 1 a grey document takes the general kernel, whose truncated
+    // terms brighten a flat 100 to 112 (colour documents keep it: 1-2-1).
+    Qz_DoMethod(layer->mode, kQzModeSetRadius, 1u);
+    for (int32_t y = 0; y < kH; ++y) std::fill(grey->grey[y], grey->grey[y] + kW, uint8_t(100));
+    EXPECT_EQ(Qz_RenderMode(layer->mode, &message), 1u);
+    Qz_FreeImageLock(&spare);
+    EXPECT_EQ(out, std::vector<uint8_t>(out.size(), 112));
+  }
+  Qz_DisposeObject(&grey->object);
+}
+
+}  // namespace
