@@ -1,0 +1,121 @@
+// Every mode of the family gives the same bytes however the document is cut
+// into blocks and strips and however many workers render it, reads nothing
+// it did not fetch, and takes settings changed while a pass renders without
+// a race.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "compositor/compositor_kit.h"
+#include "image/strip_pool.h"
+
+namespace {
+
+using qztest::Document;
+using qztest::NoisePixel;
+
+struct Setting {
+  uint32_t id;
+  int32_t value;
+};
+
+struct ModeCase {
+  const char* mode;
+  std::vector<Setting> settings;
+};
+
+// Defaults, and settings that widen the reach or take another path.
+const std::vector<ModeCase>& Cases() {
+  static const std::vector<ModeCase> cases = {
+      {"Median", {}},
+      {"Median", {{kQzModeSetRadius, 4}}},
+      {"RemoveNoise", {}},
+      {"Despeckle", {}},
+      {"Despeckle", {{0x814, 3}, {0x832, 1}, {0x83C, 30}}},
+      {"Despeckle", {{0x814, 2}, {0x850, 1}, {0x83C, 60}}},
+      {"Max", {}},
+      {"Max", {{0x9FE, 7}, {0xA12, 0}}},
+      {"Min", {{0x9FE, 0}, {0xA12, 5}}},
+  };
+  return cases;
+}
+
+void Apply(Qz_Object* mode, const std::vector<Setting>& settings) {
+  for (const Setting& s : settings) Qz_DoMethod(mode, s.id, QzWord(s.value));
+}
+
+std::string Name(const ModeCase& c) {
+  std::string name = c.mode;
+  for (const Setting& s : c.settings) name += " " + std::to_string(s.id) + "=" + std::to_string(s.value);
+  return name;
+}
+
+TEST(ModesCutsAndThreads, SameBytesHoweverCut) {
+  for (const ModeCase& c : Cases()) {
+    SCOPED_TRACE(Name(c));
+    Document doc(230, 24, NoisePixel);
+    // Off the document's left and top edges, so windows meet both.
+    Qz_Image* layer = doc.AddPaintLayer(c.mode, {200, 60, 30}, -3, -2, 236, 27, qztest::GappedAlpha);
+    ASSERT_NE(layer, nullptr);
+    Apply(layer->mode, c.settings);
+    const std::vector<uint8_t> planes = qztest::ExpectSameHoweverCut(doc);
+    EXPECT_NE(planes, Document(230, 24, NoisePixel).Planes());
+  }
+}
+
+TEST(ModesCutsAndThreads, ReadsOnlyWhatItFetchedOnAnUpperLayer) {
+  for (const ModeCase& c : Cases()) {
+    SCOPED_TRACE(Name(c));
+    Document doc(40, 21, NoisePixel);
+    // An upper layer reads a composite of the layer below it.
+    ASSERT_NE(doc.AddPaintLayer("Multiply", {90, 200, 30}, 2, 1, 30, 18,
+                                [](int32_t x, int32_t y) { return qztest::Noise(x, y, 5); }),
+              nullptr);
+    Qz_Image* layer = doc.AddPaintLayer(c.mode, {10, 220, 90}, 1, 2, 38, 18,
+                                        [](int32_t, int32_t) { return uint8_t(255); });
+    ASSERT_NE(layer, nullptr);
+    Apply(layer->mode, c.settings);
+    qztest::StrictRender(doc, layer, 0, 39, 0, 1);
+    qztest::StrictRender(doc, layer, 5, 17, 9, 11);
+    qztest::StrictRender(doc, layer, 30, 39, 19, 20);
+  }
+}
+
+// A panel thread changes the settings while the workers render: the
+// renders take a snapshot each, and once the changes stop the picture is
+// the one the last settings make.
+TEST(ModesCutsAndThreads, SettingsChangedWhileAPassRenders) {
+  const int32_t before = Qz__SetCompositorWorkers(8);
+  for (const char* mode : {"Median", "RemoveNoise", "Despeckle", "Max", "Min"}) {
+    SCOPED_TRACE(mode);
+    Document doc(120, 64, NoisePixel);
+    Qz_Image* layer = doc.AddPaintLayer(mode, {0, 0, 0}, 0, 0, 120, 64,
+                                        [](int32_t, int32_t) { return uint8_t(255); });
+    ASSERT_NE(layer, nullptr);
+    std::vector<std::vector<Setting>> steps;
+    for (const ModeCase& c : Cases())
+      if (std::string(c.mode) == mode) steps.push_back(c.settings);
+    steps.push_back({{kQzModeSetRadius, 2}, {kQzModeSetThreshold, 40}});
+    std::atomic<bool> stop{false};
+    std::thread panel([&] {
+      for (size_t i = 0; !stop.load(); ++i) Apply(layer->mode, steps[i % steps.size()]);
+    });
+    for (int pass = 0; pass < 6; ++pass) doc.Composite();
+    stop.store(true);
+    panel.join();
+    Apply(layer->mode, steps.front());
+    doc.Composite();
+    const std::vector<uint8_t> settled = doc.Planes();
+    Qz__SetCompositorWorkers(1);
+    doc.Composite();
+    EXPECT_EQ(doc.Planes(), settled);
+    Qz__SetCompositorWorkers(8);
+  }
+  Qz__SetCompositorWorkers(before);
+}
+
+}  // namespace
