@@ -86,7 +86,8 @@ TEST(BloomBlur, MeanOfTransferredSamplesHoweverRowsArrive) {
             nullptr);
   Qz_Image* gapped = cut.AddPaintLayer("BloomBlur", {0, 0, 0}, 0, 0, 130, 30, qztest::GappedAlpha);
   ASSERT_NE(gapped, nullptr);
-  for (const int32_t* r : {std::array<int32_t, 3>{3, 3, 100}.data(), std::array<int32_t, 3>{0, 40, 30}.data()}) {
+  const int32_t settings[][3] = {{3, 3, 100}, {0, 40, 30}};  // rx, ry, density
+  for (const auto& r : settings) {
     SetRadii(gapped->mode, r[0], r[1]);
     Qz_DoMethod(gapped->mode, kSetDensity, uint32_t(r[2]));
     qztest::ExpectSameHoweverCut(cut, std::span<const qztest::BlockSize>(qztest::kCutBlocks).first(3));
