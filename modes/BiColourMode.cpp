@@ -1,15 +1,14 @@
 // BiColourMode: maps the layer's own pixels between two colours, the paint
 // colour where the layer is full and a second colour where it is empty. Its
-// panel edits both colours; it answers the render method, the second-colour
-// setter and (before passing it on) the layer hand-over.
+// panel, a table of two colour editors, edits both colours; it answers the
+// render method, the second-colour setter and (before passing it on) the
+// layer hand-over.
 #include <algorithm>
 #include <atomic>
 
-#include "gadgets/qz_colour_edit.h"
-#include "gadgets/qz_group.h"
 #include "modes/mode_kit.h"
+#include "modes/mode_panel.h"
 #include "objects/qz_notify.h"
-#include "plugins/qz_root_plugin.h"
 
 namespace {
 
@@ -18,64 +17,33 @@ constexpr uint32_t kFirstTitleEntry = 92, kSecondTitleEntry = 93;
 
 struct Qz_BiColourModeObject {
   Qz_Object header;
-  Qz_Image* layer = nullptr;
-  Qz_Object* firstEdit = nullptr;
-  Qz_Object* secondEdit = nullptr;
   std::atomic<uint32_t> second{0};  // read by render; red | green << 8 | blue << 16
-  QzWord firstNotify = 0, secondNotify = 0;
 };
 
 Qz_BiColourModeObject* Qz__Self(Qz_Object* object) {
   return reinterpret_cast<Qz_BiColourModeObject*>(object);
 }
 
-const char* Qz__CatalogueText(uint32_t entry) {
-  const char* const* catalogue = Qz_GetImageBase()->catalogue;
-  return catalogue && catalogue[entry] ? catalogue[entry] : "";
-}
+// The first editor sets the layer's paint colour, the second the mode's own.
+constexpr qz::modes::PanelRow kPanelRows[] = {
+    qz::modes::column(kFirstTitleEntry, 1), qz::modes::colour(kQzImageSetColour, qz::modes::PanelTarget::Layer),
+    qz::modes::end(),
+    qz::modes::column(kSecondTitleEntry, 1), qz::modes::colour(kQzImageSetColour), qz::modes::end()};
+constexpr qz::modes::PanelSpec kPanel{"BiColour", kPanelRows};
 
-// The panel needs the toolkit's plug-in frame and colour editor; without
-// them the mode works without a panel.
-bool Qz__BuildPanel(Qz_Object* object) {
-  Qz_BiColourModeObject* self = Qz__Self(object);
-  if (!Qz_FindClassFromName("RootPlugin") || !Qz_FindClassFromName("ColourEdit") ||
-      !Qz_FindClassFromName("Group"))
-    return true;
-  Qz_Object* panel = Qz_CreateObjects(
-      0, kBuildObject, "RootPlugin", kQzPluginSetTitle, "BiColour", kBuildVGroup,
-      kBuildVGroup, kRootSetLabel, Qz__CatalogueText(kFirstTitleEntry), kGroupSetFrame, 1,
-      kBuildObject, "ColourEdit", kBuildStoreLast, &self->firstEdit, kBuildClose, kBuildClose,
-      kBuildVGroup, kRootSetLabel, Qz__CatalogueText(kSecondTitleEntry), kGroupSetFrame, 1,
-      kBuildObject, "ColourEdit", kBuildStoreLast, &self->secondEdit, kBuildClose, kBuildClose,
-      kBuildClose, kBuildClose);
-  if (!panel) self->firstEdit = self->secondEdit = nullptr;
-  Qz_DoMethod(self->header.super, kQzModeSetPanel, panel);
-  return true;
-}
-
-void Qz__DropNotifies(Qz_BiColourModeObject* self) {
-  if (self->firstNotify) Qz_RemoveNotify(self->firstEdit, self->firstNotify);
-  if (self->secondNotify) Qz_RemoveNotify(self->secondEdit, self->secondNotify);
-  self->firstNotify = self->secondNotify = 0;
-}
-
+// The layer handed over: the first editor shows its paint colour.
 QzWord Qz__SetModeImage(Qz_BiColourModeObject* self, Qz_Image* layer, const QzWord* args) {
-  // A second hand-over replaces the watchers of the first.
-  Qz__DropNotifies(self);
-  self->layer = layer;
-  if (layer && self->firstEdit && self->secondEdit) {
+  if (layer) {
     const uint8_t* k = layer->committedColour;
-    Qz_DoMethod(self->firstEdit, kQzColourEditColour, uint32_t(k[0] | k[1] << 8 | k[2] << 16));
-    self->firstNotify = Qz_AddNotify(self->firstEdit, kQzColourEditColour, kNotifyAnyValue,
-                                     &layer->object, 2, kQzImageSetColour, kNotifySameWord);
-    self->secondNotify = Qz_AddNotify(self->secondEdit, kQzColourEditColour, kNotifyAnyValue,
-                                      &self->header, 2, kQzImageSetColour, kNotifySameWord);
+    qz::modes::showInPanel(&self->header, kQzImageSetColour, uint32_t(k[0] | k[1] << 8 | k[2] << 16),
+                           qz::modes::PanelTarget::Layer);
   }
   return Qz_DoMethodA(self->header.super, kQzModeSetImage, args);
 }
 
 QzWord Qz__SetSecondColour(Qz_BiColourModeObject* self, QzWord colour) {
-  self->second.store(uint32_t(colour) & 0xFFFFFF);
+  const uint32_t second = uint32_t(colour) & 0xFFFFFF;
+  if (self->second.exchange(second) != second) Qz_DoNotify(&self->header, kQzImageSetColour, second);
   Qz_DoMethod(self->header.super, kQzModeChanged);
   return 0;
 }
@@ -129,13 +97,10 @@ QzWord Qz__BiColourModeDispatch(Qz_Object* object, uint32_t id, const QzWord* ar
   }
 }
 
-// The RootMode instance disposes the panel.
-void Qz__DisposeBiColourMode(Qz_Object* object) { Qz__DropNotifies(Qz__Self(object)); }
-
 const qz::kit::ClassDecl kBiColourMode = {
     .name = "BiColourMode", .superName = "RootMode", .classId = kBiColourModeClassId,
     .instance = qz::kit::instanceOf<Qz_BiColourModeObject>(), .handler = Qz__BiColourModeDispatch,
-    .setUp = Qz__BuildPanel, .tearDown = Qz__DisposeBiColourMode};
+    .setUp = qz::modes::panelSetUp<kPanel>};
 
 }  // namespace
 

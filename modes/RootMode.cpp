@@ -8,6 +8,7 @@
 #include "gadgets/qz_group.h"
 #include "image/image_internal.h"
 #include "modes/mode_kit.h"
+#include "modes/mode_panel.h"
 #include "modes/mode_settings.h"
 #include "objects/qz_linked_list.h"
 #include "objects/qz_notify.h"
@@ -225,6 +226,12 @@ bool loadRootSettings(Qz_Object* mode, RootSettings* settings) {
 }  // namespace qz::modes
 
 QZ_EXTERN_C_BEGIN
-QZ_EXPORT QzWord Qz_InitRootModeClass(Qz_GlobalData*) { return qz::kit::addClass(kRootMode); }
-QZ_EXPORT void Qz_CleanupRootModeClass(void) { qz::kit::removeClass(kRootMode); }
+// The modes' panels come and go with the modes.
+QZ_EXPORT QzWord Qz_InitRootModeClass(Qz_GlobalData*) {
+  return qz::kit::addClass(kRootMode) && qz::modes::addModePanelClass();
+}
+QZ_EXPORT void Qz_CleanupRootModeClass(void) {
+  qz::modes::removeModePanelClass();
+  qz::kit::removeClass(kRootMode);
+}
 QZ_EXTERN_C_END

@@ -57,8 +57,11 @@ void stopFollowing(QzWord& handle) {
   handle = 0;
 }
 
+// The call's array form: a panel has no port of its own, and only that form
+// finds the port of the window the panel is shown in.
 void runOnPanelThread(Qz_Object* panel, uint32_t id, QzWord first, QzWord second) {
-  if (Qz_DoAsyncMethod(panel, id, first, second)) return;  // queued to its window's thread
+  const QzWord words[] = {id, first, second, 0, 0};
+  if (Qz_DoAsyncMethodA(panel, words)) return;  // queued to its window's thread
   Qz_DoMethod(panel, id, first, second);
 }
 
