@@ -3,6 +3,7 @@
 // none), and the panel's gadgets drive what the mode paints.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <vector>
 
 #include "gadgets/qz_colour_edit.h"
@@ -93,6 +94,30 @@ TEST_F(ModeOptionsTest, BiColourPanelSetsTheColoursItPaints) {
   Qz_DoMethod(edits[1], kQzColourEditColour, second);
   EXPECT_EQ(renderedAtEmptyPixel(mode, doc_, layer_), second);
   EXPECT_GT(gRerenders, before);
+}
+
+// The first editor is the layer's paint colour: it shows the layer's
+// colour when the mode takes the layer, and what it is given becomes the
+// colour the layer paints with.
+TEST_F(ModeOptionsTest, BiColourFirstEditorIsTheLayersPaintColour) {
+  const uint8_t committed[3] = {10, 20, 30};
+  std::memcpy(layer_->committedColour, committed, 3);
+  Qz_Object* mode = choose("BiColour");
+  ASSERT_NE(mode, nullptr);
+  const std::vector<Qz_Object*> edits =
+      qztest::FindAllOf(reinterpret_cast<Qz_Object*>(Qz_DoMethod(mode, kQzModeGetPanel)), "ColourEdit");
+  ASSERT_EQ(edits.size(), 2u);
+  const auto shown = [](Qz_Object* edit) {
+    uint32_t rgb = 0;
+    Qz_Object* box = qztest::FindAllOf(edit, "ColourBox").front();
+    for (uint32_t i = 0; i < 3; ++i) rgb |= uint32_t(Qz_DoMethod(box, kColourBoxGetRed + i)) << (8 * i);
+    return rgb;
+  };
+  EXPECT_EQ(shown(edits[0]), 10u | 20u << 8 | 30u << 16);
+  Qz_DoMethod(edits[0], kQzColourEditColour, 0x214365u);
+  EXPECT_EQ(layer_->chosenColour[0] | layer_->chosenColour[1] << 8 | uint32_t(layer_->chosenColour[2]) << 16,
+            0x214365u);
+  EXPECT_EQ(renderedAtEmptyPixel(mode, doc_, layer_), 0u) << "the second colour is the mode's own";
 }
 
 }  // namespace
