@@ -53,24 +53,17 @@ void Qz__AskRerender(Qz_ConvolveModeObject* self) { Qz_DoMethod(self->header.sup
 // ---- render -----------------------------------------------------------------
 
 QzWord Qz__RenderConvolve(Qz_ConvolveModeObject* self, const Qz_ModeRenderMessage* message) {
-  const Qz_ImageLock* block = message ? message->block : nullptr;
-  const qz::modes::ModeSize size = qz::modes::modeSize(block);
-  if (!block || (size.depth != 8 && size.depth != 24) || block->x0 > block->x1 || block->y0 > block->y1)
-    return 1;
+  qz::modes::PlaneBlock b;
+  int32_t depth = 0;
+  if (!qz::modes::planeBlockOf(message, &b, &depth)) return 1;
   // The lock guards the snapshot only: strips render at once, unlocked.
   const ConvolveMatrix m = Qz__Snapshot(self);
-  const qz::modes::PlaneBlock b{block->x0, block->y0, block->x1, block->y1, size.width};
-  qz::modes::SpareFetch below(message, qz::modes::convolveReach(m, b));
-  // Nothing written: the compositor shows what lies below. Asking for
-  // another render here would repeat the failure for ever.
-  if (!below.ok()) return 0;
-  if (size.depth == 8) {
-    qz::modes::convolvePlane(below.view(), 3, m, b, message->grey);
-  } else {
-    uint8_t* const* out[3] = {message->r, message->g, message->b};
-    for (int c = 0; c < 3; ++c) qz::modes::convolvePlane(below.view(), c, m, b, out[c]);
-  }
-  return 1;
+  // A failed fetch writes nothing (the compositor shows what lies below);
+  // asking for another render then would repeat the failure for ever.
+  return qz::modes::renderEachPlane(message, depth, qz::modes::convolveReach(m, b),
+                                    [&](const qz::modes::SourceView& view, int channel, uint8_t* const* out) {
+                                      qz::modes::convolvePlane(view, channel, m, b, out);
+                                    });
 }
 
 // ---- matrix methods ---------------------------------------------------------

@@ -62,21 +62,15 @@ QzWord Qz__RenderSharpen(Qz_SharpenModeObject* self, const QzWord* args) {
   const int32_t amount = qz::modes::loadSetting(self->amount);
   const int32_t radius = qz::modes::loadSetting(self->radius);
   if (radius != 1) return Qz_DoMethodA(self->header.super, kQzModeRender, args);
-  const Qz_ImageLock* block = message ? message->block : nullptr;
-  const qz::modes::ModeSize size = qz::modes::modeSize(block);
-  if (!block || (size.depth != 8 && size.depth != 24) || block->x0 > block->x1 || block->y0 > block->y1)
-    return 1;
-  const qz::modes::PlaneBlock b{block->x0, block->y0, block->x1, block->y1, size.width};
-  qz::modes::SpareFetch below(message, {std::max(b.x0 - 1, 0), b.y0 - 1, std::min(b.x1 + 1, b.width - 1), b.y1 + 1});
-  if (!below.ok()) return 0;
+  qz::modes::PlaneBlock b;
+  int32_t depth = 0;
+  if (!qz::modes::planeBlockOf(message, &b, &depth)) return 1;
   const int32_t factor = qz::modes::sharpenFactor(amount);
-  if (size.depth == 8) {
-    qz::modes::sharpenPlane(below.view(), 3, factor, b, message->grey);
-  } else {
-    uint8_t* const* out[3] = {message->r, message->g, message->b};
-    for (int c = 0; c < 3; ++c) qz::modes::sharpenPlane(below.view(), c, factor, b, out[c]);
-  }
-  return 1;
+  const qz::modes::FetchRect reach{std::max(b.x0 - 1, 0), b.y0 - 1, std::min(b.x1 + 1, b.width - 1), b.y1 + 1};
+  return qz::modes::renderEachPlane(message, depth, reach,
+                                    [&](const qz::modes::SourceView& view, int channel, uint8_t* const* out) {
+                                      qz::modes::sharpenPlane(view, channel, factor, b, out);
+                                    });
 }
 
 QzWord Qz__SharpenDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {

@@ -9,6 +9,7 @@
 #include "modes/convolve_matrix.h"
 #include "modes/direction.h"
 #include "modes/mode_fetch.h"
+#include "modes/mode_kit.h"
 #include "platform/qz_export.h"
 
 namespace qz::modes {
@@ -18,6 +19,34 @@ struct PlaneBlock {
   int32_t x0 = 0, y0 = 0, x1 = -1, y1 = -1;
   int32_t width = 0;
 };
+
+// The block of a render at depth 8 or 24 with something in it; false otherwise.
+inline bool planeBlockOf(const Qz_ModeRenderMessage* message, PlaneBlock* b, int32_t* depth) {
+  const Qz_ImageLock* block = message ? message->block : nullptr;
+  const ModeSize size = modeSize(block);
+  if (!block || (size.depth != 8 && size.depth != 24) || block->x0 > block->x1 || block->y0 > block->y1)
+    return false;
+  *b = {block->x0, block->y0, block->x1, block->y1, size.width};
+  *depth = size.depth;
+  return true;
+}
+
+// Fetches `rect` of the data below the block and runs plane(view, channel,
+// out) for each plane: the grey one (channel 3) at depth 8, red, green and
+// blue (0, 1, 2) at depth 24. 1 when done (also with nothing to render), 0
+// when the fetch failed and nothing was written.
+template <class PlaneFn>
+QzWord renderEachPlane(const Qz_ModeRenderMessage* message, int32_t depth, FetchRect rect, PlaneFn plane) {
+  SpareFetch below(message, rect);
+  if (!below.ok()) return 0;
+  if (depth == 8) {
+    plane(below.view(), 3, message->grey);
+  } else {
+    uint8_t* const* out[3] = {message->r, message->g, message->b};
+    for (int c = 0; c < 3; ++c) plane(below.view(), c, out[c]);
+  }
+  return 1;
+}
 
 // The rectangle the matrix reads for the block: its reach around it, the
 // columns limited to the image (rows beyond it come back as edge rows).
