@@ -2,47 +2,17 @@
 // both ways along its angle (length 1..255, 4 at first; angle 45 at first),
 // the pixel itself counted three times. Its settings are its own, not kept
 // in object text.
-#include "modes/blur_kernels.h"
-#include "modes/direction.h"
-#include "modes/mode_kit.h"
-#include "modes/mode_settings.h"
+#include "modes/blur_directional.h"
 
 namespace {
 
-struct Qz_PanBlurModeObject {
-  Qz_Object header;
-  int16_t length = 0, angle = 0;
-};
-
-using Self = Qz_PanBlurModeObject;
-
-// Length and angle setters answer 0.
-const qz::kit::Attribute kAttributes[] = {
-    {.setter = kQzDirectionalSetLength, .getter = kQzDirectionalGetLength, .minimum = 1, .maximum = 255,
-     .initial = 4, .field = qz::kit::field(&Self::length), .changed = qz::modes::ownSettingChanged,
-     .answersZero = true},
-    {.setter = kQzDirectionalSetAngle, .getter = kQzDirectionalGetAngle, .initial = 45,
-     .field = qz::kit::field(&Self::angle), .changed = qz::modes::ownSettingChanged, .answersZero = true},
-
-};
-
-QzWord Qz__RenderPanBlur(Qz_Object* object, const Qz_ModeRenderMessage* message) {
-  const Self* self = qz::kit::self<Self>(object);
-  // Read once; the kit keeps them in range.
-  const int32_t length = qz::modes::loadSetting(self->length), angle = qz::modes::loadSetting(self->angle);
-  const qz::modes::Direction d = qz::modes::directionFloor(angle);
-  const std::vector<qz::modes::Tap> taps = qz::modes::panTaps(length, d);
-  return qz::modes::renderTaps(message, taps, qz::modes::TapMean::Divide, uint32_t(2 * length + 3));
+QzWord Qz__RenderPanBlur(const Qz_ModeRenderMessage* message, const qz::modes::DirectionalSettings& s) {
+  const std::vector<qz::modes::Tap> taps = qz::modes::panTaps(s.length, qz::modes::directionFloor(s.angle));
+  return qz::modes::renderTaps(message, taps, qz::modes::TapMean::Divide, uint32_t(2 * s.length + 3));
 }
 
-QzWord Qz__PanBlurDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
-  if (id == kQzModeRender) return Qz__RenderPanBlur(object, qz::modes::renderMessage(args));
-  return qz::kit::inherited(object, id, args);
-}
-
-const qz::kit::ClassDecl kPanBlurMode = {
-    .name = "PanBlurMode", .superName = "RootMode", .classId = kQzDirectionalBlurClassId,
-    .instance = qz::kit::instanceOf<Self>(), .handler = Qz__PanBlurDispatch, .attributes = kAttributes};
+const qz::modes::DirectionalBlur kPanBlur = {"PanBlurMode", 4, 45, 0, Qz__RenderPanBlur};
+const qz::kit::ClassDecl kPanBlurMode = qz::modes::directionalBlurClass(kPanBlur);
 
 }  // namespace
 

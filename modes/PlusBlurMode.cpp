@@ -4,7 +4,7 @@
 // object text.
 #include <atomic>
 
-#include "modes/blur_kernels.h"
+#include "modes/blur_directional.h"
 #include "modes/mode_settings.h"
 #include "modes/mode_kit.h"
 

@@ -9,7 +9,7 @@
 #include <utility>
 
 #include "blur_test_kit.h"
-#include "modes/blur_kernels.h"
+#include "modes/blur_directional.h"
 
 namespace {
 
