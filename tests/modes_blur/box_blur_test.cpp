@@ -128,6 +128,26 @@ TEST(BoxBlur, UpperLayerBlursTheCompositeBelow) {
   qztest::StrictRender(cut, gapped, 100, 149, 30, 33);
 }
 
+// A blur over a blur: the upper one's fetches render the lower one inside
+// them, each keeping its own column sums.
+TEST(BoxBlur, ABlurOverABlurIsTheMeanOfTheMean) {
+  constexpr int32_t kW = 70, kH = 26;
+  const Planes want = NaiveMean(NaiveMean(PlanesOf(kW, kH, NoisePixel), 2, 3, 5 * 7), 4, 1, 9 * 3);
+  for (int32_t workers : {1, 8}) {
+    SCOPED_TRACE(workers);
+    Document doc(kW, kH, NoisePixel);
+    Qz_Image* lower = doc.AddPaintLayer("Blur", {0, 0, 0}, 0, 0, kW, kH, Opaque);
+    Qz_Image* upper = doc.AddPaintLayer("Blur", {0, 0, 0}, 0, 0, kW, kH, Opaque);
+    ASSERT_NE(upper, nullptr);
+    SetRadii(lower->mode, 2, 3);
+    SetRadii(upper->mode, 4, 1);
+    const int32_t before = Qz__SetCompositorWorkers(workers);
+    doc.Composite();
+    Qz__SetCompositorWorkers(before);
+    EXPECT_TRUE(SamePlanes(PlanesOf(doc), want)) << FirstDifference(PlanesOf(doc), want);
+  }
+}
+
 TEST(BoxBlur, EveryModeReadsOnlyWhatItFetchesAndIsTheSameHoweverCut) {
   struct Case {
     const char* mode;
