@@ -28,11 +28,13 @@ const Qz_Method kMethods[] = {
 // (truncated one by one, so small radii brighten flat areas a little).
 void Qz__GaussianChannel(const qz::modes::SourceView& view, int channel, uint8_t* const* out,
                          const Qz_ImageLock* block, const qz::modes::GaussianWeights& k, int32_t width,
-                         std::vector<uint32_t>& sums) {
+                         std::vector<uint32_t>& sums, std::vector<uint32_t>& terms, std::vector<uint32_t>& acc) {
   const int32_t r = k.radius;
   const int32_t x0 = block->x0, n = block->x1 - x0 + 1, base = x0 - r, span = n + 2 * r;
   const int32_t cl = std::max(base, 0), cr = std::min(block->x1 + r, width - 1), count = cr - cl + 1;
   sums.assign(size_t(span), 0);
+  terms.resize(size_t(r + 1) * size_t(span));
+  acc.resize(size_t(n));
   uint32_t* inside = sums.data() + (cl - base);
   const qz::modes::ExactDivisor byCentre(k.w[r]), byNormaliser(k.normaliser);
   for (int32_t y = block->y0; y <= block->y1; ++y) {
@@ -44,12 +46,20 @@ void Qz__GaussianChannel(const qz::modes::SourceView& view, int channel, uint8_t
     }
     std::fill(sums.data(), inside, inside[0]);
     std::fill(inside + count, sums.data() + span, inside[count - 1]);
-    uint8_t* d = out[y - block->y0];
-    for (int32_t x = 0; x < n; ++x) {
-      uint64_t a = 0;
-      for (int32_t i = 0; i <= 2 * r; ++i) a += byCentre(uint64_t(sums[size_t(x + i)]) * k.w[i]);
-      d[x] = uint8_t(std::min<uint32_t>(byNormaliser(a), 255));
+    // Each column's term for each of the r + 1 distinct weights, once,
+    // rather than once for every pixel whose window holds the column.
+    for (int32_t j = 0; j <= r; ++j) {
+      uint32_t* t = terms.data() + size_t(j) * size_t(span);
+      for (int32_t c = 0; c < span; ++c) t[c] = byCentre(uint64_t(sums[size_t(c)]) * k.w[j]);
     }
+    // A fits 32 bits: at most 255 S^2 / w[r], below 10^8 at radius 29.
+    std::fill(acc.begin(), acc.end(), 0u);
+    for (int32_t i = 0; i <= 2 * r; ++i) {
+      const uint32_t* t = terms.data() + size_t(std::min(i, 2 * r - i)) * size_t(span) + i;
+      for (int32_t x = 0; x < n; ++x) acc[size_t(x)] += t[x];
+    }
+    uint8_t* d = out[y - block->y0];
+    for (int32_t x = 0; x < n; ++x) d[x] = uint8_t(std::min<uint32_t>(byNormaliser(acc[size_t(x)]), 255));
   }
 }
 
@@ -79,17 +89,17 @@ QzWord Qz__RenderGaussian(Qz_Object* object, const Qz_ModeRenderMessage* message
   if (!below.ok()) return 0;
   // Made per call: at most 59 weights, little beside a row.
   const qz::modes::GaussianWeights k = qz::modes::gaussianWeights(r);
-  std::vector<uint32_t> sums;
+  std::vector<uint32_t> sums, terms, acc;
   uint8_t** const outputs[4] = {message->r, message->g, message->b, message->grey};
   if (size.depth == 8) {
-    Qz__GaussianChannel(below.view(), 3, outputs[3], block, k, size.width, sums);
+    Qz__GaussianChannel(below.view(), 3, outputs[3], block, k, size.width, sums, terms, acc);
     return 1;
   }
   for (int c = 0; c < 3; ++c) {
     if (r == 1)
       Qz__Binomial3(below.view(), c, outputs[c], block, size.width);
     else
-      Qz__GaussianChannel(below.view(), c, outputs[c], block, k, size.width, sums);
+      Qz__GaussianChannel(below.view(), c, outputs[c], block, k, size.width, sums, terms, acc);
   }
   return 1;
 }
