@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <fstream>
 #include <numeric>
 #include <random>
 #include <string>
@@ -14,6 +15,8 @@
 #include "image/hsv.h"
 #include "image/strip_pool.h"
 #include "objects/object_text.h"
+#include "support/external_tools.h"
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -95,6 +98,45 @@ TEST(BoxBlur, EqualsANaiveMeanHoweverRowsArrive) {
         for (int c = 0; c < 3; ++c)
           ASSERT_EQ(got.at(c, x, y), after.at(c, x, y)) << "after the change, " << FirstDifference(got, after);
   }
+}
+
+// ImageMagick's mean over the same window, edges repeated, rounds where
+// the mode truncates: never more than one level apart.
+TEST(BoxBlur, WithinALevelOfImageMagicksMean) {
+  if (!qztest::haveTool("convert")) GTEST_SKIP() << "ImageMagick's convert is not installed";
+  constexpr int32_t kW = 45, kH = 31;
+  Document doc(kW, kH, NoisePixel);
+  Qz_Image* layer = doc.AddPaintLayer("Blur", {0, 0, 0}, 0, 0, kW, kH, Opaque);
+  ASSERT_NE(layer, nullptr);
+  SetRadii(layer->mode, 3, 1);
+  doc.Composite();
+  qztest::TempDir dir;
+  const std::string in = dir.file("in.ppm"), result = dir.file("out.ppm");
+  {
+    std::ofstream f(in, std::ios::binary);
+    f << "P6\n" << kW << " " << kH << "\n255\n";
+    for (int32_t y = 0; y < kH; ++y)
+      for (int32_t x = 0; x < kW; ++x) {
+        const Rgb p = NoisePixel(x, y);
+        f.write(reinterpret_cast<const char*>(p.data()), 3);
+      }
+  }
+  const std::string command = "convert " + in + " -virtual-pixel edge -statistic Mean 7x3 " + result + " 2>/dev/null";
+  ASSERT_EQ(std::system(command.c_str()), 0) << command;
+  std::ifstream f(result, std::ios::binary);
+  std::string magic;
+  int32_t w = 0, h = 0, maxValue = 0;
+  f >> magic >> w >> h >> maxValue;
+  f.get();
+  ASSERT_EQ(magic, "P6");
+  ASSERT_EQ(w, kW);
+  ASSERT_EQ(h, kH);
+  const Planes ours = PlanesOf(doc);
+  int32_t worst = 0;
+  for (int32_t y = 0; y < kH; ++y)
+    for (int32_t x = 0; x < kW; ++x)
+      for (int c = 0; c < 3; ++c) worst = std::max(worst, std::abs(f.get() - int32_t(ours.at(c, x, y))));
+  EXPECT_LE(worst, 1);
 }
 
 // On an upper layer the mean is of the composite below it, and the rows a
