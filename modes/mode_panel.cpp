@@ -71,8 +71,8 @@ const char* Qz__Text(const PanelLabel& label) {
 }
 
 // The method that sets (and notifies) each kind of gadget's value.
-uint32_t Qz__ValueMethod(PanelItem item) {
-  switch (item) {
+uint32_t Qz__ValueMethod(const PanelRow& r) {
+  switch (r.item) {
     case PanelItem::Slider: return kValueSet;
     case PanelItem::CheckBox:
     case PanelItem::RadioPair: return kCheckBoxSetState;
@@ -81,6 +81,7 @@ uint32_t Qz__ValueMethod(PanelItem item) {
     case PanelItem::Number: return kStringEditSetNumber;
     case PanelItem::Colour: return kQzColourEditColour;
     case PanelItem::Button: return kButtonPressed;
+    case PanelItem::Custom: return r.valueMethod;
     default: return 0;
   }
 }
@@ -96,6 +97,7 @@ const char* Qz__ClassOf(PanelItem item) {
     case PanelItem::Button: return "Button";
     case PanelItem::Colour: return "ColourEdit";
     case PanelItem::Space: return "Space";
+    case PanelItem::Custom: return "Root";  // the mode's own make checks the rest
     default: return "Group";
   }
 }
@@ -124,7 +126,7 @@ void Qz__Show(const Qz__Link& link, QzWord value) {
     Qz_DoMethod(link.partner, kCheckBoxSetState, value == 1 ? 1u : 0u);
     return;
   }
-  if (const uint32_t method = Qz__ValueMethod(r.item); method && r.item != PanelItem::Button)
+  if (const uint32_t method = Qz__ValueMethod(r); method && r.item != PanelItem::Button)
     Qz_DoMethod(link.gadget, method, value);
 }
 
@@ -213,7 +215,7 @@ Qz_Object* Qz__PopUpList(const PanelRow& r) {
 }
 
 // The row's gadget (put in `link`) and what goes into the group for it.
-Qz_Object* Qz__MakeGadget(const PanelRow& r, Qz__Link& link) {
+Qz_Object* Qz__MakeGadget(const PanelRow& r, Qz__Link& link, Qz_Object* mode) {
   const auto initial = uint32_t(r.initial);
   switch (r.item) {
     case PanelItem::Slider:
@@ -233,6 +235,7 @@ Qz_Object* Qz__MakeGadget(const PanelRow& r, Qz__Link& link) {
     case PanelItem::Colour: return link.gadget = Qz_CreateObject("ColourEdit");
     case PanelItem::Text: return Qz_CreateObject("Text", kRootSetLabel, Qz__Text(r.label));
     case PanelItem::Space: return Qz_CreateObject("Space", kSpaceSetSize, initial);
+    case PanelItem::Custom: return Qz__Labelled(r.label, link.gadget = r.make ? r.make(mode) : nullptr);
     default: return nullptr;
   }
 }
@@ -286,7 +289,7 @@ Qz_Object* Qz__MakeContent(Qz_ModePanelObject* p) {
       whole = Qz__AddPair(r, link, open.back());
       continue;
     }
-    Qz_Object* member = Qz__MakeGadget(r, link);
+    Qz_Object* member = Qz__MakeGadget(r, link, p->mode);
     whole = member != nullptr;
     if (whole) Qz_DoMethod(open.back(), kGroupAddTail, member);
   }
@@ -304,7 +307,8 @@ void Qz__Wire(Qz_ModePanelObject* p) {
     const PanelRow& r = p->rows[link.index];
     if (!link.gadget || !r.setter) continue;
     const auto user = reinterpret_cast<QzWord>(&link);
-    const uint32_t changed = Qz__ValueMethod(r.item);
+    const uint32_t changed = Qz__ValueMethod(r);
+    if (!changed) continue;
     Qz_AddCallBackNotify(link.gadget, changed, kNotifyAnyValue, Qz__GadgetChanged, user);
     if (link.partner) Qz_AddCallBackNotify(link.partner, changed, kNotifyAnyValue, Qz__GadgetChanged, user);
     // A layer row's setter is the layer's; a button shows nothing.

@@ -44,7 +44,7 @@ struct PanelLabel {
 
 enum class PanelItem : uint8_t {
   Slider, CheckBox, RadioPair, PopUpList, Angle, Number, Button, Colour,
-  Text, Space, Column, Row, End
+  Text, Space, Column, Row, End, Custom
 };
 
 // Where a row's setter goes: the mode, or the layer the mode works on.
@@ -65,6 +65,9 @@ struct PanelRow {
   PanelLabel secondLabel{};
   uint32_t secondSetter = 0;
   int32_t firstValue = 0, secondValue = 1;
+  // A gadget the mode makes itself, and the method that sets it and tells of its change.
+  Qz_Object* (*make)(Qz_Object* mode) = nullptr;
+  uint32_t valueMethod = 0;
 };
 
 // A compact slider from minimum to maximum under its label.
@@ -117,6 +120,15 @@ constexpr PanelRow button(PanelLabel label, uint32_t setter) {
 // A colour editor; sends the colour, red | green << 8 | blue << 16.
 constexpr PanelRow colour(uint32_t setter, PanelTarget target = PanelTarget::Mode) {
   return {.item = PanelItem::Colour, .setter = setter, .target = target};
+}
+
+// A gadget no other row makes (a histogram, a mutual-exclude choice), made
+// by the mode (given the object building its panel) under its label. With a
+// value method, it is wired both ways like the others: the method sets the
+// gadget's value and is its change notification.
+constexpr PanelRow custom(PanelLabel label, Qz_Object* (*make)(Qz_Object* mode), uint32_t valueMethod = 0,
+                          uint32_t setter = 0) {
+  return {.item = PanelItem::Custom, .label = label, .setter = setter, .make = make, .valueMethod = valueMethod};
 }
 
 constexpr PanelRow text(PanelLabel label) { return {.item = PanelItem::Text, .label = label}; }

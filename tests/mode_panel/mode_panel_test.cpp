@@ -52,10 +52,11 @@ constexpr uint32_t kSetTint = 0x777082, kGetTint = 0x77708C;
 constexpr uint32_t kPress = 0x777096;
 constexpr uint32_t kChooseAbove = 0x7770A0, kChooseBelow = 0x7770AA;  // a radio pair of two methods
 constexpr uint32_t kGetAbove = 0x7770B4;
+constexpr uint32_t kSetSource = 0x7770BE, kGetSource = 0x7770C8;  // a gadget the mode makes
 
 struct TestModeObject {
   Qz_Object header;
-  int32_t level = 0, flag = 0, quality = 0, rule = 0, turn = 0, centre = 0;
+  int32_t level = 0, flag = 0, quality = 0, rule = 0, turn = 0, centre = 0, source = 0;
   uint32_t tint = 0;
   std::atomic<int32_t> above{1};
   std::atomic<int32_t> presses{0};
@@ -80,7 +81,20 @@ const qz::kit::Attribute kAttributes[] = {
      .field = qz::kit::field(&TestModeObject::turn)},
     {.setter = kSetCentre, .getter = kGetCentre, .field = qz::kit::field(&TestModeObject::centre)},
     {.setter = kSetTint, .getter = kGetTint, .field = qz::kit::field(&TestModeObject::tint)},
+    {.setter = kSetSource, .getter = kGetSource, .minimum = 0, .maximum = 1,
+     .field = qz::kit::field(&TestModeObject::source)},
 };
+
+// The mode's own gadget: a choice of two, made for the mode building the panel.
+Qz_Object* gMadeFor = nullptr;
+Qz_Object* MakeChoice(Qz_Object* mode) {
+  gMadeFor = mode;
+  Qz_Object* choice = Qz_CreateObject("MutualExclude");
+  for (const char* entry : {"Automatic", "Manual"})
+    if (choice) Qz_DoMethod(choice, kGroupAddTail, Qz_CreateObject("Text", kRootSetLabel, entry));
+  if (choice) Qz_DoMethod(choice, kMutualExcludeMark, 0u);
+  return choice;
+}
 
 constexpr mp::PanelLabel kRules[] = {"Nearest", "Linear", 42};
 
@@ -100,6 +114,7 @@ constexpr mp::PanelRow kRows[] = {
     mp::colour(kSetTint),
     mp::end(),
     mp::button("Press", kPress),
+    mp::custom("Source", MakeChoice, kMutualExcludeMark, kSetSource),
 };
 constexpr mp::PanelSpec kPanel{"Stand-in", kRows};
 
@@ -202,7 +217,9 @@ TEST_F(ModePanelTest, BuildsEveryRowOnceWithItsLabelsAndFirstValues) {
   std::vector<std::string> labels;
   for (Qz_Object* text : qztest::FindAllOf(panel_, "Text"))
     if (auto* label = reinterpret_cast<const char*>(Qz_DoMethod(text, kRootGetLabel))) labels.push_back(label);
-  for (const char* wanted : {"Forty-two", "Quality", "Rule", "Turn", "Centre", "Nearest", "Linear", "Press"}) {
+  EXPECT_EQ(gMadeFor, mode_);
+  for (const char* wanted :
+       {"Forty-two", "Quality", "Rule", "Turn", "Centre", "Nearest", "Linear", "Press", "Source", "Manual"}) {
     SCOPED_TRACE(wanted);
     EXPECT_NE(std::find(labels.begin(), labels.end(), wanted), labels.end());
   }
@@ -232,6 +249,7 @@ TEST_F(ModePanelTest, GadgetsSetTheModeAndTheModeShowsInTheGadgets) {
       {"angle", kSetTurn, kGetTurn, kAngleSet, kAngleGet, 45, uint32_t(-30)},
       {"number", kSetCentre, kGetCentre, kStringEditSetNumber, kStringEditGetNumber, 321, uint32_t(-12)},
       {"colour", kSetTint, kGetTint, kQzColourEditColour, 0, 0x336699, 0x102030},
+      {"the mode's own", kSetSource, kGetSource, kMutualExcludeMark, kMutualExcludeGetMarked, 1, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
