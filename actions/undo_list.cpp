@@ -9,6 +9,7 @@
 
 #include "actions/action_internal.h"
 #include "image/image_internal.h"
+#include "image/unsaved_changes.h"
 
 QZ_EXTERN_C_BEGIN
 QZ_EXPORT void Qz_DoLayerDoesntNeedsFixing(Qz_Image* layer) __attribute__((weak));
@@ -185,6 +186,7 @@ bool Qz__AddLocked(Qz_Image* image, Qz_Object* list, Qz_Object* action, bool new
     added = Qz_DoMethod(list, kLinkedListAddHead, action) != 0;
     if (added) Qz__CapUndoMemory(image, list, action);
   }
+  if (added && newStep && tMoving == 0) Qz_NoteImageEdit(image);
   for (Qz_Object* gone : undone) {
     Qz_DoMethod(gone, kRootDeselect);
     Qz_DisposeObject(gone);
@@ -296,6 +298,7 @@ uint32_t Qz__MoveSteps(Qz_Image* image, Qz_Object* target, bool forward) {
     --tMoving;
     // Whatever the steps put back, below which layer, counts as changed.
     Qz_NoteImageChange(document);
+    if (moved > 0) Qz_NoteImageEdit(document);
   }
   Qz_UnlockImageA(document, kQzLockExclusive, nullptr);
   // Thumbnails of the document follow the step, as they follow a stroke.

@@ -18,6 +18,7 @@
 #include "image/qz_image.h"
 #include "image/qz_mirror.h"
 #include "image/qz_scaling.h"
+#include "image/unsaved_changes.h"
 #include "objects/async_methods.h"
 #include "objects/catalogue.h"
 #include "objects/object_services.h"
@@ -322,8 +323,17 @@ void rerenderSwitch(MenuCommandContext& c) {
   if (c.layer && c.layer->mode && c.chosen) post(c, c.chosen, kRerender);
 }
 
+qz::AskUser confirmThrough(MenuCommandContext& c) {
+  return [&c](const char* text) { return c.effects->confirm(text); };
+}
+
+// Pictures with unsaved changes are asked about by name; without any, the
+// preference's question.
 void closeAll(MenuCommandContext& c) {
-  if (c.base->closeQuestion.load() && !c.effects->confirm(kCloseAllQuestion)) return;
+  bool noneUnsaved = false;
+  const bool dropUnsaved = askBeforeDroppingUnsaved(c.base, "Close it", &noneUnsaved, confirmThrough(c));
+  if (!noneUnsaved && !dropUnsaved) return;
+  if (noneUnsaved && c.base->closeQuestion.load() && !c.effects->confirm(kCloseAllQuestion)) return;
   c.releaseLock();
   std::vector<Qz_Image*> documents;
   ObtainSemaphore(&c.base->semaphore);
@@ -393,10 +403,13 @@ const Row kRows[] = {
       "a new image loaded through a ScreenGrabQZIO object (flags 4)"}, "class:ScreenGrabQZIO"},
     {{65, 195, nullptr, "", T::Chosen, nullptr, true,
       [](C& c) {
-        if (c.base->closeQuestion.load() && !c.effects->confirm(Qz_CatalogString(kCloseQuestion))) return;
+        if (!c.chosen || c.chosen->type != kQzDocument) return;
+        if (!askBeforeClosing(c.chosen, c.base->closeQuestion.load() != 0, Qz_CatalogString(kCloseQuestion),
+                              confirmThrough(c)))
+          return;
         closeDocument(c, c.chosen);
       },
-      "the image is disposed (asked first when the are-you-sure flag is set)"}, ""},
+      "the image is disposed (asked first when it has unsaved changes or the are-you-sure flag is set)"}, ""},
     {{66, 259, nullptr, "", T::None, nullptr, false, closeAll,
       "every image disposed (asked first when the are-you-sure flag is set)"}, ""},
     {{67, 194, nullptr, "", T::None, kPrefs, false,

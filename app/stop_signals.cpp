@@ -6,6 +6,9 @@
 #include <atomic>
 #include <thread>
 
+#include "image/app_commands.h"
+#include "image/unsaved_changes.h"
+#include "objects/async_methods.h"
 #include "objects/message_box.h"
 #include "objects/qz_object.h"
 
@@ -26,6 +29,16 @@ sigset_t watchedSignals() {
   return set;
 }
 
+// With pictures whose changes are not saved, the application is asked to
+// quit as the user would, asking about each; false when there are none.
+bool askToQuit() {
+  Qz_ImageBase* base = Qz_GetImageBase();
+  Qz_Image* app = base ? base->applicationImage : nullptr;
+  if (!app || qz::unsavedDocumentNames(base).empty()) return false;
+  const QzWord flags = kQzQuitAskUnsavedOnly;
+  return Qz__DoAsyncMethodWords(&app->object, kQzAppQuit, &flags, 1) != 0;
+}
+
 }  // namespace
 
 void blockStopSignals() {
@@ -40,10 +53,17 @@ void startStopSignalWatch() {
   gTarget = nullptr;
   gWatch = std::thread([] {
     const sigset_t set = watchedSignals();
+    bool interrupted = false;
     for (;;) {
       int sig = 0;
       if (sigwait(&set, &sig) != 0) continue;
       if (gStopping) return;
+      // The first Ctrl-C asks about pictures with unsaved changes, as quitting
+      // does; a second one, or a kill, stops without asking.
+      if (sig == SIGINT && !interrupted && gTarget.load() && askToQuit()) {
+        interrupted = true;
+        continue;
+      }
       if (sig == SIGINT || sig == SIGTERM) {
         // A box waiting for an answer would hold the stop up: it is
         // answered as dismissed, so the normal shut-down runs.

@@ -261,7 +261,17 @@ int32_t reservedStatusHeight(Qz_ImageView* view);
 std::pair<int32_t, int32_t> documentCorner();
 void requestFullRedraw(Qz_ImageView* view);
 void setTitle(Qz_ImageView* view);
+void postToStatus(Qz_ImageView* view, Qz_Object* target, uint32_t method, QzWord value);
 QzWord fitToScreen(Qz_ImageView* view, bool apply);
+
+// Puts the line in the status line's text page (on the window's thread).
+void showStatusLine(Qz_ImageView* view, std::string line) {
+  if (!view->window || !view->statusText) return;
+  view->statusLines.push_back(std::make_unique<std::string>(std::move(line)));
+  const char* label = view->statusLines.back()->c_str();
+  postToStatus(view, view->statusText, kRootSetLabel, reinterpret_cast<QzWord>(label));
+  postToStatus(view, view->statusText, kRootDraw, 0);
+}
 
 // A change notice of the shown image.
 void onImageChanged(QzWord userData, Qz_Object*, uint32_t, const QzWord* words) {
@@ -278,6 +288,11 @@ void onImageChanged(QzWord userData, Qz_Object*, uint32_t, const QzWord* words) 
       wakeRedrawThread(view);
     else
       drawMarked(view);
+  } else if (kind == kQzChangeTitle) {
+    // The document was saved, maybe under a new name: the title follows and
+    // the status line says where the file went.
+    setTitle(view);
+    showStatusLine(view, std::string("Saved to ") + (image->name ? image->name : ""));
   } else if (kind == kQzChangeFormat) {
     view->dirty.reset(image->width, image->height);
     if (view->window) {
@@ -716,7 +731,7 @@ QzWord openWindow(Qz_ImageView* view) {
   // The status line keeps its height; the picture's viewport takes the window's room.
   view->status = Qz_CreateObject("Group", kGroupSetMode, uint32_t(4), kGroupSetFixedHeight, 1);
   if (view->status) {
-    Qz_Object* done = Qz_CreateObject("Text", kRootSetLabel, "Done.");
+    Qz_Object* done = view->statusText = Qz_CreateObject("Text", kRootSetLabel, "Done.");
     view->progressBar = Qz_CreateObject("ProgressBar", kProgressBarSetMax, 100);
     if (done) Qz_DoMethod(view->status, kGroupAddTail, done);
     if (view->progressBar) Qz_DoMethod(view->status, kGroupAddTail, view->progressBar);
@@ -770,7 +785,7 @@ void disposeWindow(Qz_ImageView* view) {
   if (!removed) Qz_DoMethod(holder, kGroupRemove, &view->object);
   view->window = nullptr;
   view->viewport = nullptr;
-  view->status = view->progressBar = nullptr;  // they go with the window
+  view->status = view->statusText = view->progressBar = nullptr;  // they go with the window
   Qz_DisposeObject(window);
 }
 

@@ -12,6 +12,7 @@
 #include "image/image_internal.h"
 #include "image/image_shell.h"
 #include "image/image_text.h"
+#include "image/unsaved_changes.h"
 #include "objects/async_methods.h"
 #include "objects/catalogue.h"
 #include "objects/object_text.h"
@@ -134,9 +135,17 @@ QzWord chooseMedia(Qz_Image* receiver, const char* name) {
 
 // ---- quitting and output -------------------------------------------------------------------
 
-QzWord quit(Qz_Image* receiver) {
+// Pictures with unsaved changes are asked about by name (Cancel keeps the
+// program running); without any, the quit question, unless only those were
+// to be asked about (a stop from the terminal).
+QzWord quit(Qz_Image* receiver, uint32_t flags) {
   Qz_ImageBase* base = baseOf(receiver);
-  if (Qz_MessageBoxA("Quillantrix", Qz_CatalogString(kQuitQuestion), 2, nullptr) != 1) return 0;
+  bool noneUnsaved = false;
+  const bool dropUnsaved = askBeforeDroppingUnsaved(base, "Quit", &noneUnsaved);
+  if (!noneUnsaved && !dropUnsaved) return 0;
+  if (noneUnsaved && !(flags & kQzQuitAskUnsavedOnly) &&
+      Qz_MessageBoxA("Quillantrix", Qz_CatalogString(kQuitQuestion), 2, nullptr) != 1)
+    return 0;
   if (base->application) Qz_DoMethod(base->application, kRootClose);
   return 1;
 }
@@ -210,7 +219,7 @@ QzWord appCommandDispatch(Qz_Image* image, uint32_t id, const QzWord* args, bool
     case kQzAppGetColour: return packColour(baseOf(image)->colour);
     case kQzAppChooseMedia: return chooseMedia(image, reinterpret_cast<const char*>(args[0]));
     case kQzAppGetMediaName: return toWord(baseOf(image)->currentMediaName);
-    case kQzAppQuit: return quit(image);
+    case kQzAppQuit: return quit(image, uint32_t(args[0]));
     case kQzAppOutput: return output(image);
     case kQzAppScannedPicture:
       return documentFromScan(image, reinterpret_cast<void*>(args[0]), size_t(args[1]));

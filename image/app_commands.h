@@ -16,7 +16,9 @@ inline constexpr uint32_t kQzAppSetColour = 0x13005d;  // red | green << 8 | blu
 inline constexpr uint32_t kQzAppGetColour = 0x13005e;
 inline constexpr uint32_t kQzAppChooseMedia = 0x100065;  // preset name
 inline constexpr uint32_t kQzAppGetMediaName = 0x100067;
-inline constexpr uint32_t kQzAppQuit = 0x7000a;
+inline constexpr uint32_t kQzAppQuit = 0x7000a;  // {flags}
+// Quit flag: ask only about pictures with unsaved changes, not whether to quit.
+inline constexpr uint32_t kQzQuitAskUnsavedOnly = 1;
 inline constexpr uint32_t kQzAppOutput = 0x130049;
 inline constexpr uint32_t kQzAppScannedPicture = 0x131388;  // block (AllocVec, taken), its length
 

@@ -14,6 +14,7 @@
 #include "image/image_text.h"
 #include "image/image_shell.h"
 #include "image/plane_rows_copy.h"
+#include "image/unsaved_changes.h"
 #include "objects/object_text.h"
 #include "objects/qz_root.h"
 #include "platform/atomic_file_writer.h"
@@ -366,6 +367,8 @@ QZ_EXPORT Qz_Image* Qz__LoadImageA(const char* fileName, const char* secondName,
     Qz_DoMethod(imageObject(image), kQzImageMakeDocument, image);
     if (!image->activeLayer)
       Qz_DoMethod(imageObject(image), kQzImageMakeLayer, kQzPaintLayer, image->width, image->height, 8);
+    // As its file holds it; a picture from the clipboard or a scanner is in no file yet.
+    if (image->name && *image->name) Qz_MarkImageSaved(image);
     if (!(flags & kQzLoadNoView)) {
       Qz_DoMethod(imageObject(image), kQzImageOpenView);
       Qz_DoMethod(imageObject(image), kQzAppMakeActiveImage, image);
@@ -504,6 +507,7 @@ QZ_EXPORT int32_t Qz__SaveImageA(Qz_Image* image, const char* fileName, const ch
   }
   backup.keep();
   if (!(flags & kQzSaveKeepName)) {
+    Qz_MarkImageSaved(image);
     std::free(image->name);
     image->name = strdup(path.c_str());
     if (formatName && *formatName) copyName(image->saveFormat, sizeof image->saveFormat, formatName);

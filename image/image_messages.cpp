@@ -10,6 +10,7 @@
 #include "image/app_commands.h"
 #include "image/image_internal.h"
 #include "image/image_shell.h"
+#include "image/unsaved_changes.h"
 #include "objects/async_methods.h"
 #include "objects/catalogue.h"
 #include "objects/qz_root.h"
@@ -155,12 +156,13 @@ QzWord openView(Qz_Image* image) {
 }
 
 // The user closes a view's window. Closing the last view closes the
-// document, so that one may be asked about first; Cancel keeps it.
+// document: one with unsaved changes is always asked about first, any other
+// when the preference says so; Cancel keeps it.
 QzWord closeView(Qz_Image* image, Qz_Object* view) {
   if (!view) return 0;
   Qz_ImageBase* base = baseOf(image);
-  if (base->closeQuestion.load() && isOnlyImageView(image, view) &&
-      Qz_MessageBoxA("Quillantrix", Qz_CatalogString(kCloseQuestionText), 2, nullptr) != 1)
+  if (isOnlyImageView(image, view) &&
+      !askBeforeClosing(image, base->closeQuestion.load() != 0, Qz_CatalogString(kCloseQuestionText)))
     return 0;
   if (!Qz_LockImageA(image, kQzLockExclusive, nullptr)) return 0;
   detachClosingView(view);

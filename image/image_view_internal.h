@@ -5,7 +5,10 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <memory>
 #include <mutex>
+#include <string>
+#include <vector>
 
 #include "image/dirty_rows.h"
 #include "image/qz_image.h"
@@ -59,7 +62,11 @@ struct Qz_ImageView {
   QzWord closeNotify;
   // The status line under the picture: a "Done." text page and a progress page.
   Qz_Object* status;
+  Qz_Object* statusText;  // the text page's line
   Qz_Object* progressBar;
+  // Lines the status line has shown: a label is read, not copied, so each
+  // stays until the view goes.
+  std::vector<std::unique_ptr<std::string>> statusLines;
   QzWord progressNotifies[3];
   // The redraw thread's progress, for callers that wait for it.
   std::mutex idleMutex;

@@ -6,6 +6,7 @@
 
 #include "actions/qz_actions.h"
 #include "image/image_internal.h"
+#include "image/unsaved_changes.h"
 #include "image/image_shell.h"
 #include "image/layer_messages.h"
 #include "objects/qz_linked_list.h"
@@ -114,6 +115,7 @@ QzWord linkLayer(Qz_Image* image, Qz_Image* layer) {
   setActive(image, layer);
   noteShownChange(image);
   Qz_NoteImageChange(layer);
+  Qz_NoteImageEdit(image);
   Qz_UnlockImageA(image, kQzLockExclusive, nullptr);
 
   Qz_Image* document = owningDocumentOf(layer);
@@ -143,6 +145,7 @@ QzWord unlinkLayer(Qz_Image* image, Qz_Image* layer) {
     image->paintLayer = nullptr;
   noteShownChange(image);
   Qz_NoteImageChange(layer);
+  Qz_NoteImageEdit(image);
   Qz_UnlockImageA(image, kQzLockExclusive, nullptr);
   if (layer->layerWatch) Qz_RemoveNotify(imageObject(layer), layer->layerWatch);
   layer->layerWatch = 0;

@@ -221,6 +221,11 @@ struct Qz_Image {
   // counts as a change below it.
   std::atomic<uint64_t> ownChanges;
   std::atomic<uint64_t> shownChanges;
+  // A document's edit count (raised by every new, undone or redone step and
+  // by a change of its layer list) and its value when the document was last
+  // loaded or saved: they differ while the file lacks changes.
+  std::atomic<uint64_t> editSteps;
+  std::atomic<uint64_t> savedEditSteps;
 };
 
 // The document's current view: a window thread sets it when its view comes

@@ -13,6 +13,7 @@
 #include "gadgets/qz_widgets.h"
 #include "gadgets/measurement_units.h"
 #include "image/image_shell.h"
+#include "image/unsaved_changes.h"
 #include "objects/message_box.h"
 #include "objects/object_services.h"
 #include "objects/object_text.h"
@@ -250,6 +251,7 @@ Qz_Image* Qz__MakeDocument(Qz_Object* request) {
   }
   Qz_DoMethod(&image->object, kQzImageMakeDocument, image);
   Qz_DoMethod(&image->object, kQzImageMakeLayer, kind, w, h, layerDepth);
+  Qz_MarkImageSaved(image);  // a blank picture has nothing to lose yet
   Qz_Image* app = Qz_GetImageBase()->applicationImage;
   Qz_DoMethod(&(app ? app : image)->object, kQzAppMakeActiveImage, image);
   Qz_DoMethod(&image->object, kQzImageOpenView);

@@ -14,6 +14,7 @@
 
 #include "appshell_env.h"
 #include "image/app_commands.h"
+#include "image/unsaved_changes.h"
 #include "objects/catalogue.h"
 #include "objects/message_box.h"
 #include "objects/qz_class_record.h"
@@ -217,7 +218,7 @@ struct QuitRecorder {
   static inline int closes = 0;
 };
 
-TEST_F(AppCommandsTest, QuittingAsksFirstAndClosesTheApplicationOnOk) {
+TEST_F(AppCommandsTest, QuittingAsksFirstAboutEachUnsavedPictureAndClosesTheApplicationOnOk) {
   static const Qz_Method kNone[] = {{0, nullptr, 0, 0, nullptr, 0, nullptr, 0, 0}};
   static Qz_Class appClass;
   const Qz_ClassSpec spec = {"QuitTestApp", "", 0x7E310000, "Root",
@@ -247,6 +248,52 @@ TEST_F(AppCommandsTest, QuittingAsksFirstAndClosesTheApplicationOnOk) {
   EXPECT_EQ(boxes[0].title, "Quillantrix");
   EXPECT_EQ(boxes[0].text, Qz_CatalogString(24));
   EXPECT_EQ(boxes[0].kind, 2u);
+
+  // Pictures with unsaved changes are each asked about by name, in place of
+  // the quit question; Cancel on any keeps the program and every picture.
+  // A stop from the terminal asks only about those.
+  Qz_Image* kept = ActiveDocument(8, 8);
+  Qz_Image* changed = ActiveDocument(8, 8);
+  Qz_Image* other = ActiveDocument(8, 8);
+  ASSERT_TRUE(kept && changed && other);
+  changed->name = strdup("/pictures/beach.png");
+  for (Qz_Image* d : {kept, changed, other}) Qz_MarkImageSaved(d);
+  struct Case {
+    const char* name;
+    uint32_t flags;
+    bool anyChanged;
+    std::vector<qz::msgbox::Answer> answers;
+    QzWord result;
+    std::vector<std::string> asked;  // what each box names ("" for the quit question)
+  };
+  const Case cases[] = {
+      {"terminal stop, nothing changed", kQzQuitAskUnsavedOnly, false, {}, 1, {}},
+      {"changed, cancelled", 0, true, {qz::msgbox::Answer::Cancel}, 0, {"\"beach.png\""}},
+      {"changed, second cancelled", 0, true, {qz::msgbox::Answer::Ok, qz::msgbox::Answer::Cancel}, 0,
+       {"\"beach.png\"", "\"Untitled\""}},
+      {"changed, both let go", kQzQuitAskUnsavedOnly, true, {qz::msgbox::Answer::Ok, qz::msgbox::Answer::Ok}, 1,
+       {"\"beach.png\"", "\"Untitled\""}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    for (Qz_Image* d : {kept, changed, other}) Qz_MarkImageSaved(d);
+    if (c.anyChanged) {
+      Qz_NoteImageEdit(changed->activeLayer);
+      Qz_NoteImageEdit(other);
+    }
+    QuitRecorder::closes = 0;
+    qz::msgbox::resetScript();
+    for (qz::msgbox::Answer a : c.answers) qz::msgbox::scriptAnswer(a);
+    EXPECT_EQ(Qz_DoMethod(AppImage(), kQzAppQuit, c.flags), c.result);
+    EXPECT_EQ(QuitRecorder::closes, int(c.result));
+    const std::vector<qz::msgbox::Shown> shown = qz::msgbox::shownBoxes();
+    ASSERT_EQ(shown.size(), c.asked.size());
+    for (size_t i = 0; i < shown.size(); ++i) {
+      EXPECT_NE(shown[i].text.find(c.asked[i]), std::string::npos) << shown[i].text;
+      EXPECT_NE(shown[i].text.find("not saved"), std::string::npos) << shown[i].text;
+    }
+  }
+  for (Qz_Image* d : {kept, changed, other}) Qz_DisposeObject(&d->object);
 
   base->application = previous;
   Qz_DisposeObject(app);
