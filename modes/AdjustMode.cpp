@@ -1,9 +1,10 @@
 // AdjustMode: per-channel offsets, brightness, contrast and gamma folded into
 // three lookup tables, with a hue turn and a saturation change before them.
 // It answers the render method, its eight setters and getters and the reset
-// (every setting back to its initial value).
+// (every setting back to its initial value, which the sliders then show).
 #include <cmath>
 
+#include "modes/mode_panel.h"
 #include "modes/mode_settings.h"
 #include "modes/point_tonal.h"
 #include "modes/qz_point_modes.h"
@@ -46,6 +47,24 @@ const qz::kit::Attribute kAttributes[] = {
     Qz__Setting<&Qz_AdjustModeObject::green>(kQzAdjustSetGreenOffset, kQzAdjustGetGreenOffset, -255, 255, 0),
     Qz__Setting<&Qz_AdjustModeObject::blue>(kQzAdjustSetBlueOffset, kQzAdjustGetBlueOffset, -255, 255, 0),
 };
+
+// The tone settings, then the three channel offsets each in its channel's
+// colour, then the reset.
+constexpr qz::modes::PanelRow kPanelRows[] = {
+    qz::modes::column({}, 1),
+    qz::modes::slider(333, kQzAdjustSetHue, -359, 359, 0),
+    qz::modes::slider(334, kQzAdjustSetSaturation, -255, 255, 0),
+    qz::modes::slider(81, kQzAdjustSetBrightness, -255, 255, 0),
+    qz::modes::slider(82, kQzAdjustSetContrast, 0, 255, kNeutralContrast),
+    qz::modes::slider(83, kQzAdjustSetGamma, 1, 400, kNeutralGamma, "%ld%%"),
+    qz::modes::end(),
+    qz::modes::column({}, 1),
+    qz::modes::slider(84, kQzAdjustSetRedOffset, -255, 255, 0, "%ld", 0x3200F0),
+    qz::modes::slider(85, kQzAdjustSetGreenOffset, -255, 255, 0, "%ld", 0x14FF46),
+    qz::modes::slider(86, kQzAdjustSetBlueOffset, -255, 255, 0, "%ld", 0xF0823C),
+    qz::modes::end(),
+    qz::modes::button(158, kQzAdjustReset)};
+constexpr qz::modes::PanelSpec kPanel{"Adjust", kPanelRows};
 
 qz::modes::tonal::ChannelTables Qz__BuildTables(const Qz__TableKey& key) {
   qz::modes::tonal::ChannelTables t;
@@ -105,7 +124,7 @@ QzWord Qz__AdjustModeDispatch(Qz_Object* object, uint32_t id, const QzWord* args
 const qz::kit::ClassDecl kAdjustMode = {
     .name = "AdjustMode", .superName = "RootMode", .classId = kQzPointModeClassId,
     .instance = qz::kit::instanceOf<Qz_AdjustModeObject>(), .handler = Qz__AdjustModeDispatch,
-    .attributes = kAttributes};
+    .attributes = kAttributes, .setUp = qz::modes::panelSetUp<kPanel>};
 
 }  // namespace
 

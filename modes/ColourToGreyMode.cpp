@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "modes/mode_kit.h"
+#include "modes/mode_panel.h"
 #include "modes/mode_settings.h"
 #include "modes/qz_point_modes.h"
 
@@ -25,6 +26,12 @@ const qz::kit::Attribute kAttributes[] = {
      .maximum = kRuleCount - 1, .initial = kLuminance709,
      .field = qz::kit::field(&Qz_ColourToGreyModeObject::rule),
      .changed = qz::modes::ownSettingChanged, .answersZero = true}};
+
+// The rules' names, in rule order (entry 104 is not one of them).
+constexpr qz::modes::PanelLabel kRuleNames[kRuleCount] = {102, 103, 105, 106, 107, 108, 109, 110, 111, 112, 113};
+constexpr qz::modes::PanelRow kPanelRows[] = {
+    qz::modes::popUpList(101, kQzColourToGreySetRule, kRuleNames, kLuminance709)};
+constexpr qz::modes::PanelSpec kPanel{"ColourToGrey", kPanelRows};
 
 template <int32_t Rule>
 inline int32_t Qz__Grey(int32_t r, int32_t g, int32_t b) {
@@ -67,7 +74,8 @@ QzWord Qz__ColourToGreyModeDispatch(Qz_Object* object, uint32_t id, const QzWord
 const qz::kit::ClassDecl kColourToGreyMode = {
     .name = "ColourToGreyMode", .superName = "RootMode", .classId = kQzColourToGreyModeClassId,
     .instance = qz::kit::instanceOf<Qz_ColourToGreyModeObject>(),
-    .handler = Qz__ColourToGreyModeDispatch, .attributes = kAttributes};
+    .handler = Qz__ColourToGreyModeDispatch, .attributes = kAttributes,
+    .setUp = qz::modes::panelSetUp<kPanel>};
 
 }  // namespace
 

@@ -1,6 +1,7 @@
 // PosterizeMode: clears the low bits of each channel and fills what is left
 // up to the top of its band, on colour and grey images. It answers the render
 // method and its shift setter and getter; its panel holds one slider.
+#include "modes/mode_panel.h"
 #include "modes/mode_settings.h"
 #include "modes/point_tonal.h"
 #include "modes/qz_point_modes.h"
@@ -16,6 +17,9 @@ const qz::kit::Attribute kAttributes[] = {
     {.setter = kQzPosterizeSetShift, .getter = kQzPosterizeGetShift, .minimum = 1, .maximum = 7,
      .initial = 5, .field = qz::kit::field(&Qz_PosterizeModeObject::shift),
      .changed = qz::modes::ownSettingChanged, .answersZero = true}};
+
+constexpr qz::modes::PanelRow kPanelRows[] = {qz::modes::slider(114, kQzPosterizeSetShift, 1, 7, 5)};
+constexpr qz::modes::PanelSpec kPanel{"Posterize", kPanelRows};
 
 // The fill has one bit more than the bits cleared, so the top band reaches 255.
 inline int32_t Qz__Posterize(int32_t c, int32_t n) {
@@ -37,7 +41,7 @@ QzWord Qz__PosterizeModeDispatch(Qz_Object* object, uint32_t id, const QzWord* a
 const qz::kit::ClassDecl kPosterizeMode = {
     .name = "PosterizeMode", .superName = "RootMode", .classId = kQzPointModeClassId,
     .instance = qz::kit::instanceOf<Qz_PosterizeModeObject>(), .handler = Qz__PosterizeModeDispatch,
-    .attributes = kAttributes};
+    .attributes = kAttributes, .setUp = qz::modes::panelSetUp<kPanel>};
 
 }  // namespace
 

@@ -6,9 +6,13 @@
 #include <algorithm>
 #include <atomic>
 
+#include "gadgets/qz_choice.h"
+#include "gadgets/qz_group.h"
+#include "modes/mode_panel.h"
 #include "modes/mode_settings.h"
 #include "modes/point_tonal.h"
 #include "modes/qz_point_modes.h"
+#include "objects/qz_root.h"
 
 namespace {
 
@@ -33,6 +37,31 @@ const qz::kit::Attribute kAttributes[] = {
      .maximum = kManual, .initial = kAutomatic,
      .field = qz::kit::field(&Qz_RemoveColourCastModeObject::choice),
      .changed = qz::modes::ownSettingChanged}};
+
+// Automatic or Manual, one of two marked rows.
+Qz_Object* Qz__MakeChoice(Qz_Object*) {
+  if (!Qz_FindClassFromName("MutualExclude")) return nullptr;
+  Qz_Object* choice = Qz_CreateObject("MutualExclude");
+  if (!choice) return nullptr;
+  for (const char* label : {"Automatic", "Manual"}) {
+    Qz_Object* text = Qz_CreateObject("Text", kRootSetLabel, label);
+    if (!text) {
+      Qz_DisposeObject(choice);
+      return nullptr;
+    }
+    Qz_DoMethod(choice, kGroupAddTail, text);
+  }
+  Qz_DoMethod(choice, kMutualExcludeMark, uint32_t(kAutomatic));
+  return choice;
+}
+
+constexpr uint32_t kWhitePointEntry = 70;
+constexpr qz::modes::PanelRow kPanelRows[] = {
+    qz::modes::column(kWhitePointEntry, 1),
+    qz::modes::custom({}, Qz__MakeChoice, kMutualExcludeMark, kQzColourCastSetChoice),
+    qz::modes::text("\nFor Manual, use the\nColour Picker Tool to\nselect the desired\nWhite Point."),
+    qz::modes::end()};
+constexpr qz::modes::PanelSpec kPanel{"RemoveColourCastMode", kPanelRows};
 
 // The mean of the samples at least as bright as the level the brightest
 // 0.2 % reach. Counting those at the level itself keeps a picture with
@@ -102,7 +131,8 @@ QzWord Qz__RemoveColourCastModeDispatch(Qz_Object* object, uint32_t id, const Qz
 const qz::kit::ClassDecl kRemoveColourCastMode = {
     .name = "RemoveColourCastMode", .superName = "RootMode", .classId = kQzRemoveColourCastModeClassId,
     .instance = qz::kit::instanceOf<Qz_RemoveColourCastModeObject>(),
-    .handler = Qz__RemoveColourCastModeDispatch, .attributes = kAttributes};
+    .handler = Qz__RemoveColourCastModeDispatch, .attributes = kAttributes,
+    .setUp = qz::modes::panelSetUp<kPanel>};
 
 }  // namespace
 

@@ -1,6 +1,7 @@
 // SolarizeMode: inverts each channel at or above a threshold and keeps the
 // rest, on colour and grey images. It answers the render method and its
 // threshold setter and getter; its panel holds one slider.
+#include "modes/mode_panel.h"
 #include "modes/mode_settings.h"
 #include "modes/point_tonal.h"
 #include "modes/qz_point_modes.h"
@@ -16,6 +17,9 @@ const qz::kit::Attribute kAttributes[] = {
     {.setter = kQzSolarizeSetThreshold, .getter = kQzSolarizeGetThreshold, .minimum = 0,
      .maximum = 255, .initial = 127, .field = qz::kit::field(&Qz_SolarizeModeObject::threshold),
      .changed = qz::modes::ownSettingChanged, .answersZero = true}};
+
+constexpr qz::modes::PanelRow kPanelRows[] = {qz::modes::slider(90, kQzSolarizeSetThreshold, 0, 255, 127)};
+constexpr qz::modes::PanelSpec kPanel{"Solarize", kPanelRows};
 
 inline int32_t Qz__Solarize(int32_t c, int32_t t) { return c >= t ? 255 - c : c; }
 
@@ -33,7 +37,7 @@ QzWord Qz__SolarizeModeDispatch(Qz_Object* object, uint32_t id, const QzWord* ar
 const qz::kit::ClassDecl kSolarizeMode = {
     .name = "SolarizeMode", .superName = "RootMode", .classId = kQzSolarizeModeClassId,
     .instance = qz::kit::instanceOf<Qz_SolarizeModeObject>(), .handler = Qz__SolarizeModeDispatch,
-    .attributes = kAttributes};
+    .attributes = kAttributes, .setUp = qz::modes::panelSetUp<kPanel>};
 
 }  // namespace
 

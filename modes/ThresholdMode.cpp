@@ -1,6 +1,7 @@
 // ThresholdMode: a pixel whose channel sum lies below three times the level
 // becomes the low value, any other the high value. It answers the render
 // method (grey images: not handled) and its three setters and getters.
+#include "modes/mode_panel.h"
 #include "modes/mode_settings.h"
 #include "modes/qz_point_modes.h"
 #include "modes/mode_kit.h"
@@ -24,6 +25,11 @@ const qz::kit::Attribute kAttributes[] = {
     Qz__Setting<&Qz_ThresholdModeObject::low>(kQzThresholdSetLow, kQzThresholdGetLow, 255, 0),
     Qz__Setting<&Qz_ThresholdModeObject::high>(kQzThresholdSetHigh, kQzThresholdGetHigh, 255, 255)};
 
+constexpr qz::modes::PanelRow kPanelRows[] = {
+    qz::modes::slider(90, kQzThresholdSetLevel, 0, 256, 127), qz::modes::slider(155, kQzThresholdSetLow, 0, 255, 0),
+    qz::modes::slider(157, kQzThresholdSetHigh, 0, 255, 255)};
+constexpr qz::modes::PanelSpec kPanel{"Threshold", kPanelRows};
+
 QzWord Qz__RenderThreshold(Qz_Object* object, const Qz_ModeRenderMessage* message) {
   const auto* self = qz::kit::self<Qz_ThresholdModeObject>(object);
   const int32_t limit = 3 * qz::modes::loadSetting(self->level);
@@ -46,7 +52,7 @@ QzWord Qz__ThresholdModeDispatch(Qz_Object* object, uint32_t id, const QzWord* a
 const qz::kit::ClassDecl kThresholdMode = {
     .name = "ThresholdMode", .superName = "RootMode", .classId = kQzBlendModeClassId,
     .instance = qz::kit::instanceOf<Qz_ThresholdModeObject>(), .handler = Qz__ThresholdModeDispatch,
-    .attributes = kAttributes};
+    .attributes = kAttributes, .setUp = qz::modes::panelSetUp<kPanel>};
 
 }  // namespace
 
