@@ -2,6 +2,7 @@
 // pixel itself. Amount -100..100 percent, Radius 1..128 steps; the Angle is
 // kept in object text.
 #include "modes/convolve_relief.h"
+#include "modes/mode_panel.h"
 #include "modes/qz_relief_modes.h"
 
 namespace {
@@ -10,6 +11,12 @@ constexpr qz::modes::SettingRange kRanges[] = {
     {kQzModeSetAmount, -100, 100}, {kQzModeSetRadius, 1, 128}};
 
 constexpr qz::modes::ReliefStyle kStyle = {qz::modes::DirectionRounding::Floor, qz::modes::ReliefBase::OwnPixel, kRanges};
+
+constexpr qz::modes::PanelRow kPanelRows[] = {
+    qz::modes::angle(91, kQzModeSetAngle, 45),
+    qz::modes::slider(89, kQzModeSetRadius, 1, 128, 2, "%ld.5"),
+    qz::modes::slider(88, kQzModeSetAmount, -100, 100, 100)};
+constexpr qz::modes::PanelSpec kPanel{"BasRelief", kPanelRows};
 
 QzWord Qz__BasReliefDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
   if (id == kQzModeRender) return qz::modes::renderRelief(object, qz::modes::renderMessage(args), kStyle);
@@ -20,6 +27,7 @@ bool Qz__SetUpBasRelief(Qz_Object* object) {
   Qz_DoMethod(object->super, kQzModeSetAmount, 100);
   Qz_DoMethod(object->super, kQzModeSetRadius, 2);
   Qz_DoMethod(object->super, kQzModeSetAngle, 45);
+  qz::modes::buildPanel(object, kPanel);
   return true;
 }
 

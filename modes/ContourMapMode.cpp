@@ -7,6 +7,7 @@
 #include "modes/direction.h"
 #include "modes/mode_fetch.h"
 #include "modes/mode_kit.h"
+#include "modes/mode_panel.h"
 #include "modes/mode_settings.h"
 #include "modes/qz_relief_modes.h"
 
@@ -31,6 +32,13 @@ const qz::kit::Attribute kAttributes[] = {
     Qz__Setting<&Qz_ContourMapModeObject::gridY>(kQzContourSetGridY, kQzContourGetGridY, 1, 255, 10),
     Qz__Setting<&Qz_ContourMapModeObject::angle>(kQzContourSetAngle, kQzContourGetAngle, INT16_MIN, INT16_MAX, 45),
 };
+
+constexpr qz::modes::PanelRow kPanelRows[] = {
+    qz::modes::angle(91, kQzContourSetAngle, 45),
+    qz::modes::slider(11, kQzContourSetAmount, 0, 255, 20),
+    qz::modes::slider("Grid X", kQzContourSetGridX, 1, 255, 10),
+    qz::modes::slider("Grid Y", kQzContourSetGridY, 1, 255, 10)};
+constexpr qz::modes::PanelSpec kPanel{"ContourMap", kPanelRows};
 
 // v moved down to its grid line; the remainder takes v's sign, so a negative
 // v moves up toward 0 (and is then limited to the image).
@@ -79,7 +87,7 @@ QzWord Qz__ContourMapDispatch(Qz_Object* object, uint32_t id, const QzWord* args
 const qz::kit::ClassDecl kContourMapMode = {
     .name = "ContourMapMode", .superName = "RootMode", .classId = kQzContourMapModeClassId,
     .instance = qz::kit::instanceOf<Qz_ContourMapModeObject>(), .handler = Qz__ContourMapDispatch,
-    .attributes = kAttributes};
+    .attributes = kAttributes, .setUp = qz::modes::panelSetUp<kPanel>};
 
 }  // namespace
 

@@ -2,7 +2,7 @@
 // every plane of the data below its layer and divides by the matrix's
 // divisor. It owns the matrix, its lock and the path of the last matrix
 // file; it answers the matrix methods of qz_convolve_mode.h, the render
-// method and the panel replacement.
+// method and its panel's fields and buttons.
 #include <unistd.h>
 
 #include <algorithm>
@@ -14,11 +14,12 @@
 #include <vector>
 
 #include "gadgets/qz_file_requester.h"
+#include "gadgets/qz_text_entry.h"
 #include "modes/convolve_kernels.h"
 #include "modes/convolve_matrix.h"
-#include "modes/convolve_panel.h"
 #include "modes/mode_fetch.h"
 #include "modes/mode_kit.h"
+#include "modes/mode_panel.h"
 #include "modes/qz_convolve_mode.h"
 #include "objects/catalogue.h"
 #include "platform/atomic_file_writer.h"
@@ -33,7 +34,6 @@ constexpr const char* kMatrixFolder = "Data/Matrix/";
 
 struct Qz_ConvolveModeObject {
   Qz_Object header;
-  qz::modes::ConvolvePanel panel;  // the weight fields, when this mode's panel is shown
   // Guards the matrix and the path. Re-entrant: a load changes the size and
   // recomputes inside its own hold.
   std::recursive_mutex lock;
@@ -49,6 +49,38 @@ ConvolveMatrix Qz__Snapshot(Qz_ConvolveModeObject* self) {
 }
 
 void Qz__AskRerender(Qz_ConvolveModeObject* self) { Qz_DoMethod(self->header.super, kQzModeChanged); }
+
+// ---- panel ------------------------------------------------------------------
+
+constexpr int32_t kGrid = kQzConvolveGrid;
+constexpr uint32_t Qz__CellSetter(int32_t row, int32_t column) {
+  return kQzConvolveSetGridWeight + uint32_t(row * kGrid + column);
+}
+
+// The weight fields, screen row i holding matrix row i, then Load and Save.
+constexpr qz::modes::PanelRow kPanelRows[] = {
+    qz::modes::column(),
+    qz::modes::row(), qz::modes::number({}, Qz__CellSetter(0, 0), 5), qz::modes::number({}, Qz__CellSetter(0, 1), 5),
+    qz::modes::number({}, Qz__CellSetter(0, 2), -5), qz::modes::end(),
+    qz::modes::row(), qz::modes::number({}, Qz__CellSetter(1, 0), 10), qz::modes::number({}, Qz__CellSetter(1, 1), 0),
+    qz::modes::number({}, Qz__CellSetter(1, 2), -20), qz::modes::end(),
+    qz::modes::row(), qz::modes::number({}, Qz__CellSetter(2, 0), 5), qz::modes::number({}, Qz__CellSetter(2, 1), 5),
+    qz::modes::number({}, Qz__CellSetter(2, 2), -5), qz::modes::end(),
+    qz::modes::end(),
+    qz::modes::button(55, kQzConvolveAskLoad),
+    qz::modes::button(77, kQzConvolveAskSave),
+    qz::modes::space()};
+constexpr qz::modes::PanelSpec kPanel{"Convolve", kPanelRows};
+
+// Writes the weights into the fields; a field beyond a smaller matrix shows 0.
+// Nothing when the panel shown is another (a subclass's).
+void Qz__ShowMatrix(Qz_ConvolveModeObject* self, const ConvolveMatrix& m) {
+  for (int32_t row = 0; row < kGrid; ++row)
+    for (int32_t column = 0; column < kGrid; ++column) {
+      const int32_t weight = row < m.size && column < m.size ? m.at(row, column) : 0;
+      qz::modes::showInPanel(&self->header, Qz__CellSetter(row, column), QzWord(intptr_t(weight)));
+    }
+}
 
 // ---- render -----------------------------------------------------------------
 
@@ -101,11 +133,28 @@ QzWord Qz__SetAll(Qz_ConvolveModeObject* self, int16_t weight) {
 // The fields' weights replace the matrix's where there is a field; weights
 // beyond the grid (of a loaded 5 by 5) stay as they are.
 QzWord Qz__MatrixEdited(Qz_ConvolveModeObject* self) {
-  if (self->panel.updating()) return 0;
   {
     std::lock_guard<std::recursive_mutex> hold(self->lock);
-    self->panel.readInto(&self->matrix);
-    qz::modes::recomputeMatrix(&self->matrix);
+    ConvolveMatrix& m = self->matrix;
+    for (int32_t row = 0; row < kGrid && row < m.size; ++row)
+      for (int32_t column = 0; column < kGrid && column < m.size; ++column)
+        if (Qz_Object* field = qz::modes::panelGadget(&self->header, Qz__CellSetter(row, column)))
+          m.at(row, column) = int16_t(uint16_t(Qz_DoMethod(field, kStringEditGetNumber)));
+    qz::modes::recomputeMatrix(&m);
+  }
+  Qz__AskRerender(self);
+  return 0;
+}
+
+// One field changed: its weight, then as an edit.
+QzWord Qz__GridWeightSet(Qz_ConvolveModeObject* self, uint32_t setter, int16_t weight) {
+  const auto cell = int32_t(setter - kQzConvolveSetGridWeight);
+  {
+    std::lock_guard<std::recursive_mutex> hold(self->lock);
+    ConvolveMatrix& m = self->matrix;
+    const int32_t row = cell / kGrid, column = cell % kGrid;
+    if (row < m.size && column < m.size) m.at(row, column) = weight;
+    qz::modes::recomputeMatrix(&m);
   }
   Qz__AskRerender(self);
   return 0;
@@ -173,7 +222,7 @@ QzWord Qz__LoadMatrix(Qz_ConvolveModeObject* self, const char* given) {
     self->path = path;
     answer = self->path.c_str();
   }
-  self->panel.show(Qz__Snapshot(self));
+  Qz__ShowMatrix(self, Qz__Snapshot(self));
   Qz__AskRerender(self);
   return reinterpret_cast<QzWord>(answer);
 }
@@ -202,10 +251,8 @@ QzWord Qz__ConvolveDispatch(Qz_Object* object, uint32_t id, const QzWord* args) 
   Qz_ConvolveModeObject* self = Qz__Self(object);
   switch (id) {
     case kQzModeRender: return Qz__RenderConvolve(self, qz::modes::renderMessage(args));
-    case kQzModeSetPanel:
-      // The panel going (a subclass puts its own in) takes its fields with it.
-      self->panel.forget();
-      return qz::kit::inherited(object, id, args);
+    case kQzConvolveAskLoad: return Qz__LoadMatrix(self, nullptr);
+    case kQzConvolveAskSave: return Qz__SaveMatrix(self, nullptr);
     case kQzConvolveMatrixEdited: return Qz__MatrixEdited(self);
     case kQzConvolveLoadMatrix: return Qz__LoadMatrix(self, reinterpret_cast<const char*>(args[0]));
     case kQzConvolveGetMatrixPath: return Qz__GetPath(self);
@@ -217,24 +264,17 @@ QzWord Qz__ConvolveDispatch(Qz_Object* object, uint32_t id, const QzWord* args) 
     case kQzConvolveGetMatrixEntry: return Qz__GetEntry(self, int32_t(args[0]), int32_t(args[1]));
     case kQzConvolveSetMatrixAll: return Qz__SetAll(self, int16_t(uint16_t(args[0])));
     case kQzConvolveMatrixLock: return reinterpret_cast<QzWord>(&self->lock);
-    default: return qz::kit::inherited(object, id, args);
+    default:
+      if (id >= kQzConvolveSetGridWeight && id < kQzConvolveSetGridWeight + uint32_t(kGrid * kGrid))
+        return Qz__GridWeightSet(self, id, int16_t(uint16_t(args[0])));
+      return qz::kit::inherited(object, id, args);
   }
-}
-
-bool Qz__SetUpConvolve(Qz_Object* object) {
-  Qz_ConvolveModeObject* self = Qz__Self(object);
-  Qz_Object* panel = self->panel.build(object);
-  if (panel) {
-    Qz_DoMethod(self->header.super, kQzModeSetPanel, panel);
-    self->panel.show(Qz__Snapshot(self));
-  }
-  return true;
 }
 
 const qz::kit::ClassDecl kConvolveMode = {
     .name = "ConvolveMode", .superName = "RootMode", .classId = kQzConvolveModeClassId,
     .instance = qz::kit::instanceOf<Qz_ConvolveModeObject>(), .handler = Qz__ConvolveDispatch,
-    .setUp = Qz__SetUpConvolve};
+    .setUp = qz::modes::panelSetUp<kPanel>};
 
 }  // namespace
 

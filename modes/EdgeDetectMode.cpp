@@ -3,6 +3,7 @@
 // the render method.
 #include "modes/convolve_kernels.h"
 #include "modes/mode_kit.h"
+#include "modes/mode_panel.h"
 #include "modes/mode_settings.h"
 #include "modes/qz_relief_modes.h"
 
@@ -22,6 +23,9 @@ const qz::kit::Attribute kAttributes[] = {
      .field = qz::kit::field(&Qz_EdgeDetectModeObject::invert), .changed = qz::modes::ownSettingChanged,
      .answersZero = true},
 };
+
+constexpr qz::modes::PanelRow kPanelRows[] = {qz::modes::slider(88, kQzEdgeSetStrength, 0, 255, 32)};
+constexpr qz::modes::PanelSpec kPanel{"EdgeDetect", kPanelRows};
 
 QzWord Qz__RenderEdges(Qz_Object* object, const Qz_ModeRenderMessage* message) {
   const auto* self = qz::kit::self<Qz_EdgeDetectModeObject>(object);
@@ -52,7 +56,7 @@ QzWord Qz__EdgeDetectDispatch(Qz_Object* object, uint32_t id, const QzWord* args
 const qz::kit::ClassDecl kEdgeDetectMode = {
     .name = "EdgeDetectMode", .superName = "RootMode", .classId = kQzEdgeDetectModeClassId,
     .instance = qz::kit::instanceOf<Qz_EdgeDetectModeObject>(), .handler = Qz__EdgeDetectDispatch,
-    .attributes = kAttributes};
+    .attributes = kAttributes, .setUp = qz::modes::panelSetUp<kPanel>};
 
 }  // namespace
 

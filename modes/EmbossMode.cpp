@@ -2,6 +2,7 @@
 // (or, with ColourMode, to the paint colour). Amount -200..200 percent,
 // Radius 1..128 steps; the Angle is kept in object text.
 #include "modes/convolve_relief.h"
+#include "modes/mode_panel.h"
 #include "modes/qz_relief_modes.h"
 
 namespace {
@@ -10,6 +11,14 @@ constexpr qz::modes::SettingRange kRanges[] = {
     {kQzModeSetAmount, -200, 200}, {kQzModeSetRadius, 1, 128}, {kQzModeSetColourMode, 0, 1}};
 
 constexpr qz::modes::ReliefStyle kStyle = {qz::modes::DirectionRounding::Ceil, qz::modes::ReliefBase::Grey, kRanges};
+
+constexpr qz::modes::PanelRow kPanelRows[] = {
+    qz::modes::angle(91, kQzModeSetAngle, 135),
+    qz::modes::slider(89, kQzModeSetRadius, 1, 128, 1, "%ld.5"),
+    qz::modes::slider(88, kQzModeSetAmount, -200, 200, 100),
+    qz::modes::space(),
+    qz::modes::checkBox(14, kQzModeSetColourMode)};
+constexpr qz::modes::PanelSpec kPanel{"Emboss", kPanelRows};
 
 QzWord Qz__EmbossDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
   if (id == kQzModeRender) return qz::modes::renderRelief(object, qz::modes::renderMessage(args), kStyle);
@@ -21,6 +30,7 @@ bool Qz__SetUpEmboss(Qz_Object* object) {
   Qz_DoMethod(object->super, kQzModeSetRadius, 1);
   Qz_DoMethod(object->super, kQzModeSetAngle, 135);
   Qz_DoMethod(object->super, kQzModeSetColourMode, 0);
+  qz::modes::buildPanel(object, kPanel);
   return true;
 }
 

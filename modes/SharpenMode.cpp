@@ -9,6 +9,7 @@
 #include "modes/convolve_kernels.h"
 #include "modes/mode_fetch.h"
 #include "modes/mode_kit.h"
+#include "modes/mode_panel.h"
 #include "modes/mode_settings.h"
 #include "modes/qz_convolve_mode.h"
 
@@ -81,16 +82,15 @@ QzWord Qz__SharpenDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
   }
 }
 
-// The convolve mode's weight grid means nothing here: the amount replaces it.
-bool Qz__SetUpSharpen(Qz_Object* object) {
-  Qz_DoMethod(object->super, kQzModeSetPanel, static_cast<Qz_Object*>(nullptr));
-  return true;
-}
+// Replaces the convolve mode's weight grid: the amount is what shapes it here.
+constexpr qz::modes::PanelRow kPanelRows[] = {
+    qz::modes::slider(88, kQzSharpenSetAmount, 0, 100, 25, "%ld%%")};
+constexpr qz::modes::PanelSpec kPanel{"Convolve", kPanelRows};
 
 const qz::kit::ClassDecl kSharpenMode = {
     .name = "SharpenMode", .superName = "ConvolveMode", .classId = kQzSharpenModeClassId,
     .instance = qz::kit::instanceOf<Qz_SharpenModeObject>(), .handler = Qz__SharpenDispatch,
-    .attributes = kAttributes, .setUp = Qz__SetUpSharpen};
+    .attributes = kAttributes, .setUp = qz::modes::panelSetUp<kPanel>};
 
 }  // namespace
 

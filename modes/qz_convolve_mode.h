@@ -21,6 +21,13 @@ inline constexpr uint32_t kQzConvolveSetMatrixAll = 0x990;
 // The matrix lock (a std::recursive_mutex*), for a subclass that changes the
 // matrix in several steps that a render must not see half done.
 inline constexpr uint32_t kQzConvolveMatrixLock = 0x99a;
+// The panel's: its buttons ask for a file to load or save (the argument is
+// ignored); its weight fields set one weight each, row-major from
+// kQzConvolveSetGridWeight, re-rendering like an edit.
+inline constexpr uint32_t kQzConvolveAskLoad = 0x9a4;
+inline constexpr uint32_t kQzConvolveAskSave = 0x9ae;
+inline constexpr uint32_t kQzConvolveSetGridWeight = 0x9b8;  // + row * 3 + column
+inline constexpr int32_t kQzConvolveGrid = 3;
 
 inline constexpr uint32_t kQzSharpenModeClassId = 0x803;
 inline constexpr uint32_t kQzSharpenSetAmount = 0x80d, kQzSharpenGetAmount = 0x817;

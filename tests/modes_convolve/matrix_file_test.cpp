@@ -21,7 +21,10 @@ class MatrixFiles : public ::testing::Test {
     mode = Qz_CreateObject("ConvolveMode");
     ASSERT_NE(mode, nullptr);
   }
-  void TearDown() override { Qz_DisposeObject(mode); }
+  void TearDown() override {
+    Qz_DisposeObject(mode);
+    mode = nullptr;
+  }
 
   std::string Write(const std::string& name, const std::string& text) {
     const std::string path = dir.file(name);
@@ -85,6 +88,7 @@ TEST_F(MatrixFiles, LoadCases) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
+    TearDown();  // a fresh mode for each case
     ASSERT_NO_FATAL_FAILURE(SetUp());
     const std::string path = Write("case", c.text);
     const QzWord answer = Load(path);
@@ -93,9 +97,9 @@ TEST_F(MatrixFiles, LoadCases) {
       EXPECT_STREQ(reinterpret_cast<const char*>(answer), path.c_str());
     }
     EXPECT_EQ(Saved(), c.loads ? c.saved : kDefaultFile);
-    TearDown();
   }
   // A missing file changes nothing either.
+  TearDown();
   ASSERT_NO_FATAL_FAILURE(SetUp());
   EXPECT_EQ(Load(dir.file("missing")), 0u);
   EXPECT_EQ(Saved(), kDefaultFile);
