@@ -7,6 +7,7 @@
 
 #include "modes/blur_kernels.h"
 #include "modes/mode_kit.h"
+#include "modes/mode_panel.h"
 #include "platform/exec.h"
 
 namespace {
@@ -15,6 +16,11 @@ constexpr uint32_t kBloomBlurModeClassId = 2448;
 constexpr uint32_t kSetXRadius = 2458, kGetXRadius = 2468;
 constexpr uint32_t kSetYRadius = 2478, kGetYRadius = 2488;
 constexpr uint32_t kSetDensity = 2498, kGetDensity = 2508;
+
+// The catalogue's "Blur", "X Radius", "Y Radius"; the density has no gadget.
+constexpr qz::modes::PanelRow kPanelRows[] = {qz::modes::slider(95, kSetXRadius, 0, 255, 3, "%ld.5"),
+                                              qz::modes::slider(96, kSetYRadius, 0, 255, 3, "%ld.5")};
+constexpr qz::modes::PanelSpec kPanel{"Blur", kPanelRows};
 
 struct BloomSettings {
   int32_t rx = 3, ry = 3, density = 100;
@@ -31,11 +37,13 @@ struct Qz_BloomBlurModeObject {
 Qz_BloomBlurModeObject* Qz__Self(Qz_Object* object) { return reinterpret_cast<Qz_BloomBlurModeObject*>(object); }
 
 // Stores the value limited to its range and asks for a re-render; answers 0.
-QzWord Qz__Set(Qz_Object* object, int32_t BloomSettings::*field, int32_t minimum, int32_t maximum, QzWord value) {
+QzWord Qz__Set(Qz_Object* object, uint32_t id, int32_t BloomSettings::*field, int32_t minimum, int32_t maximum,
+               QzWord value) {
   Qz_BloomBlurModeObject* self = Qz__Self(object);
   ObtainSemaphore(&self->lock);
-  self->settings.*field = std::clamp(int32_t(uint32_t(value)), minimum, maximum);
+  const int32_t stored = self->settings.*field = std::clamp(int32_t(uint32_t(value)), minimum, maximum);
   ReleaseSemaphore(&self->lock);
+  qz::modes::showInPanel(object, id, uint32_t(stored));
   Qz_DoMethod(object->super, kQzModeChanged);
   return 0;
 }
@@ -70,9 +78,9 @@ QzWord Qz__RenderBloom(Qz_Object* object, const Qz_ModeRenderMessage* message) {
 QzWord Qz__BloomBlurDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
   switch (id) {
     case kQzModeRender: return Qz__RenderBloom(object, qz::modes::renderMessage(args));
-    case kSetXRadius: return Qz__Set(object, &BloomSettings::rx, 0, 255, args[0]);
-    case kSetYRadius: return Qz__Set(object, &BloomSettings::ry, 0, 255, args[0]);
-    case kSetDensity: return Qz__Set(object, &BloomSettings::density, 1, 100, args[0]);
+    case kSetXRadius: return Qz__Set(object, id, &BloomSettings::rx, 0, 255, args[0]);
+    case kSetYRadius: return Qz__Set(object, id, &BloomSettings::ry, 0, 255, args[0]);
+    case kSetDensity: return Qz__Set(object, id, &BloomSettings::density, 1, 100, args[0]);
     case kGetXRadius: return Qz__Get(object, &BloomSettings::rx);
     case kGetYRadius: return Qz__Get(object, &BloomSettings::ry);
     case kGetDensity: return Qz__Get(object, &BloomSettings::density);
@@ -82,7 +90,8 @@ QzWord Qz__BloomBlurDispatch(Qz_Object* object, uint32_t id, const QzWord* args)
 
 const qz::kit::ClassDecl kBloomBlurMode = {
     .name = "BloomBlurMode", .superName = "RootMode", .classId = kBloomBlurModeClassId,
-    .instance = qz::kit::instanceOf<Qz_BloomBlurModeObject>(), .handler = Qz__BloomBlurDispatch};
+    .instance = qz::kit::instanceOf<Qz_BloomBlurModeObject>(), .handler = Qz__BloomBlurDispatch,
+    .setUp = qz::modes::panelSetUp<kPanel>};
 
 }  // namespace
 

@@ -5,6 +5,7 @@
 // are made on it and rewrite what it renders.
 #include "modes/blur_kernels.h"
 #include "modes/mode_kit.h"
+#include "modes/mode_panel.h"
 #include "modes/mode_settings.h"
 
 namespace {
@@ -21,6 +22,12 @@ const Qz_Method kMethods[] = {
     {kQzModeGetYRadius, "Qz_GetModeYRadius", kQzMethodStoredGetter, kQzModeSetYRadius, nullptr, 0, "%ld", 0, 0},
     {0, nullptr, 0, 0, nullptr, 0, nullptr, 0, 0}};
 
+// The catalogue's "Blur", "X Radius", "Y Radius"; FireBlur, Glow and HSVBlur show it too.
+constexpr qz::modes::PanelRow kPanelRows[] = {
+    qz::modes::slider(95, kQzModeSetXRadius, 0, 255, kDefaultRadius, "%ld.5"),
+    qz::modes::slider(96, kQzModeSetYRadius, 0, 255, kDefaultRadius, "%ld.5")};
+constexpr qz::modes::PanelSpec kPanel{"Blur", kPanelRows};
+
 QzWord Qz__RenderBlur(Qz_Object* object, const Qz_ModeRenderMessage* message) {
   const qz::modes::RootSettings s = qz::modes::readRootSettings(object, kRanges);
   // The exact mean: a flat area stays flat at every radius.
@@ -29,14 +36,26 @@ QzWord Qz__RenderBlur(Qz_Object* object, const Qz_ModeRenderMessage* message) {
   return qz::modes::renderWindowMean(object, message, spec);
 }
 
+// The radii live in the RootMode instance, which notifies only itself: the panel is shown what it kept.
+QzWord Qz__SetRadius(Qz_Object* object, uint32_t id, const QzWord* args) {
+  const QzWord stored = qz::modes::inheritedInRange(object, id, args, kRanges);
+  qz::modes::showInPanel(object, id, stored);
+  return stored;
+}
+
 QzWord Qz__BlurModeDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
-  if (id == kQzModeRender) return Qz__RenderBlur(object, qz::modes::renderMessage(args));
-  return qz::modes::inheritedInRange(object, id, args, kRanges);
+  switch (id) {
+    case kQzModeRender: return Qz__RenderBlur(object, qz::modes::renderMessage(args));
+    case kQzModeSetXRadius:
+    case kQzModeSetYRadius: return Qz__SetRadius(object, id, args);
+    default: return qz::modes::inheritedInRange(object, id, args, kRanges);
+  }
 }
 
 bool Qz__SetUpBlur(Qz_Object* object) {
   Qz_DoMethod(object->super, kQzModeSetXRadius, uint32_t(kDefaultRadius));
   Qz_DoMethod(object->super, kQzModeSetYRadius, uint32_t(kDefaultRadius));
+  qz::modes::buildPanel(object, kPanel);
   return true;
 }
 

@@ -8,6 +8,7 @@
 #include "modes/blur_kernels.h"
 #include "modes/mode_fetch.h"
 #include "modes/mode_kit.h"
+#include "modes/mode_panel.h"
 #include "modes/mode_settings.h"
 
 namespace {
@@ -22,6 +23,10 @@ const Qz_Method kMethods[] = {
     {kQzModeSetRadius, "Qz_SetModeRadius", kQzMethodSetter, kQzModeGetRadius, "%ld", 0, nullptr, 0, 0},
     {kQzModeGetRadius, "Qz_GetModeRadius", kQzMethodStoredGetter, kQzModeSetRadius, nullptr, 0, "%ld", 0, 0},
     {0, nullptr, 0, 0, nullptr, 0, nullptr, 0, 0}};
+
+// The catalogue's "Blur" and "Radius".
+constexpr qz::modes::PanelRow kPanelRows[] = {qz::modes::slider(89, kQzModeSetRadius, 0, 29, kDefaultRadius, "%ld.5")};
+constexpr qz::modes::PanelSpec kPanel{"Blur", kPanelRows};
 
 // The general kernel over one channel: a vertical weighted sum per column,
 // then a horizontal one whose terms are each divided by the centre weight
@@ -106,11 +111,15 @@ QzWord Qz__RenderGaussian(Qz_Object* object, const Qz_ModeRenderMessage* message
 
 QzWord Qz__GaussianBlurDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
   if (id == kQzModeRender) return Qz__RenderGaussian(object, qz::modes::renderMessage(args));
-  return qz::modes::inheritedInRange(object, id, args, kRanges);
+  const QzWord answer = qz::modes::inheritedInRange(object, id, args, kRanges);
+  // The radius lives in the RootMode instance, which notifies only itself.
+  if (id == kQzModeSetRadius) qz::modes::showInPanel(object, id, answer);
+  return answer;
 }
 
 bool Qz__SetUpGaussian(Qz_Object* object) {
   Qz_DoMethod(object->super, kQzModeSetRadius, uint32_t(kDefaultRadius));
+  qz::modes::buildPanel(object, kPanel);
   return true;
 }
 

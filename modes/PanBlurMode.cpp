@@ -6,12 +6,17 @@
 
 namespace {
 
+constexpr qz::modes::PanelRow kPanelRows[] = {
+    qz::modes::slider(89, kQzDirectionalSetLength, 1, 255, 4, "%ld.5"),
+    qz::modes::angle(91, kQzDirectionalSetAngle, 45)};
+constexpr qz::modes::PanelSpec kPanel{"PanBlur", kPanelRows};
+
 QzWord Qz__RenderPanBlur(const Qz_ModeRenderMessage* message, const qz::modes::DirectionalSettings& s) {
   const std::vector<qz::modes::Tap> taps = qz::modes::panTaps(s.length, qz::modes::directionFloor(s.angle));
   return qz::modes::renderTaps(message, taps, qz::modes::TapMean::Divide, uint32_t(2 * s.length + 3));
 }
 
-const qz::modes::DirectionalBlur kPanBlur = {"PanBlurMode", 4, 45, 0, Qz__RenderPanBlur};
+const qz::modes::DirectionalBlur kPanBlur = {"PanBlurMode", 4, 45, 0, Qz__RenderPanBlur, &kPanel};
 const qz::kit::ClassDecl kPanBlurMode = qz::modes::directionalBlurClass(kPanBlur);
 
 }  // namespace

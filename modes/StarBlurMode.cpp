@@ -6,6 +6,12 @@
 
 namespace {
 
+constexpr qz::modes::PanelRow kPanelRows[] = {
+    qz::modes::slider(89, kQzDirectionalSetLength, 1, 255, 10, "%ld.5"),
+    qz::modes::angle(91, kQzDirectionalSetAngle, 0),
+    qz::modes::slider(97, kQzDirectionalSetPercent, 1, 100, 60, "%ld%%")};
+constexpr qz::modes::PanelSpec kPanel{"StarBlur", kPanelRows};
+
 QzWord Qz__RenderStarBlur(const Qz_ModeRenderMessage* message, const qz::modes::DirectionalSettings& s) {
   const qz::modes::Direction second = qz::modes::secondArm(s.angle, qz::modes::DirectionRounding::Floor);
   const std::vector<qz::modes::Tap> taps =
@@ -13,7 +19,7 @@ QzWord Qz__RenderStarBlur(const Qz_ModeRenderMessage* message, const qz::modes::
   return qz::modes::renderTaps(message, taps, qz::modes::TapMean::Divide, uint32_t(taps.size()));
 }
 
-const qz::modes::DirectionalBlur kStarBlur = {"StarBlurMode", 10, 0, 60, Qz__RenderStarBlur};
+const qz::modes::DirectionalBlur kStarBlur = {"StarBlurMode", 10, 0, 60, Qz__RenderStarBlur, &kPanel};
 const qz::kit::ClassDecl kStarBlurMode = qz::modes::directionalBlurClass(kStarBlur);
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include "modes/blur_kernels.h"
 #include "modes/mode_kit.h"
+#include "modes/mode_panel.h"
 #include "modes/mode_settings.h"
 
 namespace {
@@ -27,6 +28,13 @@ const Qz_Method kMethods[] = {
     {kQzModeGetThreshold, "Qz_GetModeThreshold", kQzMethodStoredGetter, kQzModeSetThreshold, nullptr, 0, "%ld",
      0, 0},
     {0, nullptr, 0, 0, nullptr, 0, nullptr, 0, 0}};
+
+// Replaces the blur's panel: "Amount", "Radius", "Threshold".
+constexpr qz::modes::PanelRow kPanelRows[] = {
+    qz::modes::slider(88, kQzModeSetAmount, 0, 100, kDefaultAmount, "%ld%%"),
+    qz::modes::slider(89, kQzModeSetRadius, 1, 100, kDefaultRadius, "%ld.5"),
+    qz::modes::slider(90, kQzModeSetThreshold, 0, 100, kDefaultThreshold, "%ld")};
+constexpr qz::modes::PanelSpec kPanel{"UnsharpMask", kPanelRows};
 
 // s the value below the layer, b its blur, k the strength (256 is 100 %).
 // The correction is (k d) >> 3, rounding toward minus infinity: strong, as the mode has always been.
@@ -49,18 +57,24 @@ QzWord Qz__RenderUnsharpMask(Qz_Object* object, const QzWord* args) {
   return answer;
 }
 
-// The radius is both radii of the blur.
-QzWord Qz__SetRadius(Qz_Object* object, const QzWord* args) {
-  const QzWord stored = qz::modes::inheritedInRange(object, kQzModeSetRadius, args, kRanges);
-  Qz_DoMethod(object->super, kQzModeSetXRadius, uint32_t(stored));
-  Qz_DoMethod(object->super, kQzModeSetYRadius, uint32_t(stored));
+// The settings live in the RootMode instance, which notifies only itself:
+// the panel is shown what it kept. The radius is both radii of the blur.
+QzWord Qz__SetSetting(Qz_Object* object, uint32_t id, const QzWord* args) {
+  const QzWord stored = qz::modes::inheritedInRange(object, id, args, kRanges);
+  if (id == kQzModeSetRadius) {
+    Qz_DoMethod(object->super, kQzModeSetXRadius, uint32_t(stored));
+    Qz_DoMethod(object->super, kQzModeSetYRadius, uint32_t(stored));
+  }
+  qz::modes::showInPanel(object, id, stored);
   return stored;
 }
 
 QzWord Qz__UnsharpMaskDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
   switch (id) {
     case kQzModeRender: return Qz__RenderUnsharpMask(object, args);
-    case kQzModeSetRadius: return Qz__SetRadius(object, args);
+    case kQzModeSetAmount:
+    case kQzModeSetRadius:
+    case kQzModeSetThreshold: return Qz__SetSetting(object, id, args);
     default: return qz::modes::inheritedInRange(object, id, args, kRanges);
   }
 }
@@ -69,6 +83,7 @@ bool Qz__SetUpUnsharpMask(Qz_Object* object) {
   Qz_DoMethod(object, kQzModeSetRadius, uint32_t(kDefaultRadius));
   Qz_DoMethod(object, kQzModeSetAmount, uint32_t(kDefaultAmount));
   Qz_DoMethod(object, kQzModeSetThreshold, uint32_t(kDefaultThreshold));
+  qz::modes::buildPanel(object, kPanel);
   return true;
 }
 

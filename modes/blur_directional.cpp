@@ -174,6 +174,7 @@ bool Qz__SetDefaults(Qz_Object* object) {
   Qz_DoMethod(object, kQzDirectionalSetLength, uint32_t(blur->length));
   Qz_DoMethod(object, kQzDirectionalSetAngle, uint32_t(int32_t(blur->angle)));
   if (blur->percent) Qz_DoMethod(object, kQzDirectionalSetPercent, uint32_t(blur->percent));
+  if (blur->panel) buildPanel(object, *blur->panel);
   return true;
 }
 

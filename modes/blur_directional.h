@@ -10,6 +10,7 @@
 
 #include "image/qz_compositor.h"
 #include "modes/direction.h"
+#include "modes/mode_panel.h"
 #include "objects/qz_class_kit.h"
 #include "platform/qz_export.h"
 
@@ -76,11 +77,12 @@ struct DirectionalSettings {
 };
 
 // One directional blur class: its name, its defaults (percent 0: it has no
-// percentage setting) and its render.
+// percentage setting), its render and its options panel.
 struct DirectionalBlur {
   const char* name;
   int16_t length, angle, percent;
   QzWord (*render)(const Qz_ModeRenderMessage* message, const DirectionalSettings& settings);
+  const PanelSpec* panel;
 };
 
 // The class over RootMode: the length (1..255) and angle setters answer 0,

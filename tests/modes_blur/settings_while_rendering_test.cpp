@@ -1,6 +1,7 @@
-// Settings changed on another thread while passes render on eight workers:
-// no render sees a torn state, and once the changes stop a pass gives the
-// bytes a fresh document gives with the final settings.
+// Settings changed on another thread while passes render on eight workers
+// (each mode with its panel, which shows every change): no render sees a
+// torn state, and once the changes stop a pass gives the bytes a fresh
+// document gives with the final settings.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -10,6 +11,11 @@
 
 #include "blur_test_kit.h"
 #include "image/strip_pool.h"
+
+QZ_EXTERN_C_BEGIN
+QzWord Qz_InitRootPluginClass(Qz_GlobalData*);
+void Qz_CleanupRootPluginClass(void);
+QZ_EXTERN_C_END
 
 namespace {
 
@@ -45,12 +51,14 @@ void Apply(Qz_Object* mode, const Setting& s, int32_t value) { Qz_DoMethod(mode,
 
 TEST(SettingsWhileRendering, PassesStayWholeAndEndOnTheFinalSettings) {
   qztest::RerenderCounter quiet;  // nothing is queued for the documents' absent threads
+  ASSERT_EQ(Qz_InitRootPluginClass(nullptr), 1u);
   const int32_t before = Qz__SetCompositorWorkers(8);
   for (const Case& c : Cases()) {
     SCOPED_TRACE(c.mode);
     Document doc(160, 48, qztest::NoisePixel);
     Qz_Image* layer = doc.AddPaintLayer(c.mode, {200, 120, 40}, 0, 0, 160, 48, qztest::GappedAlpha);
     ASSERT_NE(layer, nullptr);
+    ASSERT_NE(Qz_DoMethod(layer->mode, kQzModeGetPanel), 0u);
     std::atomic<bool> stop{false};
     std::thread hammer([&] {
       uint32_t step = 0;
@@ -74,6 +82,7 @@ TEST(SettingsWhileRendering, PassesStayWholeAndEndOnTheFinalSettings) {
     EXPECT_EQ(doc.Planes(), fresh.Planes());
   }
   Qz__SetCompositorWorkers(before);
+  Qz_CleanupRootPluginClass();
 }
 
 }  // namespace
