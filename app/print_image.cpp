@@ -1,5 +1,6 @@
 #include "app/print_image.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -28,6 +29,8 @@ constexpr int32_t kMostCopies = 99;
 std::mutex gRequestMutex;
 PrintRequest gPrintRequest;
 
+void tellFailure(const std::string& why) { Qz_MessageBoxA("Print", ("Nothing was printed.\n" + why).c_str(), 1, nullptr); }
+
 float floatOf(QzWord word) {
   const uint32_t bits = uint32_t(word);
   float value;
@@ -55,8 +58,19 @@ std::string defaultFileFor(Qz_Image* image) {
   return std::string(home != nullptr ? home : ".") + "/" + name + ".ps";
 }
 
+// The printer choice is a Cycle, which the toolkit does not register itself.
+bool haveCycleClass() {
+  static std::mutex registering;
+  std::lock_guard lock(registering);
+  return Qz_FindClassFromName("Cycle") != nullptr || Qz_InitCycleClass(Qz_GetGlobalData()) != 0;
+}
+
 // The print requester: a destination, the copies and, for a file, its path.
 bool askWithRequester(PrintChoice& choice) {
+  if (!haveCycleClass()) {
+    tellFailure("The print requester cannot be made.");
+    return false;
+  }
   std::vector<std::string> names = printerNames();
   names.insert(names.begin(), kToFile);
   std::vector<const char*> labels;
@@ -75,6 +89,7 @@ bool askWithRequester(PrintChoice& choice) {
                                         kBuildClose, kBuildEnd);
   if (content == nullptr || destination == nullptr || copies == nullptr || file == nullptr) {
     Qz_DisposeObject(content);
+    tellFailure("The print requester cannot be made.");
     return false;
   }
   Qz_DoMethod(destination, kCycleSetStrings, labels.data());
@@ -112,13 +127,21 @@ bool writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
   return file.ok() && std::fwrite(bytes.data(), 1, bytes.size(), file.stream()) == bytes.size() && file.commit();
 }
 
-bool deliver(const std::vector<uint8_t>& page, const PrintChoice& choice, const std::string& title) {
-  if (choice.printer.empty()) return writeFile(choice.file, page);
+// Writes the page to the file or hands it to the printer; why not, when it could not.
+std::string deliver(const std::vector<uint8_t>& page, const PrintChoice& choice, const std::string& title) {
+  if (choice.printer.empty()) {
+    errno = 0;
+    if (writeFile(choice.file, page)) return {};
+    const int error = errno;
+    return "The file \"" + choice.file + "\" cannot be written" + (error ? std::string(": ") + std::strerror(error) : "") + ".";
+  }
   char spool[QZ_TEMP_NAME_SIZE] = {};
-  if (Qz_GetTempFileName(spool) != 1) return false;
-  const bool sent = writeFile(spool, page) && sendToPrinter(spool, choice.printer, choice.copies, title);
+  if (Qz_GetTempFileName(spool) != 1 || !writeFile(spool, page))
+    return "The page cannot be written to a temporary file.";
+  const bool sent = sendToPrinter(spool, choice.printer, choice.copies, title);
   Qz_DeleteFile(spool);
-  return sent;
+  if (sent) return {};
+  return "The printer \"" + choice.printer + "\" did not take the page (lp failed or is not installed).";
 }
 
 }  // namespace
@@ -146,7 +169,10 @@ QZ_EXPORT int32_t Qz_PrintImage(Qz_Image* image) {
   choice.file = defaultFileFor(image);
   if (!askPrintChoice(choice)) return 0;
   Qz_Object* setup = pageSetup();
-  if (setup == nullptr || !Qz_LockImageA(image, kQzLockExclusive, nullptr)) return 0;
+  if (setup == nullptr || !Qz_LockImageA(image, kQzLockExclusive, nullptr)) {
+    tellFailure(setup == nullptr ? "The page set-up cannot be made." : "The picture is closing.");
+    return 0;
+  }
   // A page set-up made for another picture is measured for this one first.
   if (Qz_DoMethod(setup, kPageSetupGetImage) != reinterpret_cast<QzWord>(image))
     Qz_DoMethod(setup, kPageSetupSetImage, image);
@@ -157,10 +183,14 @@ QZ_EXPORT int32_t Qz_PrintImage(Qz_Image* image) {
   const Device device;
   std::vector<uint8_t> postScript;
   const std::string title = image->name != nullptr ? image->name : "Quillantrix";
-  const bool printed = pagePostScript(image, deviceRect(page, device), device, title, postScript) &&
-                       deliver(postScript, choice, title);
+  std::string failure;
+  if (!pagePostScript(image, deviceRect(page, device), device, title, postScript))
+    failure = "The page cannot be made: the picture does not fit on it, or memory ran out.";
+  else
+    failure = deliver(postScript, choice, title);
   Qz_UnlockImageA(image, kQzLockExclusive, nullptr);
-  return printed ? 1 : 0;
+  if (!failure.empty()) tellFailure(failure);
+  return failure.empty() ? 1 : 0;
 }
 
 }  // extern "C"

@@ -10,7 +10,7 @@ packages=(
   libx11-dev libxext-dev libxi-dev libxtst-dev
   libcurl4-openssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xdotool x11-apps xclip
+  xvfb xauth xdotool x11-apps xclip cups-client
   imagemagick netpbm libtiff-tools ghostscript
   libvips-dev libvips-tools graphicsmagick
 )

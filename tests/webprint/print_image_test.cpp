@@ -14,6 +14,7 @@
 #include "app/print_image.h"
 #include "app/print_page.h"
 #include "image/qz_image.h"
+#include "objects/message_box.h"
 #include "objects/qz_class_kit.h"
 #include "requesters/qz_page_setup.h"
 #include "support/pattern_ppm.h"
@@ -248,6 +249,37 @@ TEST_F(PrintImageTest, CancelPrintsNothing) {
   EXPECT_EQ(Qz_PrintImage(image), 0);
   EXPECT_FALSE(std::filesystem::exists(dir_.file("page.ps")));
   EXPECT_EQ(image->lockCount.load(), 0);
+}
+
+// A print that fails says why in a box, and reports the failure.
+TEST_F(PrintImageTest, AFailedPrintSaysWhy) {
+  qztest::WritePattern(dir_.file("p.ppm"), kWidth, kHeight);
+  Qz_Image* image = Load(dir_.file("p.ppm"));
+  ASSERT_NE(image, nullptr);
+  struct Case {
+    const char* name;
+    std::string printer, file;
+    std::string says;
+  };
+  const Case cases[] = {
+      {"file in a missing folder", "", dir_.file("no/such/page.ps"), "cannot be written: No such file or directory"},
+      {"printer that takes nothing", "no-such-printer-here", "", "The printer \"no-such-printer-here\" did not take the page"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    qz::print::setPrintRequest([&c](qz::print::PrintChoice& choice) {
+      choice.printer = c.printer;
+      choice.file = c.file;
+      return true;
+    });
+    qz::msgbox::resetScript();
+    EXPECT_EQ(Qz_PrintImage(image), 0);
+    const std::vector<qz::msgbox::Shown> boxes = qz::msgbox::shownBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].title, "Print");
+    EXPECT_NE(boxes[0].text.find(c.says), std::string::npos) << boxes[0].text;
+    EXPECT_EQ(image->lockCount.load(), 0);
+  }
 }
 
 TEST_F(PrintImageTest, AnExclusiveLockWaitsUntilThePageIsWritten) {
