@@ -58,14 +58,20 @@ TEST(BoxBlur, EqualsANaiveMeanHoweverRowsArrive) {
   constexpr int32_t kW = 61, kH = 29;
   const int32_t radii[][2] = {{1, 1}, {3, 0}, {0, 4}, {5, 2}, {40, 17}};
   std::mt19937 random(7);
+  int32_t salt = 0;
   for (const auto& r : radii) {
     SCOPED_TRACE(testing::Message() << "radii " << r[0] << "," << r[1]);
-    Document doc(kW, kH, NoisePixel);
+    // A different random picture for each case.
+    salt += 3;
+    const qztest::PixelFn picture = [salt](int32_t x, int32_t y) {
+      return Rgb{Noise(x, y, salt), Noise(x, y, salt + 1), Noise(x, y, salt + 2)};
+    };
+    Document doc(kW, kH, picture);
     Qz_Image* layer = doc.AddPaintLayer("Blur", {0, 0, 0}, 0, 0, kW, kH, Opaque);
     ASSERT_NE(layer, nullptr);
     SetRadii(layer->mode, r[0], r[1]);
     const int64_t area = int64_t(2 * r[0] + 1) * (2 * r[1] + 1);
-    const Planes want = NaiveMean(PlanesOf(kW, kH, NoisePixel), r[0], r[1], area);
+    const Planes want = NaiveMean(PlanesOf(kW, kH, picture), r[0], r[1], area);
     for (int32_t workers : {1, 8}) {
       const int32_t before = Qz__SetCompositorWorkers(workers);
       doc.ClearResult();
@@ -83,7 +89,7 @@ TEST(BoxBlur, EqualsANaiveMeanHoweverRowsArrive) {
     // The top half, new pixels below around the cut, then the bottom half.
     Qz_ProcessImage(doc.image, 0, 0, kW - 1, 13);
     auto changed = [&](int32_t x, int32_t y) {
-      Rgb p = NoisePixel(x, y);
+      Rgb p = picture(x, y);
       if (y >= 8 && y < 20) p[0] ^= 0x5A;
       return p;
     };
