@@ -193,8 +193,9 @@ TEST(RubPaintAndBurnThru, OnlyOnTheLayer) {
     }
 }
 
-// A grey document: the combiners show the grey data below, rub-through and
-// the modes on it answer 0 and leave the output alone.
+// A grey document: the combiners and rub emboss show the grey data below;
+// rub-through, the modes on it and the tiled modes answer 0 and leave the
+// output alone.
 TEST(RubModes, GreyDocuments) {
   auto* image = reinterpret_cast<Qz_Image*>(Qz_CreateObject("Image", kQzImageSetType, kQzDocument));
   ASSERT_NE(image, nullptr);
@@ -207,7 +208,8 @@ TEST(RubModes, GreyDocuments) {
     bool copies;
   };
   const Case cases[] = {{"RubAdd", 1, true},     {"RubBrightness", 1, true}, {"RubThru", 0, false},
-                        {"RubPaint", 0, false},  {"BurnThru", 0, false}};
+                        {"RubPaint", 0, false},  {"BurnThru", 0, false},   {"RubEmboss", 1, true},
+                        {"RubTiled", 0, false},  {"Tile", 0, false}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.mode);
     Qz_Object* mode = qztest::MakeMode(c.mode, nullptr);

@@ -1,4 +1,4 @@
-// What the Rub mode tests share: the mode names, pictures to rub with, and a
+// What the Rub mode tests share: pictures to rub with, and a
 // document with a lower layer, so the layer under test is not the bottom one.
 #pragma once
 
@@ -11,14 +11,6 @@ namespace rubtest {
 
 using qztest::Document;
 using qztest::Rgb;
-
-// Every mode that reads the layer's secondary picture.
-inline const std::vector<std::string>& RubModeNames() {
-  static const std::vector<std::string> names = {
-      "RubAdd", "RubSubtract", "RubMultiply", "RubBrightness", "RubDarken", "RubLighten", "RubDifference",
-      "RubOr", "RubXOr", "RubThru", "RubPaint", "BurnThru", "RubEmboss", "RubTiled", "Tile"};
-  return names;
-}
 
 inline Rgb Below(int32_t x, int32_t y) { return qztest::NoisePixel(x, y); }
 inline Rgb Picture(int32_t x, int32_t y) {
