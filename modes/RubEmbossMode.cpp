@@ -2,12 +2,14 @@
 // the layer has none) plus a directional relief of the data below, and the
 // paint colour when asked. It answers the render method and its four
 // settings (strength, length in steps, light angle, colour), each setter
-// answering 0; every other id goes to its RootMode instance, whose flags 5
-// widen the picture's change notices to the layer's full width.
+// answering 0, which its panel edits; every other id goes to its RootMode
+// instance, whose flags 5 widen the picture's change notices to the layer's
+// full width.
 #include <vector>
 
 #include "modes/direction.h"
 #include "modes/mode_fetch.h"
+#include "modes/mode_panel.h"
 #include "modes/mode_settings.h"
 #include "modes/qz_rub_modes.h"
 #include "modes/rub_combine.h"
@@ -37,6 +39,20 @@ const qz::kit::Attribute kSettings[] = {
     Qz__Setting(kQzRubEmbossSetAngle, kQzRubEmbossGetAngle, 0, 0, 135, &Qz_RubEmbossModeObject::angle),
     Qz__Setting(kQzRubEmbossSetColour, kQzRubEmbossGetColour, 0, 1, 0, &Qz_RubEmbossModeObject::useColour),
 };
+
+// Catalogue texts of the panel's labels.
+constexpr uint32_t kAngleText = 91, kLengthText = 89, kAmountText = 88, kColourText = 14;
+// A small fixed gap: a stretching space would push the last gadget to the panel's foot.
+constexpr int32_t kGap = 8;
+
+constexpr qz::modes::PanelRow kPanelRows[] = {
+    qz::modes::angle(kAngleText, kQzRubEmbossSetAngle, 135),
+    // Whole steps: a half-step format would show one step as "1.5".
+    qz::modes::slider(kLengthText, kQzRubEmbossSetLength, 1, 128, 1, "%ld"),
+    qz::modes::slider(kAmountText, kQzRubEmbossSetAmount, -200, 200, 100, "%ld"),
+    qz::modes::space(kGap),
+    qz::modes::checkBox(kColourText, kQzRubEmbossSetColour)};
+constexpr qz::modes::PanelSpec kPanel{"RubEmboss", kPanelRows};
 
 struct Qz_EmbossSettings {
   int32_t factor, length;
@@ -117,7 +133,7 @@ const TagItem kRubEmbossSuperTags[] = {{kQzModeSetFlags, kQzModeCombinesSource |
 const qz::kit::ClassDecl kRubEmbossMode = {
     .name = "RubEmbossMode", .superName = "RootMode", .classId = kQzRubPaintModeClassId,
     .instance = qz::kit::instanceOf<Qz_RubEmbossModeObject>(), .handler = Qz__RubEmbossDispatch,
-    .attributes = kSettings, .superTags = kRubEmbossSuperTags};
+    .attributes = kSettings, .superTags = kRubEmbossSuperTags, .setUp = qz::modes::panelSetUp<kPanel>};
 
 }  // namespace
 

@@ -1,20 +1,24 @@
 // RubTiledMode: the layer's secondary picture (the data below the layer when
 // it has none, or always with the use-image flag) repeated or mirrored in
 // tiles of a chosen size, each tile the whole picture scaled to the nearest
-// pixel. It answers the render method, its tile settings and reset, the
-// layer hand-over (which resets the tiles) and the picture's change notices
-// (which re-render the whole layer); every other id goes to RootMode.
+// pixel. It answers the render method, its tile settings and reset (which
+// its panel edits and presses), the layer hand-over (which resets the
+// tiles) and the picture's change notices (which re-render the whole
+// layer); every other id goes to RootMode.
 // Its row and column maps are shared, immutable tables, one per change of
 // the tile settings, the picture's size, the placement or the document size.
 #include <algorithm>
 #include <vector>
 
+#include "gadgets/qz_sliders.h"
 #include "image/image_internal.h"
 #include "modes/mode_fetch.h"
+#include "modes/mode_panel.h"
 #include "modes/mode_settings.h"
 #include "modes/qz_rub_modes.h"
 #include "modes/rub_combine.h"
 #include "modes/shared_table.h"
+#include "plugins/plugin_family.h"
 
 namespace {
 
@@ -61,6 +65,20 @@ const qz::kit::Attribute kSettings[] = {
      .answersZero = true},
 };
 
+// Catalogue texts of the panel's labels.
+constexpr uint32_t kWidthText = 9, kHeightText = 10, kResetText = 158;
+// A small fixed gap: a stretching space would push the button to the panel's foot.
+constexpr int32_t kGap = 8;
+
+constexpr qz::modes::PanelRow kPanelRows[] = {
+    qz::modes::row(), qz::modes::text(kWidthText),
+    qz::modes::slider({}, kQzRubTiledSetWidth, 1, kQzRubTileSliderMaximum, 1), qz::modes::end(),
+    qz::modes::row(), qz::modes::text(kHeightText),
+    qz::modes::slider({}, kQzRubTiledSetHeight, 1, kQzRubTileSliderMaximum, 1), qz::modes::end(),
+    qz::modes::space(kGap),
+    qz::modes::button(kResetText, kQzRubTiledReset)};
+constexpr qz::modes::PanelSpec kPanel{"RubTiled", kPanelRows};
+
 // What is tiled: the secondary image's own planes, or the data below the layer.
 struct Qz_TilePicture {
   Qz_Image* image = nullptr;
@@ -105,6 +123,12 @@ QzWord Qz__Reset(Qz_RubTiledModeObject* self) {
   // The picture the render tiles; tiles of an eighth of it, never empty.
   const Qz_TilePicture picture = Qz__PictureFor(qz::topDocument(layer), layer, qz::modes::loadSetting(self->useImage));
   if (!picture.image) return 0;
+  // The sliders reach the picture's size, so a tile can be the whole of it.
+  const std::pair<uint32_t, int32_t> maxima[] = {{kQzRubTiledSetWidth, picture.width},
+                                                 {kQzRubTiledSetHeight, picture.height}};
+  for (const auto& [setter, maximum] : maxima)
+    if (Qz_Object* slider = qz::modes::panelGadget(&self->header, setter))
+      qz::plugins::runOnPanelThread(slider, kValueSetMaximum, uint32_t(maximum), 0);
   Qz_DoMethod(&self->header, kQzRubTiledSetWidth, uint32_t(std::max(1, picture.width / 8)));
   Qz_DoMethod(&self->header, kQzRubTiledSetHeight, uint32_t(std::max(1, picture.height / 8)));
   return 0;
@@ -181,7 +205,7 @@ QzWord Qz__RubTiledDispatch(Qz_Object* object, uint32_t id, const QzWord* args) 
 const qz::kit::ClassDecl kRubTiledMode = {
     .name = "RubTiledMode", .superName = "RootMode", .classId = kQzRubModeClassId,
     .instance = qz::kit::instanceOf<Qz_RubTiledModeObject>(), .handler = Qz__RubTiledDispatch,
-    .attributes = kSettings, .superTags = qz::modes::kRubFlagTags};
+    .attributes = kSettings, .superTags = qz::modes::kRubFlagTags, .setUp = qz::modes::panelSetUp<kPanel>};
 
 }  // namespace
 
