@@ -40,6 +40,23 @@ const std::vector<ModeCase>& Cases() {
       {"Max", {}},
       {"Max", {{0x9FE, 7}, {0xA12, 0}}},
       {"Min", {{0x9FE, 0}, {0xA12, 5}}},
+      {"CrackedPaint", {}},
+      {"Honeycomb", {}},
+      {"Honeycomb", {{kQzModeSetRadius, 1}}},
+      {"Honeycomb", {{kQzModeSetRadius, 9}}},
+      {"TVScanlines", {}},
+      {"TVScanlines", {{0x820, 7}, {0x834, 5}, {0x848, 200}}},
+      {"Deinterlace", {}},
+      {"Deinterlace", {{0x820, 1}}},
+      {"Deinterlace", {{0x820, 2}}},
+      {"MakeSeamless", {}},
+      {"MakeSeamless", {{0x820, 100}}},
+      {"GlowEdges", {}},
+      {"GlowEdges", {{0x86E, 7}, {0x878, 40}}},
+      {"Stellate", {}},
+      {"Stellate", {{0x826, 30}, {0x83A, 195}, {0x84E, 7}}},
+      {"Stellate", {{0x826, 40}, {0x83A, 33}, {0x84E, 100}}},
+      {"Fire", {}},
   };
   return cases;
 }
@@ -54,8 +71,12 @@ std::string Name(const ModeCase& c) {
   return name;
 }
 
-TEST(ModesCutsAndThreads, SameBytesHoweverCut) {
-  for (const ModeCase& c : Cases()) {
+// One test per case, so each stays short under the thread sanitizer.
+class SameBytesHoweverCut : public testing::TestWithParam<size_t> {};
+
+TEST_P(SameBytesHoweverCut, WholeInBlocksAndOnAnyWorkers) {
+  const ModeCase& c = Cases()[GetParam()];
+  {
     SCOPED_TRACE(Name(c));
     Document doc(230, 24, NoisePixel);
     // Off the document's left and top edges, so windows meet both.
@@ -66,6 +87,11 @@ TEST(ModesCutsAndThreads, SameBytesHoweverCut) {
     EXPECT_NE(planes, Document(230, 24, NoisePixel).Planes());
   }
 }
+
+INSTANTIATE_TEST_SUITE_P(ModesCutsAndThreads, SameBytesHoweverCut, testing::Range(size_t{0}, Cases().size()),
+                         [](const testing::TestParamInfo<size_t>& info) {
+                           return std::string(Cases()[info.param].mode) + std::to_string(info.param);
+                         });
 
 TEST(ModesCutsAndThreads, ReadsOnlyWhatItFetchedOnAnUpperLayer) {
   for (const ModeCase& c : Cases()) {
@@ -90,7 +116,8 @@ TEST(ModesCutsAndThreads, ReadsOnlyWhatItFetchedOnAnUpperLayer) {
 // the one the last settings make.
 TEST(ModesCutsAndThreads, SettingsChangedWhileAPassRenders) {
   const int32_t before = Qz__SetCompositorWorkers(8);
-  for (const char* mode : {"Median", "RemoveNoise", "Despeckle", "Max", "Min"}) {
+  for (const char* mode : {"Median", "RemoveNoise", "Despeckle", "Max", "Min", "Honeycomb", "TVScanlines",
+                           "Deinterlace", "MakeSeamless", "GlowEdges", "Stellate"}) {
     SCOPED_TRACE(mode);
     Document doc(120, 64, NoisePixel);
     Qz_Image* layer = doc.AddPaintLayer(mode, {0, 0, 0}, 0, 0, 120, 64,

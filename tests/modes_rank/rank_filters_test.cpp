@@ -199,7 +199,8 @@ TEST(RankFilters, StoredAttributesRoundTripAndAStoredMedianRadiusIsLimited) {
     int32_t value;
   };
   for (const Case& k : {Case{"MedianMode", kQzModeSetRadius, kQzModeGetRadius, 7},
-                        Case{"RemoveNoiseMode", kQzModeSetThreshold, kQzModeGetThreshold, 64}}) {
+                        Case{"RemoveNoiseMode", kQzModeSetThreshold, kQzModeGetThreshold, 64},
+                        Case{"HoneycombMode", kQzModeSetRadius, kQzModeGetRadius, 9}}) {
     SCOPED_TRACE(k.mode);
     Qz_Object* mode = Qz_CreateObject(k.mode);
     ASSERT_NE(mode, nullptr);
