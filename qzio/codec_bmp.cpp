@@ -259,8 +259,10 @@ uint32_t bmpIdentify(std::span<const uint8_t> probe, uint64_t fileSize, BmpLayou
     parsed.topDown = true;
     height = -height;
   }
-  if (r.failed() || planes != 1 || width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide)
-    return kNotThisFormat;
+  if (r.failed() || planes != 1 || width <= 0 || height <= 0) return kNotThisFormat;
+  // A bitmap in every other way whose size no picture can have is damaged, not unknown.
+  if (width > kMaxSide || height > kMaxSide)
+    return reportImpossibleSize("BMP", uint64_t(width), uint64_t(height));
   // The probe is zero-padded: a file cut inside its headers or colour table
   // would otherwise pass on made-up fields.
   if (parsed.pixelOffset < parsed.headerEnd || fileSize < parsed.pixelOffset) return kNotThisFormat;

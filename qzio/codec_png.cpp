@@ -45,11 +45,15 @@ png_structp Qz__CreateReader(PngMessage* message) {
   return png;
 }
 
-// What libpng's refusal means: out of memory, or a damaged file.
-uint32_t Qz__Refusal(const PngMessage& message) {
+bool isOutOfMemory(const PngMessage& message) {
   std::string lower = message.text;
   std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
-  if (lower.find("out of memory") != std::string::npos) return kNoMemory;
+  return lower.find("out of memory") != std::string::npos;
+}
+
+// What libpng's refusal means: out of memory, or a damaged file.
+uint32_t Qz__Refusal(const PngMessage& message) {
+  if (isOutOfMemory(message)) return kNoMemory;
   reportDamage(std::string("PNG: ") + (message.text[0] ? message.text : "the file is damaged"));
   return kReadError;
 }
@@ -108,9 +112,15 @@ uint32_t Qz__Decode(FILE* file, PixelRows* rows) {
     return kNoMemory;
   }
   png_bytep volatile row = nullptr;
+  volatile uint32_t storedRows = 0;
   if (setjmp(png_jmpbuf(png))) {
     png_free(png, row);
     png_destroy_read_struct(&png, &pngInfo, nullptr);
+    // Damage after the first rows keeps what was read; the rest stays as it was.
+    if (storedRows > 0 && !isOutOfMemory(message)) {
+      reportPartial(std::string("PNG: ") + (message.text[0] ? message.text : "the file is damaged"));
+      return kOk;
+    }
     return Qz__Refusal(message);
   }
   png_init_io(png, file);
@@ -153,6 +163,7 @@ uint32_t Qz__Decode(FILE* file, PixelRows* rows) {
         result = kNoMemory;
         break;
       }
+      storedRows = storedRows + 1;
     }
   }
   if (result == kOk) png_read_end(png, nullptr);

@@ -23,6 +23,10 @@ QZ_EXPORT void reportPartial(const std::string& text);
 // ("FORMAT: the file is far too short for a picture of W x H pixels");
 // answers 3, the damaged-file result.
 QZ_EXPORT uint32_t reportTooShort(const char* format, uint32_t width, uint32_t height);
+// Reports a width x height that no picture can have ("FORMAT: a picture of
+// W x H pixels cannot be: a side is at most N pixels"); answers 3, the
+// damaged-file result.
+QZ_EXPORT uint32_t reportImpossibleSize(const char* format, uint64_t width, uint64_t height);
 // What was reported since the last take, and forgets it.
 QZ_EXPORT LoadProblem takeLoadProblem();
 

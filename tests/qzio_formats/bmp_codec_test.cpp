@@ -3,6 +3,8 @@
 // with their pixels; what we write other programs read back exactly.
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "codec_test_support.h"
 #include "qzio/codec_bmp.h"
 #include "qzio/load_problem.h"
@@ -259,6 +261,18 @@ TEST_F(BmpCodec, ClaimedSizeAndShortFiles) {
     takeLoadProblem();
     EXPECT_EQ(bmpIdentify(probeOf(huge), huge.size(), layout, info), kReadError);
     EXPECT_NE(takeLoadProblem().text.find("too short"), std::string::npos);
+  }
+  // Past the largest side a picture can have, the size itself is what is wrong.
+  for (const auto& [w, h] : {std::pair{100000, 100000}, std::pair{13, 70000}}) {
+    SCOPED_TRACE(w);
+    std::vector<uint8_t> impossible = infoHeader(w, h, 24, 0, 0);
+    impossible.resize(425, 0x55);
+    ImageInfo info;
+    BmpLayout layout;
+    takeLoadProblem();
+    EXPECT_EQ(bmpIdentify(probeOf(impossible), impossible.size(), layout, info), kReadError);
+    EXPECT_EQ(takeLoadProblem().text, "BMP: a picture of " + std::to_string(w) + " x " + std::to_string(h) +
+                                          " pixels cannot be: a side is at most 65536 pixels");
   }
   const std::vector<uint8_t> whole = truecolourBitmap(source_, 24, false);
   const uint32_t rowBytes = 40;  // 13 pixels of 3 bytes, padded to 4

@@ -1,6 +1,10 @@
 // PNG codec core: every colour type ImageMagick writes loads as 8-bit RGB
-// with its pixels, what we write reads back exactly, damage is refused.
+// with its pixels, what we write reads back exactly, damage is refused, or
+// told with the rows read before it kept.
 #include <gtest/gtest.h>
+
+#include <cstring>
+#include <utility>
 
 #include "codec_test_support.h"
 #include "qzio/codec_png.h"
@@ -133,13 +137,42 @@ TEST_F(PngCodec, DamagedFilesEndCleanly) {
     const uint32_t result = decodeFile(path, back);
     // Past the signature, damage is damage, never "not a PNG".
     EXPECT_TRUE(result == kOk || result == kReadError || (bad.size() < 8 && result == kNotThisFormat)) << result;
-    if (result == kReadError) {
-      EXPECT_EQ(takeLoadProblem().text.rfind("PNG: ", 0), 0u);
+    // A cut before the end of the image data cannot pass as a whole
+    // picture: it fails, or keeps the rows read and says so.
+    const LoadProblem problem = takeLoadProblem();
+    if (result == kReadError) EXPECT_EQ(problem.text.rfind("PNG: ", 0), 0u);
+    if (bad.size() < good.size() - 12 && result == kOk) {
+      EXPECT_TRUE(problem.partial) << bad.size();
+      EXPECT_EQ(problem.text.rfind("PNG: ", 0), 0u) << problem.text;
     }
-    // A cut before the end of the image data cannot pass as a whole picture.
-    if (bad.size() < good.size() - 12) {
-      EXPECT_NE(result, kOk) << bad.size();
-    }
+  }
+}
+
+// Damage in the second half of a picture ImageMagick wrote (noise, in many
+// data chunks) keeps the rows before it, exactly, and says so, whether the
+// file ends there or its data turns to garbage.
+TEST_F(PngCodec, DamageInTheSecondHalfKeepsTheRowsReadBeforeIt) {
+  if (convert_.empty()) GTEST_SKIP() << "ImageMagick is not installed";
+  const std::string png = dir_.file("noise.png");
+  ASSERT_TRUE(qztest::run(convert_ + " -size 64x400 xc: -seed 7 +noise Random -depth 8 'PNG24:" + png + "'"));
+  PictureRows whole;
+  ASSERT_EQ(decodeFile(png, whole), kOk);
+  const std::vector<uint8_t> bytes = qztest::readFile(png);
+  std::vector<uint8_t> cut(bytes.begin(), bytes.begin() + bytes.size() / 2);
+  std::vector<uint8_t> garbled = bytes;
+  for (size_t i = bytes.size() / 2; i < bytes.size() - 12; ++i) garbled[i] = uint8_t(i * 131);
+  for (const auto& [name, damaged] : {std::pair{"cut in half", cut}, std::pair{"second half garbled", garbled}}) {
+    SCOPED_TRACE(name);
+    qztest::writeFile(dir_.file("damaged.png"), damaged);
+    takeLoadProblem();
+    PictureRows back;
+    ASSERT_EQ(decodeFile(dir_.file("damaged.png"), back), kOk) << takeLoadProblem().text;
+    EXPECT_GT(back.rowsStored, 100u);
+    EXPECT_LT(back.rowsStored, 400u);
+    const LoadProblem problem = takeLoadProblem();
+    EXPECT_TRUE(problem.partial);
+    EXPECT_EQ(problem.text.rfind("PNG: ", 0), 0u) << problem.text;
+    for (int32_t x : {0, 31, 63}) EXPECT_EQ(std::memcmp(back.image.at(x, 20), whole.image.at(x, 20), 3), 0) << x;
   }
 }
 
