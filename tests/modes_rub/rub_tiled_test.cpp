@@ -251,3 +251,30 @@ TEST(RubTiled, SettingsChangeWhilePassesRender) {
 }
 
 }  // namespace
+
+namespace {
+
+// A grey secondary image offers no colour rows: the combiners show the data
+// below, and tiled rub tiles the data below as Tile does.
+TEST(RubTiled, AGreySecondaryImageIsPassedOver) {
+  auto* grey = reinterpret_cast<Qz_Image*>(Qz_CreateObject("Image", kQzImageSetType, kQzDocument));
+  ASSERT_NE(grey, nullptr);
+  ASSERT_NE(Qz_AllocImage(grey, 20, 10, 8, kQzAllocNoThread, nullptr), nullptr);
+  std::vector<std::vector<Rgb>> outputs;
+  for (const char* mode : {"RubTiled", "Tile", "RubAdd"}) {
+    SCOPED_TRACE(mode);
+    Document doc(40, 12, rubtest::Below);
+    Qz_Image* layer = doc.AddPaintLayer(mode, {0, 0, 0}, 0, 0, 40, 12, Opaque);
+    ASSERT_NE(layer, nullptr);
+    doc.AttachSecondary(layer, grey, 0, 0);
+    Qz_DoMethod(layer->mode, kQzRubTiledSetWidth, 9u);
+    Qz_DoMethod(layer->mode, kQzRubTiledSetHeight, 5u);
+    outputs.push_back(qztest::StrictRender(doc, layer, 0, 39, 0, 11));
+    doc.AttachSecondary(layer, nullptr, 0, 0);
+  }
+  EXPECT_EQ(outputs[0], outputs[1]);
+  for (int32_t i = 0; i < 40 * 12; ++i) ASSERT_EQ(outputs[2][size_t(i)], rubtest::Below(i % 40, i / 40)) << i;
+  Qz_DisposeObject(&grey->object);
+}
+
+}  // namespace
