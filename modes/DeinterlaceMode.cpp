@@ -5,6 +5,7 @@
 
 #include "modes/mode_fetch.h"
 #include "modes/mode_kit.h"
+#include "modes/mode_panel.h"
 #include "modes/mode_settings.h"
 
 namespace {
@@ -22,6 +23,11 @@ const qz::kit::Attribute kAttributes[] = {
     {.setter = kSetMethod, .minimum = kBlend, .maximum = kOddFromBelow, .initial = kBlend,
      .field = qz::kit::field(&Qz_DeinterlaceModeObject::method), .changed = qz::modes::ownSettingChanged},
 };
+
+// Blend, rebuild the even lines, rebuild the odd lines.
+constexpr qz::modes::PanelLabel kMethods[] = {105, 234, 235};
+constexpr qz::modes::PanelRow kPanelRows[] = {qz::modes::popUpList({}, kSetMethod, kMethods, kBlend)};
+constexpr qz::modes::PanelSpec kPanel{"Deinterlace", kPanelRows};
 
 // The row that row y becomes (blend: the row it is blended with).
 int32_t Qz__PartnerRow(int32_t method, int32_t y, int32_t height) {
@@ -65,7 +71,7 @@ QzWord Qz__DeinterlaceModeDispatch(Qz_Object* object, uint32_t id, const QzWord*
 const qz::kit::ClassDecl kDeinterlaceMode = {
     .name = "DeinterlaceMode", .superName = "RootMode", .classId = kDeinterlaceModeClassId,
     .instance = qz::kit::instanceOf<Qz_DeinterlaceModeObject>(), .handler = Qz__DeinterlaceModeDispatch,
-    .attributes = kAttributes};
+    .attributes = kAttributes, .setUp = qz::modes::panelSetUp<kPanel>};
 
 }  // namespace
 

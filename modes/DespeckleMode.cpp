@@ -7,8 +7,10 @@
 #include <cstdlib>
 
 #include "modes/mode_kit.h"
+#include "modes/mode_panel.h"
 #include "modes/mode_settings.h"
 #include "modes/rank_filters.h"
+#include "objects/qz_notify.h"
 
 namespace {
 
@@ -35,9 +37,24 @@ const qz::kit::Attribute kAttributes[] = {
      .changed = qz::modes::ownSettingChanged, .answersZero = true},
 };
 
+// The threshold starts at 0, so its slider does too.
+constexpr qz::modes::PanelRow kPanelRows[] = {
+    qz::modes::slider("Radius", kSetRadius, 1, 10, 1, "%d"),
+    qz::modes::space(),
+    qz::modes::slider("Difference threshold", kSetThreshold, 0, 255, 0, "%d"),
+    qz::modes::radioPair("above threshold", kAboveThreshold, "below threshold", kBelowThreshold, 0),
+    qz::modes::space(),
+    qz::modes::text("Quality"),
+    qz::modes::row(),
+    qz::modes::radioPair("Low", kLowQuality, "High", kHighQuality, 1),
+    qz::modes::end()};
+constexpr qz::modes::PanelSpec kPanel{"Despeckle", kPanelRows};
+
 // Either box of a pair selects its own setting, whatever its new state.
-QzWord Qz__Select(Qz_Object* object, std::atomic<int32_t>& setting, int32_t value) {
-  if (setting.exchange(value) != value) qz::modes::ownSettingChanged(object);
+QzWord Qz__Select(Qz_Object* object, uint32_t id, std::atomic<int32_t>& setting, int32_t value) {
+  if (setting.exchange(value) == value) return 0;
+  Qz_DoNotify(object, id, 1u);  // the panel ticks the chosen box
+  qz::modes::ownSettingChanged(object);
   return 0;
 }
 
@@ -62,10 +79,10 @@ QzWord Qz__DespeckleModeDispatch(Qz_Object* object, uint32_t id, const QzWord* a
   auto* self = qz::kit::self<Qz_DespeckleModeObject>(object);
   switch (id) {
     case kQzModeRender: return Qz__RenderDespeckle(self, qz::modes::renderMessage(args));
-    case kHighQuality: return Qz__Select(object, self->highQuality, 1);
-    case kLowQuality: return Qz__Select(object, self->highQuality, 0);
-    case kAboveThreshold: return Qz__Select(object, self->above, 1);
-    case kBelowThreshold: return Qz__Select(object, self->above, 0);
+    case kHighQuality: return Qz__Select(object, id, self->highQuality, 1);
+    case kLowQuality: return Qz__Select(object, id, self->highQuality, 0);
+    case kAboveThreshold: return Qz__Select(object, id, self->above, 1);
+    case kBelowThreshold: return Qz__Select(object, id, self->above, 0);
     default: return qz::kit::inherited(object, id, args);
   }
 }
@@ -73,7 +90,8 @@ QzWord Qz__DespeckleModeDispatch(Qz_Object* object, uint32_t id, const QzWord* a
 const qz::kit::ClassDecl kDespeckleMode = {
     .name = "DespeckleMode", .superName = "RootMode", .classId = kDespeckleModeClassId,
     .instance = qz::kit::instanceOf<Qz_DespeckleModeObject>(),
-    .handler = Qz__DespeckleModeDispatch, .attributes = kAttributes};
+    .handler = Qz__DespeckleModeDispatch, .attributes = kAttributes,
+    .setUp = qz::modes::panelSetUp<kPanel>};
 
 }  // namespace
 

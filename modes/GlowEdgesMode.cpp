@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "modes/mode_kit.h"
+#include "modes/mode_panel.h"
 #include "modes/mode_settings.h"
 #include "modes/rank_filters.h"
 
@@ -27,6 +28,13 @@ const qz::kit::Attribute kAttributes[] = {
      .field = qz::kit::field(&Qz_GlowEdgesModeObject::brightness), .changed = qz::modes::ownSettingChanged,
      .answersZero = true},
 };
+
+constexpr qz::modes::PanelRow kPanelRows[] = {
+    qz::modes::space(),
+    qz::modes::slider("Width", kSetWidth, 1, 7, 2, "%d"),
+    qz::modes::space(),
+    qz::modes::slider("Brightness", kSetBrightness, 40, 500, 255, "%d")};
+constexpr qz::modes::PanelSpec kPanel{"GlowEdges", kPanelRows};
 
 QzWord Qz__RenderGlowEdges(Qz_GlowEdgesModeObject* self, const Qz_ModeRenderMessage* message) {
   const int32_t w = qz::modes::loadSetting(self->width);
@@ -58,7 +66,7 @@ QzWord Qz__GlowEdgesModeDispatch(Qz_Object* object, uint32_t id, const QzWord* a
 const qz::kit::ClassDecl kGlowEdgesMode = {
     .name = "GlowEdgesMode", .superName = "RootMode", .classId = kGlowEdgesModeClassId,
     .instance = qz::kit::instanceOf<Qz_GlowEdgesModeObject>(), .handler = Qz__GlowEdgesModeDispatch,
-    .attributes = kAttributes};
+    .attributes = kAttributes, .setUp = qz::modes::panelSetUp<kPanel>};
 
 }  // namespace
 

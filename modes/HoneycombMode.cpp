@@ -4,6 +4,7 @@
 // from the middle belongs to the middle. The cell size is stored in object
 // text.
 #include "modes/mode_kit.h"
+#include "modes/mode_panel.h"
 #include "modes/mode_settings.h"
 #include "modes/rank_filters.h"
 
@@ -15,6 +16,9 @@ constexpr qz::modes::SettingRange kRanges[] = {{kQzModeSetRadius, 1, 256}};
 
 constexpr auto kMethods = qz::modes::rank::storedRootAttribute(kQzModeSetRadius, "Qz_SetModeRadius",
                                                                kQzModeGetRadius, "Qz_GetModeRadius");
+
+constexpr qz::modes::PanelRow kPanelRows[] = {qz::modes::slider(89, kQzModeSetRadius, 1, 256, 3, "%ld")};
+constexpr qz::modes::PanelSpec kPanel{"Honeycomb", kPanelRows};
 
 // The offset from a tile position (u, v) to its cell's centre.
 struct CellOffset {
@@ -58,6 +62,7 @@ QzWord Qz__HoneycombModeDispatch(Qz_Object* object, uint32_t id, const QzWord* a
 }
 
 bool Qz__SetUpHoneycomb(Qz_Object* object) {
+  qz::modes::buildPanel(object, kPanel);
   Qz_DoMethod(object, kQzModeSetRadius, 3);
   return true;
 }

@@ -3,6 +3,7 @@
 // tiles side by side. The width is a number of columns, at most 100: wider,
 // the left zone's weights would turn negative.
 #include "modes/mode_kit.h"
+#include "modes/mode_panel.h"
 #include "modes/mode_settings.h"
 #include "modes/rank_filters.h"
 
@@ -20,6 +21,10 @@ const qz::kit::Attribute kAttributes[] = {
     {.setter = kSetWidth, .getter = kGetWidth, .minimum = 1, .maximum = 100, .initial = 40,
      .field = qz::kit::field(&Qz_MakeSeamlessModeObject::width), .changed = qz::modes::ownSettingChanged},
 };
+
+// The width counts columns, so the slider shows a plain number.
+constexpr qz::modes::PanelRow kPanelRows[] = {qz::modes::slider(88, kSetWidth, 1, 100, 40, "%ld")};
+constexpr qz::modes::PanelSpec kPanel{"MakeSeamless", kPanelRows};
 
 QzWord Qz__RenderMakeSeamless(Qz_MakeSeamlessModeObject* self, const Qz_ModeRenderMessage* message) {
   const int32_t w = qz::modes::loadSetting(self->width);
@@ -66,7 +71,7 @@ QzWord Qz__MakeSeamlessModeDispatch(Qz_Object* object, uint32_t id, const QzWord
 const qz::kit::ClassDecl kMakeSeamlessMode = {
     .name = "MakeSeamlessMode", .superName = "RootMode", .classId = kMakeSeamlessModeClassId,
     .instance = qz::kit::instanceOf<Qz_MakeSeamlessModeObject>(), .handler = Qz__MakeSeamlessModeDispatch,
-    .attributes = kAttributes};
+    .attributes = kAttributes, .setUp = qz::modes::panelSetUp<kPanel>};
 
 }  // namespace
 

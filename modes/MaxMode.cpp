@@ -8,7 +8,8 @@ namespace {
 const qz::kit::ClassDecl kMaxMode = {
     .name = "MaxMode", .superName = "RootMode", .classId = qz::modes::rank::kExtremeModeClassId,
     .instance = qz::kit::instanceOf<qz::modes::rank::ExtremeModeObject>(),
-    .handler = qz::modes::rank::extremeModeDispatch<true>};
+    .handler = qz::modes::rank::extremeModeDispatch<true>,
+    .setUp = qz::modes::panelSetUp<qz::modes::rank::kExtremePanel>};
 
 }  // namespace
 

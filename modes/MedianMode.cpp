@@ -3,6 +3,7 @@
 // than 40, so fine detail survives; larger windows always replace. The
 // radius is stored in object text.
 #include "modes/mode_kit.h"
+#include "modes/mode_panel.h"
 #include "modes/mode_settings.h"
 #include "modes/rank_filters.h"
 
@@ -16,6 +17,9 @@ constexpr qz::modes::SettingRange kRanges[] = {{kQzModeSetRadius, 1, 16}};
 
 constexpr auto kMethods = qz::modes::rank::storedRootAttribute(kQzModeSetRadius, "Qz_SetModeRadius",
                                                                kQzModeGetRadius, "Qz_GetModeRadius");
+
+constexpr qz::modes::PanelRow kPanelRows[] = {qz::modes::slider(89, kQzModeSetRadius, 1, 16, 1, "%ld")};
+constexpr qz::modes::PanelSpec kPanel{"Median", kPanelRows};
 
 QzWord Qz__RenderMedian(Qz_Object* object, const Qz_ModeRenderMessage* message) {
   const int32_t r = qz::modes::readRootSettings(object, kRanges).radius;
@@ -37,6 +41,7 @@ QzWord Qz__MedianModeDispatch(Qz_Object* object, uint32_t id, const QzWord* args
 }
 
 bool Qz__SetUpMedian(Qz_Object* object) {
+  qz::modes::buildPanel(object, kPanel);
   Qz_DoMethod(object, kQzModeSetRadius, 1);
   return true;
 }

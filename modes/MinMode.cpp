@@ -8,7 +8,8 @@ namespace {
 const qz::kit::ClassDecl kMinMode = {
     .name = "MinMode", .superName = "RootMode", .classId = qz::modes::rank::kExtremeModeClassId,
     .instance = qz::kit::instanceOf<qz::modes::rank::ExtremeModeObject>(),
-    .handler = qz::modes::rank::extremeModeDispatch<false>};
+    .handler = qz::modes::rank::extremeModeDispatch<false>,
+    .setUp = qz::modes::panelSetUp<qz::modes::rank::kExtremePanel>};
 
 }  // namespace
 

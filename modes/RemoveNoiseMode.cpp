@@ -2,6 +2,7 @@
 // differs from by more than the threshold (a percentage of full scale), so
 // isolated specks go and edges stay. The threshold is stored in object text.
 #include "modes/mode_kit.h"
+#include "modes/mode_panel.h"
 #include "modes/mode_settings.h"
 #include "modes/rank_filters.h"
 
@@ -13,6 +14,9 @@ constexpr qz::modes::SettingRange kRanges[] = {{kQzModeSetThreshold, 1, 100}};
 
 constexpr auto kMethods = qz::modes::rank::storedRootAttribute(
     kQzModeSetThreshold, "Qz_SetModeThreshold", kQzModeGetThreshold, "Qz_GetModeThreshold");
+
+constexpr qz::modes::PanelRow kPanelRows[] = {qz::modes::slider(90, kQzModeSetThreshold, 1, 100, 10, "%ld%%")};
+constexpr qz::modes::PanelSpec kPanel{"RemoveNoise", kPanelRows};
 
 QzWord Qz__RenderRemoveNoise(Qz_Object* object, const Qz_ModeRenderMessage* message) {
   const int32_t t = qz::modes::readRootSettings(object, kRanges).threshold * 255 / 100;
@@ -30,6 +34,7 @@ QzWord Qz__RemoveNoiseModeDispatch(Qz_Object* object, uint32_t id, const QzWord*
 }
 
 bool Qz__SetUpRemoveNoise(Qz_Object* object) {
+  qz::modes::buildPanel(object, kPanel);
   Qz_DoMethod(object, kQzModeSetThreshold, 10);
   return true;
 }

@@ -8,6 +8,7 @@
 
 #include "modes/direction.h"
 #include "modes/mode_kit.h"
+#include "modes/mode_panel.h"
 #include "modes/mode_settings.h"
 #include "modes/rank_filters.h"
 
@@ -29,6 +30,12 @@ const qz::kit::Attribute kAttributes[] = {
     {.setter = kSetDensity, .getter = kGetDensity, .minimum = 1, .maximum = 100, .initial = 60,
      .field = qz::kit::field(&Qz_StellateModeObject::density), .changed = qz::modes::ownSettingChanged},
 };
+
+constexpr qz::modes::PanelRow kPanelRows[] = {
+    qz::modes::angle(91, kSetAngle, 0),
+    qz::modes::slider(89, kSetRadius, 1, 255, 2, "%ld.5"),
+    qz::modes::slider("Density", kSetDensity, 1, 100, 60, "%ld%%")};
+constexpr qz::modes::PanelSpec kPanel{"Stellate", kPanelRows};
 
 // The rays' steps: n steps of one length, each fading by f more.
 struct Rays {
@@ -106,7 +113,7 @@ QzWord Qz__StellateModeDispatch(Qz_Object* object, uint32_t id, const QzWord* ar
 const qz::kit::ClassDecl kStellateMode = {
     .name = "StellateMode", .superName = "RootMode", .classId = kStellateModeClassId,
     .instance = qz::kit::instanceOf<Qz_StellateModeObject>(), .handler = Qz__StellateModeDispatch,
-    .attributes = kAttributes};
+    .attributes = kAttributes, .setUp = qz::modes::panelSetUp<kPanel>};
 
 }  // namespace
 

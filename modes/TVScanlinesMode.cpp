@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "modes/mode_kit.h"
+#include "modes/mode_panel.h"
 #include "modes/mode_settings.h"
 
 namespace {
@@ -27,6 +28,12 @@ const qz::kit::Attribute kAttributes[] = {
     {.setter = kSetDarkness, .getter = kGetDarkness, .minimum = 0, .maximum = 255, .initial = 50,
      .field = qz::kit::field(&Qz_TVScanlinesModeObject::darkness), .changed = qz::modes::ownSettingChanged},
 };
+
+constexpr qz::modes::PanelRow kPanelRows[] = {
+    qz::modes::slider("Stripe Size", kSetStripeSize, 1, 50, 2, "%ld"),
+    qz::modes::slider("Line Size", kSetLineSize, 0, 100, 2, "%ld"),
+    qz::modes::slider(88, kSetDarkness, 0, 255, 50, "%ld")};
+constexpr qz::modes::PanelSpec kPanel{"TVScanlines", kPanelRows};
 
 QzWord Qz__RenderTVScanlines(Qz_TVScanlinesModeObject* self, const Qz_ModeRenderMessage* message) {
   const int32_t s = qz::modes::loadSetting(self->stripe);
@@ -52,7 +59,7 @@ QzWord Qz__TVScanlinesModeDispatch(Qz_Object* object, uint32_t id, const QzWord*
 const qz::kit::ClassDecl kTVScanlinesMode = {
     .name = "TVScanlinesMode", .superName = "RootMode", .classId = kTVScanlinesModeClassId,
     .instance = qz::kit::instanceOf<Qz_TVScanlinesModeObject>(), .handler = Qz__TVScanlinesModeDispatch,
-    .attributes = kAttributes};
+    .attributes = kAttributes, .setUp = qz::modes::panelSetUp<kPanel>};
 
 }  // namespace
 

@@ -3,6 +3,7 @@
 #include "modes/rank_filters.h"
 
 #include "modes/mode_kit.h"
+#include "objects/qz_notify.h"
 
 #include <algorithm>
 #include <array>
@@ -158,7 +159,7 @@ namespace {
 // Radii a slider never gives (negative, huge) are limited to the slider's.
 constexpr int32_t kMaxFilterRadius = 100;
 
-QzWord Qz__SetFilterRadius(Qz_Object* object, int32_t ExtremeModeObject::*radius, QzWord value) {
+QzWord Qz__SetFilterRadius(Qz_Object* object, uint32_t setter, int32_t ExtremeModeObject::*radius, QzWord value) {
   auto* self = qz::kit::self<ExtremeModeObject>(object);
   const int32_t r = std::clamp(int32_t(value), 0, kMaxFilterRadius);
   bool changed = false;
@@ -167,7 +168,9 @@ QzWord Qz__SetFilterRadius(Qz_Object* object, int32_t ExtremeModeObject::*radius
     changed = self->*radius != r;
     self->*radius = r;
   }
-  if (changed) Qz_DoMethod(object->super, kQzModeChanged);
+  if (!changed) return 0;
+  Qz_DoNotify(object, setter, uint32_t(r));  // the panel shows the radius kept
+  Qz_DoMethod(object->super, kQzModeChanged);
   return 0;
 }
 
@@ -195,8 +198,8 @@ QzWord extremeModeDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
                               extremeRow<Max>(rows, rx, count, out);
                             });
     }
-    case kSetFilterXRadius: return Qz__SetFilterRadius(object, &ExtremeModeObject::xRadius, args[0]);
-    case kSetFilterYRadius: return Qz__SetFilterRadius(object, &ExtremeModeObject::yRadius, args[0]);
+    case kSetFilterXRadius: return Qz__SetFilterRadius(object, id, &ExtremeModeObject::xRadius, args[0]);
+    case kSetFilterYRadius: return Qz__SetFilterRadius(object, id, &ExtremeModeObject::yRadius, args[0]);
     case kGetFilterXRadius: return Qz__GetFilterRadius(object, &ExtremeModeObject::xRadius);
     case kGetFilterYRadius: return Qz__GetFilterRadius(object, &ExtremeModeObject::yRadius);
     default: return qz::kit::inherited(object, id, args);

@@ -12,6 +12,7 @@
 
 #include "image/qz_compositor.h"
 #include "modes/mode_fetch.h"
+#include "modes/mode_panel.h"
 #include "objects/qz_object.h"
 
 namespace qz::modes::rank {
@@ -120,6 +121,12 @@ struct ExtremeModeObject {
   std::mutex lock;
   int32_t xRadius = 2, yRadius = 2;
 };
+
+// The twins' panel ("Min" for both): the half-width and half-height.
+inline constexpr qz::modes::PanelRow kExtremePanelRows[] = {
+    qz::modes::slider(95, kSetFilterXRadius, 0, 100, 2, "%ld.5"),
+    qz::modes::slider(96, kSetFilterYRadius, 0, 100, 2, "%ld.5")};
+inline constexpr qz::modes::PanelSpec kExtremePanel{"Min", kExtremePanelRows};
 
 // The twins' handler: the largest (Max) or smallest sample of the window.
 template <bool Max>

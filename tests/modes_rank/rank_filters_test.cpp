@@ -11,6 +11,7 @@
 
 #include "compositor/compositor_kit.h"
 #include "objects/object_text.h"
+#include "objects/qz_notify.h"
 #include "support/external_tools.h"
 #include "support/stored_text.h"
 #include "support/temp_dir.h"
@@ -251,6 +252,36 @@ TEST(RankFilters, DespeckleBoxesSelectTheirOwnSettingWhateverTheirState) {
   Qz_DoMethod(layer->mode, kDespeckleHigh, 0);
   EXPECT_EQ(qztest::StrictRender(doc, layer, 0, kW - 1, 4, 4), high);
   EXPECT_EQ(rerenders.Count(), 2u);
+}
+
+// The panel shows what the hand-written setters keep: each tells of a
+// change with the value it kept (a radius limited, the box chosen), and
+// of nothing when nothing changed.
+TEST(RankFilters, HandWrittenSettersTellThePanelWhatTheyKept) {
+  struct Heard {
+    std::vector<std::pair<uint32_t, QzWord>> notes;
+  } heard;
+  auto note = [](QzWord user, Qz_Object*, uint32_t method, const QzWord* value) {
+    reinterpret_cast<Heard*>(user)->notes.push_back({method, value[0]});
+  };
+  Qz_Object* max = qztest::MakeMode("Max", nullptr);
+  Qz_Object* despeckle = qztest::MakeMode("Despeckle", nullptr);
+  ASSERT_TRUE(max && despeckle);
+  for (uint32_t id : {kSetXRadius, kSetYRadius})
+    Qz_AddCallBackNotify(max, id, kNotifyAnyValue, note, reinterpret_cast<QzWord>(&heard));
+  for (uint32_t id : {kDespeckleHigh, kDespeckleLow, kDespeckleAbove, kDespeckleBelow})
+    Qz_AddCallBackNotify(despeckle, id, kNotifyAnyValue, note, reinterpret_cast<QzWord>(&heard));
+  Qz_DoMethod(max, kSetXRadius, 500);
+  Qz_DoMethod(max, kSetXRadius, 100);  // kept already
+  Qz_DoMethod(max, kSetYRadius, QzWord(-1));
+  Qz_DoMethod(despeckle, kDespeckleHigh, 0);  // high already
+  Qz_DoMethod(despeckle, kDespeckleLow, 0);   // a cleared Low box still chooses low
+  Qz_DoMethod(despeckle, kDespeckleBelow, 1);
+  const std::vector<std::pair<uint32_t, QzWord>> expected = {
+      {kSetXRadius, 100}, {kSetYRadius, 0}, {kDespeckleLow, 1}, {kDespeckleBelow, 1}};
+  EXPECT_EQ(heard.notes, expected);
+  Qz_DisposeObject(max);
+  Qz_DisposeObject(despeckle);
 }
 
 // ImageMagick's -statistic repeats the edge pixels as we do: the same bytes.
