@@ -16,7 +16,7 @@
 #include "platform/paths.h"
 
 #ifndef QZ_UPDATE_HOST
-#define QZ_UPDATE_HOST "www.quillantrix.com"
+#define QZ_UPDATE_HOST "quillantrix.org"
 #endif
 
 namespace qz::update {
@@ -113,6 +113,11 @@ bool fetchRelease(const Description& d, const std::string& target) {
   return false;
 }
 
+std::string unreachableText(const std::string& host) {
+  return "The newest release could not be looked up: " + host +
+         " did not answer with its description.\nCheck the network connection, or try again later.";
+}
+
 std::string completeText(const std::string& target, const std::string& readme) {
   return "Download Complete!\nThe new version of Quillantrix has been saved as:\n" + target +
          "\n\nIt is not installed: install it from there when you are ready.\n\n" + readme;
@@ -151,10 +156,15 @@ int32_t runCheck(const std::string& host, int32_t ownRelease) {
   std::error_code error;
   std::filesystem::create_directories(root + "/Data", error);
   const std::string descriptionFile = root + "/Data/AutoUpdate.txt";
-  if (Qz__DownloadFile(host.c_str(), kDescriptionPath, descriptionFile.c_str(), "", kDescriptionExpectedBytes) != 1)
+  if (Qz__DownloadFile(host.c_str(), kDescriptionPath, descriptionFile.c_str(), "", kDescriptionExpectedBytes) != 1) {
+    box(unreachableText(host), kBoxOk);
     return 0;
+  }
   const auto text = readDescription(descriptionFile);
-  if (!text) return 0;
+  if (!text) {
+    box(unreachableText(host), kBoxOk);
+    return 0;
+  }
   const Description d = parseDescription(*text);
   if (d.release <= 0 || d.release <= ownRelease) {
     box(kNoUpdateText, kBoxOk);

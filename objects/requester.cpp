@@ -1,6 +1,11 @@
 #include "objects/requester.h"
 
+#include <algorithm>
 #include <atomic>
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "gadgets/qz_group.h"
 #include "gadgets/qz_widgets.h"
@@ -9,6 +14,7 @@
 #include "objects/qz_notify.h"
 #include "platform/exec.h"
 #include "platform/lists.h"
+#include "platform/windows.h"
 
 namespace {
 
@@ -20,6 +26,30 @@ bool stillRunning(const uint32_t& running) {
   return std::atomic_ref<uint32_t>(const_cast<uint32_t&>(running)).load(std::memory_order_acquire) != 0;
 }
 
+// The requesters open now, by title: a command that asks for one already
+// open brings that one to the front instead of opening a second.
+std::mutex gOpenMutex;
+std::vector<std::pair<std::string, Qz_Object*>> gOpen;
+
+bool raiseOpenRequester(const std::string& title) {
+  std::lock_guard<std::mutex> lock(gOpenMutex);
+  for (const auto& [openTitle, window] : gOpen) {
+    if (openTitle != title) continue;
+    if (Window* shown = Qz__PlatformWindowOf(window)) ActivateWindow(shown);  // which brings it to the top
+    return true;
+  }
+  return false;
+}
+
+void noteOpen(const std::string& title, Qz_Object* window, bool open) {
+  std::lock_guard<std::mutex> lock(gOpenMutex);
+  if (open) {
+    gOpen.emplace_back(title, window);
+    return;
+  }
+  std::erase_if(gOpen, [window](const auto& entry) { return entry.second == window; });
+}
+
 }  // namespace
 
 extern "C" {
@@ -27,6 +57,11 @@ extern "C" {
 QZ_EXPORT QzWord Qz_ShowRequesterA(const char* title, Qz_Object* content, QzWord text, Qz_Object* parent,
                                    uint32_t flags, const TagItem* tags) {
   (void)text;
+  const std::string name = title != nullptr ? title : "";
+  if (content != nullptr && !name.empty() && raiseOpenRequester(name)) {
+    if (flags & (kRequesterDisposeContent | kRequesterDisposeContentUnlessOk)) Qz_DisposeObject(content);
+    return 0;
+  }
   // Written by the requester window's thread through the notifications
   // below; this frame outlives them because the window is gone before we return.
   uint32_t running = 1;
@@ -85,6 +120,7 @@ QZ_EXPORT QzWord Qz_ShowRequesterA(const char* title, Qz_Object* content, QzWord
   Qz_AddNotify(cancel, kButtonPressed, kNotifyAnyValue, cancel, 3, kRootPoke32, &running, 0);
   Qz_AddNotify(window, kWindowClose, kNotifyAnyValue, ok, 3, kRootPoke32, &running, 0);
 
+  noteOpen(name, window, true);
   Qz_DoMethod(window, kRootOpen);
   while (stillRunning(running)) {
     if ((SetSignal(0, 0) & SIGBREAKF_CTRL_C) != 0) break;
@@ -96,6 +132,7 @@ QZ_EXPORT QzWord Qz_ShowRequesterA(const char* title, Qz_Object* content, QzWord
   // hide returns once that thread has closed it, so the content is taken
   // out of a tree nobody draws any more.
   Qz_DoMethod(window, kRootHide);
+  noteOpen(name, window, false);
   if (parent != nullptr) Qz_DoMethod(parent, kGroupRemove, window);
   Qz_DoMethod(group, kGroupRemove, content);  // the caller's tree outlives the window
   Qz_DisposeObject(window);

@@ -398,7 +398,14 @@ int32_t WindowLimits(Window* w, int16_t minWidth, int16_t minHeight, int16_t max
 
 // Every window is shown from the moment it opens; showing changes neither
 // the stacking nor which window is active.
-void ActivateWindow(Window*) {}
+void ActivateWindow(Window* w) {
+  if (!w) return;
+  {
+    std::lock_guard<std::recursive_mutex> lock(desk().lock);
+    activate(w);
+  }
+  qz::host::backend().presentLater();
+}
 
 void WindowToFront(Window* w) {
   if (!w) return;

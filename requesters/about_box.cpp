@@ -3,6 +3,7 @@
 #include <atomic>
 #include <string>
 
+#include "app/update_check.h"
 #include "gadgets/qz_group.h"
 #include "gadgets/qz_widgets.h"
 #include "gadgets/qz_window.h"
@@ -17,7 +18,6 @@ namespace {
 using qz::requesters::text;
 
 constexpr uint32_t kTitleText = 175, kOkText = 19;
-constexpr const char* kWebAddress = "https://quillantrix.org";
 constexpr uint32_t kBreakSignal = 0x1000;
 constexpr uint32_t kReturnKey = 13;
 
@@ -25,8 +25,9 @@ void Qz__Stop(QzWord user, Qz_Object*, uint32_t, const QzWord*) {
   reinterpret_cast<std::atomic<bool>*>(user)->store(false);
 }
 
-// Labels keep the texts they are given, so the release line lives in the caller.
-Qz_Object* Qz__MakeAboutWindow(const std::string& release, Qz_Object** okButton) {
+// Labels keep the texts they are given, so the release line and the web
+// address (the host the update check asks) live in the caller.
+Qz_Object* Qz__MakeAboutWindow(const std::string& release, const std::string& webAddress, Qz_Object** okButton) {
   // Free-standing like a requester: in front of the documents and active.
   Qz_Object* window = Qz_CreateObject("Window", kWindowSetX, kWindowCentred, kWindowSetY, kWindowCentred,
                                       kWindowSetTitle, text(kTitleText), kWindowSetKind, kWindowKindFreeStanding);
@@ -36,7 +37,7 @@ Qz_Object* Qz__MakeAboutWindow(const std::string& release, Qz_Object** okButton)
     return nullptr;
   }
   const char* const lines[] = {"", text(226), release.c_str(), text(227), text(22), text(228), "", text(176),
-                               "", text(178), "", kWebAddress, ""};
+                               "", text(178), "", webAddress.c_str(), ""};
   for (const char* line : lines) Qz_AddObject(column, "Text", kRootSetLabel, line);
   Qz_AddObject(column, "Space");
   Qz_Object* ok = Qz_AddObject(column, "Button", kButtonSetKey, kReturnKey);
@@ -52,7 +53,8 @@ QZ_EXTERN_C_BEGIN
 QZ_EXPORT void Qz__AboutQuillantrix(void) {
   const std::string release = "Release " + std::to_string(Qz_GetImageBase()->release);
   Qz_Object* ok = nullptr;
-  Qz_Object* window = Qz__MakeAboutWindow(release, &ok);
+  const std::string webAddress = "https://" + qz::update::descriptionHost();
+  Qz_Object* window = Qz__MakeAboutWindow(release, webAddress, &ok);
   if (!window) return;
   std::atomic<bool> running{true};
   const auto user = reinterpret_cast<QzWord>(&running);

@@ -8,6 +8,7 @@
 
 #include "actions/qz_actions.h"
 #include "app/class_registration.h"
+#include "app/update_check.h"
 #include "gadgets/measurement_units.h"
 #include "gadgets/qz_popups.h"
 #include "gadgets/qz_sliders.h"
@@ -252,12 +253,16 @@ TEST_F(RequestersTest, TheAboutBoxNamesTheReleaseAndGoesWithOkOrItsCloseBox) {
     auto done = InBackground([] { Qz__AboutQuillantrix(); });
     Qz_Object* window = WaitForWindow(ui_, "About Quillantrix");
     ASSERT_NE(window, nullptr);
-    bool release = false;
+    bool release = false, address = false;
+    // The web address is the host the update check asks, so the two never differ.
+    const std::string host = "https://" + qz::update::descriptionHost();
     for (Qz_Object* line : FindAllOf(window, "Text")) {
       const auto* label = reinterpret_cast<const char*>(Qz_DoMethod(line, kRootGetLabel));
       release = release || (label && std::strncmp(label, "Release ", 8) == 0);
+      address = address || (label && label == host);
     }
     EXPECT_TRUE(release);
+    EXPECT_TRUE(address) << host;
     if (viaOk)
       Answer(ui_, window, Reply::Ok);
     else

@@ -106,10 +106,13 @@ TEST_F(UpdateCheckTest, DecliningAsksNothingOfTheServer) {
   EXPECT_TRUE(server_.requests().empty());
 }
 
-TEST_F(UpdateCheckTest, AMissingDescriptionEndsSilentlyWithoutAFile) {
+// A host that has no description is named in a box; nothing is kept.
+TEST_F(UpdateCheckTest, AMissingDescriptionIsToldInABoxWithoutAFile) {
   qz::msgbox::scriptAnswer(Answer::Ok);
   EXPECT_EQ(run(), 0);
-  EXPECT_EQ(qz::msgbox::shownBoxes().size(), 1u);
+  ASSERT_EQ(texts().size(), 2u);
+  EXPECT_NE(texts()[1].find(server_.host() + " did not answer"), std::string::npos) << texts()[1];
+  EXPECT_EQ(qz::msgbox::shownBoxes()[1].kind, 1u);
   EXPECT_FALSE(std::filesystem::exists(state_.path() + "/Data/AutoUpdate.txt"));
 }
 

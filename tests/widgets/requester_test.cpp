@@ -196,3 +196,37 @@ TEST_F(Requester, ThePositionKeyPlacesItByTheMainWindow) {
 }
 
 }  // namespace
+
+// Asking for a requester that is open already opens no second one: the
+// open one comes to the front and becomes active again, and the second ask
+// ends as cancelled with its content disposed as the flags say.
+TEST(RequesterAlreadyOpen, ComesToTheFrontInsteadOfASecond) {
+  qztest::UiHarness ui;
+  Qz_Object* parent = Qz_CreateObject("LinkedList");
+  Qz_Object* content = Qz_CreateObject("Text", kRootSetLabel, "New picture");
+  auto first = std::async(std::launch::async, [&] { return Qz_ShowRequester("New Image", content, 0, parent, 16); });
+  Qz_Object* win = shownWindow(ui, parent, "New Image");
+  ASSERT_NE(win, nullptr);
+  // Something else takes the front meanwhile.
+  Qz_Object* other = ui.window("Other", 10, 10);
+  Qz_DoMethod(other, kGroupAddTail, Qz_CreateObject("Text", kRootSetLabel, "other"));
+  const bool opened = ui.open(other);
+  if (opened) {
+    ActivateWindow(ui.platformWindow(other));
+    ui.settle(other);
+  }
+  EXPECT_TRUE(opened);
+  EXPECT_NE(Qz_GetActiveWindow(), ui.platformWindow(win));
+
+  Qz_Object* second = Qz_CreateObject("Text", kRootSetLabel, "Another");
+  Qz_Class* textClass = second->objectClass;
+  const int32_t before = textClass->liveCount;
+  EXPECT_EQ(Qz_ShowRequester("New Image", second, 0, nullptr, 32), 0u);
+  EXPECT_EQ(textClass->liveCount, before - 1) << "the second content goes as after Cancel";
+  EXPECT_EQ(Qz_DoMethod(parent, kLinkedListCount), 1u) << "still the one requester";
+  EXPECT_EQ(shownWindow(ui, parent, "New Image"), win) << "the open one is active again";
+
+  ui.post(win, win, kWindowFireClose);
+  EXPECT_EQ(first.get(), 0u);
+  Qz_DisposeObject(parent);
+}
