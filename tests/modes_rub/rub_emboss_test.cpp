@@ -189,6 +189,9 @@ TEST(RubEmboss, SameHoweverCut) {
     stack.doc.AttachSecondary(layer, withPicture ? picture.image : nullptr, 7, -3);
     Apply(layer->mode, {120, 4, {30, 0, 0}, true});
     qztest::ExpectSameHoweverCut(stack.doc);
+    // Blocks across the picture's and the document's edges read only what they fetched.
+    qztest::StrictRender(stack.doc, layer, 0, 209, 0, 3);
+    qztest::StrictRender(stack.doc, layer, 100, 209, 24, 29);
   }
 }
 
