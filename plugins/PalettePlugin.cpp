@@ -74,8 +74,9 @@ Qz_Object* Qz__MakePanel(Qz_Object* object) {
   Qz_PalettePluginObject* p = Qz__Self(object);
   p->swatches = Qz_CreateObject("ColourSwatches");
   p->load = qz::plugins::textButton(qz::plugins::catalogueText(kLoadText));
-  // The grid is far taller than a panel column: it scrolls in a list.
-  Qz_Object* list = Qz_CreateObject("ListTree", kVirtualGroupSetStepRow, kSwatchScrollStep);
+  // The grid is far taller than a panel column: it scrolls, and presses
+  // reach the swatches (a list would take them for its entries).
+  Qz_Object* list = Qz_CreateObject("VirtualGroup", kVirtualGroupSetStepRow, kSwatchScrollStep);
   Qz_Object* column = Qz_CreateObject("Group", kGroupSetMode, 1);
   if (!p->swatches || !p->load || !list || !column) {
     for (Qz_Object* o : {p->swatches, p->load, list, column}) Qz_DisposeObject(o);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 #include "gadgets/qz_colour_edit.h"
@@ -135,6 +136,26 @@ TEST_F(PalettePanelTest, TheGridScrollsSoItsLoadButtonStaysInAShortColumn) {
   const Qz_LayoutBox load = qztest::UiHarness::box(buttons.back());
   EXPECT_GT(load.height, 0);
   EXPECT_LE(load.top + load.height, w->Height - w->BorderBottom) << "the Load button is out of sight";
+}
+
+// A click on a swatch in the open panel (as the user makes it, through the
+// scrolled grid around it) picks that swatch's colour.
+TEST_F(PalettePanelTest, AClickOnASwatchPicksItsColour) {
+  OpenPanelWindow();
+  ASSERT_TRUE(ui.settle(window_));
+  const Qz_LayoutBox grid = qztest::UiHarness::box(swatches_);
+  const auto w = int32_t(Qz_DoMethod(swatches_, kSwatchesGetWidth)), h = int32_t(Qz_DoMethod(swatches_, kSwatchesGetHeight));
+  ASSERT_GT(w, 0);
+  const uint32_t columns = uint32_t(grid.width / w);
+  for (const auto& [column, row] : {std::pair{2u, 5u}, std::pair{0u, 1u}}) {
+    SCOPED_TRACE(row);
+    const uint32_t index = row * columns + column;
+    const auto colour = uint32_t(Qz_DoMethod(swatches_, kSwatchesGetColour, index)) & 0xFFFFFF;
+    ui.click(window_, grid.left + int32_t(column) * w + w / 2, grid.top + int32_t(row) * h + h / 2);
+    ASSERT_TRUE(ui.settle(window_));
+    EXPECT_EQ(Qz_DoMethod(swatches_, kSwatchesGetSelected), index);
+    EXPECT_EQ(Qz_DoMethod(App(), qz::kQzAppGetColour), colour);
+  }
 }
 
 class ColourChooserPanelTest : public qztest::PanelImageTest {
