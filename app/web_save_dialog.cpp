@@ -366,11 +366,7 @@ void WebSaveDialog::setLabel(Qz_Object* text, std::string label) {
 }
 
 // Returns once the window's thread has run everything posted to it so far.
-void WebSaveDialog::settleWindow() {
-  uint32_t done = 0;
-  if (!Qz_PostToWindow(window_, window_, kRootPoke32, &done, 1)) return;
-  for (int tick = 0; tick < kSettleTicks && !isRunning(done); ++tick) Delay(1);
-}
+void WebSaveDialog::settleWindow() { Qz_WaitForWindowThread(window_, kSettleTicks); }
 
 void WebSaveDialog::showPage(Qz_Object* pages, uint32_t page) {
   Qz_PostToWindow(window_, pages, kGroupShowPage, page);

@@ -190,7 +190,7 @@ QzWord Qz__FileRequesterDispatch(Qz_Object* object, uint32_t id, const QzWord* a
     }
     case kPopUpChosen: return Qz__MenuChosen(r, reinterpret_cast<Qz_Object*>(args[0]));
     case kShowListing: showListing(r, reinterpret_cast<FileListing*>(args[0])); return 0;
-    case kShowThumbnail: showThumbnail(r, reinterpret_cast<FileListing*>(args[0]), size_t(args[1])); return 0;
+    case kShowThumbnail: showThumbnails(r, reinterpret_cast<FileListing*>(args[0])); return 0;
     case 0x51005A: return 0;
     default: return qz::kit::inherited(object, id, args);
   }

@@ -16,17 +16,31 @@ namespace qz::filereq {
 
 // Posted by the thumbnail thread to the requester, run on the window's thread.
 inline constexpr uint32_t kShowListing = 0x4E00F0;    // FileListing*, taken over
-inline constexpr uint32_t kShowThumbnail = 0x4E00FA;  // FileListing*, item index
+inline constexpr uint32_t kShowThumbnail = 0x4E00FA;  // FileListing*: shows what its pass settled
 
 // Signals of the thumbnail thread.
 inline constexpr uint32_t kScanSignal = 0x8000;
 inline constexpr uint32_t kStopSignal = SIGBREAKF_CTRL_C;
 
-// One folder's files as listed by one scan; its pictures go with it.
+// One item's thumbnail as the pass settled it, on its way to the window.
+struct SettledThumbnail {
+  size_t index = 0;  // into the listing's files
+  std::string pixelSizeText;
+  thumbs::Picture picture = nullptr;  // owned here until the window takes it
+};
+
+// One folder's files as listed by one scan; its pictures go with it. Once
+// posted, the files are the window thread's alone: the rows' texts point
+// into their strings. The thumbnail thread runs its pass over its own copy
+// and hands each result over through the settled queue.
 struct FileListing {
   std::string folder;
   std::vector<thumbs::FileItem> files;
   thumbs::ThumbnailImageService* images = nullptr;  // which releases the pictures
+  std::mutex settledLock;
+  std::vector<SettledThumbnail> settled;  // not yet taken by the window
+  void handOver(SettledThumbnail result);
+  std::vector<SettledThumbnail> takeSettled();
   ~FileListing();
 };
 
@@ -70,8 +84,8 @@ std::string currentFolder(FileRequesterObject* r);
 
 // The list's rows for a listing, replacing what it showed (window thread).
 void showListing(FileRequesterObject* r, FileListing* listing);
-// One item's thumbnail or blank picture, once the pass settled it.
-void showThumbnail(FileRequesterObject* r, FileListing* listing, size_t index);
+// The thumbnails or blank pictures the pass settled since the last call.
+void showThumbnails(FileRequesterObject* r, FileListing* listing);
 // The thumbnail box: the image base's thumbnail size, else 64 x 48.
 thumbs::ThumbnailPassSettings thumbnailBox();
 // Empties the list and frees its listing.

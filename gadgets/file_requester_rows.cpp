@@ -105,13 +105,24 @@ void showListing(FileRequesterObject* r, FileListing* listing) {
   if (r->window) Qz_DoMethod(r->window, kWindowSetCursor, 0);
 }
 
-void showThumbnail(FileRequesterObject* r, FileListing* listing, size_t index) {
-  if (!r->listing || r->listing.get() != listing || index >= listing->files.size()) return;
-  thumbs::FileItem& f = listing->files[index];
-  if (!f.listItem) return;
-  Qz_DoMethod(f.pixelSizeLabel, kRootSetLabel, f.pixelSizeText.c_str());
-  showThumbnailPicture(f, *listing->images);
-  Qz_RelayoutAndRedrawObject(f.listItem);
+void showThumbnails(FileRequesterObject* r, FileListing* listing) {
+  // A message of a listing since replaced finds its address unused or
+  // reused; either way only the shown listing's own results are taken.
+  if (!r->listing || r->listing.get() != listing) return;
+  for (SettledThumbnail& s : listing->takeSettled()) {
+    if (s.index >= listing->files.size()) {
+      if (s.picture) listing->images->release(s.picture);
+      continue;
+    }
+    thumbs::FileItem& f = listing->files[s.index];
+    if (f.thumbnail) listing->images->release(f.thumbnail);
+    f.thumbnail = s.picture;
+    f.pixelSizeText = std::move(s.pixelSizeText);
+    if (!f.listItem) continue;
+    Qz_DoMethod(f.pixelSizeLabel, kRootSetLabel, f.pixelSizeText.c_str());
+    showThumbnailPicture(f, *listing->images);
+    Qz_RelayoutAndRedrawObject(f.listItem);
+  }
 }
 
 void clearListing(FileRequesterObject* r) {

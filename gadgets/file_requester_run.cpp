@@ -58,25 +58,35 @@ thumbs::ThumbnailPassSettings Qz__PassSettings() {
 void Qz__Scan(FileRequesterObject* r) {
   const std::string folder = currentFolder(r);
   if (folder.empty()) return;
+  thumbs::ThumbnailImageService& images = Qz__Images();
+  bool readable = false;
+  // The pass works on its own copy: the window's rows point into the
+  // listing's strings, which the pass would rewrite under them.
+  std::vector<thumbs::FileItem> passed = thumbs::listFolderFiles(folder, Qz__Interrupted, readable);
+  if (Qz__Interrupted()) return;
   auto listing = std::make_unique<FileListing>();
   listing->folder = folder;
-  listing->images = &Qz__Images();
-  bool readable = false;
-  listing->files = thumbs::listFolderFiles(folder, Qz__Interrupted, readable);
-  if (Qz__Interrupted()) return;
+  listing->images = &images;
+  listing->files = passed;
   FileListing* shown = listing.get();
   {
     std::lock_guard<std::mutex> hold(r->postedLock);
     r->posted.push_back(std::move(listing));
   }
   Qz_Object* self = &r->header;
-  if (!Qz_DoAsyncMethod(self, kShowListing, shown) || shown->files.empty() || !sharedCache()) return;
+  if (!Qz_DoAsyncMethod(self, kShowListing, shown) || passed.empty() || !sharedCache()) return;
   std::vector<thumbs::FileItem*> items;
-  for (thumbs::FileItem& f : shown->files) items.push_back(&f);
+  for (thumbs::FileItem& f : passed) items.push_back(&f);
   thumbs::ThumbnailPassHooks hooks;
   hooks.interrupted = Qz__Interrupted;
-  hooks.settled = [&](thumbs::FileItem& f) { Qz_DoAsyncMethod(self, kShowThumbnail, shown, uint32_t(&f - items[0])); };
-  thumbs::runThumbnailPass(*sharedCache(), *shown->images, folder, items, Qz__PassSettings(), hooks);
+  hooks.settled = [&](thumbs::FileItem& f) {
+    shown->handOver({size_t(&f - passed.data()), f.pixelSizeText, std::exchange(f.thumbnail, nullptr)});
+    Qz_DoAsyncMethod(self, kShowThumbnail, shown);
+  };
+  thumbs::runThumbnailPass(*sharedCache(), images, folder, items, Qz__PassSettings(), hooks);
+  for (thumbs::FileItem& f : passed) {
+    if (f.thumbnail) images.release(f.thumbnail);
+  }
 }
 
 Qz_Object* Qz__Button(const char* label, QzWord key, Qz_Object** slot) {
@@ -141,9 +151,22 @@ void Qz__TakeDown(FileRequesterObject* r) {
 
 }  // namespace
 
+void FileListing::handOver(SettledThumbnail result) {
+  std::lock_guard<std::mutex> hold(settledLock);
+  settled.push_back(std::move(result));
+}
+
+std::vector<SettledThumbnail> FileListing::takeSettled() {
+  std::lock_guard<std::mutex> hold(settledLock);
+  return std::exchange(settled, {});
+}
+
 FileListing::~FileListing() {
   for (thumbs::FileItem& f : files) {
     if (f.thumbnail) images->release(f.thumbnail);
+  }
+  for (SettledThumbnail& s : settled) {
+    if (s.picture) images->release(s.picture);
   }
 }
 

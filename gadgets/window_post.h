@@ -18,3 +18,10 @@ inline QzWord Qz_PostToWindow(Qz_Object* window, Qz_Object* target, uint32_t met
   Qz_DoMethod(target, kRootSetAsyncPort, port);
   return Qz_DoAsyncMethod(target, method, args...);
 }
+
+QZ_EXTERN_C_BEGIN
+// Queues a barrier to the window's thread and waits at most ticks (20 ms
+// each) until that thread has run it and so everything queued before. 1 when
+// it ran (at once when the window has no thread), 0 when the wait gave up.
+QZ_EXPORT QzWord Qz_WaitForWindowThread(Qz_Object* window, uint32_t ticks);
+QZ_EXTERN_C_END

@@ -774,14 +774,8 @@ void disposeWindow(Qz_ImageView* view) {
   bool removed = false;
   // The view leaves whatever holds it; the viewport goes with the window.
   Qz_Object* holder = view->viewport ? view->viewport : window;
-  if (root && root->asyncPort) {
-    uint32_t done = 0;
-    if (Qz_DoAsyncMethod(holder, kGroupRemove, &view->object) &&
-        Qz_DoAsyncMethod(window, kRootPoke32, &done, 1)) {
-      for (int i = 0; i < 250 && std::atomic_ref<uint32_t>(done).load() == 0; ++i) Delay(1);
-      removed = std::atomic_ref<uint32_t>(done).load() != 0;
-    }
-  }
+  if (root && root->asyncPort && Qz_DoAsyncMethod(holder, kGroupRemove, &view->object))
+    removed = Qz_WaitForWindowThread(window, 250) != 0;
   if (!removed) Qz_DoMethod(holder, kGroupRemove, &view->object);
   view->window = nullptr;
   view->viewport = nullptr;

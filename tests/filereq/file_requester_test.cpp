@@ -181,9 +181,16 @@ TEST_F(FileRequester, ListsTheFolderWithSizesAndThumbnails) {
 
   images.saves = 0;
   images.sourceLoads = 0;
-  run(folder, [](Qz_Object*) { qz::headless::typeKey(0x1B, 27); });
+  pixels.clear();
+  run(folder, [&](Qz_Object* w) {
+    for (Qz_Object* row : rows(named(w, "FileRequesterList")))
+      pixels.push_back(reinterpret_cast<const char*>(Qz_DoMethod(itemOf(row).pixelSizeLabel, kRootGetLabel)));
+    qz::headless::typeKey(0x1B, 27);
+  });
   EXPECT_EQ(images.saves.load(), 0) << "a second visit makes no thumbnails";
   EXPECT_EQ(images.sourceLoads.load(), 0);
+  EXPECT_EQ(pixels, (std::vector<std::string>{"100x200", "640x480", ""})) << "the cached sizes reach the rows";
+  EXPECT_EQ(images.live.load(), 0);
 }
 
 TEST_F(FileRequester, SeveralSelectionsComeInListOrderThenNull) {

@@ -70,8 +70,13 @@ class LoadSaveRequester : public testing::Test {
       if (active && active->Title && std::strcmp(active->Title, title) == 0) {
         auto* window = static_cast<Qz_Object*>(active->OwnerObject);
         ui.settle(window);
-        auto* list = reinterpret_cast<Qz_Object*>(Qz_DoMethod(window, kRootFindByName, "FileRequesterList"));
-        if (list && Qz_DoMethod(list, kGroupCount) >= 2) return window;
+        // The rows are added on the window's thread; they are counted there.
+        QzWord listed = 0;
+        ui.onWindowThread(window, [&] {
+          auto* list = reinterpret_cast<Qz_Object*>(Qz_DoMethod(window, kRootFindByName, "FileRequesterList"));
+          listed = list ? Qz_DoMethod(list, kGroupCount) : 0;
+        });
+        if (listed >= 2) return window;
       }
       Delay(1);
     }

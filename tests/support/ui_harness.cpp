@@ -3,10 +3,13 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "gadgets/qz_group.h"
 #include "gadgets/qz_window.h"
+#include "gadgets/window_post.h"
 #include "host/headless/headless_host.h"
 #include "objects/async_methods.h"
 #include "objects/draw/qz_draw.h"
@@ -20,6 +23,7 @@ namespace qztest {
 namespace {
 
 constexpr uint32_t kTestGadgetClassId = 0x7F00000;
+constexpr uint32_t kTestGadgetRun = 0x7F0000A;  // std::function<void()>*, std::atomic<bool>* set when done
 
 struct TestGadgetObject {
   Qz_Object header;
@@ -85,6 +89,10 @@ QzWord gadgetDispatch(Qz_Object* self, uint32_t id, const QzWord* args) {
       g->log->calls.push_back({id, args[0], b != nullptr && b->parent != nullptr});
       break;
     }
+    case kTestGadgetRun:
+      (*reinterpret_cast<const std::function<void()>*>(args[0]))();
+      reinterpret_cast<std::atomic<bool>*>(args[1])->store(true);
+      return 0;
     default: break;
   }
   return Qz_DoMethodA(self->super, id, args);
@@ -188,6 +196,7 @@ UiHarness::~UiHarness() {
     left.swap(windows_);
   }
   for (Qz_Object* w : left) Qz_DisposeObject(w);
+  Qz_DisposeObject(runner_);
   qz::headless::release();
   TestGadget::unregisterStandIn();
   unregisterTestGadget();
@@ -224,13 +233,26 @@ bool settleWindow(Qz_Object* window) {
   // time the second barrier runs.
   for (int round = 0; round < 2; ++round) {
     if (!qz::headless::settle()) return false;
-    uint32_t done = 0;
-    if (Qz_DoAsyncMethod(window, kRootPoke32, &done, 1) == 0) return false;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (std::atomic_ref<uint32_t>(done).load() == 0) {
-      if (std::chrono::steady_clock::now() > deadline) return false;
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    // A window's thread busy for seconds under a sanitizer is not stuck: 10 s.
+    if (Qz_WaitForWindowThread(window, 500) == 0) return false;
+  }
+  return true;
+}
+
+bool UiHarness::onWindowThread(Qz_Object* window, const std::function<void()>& work) {
+  {
+    std::lock_guard<std::mutex> g(lock_);
+    if (runner_ == nullptr) runner_ = TestGadget::make({});
+  }
+  std::atomic<bool> done{false};
+  if (runner_ == nullptr || post(window, runner_, kTestGadgetRun, &work, &done) == 0) return false;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (!done.load()) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      std::fprintf(stderr, "onWindowThread: the window's thread did not run the call\n");
+      std::abort();
     }
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
   return true;
 }

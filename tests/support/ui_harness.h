@@ -111,6 +111,11 @@ class UiHarness {
     Qz_DoMethod(target, kRootSetAsyncPort, root->asyncPort);
     return Qz_DoAsyncMethod(target, method, args...);
   }
+  // Runs work on the window's thread and waits until it has run, so a test
+  // reads what that thread changes without racing it. False when it could
+  // not be queued; work that has not run after 10 seconds aborts the program
+  // (the queued call points at the caller's locals).
+  bool onWindowThread(Qz_Object* window, const std::function<void()>& work);
   // Disposes the window now (from any thread but its own).
   void dispose(Qz_Object* window);
   // Drops the window from the harness without disposing it (for a window
@@ -130,6 +135,7 @@ class UiHarness {
   ScopedStateRoot stateRoot_;
   std::mutex lock_;
   std::vector<Qz_Object*> windows_;
+  Qz_Object* runner_ = nullptr;  // the test gadget that runs onWindowThread's work
 };
 
 }  // namespace qztest
