@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "gadgets/qz_group.h"
+#include "gadgets/qz_input_event.h"
 #include "gadgets/qz_screen.h"
 #include "gadgets/qz_thread.h"
 #include "gadgets/qz_window.h"
@@ -444,6 +445,19 @@ QzWord setTitle(WindowObject* win, QzWord text) {
   return 0;
 }
 
+// A key handed over from another window: the tree takes it as typed here.
+QzWord takeKey(WindowObject* win, uint32_t code) {
+  Window* w = win->window;
+  if (w == nullptr) return 0;
+  Qz_InputEvent event{};
+  event.window = w;
+  event.cls = IDCMP_VANILLAKEY;
+  event.code = uint16_t(code);
+  event.mouseX = Qz_WindowMouseX(w);
+  event.mouseY = Qz_WindowMouseY(w);
+  return Qz_DoMethod(win->content, kRootHandleIDCMP, reinterpret_cast<QzWord>(&event));
+}
+
 QzWord changeBox(WindowObject* win, const QzWord* args) {
   if (Qz_ObtainSemaphore(win->semaphore) == 0) return 0;
   if (win->window != nullptr) {
@@ -517,6 +531,7 @@ QzWord windowDispatch(Qz_Object* self, uint32_t id, const QzWord* args) {
       return 0;
     case kWindowInertA:
     case kWindowInertB: return 0;
+    case kWindowTakeKey: return takeKey(win, uint32_t(args[0]));
     case kWindowRelayout:
       if (win->window == nullptr) return 0;
       Qz_DoMethod(win->content, kRootMeasure);

@@ -59,6 +59,10 @@ inline constexpr uint32_t kWindowInertB = 0x9024E;
 // Measures, fits, places and draws the whole tree again; queue it to the
 // window's own thread (Qz_DoAsyncMethod) from any other.
 inline constexpr uint32_t kWindowRelayout = 0x90258;
+// {character}: the typed character handed to the window's tree as if typed
+// into it; queue it to the window's own thread. The zoom keys a window has no
+// use for go so to the window under the pointer.
+inline constexpr uint32_t kWindowTakeKey = 0x90262;
 
 // Window kinds.
 inline constexpr uint32_t kWindowKindFramed = 0x01;

@@ -196,6 +196,16 @@ void runShortcut(uint32_t code, bool rawKey) {
   Qz_DoMethodA(target, static_cast<uint32_t>(words[0]), words.data() + 1);
 }
 
+// '<' and '>' zoom the picture under the pointer: one the active window
+// (the tool bar after a click, say) has no use for goes to the window under
+// the pointer, on that window's thread.
+void passZoomKey(Window* w, uint16_t code, uint16_t qualifier) {
+  if ((code != '<' && code != '>') || (qualifier & IEQUALIFIER_CONTROL) != 0) return;
+  Window* under = Qz_FindWindowUnderMouse(w);
+  if (under == nullptr || under == w || under->OwnerObject == nullptr) return;
+  Qz_DoAsyncMethod(static_cast<Qz_Object*>(under->OwnerObject), kWindowTakeKey, uint32_t(code));
+}
+
 // A refresh repaints the part of the window given (inclusive, outer-frame
 // coordinates): drawing is clipped to it, and clip regions installed
 // meanwhile are narrowed to it.
@@ -280,6 +290,7 @@ void handleMessage(WindowObject* win, InputMessage* im) {
     case IDCMP_ARROWKEY:
     case IDCMP_VANILLAKEY: {
       const QzWord result = Qz_DoMethod(win->content, kRootHandleIDCMP, eventWord);
+      if (result == 2 && im->Class == IDCMP_VANILLAKEY) passZoomKey(w, im->Code, im->Qualifier);
       if ((result == 2 && (im->Qualifier & IEQUALIFIER_CONTROL) != 0 && im->Class != IDCMP_RAWKEYUP) ||
           (im->Class == IDCMP_RAWKEY && im->Code == 112)) {
         runShortcut(im->Code, im->Class == IDCMP_RAWKEY);

@@ -440,3 +440,43 @@ TEST_F(ViewWindowTest, OnlyTheLastViewAsksBeforeItClosesTheDocument) {
 }
 
 }  // namespace
+
+namespace {
+
+// '<' and '>' typed while another window is active (the tool bar after a
+// click) zoom the picture under the pointer; over nothing they do nothing.
+TEST_F(ViewWindowTest, ZoomKeysGoToThePictureUnderThePointer) {
+  const std::string path = dir_.file("pic.ppm");
+  WritePicture(path, 40, 30);
+  Qz_Object* window = LoadShown(path);
+  ASSERT_NE(window, nullptr);
+  Window* picture = Qz__PlatformWindowOf(window);
+  Qz_Object* bar = ui_.window("Tool bar", picture->LeftEdge + picture->Width + 20, picture->TopEdge);
+  Qz_DoMethod(bar, kGroupAddTail, Qz_CreateObject("Text", kRootSetLabel, "tools"));
+  ASSERT_TRUE(ui_.open(bar));
+  struct Case {
+    const char* name;
+    bool overPicture;
+    char key;
+    QzWord zoom;
+  };
+  for (const Case& c : {Case{"over the picture", true, '<', 90}, Case{"over the picture", true, '>', 100},
+                        Case{"over the tool bar", false, '<', 100}}) {
+    SCOPED_TRACE(std::string(c.name) + " " + c.key);
+    // Inside the tool bar's frame, below its caption.
+    const Window* b = ui_.platformWindow(bar);
+    const int insideX = b->BorderLeft + 4, insideY = b->BorderTop + 4;
+    ui_.click(bar, insideX, insideY);  // the tool bar is active now
+    ASSERT_TRUE(ui_.settle(bar));
+    ASSERT_EQ(Qz_GetActiveWindow(), ui_.platformWindow(bar));
+    if (c.overPicture) ui_.moveTo(window, picture->Width / 2, picture->Height / 2);
+    else ui_.moveTo(bar, insideX, insideY);
+    ASSERT_TRUE(ui_.settle(bar));
+    qz::headless::typeText(std::string(1, c.key));
+    ASSERT_TRUE(ui_.settle(bar));
+    ASSERT_TRUE(Settle(window));
+    EXPECT_EQ(Qz_DoMethod(Qz_CurrentViewOf(image_), kQzViewGetZoom), c.zoom);
+  }
+}
+
+}  // namespace
