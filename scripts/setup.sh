@@ -13,6 +13,7 @@ packages=(
   xvfb xauth xdotool x11-apps xclip cups-client
   imagemagick netpbm libtiff-tools ghostscript
   libvips-dev libvips-tools graphicsmagick
+  locales
 )
 
 missing=()
@@ -20,14 +21,21 @@ for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
 
-if [ ${#missing[@]} -eq 0 ]; then
-  echo "setup: all packages present"
-  exit 0
-fi
-
 SUDO=""
 [ "$(id -u)" -ne 0 ] && SUDO="sudo"
-export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -qq
-$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
-echo "setup: installed ${missing[*]}"
+if [ ${#missing[@]} -eq 0 ]; then
+  echo "setup: all packages present"
+else
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -qq
+  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  echo "setup: installed ${missing[*]}"
+fi
+
+# The locale tests need a locale that writes numbers with a decimal comma.
+if ! locale -a 2>/dev/null | grep -qix 'de_DE.utf-\?8'; then
+  $SUDO sed -i 's/^# *\(de_DE.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  grep -q '^de_DE.UTF-8 UTF-8' /etc/locale.gen || echo 'de_DE.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
+  $SUDO locale-gen >/dev/null
+  echo "setup: generated de_DE.UTF-8"
+fi
