@@ -122,8 +122,12 @@ IndexContents decodeIndex(std::string_view text) {
 std::string fileSizeText(uint64_t bytes) {
   const uint64_t units = std::max<uint64_t>(bytes / 1024, 1);
   std::string digits = std::to_string(units);
+  // Above a megabyte one comma parts off the last three digits, and only
+  // those: a million units read "1000,000".
   if (bytes > 1048576) {
-    for (size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, ",");
+    char last[4];
+    std::snprintf(last, sizeof last, "%03u", unsigned(units % 1000));
+    digits = std::to_string(units / 1000) + "," + last;
   }
   return "File Size: " + digits + "KB";
 }

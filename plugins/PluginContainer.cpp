@@ -239,7 +239,8 @@ Qz_Object* Qz__MakeContainerFrame(Qz_Object* object) {
   if (!tabbed) Qz_DoMethod(c->pages, kGroupSetMode, kPluginGroupVertical);
   Qz_Object* header = Qz_CreateObjects(0, kBuildVGroup, kBuildSpace, 4, kBuildHGroup, kBuildObject, "PopUp",
                                        kBuildStoreLast, &c->menu, kBuildHGroup, kBuildObject, "VectorImage",
-                                       0x50028, 1, kFixWidth, 12, kFixHeight, 10, kBuildClose, kBuildClose,
+                                       kVectorImageSetKind, kVectorImageDownArrow, kFixWidth, 12, kFixHeight, 10,
+                                       kBuildClose, kBuildClose,
                                        kBuildClose, kBuildSpaceH, kBuildClose, kBuildSpace, 4, kBuildClose);
   if (header && c->menu) {
     if (Qz_Object* items = Qz__MakeMenu()) {

@@ -138,8 +138,9 @@ TEST(FileSizeText, Table) {
       {0, "File Size: 1KB"},           {100, "File Size: 1KB"},
       {2047, "File Size: 1KB"},        {2048, "File Size: 2KB"},
       {1048576, "File Size: 1024KB"},  {1048577, "File Size: 1,024KB"},
-      {1572864, "File Size: 1,536KB"}, {1024000000, "File Size: 1,000,000KB"},
-      {5ull << 30, "File Size: 5,242,880KB"},
+      {1572864, "File Size: 1,536KB"}, {1023999999, "File Size: 999,999KB"},
+      {1024000000, "File Size: 1000,000KB"}, {5ull << 30, "File Size: 5242,880KB"},
+      {1049600, "File Size: 1,025KB"},  {1024 * 1000001ull, "File Size: 1000,001KB"},
   };
   for (const Case& c : cases) EXPECT_EQ(qz::thumbs::fileSizeText(c.bytes), c.text) << c.bytes;
 }

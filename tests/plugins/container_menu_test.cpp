@@ -82,3 +82,17 @@ TEST_F(ContainerMenuTest, NothingIsToldWithoutAnActiveImageOrANewPanel) {
 }
 
 }  // namespace
+
+// The menu's button shows a down arrow: some of its symbol's box is drawn.
+TEST_F(ContainerMenuTest, TheMenuButtonDrawsItsArrow) {
+  const std::vector<Qz_Object*> symbols = qztest::FindAllOf(panel_->super, "VectorImage");
+  ASSERT_FALSE(symbols.empty());
+  ASSERT_TRUE(ui.settle(window_));
+  const Qz_LayoutBox box = qztest::UiHarness::box(symbols.front());
+  ASSERT_GT(box.width, 0);
+  const uint32_t background = ui.pixel(window_, box.left, box.top);
+  int drawn = 0;
+  for (int y = box.top; y < box.top + box.height; ++y)
+    for (int x = box.left; x < box.left + box.width; ++x) drawn += ui.pixel(window_, x, y) != background;
+  EXPECT_GT(drawn, 4);
+}
