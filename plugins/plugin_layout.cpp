@@ -1,6 +1,8 @@
 // The panel layout file and its built-in default.
 #include "plugins/plugin_layout.h"
 
+#include <cstring>
+
 #include "gadgets/qz_group.h"
 #include "gadgets/qz_window.h"
 #include "image/qz_image.h"
@@ -16,6 +18,8 @@
 namespace {
 
 constexpr int32_t kPanelWindowWidth = 130;
+// Far deeper than window, container, pages, page and panel ever nest.
+constexpr int kDeepestPanelNesting = 32;
 
 // The pages of the default container in tab order, each with its panels
 // from the top. Related panels share a page so that every tab fits on the
@@ -32,8 +36,24 @@ constexpr const char* kDefaultPages[][kMostPanelsOnAPage] = {
     {"QZIOPlugin"},
 };
 
+// The window the object is in, or the object itself when it is a window
+// (the search looks only above the object, and a window's close passes itself).
 Qz_Object* Qz__WindowOf(Qz_Object* object) {
-  return object ? Qz_SearchHierachyForClassId(object, kWindowClassId) : nullptr;
+  if (!object) return nullptr;
+  Qz_Object* outer = Qz_GetTopMostObject(object);
+  for (Qz_Object* instance = outer; instance; instance = instance->super)
+    if (instance->objectClass && instance->objectClass->classId == kWindowClassId) return outer;
+  return Qz_SearchHierachyForClassId(object, kWindowClassId);
+}
+
+// True when the object or one of its members, at any depth, is of that class.
+bool Qz__Holds(Qz_Object* object, const char* className, int depth) {
+  if (!object || depth > kDeepestPanelNesting) return false;
+  if (object->objectClass && std::strcmp(object->objectClass->name, className) == 0) return true;
+  for (auto* m = reinterpret_cast<Qz_Object*>(Qz_DoMethod(object, kGroupFirst)); m;
+       m = reinterpret_cast<Qz_Object*>(Qz_DoMethod(object, kGroupNext, m)))
+    if (Qz__Holds(m, className, depth + 1)) return true;
+  return false;
 }
 
 // A layout is a root list whose first member is a container window.
@@ -155,7 +175,9 @@ QZ_EXPORT bool Qz_PluginHoldsOptions(Qz_Object* object) {
   Qz_Object* window = Qz__WindowOf(object);
   if (!window) return false;
   const Qz_ImageBase* base = Qz_GetImageBase();
-  return window == Qz__WindowOf(base->panelGroups[0]) || window == Qz__WindowOf(base->modePanelGroup);
+  if (window == Qz__WindowOf(base->panelGroups[0]) || window == Qz__WindowOf(base->modePanelGroup)) return true;
+  // Closing the image-control panel would take the global shortcut keys with it.
+  return Qz__Holds(window, "ImageControlPlugin", 0);
 }
 
 QZ_EXTERN_C_END

@@ -433,3 +433,30 @@ TEST_F(LayoutTest, OptionsPanelsLeaveTheShownPanelsToTheirOwners) {
 }
 
 }  // namespace
+
+namespace {
+
+// A floating window holding the image-control panel is kept like those of
+// the options groups: closing it would take the global shortcut keys along.
+TEST_F(LayoutTest, AWindowShowingTheImageControlPanelIsNeverClosed) {
+  const struct {
+    const char* panel;
+    bool kept;
+  } cases[] = {{"ImageControlPlugin", true}, {"CoordsPlugin", false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.panel);
+    Qz_Object* window = Qz_CreateObject("PluginContainerWindow");
+    Qz_Object* container = Qz_CreateObject("PluginContainer");
+    Qz_Object* page = Qz_CreateObject("Group", kGroupSetMode, kPluginGroupVertical);
+    Qz_Object* panel = Qz_CreateObject(c.panel);
+    ASSERT_TRUE(window && container && page && panel);
+    Qz_DoMethod(page, kLinkedListAddTail, panel);
+    Qz_DoMethod(container, kLinkedListAddTail, page);
+    Qz_DoMethod(window, kLinkedListAddTail, container);
+    EXPECT_EQ(Qz_PluginHoldsOptions(window), c.kept);
+    EXPECT_EQ(Qz_PluginHoldsOptions(container), c.kept);
+    Qz_DisposeObject(window);
+  }
+}
+
+}  // namespace
