@@ -181,9 +181,12 @@ uint32_t psdDecode(std::span<const uint8_t> file, PixelRows& rows) {
       }
       const size_t length = uint32_t{counts[row * 2]} << 8 | counts[row * 2 + 1];
       size_t position = 0;
+      // A row packed short ends where its bytes do, the rest of it black;
+      // the rows after it load as usual.
+      std::memset(plane, 0, rowBytes);
       if (packbits::unpackRow(data.subspan(starts[row], length), position, {plane, rowBytes}) ==
           packbits::RowResult::ShortInput)
-        return Qz__Damaged("row " + std::to_string(y + 1) + " is packed short");
+        reportPartial("Photoshop: row " + std::to_string(y + 1) + " is packed short");
     }
     bool stored = false;
     switch (header.mode) {
