@@ -205,7 +205,7 @@ uint32_t gifDecode(std::span<const uint8_t> file, PixelRows& rows) {
   std::array<uint32_t, 256> global{};
   if ((screenPacked & kHasTable) && !Qz__ReadTable(r, 2u << (screenPacked & 7), global)) {
     reportDamage("GIF: the file ends inside its colour table");
-    return kReadError;
+    return kBadArguments;
   }
   std::vector<uint8_t> pixels;
   try {
@@ -234,14 +234,14 @@ uint32_t gifDecode(std::span<const uint8_t> file, PixelRows& rows) {
       if (haveFrame) return kOk;
       reportDamage("GIF: the first picture (" + std::to_string(frameWidth) + " x " + std::to_string(frameHeight) +
                    ") is smaller than the screen; such files cannot be loaded");
-      return kUnexpectedKind;
+      return kNotThisFormat;
     }
     const uint8_t minimumCodeSize = r.u8();
     if (r.failed()) break;
     if (minimumCodeSize < 2 || minimumCodeSize > 8) {
       if (haveFrame) break;
       reportDamage("GIF: the picture's code size (" + std::to_string(minimumCodeSize) + ") is not 2 to 8");
-      return kReadError;
+      return kBadArguments;
     }
     CodeReader codes(r);
     size_t done = 0;
@@ -256,7 +256,7 @@ uint32_t gifDecode(std::span<const uint8_t> file, PixelRows& rows) {
       if (done < width) {
         reportDamage(end == FrameEnd::BadCode ? "GIF: the picture's data hold a code that is not in its table"
                                               : "GIF: the picture's data end before its first row");
-        return kReadError;
+        return kBadArguments;
       }
       std::memset(pixels.data() + done, 0, pixels.size() - done);
       const uint32_t stored = Qz__StoreFrame(pixels, width, height, packed & kInterlaced, table, rows);
