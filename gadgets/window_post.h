@@ -15,7 +15,9 @@ inline QzWord Qz_PostToWindow(Qz_Object* window, Qz_Object* target, uint32_t met
   Qz_RootObject* root = window != nullptr ? Qz_RootInstance(window) : nullptr;
   MsgPort* port = root != nullptr ? root->asyncPort : nullptr;
   if (port == nullptr) return Qz_DoMethod(target, method, args...);
-  Qz_DoMethod(target, kRootSetAsyncPort, port);
+  // The window has its port already; setting it again would write what its
+  // own thread reads.
+  if (target != window) Qz_DoMethod(target, kRootSetAsyncPort, port);
   return Qz_DoAsyncMethod(target, method, args...);
 }
 
