@@ -44,7 +44,9 @@ QzWord Qz__AngleDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
   }
 }
 
-Qz_Object* Qz__MakeRow(Qz_Object*) { return Qz_CreateObject("Group", kGroupSetMode, 2); }
+// Knob over the arrows and field at their own heights: a tall panel gives
+// the room to its other rows, not stretched arrow buttons.
+Qz_Object* Qz__MakeRow(Qz_Object*) { return Qz_CreateObject("Group", kGroupSetMode, 2, kGroupSetFixedHeight, 1); }
 
 bool Qz__SetUp(Qz_Object* object) {
   Qz_AngleObject* a = Qz__Self(object);
@@ -52,8 +54,8 @@ bool Qz__SetUp(Qz_Object* object) {
   a->field = Qz_CreateObject("StringEdit", kStringEditSetNumeric, 1, kStringEditSetMaxLength, 4);
   a->down = qz::widgets::arrowButton(kVectorImageLeftArrow);
   a->up = qz::widgets::arrowButton(kVectorImageRightArrow);
-  Qz_Object* column = Qz_CreateObject("Group", kGroupSetMode, 1);
-  Qz_Object* row = Qz_CreateObject("Group", kGroupSetMode, 2);
+  Qz_Object* column = Qz_CreateObject("Group", kGroupSetMode, 1, kGroupSetFixedHeight, 1);
+  Qz_Object* row = Qz_CreateObject("Group", kGroupSetMode, 2, kGroupSetFixedHeight, 1);
   if (!a->knob || !a->field || !a->down || !a->up || !column || !row) {
     for (Qz_Object* o : {a->knob, a->field, a->down, a->up, column, row}) Qz_DisposeObject(o);
     return false;

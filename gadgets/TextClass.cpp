@@ -1,5 +1,6 @@
 // Text: a label of one or more lines, optionally a number shown through the
 // label, turned, filled when selected, or wrapped to its box.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -20,6 +21,7 @@ struct TextObject {
   int32_t number;
   uint16_t lineCount = 1;
   int16_t measuredWidth = -1;  // one-line labels; -1: measure again
+  int16_t fixedWidth = 0;      // 0: as wide as the text
   uint8_t selected;
   uint8_t formatted;
   uint8_t mode = kTextModeOpaque;
@@ -106,6 +108,7 @@ QzWord measure(TextObject* t) {
         box->width = box->minWidth = w;
         box->height = box->minHeight = box->maxHeight = ht;
         box->maxWidth = kGadgetMaxSize;
+        if (t->fixedWidth > 0) box->width = box->minWidth = box->maxWidth = t->fixedWidth;
       }
     }
   }
@@ -169,9 +172,15 @@ QzWord draw(TextObject* t) {
   } else if (t->mode == kTextModeWrapped) {
     drawWrapped(rp, box, text, top, rowHeight);
   } else if (t->lineCount == 1) {
-    const int32_t length = int32_t(std::strcspn(text, "\r\n"));
+    int32_t length = int32_t(std::strcspn(text, "\r\n"));
     if (t->measuredWidth == -1) t->measuredWidth = clamp16(TextLength(rp, text, length));
-    Move(rp, box->left + (box->width - t->measuredWidth) / 2, top + (box->height - rowHeight - 2) / 2);
+    int32_t shownWidth = t->measuredWidth;
+    if (shownWidth > box->width) {
+      // Too long for its box (a fixed width): what fits, never over the neighbours.
+      length = std::max<int32_t>(TextFit(rp, text, length, box->width), 0);
+      shownWidth = TextLength(rp, text, length);
+    }
+    Move(rp, box->left + (box->width - shownWidth) / 2, top + (box->height - rowHeight - 2) / 2);
     Text(rp, text, length);
   } else if (t->lineCount > 1) {
     const std::vector<std::string_view> lines = splitLines(text);
@@ -211,6 +220,7 @@ QzWord textDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
     case kTextGetNumber: return QzWord(uint32_t(t->number));
     case kTextSetMode: t->mode = uint8_t(args[0]); return 0;
     case kTextGetMode: return t->mode;
+    case kFixWidth: t->fixedWidth = clamp16(int32_t(args[0])); return 0;
     case kTextSetRotation: {
       // Quarter turns; the tree builder hands over degrees (270), taken alike.
       QzWord turns = args[0];

@@ -140,6 +140,22 @@ TEST_F(Sliders, AngleKeepsKnobAndFieldTogether) {
   Qz_DisposeObject(angle);
 }
 
+// In a tall window the angle keeps its own height (knob over one line of
+// arrows and field); the arrows once stretched to the window's height.
+TEST_F(Sliders, AngleKeepsItsHeightInATallWindow) {
+  Qz_Object* angle = Qz_CreateObject("Angle");
+  Qz_Object* column = Qz_CreateObject("Group", kGroupSetMode, 1);
+  Qz_DoMethod(column, kGroupAddTail, angle);
+  Qz_DoMethod(column, kGroupAddTail, Qz_CreateObject("CompactSlider", kValueSetMaximum, 10));
+  Qz_Object* win = ui.window("Angle", 160, 500);
+  Qz_DoMethod(win, kGroupAddTail, column);
+  ASSERT_TRUE(ui.open(win));
+  const Qz_LayoutBox b = qztest::UiHarness::box(angle);
+  EXPECT_GE(b.height, 64);
+  EXPECT_LT(b.height, 120);
+  ui.dispose(win);
+}
+
 }  // namespace
 
 namespace {

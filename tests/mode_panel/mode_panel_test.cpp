@@ -260,7 +260,9 @@ TEST_F(ModePanelTest, GadgetsSetTheModeAndTheModeShowsInTheGadgets) {
     EXPECT_EQ(Qz_DoMethod(mode_, c.getter), c.byGadget);
     EXPECT_EQ(CallsOf(c.setter), callsBefore + 1);
     Qz_DoMethod(mode_, c.setter, c.bySetter);
-    if (c.gadgetGet) EXPECT_EQ(uint32_t(Qz_DoMethod(gadget, c.gadgetGet)), uint32_t(c.bySetter));
+    if (c.gadgetGet) {
+      EXPECT_EQ(uint32_t(Qz_DoMethod(gadget, c.gadgetGet)), uint32_t(c.bySetter));
+    }
     EXPECT_EQ(Qz_DoMethod(mode_, c.getter), c.bySetter);
     EXPECT_EQ(CallsOf(c.setter), callsBefore + 2) << "showing the value sent it back";
   }

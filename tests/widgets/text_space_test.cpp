@@ -142,6 +142,24 @@ TEST_F(TextSpace, TextDrawingByStateAndPlacement) {
   Qz_DisposeObject(t);
 }
 
+// A text of fixed width keeps it whatever its label, and a label too long
+// for it shows what fits inside the box, never over what lies beside it.
+TEST_F(TextSpace, AFixedWidthTextKeepsItsWidthAndDrawsInsideIt) {
+  Qz_Object* t = attach(Qz_CreateObject("Text", kRootSetLabel, "ab", kFixWidth, 5 * kW));
+  Qz_DoMethod(t, kRootMeasure);
+  EXPECT_EQ(box(t)->width, 5 * kW);
+  EXPECT_EQ(box(t)->maxWidth, 5 * kW);
+  Qz_DoMethod(t, kRootSetLabel, "a label far too long");
+  Qz_DoMethod(t, kRootMeasure);
+  EXPECT_EQ(box(t)->width, 5 * kW);
+  placeAt(t, 40, 0, 5 * kW, kH + 2);
+  Qz_DoMethod(t, kRootDraw);
+  EXPECT_EQ(ink(0, 0, 40, kH + 2), 0);
+  EXPECT_EQ(ink(40 + 5 * kW, 0, 320, kH + 2), 0);
+  EXPECT_GT(ink(40, 0, 40 + 5 * kW, kH + 2), 0);
+  Qz_DisposeObject(t);
+}
+
 TEST_F(TextSpace, SpaceSizes) {
   struct Case {
     QzWord fixedW, fixedH, minW, minH;
