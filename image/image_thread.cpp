@@ -11,6 +11,7 @@
 #include "image/image_internal.h"
 #include "image/image_shell.h"
 #include "objects/async_methods.h"
+#include "objects/object_internal.h"
 #include "objects/qz_root.h"
 
 namespace qz {
@@ -109,7 +110,11 @@ void imageThreadEntry(QzWord argument) {
   start->status.store(1, std::memory_order_release);
   const uint32_t portMask = 1u << port->mp_SigBit;
   for (;;) {
+    // Waiting for a message is no work under way: a process that ends
+    // without Qz_CleanUp does not wait for an idle document thread.
+    qz::objects::endBackgroundWork();
     const uint32_t got = Wait(portMask | SIGBREAKF_CTRL_C);
+    qz::objects::beginBackgroundWork();
     if (got & SIGBREAKF_CTRL_C) break;
     while (Message* message = GetMsg(port)) {
       runMessage(image, message);
