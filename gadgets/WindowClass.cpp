@@ -377,8 +377,17 @@ QzWord openObject(Qz_Object* self, const QzWord* args) {
 
 }  // namespace
 
+// The Window instance inside o: o itself, or the superclass instance of a
+// class built on Window (a requester), which is what the hierarchy shows.
+static Qz_Object* Qz__WindowInstance(Qz_Object* o) {
+  for (int depth = 0; o != nullptr && depth < 64; o = o->super, ++depth)
+    if (isWindowObject(o)) return o;
+  return nullptr;
+}
+
 Window* Qz__PlatformWindowOf(Qz_Object* windowObject) {
-  return isWindowObject(windowObject) ? publishedPlatformWindow(asWindow(windowObject)) : nullptr;
+  Qz_Object* o = Qz__WindowInstance(windowObject);
+  return o ? publishedPlatformWindow(asWindow(o)) : nullptr;
 }
 
 uint32_t Qz__WindowKindOf(void* windowObject) {
@@ -396,8 +405,9 @@ Window* Qz__OwnerPlatformWindowOf(void* windowObject) {
     Qz_Object* parent = Qz_GetParentObject(o);
     if (parent == nullptr) break;
     o = Qz_GetTopMostObject(parent);
-    if (!isWindowObject(o)) continue;
-    if (Window* w = publishedPlatformWindow(asWindow(o))) found = w;
+    Qz_Object* instance = Qz__WindowInstance(o);
+    if (instance == nullptr) continue;
+    if (Window* w = publishedPlatformWindow(asWindow(instance))) found = w;
   }
   return found;
 }

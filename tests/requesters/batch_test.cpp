@@ -17,6 +17,7 @@
 #include "gadgets/qz_file_requester.h"
 #include "gadgets/qz_group.h"
 #include "gadgets/qz_list_tree.h"
+#include "gadgets/qz_window.h"
 #include "host/headless/headless_host.h"
 #include "platform/exec.h"
 #include "platform/windows.h"
@@ -242,6 +243,38 @@ TEST_F(BatchTest, AddFilesAndChooseAskTheFileRequester) {
   std::sort(written.begin(), written.end());
   EXPECT_EQ(written, (std::vector<std::string>{"picture0", "picture2"}));
   EXPECT_EQ(Qz_GetImageBase()->loadFolder, dir_.file("in"));
+  Qz_DisposeObject(batch);
+  Qz_GetImageBase()->screen = nullptr;
+  Qz_DisposeObject(screen);
+}
+
+}  // namespace
+
+namespace {
+
+// The batch window is a class built on Window: its format pop-up must find
+// the batch window as its owner, or it is stacked with the main window's
+// children, behind the batch window.
+TEST_F(BatchTest, APopUpInTheWindowBelongsToIt) {
+  Qz_Object* screen = Qz_CreateObject("LinkedList");
+  Qz_GetImageBase()->screen = screen;
+  Qz_Object* batch = Qz_CreateObject("BatchProcess");
+  ASSERT_NE(batch, nullptr);
+  auto run = std::async(std::launch::async, [batch] { return Qz_DoMethod(batch, kBatchRun); });
+  Qz_Object* window = ShownWindow(ui_);
+  ASSERT_NE(window, nullptr);
+  Window* own = Qz_GetActiveWindow();
+  ASSERT_NE(own, nullptr);
+  EXPECT_EQ(Qz__PlatformWindowOf(batch), own);
+  EXPECT_EQ(Qz__PlatformWindowOf(window), own);
+  Qz_Object* popUp = Qz_CreateObject("Window", kWindowSetKind, 2);
+  ASSERT_NE(popUp, nullptr);
+  Qz_DoMethod(batch, kGroupAddTail, popUp);
+  EXPECT_EQ(Qz__OwnerPlatformWindowOf(popUp), own);
+  Qz_DoMethod(batch, kGroupRemove, popUp);
+  Qz_DisposeObject(popUp);
+  qz::headless::typeKey(27, 27);
+  EXPECT_EQ(run.get(), 0u);
   Qz_DisposeObject(batch);
   Qz_GetImageBase()->screen = nullptr;
   Qz_DisposeObject(screen);
