@@ -1,0 +1,18 @@
+// The warp modes (spherize): their own method ids. Setters answer 0 unless
+// said otherwise; a centre beyond the document is clamped to its last pixel
+// and the clamped value shown in the panel.
+//   Qz_DoMethod(mode, kQzSpherizeSetSize, 80u);
+#pragma once
+
+#include <cstdint>
+
+inline constexpr uint32_t kQzSpherizeModeClassId = 0x808;
+
+inline constexpr uint32_t kQzSpherizeSetSize = 2066, kQzSpherizeGetSize = 2076;        // percent, 1..200
+inline constexpr uint32_t kQzSpherizeSetCentreX = 2086, kQzSpherizeGetCentreX = 2096;  // document pixels
+inline constexpr uint32_t kQzSpherizeSetCentreY = 2106, kQzSpherizeGetCentreY = 2116;
+inline constexpr uint32_t kQzSpherizeCentre = 2126;  // the centre to the layer's middle
+inline constexpr uint32_t kQzSpherizeSetUseColour = 2136, kQzSpherizeGetUseColour = 2146;
+inline constexpr uint32_t kQzSpherizeSetHorizontal = 2156, kQzSpherizeGetHorizontal = 2166;  // 0 or 1
+inline constexpr uint32_t kQzSpherizeSetVertical = 2176, kQzSpherizeGetVertical = 2186;      // 0 or 1
+inline constexpr uint32_t kQzSpherizeSetAspect = 2196, kQzSpherizeGetAspect = 2206;  // -99..99, answers it

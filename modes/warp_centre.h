@@ -1,0 +1,30 @@
+// The centre of a warp mode: a point in document pixels that the panel's
+// two entries edit, set to the middle of the layer when a layer comes and
+// no centre was chosen yet, and kept when one was.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "objects/qz_object.h"
+
+struct Qz_Image;
+
+namespace qz::modes {
+
+struct WarpCentre {
+  std::atomic<int32_t> x{0}, y{0};
+  std::atomic<bool> chosen{false};
+  Qz_Image* layer = nullptr;
+};
+
+// Stores one coordinate (axis 0 x, 1 y), clamped into the document when the
+// layer is known; a clamped value is shown in the entry of `setter`. Asks
+// for a re-render.
+void setWarpCentre(Qz_Object* mode, WarpCentre& centre, int axis, int32_t value, uint32_t setter);
+// The centre to the layer's middle, shown in the entries of the two setters.
+void centreWarpOnLayer(Qz_Object* mode, WarpCentre& centre, uint32_t setterX, uint32_t setterY);
+// A layer is handed over: its middle becomes the centre unless one was chosen.
+void warpLayerSet(Qz_Object* mode, WarpCentre& centre, Qz_Image* layer, uint32_t setterX, uint32_t setterY);
+
+}  // namespace qz::modes
