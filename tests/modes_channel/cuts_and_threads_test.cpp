@@ -1,0 +1,138 @@
+// Every mode of the family gives the same bytes however the document is cut
+// into blocks and strips and however many workers render it (so the noise
+// is seeded by row and layer, not by where buffers lie), reads nothing it
+// did not fetch, and takes settings changed while a pass renders.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "compositor/compositor_kit.h"
+#include "image/strip_pool.h"
+
+namespace {
+
+using qztest::Document;
+using qztest::NoisePixel;
+
+struct Setting {
+  uint32_t id;
+  int32_t value;
+};
+
+struct ModeCase {
+  const char* mode;
+  std::vector<Setting> settings;
+};
+
+const std::vector<ModeCase>& Cases() {
+  static const std::vector<ModeCase> cases = {
+      {"AddNoise", {}},
+      {"AddNoise", {{kQzModeSetColourMode, 0}, {0x848, 0}, {kQzModeSetAmount, 300}}},
+      {"Randomize", {}},
+      {"Randomize", {{2080, 9}, {2100, 4}, {2120, -400}, {2140, 250}}},
+      {"ChannelRandomize", {}},
+      {"ChannelFlip", {}},
+      {"ChannelFlip", {{2078, 0}, {2098, 1}, {2118, 1}, {2178, 0}}},
+      {"ChannelThreshold", {}},
+      {"FlipX", {}},
+      {"FlipY", {}},
+  };
+  return cases;
+}
+
+void Apply(Qz_Object* mode, const std::vector<Setting>& settings) {
+  for (const Setting& s : settings) Qz_DoMethod(mode, s.id, QzWord(int64_t(s.value)));
+}
+
+std::string Name(const ModeCase& c) {
+  std::string name = c.mode;
+  for (const Setting& s : c.settings) name += " " + std::to_string(s.id) + "=" + std::to_string(s.value);
+  return name;
+}
+
+class SameBytesHoweverCut : public testing::TestWithParam<size_t> {};
+
+TEST_P(SameBytesHoweverCut, WholeInBlocksAndOnAnyWorkers) {
+  const ModeCase& c = Cases()[GetParam()];
+  SCOPED_TRACE(Name(c));
+  Document doc(230, 24, NoisePixel);
+  Qz_Image* layer = doc.AddPaintLayer(c.mode, {200, 60, 30}, -3, -2, 236, 27, qztest::GappedAlpha);
+  ASSERT_NE(layer, nullptr);
+  Apply(layer->mode, c.settings);
+  const std::vector<uint8_t> planes = qztest::ExpectSameHoweverCut(doc);
+  EXPECT_NE(planes, Document(230, 24, NoisePixel).Planes());
+}
+
+INSTANTIATE_TEST_SUITE_P(ChannelModes, SameBytesHoweverCut, testing::Range(size_t{0}, Cases().size()),
+                         [](const testing::TestParamInfo<size_t>& info) {
+                           return std::string(Cases()[info.param].mode) + std::to_string(info.param);
+                         });
+
+TEST(ChannelModesCutsAndThreads, ReadsOnlyWhatItFetchedOnAnUpperLayer) {
+  for (const ModeCase& c : Cases()) {
+    SCOPED_TRACE(Name(c));
+    Document doc(40, 21, NoisePixel);
+    ASSERT_NE(doc.AddPaintLayer("Multiply", {90, 200, 30}, 2, 1, 30, 18,
+                                [](int32_t x, int32_t y) { return qztest::Noise(x, y, 5); }),
+              nullptr);
+    Qz_Image* layer = doc.AddPaintLayer(c.mode, {10, 220, 90}, 1, 2, 38, 18,
+                                        [](int32_t, int32_t) { return uint8_t(255); });
+    ASSERT_NE(layer, nullptr);
+    Apply(layer->mode, c.settings);
+    qztest::StrictRender(doc, layer, 0, 39, 0, 1);
+    qztest::StrictRender(doc, layer, 5, 17, 9, 11);
+    qztest::StrictRender(doc, layer, 30, 39, 19, 20);
+  }
+}
+
+// The same noise after the layer's mode is made afresh (an undo and redo of
+// the mode choice): it hangs on the row and the layer, nothing else.
+TEST(ChannelModesCutsAndThreads, NoiseIsTheSameForAModeMadeAfresh) {
+  for (const char* mode : {"AddNoise", "Randomize", "ChannelRandomize"}) {
+    SCOPED_TRACE(mode);
+    Document doc(90, 30, NoisePixel);
+    Qz_Image* layer = doc.AddPaintLayer(mode, {0, 0, 0}, 0, 0, 90, 30, [](int32_t, int32_t) { return uint8_t(255); });
+    ASSERT_NE(layer, nullptr);
+    doc.Composite();
+    const std::vector<uint8_t> first = doc.Planes();
+    Qz_DisposeObject(layer->mode);
+    layer->mode = qztest::MakeMode(mode, layer);
+    doc.ClearResult();
+    doc.Composite();
+    EXPECT_EQ(doc.Planes(), first);
+  }
+}
+
+TEST(ChannelModesCutsAndThreads, SettingsChangedWhileAPassRenders) {
+  const int32_t before = Qz__SetCompositorWorkers(8);
+  for (const char* mode : {"AddNoise", "Randomize", "ChannelRandomize", "ChannelFlip", "ChannelThreshold"}) {
+    SCOPED_TRACE(mode);
+    Document doc(120, 64, NoisePixel);
+    Qz_Image* layer = doc.AddPaintLayer(mode, {0, 0, 0}, 0, 0, 120, 64, [](int32_t, int32_t) { return uint8_t(255); });
+    ASSERT_NE(layer, nullptr);
+    std::vector<std::vector<Setting>> steps;
+    for (const ModeCase& c : Cases())
+      if (std::string(c.mode) == mode) steps.push_back(c.settings);
+    steps.push_back({{2080, 30}, {2059, 40}, {2078, 0}});
+    std::atomic<bool> stop{false};
+    std::thread panel([&] {
+      for (size_t i = 0; !stop.load(); ++i) Apply(layer->mode, steps[i % steps.size()]);
+    });
+    for (int pass = 0; pass < 6; ++pass) doc.Composite();
+    stop.store(true);
+    panel.join();
+    Apply(layer->mode, steps.front());
+    doc.Composite();
+    const std::vector<uint8_t> settled = doc.Planes();
+    Qz__SetCompositorWorkers(1);
+    doc.Composite();
+    EXPECT_EQ(doc.Planes(), settled);
+    Qz__SetCompositorWorkers(8);
+  }
+  Qz__SetCompositorWorkers(before);
+}
+
+}  // namespace
