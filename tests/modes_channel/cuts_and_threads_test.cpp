@@ -39,6 +39,13 @@ const std::vector<ModeCase>& Cases() {
       {"ChannelThreshold", {}},
       {"FlipX", {}},
       {"FlipY", {}},
+      {"DoubleVision", {}},
+      {"TripleVision", {{2066, 100}, {2086, 33}, {2106, 2}}},
+      {"QuadVision", {{2106, 0}, {2086, 200}}},
+      {"PentaVision", {}},
+      {"PentaVision", {{2106, 2}, {2066, 70}}},
+      {"OctaVision", {{2086, 17}, {2066, 90}}},
+      {"NonaVision", {{2106, 2}, {2086, -120}}},
   };
   return cases;
 }
@@ -108,7 +115,8 @@ TEST(ChannelModesCutsAndThreads, NoiseIsTheSameForAModeMadeAfresh) {
 
 TEST(ChannelModesCutsAndThreads, SettingsChangedWhileAPassRenders) {
   const int32_t before = Qz__SetCompositorWorkers(8);
-  for (const char* mode : {"AddNoise", "Randomize", "ChannelRandomize", "ChannelFlip", "ChannelThreshold"}) {
+  for (const char* mode : {"AddNoise", "Randomize", "ChannelRandomize", "ChannelFlip", "ChannelThreshold", "TripleVision",
+                           "PentaVision"}) {
     SCOPED_TRACE(mode);
     Document doc(120, 64, NoisePixel);
     Qz_Image* layer = doc.AddPaintLayer(mode, {0, 0, 0}, 0, 0, 120, 64, [](int32_t, int32_t) { return uint8_t(255); });
