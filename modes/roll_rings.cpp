@@ -12,6 +12,9 @@ std::atomic<int64_t> gBuilds{0};
 
 // Beyond this many octant points the tables would take hundreds of megabytes.
 constexpr double kMaxOctantPoints = 32.0 * 1024 * 1024;
+// Ring points per pixel of the image beyond which most of them fall outside
+// it (a centre far off): evaluating directly is then cheaper than the tables.
+constexpr double kMaxPointsPerPixel = 16.0, kPointsAlways = 4.0 * 1024 * 1024;
 
 double Qz__Distance(double dx, double dy) { return std::sqrt(dx * dx + dy * dy); }
 
@@ -55,7 +58,11 @@ std::shared_ptr<const RollRings> buildRollRings(const RollKey& key) {
   const int32_t first = std::max<int32_t>(3, int32_t(Qz__Distance(nx, ny)) - 2);
   if (last < first) return nullptr;
   const double rings = double(last - first + 1);
-  if (rings * (double(last) * 0.71 + 2) > kMaxOctantPoints || rings > 65000) return nullptr;
+  const double octantPoints = rings * ((double(first) + last) * 0.5 * 0.7072 + 1);
+  const double pixels = double(key.width) * key.height;
+  if (octantPoints > kMaxOctantPoints || 8 * octantPoints > kMaxPointsPerPixel * pixels + kPointsAlways ||
+      rings > 65000)
+    return nullptr;
   try {
     auto t = std::make_shared<RollRings>();
     t->first = first;
