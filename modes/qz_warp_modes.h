@@ -16,3 +16,12 @@ inline constexpr uint32_t kQzSpherizeSetUseColour = 2136, kQzSpherizeGetUseColou
 inline constexpr uint32_t kQzSpherizeSetHorizontal = 2156, kQzSpherizeGetHorizontal = 2166;  // 0 or 1
 inline constexpr uint32_t kQzSpherizeSetVertical = 2176, kQzSpherizeGetVertical = 2186;      // 0 or 1
 inline constexpr uint32_t kQzSpherizeSetAspect = 2196, kQzSpherizeGetAspect = 2206;  // -99..99, answers it
+
+// TwirlMode: setters answer 0; the focus is not clamped (a twirl may be
+// centred off the document).
+inline constexpr uint32_t kQzTwirlModeClassId = 0x864;
+inline constexpr uint32_t kQzTwirlSetFocusX = 2158, kQzTwirlSetFocusY = 2168;
+inline constexpr uint32_t kQzTwirlSetRadius = 2178;  // -512..512; negative turns the other way
+inline constexpr uint32_t kQzTwirlSetAngle = 2188;   // degrees at the focus
+inline constexpr uint32_t kQzTwirlCentre = 2198;     // the focus to the layer's middle
+inline constexpr uint32_t kQzTwirlChooseLow = 2208, kQzTwirlChooseHigh = 2218;  // nearest pixel or bilinear

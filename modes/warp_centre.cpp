@@ -20,9 +20,10 @@ void Qz__Store(Qz_Object* mode, WarpCentre& centre, int32_t x, int32_t y, uint32
 
 }  // namespace
 
-void setWarpCentre(Qz_Object* mode, WarpCentre& centre, int axis, int32_t value, uint32_t setter) {
+void setWarpCentre(Qz_Object* mode, WarpCentre& centre, int axis, int32_t value, uint32_t setter,
+                   bool clampToDocument) {
   int32_t stored = value;
-  if (centre.layer) {
+  if (clampToDocument && centre.layer) {
     // The last pixel, not one past it: a centre outside would map pixels off the image.
     const Qz_Image* document = qz::topDocument(centre.layer);
     const int32_t size = document ? (axis == 0 ? document->width : document->height) : 0;

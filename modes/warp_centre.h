@@ -18,10 +18,11 @@ struct WarpCentre {
   Qz_Image* layer = nullptr;
 };
 
-// Stores one coordinate (axis 0 x, 1 y), clamped into the document when the
-// layer is known; a clamped value is shown in the entry of `setter`. Asks
-// for a re-render.
-void setWarpCentre(Qz_Object* mode, WarpCentre& centre, int axis, int32_t value, uint32_t setter);
+// Stores one coordinate (axis 0 x, 1 y), clamped into the document when
+// asked and the layer is known; a clamped value is shown in the entry of
+// `setter`. Asks for a re-render.
+void setWarpCentre(Qz_Object* mode, WarpCentre& centre, int axis, int32_t value, uint32_t setter,
+                   bool clampToDocument = true);
 // The centre to the layer's middle, shown in the entries of the two setters.
 void centreWarpOnLayer(Qz_Object* mode, WarpCentre& centre, uint32_t setterX, uint32_t setterY);
 // A layer is handed over: its middle becomes the centre unless one was chosen.
