@@ -227,10 +227,12 @@ TEST(Flips, MirrorTheWholeImageAndTwiceGiveItBack) {
     EXPECT_NE(once, Document(31, 17, NoisePixel).Planes());
     const bool x = std::string(mode) != "FlipY", y = std::string(mode) != "FlipX";
     // The middle column and row (odd sizes) map to themselves.
-    if (std::string(mode) != "ChannelFlip")
+    if (std::string(mode) != "ChannelFlip") {
       for (int32_t j = 0; j < 17; ++j)
-        for (int32_t i = 0; i < 31; ++i)
+        for (int32_t i = 0; i < 31; ++i) {
           ASSERT_EQ(doc.Pixel(i, j), NoisePixel(x ? 30 - i : i, y ? 16 - j : j)) << i << "," << j;
+        }
+    }
     ASSERT_NE(doc.AddPaintLayer(mode, {0, 0, 0}, 0, 0, 31, 17, Opaque), nullptr);
     doc.Composite();
     EXPECT_EQ(doc.Planes(), Document(31, 17, NoisePixel).Planes());

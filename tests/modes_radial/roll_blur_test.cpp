@@ -93,7 +93,9 @@ TEST(RollBlur, AngleZeroAndThePixelsByTheCentreAreUnchanged) {
     size_t changed = 0;
     for (int32_t y = 0; y < 27; ++y)
       for (int32_t x = 0; x < 33; ++x) {
-        if (std::hypot(x - 16, y - 13) < 2.5) EXPECT_EQ(out[size_t(y * 33 + x)], NoisePixel(x, y)) << x << "," << y;
+        if (std::hypot(x - 16, y - 13) < 2.5) {
+          EXPECT_EQ(out[size_t(y * 33 + x)], NoisePixel(x, y)) << x << "," << y;
+        }
         changed += out[size_t(y * 33 + x)] != NoisePixel(x, y);
       }
     EXPECT_GT(changed, size_t(33 * 27 / 2));
