@@ -45,7 +45,7 @@ struct VisionClass {
       {.setter = kSetCombine, .getter = kGetCombine, .minimum = 0, .maximum = 2, .initial = kLightest,
        .field = qz::kit::field(&Qz_VisionModeObject::combine), .changed = ownSettingChanged}};
 
-  static constexpr const char* kTitles[] = {"DoubleVision", "TripleVision", "QuadVision",
+  static constexpr const char* kTitles[6] = {"DoubleVision", "TripleVision", "QuadVision",
                                             "PentaVision",  "OctaVision",   "NonaVision"};
   static constexpr PanelLabel kCombines[] = {102, 103, 105};
   static constexpr PanelRow kRows[] = {angle(91, kSetAngle, Angle), slider(88, kSetDistance, 1, 100, 40, "%ld%%"),
