@@ -149,10 +149,10 @@ struct PanelSpec {
   std::span<const PanelRow> rows{};
 };
 
-// Builds the panel the spec describes and hands it to the mode (its
+// Builds the panel its table of rows describes and hands it to the mode (its
 // RootMode instance keeps and disposes it). False, and no panel, when the
 // panel classes are missing or a gadget cannot be made: the mode works
-// without one. The spec must outlive the mode.
+// without one. The table must outlive the mode.
 QZ_EXPORT bool buildPanel(Qz_Object* mode, const PanelSpec& spec);
 
 // A setUp that builds the mode's panel and never fails.
