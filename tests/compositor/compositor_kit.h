@@ -444,4 +444,26 @@ class RerenderCounter {
   }
 };
 
+// A mode with the settings (setter id, value) sent to it before it renders:
+// a row of the cases a family's invariance tests run over.
+struct ModeSetting {
+  uint32_t id;
+  int32_t value;
+};
+struct ModeCase {
+  const char* mode;
+  std::vector<ModeSetting> settings;
+};
+
+inline void ApplySettings(Qz_Object* mode, const std::vector<ModeSetting>& settings) {
+  for (const ModeSetting& s : settings) Qz_DoMethod(mode, s.id, QzWord(int64_t(s.value)));
+}
+
+// "Median 2066=5 ..." for a failure's trace.
+inline std::string CaseName(const ModeCase& c) {
+  std::string name = c.mode;
+  for (const ModeSetting& s : c.settings) name += " " + std::to_string(s.id) + "=" + std::to_string(s.value);
+  return name;
+}
+
 }  // namespace qztest

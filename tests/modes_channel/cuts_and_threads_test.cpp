@@ -17,15 +17,8 @@ namespace {
 using qztest::Document;
 using qztest::NoisePixel;
 
-struct Setting {
-  uint32_t id;
-  int32_t value;
-};
-
-struct ModeCase {
-  const char* mode;
-  std::vector<Setting> settings;
-};
+using Setting = qztest::ModeSetting;
+using qztest::ModeCase;
 
 const std::vector<ModeCase>& Cases() {
   static const std::vector<ModeCase> cases = {
@@ -50,25 +43,16 @@ const std::vector<ModeCase>& Cases() {
   return cases;
 }
 
-void Apply(Qz_Object* mode, const std::vector<Setting>& settings) {
-  for (const Setting& s : settings) Qz_DoMethod(mode, s.id, QzWord(int64_t(s.value)));
-}
-
-std::string Name(const ModeCase& c) {
-  std::string name = c.mode;
-  for (const Setting& s : c.settings) name += " " + std::to_string(s.id) + "=" + std::to_string(s.value);
-  return name;
-}
 
 class SameBytesHoweverCut : public testing::TestWithParam<size_t> {};
 
 TEST_P(SameBytesHoweverCut, WholeInBlocksAndOnAnyWorkers) {
   const ModeCase& c = Cases()[GetParam()];
-  SCOPED_TRACE(Name(c));
+  SCOPED_TRACE(qztest::CaseName(c));
   Document doc(230, 24, NoisePixel);
   Qz_Image* layer = doc.AddPaintLayer(c.mode, {200, 60, 30}, -3, -2, 236, 27, qztest::GappedAlpha);
   ASSERT_NE(layer, nullptr);
-  Apply(layer->mode, c.settings);
+  qztest::ApplySettings(layer->mode, c.settings);
   const std::vector<uint8_t> planes = qztest::ExpectSameHoweverCut(doc);
   EXPECT_NE(planes, Document(230, 24, NoisePixel).Planes());
 }
@@ -80,7 +64,7 @@ INSTANTIATE_TEST_SUITE_P(ChannelModes, SameBytesHoweverCut, testing::Range(size_
 
 TEST(ChannelModesCutsAndThreads, ReadsOnlyWhatItFetchedOnAnUpperLayer) {
   for (const ModeCase& c : Cases()) {
-    SCOPED_TRACE(Name(c));
+    SCOPED_TRACE(qztest::CaseName(c));
     Document doc(40, 21, NoisePixel);
     ASSERT_NE(doc.AddPaintLayer("Multiply", {90, 200, 30}, 2, 1, 30, 18,
                                 [](int32_t x, int32_t y) { return qztest::Noise(x, y, 5); }),
@@ -88,7 +72,7 @@ TEST(ChannelModesCutsAndThreads, ReadsOnlyWhatItFetchedOnAnUpperLayer) {
     Qz_Image* layer = doc.AddPaintLayer(c.mode, {10, 220, 90}, 1, 2, 38, 18,
                                         [](int32_t, int32_t) { return uint8_t(255); });
     ASSERT_NE(layer, nullptr);
-    Apply(layer->mode, c.settings);
+    qztest::ApplySettings(layer->mode, c.settings);
     qztest::StrictRender(doc, layer, 0, 39, 0, 1);
     qztest::StrictRender(doc, layer, 5, 17, 9, 11);
     qztest::StrictRender(doc, layer, 30, 39, 19, 20);
@@ -127,12 +111,12 @@ TEST(ChannelModesCutsAndThreads, SettingsChangedWhileAPassRenders) {
     steps.push_back({{2080, 30}, {2059, 40}, {2078, 0}});
     std::atomic<bool> stop{false};
     std::thread panel([&] {
-      for (size_t i = 0; !stop.load(); ++i) Apply(layer->mode, steps[i % steps.size()]);
+      for (size_t i = 0; !stop.load(); ++i) qztest::ApplySettings(layer->mode, steps[i % steps.size()]);
     });
     for (int pass = 0; pass < 6; ++pass) doc.Composite();
     stop.store(true);
     panel.join();
-    Apply(layer->mode, steps.front());
+    qztest::ApplySettings(layer->mode, steps.front());
     doc.Composite();
     const std::vector<uint8_t> settled = doc.Planes();
     Qz__SetCompositorWorkers(1);
