@@ -152,8 +152,12 @@ QzWord Qz__Measure(Qz_PopUpObject* p, const QzWord* args) {
   Qz_Object* self = &p->header;
   auto* info = reinterpret_cast<Qz_DrawInfo*>(Qz_DoMethod(self, kRootGetDrawInfo));
   if (info && info->window && !p->opened) {
+    // Measured with the owner's fonts only: a closed content keeps no draw
+    // info, or a change to it (a slider's new value) would draw it into the
+    // owner's window.
     Qz_DoMethod(p->content, kRootSetDrawInfo, info);
     Qz_DoMethod(p->content, kRootMeasure);
+    Qz_DoMethod(p->content, kRootSetDrawInfo, 0);
   }
   return qz::kit::inherited(self, kRootMeasure, args);
 }

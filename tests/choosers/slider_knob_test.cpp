@@ -239,4 +239,54 @@ TEST_F(Sliders, CompactSliderFitsANarrowWindowAndOpensWhole) {
   ASSERT_TRUE(ui.settle(win));
 }
 
+// A pop-up's content draws only while its window is open: the compact
+// slider's hidden slider taking a new value, or the pop-up opened and
+// closed, leave every pixel outside the compact slider as it was.
+TEST_F(Sliders, AClosedPopUpLeavesNothingDrawnOverItsWindow) {
+  Qz_Object* c = Qz_CreateObject("CompactSlider", kValueSetMinimum, 0, kValueSetMaximum, 100, kValueSet, 40);
+  ASSERT_NE(c, nullptr);
+  Qz_Object* win = ui.window("Closed", 100, 150, 160, 60);
+  Qz_DoMethod(win, kGroupAddTail, c);
+  ASSERT_TRUE(ui.open(win));
+  const Window* w = ui.platformWindow(win);
+  ASSERT_NE(w, nullptr);
+  // Laid out again while open (as a panel is when its page changes): the
+  // pop-up measures its content with the window's fonts.
+  ASSERT_EQ(ui.post(win, win, kWindowRelayout), 1u);
+  ASSERT_TRUE(ui.settle(win));
+  // The window and the room around it where the pop-up opens.
+  const int left = 0, top = 0, width = w->LeftEdge + w->Width + 100, height = 768;
+  const std::vector<uint32_t> before = qz::headless::screenPixels(left, top, width, height);
+  const Qz_LayoutBox own = qztest::UiHarness::box(c);
+  const auto changedOutside = [&] {
+    const std::vector<uint32_t> now = qz::headless::screenPixels(left, top, width, height);
+    int changed = 0;
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < width; ++x) {
+        const int wx = x - w->LeftEdge, wy = y - w->TopEdge;
+        const bool inside = wx >= own.left && wx < own.left + own.width && wy >= own.top && wy < own.top + own.height;
+        if (!inside && now[std::size_t(y) * width + x] != before[std::size_t(y) * width + x]) ++changed;
+      }
+    return changed;
+  };
+  ASSERT_EQ(ui.post(win, c, kValueSet, 77), 1u);
+  ASSERT_TRUE(ui.settle(win));
+  EXPECT_EQ(changedOutside(), 0) << "a new value while closed";
+  Qz_Object* number = qztest::FindAllOf(win, "PopUp").at(0);
+  const Qz_LayoutBox b = qztest::UiHarness::box(number);
+  ui.moveTo(win, b.left + b.width / 2, b.top + b.height / 2);
+  ASSERT_TRUE(ui.settle(win));
+  qz::headless::press();
+  ASSERT_TRUE(ui.settle(win));
+  ASSERT_TRUE(ui.settle(win));
+  EXPECT_GT(changedOutside(), 0) << "the pop-up shows";
+  qz::headless::release();
+  ASSERT_TRUE(ui.settle(win));
+  ASSERT_TRUE(ui.settle(win));
+  EXPECT_EQ(changedOutside(), 0) << "opened and closed";
+  ASSERT_EQ(ui.post(win, c, kValueSet, 12), 1u);
+  ASSERT_TRUE(ui.settle(win));
+  EXPECT_EQ(changedOutside(), 0) << "a new value after closing";
+}
+
 }  // namespace
