@@ -737,8 +737,10 @@ QzWord groupDispatch(Qz_Object* self, uint32_t id, const QzWord* args) {
     case kRootSetDrawInfo:
     case kRootSetClipRegion: {
       std::vector<Qz_Object*> members = snapshot(g);
-      if (isPages(g) && (id == kRootShow || id == kRootResetHiding)) {
-        // Pages not shown stay hidden when the group is shown.
+      // Show and hide reach every page alike, so the hiding a page not shown
+      // got with its group is undone with the group's; a page not shown stays
+      // hidden by its own count. Only a reset leaves such pages as they are.
+      if (isPages(g) && id == kRootResetHiding) {
         std::erase_if(members, [g](Qz_Object* m) { return g->currentPage == nullptr || m != g->currentPage->member; });
       }
       forAll(members, id, args);

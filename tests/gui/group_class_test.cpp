@@ -126,6 +126,38 @@ TEST_F(GroupClassTest, ASwitchedPageKeepsTheGroupsRoom) {
   EXPECT_EQ(after.height, given.height);
 }
 
+// Pages inside something that is hidden and shown again (a panel of the
+// panel column that was put behind another): every page still shows when
+// it is chosen, the ones that were not shown at the time included.
+TEST_F(GroupClassTest, APageNotShownWhileItsGroupWasHiddenShowsWhenChosen) {
+  Qz_Object* first = TestGadget::make(spec(40, 20, kRed));
+  Qz_Object* second = TestGadget::make(spec(40, 20, kGreen));
+  Qz_Object* pages = Qz_CreateObject("Group", kGroupSetMode, 4);
+  Qz_DoMethod(pages, kGroupAddTail, first);
+  Qz_DoMethod(pages, kGroupAddTail, second);
+  Qz_DoMethod(pages, kGroupShowPage, 0u);
+  Qz_Object* panel = ui.group(1, {pages});
+  Qz_Object* win = ui.window("Behind", 20, 20);
+  Qz_DoMethod(win, kGroupAddTail, panel);
+  ASSERT_TRUE(ui.open(win));
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round);
+    ASSERT_TRUE(ui.onWindowThread(win, [&] {
+      Qz_DoMethod(panel, kRootHide);
+      Qz_DoMethod(panel, kRootShow);
+    }));
+    for (uint32_t page : {1u, 0u}) {
+      ui.post(win, pages, kGroupShowPage, page);
+      ASSERT_TRUE(ui.settle(win));
+      Qz_Object* shown = page == 1 ? second : first;
+      EXPECT_EQ(Qz_DoMethod(shown, kRootHideCount), 0u) << "page " << page;
+      const Qz_LayoutBox box = qztest::UiHarness::box(shown);
+      EXPECT_EQ(box.width, 40) << "page " << page;
+      EXPECT_EQ(ui.pixel(win, box.left + 5, box.top + 5), page == 1 ? kGreenRgb : kRedRgb) << "page " << page;
+    }
+  }
+}
+
 TEST_F(GroupClassTest, PlacedSmallerThanItsMinimumClipsItsDrawing) {
   Qz_Object* left = TestGadget::make(spec(40, 20, kRed));
   Qz_Object* right = TestGadget::make(spec(40, 20, kGreen));
