@@ -25,3 +25,12 @@ inline constexpr uint32_t kQzTwirlSetRadius = 2178;  // -512..512; negative turn
 inline constexpr uint32_t kQzTwirlSetAngle = 2188;   // degrees at the focus
 inline constexpr uint32_t kQzTwirlCentre = 2198;     // the focus to the layer's middle
 inline constexpr uint32_t kQzTwirlChooseLow = 2208, kQzTwirlChooseHigh = 2218;  // nearest pixel or bilinear
+
+// SwirlMode and SuperNovaMode (and the unregistered SpiralBlurMode) answer
+// the same ids. Setters answer the value stored; the centre is not clamped.
+inline constexpr uint32_t kQzSwirlModeClassId = 0x808;
+inline constexpr uint32_t kQzSwirlSetStrength = 2086, kQzSwirlGetStrength = 2096;  // -255..255
+inline constexpr uint32_t kQzSwirlSetQuality = 2126, kQzSwirlGetQuality = 2136;    // percent, 1..100
+inline constexpr uint32_t kQzSwirlSetCentreX = 2146, kQzSwirlGetCentreX = 2156;    // document pixels
+inline constexpr uint32_t kQzSwirlSetCentreY = 2166, kQzSwirlGetCentreY = 2176;
+inline constexpr uint32_t kQzSwirlCentre = 2186;  // the centre to the layer's middle
