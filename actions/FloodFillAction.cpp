@@ -45,12 +45,18 @@ void Qz__FillFrom(FloodFillData* f, Qz_Image* document, Qz_Image* layer, int32_t
   if ((100 - int64_t(settings.softness)) * settings.tolerance / 100 == settings.tolerance) return;  // no ramp
   Qz_Image* mask = Qz__MakeMask(layer);
   if (!mask) return;
-  floodFillMask(document, Qz__Clip(document, layer), settings, x, y, mask->grey, layer->placement.layerX,
-                layer->placement.layerY);
-  if (add)
-    Qz_AddImageToImage(layer, 0, 0, mask, 0, 0, layer->width, layer->height);
-  else
-    Qz_SubtractImageFromImage(layer, 0, 0, mask, 0, 0, layer->width, layer->height);
+  const int32_t ox = layer->placement.layerX, oy = layer->placement.layerY;
+  const FloodClip written = floodFillMask(document, Qz__Clip(document, layer), settings, x, y, mask->grey, ox, oy);
+  // The mask is 0 outside what the fill wrote, and adding or taking away 0
+  // changes nothing: only the written rectangle is combined.
+  const int32_t left = written.left - ox, top = written.top - oy;
+  const int32_t width = written.right - written.left, height = written.bottom - written.top;
+  if (width > 0 && height > 0) {
+    if (add)
+      Qz_AddImageToImage(layer, left, top, mask, left, top, width, height);
+    else
+      Qz_SubtractImageFromImage(layer, left, top, mask, left, top, width, height);
+  }
   Qz_ModifiedAllImageData(layer);
   Qz_DisposeObject(&mask->object);
 }

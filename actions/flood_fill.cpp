@@ -1,7 +1,11 @@
-// Scan-line flood fill into a mask. Each pending fill is a frame on a vector:
-// its row's filled columns and how far the look at the rows above and below
-// has gone, so fills run in the order a recursive fill would.
+// Scan-line flood fill into a mask. A run of open pixels is filled whole as
+// soon as one of its pixels is reached, and leaves the stretches of the rows
+// above and below it to be looked at; those wait on a vector. Every open
+// pixel of a looked-at stretch is reached in the end, whatever the order, so
+// the mask is the one a recursive fill in the rules' order gives.
 #include "actions/flood_fill.h"
+
+#include <emmintrin.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -11,140 +15,247 @@
 namespace qz::actions {
 namespace {
 
-// Distance of a pixel that cannot be filled: outside the clip or already in
-// the mask. Beyond any tolerance, so no tolerance reaches past the clip.
-constexpr int32_t kUnreachable = INT32_MAX;
+// ---- the row kernels, one pixel at a time --------------------------------------------
 
-struct Frame {
-  int32_t y, xr, c;
-  bool above, below;  // the current run of the row above/below has its fill
-  bool aboveLooked;   // column c's row above is done; the row below is next
+uint8_t Qz__Distance(const FloodSpan& s, size_t i) {
+  return uint8_t(std::max({std::abs(s.r[i] - s.seedR), std::abs(s.g[i] - s.seedG), std::abs(s.b[i] - s.seedB)}));
+}
+
+bool Qz__Open(const FloodSpan& s, size_t i) { return s.mask[i] == 0 && Qz__Distance(s, i) <= s.limit; }
+
+size_t Qz__OpenPrefixScalar(const FloodSpan& s, size_t count) {
+  size_t i = 0;
+  while (i < count && Qz__Open(s, i)) ++i;
+  return i;
+}
+
+size_t Qz__OpenSuffixScalar(const FloodSpan& s, size_t count) {
+  size_t n = 0;
+  while (n < count && Qz__Open(s, count - 1 - n)) ++n;
+  return n;
+}
+
+size_t Qz__ClosedPrefixScalar(const FloodSpan& s, size_t count) {
+  size_t i = 0;
+  while (i < count && !Qz__Open(s, i)) ++i;
+  return i;
+}
+
+void Qz__WriteMaskScalar(const FloodSpan& s, size_t count, const uint8_t values[256], int32_t /*solid*/) {
+  for (size_t i = 0; i < count; ++i) s.mask[i] = values[Qz__Distance(s, i)];
+}
+
+// ---- SSE2 ------------------------------------------------------------------------------
+// Sixteen pixels a step: the distance as the largest of three saturated
+// differences each way, open where distance - limit saturates to 0 and the
+// mask byte is 0; the ends through the scalar kernels.
+
+#define QZ_SSE2 __attribute__((target("sse2")))
+
+struct Lanes {
+  __m128i r, g, b, limit;
+};
+
+QZ_SSE2 Lanes Qz__Lanes(const FloodSpan& s) {
+  return {_mm_set1_epi8(char(s.seedR)), _mm_set1_epi8(char(s.seedG)), _mm_set1_epi8(char(s.seedB)),
+          _mm_set1_epi8(char(s.limit))};
+}
+
+QZ_SSE2 __m128i Qz__AbsDiff(__m128i a, __m128i b) { return _mm_or_si128(_mm_subs_epu8(a, b), _mm_subs_epu8(b, a)); }
+
+QZ_SSE2 __m128i Qz__Distance16(const FloodSpan& s, const Lanes& l, size_t i) {
+  const auto load = [i](const uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i)); };
+  return _mm_max_epu8(_mm_max_epu8(Qz__AbsDiff(load(s.r), l.r), Qz__AbsDiff(load(s.g), l.g)),
+                      Qz__AbsDiff(load(s.b), l.b));
+}
+
+// Bit k set when pixel i + k is open.
+QZ_SSE2 uint32_t Qz__OpenBits16(const FloodSpan& s, const Lanes& l, size_t i) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i near = _mm_cmpeq_epi8(_mm_subs_epu8(Qz__Distance16(s, l, i), l.limit), zero);
+  const __m128i empty = _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s.mask + i)), zero);
+  return uint32_t(_mm_movemask_epi8(_mm_and_si128(near, empty)));
+}
+
+QZ_SSE2 size_t Qz__OpenPrefixSse2(const FloodSpan& s, size_t count) {
+  const Lanes l = Qz__Lanes(s);
+  size_t i = 0;
+  for (; i + 16 <= count; i += 16) {
+    const uint32_t closed = ~Qz__OpenBits16(s, l, i) & 0xFFFFu;
+    if (closed) return i + size_t(__builtin_ctz(closed));
+  }
+  FloodSpan rest = {s.r + i, s.g + i, s.b + i, s.mask + i, s.seedR, s.seedG, s.seedB, s.limit};
+  return i + Qz__OpenPrefixScalar(rest, count - i);
+}
+
+QZ_SSE2 size_t Qz__OpenSuffixSse2(const FloodSpan& s, size_t count) {
+  const Lanes l = Qz__Lanes(s);
+  size_t end = count;  // pixels [end, count) are open
+  for (; end >= 16; end -= 16) {
+    const uint32_t closed = ~Qz__OpenBits16(s, l, end - 16) & 0xFFFFu;
+    if (closed) return count - end + size_t(__builtin_clz(closed) - 16);
+  }
+  return count - end + Qz__OpenSuffixScalar(s, end);
+}
+
+QZ_SSE2 size_t Qz__ClosedPrefixSse2(const FloodSpan& s, size_t count) {
+  const Lanes l = Qz__Lanes(s);
+  size_t i = 0;
+  for (; i + 16 <= count; i += 16) {
+    const uint32_t open = Qz__OpenBits16(s, l, i);
+    if (open) return i + size_t(__builtin_ctz(open));
+  }
+  FloodSpan rest = {s.r + i, s.g + i, s.b + i, s.mask + i, s.seedR, s.seedG, s.seedB, s.limit};
+  return i + Qz__ClosedPrefixScalar(rest, count - i);
+}
+
+// Sixteen pixels all within the solid distances are stored at once; any
+// others go through the table.
+QZ_SSE2 void Qz__WriteMaskSse2(const FloodSpan& s, size_t count, const uint8_t values[256], int32_t solid) {
+  const Lanes l = Qz__Lanes(s);
+  const __m128i all = _mm_set1_epi8(char(0xFF));
+  const __m128i solidLanes = _mm_set1_epi8(char(std::max(solid, 0)));
+  alignas(16) uint8_t d[16];
+  size_t i = 0;
+  for (; i + 16 <= count; i += 16) {
+    const __m128i distance = Qz__Distance16(s, l, i);
+    const __m128i inSolid = _mm_cmpeq_epi8(_mm_subs_epu8(distance, solidLanes), _mm_setzero_si128());
+    if (solid >= 0 && _mm_movemask_epi8(inSolid) == 0xFFFF) {
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(s.mask + i), all);
+      continue;
+    }
+    _mm_store_si128(reinterpret_cast<__m128i*>(d), distance);
+    for (int k = 0; k < 16; ++k) s.mask[i + size_t(k)] = values[d[k]];
+  }
+  FloodSpan rest = {s.r + i, s.g + i, s.b + i, s.mask + i, s.seedR, s.seedG, s.seedB, s.limit};
+  Qz__WriteMaskScalar(rest, count - i, values, solid);
+}
+
+const FloodRowKernels kScalarKernels = {Qz__OpenPrefixScalar, Qz__OpenSuffixScalar, Qz__ClosedPrefixScalar,
+                                        Qz__WriteMaskScalar, "scalar"};
+const FloodRowKernels kSse2Kernels = {Qz__OpenPrefixSse2, Qz__OpenSuffixSse2, Qz__ClosedPrefixSse2,
+                                      Qz__WriteMaskSse2, "sse2"};
+
+bool Qz__HasSse2() {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("sse2");
+}
+
+// ---- the fill --------------------------------------------------------------------------
+
+// A stretch of a row still to be looked at: columns from..to, inclusive.
+struct Stretch {
+  int32_t y, from, to;
 };
 
 class Filler {
  public:
   Filler(const Qz_Image* document, const FloodClip& clip, const FloodSettings& s, Qz_Plane mask, int32_t maskX,
          int32_t maskY)
-      : doc_(document), clip_(clip), tolerance_(s.tolerance), mask_(mask), maskX_(maskX), maskY_(maskY) {
+      : doc_(document), clip_(clip), tolerance_(s.tolerance), mask_(mask), maskX_(maskX), maskY_(maskY),
+        kernels_(floodRowKernels()) {
     const int64_t hardLimit = (100 - int64_t(s.softness)) * s.tolerance / 100;
-    hardLimit_ = int32_t(std::clamp<int64_t>(hardLimit, INT32_MIN, INT32_MAX));
-    ramp_ = int32_t(std::clamp<int64_t>(int64_t(s.tolerance) - hardLimit_, INT32_MIN, INT32_MAX));
+    const int32_t limit = int32_t(std::clamp<int64_t>(hardLimit, INT32_MIN, INT32_MAX));
+    const int32_t ramp = int32_t(std::clamp<int64_t>(int64_t(s.tolerance) - limit, INT32_MIN, INT32_MAX));
+    ramp_ = ramp;
+    for (int32_t d = 0; d < 256; ++d) values_[d] = ramp != 0 ? floodMaskValue(d, limit, ramp) : 0;
+    while (solid_ < 255 && values_[solid_ + 1] == 255) ++solid_;
   }
 
-  bool usable() const { return ramp_ != 0 && doc_->depth == 24 && doc_->undoR && doc_->undoG && doc_->undoB; }
+  // A scan goes on while the distance is below the tolerance; a tolerance of
+  // 0 or less fills nothing, not even the seed, whose distance is 0.
+  bool usable() const {
+    return ramp_ != 0 && tolerance_ > 0 && doc_->depth == 24 && doc_->undoR && doc_->undoG && doc_->undoB;
+  }
 
   bool inside(int32_t x, int32_t y) const {
     return x >= clip_.left && x < clip_.right && y >= clip_.top && y < clip_.bottom;
   }
 
-  void run(int32_t x, int32_t y) {
-    seed_[0] = doc_->undoR[y][x], seed_[1] = doc_->undoG[y][x], seed_[2] = doc_->undoB[y][x];
-    start(x, y);
-    while (!frames_.empty()) step();
+  FloodClip run(int32_t x, int32_t y) {
+    seedR_ = doc_->undoR[y][x], seedG_ = doc_->undoG[y][x], seedB_ = doc_->undoB[y][x];
+    limit_ = uint8_t(std::min(tolerance_ - 1, 255));
+    written_ = {x, y, x + 1, y + 1};
+    // The seed is written whatever its mask byte holds, as the first run's start.
+    fillRun(x, y);
+    while (!pending_.empty()) {
+      const Stretch s = pending_.back();
+      pending_.pop_back();
+      look(s);
+    }
+    return written_;
   }
 
  private:
-  uint8_t& maskAt(int32_t x, int32_t y) { return mask_[y - maskY_][x - maskX_]; }
-
-  int32_t distance(int32_t x, int32_t y, bool filledTest) {
-    if (!inside(x, y) || (filledTest && maskAt(x, y))) return kUnreachable;
-    return std::max({std::abs(doc_->undoR[y][x] - seed_[0]), std::abs(doc_->undoG[y][x] - seed_[1]),
-                     std::abs(doc_->undoB[y][x] - seed_[2])});
+  FloodSpan span(int32_t y, int32_t x) const {
+    return {doc_->undoR[y] + x, doc_->undoG[y] + x, doc_->undoB[y] + x, mask_[y - maskY_] + (x - maskX_),
+            seedR_, seedG_, seedB_, limit_};
   }
 
-  void write(int32_t x, int32_t y, int32_t d) { maskAt(x, y) = floodMaskValue(d, hardLimit_, ramp_); }
-
-  // Fills the row through (x, y) and leaves a frame to look above and below it.
-  void start(int32_t x, int32_t y) {
-    const int32_t d = distance(x, y, false);
-    if (d <= tolerance_) write(x, y, d);
-    int32_t xl = x;
-    if (x > clip_.left) {
-      for (int32_t c = x - 1;; --c) {
-        const int32_t dc = distance(c, y, true);
-        if (dc >= tolerance_) {
-          xl = c;
-          break;
-        }
-        write(c, y, dc);
-        if (c == clip_.left) {
-          xl = c;
-          break;
-        }
-      }
-    }
-    int32_t xr = x + 1;
-    for (int32_t dc; xr < clip_.right && (dc = distance(xr, y, true)) < tolerance_; ++xr) write(xr, y, dc);
-    frames_.push_back(Frame{y, xr, xl, false, false, false});
+  // Fills the run through (x, y) and leaves the rows above and below it to
+  // look at, from one column left of the run (the column that stopped its
+  // scan, unless the run starts at the clip's edge) to its last column.
+  // Returns the run's last column.
+  int32_t fillRun(int32_t x, int32_t y) {
+    const int32_t a = x - int32_t(kernels_.openSuffix(span(y, clip_.left), size_t(x - clip_.left)));
+    const int32_t b = x + int32_t(kernels_.openPrefix(span(y, x + 1), size_t(clip_.right - x - 1)));
+    kernels_.writeMask(span(y, a), size_t(b - a + 1), values_, solid_);
+    written_.left = std::min(written_.left, a), written_.right = std::max(written_.right, b + 1);
+    written_.top = std::min(written_.top, y), written_.bottom = std::max(written_.bottom, y + 1);
+    const int32_t from = a > clip_.left ? a - 1 : a;
+    if (y + 1 < clip_.bottom) pending_.push_back({y + 1, from, b});
+    if (y > clip_.top) pending_.push_back({y - 1, from, b});
+    return b;
   }
 
-  // One column's look at one neighbouring row; true when it started a fill.
-  bool look(int32_t c, int32_t row, bool& flag) {
-    if (distance(c, row, true) >= tolerance_) {
-      flag = false;
-    } else if (!flag) {
-      flag = true;
-      start(c, row);
-      return true;
-    } else {
-      flag = false;
+  // Fills every run that has an open pixel in the stretch.
+  void look(const Stretch& s) {
+    for (int32_t c = s.from; c <= s.to;) {
+      c += int32_t(kernels_.closedPrefix(span(s.y, c), size_t(s.to - c + 1)));
+      if (c > s.to) break;
+      c = fillRun(c, s.y) + 1;
     }
-    return false;
-  }
-
-  void step() {
-    const size_t at = frames_.size() - 1;
-    Frame f = frames_[at];
-    if (f.c >= f.xr) {
-      frames_.pop_back();
-      return;
-    }
-    if (!f.aboveLooked) {
-      frames_[at].aboveLooked = true;
-      if (f.y > clip_.top) {
-        bool flag = f.above;
-        const bool started = look(f.c, f.y - 1, flag);
-        frames_[at].above = flag;
-        if (started) return;
-      }
-      f = frames_[at];
-    }
-    // The row below the clip's last row is never visited.
-    if (f.y + 1 < clip_.bottom) {
-      bool flag = f.below;
-      frames_[at].c = f.c + 1;
-      frames_[at].aboveLooked = false;
-      look(f.c, f.y + 1, flag);
-      frames_[at].below = flag;
-      return;
-    }
-    frames_[at].c = f.c + 1;
-    frames_[at].aboveLooked = false;
   }
 
   const Qz_Image* doc_;
   FloodClip clip_;
-  int32_t tolerance_, hardLimit_ = 0, ramp_ = 0;
-  int32_t seed_[3] = {};
+  int32_t tolerance_, ramp_ = 0;
+  uint8_t values_[256] = {};
+  int32_t solid_ = -1;  // values_ is 255 up to this distance
+  uint8_t seedR_ = 0, seedG_ = 0, seedB_ = 0, limit_ = 0;
   Qz_Plane mask_;
   int32_t maskX_, maskY_;
-  std::vector<Frame> frames_;
+  const FloodRowKernels& kernels_;
+  FloodClip written_ = {};
+  std::vector<Stretch> pending_;
 };
 
 }  // namespace
+
+const FloodRowKernels& scalarFloodRowKernels() { return kScalarKernels; }
+
+const FloodRowKernels* sse2FloodRowKernels() {
+  static const bool available = Qz__HasSse2();
+  return available ? &kSse2Kernels : nullptr;
+}
+
+const FloodRowKernels& floodRowKernels() {
+  static const FloodRowKernels& chosen = sse2FloodRowKernels() ? kSse2Kernels : kScalarKernels;
+  return chosen;
+}
 
 uint8_t floodMaskValue(int32_t distance, int32_t hardLimit, int32_t ramp) {
   if (distance <= hardLimit || distance == 1) return 255;
   return uint8_t((int64_t(hardLimit - int64_t(distance)) * 255) / ramp - 1);
 }
 
-void floodFillMask(const Qz_Image* document, const FloodClip& clip, const FloodSettings& settings, int32_t seedX,
-                   int32_t seedY, Qz_Plane mask, int32_t maskX, int32_t maskY) {
-  if (!document || !mask) return;
+FloodClip floodFillMask(const Qz_Image* document, const FloodClip& clip, const FloodSettings& settings,
+                        int32_t seedX, int32_t seedY, Qz_Plane mask, int32_t maskX, int32_t maskY) {
+  if (!document || !mask) return {};
   Filler filler(document, clip, settings, mask, maskX, maskY);
   // The seed's colour is read only once it is known to lie inside.
-  if (!filler.usable() || !filler.inside(seedX, seedY)) return;
-  filler.run(seedX, seedY);
+  if (!filler.usable() || !filler.inside(seedX, seedY)) return {};
+  return filler.run(seedX, seedY);
 }
 
 }  // namespace qz::actions

@@ -1,12 +1,14 @@
-// Flood fill bytes: the mask against a plain recursive fill written straight
-// from the rules (per pixel, recursing at the first pixel of each run) on
-// small busy pictures, and the layer after a row of fill actions on a bigger
-// picture against hashes recorded from the first implementation.
+// Flood fill bytes: the SSE2 row kernels against the plain ones, the mask
+// against a plain recursive fill written straight from the rules (per pixel,
+// recursing at the first pixel of each run) on small busy pictures, and the
+// layer after a row of fill actions on a bigger picture against hashes
+// recorded from the first implementation.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <random>
 #include <vector>
 
 #include "action_fixture.h"
@@ -18,6 +20,50 @@ namespace qztest {
 namespace {
 
 using qz::actions::FloodClip;
+using qz::actions::FloodRowKernels;
+using qz::actions::FloodSpan;
+
+// Rows of awkward widths where open and closed pixels come in runs of every
+// length: colours near a seed, far from it, and mask bytes set here and there.
+TEST(FloodRowKernels, Sse2GivesThePlainKernelsAnswers) {
+  const FloodRowKernels* sse2 = qz::actions::sse2FloodRowKernels();
+  if (!sse2) GTEST_SKIP() << "no SSE2";
+  const FloodRowKernels& plain = qz::actions::scalarFloodRowKernels();
+  std::mt19937 random(5);
+  for (size_t width : {1, 7, 15, 16, 17, 31, 33, 1031}) {
+    for (int round = 0; round < 40; ++round) {
+      SCOPED_TRACE(testing::Message() << "width " << width << ", round " << round);
+      std::vector<uint8_t> r(width), g(width), b(width), mask(width);
+      const uint8_t seed[3] = {uint8_t(random()), uint8_t(random()), uint8_t(random())};
+      const uint8_t limit = uint8_t(round % 5 == 0 ? 0 : round % 5 == 1 ? 255 : random() % 60);
+      const uint32_t runLength = 1 + random() % 24;
+      for (size_t i = 0; i < width; ++i) {
+        const bool near = (i / runLength + round) % 3 != 0;
+        const int spread = near ? limit : 255;
+        r[i] = uint8_t(std::clamp(seed[0] + int(random() % (2 * spread + 1)) - spread, 0, 255));
+        g[i] = uint8_t(std::clamp(seed[1] + int(random() % (spread + 1)), 0, 255));
+        b[i] = uint8_t(std::clamp(seed[2] - int(random() % (spread + 1)), 0, 255));
+        mask[i] = random() % 29 == 0 ? uint8_t(1 + random() % 255) : 0;
+      }
+      const FloodSpan span = {r.data(), g.data(), b.data(), mask.data(), seed[0], seed[1], seed[2], limit};
+      for (size_t count : {size_t(0), width / 2, width}) {
+        EXPECT_EQ(sse2->openPrefix(span, count), plain.openPrefix(span, count)) << count;
+        EXPECT_EQ(sse2->openSuffix(span, count), plain.openSuffix(span, count)) << count;
+        EXPECT_EQ(sse2->closedPrefix(span, count), plain.closedPrefix(span, count)) << count;
+      }
+      // A table that writes 255 for distances up to `solid`, then falls.
+      const int32_t solid = round % 4 == 0 ? -1 : int32_t(random() % 40);
+      uint8_t values[256];
+      for (int32_t d = 0; d < 256; ++d) values[d] = d <= solid ? 255 : uint8_t(254 - d * 3);
+      std::vector<uint8_t> plainMask = mask;
+      FloodSpan plainSpan = span;
+      plainSpan.mask = plainMask.data();
+      plain.writeMask(plainSpan, width, values, -1);
+      sse2->writeMask(span, width, values, solid);
+      EXPECT_EQ(mask, plainMask);
+    }
+  }
+}
 
 // The fill as the rules state it: recursive, one pixel at a time.
 class PlainFill {
