@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
@@ -17,6 +18,8 @@ namespace qz::modes {
 // One fetch of rows 0..H-1, columns 0..W-1 below a layer; never changed once made.
 struct BelowImage {
   Qz_ImageLock lock{};
+  // Never reused in a process, unlike the address.
+  uint64_t serial = 0;
   BelowImage() = default;
   BelowImage(const BelowImage&) = delete;
   BelowImage& operator=(const BelowImage&) = delete;
@@ -162,6 +165,8 @@ std::shared_ptr<const BelowImage> Qz__Fetch(Qz_Image* document, Qz_Image* layer)
   lock.x1 = document->width - 1, lock.y1 = document->height - 1;
   // No lock of its own: the pass this render belongs to holds the document.
   if (!Qz_GetImageDataBelowLayer(&lock)) return nullptr;
+  static std::atomic<uint64_t> fetches{0};
+  image->serial = fetches.fetch_add(1, std::memory_order_relaxed) + 1;
   return image;
 }
 
@@ -267,7 +272,11 @@ SharedBelow::SharedBelow(const Qz_ImageLock* block) {
   if (!document || document->width <= 0 || document->height <= 0) return;
   Qz_Image* layer = block->layer;
   if (!layer || !prev_layer(layer)) {
+    // The background changes with the document's own changes; the composite with what it shows.
+    const uint64_t changes = layer ? document->ownChanges.load(std::memory_order_acquire)
+                                   : document->shownChanges.load(std::memory_order_acquire);
     view_ = Qz__PlanesView(document, layer != nullptr);
+    if (ok()) stamp_ = {document, document->serial, changes, false};
     return;
   }
   if (document->depth != 24) return;  // grey documents are not composited
@@ -280,6 +289,7 @@ SharedBelow::SharedBelow(const Qz_ImageLock* block) {
     image_.reset();
   }
   if (!image_) return;
+  stamp_ = {image_.get(), image_->serial, 0, true};
   const Qz_ImageLock& lock = image_->lock;
   view_.r = lock.r, view_.g = lock.g, view_.b = lock.b;
   view_.x0 = lock.x0, view_.y0 = lock.y0, view_.x1 = lock.x1, view_.y1 = lock.y1;

@@ -69,9 +69,23 @@ class QZ_EXPORT SharedBelow {
   bool ok() const { return view_.r != nullptr; }
   const SourceView& view() const { return view_; }
 
+  // What the view shows, as a value: two views with equal stamps hold the
+  // same pixels, so what a mode works out from one (sums, tables) serves the
+  // other. Each fetch gets a stamp of its own; the document's own planes
+  // (the bottom layer's background, or the composite without a layer) are
+  // named by the document and its change count, read before the view.
+  struct Stamp {
+    const void* source = nullptr;
+    uint64_t serial = 0, changes = 0;
+    bool fetched = false;
+    bool operator==(const Stamp&) const = default;
+  };
+  const Stamp& stamp() const { return stamp_; }
+
  private:
   std::shared_ptr<const BelowImage> image_;  // null when the document's planes are read directly
   SourceView view_;
+  Stamp stamp_;
 };
 
 }  // namespace qz::modes

@@ -442,6 +442,41 @@ TEST_F(SharedBelowTest, BottomLayerReadsTheBackgroundAndFetchesNothing) {
   EXPECT_EQ(whole.view().r, doc.image->r);
 }
 
+// A mode keeps what it works out from the image below under the view's
+// stamp: it must change with what lies below and with nothing else.
+TEST_F(SharedBelowTest, StampsChangeWithWhatLiesBelowOnly) {
+  Document doc(9, 5, [](int32_t x, int32_t y) { return Rgb{uint8_t(x), uint8_t(y), 7}; });
+  Qz_Image* bottom = doc.AddPaintLayer("Paint", {200, 10, 10}, 0, 0, 9, 5, [](int32_t, int32_t) { return uint8_t(99); });
+  Qz_Image* upper = doc.AddPaintLayer("MirrorBelow", {0, 0, 0}, 0, 0, 9, 5, [](int32_t, int32_t) { return uint8_t(255); });
+  ASSERT_NE(bottom, nullptr);
+  ASSERT_NE(upper, nullptr);
+  auto stampFor = [&](Qz_Image* layer) {
+    Qz_ImageLock block{};
+    block.image = doc.image, block.layer = layer;
+    qz::modes::SharedBelow below(&block);
+    EXPECT_TRUE(below.ok());
+    return below.stamp();
+  };
+  auto paint = [](Qz_Image* layer) {
+    layer->grey[2][3] ^= 0x55;
+    Qz_ModifiedImageData(layer, 3, 2, 3, 2);
+  };
+  const auto onUpper = stampFor(upper), onBottom = stampFor(bottom);
+  EXPECT_EQ(stampFor(upper), onUpper) << "nothing changed: the same image";
+  EXPECT_EQ(stampFor(bottom), onBottom);
+  EXPECT_NE(onUpper, onBottom);
+  paint(upper);
+  EXPECT_EQ(stampFor(upper), onUpper) << "painting the layer itself changes nothing below it";
+  paint(bottom);
+  const auto afterBelow = stampFor(upper);
+  EXPECT_NE(afterBelow, onUpper) << "a layer below was painted";
+  EXPECT_EQ(stampFor(bottom), onBottom) << "the bottom layer reads the background, which did not change";
+  doc.image->undoR[1][1] ^= 0x21;
+  Qz_NoteImageChange(doc.image);
+  EXPECT_NE(stampFor(bottom), onBottom) << "the background changed";
+  EXPECT_NE(stampFor(upper), afterBelow);
+}
+
 TEST_F(SharedBelowTest, KeepsAFewImagesAndLetsGoOfADisposedDocumentsOnes) {
   std::vector<std::unique_ptr<Document>> docs;
   for (int i = 0; i < qz::modes::kMaxSharedBelow + 2; ++i) {
