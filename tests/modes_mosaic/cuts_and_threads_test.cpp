@@ -24,6 +24,9 @@ const std::vector<ModeCase>& Cases() {
       {"Pixelize", {}},
       {"Pixelize", {{0x820, 13}, {0x834, 5}}},
       {"Pixelize", {{0x820, 256}, {0x834, 1}}},
+      {"PolarMosaic", {}},
+      {"PolarMosaic", {{2066, 1}, {2136, 7}, {2086, 40}, {2106, 3}}},
+      {"PolarMosaic", {{2066, 255}, {2136, 1}, {2086, -900}, {2106, 30}}},
   };
   return cases;
 }
@@ -69,7 +72,7 @@ TEST(MosaicCutsAndThreads, ReadsOnlyWhatItFetchedOnAnUpperLayer) {
 // changes stop, the picture is the one the last settings make.
 TEST(MosaicCutsAndThreads, SettingsChangedWhileAPassRenders) {
   const int32_t before = Qz__SetCompositorWorkers(8);
-  for (const char* mode : {"Pixelize"}) {
+  for (const char* mode : {"Pixelize", "PolarMosaic"}) {
     SCOPED_TRACE(mode);
     Document doc(120, 64, NoisePixel);
     Qz_Image* layer = doc.AddPaintLayer(mode, {0, 0, 0}, 0, 0, 120, 64,

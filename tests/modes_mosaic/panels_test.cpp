@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "gadgets/qz_sliders.h"
+#include "gadgets/qz_text_entry.h"
+#include "gadgets/qz_widgets.h"
 #include "modes/mode_panel.h"
 #include "objects/catalogue.h"
 #include "objects/qz_root.h"
@@ -56,6 +58,8 @@ struct SliderCase {
 const SliderCase kSliders[] = {
     {"Pixelize", 0x820, 0x82A, "Width", 6, 40, 3},
     {"Pixelize", 0x834, 0x83E, "Height", 6, 256, 1},
+    {"PolarMosaic", 2136, 2146, "Angle delim.", 180, 360, 12},
+    {"PolarMosaic", 2066, 2076, "Ring width", 5, 255, 9},
 };
 
 TEST_F(MosaicPanels, SlidersDriveTheSettersAndShowThem) {
@@ -78,6 +82,39 @@ TEST_F(MosaicPanels, SlidersDriveTheSettersAndShowThem) {
     Qz_DoMethod(layer->mode, c.setter, uint32_t(c.bySetter));
     EXPECT_EQ(int32_t(Qz_DoMethod(slider, kValueGet)), c.bySetter);
     EXPECT_EQ(rerenders.Count(doc.image), 2u) << "showing the value sent it back";
+  }
+}
+
+// The centre's two entries set it, and the button puts it back in the layer's middle.
+TEST_F(MosaicPanels, CentreEntriesAndButton) {
+  struct Case {
+    const char* mode;
+    uint32_t setX, getX, setY, getY, centre;
+  };
+  Document doc(40, 22, qztest::NoisePixel);
+  for (const Case& c : {Case{"PolarMosaic", 2086, 2096, 2106, 2116, 2126}}) {
+    SCOPED_TRACE(c.mode);
+    Qz_Image* layer = doc.AddPaintLayer(c.mode, {0, 0, 0}, 4, 2, 30, 16, [](int32_t, int32_t) { return uint8_t(255); });
+    ASSERT_NE(layer, nullptr);
+    ASSERT_NE(Qz_DoMethod(layer->mode, kQzModeGetPanel), 0u);
+    Qz_Object* x = mp::panelGadget(layer->mode, c.setX);
+    Qz_Object* y = mp::panelGadget(layer->mode, c.setY);
+    Qz_Object* button = mp::panelGadget(layer->mode, c.centre);
+    ASSERT_NE(x, nullptr);
+    ASSERT_NE(y, nullptr);
+    ASSERT_NE(button, nullptr);
+    qztest::RerenderCounter rerenders;
+    Qz_DoMethod(x, kStringEditSetNumber, uint32_t(-25));
+    Qz_DoMethod(y, kStringEditSetNumber, 300u);
+    EXPECT_EQ(int32_t(Qz_DoMethod(layer->mode, c.getX)), -25);
+    EXPECT_EQ(int32_t(Qz_DoMethod(layer->mode, c.getY)), 300);
+    EXPECT_EQ(rerenders.Count(doc.image), 2u);
+    Qz_DoNotify(button, kButtonPressed, 1u);
+    // The layer's middle, in document pixels.
+    EXPECT_EQ(Qz_DoMethod(layer->mode, c.getX), 19u);
+    EXPECT_EQ(Qz_DoMethod(layer->mode, c.getY), 10u);
+    EXPECT_EQ(int32_t(Qz_DoMethod(x, kStringEditGetNumber)), 19);
+    EXPECT_EQ(int32_t(Qz_DoMethod(y, kStringEditGetNumber)), 10);
   }
 }
 
