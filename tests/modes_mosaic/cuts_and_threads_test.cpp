@@ -27,6 +27,9 @@ const std::vector<ModeCase>& Cases() {
       {"PolarMosaic", {}},
       {"PolarMosaic", {{2066, 1}, {2136, 7}, {2086, 40}, {2106, 3}}},
       {"PolarMosaic", {{2066, 255}, {2136, 1}, {2086, -900}, {2106, 30}}},
+      {"BizarrePixelize", {}},
+      {"BizarrePixelize", {{2086, 9}, {2126, 100}, {2196, 40}, {2216, 97}, {2146, 200}, {2166, -5}}},
+      {"BizarrePixelize", {{2086, -6}, {2146, 20}, {2166, 12}}},
   };
   return cases;
 }
@@ -72,7 +75,7 @@ TEST(MosaicCutsAndThreads, ReadsOnlyWhatItFetchedOnAnUpperLayer) {
 // changes stop, the picture is the one the last settings make.
 TEST(MosaicCutsAndThreads, SettingsChangedWhileAPassRenders) {
   const int32_t before = Qz__SetCompositorWorkers(8);
-  for (const char* mode : {"Pixelize", "PolarMosaic"}) {
+  for (const char* mode : {"Pixelize", "PolarMosaic", "BizarrePixelize"}) {
     SCOPED_TRACE(mode);
     Document doc(120, 64, NoisePixel);
     Qz_Image* layer = doc.AddPaintLayer(mode, {0, 0, 0}, 0, 0, 120, 64,

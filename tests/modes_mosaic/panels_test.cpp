@@ -60,6 +60,10 @@ const SliderCase kSliders[] = {
     {"Pixelize", 0x834, 0x83E, "Height", 6, 256, 1},
     {"PolarMosaic", 2136, 2146, "Angle delim.", 180, 360, 12},
     {"PolarMosaic", 2066, 2076, "Ring width", 5, 255, 9},
+    {"BizarrePixelize", 2086, 2096, "Strength", 1, 100, 4},
+    {"BizarrePixelize", 2196, 2206, "Width", 85, 1, 50},
+    {"BizarrePixelize", 2216, 2226, "Height", 85, 100, 60},
+    {"BizarrePixelize", 2126, 2136, "Quality", 7, 100, 1},
 };
 
 TEST_F(MosaicPanels, SlidersDriveTheSettersAndShowThem) {
@@ -92,7 +96,8 @@ TEST_F(MosaicPanels, CentreEntriesAndButton) {
     uint32_t setX, getX, setY, getY, centre;
   };
   Document doc(40, 22, qztest::NoisePixel);
-  for (const Case& c : {Case{"PolarMosaic", 2086, 2096, 2106, 2116, 2126}}) {
+  for (const Case& c : {Case{"PolarMosaic", 2086, 2096, 2106, 2116, 2126},
+                        Case{"BizarrePixelize", 2146, 2156, 2166, 2176, 2186}}) {
     SCOPED_TRACE(c.mode);
     Qz_Image* layer = doc.AddPaintLayer(c.mode, {0, 0, 0}, 4, 2, 30, 16, [](int32_t, int32_t) { return uint8_t(255); });
     ASSERT_NE(layer, nullptr);
