@@ -23,15 +23,15 @@ uint8_t Qz__Distance(const FloodSpan& s, size_t i) {
 
 bool Qz__Open(const FloodSpan& s, size_t i) { return s.mask[i] == 0 && Qz__Distance(s, i) <= s.limit; }
 
-size_t Qz__OpenPrefixScalar(const FloodSpan& s, size_t count) {
+size_t Qz__FillPrefixScalar(const FloodSpan& s, size_t count, const uint8_t values[256], int32_t /*solid*/) {
   size_t i = 0;
-  while (i < count && Qz__Open(s, i)) ++i;
+  for (; i < count && Qz__Open(s, i); ++i) s.mask[i] = values[Qz__Distance(s, i)];
   return i;
 }
 
-size_t Qz__OpenSuffixScalar(const FloodSpan& s, size_t count) {
+size_t Qz__FillSuffixScalar(const FloodSpan& s, size_t count, const uint8_t values[256], int32_t /*solid*/) {
   size_t n = 0;
-  while (n < count && Qz__Open(s, count - 1 - n)) ++n;
+  for (; n < count && Qz__Open(s, count - 1 - n); ++n) s.mask[count - 1 - n] = values[Qz__Distance(s, count - 1 - n)];
   return n;
 }
 
@@ -77,25 +77,47 @@ QZ_SSE2 uint32_t Qz__OpenBits16(const FloodSpan& s, const Lanes& l, size_t i) {
   return uint32_t(_mm_movemask_epi8(_mm_and_si128(near, empty)));
 }
 
-QZ_SSE2 size_t Qz__OpenPrefixSse2(const FloodSpan& s, size_t count) {
+// Writes the lanes [from, to) of sixteen pixels at i whose distances are `distance`.
+QZ_SSE2 void Qz__Write16(const FloodSpan& s, size_t i, __m128i distance, int from, int to, const uint8_t values[256],
+                         int32_t solid) {
+  if (from == 0 && to == 16 && solid >= 0) {
+    const __m128i inSolid =
+        _mm_cmpeq_epi8(_mm_subs_epu8(distance, _mm_set1_epi8(char(solid))), _mm_setzero_si128());
+    if (_mm_movemask_epi8(inSolid) == 0xFFFF) {
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(s.mask + i), _mm_set1_epi8(char(0xFF)));
+      return;
+    }
+  }
+  alignas(16) uint8_t d[16];
+  _mm_store_si128(reinterpret_cast<__m128i*>(d), distance);
+  for (int k = from; k < to; ++k) s.mask[i + size_t(k)] = values[d[k]];
+}
+
+QZ_SSE2 size_t Qz__FillPrefixSse2(const FloodSpan& s, size_t count, const uint8_t values[256], int32_t solid) {
   const Lanes l = Qz__Lanes(s);
   size_t i = 0;
   for (; i + 16 <= count; i += 16) {
+    const __m128i distance = Qz__Distance16(s, l, i);
     const uint32_t closed = ~Qz__OpenBits16(s, l, i) & 0xFFFFu;
-    if (closed) return i + size_t(__builtin_ctz(closed));
+    const int open = closed ? __builtin_ctz(closed) : 16;
+    Qz__Write16(s, i, distance, 0, open, values, solid);
+    if (open < 16) return i + size_t(open);
   }
   FloodSpan rest = {s.r + i, s.g + i, s.b + i, s.mask + i, s.seedR, s.seedG, s.seedB, s.limit};
-  return i + Qz__OpenPrefixScalar(rest, count - i);
+  return i + Qz__FillPrefixScalar(rest, count - i, values, solid);
 }
 
-QZ_SSE2 size_t Qz__OpenSuffixSse2(const FloodSpan& s, size_t count) {
+QZ_SSE2 size_t Qz__FillSuffixSse2(const FloodSpan& s, size_t count, const uint8_t values[256], int32_t solid) {
   const Lanes l = Qz__Lanes(s);
-  size_t end = count;  // pixels [end, count) are open
+  size_t end = count;  // pixels [end, count) are written
   for (; end >= 16; end -= 16) {
+    const __m128i distance = Qz__Distance16(s, l, end - 16);
     const uint32_t closed = ~Qz__OpenBits16(s, l, end - 16) & 0xFFFFu;
-    if (closed) return count - end + size_t(__builtin_clz(closed) - 16);
+    const int open = closed ? __builtin_clz(closed) - 16 : 16;
+    Qz__Write16(s, end - 16, distance, 16 - open, 16, values, solid);
+    if (open < 16) return count - end + size_t(open);
   }
-  return count - end + Qz__OpenSuffixScalar(s, end);
+  return count - end + Qz__FillSuffixScalar(s, end, values, solid);
 }
 
 QZ_SSE2 size_t Qz__ClosedPrefixSse2(const FloodSpan& s, size_t count) {
@@ -109,31 +131,17 @@ QZ_SSE2 size_t Qz__ClosedPrefixSse2(const FloodSpan& s, size_t count) {
   return i + Qz__ClosedPrefixScalar(rest, count - i);
 }
 
-// Sixteen pixels all within the solid distances are stored at once; any
-// others go through the table.
 QZ_SSE2 void Qz__WriteMaskSse2(const FloodSpan& s, size_t count, const uint8_t values[256], int32_t solid) {
   const Lanes l = Qz__Lanes(s);
-  const __m128i all = _mm_set1_epi8(char(0xFF));
-  const __m128i solidLanes = _mm_set1_epi8(char(std::max(solid, 0)));
-  alignas(16) uint8_t d[16];
   size_t i = 0;
-  for (; i + 16 <= count; i += 16) {
-    const __m128i distance = Qz__Distance16(s, l, i);
-    const __m128i inSolid = _mm_cmpeq_epi8(_mm_subs_epu8(distance, solidLanes), _mm_setzero_si128());
-    if (solid >= 0 && _mm_movemask_epi8(inSolid) == 0xFFFF) {
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(s.mask + i), all);
-      continue;
-    }
-    _mm_store_si128(reinterpret_cast<__m128i*>(d), distance);
-    for (int k = 0; k < 16; ++k) s.mask[i + size_t(k)] = values[d[k]];
-  }
+  for (; i + 16 <= count; i += 16) Qz__Write16(s, i, Qz__Distance16(s, l, i), 0, 16, values, solid);
   FloodSpan rest = {s.r + i, s.g + i, s.b + i, s.mask + i, s.seedR, s.seedG, s.seedB, s.limit};
   Qz__WriteMaskScalar(rest, count - i, values, solid);
 }
 
-const FloodRowKernels kScalarKernels = {Qz__OpenPrefixScalar, Qz__OpenSuffixScalar, Qz__ClosedPrefixScalar,
+const FloodRowKernels kScalarKernels = {Qz__FillPrefixScalar, Qz__FillSuffixScalar, Qz__ClosedPrefixScalar,
                                         Qz__WriteMaskScalar, "scalar"};
-const FloodRowKernels kSse2Kernels = {Qz__OpenPrefixSse2, Qz__OpenSuffixSse2, Qz__ClosedPrefixSse2,
+const FloodRowKernels kSse2Kernels = {Qz__FillPrefixSse2, Qz__FillSuffixSse2, Qz__ClosedPrefixSse2,
                                       Qz__WriteMaskSse2, "sse2"};
 
 bool Qz__HasSse2() {
@@ -197,9 +205,10 @@ class Filler {
   // scan, unless the run starts at the clip's edge) to its last column.
   // Returns the run's last column.
   int32_t fillRun(int32_t x, int32_t y) {
-    const int32_t a = x - int32_t(kernels_.openSuffix(span(y, clip_.left), size_t(x - clip_.left)));
-    const int32_t b = x + int32_t(kernels_.openPrefix(span(y, x + 1), size_t(clip_.right - x - 1)));
-    kernels_.writeMask(span(y, a), size_t(b - a + 1), values_, solid_);
+    kernels_.writeMask(span(y, x), 1, values_, solid_);
+    const int32_t a = x - int32_t(kernels_.fillSuffix(span(y, clip_.left), size_t(x - clip_.left), values_, solid_));
+    const int32_t b =
+        x + int32_t(kernels_.fillPrefix(span(y, x + 1), size_t(clip_.right - x - 1), values_, solid_));
     written_.left = std::min(written_.left, a), written_.right = std::max(written_.right, b + 1);
     written_.top = std::min(written_.top, y), written_.bottom = std::max(written_.bottom, y + 1);
     const int32_t from = a > clip_.left ? a - 1 : a;

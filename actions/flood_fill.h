@@ -43,15 +43,17 @@ struct FloodSpan {
   uint8_t seedR, seedG, seedB, limit;
 };
 
+// `values` maps a distance to its mask byte; values[d] is 255 for every d up
+// to `solid` (-1: no such d).
 struct FloodRowKernels {
-  // How many of the first `count` pixels are open, counted from the first on.
-  size_t (*openPrefix)(const FloodSpan& span, size_t count);
-  // How many of the first `count` pixels are open, counted back from the last.
-  size_t (*openSuffix)(const FloodSpan& span, size_t count);
+  // Writes mask[i] = values[distance of pixel i] from the first pixel on
+  // while the pixels are open, at most `count`; returns how many it wrote.
+  size_t (*fillPrefix)(const FloodSpan& span, size_t count, const uint8_t values[256], int32_t solid);
+  // The same from pixel count - 1 back towards the first.
+  size_t (*fillSuffix)(const FloodSpan& span, size_t count, const uint8_t values[256], int32_t solid);
   // How many of the first `count` pixels are not open, from the first on.
   size_t (*closedPrefix)(const FloodSpan& span, size_t count);
-  // mask[i] = values[distance of pixel i] for the first `count` pixels;
-  // values[d] is 255 for every d up to `solid` (-1: no such d).
+  // mask[i] = values[distance of pixel i] for the first `count` pixels, open or not.
   void (*writeMask)(const FloodSpan& span, size_t count, const uint8_t values[256], int32_t solid);
   const char* name;
 };
