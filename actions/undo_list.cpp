@@ -3,13 +3,16 @@
 // layer from its parent's undo planes and the layer's actions since the
 // newest restore point.
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <mutex>
 #include <vector>
 
 #include "actions/action_internal.h"
 #include "image/image_internal.h"
+#include "image/image_shell.h"
 #include "image/unsaved_changes.h"
+#include "objects/catalogue.h"
 
 QZ_EXTERN_C_BEGIN
 QZ_EXPORT void Qz_DoLayerDoesntNeedsFixing(Qz_Image* layer) __attribute__((weak));
@@ -135,6 +138,36 @@ ReplayFrom Qz__ReplayStart(Qz_Object* list, Qz_Image* layer) {
   }
   return {listLast(list), nullptr};
 }
+
+// The document's progress notices while a replay runs long: the status line
+// shows a bar in place of "Done." from the first step after the first tenth
+// of a second, and "Done." again once the layer is rebuilt.
+class ReplayProgress {
+ public:
+  ReplayProgress(Qz_Image* document, size_t steps) : document_(document), steps_(steps) {}
+  ReplayProgress(const ReplayProgress&) = delete;
+  ReplayProgress& operator=(const ReplayProgress&) = delete;
+  ~ReplayProgress() {
+    if (shown_) Qz_DoNotify(qz::imageObject(document_), kQzProgressDone, 0);
+  }
+  void step(size_t done) {
+    if (!document_) return;
+    if (!shown_) {
+      if (std::chrono::steady_clock::now() - start_ < kQuietTime) return;
+      shown_ = true;
+      Qz_DoNotify(qz::imageObject(document_), kQzProgressStart, Qz_CatalogString(kRenderingTitle));
+    }
+    Qz_DoNotify(qz::imageObject(document_), kQzProgressStep, uint32_t(done), uint32_t(steps_));
+  }
+
+ private:
+  static constexpr auto kQuietTime = std::chrono::milliseconds(100);
+  static constexpr uint32_t kRenderingTitle = 213;  // catalogue: "Rendering"
+  Qz_Image* document_;
+  size_t steps_;
+  bool shown_ = false;
+  const std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+};
 
 // Takes every action off the redo list; the caller disposes them.
 std::vector<Qz_Object*> Qz__TakeRedoList(Qz_Object* redo) {
@@ -496,7 +529,13 @@ QZ_EXPORT void Qz_RedoLayerActions(Qz_Image* layer, int32_t x0, int32_t y0, int3
     // steps from the oldest are all replayed.
     fillPlanes(target, 0);
   }
-  for (Qz_Object* entry : replay) Qz_DoMethod(entry, kActionApply);
+  {
+    ReplayProgress progress(document, replay.size());
+    for (size_t i = 0; i < replay.size(); ++i) {
+      progress.step(i);
+      Qz_DoMethod(replay[i], kActionApply);
+    }
+  }
   parent->displayCount.fetch_add(1);
   parent->notifySuspend.fetch_sub(1);
   Qz_ModifiedImageData(target, x0, y0, x1, y1);

@@ -3,7 +3,9 @@
 #include "app/class_registration.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
+#include <thread>
 
 namespace qztest {
 namespace {
@@ -33,6 +35,7 @@ QzWord Qz__MediaDispatch(Qz_Object* object, uint32_t id, const QzWord* w) {
       const QzWord tablet = s.kind == kMediaStrokeCurve ? 0 : w[9];
       if (tablet) s.pressure = reinterpret_cast<const uint32_t*>(tablet)[0];
       m->log->push_back(s);
+      if (m->delayMs) std::this_thread::sleep_for(std::chrono::milliseconds(m->delayMs));
       if (s.kind == kMediaStrokeLine)
         Qz__DrawTrace(s.layer, s.coords[0], s.coords[1], s.coords[2], s.coords[3], s.button == 1);
       return 1;
@@ -53,6 +56,7 @@ Qz_Object* Qz__NewMedia(Qz_Class* c, const QzWord*) {
   m->log = new std::vector<StrokeMessage>;
   m->size = 10;
   m->strength = 50;
+  m->delayMs = 0;
   return o;
 }
 
@@ -99,6 +103,8 @@ const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new ActionE
 }  // namespace
 
 Qz_Object* MakeRecordingMedia() { return Qz_CreateObject("RecordingMedia"); }
+
+RecordingMedia* AsRecordingMedia(Qz_Object* media) { return reinterpret_cast<RecordingMedia*>(media); }
 
 std::vector<StrokeMessage>& MediaLog(Qz_Object* media) {
   return *reinterpret_cast<RecordingMedia*>(media)->log;

@@ -23,13 +23,16 @@ struct StrokeMessage {
 
 // The media stand-in: records strokes, draws each line as a 1-pixel trace
 // (button 1 adds 40, any other subtracts 40) and keeps size and strength.
+// Each stroke takes at least delayMs, so a replay of several is slow.
 struct RecordingMedia {
   Qz_Object header;
   std::vector<StrokeMessage>* log;
   uint32_t size, strength;
+  uint32_t delayMs;
 };
 
 Qz_Object* MakeRecordingMedia();
+RecordingMedia* AsRecordingMedia(Qz_Object* media);
 std::vector<StrokeMessage>& MediaLog(Qz_Object* media);
 
 class ActionTest : public ::testing::Test {

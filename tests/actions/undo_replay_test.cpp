@@ -1,10 +1,13 @@
 // Undo and redo by restore and replay: a seeded random edit sequence checked
 // against documents rebuilt from scratch, the restore points, the memory cap.
+#include <atomic>
 #include <random>
 #include <set>
 
 #include "action_fixture.h"
+#include "image/image_shell.h"
 #include "objects/qz_linked_list.h"
+#include "objects/qz_notify.h"
 
 namespace qztest {
 namespace {
@@ -240,6 +243,54 @@ TEST_F(UndoReplayTest, RefusedActionIsReportedAndStaysTheCallers) {
   EXPECT_EQ(Qz_AddImageAction(nullptr, action, 0), 0u);
   EXPECT_EQ(Qz_DoMethod(Qz_GetUndoList(doc), kLinkedListCount), count);
   Qz_DisposeObject(action);
+}
+
+// The document's progress notices during undos, in the order they came.
+struct ProgressLog {
+  std::vector<uint32_t> notices;
+  std::vector<QzWord> steps;  // the step notices' totals
+  static void Note(QzWord user, Qz_Object*, uint32_t method, const QzWord* args) {
+    auto* log = reinterpret_cast<ProgressLog*>(user);
+    log->notices.push_back(method);
+    if (method == kQzProgressStep) log->steps.push_back(args ? args[1] : 0);
+  }
+};
+
+TEST_F(UndoReplayTest, ALongReplayShowsProgressUntilTheLayerIsRebuilt) {
+  Qz_Image* doc = MakeDocument(kWidth, kHeight, 1);
+  Qz_Image* layer = Layer(doc, 0);
+  for (int32_t i = 0; i < 5; ++i) Stroke(layer, {{i, 1}, {i, 8}});
+  const std::vector<uint8_t> afterFour = [&] {
+    std::vector<uint8_t> bytes = Plane(layer->grey, kWidth, kHeight);
+    for (int32_t y = 1; y <= 8; ++y) bytes[size_t(y) * kWidth + 4] -= 40;
+    return bytes;
+  }();
+  ProgressLog log;
+  QzWord notes[3];
+  const uint32_t ids[3] = {kQzProgressStart, kQzProgressStep, kQzProgressDone};
+  for (int i = 0; i < 3; ++i)
+    notes[i] = Qz_AddCallBackNotify(&doc->object, ids[i], kNotifyAnyValue, ProgressLog::Note,
+                                    reinterpret_cast<QzWord>(&log));
+  // Four strokes of 60 ms each are replayed: the bar shows after a tenth of a second.
+  AsRecordingMedia(doc->media)->delayMs = 60;
+  ASSERT_EQ(Qz_UndoImageAction(doc), 1u);
+  EXPECT_EQ(Plane(layer->grey, kWidth, kHeight), afterFour);
+  ASSERT_GE(log.notices.size(), 3u);
+  EXPECT_EQ(log.notices.front(), kQzProgressStart);
+  EXPECT_EQ(log.notices.back(), kQzProgressDone);
+  EXPECT_EQ(std::count(log.notices.begin(), log.notices.end(), kQzProgressStart), 1);
+  EXPECT_EQ(std::count(log.notices.begin(), log.notices.end(), kQzProgressDone), 1);
+  for (QzWord total : log.steps) EXPECT_EQ(total, 4u);
+  // Undoing the first stroke leaves nothing to replay: nothing is shown,
+  // however slow the strokes.
+  AsRecordingMedia(doc->media)->delayMs = 0;
+  for (int i = 0; i < 3; ++i) ASSERT_EQ(Qz_UndoImageAction(doc), 1u);
+  AsRecordingMedia(doc->media)->delayMs = 60;
+  log.notices.clear();
+  ASSERT_EQ(Qz_UndoImageAction(doc), 1u);
+  EXPECT_TRUE(log.notices.empty());
+  EXPECT_EQ(Plane(layer->grey, kWidth, kHeight), std::vector<uint8_t>(size_t(kWidth) * kHeight, 0));
+  for (int i = 0; i < 3; ++i) Qz_RemoveNotify(&doc->object, notes[i]);
 }
 
 }  // namespace
