@@ -60,6 +60,8 @@ void initRedrawSemaphore() { std::call_once(gRedrawOnce, [] { InitSemaphore(&gRe
 // ---- drawing ------------------------------------------------------------------------------
 
 int32_t scaleDown(int64_t c, int64_t num, int64_t den) { return den ? int32_t(c * num / den) : 0; }
+// c * num / den rounded up, for c >= 0.
+int32_t scaleUp(int64_t c, int64_t num, int64_t den) { return den ? int32_t((c * num + den - 1) / den) : 0; }
 
 // Where a rectangle of the image goes: the rast port, the view's top left
 // corner in it and the size of the part shown (the view's box in a window).
@@ -102,9 +104,12 @@ void drawRect(Qz_ImageView* view, const DrawTarget& to, uint8_t* buffer, size_t 
   if (iw <= 0 || ih <= 0 || zw <= 0 || zh <= 0) return;
   const int32_t left = to.left, top = to.top;
   int32_t wx0 = scaleDown(x0, zw, iw) + left;
-  int32_t wx1 = std::max(wx0, scaleDown(int64_t(x1) + 1, zw, iw) + left - 1);
+  // The last view column showing a column of the rectangle: view column c
+  // shows image column c * iw / zw, so zoomed out (or by a fraction) the
+  // rounded-down end would leave changed columns unseen.
+  int32_t wx1 = std::max(wx0, scaleUp(int64_t(x1) + 1, zw, iw) + left - 1);
   int32_t wy0 = scaleDown(y0, zh, ih) + top;
-  int32_t wy1 = std::max(wy0, scaleDown(int64_t(y1) + 1, zh, ih) + top - 1);
+  int32_t wy1 = std::max(wy0, scaleUp(int64_t(y1) + 1, zh, ih) + top - 1);
   wx0 = std::max({wx0, left + view->visibleX, left, 0, to.clipX0});
   wy0 = std::max({wy0, top + view->visibleY, top, 0, to.clipY0});
   wx1 = std::min({wx1, left + view->visibleX + view->visibleWidth - 1, left + to.width - 1, to.clipX1});

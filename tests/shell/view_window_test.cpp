@@ -252,6 +252,47 @@ TEST_F(ViewWindowTest, AZoomedPictureScrollsInsideItsWindow) {
   EXPECT_EQ(qztest::UiHarness::box(view).top, pic.top);
 }
 
+// A changed rectangle redrawn on its own reaches every view pixel that
+// shows one of its pixels, at zooms where view and image pixels do not line up.
+TEST_F(ViewWindowTest, ARedrawnRectangleReachesEveryViewPixelShowingIt) {
+  const std::string path = dir_.file("pic.ppm");
+  WritePicture(path, 40, 30);
+  Qz_Object* window = LoadShown(path);
+  ASSERT_NE(window, nullptr);
+  Qz_Object* view = Qz_CurrentViewOf(image_);
+  struct Case {
+    int32_t zoom, x0, y0, x1, y1;
+  };
+  // View column c shows image column c * 40 / zoomed width (rows likewise).
+  const Case cases[] = {{25, 5, 5, 9, 9}, {25, 0, 0, 3, 3}, {33, 6, 6, 8, 8}, {150, 2, 2, 2, 2},
+                        {150, 7, 3, 9, 4}, {10, 0, 0, 9, 9}, {10, 30, 20, 39, 29}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.zoom << "% " << c.x0 << "," << c.y0 << "-" << c.x1 << "," << c.y1);
+    Qz_DoMethod(view, kQzViewZoom, uint32_t(c.zoom), 0u);
+    ASSERT_TRUE(Settle(window));
+    for (int32_t y = c.y0; y <= c.y1; ++y)
+      for (int32_t x = c.x0; x <= c.x1; ++x) image_->r[y][x] = image_->g[y][x] = image_->b[y][x] = 0;
+    Qz_RedrawImage(image_, c.x0, c.y0, c.x1, c.y1);
+    ASSERT_TRUE(Settle(window));
+    const Qz_LayoutBox b = qztest::UiHarness::box(view);
+    int stale = 0;
+    for (int32_t vy = 0; vy < b.height; ++vy)
+      for (int32_t vx = 0; vx < b.width; ++vx) {
+        const int32_t ix = vx * 40 / b.width, iy = vy * 30 / b.height;
+        const bool changed = ix >= c.x0 && ix <= c.x1 && iy >= c.y0 && iy <= c.y1;
+        if (changed && ui_.pixel(window, b.left + vx, b.top + vy) != 0u) ++stale;
+      }
+    EXPECT_EQ(stale, 0);
+    for (int32_t y = c.y0; y <= c.y1; ++y)
+      for (int32_t x = c.x0; x <= c.x1; ++x) {
+        const uint32_t p = Pixel(x, y);
+        image_->r[y][x] = uint8_t(p >> 16), image_->g[y][x] = uint8_t(p >> 8), image_->b[y][x] = uint8_t(p);
+      }
+    Qz_FullRedrawImage(image_);
+    ASSERT_TRUE(Settle(window));
+  }
+}
+
 // The magnifier's right drag pans the picture inside its window, the bars
 // following.
 TEST_F(ViewWindowTest, TheMagnifiersRightDragPansTheScrolledPicture) {
