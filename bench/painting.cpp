@@ -12,12 +12,14 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "app/class_registration.h"
+#include "bench_scene.h"
 #include "gadgets/qz_window.h"
 #include "host/headless/headless_host.h"
 #include "image/image_shell.h"
@@ -141,51 +143,69 @@ std::string WritePicture(int32_t width, int32_t height) {
   return path;
 }
 
-void BM_StrokeToScreenLatency(benchmark::State& state) {
-  StartOnce();
-  qz::headless::setDesktopSize(1024, 768);
-  OpenScreenTags(nullptr);
-  const std::string path = WritePicture(600, 400);
-  Qz_Image* image = Qz__LoadImageA(path.c_str(), nullptr, nullptr, 4, nullptr);
-  std::remove(path.c_str());
+// The screen opens once for every latency benchmark of the run.
+void OpenScreenOnce() {
+  static const bool opened = [] {
+    qz::headless::setDesktopSize(1024, 768);
+    OpenScreenTags(nullptr);
+    return true;
+  }();
+  (void)opened;
+}
+
+// The document's view, once its window is open and everything is drawn; null when it did not open.
+Qz_Object* ShownView(Qz_Image* image, Window** platform) {
   Qz_Object* view = image ? Qz_CurrentViewOf(image) : nullptr;
   Qz_Object* window = view ? Qz_SearchHierachyForClassId(view, kWindowClassId) : nullptr;
   for (int i = 0; i < 250 && window && !Qz__PlatformWindowOf(window); ++i) Delay(1);
-  Window* platform = window ? Qz__PlatformWindowOf(window) : nullptr;
-  if (!platform) {
-    state.SkipWithError("the picture's view did not open");
-    return;
-  }
+  *platform = window ? Qz__PlatformWindowOf(window) : nullptr;
+  if (!*platform) return nullptr;
   qz::headless::settle();
   Qz__SettleImageView(view);
-  Qz_Object* media = Qz_CreateObject("RootMedia");
-  Qz_DoMethod(media, kMediaSize, uint32_t(kLatencyBrush));
-  Qz_DoMethod(media, kMediaPressure, 40u);
-  Qz_DoMethod(media, kMediaSetFreehand, 1u);
-  image->media = media;
-  Qz_Object* tool = Qz_CreateObject("DrawTool");
-  Qz_GetImageBase()->currentTool = tool;
-  const auto* box = reinterpret_cast<const Qz_LayoutBox*>(Qz_DoMethod(view, kRootGetLayoutBox));
-  const int32_t left = platform->LeftEdge + box->left, top = platform->TopEdge + box->top;
-  qz::headless::click(left + 5, top + 5);  // makes the window active
-  qz::headless::settle();
+  return view;
+}
 
+// The part of the view its window shows, in screen pixels (inclusive).
+struct ShownRect {
+  int32_t x0, y0, x1, y1;
+};
+ShownRect ShownPart(Qz_Object* view, const Window* platform) {
+  const auto* box = reinterpret_cast<const Qz_LayoutBox*>(Qz_DoMethod(view, kRootGetLayoutBox));
+  ShownRect r{box->left, box->top, box->left + box->width - 1, box->top + box->height - 1};
+  for (Qz_Object* up = box->parent; up;) {
+    const auto* b = reinterpret_cast<const Qz_LayoutBox*>(Qz_DoMethod(up, kRootGetLayoutBox));
+    if (!b) break;
+    if (b->width > 0 && b->height > 0) {
+      r.x0 = std::max<int32_t>(r.x0, b->left), r.y0 = std::max<int32_t>(r.y0, b->top);
+      r.x1 = std::min<int32_t>(r.x1, b->left + b->width - 1), r.y1 = std::min<int32_t>(r.y1, b->top + b->height - 1);
+    }
+    up = b->parent;
+  }
+  return {r.x0 + platform->LeftEdge, r.y0 + platform->TopEdge, r.x1 + platform->LeftEdge,
+          r.y1 + platform->TopEdge};
+}
+
+// A freehand stroke with the draw tool through the headless host: each
+// pointer move of `step` screen pixels is timed from the injected move to
+// the screen pixel at `lead` pixels ahead of the pointer changing, with
+// everything the move before started drawn first. Strokes run along rows
+// `rowStep` apart, `margin` inside the shown part, until `wanted` moves are timed; the moves whose pixel did
+// not change within a second are counted apart.
+struct Latency {
   std::vector<double> micros;
-  for (auto _ : state) {
-    micros.clear();
-    const int32_t y = top + 60;
-    int32_t x = left + 30;
+  int missed = 0;
+};
+Latency TimeStrokes(Qz_Object* view, const ShownRect& shown, int32_t margin, int32_t step, int32_t lead,
+                    int32_t rowStep, int wanted) {
+  Latency result;
+  for (int32_t y = shown.y0 + margin; y <= shown.y1 - margin && int(result.micros.size()) < wanted; y += rowStep) {
+    int32_t x = shown.x0 + margin;
     qz::headless::moveTo(x, y);
     qz::headless::press();
     qz::headless::settle();
-    // Moves while the probe stays on the shown part of the picture.
-    const int moves = std::clamp((box->width - 60 - kLatencyBrush) / 2, 1, 300);
-    for (int move = 0; move < moves; ++move) {
-      x += 2;
-      // A move to x lays dabs up to x - 1 (the segment's end gets none), so
-      // the brush's leading edge first reaches column x + 8 now.
-      const int32_t probe = x + kLatencyBrush / 2 - 4;
-      // Everything the last move started has been drawn before the clock starts.
+    while (x + step + lead <= shown.x1 - margin && int(result.micros.size()) < wanted) {
+      x += step;
+      const int32_t probe = x + lead;
       qz::headless::settle();
       Qz__SettleImageView(view);
       const uint32_t before = qz::headless::screenPixel(probe, y);
@@ -196,22 +216,180 @@ void BM_StrokeToScreenLatency(benchmark::State& state) {
         std::this_thread::yield();
         now = std::chrono::steady_clock::now();
       }
-      micros.push_back(std::chrono::duration<double, std::micro>(now - start).count());
+      if (now - start >= std::chrono::seconds(1))
+        ++result.missed;
+      else
+        result.micros.push_back(std::chrono::duration<double, std::micro>(now - start).count());
     }
     qz::headless::release();
     qz::headless::settle();
+    Qz__SettleImageView(view);
   }
+  return result;
+}
+
+void Report(benchmark::State& state, Latency& latency) {
+  std::vector<double>& micros = latency.micros;
   std::sort(micros.begin(), micros.end());
   if (!micros.empty()) {
     state.counters["median_us"] = micros[micros.size() / 2];
     state.counters["p95_us"] = micros[micros.size() * 95 / 100];
     state.counters["moves"] = double(micros.size());
   }
+  state.counters["missed"] = latency.missed;
+}
+
+// A round brush of kLatencyBrush pixels, 40 of 255 strong, through the draw tool.
+struct Brush {
+  Qz_Object* media = nullptr;
+  Qz_Object* tool = nullptr;
+};
+Brush TakeBrush(Qz_Image* image) {
+  Brush b;
+  b.media = Qz_CreateObject("RootMedia");
+  Qz_DoMethod(b.media, kMediaSize, uint32_t(kLatencyBrush));
+  Qz_DoMethod(b.media, kMediaPressure, 40u);
+  Qz_DoMethod(b.media, kMediaSetFreehand, 1u);
+  image->media = b.media;
+  b.tool = Qz_CreateObject("DrawTool");
+  Qz_GetImageBase()->currentTool = b.tool;
+  return b;
+}
+void DropBrush(Qz_Image* image, Brush& b) {
   Qz_GetImageBase()->currentTool = nullptr;
-  Qz_DisposeObject(tool);
+  Qz_DisposeObject(b.tool);
+  image->media = nullptr;
+  Qz_DisposeObject(b.media);
+}
+
+void BM_StrokeToScreenLatency(benchmark::State& state) {
+  StartOnce();
+  OpenScreenOnce();
+  const std::string path = WritePicture(600, 400);
+  Qz_Image* image = Qz__LoadImageA(path.c_str(), nullptr, nullptr, 4, nullptr);
+  std::remove(path.c_str());
+  Window* platform = nullptr;
+  Qz_Object* view = ShownView(image, &platform);
+  if (!view) {
+    state.SkipWithError("the picture's view did not open");
+    return;
+  }
+  Brush brush = TakeBrush(image);
+  const ShownRect shown = ShownPart(view, platform);
+  qz::headless::click(shown.x0 + 5, shown.y0 + 5);  // makes the window active
+  qz::headless::settle();
+  Latency latency;
+  for (auto _ : state) {
+    // A move to x lays dabs up to x - 1 (the segment's end gets none), so
+    // the brush's leading edge first reaches column x + 8 now.
+    latency = TimeStrokes(view, shown, kLatencyBrush, 2, kLatencyBrush / 2 - 4, 60, 300);
+  }
+  Report(state, latency);
+  DropBrush(image, brush);
   Qz_DisposeObject(&image->object);
-  Qz_DisposeObject(media);
 }
 BENCHMARK(BM_StrokeToScreenLatency)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// ---- stroke to screen on the 24-megapixel scene with layers ----------------------------
+
+// The scene's picture as a document with a thread and a window, three paint
+// layers over it (Paint, Multiply, Overlay, each with a soft transparency
+// over the whole picture) and, when asked, a GaussianBlur layer above them;
+// the Overlay layer is the one painted.
+struct LayeredScene {
+  Qz_Image* image = nullptr;
+  Qz_Image* painted = nullptr;
+};
+
+uint8_t SoftAlpha(int32_t x, int32_t y, int pattern) {
+  return uint8_t(40 + ((x / 24 + y / 32 + pattern * 3) % 7) * 12);
+}
+
+Qz_Image* AddLayer(Qz_Image* image, const char* modeName, int pattern, const uint8_t colour[3]) {
+  const int32_t w = qzbench::kSceneWidth, h = qzbench::kSceneHeight;
+  auto* layer = reinterpret_cast<Qz_Image*>(Qz_DoMethod(&image->object, kQzImageMakeLayer, kQzPaintLayer, w, h, 8));
+  if (!layer || !layer->grey) return nullptr;
+  if (std::strcmp(modeName, "Paint") != 0) {
+    Qz_DoMethod(&layer->object, kQzImageSetLayerMode, modeName);
+    Qz_DoLayerDoesntNeedsFixing(layer);
+  }
+  for (int32_t y = 0; y < h; ++y)
+    for (int32_t x = 0; x < w; ++x) layer->grey[y][x] = SoftAlpha(x, y, pattern);
+  std::memcpy(layer->committedColour, colour, 3);
+  std::memcpy(layer->chosenColour, colour, 3);
+  Qz_ModifiedLayer(layer, 0, 0, w - 1, h - 1);
+  return layer;
+}
+
+LayeredScene MakeLayeredScene(bool blurAbove) {
+  LayeredScene s;
+  const Qz_Image* scene = qzbench::SceneDocument();
+  if (!scene) return s;
+  const int32_t w = qzbench::kSceneWidth, h = qzbench::kSceneHeight;
+  auto* image = reinterpret_cast<Qz_Image*>(Qz_CreateObject("Image"));
+  if (!image || !Qz_AllocImage(image, w, h, 24, 0, nullptr) || !image->undoR) return s;
+  for (int32_t y = 0; y < h; ++y) {
+    std::memcpy(image->undoR[y], scene->undoR[y], size_t(w));
+    std::memcpy(image->undoG[y], scene->undoG[y], size_t(w));
+    std::memcpy(image->undoB[y], scene->undoB[y], size_t(w));
+  }
+  Qz_CopyUndoToImageData(image, 0, 0, w - 1, h - 1, 0, 0);
+  Qz_DoMethod(&image->object, kQzImageMakeDocument, image);
+  const uint8_t colours[4][3] = {{200, 90, 60}, {150, 130, 60}, {40, 200, 230}, {0, 0, 0}};
+  const char* modes[] = {"Paint", "Multiply", "Overlay", "GaussianBlur"};
+  Qz_Image* layers[4] = {};
+  for (int i = 0; i < (blurAbove ? 4 : 3); ++i)
+    if (!(layers[i] = AddLayer(image, modes[i], i, colours[i]))) return s;
+  Qz_DoMethod(&image->object, kQzImageMakeActive, layers[2]);
+  Qz_DoMethod(&image->object, kQzImageOpenView);
+  Qz_DoMethod(&image->object, kQzAppMakeActiveImage, image);
+  Qz_FullProcessImage(image);
+  Qz_FullRedrawImage(image);
+  s.image = image;
+  s.painted = layers[2];
+  return s;
+}
+
+// range(0): the zoom in percent; range(1): 1 with the GaussianBlur layer above.
+void BM_LayeredStrokeToScreen(benchmark::State& state) {
+  StartOnce();
+  OpenScreenOnce();
+  const int32_t percent = int32_t(state.range(0));
+  LayeredScene scene = MakeLayeredScene(state.range(1) != 0);
+  Window* platform = nullptr;
+  Qz_Object* view = ShownView(scene.image, &platform);
+  if (!view) {
+    state.SkipWithError("the document's view did not open");
+    if (scene.image) Qz_DisposeObject(&scene.image->object);
+    return;
+  }
+  Qz_DoMethod(view, kQzViewZoom, uint32_t(percent), 0u);
+  qz::headless::settle();
+  Qz__SettleImageView(view);
+  platform = Qz__PlatformWindowOf(Qz_SearchHierachyForClassId(view, kWindowClassId));
+  Brush brush = TakeBrush(scene.image);
+  const ShownRect shown = ShownPart(view, platform);
+  qz::headless::click(shown.x0 + 2, shown.y0 + 2);  // makes the window active
+  qz::headless::settle();
+  Latency latency;
+  for (auto _ : state) {
+    // Zoomed out, a view pixel shows the image pixel at its top left, which
+    // the newest dab of a one-pixel move covers; at 100 % as in the small picture.
+    latency = percent < 100 ? TimeStrokes(view, shown, 2, 1, 0, 3, 200)
+                            : TimeStrokes(view, shown, kLatencyBrush, 2, kLatencyBrush / 2 - 4, 40, 200);
+  }
+  Report(state, latency);
+  DropBrush(scene.image, brush);
+  Qz_DisposeObject(&scene.image->object);
+  qz::headless::settle();
+}
+BENCHMARK(BM_LayeredStrokeToScreen)
+    ->ArgNames({"zoom", "blur"})
+    ->Args({100, 0})
+    ->Args({1, 0})
+    ->Args({100, 1})
+    ->Args({1, 1})
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
