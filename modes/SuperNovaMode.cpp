@@ -12,10 +12,9 @@ namespace {
 constexpr qz::modes::PanelSpec kPanel{"SuperNova", qz::modes::kStrengthPanelRows<30>};
 
 QzWord Qz__RenderSuperNova(Qz_Object* object, const Qz_ModeRenderMessage* message) {
-  const Qz_ImageLock* block = message ? message->block : nullptr;
-  if (!block || !block->image || block->x0 > block->x1 || block->y0 > block->y1) return 1;
+  const Qz_ImageLock* block = qz::modes::strengthBlock(message);
+  if (!block) return 1;
   const int32_t depth = block->image->depth;
-  if (depth != 24 && depth != 8) return 1;
   const qz::modes::StrengthSettings s = qz::modes::readStrengthSettings(object);
   const int32_t n = 6 * s.strength;
   if (depth == 24 && n > 0) {

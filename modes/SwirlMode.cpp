@@ -25,10 +25,9 @@ int64_t Qz__FarthestCorner(int32_t width, int32_t height, int32_t cx, int32_t cy
 }
 
 QzWord Qz__RenderSwirl(Qz_Object* object, const Qz_ModeRenderMessage* message) {
-  const Qz_ImageLock* block = message ? message->block : nullptr;
-  if (!block || !block->image || block->x0 > block->x1 || block->y0 > block->y1) return 1;
+  const Qz_ImageLock* block = qz::modes::strengthBlock(message);
+  if (!block) return 1;
   const int32_t depth = block->image->depth;
-  if (depth != 24 && depth != 8) return 1;
   const qz::modes::StrengthSettings s = qz::modes::readStrengthSettings(object);
   qz::modes::SharedBelow below(message);
   if (!below.ok()) return 0;

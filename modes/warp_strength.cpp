@@ -64,6 +64,12 @@ QzWord strengthModeDispatch(Qz_Object* mode, uint32_t id, const QzWord* args, St
   }
 }
 
+const Qz_ImageLock* strengthBlock(const Qz_ModeRenderMessage* message) {
+  const Qz_ImageLock* block = message ? message->block : nullptr;
+  if (!block || !block->image || block->x0 > block->x1 || block->y0 > block->y1) return nullptr;
+  return block->image->depth == 24 || block->image->depth == 8 ? block : nullptr;
+}
+
 void zoomOutBlock(const Qz_ModeRenderMessage* message, const SourceView& below, int32_t length,
                   const StrengthSettings& s) {
   const Qz_ImageLock* block = message->block;

@@ -48,6 +48,10 @@ QzWord strengthModeHandler(Qz_Object* mode, uint32_t id, const QzWord* args) {
   return strengthModeDispatch(mode, id, args, Render);
 }
 
+// The block a render writes, or null when there is none or the document is
+// neither 24-bit nor grey (nothing to write).
+QZ_EXPORT const Qz_ImageLock* strengthBlock(const Qz_ModeRenderMessage* message);
+
 // The zoom-out pass over `length` on every channel of the block (the grey
 // plane of a grey document); length 0 copies the block as it lies below.
 QZ_EXPORT void zoomOutBlock(const Qz_ModeRenderMessage* message, const SourceView& below, int32_t length,
