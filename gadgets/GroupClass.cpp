@@ -633,6 +633,9 @@ QzWord dragOrDrop(Qz_Object* self, uint32_t id, const QzWord* args) {
       SetDrMd(info->rastPort, JAM1);
       Qz_UnlockDrawInfo(self);
     }
+    // The window hands a drop's answer to the dragged object as the group
+    // that took it: without it every drop would look like one outside all windows.
+    if (id == kGroupDrop) return reinterpret_cast<QzWord>(outer(self));
   }
   return 0;
 }

@@ -35,6 +35,8 @@ constexpr uint32_t kTitleText = 59, kSizeText = 41, kStrengthText = 42, kTranspa
 // The panel's own, run on its window's thread: show the current media;
 // show a layer's level and an image's size range.
 constexpr uint32_t kShowMedia = 0x3E80710, kShowLayer = 0x3E80711;
+// The sliders before any media is current.
+constexpr int32_t kStrengthAtStart = 10, kMostStrength = 255, kSizeAtStart = 170, kSizeMaximumAtStart = 300;
 // User data of the gadgets.
 constexpr QzWord kPopUp = 0, kTransparency = 1, kSize = 2, kStrength = 3;
 
@@ -167,8 +169,17 @@ Qz_Object* Qz__MakePanel(Qz_Object* object) {
   p->popUp = Qz_CreateObject("PopUp", kRootSetUserData, kPopUp, kPopUpSetPlacement, kMenuBelow, kRootSetToolTip,
                              qz::plugins::catalogueText(kChooseTip), kGroupAddTail, p->face);
   using qz::plugins::labelledSlider;
-  Qz_Object* strength = labelledSlider({kStrengthText, kStrength, 1, 255, 10, "%ld", true}, &p->strength);
-  Qz_Object* size = labelledSlider({kSizeText, kSize, 1, 300, 170, "%ld", false}, &p->size);
+  // A panel added while a media is current (again, or in a window of its
+  // own) shows that media's settings: the media tells only of changes.
+  int32_t strengthNow = kStrengthAtStart, sizeNow = kSizeAtStart;
+  if (Qz_Object* media = Qz_GetImageBase()->currentMedia) {
+    strengthNow = std::clamp(int32_t(Qz_DoMethod(media, kMediaGetPressure)), 1, kMostStrength);
+    sizeNow = std::max(int32_t(Qz_DoMethod(media, kMediaGetSize)), 1);
+  }
+  Qz_Object* strength =
+      labelledSlider({kStrengthText, kStrength, 1, kMostStrength, strengthNow, "%ld", true}, &p->strength);
+  Qz_Object* size =
+      labelledSlider({kSizeText, kSize, 1, std::max(kSizeMaximumAtStart, sizeNow), sizeNow, "%ld", false}, &p->size);
   Qz_Object* transparency =
       labelledSlider({kTransparencyText, kTransparency, 0, 100, 0, "%ld%%", true}, &p->transparency);
   Qz_Object* column = Qz_CreateObject("Group", kGroupSetMode, 1);

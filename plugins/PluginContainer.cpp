@@ -113,11 +113,10 @@ Qz_Object* Qz__NextTabButton(Qz_Object* tabs, Qz_Object* after) {
   return member;
 }
 
-// The tabs take their labels and pictures from the panels once, at the first layout.
-void Qz__FillTabs(Qz_PluginContainerObject* c) {
-  c->laidOut = 1;
+// Each tab takes its label and picture from its page's first panel, or,
+// given a panel, only the tab of the page that panel heads.
+void Qz__LabelTabs(Qz_PluginContainerObject* c, Qz_Object* only = nullptr) {
   if (!Qz__HasTabs(c)) return;
-  Qz_DoMethod(c->pages, kGroupShowPage, 0);
   auto* pages = reinterpret_cast<Qz_Object*>(Qz_DoMethod(c->pages, kPagesPageList));
   auto* tabs = reinterpret_cast<Qz_Object*>(Qz_DoMethod(c->pages, kPagesTabList));
   const bool small = Qz__SmallScreen();
@@ -128,7 +127,7 @@ void Qz__FillTabs(Qz_PluginContainerObject* c) {
     // Each button wraps the label group this container made for the page.
     auto* tab = reinterpret_cast<Qz_Object*>(Qz_DoMethod(button, kLinkedListFirst));
     Qz_Object* panel = Qz__PanelOfPage(page);
-    if (!panel) continue;
+    if (!panel || (only && panel != only)) continue;
     auto* label = reinterpret_cast<const char*>(Qz_DoMethod(panel, kQzPluginGetShortTitle));
     if (!label || !*label) label = reinterpret_cast<const char*>(Qz_DoMethod(panel, kQzPluginGetTitle));
     auto* path = reinterpret_cast<const char*>(Qz_DoMethod(panel, kQzPluginGetTabImagePath));
@@ -138,6 +137,94 @@ void Qz__FillTabs(Qz_PluginContainerObject* c) {
     else if (path) Qz_DoMethod(picture, kBitMapLoad, path);
     Qz_DoMethod(text, kRootSetLabel, label ? label : "");
   }
+}
+
+// The tabs are labelled at the first layout, with the first page shown.
+void Qz__FillTabs(Qz_PluginContainerObject* c) {
+  c->laidOut = 1;
+  if (Qz__HasTabs(c)) Qz_DoMethod(c->pages, kGroupShowPage, 0);
+  Qz__LabelTabs(c);
+}
+
+// The group of a page that holds its panels, made when the page has none.
+Qz_Object* Qz__InnerGroup(Qz_Object* page) {
+  if (!page) return nullptr;
+  if (Qz_DoMethod(page, kLinkedListCount) == 0)
+    Qz_DoMethod(page, kLinkedListAddTail, Qz_CreateObject("Group", kGroupSetMode, kPluginGroupVertical,
+                                                          kGroupSetAcceptsDrops, 1));
+  return reinterpret_cast<Qz_Object*>(Qz_DoMethod(page, kLinkedListFirst));
+}
+
+// The page whose tab lies under the point, or null.
+Qz_Object* Qz__PageOfTabAt(Qz_PluginContainerObject* c, int32_t x, int32_t y) {
+  if (!Qz__HasTabs(c)) return nullptr;
+  auto* pages = reinterpret_cast<Qz_Object*>(Qz_DoMethod(c->pages, kPagesPageList));
+  auto* tabs = reinterpret_cast<Qz_Object*>(Qz_DoMethod(c->pages, kPagesTabList));
+  auto* page = reinterpret_cast<Qz_Object*>(Qz_DoMethod(pages, kLinkedListFirst));
+  for (Qz_Object* button = Qz__NextTabButton(tabs, nullptr); page && button;
+       page = reinterpret_cast<Qz_Object*>(Qz_DoMethod(pages, kLinkedListNext, page)),
+       button = Qz__NextTabButton(tabs, button))
+    if (Qz_IsCoordOverObject(button, x, y)) return page;
+  return nullptr;
+}
+
+// A drop on the container that no page's panels took (its tabs, its menu,
+// the room below the panels): the page of the tab under the point, else the
+// page shown, takes it.
+QzWord Qz__Drop(Qz_Object* object, Qz_PluginContainerObject* c, const QzWord* args) {
+  if (QzWord taken = qz::kit::inherited(object, kGroupDrop, args)) return taken;
+  const auto x = int32_t(args[1]), y = int32_t(args[2]);
+  if (!Qz_IsCoordOverObject(object, x, y)) return 0;
+  Qz_Object* page = Qz__PageOfTabAt(c, x, y);
+  return qz::toWord(Qz__InnerGroup(page ? page : Qz__CurrentPage(c)));
+}
+
+// The panel's page comes to the front; a page it now heads is named after it.
+QzWord Qz__ShowPanel(Qz_Object* object, Qz_PluginContainerObject* c, Qz_Object* panel) {
+  if (c->laidOut && panel) Qz__LabelTabs(c, panel);
+  if (panel) Qz_DoMethod(panel, kQzPluginBringToFront);
+  Qz_RelayoutAndRedrawObject(Qz_GetTopMostObject(object));
+  return 1;
+}
+
+// A panel goes back to the page group it came from, at its old place, when
+// that group is still one of this container's; else to the first page left
+// without panels; else to a new page.
+QzWord Qz__PlacePanel(Qz_Object* object, Qz_PluginContainerObject* c, const QzWord* args) {
+  auto* panel = reinterpret_cast<Qz_Object*>(args[0]);
+  auto* origin = reinterpret_cast<Qz_Object*>(args[1]);
+  const QzWord index = args[2];
+  if (!panel) return 0;
+  Qz_Object* pages = Qz__PageList(c);
+  Qz_Object* empty = nullptr;
+  Qz_Object* home = nullptr;
+  for (auto* page = reinterpret_cast<Qz_Object*>(Qz_DoMethod(pages, kLinkedListFirst)); page && !home;
+       page = reinterpret_cast<Qz_Object*>(Qz_DoMethod(pages, kLinkedListNext, page))) {
+    auto* inner = reinterpret_cast<Qz_Object*>(Qz_DoMethod(page, kLinkedListFirst));
+    if (origin && inner == origin) home = inner;
+    else if (!empty && (!inner || Qz_DoMethod(inner, kLinkedListCount) == 0)) empty = page;
+  }
+  QzWord placed = 0;
+  if (home) {
+    const QzWord count = Qz_DoMethod(home, kLinkedListCount);
+    auto* before = index > 0 && index <= count ? reinterpret_cast<Qz_Object*>(Qz_DoMethod(home, kGroupMemberAt, index - 1))
+                                               : nullptr;
+    placed = Qz_DoMethod(home, kGroupInsertMember, panel,
+                         before ? qz::toWord(before) : index == 0 ? kLinkedListAtHead : kLinkedListAtTail);
+  } else if (Qz_Object* inner = Qz__InnerGroup(empty)) {
+    placed = Qz_DoMethod(inner, kLinkedListAddTail, panel);
+  } else if (Qz_Object* group = Qz_CreateObject("Group", kGroupSetMode, kPluginGroupVertical)) {
+    Qz_DoMethod(group, kLinkedListAddTail, panel);
+    const QzWord words[] = {qz::toWord(group)};
+    placed = Qz__Add(c, words);
+    // Not placed: the group lets go of the panel, so that only it goes.
+    if (!placed) {
+      Qz_DoMethod(group, kLinkedListRemove, panel);
+      Qz_DisposeObject(group);
+    }
+  }
+  if (!placed) return 0;
+  return Qz__ShowPanel(object, c, panel);
 }
 
 QzWord Qz__Close(Qz_PluginContainerObject* c) {
@@ -166,10 +253,7 @@ void Qz__MenuChoice(QzWord userData, Qz_Object*, uint32_t, const QzWord* words) 
   if (choice < 0x10000) return;  // a command this container does not know
   Qz_Object* page = Qz__CurrentPage(c);
   if (!page) return;
-  if (Qz_DoMethod(page, kLinkedListCount) == 0)
-    Qz_DoMethod(page, kLinkedListAddTail, Qz_CreateObject("Group", kGroupSetMode, kPluginGroupVertical,
-                                                          kGroupSetAcceptsDrops, 1));
-  auto* inner = reinterpret_cast<Qz_Object*>(Qz_DoMethod(page, kLinkedListFirst));
+  Qz_Object* inner = Qz__InnerGroup(page);
   Qz_Object* panel = Qz_CreateObject(reinterpret_cast<const char*>(choice));
   if (!inner || !panel) {
     Qz_DisposeObject(panel);
@@ -200,6 +284,9 @@ QzWord Qz__PluginContainerDispatch(Qz_Object* object, uint32_t id, const QzWord*
       if (!c->laidOut) Qz__FillTabs(c);
       return qz::kit::inherited(object, id, args);
     case kRootStoreChildren: return Qz__StoreChildren(c, args);
+    case kGroupDrop: return Qz__Drop(object, c, args);
+    case kQzContainerPlacePanel: return Qz__PlacePanel(object, c, args);
+    case kQzContainerShowPanel: return Qz__ShowPanel(object, c, reinterpret_cast<Qz_Object*>(args[0]));
     default:
       if ((id >> 16) == (kLinkedListClassId >> 16)) return Qz_DoMethodA(Qz__CurrentPage(c), id, args);
       return qz::kit::inherited(object, id, args);

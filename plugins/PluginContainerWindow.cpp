@@ -1,7 +1,8 @@
 // PluginContainerWindow: a window holding a panel container, either the
-// main panel window docked under the tool bar or a floating one. Its close
-// gadget asks before the last one goes (closing it would leave no panels)
-// and refuses for the window holding the options groups.
+// main panel window docked under the tool bar or a floating one. Closing a
+// floating one puts its panels back into the main panel column; the main
+// one asks before it goes when it is the last (closing it is quitting) and
+// otherwise refuses while it holds the options groups.
 #include <algorithm>
 
 #include "gadgets/qz_window.h"
@@ -37,7 +38,10 @@ QzWord Qz__Close(Qz_Object* object) {
     if (app) Qz_DoAsyncMethod(app, qz::kQzAppQuit);
     return 0;
   }
-  if (Qz_PluginHoldsOptions(Qz_GetTopMostObject(object))) {
+  // A floating window's panels go back into the column: closing it loses
+  // none of them, the options panels included.
+  const bool docked = Qz_DockPanelsOf(outer);
+  if (!docked && Qz_PluginHoldsOptions(outer)) {
     Qz_MessageBoxA("Quillantrix", Qz__Text(kRefusedCloseText), 1, base->screen);
     return 0;
   }

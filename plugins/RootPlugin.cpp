@@ -19,6 +19,7 @@
 #include "objects/qz_notify.h"
 #include "objects/qz_root.h"
 #include "platform/windows.h"
+#include "plugins/plugin_family.h"
 #include "plugins/plugin_layout.h"
 #include "plugins/qz_root_plugin.h"
 
@@ -48,6 +49,11 @@ struct Qz_RootPluginObject {
   // Whether windowX and windowY hold a place: a drop straight below the
   // column gives x 0, which is a place like any other.
   bool placed = false;
+  // The group the last tear-off took the panel from, and its place there:
+  // docking brings it back to it while it is still in the column. Only
+  // compared, never followed: it may be gone.
+  Qz_Object* origin = nullptr;
+  int32_t originIndex = 0;
 };
 
 // Shared by every panel of every window: the user's pointer is in one window at a time.
@@ -94,9 +100,18 @@ Qz_Object* Qz__TakeOut(Qz_RootPluginObject* p) {
   return parent;
 }
 
+// Back where it was, after `before` (at the head without one): a panel
+// that belongs to nothing would be lost.
+void Qz__PutBack(Qz_Object* outer, Qz_Object* oldParent, Qz_Object* before) {
+  if (!oldParent) return;
+  Qz_DoMethod(oldParent, kGroupInsertMember, outer, before ? qz::toWord(before) : kLinkedListAtHead);
+  if (Qz_Object* w = Qz_SearchHierachyForClassId(oldParent, kWindowClassId)) Qz_RelayoutAndRedrawObject(w);
+}
+
 QzWord Qz__TearOff(Qz_RootPluginObject* p) {
   Qz_Object* outer = Qz__Outer(p);
   Qz_Object* before = reinterpret_cast<Qz_Object*>(Qz_DoMethod(Qz_GetParentObject(outer), kGroupPrevious, outer));
+  const auto index = int32_t(Qz_DoMethod(Qz_GetParentObject(outer), kGroupIndexOf, outer));
   Qz_Object* oldParent = Qz__TakeOut(p);
   Qz_Object* group = nullptr;
   Qz_Object* window = Qz_CreateObjects(0, kBuildObject, "PluginContainerWindow", kBuildObject, "PluginContainer",
@@ -104,15 +119,13 @@ QzWord Qz__TearOff(Qz_RootPluginObject* p) {
                                        kBuildClose, kBuildClose, kBuildClose);
   if (!window || !group) {
     Qz_DisposeObject(window);
-    // Back where it was: a panel that belongs to nothing would be lost.
-    if (oldParent) {
-      Qz_DoMethod(oldParent, kGroupInsertMember, outer, before ? qz::toWord(before) : kLinkedListAtHead);
-      if (Qz_Object* w = Qz_SearchHierachyForClassId(oldParent, kWindowClassId)) Qz_RelayoutAndRedrawObject(w);
-    }
+    Qz__PutBack(outer, oldParent, before);
     return 0;
   }
   Qz_DoMethod(group, kLinkedListAddTail, outer);
   p->home = window;
+  p->origin = oldParent;
+  p->originIndex = index;
   if (p->placed) {
     const TagItem box[] = {{kWindowSetX, QzWord(int32_t(p->windowX))},
                            {kWindowSetY, QzWord(int32_t(p->windowY))},
@@ -181,6 +194,39 @@ QzWord Qz__Input(Qz_RootPluginObject* p, const QzWord* args) {
   return Qz_DoMethodA(p->header.super, kRootHandleIDCMP, args);
 }
 
+// The window object holding the object, or null.
+Qz_Object* Qz__WindowAbove(Qz_Object* object) {
+  Qz_Object* window = object ? Qz_SearchHierachyForClassId(object, kWindowClassId) : nullptr;
+  return window ? Qz_GetTopMostObject(window) : nullptr;
+}
+
+// The panel's container, asked on its own window's thread.
+void Qz__TellContainer(Qz_Object* container, uint32_t id, Qz_Object* panel) {
+  if (container) qz::plugins::runOnPanelThread(container, id, qz::toWord(panel), 0);
+}
+
+// A floating window whose last panel went elsewhere closes: an empty window
+// would only stand in the way.
+void Qz__CloseIfEmpty(Qz_Object* window) {
+  Qz_ImageBase* base = Qz_GetImageBase();
+  if (!window || window == base->panelWindow || Qz_GetObjectClassID(window) != kPluginContainerWindowClassId) return;
+  if (Qz_PluginCount(window) != 0) return;
+  if (Qz_Image* app = base->applicationImage) Qz_DoAsyncMethod(&app->object, kQzPluginClose, window);
+}
+
+// Back into the main panel column, from wherever the panel is.
+QzWord Qz__Dock(Qz_RootPluginObject* p) {
+  Qz_Object* column = Qz_MainPanelContainer();
+  Qz_Object* outer = Qz__Outer(p);
+  if (!column || Qz_SearchHierachyForClassId(outer, kPluginContainerClassId) == column) return 0;
+  Qz__TakeOut(p);
+  p->home = column;
+  const QzWord origin = qz::toWord(p->origin), index = QzWord(p->originIndex);
+  if (!Qz_DoAsyncMethod(column, kQzContainerPlacePanel, outer, origin, index))
+    Qz_DoMethod(column, kQzContainerPlacePanel, outer, origin, index);
+  return 1;
+}
+
 // A release after a drag by the title: into another group, or, outside every
 // window, into a floating window of its own. Coordinates are the desktop's.
 void Qz__Dropped(Qz_RootPluginObject* p, Qz_Object* target, int32_t screenX, int32_t screenY) {
@@ -196,14 +242,22 @@ void Qz__Dropped(Qz_RootPluginObject* p, Qz_Object* target, int32_t screenX, int
   Qz_Object* parent = Qz_GetParentObject(outer);
   if (target) {
     if (target == parent && Qz__Over(outer, x, y)) return;
-    if (Qz_Object* old = Qz__TakeOut(p)) Qz_RelayoutAndRedrawObject(old);
+    Qz_Object* oldWindow = Qz__WindowAbove(parent);
+    Qz_Object* before = parent ? reinterpret_cast<Qz_Object*>(Qz_DoMethod(parent, kGroupPrevious, outer)) : nullptr;
+    Qz_Object* old = Qz__TakeOut(p);
+    if (old) Qz_RelayoutAndRedrawObject(old);
     int32_t targetLeft = 0, targetTop = 0;
     if (Qz_DrawInfo* targetInfo = Qz_LockDrawInfoForInspection(target)) {
       if (targetInfo->window) targetLeft = targetInfo->window->LeftEdge, targetTop = targetInfo->window->TopEdge;
       Qz_UnlockDrawInfoForInspection(target);
     }
-    Qz_DoMethod(target, kGroupInsertAtPoint, outer, screenX - targetLeft, screenY - targetTop);
+    if (!Qz_DoMethod(target, kGroupInsertAtPoint, outer, screenX - targetLeft, screenY - targetTop)) {
+      Qz__PutBack(outer, old, before);
+      return;
+    }
     p->home = Qz_SearchHierachyForClassId(outer, kPluginContainerClassId);
+    Qz__TellContainer(p->home, kQzContainerShowPanel, outer);
+    if (oldWindow != Qz__WindowAbove(outer)) Qz__CloseIfEmpty(oldWindow);
     return;
   }
   // The last panel of a container stays: a container is never left empty.
@@ -277,6 +331,7 @@ QzWord Qz__RootPluginDispatch(Qz_Object* object, uint32_t id, const QzWord* args
     case kQzPluginSetTabImagePath: p->tabImagePath = reinterpret_cast<const char*>(args[0]); return args[0];
     case kQzPluginGetTabImagePath: return qz::toWord(p->tabImagePath);
     case kQzPluginBringToFront: return Qz__BringToFront(p);
+    case kQzPluginDock: return Qz__Dock(p);
     case kLinkedListAddTail:
       p->content = reinterpret_cast<Qz_Object*>(args[0]);
       return Qz_DoMethodA(p->body, kLinkedListAddTail, args);

@@ -2,6 +2,7 @@
 #include "plugins/plugin_layout.h"
 
 #include <cstring>
+#include <vector>
 
 #include "gadgets/qz_group.h"
 #include "gadgets/qz_window.h"
@@ -54,6 +55,35 @@ bool Qz__Holds(Qz_Object* object, const char* className, int depth) {
        m = reinterpret_cast<Qz_Object*>(Qz_DoMethod(object, kGroupNext, m)))
     if (Qz__Holds(m, className, depth + 1)) return true;
   return false;
+}
+
+// The first object of that class id in the tree, depth first.
+Qz_Object* Qz__FirstOfClass(Qz_Object* object, uint32_t classId, int depth) {
+  if (!object || depth > kDeepestPanelNesting) return nullptr;
+  if (Qz_GetObjectClassID(object) == classId) return object;
+  for (auto* m = reinterpret_cast<Qz_Object*>(Qz_DoMethod(object, kGroupFirst)); m;
+       m = reinterpret_cast<Qz_Object*>(Qz_DoMethod(object, kGroupNext, m)))
+    if (Qz_Object* found = Qz__FirstOfClass(m, classId, depth + 1)) return found;
+  return nullptr;
+}
+
+// A panel is built on RootPlugin: the containers share its range of class ids.
+bool Qz__IsPanel(Qz_Object* object) {
+  for (Qz_Object* instance = object; instance; instance = instance->super)
+    if (instance->objectClass && instance->objectClass->classId == kRootPluginClassId) return true;
+  return false;
+}
+
+// The panels of the tree, outermost first; a panel's own gadgets are not searched.
+void Qz__CollectPanels(Qz_Object* object, std::vector<Qz_Object*>& panels, int depth) {
+  if (!object || depth > kDeepestPanelNesting) return;
+  if (Qz__IsPanel(object)) {
+    panels.push_back(object);
+    return;
+  }
+  for (auto* m = reinterpret_cast<Qz_Object*>(Qz_DoMethod(object, kGroupFirst)); m;
+       m = reinterpret_cast<Qz_Object*>(Qz_DoMethod(object, kGroupNext, m)))
+    Qz__CollectPanels(m, panels, depth + 1);
 }
 
 // A layout is a root list whose first member is a container window.
@@ -178,6 +208,26 @@ QZ_EXPORT bool Qz_PluginHoldsOptions(Qz_Object* object) {
   if (window == Qz__WindowOf(base->panelGroups[0]) || window == Qz__WindowOf(base->modePanelGroup)) return true;
   // Closing the image-control panel would take the global shortcut keys with it.
   return Qz__Holds(window, "ImageControlPlugin", 0);
+}
+
+QZ_EXPORT int32_t Qz_PluginCount(Qz_Object* object) {
+  std::vector<Qz_Object*> panels;
+  Qz__CollectPanels(object, panels, 0);
+  return int32_t(panels.size());
+}
+
+QZ_EXPORT Qz_Object* Qz_MainPanelContainer(void) {
+  return Qz__FirstOfClass(Qz_GetImageBase()->panelWindow, kPluginContainerClassId, 0);
+}
+
+QZ_EXPORT bool Qz_DockPanelsOf(Qz_Object* window) {
+  Qz_Object* column = Qz_MainPanelContainer();
+  if (!window || !column || window == Qz_GetImageBase()->panelWindow) return false;
+  // Listed first: each panel leaves the tree as it docks.
+  std::vector<Qz_Object*> panels;
+  Qz__CollectPanels(window, panels, 0);
+  for (Qz_Object* panel : panels) Qz_DoMethod(panel, kQzPluginDock);
+  return true;
 }
 
 QZ_EXTERN_C_END

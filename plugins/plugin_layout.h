@@ -30,4 +30,12 @@ QZ_EXPORT void Qz_AnnounceActiveImageToPanels(void);
 // tool-options group or the image-control panel: such windows and their
 // containers are never closed.
 QZ_EXPORT bool Qz_PluginHoldsOptions(Qz_Object* object);
+// The panels in the object's tree (the object itself counting as one when it is a panel).
+QZ_EXPORT int32_t Qz_PluginCount(Qz_Object* object);
+// The container of the main panel window, or null without one.
+QZ_EXPORT Qz_Object* Qz_MainPanelContainer(void);
+// Every panel of a floating panel window goes back into the main panel
+// column; false (nothing moved) without a column to take them or for the
+// main panel window itself.
+QZ_EXPORT bool Qz_DockPanelsOf(Qz_Object* window);
 QZ_EXTERN_C_END

@@ -25,6 +25,9 @@ inline constexpr uint32_t kQzPluginUnfold = 0x3E8006E;
 inline constexpr uint32_t kQzPluginSetTabImagePath = 0x3E80078;
 inline constexpr uint32_t kQzPluginGetTabImagePath = 0x3E80082;
 inline constexpr uint32_t kQzPluginBringToFront = 0x3E8008C;
+// Goes back into the main panel column: to the page it was torn off from,
+// a page left empty there, else a new one.
+inline constexpr uint32_t kQzPluginDock = 0x3E800A0;
 // Older names the modes use: hiding the tab bar, and bringing the panel to front.
 inline constexpr uint32_t kQzPluginPrepare = kQzPluginHideTabBar;
 inline constexpr uint32_t kQzPluginRelayout = kQzPluginBringToFront;
@@ -45,6 +48,14 @@ inline constexpr uint32_t kPluginContainerWindowClassId = 0x3E80014;
 inline constexpr uint32_t kQzContainerNewPage = 0x3E80012;
 inline constexpr uint32_t kQzContainerPageCount = 0x3E80026;
 inline constexpr uint32_t kQzContainerClose = 0x3E80046;
+// Words: a panel taken out of where it was, the page group it was torn off
+// from (or null) and its index there. It goes back there while that group
+// is one of this container's pages, else into the first page holding no
+// panel, else into a new page; run on the container's window thread.
+inline constexpr uint32_t kQzContainerPlacePanel = 0x3E80030;
+// A panel joined the container: the tabs show the pages' panels again and
+// the panel's page is shown.
+inline constexpr uint32_t kQzContainerShowPanel = 0x3E8003A;
 // Container menu commands (other user data is a panel class name).
 inline constexpr QzWord kContainerCommandNewPage = 2;
 inline constexpr QzWord kContainerCommandSaveLayout = 4;

@@ -438,6 +438,48 @@ TEST_F(WindowInputTest, DragReleasedOverAnotherWindowDropsThereOnce) {
   EXPECT_EQ(drops, 1);
 }
 
+// The dragged object hears which group took the drop: the one that takes
+// drops under the release point, and null over a window without one.
+TEST_F(WindowInputTest, ADropNamesTheGroupThatTookIt) {
+  struct Case {
+    const char* name;
+    bool overGroup;
+  };
+  for (const Case& c : {Case{"over a group taking drops", true}, Case{"beside it", false}}) {
+    SCOPED_TRACE(c.name);
+    Qz_Object* source = TestGadget::make(spec(40, 40, kRed));
+    Qz_Object* sink = ui.group(1, {TestGadget::make(spec(40, 40, kGreen))});
+    Qz_DoMethod(sink, kGroupSetAcceptsDrops, 1);
+    Qz_Object* beside = TestGadget::make(spec(40, 40, kBlue));
+    Qz_Object* from = ui.window("From", 10, 10);
+    Qz_DoMethod(from, kGroupAddTail, source);
+    Qz_Object* to = ui.window("To", 300, 10);
+    Qz_DoMethod(to, kGroupAddTail, ui.group(2, {sink, beside}));
+    TestGadget::log(source).onPress = [from](Qz_Object* g) { Qz_DoMethod(from, kGroupBeginDrag, g); };
+    std::atomic<QzWord> taken{1};
+    Qz_AddCallBackNotify(
+        source, kGroupDrop, kNotifyAnyValue,
+        [](QzWord user, Qz_Object*, uint32_t, const QzWord* words) {
+          reinterpret_cast<std::atomic<QzWord>*>(user)->store(words[0]);
+        },
+        reinterpret_cast<QzWord>(&taken));
+    ASSERT_TRUE(ui.open(from));
+    ASSERT_TRUE(ui.open(to));
+    const Qz_LayoutBox sb = qztest::UiHarness::box(source);
+    const Qz_LayoutBox tb = qztest::UiHarness::box(c.overGroup ? sink : beside);
+    ui.moveTo(from, sb.left + 5, sb.top + 5);
+    qz::headless::press();
+    ASSERT_TRUE(ui.settle(from));
+    ui.moveTo(to, tb.left + 5, tb.top + 5);
+    qz::headless::release();
+    ASSERT_TRUE(ui.settle(from));
+    ASSERT_TRUE(ui.settle(to));
+    EXPECT_EQ(taken.load(), c.overGroup ? reinterpret_cast<QzWord>(sink) : 0u);
+    ui.dispose(from);
+    ui.dispose(to);
+  }
+}
+
 }  // namespace
 
 namespace {

@@ -93,4 +93,28 @@ TEST_F(MediaPanelTest, ASliderMoveSendsOneRecordedRequest) {
   EXPECT_EQ(layer_->opacity, 128);
 }
 
+// A media panel added again (or anew) while a media is current shows that
+// media's strength and size at once, not the defaults, and sends nothing.
+TEST_F(MediaPanelTest, AddedAgainItShowsTheCurrentSettings) {
+  struct Case {
+    const char* name;
+    uint32_t size, pressure;
+  };
+  const Case cases[] = {{"within the ranges", 42, 99}, {"a size beyond the usual range", 420, 255}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Qz_DoMethod(media_, kMediaSetSize, c.size);
+    Qz_DoMethod(media_, kMediaSetPressure, c.pressure);
+    const QzWord before = requests();
+    Qz_Object* again = Qz_CreateObject("MediaPlugin");
+    ASSERT_NE(again, nullptr);
+    const std::vector<Qz_Object*> sliders = qztest::FindAllOf(again, "CompactSlider");
+    ASSERT_EQ(sliders.size(), 3u);
+    EXPECT_EQ(Qz_DoMethod(sliders[0], kValueGet), c.pressure);
+    EXPECT_EQ(Qz_DoMethod(sliders[1], kValueGet), c.size);
+    EXPECT_EQ(requests(), before);
+    Qz_DisposeObject(again);
+  }
+}
+
 }  // namespace
