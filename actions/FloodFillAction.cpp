@@ -74,6 +74,7 @@ QzWord Qz__Apply(Qz_Object* object) {
     Qz__FillFrom(f, document, layer, int32_t(Qz_DoMethod(p, kActionGetX)), int32_t(Qz_DoMethod(p, kActionGetY)),
                  add);
   }
+  keepLayerCheckpoint(object, layer, document);
   return 1;
 }
 

@@ -41,6 +41,7 @@ struct RootActionData {
   Qz_Image* layer = nullptr;
   Qz_Image* undoCopy = nullptr;
   ReplayStart* replayStart = nullptr;  // what the replay starts from when this is its restore point
+  LayerCheckpoint* checkpoint = nullptr;  // the layer after this step, where a replay may start
   int32_t bounds[4] = {};  // left, top, width, height
   int32_t* boundsPointer = bounds;
   Qz_Object* points = nullptr;  // LinkedList of PointAction, made on the first point
@@ -545,6 +546,11 @@ QzWord Qz__RootActionDispatch(Qz_Object* object, uint32_t id, const QzWord* args
       a->replayStart = reinterpret_cast<ReplayStart*>(args[0]);
       return 1;
     case kActionGetReplayStart: return qz::toWord(a->replayStart);
+    case kActionSetCheckpoint:
+      if (a->checkpoint != reinterpret_cast<LayerCheckpoint*>(args[0])) freeLayerCheckpoint(a->checkpoint);
+      a->checkpoint = reinterpret_cast<LayerCheckpoint*>(args[0]);
+      return 1;
+    case kActionGetCheckpoint: return qz::toWord(a->checkpoint);
     default: return qz::kit::inherited(object, id, args);
   }
 }
@@ -595,6 +601,8 @@ void Qz__DisposeRootAction(Qz_Object* object) {
   Qz__DisposeUndoCopy(a);
   freeReplayStart(a->replayStart);
   a->replayStart = nullptr;
+  freeLayerCheckpoint(a->checkpoint);
+  a->checkpoint = nullptr;
   Qz_DisposeObject(a->points);
   a->points = nullptr;
 }

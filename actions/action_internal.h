@@ -61,6 +61,19 @@ bool restoreReplayStart(const ReplayStart* start, Qz_Image* layer);
 inline constexpr uint32_t kActionSetReplayStart = 0x138901d6;
 inline constexpr uint32_t kActionGetReplayStart = 0x138901e0;
 
+// A paint layer's transparency as a flood fill left it, with what the fill
+// read to make it (the layer's size and place, the document's background):
+// a replay whose earlier steps of the layer are all strokes and fills starts
+// there instead of at the restore point. The newest few fills of a document
+// keep one.
+struct LayerCheckpoint;
+void freeLayerCheckpoint(LayerCheckpoint* checkpoint);
+// Takes or refreshes the fill's checkpoint of its layer, just applied.
+void keepLayerCheckpoint(Qz_Object* action, Qz_Image* layer, Qz_Image* document);
+// RootAction keeps one (and frees it with itself): set {checkpoint}, get.
+inline constexpr uint32_t kActionSetCheckpoint = 0x138901ea;
+inline constexpr uint32_t kActionGetCheckpoint = 0x138901f4;
+
 // Fills every pixel of the image's planes: the grey plane with the low byte
 // (depth 8), else R, G, B with the low, middle and high byte.
 void fillPlanes(Qz_Image* image, uint32_t colour);

@@ -5,12 +5,15 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <functional>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 #include "actions/action_internal.h"
 #include "image/image_internal.h"
 #include "image/image_shell.h"
+#include "image/strip_pool.h"
 #include "image/unsaved_changes.h"
 #include "objects/catalogue.h"
 
@@ -256,6 +259,8 @@ bool Qz__UndoOne(Qz_Image* document, Qz_Object* undo, Qz_Object* redo, Qz_Object
   {
     std::lock_guard<std::recursive_mutex> guard(listMutex());
     Qz_DoMethod(done ? redo : undo, kLinkedListAddHead, action);
+    // A redo applies it again and takes a new one.
+    if (done) Qz_DoMethod(action, kActionSetCheckpoint, 0u);
   }
   Qz_Image* replayed = layer ? layer : document->activeLayer;
   if (parent->replayNeeded.exchange(0) != 0 && done && replayed &&
@@ -425,6 +430,223 @@ bool restoreReplayStart(const ReplayStart* start, Qz_Image* layer) {
   return false;
 }
 
+struct LayerCheckpoint {
+  Qz_Image* layer;
+  int32_t width, height, layerX, layerY;
+  Qz_Image* document;
+  int32_t documentWidth, documentHeight;
+  uint64_t background;
+  // Every earlier step of the layer since its restore point was a stroke, a
+  // fill made on this same background and place, or a setting: a replay
+  // gives the layer these bytes.
+  bool wholePrefix;
+  std::vector<uint8_t> bytes;  // the grey plane, row by row; empty once dropped
+};
+
+void freeLayerCheckpoint(LayerCheckpoint* checkpoint) { delete checkpoint; }
+
+namespace {
+
+// How many fills of a document keep a checkpoint, newest first: each holds
+// a copy of its layer.
+constexpr int kKeptCheckpoints = 3;
+
+// Runs job(strip) for every strip on the compositor's workers, or here when
+// they are busy or this is one of them.
+void Qz__InStrips(int32_t count, const std::function<void(int32_t)>& job) {
+  if (qz::StripPool::onWorker() || !qz::StripPool::shared().run(count, job, [] { return false; }))
+    for (int32_t i = 0; i < count; ++i) job(i);
+}
+
+constexpr int32_t kStrips = 32;
+
+// Rows [first, last) of strip `strip` of `height` rows.
+std::pair<int32_t, int32_t> Qz__StripRows(int32_t strip, int32_t height) {
+  return {int32_t(int64_t(height) * strip / kStrips), int32_t(int64_t(height) * (strip + 1) / kStrips)};
+}
+
+// A hash of the document's background (undo R, G and B): each strip of rows
+// hashed four words a step in four lanes, the strips' hashes then in order;
+// 0 for a document without one.
+uint64_t Qz__BackgroundHash(const Qz_Image* document) {
+  if (!document || document->depth != 24 || !document->undoR || !document->undoG || !document->undoB) return 0;
+  constexpr uint64_t kPrime = 0x9E3779B97F4A7C15ull;
+  const size_t width = size_t(std::max(document->width, 0));
+  uint64_t strips[kStrips] = {};
+  Qz__InStrips(kStrips, [&](int32_t strip) {
+    uint64_t lanes[4] = {1, 2, 3, 4};
+    const auto [first, last] = Qz__StripRows(strip, document->height);
+    for (Qz_Plane plane : {document->undoR, document->undoG, document->undoB})
+      for (int32_t y = first; y < last; ++y) {
+        const uint8_t* row = plane[y];
+        size_t x = 0;
+        for (; x + 32 <= width; x += 32)
+          for (int k = 0; k < 4; ++k) {
+            uint64_t word;
+            std::memcpy(&word, row + x + 8 * k, 8);
+            lanes[k] = (lanes[k] ^ word) * kPrime;
+            lanes[k] ^= lanes[k] >> 29;
+          }
+        for (; x < width; ++x) lanes[0] = (lanes[0] ^ row[x]) * kPrime;
+      }
+    uint64_t h = 0;
+    for (uint64_t lane : lanes) h = (h ^ lane) * kPrime;
+    strips[strip] = h;
+  });
+  uint64_t h = uint64_t(document->width) << 32 ^ uint32_t(document->height);
+  for (uint64_t strip : strips) h = (h ^ strip) * kPrime;
+  return h | 1;
+}
+
+// Copies a layer's grey plane to or from bytes laid row after row.
+void Qz__CopyGrey(Qz_Image* layer, uint8_t* bytes, bool toBytes) {
+  const size_t width = size_t(layer->width);
+  Qz__InStrips(kStrips, [&](int32_t strip) {
+    const auto [first, last] = Qz__StripRows(strip, layer->height);
+    for (int32_t y = first; y < last; ++y) {
+      uint8_t* kept = bytes + size_t(y) * width;
+      if (toBytes)
+        std::memcpy(kept, layer->grey[y], width);
+      else
+        std::memcpy(layer->grey[y], kept, width);
+    }
+  });
+}
+
+// The fill was made on this layer at its present size and place, over this background.
+bool Qz__SameGround(const LayerCheckpoint* c, const Qz_Image* layer, const Qz_Image* document, uint64_t background) {
+  return c && c->layer == layer && c->width == layer->width && c->height == layer->height &&
+         c->layerX == layer->placement.layerX && c->layerY == layer->placement.layerY && c->document == document &&
+         c->documentWidth == document->width && c->documentHeight == document->height && c->background == background;
+}
+
+bool Qz__Usable(const LayerCheckpoint* c, const Qz_Image* layer, const Qz_Image* document, uint64_t background) {
+  return Qz__SameGround(c, layer, document, background) && c->wholePrefix &&
+         c->bytes.size() == size_t(layer->width) * size_t(layer->height);
+}
+
+// Steps a checkpoint can stand after: strokes and fills (skipped) and
+// settings that carry no pixels (still applied, in order).
+bool Qz__CheckpointCanFollow(Qz_Object* entry) {
+  const uint32_t classId = classIdOf(entry);
+  return classId == kRootActionClassId || classId == kFloodFillActionClassId ||
+         classId == kMediaSettingsActionClassId || classId == kColourActionClassId || classId == kModeActionClassId;
+}
+
+bool Qz__AppliedBeforeCheckpoint(Qz_Object* entry) {
+  const uint32_t classId = classIdOf(entry);
+  return classId == kMediaSettingsActionClassId || classId == kColourActionClassId || classId == kModeActionClassId;
+}
+
+LayerCheckpoint* Qz__CheckpointOf(Qz_Object* action) {
+  return reinterpret_cast<LayerCheckpoint*>(Qz_DoMethod(action, kActionGetCheckpoint));
+}
+
+// The bytes of the checkpoint dropped last, kept for the next one so that
+// its copy does not first touch fresh memory. Under the list lock.
+std::vector<uint8_t>& Qz__SpareBytes() {
+  static std::vector<uint8_t> spare;
+  return spare;
+}
+
+void Qz__DropBytes(LayerCheckpoint* c) {
+  std::vector<uint8_t>& spare = Qz__SpareBytes();
+  if (c->bytes.size() >= spare.size()) spare.swap(c->bytes);
+  std::vector<uint8_t>().swap(c->bytes);
+}
+
+// Only the newest `keep` fills of the list (but `except`) keep their bytes;
+// the rest keep what they were made on, which the fills after them are
+// checked against.
+void Qz__DropOlderCheckpoints(Qz_Object* list, int keep = kKeptCheckpoints, Qz_Object* except = nullptr) {
+  int kept = 0;
+  for (Qz_Object* entry = listFirst(list); entry; entry = listOlder(list, entry)) {
+    LayerCheckpoint* c = classIdOf(entry) == kFloodFillActionClassId ? Qz__CheckpointOf(entry) : nullptr;
+    if (c && entry != except && !c->bytes.empty() && ++kept > keep) Qz__DropBytes(c);
+  }
+}
+
+// Whether the fill just made (on `list` or about to go back at its head)
+// stands after nothing but strokes, settings and fills of this same ground,
+// back to the layer's restore point.
+bool Qz__WholePrefix(Qz_Object* list, Qz_Object* action, const LayerCheckpoint& made) {
+  Qz_Object* entry = listFirst(list);
+  for (Qz_Object* e = entry; e; e = listOlder(list, e))
+    if (e == action) {
+      entry = listOlder(list, e);
+      break;
+    }
+  for (; entry; entry = listOlder(list, entry)) {
+    const uint32_t classId = classIdOf(entry);
+    if (classId == kFillImageActionClassId && layerOf(entry) == made.layer) return false;
+    if (Qz__IsRestorePoint(entry)) return true;
+    if (classId == kImageActionClassId || (layerOf(entry) != made.layer && classId != kMediaSettingsActionClassId))
+      continue;
+    if (!Qz__CheckpointCanFollow(entry)) return false;
+    if (classId == kFloodFillActionClassId) {
+      const LayerCheckpoint* c = Qz__CheckpointOf(entry);
+      return c && c->wholePrefix && Qz__SameGround(c, made.layer, made.document, made.background);
+    }
+  }
+  return true;
+}
+
+// The replay running on this thread: the background it found, its steps
+// from the first that a checkpoint cannot follow, and the newest fills of
+// its steps, which alone keep their bytes as they are applied.
+struct ReplayCheckpoints {
+  Qz_Image* layer;
+  uint64_t background;
+  Qz_Object* firstBlocking;
+  std::vector<Qz_Object*> keepers;
+  std::vector<Qz_Object*> steps;
+};
+thread_local ReplayCheckpoints* tReplay = nullptr;
+
+}  // namespace
+
+void keepLayerCheckpoint(Qz_Object* action, Qz_Image* layer, Qz_Image* document) {
+  if (!action || !layer || !document || layer->depth != 8 || !layer->grey || layer->activeLayer || layer->width <= 0 ||
+      layer->height <= 0)
+    return;
+  ReplayCheckpoints* replay = tReplay && tReplay->layer == layer ? tReplay : nullptr;
+  const uint64_t background = replay ? replay->background : Qz__BackgroundHash(document);
+  if (!background) return;
+  std::lock_guard<std::recursive_mutex> guard(listMutex());
+  Qz_Object* list = Qz_GetUndoList(document);
+  if (!list) return;
+  LayerCheckpoint made{layer,    layer->width,    layer->height,     layer->placement.layerX, layer->placement.layerY,
+                       document, document->width, document->height, background,             false,
+                       {}};
+  bool keepBytes = true;
+  if (replay) {
+    // Everything before this step was replayed on the present ground.
+    const auto& steps = replay->steps;
+    const auto at = std::find(steps.begin(), steps.end(), action);
+    const auto blocking = std::find(steps.begin(), steps.end(), replay->firstBlocking);
+    made.wholePrefix = at != steps.end() && at < blocking;
+    keepBytes = std::find(replay->keepers.begin(), replay->keepers.end(), action) != replay->keepers.end();
+  } else {
+    made.wholePrefix = Qz__WholePrefix(list, action, made);
+  }
+  // Room for this one first: its bytes may be those the oldest gives up.
+  if (!replay) Qz__DropOlderCheckpoints(list, kKeptCheckpoints - 1, action);
+  LayerCheckpoint* c = Qz__CheckpointOf(action);
+  const bool isNew = !c;
+  if (isNew) c = new LayerCheckpoint;
+  made.bytes = std::move(c->bytes);
+  *c = std::move(made);
+  const size_t size = size_t(layer->width) * size_t(layer->height);
+  if (keepBytes && c->wholePrefix) {
+    if (c->bytes.size() != size && Qz__SpareBytes().size() == size) c->bytes.swap(Qz__SpareBytes());
+    c->bytes.resize(size);
+    Qz__CopyGrey(layer, c->bytes.data(), true);
+  } else if (!c->bytes.empty()) {
+    Qz__DropBytes(c);
+  }
+  if (isNew) Qz_DoMethod(action, kActionSetCheckpoint, c);
+}
+
 void setChangedSpans(Qz_Image* layer, bool full) {
   if (!layer || !layer->spanLeast || !layer->spanGreatest) return;
   for (int32_t y = 0; y < layer->height; ++y) {
@@ -466,6 +688,41 @@ void commitLayerMode(Qz_Image* layer) {
 }
 
 }  // namespace qz::actions
+
+namespace {
+
+// Puts back the newest checkpoint of the replay's fills that still holds and
+// returns the index of the first step after it (0: none holds, replay them
+// all). Notes the background, and which fills keep checkpoints as the
+// replay applies them.
+size_t Qz__ResumeFromCheckpoint(const std::vector<Qz_Object*>& replay, Qz_Image* layer, Qz_Image* target,
+                                Qz_Image* document, qz::actions::ReplayCheckpoints& checkpoints) {
+  using namespace qz::actions;
+  if (target != layer || !document || layer->depth != 8 || !layer->grey) return 0;
+  size_t following = 0;
+  while (following < replay.size() && Qz__CheckpointCanFollow(replay[following])) ++following;
+  checkpoints.steps = replay;
+  checkpoints.firstBlocking = following < replay.size() ? replay[following] : nullptr;
+  int fills = 0;
+  for (size_t i = replay.size(); i-- > 0 && fills < kKeptCheckpoints;)
+    if (classIdOf(replay[i]) == kFloodFillActionClassId) {
+      checkpoints.keepers.push_back(replay[i]);
+      ++fills;
+    }
+  if (fills == 0) return 0;
+  checkpoints.background = Qz__BackgroundHash(document);
+  std::lock_guard<std::recursive_mutex> guard(listMutex());
+  for (size_t i = following; i-- > 0;) {
+    const LayerCheckpoint* c = Qz__CheckpointOf(replay[i]);
+    if (classIdOf(replay[i]) != kFloodFillActionClassId || !Qz__Usable(c, layer, document, checkpoints.background))
+      continue;
+    Qz__CopyGrey(layer, const_cast<uint8_t*>(c->bytes.data()), false);
+    return i + 1;
+  }
+  return 0;
+}
+
+}  // namespace
 
 QZ_EXTERN_C_BEGIN
 
@@ -516,25 +773,38 @@ QZ_EXPORT void Qz_RedoLayerActions(Qz_Image* layer, int32_t x0, int32_t y0, int3
         replay.push_back(entry);
     }
   }
-  if (parent->compositingSuspended.load()) {
+  const bool suspended = parent->compositingSuspended.load() != 0;
+  qz::actions::ReplayCheckpoints checkpoints{layer, 0, nullptr, {}, {}};
+  const size_t resume = suspended ? 0 : Qz__ResumeFromCheckpoint(replay, layer, target, document, checkpoints);
+  if (suspended) {
     // The rectangle is in layer coordinates; the parent's planes are offset by the layer's place.
     const int32_t ox = parent != layer ? layer->placement.layerX : 0;
     const int32_t oy = parent != layer ? layer->placement.layerY : 0;
     Qz_CopyUndoToImageData(parent, x0 + ox, y0 + oy, x1 + ox, y1 + oy, x0 + ox, y0 + oy);
     parent->compositingSuspended.store(0);
-  } else if (!restoreReplayStart(reinterpret_cast<const ReplayStart*>(
-                                     Qz_DoMethod(restorePoint, kActionGetReplayStart)),
-                                 target)) {
+  } else if (resume == 0 && !restoreReplayStart(reinterpret_cast<const ReplayStart*>(
+                                                    Qz_DoMethod(restorePoint, kActionGetReplayStart)),
+                                                target)) {
     // The restore point left the layer empty, or there is none: the layer's
     // steps from the oldest are all replayed.
     fillPlanes(target, 0);
   }
   {
-    ReplayProgress progress(document, replay.size());
-    for (size_t i = 0; i < replay.size(); ++i) {
-      progress.step(i);
+    // The settings among the steps a checkpoint stands for still count.
+    for (size_t i = 0; i < resume; ++i)
+      if (qz::actions::Qz__AppliedBeforeCheckpoint(replay[i])) Qz_DoMethod(replay[i], kActionApply);
+    ReplayProgress progress(document, replay.size() - resume);
+    qz::actions::ReplayCheckpoints* outer = qz::actions::tReplay;
+    qz::actions::tReplay = checkpoints.background ? &checkpoints : nullptr;
+    for (size_t i = resume; i < replay.size(); ++i) {
+      progress.step(i - resume);
       Qz_DoMethod(replay[i], kActionApply);
     }
+    qz::actions::tReplay = outer;
+  }
+  if (checkpoints.background) {
+    std::lock_guard<std::recursive_mutex> guard(listMutex());
+    if (Qz_Object* list = Qz_GetUndoList(document)) qz::actions::Qz__DropOlderCheckpoints(list);
   }
   parent->displayCount.fetch_add(1);
   parent->notifySuspend.fetch_sub(1);
