@@ -38,9 +38,10 @@ int32_t panelWindows() {
   return std::atomic_ref<int32_t>(Qz_FindClassFromName("PluginContainerWindow")->liveCount).load();
 }
 
+// Up to 20 seconds: sanitizer builds are slow.
 template <typename Done>
 bool waitFor(Done done) {
-  for (int i = 0; i < 1000 && !done(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  for (int i = 0; i < 4000 && !done(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
   return done();
 }
 
@@ -67,11 +68,14 @@ void deskOrigin(int* left, int* top) {
 
 // Presses the title of a panel shown in the window, moves the pointer in
 // steps, as a hand would, and lets go at (toX, toY) on the desktop.
-void dragTitle(Window* from, Qz_Object* panel, int toX, int toY) {
+void dragTitle(Qz_Object* fromObject, Window* from, Qz_Object* panel, int toX, int toY) {
   int deskX = 0, deskY = 0;
   deskOrigin(&deskX, &deskY);
   const Qz_LayoutBox b = qztest::UiHarness::box(panel);
   const int x = deskX + from->LeftEdge + b.left + b.width / 2, y = deskY + from->TopEdge + b.top + 4;
+  // Something posted to the window after reading its tree: what the drag
+  // makes it do follows the reading.
+  settle(fromObject);
   toX += deskX;
   toY += deskY;
   xdotool("mousemove " + std::to_string(x) + " " + std::to_string(y) + " mousedown 1");
@@ -115,7 +119,16 @@ class PanelsOnX11 : public testing::Test {
     Qz_ImageBase* base = Qz_GetImageBase();
     if (!waitFor([&] { return base->panelWindow && (*column = Qz__PlatformWindowOf(base->panelWindow->super)); }))
       return nullptr;
-    settle(base->panelWindow);
+    // The column moves as the main window's tool bar comes: pressed only
+    // once it stands still.
+    for (int still = 0, tries = 0; still < 3 && tries < 100; ++tries) {
+      const int left = (*column)->LeftEdge, top = (*column)->TopEdge, height = (*column)->Height;
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      if (base->mainWindow) settle(base->mainWindow);
+      settle(base->panelWindow);
+      const bool same = left == (*column)->LeftEdge && top == (*column)->TopEdge && height == (*column)->Height;
+      still = same ? still + 1 : 0;
+    }
     const std::vector<Qz_Object*> previews = previewsIn(base->panelWindow);
     if (previews.size() != 1) return nullptr;
     Qz_DoMethod(previews[0], kRootSetAsyncPort, Qz_RootInstance(base->panelWindow)->asyncPort);
@@ -127,8 +140,9 @@ class PanelsOnX11 : public testing::Test {
   // Drags the panel out of the column onto the desktop; its new window, open.
   Qz_Object* tearOff(Window* column, Qz_Object* preview, Window** torn) {
     Qz_ImageBase* base = Qz_GetImageBase();
-    dragTitle(column, preview, kDesktopX, kDesktopY);
-    if (!waitFor([] { return panelWindows() == 2; })) return nullptr;
+    dragTitle(base->panelWindow, column, preview, kDesktopX, kDesktopY);
+    // The window is made, then joins the layout's list on the column's thread.
+    if (!waitFor([] { return panelWindows() == 2; }) || !settle(base->panelWindow)) return nullptr;
     auto* window = reinterpret_cast<Qz_Object*>(Qz_DoMethod(base->panels, kLinkedListLast));
     if (!window || !(*torn = waitForPlatformWindow(window->super)) || !settle(window)) return nullptr;
     return window;
@@ -157,7 +171,7 @@ TEST_F(PanelsOnX11, APanelDroppedOnTheColumnDocksAndItsWindowGoes) {
         ADD_FAILURE() << c.name << ": not torn off";
         return;
       }
-      dragTitle(torn, preview, column->LeftEdge + c.x, column->TopEdge + c.y);
+      dragTitle(window, torn, preview, column->LeftEdge + c.x, column->TopEdge + c.y);
       const bool gone = waitFor([] { return panelWindows() == 1; });
       settle(base->panelWindow);
       EXPECT_TRUE(gone) << c.name << ": the floating window stayed";
