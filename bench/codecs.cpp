@@ -14,6 +14,9 @@
 #include <benchmark/benchmark.h>
 
 #include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -41,6 +44,8 @@
 #include "qzio/qzio_format_classes.h"
 #include "qzio/root_qzio.h"
 
+
+extern char** environ;
 
 namespace {
 
@@ -231,7 +236,7 @@ void PlainPngLoad(const std::string& path, Target& target) {
   std::fclose(file);
 }
 
-void PlainTiffSave(const std::string& path) {
+void PlainTiffSave(const std::string& path, uint16_t compression = COMPRESSION_NONE) {
   TIFF* tif = TIFFOpen(path.c_str(), "wm");
   TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, kWidth);
   TIFFSetField(tif, TIFFTAG_IMAGELENGTH, kHeight);
@@ -239,7 +244,7 @@ void PlainTiffSave(const std::string& path) {
   TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
   TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
   TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
-  TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_NONE);
+  TIFFSetField(tif, TIFFTAG_COMPRESSION, compression);
   const uint32_t rows = std::max<uint32_t>(1, 65536 / (kWidth * 3));
   TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, rows);
   const uint8_t* rgb = SourcePicture().data();
@@ -471,6 +476,160 @@ void BM_RowConversions(benchmark::State& state) {
                    }}});
 }
 
+
+// --- the cold open: the first open in a fresh process -----------------------
+//
+// Each figure is a new process: this program run again with --cold-open,
+// which starts the library (not timed), opens the file once and writes the
+// open's time and page faults on its standard output. The peers are the
+// whole process of GraphicsMagick and ImageMagick reading the file into
+// nothing and of libvips averaging its pixels; ours is given both as the
+// open alone and as the whole child process, start-up and exit included.
+
+constexpr const char* kColdFlag = "--cold-open=";
+
+struct ColdFigure {
+  double wallMs = -1;   // the whole process
+  double openMs = -1;   // the open alone, as the child measured it
+  double minorFaults = 0;
+};
+
+long MinorFaults() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_minflt;
+}
+
+// The child's side: one open of `path` by `side`, then its figures.
+int ColdOpenChild(const std::string& side, const std::string& path) {
+  if (side != "plain") StartLibrary();
+  Target fresh(false);
+  const long faultsBefore = MinorFaults();
+  const auto start = std::chrono::steady_clock::now();
+  if (side == "qzio") {
+    QzioLoad(path);
+  } else if (side == "open") {
+    if (!Qz__LoadImageA(path.c_str(), nullptr, nullptr, kQzLoadNoView | kQuiet, nullptr)) return 1;
+  } else if (side == "plain") {
+    const std::string ext = path.substr(path.rfind('.') + 1);
+    if (ext == "jpg") PlainJpegLoad(path, fresh);
+    else if (ext == "png") PlainPngLoad(path, fresh);
+    else PlainTiffLoad(path, fresh);
+  } else {
+    return 2;
+  }
+  const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+  std::printf("%.3f %ld\n", ms, MinorFaults() - faultsBefore);
+  std::fflush(stdout);
+  return 0;
+}
+
+// Runs words as a process, its output read when asked; the figure's wall
+// time is negative when it failed.
+ColdFigure RunCold(const std::vector<std::string>& words, bool readsFigures) {
+  std::vector<char*> argv;
+  for (const std::string& w : words) argv.push_back(const_cast<char*>(w.c_str()));
+  argv.push_back(nullptr);
+  int out[2];
+  if (pipe(out) != 0) return {};
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  if (readsFigures)
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+  else
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addclose(&actions, out[0]);
+  ColdFigure figure;
+  const auto start = std::chrono::steady_clock::now();
+  pid_t pid = 0;
+  const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  close(out[1]);
+  std::string text;
+  char chunk[256];
+  for (ssize_t n; spawned == 0 && (n = read(out[0], chunk, sizeof chunk)) > 0;) text.append(chunk, size_t(n));
+  close(out[0]);
+  if (spawned != 0) return figure;
+  int status = 0;
+  if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return figure;
+  figure.wallMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+  if (readsFigures && std::sscanf(text.c_str(), "%lf %lf", &figure.openMs, &figure.minorFaults) != 2)
+    figure.wallMs = -1;
+  return figure;
+}
+
+std::string SelfPath() {
+  std::error_code error;
+  return std::filesystem::read_symlink("/proc/self/exe", error).string();
+}
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values.empty() ? 0 : values[values.size() / 2];
+}
+
+// kRuns rounds of every side in turn; medians as counters, and ours against
+// the fastest peer.
+void MeasureCold(benchmark::State& state, const std::string& path) {
+  const std::string self = SelfPath();
+  struct ColdSide {
+    const char* name;
+    std::vector<std::string> words;
+    bool ours;
+    std::vector<double> wall, open, faults;
+  };
+  std::vector<ColdSide> sides = {
+      {"open", {self, std::string(kColdFlag) + "open", path}, true, {}, {}, {}},
+      {"qzio", {self, std::string(kColdFlag) + "qzio", path}, true, {}, {}, {}},
+      {"plain", {self, std::string(kColdFlag) + "plain", path}, true, {}, {}, {}},
+      {"gm", {"/usr/bin/gm", "convert", path, "null:"}, false, {}, {}, {}},
+      {"im", {"/usr/bin/convert", path, "null:"}, false, {}, {}, {}},
+      {"vips", {"/usr/bin/vips", "avg", path}, false, {}, {}, {}},
+  };
+  for (auto _ : state) {
+    for (int run = 0; run < kRuns; ++run)
+      for (ColdSide& side : sides) {
+        const ColdFigure f = RunCold(side.words, side.ours);
+        if (f.wallMs < 0) {
+          state.SkipWithError((std::string(side.name) + " did not run").c_str());
+          return;
+        }
+        side.wall.push_back(f.wallMs);
+        side.open.push_back(f.openMs);
+        side.faults.push_back(f.minorFaults);
+      }
+    state.SetIterationTime(0.001);
+  }
+  double fastestPeer = 1e300;
+  for (const ColdSide& side : sides) {
+    const std::string name = side.name;
+    state.counters[name + "_process"] = Median(side.wall);
+    if (side.ours) {
+      state.counters[name + "_cold"] = Median(side.open);
+      state.counters[name + "_faults"] = Median(side.faults);
+    } else {
+      fastestPeer = std::min(fastestPeer, Median(side.wall));
+    }
+  }
+  state.counters["open/peer"] = state.counters["open_cold"] / fastestPeer;
+  state.counters["open_process/peer"] = state.counters["open_process"] / fastestPeer;
+}
+
+// The same picture in the four files a photograph most often comes in.
+void BM_ColdOpen(benchmark::State& state) {
+  std::string path;
+  switch (state.range(0)) {
+    case 0: PlainJpegSave(path = PathFor("cold.jpg"), false); break;
+    case 1: PlainPngSave(path = PathFor("cold.png")); break;
+    case 2: PlainTiffSave(path = PathFor("cold.tif")); break;
+    default: PlainTiffSave(path = PathFor("cold-lzw.tif"), COMPRESSION_LZW); break;
+  }
+  state.SetLabel(path.substr(path.rfind('/') + 1));
+  MeasureCold(state, path);
+}
+
+BENCHMARK(BM_ColdOpen)->ArgName("file")->DenseRange(0, 3)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_JpegLoad)->ArgName("progressive")->Arg(0)->Arg(1)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_JpegSave)->ArgName("progressive")->Arg(0)->Arg(1)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PngLoad)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
@@ -482,3 +641,14 @@ BENCHMARK(BM_GifSave)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisec
 BENCHMARK(BM_RowConversions)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+// The child of a cold-open figure, or the benchmarks.
+int main(int argc, char** argv) {
+  if (argc == 3 && std::strncmp(argv[1], kColdFlag, std::strlen(kColdFlag)) == 0)
+    return ColdOpenChild(argv[1] + std::strlen(kColdFlag), argv[2]);
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
