@@ -1,7 +1,9 @@
 // Planes: one zeroed block holding a row-pointer table and then the rows,
 // each row on a 64-byte boundary and padded to a multiple of 64 bytes.
 // Large blocks are mapped straight from the kernel (zero pages, touched only
-// when written) on a huge-page boundary and asked for huge pages.
+// when written) in ordinary pages: a huge page's first touch clears 2 MiB at
+// once, and in a virtual machine often waits for the host to back it, which
+// made a fresh picture's first touch several times slower than small pages.
 #include <sys/mman.h>
 
 #include <cstdint>
@@ -16,9 +18,8 @@ constexpr size_t kRowAlignment = 64;
 // No plane comes near this; anything larger is a corrupt or hostile size and
 // is refused before the allocator sees it.
 constexpr size_t kMaxPlaneBytes = size_t(1) << 36;
-// From here on a block is mapped: a 2 MiB huge page then saves 511 faults.
+// From here on a block is mapped, and given back whole when freed.
 constexpr size_t kMappedBytes = size_t(4) << 20;
-constexpr size_t kHugePage = size_t(2) << 20;
 
 // Sits in the 64 bytes before the row table: how to give the block back.
 struct PlaneHeader {
@@ -37,14 +38,11 @@ PlaneHeader* Qz__ZeroedBlock(size_t bytes) {
     if (header) header->mapping = nullptr;
     return header;
   }
-  const size_t mappedBytes = total + kHugePage;
-  void* mapping = mmap(nullptr, mappedBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  void* mapping = mmap(nullptr, total, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (mapping == MAP_FAILED) return nullptr;
-  auto* start = reinterpret_cast<uint8_t*>(Qz__RoundUp(reinterpret_cast<uintptr_t>(mapping), kHugePage));
-  madvise(start, Qz__RoundUp(total, kHugePage), MADV_HUGEPAGE);  // a hint: refused is fine
-  auto* header = reinterpret_cast<PlaneHeader*>(start);
+  auto* header = static_cast<PlaneHeader*>(mapping);
   header->mapping = mapping;
-  header->mappedBytes = mappedBytes;
+  header->mappedBytes = total;
   return header;
 }
 
