@@ -1,9 +1,17 @@
 // Image buffers: allocation in the seven memory layouts, release of a buffer
 // with everything it owns, conversion to three planes, and the rectangle
 // copies in and out of a buffer in the pixel layouts formats read and write.
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 #include "image/qz_image.h"
 #include "qzio/qzio.h"
@@ -215,6 +223,65 @@ QZIO_ImageBuffer* AllocBufferQuiet(uint32_t width, uint32_t height, uint32_t dep
     return nullptr;
   }
   return b;
+}
+
+struct PagesAhead::State {
+  struct Plane {
+    uintptr_t first, end;
+  };
+  std::vector<Plane> planes;
+  uint64_t bandBytes = 0;
+  std::atomic<bool> stop{false};
+  std::thread thread;
+
+  // Band by band, as the decoder goes down; a kernel without the call, or
+  // a range it refuses, ends the work early and changes nothing.
+  void run() {
+    const uintptr_t page = uintptr_t(sysconf(_SC_PAGESIZE));
+    for (uint64_t at = 0; !stop.load(std::memory_order_relaxed); at += bandBytes) {
+      bool more = false;
+      for (const Plane& plane : planes) {
+        const uintptr_t from = (plane.first + at) & ~(page - 1);
+        if (plane.first + at >= plane.end) continue;
+        const uintptr_t to = std::min<uintptr_t>(plane.first + at + bandBytes, plane.end);
+        if (madvise(reinterpret_cast<void*>(from), to - from, MADV_POPULATE_WRITE) != 0) return;
+        more = true;
+      }
+      if (!more) return;
+    }
+  }
+};
+
+PagesAhead::PagesAhead(const QZIO_ImageBuffer* b) {
+  // Small pictures fault in less time than a thread takes to start.
+  constexpr uint64_t kWorthBytes = uint64_t(8) << 20;
+  constexpr uint32_t kBandRows = 64;
+  if (!b || !IsPlanarFormat(b->format) || !b->planeTables[b->format == kQzioFormatRGBPlanes ? 0 : 3]) return;
+  const uint64_t planeBytes = uint64_t(b->bytesPerRow) * b->height;
+  const int planes = b->format == kQzioFormatRGBPlanes ? 3 : 4;
+  if (planeBytes * planes < kWorthBytes) return;
+  auto* state = new (std::nothrow) State;
+  if (!state) return;
+  const int firstSlot = b->format == kQzioFormatRGBPlanes ? 0 : 3;
+  for (int i = 0; i < planes; ++i) {
+    const auto first = reinterpret_cast<uintptr_t>(b->planeTables[firstSlot + i][0]);
+    state->planes.push_back({first, first + planeBytes});
+  }
+  state->bandBytes = uint64_t(b->bytesPerRow) * kBandRows;
+  try {
+    state->thread = std::thread([state] { state->run(); });
+  } catch (const std::system_error&) {
+    delete state;  // no thread: the decoder touches its pages itself
+    return;
+  }
+  state_ = state;
+}
+
+PagesAhead::~PagesAhead() {
+  if (!state_) return;
+  state_->stop.store(true, std::memory_order_relaxed);
+  state_->thread.join();
+  delete state_;
 }
 
 }  // namespace qzio

@@ -201,7 +201,11 @@ uint32_t LoadAccepted(FormatHandle& format, QZIO_Header* h, const char* formatNa
     h->progress = display;
   }
   if (h->stream) std::fseek(h->stream, 0, SEEK_SET);
-  uint32_t result = static_cast<uint32_t>(format.send(kQzioLoad, reinterpret_cast<QzWord>(h)));
+  uint32_t result;
+  {
+    const PagesAhead ahead(b);
+    result = static_cast<uint32_t>(format.send(kQzioLoad, reinterpret_cast<QzWord>(h)));
+  }
   if (display) {
     if (!SetProgress(display, 100, 100)) result = kQzioCancelled;
     EndProgress(display);

@@ -56,10 +56,14 @@ class ShellEnvironment : public ::testing::Environment {
     Qz_InitRootQZIOClass(nullptr);
     Qz_InitPPMQZIOClass(nullptr);
     Qz_InitPNGQZIOClass(nullptr);
+    Qz_InitJPEGQZIOClass(nullptr);
+    Qz_InitTIFFQZIOClass(nullptr);
     Qz_InitQuillantrixQZIOClass(nullptr);
   }
   void TearDown() override {
     Qz_CleanupQuillantrixQZIOClass();
+    Qz_CleanupTIFFQZIOClass();
+    Qz_CleanupJPEGQZIOClass();
     Qz_CleanupPNGQZIOClass();
     Qz_CleanupPPMQZIOClass();
     Qz_CleanupRootQZIOClass();
@@ -172,6 +176,43 @@ TEST_F(ShellTest, PngWrittenByAnIndependentToolLoads) {
   ASSERT_NE(image, nullptr);
   ExpectPattern(image, 12, 5);
   EXPECT_STREQ(image->loadFormat, "PNG");
+}
+
+// A photograph large enough that its planes are mapped and their pages made
+// ready while it decodes opens exactly as an independent reader decodes the
+// same file: the composite and the background, every byte of both.
+TEST_F(ShellTest, LargePhotosOpenAsAnIndependentReaderDecodesThem) {
+  if (system("convert -version >/dev/null 2>&1") != 0) GTEST_SKIP() << "ImageMagick missing";
+  constexpr int32_t kWidth = 2600, kHeight = 1300;
+  const std::string ppm = dir_.file("source.ppm"), raw = dir_.file("decoded.rgb");
+  WritePattern(ppm, kWidth, kHeight);
+  const struct {
+    const char* name;
+    const char* options;
+  } files[] = {{"photo.jpg", "-quality 90"}, {"photo.png", ""}, {"photo.tif", "-compress None"},
+               {"lzw.tif", "-compress LZW"}};
+  for (const auto& file : files) {
+    SCOPED_TRACE(file.name);
+    const std::string path = dir_.file(file.name);
+    ASSERT_EQ(system(("convert '" + ppm + "' " + file.options + " '" + path + "'").c_str()), 0);
+    ASSERT_EQ(system(("convert '" + path + "' -depth 8 'rgb:" + raw + "'").c_str()), 0);
+    const std::string expected = ReadAll(raw);
+    ASSERT_EQ(expected.size(), size_t(kWidth) * kHeight * 3);
+    Qz_Image* image = Load(path);
+    ASSERT_NE(image, nullptr);
+    ASSERT_EQ(image->width, kWidth);
+    ASSERT_EQ(image->height, kHeight);
+    const Qz_Plane planes[2][3] = {{image->r, image->g, image->b}, {image->undoR, image->undoG, image->undoB}};
+    std::vector<uint8_t> row(kWidth);
+    for (int c = 0; c < 3; ++c)
+      for (int32_t y = 0; y < kHeight; ++y) {
+        for (int32_t x = 0; x < kWidth; ++x) row[size_t(x)] = uint8_t(expected[(size_t(y) * kWidth + x) * 3 + size_t(c)]);
+        for (const auto& set : planes)
+          ASSERT_EQ(std::memcmp(set[c][y], row.data(), row.size()), 0) << "channel " << c << ", row " << y;
+      }
+    Forget(image);
+    Qz_DisposeObject(&image->object);
+  }
 }
 
 TEST_F(ShellTest, NativeSaveReloadsEqualAndIsTheDefaultFormat) {
