@@ -164,6 +164,15 @@ void Qz__RestoreOldPlanes(Qz_Image* image) {
 
 }  // namespace
 
+EarlyMainPlanes::EarlyMainPlanes(int32_t w, int32_t h) {
+  PlaneSet set;
+  if (w <= 0 || h <= 0 || !Qz__AllocMainPlanes(set, w, h, 24)) return;
+  r = set.r, g = set.g, b = set.b;
+  width = w, height = h;
+}
+
+EarlyMainPlanes::~EarlyMainPlanes() { PlaneSet{r, g, b, nullptr}.free(); }
+
 void freeImageStorage(Qz_Image* image) {
   Qz__TakeMainPlanes(image).free();
   Qz__TakeUndoPlanes(image).free();
@@ -185,7 +194,15 @@ QZ_EXTERN_C_BEGIN
 
 QZ_EXPORT Qz_Image* Qz_AllocImage(Qz_Image* image, int32_t width, int32_t height, int32_t depth,
                                   uint32_t flags, const TagItem* /*tags*/) {
-  using namespace qz;
+  return qz::allocImage(image, width, height, depth, flags, nullptr);
+}
+
+QZ_EXTERN_C_END
+
+namespace qz {
+
+Qz_Image* allocImage(Qz_Image* image, int32_t width, int32_t height, int32_t depth, uint32_t flags,
+                     EarlyMainPlanes* early) {
   if (!image || (depth != 8 && depth != 24) || !Qz__SizeIsValid(image, width, height))
     return nullptr;
   freeImageStorage(image);  // a second allocation replaces the first
@@ -195,7 +212,14 @@ QZ_EXPORT Qz_Image* Qz_AllocImage(Qz_Image* image, int32_t width, int32_t height
   image->resolution = 72.0f;
 
   PlaneSet main;
-  bool ok = Qz__AllocMainPlanes(main, width, height, depth);
+  bool ok;
+  if (early && early->r && depth == 24 && early->width == width && early->height == height) {
+    main = PlaneSet{early->r, early->g, early->b, nullptr};
+    early->r = early->g = early->b = nullptr;
+    ok = true;
+  } else {
+    ok = Qz__AllocMainPlanes(main, width, height, depth);
+  }
   if (ok) Qz__PutMainPlanes(image, main);
   const bool wantsUndo = depth == 8 ? image->type == kQzDocument
                                     : !(flags & kQzAllocNoUndo) && image->type != kQzPaintLayer;
@@ -240,6 +264,10 @@ QZ_EXPORT Qz_Image* Qz_AllocImage(Qz_Image* image, int32_t width, int32_t height
   Qz_NoteImageChange(image);
   return image;
 }
+
+}  // namespace qz
+
+QZ_EXTERN_C_BEGIN
 
 QZ_EXPORT void Qz_DeallocImage(Qz_Image* image) {
   using namespace qz;

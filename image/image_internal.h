@@ -62,6 +62,23 @@ inline bool clipRect(int64_t sx, int64_t sy, int64_t dx, int64_t dy, int64_t w, 
 // Frees the planes, line buffer, span tables and tone table; clears the pointers.
 void freeImageStorage(Qz_Image* image);
 
+// The main planes of a 24-bit image made before the image is allocated (a
+// load makes them while its file decodes). An allocation of the same size
+// takes them; whatever is left is freed with the object.
+struct EarlyMainPlanes {
+  Qz_Plane r = nullptr, g = nullptr, b = nullptr;
+  int32_t width = 0, height = 0;
+  EarlyMainPlanes() = default;
+  EarlyMainPlanes(int32_t width, int32_t height);  // none without memory
+  ~EarlyMainPlanes();
+  EarlyMainPlanes(const EarlyMainPlanes&) = delete;
+  EarlyMainPlanes& operator=(const EarlyMainPlanes&) = delete;
+};
+
+// Qz_AllocImage, taking early's planes when they are of the image's size.
+Qz_Image* allocImage(Qz_Image* image, int32_t width, int32_t height, int32_t depth, uint32_t flags,
+                     EarlyMainPlanes* early);
+
 // What the image shows changed, though what it holds did not: a document
 // composited again, or a layer list reordered (the layers themselves are
 // named one by one where what lies below a layer is compared).

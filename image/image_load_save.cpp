@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "actions/qz_actions.h"
@@ -19,6 +20,7 @@
 #include "objects/qz_root.h"
 #include "platform/atomic_file_writer.h"
 #include "platform/filesystem.h"
+#include "qzio/pages_ahead.h"
 #include "qzio/root_qzio.h"
 
 namespace qz {
@@ -277,6 +279,22 @@ bool formatCanSave(const char* formatName) {
 
 namespace {
 
+// A picture's composite is a copy of its background, made once the file is
+// decoded. Its planes are made first, from the size the file's header gives,
+// and their pages are taken while the file decodes, so that copy writes into
+// memory already there. Without a size (or memory) the planes are made later
+// as before; a file whose picture comes out another size wastes them.
+void prepareComposite(const char* fileName, uint32_t libraryFlags, std::optional<EarlyMainPlanes>& early) {
+  QZIO_ImageBuffer* shape = QZIO_AutoLoadBufferA(fileName, libraryFlags | kQzioIdentifyOnly | kQzioQuiet, nullptr);
+  if (!shape) return;
+  const uint64_t pixels = uint64_t(shape->width) * shape->height;
+  // Small pictures are made quickly enough after the load.
+  constexpr uint64_t kWorthPixels = uint64_t(1) << 21;
+  if (pixels >= kWorthPixels && shape->width <= INT32_MAX && shape->height <= INT32_MAX - 2)
+    early.emplace(int32_t(shape->width), int32_t(shape->height));
+  QZIO_FreeBuffer(shape);
+}
+
 // Qz___LoadImageA, keeping what the user is to be told once the picture is
 // shown (a damaged file opened as far as it could be read) in notice.
 int32_t loadInto(Qz_Image* image, const char* fileName, Qz_Object* format, uint32_t flags, const TagItem* tags,
@@ -288,7 +306,16 @@ int32_t loadInto(Qz_Image* image, const char* fileName, Qz_Object* format, uint3
   QZIO_ImageBuffer* loaded = nullptr;
   if (format && capabilities(format) != kQzioCapsDetect)
     loaded = QZIO_LoadBufferFromQZIOA(format, libraryFlags, tags);
-  if (!loaded && fileName && *fileName) loaded = QZIO_AutoLoadBufferA(fileName, libraryFlags, tags);
+  std::optional<EarlyMainPlanes> early;
+  if (!loaded && fileName && *fileName) {
+    prepareComposite(fileName, libraryFlags, early);
+    std::optional<qzio::PagesAhead> ahead;
+    if (early && early->r) {
+      uint8_t* const firsts[3] = {early->r[0], early->g[0], early->b[0]};
+      ahead.emplace(firsts, 3, Qz_PlaneRowBytes(early->width, 8), uint32_t(early->height));
+    }
+    loaded = QZIO_AutoLoadBufferA(fileName, libraryFlags, tags);
+  }
   if (!loaded) return 0;
   QZIO_ImageBuffer* buffer = loaded;
   if (buffer->format != kQzioFormatRGBPlanes) buffer = QZIO_ConvertBufferFormat(loaded, kQzioFormatRGBPlanes);
@@ -299,7 +326,7 @@ int32_t loadInto(Qz_Image* image, const char* fileName, Qz_Object* format, uint3
   const int32_t width = buffer ? int32_t(buffer->width) : 0;
   const int32_t height = buffer ? int32_t(buffer->height) : 0;
   const uint32_t allocFlags = kQzAllocNoUndo | ((flags & kQzLoadPlain) ? uint32_t(kQzAllocNoThread) : 0u);
-  if (!buffer || !Qz_AllocImage(image, width, height, 24, allocFlags, nullptr)) {
+  if (!buffer || !allocImage(image, width, height, 24, allocFlags, early ? &*early : nullptr)) {
     freeBuffers();
     return 0;
   }

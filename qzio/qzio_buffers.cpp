@@ -15,6 +15,7 @@
 
 #include "image/qz_image.h"
 #include "qzio/qzio.h"
+#include "qzio/pages_ahead.h"
 #include "qzio/qzio_internal.h"
 #include "qzio/pixel_rows.h"
 
@@ -226,55 +227,68 @@ QZIO_ImageBuffer* AllocBufferQuiet(uint32_t width, uint32_t height, uint32_t dep
 }
 
 struct PagesAhead::State {
-  struct Plane {
-    uintptr_t first, end;
-  };
-  std::vector<Plane> planes;
-  uint64_t bandBytes = 0;
+  std::vector<uintptr_t> firsts;
+  uint64_t planeBytes = 0, bandBytes = 0;
   std::atomic<bool> stop{false};
   std::thread thread;
 
-  // Band by band, as the decoder goes down; a kernel without the call, or
-  // a range it refuses, ends the work early and changes nothing.
+  // Band by band, as the writer goes down; a kernel without the call, or a
+  // range it refuses, ends the work early and changes nothing.
   void run() {
     const uintptr_t page = uintptr_t(sysconf(_SC_PAGESIZE));
-    for (uint64_t at = 0; !stop.load(std::memory_order_relaxed); at += bandBytes) {
-      bool more = false;
-      for (const Plane& plane : planes) {
-        const uintptr_t from = (plane.first + at) & ~(page - 1);
-        if (plane.first + at >= plane.end) continue;
-        const uintptr_t to = std::min<uintptr_t>(plane.first + at + bandBytes, plane.end);
-        if (madvise(reinterpret_cast<void*>(from), to - from, MADV_POPULATE_WRITE) != 0) return;
-        more = true;
+    for (uint64_t at = 0; at < planeBytes && !stop.load(std::memory_order_relaxed); at += bandBytes) {
+      const uint64_t band = std::min(bandBytes, planeBytes - at);
+      for (const uintptr_t first : firsts) {
+        const uintptr_t from = (first + at) & ~(page - 1);
+        if (madvise(reinterpret_cast<void*>(from), first + at + band - from, MADV_POPULATE_WRITE) != 0) return;
       }
-      if (!more) return;
     }
   }
 };
 
-PagesAhead::PagesAhead(const QZIO_ImageBuffer* b) {
-  // Small pictures fault in less time than a thread takes to start.
+PagesAhead::PagesAhead(uint8_t* const* firstRows, int count, size_t rowBytes, uint32_t rows) {
+  start(firstRows, count, rowBytes, rows);
+}
+
+void PagesAhead::start(uint8_t* const* firstRows, int count, size_t rowBytes, uint32_t rows) {
+  // Smaller planes fault in less time than a thread takes to start.
   constexpr uint64_t kWorthBytes = uint64_t(8) << 20;
   constexpr uint32_t kBandRows = 64;
-  if (!b || !IsPlanarFormat(b->format) || !b->planeTables[b->format == kQzioFormatRGBPlanes ? 0 : 3]) return;
-  const uint64_t planeBytes = uint64_t(b->bytesPerRow) * b->height;
-  const int planes = b->format == kQzioFormatRGBPlanes ? 3 : 4;
-  if (planeBytes * planes < kWorthBytes) return;
+  const uint64_t planeBytes = uint64_t(rowBytes) * rows;
+  if (!firstRows || count <= 0 || planeBytes * uint64_t(count) < kWorthBytes) return;
   auto* state = new (std::nothrow) State;
   if (!state) return;
-  const int firstSlot = b->format == kQzioFormatRGBPlanes ? 0 : 3;
-  for (int i = 0; i < planes; ++i) {
-    const auto first = reinterpret_cast<uintptr_t>(b->planeTables[firstSlot + i][0]);
-    state->planes.push_back({first, first + planeBytes});
-  }
-  state->bandBytes = uint64_t(b->bytesPerRow) * kBandRows;
+  for (int i = 0; i < count; ++i)
+    if (firstRows[i]) state->firsts.push_back(reinterpret_cast<uintptr_t>(firstRows[i]));
+  state->planeBytes = planeBytes;
+  state->bandBytes = uint64_t(rowBytes) * kBandRows;
   try {
     state->thread = std::thread([state] { state->run(); });
   } catch (const std::system_error&) {
-    delete state;  // no thread: the decoder touches its pages itself
+    delete state;  // no thread: the writer touches its pages itself
     return;
   }
   state_ = state;
+}
+
+namespace {
+// The first rows of a buffer's separate planes, and how many there are.
+int FirstRowsOfPlanes(const QZIO_ImageBuffer* b, uint8_t* firsts[4]) {
+  if (!b || !IsPlanarFormat(b->format)) return 0;
+  const int planes = b->format == kQzioFormatRGBPlanes ? 3 : 4;
+  const int firstSlot = b->format == kQzioFormatRGBPlanes ? 0 : 3;
+  for (int i = 0; i < planes; ++i) {
+    if (!b->planeTables[firstSlot + i]) return 0;
+    firsts[i] = b->planeTables[firstSlot + i][0];
+  }
+  return planes;
+}
+}  // namespace
+
+PagesAhead::PagesAhead(const QZIO_ImageBuffer* b) {
+  uint8_t* firsts[4] = {};
+  const int count = FirstRowsOfPlanes(b, firsts);
+  if (count > 0) start(firsts, count, b->bytesPerRow, b->height);
 }
 
 PagesAhead::~PagesAhead() {

@@ -20,23 +20,6 @@ QZIO_ImageBuffer* NewBuffer();
 QZIO_ImageBuffer* AllocBufferQuiet(uint32_t width, uint32_t height, uint32_t depth, uint32_t bytesPerRow,
                                    uint32_t format);
 
-// Fresh memory costs a page fault and the kernel's clearing at its first
-// touch. While a load decodes into a large planar buffer, a helper thread
-// takes its pages ahead of the decoder, band by band down all the planes,
-// so the decoder mostly writes into pages already there. Nothing is written:
-// the bytes stay as allocated. Ends (and is waited for) with the object.
-class PagesAhead {
- public:
-  explicit PagesAhead(const QZIO_ImageBuffer* buffer);
-  ~PagesAhead();
-  PagesAhead(const PagesAhead&) = delete;
-  PagesAhead& operator=(const PagesAhead&) = delete;
-
- private:
-  struct State;
-  State* state_ = nullptr;
-};
-
 // One 8-bit plane as the program's image-data allocator lays it out: a row
 // table followed by rows padded to 64 bytes; null without memory.
 uint8_t** AllocPlane(uint32_t width, uint32_t rows);

@@ -23,6 +23,7 @@
 #include "qzio/codec_rows.h"
 #include "qzio/format_objects.h"
 #include "qzio/load_problem.h"
+#include "qzio/pages_ahead.h"
 #include "qzio/qzio.h"
 #include "qzio/qzio_internal.h"
 #include "qzio/qzio_ui.h"
