@@ -1,8 +1,10 @@
-// QZIOPlugin: the file formats. One page lists the formats pictures are
+// QZIOPlugin: the file formats. One page lists the registered formats pictures are
 // loaded with, the other those they are saved with; choosing one shows its
 // options (when it has any) and makes it the program's load or save format.
 // A button on the load page opens a picture. The panel comes to front on its
 // save page when a save begins.
+#include <mutex>
+#include <set>
 #include <string>
 
 #include "gadgets/qz_group.h"
@@ -12,7 +14,6 @@
 #include "image/qz_image.h"
 #include "objects/object_services.h"
 #include "objects/qz_class_kit.h"
-#include "objects/qz_linked_list.h"
 #include "objects/qz_notify.h"
 #include "objects/qz_root.h"
 #include "plugins/plugin_family.h"
@@ -83,11 +84,19 @@ void Qz__OpenPressed(QzWord, Qz_Object*, uint32_t, const QzWord*) {
   if (Qz_Image* app = Qz_GetImageBase()->applicationImage) Qz_PostImageMethod(app, kQzAppOpenFile, 0, 0);
 }
 
-// The names in one of the library's format lists, as list rows.
-bool Qz__FillList(Qz_Object* list, Qz_Object* names) {
-  for (QzWord m = Qz_DoMethod(names, kLinkedListFirst); m; m = Qz_DoMethod(names, kLinkedListNext, m)) {
-    const char* name = reinterpret_cast<const char*>(Qz_DoMethod(reinterpret_cast<Qz_Object*>(m), kRootGetObjectName));
-    if (!name || !*name) continue;
+// A label keeps the text's address: format names are kept for the process,
+// one copy each, whatever panels come and go.
+const char* Qz__KeptName(const std::string& name) {
+  static std::mutex lock;
+  static auto* kept = new std::set<std::string>;
+  std::lock_guard<std::mutex> hold(lock);
+  return kept->insert(name).first->c_str();
+}
+
+// The formats registered for a use, as list rows.
+bool Qz__FillList(Qz_Object* list, qzio::FormatUse use) {
+  for (const std::string& offered : qzio::OfferedFormatNames(use)) {
+    const char* name = Qz__KeptName(offered);
     Qz_Object* row = Qz_CreateObject("ListTreeItem", kRootSetLabel, name);
     if (!row) return false;
     Qz_AddObject(row, "Text", kRootSetLabel, name);
@@ -96,12 +105,13 @@ bool Qz__FillList(Qz_Object* list, Qz_Object* names) {
   return true;
 }
 
-bool Qz__MakePage(Qz_Object* pages, FormatPage& page, QzWord which, Qz_Object* names) {
+bool Qz__MakePage(Qz_Object* pages, FormatPage& page, QzWord which, qzio::FormatUse use) {
   Qz_Object* column = Qz_CreateObject("Group", kGroupSetMode, 1);
   page.list = Qz_CreateObject("ListTree", kRootSetUserData, which);
-  page.options = Qz_CreateObject("Group", kGroupSetMode, 1, kGroupSetFrame, 2);
+  // The list takes the room the gadgets do not need.
+  page.options = Qz_CreateObject("Group", kGroupSetMode, 1, kGroupSetFrame, 2, kRootSetWeight, 0);
   page.placeholder = Qz_CreateObject("Text", kRootSetLabel, kPlaceholder);
-  if (!column || !page.list || !page.options || !page.placeholder || !Qz__FillList(page.list, names)) {
+  if (!column || !page.list || !page.options || !page.placeholder || !Qz__FillList(page.list, use)) {
     for (Qz_Object* o : {column, page.list, page.options, page.placeholder}) Qz_DisposeObject(o);
     page = FormatPage{};
     return false;
@@ -116,15 +126,14 @@ bool Qz__MakePage(Qz_Object* pages, FormatPage& page, QzWord which, Qz_Object* n
 
 Qz_Object* Qz__MakePanel(Qz_Object* object) {
   Qz_QzioPluginObject* p = Qz__Self(object);
-  auto* io = static_cast<QZIO_GlobalData*>(Qz_GetImageBase()->ioGlobalData);
   p->pages = Qz_CreateObject("Pages");
   if (!p->pages) return nullptr;
   Qz_DoMethod(p->pages, kPagesLabelsPhase, 1);
   for (const char* picture : {"Data/Images/ToolBar/Open", "Data/Images/ToolBar/Save"})
     Qz_AddObject(p->pages, "BitMap", kBitMapLoad, picture);
   Qz_DoMethod(p->pages, kPagesLabelsPhase, 0);
-  const bool made = Qz__MakePage(p->pages, p->page[0], kLoadList, io ? io->formatList : nullptr) &&
-                    Qz__MakePage(p->pages, p->page[1], kSaveList, io ? io->saveFormatList : nullptr);
+  const bool made = Qz__MakePage(p->pages, p->page[0], kLoadList, qzio::FormatUse::Loading) &&
+                    Qz__MakePage(p->pages, p->page[1], kSaveList, qzio::FormatUse::Saving);
   p->open = made ? Qz_CreateObject("Button", kRootSetUserData, kOpenButton) : nullptr;
   if (!p->open) {
     Qz_DisposeObject(p->pages);

@@ -9,13 +9,12 @@ namespace {
 using namespace qz::codec;
 
 uint32_t Qz__EPSIdentify(const qzio::FormatCall&, QZIO_Header*) { return kNotThisFormat; }
-uint32_t Qz__EPSLoad(const qzio::FormatCall&, QZIO_Header*) { return kNotHandled; }
 uint32_t Qz__EPSSave(const qzio::FormatCall&, QZIO_Header* header) { return savePostScript(header, true); }
 
 const qzio::FormatClass kEPSClass = {
     .className = "EPSQZIO", .classIdField = 7004, .capabilities = 10,
     .flags = kQzioFlagFile, .extension = "eps",
-    .identify = Qz__EPSIdentify, .load = Qz__EPSLoad, .save = Qz__EPSSave};
+    .identify = Qz__EPSIdentify, .load = nullptr, .save = Qz__EPSSave};
 
 }  // namespace
 

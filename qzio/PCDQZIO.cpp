@@ -34,12 +34,10 @@ uint32_t Qz__PCDLoad(const qzio::FormatCall& call, QZIO_Header* header) {
       [&](std::span<const uint8_t> file, PixelRows& rows) { return pcdDecode(file, choice, rows); });
 }
 
-uint32_t Qz__PCDSave(const qzio::FormatCall&, QZIO_Header*) { return kNotHandled; }
-
 const qzio::FormatClass kPCDClass = {
     .className = "PCDQZIO", .classIdField = 7633, .capabilities = kQzioCapsDetect,
     .flags = kQzioFlagFile | kQzioFlagDirect, .extension = "pcd",
-    .identify = Qz__PCDIdentify, .load = Qz__PCDLoad, .save = Qz__PCDSave,
+    .identify = Qz__PCDIdentify, .load = Qz__PCDLoad, .save = nullptr,
     .identifyDirect = Qz__PCDIdentifyPreview, .stateSize = sizeof(PcdChoice), .initState = Qz__InitChoice};
 
 }  // namespace

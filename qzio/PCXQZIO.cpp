@@ -10,12 +10,10 @@ using namespace qz::codec;
 
 uint32_t Qz__PCXIdentify(const qzio::FormatCall&, QZIO_Header* header) { return identifyFromProbe(header, pcxIdentify); }
 uint32_t Qz__PCXLoad(const qzio::FormatCall&, QZIO_Header* header) { return loadWholeFile(header, pcxIdentify, pcxDecode); }
-uint32_t Qz__PCXSave(const qzio::FormatCall&, QZIO_Header*) { return kNotHandled; }
-
 const qzio::FormatClass kPCXClass = {
     .className = "PCXQZIO", .classIdField = 7511, .capabilities = kQzioCapsDetect,
     .flags = kQzioFlagFile, .extension = "pcx",
-    .identify = Qz__PCXIdentify, .load = Qz__PCXLoad, .save = Qz__PCXSave};
+    .identify = Qz__PCXIdentify, .load = Qz__PCXLoad, .save = nullptr};
 
 }  // namespace
 

@@ -8,13 +8,12 @@ namespace {
 using namespace qz::codec;
 
 uint32_t Qz__PSIdentify(const qzio::FormatCall&, QZIO_Header*) { return kNotThisFormat; }
-uint32_t Qz__PSLoad(const qzio::FormatCall&, QZIO_Header*) { return kNotHandled; }
 uint32_t Qz__PSSave(const qzio::FormatCall&, QZIO_Header* header) { return savePostScript(header, false); }
 
 const qzio::FormatClass kPSClass = {
     .className = "PSQZIO", .classIdField = 7003, .capabilities = 10,
     .flags = kQzioFlagFile, .extension = "ps",
-    .identify = Qz__PSIdentify, .load = Qz__PSLoad, .save = Qz__PSSave};
+    .identify = Qz__PSIdentify, .load = nullptr, .save = Qz__PSSave};
 
 }  // namespace
 

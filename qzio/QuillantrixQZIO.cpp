@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -41,6 +42,14 @@ constexpr uint64_t kFileSlackBytes = 1024;   // tags and tables beside the pixel
 struct NativeState {
   uint32_t compressionEntry;  // 0 None, 1 Packbits RLE, 2 Deflate
 };
+
+// The last choice, for every later object of the class: a choice made in
+// the format panel reaches the next save, which makes its own object.
+std::atomic<uint32_t> gCompressionEntry{0};
+
+void Qz__InitState(void* memory) {
+  static_cast<NativeState*>(memory)->compressionEntry = gCompressionEntry.load(std::memory_order_relaxed);
+}
 
 struct TiffCloser {
   void operator()(TIFF* t) const { TIFFClose(t); }
@@ -603,7 +612,10 @@ bool Qz__Option(const FormatCall& call, uint32_t id, const QzWord* args, QzWord*
   if (id != kSetCompression) return false;
   auto* state = static_cast<NativeState*>(call.state);
   const uint32_t entry = static_cast<uint32_t>(args ? args[0] : 0);
-  if (state && entry < 3) state->compressionEntry = entry;
+  if (entry < 3) {
+    if (state) state->compressionEntry = entry;
+    gCompressionEntry.store(entry, std::memory_order_relaxed);
+  }
   *answer = 0;
   return true;
 }
@@ -630,6 +642,7 @@ const FormatClass kClass = {
     .option = Qz__Option,
     .buildSaveOptions = Qz__Options,
     .stateSize = sizeof(NativeState),
+    .initState = Qz__InitState,
 };
 
 }  // namespace

@@ -8,6 +8,8 @@
 #include <map>
 #include <mutex>
 #include <new>
+#include <set>
+#include <string_view>
 
 #include "qzio/format_objects.h"
 #include "qzio/qzio_internal.h"
@@ -180,6 +182,13 @@ std::map<const FormatClass*, qz::kit::ClassDecl>& Qz__Declarations() {
   return *declarations;
 }
 
+// The descriptions registered and not removed since; a description may go
+// once removed (a test's own), so only these are ever read.
+std::set<const FormatClass*>& Qz__Registered() {
+  static auto* registered = new std::set<const FormatClass*>;
+  return *registered;
+}
+
 class ObjectHandle : public FormatHandle {
  public:
   ObjectHandle(Qz_Object* object, bool owned) : object_(object), owned_(owned) {}
@@ -200,6 +209,29 @@ const FormatClass* FindFormatClass(const char* className) {
   if (!className) return nullptr;
   const qz::kit::ClassDecl* decl = qz::kit::declOf(Qz_FindClassFromName(className));
   return Qz__IsFormatDecl(decl) ? static_cast<const FormatClass*>(decl->family) : nullptr;
+}
+
+std::vector<std::string> RegisteredFormatNames(FormatUse use, const std::vector<std::string>& first) {
+  std::vector<std::string> others;
+  std::vector<std::string> offered;
+  {
+    std::lock_guard<std::mutex> lock(gRegistryLock);
+    for (const FormatClass* cls : Qz__Registered()) {
+      if (FindFormatClass(cls->className) != cls) continue;  // the object system let it go
+      if (!(cls->flags & kQzioFlagFile) || !(use == FormatUse::Loading ? cls->load : cls->save)) continue;
+      const std::string_view name(cls->className);
+      if (name.size() > 4 && name.ends_with("QZIO")) others.emplace_back(name.substr(0, name.size() - 4));
+    }
+  }
+  std::sort(others.begin(), others.end());
+  for (const std::string& name : first) {
+    auto it = std::find(others.begin(), others.end(), name);
+    if (it == others.end()) continue;
+    offered.push_back(name);
+    others.erase(it);
+  }
+  offered.insert(offered.end(), others.begin(), others.end());
+  return offered;
 }
 
 std::unique_ptr<FormatHandle> FormatHandle::Create(const std::string& className) {
@@ -229,7 +261,9 @@ QzWord RegisterFormatClass(const FormatClass* cls, Qz_GlobalData*) {
         .instance = qz::kit::instanceOf<FormatObject>(), .handler = Qz__FormatDispatch,
         .makeSuper = Qz__MakeFormatPart, .family = cls, .notice = "Image file format"};
   }
-  return qz::kit::addClass(it->second);
+  const QzWord added = qz::kit::addClass(it->second);
+  if (added) Qz__Registered().insert(cls);
+  return added;
 }
 
 void UnregisterFormatClass(const FormatClass* cls) {
@@ -237,6 +271,7 @@ void UnregisterFormatClass(const FormatClass* cls) {
   std::lock_guard<std::mutex> lock(gRegistryLock);
   auto it = Qz__Declarations().find(cls);
   if (it != Qz__Declarations().end()) qz::kit::removeClass(it->second);
+  Qz__Registered().erase(cls);
 }
 
 bool answerOptionRows(std::span<const FormatOptionRow> rows, uint32_t id, const QzWord* args,

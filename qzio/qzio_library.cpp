@@ -351,6 +351,29 @@ std::vector<std::string> DetectionOrder() {
   return s.formatNames;
 }
 
+namespace {
+// The formats for saving: JPEG first (the default), then those of the
+// detection list, then every other registered one that writes files.
+std::vector<std::string> Qz__SaveFormatNames(const std::vector<std::string>& detectionOrder) {
+  std::vector<std::string> first = {"JPEG"};
+  first.insert(first.end(), detectionOrder.begin(), detectionOrder.end());
+  return RegisteredFormatNames(FormatUse::Saving, first);
+}
+
+// The save-format list always starts with the default, which a save of a
+// format the list lacks falls back to.
+std::vector<std::string> Qz__SaveFormatListNames(const std::vector<std::string>& detectionOrder) {
+  std::vector<std::string> names = Qz__SaveFormatNames(detectionOrder);
+  if (names.empty() || names.front() != "JPEG") names.insert(names.begin(), "JPEG");
+  return names;
+}
+}  // namespace
+
+std::vector<std::string> OfferedFormatNames(FormatUse use) {
+  const std::vector<std::string> detection = DetectionOrder();
+  return use == FormatUse::Loading ? RegisteredFormatNames(use, detection) : Qz__SaveFormatNames(detection);
+}
+
 const char* CatalogText(uint32_t number, const char* fallback) {
   const UiHooks hooks = Hooks();
   const char* text = hooks.catalogString ? hooks.catalogString(number) : Qz_CatalogString(number);
@@ -466,19 +489,6 @@ std::vector<std::string> MemberNames(Qz_Object* list) {
   return names;
 }
 
-namespace {
-// The formats offered for saving: JPEG first (the default), then every
-// format of the detection list whose class is here and writes files.
-std::vector<std::string> Qz__SaveFormatNames(const std::vector<std::string>& detectionOrder) {
-  std::vector<std::string> names = {"JPEG"};
-  for (const std::string& name : detectionOrder) {
-    const FormatClass* cls = FindFormatClass((name + "QZIO").c_str());
-    if (name != "JPEG" && cls && cls->save) names.push_back(name);
-  }
-  return names;
-}
-}  // namespace
-
 QZIO_GlobalData* QZIO_Init(Qz_GlobalData*) {
   LibraryState& s = State();
   std::lock_guard<std::mutex> lock(s.lock);
@@ -487,7 +497,7 @@ QZIO_GlobalData* QZIO_Init(Qz_GlobalData*) {
     s.global.formatList = Qz_RestoreObjectFromDisk("Data/QZIOList.QzStr");
     s.global.loadersList = Qz_RestoreObjectFromDisk("Data/LoadersList.QzStr");
     s.formatNames = s.global.formatList ? MemberNames(s.global.formatList) : std::vector<std::string>{};
-    s.global.saveFormatList = NamedList(Qz__SaveFormatNames(s.formatNames));
+    s.global.saveFormatList = NamedList(Qz__SaveFormatListNames(s.formatNames));
   }
   return &s.global;
 }

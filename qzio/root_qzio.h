@@ -28,6 +28,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
+#include <vector>
 
 #include "platform/qz_export.h"
 #include "platform/qz_word.h"
@@ -145,6 +147,17 @@ QZ_EXPORT void UnregisterFormatClass(const FormatClass* cls);
 // A class added through RegisterFormatClass, by class name ("PPMQZIO"), or
 // null; lets tests drive a format's callbacks directly.
 QZ_EXPORT const FormatClass* FindFormatClass(const char* className);
+
+// What a file format is offered for: a class loads when it has a load and
+// saves when it has a save; one that is not a file format (clipboard,
+// screen grab) is offered for neither.
+enum class FormatUse { Loading, Saving };
+// The names (class names without "QZIO") of the file formats registered now
+// for that use: those of `first` in its order, then the others by name.
+QZ_EXPORT std::vector<std::string> RegisteredFormatNames(FormatUse use, const std::vector<std::string>& first);
+// The formats offered to the user: for loading in the order detection tries
+// them, for saving with JPEG (the default) first, as the save-format list.
+QZ_EXPORT std::vector<std::string> OfferedFormatNames(FormatUse use);
 
 // Sends the header's progress display "done of total" (when it has one);
 // false when the user asked to stop (the caller answers kQzioCancelled).

@@ -50,7 +50,7 @@ TEST_F(PictureClasses, PcxLoadsByDetectionAndCannotSave) {
   Buffer b = rgbBuffer();
   const std::string keep = dir_.file("keep.pcx");
   qztest::writeFile(keep, {'o', 'l', 'd'});
-  EXPECT_EQ(save(b.get(), keep, "PCX"), kQzioNotHandled);
+  EXPECT_EQ(save(b.get(), keep, "PCX"), kQzioCannotSave);
   EXPECT_EQ(qztest::readFile(keep), (std::vector<uint8_t>{'o', 'l', 'd'}));
 }
 
