@@ -1,11 +1,11 @@
 #include "modes/vision.h"
 
 #include <algorithm>
-#include <climits>
 
 #include "modes/direction.h"
 #include "modes/mode_fetch.h"
 #include "modes/rank_filters.h"
+#include "modes/shared_below.h"
 
 namespace qz::modes::vision {
 
@@ -95,20 +95,10 @@ QzWord render(Kind kind, const Settings& settings, const Qz_ModeRenderMessage* m
   const Direction second = secondArm(settings.angle, DirectionRounding::Floor);
   const SampleSet set = samplesOf(kind, combine, first.stepX(d), first.stepY(d), second.stepX(d), second.stepY(d));
 
-  // Every sample's rectangle, limited to the image: mirrored samples may lie
-  // anywhere in it.
-  FetchRect rect{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
-  for (int i = 0; i < set.count; ++i) {
-    const Sample& s = set.at[i];
-    const int32_t xa = (s.mirrorX ? size.width - 1 - block->x1 : block->x0) + s.dx;
-    const int32_t xb = (s.mirrorX ? size.width - 1 - block->x0 : block->x1) + s.dx;
-    const int32_t ya = (s.mirrorY ? size.height - 1 - block->y1 : block->y0) + s.dy;
-    const int32_t yb = (s.mirrorY ? size.height - 1 - block->y0 : block->y1) + s.dy;
-    rect = {std::min(rect.x0, xa), std::min(rect.y0, ya), std::max(rect.x1, xb), std::max(rect.y1, yb)};
-  }
-  rect = {std::clamp(rect.x0, 0, size.width - 1), std::clamp(rect.y0, 0, size.height - 1),
-          std::clamp(rect.x1, 0, size.width - 1), std::clamp(rect.y1, 0, size.height - 1)};
-  SpareFetch below(message, rect);
+  // Samples lie up to the whole distance away, mirrored ones anywhere: the
+  // whole image below, fetched once for every strip and kept between passes
+  // (a rectangle per block would composite thousands of rows for each one).
+  SharedBelow below(message);
   if (!below.ok()) return 0;
   const SourceView& view = below.view();
 
