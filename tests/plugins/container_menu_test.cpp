@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "gadgets/qz_group.h"
 #include "gadgets/qz_popups.h"
 #include "image/qz_image.h"
 #include "objects/object_services.h"
@@ -79,6 +80,37 @@ TEST_F(ContainerMenuTest, NothingIsToldWithoutAnActiveImageOrANewPanel) {
   SetActive(doc_);
   Choose("NoSuchPlugin");
   EXPECT_TRUE(told_.empty());
+}
+
+// A panel docking into the container goes back to the page group it was
+// torn off from, at its old place, while that group is still here; else to
+// the first page left without panels; else to a page of its own.
+TEST_F(ContainerMenuTest, ADockingPanelGoesWhereItCameFromElseToAnEmptyPageElseANewOne) {
+  Choose("InspectionPlugin");
+  Choose("InspectionPlugin");
+  const std::vector<Qz_Object*> first = qztest::FindAllOf(panel_->super, "InspectionPlugin");
+  ASSERT_EQ(first.size(), 2u);
+  Qz_Object* group = Qz_GetParentObject(first[0]);
+  auto place = [&](Qz_Object* origin, QzWord index) {
+    Qz_Object* panel = Qz_CreateObject("InspectionPlugin");
+    EXPECT_EQ(ui.post(window_, panel_, kQzContainerPlacePanel, panel, origin, index), 1u);
+    EXPECT_TRUE(ui.settle(window_));
+    return panel;
+  };
+  Qz_Object* back = place(group, 1);
+  EXPECT_EQ(Qz_GetParentObject(back), group);
+  EXPECT_EQ(Qz_DoMethod(group, kGroupIndexOf, back), 1u) << "not at its old place";
+  // A group that is not one of the container's pages is only compared, never followed.
+  std::vector<Qz_Object*> nowhere(1);
+  EXPECT_EQ(Qz_DoMethod(panel_, kQzContainerPageCount), 1u);
+  Qz_Object* alone = place(reinterpret_cast<Qz_Object*>(nowhere.data()), 0);
+  EXPECT_EQ(Qz_DoMethod(panel_, kQzContainerPageCount), 2u) << "not on a page of its own";
+  EXPECT_NE(Qz_GetParentObject(alone), group);
+  ASSERT_EQ(Qz_DoMethod(panel_, kQzContainerNewPage, " "), 1u);
+  Qz_Object* intoEmpty = place(nullptr, 0);
+  EXPECT_EQ(Qz_DoMethod(panel_, kQzContainerPageCount), 3u) << "the empty page was passed over";
+  EXPECT_NE(Qz_GetParentObject(intoEmpty), Qz_GetParentObject(alone));
+  EXPECT_EQ(qztest::FindAllOf(panel_->super, "InspectionPlugin").size(), 5u);
 }
 
 }  // namespace
