@@ -311,6 +311,9 @@ TEST_F(LayoutTest, RestoreReplacesTheLayoutTornOffWindowsIncluded) {
   ASSERT_EQ(ui.post(window, preview, kQzPluginTearOff), 1u);
   ASSERT_TRUE(ui.settle(window));
   ASSERT_EQ(Qz_DoMethod(root, kLinkedListCount), 2u) << "torn off into a window of its own";
+  // The new window opens on its own thread, climbing to the screen as it
+  // does: it is open before the restore takes the old layout off the screen.
+  ASSERT_TRUE(ui.settle(reinterpret_cast<Qz_Object*>(Qz_DoMethod(root, kLinkedListLast))));
 
   // The menu's choice, on the container window's own thread.
   // Its group instance: the container hands list walks to its current page.
