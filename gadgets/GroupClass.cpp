@@ -12,6 +12,7 @@
 #include "gadgets/group_layout.h"
 #include "gadgets/qz_group.h"
 #include "gadgets/qz_input_event.h"
+#include "gadgets/qz_window.h"
 #include "objects/qz_class_kit.h"
 #include "objects/draw/qz_draw.h"
 #include "objects/object_services.h"
@@ -488,25 +489,43 @@ QzWord draw(Qz_Object* self) {
   return 1;
 }
 
+// Places an object again in the box it had and draws it there on a clean
+// background: members that moved or went leave nothing behind.
+void placeAndDrawAgain(Qz_Object* object, const Qz_LayoutBox& was) {
+  Qz_DoMethod(object, kRootPlace, was.left, was.top, std::max<int32_t>(was.width, 0), std::max<int32_t>(was.height, 0));
+  if (Qz_DrawInfo* locked = Qz_LockDrawInfo(object)) {
+    Qz_EraseObjectBackground(object, locked);
+    Qz_UnlockDrawInfo(object);
+  }
+  Qz_DoMethod(object, kRootDraw);
+}
+
 // After the group's content changed: lays it out again and walks up the
 // parents while their minimum size changes; the last one placed is drawn.
+// The climb ends at the window's own tree, which the window lays out in its
+// whole area (growing when the content outgrew it): the screen a window
+// belongs to is no container of its gadgets.
 void relayout(Qz_Object* self) {
   GroupObject* g = asGroup(self);
   if (g->layoutEnable <= 0 || g->box == nullptr) return;
   Qz_DrawInfo* info = drawInfoOf(self);
   if (info == nullptr || info->window == nullptr) return;
+  Qz_LayoutBox* windowRoot = info->windowObject != nullptr ? boxOf(info->windowObject) : nullptr;
   Qz_Object* current = outer(self);
   for (;;) {
     Qz_LayoutBox* b = boxOf(current);
     if (b == nullptr) return;
+    if (b == windowRoot) {
+      Qz_DoMethod(info->windowObject, kWindowRelayout);
+      return;
+    }
     const int16_t oldW = b->minWidth, oldH = b->minHeight;
-    const int16_t left = b->left, top = b->top, width = b->width, height = b->height;
+    const Qz_LayoutBox was = *b;
     Qz_DoMethod(current, kRootMeasure);
     Qz_Object* parent = b->parent;
     const bool changed = b->minWidth != oldW || b->minHeight != oldH || (b->minWidth == 1 && b->minHeight == 1);
     if (!changed || parent == nullptr) {
-      Qz_DoMethod(current, kRootPlace, left, top, std::max<int32_t>(width, 0), std::max<int32_t>(height, 0));
-      Qz_DoMethod(current, kRootDraw);
+      placeAndDrawAgain(current, was);
       return;
     }
     current = parent;

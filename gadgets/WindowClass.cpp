@@ -308,6 +308,22 @@ void fit(WindowObject* win) {
   setLimits(win);
 }
 
+// The content laid out anew in the window's whole inner area, drawn over a
+// cleared background so nothing of the old layout stays.
+QzWord relayoutNow(WindowObject* win) {
+  Window* w = win->window;
+  if (w == nullptr) return 0;
+  Qz_DoMethod(win->content, kRootMeasure);
+  fit(win);
+  placeContent(win);
+  if (Qz_DrawInfo* locked = Qz_LockDrawInfo(win->content)) {
+    Qz_EraseObjectBackground(win->content, locked);
+    Qz_UnlockDrawInfo(win->content);
+  }
+  Qz_DoMethod(win->content, kRootDraw);
+  return 1;
+}
+
 // ---- show / hide / open / close requests ---------------------------------
 
 QzWord requestOpen(WindowObject* win) {
@@ -542,13 +558,7 @@ QzWord windowDispatch(Qz_Object* self, uint32_t id, const QzWord* args) {
     case kWindowInertA:
     case kWindowInertB: return 0;
     case kWindowTakeKey: return takeKey(win, uint32_t(args[0]));
-    case kWindowRelayout:
-      if (win->window == nullptr) return 0;
-      Qz_DoMethod(win->content, kRootMeasure);
-      fit(win);
-      placeContent(win);
-      Qz_DoMethod(win->content, kRootDraw);
-      return 1;
+    case kWindowRelayout: return relayoutNow(win);
     case kRootLockTree: return Qz_ObtainSemaphore(win->semaphore) != 0 ? 1 : 0;
     case kRootUnlockTree: Qz_ReleaseSemaphore(win->semaphore); return 1;
     case kGroupAddTail:

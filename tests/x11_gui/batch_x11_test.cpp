@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "gadgets/qz_screen.h"
 #include "gadgets/qz_window.h"
 #include "image/qz_image.h"
 #include "objects/async_methods.h"
@@ -32,6 +33,35 @@ namespace {
 using namespace qztest::x11;
 namespace fs = std::filesystem;
 
+// The classes and the screen a batch window needs, registered for one test.
+struct BatchClasses {
+  bool ready = false;
+  BatchClasses() {
+    if (Qz_InitImageBase() == nullptr || OpenScreenTags(nullptr) == nullptr) return;
+    Qz__LoadCatalog("Data/Lingua/Quillantrix", "");
+    Qz_InitRootQZIOClass(nullptr);
+    Qz_InitBMPQZIOClass(nullptr);
+    Qz_InitPNGQZIOClass(nullptr);
+    Qz_InitJPEGQZIOClass(nullptr);
+    Qz_InitTIFFQZIOClass(nullptr);
+    Qz_GetImageBase()->ioGlobalData = QZIO_Init(nullptr);
+    ready = Qz_InitQZIOOptionsClass(nullptr) == 1 && Qz_InitBatchProcessClass(nullptr) == 1;
+  }
+  ~BatchClasses() {
+    Qz_CleanupBatchProcessClass();
+    Qz_CleanupQZIOOptionsClass();
+    QZIO_Cleanup();
+    Qz_GetImageBase()->ioGlobalData = nullptr;
+    Qz_CleanupTIFFQZIOClass();
+    Qz_CleanupJPEGQZIOClass();
+    Qz_CleanupPNGQZIOClass();
+    Qz_CleanupBMPQZIOClass();
+    Qz_CleanupRootQZIOClass();
+    Qz__FreeCatalog();
+    Qz_CleanupImageBase();
+  }
+};
+
 std::vector<std::string> gSources;
 std::string gFolder;
 std::vector<std::string> ChosenFiles(Qz_Object*) { return gSources; }
@@ -52,15 +82,8 @@ TEST(X11Batch, ThreePngsConvertToBmpWithTheSamePixels) {
   }
   gFolder = dir.file("out");
 
-  ASSERT_NE(Qz_InitImageBase(), nullptr);
-  ASSERT_NE(OpenScreenTags(nullptr), nullptr);
-  Qz__LoadCatalog("Data/Lingua/Quillantrix", "");
-  Qz_InitRootQZIOClass(nullptr);
-  Qz_InitBMPQZIOClass(nullptr);
-  Qz_InitPNGQZIOClass(nullptr);
-  Qz_GetImageBase()->ioGlobalData = QZIO_Init(nullptr);
-  ASSERT_EQ(Qz_InitQZIOOptionsClass(nullptr), 1u);
-  ASSERT_EQ(Qz_InitBatchProcessClass(nullptr), 1u);
+  BatchClasses classes;
+  ASSERT_TRUE(classes.ready);
   qz::batch::setChoosers(ChosenFiles, ChosenFolder);
 
   Qz_Object* batch = Qz_CreateObject("BatchProcess");
@@ -96,15 +119,81 @@ TEST(X11Batch, ThreePngsConvertToBmpWithTheSamePixels) {
 
   Qz_DisposeObject(batch);
   qz::batch::setChoosers(nullptr, nullptr);
-  Qz_CleanupBatchProcessClass();
-  Qz_CleanupQZIOOptionsClass();
-  QZIO_Cleanup();
-  Qz_GetImageBase()->ioGlobalData = nullptr;
-  Qz_CleanupPNGQZIOClass();
-  Qz_CleanupBMPQZIOClass();
-  Qz_CleanupRootQZIOClass();
-  Qz__FreeCatalog();
-  Qz_CleanupImageBase();
+}
+
+// What an open batch window shows, after the formats in `whileOpen` were
+// chosen one after the other (on the window's thread, as the pop-up does);
+// `atStart` is chosen before the window opens. Empty when it did not open.
+struct Shown {
+  int width = 0, height = 0;
+  std::vector<uint32_t> pixels;
+};
+Shown batchWindowShown(const char* atStart, const std::vector<const char*>& whileOpen) {
+  Shown shown;
+  Qz_Object* batch = Qz_CreateObject("BatchProcess");
+  if (batch == nullptr) return shown;
+  auto* format = reinterpret_cast<Qz_Object*>(Qz_DoMethod(batch, kRootFindByName, "FileFormat"));
+  if (format != nullptr && atStart != nullptr) Qz_DoMethod(format, kQzioOptionsReset, atStart);
+  std::future<QzWord> run = std::async(std::launch::async, [batch] { return Qz_DoMethod(batch, kBatchRun); });
+  Qz_Object* win = waitForActiveWindow("Batch Convert");
+  Window* w = win != nullptr && settle(win) ? Qz__PlatformWindowOf(win) : nullptr;
+  if (w != nullptr && format != nullptr) {
+    Qz_DoMethod(format, kRootSetAsyncPort, Qz_RootInstance(win)->asyncPort);
+    for (const char* name : whileOpen) {
+      Qz_DoAsyncMethod(format, kQzioOptionsReset, name);
+      settle(win);
+    }
+    // The pointer away from the window, so nothing shows it hovered.
+    xdotool("mousemove 1020 760");
+    settle(win);
+    shown.width = w->Width;
+    shown.height = w->Height;
+    shown.pixels = steadyPixels(w->LeftEdge, w->TopEdge, w->Width, w->Height);
+    clickObject(w, buttonLabelled(win, "Cancel"));
+  }
+  if (run.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+    ADD_FAILURE() << "the batch window did not close";
+    return shown;  // the window still runs: left to the process's end
+  }
+  Qz_DisposeObject(batch);
+  return shown;
+}
+
+// A format whose options differ, chosen in the open window: the window
+// shows exactly what a fresh window opened on that format shows, nothing
+// of the old options under or beside the new ones.
+TEST(X11Batch, AFormatChosenAnewShowsWhatAFreshWindowShows) {
+  if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display";
+  if (!qztest::haveTool("xdotool")) GTEST_SKIP() << "xdotool missing";
+  qztest::ScopedStateRoot stateRoot;
+  BatchClasses classes;
+  ASSERT_TRUE(classes.ready);
+  // The window joins a Screen object, as the program's requesters do.
+  Qz_Object* screen = Qz_CreateObject("Screen", kScreenSetTitle, "Main");
+  ASSERT_NE(screen, nullptr);
+  ASSERT_EQ(Qz_DoMethod(screen, kScreenOpen), 1u);
+  Qz_GetImageBase()->screen = screen;
+  struct Case {
+    const char* name;
+    std::vector<const char*> chosen;
+  };
+  for (const Case& c : {Case{"more options", {"JPEG"}}, Case{"more, then fewer", {"JPEG", "BMP"}},
+                        Case{"other options", {"TIFF"}}}) {
+    SCOPED_TRACE(c.name);
+    const Shown changed = batchWindowShown(nullptr, c.chosen);
+    const Shown fresh = batchWindowShown(c.chosen.back(), {});
+    ASSERT_FALSE(changed.pixels.empty());
+    ASSERT_FALSE(fresh.pixels.empty());
+    ASSERT_EQ(changed.width, fresh.width);
+    ASSERT_EQ(changed.height, fresh.height);
+    ASSERT_EQ(changed.pixels.size(), fresh.pixels.size());
+    int differing = 0;
+    for (std::size_t i = 0; i < fresh.pixels.size(); ++i) differing += changed.pixels[i] != fresh.pixels[i];
+    EXPECT_EQ(differing, 0);
+  }
+  Qz_GetImageBase()->screen = nullptr;
+  Qz_DoMethod(screen, kScreenClose);
+  Qz_DisposeObject(screen);
 }
 
 }  // namespace

@@ -89,6 +89,19 @@ bool waitForInk(int x, int y, int w, int h, int atLeast) {
   return false;
 }
 
+std::vector<uint32_t> steadyPixels(int x, int y, int w, int h) {
+  std::vector<uint32_t> last, now;
+  const auto deadline = Clock::now() + kPatience;
+  do {
+    Qz_HostFlush();
+    std::this_thread::sleep_for(std::chrono::milliseconds(60));
+    if (!qz::host::backend().grabScreen(x, y, w, h, &now)) now.clear();
+    if (!now.empty() && now == last) break;
+    last.swap(now);
+  } while (Clock::now() < deadline);
+  return now.empty() ? last : now;
+}
+
 int xdotool(const std::string& args) { return std::system(("xdotool " + args + " >/dev/null 2>&1").c_str()); }
 
 bool clickAt(int x, int y) {

@@ -24,6 +24,10 @@ bool isInk(uint32_t rgb);
 // pixels inside the rectangle.
 bool waitForInk(int x, int y, int w, int h, int atLeast);
 
+// What the X screen shows in the rectangle once two grabs a little apart
+// agree (drawing has reached it), or the last grab after 5 seconds.
+std::vector<uint32_t> steadyPixels(int x, int y, int w, int h);
+
 // Runs xdotool with the arguments; its exit status.
 int xdotool(const std::string& args);
 
