@@ -381,7 +381,7 @@ void WebSaveDialog::showSizes(int64_t bytes) {
 
 bool WebSaveDialog::run() {
   while (isRunning(running_)) {
-    if ((SetSignal(0, 0) & SIGBREAKF_CTRL_C) != 0) break;
+    if (Qz__ModalWaitEnds(SIGBREAKF_CTRL_C)) break;
     Delay(5);
   }
   return Qz_DoMethod(saveButton_, kRootGetUserData) == 1;

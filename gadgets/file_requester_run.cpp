@@ -16,6 +16,7 @@
 #include "objects/object_services.h"
 #include "objects/qz_notify.h"
 #include "objects/qz_root.h"
+#include "objects/requester.h"
 
 namespace qz::filereq {
 
@@ -212,7 +213,7 @@ QzWord runFileRequester(FileRequesterObject* r) {
   }
   if (up) {
     requestScan(r);
-    while (Qz__Running(r).load() != 0 && (SetSignal(0, 0) & SIGBREAKF_CTRL_C) == 0) Delay(5);
+    while (Qz__Running(r).load() != 0 && !Qz__ModalWaitEnds(SIGBREAKF_CTRL_C)) Delay(5);
   }
   const QzWord result = up && Qz_DoMethod(r->ok, kRootGetUserData) == 1 ? 1 : 0;
   Qz__TakeDown(r);

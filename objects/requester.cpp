@@ -10,6 +10,7 @@
 #include "gadgets/qz_group.h"
 #include "gadgets/qz_widgets.h"
 #include "gadgets/qz_window.h"
+#include "objects/message_box.h"
 #include "objects/object_services.h"
 #include "objects/qz_notify.h"
 #include "platform/exec.h"
@@ -53,6 +54,10 @@ void noteOpen(const std::string& title, Qz_Object* window, bool open) {
 }  // namespace
 
 extern "C" {
+
+QZ_EXPORT bool Qz__ModalWaitEnds(uint32_t breakSignals) {
+  return (SetSignal(0, 0) & breakSignals) != 0 || qz::msgbox::dismissingBoxes();
+}
 
 QZ_EXPORT QzWord Qz_ShowRequesterA(const char* title, Qz_Object* content, QzWord text, Qz_Object* parent,
                                    uint32_t flags, const TagItem* tags) {
@@ -123,7 +128,7 @@ QZ_EXPORT QzWord Qz_ShowRequesterA(const char* title, Qz_Object* content, QzWord
   noteOpen(name, window, true);
   Qz_DoMethod(window, kRootOpen);
   while (stillRunning(running)) {
-    if ((SetSignal(0, 0) & SIGBREAKF_CTRL_C) != 0) break;
+    if (Qz__ModalWaitEnds(SIGBREAKF_CTRL_C)) break;
     Delay(5);
   }
   const QzWord result = Qz_DoMethod(ok, kRootGetUserData) == 1 ? 1 : 0;

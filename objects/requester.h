@@ -1,6 +1,6 @@
 // A modal requester around a caller's gadget tree: the tree, a separator
 // and "Ok" / "Cancel" buttons in a window of their own, run until the user
-// chooses (or the calling task gets the break signal).
+// chooses (or the calling task gets the break signal, or the program stops).
 #pragma once
 
 #include <cstdint>
@@ -17,6 +17,11 @@ inline constexpr uint32_t kRequesterTagDefaultHeight = 0x901AE;  // 230 when not
 inline constexpr uint32_t kRequesterTagPositionKey = 0x9021C;    // 0 when not given
 
 QZ_EXTERN_C_BEGIN
+// Whether a modal requester waiting on the calling task ends now, as
+// cancelled: the task got one of `breakSignals`, or the program is being
+// stopped (message boxes are dismissed) and nobody is there to answer.
+QZ_EXPORT bool Qz__ModalWaitEnds(uint32_t breakSignals);
+
 // 1 when "Ok" (or Return) was chosen, else 0. The text word is not used.
 // A parent container, when given, holds the window while it is shown.
 QZ_EXPORT QzWord Qz_ShowRequesterA(const char* title, Qz_Object* content, QzWord text, Qz_Object* parent,

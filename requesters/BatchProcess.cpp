@@ -24,6 +24,7 @@
 #include "objects/object_services.h"
 #include "objects/qz_class_kit.h"
 #include "objects/qz_notify.h"
+#include "objects/requester.h"
 #include "platform/exec.h"
 #include "requesters/batch_conversion.h"
 #include "requesters/qz_qzio_options.h"
@@ -193,7 +194,7 @@ QzWord Qz__Run(Qz_Object* object, Qz_BatchObject* b) {
   if (screen) Qz_DoMethod(screen, kGroupAddTail, object);
   Qz_DoMethod(object, kRootOpen);
   while (Qz__StillRunning(b)) {
-    if ((SetSignal(0, 0) & SIGBREAKF_CTRL_C) != 0) break;
+    if (Qz__ModalWaitEnds(SIGBREAKF_CTRL_C)) break;
     Delay(5);
   }
   // The hide returns once the window's thread has shut it.

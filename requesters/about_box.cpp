@@ -9,6 +9,7 @@
 #include "gadgets/qz_window.h"
 #include "image/qz_image.h"
 #include "objects/qz_notify.h"
+#include "objects/requester.h"
 #include "platform/exec.h"
 #include "requesters/qz_requesters.h"
 #include "requesters/requester_parts.h"
@@ -63,7 +64,7 @@ QZ_EXPORT void Qz__AboutQuillantrix(void) {
   Qz_Object* screen = Qz_GetImageBase()->screen;
   if (screen) Qz_DoMethod(screen, kGroupAddTail, window);
   Qz_DoMethod(window, kRootOpen);
-  while (running.load() && !(SetSignal(0, 0) & kBreakSignal)) Delay(5);
+  while (running.load() && !Qz__ModalWaitEnds(kBreakSignal)) Delay(5);
   if (screen) Qz_DoMethod(screen, kGroupRemove, window);
   Qz_DisposeObject(window);
 }

@@ -1,0 +1,67 @@
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+#include "platform/handover.h"
+#include "support/external_tools.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+// Under a virtual X server, a requester open (the batch window from the
+// File menu, New Image from its key, the file requester): a TERM ends the
+// program cleanly within 5 seconds; the requester is answered as cancelled.
+TEST(ProgramOnX11, TermEndsTheProgramWhileARequesterIsOpen) {
+  for (const char* tool : {"xvfb-run", "xdotool", "xwd", "compare", "convert"}) {
+    if (!qztest::haveTool(tool)) GTEST_SKIP() << tool << " is not installed";
+  }
+  qztest::TempDir dir;
+  const std::string program = std::string(QZ_BINARY_DIR) + "/Quillantrix";
+  ASSERT_EQ(std::system(("convert -size 200x150 xc:'#00FF00' '" + dir.file("photo.png") + "'").c_str()), 0);
+  struct Case {
+    const char* name;
+    const char* open;  // xdotool steps that open the requester
+  };
+  const Case cases[] = {
+      {"batch window", "xdotool mousemove 18 9 click 1; sleep 1; xdotool mousemove 60 320 click 1"},
+      {"new image", "xdotool key ctrl+n"},
+      {"file requester", "xdotool key ctrl+o"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string state = dir.file(std::string("state-") + c.name);
+    ASSERT_EQ(std::system(("mkdir -p '" + state + "/Data/Prefs' && echo 0,0 > '" + state +
+                           "/Data/Prefs/TipOfTheDay.txt'").c_str()),
+              0);
+    for (const char* old : {"shown.txt", "exit.rc", "err.log"}) std::remove(dir.file(old).c_str());
+    {
+      std::ofstream script(dir.file("run.sh"));
+      script << "export QZ_HOST=x11 QZ_STATE_DIR='" << state << "'\n"
+             << "cd '" << dir.path() << "'\n"
+             << "'" << program << "' photo.png 2>err.log &\n"
+             << "P=$!\n"
+             << "i=0; while [ ! -S '" << qz::handover::socketPath(state) << "' ] && [ $i -lt 300 ]; do sleep 0.1; "
+                "i=$((i+1)); done\n"
+             << "sleep 3; xwd -root -silent > before.xwd\n"
+             << c.open << "\n"
+             << "sleep 2; xwd -root -silent > after.xwd\n"
+             // How many pixels the requester changed: it must have opened.
+             << "compare -metric AE before.xwd after.xwd null: 2> shown.txt\n"
+             << "kill -TERM $P\n"
+             << "(sleep 5; kill -KILL $P 2>/dev/null) & W=$!\n"
+             << "wait $P; echo $? > exit.rc; kill $W 2>/dev/null\n";
+    }
+    const int status = std::system(("timeout 120 xvfb-run -a -s '-screen 0 1024x768x24' sh '" +
+                                    dir.file("run.sh") + "' >/dev/null 2>&1").c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    const std::string err = qztest::fileContents(dir.file("err.log"));
+    EXPECT_GT(std::atol(qztest::fileContents(dir.file("shown.txt")).c_str()), 5000) << "no requester showed";
+    EXPECT_EQ(qztest::fileContents(dir.file("exit.rc")), "0\n") << "137: still running 5 s after the TERM\n" << err;
+  }
+}
+
+}  // namespace
