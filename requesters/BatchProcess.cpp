@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <deque>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -179,9 +180,14 @@ QzWord Qz__Convert(Qz_BatchObject* b) {
   // Its window opens on its own thread; updates wait until it is up, so they
   // never draw into a window that is still being made.
   for (int tick = 0; display && !Qz__PlatformWindowOf(display->window) && tick < kWindowWaitTicks; ++tick) Delay(1);
+  // The display shows its texts without copying them, drawn later by its
+  // window's thread: each lives until the display is gone.
+  std::deque<std::string> shownTexts;
   const uint32_t written = qz::batch::convertFiles(
-      Qz__Paths(b), folder, formatName, format, [display](uint32_t index, uint32_t count, const std::string& text) {
-        return Qz_SetProgressDisplay(display, index, count, text.c_str()) != 0;
+      Qz__Paths(b), folder, formatName, format,
+      [display, &shownTexts](uint32_t index, uint32_t count, const std::string& text) {
+        shownTexts.push_back(text);
+        return Qz_SetProgressDisplay(display, index, count, shownTexts.back().c_str()) != 0;
       });
   Qz_EndProgressDisplay(display);
   return written;
