@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 #include "modes/mode_fetch.h"
 
@@ -44,8 +45,11 @@ bool writeMirrored(const Qz_ModeRenderMessage* message, int flags, std::span<con
 }  // namespace qz::modes::channel
 
 #include "modes/row_random.h"
+#include "modes/shared_below.h"
 
 namespace qz::modes::channel {
+
+constexpr int32_t kFewRows = 32;
 
 QzWord renderScatter(const Qz_ModeRenderMessage* message, const Scatter (&scatter)[3]) {
   const Qz_ImageLock* block = message ? message->block : nullptr;
@@ -62,9 +66,18 @@ QzWord renderScatter(const Qz_ModeRenderMessage* message, const Scatter (&scatte
   }
   rect = {std::clamp(rect.x0, 0, size.width - 1), std::clamp(rect.y0, 0, size.height - 1),
           std::clamp(rect.x1, 0, size.width - 1), std::clamp(rect.y1, 0, size.height - 1)};
-  SpareFetch below(message, rect);
-  if (!below.ok()) return 1;
-  const SourceView& view = below.view();
+  // A few rows either side are fetched for the block; the ranges reach a
+  // thousand, and then the whole image below, fetched once for every strip
+  // and kept between passes, costs less than compositing that many rows for
+  // each one. Reads are clamped the same either way.
+  std::optional<SpareFetch> rows;
+  std::optional<SharedBelow> whole;
+  if (rect.y1 - rect.y0 > block->y1 - block->y0 + kFewRows)
+    whole.emplace(message);
+  else
+    rows.emplace(message, rect);
+  if (whole ? !whole->ok() : !rows->ok()) return 1;
+  const SourceView& view = whole ? whole->view() : rows->view();
   uint8_t* const* out[3] = {message->r, message->g, message->b};
   for (int c = 0; c < 3; ++c) {
     const Scatter& s = scatter[c];

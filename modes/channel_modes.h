@@ -30,7 +30,8 @@ struct Scatter {
 
 // Each of red, green and blue takes its value from the pixel its scatter
 // picks (limited to the image); channels with equal scatters pick alike.
-// Fetches the rectangle every pick can reach. 1 done; 0 for a grey image
+// Fetches the rectangle every pick can reach, or takes the whole image
+// below when that reaches many rows. 1 done; 0 for a grey image
 // (nothing written); 1 with nothing written when the fetch fails.
 QzWord renderScatter(const Qz_ModeRenderMessage* message, const Scatter (&scatter)[3]);
 

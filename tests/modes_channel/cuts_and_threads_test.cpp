@@ -127,4 +127,47 @@ TEST(ChannelModesCutsAndThreads, SettingsChangedWhileAPassRenders) {
   Qz__SetCompositorWorkers(before);
 }
 
+// The modes that reach far (the vision modes' distance, the randomizers'
+// ranges) read on an upper layer from one fetch of the image below for the
+// whole pass, kept for the next while nothing below changes: a rectangle
+// per block reaching that far would composite many rows again for every row.
+std::atomic<int> gFetchesBelow{0};
+Qz_Image* gCounted = nullptr;
+
+void CountFetch(const Qz_ImageLock* lock, void*) {
+  if (lock->layer == gCounted) ++gFetchesBelow;
+}
+
+TEST(ChannelModesCutsAndThreads, FarReachingModesFetchWhatLiesBelowOncePerChange) {
+  const int32_t workers = Qz__SetCompositorWorkers(8);
+  Qz__SetImageDataObserver(CountFetch, nullptr);
+  const std::vector<ModeCase> cases = {{"DoubleVision", {}},      {"TripleVision", {}}, {"PentaVision", {}},
+                                       {"NonaVision", {}},        {"Randomize", {{2100, 200}}},
+                                       {"ChannelRandomize", {}}};  // blue reaches 140 rows
+  for (const ModeCase& c : cases) {
+    const char* mode = c.mode;
+    SCOPED_TRACE(qztest::CaseName(c));
+    Document doc(90, 70, NoisePixel);
+    Qz_Image* below = doc.AddPaintLayer("Multiply", {90, 200, 30}, 0, 0, 90, 70,
+                                        [](int32_t x, int32_t y) { return qztest::Noise(x, y, 5); });
+    Qz_Image* layer = doc.AddPaintLayer(mode, {0, 0, 0}, 0, 0, 90, 70, [](int32_t, int32_t) { return uint8_t(255); });
+    ASSERT_NE(below, nullptr);
+    ASSERT_NE(layer, nullptr);
+    qztest::ApplySettings(layer->mode, c.settings);
+    gCounted = layer;
+    gFetchesBelow = 0;
+    doc.Composite();
+    EXPECT_EQ(gFetchesBelow.load(), 1) << "once for every strip of the pass";
+    Qz_ModifiedImageData(layer, 10, 10, 20, 20);
+    EXPECT_EQ(gFetchesBelow.load(), 1) << "painting the layer itself fetches nothing again";
+    below->grey[3][3] ^= 0x40;
+    Qz_ModifiedImageData(below, 3, 3, 3, 3);
+    doc.Composite();
+    EXPECT_EQ(gFetchesBelow.load(), 2) << "a change below is fetched again";
+    gCounted = nullptr;
+  }
+  Qz__SetImageDataObserver(nullptr, nullptr);
+  Qz__SetCompositorWorkers(workers);
+}
+
 }  // namespace

@@ -3,14 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
 #include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "compositor/compositor_kit.h"
-#include "image/strip_pool.h"
 
 namespace {
 
@@ -106,44 +104,6 @@ TEST(Vision, PentaLightestTakesTheImageAndItsMirrors) {
                                        NoisePixel(x, 17 - y)[c]});
         ASSERT_EQ(out[size_t(y * 31 + x)][c], want) << x << "," << y;
       }
-}
-
-// On an upper layer every sample's pixels below come from one fetch of the
-// image below for the whole pass, kept for the next while nothing below
-// changes: a rectangle per block reaching the whole distance would
-// composite most of the image again for every row.
-std::atomic<int> gFetchesBelow{0};
-Qz_Image* gCounted = nullptr;
-
-void CountFetch(const Qz_ImageLock* lock, void*) {
-  if (lock->layer == gCounted) ++gFetchesBelow;
-}
-
-TEST(Vision, AnUpperLayerFetchesWhatLiesBelowOncePerChange) {
-  const int32_t workers = Qz__SetCompositorWorkers(8);
-  Qz__SetImageDataObserver(CountFetch, nullptr);
-  for (const char* mode : {"DoubleVision", "TripleVision", "PentaVision", "NonaVision"}) {
-    SCOPED_TRACE(mode);
-    Document doc(90, 70, NoisePixel);
-    Qz_Image* below = doc.AddPaintLayer("Multiply", {90, 200, 30}, 0, 0, 90, 70,
-                                        [](int32_t x, int32_t y) { return qztest::Noise(x, y, 5); });
-    Qz_Image* layer = doc.AddPaintLayer(mode, {0, 0, 0}, 0, 0, 90, 70, Opaque);
-    ASSERT_NE(below, nullptr);
-    ASSERT_NE(layer, nullptr);
-    gCounted = layer;
-    gFetchesBelow = 0;
-    doc.Composite();
-    EXPECT_EQ(gFetchesBelow.load(), 1) << "once for every strip of the pass";
-    Qz_ModifiedImageData(layer, 10, 10, 20, 20);
-    EXPECT_EQ(gFetchesBelow.load(), 1) << "painting the layer itself fetches nothing again";
-    below->grey[3][3] ^= 0x40;
-    Qz_ModifiedImageData(below, 3, 3, 3, 3);
-    doc.Composite();
-    EXPECT_EQ(gFetchesBelow.load(), 2) << "a change below is fetched again";
-    gCounted = nullptr;
-  }
-  Qz__SetImageDataObserver(nullptr, nullptr);
-  Qz__SetCompositorWorkers(workers);
 }
 
 }  // namespace
