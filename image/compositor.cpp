@@ -4,6 +4,7 @@
 // points and the commit of a layer's chosen mode.
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <utility>
@@ -25,6 +26,21 @@ thread_local uint32_t tPassSerial = 0;
 // the locks for.
 thread_local bool tOnStrip = false;
 std::atomic<uint32_t> gPassCounter{0};
+
+// Handing a strip to a worker and hearing back costs tens of microseconds,
+// more than compositing a few thousand pixels: a strip gets at least this
+// many pixels, and a pass too small for two such strips (a dab's rectangle)
+// is composited on the calling thread. QZ_STRIP_PIXELS overrides it, so a
+// test run can cut its small pictures into strips of one row.
+constexpr int32_t kDefaultStripPixels = 8192;
+int32_t Qz__StripPixelsAtStart() {
+  if (const char* forced = std::getenv("QZ_STRIP_PIXELS")) {
+    const long pixels = std::strtol(forced, nullptr, 10);
+    if (pixels > 0 && pixels <= (1L << 30)) return int32_t(pixels);
+  }
+  return kDefaultStripPixels;
+}
+std::atomic<int32_t> gStripPixels{Qz__StripPixelsAtStart()};
 
 inline uint32_t Qz__Load32(const uint8_t* p) {
   uint32_t word;
@@ -334,8 +350,19 @@ void Pass::imageLayerRow(Qz_Image* layer, int32_t ly, int32_t s, int32_t c, int3
   }
 }
 
+// Rows per strip of an outermost pass of rows x width pixels; 0 when the
+// pass is better done on the calling thread.
+int32_t Qz__RowsPerStrip(int32_t rows, int32_t width, int32_t workers) {
+  const int64_t least = gStripPixels.load(std::memory_order_relaxed);
+  if (int64_t(rows) * width < 2 * least) return 0;
+  // A few strips per worker evens out uneven rows; small strips keep the
+  // message checks between them frequent.
+  const int32_t perStrip = std::clamp(rows / (workers * 4), 1, 32);
+  return int32_t(std::max<int64_t>(perStrip, (least + width - 1) / width));
+}
+
 // The rows of an outermost pass, cut into strips for the worker pool; false
-// when the pool is busy with another pass. Each strip composites its rows
+// when the pool is busy with another pass or the pass is too small to share. Each strip composites its rows
 // with its own scratch rows under the locks this thread holds, so the bytes
 // do not depend on the cut or on which worker does a strip.
 bool Qz__CompositeInStrips(Qz_Image* image, int32_t xs, int32_t x1, int32_t y0, int32_t y1,
@@ -343,9 +370,8 @@ bool Qz__CompositeInStrips(Qz_Image* image, int32_t xs, int32_t x1, int32_t y0, 
                           Qz_Image* stopLayer, bool interruptible) {
   StripPool& pool = StripPool::shared();
   const int32_t rows = y1 - y0 + 1;
-  // A few strips per worker evens out uneven rows; small strips keep the
-  // message checks between them frequent.
-  const int32_t perStrip = std::clamp(rows / (pool.workers() * 4), 1, 32);
+  const int32_t perStrip = Qz__RowsPerStrip(rows, x1 - xs + 1, pool.workers());
+  if (perStrip == 0) return false;
   const int32_t strips = (rows + perStrip - 1) / perStrip;
   const uint32_t serial = tPassSerial;
   const std::function<void(int32_t)> job = [&](int32_t strip) {
@@ -530,6 +556,10 @@ QZ_EXPORT int32_t Qz_CheckImageMsgPort(Qz_Image* image, uint32_t /*flags*/) {
   const bool waiting = head && head->ln_Succ;
   Permit();
   return waiting ? 1 : 0;
+}
+
+QZ_EXPORT int32_t Qz__SetCompositorStripPixels(int32_t pixels) {
+  return qz::gStripPixels.exchange(pixels > 0 ? pixels : qz::kDefaultStripPixels);
 }
 
 QZ_EXPORT uint32_t Qz_CompositingPassSerial(void) {

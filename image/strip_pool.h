@@ -40,4 +40,8 @@ class QZ_EXPORT StripPool {
 QZ_EXTERN_C_BEGIN
 // The compositor's worker count (0: as many as cores); answers the count before.
 QZ_EXPORT int32_t Qz__SetCompositorWorkers(int32_t count);
+// The least pixels a strip of a compositing pass gets (0: the default); a
+// pass too small for two strips runs on the calling thread. 1 cuts every
+// pass into strips as small as the worker count allows. Answers the value before.
+QZ_EXPORT int32_t Qz__SetCompositorStripPixels(int32_t pixels);
 QZ_EXTERN_C_END

@@ -456,3 +456,72 @@ TEST(Compositor, SpansOfTransparencyZeroAreLeftAsTheyAre) {
 }
 
 }  // namespace
+
+namespace {
+
+// Rows rendered on one of the pool's workers and on the calling thread.
+std::atomic<int> gRowsOnWorkers{0}, gRowsOnCaller{0};
+
+// Multiply's output, counting where each row was rendered.
+QzWord CountingDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
+  if (id != kQzModeRender) return Qz_DoMethodA(object->super, id, args);
+  (qz::StripPool::onWorker() ? gRowsOnWorkers : gRowsOnCaller).fetch_add(1);
+  const Qz_ModeRenderMessage* message = qz::modes::renderMessage(args);
+  const Qz_ImageLock* block = message->block;
+  const uint8_t* colour = block->layer->committedColour;
+  uint8_t* const* out[3] = {message->r, message->g, message->b};
+  uint8_t** below[3] = {block->r, block->g, block->b};
+  for (int c = 0; c < 3; ++c)
+    for (int32_t x = block->x0; x <= block->x1; ++x)
+      out[c][0][x - block->x0] = uint8_t(below[c][block->y0][x] * colour[c] / 255);
+  return 1;
+}
+
+const qz::kit::ClassDecl kCountingMode = {
+    .name = "CountingMode", .superName = "RootMode", .classId = 0x8FE, .handler = CountingDispatch};
+
+// A user's dab-sized pass is composited on the calling thread, a big pass
+// on the workers, and both give the bytes of one-row strips.
+TEST(Compositor, SmallPassesStayOnTheCallingThreadAndBigOnesGoToTheWorkers) {
+  ASSERT_EQ(qz::kit::addClass(kCountingMode), 1u);
+  const int32_t workersBefore = Qz__SetCompositorWorkers(8);
+  const int32_t pixelsBefore = Qz__SetCompositorStripPixels(1);
+  Document doc(300, 200, qztest::NoisePixel);
+  ASSERT_NE(doc.AddPaintLayer("Counting", kColour, 0, 0, 300, 200,
+                              [](int32_t x, int32_t y) { return uint8_t(1 + (x * 3 + y * 5) % 254); }),
+            nullptr);
+  doc.Composite();
+  const std::vector<uint8_t> rowStrips = doc.Planes();
+  Qz__SetCompositorStripPixels(0);
+  struct Case {
+    const char* name;
+    int32_t x0, y0, x1, y1;
+    bool onWorkers;
+  };
+  const Case cases[] = {{"a dab", 100, 60, 136, 84, false},
+                        {"one row", 0, 10, 299, 10, false},
+                        {"the whole picture", 0, 0, 299, 199, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    doc.ClearResult();
+    gRowsOnWorkers = gRowsOnCaller = 0;
+    Qz_ProcessImage(doc.image, c.x0, c.y0, c.x1, c.y1);
+    const int rows = c.y1 - c.y0 + 1;
+    EXPECT_EQ(gRowsOnWorkers.load() + gRowsOnCaller.load(), rows);
+    if (c.onWorkers)
+      EXPECT_EQ(gRowsOnWorkers.load(), rows);
+    else
+      EXPECT_EQ(gRowsOnCaller.load(), rows);
+    for (int32_t y = c.y0; y <= c.y1; ++y)
+      for (int32_t x = c.x0; x <= c.x1; x += 7) {
+        const size_t at = size_t(y) * 300 + size_t(x), plane = size_t(300) * 200;
+        ASSERT_EQ(doc.Pixel(x, y), (Rgb{rowStrips[at], rowStrips[at + plane], rowStrips[at + 2 * plane]}))
+            << x << ", " << y;
+      }
+  }
+  Qz__SetCompositorStripPixels(pixelsBefore);
+  Qz__SetCompositorWorkers(workersBefore);
+  qz::kit::removeClass(kCountingMode);
+}
+
+}  // namespace
