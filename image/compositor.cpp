@@ -4,6 +4,7 @@
 // points and the commit of a layer's chosen mode.
 #include <algorithm>
 #include <atomic>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -26,6 +27,20 @@ thread_local uint32_t tPassSerial = 0;
 // the locks for.
 thread_local bool tOnStrip = false;
 std::atomic<uint32_t> gPassCounter{0};
+
+// The block this thread's mode call is rendering, for the reach of its fetches.
+struct RenderingBlock {
+  const Qz_Image* layer = nullptr;
+  int32_t x0 = 0, x1 = -1, y = 0;
+};
+thread_local RenderingBlock tRendering;
+
+void Qz__Widen(std::atomic<int32_t>& reach, int64_t seen) {
+  const int32_t wanted = int32_t(std::clamp<int64_t>(seen, 0, INT32_MAX / 4));
+  int32_t now = reach.load(std::memory_order_relaxed);
+  while (wanted > now && !reach.compare_exchange_weak(now, wanted, std::memory_order_relaxed)) {
+  }
+}
 
 // Handing a strip to a worker and hearing back costs tens of microseconds,
 // more than compositing a few thousand pixels: a strip gets at least this
@@ -243,7 +258,11 @@ void Pass::renderMode(Qz_Image* layer, int32_t y, int32_t s, int32_t count) {
   uint8_t* outB = scratch_[2];
   uint8_t* outGrey = scratchGrey_;
   Qz_ModeRenderMessage message{&block, &spare, &outR, &outG, &outB, &outGrey};
+  // A nested pass (the mode's own fetch) renders other blocks meanwhile.
+  const RenderingBlock outer = tRendering;
+  tRendering = {layer, block.x0, block.x1, y};
   Qz_RenderMode(layer->mode, &message);
+  tRendering = outer;
   Qz_FreeImageLock(&spare);  // harmless when the mode freed it already
 }
 
@@ -394,6 +413,29 @@ bool Qz__CompositeInStrips(Qz_Image* image, int32_t xs, int32_t x1, int32_t y0, 
 
 }  // namespace
 
+void noteFetchReach(Qz_Image* layer, int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
+  const RenderingBlock& block = tRendering;
+  if (!layer || layer != block.layer) return;
+  Qz__Widen(layer->modeReachX, std::max(int64_t(block.x0) - x0, int64_t(x1) - block.x1));
+  Qz__Widen(layer->modeReachY, std::max(int64_t(block.y) - y0, int64_t(y1) - block.y));
+}
+
+void changeSpread(const Qz_Image* layer, int32_t* columns, int32_t* rows) {
+  int64_t dx = 0, dy = 0;
+  // A layer inside an image layer spreads through the layers above that one.
+  const Qz_Image* level = layer;
+  for (int guard = 0; level && level->parent && level->parent->type != kQzDocument && guard < 64; ++guard)
+    level = level->parent;
+  for (Qz_Image* above = level ? next_layer(const_cast<Qz_Image*>(level)) : nullptr; above;
+       above = next_layer(above)) {
+    if (!above->visible) continue;
+    dx += above->modeReachX.load(std::memory_order_relaxed);
+    dy += above->modeReachY.load(std::memory_order_relaxed);
+  }
+  *columns = int32_t(std::min<int64_t>(dx, INT32_MAX / 4));
+  *rows = int32_t(std::min<int64_t>(dy, INT32_MAX / 4));
+}
+
 void compositePass(Qz_Image* image, int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint8_t** r,
                    uint8_t** g, uint8_t** b, uint8_t** grey, Qz_Image* stopLayer,
                    bool interruptible) {
@@ -535,6 +577,8 @@ QZ_EXPORT void Qz_DoLayerDoesntNeedsFixing(Qz_Image* layer) {
       std::memcpy(layer->modeName, layer->chosenModeName, sizeof layer->modeName);
       layer->modeName[sizeof layer->modeName - 1] = 0;
       layer->chosenMode = nullptr;
+      layer->modeReachX.store(0, std::memory_order_relaxed);
+      layer->modeReachY.store(0, std::memory_order_relaxed);
       changed = true;
     }
     std::memcpy(layer->committedColour, layer->chosenColour, sizeof layer->committedColour);

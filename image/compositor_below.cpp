@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "image/compositor_internal.h"
 #include "image/compositor_pass.h"
 #include "image/image_internal.h"
 #include "image/qz_compositor.h"
@@ -100,6 +101,7 @@ QZ_EXPORT void Qz__SetImageDataObserver(Qz_ImageDataObserver observer, void* use
 QZ_EXPORT Qz_ImageLock* Qz_GetImageDataBelowLayer(Qz_ImageLock* lock) {
   if (!lock || !lock->image) return nullptr;
   if (auto* observer = gObserver.load()) observer(lock, gObserverData.load());
+  qz::noteFetchReach(lock->layer, lock->x0, lock->y0, lock->x1, lock->y1);
   lock->owned[0] = lock->owned[1] = nullptr;
   lock->r = lock->g = lock->b = lock->grey = nullptr;
   Qz_Image* image = lock->image;

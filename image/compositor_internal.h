@@ -33,4 +33,14 @@ QZ_EXPORT bool layerHasToneStage(const Qz_Image* layer);
 // True when the layer's words ask for any adjustment at all.
 QZ_EXPORT bool layerNeedsAdjusting(const Qz_Image* layer);
 
+// A fetch of the data below `layer` over x0..x1, y0..y1, asked for while
+// this thread renders a block of that layer: widens the layer's reach to
+// cover the rectangle. Modes see it before they keep columns in the image.
+QZ_EXPORT void noteFetchReach(Qz_Image* layer, int32_t x0, int32_t y0, int32_t x1, int32_t y1);
+
+// How far (columns, rows) a change of the layer spreads in its document's
+// picture: the reaches of the visible layers above it, added up, since each
+// reads what the one below has made.
+void changeSpread(const Qz_Image* layer, int32_t* columns, int32_t* rows);
+
 }  // namespace qz

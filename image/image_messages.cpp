@@ -2,12 +2,15 @@
 // list and the active image, views, loading and saving commands, making
 // paint layers and filling them, and the Root methods of an image drawn as
 // an object. Ids not answered here go on to the application commands.
+#include <algorithm>
 #include <chrono>
+#include <climits>
 #include <cstring>
 #include <thread>
 
 #include "actions/qz_actions.h"
 #include "image/app_commands.h"
+#include "image/compositor_internal.h"
 #include "image/image_internal.h"
 #include "image/image_shell.h"
 #include "image/unsaved_changes.h"
@@ -45,8 +48,15 @@ bool inList(List* list, Node* node) {
 }
 
 // A layer (or a relayed rectangle of it) changed: composite that part of
-// the document and tell the document's watchers.
+// the document, grown by as far as the layers above read around a pixel,
+// and tell the document's watchers.
 void compositeLayerRect(Qz_Image* layer, int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
+  int32_t spreadX = 0, spreadY = 0;
+  changeSpread(layer, &spreadX, &spreadY);
+  x0 = int32_t(std::max<int64_t>(int64_t(x0) - spreadX, INT32_MIN / 2));
+  y0 = int32_t(std::max<int64_t>(int64_t(y0) - spreadY, INT32_MIN / 2));
+  x1 = int32_t(std::min<int64_t>(int64_t(x1) + spreadX, INT32_MAX / 2));
+  y1 = int32_t(std::min<int64_t>(int64_t(y1) + spreadY, INT32_MAX / 2));
   Qz_Image* document = layer;
   for (int guard = 0; document && document->type != kQzDocument && document->parent && guard < 64;
        ++guard) {

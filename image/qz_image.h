@@ -226,6 +226,10 @@ struct Qz_Image {
   // loaded or saved: they differ while the file lacks changes.
   std::atomic<uint64_t> editSteps;
   std::atomic<uint64_t> savedEditSteps;
+  // How far past the block it renders this layer's mode has read the data
+  // below (columns, rows), the most seen since the mode came into force: a
+  // change below the layer shows that much further out through it.
+  std::atomic<int32_t> modeReachX, modeReachY;
 };
 
 // The document's current view: a window thread sets it when its view comes

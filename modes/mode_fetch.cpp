@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "image/compositor_internal.h"
+
 namespace qz::modes {
 
 void readOutside(int32_t x, int32_t y, int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
@@ -38,6 +40,8 @@ void SpareFetch::fetch(Qz_Image* image, Qz_Image* layer, FetchRect rect) {
   savedImage_ = lock_->image;
   savedLayer_ = lock_->layer;
   held_ = true;
+  // What the mode reads around its block, before its columns are kept in the image.
+  qz::noteFetchReach(layer, rect.x0, rect.y0, rect.x1, rect.y1);
   rect.x0 = std::max(rect.x0, 0);
   rect.x1 = std::min(rect.x1, image->width - 1);
   if (rect.empty()) return;
