@@ -47,12 +47,24 @@ Qz_Object* Qz__WindowOf(Qz_Object* object) {
   return Qz_SearchHierachyForClassId(object, kWindowClassId);
 }
 
+// The group whose members a walk down the tree visits: a container hands
+// list calls to its shown page, so its own group stands in for it, with
+// every page.
+Qz_Object* Qz__WalkedGroup(Qz_Object* object) {
+  return Qz_GetObjectClassID(object) == kPluginContainerClassId && object->super ? object->super : object;
+}
+
+Qz_Object* Qz__FirstMember(Qz_Object* group) { return reinterpret_cast<Qz_Object*>(Qz_DoMethod(group, kGroupFirst)); }
+Qz_Object* Qz__NextMember(Qz_Object* group, Qz_Object* member) {
+  return reinterpret_cast<Qz_Object*>(Qz_DoMethod(group, kGroupNext, member));
+}
+
 // True when the object or one of its members, at any depth, is of that class.
 bool Qz__Holds(Qz_Object* object, const char* className, int depth) {
   if (!object || depth > kDeepestPanelNesting) return false;
   if (object->objectClass && std::strcmp(object->objectClass->name, className) == 0) return true;
-  for (auto* m = reinterpret_cast<Qz_Object*>(Qz_DoMethod(object, kGroupFirst)); m;
-       m = reinterpret_cast<Qz_Object*>(Qz_DoMethod(object, kGroupNext, m)))
+  Qz_Object* group = Qz__WalkedGroup(object);
+  for (Qz_Object* m = Qz__FirstMember(group); m; m = Qz__NextMember(group, m))
     if (Qz__Holds(m, className, depth + 1)) return true;
   return false;
 }
@@ -61,8 +73,8 @@ bool Qz__Holds(Qz_Object* object, const char* className, int depth) {
 Qz_Object* Qz__FirstOfClass(Qz_Object* object, uint32_t classId, int depth) {
   if (!object || depth > kDeepestPanelNesting) return nullptr;
   if (Qz_GetObjectClassID(object) == classId) return object;
-  for (auto* m = reinterpret_cast<Qz_Object*>(Qz_DoMethod(object, kGroupFirst)); m;
-       m = reinterpret_cast<Qz_Object*>(Qz_DoMethod(object, kGroupNext, m)))
+  Qz_Object* group = Qz__WalkedGroup(object);
+  for (Qz_Object* m = Qz__FirstMember(group); m; m = Qz__NextMember(group, m))
     if (Qz_Object* found = Qz__FirstOfClass(m, classId, depth + 1)) return found;
   return nullptr;
 }
@@ -81,9 +93,8 @@ void Qz__CollectPanels(Qz_Object* object, std::vector<Qz_Object*>& panels, int d
     panels.push_back(object);
     return;
   }
-  for (auto* m = reinterpret_cast<Qz_Object*>(Qz_DoMethod(object, kGroupFirst)); m;
-       m = reinterpret_cast<Qz_Object*>(Qz_DoMethod(object, kGroupNext, m)))
-    Qz__CollectPanels(m, panels, depth + 1);
+  Qz_Object* group = Qz__WalkedGroup(object);
+  for (Qz_Object* m = Qz__FirstMember(group); m; m = Qz__NextMember(group, m)) Qz__CollectPanels(m, panels, depth + 1);
 }
 
 // A layout is a root list whose first member is a container window.

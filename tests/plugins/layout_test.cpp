@@ -439,6 +439,49 @@ TEST_F(LayoutTest, OptionsPanelsLeaveTheShownPanelsToTheirOwners) {
 
 namespace {
 
+// Closing a floating window puts its panels into the main panel column, the
+// image-control panel included and those of pages not shown: none of them
+// goes with the window.
+TEST_F(LayoutTest, ClosingAFloatingWindowPutsItsPanelsIntoTheColumn) {
+  Qz_ImageBase* base = Qz_GetImageBase();
+  Qz_Object* screen = openScreen();
+  ASSERT_NE(screen, nullptr);
+  auto panelWindow = [](std::initializer_list<const char*> panels, int x) {
+    Qz_Object* window = Qz_CreateObject("PluginContainerWindow", kWindowSetX, x, kWindowSetY, 10);
+    Qz_Object* container = Qz_CreateObject("PluginContainer");
+    for (const char* name : panels) {  // a page each
+      Qz_Object* group = Qz_CreateObject("Group", kGroupSetMode, kPluginGroupVertical);
+      Qz_DoMethod(group, kLinkedListAddTail, Qz_CreateObject(name));
+      Qz_DoMethod(container, kLinkedListAddTail, group);
+    }
+    Qz_DoMethod(window, kLinkedListAddTail, container);
+    return window;
+  };
+  Qz_Object* root = Qz_CreateObject("Group");
+  Qz_Object* column = panelWindow({"CoordsPlugin"}, 10);
+  Qz_Object* floating = panelWindow({"ImageControlPlugin", "PreviewPlugin"}, 300);
+  for (Qz_Object* window : {column, floating}) Qz_DoMethod(root, kLinkedListAddTail, window);
+  base->panels = root;
+  base->panelWindow = column;
+  Qz_DoMethod(screen, kGroupAddTail, root);
+  ASSERT_TRUE(ui.open(column->super));
+  ASSERT_TRUE(ui.open(floating->super));
+  EXPECT_EQ(Qz_PluginCount(floating), 2);
+
+  // Its close box, on its own thread.
+  ASSERT_EQ(ui.post(floating, floating, kQzPluginClose), 1u);
+  ASSERT_TRUE(ui.settle(floating));
+  ASSERT_TRUE(ui.settle(column));
+  EXPECT_EQ(Qz_PluginCount(floating), 0);
+  const std::vector<Qz_Object*> containers = qztest::FindAllOf(column, "PluginContainer");
+  ASSERT_EQ(containers.size(), 1u);
+  for (const char* panel : {"CoordsPlugin", "ImageControlPlugin", "PreviewPlugin"})
+    EXPECT_EQ(qztest::FindAllOf(containers[0]->super, panel).size(), 1u) << panel;
+  EXPECT_EQ(Qz_PluginCount(column), 3);
+
+  closeScreen(screen);
+}
+
 // A floating window holding the image-control panel is kept like those of
 // the options groups: closing it would take the global shortcut keys along.
 TEST_F(LayoutTest, AWindowShowingTheImageControlPanelIsNeverClosed) {
