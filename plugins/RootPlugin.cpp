@@ -222,8 +222,10 @@ QzWord Qz__Dock(Qz_RootPluginObject* p) {
   Qz__TakeOut(p);
   p->home = column;
   const QzWord origin = qz::toWord(p->origin), index = QzWord(p->originIndex);
-  if (!Qz_DoAsyncMethod(column, kQzContainerPlacePanel, outer, origin, index))
-    Qz_DoMethod(column, kQzContainerPlacePanel, outer, origin, index);
+  // To the thread of the window showing the column (the array form finds
+  // it); without an origin the index that follows is not needed.
+  const QzWord words[] = {kQzContainerPlacePanel, qz::toWord(outer), origin, index, 0, 0};
+  if (!Qz_DoAsyncMethodA(column, words)) Qz_DoMethod(column, kQzContainerPlacePanel, outer, origin, index);
   return 1;
 }
 
