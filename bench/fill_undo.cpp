@@ -28,6 +28,7 @@
 #include "image/image_shell.h"
 #include "image/qz_image.h"
 #include "media/qz_root_media.h"
+#include "objects/async_methods.h"
 #include "objects/object_services.h"
 #include "platform/windows.h"
 #include "tools/qz_root_tool.h"
@@ -153,7 +154,9 @@ Program OpenScene() {
   for (int i = 0; i < 2; ++i) {
     Qz_DoMethod(&p.image->object, kQzImageMakeLayer, kQzPaintLayer, kSceneWidth, kSceneHeight, 8);
     p.layers[i + 1] = p.image->activeLayer;
-    Qz_DoMethod(&p.layers[i + 1]->object, kQzImageSetLayerMode, modes[i]);
+    // Posted, as the media sets a layer's mode: the document's thread re-renders it.
+    Qz_DoAsyncMethod(&p.layers[i + 1]->object, kQzImageSetLayerMode, modes[i]);
+    qz::headless::settle(10000);
   }
   qz::headless::settle(10000);
   Qz__SettleImageView(p.view);
