@@ -148,10 +148,12 @@ class Pass {
       scratch_[0] = doc_->scratchR, scratch_[1] = doc_->scratchG, scratch_[2] = doc_->scratchB;
       scratchGrey_ = doc_->scratchGrey;
     } else {
-      // A strip, or a pass inside a mode's fetch, must not overwrite another's scratch rows.
-      own_.resize(size_t(doc_->width) * 4);
-      for (int c = 0; c < 3; ++c) scratch_[c] = own_.data() + size_t(c) * doc_->width;
-      scratchGrey_ = own_.data() + size_t(3) * doc_->width;
+      // A strip, or a pass inside a mode's fetch, must not overwrite another's
+      // scratch rows; a run is never wider than the pass's columns.
+      const size_t span = size_t(x1 - xs + 1);
+      own_.resize(span * 4);
+      for (int c = 0; c < 3; ++c) scratch_[c] = own_.data() + size_t(c) * span;
+      scratchGrey_ = own_.data() + size_t(3) * span;
     }
   }
 

@@ -41,13 +41,16 @@ bool Qz__PointAtPlanes(Qz_ImageLock* lock, Qz_Plane const* planes, int planeCoun
   return true;
 }
 
-// A private composite of everything below the lock's layer.
+// A private composite of everything below the lock's layer. Only the
+// fetched columns are held (from the group of four the pass starts in); the
+// tables are indexed by absolute row and column all the same.
 bool Qz__CompositeBelow(Qz_ImageLock* lock) {
   Qz_Image* image = lock->image;
   const int32_t height = image->height;
   const int32_t top = Qz__EdgeRow(lock->y0, height), bottom = Qz__EdgeRow(lock->y1, height);
   const int32_t rows = bottom - top + 1;
-  const size_t rowBytes = (size_t(image->width) + 3) & ~size_t(3);
+  const int32_t xs = lock->x0 & ~3;
+  const size_t rowBytes = (size_t(lock->x1 - xs + 1) + 3) & ~size_t(3);
   auto* pixels = static_cast<uint8_t*>(std::malloc(rowBytes * size_t(rows) * 3));
   auto** tables = static_cast<uint8_t**>(std::malloc(sizeof(uint8_t*) * size_t(rows) * 3));
   if (!pixels || !tables) {
@@ -58,13 +61,14 @@ bool Qz__CompositeBelow(Qz_ImageLock* lock) {
   lock->owned[1] = pixels;
   Qz_Plane background[3] = {image->undoR, image->undoG, image->undoB};
   uint8_t** composite[3];
-  const int32_t xs = lock->x0 & ~3;
   for (int p = 0; p < 3; ++p) {
     uint8_t** table = tables + size_t(p) * rows;
     for (int32_t i = 0; i < rows; ++i) {
-      table[i] = pixels + (size_t(p) * rows + size_t(i)) * rowBytes;
+      uint8_t* held = pixels + (size_t(p) * rows + size_t(i)) * rowBytes;
+      // Column xs lies at the start of what is held.
+      table[i] = reinterpret_cast<uint8_t*>(reinterpret_cast<uintptr_t>(held) - uintptr_t(xs));
       // The background first, so a pass that is switched off leaves it.
-      std::memcpy(table[i] + xs, background[p][top + i] + xs, size_t(lock->x1 - xs + 1));
+      std::memcpy(held, background[p][top + i] + xs, size_t(lock->x1 - xs + 1));
     }
     composite[p] = Qz__Absolute(table, top);
   }
