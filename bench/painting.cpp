@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "app/class_registration.h"
+#include "bench_peers.h"
 #include "bench_scene.h"
 #include "gadgets/qz_window.h"
 #include "host/headless/headless_host.h"
@@ -391,5 +392,56 @@ BENCHMARK(BM_LayeredStrokeToScreen)
     ->Args({1, 1})
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond);
+
+// The peer beside it: libvips composites the rectangle one move of the
+// stroke touches (a 2-pixel move at 100 %: 37 x 25 pixels; a 1-pixel move
+// at 1 %: 125 x 25) from the same background and the same three layers'
+// transparencies (over, multiply, overlay), blurred over a rectangle grown
+// by the blur's radius when asked, into memory. Only the compositing: no
+// event, no scaling to the view, no drawing. Its time is per rectangle.
+void BM_VipsTouchedRectangle(benchmark::State& state) {
+  const vips::VImage& scene = qzbench::VipsScene();
+  const int32_t w = qzbench::kSceneWidth, h = qzbench::kSceneHeight;
+  static const std::vector<vips::VImage> alphas = [w, h] {
+    std::vector<vips::VImage> images;
+    for (int pattern = 0; pattern < 3; ++pattern) {
+      std::vector<uint8_t> alpha(size_t(w) * h);
+      for (int32_t y = 0; y < h; ++y)
+        for (int32_t x = 0; x < w; ++x) alpha[size_t(y) * w + x] = SoftAlpha(x, y, pattern);
+      images.push_back(qzbench::VipsAlpha(alpha));
+    }
+    return images;
+  }();
+  const std::vector<double> colours[3] = {{200, 90, 60}, {150, 130, 60}, {40, 200, 230}};
+  const int32_t rectWidth = int32_t(state.range(0)), rectHeight = kLatencyBrush + 1;
+  const int32_t reach = state.range(1) ? 3 : 0;
+  vips_concurrency_set(1);
+  int32_t step = 0;
+  for (auto _ : state) {
+    const int32_t x = 200 + (step * 997) % (w - 400), y = 200 + (step * 613) % (h - 400);
+    ++step;
+    const int32_t left = x - reach, top = y - reach, cw = rectWidth + 2 * reach, ch = rectHeight + 2 * reach;
+    vips::VImage region = scene.extract_area(left, top, cw, ch);
+    std::vector<vips::VImage> layers{region};
+    for (int i = 0; i < 3; ++i)
+      layers.push_back(region.new_from_image(colours[i]).bandjoin(alphas[size_t(i)].extract_area(left, top, cw, ch)));
+    vips::VImage out = vips::VImage::composite(
+        layers, {VIPS_BLEND_MODE_OVER, VIPS_BLEND_MODE_MULTIPLY, VIPS_BLEND_MODE_OVERLAY});
+    out = out.extract_band(0, vips::VImage::option()->set("n", 3));
+    if (reach) out = out.gaussblur(1.5).extract_area(reach, reach, rectWidth, rectHeight);
+    size_t size = 0;
+    void* pixels = out.cast(VIPS_FORMAT_UCHAR).write_to_memory(&size);
+    benchmark::DoNotOptimize(pixels);
+    g_free(pixels);
+  }
+}
+BENCHMARK(BM_VipsTouchedRectangle)
+    ->ArgNames({"width", "blur"})
+    ->Args({37, 0})
+    ->Args({125, 0})
+    ->Args({37, 1})
+    ->Args({125, 1})
+    ->Unit(benchmark::kMicrosecond)
+    ->UseRealTime();
 
 }  // namespace
