@@ -373,11 +373,11 @@ struct BlockSize {
 inline constexpr BlockSize kCutBlocks[] = {{1, 4}, {3, 2}, {16, 7}, {37, 1}, {5, 40}, {1000, 1000}};
 
 // Composites the document whole with one worker (the reference), then whole
-// and in blocks of each size with 1, 2 and 8 workers, cut into one-row
-// strips and as a user's passes are (small ones on the calling thread):
-// every one must give the reference's bytes. Some layer's rows must split into several runs
-// (paint it with GappedAlpha on a layer wider than 100 pixels). Returns the
-// reference planes.
+// and in blocks of each size with 1, 2 and 8 workers cut into one-row
+// strips, and with 8 as a user's passes are cut (small ones on the calling
+// thread): every one must give the reference's bytes. Some layer's rows
+// must split into several runs (paint it with GappedAlpha on a layer wider
+// than 100 pixels). Returns the reference planes.
 inline std::vector<uint8_t> ExpectSameHoweverCut(Document& doc,
                                                  std::span<const BlockSize> blocks = kCutBlocks) {
   bool split = false;
@@ -390,23 +390,24 @@ inline std::vector<uint8_t> ExpectSameHoweverCut(Document& doc,
   const std::vector<uint8_t> reference = doc.Planes();
   std::string differing;  // every cut that differs, in one failure
   const int32_t stripPixels = Qz__SetCompositorStripPixels(1);
-  for (const int32_t pixels : {1, 0}) {
-    Qz__SetCompositorStripPixels(pixels);
-    const std::string strips = pixels == 1 ? ", row strips" : ", default strips";
-    auto note = [&](int32_t workers, const std::string& cut) {
-      if (doc.Planes() != reference) differing += "\n  " + std::to_string(workers) + " workers, " + cut + strips;
-    };
-    for (int32_t workers : {1, 2, 8}) {
-      Qz__SetCompositorWorkers(workers);
-      doc.ClearResult();
-      doc.Composite();
-      note(workers, "whole");
-      for (const BlockSize& b : blocks) {
-        doc.CompositeInBlocks(b.width, b.height);
-        note(workers, std::to_string(b.width) + " x " + std::to_string(b.height) + " blocks");
-      }
+  auto note = [&](int32_t workers, const std::string& cut, const char* strips) {
+    if (doc.Planes() != reference)
+      differing += "\n  " + std::to_string(workers) + " workers, " + cut + ", " + strips;
+  };
+  auto everyCut = [&](int32_t workers, const char* strips) {
+    Qz__SetCompositorWorkers(workers);
+    doc.ClearResult();
+    doc.Composite();
+    note(workers, "whole", strips);
+    for (const BlockSize& b : blocks) {
+      doc.CompositeInBlocks(b.width, b.height);
+      note(workers, std::to_string(b.width) + " x " + std::to_string(b.height) + " blocks", strips);
     }
-  }
+  };
+  for (int32_t workers : {1, 2, 8}) everyCut(workers, "row strips");
+  // As a user's passes are cut: small ones stay on this thread.
+  Qz__SetCompositorStripPixels(0);
+  everyCut(8, "default strips");
   Qz__SetCompositorStripPixels(stripPixels);
   Qz__SetCompositorWorkers(before);
   EXPECT_TRUE(differing.empty()) << "differs from the whole image with 1 worker:" << differing;
