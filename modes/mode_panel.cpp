@@ -199,6 +199,13 @@ Qz_Object* Qz__Labelled(const PanelLabel& label, Qz_Object* gadget) {
   return column;
 }
 
+// A check box keeps its own height: as a button it is weighted and its
+// filler could stretch it down the column, far from the next row.
+Qz_Object* Qz__CheckBox(const PanelLabel& label, bool checked) {
+  return Qz_CreateObject("CheckBox", kRootSetLabel, Qz__Text(label), kCheckBoxSetState, checked ? 1u : 0u,
+                         kGroupSetFixedHeight, 1);
+}
+
 Qz_Object* Qz__PopUpList(const PanelRow& r) {
   Qz_Object* list = Qz_CreateObject("PopUpList");
   if (!list) return nullptr;
@@ -224,8 +231,7 @@ Qz_Object* Qz__MakeGadget(const PanelRow& r, Qz__Link& link, Qz_Object* mode) {
                                     kNotifyWhileDragging, 1);
       if (link.gadget && r.colour) Qz_DoMethod(link.gadget, kRootDeriveColours, r.colour);
       return Qz__Labelled(r.label, link.gadget);
-    case PanelItem::CheckBox:
-      return link.gadget = Qz_CreateObject("CheckBox", kRootSetLabel, Qz__Text(r.label), kCheckBoxSetState, initial);
+    case PanelItem::CheckBox: return link.gadget = Qz__CheckBox(r.label, r.initial != 0);
     case PanelItem::PopUpList: return Qz__Labelled(r.label, link.gadget = Qz__PopUpList(r));
     case PanelItem::Angle: return Qz__Labelled(r.label, link.gadget = Qz_CreateObject("Angle", kAngleSet, initial));
     case PanelItem::Number:
@@ -242,10 +248,8 @@ Qz_Object* Qz__MakeGadget(const PanelRow& r, Qz__Link& link, Qz_Object* mode) {
 
 // A radio pair's two boxes, one after the other in the group.
 bool Qz__AddPair(const PanelRow& r, Qz__Link& link, Qz_Object* group) {
-  link.gadget = Qz_CreateObject("CheckBox", kRootSetLabel, Qz__Text(r.label), kCheckBoxSetState,
-                                r.initial == 0 ? 1u : 0u);
-  link.partner = Qz_CreateObject("CheckBox", kRootSetLabel, Qz__Text(r.secondLabel), kCheckBoxSetState,
-                                 r.initial == 1 ? 1u : 0u);
+  link.gadget = Qz__CheckBox(r.label, r.initial == 0);
+  link.partner = Qz__CheckBox(r.secondLabel, r.initial == 1);
   if (!link.gadget || !link.partner) {
     Qz_DisposeObject(link.gadget);
     Qz_DisposeObject(link.partner);

@@ -368,6 +368,68 @@ TEST_F(ModePanelTest, WritesFromOtherThreadsReachTheGadgetsOnTheirWindowsThread)
   }
 }
 
+// A short panel, as the warp modes have: entries, a button, sliders, check
+// boxes one under another and a radio pair.
+constexpr mp::PanelRow kShortRows[] = {
+    mp::number("Centre", kSetCentre),
+    mp::button("Press", kPress),
+    mp::slider("Level", kSetLevel, 0, 255, 50),
+    mp::checkBox("Flag", kSetFlag),
+    mp::checkBox("Flag again", kSetFlag),
+    mp::checkBox("Flag once more", kSetFlag),
+    mp::text("Quality"),
+    mp::radioPair("Low", "High", kSetQuality, 1),
+};
+constexpr mp::PanelSpec kShortPanel{"Short", kShortRows};
+const qz::kit::ClassDecl kShortMode = {
+    .name = "PanelShortMode", .superName = "RootMode", .classId = 0x7771000,
+    .instance = qz::kit::instanceOf<TestModeObject>(), .handler = TestModeDispatch,
+    .attributes = kAttributes, .setUp = mp::panelSetUp<kShortPanel>};
+
+const Qz_LayoutBox& BoxOf(Qz_Object* o) { return Qz_RootInstance(o)->box; }
+
+// Spare height in a tall column is not shared out to rows that have their
+// own height: each keeps it and follows the one above at the group's spacing.
+TEST_F(ModePanelTest, RowsOfAShortPanelInATallBoxKeepTheirHeightsOneUnderAnother) {
+  ASSERT_EQ(qz::kit::addClass(kShortMode), 1u);
+  Qz_Object* mode = Qz_CreateObject("PanelShortMode");
+  ASSERT_NE(mode, nullptr);
+  Qz_Object* panel = PanelOf(mode);
+  ASSERT_NE(panel, nullptr);
+  Qz_Object* window = ui_.window("short panel", 20, 20, 240, 900);
+  ASSERT_NE(window, nullptr);
+  Qz_DoMethod(window, kGroupAddTail, panel);
+  ASSERT_TRUE(ui_.open(window));
+  ASSERT_TRUE(ui_.settle(window));
+
+  const std::vector<Qz_Object*> boxes = qztest::FindAllOf(panel, "CheckBox");
+  ASSERT_EQ(boxes.size(), 5u);
+  Qz_Object* content = BoxOf(boxes[0]).parent;
+  ASSERT_NE(content, nullptr);
+  const auto spacing = int32_t(Qz_DoMethod(content, kGroupGetSpacing));
+  std::vector<Qz_Object*> rows;
+  for (auto m = Qz_DoMethod(content, kGroupFirst); m; m = Qz_DoMethod(content, kGroupNext, m))
+    rows.push_back(reinterpret_cast<Qz_Object*>(m));
+  ASSERT_EQ(rows.size(), 9u);  // a radio pair is two rows
+  int32_t bottom = 0;
+  for (size_t i = 0; i < rows.size(); ++i) {
+    SCOPED_TRACE(i);
+    const Qz_LayoutBox& b = BoxOf(rows[i]);
+    EXPECT_GT(b.height, 0);
+    EXPECT_EQ(b.height, b.minHeight);
+    if (i > 0) {
+      EXPECT_EQ(b.top, bottom + spacing);
+    }
+    bottom = b.top + b.height;
+  }
+
+  ui_.post(window, window, kGroupRemove, panel);
+  ui_.settle(window);
+  ui_.dispose(window);
+  Qz_DisposeObject(mode);
+  qz::kit::removeClass(kShortMode);
+}
+
 // Without the panel classes, or with a table that does not hold together,
 // the mode has no panel and works all the same.
 TEST(ModePanelWithout, NoPanelClassesOrABadTableGiveAModeWithoutAPanel) {
