@@ -372,14 +372,20 @@ void Pass::imageLayerRow(Qz_Image* layer, int32_t ly, int32_t s, int32_t c, int3
 }
 
 // Rows per strip of an outermost pass of rows x width pixels; 0 when the
-// pass is better done on the calling thread.
-int32_t Qz__RowsPerStrip(int32_t rows, int32_t width, int32_t workers) {
+// pass is better done on the calling thread. A layer whose mode reads rows
+// around its block makes every row cost as many rows of what lies below,
+// so those rows count too.
+int32_t Qz__RowsPerStrip(const Qz_Image* image, int32_t rows, int32_t width, int32_t workers) {
+  int64_t rowCost = 1;
+  for (Qz_Image* layer = first_layer(const_cast<Qz_Image*>(image)); layer; layer = next_layer(layer))
+    if (layer->visible) rowCost += 2 * int64_t(layer->modeReachY.load(std::memory_order_relaxed));
   const int64_t least = gStripPixels.load(std::memory_order_relaxed);
-  if (int64_t(rows) * width < 2 * least) return 0;
+  const int64_t perRow = int64_t(width) * std::min<int64_t>(rowCost, 1 << 16);
+  if (rows * perRow < 2 * least) return 0;
   // A few strips per worker evens out uneven rows; small strips keep the
   // message checks between them frequent.
   const int32_t perStrip = std::clamp(rows / (workers * 4), 1, 32);
-  return int32_t(std::max<int64_t>(perStrip, (least + width - 1) / width));
+  return int32_t(std::clamp<int64_t>((least + perRow - 1) / perRow, perStrip, rows));
 }
 
 // The rows of an outermost pass, cut into strips for the worker pool; false
@@ -391,7 +397,7 @@ bool Qz__CompositeInStrips(Qz_Image* image, int32_t xs, int32_t x1, int32_t y0, 
                           Qz_Image* stopLayer, bool interruptible) {
   StripPool& pool = StripPool::shared();
   const int32_t rows = y1 - y0 + 1;
-  const int32_t perStrip = Qz__RowsPerStrip(rows, x1 - xs + 1, pool.workers());
+  const int32_t perStrip = Qz__RowsPerStrip(image, rows, x1 - xs + 1, pool.workers());
   if (perStrip == 0) return false;
   const int32_t strips = (rows + perStrip - 1) / perStrip;
   const uint32_t serial = tPassSerial;
