@@ -22,6 +22,8 @@ constexpr uint32_t kSetQuality = 2126, kGetQuality = 2136;  // percent
 constexpr uint32_t kSetCentreX = 2146, kGetCentreX = 2156;
 constexpr uint32_t kSetCentreY = 2166, kGetCentreY = 2176;
 constexpr uint32_t kCentre = 2186;  // the centre to the layer's middle
+constexpr qz::modes::WarpCentreMessages kCentreMessages{kSetCentreX, kSetCentreY, kGetCentreX, kGetCentreY,
+                                                       kCentre};
 constexpr uint32_t kSetXScale = 2196, kGetXScale = 2206;  // percent
 constexpr uint32_t kSetYScale = 2216, kGetYScale = 2226;
 // The zoom pass takes 1 - amount samples: at most 1024, and never none.
@@ -137,16 +139,9 @@ QzWord Qz__BizarrePixelizeDispatch(Qz_Object* object, uint32_t id, const QzWord*
       qz::modes::setWarpCentre(object, self->centre, x ? 0 : 1, value, id, false);
       return QzWord(uint32_t(int32_t(value)));
     }
-    case kGetCentreX: return QzWord(uint32_t(self->centre.x.load(std::memory_order_relaxed)));
-    case kGetCentreY: return QzWord(uint32_t(self->centre.y.load(std::memory_order_relaxed)));
-    case kCentre:
-      qz::modes::centreWarpOnLayer(object, self->centre, kSetCentreX, kSetCentreY);
-      return 0;
-    case kQzModeSetImage:
-      qz::modes::warpLayerSet(object, self->centre, reinterpret_cast<Qz_Image*>(args[0]), kSetCentreX,
-                              kSetCentreY);
+    default:
+      if (auto answer = qz::modes::answerWarpCentre(object, self->centre, kCentreMessages, id, args)) return *answer;
       return qz::kit::inherited(object, id, args);
-    default: return qz::kit::inherited(object, id, args);
   }
 }
 

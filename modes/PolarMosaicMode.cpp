@@ -28,6 +28,8 @@ constexpr uint32_t kSetRingWidth = 2066, kGetRingWidth = 2076;
 constexpr uint32_t kSetCentreX = 2086, kGetCentreX = 2096;
 constexpr uint32_t kSetCentreY = 2106, kGetCentreY = 2116;
 constexpr uint32_t kCentre = 2126;  // the centre to the layer's middle
+constexpr qz::modes::WarpCentreMessages kCentreMessages{kSetCentreX, kSetCentreY, kGetCentreX, kGetCentreY,
+                                                       kCentre};
 constexpr uint32_t kSetSectors = 2136, kGetSectors = 2146;
 // The slider's range: more sectors would only make cells thinner than a
 // pixel while the tables grow with them.
@@ -213,16 +215,9 @@ QzWord Qz__PolarMosaicDispatch(Qz_Object* object, uint32_t id, const QzWord* arg
     case kSetCentreY:
       qz::modes::setWarpCentre(object, self->centre, 1, int32_t(uint32_t(args[0])), kSetCentreY, false);
       return 0;
-    case kGetCentreX: return QzWord(uint32_t(self->centre.x.load(std::memory_order_relaxed)));
-    case kGetCentreY: return QzWord(uint32_t(self->centre.y.load(std::memory_order_relaxed)));
-    case kCentre:
-      qz::modes::centreWarpOnLayer(object, self->centre, kSetCentreX, kSetCentreY);
-      return 0;
-    case kQzModeSetImage:
-      qz::modes::warpLayerSet(object, self->centre, reinterpret_cast<Qz_Image*>(args[0]), kSetCentreX,
-                              kSetCentreY);
+    default:
+      if (auto answer = qz::modes::answerWarpCentre(object, self->centre, kCentreMessages, id, args)) return *answer;
       return qz::kit::inherited(object, id, args);
-    default: return qz::kit::inherited(object, id, args);
   }
 }
 

@@ -158,16 +158,13 @@ QzWord Qz__SpherizeDispatch(Qz_Object* object, uint32_t id, const QzWord* args) 
     case kQzSpherizeSetCentreY:
       qz::modes::setWarpCentre(object, self->centre, 1, int32_t(args[0]), kQzSpherizeSetCentreY);
       return 0;
-    case kQzSpherizeGetCentreX: return QzWord(uint32_t(self->centre.x.load(std::memory_order_relaxed)));
-    case kQzSpherizeGetCentreY: return QzWord(uint32_t(self->centre.y.load(std::memory_order_relaxed)));
-    case kQzSpherizeCentre:
-      qz::modes::centreWarpOnLayer(object, self->centre, kQzSpherizeSetCentreX, kQzSpherizeSetCentreY);
-      return 0;
-    case kQzModeSetImage:
-      qz::modes::warpLayerSet(object, self->centre, reinterpret_cast<Qz_Image*>(args[0]), kQzSpherizeSetCentreX,
-                              kQzSpherizeSetCentreY);
+    default: {
+      constexpr qz::modes::WarpCentreMessages kCentreMessages{kQzSpherizeSetCentreX, kQzSpherizeSetCentreY,
+                                                             kQzSpherizeGetCentreX, kQzSpherizeGetCentreY,
+                                                             kQzSpherizeCentre};
+      if (auto answer = qz::modes::answerWarpCentre(object, self->centre, kCentreMessages, id, args)) return *answer;
       return qz::kit::inherited(object, id, args);
-    default: return qz::kit::inherited(object, id, args);
+    }
   }
 }
 

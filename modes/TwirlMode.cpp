@@ -169,16 +169,15 @@ QzWord Qz__TwirlDispatch(Qz_Object* object, uint32_t id, const QzWord* args) {
     case kQzTwirlSetFocusY:
       qz::modes::setWarpCentre(object, self->centre, 1, int16_t(args[0]), kQzTwirlSetFocusY, false);
       return 0;
-    case kQzTwirlCentre:
-      qz::modes::centreWarpOnLayer(object, self->centre, kQzTwirlSetFocusX, kQzTwirlSetFocusY);
-      return 0;
     case kQzTwirlChooseLow: return Qz__Choose(self, 0);
     case kQzTwirlChooseHigh: return Qz__Choose(self, 1);
-    case kQzModeSetImage:
-      qz::modes::warpLayerSet(object, self->centre, reinterpret_cast<Qz_Image*>(args[0]), kQzTwirlSetFocusX,
-                              kQzTwirlSetFocusY);
+    default: {
+      // The focus has no getters.
+      constexpr qz::modes::WarpCentreMessages kFocusMessages{kQzTwirlSetFocusX, kQzTwirlSetFocusY, 0, 0,
+                                                            kQzTwirlCentre};
+      if (auto answer = qz::modes::answerWarpCentre(object, self->centre, kFocusMessages, id, args)) return *answer;
       return qz::kit::inherited(object, id, args);
-    default: return qz::kit::inherited(object, id, args);
+    }
   }
 }
 

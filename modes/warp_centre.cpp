@@ -5,6 +5,8 @@
 #include "image/image_internal.h"
 #include "modes/mode_panel.h"
 #include "modes/mode_settings.h"
+#include "modes/qz_root_mode.h"
+#include "objects/qz_class_kit.h"
 
 namespace qz::modes {
 
@@ -51,6 +53,21 @@ void warpLayerSet(Qz_Object* mode, WarpCentre& centre, Qz_Image* layer, uint32_t
     return;
   }
   centreWarpOnLayer(mode, centre, setterX, setterY);
+}
+
+std::optional<QzWord> answerWarpCentre(Qz_Object* mode, WarpCentre& centre, const WarpCentreMessages& ids,
+                                       uint32_t id, const QzWord* args) {
+  if (ids.getX && id == ids.getX) return QzWord(uint32_t(centre.x.load(std::memory_order_relaxed)));
+  if (ids.getY && id == ids.getY) return QzWord(uint32_t(centre.y.load(std::memory_order_relaxed)));
+  if (id == ids.centre) {
+    centreWarpOnLayer(mode, centre, ids.setX, ids.setY);
+    return QzWord(0);
+  }
+  if (id == kQzModeSetImage) {
+    warpLayerSet(mode, centre, reinterpret_cast<Qz_Image*>(args[0]), ids.setX, ids.setY);
+    return qz::kit::inherited(mode, id, args);
+  }
+  return std::nullopt;
 }
 
 }  // namespace qz::modes

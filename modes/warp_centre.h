@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <optional>
 
 #include "objects/qz_object.h"
 
@@ -27,5 +28,16 @@ void setWarpCentre(Qz_Object* mode, WarpCentre& centre, int axis, int32_t value,
 void centreWarpOnLayer(Qz_Object* mode, WarpCentre& centre, uint32_t setterX, uint32_t setterY);
 // A layer is handed over: its middle becomes the centre unless one was chosen.
 void warpLayerSet(Qz_Object* mode, WarpCentre& centre, Qz_Image* layer, uint32_t setterX, uint32_t setterY);
+
+// A warp mode's centre messages; a getter of 0 is one the mode has not.
+struct WarpCentreMessages {
+  uint32_t setX, setY, getX, getY, centre;
+};
+// Answers what every warp mode answers alike: the two getters, the Centre
+// button, and a layer handed over (passed on to the superclass after). The
+// setters stay each mode's own, as their ranges differ. Nothing for any other
+// message.
+std::optional<QzWord> answerWarpCentre(Qz_Object* mode, WarpCentre& centre, const WarpCentreMessages& ids,
+                                       uint32_t id, const QzWord* args);
 
 }  // namespace qz::modes

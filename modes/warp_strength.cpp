@@ -51,16 +51,12 @@ QzWord strengthModeDispatch(Qz_Object* mode, uint32_t id, const QzWord* args, St
     case kQzModeRender: return render(mode, renderMessage(args));
     case kQzSwirlSetCentreX: return Qz__SetCentre(mode, 0, args[0], id);
     case kQzSwirlSetCentreY: return Qz__SetCentre(mode, 1, args[0], id);
-    case kQzSwirlGetCentreX: return QzWord(uint32_t(self->centre.x.load(std::memory_order_relaxed)));
-    case kQzSwirlGetCentreY: return QzWord(uint32_t(self->centre.y.load(std::memory_order_relaxed)));
-    case kQzSwirlCentre:
-      centreWarpOnLayer(mode, self->centre, kQzSwirlSetCentreX, kQzSwirlSetCentreY);
-      return 0;
-    case kQzModeSetImage:
-      warpLayerSet(mode, self->centre, reinterpret_cast<Qz_Image*>(args[0]), kQzSwirlSetCentreX,
-                   kQzSwirlSetCentreY);
+    default: {
+      constexpr WarpCentreMessages kCentreMessages{kQzSwirlSetCentreX, kQzSwirlSetCentreY, kQzSwirlGetCentreX,
+                                                   kQzSwirlGetCentreY, kQzSwirlCentre};
+      if (auto answer = answerWarpCentre(mode, self->centre, kCentreMessages, id, args)) return *answer;
       return qz::kit::inherited(mode, id, args);
-    default: return qz::kit::inherited(mode, id, args);
+    }
   }
 }
 
