@@ -173,9 +173,11 @@ void fitToScreen(Qz_Object* screen, Qz_Object* window, Screen* opened, const Box
   auto* platform = reinterpret_cast<Screen*>(Qz_DoMethod(screen, kScreenPlatform));
   if (!platform) platform = opened;
   if (!platform) return;
-  const ToolBarLayout layout = toolBarLayout(platform->Width);
+  int32_t width = 0;
+  Qz_GetScreenSize(platform, &width, nullptr);
+  const ToolBarLayout layout = toolBarLayout(width);
   if (layout.hideGadgetRow) Qz_DoMethod(window, kHide, 1);
-  Qz_DoMethod(window, kWindowDefaultWidth, static_cast<QzWord>(platform->Width));
+  Qz_DoMethod(window, kWindowDefaultWidth, static_cast<QzWord>(width));
   // The box is given as a tag list (pairs ending in 0).
   static const QzWord kTopTags[] = {kWindowY, 0, 0};
   Qz_DoMethod(window, kWindowPlace, kTopTags);

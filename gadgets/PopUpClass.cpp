@@ -91,7 +91,9 @@ QzWord Qz__Open(Qz_PopUpObject* p) {
   in.pointerX = Qz_WindowMouseX(w);
   in.pointerY = Qz_WindowMouseY(w);
   in.shownWidth = shownBox.minWidth > shownBox.width ? shownBox.minWidth : shownBox.width;
-  in.screenWidth = w->WScreen ? w->WScreen->Width : (info->screen ? info->screen->Width : 0x7FFF);
+  const Screen* onScreen = w->WScreen ? w->WScreen : info->screen;
+  in.screenWidth = 0x7FFF;
+  if (onScreen) Qz_GetScreenSize(onScreen, &in.screenWidth, nullptr);
   const qz::popups::Placement at = qz::popups::placePopUp(in);
   Qz_DoMethod(p->shown, kRootSetDrawInfo, 0);
 

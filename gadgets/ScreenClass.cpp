@@ -77,8 +77,7 @@ QzWord openScreen(Qz_Object* self) {
     return 0;
   }
   if (s->screen == nullptr) return 0;
-  s->width = s->screen->Width;
-  s->height = s->screen->Height;
+  Qz_GetScreenSize(s->screen, &s->width, &s->height);
   setMenu(self, reinterpret_cast<QzWord>(s->menu));
   Qz_DoMethodForAll(self->super, kRootShow);
   return 1;

@@ -234,8 +234,7 @@ void openNow(WindowObject* win) {
   if (box.width <= 0 || box.height <= 0) return;
   if (request.bottomAnchored) flags |= WFLG_BORDERLESS;
   qz::gui::Surroundings around;
-  around.screenWidth = screen->Width;
-  around.screenHeight = screen->Height;
+  Qz_GetScreenSize(screen, &around.screenWidth, &around.screenHeight);
   borderSizes(flags, around.borderWidth, around.borderHeight);
   if (win->centre != nullptr) {
     Qz_DoMethod(win->content, kRootPlace, 0, 0, box.width, box.height);
@@ -292,8 +291,7 @@ void fit(WindowObject* win) {
   Qz_LayoutBox* b = contentBox(win);
   if (w == nullptr || b == nullptr || win->screen == nullptr) return;
   qz::gui::Surroundings around;
-  around.screenWidth = win->screen->Width;
-  around.screenHeight = win->screen->Height;
+  Qz_GetScreenSize(win->screen, &around.screenWidth, &around.screenHeight);
   around.borderWidth = w->BorderLeft + w->BorderRight;
   around.borderHeight = w->BorderTop + w->BorderBottom;
   const qz::gui::WindowBox inner{w->LeftEdge, w->TopEdge, w->Width - around.borderWidth,

@@ -444,10 +444,12 @@ std::pair<int32_t, int32_t> shownSize(Qz_ImageView* view) {
 void takeScreenRoom(Qz_ImageView* view) {
   Screen* screen = LockPubScreen(nullptr);
   if (!screen) return;
-  view->screenWidth = screen->Width;
-  view->screenHeight = screen->Height;
+  int32_t width = 0, height = 0;
+  Qz_GetScreenSize(screen, &width, &height);
+  view->screenWidth = width;
+  view->screenHeight = height;
   std::tie(view->roomWidth, view->roomHeight) =
-      qz::gui::documentRoom(screen->Width, screen->Height, documentCorner(), reservedStatusHeight(view));
+      qz::gui::documentRoom(width, height, documentCorner(), reservedStatusHeight(view));
 }
 
 // The layout box is the zoomed size; the minimum is the part shown, so the
@@ -495,7 +497,9 @@ int32_t fitPercent(Qz_ImageView* view) {
   if (!image || image->width <= 0 || image->height <= 0) return 100;
   Screen* screen = LockPubScreen(nullptr);
   if (!screen) return 100;
-  return qz::gui::fittingZoomPercent(image->width, image->height, screen->Width, screen->Height, documentCorner(),
+  int32_t width = 0, height = 0;
+  Qz_GetScreenSize(screen, &width, &height);
+  return qz::gui::fittingZoomPercent(image->width, image->height, width, height, documentCorner(),
                                      reservedStatusHeight(view), Qz_GetImageBase()->steppedZoom.load() != 0,
                                      std::max(kViewportFrameWidth, kViewportFrameHeight));
 }

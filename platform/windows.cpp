@@ -210,6 +210,17 @@ int32_t CloseScreen(Screen* screen) {
 
 Screen* LockPubScreen(const char*) { return OpenScreenTagList(nullptr, nullptr); }
 
+void Qz_GetScreenSize(const Screen* screen, int32_t* width, int32_t* height) {
+  int32_t w = 0, h = 0;
+  if (screen) {
+    std::lock_guard<std::recursive_mutex> lock(desk().lock);
+    w = screen->Width;
+    h = screen->Height;
+  }
+  if (width) *width = w;
+  if (height) *height = h;
+}
+
 Window* OpenWindowTagList(NewWindow*, const TagItem* tags) {
   ensureStarted();
   Desk& d = desk();

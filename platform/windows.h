@@ -206,6 +206,9 @@ QZ_EXPORT void CloseWindow(Window* window);
 QZ_EXPORT Screen* OpenScreenTagList(NewScreen* unused, const TagItem* tags);
 QZ_EXPORT int32_t CloseScreen(Screen* screen);
 QZ_EXPORT Screen* LockPubScreen(const char* name);
+// The screen's size as it is now: the host's thread changes it when the host
+// window is resized, so it is read under the desk's lock. Zero for no screen.
+QZ_EXPORT void Qz_GetScreenSize(const Screen* screen, int32_t* width, int32_t* height);
 
 // Width and height are inner sizes; the window's own border sizes are added.
 QZ_EXPORT void ChangeWindowBox(Window* window, int16_t left, int16_t top, int16_t width, int16_t height);

@@ -127,7 +127,9 @@ void Qz__ShowCompleteList(Qz_PaintModeSelectorPluginObject* p) {
   if (!info || !info->screen) return;
   Qz_DoMethod(p->popUp, kRootDeselect);
   const uint32_t entries = uint32_t(Qz_DoMethod(p->complete, kGroupCount));
-  if (!qz::plugins::menuFitsScreen(entries, info->screen->Height, info->fontHeight + 2 * kMenuLinePadding)) {
+  int32_t screenHeight = 0;
+  Qz_GetScreenSize(info->screen, nullptr, &screenHeight);
+  if (!qz::plugins::menuFitsScreen(entries, screenHeight, info->fontHeight + 2 * kMenuLinePadding)) {
     Qz_MessageBoxA(qz::plugins::catalogueText(kWarningTitle), qz::plugins::catalogueText(kListTooLongText), 1,
                    info->screenObject);
     return;

@@ -100,7 +100,10 @@ Qz_Object* Qz__PanelOfPage(Qz_Object* page) {
 bool Qz__SmallScreen() {
   Qz_Object* screen = Qz_GetImageBase()->screen;
   const auto* platform = reinterpret_cast<const Screen*>(Qz_DoMethod(screen, kScreenPlatformRecord));
-  return platform && platform->Height < kSmallScreenHeight;
+  if (!platform) return false;
+  int32_t height = 0;
+  Qz_GetScreenSize(platform, nullptr, &height);
+  return height < kSmallScreenHeight;
 }
 
 // The next tab button in the tab column after `after` (from the start when

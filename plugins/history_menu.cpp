@@ -1,6 +1,7 @@
 // Sizes and texts of the undo panel's history menus.
 #include "plugins/history_menu.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "platform/windows.h"
@@ -13,7 +14,9 @@ constexpr uint32_t kLinesWithoutDrawInfo = 10;
 
 uint32_t historyLines(const Qz_DrawInfo* info) {
   if (!info || !info->screen || info->fontHeight == 0) return kLinesWithoutDrawInfo;
-  const int32_t height = info->screen->Height > 0 ? info->screen->Height : 0;
+  int32_t height = 0;
+  Qz_GetScreenSize(info->screen, nullptr, &height);
+  height = std::max(height, 0);
   return uint32_t(height) / 2 / info->fontHeight;
 }
 

@@ -10,6 +10,7 @@
 #include "gadgets/qz_group.h"
 #include "gadgets/qz_screen.h"
 #include "gadgets/qz_window.h"
+#include "host/host_input.h"
 #include "objects/qz_notify.h"
 #include "platform/exec.h"
 #include "platform/windows.h"
@@ -130,6 +131,41 @@ TEST_F(ScreenTest, OpenShowsMembersAndMenuObjectReachesNewMembersFirst) {
   EXPECT_EQ(Qz_DoMethod(screen, kScreenClose), 1u);
   EXPECT_EQ(Qz_DoMethod(screen, kScreenGetPlatformScreen), 0u);
   EXPECT_EQ(ids(early).back(), kRootHide);
+  Qz_DisposeObject(screen);
+}
+
+// The host's thread resizes the screen whenever the host window changes (the
+// menu strip appearing at start-up is one such change): an open meanwhile
+// takes one whole size, never half of each.
+TEST_F(ScreenTest, OpenTakesAWholeSizeWhileTheHostResizes) {
+  Qz_Object* screen = Qz_CreateObject("Screen", kScreenSetTitle, "Main", kScreenSetType, 0);
+  ASSERT_NE(screen, nullptr);
+  ASSERT_EQ(Qz_DoMethod(screen, kScreenOpen), 1u);
+  int32_t startWidth = 0, startHeight = 0;
+  Qz_GetScreenSize(reinterpret_cast<Screen*>(Qz_DoMethod(screen, kScreenGetPlatformScreen)), &startWidth,
+                   &startHeight);
+  ASSERT_GT(startWidth, 0);
+  Qz_DoMethod(screen, kScreenClose);
+
+  // Each resize keeps the old overlay alive, so only a few.
+  std::atomic<bool> done{false};
+  std::thread host([&] {
+    for (int i = 0; i < 8; ++i) {
+      qz::host::hostResized(startWidth - 24, startHeight - 20);
+      qz::host::hostResized(startWidth, startHeight);
+    }
+    done = true;
+  });
+  for (int opens = 0; opens == 0 || !done.load(); ++opens) {
+    ASSERT_EQ(Qz_DoMethod(screen, kScreenOpen), 1u);
+    const auto width = static_cast<int32_t>(Qz_DoMethod(screen, kScreenGetWidth));
+    const auto height = static_cast<int32_t>(Qz_DoMethod(screen, kScreenGetHeight));
+    const bool whole = (width == startWidth && height == startHeight) ||
+                       (width == startWidth - 24 && height == startHeight - 20);
+    EXPECT_TRUE(whole) << width << "x" << height;
+    Qz_DoMethod(screen, kScreenClose);
+  }
+  host.join();
   Qz_DisposeObject(screen);
 }
 
