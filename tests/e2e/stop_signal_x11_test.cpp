@@ -1,13 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <cstdlib>
 #include <fstream>
 #include <string>
 
-#include "platform/handover.h"
-#include "support/external_tools.h"
+#include "e2e/program_script.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -16,9 +13,8 @@ namespace {
 // File menu, New Image from its key, the file requester): a TERM ends the
 // program cleanly within 5 seconds; the requester is answered as cancelled.
 TEST(ProgramOnX11, TermEndsTheProgramWhileARequesterIsOpen) {
-  for (const char* tool : {"xvfb-run", "xdotool", "xwd", "compare", "convert"}) {
-    if (!qztest::haveTool(tool)) GTEST_SKIP() << tool << " is not installed";
-  }
+  if (const std::string tool = qztest::missingTool({"xvfb-run", "xdotool", "xwd", "compare", "convert"}); !tool.empty())
+    GTEST_SKIP() << tool << " is not installed";
   qztest::TempDir dir;
   const std::string program = std::string(QZ_BINARY_DIR) + "/Quillantrix";
   ASSERT_EQ(std::system(("convert -size 200x150 xc:'#00FF00' '" + dir.file("photo.png") + "'").c_str()), 0);
@@ -34,19 +30,12 @@ TEST(ProgramOnX11, TermEndsTheProgramWhileARequesterIsOpen) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const std::string state = dir.file(std::string("state-") + c.name);
-    ASSERT_EQ(std::system(("mkdir -p '" + state + "/Data/Prefs' && echo 0,0 > '" + state +
-                           "/Data/Prefs/TipOfTheDay.txt'").c_str()),
-              0);
+    ASSERT_TRUE(qztest::makeQuietState(state));
     for (const char* old : {"shown.txt", "exit.rc", "err.log"}) std::remove(dir.file(old).c_str());
     {
       std::ofstream script(dir.file("run.sh"));
-      script << "export QZ_HOST=x11 QZ_STATE_DIR='" << state << "'\n"
-             << "cd '" << dir.path() << "'\n"
-             << "'" << program << "' photo.png 2>err.log &\n"
-             << "P=$!\n"
-             << "i=0; while [ ! -S '" << qz::handover::socketPath(state) << "' ] && [ $i -lt 300 ]; do sleep 0.1; "
-                "i=$((i+1)); done\n"
-             << "sleep 3; xwd -root -silent > before.xwd\n"
+      script << qztest::programStartLines(program, state, dir.path(), "photo.png")
+             << "xwd -root -silent > before.xwd\n"
              << c.open << "\n"
              << "sleep 2; xwd -root -silent > after.xwd\n"
              // How many pixels the requester changed: it must have opened.
@@ -55,9 +44,7 @@ TEST(ProgramOnX11, TermEndsTheProgramWhileARequesterIsOpen) {
              << "(sleep 5; kill -KILL $P 2>/dev/null) & W=$!\n"
              << "wait $P; echo $? > exit.rc; kill $W 2>/dev/null\n";
     }
-    const int status = std::system(("timeout 120 xvfb-run -a -s '-screen 0 1024x768x24' sh '" +
-                                    dir.file("run.sh") + "' >/dev/null 2>&1").c_str());
-    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_TRUE(qztest::runUnderVirtualX(dir.file("run.sh")));
     const std::string err = qztest::fileContents(dir.file("err.log"));
     EXPECT_GT(std::atol(qztest::fileContents(dir.file("shown.txt")).c_str()), 5000) << "no requester showed";
     EXPECT_EQ(qztest::fileContents(dir.file("exit.rc")), "0\n") << "137: still running 5 s after the TERM\n" << err;

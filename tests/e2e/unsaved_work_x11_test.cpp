@@ -4,8 +4,7 @@
 #include <fstream>
 #include <string>
 
-#include "platform/handover.h"
-#include "support/external_tools.h"
+#include "e2e/program_script.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -15,9 +14,8 @@ namespace {
 // program keeps running; a second Ctrl-C stops it (the waiting question
 // kept on stderr). Without changes, one Ctrl-C stops it at once.
 TEST(ProgramOnX11, CtrlCAsksAboutAPictureWithUnsavedChanges) {
-  for (const char* tool : {"xvfb-run", "xdotool", "convert"}) {
-    if (!qztest::haveTool(tool)) GTEST_SKIP() << tool << " is not installed";
-  }
+  if (const std::string tool = qztest::missingTool({"xvfb-run", "xdotool", "convert"}); !tool.empty())
+    GTEST_SKIP() << tool << " is not installed";
   qztest::TempDir dir;
   const std::string program = std::string(QZ_BINARY_DIR) + "/Quillantrix";
   ASSERT_EQ(std::system(("convert -size 400x300 xc:'#FF0000' '" + dir.file("photo.png") + "'").c_str()), 0);
@@ -29,28 +27,17 @@ TEST(ProgramOnX11, CtrlCAsksAboutAPictureWithUnsavedChanges) {
   for (const Case& c : {Case{"painted", true, "0"}, Case{"untouched", false, "1"}}) {
     SCOPED_TRACE(c.name);
     const std::string state = dir.file(std::string("state-") + c.name);
-    ASSERT_EQ(std::system(("mkdir -p '" + state + "/Data/Prefs' && echo 0,0 > '" + state +
-                           "/Data/Prefs/TipOfTheDay.txt'").c_str()),
-              0);
+    ASSERT_TRUE(qztest::makeQuietState(state));
     {
       std::ofstream script(dir.file("run.sh"));
-      script << "export QZ_HOST=x11 QZ_STATE_DIR='" << state << "'\n"
-             << "cd '" << dir.path() << "'\n"
-             << "'" << program << "' photo.png 2>err.log &\n"
-             << "P=$!\n"
-             // The picture's window shows beside the panel column some time after the socket opens.
-             << "i=0; while [ ! -S '" << qz::handover::socketPath(state) << "' ] && [ $i -lt 300 ]; do sleep 0.1; "
-                "i=$((i+1)); done\n"
-             << "sleep 3\n";
+      script << qztest::programStartLines(program, state, dir.path(), "photo.png");
       if (c.paint)
         script << "xdotool mousemove 420 180 mousedown 1; for x in 440 460 480 500 520; do "
                   "xdotool mousemove $x 220; sleep 0.05; done; xdotool mouseup 1\nsleep 1\n";
       script << "kill -INT $P; sleep 2; kill -0 $P 2>/dev/null; echo $? > alive.rc\n"
              << "kill -INT $P 2>/dev/null; wait $P; echo $? > exit.rc\n";
     }
-    const int status = std::system(("timeout 120 xvfb-run -a -s '-screen 0 1024x768x24' sh '" +
-                                    dir.file("run.sh") + "' >/dev/null 2>&1").c_str());
-    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_TRUE(qztest::runUnderVirtualX(dir.file("run.sh")));
     const std::string err = qztest::fileContents(dir.file("err.log"));
     EXPECT_EQ(qztest::fileContents(dir.file("alive.rc")), std::string(c.aliveAfterFirst) + "\n") << err;
     EXPECT_EQ(qztest::fileContents(dir.file("exit.rc")), "0\n") << err;

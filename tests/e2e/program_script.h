@@ -1,0 +1,50 @@
+// What the whole-program tests share: the program run from a shell script
+// under a virtual X server, with a state folder of its own.
+#pragma once
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <initializer_list>
+#include <string>
+
+#include "platform/handover.h"
+#include "support/external_tools.h"
+
+namespace qztest {
+
+// The first of the tools that is not installed; empty when all are.
+inline std::string missingTool(std::initializer_list<const char*> tools) {
+  for (const char* tool : tools)
+    if (!haveTool(tool)) return tool;
+  return {};
+}
+
+// Makes a state folder whose preferences skip the tip of the day, as a
+// returning user's would, so nothing covers the picture; false on failure.
+inline bool makeQuietState(const std::string& state) {
+  return std::system(("mkdir -p '" + state + "/Data/Prefs' && echo 0,0 > '" + state + "/Data/Prefs/TipOfTheDay.txt'")
+                         .c_str()) == 0;
+}
+
+// The script's first lines: the program started in `folder` on `picture`
+// (`environment` added to its own, its errors in err.log, its process in
+// $P), then a wait until its hand-over socket opens and 3 s more for the
+// picture's window to show.
+inline std::string programStartLines(const std::string& program, const std::string& state, const std::string& folder,
+                                     const std::string& picture, const std::string& environment = {}) {
+  return "export QZ_HOST=x11 QZ_STATE_DIR='" + state + "'" + (environment.empty() ? "" : " " + environment) + "\n" +
+         "cd '" + folder + "'\n" + "'" + program + "' " + picture + " 2>err.log &\n" + "P=$!\n" +
+         "i=0; while [ ! -S '" + qz::handover::socketPath(state) + "' ] && [ $i -lt 300 ]; do sleep 0.1; " +
+         "i=$((i+1)); done\n" + "sleep 3\n";
+}
+
+// Runs the script under a virtual X server of that screen size, two minutes
+// at most; true when it ended by itself.
+inline bool runUnderVirtualX(const std::string& script, const std::string& screen = "1024x768") {
+  const int status = std::system(
+      ("timeout 120 xvfb-run -a -s '-screen 0 " + screen + "x24' sh '" + script + "' >/dev/null 2>&1").c_str());
+  return WIFEXITED(status);
+}
+
+}  // namespace qztest
