@@ -24,17 +24,25 @@ TEST(ProgramOnX11, ChoosingAMediumLeavesTheTabStripAsItWas) {
   const std::string strip = "-crop 20x700+0+70 +repage";
   {
     std::ofstream script(dir.file("run.sh"));
+    // On a busy machine (a sanitizer build among other tests) the program
+    // takes seconds to draw: each step waits until the screen stands still.
     script << qztest::programStartLines(program, state, dir.path(), "photo.png")
+           << "steady() { i=0; xwd -root -silent > steady.xwd; while [ $i -lt 20 ]; do sleep 0.5; "
+              "xwd -root -silent > now.xwd; [ \"$(compare -metric AE steady.xwd now.xwd null: 2>&1)\" = 0 ] && "
+              "return; mv now.xwd steady.xwd; i=$((i+1)); done; }\n"
+           << "steady\n"
            << "xdotool mousemove 10 400 click 1; sleep 1\n"  // the Media tab
-           << "xdotool mousemove 1500 900; sleep 1; xwd -root -silent > before.xwd\n"
+           << "xdotool mousemove 1500 900; steady; xwd -root -silent > before.xwd\n"
            // Held on the medium's picture, released over the second medium.
-           << "xdotool mousemove 155 115 mousedown 1; sleep 1; xdotool mousemove 230 145; sleep 0.5; "
+           << "xdotool mousemove 155 115 mousedown 1; sleep 1; steady; xdotool mousemove 230 145; sleep 0.5; "
               "xdotool mouseup 1; sleep 1\n"
-           << "xdotool mousemove 1500 900; sleep 1; xwd -root -silent > after.xwd\n"
+           << "xdotool mousemove 1500 900; steady; xwd -root -silent > after.xwd\n"
            << "compare -metric AE before.xwd after.xwd null: 2> changed.txt\n"
            << "convert before.xwd " << strip << " before.png; convert after.xwd " << strip << " after.png\n"
            << "compare -metric AE before.png after.png null: 2> strip.txt\n"
-           << "kill -TERM $P; wait $P\n";
+           << "kill -TERM $P\n"
+           << "(sleep 10; kill -KILL $P 2>/dev/null) & W=$!\n"
+           << "wait $P; kill $W 2>/dev/null\n";
   }
   ASSERT_TRUE(qztest::runUnderVirtualX(dir.file("run.sh"), "1600x1000"));
   const std::string err = qztest::fileContents(dir.file("err.log"));
