@@ -222,8 +222,10 @@ int viewGeometry(Qz_Object* object, Qz_Image** image, int32_t* width, int32_t* h
 // ---- the redraw thread ----------------------------------------------------------------------
 
 void wakeRedrawThread(Qz_ImageView* view) {
-  MsgPort* port = view->port.load(std::memory_order_acquire);
+  // Read under the exclusion the ending redraw thread clears it under, so the
+  // port cannot be deleted between the read and the signal.
   Forbid();
+  MsgPort* port = view->port.load(std::memory_order_acquire);
   if (port && port->mp_SigTask) Signal(port->mp_SigTask, 1u << port->mp_SigBit);
   Permit();
 }
