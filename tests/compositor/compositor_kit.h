@@ -477,4 +477,33 @@ inline std::string CaseName(const ModeCase& c) {
   return name;
 }
 
+// A case on a layer with clear gaps placed off the document's left and top
+// edges, so its reach meets both: the same bytes however a pass is cut and on
+// any number of workers, and not the picture below.
+inline void ExpectCaseSameHoweverCut(const ModeCase& c) {
+  Document doc(230, 24, NoisePixel);
+  Qz_Image* layer = doc.AddPaintLayer(c.mode, {200, 60, 30}, -3, -2, 236, 27, GappedAlpha);
+  ASSERT_NE(layer, nullptr);
+  ApplySettings(layer->mode, c.settings);
+  const std::vector<uint8_t> planes = ExpectSameHoweverCut(doc);
+  EXPECT_NE(planes, Document(230, 24, NoisePixel).Planes());
+}
+
+// A case on an upper layer, which reads a composite of the Multiply layer
+// below it: blocks at the top, inside and at the bottom right read only what
+// they fetched.
+inline void ExpectCaseReadsOnlyWhatItFetched(const ModeCase& c) {
+  Document doc(40, 21, NoisePixel);
+  ASSERT_NE(doc.AddPaintLayer("Multiply", {90, 200, 30}, 2, 1, 30, 18,
+                              [](int32_t x, int32_t y) { return Noise(x, y, 5); }),
+            nullptr);
+  Qz_Image* layer =
+      doc.AddPaintLayer(c.mode, {10, 220, 90}, 1, 2, 38, 18, [](int32_t, int32_t) { return uint8_t(255); });
+  ASSERT_NE(layer, nullptr);
+  ApplySettings(layer->mode, c.settings);
+  StrictRender(doc, layer, 0, 39, 0, 1);
+  StrictRender(doc, layer, 5, 17, 9, 11);
+  StrictRender(doc, layer, 30, 39, 19, 20);
+}
+
 }  // namespace qztest

@@ -49,12 +49,7 @@ class SameBytesHoweverCut : public testing::TestWithParam<size_t> {};
 TEST_P(SameBytesHoweverCut, WholeInBlocksAndOnAnyWorkers) {
   const ModeCase& c = Cases()[GetParam()];
   SCOPED_TRACE(qztest::CaseName(c));
-  Document doc(230, 24, NoisePixel);
-  Qz_Image* layer = doc.AddPaintLayer(c.mode, {200, 60, 30}, -3, -2, 236, 27, qztest::GappedAlpha);
-  ASSERT_NE(layer, nullptr);
-  qztest::ApplySettings(layer->mode, c.settings);
-  const std::vector<uint8_t> planes = qztest::ExpectSameHoweverCut(doc);
-  EXPECT_NE(planes, Document(230, 24, NoisePixel).Planes());
+  qztest::ExpectCaseSameHoweverCut(c);
 }
 
 INSTANTIATE_TEST_SUITE_P(ChannelModes, SameBytesHoweverCut, testing::Range(size_t{0}, Cases().size()),
@@ -65,17 +60,7 @@ INSTANTIATE_TEST_SUITE_P(ChannelModes, SameBytesHoweverCut, testing::Range(size_
 TEST(ChannelModesCutsAndThreads, ReadsOnlyWhatItFetchedOnAnUpperLayer) {
   for (const ModeCase& c : Cases()) {
     SCOPED_TRACE(qztest::CaseName(c));
-    Document doc(40, 21, NoisePixel);
-    ASSERT_NE(doc.AddPaintLayer("Multiply", {90, 200, 30}, 2, 1, 30, 18,
-                                [](int32_t x, int32_t y) { return qztest::Noise(x, y, 5); }),
-              nullptr);
-    Qz_Image* layer = doc.AddPaintLayer(c.mode, {10, 220, 90}, 1, 2, 38, 18,
-                                        [](int32_t, int32_t) { return uint8_t(255); });
-    ASSERT_NE(layer, nullptr);
-    qztest::ApplySettings(layer->mode, c.settings);
-    qztest::StrictRender(doc, layer, 0, 39, 0, 1);
-    qztest::StrictRender(doc, layer, 5, 17, 9, 11);
-    qztest::StrictRender(doc, layer, 30, 39, 19, 20);
+    qztest::ExpectCaseReadsOnlyWhatItFetched(c);
   }
 }
 
