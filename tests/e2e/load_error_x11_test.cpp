@@ -1,12 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
 
+#include "e2e/program_script.h"
 #include "support/temp_dir.h"
 #include "support/external_tools.h"
 
@@ -20,7 +19,7 @@ constexpr const char* kBoxTitleColour = "#0A246A";
 // waits, also one shown during start-up, ends the program normally within a
 // second (the box's text kept on stderr).
 TEST(ProgramOnX11, LoadErrorBoxesNameTheFileAndAStopEndsAnyBox) {
-  for (const char* tool : {"xvfb-run", "xwd", "convert"}) {
+  for (const char* tool : {"Xvfb", "xwd", "convert"}) {
     if (!qztest::haveTool(tool)) GTEST_SKIP() << tool << " is not installed";
   }
   qztest::TempDir dir;
@@ -76,9 +75,7 @@ TEST(ProgramOnX11, LoadErrorBoxesNameTheFileAndAStopEndsAnyBox) {
              << "kill -TERM $P; wait $P; echo $? > rc\n"
              << "echo $(( ($(date +%s%N) - start) / 1000000 )) > stop.ms\n";
     }
-    const int status = std::system(("timeout 120 xvfb-run -a -s '-screen 0 1024x768x24' sh '" +
-                                    dir.file("run.sh") + "' >/dev/null 2>&1").c_str());
-    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_TRUE(qztest::runUnderVirtualX(dir.file("run.sh")));
     const std::string err = qztest::fileContents(dir.file("err.log"));
     EXPECT_TRUE(std::ifstream(dir.file("box.found")).good()) << "no error box was shown\n" << err;
     EXPECT_EQ(qztest::fileContents(dir.file("rc")), "0\n") << err;

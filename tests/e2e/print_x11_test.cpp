@@ -13,7 +13,7 @@ namespace {
 // requester, whose "Print to file" (the only destination without a print
 // server) writes a PostScript page that Ghostscript renders as the picture.
 TEST(ProgramOnX11, CtrlPPrintsThePictureToAPostScriptFile) {
-  if (const std::string tool = qztest::missingTool({"xvfb-run", "xdotool", "convert", "gs"}); !tool.empty())
+  if (const std::string tool = qztest::missingTool({"Xvfb", "xdotool", "convert", "gs"}); !tool.empty())
     GTEST_SKIP() << tool << " is not installed";
   qztest::TempDir dir;
   const std::string program = std::string(QZ_BINARY_DIR) + "/Quillantrix";

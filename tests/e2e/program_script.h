@@ -39,11 +39,26 @@ inline std::string programStartLines(const std::string& program, const std::stri
          "i=$((i+1)); done\n" + "sleep 3\n";
 }
 
+// Shell functions for scripts that look at the screen: `shot FILE` saves
+// it; `same A B` is true when two saved screens are alike; `steady` waits
+// (10 s at most) until the screen stands still; `waitForColour RRGGBB`
+// waits (60 s at most) until some pixel shows that colour, so a screen not
+// drawn yet is never taken for a still one.
+inline std::string screenFunctionLines() {
+  return "shot() { xwd -root -silent > \"$1\"; }\n"
+         "same() { [ \"$(compare -metric AE \"$1\" \"$2\" null: 2>&1)\" = 0 ]; }\n"
+         "steady() { i=0; shot steady.xwd; while [ $i -lt 20 ]; do sleep 0.5; shot now.xwd; "
+         "same steady.xwd now.xwd && return; mv now.xwd steady.xwd; i=$((i+1)); done; }\n"
+         "waitForColour() { i=0; while [ $i -lt 120 ]; do shot colour.xwd; [ \"$(convert colour.xwd -fill black "
+         "+opaque \"#$1\" -format '%[fx:maxima]' info: 2>/dev/null)\" = 1 ] && return; sleep 0.5; i=$((i+1)); "
+         "done; }\n";
+}
+
 // Runs the script under a virtual X server of that screen size, two minutes
 // at most; true when it ended by itself.
 inline bool runUnderVirtualX(const std::string& script, const std::string& screen = "1024x768") {
   const int status = std::system(
-      ("timeout 120 xvfb-run -a -s '-screen 0 " + screen + "x24' sh '" + script + "' >/dev/null 2>&1").c_str());
+      ("timeout 120 " + onVirtualDisplay(screen + "x24") + "sh '" + script + "' >/dev/null 2>&1").c_str());
   return WIFEXITED(status);
 }
 

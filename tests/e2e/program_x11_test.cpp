@@ -1,12 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
 
+#include "e2e/program_script.h"
 #include "platform/handover.h"
 #include "support/temp_dir.h"
 #include "support/external_tools.h"
@@ -28,7 +27,7 @@ long countColour(const std::string& shot, const std::string& hex) {
 // Under a virtual X server: a start with a picture, a second start that
 // hands its picture over, and a stop that ends the first cleanly.
 TEST(ProgramOnX11, StartHandOverAndStop) {
-  for (const char* tool : {"xvfb-run", "xwd", "convert"}) {
+  for (const char* tool : {"Xvfb", "xwd", "convert"}) {
     if (!qztest::haveTool(tool)) GTEST_SKIP() << tool << " is not installed";
   }
   qztest::TempDir dir;
@@ -60,9 +59,7 @@ TEST(ProgramOnX11, StartHandOverAndStop) {
            << "'" << program << "' blue.png >second.log 2>&1; echo $? > second.rc\n"
            << "kill -TERM $P; wait $P; echo $? > first.rc\n";
   }
-  const int status = std::system(("timeout 120 xvfb-run -a -s '-screen 0 1024x768x24' sh '" + dir.file("run.sh") +
-                                  "' >/dev/null 2>&1").c_str());
-  ASSERT_TRUE(WIFEXITED(status));
+  ASSERT_TRUE(qztest::runUnderVirtualX(dir.file("run.sh")));
   EXPECT_EQ(qztest::fileContents(dir.file("second.rc")), "0\n") << qztest::fileContents(dir.file("second.log"));
   EXPECT_EQ(qztest::fileContents(dir.file("first.rc")), "0\n") << qztest::fileContents(dir.file("first.log"));
   const long red = countColour(dir.file("shot.xwd"), "#FF0000");

@@ -13,7 +13,7 @@ namespace {
 // File menu, New Image from its key, the file requester): a TERM ends the
 // program cleanly within 5 seconds; the requester is answered as cancelled.
 TEST(ProgramOnX11, TermEndsTheProgramWhileARequesterIsOpen) {
-  if (const std::string tool = qztest::missingTool({"xvfb-run", "xdotool", "xwd", "compare", "convert"}); !tool.empty())
+  if (const std::string tool = qztest::missingTool({"Xvfb", "xdotool", "xwd", "compare", "convert"}); !tool.empty())
     GTEST_SKIP() << tool << " is not installed";
   qztest::TempDir dir;
   const std::string program = std::string(QZ_BINARY_DIR) + "/Quillantrix";

@@ -14,7 +14,7 @@ namespace {
 // program keeps running; a second Ctrl-C stops it (the waiting question
 // kept on stderr). Without changes, one Ctrl-C stops it at once.
 TEST(ProgramOnX11, CtrlCAsksAboutAPictureWithUnsavedChanges) {
-  if (const std::string tool = qztest::missingTool({"xvfb-run", "xdotool", "convert"}); !tool.empty())
+  if (const std::string tool = qztest::missingTool({"Xvfb", "xdotool", "convert"}); !tool.empty())
     GTEST_SKIP() << tool << " is not installed";
   qztest::TempDir dir;
   const std::string program = std::string(QZ_BINARY_DIR) + "/Quillantrix";

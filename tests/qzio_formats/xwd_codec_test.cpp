@@ -7,6 +7,7 @@
 #include "codec_test_support.h"
 #include "platform/byte_order.h"
 #include "qzio/codec_xwd.h"
+#include "support/external_tools.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -117,11 +118,11 @@ TEST_F(XwdCodec, LoadsWhatOtherProgramsWriteAsNetpbmReadsIt) {
 }
 
 TEST_F(XwdCodec, ScreenDumpsOfAVirtualDisplayLoad) {
-  const std::string xvfbRun = qztest::toolPath("xvfb-run"), xwd = qztest::toolPath("xwd");
-  if (xvfbRun.empty() || xwd.empty() || xwdtopnm_.empty()) GTEST_SKIP() << "xvfb-run, xwd or netpbm missing";
+  const std::string xvfb = qztest::toolPath("Xvfb"), xwd = qztest::toolPath("xwd");
+  if (xvfb.empty() || xwd.empty() || xwdtopnm_.empty()) GTEST_SKIP() << "Xvfb, xwd or netpbm missing";
   for (const char* depth : {"24", "16"}) {
     SCOPED_TRACE(depth);
-    const Bytes file = make(xvfbRun + " -a -s '-screen 0 64x48x" + depth + " -nolisten tcp' " + xwd + " -root -silent");
+    const Bytes file = make(qztest::onVirtualDisplay(std::string("64x48x") + depth) + xwd + " -root -silent");
     PictureRows rows;
     ImageInfo info;
     ASSERT_EQ(decodeXwd(file, rows, &info), kOk);

@@ -9,6 +9,10 @@ namespace qztest {
 // Whether the shell finds the tool.
 bool haveTool(const char* name);
 
+// The start of a shell command that runs what follows it on a private
+// virtual X display of that size (WIDTHxHEIGHTxDEPTH); Xvfb must be there.
+std::string onVirtualDisplay(const std::string& screen);
+
 // How many pixels differ between two pictures, as ImageMagick's compare
 // counts them; -1 when it cannot tell.
 long pixelDifferences(const std::string& a, const std::string& b);

@@ -69,10 +69,17 @@ TEST_F(X11PictureTest, ACopiedPictureReadsBackThroughXclip) {
   ASSERT_EQ(cls->save(qzio::FormatCall{nullptr, nullptr}, &header), qz::codec::kOk);
   for (const char* type : {"png", "bmp"}) {
     const std::string file = dir_.path() + "/from-clipboard." + type;
-    // The selection is served from our display thread while xclip waits.
-    ASSERT_TRUE(qztest::run("timeout 10 xclip -selection clipboard -t image/" + std::string(type) + " -o > '" +
-                            file + "'"))
-        << type;
+    // The selection is served from our display thread while xclip waits;
+    // that thread takes the selection a moment after the copy returns, and
+    // until then xclip finds no owner and gives up at once.
+    const std::string paste =
+        "timeout 10 xclip -selection clipboard -t image/" + std::string(type) + " -o > '" + file + "'";
+    bool pasted = false;
+    for (int attempt = 0; attempt < 50 && !pasted; ++attempt) {
+      pasted = qztest::run(paste);
+      if (!pasted) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    ASSERT_TRUE(pasted) << type;
     RgbImage shown;
     ASSERT_TRUE(qztest::decodeWithImageMagick(file, shown, dir_.path())) << type;
     EXPECT_EQ(qztest::maxDifference(shown, picture), 0) << type;
