@@ -169,22 +169,26 @@ void redrawView(Qz_Object* object, int32_t x0, int32_t y0, int32_t x1, int32_t y
   image->redrawNesting.fetch_add(1);
   Qz_ImageBase* base = Qz_GetImageBase();
   initRedrawSemaphore();
-  // Compositing writes the pixels under the same shared image lock; its
-  // semaphore keeps a redraw from reading a row while it is written.
-  ObtainSemaphore(&image->compositorSemaphore);
-  ObtainSemaphore(&gRedrawSemaphore);
-  const size_t bytesPerRow = size_t(kBufferColumns) * 3;
-  if (!base->redrawBuffer) {
-    base->redrawBuffer = new (std::nothrow) uint8_t[bytesPerRow * (kBandRows + 1)];
-    base->redrawBufferWidth = kBufferColumns;
-    base->redrawBufferHeight = kBandRows + 1;
-  }
-  if (base->redrawBuffer) {
-    auto* buffer = static_cast<uint8_t*>(base->redrawBuffer);
-    if (view->window || view->thumbnail) {
-      // Shown in a window: draw into its backing store at the view's box,
-      // under the window's draw lock (none while the window is closed).
-      if (Qz_DrawInfo* info = Qz_LockDrawInfo(object)) {
+  // Shown in a window: drawn into its backing store under the window's draw
+  // lock (nothing is drawn while the window is closed). The lock comes before
+  // the compositor semaphore, in the order the window thread takes them when
+  // its refresh draws the view: the other way round, a refresh waiting here
+  // and this redraw waiting for the refresh's lock would wait for good.
+  const bool inWindow = view->window || view->thumbnail;
+  Qz_DrawInfo* info = inWindow ? Qz_LockDrawInfo(object) : nullptr;
+  if (!inWindow || info) {
+    // Compositing writes the pixels under the same shared image lock; its
+    // semaphore keeps a redraw from reading a row while it is written.
+    ObtainSemaphore(&image->compositorSemaphore);
+    ObtainSemaphore(&gRedrawSemaphore);
+    const size_t bytesPerRow = size_t(kBufferColumns) * 3;
+    if (!base->redrawBuffer) {
+      base->redrawBuffer = new (std::nothrow) uint8_t[bytesPerRow * (kBandRows + 1)];
+      base->redrawBufferWidth = kBufferColumns;
+      base->redrawBufferHeight = kBandRows + 1;
+    }
+    if (auto* buffer = static_cast<uint8_t*>(base->redrawBuffer)) {
+      if (info) {
         const auto* box =
             reinterpret_cast<const Qz_LayoutBox*>(Qz_DoMethod(object, kRootGetLayoutBox));
         // The brush outline is taken off and put back over the new pixels,
@@ -193,15 +197,15 @@ void redrawView(Qz_Object* object, int32_t x0, int32_t y0, int32_t x1, int32_t y
         drawRect(view, shownPart(info->rastPort, box), buffer, bytesPerRow, x0, y0, x1, y1);
         qz::tools::drawHandles(image, info->rastPort, box->left, box->top, box->width, box->height);
         if (view->outline.shown) qz::view::drawOutline(info->rastPort, view->outline);
-        Qz_UnlockDrawInfo(object);
+      } else {
+        drawRect(view, {&view->rastPort, view->left, view->top, view->zoomWidth, view->zoomHeight},
+                 buffer, bytesPerRow, x0, y0, x1, y1);
       }
-    } else {
-      drawRect(view, {&view->rastPort, view->left, view->top, view->zoomWidth, view->zoomHeight},
-               buffer, bytesPerRow, x0, y0, x1, y1);
     }
+    ReleaseSemaphore(&gRedrawSemaphore);
+    ReleaseSemaphore(&image->compositorSemaphore);
   }
-  ReleaseSemaphore(&gRedrawSemaphore);
-  ReleaseSemaphore(&image->compositorSemaphore);
+  if (info) Qz_UnlockDrawInfo(object);
   view->dirtyFlag.store(0);
   image->redrawNesting.fetch_sub(1);
   Qz_UnlockImageA(image, kQzLockComposite, nullptr);
