@@ -10,7 +10,8 @@ packages=(
   libx11-dev libxext-dev libxi-dev libxtst-dev
   libcurl4-openssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xdotool x11-apps xclip cups-client
+  # gdb: the whole-program tests print the stacks of a program that will not stop.
+  xvfb xauth xdotool x11-apps xclip cups-client gdb
   imagemagick netpbm libtiff-tools ghostscript
   libvips-dev libvips-tools graphicsmagick
   locales

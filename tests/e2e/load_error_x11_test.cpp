@@ -60,7 +60,7 @@ TEST(ProgramOnX11, LoadErrorBoxesNameTheFileAndAStopEndsAnyBox) {
       std::ofstream script(dir.file("run.sh"));
       script << "export QZ_HOST=x11 QZ_STATE_DIR='" << state << "' " << c.env << "\n"
              << "cd '" << dir.path() << "'\n"
-             << "rm -f box.found stop.ms rc err.log\n"
+             << "rm -f box.found stop.ms rc err.log stacks.txt\n"
              << "'" << program << "' " << (*c.file ? "'" + std::string(c.file) + "'" : "") << " >/dev/null 2>err.log &\n"
              << "P=$!\n"
              // The box is drawn inside the program's one X window: it is
@@ -72,13 +72,13 @@ TEST(ProgramOnX11, LoadErrorBoxesNameTheFileAndAStopEndsAnyBox) {
              << "  sleep 0.2; i=$((i+1))\n"
              << "done\n"
              << "start=$(date +%s%N)\n"
-             << "kill -TERM $P; wait $P; echo $? > rc\n"
+             << qztest::stopLines(10, "rc")
              << "echo $(( ($(date +%s%N) - start) / 1000000 )) > stop.ms\n";
     }
     ASSERT_TRUE(qztest::runUnderVirtualX(dir.file("run.sh")));
     const std::string err = qztest::fileContents(dir.file("err.log"));
     EXPECT_TRUE(std::ifstream(dir.file("box.found")).good()) << "no error box was shown\n" << err;
-    EXPECT_EQ(qztest::fileContents(dir.file("rc")), "0\n") << err;
+    EXPECT_EQ(qztest::fileContents(dir.file("rc")), "0\n") << err << qztest::fileContents(dir.file("stacks.txt"));
     // A box that held the stop up would wait for ever; the bound is loose so
     // that a busy machine cannot fail it (it ends in well under a second).
     EXPECT_LT(std::atol(qztest::fileContents(dir.file("stop.ms")).c_str()), 10000) << "the stop waited for the box";

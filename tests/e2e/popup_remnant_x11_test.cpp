@@ -41,14 +41,14 @@ TEST(ProgramOnX11, ChoosingAMediumLeavesTheTabStripAsItWas) {
            << "compare -metric AE before.xwd after.xwd null: 2> changed.txt\n"
            << "convert before.xwd " << strip << " before.png; convert after.xwd " << strip << " after.png\n"
            << "compare -metric AE before.png after.png null: 2> strip.txt\n"
-           << "kill -TERM $P\n"
-           << "(sleep 10; kill -KILL $P 2>/dev/null) & W=$!\n"
-           << "wait $P; kill $W 2>/dev/null\n";
+           << qztest::stopLines(10, "exit.rc");
   }
   ASSERT_TRUE(qztest::runUnderVirtualX(dir.file("run.sh"), "1600x1000"));
   const std::string err = qztest::fileContents(dir.file("err.log"));
   EXPECT_GT(std::atol(qztest::fileContents(dir.file("changed.txt")).c_str()), 100) << "no medium was chosen\n" << err;
   EXPECT_EQ(qztest::fileContents(dir.file("strip.txt")), "0") << "pixels of the tab strip changed\n" << err;
+  EXPECT_EQ(qztest::fileContents(dir.file("exit.rc")), "0\n")
+      << "137: still running 10 s after the TERM\n" << err << qztest::fileContents(dir.file("stacks.txt"));
 }
 
 }  // namespace

@@ -27,10 +27,12 @@ TEST(ProgramOnX11, CtrlPPrintsThePictureToAPostScriptFile) {
            << "xdotool mousemove 600 8 click 1; sleep 0.5; xdotool key Escape; sleep 0.5\n"
            << "xdotool key ctrl+p; sleep 3; xdotool key Return\n"
            << "i=0; while [ ! -s leaf.ps ] && [ $i -lt 100 ]; do sleep 0.2; i=$((i+1)); done\n"
-           << "sleep 1; kill -TERM $P; wait $P\n";
+           << "sleep 1\n" << qztest::stopLines(10, "exit.rc");
   }
   ASSERT_TRUE(qztest::runUnderVirtualX(dir.file("run.sh")));
   const std::string err = qztest::fileContents(dir.file("err.log"));
+  EXPECT_EQ(qztest::fileContents(dir.file("exit.rc")), "0\n")
+      << "137: still running 10 s after the TERM\n" << err << qztest::fileContents(dir.file("stacks.txt"));
   ASSERT_TRUE(std::ifstream(dir.file("leaf.ps")).good()) << "no page was printed\n" << err;
   // 30 pixels per inch: the picture (200 pixels at 300 per inch) covers 20 x 15 of them.
   ASSERT_EQ(std::system(("gs -q -dSAFER -dNOPAUSE -dBATCH -sDEVICE=ppmraw -r30 -sOutputFile='" + dir.file("page.ppm") +

@@ -39,6 +39,17 @@ inline std::string programStartLines(const std::string& program, const std::stri
          "i=$((i+1)); done\n" + "sleep 3\n";
 }
 
+// The script's lines that stop the program with a TERM and write its exit
+// status to `statusFile`; one still running `seconds` later has its
+// threads' stacks written to stacks.txt (where gdb is installed) and is
+// killed, its status then 137.
+inline std::string stopLines(int seconds, const std::string& statusFile) {
+  return "kill -TERM $P\n(sleep " + std::to_string(seconds) +
+         "; if kill -0 $P 2>/dev/null; then command -v gdb >/dev/null && gdb -p $P -batch -ex 'thread apply all bt' "
+         "> stacks.txt 2>&1; kill -KILL $P; fi) & W=$!\n" +
+         "wait $P; echo $? > " + statusFile + "; kill $W 2>/dev/null\n";
+}
+
 // Shell functions for scripts that look at the screen: `shot FILE` saves
 // it; `same A B` is true when two saved screens are alike; `steady` waits
 // (10 s at most) until the screen stands still; `waitForColour RRGGBB`

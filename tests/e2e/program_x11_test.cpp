@@ -57,11 +57,12 @@ TEST(ProgramOnX11, StartHandOverAndStop) {
               "[ \"${n:-0}\" -ge 4800 ] && break; "  // half the picture drawn, not its first pixel
               "sleep 0.25; i=$((i+1)); done\n"
            << "'" << program << "' blue.png >second.log 2>&1; echo $? > second.rc\n"
-           << "kill -TERM $P; wait $P; echo $? > first.rc\n";
+           << qztest::stopLines(10, "first.rc");
   }
   ASSERT_TRUE(qztest::runUnderVirtualX(dir.file("run.sh")));
   EXPECT_EQ(qztest::fileContents(dir.file("second.rc")), "0\n") << qztest::fileContents(dir.file("second.log"));
-  EXPECT_EQ(qztest::fileContents(dir.file("first.rc")), "0\n") << qztest::fileContents(dir.file("first.log"));
+  EXPECT_EQ(qztest::fileContents(dir.file("first.rc")), "0\n")
+      << qztest::fileContents(dir.file("first.log")) << qztest::fileContents(dir.file("stacks.txt"));
   const long red = countColour(dir.file("shot.xwd"), "#FF0000");
   ASSERT_GE(red, 0) << "the screenshot could not be read";
   EXPECT_GE(red, 120 * 80 / 2) << "the document window did not show the picture";

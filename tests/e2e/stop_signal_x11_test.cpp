@@ -31,7 +31,7 @@ TEST(ProgramOnX11, TermEndsTheProgramWhileARequesterIsOpen) {
     SCOPED_TRACE(c.name);
     const std::string state = dir.file(std::string("state-") + c.name);
     ASSERT_TRUE(qztest::makeQuietState(state));
-    for (const char* old : {"shown.txt", "exit.rc", "err.log"}) std::remove(dir.file(old).c_str());
+    for (const char* old : {"shown.txt", "exit.rc", "err.log", "stacks.txt"}) std::remove(dir.file(old).c_str());
     {
       std::ofstream script(dir.file("run.sh"));
       script << qztest::programStartLines(program, state, dir.path(), "photo.png")
@@ -40,14 +40,13 @@ TEST(ProgramOnX11, TermEndsTheProgramWhileARequesterIsOpen) {
              << "sleep 2; xwd -root -silent > after.xwd\n"
              // How many pixels the requester changed: it must have opened.
              << "compare -metric AE before.xwd after.xwd null: 2> shown.txt\n"
-             << "kill -TERM $P\n"
-             << "(sleep 5; kill -KILL $P 2>/dev/null) & W=$!\n"
-             << "wait $P; echo $? > exit.rc; kill $W 2>/dev/null\n";
+             << qztest::stopLines(5, "exit.rc");
     }
     ASSERT_TRUE(qztest::runUnderVirtualX(dir.file("run.sh")));
     const std::string err = qztest::fileContents(dir.file("err.log"));
     EXPECT_GT(std::atol(qztest::fileContents(dir.file("shown.txt")).c_str()), 5000) << "no requester showed";
-    EXPECT_EQ(qztest::fileContents(dir.file("exit.rc")), "0\n") << "137: still running 5 s after the TERM\n" << err;
+    EXPECT_EQ(qztest::fileContents(dir.file("exit.rc")), "0\n") << "137: still running 5 s after the TERM\n"
+                                                       << err << qztest::fileContents(dir.file("stacks.txt"));
   }
 }
 

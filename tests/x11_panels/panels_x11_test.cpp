@@ -175,7 +175,9 @@ TEST_F(PanelsOnX11, APanelDroppedOnTheColumnDocksAndItsWindowGoes) {
       Window* torn = nullptr;
       Qz_Object* window = preview ? tearOff(column, preview, &torn) : nullptr;
       if (!window || previewsIn(window).size() != 1) {
-        ADD_FAILURE() << c.name << ": not torn off";
+        Screenshot shot;
+        shot.take(screenshotPath("panels-not-torn-off.png"));
+        ADD_FAILURE() << c.name << ": not torn off (the screen: " << screenshotPath("panels-not-torn-off.png") << ")";
         return;
       }
       dragTitle(window, torn, preview, column->LeftEdge + c.x, column->TopEdge + c.y);
