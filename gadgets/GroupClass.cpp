@@ -493,11 +493,7 @@ QzWord draw(Qz_Object* self) {
 // background: members that moved or went leave nothing behind.
 void placeAndDrawAgain(Qz_Object* object, const Qz_LayoutBox& was) {
   Qz_DoMethod(object, kRootPlace, was.left, was.top, std::max<int32_t>(was.width, 0), std::max<int32_t>(was.height, 0));
-  if (Qz_DrawInfo* locked = Qz_LockDrawInfo(object)) {
-    Qz_EraseObjectBackground(object, locked);
-    Qz_UnlockDrawInfo(object);
-  }
-  Qz_DoMethod(object, kRootDraw);
+  Qz_RedrawOverClearedBackground(object);
 }
 
 // After the group's content changed: lays it out again and walks up the

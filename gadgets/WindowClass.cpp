@@ -314,11 +314,7 @@ QzWord relayoutNow(WindowObject* win) {
   Qz_DoMethod(win->content, kRootMeasure);
   fit(win);
   placeContent(win);
-  if (Qz_DrawInfo* locked = Qz_LockDrawInfo(win->content)) {
-    Qz_EraseObjectBackground(win->content, locked);
-    Qz_UnlockDrawInfo(win->content);
-  }
-  Qz_DoMethod(win->content, kRootDraw);
+  Qz_RedrawOverClearedBackground(win->content);
   return 1;
 }
 

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "gadgets/qz_window.h"
+#include "objects/draw/qz_draw.h"
 #include "objects/qz_linked_list.h"
 #include "objects/qz_semaphore.h"
 #include "platform/exec.h"
@@ -275,6 +276,14 @@ QZ_EXPORT void Qz_RelayoutAndRedrawObject(Qz_Object* object) {
   Qz_DoMethod(object, kRootMeasure);
   Qz_DoMethod(object, kRootPlace, left, top, width, height);
   if (clip) Qz_DoMethod(object, kRootSetClipRegion, clip);
+  Qz_DoMethod(object, kRootDraw);
+}
+
+QZ_EXPORT void Qz_RedrawOverClearedBackground(Qz_Object* object) {
+  if (Qz_DrawInfo* locked = Qz_LockDrawInfo(object)) {
+    Qz_EraseObjectBackground(object, locked);
+    Qz_UnlockDrawInfo(object);
+  }
   Qz_DoMethod(object, kRootDraw);
 }
 

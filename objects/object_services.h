@@ -84,6 +84,9 @@ QZ_EXPORT QzWord Qz_LockObject(Qz_Object* object);
 QZ_EXPORT QzWord Qz_UnlockObject(Qz_Object* object);
 // Measures and places the object again in its box, then draws it.
 QZ_EXPORT void Qz_RelayoutAndRedrawObject(Qz_Object* object);
+// Clears the object's box to its background (under its window's draw lock),
+// then draws it: what an earlier layout drew there does not stay.
+QZ_EXPORT void Qz_RedrawOverClearedBackground(Qz_Object* object);
 
 // Appends a shortcut record (count words copied) to the global list; the
 // record, or NULL.
