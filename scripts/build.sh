@@ -3,7 +3,8 @@
 #   scripts/build.sh [BUILD_DIR] [extra cmake arguments...]
 # BUILD_DIR defaults to build/; QZ_SANITIZE=address,undefined or thread
 # in the environment selects a sanitizer build; QZ_BUILD_TARGETS="a b"
-# builds only those targets.
+# builds only those targets; QZ_JOBS sets how many compile at once
+# (default: one per core).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build}
@@ -13,4 +14,4 @@ cmake -S "$root" -B "$build" -G Ninja \
   -DQZ_SANITIZE="${QZ_SANITIZE:-}" "$@"
 targets=()
 for t in ${QZ_BUILD_TARGETS:-}; do targets+=(--target "$t"); done
-cmake --build "$build" -j "$(nproc)" "${targets[@]}"
+cmake --build "$build" -j "${QZ_JOBS:-$(nproc)}" "${targets[@]}"
